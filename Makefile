@@ -1,0 +1,60 @@
+# make run    builds the release tree and starts the game on the bundled sample data
+# make test   builds the sanitizer tree and runs the whole suite
+# make bench  builds the release tree with the benchmarks and runs them
+# make fuzz   builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
+
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
+XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps test release run bench fuzz clean
+
+all: release
+
+deps:
+	bash scripts/install-deps.sh
+
+build/test/CMakeCache.txt:
+	cmake -S . -B build/test $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DNIMBREL_SANITIZE=ON
+
+test: deps build/test/CMakeCache.txt
+	cmake --build build/test -j $(JOBS)
+	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+build/release/CMakeCache.txt:
+	cmake -S . -B build/release $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Release \
+		-DNIMBREL_TESTS=OFF -DNIMBREL_BENCH=ON
+
+release: deps build/release/CMakeCache.txt
+	cmake --build build/release -j $(JOBS)
+
+run: release
+	cd build/release/bin && ./nimbrel
+
+bench: release
+	@for b in build/release/bin/bench_*; do \
+		[ -x "$$b" ] || continue; \
+		echo "== $$b"; \
+		$(XVFB) "$$b" || exit 1; \
+	done
+
+fuzz: deps
+	cmake -S . -B build/fuzz $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DNIMBREL_TESTS=OFF -DNIMBREL_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	@for f in build/fuzz/bin/fuzz_*; do \
+		name=$$(basename $$f); name=$${name#fuzz_}; \
+		mkdir -p build/fuzz/corpus/$$name; \
+		cp -n fuzz/corpus/$$name/* build/fuzz/corpus/$$name/ 2>/dev/null || true; \
+		echo "== $$f ($(FUZZ_SECONDS) s)"; \
+		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name || exit 1; \
+	done
+
+clean:
+	rm -rf build

@@ -1,0 +1,4 @@
+#pragma once
+// Each command takes the arguments after its own name and returns the process exit status.
+
+int CommandVersion(int argc, char** argv);
