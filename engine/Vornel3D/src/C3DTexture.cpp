@@ -1,0 +1,172 @@
+#include "Vornel3D/C3DTexture.h"
+
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// The part after the last '\\' or '/'.
+const char16_t* FileNamePart(const char16_t* path)
+{
+    const char16_t* part = path;
+    for (const char16_t* p = path; *p; ++p) {
+        if (*p == u'\\' || *p == u'/')
+            part = p + 1;
+    }
+    return part;
+}
+
+} // namespace
+
+C3DTexture::C3DTexture(WorldData* pWorldData) : CBaseObject(pWorldData) {}
+
+C3DTexture::~C3DTexture() = default;
+
+Status C3DTexture::Init()
+{
+    return kStatusOk;
+}
+
+Status C3DTexture::Release()
+{
+    m_nDepth = 0;
+    m_nWidth = 0;
+    m_nHeight = 0;
+    return kStatusOk;
+}
+
+void C3DTexture::Reserved0() {}
+
+void C3DTexture::Select(uint32_t, uint32_t) {}
+
+void C3DTexture::Bind(uint32_t) {}
+
+Status C3DTexture::CopyFromScreen(uint8_t, uint8_t, uint8_t, int32_t)
+{
+    return kStatusFailed;
+}
+
+void C3DTexture::Reserved1(uint32_t, uint32_t, uint32_t) {}
+
+Status C3DTexture::StreamHook(void*, uint32_t)
+{
+    return kStatusOk;
+}
+
+void C3DTexture::SetName(const char16_t* name)
+{
+    if (name) {
+        m_strName = name;
+        m_bHasName = true;
+    } else {
+        m_strName.clear();
+        m_bHasName = false;
+    }
+}
+
+void C3DTexture::SetFileName(const char16_t* name)
+{
+    if (!name)
+        return;
+    const std::u16string text(name);
+    const int32_t prefix = m_pWorldData ? m_pWorldData->dataPathWord : -1;
+    // A path shorter than the data folder cannot lie inside it: keep its file name then too.
+    if (prefix >= 0 && static_cast<size_t>(prefix) <= text.size())
+        SetName(text.c_str() + prefix);
+    else
+        SetName(FileNamePart(text.c_str()));
+}
+
+Status C3DTexture::MakeFromRaw(uint16_t, uint16_t, uint8_t, const uint8_t*, const char16_t* name)
+{
+    SetFileName(name);
+    return kStatusOk;
+}
+
+Status C3DTexture::MakeFromAddress(const void* data, uint32_t size, const char16_t* name)
+{
+    return LoadThroughRaw(Source::Memory, data, size, name, nullptr);
+}
+
+Status C3DTexture::LoadFromPacker(PackRecord* pEntry)
+{
+    return LoadThroughRaw(Source::Packer, nullptr, 0, nullptr, pEntry);
+}
+
+Status C3DTexture::LoadFromFile(const char16_t* path)
+{
+    return LoadThroughRaw(Source::File, nullptr, 0, path, nullptr);
+}
+
+Status C3DTexture::Reserved2(uint32_t)
+{
+    return kStatusFailed;
+}
+
+bool C3DTexture::IsLoaded()
+{
+    return m_nDepth != 0 || m_nWidth != 0 || m_nHeight != 0;
+}
+
+Status C3DTexture::Clear()
+{
+    m_nDepth = 0;
+    m_nWidth = 0;
+    m_nHeight = 0;
+    return kStatusOk;
+}
+
+Status C3DTexture::UpdateFromRaw(uint16_t, uint16_t, uint8_t, const uint8_t*)
+{
+    return kStatusFailed;
+}
+
+int32_t C3DTexture::AddRef()
+{
+    return ++m_nUseCount;
+}
+
+int32_t C3DTexture::ReleaseRef()
+{
+    return --m_nUseCount;
+}
+
+int32_t C3DTexture::GetUseCount()
+{
+    return m_nUseCount;
+}
+
+uint32_t C3DTexture::GetPixelARGB(uint32_t width, uint32_t height, uint8_t, const uint8_t* pixels,
+                                  uint32_t x, uint32_t y)
+{
+    if (!pixels || x >= width || y >= height)
+        return 0;
+    const size_t index = static_cast<size_t>(y) * width + x;
+    // The texture's own depth chooses the layout: the image it was loaded from.
+    switch (m_nDepth) {
+    case 8: {
+        const uint32_t g = pixels[index];
+        return 0xFF000000u | g << 16 | g << 8 | g;
+    }
+    case 16: {
+        const uint8_t* p = pixels + index * 2;
+        const uint32_t g = p[0], a = p[1];
+        return a << 24 | g << 16 | g << 8 | g;
+    }
+    case 24: {
+        const uint8_t* p = pixels + index * 3;
+        return 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+    case 32: {
+        // The 32-bit word as stored (little-endian memory order).
+        const uint8_t* p = pixels + index * 4;
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    default:
+        return 0;
+    }
+}
+
+Status C3DTexture::LoadTextureFromPackerEx(uint32_t)
+{
+    return kStatusFailed;
+}
