@@ -140,6 +140,12 @@ struct WorldData {
     int32_t canRender;
     void* pWindow;                    // the platform window
 
+    // Texture limits: every image is fitted to them when it is decoded.
+    uint8_t textureMipShift;          // halvings applied to every loaded image
+    uint8_t texturePowerOfTwo;        // the renderer demands power-of-two sizes
+    uint32_t maxTextureWidth, maxTextureHeight;          // 0 = no limit; set by the renderer
+    uint32_t maxTextureWidthCopy, maxTextureHeightCopy;  // the renderer writes both pairs
+
     int32_t gammaInitial, gammaRed, gammaGreen, gammaBlue;
     uint8_t cursorShownFullScreen, cursorShownWindowed;
 
