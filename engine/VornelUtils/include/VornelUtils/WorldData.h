@@ -7,6 +7,7 @@
 #include "VornelUtils/Status.h"
 
 class CWorld;
+class C3DEngine;
 class C3DMath;
 class UtilsTimer;
 class UtilsParameters;
@@ -95,6 +96,7 @@ struct WorldData {
     UtilsParameters* pWorldSettings;
     UtilsParameters* pAppSettings;
     CWorld* pWorld;
+    C3DEngine* p3DEngine;             // the 3D engine records itself here for its lifetime
     uint32_t word30000;               // 0x30000 from construction
 
     Status lastErrorCode;
