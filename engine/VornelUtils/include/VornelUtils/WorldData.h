@@ -3,6 +3,7 @@
 // engine object (through CBaseObject). Field order follows the engine's record; higher layers
 // are reached through forward-declared pointers only.
 #include <cstdint>
+#include <cstdio>
 
 #include "VornelUtils/Status.h"
 
@@ -11,15 +12,16 @@ class C3DEngine;
 class C3DMath;
 class UtilsTimer;
 class UtilsParameters;
-struct DichotomyList;
+struct PackIndex;
+struct PackRecord;
 struct GameData;
 struct WorldData;
 
 constexpr int kWorldTextSize = 260;   // wide characters of every path and text field
 constexpr int kEngineKeyCount = 101;  // engine key codes 0..100
 
-// Finds a named entry in the open pack; see UtilsPack.h.
-using PackLocatorFn = Status (*)(WorldData* pWorldData, const char16_t* name);
+// Positions an open pack at a named entry (FindPackEntry); see UtilsPack.h.
+using PackLocatorFn = Status (*)(const char16_t* name, PackRecord* pPack);
 // Finds a resource stored in the program (none in this program).
 using StaticLocatorFn = Status (*)(WorldData* pWorldData, const char16_t* name);
 
@@ -69,12 +71,12 @@ struct FogRecord {
 
 // The open resource pack (see UtilsPack.h).
 struct PackRecord {
-    void* pFile;                      // the open pack file (platform file handle), null when closed
+    std::FILE* pFile;                 // the open pack file, null when closed
     uint32_t startOffset;             // where the records begin
     char16_t path[kWorldTextSize];
     uint32_t lastEntrySize;           // data size of the entry last found
     char16_t lastEntryName[kWorldTextSize];
-    DichotomyList* pIndex;            // sorted index, null until built
+    PackIndex* pIndex;                // sorted index, null until built
 };
 
 struct StaticResource {
