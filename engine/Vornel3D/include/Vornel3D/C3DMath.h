@@ -139,7 +139,7 @@ public:
     virtual float* SetAxisY(float* m, const C3DVector3* v);
     virtual float* SetAxisX(float* m, const C3DVector3* v);
     virtual C3DVector3* GetRotationAngles(C3DVector3* out, const float* m);
-    // Angle of the Z axis about Y, in (-pi, pi].
+    // Angle of the Z axis about Y, from -pi to pi.
     virtual float GetHeading(const float* m);
     virtual void GetEulerAngles(const float* m, float* xOut, float* yOut, float* zOut);
     // 0 or kStatusFailed by the triangle's facing against +z (see kFacing... modes).
