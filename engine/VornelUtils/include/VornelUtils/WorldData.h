@@ -162,6 +162,7 @@ struct WorldData {
     uint32_t colorText, colorClear, colorAmbient, colorWireframe;
 
     float nearDistance, farDistance, nearDistanceScreen, farDistanceScreen, fieldOfView;
+    float aspectRatio;                // display width / height, written by the view
 
     LightRecord light1, light2;
     LightRecord light1Loaded, light2Loaded;
