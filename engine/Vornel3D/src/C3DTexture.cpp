@@ -1,21 +1,6 @@
 #include "Vornel3D/C3DTexture.h"
 
-#include "VornelUtils/WorldData.h"
-
-namespace {
-
-// The part after the last '\\' or '/'.
-const char16_t* FileNamePart(const char16_t* path)
-{
-    const char16_t* part = path;
-    for (const char16_t* p = path; *p; ++p) {
-        if (*p == u'\\' || *p == u'/')
-            part = p + 1;
-    }
-    return part;
-}
-
-} // namespace
+#include "Vornel3D/C3DResourceName.h"
 
 C3DTexture::C3DTexture(WorldData* pWorldData) : CBaseObject(pWorldData) {}
 
@@ -65,15 +50,8 @@ void C3DTexture::SetName(const char16_t* name)
 
 void C3DTexture::SetFileName(const char16_t* name)
 {
-    if (!name)
-        return;
-    const std::u16string text(name);
-    const int32_t prefix = m_pWorldData ? m_pWorldData->dataPathWord : -1;
-    // A path shorter than the data folder cannot lie inside it: keep its file name then too.
-    if (prefix >= 0 && static_cast<size_t>(prefix) <= text.size())
-        SetName(text.c_str() + prefix);
-    else
-        SetName(FileNamePart(text.c_str()));
+    if (name)
+        SetName(C3DResourceName(m_pWorldData, name));
 }
 
 Status C3DTexture::MakeFromRaw(uint16_t, uint16_t, uint8_t, const uint8_t*, const char16_t* name)
