@@ -2,3 +2,4 @@
 // Each command takes the arguments after its own name and returns the process exit status.
 
 int CommandVersion(int argc, char** argv);
+int CommandImage(int argc, char** argv);

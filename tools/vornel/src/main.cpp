@@ -14,6 +14,7 @@ struct CommandRow {
 
 const CommandRow kCommands[] = {
     {"version", CommandVersion, "version"},
+    {"image", CommandImage, "image info FILE | image convert IN OUT (PNG, JPEG, TGA, raw in; PNG, JPEG out)"},
 };
 
 void PrintUsage()
