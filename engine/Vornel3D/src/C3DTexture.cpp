@@ -1,6 +1,8 @@
 #include "Vornel3D/C3DTexture.h"
 
 #include "Vornel3D/C3DResourceName.h"
+#include "VornelUtils/UtilsLog.h"
+#include "VornelUtils/WorldData.h"
 
 C3DTexture::C3DTexture(WorldData* pWorldData) : CBaseObject(pWorldData) {}
 
@@ -146,5 +148,6 @@ uint32_t C3DTexture::GetPixelARGB(uint32_t width, uint32_t height, uint8_t, cons
 
 Status C3DTexture::LoadTextureFromPackerEx(uint32_t)
 {
+    Log(m_pWorldData ? m_pWorldData->logPath : nullptr, 1, u"# C3DTexture::LoadTextureFromPackerEx NOT IMPLEMENTED !!!\n");
     return kStatusFailed;
 }

@@ -1,0 +1,8 @@
+// Image reader: TGA files from memory and from a pack entry. Nothing may crash or leak.
+#include "ImageFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzImage(data, size, u"fuzz.tga");
+    return 0;
+}
