@@ -1,0 +1,134 @@
+// Real input from the X server: xdotool drives the pointer and keyboard of the display that
+// xvfb-run provides, and the pump must turn what SDL receives into message records.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "PlatformTestSupport.h"
+#include "VornelPlatform/PlatformInput.h"
+
+namespace {
+
+bool HaveXdotool()
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (!display || !*display || (driver && *driver && std::strcmp(driver, "x11") != 0))
+        return false;
+    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+bool Xdotool(const std::string& arguments)
+{
+    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+class PlatformXdotool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveXdotool() || !HaveDisplay())
+            GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+        PlatformWindowDesc desc;
+        desc.title = "xdotool target";
+        desc.width = 320;
+        desc.height = 240;
+        desc.visible = true;
+        m_window = Platform_CreateWindow(desc);
+        ASSERT_NE(m_window, nullptr) << Platform_GetLastErrorText();
+        Platform_RaiseWindow(m_window);
+        DrainMessages(200);
+        ASSERT_TRUE(Platform_GetWindowPosition(m_window, &m_x, &m_y));
+        ASSERT_GT(m_x, 40) << "the window must leave room on its left";
+    }
+    void TearDown() override
+    {
+        if (m_window)
+            Platform_DestroyWindow(m_window);
+        DrainMessages(20);
+    }
+
+    // A desktop point relative to the window's client area.
+    std::string At(int x, int y) const
+    {
+        return std::to_string(m_x + x) + " " + std::to_string(m_y + y);
+    }
+
+    PlatformWindow* m_window = nullptr;
+    int32_t m_x = 0;
+    int32_t m_y = 0;
+};
+
+}  // namespace
+
+TEST_F(PlatformXdotool, ClickGivesButtonMessagesAtTheClientPosition)
+{
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(30, 40) + " click 1"));
+    std::vector<PlatformMessage> seen;
+    PlatformMessage up{};
+    ASSERT_TRUE(PumpUntil(WM_LBUTTONUP, &up, 5000, &seen));
+    const auto buttons = OnlyMessages(seen, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[0].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(buttons[0].window, m_window);
+    EXPECT_EQ(Platform_SignedLowWord(buttons[0].lParam), 30);
+    EXPECT_EQ(Platform_SignedHighWord(buttons[0].lParam), 40);
+    EXPECT_EQ(Platform_SignedLowWord(up.lParam), 30);
+}
+
+TEST_F(PlatformXdotool, ReleaseOutsideTheWindowWhileCapturedIsNegative)
+{
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(50, 60) + " mousedown 1"));
+    PlatformMessage down{};
+    ASSERT_TRUE(PumpUntil(WM_LBUTTONDOWN, &down, 5000));
+    Platform_SetCapture(m_window);
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(-20, 70) + " mouseup 1"));
+    PlatformMessage up{};
+    ASSERT_TRUE(PumpUntil(WM_LBUTTONUP, &up, 5000));
+    Platform_ReleaseCapture();
+    EXPECT_EQ(Platform_SignedLowWord(up.lParam), -20);
+    EXPECT_EQ(Platform_SignedHighWord(up.lParam), 70);
+}
+
+TEST_F(PlatformXdotool, TypedKeysGiveKeyAndCharacterMessages)
+{
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(10, 10)));
+    Platform_RaiseWindow(m_window);
+    DrainMessages(100);
+    ASSERT_TRUE(Xdotool("key --delay 20 a Escape F12"));
+    std::vector<PlatformMessage> seen;
+    PlatformMessage last{};
+    ASSERT_TRUE(PumpUntil(WM_KEYUP, &last, 5000, &seen));
+    while (!(last.message == WM_KEYUP && last.wParam == VK_F12) &&
+           PumpUntil(WM_KEYUP, &last, 5000, &seen)) {
+    }
+    const auto keys = OnlyMessages(seen, {WM_KEYDOWN, WM_CHAR});
+    std::vector<std::pair<uint32_t, uintptr_t>> got;
+    for (const PlatformMessage& m : keys)
+        got.emplace_back(m.message, m.wParam);
+    const std::vector<std::pair<uint32_t, uintptr_t>> expected = {
+        {WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, 27},
+        {WM_KEYDOWN, VK_F12}};
+    EXPECT_EQ(got, expected);
+}
+
+TEST(PlatformKeyState, ShiftHeldBeforeAnyWindowIsSeen)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+    EXPECT_GE(Platform_GetKeyState(VK_SHIFT), 0);
+    ASSERT_TRUE(Xdotool("keydown shift"));
+    const int16_t held = Platform_GetKeyState(VK_SHIFT);
+    const int16_t left = Platform_GetKeyState(VK_LSHIFT);
+    const int16_t other = Platform_GetKeyState('Q');
+    ASSERT_TRUE(Xdotool("keyup shift"));
+    EXPECT_LT(held, 0);
+    EXPECT_LT(left, 0);
+    EXPECT_GE(other, 0);
+    EXPECT_GE(Platform_GetKeyState(VK_SHIFT), 0);
+}
