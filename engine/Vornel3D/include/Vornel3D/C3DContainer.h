@@ -83,7 +83,8 @@ public:
     // World matrix := local x parent, then down the visible children.
     virtual void UpdateFromParent(const float* parentWorld);
     virtual void SetRoot(C3DContainer* pRoot);    // this node and every child
-    virtual void SetOwner(C3DContainer* pOwner);  // this node and every child
+    // This node and its children, except the anchors below it, which keep their own.
+    virtual void SetOwner(C3DContainer* pOwner);
     virtual void AddRef();
     virtual void ReleaseRef();
     virtual int32_t GetUseCount();
@@ -182,7 +183,7 @@ public:
     uintptr_t GetDrawContext() const { return m_nContext; }
 
 protected:
-    void DrawText(const C3DVector3* position, const float* matrix);
+    void DrawText(const C3DVector3* position);
     void FreeText();
 
     C3DTextDrawFunction m_pfnDraw = nullptr;
