@@ -99,6 +99,7 @@ struct WorldData {
     UtilsParameters* pAppSettings;
     CWorld* pWorld;
     C3DEngine* p3DEngine;             // the 3D engine records itself here for its lifetime
+    void* pRendererBlock;             // the renderer's device record (OpenGL: its context record), for its lifetime
     uint32_t word30000;               // 0x30000 from construction
 
     Status lastErrorCode;
