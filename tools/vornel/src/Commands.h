@@ -3,3 +3,5 @@
 
 int CommandVersion(int argc, char** argv);
 int CommandImage(int argc, char** argv);
+int CommandPack(int argc, char** argv);
+int CommandSettings(int argc, char** argv);

@@ -15,6 +15,8 @@ struct CommandRow {
 const CommandRow kCommands[] = {
     {"version", CommandVersion, "version"},
     {"image", CommandImage, "image info FILE | image convert IN OUT (PNG, JPEG, TGA, raw in; PNG, JPEG out)"},
+    {"pack", CommandPack, "pack create OUT.pak DIR | pack list PAK | pack cat PAK NAME"},
+    {"settings", CommandSettings, "settings scramble IN OUT (the stored block form)"},
 };
 
 void PrintUsage()

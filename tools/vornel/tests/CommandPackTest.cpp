@@ -1,0 +1,138 @@
+// vornel pack and vornel settings, run as a program; the results are read with the engine.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "VornelUtils/UtilsPack.h"
+#include "VornelUtils/UtilsParameters_File.h"
+#include "VornelUtils/UtilsScramble.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
+
+std::pair<int, std::string> RunTool(const std::string& arguments)
+{
+    std::string output;
+    FILE* pipe = popen((kTool + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return {-1, output};
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+class PackCommandTest : public ::testing::Test {
+protected:
+    PackCommandTest()
+    {
+        std::random_device random;
+        folder = std::filesystem::temp_directory_path() / ("vornel-pack-tool-" + std::to_string(random()));
+        std::filesystem::create_directories(folder / "data");
+    }
+    ~PackCommandTest() override { std::filesystem::remove_all(folder); }
+
+    std::string Path(const std::string& name) const { return (folder / name).string(); }
+
+    void WriteFile(const std::string& name, const std::string& bytes)
+    {
+        const std::filesystem::path path = folder / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+
+    std::filesystem::path folder;
+};
+
+} // namespace
+
+TEST_F(PackCommandTest, CreateListAndCatReturnEveryFile)
+{
+    std::string binary;
+    for (int i = 0; i < 70000; ++i)
+        binary.push_back(static_cast<char>(i * 7 % 256));
+    const std::map<std::string, std::string> files = {
+        {"groups/_labels_groups.raw", "labels"},
+        {"textures/default.gl.frag", "void main() {}\n"},
+        {"textures/big.raw", binary},
+        {"empty.txt", ""},
+        {"Nimbrel_main.script", "main"},
+        {"a/b/c/deep.bin", std::string("\0\1\2", 3)},
+    };
+    for (const auto& [name, bytes] : files)
+        WriteFile("data/" + name, bytes);
+
+    const std::string pak = Path("data/out.pak"); // inside the folder it packs
+    ASSERT_EQ(RunTool("pack create " + pak + " " + Path("data")).first, 0);
+
+    const auto [listStatus, listing] = RunTool("pack list " + pak);
+    ASSERT_EQ(listStatus, 0);
+    std::string expected;
+    for (const auto& [name, bytes] : files)
+        expected += name + "\t" + std::to_string(bytes.size()) + "\n";
+    EXPECT_EQ(listing, expected);
+
+    for (const auto& [name, bytes] : files) {
+        const auto [status, output] = RunTool("pack cat " + pak + " " + name);
+        EXPECT_EQ(status, 0) << name;
+        EXPECT_EQ(output, bytes) << name;
+    }
+    EXPECT_NE(RunTool("pack cat " + pak + " missing.txt").first, 0);
+    EXPECT_NE(RunTool("pack cat " + pak + " out.pak").first, 0);
+
+    // The engine finds the same entries through its index.
+    PackRecord pack{};
+    WorldData world{};
+    ASSERT_EQ(OpenPackFile(&pack, UtilsString_FromUtf8(pak.c_str()).c_str(), 0), kStatusOk);
+    ASSERT_EQ(BuildPackIndex(&pack, &world), kStatusOk);
+    for (const auto& [name, bytes] : files) {
+        ASSERT_EQ(FindPackEntry(UtilsString_FromUtf8(name.c_str()).c_str(), &pack), kStatusOk) << name;
+        EXPECT_EQ(pack.lastEntrySize, bytes.size());
+    }
+    ClosePackFile(&pack);
+}
+
+TEST_F(PackCommandTest, BadArguments)
+{
+    EXPECT_EQ(RunTool("pack").first, 2);
+    EXPECT_EQ(RunTool("pack create " + Path("x.pak") + " " + Path("no-such-folder")).first, 1);
+    EXPECT_EQ(RunTool("pack list " + Path("no-such.pak")).first, 1);
+    WriteFile("broken.pak", std::string("\1\0\0\0\0\0\0\0", 8));
+    EXPECT_EQ(RunTool("pack list " + Path("broken.pak")).first, 1);
+    EXPECT_EQ(RunTool("settings").first, 2);
+    EXPECT_EQ(RunTool("settings scramble " + Path("no-such.ini") + " " + Path("out.bin")).first, 1);
+}
+
+TEST_F(PackCommandTest, ScrambledSettingsAreReadByTheEngine)
+{
+    WriteFile("world.ini", "[WORLD]\r\nWIDTH = 2048\r\nFULLSCREEN=1\r\n[CAMERA]\r\nDEFAULT_APP_WIDTH=1024");
+    ASSERT_EQ(RunTool("settings scramble " + Path("world.ini") + " " + Path("world.bin")).first, 0);
+    std::FILE* file = std::fopen(Path("world.bin").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::string stored;
+    int c;
+    while ((c = std::fgetc(file)) != EOF)
+        stored.push_back(static_cast<char>(c));
+    std::fclose(file);
+    EXPECT_TRUE(IsScrambledBlock(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()));
+    EXPECT_EQ(stored.find("WIDTH"), std::string::npos);
+
+    UtilsParameters_File reader(UtilsString_FromUtf8(Path("world.bin").c_str()).c_str(), kScrambleKey);
+    EXPECT_EQ(reader.GetInt(u"WORLD", u"WIDTH", 0), 2048);
+    EXPECT_EQ(reader.GetBool(u"WORLD", u"FULLSCREEN", 0), 1);
+    EXPECT_EQ(reader.GetInt(u"CAMERA", u"DEFAULT_APP_WIDTH", 0), 1024);
+}
