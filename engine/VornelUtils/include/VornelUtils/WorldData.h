@@ -7,6 +7,7 @@
 
 #include "VornelUtils/Status.h"
 
+class CBaseObject;
 class CWorld;
 class C3DEngine;
 class C3DMath;
@@ -25,8 +26,9 @@ using PackLocatorFn = Status (*)(const char16_t* name, PackRecord* pPack);
 // Finds a resource stored in the program (none in this program).
 using StaticLocatorFn = Status (*)(WorldData* pWorldData, const char16_t* name);
 
-using ModuleCreateFn = void* (*)(WorldData* pWorldData);
-using ModuleDestroyFn = void (*)(void* pModule);
+// A module object is a CBaseObject (C3DEngine, CAudioEngine, CNetworkEngine ...).
+using ModuleCreateFn = CBaseObject* (*)(WorldData* pWorldData);
+using ModuleDestroyFn = void (*)(CBaseObject* pModule);
 
 // One row of a module descriptor table.
 struct ModuleDescriptor {
