@@ -6,6 +6,8 @@
 #include "../src/JpegSource.h"
 #include "ImageTestData.h"
 #include "Vornel3D/C3DTextureRaw.h"
+#include "VornelUtils/UtilsPack.h"
+#include "VornelUtils/UtilsPackWriter.h"
 
 using namespace imagetest;
 
@@ -192,4 +194,55 @@ TEST(JpegImage, PackEntryIsDecodedOnlyUpToItsSize)
         raw.Release();
     }
     std::fclose(file);
+}
+
+TEST(JpegImage, EntriesOfARealPack)
+{
+    auto world = MakeWorld();
+    TempFolder folder;
+    // Two JPEG pictures of different sizes back to back, then a PNG.
+    std::vector<std::vector<uint8_t>> jpegs;
+    for (uint16_t side : {16, 32}) {
+        C3DTextureRaw image(world.get());
+        ASSERT_EQ(image.SetPixelsCopy(side, side, 24, std::vector<uint8_t>(size_t(side) * side * 3, uint8_t(side)).data()),
+                  kStatusOk);
+        ASSERT_EQ(image.SaveToFile(Wide(folder / "x.jpg").c_str(), false), kStatusOk);
+        image.Release();
+        jpegs.push_back(ReadBytes(folder / "x.jpg"));
+    }
+    const auto png = EncodePng(4, 2, 2, std::vector<uint8_t>(16, 7));
+    const auto packPath = folder / "data.pak";
+    FILE* out = std::fopen(packPath.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(WritePackCountRecord(out, 3), kStatusOk);
+    ASSERT_EQ(WritePackRecord(out, "pics\\small.jpg", jpegs[0].data(), uint32_t(jpegs[0].size())), kStatusOk);
+    ASSERT_EQ(WritePackRecord(out, "pics\\large.jpg", jpegs[1].data(), uint32_t(jpegs[1].size())), kStatusOk);
+    ASSERT_EQ(WritePackRecord(out, "grey.png", png.data(), uint32_t(png.size())), kStatusOk);
+    std::fclose(out);
+
+    PackRecord pack{};
+    ASSERT_EQ(OpenPackFile(&pack, Wide(packPath).c_str(), 0), kStatusOk);
+    struct Case {
+        const char16_t* name;
+        const char16_t* kept;
+        uint16_t width;
+        uint8_t depth;
+    };
+    for (const Case& c : {Case{u"pics\\small.jpg", u"small.jpg", 16, 24}, Case{u"pics\\large.jpg", u"large.jpg", 32, 24},
+                          Case{u"grey.png", u"grey.png", 4, 16}}) {
+        ASSERT_EQ(FindPackEntry(c.name, &pack), kStatusOk);
+        C3DTextureRaw raw(world.get());
+        ASSERT_EQ(raw.LoadFromPacker(&pack), kStatusOk);
+        EXPECT_EQ(raw.GetWidth(), c.width);
+        EXPECT_EQ(raw.GetDepth(), c.depth);
+        EXPECT_EQ(std::u16string(raw.GetName()), c.kept);
+        raw.Release();
+
+        ASSERT_EQ(FindPackEntry(c.name, &pack), kStatusOk);
+        CRecordingTexture texture(world.get());
+        ASSERT_EQ(texture.LoadFromPacker(&pack), kStatusOk);
+        EXPECT_EQ(texture.GetWidth(), c.width);
+        EXPECT_EQ(std::u16string(texture.GetName()), c.kept);
+    }
+    ClosePackFile(&pack);
 }
