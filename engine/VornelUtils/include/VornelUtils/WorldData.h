@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "VornelUtils/Status.h"
+#include "VornelUtils/WorldDataGame.h"
 
 class CBaseObject;
 class CWorld;
@@ -56,8 +57,8 @@ struct RenderSwitch {
 struct LightRecord {
     RenderSwitch enabled;
     int32_t type;
-    float x, y, z;
-    uint32_t reserved[3];  // left at zero by the load
+    float x, y, z;                    // position, or where a directional light shines from
+    float directionX, directionY, directionZ;  // zero after the load; written by the renderer
     float diffuse, specular, ambient;
     float materialDiffuse, materialSpecular, materialAmbient;
 };
@@ -66,9 +67,9 @@ struct FogRecord {
     RenderSwitch enabled;
     uint32_t color;  // ARGB
     float start, end, density;
-    uint8_t flagA;     // 1 after the load
-    uint32_t wordB;    // 0 after the load
-    uint8_t flagC;     // 1 after the load
+    uint8_t tableFog;  // 1 after the load (per-pixel fog table)
+    uint32_t tableMode;  // 0 after the load
+    uint8_t tailFlag;  // 1 after the load
 };
 
 // The open resource pack (see UtilsPack.h).
@@ -88,12 +89,12 @@ struct StaticResource {
 
 struct WorldData {
     // View matrices (16 floats row by row); the scale factors stand between the second and third.
-    float matrix1[16];
-    float matrix2[16];
+    float matrix1[16];                // projection (perspective)
+    float matrix2[16];                // screen projection (orthographic)
     float scaleX, scaleY, scaleZ;     // real size / virtual size
     float matrixCameraInitial[16];
     float matrixCamera[16];
-    float matrix5[16];
+    float matrix5[16];                // identity after the load
 
     C3DMath* pMath;
     UtilsTimer* pTimer;
@@ -108,8 +109,10 @@ struct WorldData {
     char16_t lastErrorText[kWorldTextSize];
     char16_t logPath[kWorldTextSize];
 
-    int32_t dataPathWord;             // -1 from construction
+    int32_t dataPathWord;             // length of the data-path prefix; -1 (unknown) from construction
     char16_t dataPath[kWorldTextSize];
+
+    WorldGameExtension game;          // filled by the game world (WorldDataGame.h)
 
     StaticResource staticResource;
     StaticLocatorFn pfnStaticLocator;
