@@ -225,7 +225,7 @@ Status C3DTextureRaw::FitToRenderer()
     for (uint32_t r = 0; r < targetHeight; ++r) {
         for (uint32_t c = 0; c < targetWidth; ++c) {
             for (uint32_t k = 0; k < channels; ++k) {
-                uint32_t sum = 0;
+                uint64_t sum = 0;
                 for (uint32_t y = 0; y < fy; ++y) {
                     const uint8_t* row = m_pPixels + size_t(r * fy + y) * sourceStride;
                     for (uint32_t x = 0; x < fx; ++x)

@@ -29,6 +29,20 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t count)
     reader->position += count;
 }
 
+struct FileReader {
+    FILE* file;
+    uint64_t remaining; // bytes of the entry not read yet
+};
+
+// A pack entry ends where its size says, even when the image inside claims more.
+void ReadFromFile(png_structp png, png_bytep out, png_size_t count)
+{
+    auto* reader = static_cast<FileReader*>(png_get_io_ptr(png));
+    if (count > reader->remaining || std::fread(out, 1, count, reader->file) != count)
+        png_error(png, "read past the end of the image");
+    reader->remaining -= count;
+}
+
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 void RaiseError(png_structp png, png_const_charp)
@@ -45,7 +59,8 @@ struct ReadState {
     Status failure = kStatusFailed;
 };
 
-Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader, DecodedImage* out)
+Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader, FileReader& fileReader,
+                 DecodedImage* out)
 {
     png_structp png = state.png;
     png_infop info = state.info;
@@ -54,7 +69,7 @@ Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader
 
     uint64_t inputBytes;
     if (input.file) {
-        png_init_io(png, input.file);
+        png_set_read_fn(png, &fileReader, ReadFromFile);
         inputBytes = input.limit;
     } else {
         png_set_read_fn(png, &reader, ReadFromMemory);
@@ -115,6 +130,7 @@ Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader
 Status DecodePng(const ImageInput& input, DecodedImage* out)
 {
     MemoryReader reader{input.data, input.size, 1};
+    FileReader fileReader{input.file, input.limit > 0 ? input.limit - 1 : 0};
     if (input.file) {
         if (input.limit < 1 || std::fgetc(input.file) != int(kPngSignatureFirstByte))
             return kStatusFailed;
@@ -127,7 +143,7 @@ Status DecodePng(const ImageInput& input, DecodedImage* out)
     if (!state.png)
         return kStatusOutOfMemory;
     state.info = png_create_info_struct(state.png);
-    Status status = state.info ? ReadImage(state, input, reader, out) : kStatusOutOfMemory;
+    Status status = state.info ? ReadImage(state, input, reader, fileReader, out) : kStatusOutOfMemory;
     png_destroy_read_struct(&state.png, state.info ? &state.info : nullptr, nullptr);
     std::free(state.rows);
     std::free(state.pixels);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <jpeglib.h>
+
 #include "ImageTestData.h"
 
 using namespace imagetest;
@@ -306,4 +309,65 @@ TEST_F(TextureRawTest, AttachedPixelsStayTheCallers)
         EXPECT_EQ(attached.GetPixels(), pixels.data());
     } // destroyed without Release: the block is not freed
     EXPECT_EQ(pixels[0], 0);
+}
+
+TEST_F(TextureRawTest, GreyJpegBecomesRgb)
+{
+    // A grey JPEG written with libjpeg directly: 8 x 8, top half black, bottom half white.
+    jpeg_compress_struct encoder;
+    jpeg_error_mgr errors;
+    encoder.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&encoder);
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&encoder, &bytes, &size);
+    encoder.image_width = 8;
+    encoder.image_height = 8;
+    encoder.input_components = 1;
+    encoder.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 95, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    for (int y = 0; y < 8; ++y) {
+        std::vector<uint8_t> row(8, y < 4 ? 0 : 255);
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&encoder, &p, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+
+    const Status status = raw.MakeFromAddress(bytes, uint32_t(size), u"grey.jpg");
+    std::free(bytes);
+    ASSERT_EQ(status, kStatusOk);
+    EXPECT_EQ(raw.GetDepth(), 24);
+    const uint8_t* bottom = raw.GetPixels();                 // stored row 0: the picture's bottom, white
+    const uint8_t* top = raw.GetPixels() + 7 * 8 * 3;        // stored row 7: the top, black
+    EXPECT_GT(bottom[0], 230);
+    EXPECT_EQ(bottom[0], bottom[1]);
+    EXPECT_EQ(bottom[0], bottom[2]);
+    EXPECT_LT(top[0], 25);
+}
+
+TEST_F(TextureRawTest, PngPackEntryEndsAtItsSize)
+{
+    // The entry holds only the start of the PNG; the whole PNG follows it in the file.
+    const auto png = EncodePng(8, 8, 3, Gradient(8, 8, 3));
+    std::vector<uint8_t> file = png;
+    file.insert(file.end(), png.begin(), png.end());
+    const auto path = folder / "cut.pak";
+    WriteBytes(path, file);
+    FILE* stream = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    PackRecord entry{};
+    entry.pFile = stream;
+    std::copy_n(u"cut.png", 8, entry.lastEntryName);
+    entry.lastEntrySize = uint32_t(png.size() - 20);
+    EXPECT_EQ(raw.LoadFromPacker(&entry), kStatusFailed);
+    EXPECT_LE(std::ftell(stream), long(png.size() - 20));
+
+    std::fseek(stream, 0, SEEK_SET);
+    entry.lastEntrySize = uint32_t(png.size());
+    EXPECT_EQ(raw.LoadFromPacker(&entry), kStatusOk);
+    EXPECT_EQ(Stored(raw), Flipped(Gradient(8, 8, 3), 8, 8, 3));
+    std::fclose(stream);
 }
