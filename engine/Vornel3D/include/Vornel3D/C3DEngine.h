@@ -111,7 +111,8 @@ public:
     virtual Status ReleaseTexture(C3DTexture* pTexture, uint8_t direct);
     // Base: null (the video players fill it).
     virtual C3DVideo* CreateVideo(uint32_t flags, uint32_t second);
-    // Base: unlinks the video (0x80000001 when null or not listed).
+    // Base: unlinks the video (0x80000001 when null or not listed); the video players
+    // release and delete it.
     virtual Status ReleaseVideo(C3DVideo* pVideo);
     virtual C3DShader* CreateShader(uint32_t flags, uint32_t second) = 0;
     // Base: unlinks the shader (0x80000001 when null or not listed).
@@ -133,13 +134,12 @@ public:
     virtual Status IsShaderSupported() = 0;  // 0 when supported
 
     // ---- used by the back ends' factories -------------------------------------------------
-    // Each stores the two words in the resource, calls its Init (the shadow: Create(count,
-    // colour)) and lists it. When that fails the resource is released and deleted here and
+    // Each stores the two words in the resource (the index buffer: its kind), calls its Init
+    // (the shadow: Create(count, colour)) and lists it. When that fails the resource is released and deleted here and
     // 0x80000001 is returned: the caller must not touch it again.
     Status AddObject(C3DObject* pObject, uint32_t flags, uint32_t second);
     Status AddObjectIndex(C3DObjectIndex* pIndex, uint32_t count, uint32_t kind);
     Status AddTexture(C3DTexture* pTexture, uint32_t flags, uint32_t second);
-    Status AddVideo(C3DVideo* pVideo, uint32_t flags, uint32_t second);
     Status AddShader(C3DShader* pShader, uint32_t flags, uint32_t second);
     Status AddStencilShadow(C3DStencilShadow* pShadow, uint32_t count, uint32_t color);
 
@@ -187,7 +187,8 @@ protected:
                                   uint32_t size, const char16_t* name, PackRecord* pEntry);
     // Empties the object stages and shader containers that point at a texture that went.
     void ForgetTexture(C3DTexture* pTexture);
-    void LogLeak(const char16_t* line);
+    // One leak line of Unload; the base passes it to the log (flag 0).
+    virtual void ReportLeak(const char16_t* line);
 
     C3DView* m_pView = nullptr;
     CFIFOListCounted m_plistObjects;      // C3DObject

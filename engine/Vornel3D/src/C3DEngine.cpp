@@ -1,0 +1,291 @@
+#include "Vornel3D/C3DEngine.h"
+
+#include <cmath>
+
+#include "C3DEngineList.h"
+#include "Vornel3D/C3DContainer.h"
+#include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DObjectIndex.h"
+#include "Vornel3D/C3DShader.h"
+#include "Vornel3D/C3DStencilShadow.h"
+#include "Vornel3D/C3DTexture.h"
+#include "Vornel3D/C3DView.h"
+#include "VornelUtils/UtilsLog.h"
+#include "VornelUtils/WorldData.h"
+
+C3DEngine::C3DEngine(WorldData* pWorldData) : CBaseObject(pWorldData)
+{
+    if (m_pWorldData)
+        m_pWorldData->p3DEngine = this;
+}
+
+C3DEngine::~C3DEngine()
+{
+    if (m_pWorldData && m_pWorldData->p3DEngine == this)
+        m_pWorldData->p3DEngine = nullptr;
+}
+
+C3DEngine* C3DEngine::FromWorld(const WorldData* pWorldData)
+{
+    return pWorldData ? pWorldData->p3DEngine : nullptr;
+}
+
+// ---- device ---------------------------------------------------------------------------------
+
+Status C3DEngine::Load(void*)
+{
+    return kStatusOk;
+}
+
+void C3DEngine::ReportLeak(const char16_t* line)
+{
+    Log(m_pWorldData ? m_pWorldData->logPath : nullptr, 0, u"%s", line);
+}
+
+Status C3DEngine::Unload()
+{
+    // Every entry still listed here was never released by its owner: the list reports it once,
+    // and the entry is released and deleted whatever its holder counts say, so that nothing
+    // outlives the engine. Entries leave their list before they are released, because
+    // releasing an object gives back its index buffer and textures through the other lists.
+    bool leaked = !m_plistObjects.IsEmpty();
+    while (auto* object = static_cast<C3DObject*>(m_plistObjects.GetFirst())) {
+        m_plistObjects.RemoveCurrent(1);
+        DestroyObject(object);
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_plistObjects detected memory leaks !\n");
+
+    leaked = !m_plistObjectsIndex.IsEmpty();
+    while (auto* index = static_cast<C3DObjectIndex*>(m_plistObjectsIndex.GetFirst())) {
+        m_plistObjectsIndex.RemoveCurrent(0);
+        DestroyObjectIndex(index);
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_plistObjectsIndex detected memory leaks !\n");
+
+    leaked = !m_plistTextures.IsEmpty();
+    while (auto* texture = static_cast<C3DTexture*>(m_plistTextures.GetFirst())) {
+        m_plistTextures.RemoveCurrent(1);
+        ForgetTexture(texture);
+        DestroyTexture(texture);
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_plistTextures detected memory leaks !\n");
+
+    leaked = !m_plistShaders.IsEmpty();
+    while (auto* shader = static_cast<C3DShader*>(m_plistShaders.GetFirst())) {
+        m_plistShaders.RemoveCurrent(1);
+        DestroyShader(shader);
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_plistShaders detected memory leaks !\n");
+
+    leaked = !m_listStencilShadow.IsEmpty();
+    while (auto* shadow = static_cast<C3DStencilShadow*>(m_listStencilShadow.GetFirst())) {
+        m_listStencilShadow.RemoveCurrent(0);
+        DestroyStencilShadow(shadow);
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_listStencilShadow detected memory leaks !\n");
+
+    leaked = !m_listContainer.IsEmpty();
+    while (auto* container = static_cast<C3DContainer*>(m_listContainer.GetFirst())) {
+        m_listContainer.RemoveCurrent(0);
+        delete container;
+    }
+    if (leaked)
+        ReportLeak(u"# C3DEngine::m_listContainer detected memory leaks !\n");
+    return kStatusOk;
+}
+
+Status C3DEngine::SetDisplayMode(void* pWindow, uint16_t width, uint16_t height, uint8_t fullscreen,
+                                 uint8_t colorDepth, uint32_t)
+{
+    if (!m_pWorldData)
+        return kStatusFailed;
+    m_pWorldData->virtualWidth = width;
+    m_pWorldData->virtualHeight = height;
+    m_pWorldData->fullScreen = fullscreen;
+    m_pWorldData->colorDepth = colorDepth;
+    m_pWorldData->pWindow = pWindow;
+    return kStatusOk;
+}
+
+Status C3DEngine::Init(void* pWindow, uint16_t width, uint16_t height, uint8_t fullscreen, uint8_t colorDepth,
+                       uint32_t extra)
+{
+    if (Failed(SetDisplayMode(pWindow, width, height, fullscreen, colorDepth, extra)))
+        return kStatusFailed;
+    const bool restored =
+        WalkList<C3DObject>(m_plistObjects, [&](C3DObject* o) { return Succeeded(o->Restore(extra)); }) &&
+        WalkList<C3DObjectIndex>(m_plistObjectsIndex, [&](C3DObjectIndex* i) { return Succeeded(i->Restore(extra)); });
+    if (!restored)
+        return kStatusFailed;
+    if (m_pView)
+        m_pView->SetViewport(0, 0, int32_t(std::floor(float(width) * m_pWorldData->scaleX)),
+                             int32_t(std::floor(float(height) * m_pWorldData->scaleY)));
+    return kStatusOk;
+}
+
+Status C3DEngine::Invalidate(uint32_t value)
+{
+    const bool invalidated =
+        WalkList<C3DObject>(m_plistObjects, [&](C3DObject* o) { return Succeeded(o->Invalidate(value)); }) &&
+        WalkList<C3DObjectIndex>(m_plistObjectsIndex,
+                                 [&](C3DObjectIndex* i) { return Succeeded(i->Invalidate(value)); });
+    return invalidated ? kStatusOk : kStatusFailed;
+}
+
+Status C3DEngine::SetLights(int32_t count)
+{
+    const int32_t n = count == -1 ? 2 : count;
+    for (int32_t i = 0; i < n; ++i)
+        SetLight(uint32_t(i));
+    return kStatusOk;
+}
+
+Status C3DEngine::BeginScene()
+{
+    return kStatusOk;
+}
+
+Status C3DEngine::EndScene()
+{
+    return kStatusOk;
+}
+
+Status C3DEngine::Clear()
+{
+    return kStatusOk;
+}
+
+Status C3DEngine::ClearBuffers(uint8_t, uint8_t, uint8_t)
+{
+    return kStatusOk;
+}
+
+// ---- objects, index buffers, shaders, shadows, videos ---------------------------------------
+
+Status C3DEngine::ReleaseObject(C3DObject* pObject)
+{
+    return pObject ? m_plistObjects.Remove(pObject) : kStatusFailed;
+}
+
+Status C3DEngine::ReleaseObjectIndex(C3DObjectIndex* pIndex)
+{
+    if (!pIndex || (pIndex->GetKind() != k3DIndex16 && pIndex->GetKind() != k3DIndex32))
+        return kStatusFailed;
+    return m_plistObjectsIndex.Remove(pIndex);
+}
+
+C3DVideo* C3DEngine::CreateVideo(uint32_t, uint32_t)
+{
+    return nullptr;
+}
+
+Status C3DEngine::ReleaseVideo(C3DVideo* pVideo)
+{
+    return pVideo ? m_plistVideos.Remove(pVideo) : kStatusFailed;
+}
+
+Status C3DEngine::ReleaseShader(C3DShader* pShader)
+{
+    return pShader ? m_plistShaders.Remove(pShader) : kStatusFailed;
+}
+
+Status C3DEngine::ReleaseStencilShadow(C3DStencilShadow* pShadow)
+{
+    return pShadow ? m_listStencilShadow.Remove(pShadow) : kStatusFailed;
+}
+
+// A resource whose Init fails has never been listed, so no release slot would take it (they
+// refuse unlisted entries): it is released and deleted here, directly.
+
+Status C3DEngine::AddObject(C3DObject* pObject, uint32_t flags, uint32_t second)
+{
+    if (!pObject)
+        return kStatusFailed;
+    pObject->SetFlags(flags);
+    pObject->SetCreationWord(second);
+    if (Failed(pObject->Init()) || Failed(m_plistObjects.Add(pObject, uint8_t(flags & k3DShareByName)))) {
+        DestroyObject(pObject);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status C3DEngine::AddObjectIndex(C3DObjectIndex* pIndex, uint32_t, uint32_t kind)
+{
+    if (!pIndex)
+        return kStatusFailed;
+    pIndex->SetKind(kind);
+    if (Failed(pIndex->Init()) || Failed(m_plistObjectsIndex.Add(pIndex, 0))) {
+        DestroyObjectIndex(pIndex);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status C3DEngine::AddShader(C3DShader* pShader, uint32_t flags, uint32_t second)
+{
+    if (!pShader)
+        return kStatusFailed;
+    pShader->SetCreationWords(flags, second);
+    if (Failed(pShader->Init()) || Failed(m_plistShaders.Add(pShader, uint8_t(flags & k3DShareByName)))) {
+        DestroyShader(pShader);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status C3DEngine::AddStencilShadow(C3DStencilShadow* pShadow, uint32_t count, uint32_t color)
+{
+    if (!pShadow)
+        return kStatusFailed;
+    if (Failed(pShadow->Create(count, color)) || Failed(m_listStencilShadow.Add(pShadow, 0))) {
+        DestroyStencilShadow(pShadow);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+void C3DEngine::DestroyObject(C3DObject* pObject)
+{
+    if (pObject) {
+        pObject->Release();
+        delete pObject;
+    }
+}
+
+void C3DEngine::DestroyObjectIndex(C3DObjectIndex* pIndex)
+{
+    if (pIndex) {
+        pIndex->Release();
+        delete pIndex;
+    }
+}
+
+void C3DEngine::DestroyTexture(C3DTexture* pTexture)
+{
+    if (pTexture) {
+        pTexture->Release();
+        delete pTexture;
+    }
+}
+
+void C3DEngine::DestroyShader(C3DShader* pShader)
+{
+    if (pShader) {
+        pShader->Release();
+        delete pShader;
+    }
+}
+
+void C3DEngine::DestroyStencilShadow(C3DStencilShadow* pShadow)
+{
+    if (pShadow) {
+        pShadow->Release();
+        delete pShadow;
+    }
+}
