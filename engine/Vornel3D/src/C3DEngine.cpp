@@ -51,6 +51,7 @@ Status C3DEngine::Unload()
     bool leaked = !m_plistObjects.IsEmpty();
     while (auto* object = static_cast<C3DObject*>(m_plistObjects.GetFirst())) {
         m_plistObjects.RemoveCurrent(1);
+        ForgetObject(object);
         DestroyObject(object);
     }
     if (leaked)
@@ -169,7 +170,23 @@ Status C3DEngine::ClearBuffers(uint8_t, uint8_t, uint8_t)
 
 Status C3DEngine::ReleaseObject(C3DObject* pObject)
 {
-    return pObject ? m_plistObjects.Remove(pObject) : kStatusFailed;
+    if (!pObject || Failed(m_plistObjects.Remove(pObject)))
+        return kStatusFailed;
+    // A shader container must not keep drawing an object that its back end deletes next.
+    ForgetObject(pObject);
+    return kStatusOk;
+}
+
+void C3DEngine::ForgetObject(C3DObject* pObject)
+{
+    WalkList<C3DContainer>(m_listContainer, [&](C3DContainer* c) {
+        if (c->GetKind() == kContainerKindShader) {
+            auto* shader = static_cast<C3DContainerShader*>(c);
+            if (shader->GetObject() == pObject)
+                shader->SetObject(nullptr);
+        }
+        return true;
+    });
 }
 
 Status C3DEngine::ReleaseObjectIndex(C3DObjectIndex* pIndex)

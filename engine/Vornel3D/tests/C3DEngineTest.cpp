@@ -176,6 +176,24 @@ TEST_F(EngineTest, ATextureLeavingTheListIsClearedFromEveryStageAndShaderContain
     EXPECT_TRUE(Engine().leakLines.empty());
 }
 
+TEST_F(EngineTest, AnObjectGoingIsTakenOutOfTheShaderContainersThatDrawIt)
+{
+    C3DObject* object = Triangle();
+    C3DObject* other = Triangle();
+    auto* first = static_cast<C3DContainerShader*>(Engine().CreateContainerShader(0, 0));
+    auto* second = static_cast<C3DContainerShader*>(Engine().CreateContainerShader(0, 0));
+    first->SetObject(object);
+    second->SetObject(other);
+    first->Draw(0); // the object now draws with the container's matrix
+    EXPECT_EQ(Engine().ReleaseObject(object), kStatusOk);
+    EXPECT_EQ(first->GetObject(), nullptr);
+    EXPECT_EQ(second->GetObject(), other);
+    // Left behind at unload: the object goes before the containers, which must not reach it.
+    second->Draw(0);
+    EXPECT_EQ(Engine().Unload(), kStatusOk);
+    EXPECT_EQ(Engine().leakLines.size(), 2u);
+}
+
 TEST_F(EngineTest, UnloadReportsEachListThatStillHoldsSomething)
 {
     Triangle();                                      // an object (its index buffer goes with it)

@@ -95,7 +95,8 @@ public:
 
     // ---- factories --------------------------------------------------------------------------
     virtual C3DObject* CreateObject(uint32_t flags, uint32_t second) = 0;
-    // Base: unlinks the object (0x80000001 when null or not listed).
+    // Base: unlinks the object (0x80000001 when null or not listed) and takes it out of every
+    // shader container that draws it.
     virtual Status ReleaseObject(C3DObject* pObject);
     // kind k3DIndex16 or k3DIndex32.
     virtual C3DObjectIndex* CreateObjectIndex(uint32_t count, uint32_t kind) = 0;
@@ -187,6 +188,8 @@ protected:
                                   uint32_t size, const char16_t* name, PackRecord* pEntry);
     // Empties the object stages and shader containers that point at a texture that went.
     void ForgetTexture(C3DTexture* pTexture);
+    // Empties the shader containers that draw an object that is going.
+    void ForgetObject(C3DObject* pObject);
     // One leak line of Unload; the base passes it to the log (flag 0).
     virtual void ReportLeak(const char16_t* line);
 
