@@ -28,17 +28,10 @@ const char* ReadLine(const char* p, const char* end, char16_t* buffer)
     return p;
 }
 
-uint32_t LineLength(const char16_t* line)
-{
-    uint32_t n = 0;
-    while (!IsLineEnd(line[n]))
-        ++n;
-    return n;
-}
-
 bool MatchSection(const char16_t* line, const char16_t* section)
 {
-    if (LineLength(line) < 3)
+    // A section line holds at least three characters.
+    if (IsLineEnd(line[0]) || IsLineEnd(line[1]) || IsLineEnd(line[2]))
         return false;
     uint32_t i = 0;
     while (IsBlank(line[i]))

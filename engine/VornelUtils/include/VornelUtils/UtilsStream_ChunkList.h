@@ -43,6 +43,7 @@ public:
 
     CFIFOList& GetChunks() { return m_chunks; }
     UtilsStream* GetStream() const { return m_pStream; }
+    uint32_t GetMode() const { return m_mode; }
     Status GetLastReadStatus() const { return m_lastReadStatus; }
 
 private:
