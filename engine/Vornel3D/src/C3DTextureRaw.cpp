@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ImageCodecs.h"
+#include "VornelUtils/UtilsMemory.h"
 #include "ImageFile.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
@@ -27,7 +28,7 @@ C3DTextureRaw::C3DTextureRaw(WorldData* pWorldData) : CBaseObject(pWorldData) {}
 C3DTextureRaw::~C3DTextureRaw()
 {
     if (m_bOwnsPixels)
-        std::free(m_pPixels);
+        UTILS_FREE(m_pPixels);
 }
 
 Status C3DTextureRaw::Init()
@@ -38,7 +39,7 @@ Status C3DTextureRaw::Init()
 void C3DTextureRaw::FreePixels()
 {
     if (m_bOwnsPixels)
-        std::free(m_pPixels);
+        UTILS_FREE(m_pPixels);
     m_pPixels = nullptr;
     m_bOwnsPixels = false;
 }
@@ -46,7 +47,7 @@ void C3DTextureRaw::FreePixels()
 Status C3DTextureRaw::Release()
 {
     // An attached block is freed too: Release hands it over.
-    std::free(m_pPixels);
+    UTILS_FREE(m_pPixels);
     m_pPixels = nullptr;
     m_bOwnsPixels = false;
     m_nDepth = 0;
@@ -70,9 +71,9 @@ void C3DTextureRaw::SetName(const char16_t* name)
 Status C3DTextureRaw::SetPixelsCopy(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels)
 {
     const size_t bytes = size_t(width) * height * (depth / 8u);
-    uint8_t* copy = static_cast<uint8_t*>(std::malloc(bytes ? bytes : 1));
+    uint8_t* copy = static_cast<uint8_t*>(UTILS_MALLOC(bytes ? bytes : 1));
     if (!copy || (bytes && !pixels)) {
-        std::free(copy);
+        UTILS_FREE(copy);
         return kStatusFailed;
     }
     if (bytes)
@@ -217,7 +218,7 @@ Status C3DTextureRaw::FitToRenderer()
     const uint32_t channels = m_nDepth / 8u;
     if (channels == 0)
         return kStatusOk;
-    uint8_t* target = static_cast<uint8_t*>(std::malloc(size_t(targetWidth) * targetHeight * channels));
+    uint8_t* target = static_cast<uint8_t*>(UTILS_MALLOC(size_t(targetWidth) * targetHeight * channels));
     if (!target)
         return kStatusFailed;
     const size_t sourceStride = size_t(m_nWidth) * channels;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ImageCodecs.h"
+#include "VornelUtils/UtilsMemory.h"
 #include "JpegSource.h"
 
 namespace {
@@ -64,8 +65,8 @@ Status Decode(DecodeState& state, const ImageInput& input, DecodedImage* out)
     if (width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF || decoder->output_components != 3)
         return kStatusFailed;
     const size_t stride = size_t(width) * 3;
-    state.pixels = static_cast<uint8_t*>(std::malloc(stride * height));
-    state.rows = static_cast<JSAMPROW*>(std::malloc(sizeof(JSAMPROW) * height));
+    state.pixels = static_cast<uint8_t*>(UTILS_MALLOC(stride * height));
+    state.rows = static_cast<JSAMPROW*>(UTILS_MALLOC(sizeof(JSAMPROW) * height));
     if (!state.pixels || !state.rows)
         return kStatusOutOfMemory;
     // Scanline i lands in stored row height - 1 - i.
@@ -96,8 +97,8 @@ Status DecodeJpeg(const ImageInput& input, DecodedImage* out)
     jpeg_create_decompress(&state.decoder);
     const Status status = Decode(state, input, out);
     jpeg_destroy_decompress(&state.decoder);
-    std::free(state.rows);
-    std::free(state.pixels);
+    UTILS_FREE(state.rows);
+    UTILS_FREE(state.pixels);
     return status;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ImageCodecs.h"
+#include "VornelUtils/UtilsMemory.h"
 
 namespace {
 
@@ -108,8 +109,8 @@ Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader
     if (png_get_rowbytes(png, info) != stride)
         return kStatusFailed;
 
-    state.pixels = static_cast<uint8_t*>(std::malloc(stride * height));
-    state.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    state.pixels = static_cast<uint8_t*>(UTILS_MALLOC(stride * height));
+    state.rows = static_cast<png_bytep*>(UTILS_MALLOC(sizeof(png_bytep) * height));
     if (!state.pixels || !state.rows)
         return kStatusOutOfMemory;
     // Picture row i lands in stored row height - 1 - i.
@@ -145,8 +146,8 @@ Status DecodePng(const ImageInput& input, DecodedImage* out)
     state.info = png_create_info_struct(state.png);
     Status status = state.info ? ReadImage(state, input, reader, fileReader, out) : kStatusOutOfMemory;
     png_destroy_read_struct(&state.png, state.info ? &state.info : nullptr, nullptr);
-    std::free(state.rows);
-    std::free(state.pixels);
+    UTILS_FREE(state.rows);
+    UTILS_FREE(state.pixels);
     return status;
 }
 
@@ -168,7 +169,7 @@ Status WriteImage(WriteState& state, FILE* file, uint16_t width, uint16_t height
     png_set_IHDR(png, state.info, width, height, 8, colorType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, state.info);
-    state.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    state.rows = static_cast<png_bytep*>(UTILS_MALLOC(sizeof(png_bytep) * height));
     if (!state.rows)
         return kStatusOutOfMemory;
     const size_t stride = size_t(width) * channels;
@@ -205,6 +206,6 @@ Status EncodePng(FILE* file, uint16_t width, uint16_t height, uint8_t depth, con
     Status status = state.info ? WriteImage(state, file, width, height, colorType, depth / 8u, pixels, storedOrder)
                                : kStatusOutOfMemory;
     png_destroy_write_struct(&state.png, state.info ? &state.info : nullptr);
-    std::free(state.rows);
+    UTILS_FREE(state.rows);
     return status;
 }

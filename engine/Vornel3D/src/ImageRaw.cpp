@@ -1,8 +1,8 @@
 // ".raw": a bare 256 x 256 RGB block, recognised by its exact size.
-#include <cstdlib>
 
 #include "ImageCodecs.h"
 #include "ImageInputReader.h"
+#include "VornelUtils/UtilsMemory.h"
 
 namespace {
 constexpr uint16_t kRawSide = 256;
@@ -14,11 +14,11 @@ Status DecodeRawBlock(const ImageInput& input, DecodedImage* out)
     ImageInputReader reader(input);
     if (reader.Remaining() != kRawBytes)
         return kStatusFailed;
-    uint8_t* pixels = static_cast<uint8_t*>(std::malloc(kRawBytes));
+    uint8_t* pixels = static_cast<uint8_t*>(UTILS_MALLOC(kRawBytes));
     if (!pixels)
         return kStatusOutOfMemory;
     if (!reader.Read(pixels, kRawBytes)) {
-        std::free(pixels);
+        UTILS_FREE(pixels);
         return kStatusFailed;
     }
     out->depth = 24;

@@ -1,10 +1,10 @@
 // TGA: uncompressed (type 2) and run-length (type 10) true-colour images of 24 or 32 bits.
 // Rows stay in file order (TGA stores the bottom row first); pixels become R,G,B(,A).
-#include <cstdlib>
 #include <cstring>
 
 #include "ImageCodecs.h"
 #include "ImageInputReader.h"
+#include "VornelUtils/UtilsMemory.h"
 
 namespace {
 
@@ -82,13 +82,13 @@ Status DecodeTga(const ImageInput& input, DecodedImage* out)
         return kStatusFailed;
     }
 
-    uint8_t* pixels = static_cast<uint8_t*>(std::malloc(byteCount));
+    uint8_t* pixels = static_cast<uint8_t*>(UTILS_MALLOC(byteCount));
     if (!pixels)
         return kStatusOutOfMemory;
     const Status status = runLength ? ReadRunLength(reader, pixels, pixelCount, bytesPerPixel)
                                     : (reader.Read(pixels, byteCount) ? kStatusOk : kStatusFailed);
     if (Failed(status)) {
-        std::free(pixels);
+        UTILS_FREE(pixels);
         return status;
     }
     SwapRedBlue(pixels, pixelCount, bytesPerPixel);
