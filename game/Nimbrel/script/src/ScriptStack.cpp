@@ -1,0 +1,52 @@
+#include "NimbrelScript/ScriptStack.h"
+
+#include "NimbrelScript/ScriptTree.h"
+#include "VornelUtils/UtilsString.h"
+
+void ScriptStack::Truncate(uint32_t count)
+{
+    while (slots.size() > count) {
+        ScriptValue_Clear(&slots.back());
+        slots.pop_back();
+    }
+}
+
+uint32_t ScriptStack::Push(ScriptDeclaration* declaration)
+{
+    ScriptValue slot{};
+    slot.declaration = declaration;
+    slots.push_back(slot);
+    return Count() - 1;
+}
+
+uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
+{
+    for (size_t i = slots.size(); i-- > 0;) {
+        const ScriptValue& slot = slots[i];
+        if (slot.declaration == declaration && slot.type != kScriptTypeCommand && slot.type != kScriptTypeLinked)
+            return static_cast<uint32_t>(i);
+    }
+    return kScriptNone;
+}
+
+uint32_t ScriptStack::FindByName(const char* name, uint8_t attributeAny) const
+{
+    for (size_t i = slots.size(); i-- > 0;) {
+        const ScriptDeclaration* declaration = slots[i].declaration;
+        if (!declaration || declaration->name.empty())
+            continue;
+        if (attributeAny != 0 && (declaration->attributes & attributeAny) == 0)
+            continue;
+        if (StringCompareA(declaration->name.c_str(), name) == 0)
+            return static_cast<uint32_t>(i);
+    }
+    return kScriptNone;
+}
+
+Status ScriptPopSlots(ScriptStack* stack, uint32_t count)
+{
+    if (count > stack->Count())
+        return kScriptStackUnderflow;
+    stack->Truncate(stack->Count() - count);
+    return kScriptOk;
+}
