@@ -1,7 +1,9 @@
 #pragma once
 // The module registry: renderers, audio, input and network modules are registered as entries
 // {descriptor, create, destroy} in one list per kind, and ValidPlatform selects one entry per
-// kind by descriptor id before the world loads.
+// kind by descriptor id before the world loads. A 3D entry's create function makes a
+// C3DEngine; audio, input and network entries make a CEngineModule (EngineModule.h), which the
+// world starts with Init(window) and stops with Release().
 #include <cstddef>
 #include <cstdint>
 
