@@ -36,6 +36,8 @@ protected:
             GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
         PlatformWindowDesc desc;
         desc.title = "xdotool target";
+        desc.x = 600;  // away from the centre, where other programs' windows appear
+        desc.y = 400;
         desc.width = 320;
         desc.height = 240;
         desc.visible = true;
