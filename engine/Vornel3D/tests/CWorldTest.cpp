@@ -443,3 +443,14 @@ TEST_F(WorldTest, PathsTooLongForTheirFieldsAreRefused)
               kStatusPackMissing);
     EXPECT_EQ(std::u16string(Data().lastErrorText).size(), size_t(kWorldTextSize - 1));
 }
+
+TEST_F(WorldTest, PressAndReleaseCountsStopAtTheirLimit)
+{
+    m_world = std::make_unique<CountingWorld>();
+    for (int i = 0; i < 300; ++i) {
+        Send(WM_KEYDOWN, 'K');
+        Send(WM_KEYUP, 'K');
+    }
+    EXPECT_EQ(Data().pressCount, 255) << "a busy frame does not wrap round to a few presses";
+    EXPECT_EQ(Data().releaseCount, 255);
+}
