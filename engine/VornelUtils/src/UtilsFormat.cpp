@@ -50,7 +50,7 @@ private:
 
 enum class Length { None, Short, Long, LongLong };
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool zero = false;
     bool plus = false;
@@ -83,34 +83,34 @@ long ParseNumber(const CharT*& p)
 
 // A number laid out as [spaces][prefix][zeros][digits][spaces].
 template <typename CharT>
-void EmitNumber(Sink<CharT>& out, const Spec& spec, const char* prefix, long zeros, const char* digits,
+void EmitNumber(Sink<CharT>& out, const Conversion& conv, const char* prefix, long zeros, const char* digits,
                 long digitCount, bool zeroPadAllowed)
 {
     long prefixLength = static_cast<long>(std::strlen(prefix));
     long total = prefixLength + zeros + digitCount;
-    long padding = spec.width > total ? spec.width - total : 0;
-    if (!spec.left && spec.zero && zeroPadAllowed) {
+    long padding = conv.width > total ? conv.width - total : 0;
+    if (!conv.left && conv.zero && zeroPadAllowed) {
         zeros += padding;
         padding = 0;
     }
-    if (!spec.left)
+    if (!conv.left)
         out.Pad(' ', padding);
     for (const char* c = prefix; *c; ++c)
         out.Put(static_cast<unsigned char>(*c));
     out.Pad('0', zeros);
     for (long i = 0; i < digitCount; ++i)
         out.Put(static_cast<unsigned char>(digits[i]));
-    if (spec.left)
+    if (conv.left)
         out.Pad(' ', padding);
 }
 
 template <typename CharT>
-void EmitInteger(Sink<CharT>& out, const Spec& spec, uint64_t magnitude, bool negative, bool isSigned,
+void EmitInteger(Sink<CharT>& out, const Conversion& conv, uint64_t magnitude, bool negative, bool isSigned,
                  unsigned base, bool upper)
 {
     char digits[24];
     long count = 0;
-    if (!(magnitude == 0 && spec.precision == 0)) {
+    if (!(magnitude == 0 && conv.precision == 0)) {
         const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
         char reversed[24];
         long n = 0;
@@ -125,24 +125,24 @@ void EmitInteger(Sink<CharT>& out, const Spec& spec, uint64_t magnitude, bool ne
     if (isSigned) {
         if (negative)
             prefix[0] = '-';
-        else if (spec.plus)
+        else if (conv.plus)
             prefix[0] = '+';
-        else if (spec.space)
+        else if (conv.space)
             prefix[0] = ' ';
-    } else if (spec.alt && base == 16 && count > 0 && !(count == 1 && digits[0] == '0')) {
+    } else if (conv.alt && base == 16 && count > 0 && !(count == 1 && digits[0] == '0')) {
         prefix[0] = '0';
         prefix[1] = upper ? 'X' : 'x';
     }
-    long zeros = spec.precision > count ? spec.precision - count : 0;
-    EmitNumber(out, spec, prefix, zeros, digits, count, spec.precision < 0);
+    long zeros = conv.precision > count ? conv.precision - count : 0;
+    EmitNumber(out, conv, prefix, zeros, digits, count, conv.precision < 0);
 }
 
 template <typename CharT>
-void EmitFloat(Sink<CharT>& out, const Spec& spec, double value)
+void EmitFloat(Sink<CharT>& out, const Conversion& conv, double value)
 {
     const bool negative = std::signbit(value);
     const double magnitude = std::fabs(value);
-    long precision = spec.precision < 0 ? 6 : spec.precision;
+    long precision = conv.precision < 0 ? 6 : conv.precision;
     if (precision > 100)
         precision = 100;
     // Largest fixed text: 309 integer digits, the point and 100 decimals.
@@ -157,17 +157,17 @@ void EmitFloat(Sink<CharT>& out, const Spec& spec, double value)
         auto result = std::to_chars(digits, digits + sizeof(digits) - 1, magnitude, std::chars_format::fixed,
                                     static_cast<int>(precision));
         count = result.ec == std::errc() ? static_cast<long>(result.ptr - digits) : 0;
-        if (spec.alt && precision == 0)
+        if (conv.alt && precision == 0)
             digits[count++] = '.';
     }
     char prefix[2] = {0, 0};
     if (negative)
         prefix[0] = '-';
-    else if (spec.plus)
+    else if (conv.plus)
         prefix[0] = '+';
-    else if (spec.space)
+    else if (conv.space)
         prefix[0] = ' ';
-    EmitNumber(out, spec, prefix, 0, digits, count, finite);
+    EmitNumber(out, conv, prefix, 0, digits, count, finite);
 }
 
 // A character of either width as it appears in the output of width CharT.
@@ -183,31 +183,31 @@ uint32_t ConvertChar(SourceT c)
 }
 
 template <typename CharT, typename SourceT>
-void EmitString(Sink<CharT>& out, const Spec& spec, const SourceT* text)
+void EmitString(Sink<CharT>& out, const Conversion& conv, const SourceT* text)
 {
     static const SourceT kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     if (!text)
         text = kNull;
     long length = 0;
-    while (text[length] && (spec.precision < 0 || length < spec.precision) && length < kMaxField)
+    while (text[length] && (conv.precision < 0 || length < conv.precision) && length < kMaxField)
         ++length;
-    long padding = spec.width > length ? spec.width - length : 0;
-    if (!spec.left)
+    long padding = conv.width > length ? conv.width - length : 0;
+    if (!conv.left)
         out.Pad(' ', padding);
     for (long i = 0; i < length && !out.Full(); ++i)
         out.Put(ConvertChar<CharT>(text[i]));
-    if (spec.left)
+    if (conv.left)
         out.Pad(' ', padding);
 }
 
 template <typename CharT>
-void EmitChar(Sink<CharT>& out, const Spec& spec, uint32_t ch)
+void EmitChar(Sink<CharT>& out, const Conversion& conv, uint32_t ch)
 {
-    long padding = spec.width > 1 ? spec.width - 1 : 0;
-    if (!spec.left)
+    long padding = conv.width > 1 ? conv.width - 1 : 0;
+    if (!conv.left)
         out.Pad(' ', padding);
     out.Put(ch);
-    if (spec.left)
+    if (conv.left)
         out.Pad(' ', padding);
 }
 
@@ -226,61 +226,61 @@ int VFormat(CharT* buffer, size_t capacity, const CharT* format, va_list args)
             continue;
         }
         const CharT* start = p++;
-        Spec spec;
+        Conversion conv;
         for (;; ++p) {
             if (*p == '-')
-                spec.left = true;
+                conv.left = true;
             else if (*p == '0')
-                spec.zero = true;
+                conv.zero = true;
             else if (*p == '+')
-                spec.plus = true;
+                conv.plus = true;
             else if (*p == ' ')
-                spec.space = true;
+                conv.space = true;
             else if (*p == '#')
-                spec.alt = true;
+                conv.alt = true;
             else
                 break;
         }
         if (*p == '*') {
             int w = va_arg(args, int);
             if (w < 0) {
-                spec.left = true;
+                conv.left = true;
                 w = w == INT_MIN ? INT_MAX : -w;
             }
-            spec.width = w < kMaxField ? w : kMaxField;
+            conv.width = w < kMaxField ? w : kMaxField;
             ++p;
         } else {
-            spec.width = ParseNumber(p);
+            conv.width = ParseNumber(p);
         }
         if (*p == '.') {
             ++p;
             if (*p == '*') {
                 int prec = va_arg(args, int);
-                spec.precision = prec < 0 ? -1 : (prec < kMaxField ? prec : kMaxField);
+                conv.precision = prec < 0 ? -1 : (prec < kMaxField ? prec : kMaxField);
                 ++p;
             } else {
-                spec.precision = ParseNumber(p);
+                conv.precision = ParseNumber(p);
             }
         }
         if (*p == 'h') {
-            spec.length = Length::Short;
+            conv.length = Length::Short;
             while (*p == 'h')
                 ++p;
         } else if (*p == 'l') {
             ++p;
-            spec.length = Length::Long;
+            conv.length = Length::Long;
             if (*p == 'l') {
-                spec.length = Length::LongLong;
+                conv.length = Length::LongLong;
                 ++p;
             }
         } else if (*p == 'I' && p[1] == '6' && p[2] == '4') {
-            spec.length = Length::LongLong;
+            conv.length = Length::LongLong;
             p += 3;
         } else if (*p == 'I' && p[1] == '3' && p[2] == '2') {
-            spec.length = Length::Long;
+            conv.length = Length::Long;
             p += 3;
         } else if (*p == 'z' || *p == 'I') {
-            spec.length = sizeof(size_t) == 8 ? Length::LongLong : Length::Long;
+            conv.length = sizeof(size_t) == 8 ? Length::LongLong : Length::Long;
             ++p;
         }
 
@@ -299,31 +299,31 @@ int VFormat(CharT* buffer, size_t capacity, const CharT* format, va_list args)
         case 'd':
         case 'i': {
             int64_t v;
-            if (spec.length == Length::LongLong)
+            if (conv.length == Length::LongLong)
                 v = va_arg(args, long long);
-            else if (spec.length == Length::Short)
+            else if (conv.length == Length::Short)
                 v = static_cast<int16_t>(va_arg(args, int));
             else
                 v = va_arg(args, int);
             uint64_t magnitude = v < 0 ? uint64_t(0) - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            EmitInteger(out, spec, magnitude, v < 0, true, 10, false);
+            EmitInteger(out, conv, magnitude, v < 0, true, 10, false);
             break;
         }
         case 'u':
         case 'x':
         case 'X': {
             uint64_t v;
-            if (spec.length == Length::LongLong)
+            if (conv.length == Length::LongLong)
                 v = va_arg(args, unsigned long long);
-            else if (spec.length == Length::Short)
+            else if (conv.length == Length::Short)
                 v = static_cast<uint16_t>(va_arg(args, unsigned int));
             else
                 v = va_arg(args, unsigned int);
-            EmitInteger(out, spec, v, false, false, conversion == 'u' ? 10 : 16, conversion == 'X');
+            EmitInteger(out, conv, v, false, false, conversion == 'u' ? 10 : 16, conversion == 'X');
             break;
         }
         case 'p': {
-            Spec pointerSpec = spec;
+            Conversion pointerSpec = conv;
             pointerSpec.precision = static_cast<long>(sizeof(void*) * 2);
             pointerSpec.alt = false;
             uint64_t v = reinterpret_cast<uintptr_t>(va_arg(args, void*));
@@ -332,31 +332,31 @@ int VFormat(CharT* buffer, size_t capacity, const CharT* format, va_list args)
         }
         case 'f':
         case 'F':
-            EmitFloat(out, spec, va_arg(args, double));
+            EmitFloat(out, conv, va_arg(args, double));
             break;
         case 'c': {
             int v = va_arg(args, int);
             uint32_t ch;
-            bool narrowArg = std::is_same_v<CharT, char> ? spec.length != Length::Long : spec.length == Length::Short;
+            bool narrowArg = std::is_same_v<CharT, char> ? conv.length != Length::Long : conv.length == Length::Short;
             if (narrowArg)
                 ch = ConvertChar<CharT>(static_cast<char>(v));
             else
                 ch = ConvertChar<CharT>(static_cast<char16_t>(v));
-            EmitChar(out, spec, ch);
+            EmitChar(out, conv, ch);
             break;
         }
         case 's':
         case 'S': {
             // 'h' and 'l' name the argument's width outright; otherwise %s follows the format.
             bool native = conversion == 's';
-            if (spec.length == Length::Short)
+            if (conv.length == Length::Short)
                 native = std::is_same_v<CharT, char>;
-            else if (spec.length == Length::Long)
+            else if (conv.length == Length::Long)
                 native = std::is_same_v<CharT, char16_t>;
             if (native)
-                EmitString<CharT>(out, spec, va_arg(args, const CharT*));
+                EmitString<CharT>(out, conv, va_arg(args, const CharT*));
             else
-                EmitString<CharT>(out, spec, va_arg(args, const OtherT*));
+                EmitString<CharT>(out, conv, va_arg(args, const OtherT*));
             break;
         }
         default:
