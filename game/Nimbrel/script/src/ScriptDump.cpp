@@ -100,7 +100,7 @@ void DumpBlock(std::string& out, const std::string& indent, const ScriptFunction
     for (size_t i = 0; i < block.instructions.size(); ++i) {
         const ScriptInstruction& instruction = block.instructions[i];
         std::string note = Note(function, module, instruction);
-        out += indent + Format("  %4zu  %-14s %4s %4s   line %u:%u", i, ScriptOpcodeName(instruction.opcode),
+        out += indent + Format("  %4zu  %-14s %4s %4s   at %u:%u", i, ScriptOpcodeName(instruction.opcode),
                                Number(instruction.a).c_str(), Number(instruction.b).c_str(), instruction.fileIndex,
                                instruction.line);
         if (!note.empty())
@@ -126,7 +126,7 @@ void DumpFunction(std::string& out, const std::string& indent, const ScriptFunct
         out += " (reference)\n";
         return;
     }
-    out += Format(" parameters %u, line %u:%u%s\n", function.paramCount, function.fileIndex, function.line,
+    out += Format(" parameters %u, defined at %u:%u%s\n", function.paramCount, function.fileIndex, function.line,
                   function.hasReturn ? ", returns" : "");
     const std::string inner = indent + "  ";
     if (!function.declarations.empty()) {
@@ -161,7 +161,7 @@ const char* ScriptOpcodeName(uint32_t opcode)
 std::string ScriptDumpModule(ScriptVM*, ScriptModule* module)
 {
     std::string out;
-    out += Format("module %u, %zu file(s)\n", module->id, module->fileNames.size());
+    out += Format("module %u, %zu file(s); positions are file:line\n", module->id, module->fileNames.size());
     for (size_t i = 0; i < module->fileNames.size(); ++i)
         out += Format("  file %zu: ", i) + Quoted(module->fileNames[i]) + "\n";
     DumpFunction(out, "", module->root, *module);
