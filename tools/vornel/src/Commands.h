@@ -5,3 +5,4 @@ int CommandVersion(int argc, char** argv);
 int CommandImage(int argc, char** argv);
 int CommandPack(int argc, char** argv);
 int CommandSettings(int argc, char** argv);
+int CommandScript(int argc, char** argv);
