@@ -74,6 +74,15 @@ TEST(ScriptText, KeywordMatch)
     EXPECT_EQ(ScriptKeywordMatch("else", "else if"), 0);
 }
 
+// The script language compares names with the engine's shared comparison.
+TEST(ScriptText, StringCompareA)
+{
+    EXPECT_EQ(StringCompareA("item", "items"), -1);
+    EXPECT_EQ(StringCompareA("", ""), 0);
+    EXPECT_EQ(StringCompareA("", "x"), -1);
+    EXPECT_EQ(StringCompareA("same", "same"), 0);
+}
+
 TEST(ScriptText, ParamNameAndBlanks)
 {
     char name[32];
