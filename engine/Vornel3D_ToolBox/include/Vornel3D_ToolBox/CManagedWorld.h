@@ -1,0 +1,213 @@
+#pragma once
+// The application world between the engine world and the game: the main window and the
+// switch between window and full screen, the translation of window messages into engine input
+// in virtual-screen units, the objects every application needs beside the renderer (display
+// gamma ramp now; fonts, strings, sounds, music, screenshot and decoration as they come), and
+// the application's identity (window class, name, resource mode). Abstract: the game world
+// fills the options and pointer operations.
+//
+// Life: construct -> SetApplicationParameters -> CreateMainWindow -> Load -> frames ->
+// Unload -> DestroyMainWindow -> delete.
+#include <cstdint>
+#include <cstdio>
+
+#include "Vornel3D/CWorld.h"
+#include "Vornel3D_ToolBox/WindowGeometry.h"
+#include "VornelPlatform/PlatformMessage.h"
+#include "VornelUtils/Status.h"
+
+class CGammaRamp;
+class UtilsParameters;
+struct PlatformWindow;
+
+constexpr int kManagedNameSize = 32;  // characters of the class and application names, terminator included
+
+// The resource mode word: bits 12-15 the source of resources, bits 0-3 that of textures
+// loaded by name.
+constexpr uint32_t kResourceSourceProgram = 1;
+constexpr uint32_t kResourceSourcePack = 2;
+constexpr uint32_t kResourceSourceFile = 4;
+constexpr uint32_t kResourceModeNone = 0x40400;  // selects no source
+
+// The platform index that forms the platform keys of the settings ("WIN32" is row 0); the
+// gamma ramp works only on row 0.
+constexpr uint32_t kPlatformIndexUnset = 17;
+
+// The code with which the display-change callback is called.
+constexpr uint32_t kDisplayChangedCode = 21;
+
+// WM_ACTIVATE: activated by a click (beside WA_INACTIVE and WA_ACTIVE).
+constexpr uintptr_t WA_CLICKACTIVE = 2;
+
+// The program's window record: given to CreateMainWindow, which fills the window.
+struct AppWindowRecord {
+    void* instance;
+    void* previousInstance;
+    const char* commandLine;
+    int32_t showFlag;
+    PlatformWindow* window;
+};
+
+// Called after every display change with kDisplayChangedCode and the window; the result is
+// not used.
+using DisplayChangeCallback = Status (*)(uint32_t code, PlatformWindow* window);
+
+class CManagedWorld : public CWorld {
+public:
+    CManagedWorld();
+    ~CManagedWorld() override;
+
+    // ---- engine world ---------------------------------------------------------------------
+    // The engine world's arguments, the size of the window first and the virtual size last.
+    // With both virtual dimensions given (not 0xFFFF) the scale factors become window /
+    // virtual and the engine world is loaded with the window size divided by them; then the
+    // camera speed factor ("CAMERA", "SPEED_FACTOR"). kStatusFailed when the load fails.
+    Status Load(void* pWindow, uint16_t width, uint16_t height, uint8_t colorDepth, uint32_t displayValue,
+                uint8_t fullScreen, uint8_t resizable, uint8_t verticalSync, uint32_t orientation,
+                const char16_t* dataPath, uint16_t virtualWidth, uint16_t virtualHeight) override;
+    // Every owned object (unloaded, deleted), the external pack and settings, then the engine
+    // world's unload; kStatusFailed when that fails.
+    Status Unload() override;
+    // Window messages: display, focus, cursor and size handling here; keyboard and pointer
+    // input (pointer positions mapped to virtual units) to the engine world and the game's
+    // pointer operations. 0, or kStatusFailed when a display switch fails.
+    Status OnMessage(const PlatformMessage* pMessage) override;
+    // Frame time scaled by the camera speed factor, the engine world's update, the frame
+    // input block cleared. 0, or the engine world's failure.
+    Status Update() override;
+    Status Render() override;
+
+    // ---- filled by the game world -----------------------------------------------------------
+    virtual Status Prepare(uint32_t value) = 0;
+    // Reads the player's saved options; a non-negative result leaves the full-screen flag of
+    // the world data record at the saved display choice.
+    virtual Status LoadOptions(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b,
+                               uint32_t assetRow) = 0;
+    virtual Status SaveOptions() = 0;
+
+    // ---- hooks the game world may override --------------------------------------------------
+    virtual void OnEvent(uint32_t value) {}
+    virtual void OnEvent3(uint32_t a, uint32_t b, uint32_t c) {}
+    virtual Status OnGameCommand(uint32_t code, uint32_t argument) { return kStatusOk; }
+    virtual Status OnCharacter(char16_t character) { return kStatusOk; }
+    virtual Status OnReserved() { return kStatusFailed; }
+    virtual Status SaveOptionsAndProfile() { return kStatusFailed; }
+
+    virtual Status ClearMinimized();
+    virtual Status SetMinimized();
+
+    // Switches between window and full screen on the same window (a new window would lose the
+    // renderer's context). 0, or kStatusFailed with the in-progress flag cleared.
+    virtual Status ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
+                                     uint8_t keepWindow, const void* pMenu);
+    // The base writes "%s - %s" of its two texts (capacity kWorldTextSize); 0.
+    virtual Status GetGameString(const char16_t* key, const char16_t* text, char16_t* out);
+
+    // Stores the mode word, both names (the application name also as 8-bit text), the data
+    // path and the word beside it. 0.
+    Status SetApplicationParameters(uint32_t resourceMode, const char16_t* className, const char16_t* appName,
+                                    const char16_t* dataPath, int32_t dataPathWord);
+    uint8_t SetWindowOptionA(uint8_t flag) { return m_windowOptionA = flag; }
+    uint8_t SetWindowOptionB(uint8_t flag) { return m_windowOptionB = flag; }
+    uint8_t SetFitWindowToDesktop(uint8_t flag) { return m_fitWindowToDesktop = flag; }
+
+    // ---- owned objects ----------------------------------------------------------------------
+    // Each unloads and deletes the object it replaces first; out of memory latches and
+    // returns kStatusOutOfMemory, a failed initialisation gives kStatusFailed.
+    Status CreateGammaRamp();
+    // No input module is installed in this program: kStatusFailed.
+    Status CreateInputDeviceA();
+    Status CreateInputDeviceB();
+
+    // Keeps the given file, or opens the path for reading; 0.
+    Status SetExternalPack(const char16_t* path, uint32_t word, std::FILE* pFile);
+    // The 8-bit application name into buffer (at least kManagedNameSize bytes): its length.
+    uint32_t GetApplicationName(char* buffer) const;
+
+    // ---- main window --------------------------------------------------------------------------
+    // Fits the size (with the fit option on) and gives the window's outer rectangle for a
+    // client area of that size at (0, 0).
+    void ComputeWindowRect(WindowRect* pRect, uint16_t& width, uint16_t& height, uint8_t fullScreen,
+                           uint8_t resizable, const void* pMenu);
+    // 0, or kStatusSystemCallFailed (latched) when the window cannot be made.
+    Status CreateMainWindow(uint16_t& width, uint16_t& height, uint8_t fullScreen, uint8_t resizable,
+                            const char16_t* className, const char16_t* appName, AppWindowRecord* pRecord,
+                            const void* pMenu);
+    Status PlaceWindow();
+    Status ShowMainWindow();
+    Status HideMainWindow();
+    Status DestroyMainWindow();
+
+    // ---- the game's pointer operations (virtual-screen coordinates) ----------------------------
+    virtual Status OnMouseDown(float x, float y, uint32_t flag) = 0;
+    virtual Status OnMouseMove(float x, float y, uint32_t flag) = 0;
+    virtual Status OnMouseInput3(float x, float y, uint32_t flag) = 0;
+    virtual Status OnMouseUp(float x, float y, uint32_t flag) = 0;
+    virtual Status OnGesture(float x1, float y1, float x2, float y2) = 0;
+    virtual Status OnMouseWheel(float delta) = 0;
+
+    // ---- access ---------------------------------------------------------------------------
+    uint32_t GetPlatformIndex() const { return m_platformIndex; }
+    void SetPlatformIndex(uint32_t index) { m_platformIndex = index; }
+    uint32_t GetResourceMode() const { return m_resourceMode; }
+    float GetSpeedFactor() const { return m_speedFactor; }
+    uint8_t GetInputBlock() const { return m_inputBlock; }
+    void SetInputBlock(uint8_t block) { m_inputBlock = block; }
+    // The three flags (index 0..2) that the game world gives its own meaning.
+    uint8_t GetFlag(uint32_t index) const { return index < 3 ? m_flags[index] : 0; }
+    void SetFlag(uint32_t index, uint8_t value)
+    {
+        if (index < 3)
+            m_flags[index] = value;
+    }
+    void SetDisplayChangeCallback(DisplayChangeCallback callback);
+    DisplayChangeCallback GetDisplayChangeCallback() const { return m_pfnDisplayChange; }
+    const char16_t* GetClassName() const { return m_className; }
+    const char16_t* GetAppName() const { return m_appName; }
+    AppWindowRecord* GetWindowRecord() const { return m_pWindowRecord; }
+    PlatformWindow* GetMainWindow() const { return m_pWindowRecord ? m_pWindowRecord->window : nullptr; }
+    CGammaRamp* GetGammaRamp() const { return m_pGammaRamp; }
+    std::FILE* GetExternalPackFile() const { return m_pExternalPack; }
+    UtilsParameters* GetExternalSettings() const { return m_pExternalSettings; }
+
+protected:
+    // True when the selected renderer's mask holds every bit of this one.
+    bool RendererIs(uint32_t mask) const;
+    // A pointer message's lParam mapped to virtual units in place.
+    void MapPointer(PlatformMessage& message) const;
+    Status OnActivate(const PlatformMessage& message);
+    void OnSetCursor(const PlatformMessage& message);
+    void OnSizing(const PlatformMessage& message);
+
+    uint8_t m_flags[3] = {0, 0, 1};
+    uint32_t m_resourceMode = kResourceModeNone;
+    uint32_t m_platformIndex = kPlatformIndexUnset;
+    float m_speedFactor = 1.0f;
+    uint8_t m_inputBlock = 0;
+    uint8_t m_windowOptionA = 0;
+    uint8_t m_windowOptionB = 0;
+    uint8_t m_fitWindowToDesktop = 0;
+
+    CGammaRamp* m_pGammaRamp = nullptr;
+
+    std::FILE* m_pExternalPack = nullptr;
+    uint32_t m_externalPackWord = 0;
+    char16_t m_externalPackPath[kWorldTextSize] = {};
+    UtilsParameters* m_pExternalSettings = nullptr;
+
+    char16_t m_className[kManagedNameSize] = {};
+    char16_t m_appName[kManagedNameSize] = {};
+    char m_appNameA[kManagedNameSize] = {};
+
+    DisplayChangeCallback m_pfnDisplayChange;
+    AppWindowRecord* m_pWindowRecord = nullptr;
+};
+
+// The process-wide state of the main window: what the desktop fit remembers, the Alt+Enter
+// latch and the cursor display count.
+struct ManagedWindowState {
+    WindowFitState fit;
+    uint8_t altEnterLatch = 0;
+    int32_t cursorCount = 0;
+};
+ManagedWindowState& GetManagedWindowState();
