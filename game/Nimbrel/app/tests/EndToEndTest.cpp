@@ -1,0 +1,259 @@
+// The real program, run as a process: each run gets a working folder of its own (with the
+// built data folder linked in when it needs one), its own per-user folder and its own folder
+// for the single-instance lock.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "VornelPlatform/PlatformWindow.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBin = NIMBREL_BIN_DIR;
+const std::string kErrorText =
+    "Error (v3,115): An error occurred while loading.\n\nThe application will now exit.\n\n"
+    "(Missing file: Data_full_Win32\\" NIMBREL_APP_NAME "_full_Win32.HD.pak)";
+const std::string kWarningText = "Warning (v3,115): The Data path is unreachable.\n\nThe application will now exit.";
+
+bool HaveX11Display()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+bool HaveXdotool()
+{
+    return HaveX11Display() && std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/nimbrel_e2e_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        work = root + "/run";
+        fs::create_directories(work);
+        fs::create_directories(root + "/user");
+        fs::create_directories(root + "/runtime");
+    }
+    void TearDown() override
+    {
+        for (pid_t pid : running)
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+
+    void LinkData()
+    {
+        fs::create_directory_symlink(kBin + "/Data_full_Win32", work + "/Data_full_Win32");
+    }
+
+    // Starts the program; standard error goes to a file of the run.
+    pid_t Start(const std::string& program, const std::vector<std::string>& args, bool offscreen = false)
+    {
+        const std::string path = kBin + "/" + program;
+        const std::string errPath = root + "/stderr.txt";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            chdir(work.c_str());
+            const int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd >= 0)
+                dup2(fd, 2);
+            setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
+            setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+            if (offscreen)
+                setenv("SDL_VIDEODRIVER", "offscreen", 1);  // boxes go to standard error
+            std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+            setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "fast_unwind_on_malloc=0").c_str(), 1);
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(path.c_str()));
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        running.push_back(pid);
+        return pid;
+    }
+
+    // The exit status, or -1 when the program did not end in time (it is then killed).
+    int Wait(pid_t pid, int seconds = 60)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        for (;;) {
+            const pid_t got = waitpid(pid, &status, WNOHANG);
+            if (got == pid)
+                break;
+            if (std::chrono::steady_clock::now() > end) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                Forget(pid);
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        Forget(pid);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+
+    int Run(const std::string& program, const std::vector<std::string>& args, bool offscreen = false)
+    {
+        return Wait(Start(program, args, offscreen));
+    }
+
+    std::string Stderr()
+    {
+        std::ifstream in(root + "/stderr.txt");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    bool AnyLogFile()
+    {
+        for (const auto& entry : fs::directory_iterator(work))
+            if (entry.path().extension() == ".log")
+                return true;
+        return false;
+    }
+
+    // The size of the program's window ("WxH"), waiting for it to appear; empty when none.
+    std::string WindowGeometry(pid_t pid)
+    {
+        for (int i = 0; i < 300; ++i) {
+            const std::string ids = Shell("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null");
+            std::istringstream lines(ids);
+            std::string id;
+            while (lines >> id) {
+                const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
+                const size_t at = geometry.find("Geometry: ");
+                if (at != std::string::npos && Shell("xdotool getwindowname " + id) == NIMBREL_APP_NAME "\n")
+                    return geometry.substr(at + 10, geometry.find('\n', at) - at - 10);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return "";
+    }
+
+    void Forget(pid_t pid)
+    {
+        for (pid_t& p : running)
+            if (p == pid)
+                p = 0;
+    }
+
+    std::string root, work;
+    std::vector<pid_t> running;
+};
+
+}  // namespace
+
+TEST_F(Program, RunsFramesFromItsTimerAndEnds)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    LinkData();
+    EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << Stderr();
+    // Every line the program logs is an informational one, which the log drops.
+    EXPECT_FALSE(AnyLogFile());
+}
+
+TEST_F(Program, RunsFramesBackToBackWithoutATimer)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    LinkData();
+    EXPECT_EQ(Run("nimbrel_test_polling", {"--frames", "30"}), 0) << Stderr();
+}
+
+TEST_F(Program, MissingPackShowsTheErrorAndFails)
+{
+    EXPECT_EQ(Run("nimbrel", {"--frames", "1"}, true), 255);
+    EXPECT_NE(Stderr().find(kErrorText), std::string::npos) << Stderr();
+}
+
+TEST_F(Program, EmptyApplicationNameWarnsAndWritesNoLog)
+{
+    LinkData();
+    EXPECT_EQ(Run("nimbrel_test_noname", {}, true), 255);
+    EXPECT_NE(Stderr().find(kWarningText), std::string::npos) << Stderr();
+    EXPECT_FALSE(AnyLogFile());
+}
+
+TEST_F(Program, SecondInstanceRaisesTheFirstAndLeaves)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+    LinkData();
+    const pid_t first = Start("nimbrel", {});
+    ASSERT_NE(WindowGeometry(first), "") << "the first instance shows no window";
+    EXPECT_EQ(Run("nimbrel", {}), 255);
+    // With an argument the check is off, and the copy runs on its own.
+    EXPECT_EQ(Run("nimbrel", {"--frames", "5"}), 0) << Stderr();
+    EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0) << "the first instance ended";
+    kill(first, SIGTERM);  // the platform turns it into a quit request
+    EXPECT_EQ(Wait(first), 0) << Stderr();
+}
+
+TEST_F(Program, ShiftAtStartGivesAWindow)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+    // The display forgets held keys when its last client leaves: this process stays one.
+    ASSERT_TRUE(Platform_HasDisplay());
+    int32_t desktopWidth = 0, desktopHeight = 0;
+    ASSERT_TRUE(Platform_GetDesktopSize(&desktopWidth, &desktopHeight));
+    LinkData();
+
+    // Without saved options the game starts in full screen...
+    pid_t pid = Start("nimbrel", {"--frames", "100000"});
+    EXPECT_EQ(WindowGeometry(pid), std::to_string(desktopWidth) + "x" + std::to_string(desktopHeight));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
+
+    // ...and with SHIFT held in a window, fitted into the desktop.
+    ASSERT_EQ(std::system("xdotool keydown shift"), 0);
+    pid = Start("nimbrel", {"--frames", "100000"});
+    const std::string geometry = WindowGeometry(pid);
+    std::system("xdotool keyup shift");
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
+    const int height = static_cast<int>(double(desktopHeight) * double(0.9f));
+    EXPECT_EQ(geometry, std::to_string(static_cast<int>(height * (double(desktopWidth) / desktopHeight))) + "x" +
+                            std::to_string(height));
+}
