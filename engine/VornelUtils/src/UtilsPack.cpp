@@ -269,9 +269,10 @@ Status BuildPackIndex(PackRecord* pPack, WorldData* pWorldData)
         return kStatusFailed;
     }
     if (build.entries == 0) {
-        // Nothing to order: no index, as when the sort finds an empty list.
+        // A pack with no entries (an external pack made from an empty folder) is sound: it
+        // gets no index, and a lookup by scan ends at its count record at once.
         FreeUnattached(index);
-        return OutOfMemory(pWorldData);
+        return kStatusOk;
     }
     index->namePoolSize = static_cast<uint32_t>(build.poolSize);
     index->entryCount = build.entries;

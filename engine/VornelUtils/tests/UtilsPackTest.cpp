@@ -52,8 +52,9 @@ protected:
         ClosePackFile(&pack);
         std::FILE* file = std::fopen(folder.Path("test.pak").c_str(), "wb");
         ASSERT_NE(file, nullptr);
-        if (countRecord)
+        if (countRecord) {
             ASSERT_EQ(WritePackCountRecord(file, static_cast<uint32_t>(entries.size())), kStatusOk);
+        }
         for (const auto& [name, data] : entries)
             ASSERT_EQ(WritePackRecord(file, name.c_str(), data.data(), static_cast<uint32_t>(data.size())), kStatusOk);
         std::fclose(file);
@@ -136,14 +137,25 @@ TEST_F(PackTest, IndexFindsEveryEntryOfLargerPacks)
     }
 }
 
-TEST_F(PackTest, EmptyPack)
+TEST_F(PackTest, EmptyPackIsIndexedWithoutFailing)
 {
+    // An external pack made from an empty folder: the game's load indexes it and must go on.
     MakePack({});
     EXPECT_EQ(Find("anything"), kStatusFailed);
-    EXPECT_EQ(BuildPackIndex(&pack, &world), kStatusOutOfMemory);
-    EXPECT_EQ(world.lastErrorCode, kStatusOutOfMemory);
+    world.lastErrorCode = kStatusOk;
+    EXPECT_EQ(BuildPackIndex(&pack, &world), kStatusOk);
+    EXPECT_EQ(world.lastErrorCode, kStatusOk); // no out-of-memory latched
     EXPECT_EQ(pack.pIndex, nullptr);
     EXPECT_EQ(Find("anything"), kStatusFailed);
+
+    // A record after a count of 0 is no entry, for the scan as for the index.
+    std::vector<uint8_t> bytes;
+    PutRecord(bytes, NameBytes("*=0"), "");
+    PutRecord(bytes, NameBytes("a"), "1");
+    OpenBytes(bytes);
+    EXPECT_EQ(BuildPackIndex(&pack, &world), kStatusOk);
+    EXPECT_EQ(pack.pIndex, nullptr);
+    EXPECT_EQ(Find("a"), kStatusFailed);
 }
 
 TEST_F(PackTest, FailedIndexBuildLeavesNoIndex)

@@ -41,10 +41,10 @@ Status FindPackEntry(const char16_t* name, PackRecord* pPack);
 // The same by bisection over the index.
 Status FindPackEntryIndexed(const char16_t* name, PackRecord* pPack, const PackIndex* pIndex);
 
-// Builds the sorted index: 0; kStatusFailed on a read or format failure (a pack without a
-// leading count record cannot be indexed); kStatusOutOfMemory, also latched in the world's
-// last error code, when out of memory or when the pack holds no entries. On failure the
-// record keeps no index, so lookups go on by scan.
+// Builds the sorted index: 0 (a pack that holds no entries gets no index: there is nothing
+// to look up); kStatusFailed on a read or format failure (a pack without a leading count
+// record cannot be indexed); kStatusOutOfMemory, also latched in the world's last error code,
+// when out of memory. On failure the record keeps no index, so lookups go on by scan.
 Status BuildPackIndex(PackRecord* pPack, WorldData* pWorldData);
 // Frees the index and clears the record's pointer; 0.
 Status FreePackIndex(PackRecord* pPack);
