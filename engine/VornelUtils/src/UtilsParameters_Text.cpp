@@ -168,60 +168,71 @@ bool UtilsParameters_Text::FindValueText(const char16_t* section, const char16_t
     return true;
 }
 
+bool UtilsParameters_Text::FindNonEmptyValue(const char16_t* section, const char16_t* key, char16_t* out)
+{
+    return FindValueText(section, key, out) && out[0] != 0;
+}
+
+bool UtilsParameters_Text::FindIntegerValue(const char16_t* section, const char16_t* key, int32_t* pValue)
+{
+    char16_t value[kSettingsLineBufferSize];
+    if (!FindValueText(section, key, value) || !UtilsString_IsInteger(value))
+        return false;
+    *pValue = UtilsString_ToInt(value);
+    return true;
+}
+
+bool UtilsParameters_Text::FindNumberValue(const char16_t* section, const char16_t* key, double* pValue)
+{
+    char16_t value[kSettingsLineBufferSize];
+    if (!FindNonEmptyValue(section, key, value))
+        return false;
+    *pValue = ParseSettingsDouble(value);
+    return true;
+}
+
 uint8_t UtilsParameters_Text::GetBool(const char16_t* section, const char16_t* key, uint8_t defaultValue)
 {
     char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || value[0] == 0)
+    if (!FindNonEmptyValue(section, key, value))
         return defaultValue;
     return UtilsString_ToInt(value) != 0 ? 1 : 0;
 }
 
 uint8_t UtilsParameters_Text::GetByte(const char16_t* section, const char16_t* key, uint8_t defaultValue)
 {
-    char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || !UtilsString_IsInteger(value))
-        return defaultValue;
-    return static_cast<uint8_t>(UtilsString_ToInt(value));
+    int32_t value = 0;
+    return FindIntegerValue(section, key, &value) ? static_cast<uint8_t>(value) : defaultValue;
 }
 
 uint16_t UtilsParameters_Text::GetWord(const char16_t* section, const char16_t* key, uint16_t defaultValue)
 {
-    char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || !UtilsString_IsInteger(value))
-        return defaultValue;
-    return static_cast<uint16_t>(UtilsString_ToInt(value));
+    int32_t value = 0;
+    return FindIntegerValue(section, key, &value) ? static_cast<uint16_t>(value) : defaultValue;
 }
 
 int32_t UtilsParameters_Text::GetInt(const char16_t* section, const char16_t* key, int32_t defaultValue)
 {
-    char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || !UtilsString_IsInteger(value))
-        return defaultValue;
-    return static_cast<int32_t>(UtilsString_ToInt(value));
+    int32_t value = 0;
+    return FindIntegerValue(section, key, &value) ? value : defaultValue;
 }
 
 uint32_t UtilsParameters_Text::GetHex(const char16_t* section, const char16_t* key, uint32_t defaultValue)
 {
     char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || value[0] == 0)
-        return defaultValue;
-    return ParseSettingsHex(value);
+    return FindNonEmptyValue(section, key, value) ? ParseSettingsHex(value) : defaultValue;
 }
 
 float UtilsParameters_Text::GetFloat(const char16_t* section, const char16_t* key, float defaultValue)
 {
-    char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || value[0] == 0)
-        return defaultValue;
-    return static_cast<float>(ParseSettingsDouble(value));
+    double value = 0.0;
+    return FindNumberValue(section, key, &value) ? static_cast<float>(value) : defaultValue;
 }
 
 double UtilsParameters_Text::GetDouble(const char16_t* section, const char16_t* key, double defaultValue)
 {
-    char16_t value[kSettingsLineBufferSize];
-    if (!FindValueText(section, key, value) || value[0] == 0)
-        return defaultValue;
-    return ParseSettingsDouble(value);
+    double value = 0.0;
+    return FindNumberValue(section, key, &value) ? value : defaultValue;
 }
 
 Status UtilsParameters_Text::GetString(const char16_t* section, const char16_t* key, const char16_t* defaultValue,

@@ -140,6 +140,18 @@ TEST(UtilsParameters, LongLinesAreCutAndTheRestSkipped)
     EXPECT_EQ(reader.GetInt(u"S", u"NEXT", 0), 3);
 }
 
+TEST(UtilsParameters, LongNumberValuesAreReadWhole)
+{
+    // Values far longer than an 8-bit copy of 260 characters would hold.
+    const std::string zeros(3000, '0');
+    UtilsParameters_Static reader = Reader("[S]\nF=" + zeros + "2.5\nD=-0." + zeros + "1e3001\nI=" + zeros + "42\nH=" +
+                                           zeros + "\n");
+    EXPECT_FLOAT_EQ(reader.GetFloat(u"S", u"F", 0.0f), 2.5f);
+    EXPECT_DOUBLE_EQ(reader.GetDouble(u"S", u"D", 0.0), -1.0);
+    EXPECT_EQ(reader.GetInt(u"S", u"I", 0), 42);
+    EXPECT_EQ(reader.GetHex(u"S", u"H", 7), 0u);
+}
+
 TEST(UtilsParameters, SectionCache)
 {
     UtilsParameters_Static reader = Reader("[A]\nX=1\nY=2\n[B]\nX=3\n[C]\nZ=4\n");

@@ -83,6 +83,12 @@ protected:
     // The value after '=' (leading blanks skipped, up to the line end) into out, whose
     // capacity is kSettingsLineBufferSize; false when the key is missing.
     bool FindValueText(const char16_t* section, const char16_t* key, char16_t* out);
+    // FindValueText that also fails on an empty value.
+    bool FindNonEmptyValue(const char16_t* section, const char16_t* key, char16_t* out);
+    // The value as _wtoi reads it, when it holds only digits, '+' and '-'.
+    bool FindIntegerValue(const char16_t* section, const char16_t* key, int32_t* pValue);
+    // A non-empty value read as atof does.
+    bool FindNumberValue(const char16_t* section, const char16_t* key, double* pValue);
 
     const char* m_pCachedSection = nullptr;
     char16_t* m_pLastSection = nullptr;
