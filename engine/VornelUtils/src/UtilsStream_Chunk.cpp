@@ -279,30 +279,44 @@ UtilsStream_Chunk* UtilsStream_Chunk::ReadChunk()
     uint32_t header[5];
     if (!m_pOuter->Read(header, 4, 5))
         return nullptr;
-    const uint32_t position = header[0], base = header[1], tag = header[2], total = header[3], payload = header[4];
+    const uint32_t position = header[0], base = header[1], payload = header[4];
     // Inside this chunk, in this chunk's top-level chunk, where its stored position says.
     if (base != m_baseOffset || position < base || position - base != offset)
         return nullptr;
-    if (total < kChunkHeaderSize || payload > total - kChunkHeaderSize || total > end - offset)
+    if (!SizesFit(header[3], payload, end - offset))
         return nullptr;
-    auto* child = new (std::nothrow) UtilsStream_Chunk(tag);
-    if (child == nullptr)
-        return nullptr;
-    child->m_pInner = new (std::nothrow)
-        UtilsStream_Static(kStreamRead | kStreamGrowable, m_pOuter->GetBlock() + offset + kChunkHeaderSize, payload);
-    if (child->m_pInner == nullptr || !m_pOuter->Seek(static_cast<int64_t>(offset + kChunkHeaderSize + payload), kSeekStart) ||
+    UtilsStream_Chunk* child = FromHeader(header, m_pOuter->GetBlock() + offset + kChunkHeaderSize);
+    if (child == nullptr || !m_pOuter->Seek(static_cast<int64_t>(offset + kChunkHeaderSize + payload), kSeekStart) ||
         Failed(m_children.Add(child, 0))) {
         delete child;
         return nullptr;
     }
-    child->m_totalSize = total;
-    child->m_position = position;
-    child->m_baseOffset = base;
     child->m_pParent = this;
     child->m_pOuter = m_pOuter;
     m_pLastChild = child;
     m_lastReadStatus = kStatusOk;
     return child;
+}
+
+bool UtilsStream_Chunk::SizesFit(uint32_t total, uint32_t payload, uint64_t room)
+{
+    return total >= kChunkHeaderSize && payload <= total - kChunkHeaderSize && total <= room;
+}
+
+UtilsStream_Chunk* UtilsStream_Chunk::FromHeader(const uint32_t header[5], uint8_t* pPayload)
+{
+    auto* chunk = new (std::nothrow) UtilsStream_Chunk(header[2]);
+    if (chunk == nullptr)
+        return nullptr;
+    chunk->m_pInner = new (std::nothrow) UtilsStream_Static(kStreamRead | kStreamGrowable, pPayload, header[4]);
+    if (chunk->m_pInner == nullptr) {
+        delete chunk;
+        return nullptr;
+    }
+    chunk->m_position = header[0];
+    chunk->m_baseOffset = header[1];
+    chunk->m_totalSize = header[3];
+    return chunk;
 }
 
 Status UtilsStream_Chunk::AddChild(UtilsStream_Chunk* pChild)

@@ -102,35 +102,28 @@ UtilsStream_Chunk* UtilsStream_ChunkList::ReadChunk()
     uint32_t header[5];
     if (!m_pStream->Read(header, 4, 5))
         return nullptr;
-    const uint32_t position = header[0], base = header[1], tag = header[2], total = header[3], payload = header[4];
+    const uint32_t position = header[0], base = header[1], total = header[3];
     // A top-level chunk stands where its stored position says and is its own base.
     if (position != here || base != position)
         return nullptr;
-    if (total < kChunkHeaderSize || payload > total - kChunkHeaderSize || total > left)
+    if (!UtilsStream_Chunk::SizesFit(total, header[4], static_cast<uint64_t>(left)))
         return nullptr;
     auto* block = static_cast<uint8_t*>(UtilsMalloc(total, __FILE__, __LINE__));
     if (block == nullptr)
         return nullptr;
-    if (!m_pStream->Seek(here, kSeekStart) || !m_pStream->Read(block, 1, total)) {
-        UtilsFree(block, __FILE__, __LINE__);
-        return nullptr;
-    }
-    auto* chunk = new (std::nothrow) UtilsStream_Chunk(tag);
-    if (chunk == nullptr) {
+    UtilsStream_Chunk* chunk = nullptr;
+    if (!m_pStream->Seek(here, kSeekStart) || !m_pStream->Read(block, 1, total) ||
+        (chunk = UtilsStream_Chunk::FromHeader(header, block + kChunkHeaderSize)) == nullptr) {
         UtilsFree(block, __FILE__, __LINE__);
         return nullptr;
     }
     chunk->m_pOwnedBlock = block;
     chunk->m_pOuter = new (std::nothrow) UtilsStream_Static(kStreamRead | kStreamGrowable, block, total);
     chunk->m_ownsOuter = chunk->m_pOuter != nullptr;
-    chunk->m_pInner = new (std::nothrow) UtilsStream_Static(kStreamRead | kStreamGrowable, block + kChunkHeaderSize, payload);
-    if (chunk->m_pOuter == nullptr || chunk->m_pInner == nullptr || Failed(m_chunks.Add(chunk, 0))) {
+    if (chunk->m_pOuter == nullptr || Failed(m_chunks.Add(chunk, 0))) {
         delete chunk;
         return nullptr;
     }
-    chunk->m_totalSize = total;
-    chunk->m_position = position;
-    chunk->m_baseOffset = base;
     m_pLastRead = chunk;
     m_lastReadStatus = kStatusOk;
     return chunk;

@@ -112,11 +112,20 @@ TEST(UtilsStreamChunk, FailedWritesLeaveTheSizes)
     EXPECT_EQ(parent.GetTotalSize(), 40u);
     EXPECT_FALSE(child->Write("abc", 1, 3));
     EXPECT_EQ(parent.GetTotalSize(), 40u);
+    // A payload that cannot grow: the write fails inside the stream, after every check.
+    auto* fixed = new UtilsStream_Chunk(3);
+    ASSERT_EQ(fixed->Open(kStreamRead | kStreamWrite | kStreamGrowable), kStatusOk);
+    ASSERT_EQ(parent.AddChild(fixed), kStatusOk);
+    EXPECT_EQ(parent.GetTotalSize(), 60u);
+    EXPECT_FALSE(fixed->Write("abc", 1, 3));
+    EXPECT_FALSE(fixed->WriteString(u"abc", false));
+    EXPECT_EQ(fixed->GetTotalSize(), 20u);
+    EXPECT_EQ(parent.GetTotalSize(), 60u);
     // A rewrite over the start of the payload does not grow it.
     ASSERT_TRUE(parent.Write("abcd", 1, 4));
     ASSERT_TRUE(parent.Rewind());
     ASSERT_TRUE(parent.Write("xy", 1, 2));
-    EXPECT_EQ(parent.GetTotalSize(), 44u);
+    EXPECT_EQ(parent.GetTotalSize(), 64u);
 }
 
 TEST(UtilsStreamChunk, TreeWrittenToAFileAndReadBack)

@@ -83,6 +83,12 @@ public:
 private:
     friend class UtilsStream_ChunkList;
 
+    // The stored sizes hold together: 20 <= total <= room, 20 + payload <= total.
+    static bool SizesFit(uint32_t total, uint32_t payload, uint64_t room);
+    // A chunk as read: the header words (position, base offset, tag, total size, payload
+    // size) and the payload, read in place; null when out of memory.
+    static UtilsStream_Chunk* FromHeader(const uint32_t header[5], uint8_t* pPayload);
+
     void GrowTotals(int64_t delta);
     uint32_t Depth() const;
     uint64_t WrittenSize();
