@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             chunk->Read(payload, 1, chunk->GetPayloadSize() < 64 ? chunk->GetPayloadSize() : 64);
             char* text = nullptr;
             if (chunk->ReadStringA(&text, true))
-                std::free(text);
+                UtilsFree(text, __FILE__, __LINE__);
         }
     }
     if (Succeeded(status)) {

@@ -18,7 +18,7 @@ uint64_t Length(const CharT* text)
 }
 
 // Writes text through sink.Write(buffer, size, count); the caller's text is never modified:
-// inverted characters are written from a copy, a piece at a time.
+// inverted characters are written from a copy, a batch at a time.
 template <typename CharT, typename Sink>
 bool Write(Sink& sink, const CharT* text, bool invert)
 {
@@ -35,15 +35,15 @@ bool Write(Sink& sink, const CharT* text, bool invert)
         return false;
     if (!invert)
         return sink.Write(text, sizeof(CharT), count);
-    CharT piece[256];
+    CharT batch[256];
     uint32_t done = 0;
     while (done < count) {
         const uint32_t n = count - done < 256 ? count - done : 256;
         for (uint32_t i = 0; i < n; ++i) {
             const uint32_t index = done + i;
-            piece[i] = index + 1 < count ? static_cast<CharT>(~text[index]) : CharT(0);
+            batch[i] = index + 1 < count ? static_cast<CharT>(~text[index]) : CharT(0);
         }
-        if (!sink.Write(piece, sizeof(CharT), n))
+        if (!sink.Write(batch, sizeof(CharT), n))
             return false;
         done += n;
     }

@@ -76,22 +76,22 @@ bool UtilsStream_File::Write(const void* buffer, uint32_t elementSize, uint32_t 
     if (elementSize == 0 || count == 0)
         return true;
     if ((m_mode & kStreamSwapOnWrite) && (elementSize == 2 || elementSize == 4)) {
-        // Swapped a piece at a time from a copy; the caller's buffer is left alone.
-        uint8_t piece[4096];
-        const uint32_t perPiece = sizeof(piece) / elementSize;
+        // Swapped a batch at a time from a copy; the caller's buffer is left alone.
+        uint8_t batch[4096];
+        const uint32_t perBatch = sizeof(batch) / elementSize;
         const auto* source = static_cast<const uint8_t*>(buffer);
         for (uint32_t done = 0; done < count;) {
-            const uint32_t n = count - done < perPiece ? count - done : perPiece;
-            std::memcpy(piece, source + static_cast<size_t>(done) * elementSize, static_cast<size_t>(n) * elementSize);
+            const uint32_t n = count - done < perBatch ? count - done : perBatch;
+            std::memcpy(batch, source + static_cast<size_t>(done) * elementSize, static_cast<size_t>(n) * elementSize);
             for (uint32_t i = 0; i < n; ++i) {
-                uint8_t* e = piece + static_cast<size_t>(i) * elementSize;
+                uint8_t* e = batch + static_cast<size_t>(i) * elementSize;
                 for (uint32_t a = 0, b = elementSize - 1; a < b; ++a, --b) {
                     const uint8_t t = e[a];
                     e[a] = e[b];
                     e[b] = t;
                 }
             }
-            if (std::fwrite(piece, elementSize, n, m_pFile) != n)
+            if (std::fwrite(batch, elementSize, n, m_pFile) != n)
                 return false;
             done += n;
         }

@@ -72,6 +72,7 @@ TEST(UtilsStream, StringReadsAreBoundedAndTerminated)
         bool ok;
     } cases[] = {
         {{0xFF, 0xFF, 0xFF, 0xFF, 2, 'a', 0}, false},     // a count far beyond the bytes left
+        {{2, 0, 0, 0x80, 2, 'a', 0, 'b', 0}, false},      // 0x80000002 x 2 bytes is 4 in 32 bits
         {{3, 0, 0, 0, 2, 'a', 0, 'b', 0}, false},         // one character short
         {{2, 0, 0, 0, 1, 'a', 0}, false},                 // wrong character size
         {{2, 0, 0, 0}, false},                            // no size byte
