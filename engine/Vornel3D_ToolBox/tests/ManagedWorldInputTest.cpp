@@ -62,6 +62,15 @@ TEST_F(ManagedInput, ButtonsReachTheGameInVirtualUnits)
     EXPECT_EQ(w->leftReleased, 1);
 }
 
+TEST_F(ManagedInput, PointerTurnsWithTheScreenOrientation)
+{
+    world.GetWorldData()->orientation = 3;  // no view here: the record's orientation holds
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, Platform_MakeLParam(201, 101));
+    ASSERT_EQ(world.calls.size(), 1u);
+    EXPECT_FLOAT_EQ(world.calls[0].x, 50.0f);           // y'
+    EXPECT_FLOAT_EQ(world.calls[0].y, 1024.0f - 100.0f);  // W - x'
+}
+
 TEST_F(ManagedInput, MoveOnTheEdgeIsDroppedButAPressThereIsNot)
 {
     Send(WM_MOUSEMOVE, 0, Platform_MakeLParam(1, 100));  // x' = 0

@@ -91,6 +91,13 @@ TEST(ManagedWindow, CreatePlaceShowSwitchAndDestroy)
     EXPECT_EQ(world.GetWorldData()->virtualWidth, 320);  // the virtual screen never changes
     EXPECT_EQ(g_displayChanges, 2);
 
+    // A renderer that cannot let go of the window fails the switch, and the flag is cleared.
+    EngineLog().failInvalidate = true;
+    EXPECT_EQ(world.ChangeDisplayMode(u"KESTRAN_NB_v3", u"Nimbrel", 1, 0, nullptr), kStatusFailed);
+    EXPECT_EQ(world.GetWorldData()->displayChanging, 0);
+    EXPECT_EQ(world.GetWorldData()->fullScreen, 0);
+    EngineLog().failInvalidate = false;
+
     EXPECT_EQ(world.Unload(), kStatusOk);
     EXPECT_EQ(world.DestroyMainWindow(), kStatusOk);
     EXPECT_EQ(record.window, nullptr);
