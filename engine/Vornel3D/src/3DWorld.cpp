@@ -94,7 +94,9 @@ Status CWorld::SetParameters(UtilsParameters* pWorldSettings, UtilsParameters* p
         SetLastErrorText(u"Path too long: %s", packPath);
         return kStatusFailed;
     }
-    if (UtilsString_Compare(packPath, w->pack.path) != 0) {
+    // A pack closed by an unload is opened again even when its path has not changed; otherwise
+    // the world would report a pack that is there as missing.
+    if (UtilsString_Compare(packPath, w->pack.path) != 0 || !w->pack.pFile) {
         ClosePackFile(&w->pack);
         OpenPackFile(&w->pack, packPath, packStartOffset);
     }

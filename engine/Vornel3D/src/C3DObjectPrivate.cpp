@@ -50,6 +50,13 @@ Status C3DObjectPrivate::ReleaseTextureAllGroups(uint32_t stage)
     return kStatusOk;
 }
 
+bool C3DObjectPrivate::HasStage(int32_t group, uint32_t stage) const
+{
+    if (!m_pTextures || stage >= k3DTextureStages)
+        return false;
+    return group == k3DAllGroups ? m_nGroupCount > 0 : group >= 0 && uint32_t(group) < m_nGroupCount;
+}
+
 void C3DObjectPrivate::PlaceTexture(C3DTexture* pTexture, int32_t group, uint32_t stage)
 {
     const uint32_t first = group == k3DAllGroups ? 0 : uint32_t(group);
@@ -65,6 +72,8 @@ void C3DObjectPrivate::PlaceTexture(C3DTexture* pTexture, int32_t group, uint32_
 
 Status C3DObjectPrivate::CreateTexture(uint32_t flags, uint32_t second, int32_t group, uint32_t stage)
 {
+    if (!HasStage(group, stage))
+        return kStatusFailed;
     C3DEngine* engine = Engine();
     C3DTexture* texture = engine ? engine->CreateTexture(flags, second) : nullptr;
     if (!texture)
@@ -85,6 +94,8 @@ Status C3DObjectPrivate::MakeTextureFromAddressEx(uint32_t flags, uint32_t secon
 {
     C3DTexture* texture = nullptr;
     if (data && size) {
+        if (!HasStage(group, stage))
+            return kStatusFailed;
         C3DEngine* engine = Engine();
         texture = engine ? engine->MakeTextureFromAddress(flags | k3DTextureOnceOnly, second, data, size, name)
                          : nullptr;
@@ -103,6 +114,8 @@ Status C3DObjectPrivate::LoadTextureFromPacker(uint32_t flags, uint32_t second, 
 Status C3DObjectPrivate::LoadTextureFromPackerEx(uint32_t flags, uint32_t second, PackRecord* pEntry,
                                                  int32_t group, uint32_t stage)
 {
+    if (!HasStage(group, stage))
+        return kStatusFailed;
     C3DEngine* engine = Engine();
     C3DTexture* texture =
         engine ? engine->LoadTextureFromPacker(flags | k3DTextureOnceOnly, second, pEntry) : nullptr;
@@ -122,6 +135,8 @@ Status C3DObjectPrivate::LoadTextureFromFileEx(uint32_t flags, uint32_t second, 
 {
     C3DTexture* texture = nullptr;
     if (path && *path) {
+        if (!HasStage(group, stage))
+            return kStatusFailed;
         C3DEngine* engine = Engine();
         texture = engine ? engine->LoadTextureFromFile(flags | k3DTextureOnceOnly, second, path) : nullptr;
         if (!texture)

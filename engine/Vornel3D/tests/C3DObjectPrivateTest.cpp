@@ -117,6 +117,35 @@ TEST_F(PrivateTest, LoaderFailuresLeaveTheTableAsItWas)
     EXPECT_NE(object->GetTexture(0, 1), nullptr);
 }
 
+TEST_F(PrivateTest, LoadersRefuseATextureThatNoStageWouldHold)
+{
+    // Such a texture would stay listed, held by nobody, until the engine's unload.
+    C3DObject* object = NewObject(2);
+    const uint32_t size = uint32_t(tga.size());
+    EXPECT_EQ(object->MakeTextureFromAddressEx(0, 0, tga.data(), size, 2, 0, u"g.tga"), kStatusFailed);
+    EXPECT_EQ(object->MakeTextureFromAddressEx(0, 0, tga.data(), size, -2, 0, u"g.tga"), kStatusFailed);
+    EXPECT_EQ(object->MakeTextureFromAddress(0, 0, tga.data(), size, 4, u"s.tga"), kStatusFailed);
+    EXPECT_EQ(object->CreateTexture(0, 0, 2, 0), kStatusFailed);
+    EXPECT_EQ(object->CreateTexture(0, 0, 0, 4), kStatusFailed);
+    EXPECT_EQ(object->LoadTextureFromFileEx(0, 0, u"/none/such.png", 7, 0), kStatusFailed);
+    PackRecord entry{};
+    EXPECT_EQ(object->LoadTextureFromPackerEx(0, 0, &entry, 2, 0), kStatusFailed);
+    EXPECT_TRUE(Engine().GetTextureList().IsEmpty());
+
+    // An object without groups has no stage at all.
+    C3DObject* empty = Engine().CreateObject(k3DObjectNormals, 0);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->MakeTextureFromAddress(0, 0, tga.data(), size, 0, u"e.tga"), kStatusFailed);
+    EXPECT_EQ(empty->CreateTexture(0, 0, k3DAllGroups, 0), kStatusFailed);
+    EXPECT_TRUE(Engine().GetTextureList().IsEmpty());
+
+    // The last group and the last stage still take one.
+    EXPECT_EQ(object->MakeTextureFromAddressEx(0, 0, tga.data(), size, 1, 3, u"g.tga"), kStatusOk);
+    EXPECT_NE(object->GetTexture(1, 3), nullptr);
+    EXPECT_EQ(object->ReleaseTexture(1, 3), kStatusOk);
+    EXPECT_TRUE(Engine().GetTextureList().IsEmpty());
+}
+
 TEST_F(PrivateTest, UnlockRunsThePendingNormalPassExceptOnScreenAndSpriteObjects)
 {
     struct Case {

@@ -106,7 +106,10 @@ TEST_F(TextureTest, UseCountAndStubs)
     EXPECT_EQ(texture.CopyFromScreen(0, 1, 0, 0), kStatusFailed);
     EXPECT_EQ(texture.Reserved2(0), kStatusFailed);
     EXPECT_EQ(texture.StreamHook(nullptr, 0), kStatusOk);
+    // The one line of the engine written at the loud level, exactly as it reads.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(texture.LoadTextureFromPackerEx(0), kStatusFailed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "# C3DTexture::LoadTextureFromPackerEx NOT IMPLEMENTED !!!\n");
     C3DTexture base(world.get());
     EXPECT_EQ(base.UpdateFromRaw(1, 1, 24, nullptr), kStatusFailed);
 }

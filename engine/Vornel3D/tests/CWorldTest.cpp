@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,6 +16,7 @@
 #include "VornelUtils/RegisterModules.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsPack.h"
+#include "VornelUtils/UtilsString.h"
 #include "WorldTestModules.h"
 
 namespace {
@@ -416,6 +421,34 @@ TEST_F(WorldTest, MissingPackIsLatched)
     EXPECT_EQ(std::u16string(Data().logPath), u"game.log");
     // No pack asked for: nothing to open.
     EXPECT_EQ(m_world->SetParameters(nullptr, nullptr, nullptr, nullptr, 0, FindPackEntry, nullptr), kStatusOk);
+}
+
+TEST_F(WorldTest, APackClosedByUnloadOpensAgainUnderTheSamePath)
+{
+    char folder[] = "/tmp/vornel_world_pack_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/game.pak";
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("*=0", out);
+    std::fclose(out);
+    const std::u16string path = UtilsString_FromUtf8(file.c_str());
+
+    m_world = std::make_unique<CountingWorld>();
+    ASSERT_EQ(m_world->SetParameters(nullptr, nullptr, nullptr, path.c_str(), 0, FindPackEntry, nullptr),
+              kStatusOk);
+    ASSERT_NE(Data().pack.pFile, nullptr);
+    EXPECT_EQ(m_world->Unload(), kStatusOk);
+    EXPECT_EQ(Data().pack.pFile, nullptr) << "the unload closes the pack";
+
+    EXPECT_EQ(m_world->SetParameters(nullptr, nullptr, nullptr, path.c_str(), 4, FindPackEntry, nullptr),
+              kStatusOk);
+    EXPECT_NE(Data().pack.pFile, nullptr);
+    EXPECT_EQ(Data().pack.startOffset, 4u);
+    EXPECT_EQ(Data().lastErrorCode, kStatusOk);
+    m_world->Unload();
+    std::remove(file.c_str());
+    ::rmdir(folder);
 }
 
 TEST_F(WorldTest, PathsTooLongForTheirFieldsAreRefused)

@@ -25,6 +25,9 @@ public:
     void ComputeFaceNormals() override;
     void ComputeSmoothNormals() override;
 
+    // The loaders refuse (0x80000001) before asking the engine when no stage would take the
+    // texture (a stage from 4 up, a group out of range, an object without groups): a texture
+    // that no stage holds would stay listed until unload.
     Status CreateTexture(uint32_t flags, uint32_t second, int32_t group, uint32_t stage) override;
     // A null data pointer or zero size clears the stage.
     Status MakeTextureFromAddress(uint32_t flags, uint32_t second, const void* data, uint32_t size,
@@ -45,6 +48,8 @@ public:
     Status ReleaseTexture(uint32_t group, uint32_t stage) override;
 
 protected:
+    // Whether the table has the stage on that group (k3DAllGroups: on at least one group).
+    bool HasStage(int32_t group, uint32_t stage) const;
     // Puts a texture (or null) on one group or, with k3DAllGroups, on every group.
     void PlaceTexture(C3DTexture* pTexture, int32_t group, uint32_t stage);
     // Calls fn(a, b, c) with the vertex numbers of every triangle of group g.
