@@ -252,3 +252,46 @@ TEST_F(GLRenderTest, DemoSceneIsWrittenAsPng)
     EXPECT_GT(corner.r, 230);
     EXPECT_LT(corner.g + corner.b, 20);
 }
+
+TEST_F(GLRenderTest, EveryKindDrawsWithoutGLErrors)
+{
+    // Every layout through every draw path (lists, arrays, per-draw colour, the split draw),
+    // with the render bits that touch lighting, fog, depth, wireframe and both texture units.
+    C3DTexture* texture = MakeTexture(0, kTexMinTrilinear, 4, 2, 24, AsymmetricPicture());
+    m_world->fog.enabled = {1, 1};
+    m_world->light1.enabled = {1, 1};
+    const uint32_t creations[] = {0x800, 0x1000 | 0x01 | 0x02 | 0x04 | 0x20, 0x20000 | 0x800, 0x400 | 0x8000 | 0x10000,
+                                  0x4000 | 0x800};
+    glGetError();
+    for (uint32_t kind : {0x02u, 0x04u, 0x08u, 0x10u}) {
+        for (uint32_t creation : creations) {
+            C3DObject* object = m_engine->CreateObject(kind, creation);
+            ASSERT_NE(object, nullptr);
+            ASSERT_EQ(object->Create(2, 4, 8), 0);
+            object->Lock(0, 2);
+            object->ResetIndices();
+            for (uint32_t i = 0; i < 4; ++i)
+                object->SetVertex(i, float(i % 2) * 20, float(i / 2) * 20, 5, 0xFF808080u, float(i % 2), float(i / 2),
+                                  0, 0, -1, 0xFF000000u);
+            object->SetGroup(0, 0, 4, 0, 4, 2, 0, 1, 0xFFFFFFFFu);
+            object->SetGroup(1, 0, 4, 4, 4, 4, kind == 0x08 ? 5 : 4, 0, 0xFFFFFFFFu);
+            object->SetTextureAllGroups(texture, 0);
+            object->SetTextureAllGroups(texture, 1);
+            object->Unlock(1);
+            m_engine->BeginScene();
+            object->Draw();
+            object->DrawEx(1);
+            object->DrawGeometry();
+            object->DrawGroupGeometry(0);
+            object->PrepareGroup(0);
+            object->DrawGroup(0);
+            object->FinishGroup(0);
+            m_engine->EndScene();
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "kind " << kind << " creation " << std::hex << creation;
+            GLint depth = 0;
+            glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+            EXPECT_EQ(depth, 1) << "kind " << kind << " creation " << std::hex << creation;
+            EXPECT_EQ(m_engine->ReleaseObject(object), 0);
+        }
+    }
+}
