@@ -1,5 +1,5 @@
 // vornel script dump: compiles a script (with its include files) and prints its function tree
-// and instructions, through the engine's own compiler.
+// and instructions, through the engine's own compiler. vornel script run: CommandScriptRun.cpp.
 #include "Commands.h"
 
 #include <cstdio>
@@ -47,6 +47,10 @@ int CommandScript(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[0], "dump") == 0)
         return Dump(argv[1]);
-    std::fprintf(stderr, "usage: vornel script dump FILE.script\n");
+    if (argc >= 1 && std::strcmp(argv[0], "run") == 0)
+        return CommandScriptRun(argc - 1, argv + 1);
+    std::fprintf(stderr, "usage: vornel script dump FILE.script\n"
+                         "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME\n"
+                         "                         [--arg VALUE ...] [--resume VALUE ...] [--call NAME ...]\n");
     return 2;
 }

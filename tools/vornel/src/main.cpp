@@ -17,7 +17,7 @@ const CommandRow kCommands[] = {
     {"image", CommandImage, "image info FILE | image convert IN OUT (PNG, JPEG, TGA, raw in; PNG, JPEG out)"},
     {"pack", CommandPack, "pack create OUT.pak DIR | pack list PAK | pack cat PAK NAME"},
     {"settings", CommandSettings, "settings scramble IN OUT (the stored block form)"},
-    {"script", CommandScript, "script dump FILE.script (function tree and instructions)"},
+    {"script", CommandScript, "script dump FILE.script (function tree and instructions); script run FILE.script --call NAME [--resume VALUE ...]"},
 };
 
 void PrintUsage()

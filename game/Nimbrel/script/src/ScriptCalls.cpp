@@ -2,6 +2,7 @@
 // and the handler table.
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptText.h"
+#include "ScriptInternal.h"
 
 #include "VornelUtils/UtilsMemory.h"
 
@@ -16,17 +17,10 @@ void DropResult(ScriptBuiltinResult* result)
 }
 
 // Stores a builtin's result in the caller's result variable "_%s_0_".
-Status StoreBuiltinResult(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const char* builtinName,
-                          ScriptBuiltinResult* result, const ScriptInstruction* instruction)
+Status StoreBuiltinResult(ScriptVM* vm, ScriptActivation* activation, ScriptFunction* node,
+                          ScriptBuiltinResult* result)
 {
-    char* name = ScriptParamNameDup(builtinName, 0);
-    if (!name) {
-        DropResult(result);
-        vm->status = kScriptOutOfMemory;
-        return kScriptOutOfMemory;
-    }
-    ScriptDeclaration* declaration = ScriptFindArgument(activation->function, name);
-    UTILS_FREE(name);
+    ScriptDeclaration* declaration = ScriptCallVariable(activation->function, node, 0);
     uint32_t index = declaration && activation->stack ? activation->stack->Find(declaration) : kScriptNone;
     if (index == kScriptNone || result->type > kScriptTypeString) {
         DropResult(result);
@@ -78,9 +72,7 @@ ScriptFunction* ScriptResolveCallee(ScriptModule* module, ScriptFunction* runnin
     ScriptFunction* node = running->functions[childIndex].get();
     ScriptFunction* callee = node;
     if (node->attributes & kScriptAttrLinked) {
-        callee = ScriptFindFunction(module, &module->root, node->name.c_str(), kScriptAttrExported, false, true);
-        if (callee && !(callee->attributes & kScriptAttrOwn))
-            callee = nullptr;
+        callee = ScriptFindLinkedFunction(module, node->name.c_str());
     } else if (node->attributes & kScriptAttrByName) {
         callee = ScriptFindFunction(module, running, node->name.c_str(), kScriptAttrOwn, true, false);
     } else if (!(node->attributes & kScriptAttrOwn)) {
@@ -94,33 +86,42 @@ ScriptFunction* ScriptResolveCallee(ScriptModule* module, ScriptFunction* runnin
 Status ScriptOp_CallBuiltin(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
                             const ScriptInstruction* instruction)
 {
+    // The builtin was bound in the module the calling function was compiled in.
+    ScriptModule* owner = ScriptOwnerModule(vm, module, activation->function);
     ScriptBuiltin* builtin =
-        instruction->b < module->builtins.size() ? module->builtins[instruction->b].get() : nullptr;
-    ScriptFunction* node = instruction->a < module->root.functions.size()
-                               ? module->root.functions[instruction->a].get()
-                               : nullptr;
+        instruction->b < owner->builtins.size() ? owner->builtins[instruction->b].get() : nullptr;
+    ScriptFunction* node =
+        instruction->a < owner->root.functions.size() ? owner->root.functions[instruction->a].get() : nullptr;
     if (!builtin || !builtin->function || !node || !activation->stack)
         return FunctionMissing(vm, module, instruction, builtin ? builtin->name.c_str() : ScriptFuncName(node));
+    // What tells afterwards whether the calling activation is still the one that called: the
+    // builtin may stop it, start it afresh, clear its module or destroy it.
+    const uint32_t moduleId = module->id;
+    const uint64_t serial = module->serial;
     const uint32_t callerIndex = activation->index;
+    const uint64_t generation = activation->generation;
     const uint32_t tail = ScriptIsTailCall(activation) ? 1u : 0u;
     ScriptBuiltinResult result{};
-    // The builtin may replace its own record; keep what the result needs.
-    std::string name = builtin->name;
+    activation->busy = 1;
     Status status = builtin->function(vm, module, node, activation, activation->hostWord, builtin->argumentCode,
                                       &builtin->bound1, &builtin->bound2, tail, &result, instruction->fileIndex,
                                       instruction->line);
-    if (status == kScriptBuiltinResult) {
-        bool present = callerIndex < module->activations.size() &&
-                       module->activations[callerIndex].get() == activation && activation->stack;
-        if (!present) {
+    const bool alive = ScriptModuleIsLive(vm, moduleId, serial) && callerIndex < module->activations.size() &&
+                       module->activations[callerIndex].get() == activation &&
+                       activation->generation == generation && activation->stack;
+    if (alive)
+        activation->busy = 0;
+    if (status >= 0 || status == kScriptBuiltinResult || status == kScriptBuiltinNoResult || status == kScriptWait) {
+        if (!alive) {
             DropResult(&result);
             return kScriptCallerStopped;
         }
-        return StoreBuiltinResult(vm, module, activation, name.c_str(), &result, instruction);
+        if (status == kScriptBuiltinResult)
+            return StoreBuiltinResult(vm, activation, node, &result);
+        DropResult(&result);
+        return status == kScriptWait ? kScriptWait : kScriptOk;
     }
     DropResult(&result);
-    if (status == kScriptBuiltinNoResult)
-        return kScriptOk;
     return status;
 }
 
@@ -128,7 +129,7 @@ Status ScriptOp_CallFunction(ScriptVM* vm, ScriptModule* module, ScriptActivatio
                              const ScriptInstruction* instruction)
 {
     ScriptFunction* running = activation->function;
-    ScriptFunction* callee = ScriptResolveCallee(module, running, instruction->a);
+    ScriptFunction* callee = ScriptResolveCallee(ScriptOwnerModule(vm, module, running), running, instruction->a);
     if (!callee) {
         const char* name = running && instruction->a < running->functions.size()
                                ? running->functions[instruction->a]->name.c_str()

@@ -1,6 +1,7 @@
 // Handlers of the data instructions (0 to 20) and of the run-control codes (24 to 26).
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptText.h"
+#include "ScriptInternal.h"
 
 #include "VornelUtils/UtilsMemory.h"
 
@@ -66,21 +67,14 @@ Status ScriptOp_BindParam(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
     ScriptActivation* caller = ScriptCallerActivation(activation);
     if (!caller || !caller->stack || !activation->function)
         return kScriptOk;
-    char* name = ScriptParamNameDup(activation->function->name.c_str(), instruction->b);
-    if (!name) {
-        vm->status = kScriptOutOfMemory;
-        return kScriptOutOfMemory;
-    }
-    uint32_t found = caller->stack->FindByName(name);
+    const std::string& name = ScriptParameterName(activation->function, instruction->b);
+    uint32_t found = caller->stack->FindByName(name.c_str());
     if (found == kScriptNone) {
-        Status status = kScriptOk;
-        if (instruction->b != 0)
-            status = ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,
-                                u"the specified parameter is missing: \"%S\"", name);
-        UTILS_FREE(name);
-        return status;
+        if (instruction->b == 0)
+            return kScriptOk;
+        return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,
+                          u"the specified parameter is missing: \"%S\"", name.c_str());
     }
-    UTILS_FREE(name);
     if (instruction->b == 0) {
         ScriptValue* slot = &stack->slots[instruction->a];
         slot->type = kScriptTypeExtern;

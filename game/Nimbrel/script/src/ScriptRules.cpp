@@ -1,6 +1,7 @@
 // The type rules of assignment and of the operators 7 to 18.
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptText.h"
+#include "ScriptInternal.h"
 
 #include "VornelUtils/UtilsMemory.h"
 
@@ -78,16 +79,11 @@ ScriptRule Append(ScriptValue* left, const char* suffix, size_t suffixLength)
 
 ScriptRule AppendNumber(ScriptValue* left, uint8_t type, uint32_t number)
 {
-    char text[64];
-    std::to_chars_result result;
-    if (type == kScriptTypeULong)
-        result = std::to_chars(text, text + sizeof(text), static_cast<int32_t>(number));
-    else
-        result = std::to_chars(text, text + sizeof(text), static_cast<double>(FloatFromBits(number)),
-                               std::chars_format::fixed, 6);
-    if (result.ec != std::errc())
+    char text[kScriptNumberTextCapacity];
+    size_t length = ScriptNumberText(text, sizeof(text), type, number);
+    if (length == 0)
         return ScriptRule::Unsupported;
-    return Append(left, text, static_cast<size_t>(result.ptr - text));
+    return Append(left, text, length);
 }
 
 bool Compare(uint32_t opcode, uint32_t left, uint32_t right)
@@ -115,6 +111,19 @@ bool CompareFloat(uint32_t opcode, float left, float right)
 }
 
 } // namespace
+
+size_t ScriptNumberText(char* text, size_t capacity, uint8_t type, uint32_t number)
+{
+    std::to_chars_result result;
+    if (type == kScriptTypeULong)
+        result = std::to_chars(text, text + capacity, static_cast<int32_t>(number));
+    else
+        result = std::to_chars(text, text + capacity, static_cast<double>(FloatFromBits(number)),
+                               std::chars_format::fixed, 6);
+    if (result.ec != std::errc())
+        return 0;
+    return static_cast<size_t>(result.ptr - text);
+}
 
 ScriptRule ScriptAssignRule(ScriptValue* dst, const ScriptValue* src)
 {

@@ -22,6 +22,8 @@ void ScriptFunction::Reset()
     body.removeOnClose = 0;
     hasReturn = 0;
     paramCount = 0;
+    argumentIndex.clear();
+    parameterNames.clear();
 }
 
 const char* ScriptDeclName(const ScriptDeclaration* declaration)

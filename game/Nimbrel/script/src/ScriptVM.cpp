@@ -61,6 +61,11 @@ void ScriptVM_Destroy(ScriptVM* vm)
     delete vm;
 }
 
+bool ScriptModuleIsLive(const ScriptVM* vm, uint32_t moduleId, uint64_t serial)
+{
+    return vm && moduleId < vm->modules.size() && vm->modules[moduleId] && vm->modules[moduleId]->serial == serial;
+}
+
 ScriptModule* ScriptVM_GetModule(ScriptVM* vm, uint32_t id)
 {
     if (!vm || id >= vm->modules.size())
@@ -82,6 +87,7 @@ ScriptModule* ScriptModule_Create(ScriptVM* vm, ScriptModule* linked)
         vm->modules.push_back(nullptr);
     vm->modules[slot] = module;
     module->id = static_cast<uint32_t>(slot);
+    module->serial = ++vm->nextSerial;
     module->state = 1;
     module->linked = linked;
     module->globals.owner = kScriptStackGlobal;

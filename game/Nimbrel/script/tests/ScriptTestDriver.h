@@ -1,12 +1,12 @@
 #pragma once
-// A small run loop over the instruction handlers, for the tests: it follows the control codes
-// the handlers return (blocks, if chains, loops, calls, returns) without waits.
+// Helpers for the tests: compile and run a module's top-level code through the run driver, and
+// look at what it left.
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptOps.h"
 
 #include <string>
 
-// Runs the module's top-level code over its global stack.
+// Runs the module's top-level code over its global stack (ScriptModule_Run without a name).
 Status TestRunTopLevel(ScriptVM* vm, ScriptModule* module);
 // Compiles `source` into a fresh module of the VM (from memory) and runs its top-level code.
 // *compileStatus gets the compiler's status.

@@ -19,6 +19,7 @@ struct ScriptStack {
     uint32_t owner = kScriptStackCompile;    // activation index, or kScriptStackGlobal/-Compile
     uint32_t moduleId = kScriptStackCompile; // module id (global stack), -1 (activation), -2
     std::vector<ScriptValue> slots;          // bottom to top
+    uint32_t sharers = 0;                    // running activations that use it without owning it
 
     ScriptStack() = default;
     ScriptStack(uint32_t ownerWord, uint32_t moduleWord) : owner(ownerWord), moduleId(moduleWord) {}

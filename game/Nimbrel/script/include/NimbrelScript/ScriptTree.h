@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct ScriptModule;
@@ -89,6 +90,12 @@ struct ScriptBlock {
     uint32_t reserved = kScriptNone;        // always -1
     uint32_t removeOnClose = 0;             // for loops: slots the enclosing block removes (1, 2)
     uint32_t count = 0;                     // always 0
+
+    // Run-time index, not part of the compiled form: the last activation record for this block
+    // in the array of one module (by serial) as it was in one epoch; kScriptNone for none.
+    uint64_t lastRecordModule = 0;
+    uint64_t lastRecordEpoch = 0;
+    uint32_t lastRecordIndex = kScriptNone;
 };
 
 struct ScriptFunction;
@@ -128,6 +135,12 @@ struct ScriptFunction {
     uint32_t depth = 1;                 // nodes from the root to this one, itself included
     std::vector<uint32_t> path;         // ids from the root's (-1) down to this node's own
     uint32_t moduleId = 0;
+
+    // Run-time indexes, not part of the compiled form (rebuilt on demand):
+    // the argument variables of calls made by this function, by (callee node, argument number);
+    std::unordered_map<uint64_t, ScriptDeclaration*> argumentIndex;
+    // the names "_%s_%d_" under which callers pass this function's parameters, by number.
+    std::vector<std::string> parameterNames;
 
     // Frees every child block, child function and declaration and the body's instructions,
     // and resets the fields (the root does this when its module is cleared).

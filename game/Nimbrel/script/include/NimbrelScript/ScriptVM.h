@@ -31,6 +31,7 @@ struct ScriptVM {
     char16_t* errorText = nullptr;       // owned (UtilsMalloc); null when none
     std::vector<ScriptModule*> modules;  // owned; an entry is null after its module was destroyed
     ScriptHandler handlers[kScriptOpcodeCount] = {};
+    uint64_t nextSerial = 0;             // last serial given to a module
 };
 
 // What a builtin gives back (zeroed before the call).
@@ -62,6 +63,11 @@ struct ScriptActivation {
     uint32_t hostWord = 0;              // given by the host, inherited by every child
     uint32_t position = 0;              // next instruction of the block
     uint8_t sharedStack = 0;            // 1: the stack belongs to someone else
+    uint8_t scope = 0;                  // 1: only carries the global stack for a named run
+    uint8_t busy = 0;                   // 1: inside a builtin call right now
+    // Changes whenever the record is started or ended, so that someone holding the record
+    // across host code can tell that it is no longer the activation it was.
+    uint64_t generation = 0;
     ScriptBlock* block = nullptr;
     ScriptFunction* function = nullptr; // the function the block belongs to
     ScriptStack* stack = nullptr;       // null once the activation has ended
@@ -78,6 +84,10 @@ struct ScriptModule {
     std::vector<std::unique_ptr<ScriptBuiltin>> builtins;
     ScriptStack globals{kScriptStackGlobal, 0};
     std::vector<std::string> fileNames; // 8-bit; index = file index of instructions and messages
+    uint64_t serial = 0;                // unique in its VM: tells a module apart from a later one at the same address
+    uint64_t generations = 0;           // last generation given to an activation record
+    uint64_t epoch = 0;                 // changes whenever the activation array is emptied
+    std::vector<std::unique_ptr<ScriptStack>> spareStacks; // ended activations' stacks, kept for reuse
 };
 
 // ---------------------------------------------------------------------------------------
@@ -130,8 +140,10 @@ Status ScriptVM_GetLastError(ScriptVM* vm, char16_t* buffer, size_t size);
 // Returns the activation to run for (function, block) as the child of `parent`:
 // the last record of the module's array for that function and block whose parent chain runs
 // the same functions as `parent`'s is returned unchanged when `reuse` is set and it still has
-// a stack, else ended and initialised afresh in place (its index kept); otherwise a new record
-// is appended. Initialising: host word from the parent (0 without), linked both ways with the
+// a stack, else ended together with everything it started and initialised afresh in place (its
+// index kept); otherwise a new record is appended. A record without a parent (its chain was
+// cut) never stands for a start under a parent, and a record on `parent`'s own chain is never
+// taken over. Initialising: host word from the parent (0 without), linked both ways with the
 // parent, position 0; the stack is `sharedStack` when given, the module's global stack for the
 // root's body, else a new stack owned by the activation. Null on failure (kScriptOutOfMemory
 // stored when out of memory).
@@ -143,9 +155,15 @@ ScriptActivation* ScriptStartActivation(ScriptVM* vm, ScriptModule* module, Scri
 // removed, except for the root's body block, which carries the global stack. The links to
 // parent and child are cut on both sides.
 void ScriptEndActivation(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation);
+// Ends the activation and everything it started: the chain below it first, leaf first.
+void ScriptEndChain(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation);
 // Ends every activation (first those with a shared stack, then the owners, last to first),
 // frees the records and empties the array.
 void ScriptModule_StopAll(ScriptVM* vm, ScriptModule* module);
+// True while the record is in the module's array at its index and has not ended.
+bool ScriptActivationIsLive(const ScriptModule* module, const ScriptActivation* activation);
+// True while the VM still holds this very module (not destroyed, not replaced by a later one).
+bool ScriptModuleIsLive(const ScriptVM* vm, uint32_t moduleId, uint64_t serial);
 // The activation of the function that called the activation's function: up the parent chain
 // past the activations of the same function. Null for top-level code.
 ScriptActivation* ScriptCallerActivation(ScriptActivation* activation);

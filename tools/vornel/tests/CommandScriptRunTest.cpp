@@ -1,0 +1,109 @@
+// vornel script run, as a program, on the golden scripts in tests/golden/: each script's first
+// line "// args: ..." gives the command line after the file name, NAME.out the expected
+// standard output. A run whose output ends with an "error" line exits with 1, others with 0.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
+const std::filesystem::path kGolden = std::filesystem::path(VORNEL_SOURCE_DIR) / "tools/vornel/tests/golden";
+
+struct Outcome {
+    int status = -1;
+    std::string output;
+};
+
+// Runs the tool in the golden folder, so that messages name the scripts without a path.
+Outcome RunInGolden(const std::string& arguments)
+{
+    const std::string command = "cd '" + kGolden.string() + "' && '" + kTool + "' " + arguments + " 2>&1";
+    Outcome outcome;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return outcome;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        outcome.output.append(buffer, n);
+    const int status = pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+std::string ReadText(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The golden scripts that carry a command line (libraries carry none).
+std::vector<std::string> GoldenScripts()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(kGolden)) {
+        if (entry.path().extension() == ".script" && ReadText(entry.path()).rfind("// args: ", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class GoldenScript : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenScript, PrintsTheExpectedOutput)
+{
+    const std::string name = GetParam();
+    const std::string source = ReadText(kGolden / name);
+    const std::string arguments = source.substr(9, source.find_first_of("\r\n") - 9);
+    const std::string expected = ReadText(kGolden / (name.substr(0, name.size() - 7) + ".out"));
+    ASSERT_FALSE(expected.empty()) << "no expected output for " << name;
+
+    const Outcome outcome = RunInGolden("script run " + name + " " + arguments);
+    EXPECT_EQ(outcome.output, expected);
+    const size_t lastLine = expected.rfind('\n', expected.size() - 2);
+    const bool failed = expected.compare(lastLine == std::string::npos ? 0 : lastLine + 1, 6, "error ") == 0;
+    EXPECT_EQ(outcome.status, failed ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, GoldenScript, ::testing::ValuesIn(GoldenScripts()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param.substr(0, info.param.size() - 7);
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
+
+TEST(ScriptRunCommand, GoldenScriptsAreThere)
+{
+    EXPECT_GE(GoldenScripts().size(), 15u);
+}
+
+TEST(ScriptRunCommand, RefusesIncompleteCommandLines)
+{
+    for (const char* arguments : {"script run", "script run if_chains.script", "script run if_chains.script --resume 1",
+                                  "script run if_chains.script --call main --resume x",
+                                  "script run if_chains.script --arg 1 --call main"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(RunInGolden(arguments).status, 2);
+    }
+}
+
+TEST(ScriptRunCommand, ReportsAnUnreadableFile)
+{
+    const Outcome outcome = RunInGolden("script run absent.script --call main");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.output, "error cannot read absent.script\n");
+}
+
+} // namespace
