@@ -39,10 +39,6 @@ ScriptActivation* FindReusable(ScriptModule* module, ScriptFunction* function, S
     ScriptActivation* candidate = ScriptLastActivationOf(module, function, block);
     if (!candidate)
         return nullptr;
-    // A record whose chain was cut (no parent any more) belongs to no call that could be
-    // continued: it never stands for a start that has a parent.
-    if (!candidate->parent && parent)
-        return nullptr;
     // A record that is running above the requested parent (a function reached again through
     // another one) is never taken over: that would cut the running chain.
     if (!ChainsMatch(candidate->parent, parent) || IsOnChain(candidate, parent))
@@ -139,7 +135,10 @@ ScriptActivation* ScriptStartActivation(ScriptVM* vm, ScriptModule* module, Scri
 {
     ScriptActivation* record = FindReusable(module, function, block, parent);
     if (record) {
-        if (reuse && record->stack)
+        // A running record whose chain was cut (no parent any more) belongs to no call that
+        // could be continued under a parent: it is started afresh instead.
+        const bool orphan = !record->parent && parent;
+        if (reuse && record->stack && !orphan)
             return record;
         // Starting afresh ends what the old record was running, all the way down, and the
         // scope it no longer needs.
