@@ -71,6 +71,23 @@ void CountUp(uint8_t& count)
         ++count;
 }
 
+void ButtonDown(PlatformWindow* window, uint8_t& down, uint8_t& pressed)
+{
+    Platform_SetCapture(window);
+    down = 1;
+    pressed = 1;
+}
+
+// The capture stays while one of the two other buttons is still held.
+void ButtonUp(uint8_t& down, uint8_t& released, uint8_t otherDown, uint8_t anotherDown)
+{
+    if (!otherDown && !anotherDown)
+        Platform_ReleaseCapture();
+    if (down)
+        released = 1;
+    down = 0;
+}
+
 }  // namespace
 
 uint8_t CWorld_EngineKey(uintptr_t virtualKey)
@@ -158,46 +175,28 @@ Status CWorld::OnMessage(const PlatformMessage* pMessage)
         w->mouseY = y;
         break;
     case WM_LBUTTONDOWN:
-        Platform_SetCapture(pMessage->window);
+        ButtonDown(pMessage->window, w->leftDown, w->leftPressed);
         w->previousX = w->mouseX;
         w->previousY = w->mouseY;
         w->mouseX = x;
         w->mouseY = y;
         w->pressX = x;
         w->pressY = y;
-        w->leftDown = 1;
-        w->leftPressed = 1;
         break;
     case WM_LBUTTONUP:
-        if (!w->middleDown && !w->rightDown)
-            Platform_ReleaseCapture();
-        if (w->leftDown)
-            w->leftReleased = 1;
-        w->leftDown = 0;
+        ButtonUp(w->leftDown, w->leftReleased, w->middleDown, w->rightDown);
         break;
     case WM_RBUTTONDOWN:
-        Platform_SetCapture(pMessage->window);
-        w->rightDown = 1;
-        w->rightPressed = 1;
+        ButtonDown(pMessage->window, w->rightDown, w->rightPressed);
         break;
     case WM_RBUTTONUP:
-        if (!w->leftDown && !w->middleDown)
-            Platform_ReleaseCapture();
-        if (w->rightDown)
-            w->rightReleased = 1;
-        w->rightDown = 0;
+        ButtonUp(w->rightDown, w->rightReleased, w->leftDown, w->middleDown);
         break;
     case WM_MBUTTONDOWN:
-        Platform_SetCapture(pMessage->window);
-        w->middleDown = 1;
-        w->middlePressed = 1;
+        ButtonDown(pMessage->window, w->middleDown, w->middlePressed);
         break;
     case WM_MBUTTONUP:
-        if (!w->leftDown && !w->rightDown)
-            Platform_ReleaseCapture();
-        if (w->middleDown)
-            w->middleReleased = 1;
-        w->middleDown = 0;
+        ButtonUp(w->middleDown, w->middleReleased, w->leftDown, w->rightDown);
         break;
     default:
         break;

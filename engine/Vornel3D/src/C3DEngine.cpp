@@ -45,58 +45,37 @@ void C3DEngine::ReportLeak(const char16_t* line)
 Status C3DEngine::Unload()
 {
     // Every entry still listed here was never released by its owner: the list reports it once,
-    // and the entry is released and deleted whatever its holder counts say, so that nothing
-    // outlives the engine. Entries leave their list before they are released, because
-    // releasing an object gives back its index buffer and textures through the other lists.
-    bool leaked = !m_plistObjects.IsEmpty();
-    while (auto* object = static_cast<C3DObject*>(m_plistObjects.GetFirst())) {
-        m_plistObjects.RemoveCurrent(1);
+    // and the entry is released and deleted whatever its holder counts say (a forced removal),
+    // so that nothing outlives the engine. Entries leave their list before they are released,
+    // because releasing an object gives back its index buffer and textures through the other
+    // lists.
+    auto empty = [this](CFIFOList& list, const char16_t* leakLine, auto destroy) {
+        const bool leaked = !list.IsEmpty();
+        while (void* item = list.GetFirst()) {
+            list.RemoveCurrent(1);
+            destroy(item);
+        }
+        if (leaked)
+            ReportLeak(leakLine);
+    };
+    empty(m_plistObjects, u"# C3DEngine::m_plistObjects detected memory leaks !\n", [this](void* item) {
+        auto* object = static_cast<C3DObject*>(item);
         ForgetObject(object);
         DestroyObject(object);
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_plistObjects detected memory leaks !\n");
-
-    leaked = !m_plistObjectsIndex.IsEmpty();
-    while (auto* index = static_cast<C3DObjectIndex*>(m_plistObjectsIndex.GetFirst())) {
-        m_plistObjectsIndex.RemoveCurrent(0);
-        DestroyObjectIndex(index);
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_plistObjectsIndex detected memory leaks !\n");
-
-    leaked = !m_plistTextures.IsEmpty();
-    while (auto* texture = static_cast<C3DTexture*>(m_plistTextures.GetFirst())) {
-        m_plistTextures.RemoveCurrent(1);
+    });
+    empty(m_plistObjectsIndex, u"# C3DEngine::m_plistObjectsIndex detected memory leaks !\n",
+          [](void* item) { DestroyObjectIndex(static_cast<C3DObjectIndex*>(item)); });
+    empty(m_plistTextures, u"# C3DEngine::m_plistTextures detected memory leaks !\n", [this](void* item) {
+        auto* texture = static_cast<C3DTexture*>(item);
         ForgetTexture(texture);
         DestroyTexture(texture);
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_plistTextures detected memory leaks !\n");
-
-    leaked = !m_plistShaders.IsEmpty();
-    while (auto* shader = static_cast<C3DShader*>(m_plistShaders.GetFirst())) {
-        m_plistShaders.RemoveCurrent(1);
-        DestroyShader(shader);
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_plistShaders detected memory leaks !\n");
-
-    leaked = !m_listStencilShadow.IsEmpty();
-    while (auto* shadow = static_cast<C3DStencilShadow*>(m_listStencilShadow.GetFirst())) {
-        m_listStencilShadow.RemoveCurrent(0);
-        DestroyStencilShadow(shadow);
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_listStencilShadow detected memory leaks !\n");
-
-    leaked = !m_listContainer.IsEmpty();
-    while (auto* container = static_cast<C3DContainer*>(m_listContainer.GetFirst())) {
-        m_listContainer.RemoveCurrent(0);
-        delete container;
-    }
-    if (leaked)
-        ReportLeak(u"# C3DEngine::m_listContainer detected memory leaks !\n");
+    });
+    empty(m_plistShaders, u"# C3DEngine::m_plistShaders detected memory leaks !\n",
+          [](void* item) { DestroyShader(static_cast<C3DShader*>(item)); });
+    empty(m_listStencilShadow, u"# C3DEngine::m_listStencilShadow detected memory leaks !\n",
+          [](void* item) { DestroyStencilShadow(static_cast<C3DStencilShadow*>(item)); });
+    empty(m_listContainer, u"# C3DEngine::m_listContainer detected memory leaks !\n",
+          [](void* item) { delete static_cast<C3DContainer*>(item); });
     return kStatusOk;
 }
 
@@ -267,42 +246,39 @@ Status C3DEngine::AddStencilShadow(C3DStencilShadow* pShadow, uint32_t count, ui
     return kStatusOk;
 }
 
+namespace {
+
+template <typename T> void ReleaseAndDelete(T* pResource)
+{
+    if (pResource) {
+        pResource->Release();
+        delete pResource;
+    }
+}
+
+} // namespace
+
 void C3DEngine::DestroyObject(C3DObject* pObject)
 {
-    if (pObject) {
-        pObject->Release();
-        delete pObject;
-    }
+    ReleaseAndDelete(pObject);
 }
 
 void C3DEngine::DestroyObjectIndex(C3DObjectIndex* pIndex)
 {
-    if (pIndex) {
-        pIndex->Release();
-        delete pIndex;
-    }
+    ReleaseAndDelete(pIndex);
 }
 
 void C3DEngine::DestroyTexture(C3DTexture* pTexture)
 {
-    if (pTexture) {
-        pTexture->Release();
-        delete pTexture;
-    }
+    ReleaseAndDelete(pTexture);
 }
 
 void C3DEngine::DestroyShader(C3DShader* pShader)
 {
-    if (pShader) {
-        pShader->Release();
-        delete pShader;
-    }
+    ReleaseAndDelete(pShader);
 }
 
 void C3DEngine::DestroyStencilShadow(C3DStencilShadow* pShadow)
 {
-    if (pShadow) {
-        pShadow->Release();
-        delete pShadow;
-    }
+    ReleaseAndDelete(pShadow);
 }

@@ -12,22 +12,35 @@ const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 void Copy16(float* out, const float* m) { std::memcpy(out, m, 16 * sizeof(float)); }
 
 // Rotation in front of m touching rows i and j only (all four columns):
-// row i := c*row i + s*row j, row j := -s*row i + c*row j, or with secondNegated
-// row i := c*row i - s*row j, row j := s*row i + c*row j.
-void CombineRows(float* m, int i, int j, float c, float s, bool secondNegated) {
+// row i := c*row i + s*row j, row j := -s*row i + c*row j.
+void CombineRows(float* m, int i, int j, float c, float s) {
     float* ri = m + 4 * i;
     float* rj = m + 4 * j;
     for (int col = 0; col < 4; ++col) {
         float a = ri[col];
         float b = rj[col];
-        if (secondNegated) {
-            ri[col] = c * a - s * b;
-            rj[col] = s * a + c * b;
-        } else {
-            ri[col] = c * a + s * b;
-            rj[col] = -s * a + c * b;
-        }
+        ri[col] = c * a + s * b;
+        rj[col] = -s * a + c * b;
     }
+}
+
+// The rotation that CombineRows applies, as a full matrix: the identity with elements
+// (i, i) = (j, j) = c, (i, j) = s and (j, i) = -s.
+void PlaneRotation(float* r, int i, int j, float c, float s) {
+    std::memcpy(r, kIdentity, 16 * sizeof(float));
+    r[4 * i + i] = c;
+    r[4 * i + j] = s;
+    r[4 * j + i] = -s;
+    r[4 * j + j] = c;
+}
+
+// Elements 0-2 of row r: an axis (rows 0-2) or the translation (row 3).
+C3DVector3 RowOf(const float* m, int r) { return {m[4 * r], m[4 * r + 1], m[4 * r + 2]}; }
+
+void SetRowOf(float* m, int r, const C3DVector3& v) {
+    m[4 * r] = v.x;
+    m[4 * r + 1] = v.y;
+    m[4 * r + 2] = v.z;
 }
 
 // atan(n / d) with the ratio taken in float, as IEEE gives it for d = 0.
@@ -225,14 +238,12 @@ float C3DMath::Determinant(const float* m) {
 }
 
 C3DVector3* C3DMath::GetTranslation(C3DVector3* out, const float* m) {
-    *out = C3DVector3{m[12], m[13], m[14]};
+    *out = RowOf(m, 3);
     return out;
 }
 
 float* C3DMath::SetTranslation(float* m, const C3DVector3* v) {
-    m[12] = v->x;
-    m[13] = v->y;
-    m[14] = v->z;
+    SetRowOf(m, 3, *v);
     return m;
 }
 
@@ -320,9 +331,9 @@ float* C3DMath::InverseAffine(float* out, float* scaleOut, const float* m) {
 float* C3DMath::Invert(float* m) { return InverseAffine(m, nullptr, m); }
 
 float* C3DMath::NormalizeAxes(float* m) {
-    C3DVector3 z{m[8], m[9], m[10]};
-    C3DVector3 y{m[4], m[5], m[6]};
-    C3DVector3 x{m[0], m[1], m[2]};
+    C3DVector3 z = RowOf(m, 2);
+    C3DVector3 y = RowOf(m, 1);
+    C3DVector3 x = RowOf(m, 0);
     Vec3Normalize(&z, &z);
     Vec3Normalize(&y, &y);
     Vec3Normalize(&x, &x);
@@ -339,9 +350,9 @@ float* C3DMath::NormalizeAxes(float* m) {
 }
 
 C3DVector3* C3DMath::GetScale(C3DVector3* out, const float* m) {
-    C3DVector3 x{m[0], m[1], m[2]};
-    C3DVector3 y{m[4], m[5], m[6]};
-    C3DVector3 z{m[8], m[9], m[10]};
+    C3DVector3 x = RowOf(m, 0);
+    C3DVector3 y = RowOf(m, 1);
+    C3DVector3 z = RowOf(m, 2);
     *out = C3DVector3{Vec3Length(&x), Vec3Length(&y), Vec3Length(&z)};
     return out;
 }
@@ -382,19 +393,19 @@ float* C3DMath::RotateEulerFast(float* m, const C3DVector3* angles) {
 
 float* C3DMath::RotateXFast(float* m, float a) {
     // Rx has 5 = c, 6 = s, 9 = -s, 10 = c: row 1 := c*row1 + s*row2, row 2 := -s*row1 + c*row2.
-    CombineRows(m, 1, 2, std::cos(a), std::sin(a), false);
+    CombineRows(m, 1, 2, std::cos(a), std::sin(a));
     return m;
 }
 
 float* C3DMath::RotateYFast(float* m, float a) {
     // Ry has 0 = c, 2 = -s, 8 = s, 10 = c: row 0 := c*row0 - s*row2, row 2 := s*row0 + c*row2.
-    CombineRows(m, 0, 2, std::cos(a), std::sin(a), true);
+    CombineRows(m, 0, 2, std::cos(a), -std::sin(a));
     return m;
 }
 
 float* C3DMath::Rotate(float* m, float a) {
     // Rz has 0 = c, 1 = s, 4 = -s, 5 = c: row 0 := c*row0 + s*row1, row 1 := -s*row0 + c*row1.
-    CombineRows(m, 0, 1, std::cos(a), std::sin(a), false);
+    CombineRows(m, 0, 1, std::cos(a), std::sin(a));
     return m;
 }
 
@@ -406,34 +417,19 @@ float* C3DMath::RotateEuler(float* m, const C3DVector3* angles) {
 
 float* C3DMath::RotateX(float* m, float a) {
     float r[16];
-    SetIdentity(r);
-    float c = std::cos(a), s = std::sin(a);
-    r[5] = c;
-    r[6] = s;
-    r[9] = -s;
-    r[10] = c;
+    PlaneRotation(r, 1, 2, std::cos(a), std::sin(a));  // 5 = c, 6 = s, 9 = -s, 10 = c
     return Multiply(m, r, m);
 }
 
 float* C3DMath::RotateY(float* m, float a) {
     float r[16];
-    SetIdentity(r);
-    float c = std::cos(a), s = std::sin(a);
-    r[0] = c;
-    r[2] = -s;
-    r[8] = s;
-    r[10] = c;
+    PlaneRotation(r, 0, 2, std::cos(a), -std::sin(a));  // 0 = c, 2 = -s, 8 = s, 10 = c
     return Multiply(m, r, m);
 }
 
 float* C3DMath::RotateZ(float* m, float a) {
     float r[16];
-    SetIdentity(r);
-    float c = std::cos(a), s = std::sin(a);
-    r[0] = c;
-    r[1] = s;
-    r[4] = -s;
-    r[5] = c;
+    PlaneRotation(r, 0, 1, std::cos(a), std::sin(a));  // 0 = c, 1 = s, 4 = -s, 5 = c
     return Multiply(m, r, m);
 }
 
@@ -465,28 +461,30 @@ float* C3DMath::MultiplyKeepTranslation(float* m, const float* b) {
     return m;
 }
 
-float* C3DMath::PerspectiveRH(float* m, float fovY, float aspect, float zNear, float zFar) {
+namespace {
+
+// The two perspective matrices differ only in the sign of elements 10 and 11 (+1 left-handed,
+// -1 right-handed); depth maps to [-1, 1] either way.
+float* Perspective(float* m, float fovY, float aspect, float zNear, float zFar, float hand) {
     float top = std::tan(fovY / 2.0f) * zNear;
     float right = top * aspect;
     std::memset(m, 0, 16 * sizeof(float));
     m[0] = 2.0f * zNear / (2.0f * right);
     m[5] = 2.0f * zNear / (2.0f * top);
-    m[10] = -(zFar + zNear) / (zFar - zNear);
-    m[11] = -1.0f;
+    m[10] = hand * (zFar + zNear) / (zFar - zNear);
+    m[11] = hand;
     m[14] = -2.0f * zFar * zNear / (zFar - zNear);
     return m;
 }
 
+}  // namespace
+
+float* C3DMath::PerspectiveRH(float* m, float fovY, float aspect, float zNear, float zFar) {
+    return Perspective(m, fovY, aspect, zNear, zFar, -1.0f);
+}
+
 float* C3DMath::PerspectiveLH(float* m, float fovY, float aspect, float zNear, float zFar) {
-    float top = std::tan(fovY / 2.0f) * zNear;
-    float right = top * aspect;
-    std::memset(m, 0, 16 * sizeof(float));
-    m[0] = 2.0f * zNear / (2.0f * right);
-    m[5] = 2.0f * zNear / (2.0f * top);
-    m[10] = (zFar + zNear) / (zFar - zNear);
-    m[11] = 1.0f;
-    m[14] = -2.0f * zFar * zNear / (zFar - zNear);
-    return m;
+    return Perspective(m, fovY, aspect, zNear, zFar, 1.0f);
 }
 
 void C3DMath::ScreenMatrix(float* t, float* m, uint32_t width, uint32_t height) {
@@ -518,38 +516,32 @@ float* C3DMath::Ortho(float* m, float left, float right, float bottom, float top
 }
 
 C3DVector3* C3DMath::GetAxisZ(C3DVector3* out, const float* m) {
-    *out = C3DVector3{m[8], m[9], m[10]};
+    *out = RowOf(m, 2);
     return out;
 }
 
 C3DVector3* C3DMath::GetAxisY(C3DVector3* out, const float* m) {
-    *out = C3DVector3{m[4], m[5], m[6]};
+    *out = RowOf(m, 1);
     return out;
 }
 
 C3DVector3* C3DMath::GetAxisX(C3DVector3* out, const float* m) {
-    *out = C3DVector3{m[0], m[1], m[2]};
+    *out = RowOf(m, 0);
     return out;
 }
 
 float* C3DMath::SetAxisZ(float* m, const C3DVector3* v) {
-    m[8] = v->x;
-    m[9] = v->y;
-    m[10] = v->z;
+    SetRowOf(m, 2, *v);
     return m;
 }
 
 float* C3DMath::SetAxisY(float* m, const C3DVector3* v) {
-    m[4] = v->x;
-    m[5] = v->y;
-    m[6] = v->z;
+    SetRowOf(m, 1, *v);
     return m;
 }
 
 float* C3DMath::SetAxisX(float* m, const C3DVector3* v) {
-    m[0] = v->x;
-    m[1] = v->y;
-    m[2] = v->z;
+    SetRowOf(m, 0, *v);
     return m;
 }
 
@@ -667,27 +659,24 @@ bool C3DMath::CircleTriangleIntersect(float cx, float cy, float r, float x1, flo
     return false;
 }
 
-float* C3DMath::MultiplyRow0(float* out, const float* a, const float* b) {
-    for (int c = 0; c < 4; ++c) out[c] = a[0] * b[c] + a[1] * b[4 + c] + a[2] * b[8 + c] + a[3] * b[12 + c];
+namespace {
+
+// Row k of out := row k of a x b.
+float* MultiplyRow(float* out, const float* a, const float* b, int k) {
+    const float* ak = a + 4 * k;
+    for (int c = 0; c < 4; ++c) out[4 * k + c] = ak[0] * b[c] + ak[1] * b[4 + c] + ak[2] * b[8 + c] + ak[3] * b[12 + c];
     return out;
 }
 
-float* C3DMath::MultiplyRow1(float* out, const float* a, const float* b) {
-    for (int c = 0; c < 4; ++c) out[4 + c] = a[4] * b[c] + a[5] * b[4 + c] + a[6] * b[8 + c] + a[7] * b[12 + c];
-    return out;
-}
+}  // namespace
 
-float* C3DMath::MultiplyRow2(float* out, const float* a, const float* b) {
-    for (int c = 0; c < 4; ++c) out[8 + c] = a[8] * b[c] + a[9] * b[4 + c] + a[10] * b[8 + c] + a[11] * b[12 + c];
-    return out;
-}
+float* C3DMath::MultiplyRow0(float* out, const float* a, const float* b) { return MultiplyRow(out, a, b, 0); }
 
-float* C3DMath::MultiplyRow3(float* out, const float* a, const float* b) {
-    for (int c = 0; c < 4; ++c) {
-        out[12 + c] = a[12] * b[c] + a[13] * b[4 + c] + a[14] * b[8 + c] + a[15] * b[12 + c];
-    }
-    return out;
-}
+float* C3DMath::MultiplyRow1(float* out, const float* a, const float* b) { return MultiplyRow(out, a, b, 1); }
+
+float* C3DMath::MultiplyRow2(float* out, const float* a, const float* b) { return MultiplyRow(out, a, b, 2); }
+
+float* C3DMath::MultiplyRow3(float* out, const float* a, const float* b) { return MultiplyRow(out, a, b, 3); }
 
 int C3DMath::BoxInFrustum(const float* m, const C3DVector3* min, const C3DVector3* max) {
     const float* r3 = m + 12;

@@ -270,16 +270,27 @@ void C3DObject::SetGroupsType(uint32_t type)
         SetGroupType(g, type);
 }
 
+namespace {
+
+// One word of group record `group` of an index buffer; null without the buffer or the group.
+uint32_t* GroupWord(C3DObjectIndex* index, uint32_t group, uint32_t C3DGroupRecord::*word)
+{
+    C3DGroupRecord* record = index ? index->GetGroup(group) : nullptr;
+    return record ? &(record->*word) : nullptr;
+}
+
+} // namespace
+
 void C3DObject::SetGroupType(uint32_t group, uint32_t type)
 {
-    if (C3DGroupRecord* record = m_pIndex ? m_pIndex->GetGroup(group) : nullptr)
-        record->type = type;
+    if (uint32_t* word = GroupWord(m_pIndex, group, &C3DGroupRecord::type))
+        *word = type;
 }
 
 uint32_t C3DObject::GetGroupType(uint32_t group)
 {
-    const C3DGroupRecord* record = m_pIndex ? m_pIndex->GetGroup(group) : nullptr;
-    return record ? record->type : 0;
+    const uint32_t* word = GroupWord(m_pIndex, group, &C3DGroupRecord::type);
+    return word ? *word : 0;
 }
 
 void C3DObject::SetGroupsFaceMode(uint32_t mode)
@@ -290,14 +301,14 @@ void C3DObject::SetGroupsFaceMode(uint32_t mode)
 
 void C3DObject::SetGroupFaceMode(uint32_t group, uint32_t mode)
 {
-    if (C3DGroupRecord* record = m_pIndex ? m_pIndex->GetGroup(group) : nullptr)
-        record->faceMode = mode;
+    if (uint32_t* word = GroupWord(m_pIndex, group, &C3DGroupRecord::faceMode))
+        *word = mode;
 }
 
 uint32_t C3DObject::GetGroupFaceMode(uint32_t group)
 {
-    const C3DGroupRecord* record = m_pIndex ? m_pIndex->GetGroup(group) : nullptr;
-    return record ? record->faceMode : 0;
+    const uint32_t* word = GroupWord(m_pIndex, group, &C3DGroupRecord::faceMode);
+    return word ? *word : 0;
 }
 
 void C3DObject::ComputeFaceNormals() {}

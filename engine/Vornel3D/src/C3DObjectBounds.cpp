@@ -1,6 +1,7 @@
 // Bounding boxes, texture-coordinate bounds and ray picking of a 3D object, all through the
 // vertex and index accessors so that they serve every renderer's class.
 #include <cfloat>
+#include <type_traits>
 
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
@@ -36,105 +37,87 @@ template <> void Widen<C3DVector2>(C3DVector2& min, C3DVector2& max, const C3DVe
     if (p.y > max.y) max.y = p.y;
 }
 
-C3DVector3 EmptyMin3() { return C3DVector3{FLT_MAX, FLT_MAX, FLT_MAX}; }
-C3DVector3 EmptyMax3() { return C3DVector3{FLT_MIN, FLT_MIN, FLT_MIN}; }
-C3DVector2 EmptyMin2() { return C3DVector2{FLT_MAX, FLT_MAX}; }
-C3DVector2 EmptyMax2() { return C3DVector2{FLT_MIN, FLT_MIN}; }
+// The box of no points: min at FLT_MAX, max at FLT_MIN on every axis.
+void SetEmpty(C3DVector3& min, C3DVector3& max)
+{
+    min = C3DVector3{FLT_MAX, FLT_MAX, FLT_MAX};
+    max = C3DVector3{FLT_MIN, FLT_MIN, FLT_MIN};
+}
+
+void SetEmpty(C3DVector2& min, C3DVector2& max)
+{
+    min = C3DVector2{FLT_MAX, FLT_MAX};
+    max = C3DVector2{FLT_MIN, FLT_MIN};
+}
+
+// The box of `count` points, point k given by point(k).
+template <typename V, typename Point> void Bounds(uint32_t count, Point point, V& min, V& max)
+{
+    SetEmpty(min, max);
+    for (uint32_t k = 0; k < count; ++k)
+        Widen(min, max, point(k), k == 0);
+}
+
+// The bounds of one vertex field over the whole object (every vertex) or over one group (its
+// indices, base vertex added), read through the object's accessors between Lock and Unlock;
+// with `math` the two corners (not the box) go through the matrix in use.
+template <typename V, typename Field>
+void FieldBounds(C3DObject& object, const uint32_t* group, Field field, C3DMath* math, V* pMin, V* pMax)
+{
+    V min, max;
+    object.Lock(2, 2);
+    if (!group) {
+        Bounds(object.GetVertexCount(), [&](uint32_t v) { return (object.*field)(v); }, min, max);
+    } else {
+        C3DObjectIndex* index = object.GetObjectIndex();
+        const C3DGroupRecord* r = index ? index->GetGroup(*group) : nullptr;
+        auto point = [&](uint32_t k) { return (object.*field)(object.GetIndex(r->firstIndex + k) + r->baseVertex); };
+        Bounds(r ? r->indexCount : 0, point, min, max);
+    }
+    if constexpr (std::is_same_v<V, C3DVector3>) {
+        if (math && object.GetMatrix()) {
+            C3DVector3 corner;
+            min = *math->Vec3TransformCoordV(&corner, &min, object.GetMatrix());
+            max = *math->Vec3TransformCoordV(&corner, &max, object.GetMatrix());
+        }
+    }
+    object.Unlock(0);
+    if (pMin)
+        *pMin = min;
+    if (pMax)
+        *pMax = max;
+}
 
 } // namespace
 
 void C3DObject::GetBoundingBox(C3DVector3* pMin, C3DVector3* pMax, uint8_t transformed)
 {
-    C3DVector3 min = EmptyMin3(), max = EmptyMax3();
-    Lock(2, 2);
-    for (uint32_t v = 0; v < m_nVertexCount; ++v)
-        Widen(min, max, GetVertexPosition(v), v == 0);
-    if (transformed && m_pMatrix && Math()) {
-        C3DVector3 corner;
-        min = *Math()->Vec3TransformCoordV(&corner, &min, m_pMatrix);
-        max = *Math()->Vec3TransformCoordV(&corner, &max, m_pMatrix);
-    }
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, nullptr, &C3DObject::GetVertexPosition, transformed ? Math() : nullptr, pMin, pMax);
 }
 
 void C3DObject::GetGroupBoundingBox(uint32_t group, C3DVector3* pMin, C3DVector3* pMax, uint8_t transformed)
 {
-    C3DVector3 min = EmptyMin3(), max = EmptyMax3();
-    Lock(2, 2);
-    if (const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(group) : nullptr) {
-        for (uint32_t k = 0; k < r->indexCount; ++k)
-            Widen(min, max, GetVertexPosition(GetIndex(r->firstIndex + k) + r->baseVertex), k == 0);
-    }
-    if (transformed && m_pMatrix && Math()) {
-        C3DVector3 corner;
-        min = *Math()->Vec3TransformCoordV(&corner, &min, m_pMatrix);
-        max = *Math()->Vec3TransformCoordV(&corner, &max, m_pMatrix);
-    }
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, &group, &C3DObject::GetVertexPosition, transformed ? Math() : nullptr, pMin, pMax);
 }
 
 void C3DObject::GetUVBounds0(C3DVector2* pMin, C3DVector2* pMax)
 {
-    C3DVector2 min = EmptyMin2(), max = EmptyMax2();
-    Lock(2, 2);
-    for (uint32_t v = 0; v < m_nVertexCount; ++v)
-        Widen(min, max, GetVertexUV0(v), v == 0);
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, nullptr, &C3DObject::GetVertexUV0, nullptr, pMin, pMax);
 }
 
 void C3DObject::GetGroupUVBounds0(uint32_t group, C3DVector2* pMin, C3DVector2* pMax)
 {
-    C3DVector2 min = EmptyMin2(), max = EmptyMax2();
-    Lock(2, 2);
-    if (const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(group) : nullptr) {
-        for (uint32_t k = 0; k < r->indexCount; ++k)
-            Widen(min, max, GetVertexUV0(GetIndex(r->firstIndex + k) + r->baseVertex), k == 0);
-    }
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, &group, &C3DObject::GetVertexUV0, nullptr, pMin, pMax);
 }
 
 void C3DObject::GetUVBounds1(C3DVector2* pMin, C3DVector2* pMax)
 {
-    C3DVector2 min = EmptyMin2(), max = EmptyMax2();
-    Lock(2, 2);
-    for (uint32_t v = 0; v < m_nVertexCount; ++v)
-        Widen(min, max, GetVertexUV1(v), v == 0);
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, nullptr, &C3DObject::GetVertexUV1, nullptr, pMin, pMax);
 }
 
 void C3DObject::GetGroupUVBounds1(uint32_t group, C3DVector2* pMin, C3DVector2* pMax)
 {
-    C3DVector2 min = EmptyMin2(), max = EmptyMax2();
-    Lock(2, 2);
-    if (const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(group) : nullptr) {
-        for (uint32_t k = 0; k < r->indexCount; ++k)
-            Widen(min, max, GetVertexUV1(GetIndex(r->firstIndex + k) + r->baseVertex), k == 0);
-    }
-    Unlock(0);
-    if (pMin)
-        *pMin = min;
-    if (pMax)
-        *pMax = max;
+    FieldBounds(*this, &group, &C3DObject::GetVertexUV1, nullptr, pMin, pMax);
 }
 
 float C3DObject::IntersectRay(const C3DVector3* from, const C3DVector3* to, uint32_t* lastTriangle)

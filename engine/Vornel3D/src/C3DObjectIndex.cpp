@@ -177,23 +177,32 @@ bool AllocateIndices(uint32_t count, T** out) {
 
 }  // namespace
 
-C3DObjectIndex16::C3DObjectIndex16(WorldData* pWorldData) : C3DObjectIndex(pWorldData) { m_nKind = kIndexKind16; }
+template <typename T>
+C3DObjectIndexInMemory<T>::C3DObjectIndexInMemory(WorldData* pWorldData, uint32_t kind) : C3DObjectIndex(pWorldData) {
+    m_nKind = kind;
+}
 
-C3DObjectIndex16::~C3DObjectIndex16() { delete[] m_pIndices; }
+template <typename T>
+C3DObjectIndexInMemory<T>::~C3DObjectIndexInMemory() {
+    delete[] m_pIndices;
+}
 
-Status C3DObjectIndex16::Release() {
+template <typename T>
+Status C3DObjectIndexInMemory<T>::Release() {
     delete[] m_pIndices;
     m_pIndices = nullptr;
     return C3DObjectIndex::Release();
 }
 
-void* C3DObjectIndex16::GetIndexData(uint8_t* width) {
-    if (width) *width = 2;
+template <typename T>
+void* C3DObjectIndexInMemory<T>::GetIndexData(uint8_t* width) {
+    if (width) *width = sizeof(T);
     return m_pIndices;
 }
 
-Status C3DObjectIndex16::Create(uint32_t groupCount, uint32_t indexCount) {
-    uint16_t* indices = nullptr;
+template <typename T>
+Status C3DObjectIndexInMemory<T>::Create(uint32_t groupCount, uint32_t indexCount) {
+    T* indices = nullptr;
     if (!AllocateIndices(indexCount, &indices)) return kStatusFailed;
     if (Failed(C3DObjectIndex::Create(groupCount, indexCount))) {
         delete[] indices;
@@ -204,47 +213,20 @@ Status C3DObjectIndex16::Create(uint32_t groupCount, uint32_t indexCount) {
     return kStatusOk;
 }
 
-void C3DObjectIndex16::SetIndex(uint32_t position, uint32_t value) {
-    if (m_pIndices && position < m_nIndexCount) m_pIndices[position] = static_cast<uint16_t>(value);
+template <typename T>
+void C3DObjectIndexInMemory<T>::SetIndex(uint32_t position, uint32_t value) {
+    if (m_pIndices && position < m_nIndexCount) m_pIndices[position] = static_cast<T>(value);
 }
 
-uint32_t C3DObjectIndex16::GetIndex(uint32_t position) {
+template <typename T>
+uint32_t C3DObjectIndexInMemory<T>::GetIndex(uint32_t position) {
     if (!m_pIndices || position >= m_nIndexCount) return 0xFFFFFFFFu;
     return m_pIndices[position];
 }
 
-C3DObjectIndex32::C3DObjectIndex32(WorldData* pWorldData) : C3DObjectIndex(pWorldData) { m_nKind = kIndexKind32; }
+template class C3DObjectIndexInMemory<uint16_t>;
+template class C3DObjectIndexInMemory<uint32_t>;
 
-C3DObjectIndex32::~C3DObjectIndex32() { delete[] m_pIndices; }
+C3DObjectIndex16::C3DObjectIndex16(WorldData* pWorldData) : C3DObjectIndexInMemory(pWorldData, kIndexKind16) {}
 
-Status C3DObjectIndex32::Release() {
-    delete[] m_pIndices;
-    m_pIndices = nullptr;
-    return C3DObjectIndex::Release();
-}
-
-void* C3DObjectIndex32::GetIndexData(uint8_t* width) {
-    if (width) *width = 4;
-    return m_pIndices;
-}
-
-Status C3DObjectIndex32::Create(uint32_t groupCount, uint32_t indexCount) {
-    uint32_t* indices = nullptr;
-    if (!AllocateIndices(indexCount, &indices)) return kStatusFailed;
-    if (Failed(C3DObjectIndex::Create(groupCount, indexCount))) {
-        delete[] indices;
-        return kStatusFailed;
-    }
-    delete[] m_pIndices;
-    m_pIndices = indices;
-    return kStatusOk;
-}
-
-void C3DObjectIndex32::SetIndex(uint32_t position, uint32_t value) {
-    if (m_pIndices && position < m_nIndexCount) m_pIndices[position] = value;
-}
-
-uint32_t C3DObjectIndex32::GetIndex(uint32_t position) {
-    if (!m_pIndices || position >= m_nIndexCount) return 0xFFFFFFFFu;
-    return m_pIndices[position];
-}
+C3DObjectIndex32::C3DObjectIndex32(WorldData* pWorldData) : C3DObjectIndexInMemory(pWorldData, kIndexKind32) {}

@@ -34,6 +34,19 @@ struct PositionKeyHash {
     }
 };
 
+// Vertex v's normal := n normalised (a zero vector stays zero).
+void SetNormalised(C3DObject& object, C3DMath& math, uint32_t v, C3DVector3 n)
+{
+    math.Vec3Normalize(&n, &n);
+    object.SetVertexNormal(v, n.x, n.y, n.z);
+}
+
+void ClearNormals(C3DObject& object)
+{
+    for (uint32_t v = 0; v < object.GetVertexCount(); ++v)
+        object.SetVertexNormal(v, 0.0f, 0.0f, 0.0f);
+}
+
 bool MakeKey(const C3DVector3& p, PositionKey* key)
 {
     const float values[3] = {p.x, p.y, p.z};
@@ -101,16 +114,12 @@ void C3DObjectPrivate::ComputeFaceNormals()
     C3DMath* math = Math();
     if (!math)
         return;
-    for (uint32_t v = 0; v < m_nVertexCount; ++v)
-        SetVertexNormal(v, 0.0f, 0.0f, 0.0f);
+    ClearNormals(*this);
     for (uint32_t g = 0; g < m_nGroupCount; ++g) {
         ForEachTriangle(g, [&](uint32_t, uint32_t, uint32_t, uint32_t a, uint32_t b, uint32_t c) {
             const C3DVector3 face = FaceNormal(a, b, c);
-            for (uint32_t v : {a, b, c}) {
-                C3DVector3 n = Add(GetVertexNormal(v), face);
-                math->Vec3Normalize(&n, &n);
-                SetVertexNormal(v, n.x, n.y, n.z);
-            }
+            for (uint32_t v : {a, b, c})
+                SetNormalised(*this, *math, v, Add(GetVertexNormal(v), face));
         });
     }
 }
@@ -120,8 +129,7 @@ void C3DObjectPrivate::ComputeSmoothNormals()
     C3DMath* math = Math();
     if (!math)
         return;
-    for (uint32_t v = 0; v < m_nVertexCount; ++v)
-        SetVertexNormal(v, 0.0f, 0.0f, 0.0f);
+    ClearNormals(*this);
 
     for (uint32_t g = 0; g < m_nGroupCount; ++g) {
         const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(g) : nullptr;
@@ -163,11 +171,8 @@ void C3DObjectPrivate::ComputeSmoothNormals()
         ForEachTriangle(g, [&](uint32_t ia, uint32_t ib, uint32_t ic, uint32_t a, uint32_t b, uint32_t c) {
             if (!valid(ia, ib, ic, a, b, c))
                 return;
-            for (uint32_t v : {a, b, c}) {
-                C3DVector3 n = GetVertexNormal(v);
-                math->Vec3Normalize(&n, &n);
-                SetVertexNormal(v, n.x, n.y, n.z);
-            }
+            for (uint32_t v : {a, b, c})
+                SetNormalised(*this, *math, v, GetVertexNormal(v));
         });
 
         // 4. Vertices of this group at exactly the same position share the mean of their normals.
@@ -205,9 +210,7 @@ void C3DObjectPrivate::ComputeSmoothNormals()
                 const C3DVector3 shared = GetVertexNormal(rep);
                 SetVertexNormal(v, shared.x, shared.y, shared.z);
             } else if (members[v - first] >= 2) {
-                C3DVector3 n = GetVertexNormal(v);
-                math->Vec3Normalize(&n, &n);
-                SetVertexNormal(v, n.x, n.y, n.z);
+                SetNormalised(*this, *math, v, GetVertexNormal(v));
             }
         }
     }

@@ -41,13 +41,8 @@ Status C3DTexture::StreamHook(void*, uint32_t)
 
 void C3DTexture::SetName(const char16_t* name)
 {
-    if (name) {
-        m_strName = name;
-        m_bHasName = true;
-    } else {
-        m_strName.clear();
-        m_bHasName = false;
-    }
+    // Built before it replaces the old name, which it may point into.
+    m_name = name ? std::optional<std::u16string>(name) : std::nullopt;
 }
 
 void C3DTexture::SetFileName(const char16_t* name)

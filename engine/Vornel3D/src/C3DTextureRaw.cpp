@@ -44,6 +44,16 @@ void C3DTextureRaw::FreePixels()
     m_bOwnsPixels = false;
 }
 
+void C3DTextureRaw::TakePixels(uint8_t* pixels, bool owned, uint16_t width, uint16_t height, uint8_t depth)
+{
+    FreePixels();
+    m_pPixels = pixels;
+    m_bOwnsPixels = owned;
+    m_nWidth = width;
+    m_nHeight = height;
+    m_nDepth = depth;
+}
+
 Status C3DTextureRaw::Release()
 {
     // An attached block is freed too: Release hands it over.
@@ -59,13 +69,8 @@ Status C3DTextureRaw::Release()
 
 void C3DTextureRaw::SetName(const char16_t* name)
 {
-    if (name) {
-        m_strName = name;
-        m_bHasName = true;
-    } else {
-        m_strName.clear();
-        m_bHasName = false;
-    }
+    // Built before it replaces the old name, which it may point into.
+    m_name = name ? std::optional<std::u16string>(name) : std::nullopt;
 }
 
 Status C3DTextureRaw::SetPixelsCopy(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels)
@@ -78,24 +83,14 @@ Status C3DTextureRaw::SetPixelsCopy(uint16_t width, uint16_t height, uint8_t dep
     }
     if (bytes)
         std::memcpy(copy, pixels, bytes);
-    FreePixels();
-    m_pPixels = copy;
-    m_bOwnsPixels = true;
-    m_nWidth = width;
-    m_nHeight = height;
-    m_nDepth = depth;
+    TakePixels(copy, true, width, height, depth);
     SetName(nullptr);
     return kStatusOk;
 }
 
 Status C3DTextureRaw::AttachPixels(uint16_t width, uint16_t height, uint8_t depth, uint8_t* pixels)
 {
-    FreePixels();
-    m_pPixels = pixels;
-    m_bOwnsPixels = false;
-    m_nWidth = width;
-    m_nHeight = height;
-    m_nDepth = depth;
+    TakePixels(pixels, false, width, height, depth);
     SetName(nullptr);
     return kStatusOk;
 }
@@ -167,12 +162,7 @@ Status C3DTextureRaw::LoadImage(Source source, const void* data, uint32_t size, 
     if (Failed(status))
         return status == kStatusOutOfMemory ? Latch(status) : status;
 
-    FreePixels();
-    m_pPixels = image.pixels;
-    m_bOwnsPixels = true;
-    m_nDepth = image.depth;
-    m_nWidth = image.width;
-    m_nHeight = image.height;
+    TakePixels(image.pixels, true, image.width, image.height, image.depth);
     m_nMipShift = 0;
 
     if (m_pWorldData && m_pWorldData->texturePowerOfTwo && (!IsPowerOfTwo(m_nWidth) || !IsPowerOfTwo(m_nHeight)))
@@ -236,11 +226,7 @@ Status C3DTextureRaw::FitToRenderer()
             }
         }
     }
-    FreePixels();
-    m_pPixels = target;
-    m_bOwnsPixels = true;
-    m_nWidth = uint16_t(targetWidth);
-    m_nHeight = uint16_t(targetHeight);
+    TakePixels(target, true, uint16_t(targetWidth), uint16_t(targetHeight), m_nDepth);
     return kStatusOk;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "VornelUtils/Status.h"
+#include "VornelUtils/UtilsMemory.h"
 
 struct ImageInput {
     const uint8_t* data = nullptr; // memory source, or null
@@ -41,4 +42,28 @@ inline bool DecodedSizeIsPlausible(uint32_t width, uint32_t height, uint32_t byt
                                    uint64_t inputBytes, uint64_t maxExpansion)
 {
     return uint64_t(width) * height * bytesPerPixel <= inputBytes * maxExpansion;
+}
+
+// The block of a picture of `height` rows of `stride` bytes and the row pointers a library
+// decodes through, picture row i pointing at stored row height - 1 - i (rows bottom-up). Both
+// are left for the caller to free, also when one of them could not be allocated (false).
+inline bool AllocateBottomUpRows(size_t stride, uint32_t height, uint8_t** pixels, uint8_t*** rows)
+{
+    *pixels = static_cast<uint8_t*>(UTILS_MALLOC(stride * height));
+    *rows = static_cast<uint8_t**>(UTILS_MALLOC(sizeof(uint8_t*) * height));
+    if (!*pixels || !*rows)
+        return false;
+    for (uint32_t i = 0; i < height; ++i)
+        (*rows)[i] = *pixels + size_t(height - 1 - i) * stride;
+    return true;
+}
+
+// Hands a decoded block over to `out`, which owns it from then on.
+inline void GiveDecodedImage(uint8_t*& pixels, uint8_t depth, uint32_t width, uint32_t height, DecodedImage* out)
+{
+    out->depth = depth;
+    out->width = uint16_t(width);
+    out->height = uint16_t(height);
+    out->pixels = pixels;
+    pixels = nullptr;
 }

@@ -65,22 +65,12 @@ Status Decode(DecodeState& state, const ImageInput& input, DecodedImage* out)
     if (width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF || decoder->output_components != 3)
         return kStatusFailed;
     const size_t stride = size_t(width) * 3;
-    state.pixels = static_cast<uint8_t*>(UTILS_MALLOC(stride * height));
-    state.rows = static_cast<JSAMPROW*>(UTILS_MALLOC(sizeof(JSAMPROW) * height));
-    if (!state.pixels || !state.rows)
+    if (!AllocateBottomUpRows(stride, height, &state.pixels, &state.rows))
         return kStatusOutOfMemory;
-    // Scanline i lands in stored row height - 1 - i.
-    for (uint32_t i = 0; i < height; ++i)
-        state.rows[i] = state.pixels + size_t(height - 1 - i) * stride;
     while (decoder->output_scanline < height)
         jpeg_read_scanlines(decoder, state.rows + decoder->output_scanline, height - decoder->output_scanline);
     jpeg_finish_decompress(decoder);
-
-    out->depth = 24;
-    out->width = uint16_t(width);
-    out->height = uint16_t(height);
-    out->pixels = state.pixels;
-    state.pixels = nullptr;
+    GiveDecodedImage(state.pixels, 24, width, height, out);
     return kStatusOk;
 }
 

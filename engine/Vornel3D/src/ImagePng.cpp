@@ -109,20 +109,10 @@ Status ReadImage(ReadState& state, const ImageInput& input, MemoryReader& reader
     if (png_get_rowbytes(png, info) != stride)
         return kStatusFailed;
 
-    state.pixels = static_cast<uint8_t*>(UTILS_MALLOC(stride * height));
-    state.rows = static_cast<png_bytep*>(UTILS_MALLOC(sizeof(png_bytep) * height));
-    if (!state.pixels || !state.rows)
+    if (!AllocateBottomUpRows(stride, height, &state.pixels, &state.rows))
         return kStatusOutOfMemory;
-    // Picture row i lands in stored row height - 1 - i.
-    for (png_uint_32 i = 0; i < height; ++i)
-        state.rows[i] = state.pixels + size_t(height - 1 - i) * stride;
     png_read_image(png, state.rows);
-
-    out->depth = uint8_t(channels * 8);
-    out->width = uint16_t(width);
-    out->height = uint16_t(height);
-    out->pixels = state.pixels;
-    state.pixels = nullptr;
+    GiveDecodedImage(state.pixels, uint8_t(channels * 8), width, height, out);
     return kStatusOk;
 }
 

@@ -256,28 +256,26 @@ size_t CFIFOList::GetNodeSize() const
 
 // ---------------------------------------------------------------------------------------
 
-Status CFIFOListCounted::AddHead(void* pItem, uint8_t flag)
+Status CFIFOListCounted::StartEntry(Status added, uint8_t flag)
 {
-    const Status status = CFIFOList::AddHead(pItem, 1);
-    if (Failed(status))
-        return status;
+    // The plain add made the new node current.
+    if (Failed(added))
+        return added;
     FIFONodeCounted* pNode = Counted(m_pCurrent);
     pNode->flag = flag;
     pNode->countA = 1;
     pNode->countB = 0;
-    return status;
+    return added;
+}
+
+Status CFIFOListCounted::AddHead(void* pItem, uint8_t flag)
+{
+    return StartEntry(CFIFOList::AddHead(pItem, 1), flag);
 }
 
 Status CFIFOListCounted::Add(void* pItem, uint8_t flag)
 {
-    const Status status = CFIFOList::Add(pItem, 1);
-    if (Failed(status))
-        return status;
-    FIFONodeCounted* pNode = Counted(m_pCurrent);
-    pNode->flag = flag;
-    pNode->countA = 1;
-    pNode->countB = 0;
-    return status;
+    return StartEntry(CFIFOList::Add(pItem, 1), flag);
 }
 
 void* CFIFOListCounted::RemoveCurrent(uint32_t force)
@@ -311,48 +309,47 @@ size_t CFIFOListCounted::GetNodeSize() const
     return sizeof(FIFONodeCounted);
 }
 
-uint32_t CFIFOListCounted::IncrementCountA(void* pItem)
+uint32_t CFIFOListCounted::ChangeCount(void* pItem, uint32_t FIFONodeCounted::*count, int step)
 {
     FIFONodeCounted* pNode = FindCounted(pItem);
-    return pNode ? ++pNode->countA : 0;
+    if (!pNode)
+        return 0;
+    uint32_t& value = pNode->*count;
+    if (step > 0)
+        ++value;
+    else if (step < 0 && value != 0)
+        --value;
+    return value;
+}
+
+uint32_t CFIFOListCounted::IncrementCountA(void* pItem)
+{
+    return ChangeCount(pItem, &FIFONodeCounted::countA, 1);
 }
 
 uint32_t CFIFOListCounted::DecrementCountA(void* pItem)
 {
-    FIFONodeCounted* pNode = FindCounted(pItem);
-    if (!pNode)
-        return 0;
-    if (pNode->countA != 0)
-        --pNode->countA;
-    return pNode->countA;
+    return ChangeCount(pItem, &FIFONodeCounted::countA, -1);
 }
 
 uint32_t CFIFOListCounted::GetCountA(void* pItem)
 {
-    FIFONodeCounted* pNode = FindCounted(pItem);
-    return pNode ? pNode->countA : 0;
+    return ChangeCount(pItem, &FIFONodeCounted::countA, 0);
 }
 
 uint32_t CFIFOListCounted::IncrementCountB(void* pItem)
 {
-    FIFONodeCounted* pNode = FindCounted(pItem);
-    return pNode ? ++pNode->countB : 0;
+    return ChangeCount(pItem, &FIFONodeCounted::countB, 1);
 }
 
 uint32_t CFIFOListCounted::DecrementCountB(void* pItem)
 {
-    FIFONodeCounted* pNode = FindCounted(pItem);
-    if (!pNode)
-        return 0;
-    if (pNode->countB != 0)
-        --pNode->countB;
-    return pNode->countB;
+    return ChangeCount(pItem, &FIFONodeCounted::countB, -1);
 }
 
 uint32_t CFIFOListCounted::GetCountB(void* pItem)
 {
-    FIFONodeCounted* pNode = FindCounted(pItem);
-    return pNode ? pNode->countB : 0;
+    return ChangeCount(pItem, &FIFONodeCounted::countB, 0);
 }
 
 uint8_t CFIFOListCounted::GetCurrentFlag() const

@@ -60,32 +60,30 @@ const ModuleEntry* FindEntry(ModuleEntry* const* list, uint32_t id)
     return nullptr;
 }
 
+// The row of a descriptor table with this id.
+template <size_t N>
+const ModuleDescriptor* FindRow(const ModuleDescriptor (&table)[N], uint32_t id)
+{
+    for (const ModuleDescriptor& row : table)
+        if (row.id == id)
+            return &row;
+    return nullptr;
+}
+
 }  // namespace
 
 const ModuleDescriptor* FindModuleDescriptor(int kind, uint32_t id)
 {
-    const ModuleDescriptor* table = nullptr;
-    size_t count = 0;
     switch (kind) {
     case kModule3D:
-        table = kModuleDescriptors3D;
-        count = sizeof kModuleDescriptors3D / sizeof kModuleDescriptors3D[0];
-        break;
+        return FindRow(kModuleDescriptors3D, id);
     case kModuleAudio:
-        table = kModuleDescriptorsAudio;
-        count = sizeof kModuleDescriptorsAudio / sizeof kModuleDescriptorsAudio[0];
-        break;
+        return FindRow(kModuleDescriptorsAudio, id);
     case kModuleNetwork:
-        table = kModuleDescriptorsNetwork;
-        count = sizeof kModuleDescriptorsNetwork / sizeof kModuleDescriptorsNetwork[0];
-        break;
+        return FindRow(kModuleDescriptorsNetwork, id);
     default:
         return nullptr;
     }
-    for (size_t i = 0; i < count; ++i)
-        if (table[i].id == id)
-            return &table[i];
-    return nullptr;
 }
 
 ModuleEntry* RegisterModule(int kind, WorldData* pWorldData)

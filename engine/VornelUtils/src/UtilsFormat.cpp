@@ -368,40 +368,43 @@ int VFormat(CharT* buffer, size_t capacity, const CharT* format, va_list args)
     return out.Finish();
 }
 
-} // namespace
-
-int UtilsString_VFormat(char16_t* buffer, size_t capacity, const char16_t* format, va_list args)
+// The caller's list stays usable: the formatter reads a copy of it.
+template <typename CharT>
+int VFormatCopy(CharT* buffer, size_t capacity, const CharT* format, va_list args)
 {
     va_list copy;
     va_copy(copy, args);
     int written = VFormat(buffer, capacity, format, copy);
     va_end(copy);
     return written;
+}
+
+} // namespace
+
+int UtilsString_VFormat(char16_t* buffer, size_t capacity, const char16_t* format, va_list args)
+{
+    return VFormatCopy(buffer, capacity, format, args);
 }
 
 int UtilsString_Format(char16_t* buffer, size_t capacity, const char16_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int written = VFormat(buffer, capacity, format, args);
+    int written = UtilsString_VFormat(buffer, capacity, format, args);
     va_end(args);
     return written;
 }
 
 int UtilsString_VFormatA(char* buffer, size_t capacity, const char* format, va_list args)
 {
-    va_list copy;
-    va_copy(copy, args);
-    int written = VFormat(buffer, capacity, format, copy);
-    va_end(copy);
-    return written;
+    return VFormatCopy(buffer, capacity, format, args);
 }
 
 int UtilsString_FormatA(char* buffer, size_t capacity, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int written = VFormat(buffer, capacity, format, args);
+    int written = UtilsString_VFormatA(buffer, capacity, format, args);
     va_end(args);
     return written;
 }

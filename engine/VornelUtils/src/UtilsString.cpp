@@ -3,8 +3,6 @@
 
 #include "VornelUtils/UtilsMemory.h"
 
-#include <cstring>
-
 namespace {
 
 template <typename CharT>
@@ -27,20 +25,50 @@ size_t Span(const CharT* text, size_t length)
     return n;
 }
 
-template <typename CharT>
-bool CopyBounded(CharT* dst, size_t capacity, const CharT* src)
+// Copies src (null counts as empty) into dst of `capacity` characters, each character passed
+// through `convert`, cutting and terminating. False when the text was cut or capacity is 0.
+template <typename OutT, typename InT, typename Convert>
+bool CopyConverted(OutT* dst, size_t capacity, const InT* src, Convert convert)
 {
     if (!dst || capacity == 0)
         return false;
     size_t n = 0;
     if (src) {
         while (src[n] && n + 1 < capacity) {
-            dst[n] = src[n];
+            dst[n] = convert(src[n]);
             ++n;
         }
     }
     dst[n] = 0;
     return !src || src[n] == 0;
+}
+
+// A new copy of `length` characters of text (see Span), each passed through `convert`;
+// null for a null text or when out of memory.
+template <typename OutT, typename InT, typename Convert>
+OutT* DupConverted(const InT* text, size_t length, Convert convert)
+{
+    if (!text)
+        return nullptr;
+    const size_t n = Span(text, length);
+    auto* copy = static_cast<OutT*>(UtilsMalloc((n + 1) * sizeof(OutT), __FILE__, __LINE__));
+    if (!copy)
+        return nullptr;
+    for (size_t i = 0; i < n; ++i)
+        copy[i] = convert(text[i]);
+    copy[n] = 0;
+    return copy;
+}
+
+template <typename CharT>
+CharT Same(CharT c)
+{
+    return c;
+}
+
+char LowByte(char16_t c)
+{
+    return static_cast<char>(c & 0xFF);
 }
 
 template <typename CharT>
@@ -117,26 +145,17 @@ size_t UtilsString_Length(const char16_t* text)
 
 bool UtilsString_Copy(char16_t* dst, size_t capacity, const char16_t* src)
 {
-    return CopyBounded(dst, capacity, src);
+    return CopyConverted(dst, capacity, src, Same<char16_t>);
 }
 
 bool UtilsString_CopyA(char* dst, size_t capacity, const char* src)
 {
-    return CopyBounded(dst, capacity, src);
+    return CopyConverted(dst, capacity, src, Same<char>);
 }
 
 void WideToAnsiCopy(const char16_t* src, char* dst, size_t capacity)
 {
-    if (!dst || capacity == 0)
-        return;
-    size_t n = 0;
-    if (src) {
-        while (src[n] && n + 1 < capacity) {
-            dst[n] = static_cast<char>(src[n] & 0xFF);
-            ++n;
-        }
-    }
-    dst[n] = 0;
+    CopyConverted(dst, capacity, src, LowByte);
 }
 
 int32_t StringCompareA(const char* a, const char* b)
@@ -146,70 +165,27 @@ int32_t StringCompareA(const char* a, const char* b)
 
 char16_t* UtilsString_DupW(const char16_t* text, size_t length)
 {
-    if (!text)
-        return nullptr;
-    size_t n = Span(text, length);
-    auto* copy = static_cast<char16_t*>(UtilsMalloc((n + 1) * sizeof(char16_t), __FILE__, __LINE__));
-    if (!copy)
-        return nullptr;
-    std::memcpy(copy, text, n * sizeof(char16_t));
-    copy[n] = 0;
-    return copy;
+    return DupConverted<char16_t>(text, length, Same<char16_t>);
 }
 
 char* UtilsString_DupA(const char* text, size_t length)
 {
-    if (!text)
-        return nullptr;
-    size_t n = Span(text, length);
-    auto* copy = static_cast<char*>(UtilsMalloc(n + 1, __FILE__, __LINE__));
-    if (!copy)
-        return nullptr;
-    std::memcpy(copy, text, n);
-    copy[n] = 0;
-    return copy;
+    return DupConverted<char>(text, length, Same<char>);
 }
 
 char* UtilsString_DupWToA(const char16_t* text, size_t length)
 {
-    if (!text)
-        return nullptr;
-    size_t n = Span(text, length);
-    auto* copy = static_cast<char*>(UtilsMalloc(n + 1, __FILE__, __LINE__));
-    if (!copy)
-        return nullptr;
-    for (size_t i = 0; i < n; ++i)
-        copy[i] = static_cast<char>(text[i] & 0xFF);
-    copy[n] = 0;
-    return copy;
+    return DupConverted<char>(text, length, LowByte);
 }
 
 char16_t* UtilsString_DupAToW(const char* text, size_t length)
 {
-    if (!text)
-        return nullptr;
-    size_t n = Span(text, length);
-    auto* copy = static_cast<char16_t*>(UtilsMalloc((n + 1) * sizeof(char16_t), __FILE__, __LINE__));
-    if (!copy)
-        return nullptr;
-    for (size_t i = 0; i < n; ++i)
-        copy[i] = WidenSigned(text[i]);
-    copy[n] = 0;
-    return copy;
+    return DupConverted<char16_t>(text, length, WidenSigned);
 }
 
 void UtilsString_AToW(const char* src, char16_t* dst, size_t capacity)
 {
-    if (!dst || capacity == 0)
-        return;
-    size_t n = 0;
-    if (src) {
-        while (src[n] && n + 1 < capacity) {
-            dst[n] = WidenSigned(src[n]);
-            ++n;
-        }
-    }
-    dst[n] = 0;
+    CopyConverted(dst, capacity, src, WidenSigned);
 }
 
 char16_t* UtilsString_CutAt(char16_t* text, char16_t ch)

@@ -1,51 +1,27 @@
 // vornel image, run as a program on files written by the engine.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "ToolTestSupport.h"
 #include "Vornel3D/C3DTextureRaw.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
 
-const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
-
-// Exit status and standard output of the tool.
-std::pair<int, std::string> RunTool(const std::string& arguments)
-{
-    std::string output;
-    FILE* pipe = popen((kTool + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return {-1, output};
-    char buffer[256];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+using tooltest::RunTool;
 
 class ImageCommandTest : public ::testing::Test {
 protected:
-    ImageCommandTest()
-    {
-        std::random_device random;
-        folder = std::filesystem::temp_directory_path() / ("vornel-image-tool-" + std::to_string(random()));
-        std::filesystem::create_directories(folder);
-        world.dataPathWord = -1;
-    }
-    ~ImageCommandTest() override { std::filesystem::remove_all(folder); }
+    ImageCommandTest() { world.dataPathWord = -1; }
     std::u16string Wide(const std::string& name) { return UtilsString_FromUtf8((folder / name).c_str()); }
     std::string Path(const std::string& name) { return (folder / name).string(); }
 
-    std::filesystem::path folder;
+    tooltest::TempFolder temp{"vornel-image-tool-"};
+    std::filesystem::path folder = temp.Path();
     WorldData world{};
 };
 

@@ -1,14 +1,12 @@
 // vornel pack and vornel settings, run as a program; the results are read with the engine.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 
+#include "ToolTestSupport.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsParameters_File.h"
 #include "VornelUtils/UtilsScramble.h"
@@ -17,31 +15,11 @@
 
 namespace {
 
-const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
-
-std::pair<int, std::string> RunTool(const std::string& arguments)
-{
-    std::string output;
-    FILE* pipe = popen((kTool + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return {-1, output};
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+using tooltest::RunTool;
 
 class PackCommandTest : public ::testing::Test {
 protected:
-    PackCommandTest()
-    {
-        std::random_device random;
-        folder = std::filesystem::temp_directory_path() / ("vornel-pack-tool-" + std::to_string(random()));
-        std::filesystem::create_directories(folder / "data");
-    }
-    ~PackCommandTest() override { std::filesystem::remove_all(folder); }
+    PackCommandTest() { std::filesystem::create_directories(folder / "data"); }
 
     std::string Path(const std::string& name) const { return (folder / name).string(); }
 
@@ -55,7 +33,8 @@ protected:
         std::fclose(file);
     }
 
-    std::filesystem::path folder;
+    tooltest::TempFolder temp{"vornel-pack-tool-"};
+    std::filesystem::path folder = temp.Path();
 };
 
 } // namespace

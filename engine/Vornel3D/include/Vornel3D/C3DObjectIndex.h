@@ -109,38 +109,38 @@ protected:
     uint32_t m_nIndexCount = 0;
 };
 
-// Indices kept in memory as u16 (values are truncated to 16 bits).
-class C3DObjectIndex16 : public C3DObjectIndex {
+// Indices kept in memory, each a T: the common part of C3DObjectIndex16 and C3DObjectIndex32
+// below (and so of the renderers' index classes).
+template <typename T>
+class C3DObjectIndexInMemory : public C3DObjectIndex {
 public:
-    explicit C3DObjectIndex16(WorldData* pWorldData);
-    ~C3DObjectIndex16() override;
+    ~C3DObjectIndexInMemory() override;
 
     Status Release() override;
-    void* GetIndexData(uint8_t* width) override;
+    void* GetIndexData(uint8_t* width) override;  // width: sizeof(T)
     Status Create(uint32_t groupCount, uint32_t indexCount) override;
     void SetIndex(uint32_t position, uint32_t value) override;
     uint32_t GetIndex(uint32_t position) override;
 
-    const uint16_t* GetIndices() const { return m_pIndices; }
+    const T* GetIndices() const { return m_pIndices; }
 
 protected:
-    uint16_t* m_pIndices = nullptr;
+    C3DObjectIndexInMemory(WorldData* pWorldData, uint32_t kind);
+
+    T* m_pIndices = nullptr;
+};
+
+extern template class C3DObjectIndexInMemory<uint16_t>;
+extern template class C3DObjectIndexInMemory<uint32_t>;
+
+// Indices kept in memory as u16 (values are truncated to 16 bits).
+class C3DObjectIndex16 : public C3DObjectIndexInMemory<uint16_t> {
+public:
+    explicit C3DObjectIndex16(WorldData* pWorldData);
 };
 
 // Indices kept in memory as u32.
-class C3DObjectIndex32 : public C3DObjectIndex {
+class C3DObjectIndex32 : public C3DObjectIndexInMemory<uint32_t> {
 public:
     explicit C3DObjectIndex32(WorldData* pWorldData);
-    ~C3DObjectIndex32() override;
-
-    Status Release() override;
-    void* GetIndexData(uint8_t* width) override;
-    Status Create(uint32_t groupCount, uint32_t indexCount) override;
-    void SetIndex(uint32_t position, uint32_t value) override;
-    uint32_t GetIndex(uint32_t position) override;
-
-    const uint32_t* GetIndices() const { return m_pIndices; }
-
-protected:
-    uint32_t* m_pIndices = nullptr;
 };

@@ -4,6 +4,7 @@
 // overrides to create its device texture (and then calls this base to keep the name). Textures
 // are created only by the 3D engine, which also shares them by name.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "VornelUtils/BaseObject.h"
@@ -66,7 +67,7 @@ public:
     uint16_t GetWidth() const { return m_nWidth; }
     uint16_t GetHeight() const { return m_nHeight; }
     // Null when the texture has no name.
-    const char16_t* GetName() const { return m_bHasName ? m_strName.c_str() : nullptr; }
+    const char16_t* GetName() const { return m_name ? m_name->c_str() : nullptr; }
     uint8_t GetMipShift() const { return m_nMipShift; }
     uint32_t GetCornerColor() const { return m_nCornerColor; }
 
@@ -80,8 +81,7 @@ protected:
     uint8_t m_nDepth = 0;
     uint16_t m_nWidth = 0;
     uint16_t m_nHeight = 0;
-    std::u16string m_strName;
-    bool m_bHasName = false;
+    std::optional<std::u16string> m_name;
     uint8_t m_nMipShift = 0;
     uint32_t m_nCornerColor = 0;
     int32_t m_nUseCount = 0;

@@ -6,6 +6,7 @@
 // Pixel block: rows bottom-up (the first stored row is the bottom row of the picture), no gap
 // between rows; 8 bits grey, 16 grey+alpha, 24 R,G,B, 32 R,G,B,A (bytes in memory order).
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "VornelUtils/BaseObject.h"
@@ -53,13 +54,15 @@ public:
     uint8_t* GetPixels() { return m_pPixels; }
     size_t GetPixelBytes() const { return size_t(m_nWidth) * m_nHeight * (m_nDepth / 8); }
     // Null when the image has no name.
-    const char16_t* GetName() const { return m_bHasName ? m_strName.c_str() : nullptr; }
+    const char16_t* GetName() const { return m_name ? m_name->c_str() : nullptr; }
 
 private:
     enum class Source { Memory, Packer, File };
     Status LoadImage(Source source, const void* data, uint32_t size, void* file, int64_t limit,
                      const char16_t* name);
     void FreePixels();
+    // The block (owned: freed by this image) and its size in place of the old block.
+    void TakePixels(uint8_t* pixels, bool owned, uint16_t width, uint16_t height, uint8_t depth);
     Status Latch(Status status);
 
     uint8_t m_nDepth = 0;
@@ -68,6 +71,5 @@ private:
     uint8_t m_nMipShift = 0;
     uint8_t* m_pPixels = nullptr;
     bool m_bOwnsPixels = false;
-    std::u16string m_strName;
-    bool m_bHasName = false;
+    std::optional<std::u16string> m_name;
 };

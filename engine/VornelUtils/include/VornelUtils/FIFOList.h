@@ -128,4 +128,9 @@ public:
 private:
     static FIFONodeCounted* Counted(FIFONode* pNode) { return reinterpret_cast<FIFONodeCounted*>(pNode); }
     FIFONodeCounted* FindCounted(void* pItem) { return Counted(Find(pItem)); }
+    // Gives a node that a plain add has just made current its flag and first use.
+    Status StartEntry(Status added, uint8_t flag);
+    // One of the item's counters moved by step (+1, -1 but not below 0, or 0 to read it);
+    // its value afterwards, 0 when the item is not in the list.
+    uint32_t ChangeCount(void* pItem, uint32_t FIFONodeCounted::*count, int step);
 };
