@@ -1,8 +1,175 @@
 // The block executor: runs one activation's block from its position until a handler hands
 // control back to the run driver.
+//
+// Every instruction goes to its handler, except that the executor does the most frequent
+// cases of the data instructions itself: the ones whose handler is the standard one and whose
+// operands are plain values (numbers, or a reference to a slot of the same stack). Anything
+// else - strings, other references, anything that could fail - goes to the handler, which
+// then does exactly what it always does. A declaration is found without a search when its
+// count of live slots says where it can be.
+#include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptRun.h"
+#include "ScriptBlockCode.h"
+#include "ScriptInternal.h"
 
 namespace {
+
+// Segment builds tried at one position before giving up there.
+constexpr uint8_t kSegmentAttempts = 3;
+
+// The slot an instruction works on when it is a plain value: itself, or the slot of the same
+// stack that it references. Null when the handler must decide.
+inline ScriptValue* Plain(ScriptValue* slots, uint32_t count, uint32_t index)
+{
+    if (index >= count)
+        return nullptr;
+    ScriptValue* slot = &slots[index];
+    if (slot->type == kScriptTypeCommand) {
+        index = slot->value;
+        if (index >= count)
+            return nullptr;
+        slot = &slots[index];
+    }
+    return slot->type <= kScriptTypeString ? slot : nullptr;
+}
+
+// The number a slot reads as (a literal's constant, or its own value); false for anything
+// that is not a number.
+inline bool ReadNumber(const ScriptValue* slot, uint8_t* type, uint32_t* value)
+{
+    const ScriptDeclaration* declaration = slot->declaration;
+    if (declaration && declaration->constType != 0) {
+        *type = declaration->constType;
+        *value = declaration->constValue;
+    } else {
+        *type = slot->type;
+        *value = slot->value;
+    }
+    return *type == kScriptTypeULong || *type == kScriptTypeFloat;
+}
+
+inline float AsFloat(uint8_t type, uint32_t value)
+{
+    return type == kScriptTypeULong ? static_cast<float>(value) : FloatFromBits(value);
+}
+
+inline void SetNumber(ScriptValue* slot, uint8_t type, uint32_t value)
+{
+    if (slot->text)
+        ScriptValue_Reset(slot);
+    slot->type = type;
+    slot->value = value;
+}
+
+inline bool CompareLong(uint32_t opcode, uint32_t left, uint32_t right)
+{
+    switch (opcode) {
+    case kScriptOpEqual: return left == right;
+    case kScriptOpNotEqual: return left != right;
+    case kScriptOpLess: return left < right;
+    case kScriptOpLessEqual: return left <= right;
+    case kScriptOpGreater: return left > right;
+    default: return left >= right;
+    }
+}
+
+inline bool CompareFloat(uint32_t opcode, float left, float right)
+{
+    switch (opcode) {
+    case kScriptOpEqual: return left == right;
+    case kScriptOpNotEqual: return left != right;
+    case kScriptOpLess: return left < right;
+    case kScriptOpLessEqual: return left <= right;
+    case kScriptOpGreater: return left > right;
+    default: return left >= right;
+    }
+}
+
+// Operators 7 to 18 on two numbers, as the operator rules have them; false when the handler
+// must decide (other types, a literal on the left, a division by zero).
+inline bool FastOperator(uint32_t opcode, ScriptValue* left, const ScriptValue* right)
+{
+    if (left->declaration && left->declaration->constType != 0)
+        return false;
+    const uint8_t lt = left->type;
+    if (lt != kScriptTypeULong && lt != kScriptTypeFloat)
+        return false;
+    uint8_t rt = 0;
+    uint32_t rv = 0;
+    if (!ReadNumber(right, &rt, &rv))
+        return false;
+    const uint32_t lv = left->value;
+    const bool bothLong = lt == kScriptTypeULong && rt == kScriptTypeULong;
+    switch (opcode) {
+    case kScriptOpAdd:
+        if (bothLong)
+            left->value = lv + rv;
+        else
+            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) + AsFloat(rt, rv)));
+        return true;
+    case kScriptOpSub:
+        if (bothLong)
+            left->value = lv - rv;
+        else
+            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) - AsFloat(rt, rv)));
+        return true;
+    case kScriptOpMul:
+        if (bothLong)
+            left->value = lv * rv;
+        else
+            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) * AsFloat(rt, rv)));
+        return true;
+    case kScriptOpDiv:
+        if (bothLong) {
+            if (rv == 0)
+                return false;
+            left->value = lv / rv;
+        } else {
+            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) / AsFloat(rt, rv)));
+        }
+        return true;
+    case kScriptOpAnd:
+    case kScriptOpOr:
+        if (!bothLong)
+            return false;
+        left->value = opcode == kScriptOpAnd ? (lv != 0 && rv != 0) : (lv != 0 || rv != 0);
+        return true;
+    default:
+        if (bothLong) {
+            left->value = CompareLong(opcode, lv, rv) ? 1u : 0u;
+            return true;
+        }
+        if (lt == kScriptTypeFloat && rt == kScriptTypeFloat) {
+            left->value = CompareFloat(opcode, FloatFromBits(lv), FloatFromBits(rv)) ? 1u : 0u;
+            return true;
+        }
+        return false;
+    }
+}
+
+// Assignment of a number to a number or to an unset slot, as the assignment rule has it.
+inline bool FastAssign(ScriptValue* target, const ScriptValue* source)
+{
+    uint8_t st = 0;
+    uint32_t sv = 0;
+    if (!ReadNumber(source, &st, &sv))
+        return false;
+    switch (target->type) {
+    case kScriptTypeUnknown:
+        target->type = st;
+        target->value = sv;
+        return true;
+    case kScriptTypeULong:
+        target->type = st;
+        target->value = sv;
+        return true;
+    case kScriptTypeFloat:
+        target->value = st == kScriptTypeULong ? FloatToBits(static_cast<float>(sv)) : sv;
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Instruction 23 entering an else-if or else block of the running function.
 bool EntersElse(const ScriptActivation* activation, const ScriptInstruction* instruction)
@@ -20,15 +187,19 @@ bool EntersElse(const ScriptActivation* activation, const ScriptInstruction* ins
 
 Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, bool elseSkip)
 {
-    const ScriptBlock* block = activation->block;
+    ScriptBlock* block = activation->block;
     if (!block)
         return kScriptOk;
     const ScriptInstruction* instructions = block->instructions.data();
     const uint32_t count = static_cast<uint32_t>(block->instructions.size());
+    ScriptFunction* function = activation->function;
+    ScriptBlockCode* code = function && vm->fastPaths ? ScriptBlockCodeFor(vm, block, function) : nullptr;
+    ScriptDecoded* decoded = code ? code->decoded.data() : nullptr;
     ScriptHandler* handlers = vm->handlers;
     Status result = kScriptOk;
     while (activation->position < count) {
-        const ScriptInstruction* instruction = &instructions[activation->position];
+        const uint32_t position = activation->position;
+        const ScriptInstruction* instruction = &instructions[position];
         const uint32_t opcode = instruction->opcode;
         ScriptHandler handler = opcode < kScriptOpcodeCount ? handlers[opcode] : nullptr;
         if (!handler)
@@ -41,6 +212,125 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             }
             elseSkip = false;
         }
+
+        ScriptStack* stack = activation->stack;
+        if (decoded && stack) {
+            ScriptDecoded& op = decoded[position];
+            if (op.segmentState != kSegmentNone) {
+                if (op.segmentState == kSegmentUntried) {
+                    op.segment = ScriptBuildSegment(vm, block, activation, position);
+                    if (op.segment) {
+                        op.segmentState = kSegmentReady;
+                        for (uint32_t i = position + 1; i < op.segment->end; ++i) {
+                            if (decoded[i].segmentState == kSegmentUntried)
+                                decoded[i].segmentState = kSegmentNone;
+                        }
+                    } else if (++op.attempts >= kSegmentAttempts) {
+                        op.segmentState = kSegmentNone;
+                    }
+                }
+                if (op.segment) {
+                    const Status ran = ScriptRunSegment(vm, module, activation, *op.segment);
+                    if (ran == kScriptLeaveBlock)
+                        return ran;
+                    if (ran == kScriptOk) {
+                        result = kScriptOk;
+                        continue;
+                    }
+                }
+            }
+            ScriptValue* slots = stack->slots.data();
+            const uint32_t slotCount = stack->Count();
+            bool done = false;
+            switch (op.kind) {
+            case kScriptDecodedDeclare: {
+                ScriptDeclaration* declaration = static_cast<ScriptDeclaration*>(op.target);
+                if (declaration->liveSlots == 1) {
+                    // The one slot there is anywhere: found when it is the remembered one.
+                    const uint32_t hint = op.hint;
+                    done = hint < slotCount && slots[hint].declaration == declaration &&
+                           slots[hint].type != kScriptTypeCommand && slots[hint].type != kScriptTypeLinked;
+                } else if (declaration->liveSlots == 0 &&
+                           !(declaration->attributes & (kScriptAttrByName | kScriptAttrLinked))) {
+                    op.hint = stack->Push(declaration);
+                    done = true;
+                }
+                if (!done) {
+                    result = handler(vm, module, activation, instruction);
+                    if (result < 0)
+                        return result;
+                    op.hint = stack->Find(declaration);
+                    done = true;
+                }
+                break;
+            }
+            case kScriptDecodedRemove:
+                if (instruction->a <= slotCount) {
+                    stack->Truncate(slotCount - instruction->a);
+                    done = true;
+                }
+                break;
+            case kScriptDecodedAssign: {
+                const uint32_t source = instruction->b == kScriptNone ? slotCount - 1 : instruction->b;
+                ScriptValue* target = Plain(slots, slotCount, instruction->a);
+                ScriptValue* value = slotCount > 0 ? Plain(slots, slotCount, source) : nullptr;
+                done = target && value && FastAssign(target, value);
+                break;
+            }
+            case kScriptDecodedSetLong: {
+                ScriptValue* target = Plain(slots, slotCount, instruction->a);
+                if (target) {
+                    SetNumber(target, kScriptTypeULong, instruction->b);
+                    done = true;
+                }
+                break;
+            }
+            case kScriptDecodedReference:
+                if (instruction->a < slotCount && instruction->b < slotCount && instruction->a != instruction->b) {
+                    ScriptValue* slot = &slots[instruction->a];
+                    if (slot->text)
+                        ScriptValue_Reset(slot);
+                    slot->type = kScriptTypeCommand;
+                    slot->value = instruction->b;
+                    done = true;
+                }
+                break;
+            case kScriptDecodedOperator: {
+                ScriptValue* left = Plain(slots, slotCount, instruction->a);
+                ScriptValue* right = Plain(slots, slotCount, instruction->b);
+                done = left && right && FastOperator(opcode, left, right);
+                break;
+            }
+            case kScriptDecodedLeaveIfZero: {
+                ScriptValue* slot = Plain(slots, slotCount, instruction->a);
+                uint8_t type = 0;
+                uint32_t value = 0;
+                if (slot && ReadNumber(slot, &type, &value)) {
+                    if (value == 0)
+                        return kScriptLeaveBlock;
+                    done = true;
+                }
+                break;
+            }
+            case kScriptDecodedEnter: {
+                ScriptActivation* child = ScriptStartActivation(vm, module, function,
+                                                                static_cast<ScriptBlock*>(op.target), activation,
+                                                                stack, false);
+                if (!child)
+                    return vm->status < 0 ? vm->status : kScriptFailed;
+                activation->position++;
+                return kScriptControlMoved;
+            }
+            default:
+                break;
+            }
+            if (done) {
+                activation->position++;
+                result = kScriptOk;
+                continue;
+            }
+        }
+
         result = handler(vm, module, activation, instruction);
         // A negative result goes to the driver at once: the handler moved the position itself
         // where it had to, and after a builtin the activation may be gone.

@@ -6,7 +6,10 @@
 void ScriptStack::Truncate(uint32_t count)
 {
     while (slots.size() > count) {
-        ScriptValue_Clear(&slots.back());
+        ScriptValue& slot = slots.back();
+        if (slot.declaration && slot.declaration->liveSlots > 0)
+            --slot.declaration->liveSlots;
+        ScriptValue_Clear(&slot);
         slots.pop_back();
     }
 }
@@ -16,6 +19,8 @@ uint32_t ScriptStack::Push(ScriptDeclaration* declaration)
     ScriptValue slot{};
     slot.declaration = declaration;
     slots.push_back(slot);
+    if (declaration)
+        ++declaration->liveSlots;
     return Count() - 1;
 }
 

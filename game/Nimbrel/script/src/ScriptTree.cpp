@@ -17,6 +17,10 @@ void ScriptFunction::Reset()
     compileStack.Clear();
     declarations.clear();
     body.instructions.clear();
+    body.code.reset();
+    body.lastRecordModule = 0;
+    body.lastRecordEpoch = 0;
+    body.lastRecordIndex = kScriptNone;
     body.base = 0;
     body.stepBlock = kScriptNone;
     body.removeOnClose = 0;

@@ -100,6 +100,21 @@ void ScriptModule_Clear(ScriptVM* vm, ScriptModule* module, bool withBuiltins)
 {
     module->state = 0;
     ScriptModule_StopAll(vm, module);
+    // Calls into this module's functions made from other modules run in those modules'
+    // arrays; they go before the code they run is freed.
+    for (ScriptModule* other : vm->modules) {
+        if (!other || other == module)
+            continue;
+        for (size_t i = other->activations.size(); i-- > 0;) {
+            ScriptActivation* activation = other->activations[i].get();
+            if (activation->stack && activation->function && activation->function->moduleId == module->id) {
+                ScriptActivation* parent = activation->parent;
+                ScriptEndChain(vm, other, activation);
+                if (parent && parent->scope && parent->stack && !parent->child)
+                    ScriptEndActivation(vm, other, parent);
+            }
+        }
+    }
     module->globals.Clear();
     InitRoot(module);
     if (withBuiltins)

@@ -17,6 +17,7 @@
 #include <vector>
 
 struct ScriptModule;
+struct ScriptBlockCode;
 
 // Attribute bits of function nodes and declarations.
 enum ScriptAttribute : uint8_t {
@@ -96,6 +97,10 @@ struct ScriptBlock {
     uint64_t lastRecordModule = 0;
     uint64_t lastRecordEpoch = 0;
     uint32_t lastRecordIndex = kScriptNone;
+
+    // Run-time form of the instructions for the executor (ScriptExecute.cpp), rebuilt
+    // whenever the instruction list or the running function is not the one it was made from.
+    std::unique_ptr<ScriptBlockCode, void (*)(ScriptBlockCode*)> code{nullptr, nullptr};
 };
 
 struct ScriptFunction;
@@ -110,6 +115,10 @@ struct ScriptDeclaration {
     char* constText = nullptr;          // STRING constant: owned (UtilsMalloc)
     std::string name;                   // empty for temporaries and constants
     ScriptFunction* function = nullptr; // owner
+    // Run-time count, not part of the compiled form: the slots standing for this declaration
+    // in every stack (kept by ScriptStack::Push and Truncate). 0 or 1 lets a lookup skip the
+    // search of a stack.
+    uint32_t liveSlots = 0;
 
     ScriptDeclaration() = default;
     ~ScriptDeclaration();

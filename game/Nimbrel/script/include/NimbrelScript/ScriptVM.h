@@ -30,8 +30,12 @@ struct ScriptVM {
     Status status = 0;                   // the last status an operation stored
     char16_t* errorText = nullptr;       // owned (UtilsMalloc); null when none
     std::vector<ScriptModule*> modules;  // owned; an entry is null after its module was destroyed
+    // Installed by ScriptVM_Create and not changed afterwards (the executor relies on it).
     ScriptHandler handlers[kScriptOpcodeCount] = {};
     uint64_t nextSerial = 0;             // last serial given to a module
+    // false: every instruction goes through its handler one by one, without the executor's
+    // shortcuts (the results are the same; for comparing and measuring).
+    bool fastPaths = true;
 };
 
 // What a builtin gives back (zeroed before the call).

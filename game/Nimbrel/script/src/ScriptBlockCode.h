@@ -1,0 +1,113 @@
+#pragma once
+// The run-time form of a block's instructions, made by the executor the first time it runs
+// the block: one decoded entry per instruction, and fused segments.
+//
+// A segment stands for a run of data instructions (declare, reference, remove, assign, set,
+// the operators and a final leave-if-zero) that the executor may do in one step. It is made
+// from the stack as it was the first time the run was reached, and keeps the conditions under
+// which its instructions are bound to do exactly what they did then: the stack's size, and
+// for every declaration that the run declares, either "its one live slot is slot k" or "it
+// has no slot anywhere" (ScriptDeclaration::liveSlots). Under those conditions every
+// declaration lands where it landed, so the run reduces to arithmetic on a few cells. The
+// step computes everything first and writes nothing until all of it went through the fast
+// rules; any doubt (a string, a reference it does not follow, a division by zero, a failing
+// condition) leaves the stack untouched and the instructions run one by one as always.
+#include "NimbrelScript/ScriptVM.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// What the executor can do itself for one instruction.
+enum ScriptDecodedKind : uint8_t {
+    kScriptDecodedGeneric = 0, // through the handler
+    kScriptDecodedDeclare,
+    kScriptDecodedRemove,
+    kScriptDecodedAssign,
+    kScriptDecodedSetLong,
+    kScriptDecodedReference,
+    kScriptDecodedOperator,
+    kScriptDecodedLeaveIfZero,
+    kScriptDecodedEnter,
+};
+
+struct ScriptSegment;
+
+enum ScriptSegmentState : uint8_t { kSegmentUntried = 0, kSegmentReady, kSegmentNone };
+
+struct ScriptDecoded {
+    uint8_t kind = kScriptDecodedGeneric;
+    uint8_t segmentState = kSegmentUntried;
+    uint8_t attempts = 0;            // segment builds tried at this position
+    uint32_t hint = 0;               // a declaration's slot the last time it was declared
+    void* target = nullptr;          // the declaration or block the instruction names
+    ScriptSegment* segment = nullptr; // owned by the block code
+};
+
+// One step of a segment, on cells.
+enum ScriptSegmentCode : uint8_t { kSegAssign, kSegSetLong, kSegOperator, kSegLeave };
+struct ScriptSegmentOp {
+    uint8_t code;     // ScriptSegmentCode
+    uint8_t opcode;   // the operator's opcode
+    uint16_t x;       // target or left cell
+    uint32_t y;       // source or right cell; the value of a set
+};
+
+// A cell: the value of a slot that was on the stack before the segment (references followed
+// when the segment runs), or of a slot the segment pushes (its declaration given).
+struct ScriptSegmentCell {
+    ScriptDeclaration* pushed; // null: loaded from slot `slot`
+    uint32_t slot;
+};
+
+// A cell's contents while a segment runs: the slot's own type and value, and the literal it
+// reads as (constType 0: none).
+struct ScriptSegmentValue {
+    uint8_t type;
+    uint8_t constType;
+    uint8_t written;
+    uint32_t value;
+    uint32_t constValue;
+};
+
+// A slot a segment leaves on the stack above the lowest size the stack came down to.
+struct ScriptSegmentSlot {
+    ScriptDeclaration* declaration;
+    uint8_t reference;  // 1: a COMMAND reference to slot `value`; 0: the contents of cell `value`
+    uint32_t value;
+};
+
+struct ScriptSegment {
+    uint32_t start = 0;              // first instruction
+    uint32_t end = 0;                // the instruction after the last one
+    uint32_t entryCount = 0;         // stack size at entry
+    uint32_t lowWater = 0;           // the lowest stack size within the segment
+    bool leaves = false;             // ends with a leave-if-zero
+    std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
+    std::vector<ScriptDeclaration*> absent;                     // no live slot anywhere
+    std::vector<ScriptSegmentCell> cells;        // while building; then the loads come first
+    std::vector<uint32_t> loads;                 // cells 0 .. loads.size()-1: from these slots
+    std::vector<ScriptSegmentValue> initial;     // the other cells, as the pushes leave them
+    std::vector<ScriptSegmentOp> ops;
+    std::vector<ScriptSegmentSlot> left; // slots lowWater .. on the stack afterwards
+};
+
+struct ScriptBlockCode {
+    const ScriptInstruction* from = nullptr; // the instruction list it was made from
+    size_t count = 0;
+    const ScriptFunction* function = nullptr;
+    std::vector<ScriptDecoded> decoded;
+    std::vector<std::unique_ptr<ScriptSegment>> segments;
+};
+
+// The block's code, made afresh when it does not fit the block and function any more.
+ScriptBlockCode* ScriptBlockCodeFor(ScriptVM* vm, ScriptBlock* block, ScriptFunction* function);
+
+// Tries to make the segment that starts at `position` from the activation's stack as it is;
+// null when there is none worth having there.
+ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActivation* activation, uint32_t position);
+
+// Runs the segment on the activation: kScriptOk when it ran (the position is then past it),
+// kScriptLeaveBlock when its final test left the block, or kScriptFailed when it could not be
+// run this way (nothing was changed).
+Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment);

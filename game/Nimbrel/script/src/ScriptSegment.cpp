@@ -1,0 +1,289 @@
+// Running a fused segment (ScriptBlockCode.h): check its conditions, load its cells, compute,
+// and only then write the results back and lay out the stack as its instructions would have.
+#include "ScriptBlockCode.h"
+
+#include "NimbrelScript/ScriptOps.h"
+#include "ScriptInternal.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kHopLimit = 64;
+
+using Cell = ScriptSegmentValue;
+
+// At most this many cells (the builder keeps below).
+constexpr size_t kCellCapacity = 64;
+
+// The slot that holds the value of slot `index`, as ScriptFollow finds it; null for anything
+// that is not followed here (a linked module's variable) or that would fail.
+ScriptValue* FollowSlow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t index)
+{
+    ScriptActivation* context = activation;
+    ScriptStack* stack = activation->stack;
+    ScriptModule* owner = nullptr;
+    for (int hop = 0; hop < kHopLimit; ++hop) {
+        if (index >= stack->Count())
+            return nullptr;
+        ScriptValue* slot = &stack->slots[index];
+        switch (slot->type) {
+        case kScriptTypeCommand:
+            index = slot->value;
+            break;
+        case kScriptTypeExtern: {
+            ScriptActivation* caller = context ? ScriptCallerActivation(context) : nullptr;
+            if (!caller || !caller->stack)
+                return nullptr;
+            context = caller;
+            stack = caller->stack;
+            owner = nullptr;
+            index = slot->value;
+            break;
+        }
+        case kScriptTypePointer:
+            if (!owner)
+                owner = ScriptOwnerModule(vm, module, context ? context->function : nullptr);
+            stack = &owner->globals;
+            context = nullptr;
+            index = slot->value;
+            break;
+        case kScriptTypeLinked:
+            return nullptr;
+        default:
+            return slot;
+        }
+    }
+    return nullptr;
+}
+
+inline ScriptValue* Follow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptValue* slots,
+                           uint32_t index)
+{
+    ScriptValue* slot = &slots[index];
+    return slot->type <= kScriptTypeString ? slot : FollowSlow(vm, module, activation, index);
+}
+
+inline bool Read(const Cell& cell, uint8_t* type, uint32_t* value)
+{
+    *type = cell.constType ? cell.constType : cell.type;
+    *value = cell.constType ? cell.constValue : cell.value;
+    return *type == kScriptTypeULong || *type == kScriptTypeFloat;
+}
+
+inline float AsFloat(uint8_t type, uint32_t value)
+{
+    return type == kScriptTypeULong ? static_cast<float>(value) : FloatFromBits(value);
+}
+
+inline bool Compare(uint32_t opcode, uint32_t left, uint32_t right)
+{
+    switch (opcode) {
+    case kScriptOpEqual: return left == right;
+    case kScriptOpNotEqual: return left != right;
+    case kScriptOpLess: return left < right;
+    case kScriptOpLessEqual: return left <= right;
+    case kScriptOpGreater: return left > right;
+    default: return left >= right;
+    }
+}
+
+inline bool CompareFloat(uint32_t opcode, float left, float right)
+{
+    switch (opcode) {
+    case kScriptOpEqual: return left == right;
+    case kScriptOpNotEqual: return left != right;
+    case kScriptOpLess: return left < right;
+    case kScriptOpLessEqual: return left <= right;
+    case kScriptOpGreater: return left > right;
+    default: return left >= right;
+    }
+}
+
+// The operator rules for numbers; false where the handler would do anything else.
+inline bool Operate(uint32_t opcode, Cell& left, const Cell& right)
+{
+    if (left.constType != 0)
+        return false; // a literal on the left is an error of the handler
+    const uint8_t lt = left.type;
+    if (lt != kScriptTypeULong && lt != kScriptTypeFloat)
+        return false;
+    uint8_t rt = 0;
+    uint32_t rv = 0;
+    if (!Read(right, &rt, &rv))
+        return false;
+    const uint32_t lv = left.value;
+    const bool bothLong = lt == kScriptTypeULong && rt == kScriptTypeULong;
+    float result = 0.0f;
+    switch (opcode) {
+    case kScriptOpAdd:
+        if (bothLong) {
+            left.value = lv + rv;
+            return true;
+        }
+        result = AsFloat(lt, lv) + AsFloat(rt, rv);
+        break;
+    case kScriptOpSub:
+        if (bothLong) {
+            left.value = lv - rv;
+            return true;
+        }
+        result = AsFloat(lt, lv) - AsFloat(rt, rv);
+        break;
+    case kScriptOpMul:
+        if (bothLong) {
+            left.value = lv * rv;
+            return true;
+        }
+        result = AsFloat(lt, lv) * AsFloat(rt, rv);
+        break;
+    case kScriptOpDiv:
+        if (bothLong) {
+            if (rv == 0)
+                return false;
+            left.value = lv / rv;
+            return true;
+        }
+        result = AsFloat(lt, lv) / AsFloat(rt, rv);
+        break;
+    case kScriptOpAnd:
+    case kScriptOpOr:
+        if (!bothLong)
+            return false;
+        left.value = opcode == kScriptOpAnd ? (lv != 0 && rv != 0) : (lv != 0 || rv != 0);
+        return true;
+    default:
+        if (bothLong) {
+            left.value = Compare(opcode, lv, rv) ? 1u : 0u;
+            return true;
+        }
+        if (lt == kScriptTypeFloat && rt == kScriptTypeFloat) {
+            left.value = CompareFloat(opcode, FloatFromBits(lv), FloatFromBits(rv)) ? 1u : 0u;
+            return true;
+        }
+        return false;
+    }
+    left.type = kScriptTypeFloat;
+    left.value = FloatToBits(result);
+    return true;
+}
+
+} // namespace
+
+Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment)
+{
+    ScriptStack* stack = activation->stack;
+    if (!stack || stack->Count() != segment.entryCount)
+        return kScriptFailed;
+    ScriptValue* slots = stack->slots.data();
+    for (const auto& [declaration, index] : segment.found) {
+        const ScriptValue& slot = slots[index];
+        if (declaration->liveSlots != 1 || slot.declaration != declaration || slot.type == kScriptTypeCommand ||
+            slot.type == kScriptTypeLinked)
+            return kScriptFailed;
+    }
+    for (const ScriptDeclaration* declaration : segment.absent) {
+        if (declaration->liveSlots != 0)
+            return kScriptFailed;
+    }
+
+    // Load. Two loaded slots that lead to the same value share one cell.
+    const size_t loadCount = segment.loads.size();
+    const size_t cellCount = loadCount + segment.initial.size();
+    Cell cells[kCellCapacity];
+    uint16_t map[kCellCapacity];
+    ScriptValue* targets[kCellCapacity];
+    for (size_t i = 0; i < loadCount; ++i) {
+        ScriptValue* target = Follow(vm, module, activation, slots, segment.loads[i]);
+        if (!target)
+            return kScriptFailed;
+        map[i] = static_cast<uint16_t>(i);
+        for (size_t j = 0; j < i; ++j) {
+            if (targets[j] == target)
+                map[i] = static_cast<uint16_t>(j);
+        }
+        targets[i] = target;
+        Cell& cell = cells[i];
+        cell.type = target->type;
+        cell.value = target->value;
+        cell.written = 0;
+        const ScriptDeclaration* declaration = target->declaration;
+        const bool literal = declaration && declaration->constType != 0;
+        cell.constType = literal ? declaration->constType : 0;
+        cell.constValue = literal ? declaration->constValue : 0;
+    }
+    if (!segment.initial.empty())
+        std::memcpy(&cells[loadCount], segment.initial.data(), segment.initial.size() * sizeof(Cell));
+    for (size_t i = loadCount; i < cellCount; ++i)
+        map[i] = static_cast<uint16_t>(i);
+
+    // Compute.
+    bool leave = false;
+    for (const ScriptSegmentOp& op : segment.ops) {
+        Cell& x = cells[map[op.x]];
+        switch (op.code) {
+        case kSegAssign: {
+            uint8_t type = 0;
+            uint32_t value = 0;
+            if (!Read(cells[map[op.y]], &type, &value))
+                return kScriptFailed;
+            if (x.type == kScriptTypeUnknown || x.type == kScriptTypeULong) {
+                x.type = type;
+                x.value = value;
+            } else if (x.type == kScriptTypeFloat) {
+                x.value = type == kScriptTypeULong ? FloatToBits(static_cast<float>(value)) : value;
+            } else {
+                return kScriptFailed;
+            }
+            break;
+        }
+        case kSegSetLong:
+            x.type = kScriptTypeULong;
+            x.value = op.y;
+            break;
+        case kSegOperator:
+            if (!Operate(op.opcode, x, cells[map[op.y]]))
+                return kScriptFailed;
+            break;
+        default: { // kSegLeave
+            uint8_t type = 0;
+            uint32_t value = 0;
+            if (!Read(x, &type, &value))
+                return kScriptFailed;
+            leave = value == 0;
+            continue;
+        }
+        }
+        x.written = 1;
+    }
+
+    // Write back, then lay the stack out as the instructions leave it.
+    for (size_t i = 0; i < loadCount; ++i) {
+        const Cell& cell = cells[i];
+        if (map[i] != i || !cell.written)
+            continue;
+        ScriptValue* target = targets[i];
+        if (target->text)
+            ScriptValue_Reset(target);
+        target->type = cell.type;
+        target->value = cell.value;
+    }
+    if (segment.lowWater < stack->Count())
+        stack->Truncate(segment.lowWater);
+    for (const ScriptSegmentSlot& left : segment.left) {
+        const uint32_t index = stack->Push(left.declaration);
+        ScriptValue& slot = stack->slots[index];
+        if (left.reference) {
+            slot.type = kScriptTypeCommand;
+            slot.value = left.value;
+        } else {
+            const Cell& cell = cells[map[left.value]];
+            slot.type = cell.type;
+            slot.value = cell.value;
+        }
+    }
+    if (leave)
+        return kScriptLeaveBlock;
+    activation->position = segment.end;
+    return kScriptOk;
+}
