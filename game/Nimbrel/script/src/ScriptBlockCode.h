@@ -107,7 +107,7 @@ ScriptBlockCode* ScriptBlockCodeFor(ScriptVM* vm, ScriptBlock* block, ScriptFunc
 // null when there is none worth having there.
 ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActivation* activation, uint32_t position);
 
-// Runs the segment on the activation: kScriptOk when it ran (the position is then past it),
-// kScriptLeaveBlock when its final test left the block, or kScriptFailed when it could not be
-// run this way (nothing was changed).
+// Runs the segment on the activation's stack: kScriptOk when it ran (the caller moves on to
+// its end), kScriptLeaveBlock when its final test left the block, or kScriptFailed when it
+// could not be run this way (nothing was changed).
 Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment);

@@ -25,20 +25,6 @@ std::string CallVariableName(const std::string& callee, uint32_t n)
     return name;
 }
 
-// name == "_" callee "_" n "_", compared without building it.
-bool IsCallVariableName(const std::string& name, const std::string& callee, uint32_t n)
-{
-    char digits[16];
-    const auto converted = std::to_chars(digits, digits + sizeof(digits), n);
-    const size_t digitCount = static_cast<size_t>(converted.ptr - digits);
-    const size_t calleeLength = callee.size();
-    if (name.size() != calleeLength + digitCount + 3)
-        return false;
-    const char* p = name.data();
-    return p[0] == '_' && std::memcmp(p + 1, callee.data(), calleeLength) == 0 && p[calleeLength + 1] == '_' &&
-           std::memcmp(p + calleeLength + 2, digits, digitCount) == 0 && p[name.size() - 1] == '_';
-}
-
 } // namespace
 
 ScriptDeclaration* ScriptCallVariable(ScriptFunction* caller, const ScriptFunction* callee, uint32_t n)
@@ -46,16 +32,16 @@ ScriptDeclaration* ScriptCallVariable(ScriptFunction* caller, const ScriptFuncti
     if (!caller || !callee)
         return nullptr;
     const bool indexed = n < kIndexedArgumentLimit;
-    const uint64_t key = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(callee)) ^ (static_cast<uint64_t>(n) << 56);
-    if (indexed) {
+    // The callee's serial, not its address: a node may be freed and another made there.
+    const uint64_t key = callee->serial ^ (static_cast<uint64_t>(n) << 56);
+    if (indexed && callee->serial != 0) {
         auto found = caller->argumentIndex.find(key);
-        // The node may have been freed and another made at its address: the name must still fit.
-        if (found != caller->argumentIndex.end() && IsCallVariableName(found->second->name, callee->name, n))
+        if (found != caller->argumentIndex.end())
             return found->second;
     }
     const std::string name = CallVariableName(callee->name, n);
     ScriptDeclaration* declaration = ScriptFindArgument(caller, name.c_str());
-    if (declaration && indexed)
+    if (declaration && indexed && callee->serial != 0)
         caller->argumentIndex[key] = declaration;
     return declaration;
 }

@@ -129,7 +129,18 @@ Status ScriptOp_CallFunction(ScriptVM* vm, ScriptModule* module, ScriptActivatio
                              const ScriptInstruction* instruction)
 {
     ScriptFunction* running = activation->function;
-    ScriptFunction* callee = ScriptResolveCallee(ScriptOwnerModule(vm, module, running), running, instruction->a);
+    // What a call node calls changes only when some module's code changes.
+    ScriptFunction* node = running && instruction->a < running->functions.size()
+                               ? running->functions[instruction->a].get()
+                               : nullptr;
+    ScriptFunction* callee = node && node->calleeEpoch == vm->codeEpoch ? node->callee : nullptr;
+    if (!callee) {
+        callee = ScriptResolveCallee(ScriptOwnerModule(vm, module, running), running, instruction->a);
+        if (callee && node) {
+            node->callee = callee;
+            node->calleeEpoch = vm->codeEpoch;
+        }
+    }
     if (!callee) {
         const char* name = running && instruction->a < running->functions.size()
                                ? running->functions[instruction->a]->name.c_str()

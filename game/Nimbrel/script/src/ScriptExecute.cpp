@@ -172,58 +172,129 @@ inline bool FastAssign(ScriptValue* target, const ScriptValue* source)
 }
 
 // Instruction 23 entering an else-if or else block of the running function.
-bool EntersElse(const ScriptActivation* activation, const ScriptInstruction* instruction)
+bool EntersElse(const ScriptFunction* function, const ScriptInstruction* instruction)
 {
     if (instruction->opcode != kScriptOpEnterBlock)
         return false;
-    const ScriptFunction* function = activation->function;
     if (!function || instruction->b >= function->blocks.size())
         return false;
     const uint32_t kind = function->blocks[instruction->b]->kind;
     return kind == kScriptBlockElseIf || kind == kScriptBlockElse;
 }
 
+bool IsLoop(const ScriptBlock* block)
+{
+    return block->kind == kScriptBlockFor || block->kind == kScriptBlockWhile;
+}
+
+// The data instructions, whose handlers work on the activation's stack and function only
+// (19 moves the position and is not one of them).
+bool IsData(uint32_t opcode)
+{
+    return opcode <= kScriptOpOr || opcode == kScriptOpLeaveIfZero;
+}
+
+// A child block that runs inside the executor without an activation record of its own, for
+// as long as nothing could tell the difference: it is entered only when its block has no
+// running record (so starting one would only have renewed an ended record or added one), and
+// the records are made, as they would have been, before anything else looks at the chain.
+struct Frame {
+    ScriptBlock* block;
+    const ScriptInstruction* instructions;
+    uint32_t count;
+    ScriptDecoded* decoded; // null: no shortcuts
+    uint32_t position;      // inline frames only; the base frame's is the activation's
+};
+
+constexpr int kInlineDepth = 32;
+
+void SetFrame(ScriptVM* vm, Frame* frame, ScriptBlock* block, ScriptFunction* function, bool shortcuts)
+{
+    frame->block = block;
+    frame->instructions = block->instructions.data();
+    frame->count = static_cast<uint32_t>(block->instructions.size());
+    ScriptBlockCode* code = shortcuts ? ScriptBlockCodeFor(vm, block, function) : nullptr;
+    frame->decoded = code ? code->decoded.data() : nullptr;
+    frame->position = 0;
+}
+
+// Gives the inline frames 1..depth the records they stand for, each at its position.
+Status Materialize(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const Frame* frames, int depth)
+{
+    ScriptActivation* parent = activation;
+    for (int i = 1; i <= depth; ++i) {
+        ScriptActivation* record = ScriptStartActivation(vm, module, activation->function, frames[i].block, parent,
+                                                         activation->stack, false);
+        if (!record)
+            return vm->status < 0 ? vm->status : kScriptFailed;
+        record->position = frames[i].position;
+        parent = record;
+    }
+    return kScriptOk;
+}
+
 } // namespace
 
 Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, bool elseSkip)
 {
-    ScriptBlock* block = activation->block;
-    if (!block)
+    if (!activation->block)
         return kScriptOk;
-    const ScriptInstruction* instructions = block->instructions.data();
-    const uint32_t count = static_cast<uint32_t>(block->instructions.size());
     ScriptFunction* function = activation->function;
-    ScriptBlockCode* code = function && vm->fastPaths ? ScriptBlockCodeFor(vm, block, function) : nullptr;
-    ScriptDecoded* decoded = code ? code->decoded.data() : nullptr;
+    const bool shortcuts = function && vm->fastPaths;
+    Frame frames[kInlineDepth];
+    int depth = 0;
+    SetFrame(vm, &frames[0], activation->block, function, shortcuts);
     ScriptHandler* handlers = vm->handlers;
     Status result = kScriptOk;
-    while (activation->position < count) {
-        const uint32_t position = activation->position;
-        const ScriptInstruction* instruction = &instructions[position];
+    for (;;) {
+        Frame& frame = frames[depth];
+        uint32_t& position = depth == 0 ? activation->position : frame.position;
+        if (position >= frame.count) {
+            if (depth == 0)
+                return result;
+            // An inline block ends as the driver ends an activation.
+            ScriptStack* stack = activation->stack;
+            if (IsLoop(frame.block)) {
+                stack->Truncate(frame.block->base); // the loop test is the block's first instruction
+                position = 0;
+                continue;
+            }
+            elseSkip = frame.block->kind == kScriptBlockIf || frame.block->kind == kScriptBlockElseIf;
+            stack->Truncate(frame.block->base);
+            --depth;
+            result = kScriptOk;
+            continue;
+        }
+        const ScriptInstruction* instruction = &frame.instructions[position];
         const uint32_t opcode = instruction->opcode;
         ScriptHandler handler = opcode < kScriptOpcodeCount ? handlers[opcode] : nullptr;
-        if (!handler)
+        if (!handler) {
+            Status made = Materialize(vm, module, activation, frames, depth);
+            if (made < 0)
+                return made;
             return ScriptFail(vm, module, kScriptUnsupported, instruction->fileIndex, instruction->line,
                               u"unsupported operation (%d)", static_cast<int>(opcode));
+        }
         if (elseSkip) {
-            if (EntersElse(activation, instruction)) {
-                activation->position++;
+            if (EntersElse(function, instruction)) {
+                position++;
                 continue;
             }
             elseSkip = false;
         }
 
         ScriptStack* stack = activation->stack;
-        if (decoded && stack) {
-            ScriptDecoded& op = decoded[position];
+        Status leave = kScriptOk; // kScriptLeaveBlock when the instruction left its block
+        if (frame.decoded && stack) {
+            ScriptDecoded& op = frame.decoded[position];
             if (op.segmentState != kSegmentNone) {
                 if (op.segmentState == kSegmentUntried) {
-                    op.segment = ScriptBuildSegment(vm, block, activation, position);
+                    op.segment = ScriptBuildSegment(vm, frame.block, activation, position);
                     if (op.segment) {
                         op.segmentState = kSegmentReady;
                         for (uint32_t i = position + 1; i < op.segment->end; ++i) {
-                            if (decoded[i].segmentState == kSegmentUntried)
-                                decoded[i].segmentState = kSegmentNone;
+                            if (frame.decoded[i].segmentState == kSegmentUntried)
+                                frame.decoded[i].segmentState = kSegmentNone;
                         }
                     } else if (++op.attempts >= kSegmentAttempts) {
                         op.segmentState = kSegmentNone;
@@ -231,18 +302,18 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
                 if (op.segment) {
                     const Status ran = ScriptRunSegment(vm, module, activation, *op.segment);
-                    if (ran == kScriptLeaveBlock)
-                        return ran;
                     if (ran == kScriptOk) {
+                        position = op.segment->end;
                         result = kScriptOk;
                         continue;
                     }
+                    leave = ran == kScriptLeaveBlock ? ran : kScriptOk;
                 }
             }
+            bool done = leave == kScriptLeaveBlock;
             ScriptValue* slots = stack->slots.data();
             const uint32_t slotCount = stack->Count();
-            bool done = false;
-            switch (op.kind) {
+            switch (done ? static_cast<uint8_t>(kScriptDecodedGeneric) : op.kind) {
             case kScriptDecodedDeclare: {
                 ScriptDeclaration* declaration = static_cast<ScriptDeclaration*>(op.target);
                 if (declaration->liveSlots == 1) {
@@ -257,8 +328,10 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
                 if (!done) {
                     result = handler(vm, module, activation, instruction);
-                    if (result < 0)
-                        return result;
+                    if (result < 0) {
+                        Status made = Materialize(vm, module, activation, frames, depth);
+                        return made < 0 ? made : result;
+                    }
                     op.hint = stack->Find(declaration);
                     done = true;
                 }
@@ -307,15 +380,29 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 uint32_t value = 0;
                 if (slot && ReadNumber(slot, &type, &value)) {
                     if (value == 0)
-                        return kScriptLeaveBlock;
+                        leave = kScriptLeaveBlock;
                     done = true;
                 }
                 break;
             }
             case kScriptDecodedEnter: {
-                ScriptActivation* child = ScriptStartActivation(vm, module, function,
-                                                                static_cast<ScriptBlock*>(op.target), activation,
-                                                                stack, false);
+                ScriptBlock* target = static_cast<ScriptBlock*>(op.target);
+                if (depth + 1 < kInlineDepth) {
+                    const ScriptActivation* last = ScriptLastActivationOf(module, function, target);
+                    if (!last || !last->stack) {
+                        position++;
+                        ++depth;
+                        SetFrame(vm, &frames[depth], target, function, shortcuts);
+                        result = kScriptOk;
+                        continue;
+                    }
+                }
+                // A running record of that block: starting it must go the long way.
+                if (depth > 0) {
+                    Status made = Materialize(vm, module, activation, frames, depth);
+                    return made < 0 ? made : kScriptControlMoved;
+                }
+                ScriptActivation* child = ScriptStartActivation(vm, module, function, target, activation, stack, false);
                 if (!child)
                     return vm->status < 0 ? vm->status : kScriptFailed;
                 activation->position++;
@@ -324,11 +411,68 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             default:
                 break;
             }
-            if (done) {
-                activation->position++;
+            if (done && leave != kScriptLeaveBlock) {
+                position++;
                 result = kScriptOk;
                 continue;
             }
+        }
+
+        if (leave != kScriptLeaveBlock && depth > 0) {
+            const bool standard = handler == ScriptHandlerFor(opcode);
+            if (standard && IsData(opcode)) {
+                // Data handlers need only the stack and the function, which the frame shares
+                // with the activation.
+                result = handler(vm, module, activation, instruction);
+                if (result == kScriptLeaveBlock) {
+                    leave = result;
+                } else if (result < 0) {
+                    Status made = Materialize(vm, module, activation, frames, depth);
+                    return made < 0 ? made : result;
+                } else {
+                    position++;
+                    continue;
+                }
+            } else if (standard && (opcode == kScriptOpBreak || opcode == kScriptOpContinue)) {
+                int loop = depth;
+                while (loop >= 1 && !IsLoop(frames[loop].block))
+                    --loop;
+                if (loop >= 1) {
+                    // Ending the frames above the loop leaves the stack at the lowest of their
+                    // bases, the innermost's parent's being the nearest.
+                    if (opcode == kScriptOpBreak) {
+                        stack->Truncate(frames[loop].block->base);
+                        depth = loop - 1;
+                    } else {
+                        if (depth > loop)
+                            stack->Truncate(frames[loop + 1].block->base);
+                        depth = loop;
+                        if (frames[loop].block->kind == kScriptBlockFor) {
+                            frames[loop].position = frames[loop].count > 0 ? frames[loop].count - 1 : 0;
+                        } else {
+                            stack->Truncate(frames[loop].block->base);
+                            frames[loop].position = 0;
+                        }
+                    }
+                    result = kScriptOk;
+                    continue;
+                }
+                Status made = Materialize(vm, module, activation, frames, depth);
+                return made < 0 ? made : kScriptControlMoved;
+            } else {
+                // Anything else is done by the driver on the records.
+                Status made = Materialize(vm, module, activation, frames, depth);
+                return made < 0 ? made : kScriptControlMoved;
+            }
+        }
+
+        if (leave == kScriptLeaveBlock) {
+            if (depth == 0)
+                return kScriptLeaveBlock;
+            stack->Truncate(frame.block->base);
+            --depth;
+            result = kScriptOk;
+            continue;
         }
 
         result = handler(vm, module, activation, instruction);
@@ -338,5 +482,4 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             return result;
         activation->position++;
     }
-    return result;
 }

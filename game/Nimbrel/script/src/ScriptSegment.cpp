@@ -282,8 +282,5 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
             slot.value = cell.value;
         }
     }
-    if (leave)
-        return kScriptLeaveBlock;
-    activation->position = segment.end;
-    return kScriptOk;
+    return leave ? kScriptLeaveBlock : kScriptOk;
 }

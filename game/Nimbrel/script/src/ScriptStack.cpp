@@ -3,6 +3,8 @@
 #include "NimbrelScript/ScriptTree.h"
 #include "VornelUtils/UtilsString.h"
 
+#include <cstring>
+
 void ScriptStack::Truncate(uint32_t count)
 {
     while (slots.size() > count) {
@@ -36,13 +38,17 @@ uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
 
 uint32_t ScriptStack::FindByName(const char* name, uint8_t attributeAny) const
 {
+    // Names are compared as the engine's StringCompareA does (exactly), length first.
+    const size_t length = name ? std::strlen(name) : 0;
+    if (length == 0)
+        return kScriptNone;
     for (size_t i = slots.size(); i-- > 0;) {
         const ScriptDeclaration* declaration = slots[i].declaration;
-        if (!declaration || declaration->name.empty())
+        if (!declaration || declaration->name.size() != length)
             continue;
         if (attributeAny != 0 && (declaration->attributes & attributeAny) == 0)
             continue;
-        if (StringCompareA(declaration->name.c_str(), name) == 0)
+        if (std::memcmp(declaration->name.data(), name, length) == 0)
             return static_cast<uint32_t>(i);
     }
     return kScriptNone;

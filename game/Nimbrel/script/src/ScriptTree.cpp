@@ -28,6 +28,8 @@ void ScriptFunction::Reset()
     paramCount = 0;
     argumentIndex.clear();
     parameterNames.clear();
+    callee = nullptr;
+    calleeEpoch = 0;
 }
 
 const char* ScriptDeclName(const ScriptDeclaration* declaration)
@@ -58,6 +60,8 @@ ScriptFunction* ScriptNewFunction(ScriptFunction* parent, const char* name, uint
     std::unique_ptr<ScriptFunction> function(new (std::nothrow) ScriptFunction);
     if (!function)
         return nullptr;
+    static uint64_t serials = 0;
+    function->serial = ++serials;
     function->attributes = attributes;
     function->id = static_cast<uint32_t>(parent->functions.size());
     function->fileIndex = fileIndex;

@@ -99,6 +99,7 @@ ScriptModule* ScriptModule_Create(ScriptVM* vm, ScriptModule* linked)
 void ScriptModule_Clear(ScriptVM* vm, ScriptModule* module, bool withBuiltins)
 {
     module->state = 0;
+    ++vm->codeEpoch;
     ScriptModule_StopAll(vm, module);
     // Calls into this module's functions made from other modules run in those modules'
     // arrays; they go before the code they run is freed.

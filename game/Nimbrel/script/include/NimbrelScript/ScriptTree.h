@@ -144,12 +144,18 @@ struct ScriptFunction {
     uint32_t depth = 1;                 // nodes from the root to this one, itself included
     std::vector<uint32_t> path;         // ids from the root's (-1) down to this node's own
     uint32_t moduleId = 0;
+    // Unique for the life of the program: tells apart nodes that come to share an address.
+    uint64_t serial = 0;
 
     // Run-time indexes, not part of the compiled form (rebuilt on demand):
     // the argument variables of calls made by this function, by (callee node, argument number);
     std::unordered_map<uint64_t, ScriptDeclaration*> argumentIndex;
-    // the names "_%s_%d_" under which callers pass this function's parameters, by number.
+    // the names "_%s_%d_" under which callers pass this function's parameters, by number;
     std::vector<std::string> parameterNames;
+    // for a call node: the function it calls, found while the code in the VM was as in
+    // `calleeEpoch` (ScriptVM::codeEpoch).
+    ScriptFunction* callee = nullptr;
+    uint64_t calleeEpoch = 0;
 
     // Frees every child block, child function and declaration and the body's instructions,
     // and resets the fields (the root does this when its module is cleared).

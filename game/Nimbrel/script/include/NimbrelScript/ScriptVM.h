@@ -33,6 +33,7 @@ struct ScriptVM {
     // Installed by ScriptVM_Create and not changed afterwards (the executor relies on it).
     ScriptHandler handlers[kScriptOpcodeCount] = {};
     uint64_t nextSerial = 0;             // last serial given to a module
+    uint64_t codeEpoch = 1;              // changes whenever a module's code is cleared
     // false: every instruction goes through its handler one by one, without the executor's
     // shortcuts (the results are the same; for comparing and measuring).
     bool fastPaths = true;
