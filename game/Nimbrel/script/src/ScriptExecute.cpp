@@ -1,16 +1,22 @@
 // The block executor: runs one activation's block from its position until a handler hands
 // control back to the run driver.
 //
-// Every instruction goes to its handler, except that the executor does the most frequent
-// cases of the data instructions itself: the ones whose handler is the standard one and whose
-// operands are plain values (numbers, or a reference to a slot of the same stack). Anything
-// else - strings, other references, anything that could fail - goes to the handler, which
-// then does exactly what it always does. A declaration is found without a search when its
-// count of live slots says where it can be.
+// Every instruction goes to its handler, except where the executor can do the same work
+// itself, faster and with the same result (ScriptVM::fastPaths turns this off):
+// - data instructions whose handler is the standard one and whose operands are plain
+//   numbers, or a reference to a slot of the same stack; a declaration is found without a
+//   search when its count of live slots says where it can be;
+// - runs of data instructions fused into segments (ScriptBlockCode.h);
+// - child blocks run inline, without activation records, while their block has no running
+//   record; the records are made, as they would have been, the moment anything else (a call,
+//   a builtin, a return, a failure) needs them.
+// Anything in doubt - strings, other references, anything that could fail - goes to the
+// handler, which then does exactly what it always does.
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "ScriptBlockCode.h"
 #include "ScriptInternal.h"
+#include "ScriptNumberRules.h"
 
 namespace {
 
@@ -48,11 +54,6 @@ inline bool ReadNumber(const ScriptValue* slot, uint8_t* type, uint32_t* value)
     return *type == kScriptTypeULong || *type == kScriptTypeFloat;
 }
 
-inline float AsFloat(uint8_t type, uint32_t value)
-{
-    return type == kScriptTypeULong ? static_cast<float>(value) : FloatFromBits(value);
-}
-
 inline void SetNumber(ScriptValue* slot, uint8_t type, uint32_t value)
 {
     if (slot->text)
@@ -61,114 +62,24 @@ inline void SetNumber(ScriptValue* slot, uint8_t type, uint32_t value)
     slot->value = value;
 }
 
-inline bool CompareLong(uint32_t opcode, uint32_t left, uint32_t right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
-}
-
-inline bool CompareFloat(uint32_t opcode, float left, float right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
-}
-
-// Operators 7 to 18 on two numbers, as the operator rules have them; false when the handler
-// must decide (other types, a literal on the left, a division by zero).
+// Operators 7 to 18 on two plain numbers; false when the handler must decide (a literal on
+// the left is its error too).
 inline bool FastOperator(uint32_t opcode, ScriptValue* left, const ScriptValue* right)
 {
     if (left->declaration && left->declaration->constType != 0)
         return false;
-    const uint8_t lt = left->type;
-    if (lt != kScriptTypeULong && lt != kScriptTypeFloat)
-        return false;
     uint8_t rt = 0;
     uint32_t rv = 0;
-    if (!ReadNumber(right, &rt, &rv))
-        return false;
-    const uint32_t lv = left->value;
-    const bool bothLong = lt == kScriptTypeULong && rt == kScriptTypeULong;
-    switch (opcode) {
-    case kScriptOpAdd:
-        if (bothLong)
-            left->value = lv + rv;
-        else
-            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) + AsFloat(rt, rv)));
-        return true;
-    case kScriptOpSub:
-        if (bothLong)
-            left->value = lv - rv;
-        else
-            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) - AsFloat(rt, rv)));
-        return true;
-    case kScriptOpMul:
-        if (bothLong)
-            left->value = lv * rv;
-        else
-            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) * AsFloat(rt, rv)));
-        return true;
-    case kScriptOpDiv:
-        if (bothLong) {
-            if (rv == 0)
-                return false;
-            left->value = lv / rv;
-        } else {
-            SetNumber(left, kScriptTypeFloat, FloatToBits(AsFloat(lt, lv) / AsFloat(rt, rv)));
-        }
-        return true;
-    case kScriptOpAnd:
-    case kScriptOpOr:
-        if (!bothLong)
-            return false;
-        left->value = opcode == kScriptOpAnd ? (lv != 0 && rv != 0) : (lv != 0 || rv != 0);
-        return true;
-    default:
-        if (bothLong) {
-            left->value = CompareLong(opcode, lv, rv) ? 1u : 0u;
-            return true;
-        }
-        if (lt == kScriptTypeFloat && rt == kScriptTypeFloat) {
-            left->value = CompareFloat(opcode, FloatFromBits(lv), FloatFromBits(rv)) ? 1u : 0u;
-            return true;
-        }
-        return false;
-    }
+    ReadNumber(right, &rt, &rv);
+    return ScriptNumberOperate(opcode, &left->type, &left->value, rt, rv);
 }
 
-// Assignment of a number to a number or to an unset slot, as the assignment rule has it.
 inline bool FastAssign(ScriptValue* target, const ScriptValue* source)
 {
     uint8_t st = 0;
     uint32_t sv = 0;
-    if (!ReadNumber(source, &st, &sv))
-        return false;
-    switch (target->type) {
-    case kScriptTypeUnknown:
-        target->type = st;
-        target->value = sv;
-        return true;
-    case kScriptTypeULong:
-        target->type = st;
-        target->value = sv;
-        return true;
-    case kScriptTypeFloat:
-        target->value = st == kScriptTypeULong ? FloatToBits(static_cast<float>(sv)) : sv;
-        return true;
-    default:
-        return false;
-    }
+    ReadNumber(source, &st, &sv);
+    return ScriptNumberAssign(&target->type, &target->value, st, sv);
 }
 
 // Instruction 23 entering an else-if or else block of the running function.

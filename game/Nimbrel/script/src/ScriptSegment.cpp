@@ -4,6 +4,7 @@
 
 #include "NimbrelScript/ScriptOps.h"
 #include "ScriptInternal.h"
+#include "ScriptNumberRules.h"
 
 #include <cstring>
 
@@ -71,103 +72,6 @@ inline bool Read(const Cell& cell, uint8_t* type, uint32_t* value)
     return *type == kScriptTypeULong || *type == kScriptTypeFloat;
 }
 
-inline float AsFloat(uint8_t type, uint32_t value)
-{
-    return type == kScriptTypeULong ? static_cast<float>(value) : FloatFromBits(value);
-}
-
-inline bool Compare(uint32_t opcode, uint32_t left, uint32_t right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
-}
-
-inline bool CompareFloat(uint32_t opcode, float left, float right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
-}
-
-// The operator rules for numbers; false where the handler would do anything else.
-inline bool Operate(uint32_t opcode, Cell& left, const Cell& right)
-{
-    if (left.constType != 0)
-        return false; // a literal on the left is an error of the handler
-    const uint8_t lt = left.type;
-    if (lt != kScriptTypeULong && lt != kScriptTypeFloat)
-        return false;
-    uint8_t rt = 0;
-    uint32_t rv = 0;
-    if (!Read(right, &rt, &rv))
-        return false;
-    const uint32_t lv = left.value;
-    const bool bothLong = lt == kScriptTypeULong && rt == kScriptTypeULong;
-    float result = 0.0f;
-    switch (opcode) {
-    case kScriptOpAdd:
-        if (bothLong) {
-            left.value = lv + rv;
-            return true;
-        }
-        result = AsFloat(lt, lv) + AsFloat(rt, rv);
-        break;
-    case kScriptOpSub:
-        if (bothLong) {
-            left.value = lv - rv;
-            return true;
-        }
-        result = AsFloat(lt, lv) - AsFloat(rt, rv);
-        break;
-    case kScriptOpMul:
-        if (bothLong) {
-            left.value = lv * rv;
-            return true;
-        }
-        result = AsFloat(lt, lv) * AsFloat(rt, rv);
-        break;
-    case kScriptOpDiv:
-        if (bothLong) {
-            if (rv == 0)
-                return false;
-            left.value = lv / rv;
-            return true;
-        }
-        result = AsFloat(lt, lv) / AsFloat(rt, rv);
-        break;
-    case kScriptOpAnd:
-    case kScriptOpOr:
-        if (!bothLong)
-            return false;
-        left.value = opcode == kScriptOpAnd ? (lv != 0 && rv != 0) : (lv != 0 || rv != 0);
-        return true;
-    default:
-        if (bothLong) {
-            left.value = Compare(opcode, lv, rv) ? 1u : 0u;
-            return true;
-        }
-        if (lt == kScriptTypeFloat && rt == kScriptTypeFloat) {
-            left.value = CompareFloat(opcode, FloatFromBits(lv), FloatFromBits(rv)) ? 1u : 0u;
-            return true;
-        }
-        return false;
-    }
-    left.type = kScriptTypeFloat;
-    left.value = FloatToBits(result);
-    return true;
-}
-
 } // namespace
 
 Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment)
@@ -225,26 +129,24 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         case kSegAssign: {
             uint8_t type = 0;
             uint32_t value = 0;
-            if (!Read(cells[map[op.y]], &type, &value))
+            Read(cells[map[op.y]], &type, &value);
+            if (!ScriptNumberAssign(&x.type, &x.value, type, value))
                 return kScriptFailed;
-            if (x.type == kScriptTypeUnknown || x.type == kScriptTypeULong) {
-                x.type = type;
-                x.value = value;
-            } else if (x.type == kScriptTypeFloat) {
-                x.value = type == kScriptTypeULong ? FloatToBits(static_cast<float>(value)) : value;
-            } else {
-                return kScriptFailed;
-            }
             break;
         }
         case kSegSetLong:
             x.type = kScriptTypeULong;
             x.value = op.y;
             break;
-        case kSegOperator:
-            if (!Operate(op.opcode, x, cells[map[op.y]]))
+        case kSegOperator: {
+            // A literal on the left is an error of the handler.
+            uint8_t type = 0;
+            uint32_t value = 0;
+            Read(cells[map[op.y]], &type, &value);
+            if (x.constType != 0 || !ScriptNumberOperate(op.opcode, &x.type, &x.value, type, value))
                 return kScriptFailed;
             break;
+        }
         default: { // kSegLeave
             uint8_t type = 0;
             uint32_t value = 0;
