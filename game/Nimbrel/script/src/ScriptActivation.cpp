@@ -48,6 +48,11 @@ ScriptActivation* FindReusable(ScriptModule* module, ScriptFunction* function, S
 
 ScriptActivation* AppendRecord(ScriptVM* vm, ScriptModule* module)
 {
+    // Functions calling each other without end would otherwise take all the memory there is.
+    if (module->activations.size() >= kScriptActivationLimit) {
+        vm->status = kScriptOutOfMemory;
+        return nullptr;
+    }
     std::unique_ptr<ScriptActivation> created(new (std::nothrow) ScriptActivation);
     if (!created) {
         vm->status = kScriptOutOfMemory;

@@ -149,7 +149,8 @@ Status ScriptOp_CallFunction(ScriptVM* vm, ScriptModule* module, ScriptActivatio
     }
     ScriptActivation* child = ScriptStartActivation(vm, module, callee, &callee->body, activation, nullptr, false);
     if (!child)
-        return vm->status < 0 ? vm->status : kScriptFailed;
+        return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,
+                          u"out of memory calling \"%S\"", ScriptFuncName(callee));
     activation->position++;
     return kScriptControlMoved;
 }
@@ -165,7 +166,8 @@ Status ScriptOp_EnterBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation*
     ScriptActivation* child =
         ScriptStartActivation(vm, module, owner, block, activation, activation->stack, false);
     if (!child)
-        return vm->status < 0 ? vm->status : kScriptFailed;
+        return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,
+                          u"out of memory entering a block");
     activation->position++;
     return kScriptControlMoved;
 }

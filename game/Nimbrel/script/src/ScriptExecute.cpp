@@ -137,7 +137,7 @@ Status Materialize(ScriptVM* vm, ScriptModule* module, ScriptActivation* activat
         ScriptActivation* record = ScriptStartActivation(vm, module, activation->function, frames[i].block, parent,
                                                          activation->stack, false);
         if (!record)
-            return vm->status < 0 ? vm->status : kScriptFailed;
+            return ScriptFail(vm, module, kScriptFailed, 0, 0, u"out of memory entering a block");
         record->position = frames[i].position;
         parent = record;
     }
@@ -315,7 +315,8 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
                 ScriptActivation* child = ScriptStartActivation(vm, module, function, target, activation, stack, false);
                 if (!child)
-                    return vm->status < 0 ? vm->status : kScriptFailed;
+                    return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,
+                                      u"out of memory entering a block");
                 activation->position++;
                 return kScriptControlMoved;
             }

@@ -142,6 +142,9 @@ Status ScriptVM_GetLastError(ScriptVM* vm, char16_t* buffer, size_t size);
 // ---------------------------------------------------------------------------------------
 // Activations
 
+// Most activation records a module holds; starting one more fails as out of memory.
+constexpr size_t kScriptActivationLimit = 10000;
+
 // Returns the activation to run for (function, block) as the child of `parent`:
 // the last record of the module's array for that function and block whose parent chain runs
 // the same functions as `parent`'s is returned unchanged when `reuse` is set and it still has
