@@ -57,6 +57,11 @@ C3DEngine_GL::~C3DEngine_GL()
 {
     delete m_pView;
     m_pView = nullptr;
+    // An engine deleted without Unload still gives its context back.
+    if (m_context.pContext) {
+        Platform_GL_DeleteContext(m_context.pContext);
+        m_context.pContext = nullptr;
+    }
     if (m_pWorldData && m_pWorldData->pRendererBlock == &m_context)
         m_pWorldData->pRendererBlock = nullptr;
 }

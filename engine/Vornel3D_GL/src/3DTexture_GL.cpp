@@ -92,6 +92,9 @@ Status C3DTexture_GL::MakeFromRaw(uint16_t width, uint16_t height, uint8_t depth
     int32_t components = 0;
     if (!PixelFormat(depth, m_nSecond, &format, &components))
         return kStatusFailed;
+    // The mipmap builder reads every pixel; only a single level may be made without any.
+    if (!pixels && !(m_nFlags & kTexSingleLevel))
+        return kStatusFailed;
     m_nDepth = depth;
     m_nWidth = width;
     m_nHeight = height;

@@ -73,6 +73,9 @@ TEST_F(GLTextureTest, DepthChoosesTheInternalFormat)
     const uint8_t pixels[16] = {};
     EXPECT_EQ(refused->MakeFromRaw(2, 2, 12, pixels, u"x.raw"), int32_t(0x80000001u));
     EXPECT_FALSE(refused->IsLoaded());
+    // Mipmaps are built from the pixels: none given is a failure, not a read through null.
+    EXPECT_EQ(refused->MakeFromRaw(2, 2, 24, nullptr, u"x.raw"), int32_t(0x80000001u));
+    EXPECT_FALSE(refused->IsLoaded());
 }
 
 TEST_F(GLTextureTest, SecondWordChoosesTheFilters)
