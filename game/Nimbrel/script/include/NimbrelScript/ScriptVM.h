@@ -107,8 +107,9 @@ void ScriptVM_Destroy(ScriptVM* vm);
 // state 1, the linked module, an empty global stack and root. Null (status kScriptOutOfMemory)
 // when out of memory.
 ScriptModule* ScriptModule_Create(ScriptVM* vm, ScriptModule* linked);
-// State 0; stops every activation; frees the root's tree and resets the root; with
-// `withBuiltins` frees the builtin records; empties the global stack; frees the file names.
+// State 0; stops every activation, and every activation of another module that runs one of
+// this module's functions (a call through a link); frees the root's tree and resets the root;
+// with `withBuiltins` frees the builtin records; empties the global stack; frees the file names.
 void ScriptModule_Clear(ScriptVM* vm, ScriptModule* module, bool withBuiltins);
 // kScriptFailed when the module is not in the VM's array; else clears it with builtins,
 // empties its entry and frees it.
@@ -149,9 +150,9 @@ constexpr size_t kScriptActivationLimit = 10000;
 // the last record of the module's array for that function and block whose parent chain runs
 // the same functions as `parent`'s is returned unchanged when `reuse` is set and it still has
 // a stack, else ended together with everything it started and initialised afresh in place (its
-// index kept); otherwise a new record is appended. A record without a parent (its chain was
-// cut) never stands for a start under a parent, and a record on `parent`'s own chain is never
-// taken over. Initialising: host word from the parent (0 without), linked both ways with the
+// index kept); otherwise a new record is appended. A running record without a parent (its
+// chain was cut) is never continued under a parent: it is started afresh; and a record on
+// `parent`'s own chain is never taken over. At most kScriptActivationLimit records. Initialising: host word from the parent (0 without), linked both ways with the
 // parent, position 0; the stack is `sharedStack` when given, the module's global stack for the
 // root's body, else a new stack owned by the activation. Null on failure (kScriptOutOfMemory
 // stored when out of memory).
