@@ -149,11 +149,14 @@ public:
             return true;
         }
         case kScriptOpLeaveIfZero: {
-            const int x = instruction.a < size ? CellOf(instruction.a) : -1;
+            const int x = instruction.a < size && !segment_->leaves ? CellOf(instruction.a) : -1;
             if (x < 0)
                 return false;
             segment_->ops.push_back(ScriptSegmentOp{kSegLeave, 0, static_cast<uint16_t>(x), 0});
             segment_->leaves = true;
+            // How the stack stands if it leaves here.
+            leaveModel_ = model_;
+            leaveLowWater_ = lowWater_;
             return true;
         }
         default:
@@ -191,17 +194,26 @@ public:
                 op.y = order[op.y];
         }
         segment_->lowWater = lowWater_;
-        segment_->left.clear();
-        for (uint32_t i = lowWater_; i < model_.size(); ++i) {
-            const ModelSlot& slot = model_[i];
-            if (slot.hidden)
-                segment_->left.push_back(ScriptSegmentSlot{slot.declaration, 1, slot.target});
-            else
-                segment_->left.push_back(ScriptSegmentSlot{slot.declaration, 0, order[static_cast<uint32_t>(slot.cell)]});
-        }
+        Layout(model_, lowWater_, order, &segment_->left);
+        segment_->leaveLowWater = leaveLowWater_;
+        if (segment_->leaves)
+            Layout(leaveModel_, leaveLowWater_, order, &segment_->leaveLeft);
     }
 
 private:
+    static void Layout(const std::vector<ModelSlot>& model, uint32_t lowWater, const std::vector<uint32_t>& order,
+                       std::vector<ScriptSegmentSlot>* left)
+    {
+        left->clear();
+        for (uint32_t i = lowWater; i < model.size(); ++i) {
+            const ModelSlot& slot = model[i];
+            if (slot.hidden)
+                left->push_back(ScriptSegmentSlot{slot.declaration, 1, slot.target});
+            else
+                left->push_back(ScriptSegmentSlot{slot.declaration, 0, order[static_cast<uint32_t>(slot.cell)]});
+        }
+    }
+
     bool Declare(ScriptDeclaration* declaration)
     {
         uint32_t found = kScriptNone;
@@ -276,6 +288,8 @@ private:
     std::vector<ModelSlot> model_;
     std::vector<ScriptDeclaration*> seen_;
     uint32_t lowWater_ = 0;
+    std::vector<ModelSlot> leaveModel_;
+    uint32_t leaveLowWater_ = 0;
 };
 
 bool Fusable(uint32_t opcode)
@@ -322,8 +336,6 @@ ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActiva
         if (!Fusable(instruction.opcode) || !IsStandard(vm, instruction.opcode) || !builder.Add(instruction, function))
             break;
         ++end;
-        if (instruction.opcode == kScriptOpLeaveIfZero)
-            break;
     }
     if (end - position < kShortestSegment || segment->ops.empty())
         return nullptr;

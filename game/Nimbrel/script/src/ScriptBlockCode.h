@@ -3,7 +3,7 @@
 // the block: one decoded entry per instruction, and fused segments.
 //
 // A segment stands for a run of data instructions (declare, reference, remove, assign, set,
-// the operators and a final leave-if-zero) that the executor may do in one step. It is made
+// the operators and at most one leave-if-zero) that the executor may do in one step. It is made
 // from the stack as it was the first time the run was reached, and keeps the conditions under
 // which its instructions are bound to do exactly what they did then: the stack's size, and
 // for every declaration that the run declares, either "its one live slot is slot k" or "it
@@ -82,7 +82,7 @@ struct ScriptSegment {
     uint32_t end = 0;                // the instruction after the last one
     uint32_t entryCount = 0;         // stack size at entry
     uint32_t lowWater = 0;           // the lowest stack size within the segment
-    bool leaves = false;             // ends with a leave-if-zero
+    bool leaves = false;             // has a leave-if-zero (at most one)
     std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
     std::vector<ScriptDeclaration*> absent;                     // no live slot anywhere
     std::vector<ScriptSegmentCell> cells;        // while building; then the loads come first
@@ -90,6 +90,8 @@ struct ScriptSegment {
     std::vector<ScriptSegmentValue> initial;     // the other cells, as the pushes leave them
     std::vector<ScriptSegmentOp> ops;
     std::vector<ScriptSegmentSlot> left; // slots lowWater .. on the stack afterwards
+    uint32_t leaveLowWater = 0;      // the same two when the leave-if-zero leaves the block
+    std::vector<ScriptSegmentSlot> leaveLeft;
 };
 
 struct ScriptBlockCode {
@@ -108,6 +110,6 @@ ScriptBlockCode* ScriptBlockCodeFor(ScriptVM* vm, ScriptBlock* block, ScriptFunc
 ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActivation* activation, uint32_t position);
 
 // Runs the segment on the activation's stack: kScriptOk when it ran (the caller moves on to
-// its end), kScriptLeaveBlock when its final test left the block, or kScriptFailed when it
-// could not be run this way (nothing was changed).
+// its end), kScriptLeaveBlock when its leave-if-zero left the block (what followed it did not
+// run), or kScriptFailed when it could not be run this way (nothing was changed).
 Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment);

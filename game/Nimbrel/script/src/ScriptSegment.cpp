@@ -123,7 +123,10 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
 
     // Compute.
     bool leave = false;
-    for (const ScriptSegmentOp& op : segment.ops) {
+    // What follows a leave that leaves does not run.
+    const size_t opCount = segment.ops.size();
+    for (size_t i = 0; i < opCount && !leave; ++i) {
+        const ScriptSegmentOp& op = segment.ops[i];
         Cell& x = cells[map[op.x]];
         switch (op.code) {
         case kSegAssign: {
@@ -170,9 +173,10 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         target->type = cell.type;
         target->value = cell.value;
     }
-    if (segment.lowWater < stack->Count())
-        stack->Truncate(segment.lowWater);
-    for (const ScriptSegmentSlot& left : segment.left) {
+    const uint32_t lowWater = leave ? segment.leaveLowWater : segment.lowWater;
+    if (lowWater < stack->Count())
+        stack->Truncate(lowWater);
+    for (const ScriptSegmentSlot& left : leave ? segment.leaveLeft : segment.left) {
         const uint32_t index = stack->Push(left.declaration);
         ScriptValue& slot = stack->slots[index];
         if (left.reference) {
