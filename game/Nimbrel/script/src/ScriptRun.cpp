@@ -64,11 +64,9 @@ ScriptActivation* UnwindToLoop(ScriptVM* vm, ScriptModule* module, ScriptActivat
 Status Drive(ScriptVM* vm, ScriptModule* module, ScriptActivation* current, const RunFrame& frame)
 {
     bool elseSkip = false;
-    Status last = kScriptOk;
     while (current) {
         const Status status = ScriptExecuteBlock(vm, module, current, elseSkip);
         elseSkip = false;
-        last = status;
         switch (status) {
         case kScriptControlMoved:
             current = Leaf(current);
@@ -152,7 +150,8 @@ Status Drive(ScriptVM* vm, ScriptModule* module, ScriptActivation* current, cons
             return status;
         }
     }
-    return last < 0 ? kScriptOk : last;
+    // The chain is used up: the code ran to its end.
+    return kScriptOk;
 }
 
 // Sets the slot of declaration i from argument word i, by code digit i.
