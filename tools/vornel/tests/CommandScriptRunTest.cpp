@@ -3,19 +3,17 @@
 // standard output. A run whose output ends with an "error" line exits with 1, others with 0.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ToolTestSupport.h"
+
 namespace {
 
-const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
 const std::filesystem::path kGolden = std::filesystem::path(VORNEL_SOURCE_DIR) / "tools/vornel/tests/golden";
 
 struct Outcome {
@@ -26,18 +24,11 @@ struct Outcome {
 // Runs the tool in the golden folder, so that messages name the scripts without a path.
 Outcome RunInGolden(const std::string& arguments)
 {
-    const std::string command = "cd '" + kGolden.string() + "' && '" + kTool + "' " + arguments + " 2>&1";
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(kGolden);
+    auto [status, output] = tooltest::RunTool(arguments);
+    std::filesystem::current_path(previous);
+    return Outcome{status, output};
 }
 
 std::string ReadText(const std::filesystem::path& path)

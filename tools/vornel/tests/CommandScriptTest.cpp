@@ -2,34 +2,17 @@
 // compile.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
+
+#include "ToolTestSupport.h"
 
 namespace {
 
-const std::string kTool = std::string(VORNEL_BINARY_DIR) + "/bin/vornel";
-const std::string kSamples = std::string(VORNEL_SOURCE_DIR) + "/data/sample/scripts/";
+using tooltest::RunTool;
 
-// Exit status and standard output (or standard error with `errors`).
-std::pair<int, std::string> RunTool(const std::string& arguments, bool errors = false)
-{
-    std::string command = kTool + " " + arguments + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, output};
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+const std::string kSamples = std::string(VORNEL_SOURCE_DIR) + "/data/sample/scripts/";
 
 TEST(ScriptCommand, DumpsTheSampleScripts)
 {
@@ -46,20 +29,16 @@ TEST(ScriptCommand, DumpsTheSampleScripts)
 
 TEST(ScriptCommand, ReportsCompileErrors)
 {
-    std::random_device random;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("vornel-script-tool-" + std::to_string(random()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "bad.script").string();
+    tooltest::TempFolder folder("vornel-script-tool-");
+    const std::string path = (folder.Path() / "bad.script").string();
     std::ofstream(path, std::ios::binary) << "var x = 1;\r\n}\r\n";
     auto [status, error] = RunTool("script dump " + path, true);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(error, "Script error! the '}' command are too many (\"" + path + "\" : line=2)\n");
-    auto [missing, text] = RunTool("script dump " + (folder / "absent.script").string(), true);
+    auto [missing, text] = RunTool("script dump " + (folder.Path() / "absent.script").string(), true);
     EXPECT_EQ(missing, 1);
     EXPECT_NE(text.find("cannot read"), std::string::npos);
     EXPECT_EQ(RunTool("script").first, 2);
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace
