@@ -34,3 +34,12 @@ const std::string& ScriptParameterName(ScriptFunction* function, uint32_t n);
 // The function a reference to a linked module's function (attribute 4) calls: an exported
 // function with a body of this module or of its linked modules (not a builtin); null if none.
 ScriptFunction* ScriptFindLinkedFunction(ScriptModule* module, const char* name);
+
+// How following a slot's references ended (ScriptFollow reports the failures).
+enum class ScriptFollowing { Found, BadSlot, Missing, NotFollowed };
+// Follows the references from slot *index of the activation's stack as ScriptFollow does,
+// without reporting: *out gets the slot that holds the value; on failure *index is where it
+// stopped and *missing the linked variable's name. Without `linked`, a reference to a linked
+// module's variable is NotFollowed.
+ScriptFollowing ScriptFollowSlot(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t* index,
+                                 bool linked, ScriptValue** out, const char** missing);

@@ -10,59 +10,23 @@
 
 namespace {
 
-constexpr int kHopLimit = 64;
-
 using Cell = ScriptSegmentValue;
 
 // At most this many cells (the builder keeps below).
 constexpr size_t kCellCapacity = 64;
 
-// The slot that holds the value of slot `index`, as ScriptFollow finds it; null for anything
-// that is not followed here (a linked module's variable) or that would fail.
-ScriptValue* FollowSlow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t index)
-{
-    ScriptActivation* context = activation;
-    ScriptStack* stack = activation->stack;
-    ScriptModule* owner = nullptr;
-    for (int hop = 0; hop < kHopLimit; ++hop) {
-        if (index >= stack->Count())
-            return nullptr;
-        ScriptValue* slot = &stack->slots[index];
-        switch (slot->type) {
-        case kScriptTypeCommand:
-            index = slot->value;
-            break;
-        case kScriptTypeExtern: {
-            ScriptActivation* caller = context ? ScriptCallerActivation(context) : nullptr;
-            if (!caller || !caller->stack)
-                return nullptr;
-            context = caller;
-            stack = caller->stack;
-            owner = nullptr;
-            index = slot->value;
-            break;
-        }
-        case kScriptTypePointer:
-            if (!owner)
-                owner = ScriptOwnerModule(vm, module, context ? context->function : nullptr);
-            stack = &owner->globals;
-            context = nullptr;
-            index = slot->value;
-            break;
-        case kScriptTypeLinked:
-            return nullptr;
-        default:
-            return slot;
-        }
-    }
-    return nullptr;
-}
-
+// The slot that holds the value of slot `index`; null for a reference to a linked module's
+// variable (not followed here) or anything that would fail.
 inline ScriptValue* Follow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptValue* slots,
                            uint32_t index)
 {
     ScriptValue* slot = &slots[index];
-    return slot->type <= kScriptTypeString ? slot : FollowSlow(vm, module, activation, index);
+    if (slot->type <= kScriptTypeString)
+        return slot;
+    const char* missing = nullptr;
+    return ScriptFollowSlot(vm, module, activation, &index, false, &slot, &missing) == ScriptFollowing::Found
+               ? slot
+               : nullptr;
 }
 
 inline bool Read(const Cell& cell, uint8_t* type, uint32_t* value)

@@ -42,59 +42,79 @@ Status ScriptPushSlot(ScriptVM* vm, ScriptModule* module, ScriptFunction* functi
     return kScriptOk;
 }
 
-Status ScriptFollow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t index,
-                    uint32_t fileIndex, uint32_t line, ScriptValue** out)
+ScriptFollowing ScriptFollowSlot(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t* index,
+                                 bool linked, ScriptValue** out, const char** missing)
 {
     if (!activation || !activation->stack)
-        return ScriptFail(vm, module, kScriptFailed, fileIndex, line, u"invalid variable slot (%d)",
-                          static_cast<int>(index));
+        return ScriptFollowing::BadSlot;
     ScriptActivation* context = activation;
     ScriptStack* stack = activation->stack;
-    ScriptModule* owner = ScriptOwnerModule(vm, module, activation->function);
+    ScriptModule* owner = nullptr; // looked up when a reference needs it
     for (int hop = 0; hop < kReferenceHopLimit; ++hop) {
-        if (index >= stack->Count())
+        if (*index >= stack->Count())
             break;
-        ScriptValue* slot = &stack->slots[index];
+        ScriptValue* slot = &stack->slots[*index];
         switch (slot->type) {
         case kScriptTypeCommand:
-            index = slot->value;
+            *index = slot->value;
             continue;
         case kScriptTypeExtern: {
             ScriptActivation* caller = context ? ScriptCallerActivation(context) : nullptr;
             if (!caller || !caller->stack)
-                return ScriptFail(vm, module, kScriptFailed, fileIndex, line, u"invalid variable slot (%d)",
-                                  static_cast<int>(index));
+                return ScriptFollowing::BadSlot;
             context = caller;
             stack = caller->stack;
-            owner = ScriptOwnerModule(vm, module, caller->function);
-            index = slot->value;
+            owner = nullptr;
+            *index = slot->value;
             continue;
         }
         case kScriptTypePointer:
+            if (!owner)
+                owner = ScriptOwnerModule(vm, module, context ? context->function : activation->function);
             stack = &owner->globals;
             context = nullptr;
-            index = slot->value;
+            *index = slot->value;
             continue;
         case kScriptTypeLinked: {
+            if (!linked)
+                return ScriptFollowing::NotFollowed;
+            if (!owner)
+                owner = ScriptOwnerModule(vm, module, context ? context->function : activation->function);
             const char* name = ScriptDeclName(slot->declaration);
             ScriptModule* holder = nullptr;
-            uint32_t global = ScriptFindLinkedGlobalSlot(owner, name, &holder);
-            if (global == kScriptNone)
-                return ScriptFail(vm, module, kScriptVariableMissing, fileIndex, line,
-                                  u"the specified variable is missing: \"%S\"", name);
+            const uint32_t global = ScriptFindLinkedGlobalSlot(owner, name, &holder);
+            if (global == kScriptNone) {
+                *missing = name;
+                return ScriptFollowing::Missing;
+            }
             owner = holder;
             stack = &holder->globals;
             context = nullptr;
-            index = global;
+            *index = global;
             continue;
         }
         default:
             *out = slot;
-            return kScriptOk;
+            return ScriptFollowing::Found;
         }
     }
-    return ScriptFail(vm, module, kScriptFailed, fileIndex, line, u"invalid variable slot (%d)",
-                      static_cast<int>(index));
+    return ScriptFollowing::BadSlot;
+}
+
+Status ScriptFollow(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t index,
+                    uint32_t fileIndex, uint32_t line, ScriptValue** out)
+{
+    const char* missing = nullptr;
+    switch (ScriptFollowSlot(vm, module, activation, &index, true, out, &missing)) {
+    case ScriptFollowing::Found:
+        return kScriptOk;
+    case ScriptFollowing::Missing:
+        return ScriptFail(vm, module, kScriptVariableMissing, fileIndex, line,
+                          u"the specified variable is missing: \"%S\"", missing);
+    default:
+        return ScriptFail(vm, module, kScriptFailed, fileIndex, line, u"invalid variable slot (%d)",
+                          static_cast<int>(index));
+    }
 }
 
 const ScriptValue* ScriptReadValue(const ScriptValue* slot, ScriptValue* scratch)
