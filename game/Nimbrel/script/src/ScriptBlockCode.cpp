@@ -19,17 +19,6 @@ void DeleteBlockCode(ScriptBlockCode* code)
     delete code;
 }
 
-// The function that instruction 23 names: the root for -1, else the root's child.
-ScriptFunction* BlockOwner(ScriptFunction* running, uint32_t index)
-{
-    ScriptFunction* root = running;
-    while (root->parent)
-        root = root->parent;
-    if (index == kScriptNone)
-        return root;
-    return index < root->functions.size() ? root->functions[index].get() : nullptr;
-}
-
 bool IsStandard(const ScriptVM* vm, uint32_t opcode)
 {
     return opcode < kScriptOpcodeCount && vm->handlers[opcode] == ScriptHandlerFor(opcode);
@@ -59,7 +48,7 @@ void Decode(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptFunct
         case kScriptOpReference: decoded.kind = kScriptDecodedReference; break;
         case kScriptOpLeaveIfZero: decoded.kind = kScriptDecodedLeaveIfZero; break;
         case kScriptOpEnterBlock:
-            if (BlockOwner(function, instruction.a) == function && instruction.b != kScriptNone) {
+            if (ScriptBlockOwner(nullptr, function, instruction.a) == function && instruction.b != kScriptNone) {
                 if (ScriptBlock* target = ScriptGetBlock(function, instruction.b)) {
                     decoded.kind = kScriptDecodedEnter;
                     decoded.target = target;

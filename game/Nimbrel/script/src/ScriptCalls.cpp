@@ -49,10 +49,10 @@ Status FunctionMissing(ScriptVM* vm, ScriptModule* module, const ScriptInstructi
                       u"the specified function is missing: \"%S\"", name);
 }
 
-// The function operand of instruction 23: the root for -1, else the root's child.
-ScriptFunction* BlockOwner(ScriptModule* module, ScriptActivation* activation, uint32_t index)
+} // namespace
+
+ScriptFunction* ScriptBlockOwner(ScriptModule* module, ScriptFunction* running, uint32_t index)
 {
-    ScriptFunction* running = activation->function;
     ScriptFunction* root = running;
     while (root && root->parent)
         root = root->parent;
@@ -62,8 +62,6 @@ ScriptFunction* BlockOwner(ScriptModule* module, ScriptActivation* activation, u
         return root;
     return index < root->functions.size() ? root->functions[index].get() : nullptr;
 }
-
-} // namespace
 
 ScriptFunction* ScriptResolveCallee(ScriptModule* module, ScriptFunction* running, uint32_t childIndex)
 {
@@ -158,7 +156,7 @@ Status ScriptOp_CallFunction(ScriptVM* vm, ScriptModule* module, ScriptActivatio
 Status ScriptOp_EnterBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
                            const ScriptInstruction* instruction)
 {
-    ScriptFunction* owner = BlockOwner(module, activation, instruction->a);
+    ScriptFunction* owner = ScriptBlockOwner(module, activation->function, instruction->a);
     ScriptBlock* block = owner && instruction->b != kScriptNone ? ScriptGetBlock(owner, instruction->b) : nullptr;
     if (!block || owner != activation->function || !activation->stack)
         return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex, instruction->line,

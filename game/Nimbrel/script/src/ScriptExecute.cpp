@@ -93,11 +93,6 @@ bool EntersElse(const ScriptFunction* function, const ScriptInstruction* instruc
     return kind == kScriptBlockElseIf || kind == kScriptBlockElse;
 }
 
-bool IsLoop(const ScriptBlock* block)
-{
-    return block->kind == kScriptBlockFor || block->kind == kScriptBlockWhile;
-}
-
 // The data instructions, whose handlers work on the activation's stack and function only
 // (19 moves the position and is not one of them).
 bool IsData(uint32_t opcode)
@@ -165,7 +160,7 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 return result;
             // An inline block ends as the driver ends an activation.
             ScriptStack* stack = activation->stack;
-            if (IsLoop(frame.block)) {
+            if (ScriptIsLoopBlock(frame.block)) {
                 stack->Truncate(frame.block->base); // the loop test is the block's first instruction
                 position = 0;
                 continue;
@@ -347,7 +342,7 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
             } else if (standard && (opcode == kScriptOpBreak || opcode == kScriptOpContinue)) {
                 int loop = depth;
-                while (loop >= 1 && !IsLoop(frames[loop].block))
+                while (loop >= 1 && !ScriptIsLoopBlock(frames[loop].block))
                     --loop;
                 if (loop >= 1) {
                     // Ending the frames above the loop leaves the stack at the lowest of their

@@ -43,3 +43,13 @@ enum class ScriptFollowing { Found, BadSlot, Missing, NotFollowed };
 // module's variable is NotFollowed.
 ScriptFollowing ScriptFollowSlot(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, uint32_t* index,
                                  bool linked, ScriptValue** out, const char** missing);
+
+// The function that instruction 23 names from inside `running`: the root of its tree for -1,
+// else the root's child of that index (null when there is none). Without a running function,
+// the module's root.
+ScriptFunction* ScriptBlockOwner(ScriptModule* module, ScriptFunction* running, uint32_t index);
+
+inline bool ScriptIsLoopBlock(const ScriptBlock* block)
+{
+    return block && (block->kind == kScriptBlockFor || block->kind == kScriptBlockWhile);
+}

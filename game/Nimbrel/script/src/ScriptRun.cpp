@@ -8,12 +8,6 @@
 
 namespace {
 
-bool IsLoop(const ScriptActivation* activation)
-{
-    const uint32_t kind = activation->block ? activation->block->kind : kScriptBlockPlain;
-    return kind == kScriptBlockFor || kind == kScriptBlockWhile;
-}
-
 ScriptActivation* Leaf(ScriptActivation* activation)
 {
     while (activation->child)
@@ -51,7 +45,7 @@ void Finish(const RunFrame& frame)
 ScriptActivation* UnwindToLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* from, const RunFrame& frame)
 {
     ScriptActivation* current = from;
-    while (current && !IsLoop(current)) {
+    while (current && !ScriptIsLoopBlock(current->block)) {
         ScriptActivation* parent = current->parent;
         if (current == frame.call)
             Finish(frame);
