@@ -1,6 +1,8 @@
 // The script language against Lua 5.4: the same six programs written in both, each called
 // once per benchmark iteration (the script through ScriptModule_Run, Lua through lua_pcall).
-// Compiling and loading are outside the timed loops. Each pair is named ScriptX / LuaX.
+// Compiling and loading are outside the timed loops. Each program is named ScriptX / LuaX;
+// PlainX runs the script with every instruction through its handler (ScriptVM::fastPaths off),
+// to show what the executor's shortcuts give.
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -191,12 +193,13 @@ struct ScriptWorld {
     ScriptModule* module = nullptr;
     bool ready = false;
 
-    ScriptWorld()
+    explicit ScriptWorld(bool fastPaths)
     {
         vm = ScriptVM_Create();
         module = vm ? ScriptModule_Create(vm, nullptr) : nullptr;
         if (!module)
             return;
+        vm->fastPaths = fastPaths;
         ScriptModule_RegisterBuiltin(vm, module, "hostAdd", ScriptHostAdd, ScriptPackArgumentCode(0x11), 0, 0);
         Status status = ScriptModule_CompileMemory(vm, module, kScriptSource, sizeof(kScriptSource) - 1);
         if (status >= 0)
@@ -252,7 +255,13 @@ struct LuaWorld {
 
 ScriptWorld& Script()
 {
-    static ScriptWorld world;
+    static ScriptWorld world(true);
+    return world;
+}
+
+ScriptWorld& Plain()
+{
+    static ScriptWorld world(false);
     return world;
 }
 
@@ -283,8 +292,10 @@ void RunProgram(benchmark::State& state, World& world, const char* name, uint32_
 #define PROGRAM_PAIR(Name, function, argument)                                                      \
     void Script##Name(benchmark::State& state) { RunProgram(state, Script(), function, argument); } \
     void Lua##Name(benchmark::State& state) { RunProgram(state, Lua(), function, argument); }       \
+    void Plain##Name(benchmark::State& state) { RunProgram(state, Plain(), function, argument); }   \
     BENCHMARK(Script##Name)->Unit(benchmark::kMillisecond);                                         \
-    BENCHMARK(Lua##Name)->Unit(benchmark::kMillisecond)
+    BENCHMARK(Lua##Name)->Unit(benchmark::kMillisecond);                                            \
+    BENCHMARK(Plain##Name)->Unit(benchmark::kMillisecond)
 
 PROGRAM_PAIR(IntegerLoop, "integerLoop", kLoopCount);
 PROGRAM_PAIR(FloatSeries, "floatSeries", kSeriesTerms);
