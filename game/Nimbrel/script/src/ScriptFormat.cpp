@@ -25,7 +25,7 @@ struct Output {
     }
 };
 
-struct Spec {
+struct Directive {
     bool left = false;   // '-'
     bool plus = false;   // '+'
     bool space = false;  // ' '
@@ -43,20 +43,20 @@ constexpr size_t kFieldLimit = 4096;
 constexpr size_t kFloatPrecisionLimit = 9;
 
 // Writes `digits` (most significant first) with a prefix, honouring width, '-' and '0'.
-void PutField(Output& out, const Spec& spec, const char16_t* prefix, size_t prefixLength, const char16_t* digits,
+void PutField(Output& out, const Directive& directive, const char16_t* prefix, size_t prefixLength, const char16_t* digits,
               size_t digitCount, bool allowZeroPad)
 {
     size_t total = prefixLength + digitCount;
-    size_t pad = spec.width > total ? spec.width - total : 0;
-    if (!spec.left && !(spec.zero && allowZeroPad))
+    size_t pad = directive.width > total ? directive.width - total : 0;
+    if (!directive.left && !(directive.zero && allowZeroPad))
         out.Repeat(u' ', pad);
     for (size_t i = 0; i < prefixLength; ++i)
         out.Put(prefix[i]);
-    if (!spec.left && spec.zero && allowZeroPad)
+    if (!directive.left && directive.zero && allowZeroPad)
         out.Repeat(u'0', pad);
     for (size_t i = 0; i < digitCount; ++i)
         out.Put(digits[i]);
-    if (spec.left)
+    if (directive.left)
         out.Repeat(u' ', pad);
 }
 
@@ -81,25 +81,25 @@ size_t UIntToText(uint64_t value, unsigned base, bool upper, size_t minDigits, c
     return count;
 }
 
-void PutInteger(Output& out, const Spec& spec, char conversion, va_list& args)
+void PutInteger(Output& out, const Directive& directive, char conversion, va_list& args)
 {
     bool isSigned = conversion == 'd' || conversion == 'i';
     uint64_t magnitude = 0;
     bool negative = false;
     if (isSigned) {
         int64_t value;
-        if (spec.size == Spec::Long64)
+        if (directive.size == Directive::Long64)
             value = va_arg(args, long long);
-        else if (spec.size == Spec::Half)
+        else if (directive.size == Directive::Half)
             value = static_cast<int16_t>(va_arg(args, int));
         else
             value = va_arg(args, int);
         negative = value < 0;
         magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     } else {
-        if (spec.size == Spec::Long64)
+        if (directive.size == Directive::Long64)
             magnitude = va_arg(args, unsigned long long);
-        else if (spec.size == Spec::Half)
+        else if (directive.size == Directive::Half)
             magnitude = static_cast<uint16_t>(va_arg(args, unsigned int));
         else
             magnitude = va_arg(args, unsigned int);
@@ -115,11 +115,11 @@ void PutInteger(Output& out, const Spec& spec, char conversion, va_list& args)
     size_t prefixLength = 0;
     if (negative)
         prefix[prefixLength++] = u'-';
-    else if (isSigned && spec.plus)
+    else if (isSigned && directive.plus)
         prefix[prefixLength++] = u'+';
-    else if (isSigned && spec.space)
+    else if (isSigned && directive.space)
         prefix[prefixLength++] = u' ';
-    if (spec.alternate && magnitude != 0) {
+    if (directive.alternate && magnitude != 0) {
         if (base == 16) {
             prefix[prefixLength++] = u'0';
             prefix[prefixLength++] = conversion == 'X' ? u'X' : u'x';
@@ -128,14 +128,14 @@ void PutInteger(Output& out, const Spec& spec, char conversion, va_list& args)
         }
     }
     char16_t digits[72];
-    size_t minDigits = spec.hasPrecision ? spec.precision : 1;
+    size_t minDigits = directive.hasPrecision ? directive.precision : 1;
     size_t count = UIntToText(magnitude, base, conversion == 'X', minDigits, digits, 72);
-    if (spec.hasPrecision && spec.precision == 0 && magnitude == 0)
+    if (directive.hasPrecision && directive.precision == 0 && magnitude == 0)
         count = 0;
-    PutField(out, spec, prefix, prefixLength, digits, count, !spec.hasPrecision);
+    PutField(out, directive, prefix, prefixLength, digits, count, !directive.hasPrecision);
 }
 
-void PutFloat(Output& out, const Spec& spec, double value)
+void PutFloat(Output& out, const Directive& directive, double value)
 {
     char16_t prefix[1];
     size_t prefixLength = 0;
@@ -147,22 +147,22 @@ void PutFloat(Output& out, const Spec& spec, double value)
         const char* word = std::isnan(value) ? "nan" : "inf";
         for (; *word; ++word)
             text[count++] = static_cast<char16_t>(*word);
-        PutField(out, spec, prefix, prefixLength, text, count, false);
+        PutField(out, directive, prefix, prefixLength, text, count, false);
         return;
     }
     bool negative = std::signbit(value) && value != 0.0;
     double magnitude = std::fabs(value);
     if (negative)
         prefix[prefixLength++] = u'-';
-    else if (spec.plus)
+    else if (directive.plus)
         prefix[prefixLength++] = u'+';
-    else if (spec.space)
+    else if (directive.space)
         prefix[prefixLength++] = u' ';
     double integral = std::trunc(magnitude);
     uint64_t whole = integral >= 18446744073709551615.0 ? UINT64_MAX : static_cast<uint64_t>(integral);
     count = UIntToText(whole, 10, false, 1, text, 72);
-    if (spec.hasPrecision && spec.precision > 0) {
-        size_t precision = spec.precision < kFloatPrecisionLimit ? spec.precision : kFloatPrecisionLimit;
+    if (directive.hasPrecision && directive.precision > 0) {
+        size_t precision = directive.precision < kFloatPrecisionLimit ? directive.precision : kFloatPrecisionLimit;
         double scale = 1.0;
         for (size_t i = 0; i < precision; ++i)
             scale *= 10.0;
@@ -172,10 +172,10 @@ void PutFloat(Output& out, const Spec& spec, double value)
         text[count++] = u'.';
         count += UIntToText(fraction, 10, false, precision, text + count, sizeof(text) / sizeof(text[0]) - count);
     }
-    PutField(out, spec, prefix, prefixLength, text, count, true);
+    PutField(out, directive, prefix, prefixLength, text, count, true);
 }
 
-void PutString(Output& out, const Spec& spec, const char16_t* wide, const char* narrow, bool isWide)
+void PutString(Output& out, const Directive& directive, const char16_t* wide, const char* narrow, bool isWide)
 {
     static const char16_t kNull[] = u"<NULL>";
     if (isWide ? !wide : !narrow) {
@@ -190,14 +190,14 @@ void PutString(Output& out, const Spec& spec, const char16_t* wide, const char* 
         while (narrow[length] && length < kFieldLimit)
             ++length;
     }
-    if (spec.hasPrecision && spec.precision < length)
-        length = spec.precision;
-    size_t pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left)
+    if (directive.hasPrecision && directive.precision < length)
+        length = directive.precision;
+    size_t pad = directive.width > length ? directive.width - length : 0;
+    if (!directive.left)
         out.Repeat(u' ', pad);
     for (size_t i = 0; i < length; ++i)
         out.Put(isWide ? wide[i] : static_cast<char16_t>(static_cast<unsigned char>(narrow[i])));
-    if (spec.left)
+    if (directive.left)
         out.Repeat(u' ', pad);
 }
 
@@ -232,70 +232,70 @@ int ScriptFormatV(char16_t* buffer, size_t capacity, const char16_t* format, va_
             continue;
         }
         const char16_t* start = cursor++;
-        Spec spec;
+        Directive directive;
         for (;; ++cursor) {
             if (*cursor == u'-')
-                spec.left = true;
+                directive.left = true;
             else if (*cursor == u'+')
-                spec.plus = true;
+                directive.plus = true;
             else if (*cursor == u' ')
-                spec.space = true;
+                directive.space = true;
             else if (*cursor == u'#')
-                spec.alternate = true;
+                directive.alternate = true;
             else if (*cursor == u'0')
-                spec.zero = true;
+                directive.zero = true;
             else
                 break;
         }
         if (*cursor == u'*') {
             int width = va_arg(list, int);
             if (width < 0) {
-                spec.left = true;
+                directive.left = true;
                 width = -width;
             }
-            spec.width = static_cast<size_t>(width) < kFieldLimit ? static_cast<size_t>(width) : kFieldLimit;
-            spec.hasWidth = true;
+            directive.width = static_cast<size_t>(width) < kFieldLimit ? static_cast<size_t>(width) : kFieldLimit;
+            directive.hasWidth = true;
             ++cursor;
         } else if (*cursor >= u'0' && *cursor <= u'9') {
-            spec.width = ParseCount(cursor);
-            spec.hasWidth = true;
+            directive.width = ParseCount(cursor);
+            directive.hasWidth = true;
         }
         if (*cursor == u'.') {
             ++cursor;
-            spec.hasPrecision = true;
+            directive.hasPrecision = true;
             if (*cursor == u'*') {
                 int precision = va_arg(list, int);
                 if (precision < 0)
-                    spec.hasPrecision = false;
+                    directive.hasPrecision = false;
                 else
-                    spec.precision = static_cast<size_t>(precision) < kFieldLimit ? static_cast<size_t>(precision)
+                    directive.precision = static_cast<size_t>(precision) < kFieldLimit ? static_cast<size_t>(precision)
                                                                                   : kFieldLimit;
                 ++cursor;
             } else {
-                spec.precision = ParseCount(cursor);
+                directive.precision = ParseCount(cursor);
             }
         }
         if (*cursor == u'h') {
-            spec.size = Spec::Half;
+            directive.size = Directive::Half;
             ++cursor;
         } else if (*cursor == u'l') {
             ++cursor;
             if (*cursor == u'l') {
-                spec.size = Spec::Long64;
+                directive.size = Directive::Long64;
                 ++cursor;
             } else {
-                spec.size = Spec::Wide;
+                directive.size = Directive::Wide;
             }
         } else if (*cursor == u'w') {
-            spec.size = Spec::Wide;
+            directive.size = Directive::Wide;
             ++cursor;
         } else if (*cursor == u'I') {
             ++cursor;
-            spec.size = Spec::Long64;
+            directive.size = Directive::Long64;
             if (cursor[0] == u'6' && cursor[1] == u'4') {
                 cursor += 2;
             } else if (cursor[0] == u'3' && cursor[1] == u'2') {
-                spec.size = Spec::Default;
+                directive.size = Directive::Default;
                 cursor += 2;
             }
         } else if (*cursor == u'L') {
@@ -309,22 +309,22 @@ int ScriptFormatV(char16_t* buffer, size_t capacity, const char16_t* format, va_
         case u'c':
         case u'C': {
             int value = va_arg(list, int);
-            char16_t ch = spec.size == Spec::Half ? static_cast<char16_t>(static_cast<unsigned char>(value))
+            char16_t ch = directive.size == Directive::Half ? static_cast<char16_t>(static_cast<unsigned char>(value))
                                                   : static_cast<char16_t>(value);
-            PutField(out, spec, nullptr, 0, &ch, 1, false);
+            PutField(out, directive, nullptr, 0, &ch, 1, false);
             break;
         }
         case u's':
         case u'S': {
             bool isWide = conversion == u's';
-            if (spec.size == Spec::Half)
+            if (directive.size == Directive::Half)
                 isWide = false;
-            else if (spec.size == Spec::Wide)
+            else if (directive.size == Directive::Wide)
                 isWide = true;
             if (isWide)
-                PutString(out, spec, va_arg(list, const char16_t*), nullptr, true);
+                PutString(out, directive, va_arg(list, const char16_t*), nullptr, true);
             else
-                PutString(out, spec, nullptr, va_arg(list, const char*), false);
+                PutString(out, directive, nullptr, va_arg(list, const char*), false);
             break;
         }
         case u'd':
@@ -334,13 +334,13 @@ int ScriptFormatV(char16_t* buffer, size_t capacity, const char16_t* format, va_
         case u'X':
         case u'o':
         case u'b':
-            PutInteger(out, spec, static_cast<char>(conversion), list);
+            PutInteger(out, directive, static_cast<char>(conversion), list);
             break;
         case u'p': {
             uintptr_t value = reinterpret_cast<uintptr_t>(va_arg(list, void*));
             char16_t digits[72];
-            size_t count = UIntToText(value, 16, true, spec.hasWidth ? spec.width : 8, digits, 72);
-            PutField(out, Spec{}, nullptr, 0, digits, count, false);
+            size_t count = UIntToText(value, 16, true, directive.hasWidth ? directive.width : 8, digits, 72);
+            PutField(out, Directive{}, nullptr, 0, digits, count, false);
             break;
         }
         case u'n': {
@@ -350,7 +350,7 @@ int ScriptFormatV(char16_t* buffer, size_t capacity, const char16_t* format, va_
             break;
         }
         case u'f':
-            PutFloat(out, spec, va_arg(list, double));
+            PutFloat(out, directive, va_arg(list, double));
             break;
         case u'%':
             out.Put(u'%');
