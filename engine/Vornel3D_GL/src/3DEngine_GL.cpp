@@ -110,6 +110,9 @@ Status C3DEngine_GL::Load(void* pWindow)
     // On an EGL context GLEW finds no GLX display but has loaded the entry points.
     if ((glew != GLEW_OK && glew != GLEW_ERROR_NO_GLX_DISPLAY) || !glGetString(GL_VERSION))
         return FailNoCompatibleDevice();
+    // The settings' vertical sync is honoured where the driver lets us choose; a refusal
+    // only means frames are presented as the driver decides.
+    Platform_GL_SetSwapInterval(w.verticalSync ? 1 : 0);
 
     auto* view = new (std::nothrow) C3DView_GL(m_pWorldData);
     if (!view) {

@@ -1,5 +1,6 @@
 // The engine's device life, feature switches, render-state tables and factories.
 #include "GLTestSupport.h"
+#include "VornelPlatform/PlatformGL.h"
 
 #include "Vornel3D_GL/C3DObjectIndex_GL.h"
 #include "Vornel3D_GL/C3DObjects_GL.h"
@@ -111,6 +112,20 @@ TEST_F(GLEngineStateTest, LoadPublishesContextFeaturesAndTextureLimit)
     EXPECT_EQ(m_world->maxTextureHeightCopy, maxSize);
     EXPECT_EQ(Integer(GL_FOG_MODE), GL_LINEAR);
     EXPECT_EQ(Integer(GL_SHADE_MODEL), GL_SMOOTH);
+}
+
+TEST_F(GLEngineStateTest, LoadFollowsTheVerticalSyncSwitch)
+{
+    EXPECT_EQ(Platform_GL_GetSwapInterval(), 0);
+    const bool canSync = Platform_GL_SetSwapInterval(1) && Platform_GL_GetSwapInterval() == 1;
+    Platform_GL_SetSwapInterval(0);
+
+    m_engine->Unload();
+    m_world->verticalSync = 1;
+    ASSERT_EQ(m_engine->Load(m_window), 0);
+    if (!canSync)
+        GTEST_SKIP() << "the driver does not let the swap interval be chosen";
+    EXPECT_EQ(Platform_GL_GetSwapInterval(), 1);
 }
 
 TEST_F(GLEngineStateTest, BlendModesKeepTheOtherFactor)

@@ -53,6 +53,13 @@ bool Platform_GL_SetSwapInterval(int32_t interval)
     return true;
 }
 
+int32_t Platform_GL_GetSwapInterval()
+{
+    if (!PlatformSdl::VideoStarted())
+        return 0;
+    return SDL_GL_GetSwapInterval();
+}
+
 void* Platform_GL_GetProcAddress(const char* name)
 {
     if (!name || !PlatformSdl::VideoStarted() || !SDL_GL_GetCurrentContext())

@@ -14,6 +14,8 @@ void Platform_GL_SwapWindow(PlatformWindow* window);
 
 // 0 immediate, 1 synchronised with the vertical retrace, -1 adaptive; false when refused.
 bool Platform_GL_SetSwapInterval(int32_t interval);
+// The current context's swap interval; 0 without a context.
+int32_t Platform_GL_GetSwapInterval();
 
 // Address of a GL entry point by name; null when unknown or without a current context.
 void* Platform_GL_GetProcAddress(const char* name);
