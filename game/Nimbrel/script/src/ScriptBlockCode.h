@@ -105,6 +105,17 @@ struct ScriptBlockCode {
 // The block's code, made afresh when it does not fit the block and function any more.
 ScriptBlockCode* ScriptBlockCodeFor(ScriptVM* vm, ScriptBlock* block, ScriptFunction* function);
 
+// The block's code when it is up to date (the common case, checked without a call), else as
+// ScriptBlockCodeFor makes it.
+inline ScriptBlockCode* ScriptBlockCodeOf(ScriptVM* vm, ScriptBlock* block, ScriptFunction* function)
+{
+    ScriptBlockCode* code = block->code.get();
+    if (code && code->from == block->instructions.data() && code->count == block->instructions.size() &&
+        code->function == function)
+        return code;
+    return ScriptBlockCodeFor(vm, block, function);
+}
+
 // Tries to make the segment that starts at `position` from the activation's stack as it is;
 // null when there is none worth having there.
 ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActivation* activation, uint32_t position);

@@ -119,7 +119,7 @@ void SetFrame(ScriptVM* vm, Frame* frame, ScriptBlock* block, ScriptFunction* fu
     frame->block = block;
     frame->instructions = block->instructions.data();
     frame->count = static_cast<uint32_t>(block->instructions.size());
-    ScriptBlockCode* code = shortcuts ? ScriptBlockCodeFor(vm, block, function) : nullptr;
+    ScriptBlockCode* code = shortcuts ? ScriptBlockCodeOf(vm, block, function) : nullptr;
     frame->decoded = code ? code->decoded.data() : nullptr;
     frame->position = 0;
 }

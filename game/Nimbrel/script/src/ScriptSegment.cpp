@@ -6,8 +6,6 @@
 #include "ScriptInternal.h"
 #include "ScriptNumberRules.h"
 
-#include <cstring>
-
 namespace {
 
 using Cell = ScriptSegmentValue;
@@ -40,36 +38,51 @@ inline bool Read(const Cell& cell, uint8_t* type, uint32_t* value)
 
 Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptSegment& segment)
 {
+    // Every count and array is read into a local first: the byte-sized stores below may
+    // alias anything, and would otherwise make the compiler read them again and again.
     ScriptStack* stack = activation->stack;
-    if (!stack || stack->Count() != segment.entryCount)
+    if (!stack)
         return kScriptFailed;
     ScriptValue* slots = stack->slots.data();
-    for (const auto& [declaration, index] : segment.found) {
-        const ScriptValue& slot = slots[index];
-        if (declaration->liveSlots != 1 || slot.declaration != declaration || slot.type == kScriptTypeCommand ||
-            slot.type == kScriptTypeLinked)
-            return kScriptFailed;
-    }
-    for (const ScriptDeclaration* declaration : segment.absent) {
-        if (declaration->liveSlots != 0)
-            return kScriptFailed;
+    const size_t entryCount = stack->slots.size();
+    if (entryCount != segment.entryCount)
+        return kScriptFailed;
+    {
+        const std::pair<ScriptDeclaration*, uint32_t>* found = segment.found.data();
+        const size_t foundCount = segment.found.size();
+        for (size_t i = 0; i < foundCount; ++i) {
+            const ScriptDeclaration* declaration = found[i].first;
+            const ScriptValue& slot = slots[found[i].second];
+            if (declaration->liveSlots != 1 || slot.declaration != declaration || slot.type == kScriptTypeCommand ||
+                slot.type == kScriptTypeLinked)
+                return kScriptFailed;
+        }
+        ScriptDeclaration* const* absent = segment.absent.data();
+        const size_t absentCount = segment.absent.size();
+        for (size_t i = 0; i < absentCount; ++i) {
+            if (absent[i]->liveSlots != 0)
+                return kScriptFailed;
+        }
     }
 
     // Load. Two loaded slots that lead to the same value share one cell.
+    const uint32_t* loads = segment.loads.data();
     const size_t loadCount = segment.loads.size();
+    const Cell* initial = segment.initial.data();
     const size_t cellCount = loadCount + segment.initial.size();
     Cell cells[kCellCapacity];
     uint16_t map[kCellCapacity];
     ScriptValue* targets[kCellCapacity];
     for (size_t i = 0; i < loadCount; ++i) {
-        ScriptValue* target = Follow(vm, module, activation, slots, segment.loads[i]);
+        ScriptValue* target = Follow(vm, module, activation, slots, loads[i]);
         if (!target)
             return kScriptFailed;
-        map[i] = static_cast<uint16_t>(i);
+        uint16_t shared = static_cast<uint16_t>(i);
         for (size_t j = 0; j < i; ++j) {
             if (targets[j] == target)
-                map[i] = static_cast<uint16_t>(j);
+                shared = static_cast<uint16_t>(j);
         }
+        map[i] = shared;
         targets[i] = target;
         Cell& cell = cells[i];
         cell.type = target->type;
@@ -80,50 +93,47 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         cell.constType = literal ? declaration->constType : 0;
         cell.constValue = literal ? declaration->constValue : 0;
     }
-    if (!segment.initial.empty())
-        std::memcpy(&cells[loadCount], segment.initial.data(), segment.initial.size() * sizeof(Cell));
-    for (size_t i = loadCount; i < cellCount; ++i)
+    for (size_t i = loadCount; i < cellCount; ++i) {
+        cells[i] = initial[i - loadCount];
         map[i] = static_cast<uint16_t>(i);
+    }
 
-    // Compute.
+    // Compute. What follows a leave that leaves does not run.
     bool leave = false;
-    // What follows a leave that leaves does not run.
+    const ScriptSegmentOp* ops = segment.ops.data();
     const size_t opCount = segment.ops.size();
-    for (size_t i = 0; i < opCount && !leave; ++i) {
-        const ScriptSegmentOp& op = segment.ops[i];
+    for (size_t i = 0; i < opCount; ++i) {
+        const ScriptSegmentOp& op = ops[i];
         Cell& x = cells[map[op.x]];
+        uint8_t type = 0;
+        uint32_t value = 0;
         switch (op.code) {
-        case kSegAssign: {
-            uint8_t type = 0;
-            uint32_t value = 0;
+        case kSegAssign:
             Read(cells[map[op.y]], &type, &value);
             if (!ScriptNumberAssign(&x.type, &x.value, type, value))
                 return kScriptFailed;
+            x.written = 1;
             break;
-        }
         case kSegSetLong:
             x.type = kScriptTypeULong;
             x.value = op.y;
+            x.written = 1;
             break;
-        case kSegOperator: {
+        case kSegOperator:
             // A literal on the left is an error of the handler.
-            uint8_t type = 0;
-            uint32_t value = 0;
             Read(cells[map[op.y]], &type, &value);
             if (x.constType != 0 || !ScriptNumberOperate(op.opcode, &x.type, &x.value, type, value))
                 return kScriptFailed;
+            x.written = 1;
             break;
-        }
-        default: { // kSegLeave
-            uint8_t type = 0;
-            uint32_t value = 0;
+        default: // kSegLeave
             if (!Read(x, &type, &value))
                 return kScriptFailed;
             leave = value == 0;
-            continue;
+            break;
         }
-        }
-        x.written = 1;
+        if (leave)
+            break;
     }
 
     // Write back, then lay the stack out as the instructions leave it.
@@ -138,16 +148,28 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         target->value = cell.value;
     }
     const uint32_t lowWater = leave ? segment.leaveLowWater : segment.lowWater;
-    if (lowWater < stack->Count())
+    const std::vector<ScriptSegmentSlot>& layout = leave ? segment.leaveLeft : segment.left;
+    const ScriptSegmentSlot* left = layout.data();
+    const size_t leftCount = layout.size();
+    if (lowWater < stack->slots.size())
         stack->Truncate(lowWater);
-    for (const ScriptSegmentSlot& left : leave ? segment.leaveLeft : segment.left) {
-        const uint32_t index = stack->Push(left.declaration);
-        ScriptValue& slot = stack->slots[index];
-        if (left.reference) {
+    if (leftCount == 0)
+        return leave ? kScriptLeaveBlock : kScriptOk;
+    // The same slots Push would make, in one step.
+    const size_t base = stack->slots.size();
+    stack->slots.resize(base + leftCount);
+    ScriptValue* pushed = stack->slots.data() + base;
+    for (size_t i = 0; i < leftCount; ++i) {
+        ScriptValue& slot = pushed[i];
+        ScriptDeclaration* declaration = left[i].declaration;
+        slot.declaration = declaration;
+        if (declaration)
+            ++declaration->liveSlots;
+        if (left[i].reference) {
             slot.type = kScriptTypeCommand;
-            slot.value = left.value;
+            slot.value = left[i].value;
         } else {
-            const Cell& cell = cells[map[left.value]];
+            const Cell& cell = cells[map[left[i].value]];
             slot.type = cell.type;
             slot.value = cell.value;
         }

@@ -7,23 +7,30 @@
 
 void ScriptStack::Truncate(uint32_t count)
 {
-    while (slots.size() > count) {
-        ScriptValue& slot = slots.back();
+    size_t size = slots.size();
+    if (size <= count)
+        return;
+    // Popped slots are gone, so only what outlives them matters: the live-slot counts and
+    // the owned texts.
+    ScriptValue* data = slots.data();
+    while (size > count) {
+        ScriptValue& slot = data[--size];
         if (slot.declaration && slot.declaration->liveSlots > 0)
             --slot.declaration->liveSlots;
-        ScriptValue_Clear(&slot);
-        slots.pop_back();
+        if (slot.text)
+            ScriptValue_Clear(&slot);
     }
+    slots.resize(count);
 }
 
 uint32_t ScriptStack::Push(ScriptDeclaration* declaration)
 {
-    ScriptValue slot{};
-    slot.declaration = declaration;
-    slots.push_back(slot);
+    const uint32_t index = Count();
+    slots.emplace_back();
+    slots.back().declaration = declaration;
     if (declaration)
         ++declaration->liveSlots;
-    return Count() - 1;
+    return index;
 }
 
 uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
