@@ -68,7 +68,7 @@ Status ScriptOp_BindParam(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
     if (!caller || !caller->stack || !activation->function)
         return kScriptOk;
     const std::string& name = ScriptParameterName(activation->function, instruction->b);
-    uint32_t found = caller->stack->FindByName(name.c_str());
+    uint32_t found = caller->stack->FindNamed(name.c_str(), name.size());
     if (found == kScriptNone) {
         if (instruction->b == 0)
             return kScriptOk;

@@ -93,8 +93,15 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         cell.constType = literal ? declaration->constType : 0;
         cell.constValue = literal ? declaration->constValue : 0;
     }
+    // Field by field: a handful of cells, not worth a call to memcpy.
     for (size_t i = loadCount; i < cellCount; ++i) {
-        cells[i] = initial[i - loadCount];
+        const Cell& from = initial[i - loadCount];
+        Cell& cell = cells[i];
+        cell.type = from.type;
+        cell.constType = from.constType;
+        cell.written = from.written;
+        cell.value = from.value;
+        cell.constValue = from.constValue;
         map[i] = static_cast<uint16_t>(i);
     }
 

@@ -45,17 +45,27 @@ uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
 
 uint32_t ScriptStack::FindByName(const char* name, uint8_t attributeAny) const
 {
-    // Names are compared as the engine's StringCompareA does (exactly), length first.
-    const size_t length = name ? std::strlen(name) : 0;
+    return FindNamed(name, name ? std::strlen(name) : 0, attributeAny);
+}
+
+uint32_t ScriptStack::FindNamed(const char* name, size_t length, uint8_t attributeAny) const
+{
+    // Names are compared as the engine's StringCompareA does (exactly), length first, then
+    // from the end: generated names ("_f_1_", "_f_2_") differ only near it.
     if (length == 0)
         return kScriptNone;
+    const ScriptValue* data = slots.data();
     for (size_t i = slots.size(); i-- > 0;) {
-        const ScriptDeclaration* declaration = slots[i].declaration;
+        const ScriptDeclaration* declaration = data[i].declaration;
         if (!declaration || declaration->name.size() != length)
             continue;
         if (attributeAny != 0 && (declaration->attributes & attributeAny) == 0)
             continue;
-        if (std::memcmp(declaration->name.data(), name, length) == 0)
+        const char* other = declaration->name.data();
+        size_t k = length;
+        while (k > 0 && other[k - 1] == name[k - 1])
+            --k;
+        if (k == 0)
             return static_cast<uint32_t>(i);
     }
     return kScriptNone;

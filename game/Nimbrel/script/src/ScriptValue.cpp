@@ -31,16 +31,3 @@ const char16_t* ScriptTypeName(uint32_t type)
     return type < sizeof(kNames) / sizeof(kNames[0]) ? kNames[type] : u"";
 }
 
-float FloatFromBits(uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof(value));
-    return value;
-}
-
-uint32_t FloatToBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}

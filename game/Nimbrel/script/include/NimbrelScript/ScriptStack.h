@@ -8,6 +8,7 @@
 #include "NimbrelScript/ScriptStatus.h"
 #include "NimbrelScript/ScriptValue.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct ScriptStack {
     // The topmost slot whose declaration has this name (kScriptNone when none). With a non-zero
     // `attributeAny`, the declaration must also carry one of those attribute bits.
     uint32_t FindByName(const char* name, uint8_t attributeAny = 0) const;
+    // FindByName for a name of known length (no zero bytes in it).
+    uint32_t FindNamed(const char* name, size_t length, uint8_t attributeAny = 0) const;
 };
 
 // ScriptPopSlots: clears and removes the top n slots; kScriptStackUnderflow when fewer are held

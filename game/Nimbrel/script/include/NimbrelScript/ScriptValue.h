@@ -3,6 +3,7 @@
 // the types from POINTER up are references that every operation follows to the slot that holds
 // the value (see ScriptStack.h).
 #include <cstdint>
+#include <cstring>
 
 struct ScriptDeclaration;
 
@@ -36,5 +37,17 @@ inline bool ScriptIsReferenceType(uint32_t type) { return type >= kScriptTypePoi
 // "COMMAND"; type 7 and anything beyond have no name ("").
 const char16_t* ScriptTypeName(uint32_t type);
 
-float FloatFromBits(uint32_t bits);
-uint32_t FloatToBits(float value);
+// A FLOAT's payload and back, bit for bit (inline: the executor's arithmetic uses them).
+inline float FloatFromBits(uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+inline uint32_t FloatToBits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
