@@ -17,6 +17,7 @@
 #include "ScriptBlockCode.h"
 #include "ScriptInternal.h"
 #include "ScriptNumberRules.h"
+#include "ScriptStackInline.h"
 
 namespace {
 
@@ -161,12 +162,12 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             // An inline block ends as the driver ends an activation.
             ScriptStack* stack = activation->stack;
             if (ScriptIsLoopBlock(frame.block)) {
-                stack->Truncate(frame.block->base); // the loop test is the block's first instruction
+                ScriptStackTruncate(stack, frame.block->base); // the loop test is the block's first instruction
                 position = 0;
                 continue;
             }
             elseSkip = frame.block->kind == kScriptBlockIf || frame.block->kind == kScriptBlockElseIf;
-            stack->Truncate(frame.block->base);
+            ScriptStackTruncate(stack, frame.block->base);
             --depth;
             result = kScriptOk;
             continue;
@@ -229,7 +230,7 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                            slots[hint].type != kScriptTypeCommand && slots[hint].type != kScriptTypeLinked;
                 } else if (declaration->liveSlots == 0 &&
                            !(declaration->attributes & (kScriptAttrByName | kScriptAttrLinked))) {
-                    op.hint = stack->Push(declaration);
+                    op.hint = ScriptStackPush(stack, declaration);
                     done = true;
                 }
                 if (!done) {
@@ -245,7 +246,7 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             }
             case kScriptDecodedRemove:
                 if (instruction->a <= slotCount) {
-                    stack->Truncate(slotCount - instruction->a);
+                    ScriptStackTruncate(stack, slotCount - instruction->a);
                     done = true;
                 }
                 break;
@@ -348,16 +349,16 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                     // Ending the frames above the loop leaves the stack at the lowest of their
                     // bases, the innermost's parent's being the nearest.
                     if (opcode == kScriptOpBreak) {
-                        stack->Truncate(frames[loop].block->base);
+                        ScriptStackTruncate(stack, frames[loop].block->base);
                         depth = loop - 1;
                     } else {
                         if (depth > loop)
-                            stack->Truncate(frames[loop + 1].block->base);
+                            ScriptStackTruncate(stack, frames[loop + 1].block->base);
                         depth = loop;
                         if (frames[loop].block->kind == kScriptBlockFor) {
                             frames[loop].position = frames[loop].count > 0 ? frames[loop].count - 1 : 0;
                         } else {
-                            stack->Truncate(frames[loop].block->base);
+                            ScriptStackTruncate(stack, frames[loop].block->base);
                             frames[loop].position = 0;
                         }
                     }
@@ -376,7 +377,7 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
         if (leave == kScriptLeaveBlock) {
             if (depth == 0)
                 return kScriptLeaveBlock;
-            stack->Truncate(frame.block->base);
+            ScriptStackTruncate(stack, frame.block->base);
             --depth;
             result = kScriptOk;
             continue;

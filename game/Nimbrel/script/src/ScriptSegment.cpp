@@ -5,6 +5,7 @@
 #include "NimbrelScript/ScriptOps.h"
 #include "ScriptInternal.h"
 #include "ScriptNumberRules.h"
+#include "ScriptStackInline.h"
 
 namespace {
 
@@ -159,15 +160,13 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
     const ScriptSegmentSlot* left = layout.data();
     const size_t leftCount = layout.size();
     if (lowWater < stack->slots.size())
-        stack->Truncate(lowWater);
+        ScriptStackTruncate(stack, lowWater);
     if (leftCount == 0)
         return leave ? kScriptLeaveBlock : kScriptOk;
-    // The same slots Push would make, in one step.
-    const size_t base = stack->slots.size();
-    stack->slots.resize(base + leftCount);
-    ScriptValue* pushed = stack->slots.data() + base;
+    // The same slots Push would make.
+    std::vector<ScriptValue>& stackSlots = stack->slots;
     for (size_t i = 0; i < leftCount; ++i) {
-        ScriptValue& slot = pushed[i];
+        ScriptValue& slot = stackSlots.emplace_back();
         ScriptDeclaration* declaration = left[i].declaration;
         slot.declaration = declaration;
         if (declaration)

@@ -1,36 +1,19 @@
 #include "NimbrelScript/ScriptStack.h"
 
 #include "NimbrelScript/ScriptTree.h"
+#include "ScriptStackInline.h"
 #include "VornelUtils/UtilsString.h"
 
 #include <cstring>
 
 void ScriptStack::Truncate(uint32_t count)
 {
-    size_t size = slots.size();
-    if (size <= count)
-        return;
-    // Popped slots are gone, so only what outlives them matters: the live-slot counts and
-    // the owned texts.
-    ScriptValue* data = slots.data();
-    while (size > count) {
-        ScriptValue& slot = data[--size];
-        if (slot.declaration && slot.declaration->liveSlots > 0)
-            --slot.declaration->liveSlots;
-        if (slot.text)
-            ScriptValue_Clear(&slot);
-    }
-    slots.resize(count);
+    ScriptStackTruncate(this, count);
 }
 
 uint32_t ScriptStack::Push(ScriptDeclaration* declaration)
 {
-    const uint32_t index = Count();
-    slots.emplace_back();
-    slots.back().declaration = declaration;
-    if (declaration)
-        ++declaration->liveSlots;
-    return index;
+    return ScriptStackPush(this, declaration);
 }
 
 uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
