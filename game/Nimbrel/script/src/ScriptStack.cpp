@@ -26,6 +26,32 @@ uint32_t ScriptStack::Find(const ScriptDeclaration* declaration) const
     return kScriptNone;
 }
 
+namespace {
+
+// Equal bytes, compared as two overlapping words for the short names most variables have.
+inline bool SameBytes(const char* a, const char* b, size_t length)
+{
+    if (length >= 8 && length <= 16) {
+        uint64_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&a1, a + length - 8, 8);
+        std::memcpy(&b1, b + length - 8, 8);
+        return a0 == b0 && a1 == b1;
+    }
+    if (length >= 4 && length < 8) {
+        uint32_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 4);
+        std::memcpy(&b0, b, 4);
+        std::memcpy(&a1, a + length - 4, 4);
+        std::memcpy(&b1, b + length - 4, 4);
+        return a0 == b0 && a1 == b1;
+    }
+    return std::memcmp(a, b, length) == 0;
+}
+
+} // namespace
+
 uint32_t ScriptStack::FindByName(const char* name, uint8_t attributeAny) const
 {
     return FindNamed(name, name ? std::strlen(name) : 0, attributeAny);
@@ -33,8 +59,7 @@ uint32_t ScriptStack::FindByName(const char* name, uint8_t attributeAny) const
 
 uint32_t ScriptStack::FindNamed(const char* name, size_t length, uint8_t attributeAny) const
 {
-    // Names are compared as the engine's StringCompareA does (exactly), length first, then
-    // from the end: generated names ("_f_1_", "_f_2_") differ only near it.
+    // Names are compared as the engine's StringCompareA does (exactly), length first.
     if (length == 0)
         return kScriptNone;
     const ScriptValue* data = slots.data();
@@ -44,11 +69,7 @@ uint32_t ScriptStack::FindNamed(const char* name, size_t length, uint8_t attribu
             continue;
         if (attributeAny != 0 && (declaration->attributes & attributeAny) == 0)
             continue;
-        const char* other = declaration->name.data();
-        size_t k = length;
-        while (k > 0 && other[k - 1] == name[k - 1])
-            --k;
-        if (k == 0)
+        if (SameBytes(declaration->name.data(), name, length))
             return static_cast<uint32_t>(i);
     }
     return kScriptNone;

@@ -36,6 +36,9 @@ TEST(ScriptStackNames, TopmostExactMatchWithAttributeFilter)
     named.Push("totals", kScriptAttrOwn);       // 4
     named.Push("Total", kScriptAttrOwn);        // 5
     named.stack.Push(nullptr);                  // 6: a slot without a declaration
+    named.Push("counter_a1");                   // 7
+    named.Push("a_rather_long_variable_name");  // 8
+    named.Push("abc");                          // 9
 
     struct Case {
         const char* name;
@@ -53,6 +56,13 @@ TEST(ScriptStackNames, TopmostExactMatchWithAttributeFilter)
         {"xotal", 0, kScriptNone},
         {"total", kScriptAttrArgument, kScriptNone},
         {"", 0, kScriptNone},
+        {"counter_a1", 0, 7},
+        {"counter_b1", 0, kScriptNone},
+        {"counter_a2", 0, kScriptNone},
+        {"a_rather_long_variable_name", 0, 8},
+        {"a_rather_long_vXriable_name", 0, kScriptNone},
+        {"abc", 0, 9},
+        {"abd", 0, kScriptNone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(named.stack.FindByName(c.name, c.attributes), c.expected) << c.name;
