@@ -295,7 +295,12 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
             case kScriptDecodedEnter: {
                 ScriptBlock* target = static_cast<ScriptBlock*>(op.target);
                 if (depth + 1 < kInlineDepth) {
-                    const ScriptActivation* last = ScriptLastActivationOf(module, function, target);
+                    // The block's remembered "no record" answers without the call.
+                    const bool noRecord = target->lastRecordModule == module->serial &&
+                                          target->lastRecordEpoch == module->epoch &&
+                                          target->lastRecordIndex == kScriptNone;
+                    const ScriptActivation* last =
+                        noRecord ? nullptr : ScriptLastActivationOf(module, function, target);
                     if (!last || !last->stack) {
                         position++;
                         ++depth;
