@@ -78,10 +78,13 @@ Status ScriptRunSegment(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
         ScriptValue* target = Follow(vm, module, activation, slots, loads[i]);
         if (!target)
             return kScriptFailed;
+        // The first load of a target owns its cell, so any number of loads share one.
         uint16_t shared = static_cast<uint16_t>(i);
         for (size_t j = 0; j < i; ++j) {
-            if (targets[j] == target)
+            if (targets[j] == target) {
                 shared = static_cast<uint16_t>(j);
+                break;
+            }
         }
         map[i] = shared;
         targets[i] = target;

@@ -188,6 +188,10 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
         {"function main() { var n = 3; n = n && 0 || 1; var m = n == 1; m = m + (n != 2) * 10; note(\"\" + m); "
          "return m; }",
          {"main"}},
+        // One variable loaded three times and more within a statement.
+        {"function main() { var x = 2; x = x + x + x; note(\"\" + x); x = x * x - x; note(\"\" + x); x += x + x; "
+         "var y = x; y = y - x + y * x; note(\"\" + y); return x + x + x; }",
+         {"main"}},
         // Named globals from functions, references through several slots.
         {"var g = 1; var h = 2.0; var t = \"s\";\r\n"
          "function main() { g += 5; g = g * g; h = h / 4; t = t + g + h; note(t); return g; }",
