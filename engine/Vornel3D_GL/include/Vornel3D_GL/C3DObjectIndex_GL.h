@@ -49,10 +49,13 @@ protected:
     uint32_t m_nListCount = 0;
 };
 
-class C3DObjectIndex16_GL : public C3DObjectIndex16, public C3DObjectIndex_GL {
+// The OpenGL index object over one width's in-memory indices (TWidth: C3DObjectIndex16 or
+// C3DObjectIndex32): the lock that guards SetIndex/GetIndex, the display-list table, and the
+// indexed draw from the stored indices.
+template <typename TWidth>
+class C3DObjectIndexOfWidth_GL : public TWidth, public C3DObjectIndex_GL {
 public:
-    explicit C3DObjectIndex16_GL(WorldData* pWorldData);
-    ~C3DObjectIndex16_GL() override;
+    ~C3DObjectIndexOfWidth_GL() override;
 
     Status Init() override;
     Status Release() override;
@@ -63,36 +66,29 @@ public:
     uint32_t GetIndex(uint32_t position) override;
     Status Unlock(uint32_t flag) override;
 
-    const void* IndexStorage() const override { return m_pIndices; }
-    uint32_t IndexSize() const override { return 2; }
-    uint32_t StoredIndexCount() const override { return m_pIndices ? m_nIndexCount : 0; }
+    const void* IndexStorage() const override { return this->m_pIndices; }
+    uint32_t IndexSize() const override { return uint32_t(sizeof(*this->m_pIndices)); }
+    uint32_t StoredIndexCount() const override { return this->m_pIndices ? this->m_nIndexCount : 0; }
     bool IsLocked() const { return m_bLocked; }
+
+protected:
+    explicit C3DObjectIndexOfWidth_GL(WorldData* pWorldData) : TWidth(pWorldData) {}
 
 private:
     bool m_bLocked = false;
 };
 
-class C3DObjectIndex32_GL : public C3DObjectIndex32, public C3DObjectIndex_GL {
+extern template class C3DObjectIndexOfWidth_GL<C3DObjectIndex16>;
+extern template class C3DObjectIndexOfWidth_GL<C3DObjectIndex32>;
+
+class C3DObjectIndex16_GL : public C3DObjectIndexOfWidth_GL<C3DObjectIndex16> {
+public:
+    explicit C3DObjectIndex16_GL(WorldData* pWorldData);
+};
+
+class C3DObjectIndex32_GL : public C3DObjectIndexOfWidth_GL<C3DObjectIndex32> {
 public:
     explicit C3DObjectIndex32_GL(WorldData* pWorldData);
-    ~C3DObjectIndex32_GL() override;
-
-    Status Init() override;
-    Status Release() override;
-    Status Select(const C3DGroupRecord* group) override;
-    Status Create(uint32_t groupCount, uint32_t indexCount) override;
-    Status Lock(uint32_t first, uint32_t mode) override;
-    void SetIndex(uint32_t position, uint32_t value) override;
-    uint32_t GetIndex(uint32_t position) override;
-    Status Unlock(uint32_t flag) override;
-
-    const void* IndexStorage() const override { return m_pIndices; }
-    uint32_t IndexSize() const override { return 4; }
-    uint32_t StoredIndexCount() const override { return m_pIndices ? m_nIndexCount : 0; }
-    bool IsLocked() const { return m_bLocked; }
-
-private:
-    bool m_bLocked = false;
 };
 
 // The display-list table of an index object of the OpenGL engine; null for another kind.
