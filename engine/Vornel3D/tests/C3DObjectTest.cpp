@@ -69,7 +69,7 @@ TEST_F(ObjectTest, CreateGivesDefaultColourMaterialsAndAnEmptyTextureTable)
     EXPECT_EQ(k3DDefaultMaterial.ambient[3], 1.0f);
     EXPECT_EQ(object->GetMaterial(3), nullptr);
     EXPECT_EQ(object->GetObjectIndex()->GetIndexCount(), 9u);
-    EXPECT_EQ(static_cast<CMemoryObject*>(object)->GetStore().GetCount(), 5u);
+    EXPECT_EQ(static_cast<CMemoryObject*>(object)->GetVertexStore().GetCount(), 5u);
 }
 
 TEST_F(ObjectTest, InitSetsPointSizeMatrixAndDrawColourFlag)

@@ -61,7 +61,7 @@ public:
 // ---- objects ----------------------------------------------------------------------------------
 
 CMemoryObject::CMemoryObject(WorldData* pWorldData, C3DVertexLayout layout)
-    : C3DObjectPrivate(pWorldData), m_store(layout)
+    : C3DObjectInMemory(pWorldData, layout, 0)
 {
 }
 
@@ -82,7 +82,7 @@ Status CMemoryObject::Init()
 
 Status CMemoryObject::Release()
 {
-    m_store.Release();
+    m_vertices.Release();
     return C3DObjectPrivate::Release();
 }
 
@@ -94,11 +94,11 @@ Status CMemoryObject::Create(uint32_t groups, uint32_t vertices, uint32_t indice
     if (Failed(C3DObjectPrivate::Create(groups, vertices, indices)))
         return kStatusFailed;
     if (engine && engine->faults.vertexAllocation) {
-        m_store.Release();
+        m_vertices.Release();
         m_pWorldData->lastErrorCode = kStatusOutOfMemory;
         return kStatusOutOfMemory;
     }
-    return m_store.Create(vertices, m_pWorldData);
+    return m_vertices.Create(vertices, m_pWorldData);
 }
 
 Status CMemoryObject::Unlock(uint32_t value)
@@ -145,94 +145,6 @@ void CMemoryObject::DrawEx(uint32_t position)
 {
     if (position < m_nGroupCount)
         DrawPosition(position);
-}
-
-void* CMemoryObject::GetVertexData(uint8_t* stride)
-{
-    if (stride)
-        *stride = uint8_t(m_store.GetStride());
-    return m_store.GetData();
-}
-
-void CMemoryObject::SetVertex(uint32_t i, float x, float y, float z, uint32_t diffuse, float u, float v, float nx,
-                              float ny, float nz, uint32_t color2)
-{
-    m_store.SetVertex(i, x, y, z, diffuse, u, v, nx, ny, nz, color2);
-}
-
-void CMemoryObject::SetVertexPosition(uint32_t i, float x, float y, float z)
-{
-    m_store.SetPosition(i, x, y, z);
-}
-
-void CMemoryObject::SetVertexUV0(uint32_t i, float u, float v)
-{
-    m_store.SetUV0(i, u, v);
-}
-
-void CMemoryObject::SetVertexUV1(uint32_t i, float u, float v)
-{
-    m_store.SetUV1(i, u, v);
-}
-
-void CMemoryObject::SetVertexNormal(uint32_t i, float x, float y, float z)
-{
-    m_store.SetNormal(i, x, y, z);
-}
-
-void CMemoryObject::SetVertexColor(uint32_t i, uint32_t argb)
-{
-    m_store.SetColor(i, argb);
-}
-
-void CMemoryObject::SetVertexColor2(uint32_t i, uint32_t argb)
-{
-    m_store.SetColor2(i, argb);
-}
-
-void CMemoryObject::GetVertex(uint32_t i, C3DVector3* position, uint32_t* diffuse, C3DVector2* uv0,
-                              C3DVector3* normal, uint32_t* color2)
-{
-    m_store.GetVertex(i, position ? &position->x : nullptr, diffuse, uv0 ? &uv0->x : nullptr,
-                      normal ? &normal->x : nullptr, color2);
-}
-
-C3DVector3 CMemoryObject::GetVertexPosition(uint32_t i)
-{
-    C3DVector3 p;
-    m_store.GetPosition(i, &p.x);
-    return p;
-}
-
-C3DVector2 CMemoryObject::GetVertexUV0(uint32_t i)
-{
-    C3DVector2 uv;
-    m_store.GetUV0(i, &uv.x);
-    return uv;
-}
-
-C3DVector2 CMemoryObject::GetVertexUV1(uint32_t i)
-{
-    C3DVector2 uv;
-    m_store.GetUV1(i, &uv.x);
-    return uv;
-}
-
-C3DVector3 CMemoryObject::GetVertexNormal(uint32_t i)
-{
-    C3DVector3 n;
-    m_store.GetNormal(i, &n.x);
-    return n;
-}
-
-uint32_t CMemoryObject::GetVertexColor(uint32_t i)
-{
-    return m_store.GetColor(i);
-}
-
-uint32_t CMemoryObject::GetVertexColor2(uint32_t i)
-{
-    return m_store.GetColor2(i);
 }
 
 // ---- textures ---------------------------------------------------------------------------------

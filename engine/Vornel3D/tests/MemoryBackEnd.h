@@ -11,7 +11,7 @@
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObjectIndex.h"
-#include "Vornel3D/C3DObjectPrivate.h"
+#include "Vornel3D/C3DObjectInMemory.h"
 #include "Vornel3D/C3DShader.h"
 #include "Vornel3D/C3DStencilShadow.h"
 #include "Vornel3D/C3DTexture.h"
@@ -41,7 +41,7 @@ struct CMemoryDraw {
 
 class CMemoryEngine;
 
-class CMemoryObject : public C3DObjectPrivate {
+class CMemoryObject : public C3DObjectInMemory {
 public:
     CMemoryObject(WorldData* pWorldData, C3DVertexLayout layout);
     ~CMemoryObject() override;
@@ -53,32 +53,13 @@ public:
     Status Upload() override;
     void Draw() override;
     void DrawEx(uint32_t position) override;
-    void* GetVertexData(uint8_t* stride) override;
-    void SetVertex(uint32_t i, float x, float y, float z, uint32_t diffuse, float u, float v, float nx, float ny,
-                   float nz, uint32_t color2) override;
-    void SetVertexPosition(uint32_t i, float x, float y, float z) override;
-    void SetVertexUV0(uint32_t i, float u, float v) override;
-    void SetVertexUV1(uint32_t i, float u, float v) override;
-    void SetVertexNormal(uint32_t i, float x, float y, float z) override;
-    void SetVertexColor(uint32_t i, uint32_t argb) override;
-    void SetVertexColor2(uint32_t i, uint32_t argb) override;
-    void GetVertex(uint32_t i, C3DVector3* position, uint32_t* diffuse, C3DVector2* uv0, C3DVector3* normal,
-                   uint32_t* color2) override;
-    C3DVector3 GetVertexPosition(uint32_t i) override;
-    C3DVector2 GetVertexUV0(uint32_t i) override;
-    C3DVector2 GetVertexUV1(uint32_t i) override;
-    C3DVector3 GetVertexNormal(uint32_t i) override;
-    uint32_t GetVertexColor(uint32_t i) override;
-    uint32_t GetVertexColor2(uint32_t i) override;
 
-    const C3DVertexStore& GetStore() const { return m_store; }
     int GetUploadCount() const { return m_nUploads; }
 
 private:
     CMemoryEngine* MemoryEngine() const;
     void DrawPosition(uint32_t position);
 
-    C3DVertexStore m_store;
     int m_nUploads = 0;
 };
 

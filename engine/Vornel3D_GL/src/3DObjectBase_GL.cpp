@@ -7,7 +7,7 @@
 #include "VornelUtils/WorldData.h"
 
 C3DObjectBase_GL::C3DObjectBase_GL(WorldData* pWorldData, C3DVertexLayout layout)
-    : C3DObjectPrivate(pWorldData), m_vertices(layout, C3DVertexStore::kStoreColorRGBA | C3DVertexStore::kStoreFlipV)
+    : C3DObjectInMemory(pWorldData, layout, C3DVertexStore::kStoreColorRGBA | C3DVertexStore::kStoreFlipV)
 {
 }
 
@@ -31,13 +31,6 @@ Status C3DObjectBase_GL::Create(uint32_t groups, uint32_t vertices, uint32_t ind
     return m_vertices.Create(vertices, m_pWorldData);
 }
 
-void* C3DObjectBase_GL::GetVertexData(uint8_t* stride)
-{
-    if (stride)
-        *stride = uint8_t(m_vertices.GetStride());
-    return m_vertices.GetData();
-}
-
 bool C3DObjectBase_GL::MultiTexture() const
 {
     const C3DGLContext* context = GLContextFromWorld(m_pWorldData);
@@ -51,42 +44,6 @@ C3DObjectIndex_GL* C3DObjectBase_GL::DisplayLists() const
 
 // ---- vertices ---------------------------------------------------------------------------
 
-void C3DObjectBase_GL::SetVertex(uint32_t i, float x, float y, float z, uint32_t diffuse, float u, float v, float nx,
-                                 float ny, float nz, uint32_t color2)
-{
-    m_vertices.SetVertex(i, x, y, z, diffuse, u, v, nx, ny, nz, color2);
-}
-
-void C3DObjectBase_GL::SetVertexPosition(uint32_t i, float x, float y, float z)
-{
-    m_vertices.SetPosition(i, x, y, z);
-}
-
-void C3DObjectBase_GL::SetVertexUV0(uint32_t i, float u, float v)
-{
-    m_vertices.SetUV0(i, u, v);
-}
-
-void C3DObjectBase_GL::SetVertexUV1(uint32_t i, float u, float v)
-{
-    m_vertices.SetUV1(i, u, v);
-}
-
-void C3DObjectBase_GL::SetVertexNormal(uint32_t i, float x, float y, float z)
-{
-    m_vertices.SetNormal(i, x, y, z);
-}
-
-void C3DObjectBase_GL::SetVertexColor(uint32_t i, uint32_t argb)
-{
-    m_vertices.SetColor(i, argb);
-}
-
-void C3DObjectBase_GL::SetVertexColor2(uint32_t i, uint32_t argb)
-{
-    m_vertices.SetColor2(i, argb);
-}
-
 void C3DObjectBase_GL::GetVertex(uint32_t i, C3DVector3* position, uint32_t* diffuse, C3DVector2* uv0,
                                  C3DVector3* normal, uint32_t* color2)
 {
@@ -95,44 +52,6 @@ void C3DObjectBase_GL::GetVertex(uint32_t i, C3DVector3* position, uint32_t* dif
                          uv0 && m_vertices.HasUV0() ? &uv0->x : nullptr,
                          normal && m_vertices.HasNormal() ? &normal->x : nullptr,
                          m_vertices.HasColor2() ? color2 : nullptr);
-}
-
-C3DVector3 C3DObjectBase_GL::GetVertexPosition(uint32_t i)
-{
-    C3DVector3 p{};
-    m_vertices.GetPosition(i, &p.x);
-    return p;
-}
-
-C3DVector2 C3DObjectBase_GL::GetVertexUV0(uint32_t i)
-{
-    C3DVector2 uv{};
-    m_vertices.GetUV0(i, &uv.x);
-    return uv;
-}
-
-C3DVector2 C3DObjectBase_GL::GetVertexUV1(uint32_t i)
-{
-    C3DVector2 uv{};
-    m_vertices.GetUV1(i, &uv.x);
-    return uv;
-}
-
-C3DVector3 C3DObjectBase_GL::GetVertexNormal(uint32_t i)
-{
-    C3DVector3 n{};
-    m_vertices.GetNormal(i, &n.x);
-    return n;
-}
-
-uint32_t C3DObjectBase_GL::GetVertexColor(uint32_t i)
-{
-    return m_vertices.GetColor(i);
-}
-
-uint32_t C3DObjectBase_GL::GetVertexColor2(uint32_t i)
-{
-    return m_vertices.GetColor2(i);
 }
 
 // ---- client arrays ----------------------------------------------------------------------

@@ -1,5 +1,5 @@
 #pragma once
-// The OpenGL side of the 3D object, between C3DObjectPrivate and the four vertex-layout
+// The OpenGL side of the 3D object, between C3DObjectInMemory and the four vertex-layout
 // classes that the OpenGL engine creates by kind (C3DObjects_GL.h). Vertices stay in system
 // memory with colours stored as R, G, B, A bytes (given and returned as ARGB) and every v
 // stored as 1 - v. Drawing uses the fixed-function pipeline: each group is compiled into a
@@ -7,12 +7,11 @@
 // set per draw (flags 0x20000) draw from client vertex arrays with indexed draws instead.
 #include <cstdint>
 
-#include "Vornel3D/C3DObjectPrivate.h"
-#include "Vornel3D/C3DVertexStore.h"
+#include "Vornel3D/C3DObjectInMemory.h"
 
 class C3DObjectIndex_GL;
 
-class C3DObjectBase_GL : public C3DObjectPrivate {
+class C3DObjectBase_GL : public C3DObjectInMemory {
 public:
     C3DObjectBase_GL(WorldData* pWorldData, C3DVertexLayout layout);
     ~C3DObjectBase_GL() override;
@@ -32,7 +31,6 @@ public:
     void DrawPreparedGroup(uint32_t group, uint32_t firstIndex, uint32_t primitiveCount, uint32_t type,
                            uint32_t faceMode) override;
     void FinishGroup(uint32_t value) override;
-    void* GetVertexData(uint8_t* stride) override;
     // The object's base Create, then the vertex array (out of memory: 0x80000002, latched).
     Status Create(uint32_t groups, uint32_t vertices, uint32_t indices) override;
     // Ends an edit; with rebuild (and without per-draw colour) compiles one display list per
@@ -42,22 +40,9 @@ public:
     Status Upload() override;
     void SetShaderConstants() override; // Upload
 
-    void SetVertex(uint32_t i, float x, float y, float z, uint32_t diffuse, float u, float v, float nx, float ny,
-                   float nz, uint32_t color2) override;
-    void SetVertexPosition(uint32_t i, float x, float y, float z) override;
-    void SetVertexUV0(uint32_t i, float u, float v) override;
-    void SetVertexUV1(uint32_t i, float u, float v) override;
-    void SetVertexNormal(uint32_t i, float x, float y, float z) override;
-    void SetVertexColor(uint32_t i, uint32_t argb) override;
-    void SetVertexColor2(uint32_t i, uint32_t argb) override;
+    // Outputs for fields the layout lacks are left as the caller had them.
     void GetVertex(uint32_t i, C3DVector3* position, uint32_t* diffuse, C3DVector2* uv0, C3DVector3* normal,
                    uint32_t* color2) override;
-    C3DVector3 GetVertexPosition(uint32_t i) override;
-    C3DVector2 GetVertexUV0(uint32_t i) override;
-    C3DVector2 GetVertexUV1(uint32_t i) override;
-    C3DVector3 GetVertexNormal(uint32_t i) override;
-    uint32_t GetVertexColor(uint32_t i) override;
-    uint32_t GetVertexColor2(uint32_t i) override;
 
     // ---- the OpenGL operations behind the object's table --------------------------------
     virtual void RestoreTransform();    // pops the model-view matrix
@@ -70,8 +55,6 @@ public:
     virtual void SetNormalArray(uint32_t baseVertex);   // base: array off
     virtual void SetColorArray(uint32_t baseVertex);
     virtual void ReservedGL1();
-
-    const C3DVertexStore& GetVertexStore() const { return m_vertices; }
 
     // Culling of a face mode: 0 none (front GL_CW), 1 culling with front GL_CW, 2 culling with
     // front GL_CCW; the culled face is GL_BACK.
@@ -95,8 +78,6 @@ protected:
     // units) or on the current unit.
     void SendTexCoords(float u0, float v0, float u1, float v1);
     bool MultiTexture() const;
-
-    C3DVertexStore m_vertices;
 };
 
 template <typename Emit> void C3DObjectBase_GL::ForEachRecordVertex(const C3DGroupRecord* record, Emit emit)
