@@ -1,7 +1,8 @@
 #pragma once
 // The assignment and operator rules (ScriptRules.cpp) restricted to numbers, for the
 // executor's shortcuts: each function either does exactly what the full rule does or says
-// that the full rule (through the handler) must decide.
+// that the full rule (through the handler) must decide. The full rules share the number
+// helpers below.
 #include "NimbrelScript/ScriptTree.h"
 #include "NimbrelScript/ScriptValue.h"
 

@@ -35,6 +35,21 @@ Status RuleFailure(ScriptVM* vm, ScriptModule* module, const ScriptInstruction* 
     }
 }
 
+// The slot that operand `index` names, followed through references to the one that holds the
+// value; a failure is reported at the instruction's line.
+Status FollowOperand(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
+                     const ScriptInstruction* instruction, uint32_t index, ScriptValue** out)
+{
+    return ScriptFollow(vm, module, activation, index, instruction->fileIndex, instruction->line, out);
+}
+
+void SetULong(ScriptValue* target, uint32_t number)
+{
+    ScriptValue_Reset(target);
+    target->type = kScriptTypeULong;
+    target->value = number;
+}
+
 } // namespace
 
 Status ScriptOp_Reference(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
@@ -82,7 +97,7 @@ Status ScriptOp_BindParam(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
         return kScriptOk;
     }
     ScriptValue* source = nullptr;
-    Status status = ScriptFollow(vm, module, caller, found, instruction->fileIndex, instruction->line, &source);
+    Status status = FollowOperand(vm, module, caller, instruction, found, &source);
     if (status < 0)
         return status;
     ScriptValue scratch{};
@@ -130,10 +145,9 @@ Status ScriptOp_Assign(ScriptVM* vm, ScriptModule* module, ScriptActivation* act
     }
     ScriptValue* target = nullptr;
     ScriptValue* source = nullptr;
-    Status status = ScriptFollow(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &target);
+    Status status = FollowOperand(vm, module, activation, instruction, instruction->a, &target);
     if (status >= 0)
-        status = ScriptFollow(vm, module, activation, sourceIndex, instruction->fileIndex, instruction->line, &source);
+        status = FollowOperand(vm, module, activation, instruction, sourceIndex, &source);
     if (status < 0)
         return status;
     ScriptValue scratch{};
@@ -149,13 +163,10 @@ Status ScriptOp_SetLong(ScriptVM* vm, ScriptModule* module, ScriptActivation* ac
                         const ScriptInstruction* instruction)
 {
     ScriptValue* target = nullptr;
-    Status status = ScriptFollow(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &target);
+    Status status = FollowOperand(vm, module, activation, instruction, instruction->a, &target);
     if (status < 0)
         return status;
-    ScriptValue_Reset(target);
-    target->type = kScriptTypeULong;
-    target->value = instruction->b;
+    SetULong(target, instruction->b);
     return kScriptOk;
 }
 
@@ -163,8 +174,7 @@ Status ScriptOp_Not(ScriptVM* vm, ScriptModule* module, ScriptActivation* activa
                     const ScriptInstruction* instruction)
 {
     ScriptValue* target = nullptr;
-    Status status = ScriptFollow(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &target);
+    Status status = FollowOperand(vm, module, activation, instruction, instruction->a, &target);
     if (status < 0)
         return status;
     ScriptValue scratch{};
@@ -172,10 +182,7 @@ Status ScriptOp_Not(ScriptVM* vm, ScriptModule* module, ScriptActivation* activa
     if (value->type != kScriptTypeULong)
         return ScriptFail(vm, module, kScriptUnsupported, instruction->fileIndex, instruction->line,
                           u"unsupported operation \"!\" on a non-integer");
-    uint32_t result = value->value == 0 ? 1u : 0u;
-    ScriptValue_Reset(target);
-    target->type = kScriptTypeULong;
-    target->value = result;
+    SetULong(target, value->value == 0 ? 1u : 0u);
     return kScriptOk;
 }
 
@@ -184,11 +191,9 @@ Status ScriptOp_Operator(ScriptVM* vm, ScriptModule* module, ScriptActivation* a
 {
     ScriptValue* left = nullptr;
     ScriptValue* right = nullptr;
-    Status status = ScriptFollow(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &left);
+    Status status = FollowOperand(vm, module, activation, instruction, instruction->a, &left);
     if (status >= 0)
-        status = ScriptFollow(vm, module, activation, instruction->b, instruction->fileIndex, instruction->line,
-                              &right);
+        status = FollowOperand(vm, module, activation, instruction, instruction->b, &right);
     if (status < 0)
         return status;
     ScriptValue leftScratch{};

@@ -2,6 +2,7 @@
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptText.h"
 #include "ScriptInternal.h"
+#include "ScriptNumberRules.h"
 
 #include "VornelUtils/UtilsMemory.h"
 
@@ -9,16 +10,6 @@
 #include <cstring>
 
 namespace {
-
-bool IsNumber(uint32_t type)
-{
-    return type == kScriptTypeULong || type == kScriptTypeFloat;
-}
-
-float AsFloat(uint32_t type, uint32_t value)
-{
-    return type == kScriptTypeULong ? static_cast<float>(value) : FloatFromBits(value);
-}
 
 void SetLong(ScriptValue* value, uint32_t number)
 {
@@ -84,30 +75,6 @@ ScriptRule AppendNumber(ScriptValue* left, uint8_t type, uint32_t number)
     if (length == 0)
         return ScriptRule::Unsupported;
     return Append(left, text, length);
-}
-
-bool Compare(uint32_t opcode, uint32_t left, uint32_t right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
-}
-
-bool CompareFloat(uint32_t opcode, float left, float right)
-{
-    switch (opcode) {
-    case kScriptOpEqual: return left == right;
-    case kScriptOpNotEqual: return left != right;
-    case kScriptOpLess: return left < right;
-    case kScriptOpLessEqual: return left <= right;
-    case kScriptOpGreater: return left > right;
-    default: return left >= right;
-    }
 }
 
 } // namespace
@@ -177,7 +144,7 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
     const uint32_t rv = right->value;
     const bool bothLong = lt == kScriptTypeULong && rt == kScriptTypeULong;
     const bool bothFloat = lt == kScriptTypeFloat && rt == kScriptTypeFloat;
-    const bool numbers = IsNumber(lt) && IsNumber(rt);
+    const bool numbers = ScriptIsNumberType(lt) && ScriptIsNumberType(rt);
 
     switch (opcode) {
     case kScriptOpAdd:
@@ -188,10 +155,10 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
             return ScriptRule::Ok;
         }
         if (numbers) {
-            SetFloat(left, AsFloat(lt, lv) + AsFloat(rt, rv));
+            SetFloat(left, ScriptNumberAsFloat(lt, lv) + ScriptNumberAsFloat(rt, rv));
             return ScriptRule::Ok;
         }
-        if (lt == kScriptTypeString && IsNumber(rt))
+        if (lt == kScriptTypeString && ScriptIsNumberType(rt))
             return AppendNumber(left, rt, rv);
         if (lt == kScriptTypeString && rt == kScriptTypeString) {
             // Join into a new text first: the right text may be the left one.
@@ -219,7 +186,7 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
             return ScriptRule::Ok;
         }
         if (numbers) {
-            SetFloat(left, AsFloat(lt, lv) - AsFloat(rt, rv));
+            SetFloat(left, ScriptNumberAsFloat(lt, lv) - ScriptNumberAsFloat(rt, rv));
             return ScriptRule::Ok;
         }
         return ScriptRule::Unsupported;
@@ -230,7 +197,7 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
             return ScriptRule::Ok;
         }
         if (numbers) {
-            SetFloat(left, AsFloat(lt, lv) * AsFloat(rt, rv));
+            SetFloat(left, ScriptNumberAsFloat(lt, lv) * ScriptNumberAsFloat(rt, rv));
             return ScriptRule::Ok;
         }
         return ScriptRule::Unsupported;
@@ -243,7 +210,7 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
             return ScriptRule::Ok;
         }
         if (numbers) {
-            SetFloat(left, AsFloat(lt, lv) / AsFloat(rt, rv));
+            SetFloat(left, ScriptNumberAsFloat(lt, lv) / ScriptNumberAsFloat(rt, rv));
             return ScriptRule::Ok;
         }
         return ScriptRule::Unsupported;
@@ -261,11 +228,11 @@ ScriptRule ScriptOperatorRule(uint32_t opcode, ScriptValue* left, const ScriptVa
     case kScriptOpGreater:
     case kScriptOpGreaterEqual:
         if (bothLong) {
-            SetLong(left, Compare(opcode, lv, rv) ? 1u : 0u);
+            SetLong(left, ScriptNumberCompare(opcode, lv, rv) ? 1u : 0u);
             return ScriptRule::Ok;
         }
         if (bothFloat) {
-            SetFloatTruth(left, CompareFloat(opcode, FloatFromBits(lv), FloatFromBits(rv)));
+            SetFloatTruth(left, ScriptNumberCompare(opcode, FloatFromBits(lv), FloatFromBits(rv)));
             return ScriptRule::Ok;
         }
         return ScriptRule::Unsupported;
