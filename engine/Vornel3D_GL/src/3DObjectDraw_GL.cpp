@@ -178,6 +178,30 @@ void C3DObjectBase_GL::DrawGroupGeometryOf(uint32_t g)
 
 // ---- draws --------------------------------------------------------------------------------
 
+const C3DGroupRecord* C3DObjectBase_GL::GroupDrawnAt(uint32_t position, uint32_t* group) const
+{
+    const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
+    const C3DGroupRecord* r = at ? m_pIndex->GetGroup(at->id) : nullptr;
+    if (r)
+        *group = at->id;
+    return r;
+}
+
+void C3DObjectBase_GL::BeginGroupDraw(const C3DGroupRecord& record)
+{
+    if (m_nCreation & k3DDrawOwnStates)
+        SetShaderConstants();
+    ApplyProjection();
+    SetFaceMode(record.faceMode);
+}
+
+void C3DObjectBase_GL::EndDraw()
+{
+    if (m_nCreation & k3DDrawOwnStates)
+        RestoreRenderStates();
+    RestoreTransform();
+}
+
 void C3DObjectBase_GL::Draw()
 {
     if (!m_pIndex)
@@ -187,35 +211,28 @@ void C3DObjectBase_GL::Draw()
     ApplyProjection();
     DisableTextureUnits();
     for (uint32_t k = 0; k < m_nGroupCount; ++k) {
-        const C3DGroupRecord* at = m_pIndex->GetGroup(k);
-        const C3DGroupRecord* r = at ? m_pIndex->GetGroup(at->id) : nullptr;
+        uint32_t group = 0;
+        const C3DGroupRecord* r = GroupDrawnAt(k, &group);
         if (!r)
             continue;
         SetFaceMode(r->faceMode);
-        SelectGroupTextures(at->id);
-        DrawGroupGeometryOf(at->id);
+        SelectGroupTextures(group);
+        DrawGroupGeometryOf(group);
     }
-    if (m_nCreation & k3DDrawOwnStates)
-        RestoreRenderStates();
-    RestoreTransform();
+    EndDraw();
 }
 
 void C3DObjectBase_GL::DrawEx(uint32_t position)
 {
-    const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
-    const C3DGroupRecord* r = at ? m_pIndex->GetGroup(at->id) : nullptr;
+    uint32_t group = 0;
+    const C3DGroupRecord* r = GroupDrawnAt(position, &group);
     if (!r)
         return;
-    if (m_nCreation & k3DDrawOwnStates)
-        SetShaderConstants();
-    ApplyProjection();
-    SetFaceMode(r->faceMode);
+    BeginGroupDraw(*r);
     DisableTextureUnits();
-    SelectGroupTextures(at->id);
-    DrawGroupGeometryOf(at->id);
-    if (m_nCreation & k3DDrawOwnStates)
-        RestoreRenderStates();
-    RestoreTransform();
+    SelectGroupTextures(group);
+    DrawGroupGeometryOf(group);
+    EndDraw();
 }
 
 void C3DObjectBase_GL::DrawGeometry()
@@ -241,14 +258,11 @@ void C3DObjectBase_GL::DrawGroupGeometry(uint32_t position)
 
 void C3DObjectBase_GL::PrepareGroup(uint32_t position)
 {
-    const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
-    const C3DGroupRecord* r = at ? m_pIndex->GetGroup(at->id) : nullptr;
+    uint32_t group = 0;
+    const C3DGroupRecord* r = GroupDrawnAt(position, &group);
     if (!r)
         return;
-    if (m_nCreation & k3DDrawOwnStates)
-        SetShaderConstants();
-    ApplyProjection();
-    SetFaceMode(r->faceMode);
+    BeginGroupDraw(*r);
     SetVertexArray(r->baseVertex);
     SetNormalArray(r->baseVertex);
     SetTexCoordArray(r->baseVertex);
@@ -257,15 +271,14 @@ void C3DObjectBase_GL::PrepareGroup(uint32_t position)
     else
         SetColorArray(r->baseVertex);
     DisableTextureUnits();
-    SelectGroupTextures(at->id);
+    SelectGroupTextures(group);
 }
 
 void C3DObjectBase_GL::DrawGroup(uint32_t position)
 {
-    const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
-    const C3DGroupRecord* r = at ? m_pIndex->GetGroup(at->id) : nullptr;
-    if (r)
-        DrawPreparedGroup(at->id, r->firstIndex, r->primitiveCount, r->type, r->faceMode);
+    uint32_t group = 0;
+    if (const C3DGroupRecord* r = GroupDrawnAt(position, &group))
+        DrawPreparedGroup(group, r->firstIndex, r->primitiveCount, r->type, r->faceMode);
 }
 
 void C3DObjectBase_GL::DrawPreparedGroup(uint32_t group, uint32_t, uint32_t, uint32_t, uint32_t)
@@ -285,9 +298,7 @@ void C3DObjectBase_GL::DrawPreparedGroup(uint32_t group, uint32_t, uint32_t, uin
 
 void C3DObjectBase_GL::FinishGroup(uint32_t)
 {
-    if (m_nCreation & k3DDrawOwnStates)
-        RestoreRenderStates();
-    RestoreTransform();
+    EndDraw();
 }
 
 // ---- end of an edit -----------------------------------------------------------------------

@@ -61,6 +61,14 @@ public:
     static void SetFaceMode(uint32_t mode);
 
 protected:
+    // The record of the group drawn at `position` (the record there names the group); null
+    // when either record is missing. *group receives the group's number.
+    const C3DGroupRecord* GroupDrawnAt(uint32_t position, uint32_t* group) const;
+    // The start of one group's draw: the object's own render states (creation word 0x400), the
+    // projection, then the group's face mode.
+    void BeginGroupDraw(const C3DGroupRecord& record);
+    // The end of a draw: the render states back (creation word 0x400), the transform popped.
+    void EndDraw();
     // The display-list table of the index object in use, null without one.
     C3DObjectIndex_GL* DisplayLists() const;
     // The geometry of group g: its list, or the client arrays and an indexed draw.
