@@ -50,6 +50,26 @@ void SetULong(ScriptValue* target, uint32_t number)
     target->value = number;
 }
 
+// target := the value that source holds (or names), under the assignment rule.
+Status AssignFrom(ScriptVM* vm, ScriptModule* module, const ScriptInstruction* instruction, ScriptValue* target,
+                  const ScriptValue* source)
+{
+    ScriptValue scratch{};
+    const ScriptValue* value = ScriptReadValue(source, &scratch);
+    ScriptRule rule = ScriptAssignRule(target, value);
+    if (rule != ScriptRule::Ok)
+        return RuleFailure(vm, module, instruction, rule, u"unsupported initialisation from \"%s\" to \"%s\"",
+                           value->type, target->type);
+    return kScriptOk;
+}
+
+// Whether operand a reads as zero; a failure is reported at the instruction's line.
+Status OperandIsZero(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
+                     const ScriptInstruction* instruction, bool* zero)
+{
+    return ScriptIsZero(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line, zero);
+}
+
 } // namespace
 
 Status ScriptOp_Reference(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
@@ -100,14 +120,7 @@ Status ScriptOp_BindParam(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
     Status status = FollowOperand(vm, module, caller, instruction, found, &source);
     if (status < 0)
         return status;
-    ScriptValue scratch{};
-    const ScriptValue* value = ScriptReadValue(source, &scratch);
-    ScriptValue* slot = &stack->slots[instruction->a];
-    ScriptRule rule = ScriptAssignRule(slot, value);
-    if (rule != ScriptRule::Ok)
-        return RuleFailure(vm, module, instruction, rule, u"unsupported initialisation from \"%s\" to \"%s\"",
-                           value->type, slot->type);
-    return kScriptOk;
+    return AssignFrom(vm, module, instruction, &stack->slots[instruction->a], source);
 }
 
 Status ScriptOp_Declare(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
@@ -150,13 +163,7 @@ Status ScriptOp_Assign(ScriptVM* vm, ScriptModule* module, ScriptActivation* act
         status = FollowOperand(vm, module, activation, instruction, sourceIndex, &source);
     if (status < 0)
         return status;
-    ScriptValue scratch{};
-    const ScriptValue* value = ScriptReadValue(source, &scratch);
-    ScriptRule rule = ScriptAssignRule(target, value);
-    if (rule != ScriptRule::Ok)
-        return RuleFailure(vm, module, instruction, rule, u"unsupported initialisation from \"%s\" to \"%s\"",
-                           value->type, target->type);
-    return kScriptOk;
+    return AssignFrom(vm, module, instruction, target, source);
 }
 
 Status ScriptOp_SetLong(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation,
@@ -217,8 +224,7 @@ Status ScriptOp_JumpIfZero(ScriptVM* vm, ScriptModule* module, ScriptActivation*
                            const ScriptInstruction* instruction)
 {
     bool zero = false;
-    Status status = ScriptIsZero(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &zero);
+    Status status = OperandIsZero(vm, module, activation, instruction, &zero);
     if (status < 0)
         return status;
     if (!zero)
@@ -231,8 +237,7 @@ Status ScriptOp_LeaveIfZero(ScriptVM* vm, ScriptModule* module, ScriptActivation
                             const ScriptInstruction* instruction)
 {
     bool zero = false;
-    Status status = ScriptIsZero(vm, module, activation, instruction->a, instruction->fileIndex, instruction->line,
-                                 &zero);
+    Status status = OperandIsZero(vm, module, activation, instruction, &zero);
     if (status < 0)
         return status;
     return zero ? kScriptLeaveBlock : kScriptOk;
