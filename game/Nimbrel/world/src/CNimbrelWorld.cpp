@@ -8,12 +8,27 @@
 
 CNimbrelWorld* CreateNimbrelWorld()
 {
-    return new (std::nothrow) CNimbrelWorld();
+    CNimbrelWorld* world = new (std::nothrow) CNimbrelWorld();
+    if (world && !world->GetGameData()) {
+        delete world;
+        return nullptr;
+    }
+    return world;
 }
 
-CNimbrelWorld::CNimbrelWorld() = default;
+CNimbrelWorld::CNimbrelWorld()
+{
+    if (m_pWorldData)
+        m_pWorldData->pGame = GameDataCreate();
+}
 
-CNimbrelWorld::~CNimbrelWorld() = default;
+CNimbrelWorld::~CNimbrelWorld()
+{
+    if (m_pWorldData) {
+        GameDataFree(m_pWorldData->pGame);
+        m_pWorldData->pGame = nullptr;
+    }
+}
 
 Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8_t colorDepth,
                            uint32_t displayValue, uint8_t fullScreen, uint8_t resizable, uint8_t verticalSync,
@@ -82,6 +97,11 @@ uint8_t CNimbrelWorld::SetDataFolder(const char16_t* appName, const char16_t* da
 {
     SetApplicationParameters(kNimbrelResourceMode, kNimbrelClassName, appName,
                              dataPath ? dataPath : kNimbrelDefaultDataPath, 0);
+    if (GameData* game = GetGameData()) {
+        char baseName[kManagedNameSize];
+        GetApplicationName(baseName);
+        GameDataSetConstruction(*game, baseName);
+    }
     return SetFitWindowToDesktop(1);
 }
 

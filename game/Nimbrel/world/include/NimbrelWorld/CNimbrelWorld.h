@@ -4,6 +4,7 @@
 // window its title and loads the game shell over the managed world's load.
 #include <cstdint>
 
+#include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 
 // The window class name; also the single-instance key and the key of the window title.
@@ -58,6 +59,8 @@ public:
     Status BuildUserDataPath(const char16_t* fileName, const char16_t* folderWord, char16_t* out);
 
     uint32_t GetAssetRow() const { return m_assetRow; }
+    // The game record; null only when the world could not allocate it.
+    GameData* GetGameData() const { return m_pWorldData ? m_pWorldData->pGame : nullptr; }
 
 private:
     uint32_t m_assetRow = 0;
