@@ -1,14 +1,15 @@
 #include "VornelPlatform/PlatformFile.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <strings.h>
 #include <sys/stat.h>
 
 #include <string>
 
-namespace {
+#include "PlatformPaths.h"
 
-std::string WithSlashes(const char* path)
+std::string PlatformPathWithSlashes(const char* path)
 {
     std::string out(path);
     for (char& c : out)
@@ -16,6 +17,8 @@ std::string WithSlashes(const char* path)
             c = '/';
     return out;
 }
+
+namespace {
 
 bool Exists(const std::string& path)
 {
@@ -78,7 +81,7 @@ std::string ResolveCaseBlind(const std::string& path)
 // The path to read: the exact one when it exists, else its case-blind match.
 std::string PathForReading(const char* utf8Path)
 {
-    std::string path = WithSlashes(utf8Path);
+    std::string path = PlatformPathWithSlashes(utf8Path);
     if (Exists(path))
         return path;
     std::string resolved = ResolveCaseBlind(path);
@@ -91,7 +94,7 @@ std::FILE* Platform_OpenFile(const char* utf8Path, const char* mode)
 {
     if (!utf8Path || !mode || !*utf8Path)
         return nullptr;
-    std::string path = mode[0] == 'r' ? PathForReading(utf8Path) : WithSlashes(utf8Path);
+    std::string path = mode[0] == 'r' ? PathForReading(utf8Path) : PlatformPathWithSlashes(utf8Path);
     std::FILE* file = std::fopen(path.c_str(), mode);
     if (!file)
         return nullptr;
@@ -109,4 +112,14 @@ bool Platform_FileExists(const char* utf8Path)
     if (!utf8Path || !*utf8Path)
         return false;
     return IsRegularFile(PathForReading(utf8Path));
+}
+
+PlatformFolderResult Platform_CreateDirectory(const char* utf8Path)
+{
+    if (!utf8Path || !*utf8Path)
+        return PlatformFolderResult::kFailed;
+    const std::string path = PlatformPathWithSlashes(utf8Path);
+    if (::mkdir(path.c_str(), 0755) == 0)
+        return PlatformFolderResult::kCreated;
+    return errno == EEXIST ? PlatformFolderResult::kExists : PlatformFolderResult::kFailed;
 }
