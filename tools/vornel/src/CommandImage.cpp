@@ -49,7 +49,7 @@ bool Load(C3DTextureRaw& image, const char* path)
     const std::u16string wide = UtilsString_FromUtf8(path);
     const Status status = image.LoadFromFile(wide.c_str());
     if (Failed(status)) {
-        std::fprintf(stderr, "vornel image: cannot read %s (status 0x%08X)\n", path, unsigned(status));
+        std::fprintf(stderr, "vornel image: cannot read %s: %s\n", path, StatusWords(status).c_str());
         return false;
     }
     return true;
@@ -93,7 +93,7 @@ int Convert(const char* in, const char* out)
     const std::string outFormat = FormatName(out);
     if (outFormat != "PNG" && outFormat != "JPEG") {
         std::fprintf(stderr, "vornel image: %s: the output must be .png or .jpg\n", out);
-        return 2;
+        return kExitUsage;
     }
     auto world = MakeToolWorld();
     C3DTextureRaw image(world.get());
@@ -108,7 +108,7 @@ int Convert(const char* in, const char* out)
     const Status status = image.SaveToFile(wide.c_str(), false);
     image.Release();
     if (Failed(status)) {
-        std::fprintf(stderr, "vornel image: cannot write %s (status 0x%08X)\n", out, unsigned(status));
+        std::fprintf(stderr, "vornel image: cannot write %s: %s\n", out, StatusWords(status).c_str());
         return 1;
     }
     return 0;
@@ -122,6 +122,5 @@ int CommandImage(int argc, char** argv)
         return Info(argv[1]);
     if (argc == 3 && std::strcmp(argv[0], "convert") == 0)
         return Convert(argv[1], argv[2]);
-    std::fprintf(stderr, "usage: vornel image info FILE\n       vornel image convert IN OUT\n");
-    return 2;
+    return kExitUsage;
 }

@@ -99,7 +99,6 @@ int Create(const char* outPath, const char* folderPath)
         std::remove(outPath);
         return 1;
     }
-    std::printf("%zu entries\n", entries.size());
     return 0;
 }
 
@@ -173,6 +172,5 @@ int CommandPack(int argc, char** argv)
         return List(argv[1]);
     if (argc == 3 && std::strcmp(argv[0], "cat") == 0)
         return Cat(argv[1], argv[2]);
-    std::fprintf(stderr, "usage: vornel pack create OUT.pak DIR | pack list PAK | pack cat PAK NAME\n");
-    return 2;
+    return kExitUsage;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <string>
 
 #include "NimbrelScript/ScriptCompiler.h"
@@ -24,14 +26,13 @@ int Dump(const char* path)
     Status status = ScriptModule_CompileFileA(vm, module, "", path);
     int result = 0;
     if (status < 0) {
+        const std::string problem = ScriptFileProblem(path, status);
         if (vm->errorText)
             std::fprintf(stderr, "%s\n", UtilsString_ToUtf8(vm->errorText).c_str());
-        else if (status == kScriptFileOpen || status == kScriptFileRead)
-            std::fprintf(stderr, "vornel script: cannot read %s\n", path);
-        else if (status == kScriptImageVersion)
-            std::fprintf(stderr, "vornel script: %s is a compiled image, not a source\n", path);
+        else if (!problem.empty())
+            std::fprintf(stderr, "vornel script: %s\n", problem.c_str());
         else
-            std::fprintf(stderr, "vornel script: %s does not compile (0x%08X)\n", path, static_cast<unsigned>(status));
+            std::fprintf(stderr, "vornel script: %s does not compile: %s\n", path, StatusWords(status).c_str());
         result = 1;
     } else {
         std::string listing = ScriptDumpModule(vm, module);
@@ -43,14 +44,27 @@ int Dump(const char* path)
 
 } // namespace
 
+std::string ScriptFileProblem(const char* path, Status status)
+{
+    if (status == kScriptImageVersion)
+        return std::string(path) + " is a compiled image, not a source";
+    if (status != kScriptFileOpen && status != kScriptFileRead)
+        return std::string();
+    // The compiler takes no source shorter than 4 bytes.
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size == 0)
+        return std::string(path) + " is empty";
+    if (!error && size < 4)
+        return std::string(path) + " is too short to be a script (4 bytes at least)";
+    return "cannot read " + std::string(path) + ": " + StatusWords(status);
+}
+
 int CommandScript(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[0], "dump") == 0)
         return Dump(argv[1]);
     if (argc >= 1 && std::strcmp(argv[0], "run") == 0)
         return CommandScriptRun(argc - 1, argv + 1);
-    std::fprintf(stderr, "usage: vornel script dump FILE.script\n"
-                         "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME\n"
-                         "                         [--arg VALUE ...] [--resume VALUE ...] [--call NAME ...]\n");
-    return 2;
+    return kExitUsage;
 }

@@ -20,10 +20,6 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: vornel script run FILE.script [--link LIBRARY.script ...] --call NAME [--arg VALUE ...]\n"
-    "                         [--resume VALUE ...] [--call NAME ...]\n";
-
 // One step of the command line, in order.
 struct Step {
     bool call = false;            // a new call of `name`; else a resume of the last call
@@ -65,11 +61,8 @@ Status Wait(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActi
 int Fail(ScriptVM* vm, Status status)
 {
     std::string text = vm->errorText ? UtilsString_ToUtf8(vm->errorText) : std::string();
-    if (text.empty()) {
-        char code[32];
-        std::snprintf(code, sizeof(code), "status 0x%08X", static_cast<unsigned>(status));
-        text = code;
-    }
+    if (text.empty())
+        text = StatusWords(status);
     std::printf("error %s\n", text.c_str());
     return 1;
 }
@@ -88,13 +81,9 @@ ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, 
         status = ScriptModule_RegisterBuiltin(vm, module, "_wait", Wait, ScriptPackArgumentCode(0x4), 0, 0);
     if (status >= 0)
         status = ScriptModule_CompileFileA(vm, module, "", path.c_str());
-    if (status == kScriptFileOpen || status == kScriptFileRead) {
-        std::printf("error cannot read %s\n", path.c_str());
-        *exitCode = 1;
-        return nullptr;
-    }
-    if (status == kScriptImageVersion) {
-        std::printf("error %s is a compiled image, not a source\n", path.c_str());
+    const std::string problem = ScriptFileProblem(path.c_str(), status);
+    if (!problem.empty()) {
+        std::printf("error %s\n", problem.c_str());
         *exitCode = 1;
         return nullptr;
     }
@@ -202,8 +191,7 @@ int Run(const std::string& path, const std::vector<std::string>& libraries, cons
 int CommandScriptRun(int argc, char** argv)
 {
     if (argc < 1) {
-        std::fputs(kUsage, stderr);
-        return 2;
+        return kExitUsage;
     }
     const std::string path = argv[0];
     std::vector<std::string> libraries;
@@ -224,18 +212,15 @@ int CommandScriptRun(int argc, char** argv)
         } else if (option == "--resume" && hasValue && !steps.empty()) {
             Step step;
             if (!ParseResume(argv[++i], &step.resumeValue)) {
-                std::fputs(kUsage, stderr);
-                return 2;
+                return kExitUsage;
             }
             steps.push_back(step);
         } else {
-            std::fputs(kUsage, stderr);
-            return 2;
+            return kExitUsage;
         }
     }
     if (steps.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+        return kExitUsage;
     }
     return Run(path, libraries, steps);
 }

@@ -52,6 +52,5 @@ int CommandSettings(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[0], "scramble") == 0)
         return Scramble(argv[1], argv[2]);
-    std::fprintf(stderr, "usage: vornel settings scramble IN OUT\n");
-    return 2;
+    return kExitUsage;
 }

@@ -1,5 +1,12 @@
 #pragma once
-// Each command takes the arguments after its own name and returns the process exit status.
+// Each command takes the arguments after its own name and returns the process exit status:
+// 0, 1 when the work failed (after saying why on standard error), or kExitUsage when the
+// command line is wrong: the tool then prints the command's usage text on standard error.
+#include <string>
+
+#include "VornelUtils/Status.h"
+
+constexpr int kExitUsage = 2;
 
 int CommandVersion(int argc, char** argv);
 int CommandImage(int argc, char** argv);
@@ -8,3 +15,10 @@ int CommandSettings(int argc, char** argv);
 int CommandScript(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
+
+// Why a script file gave `status` before its text was compiled, in words ("X is empty",
+// "cannot read X: ..."); empty when the status is not about the file.
+std::string ScriptFileProblem(const char* path, Status status);
+
+// "the file cannot be opened (0x8001000B)": a status in words and as a code, for messages.
+std::string StatusWords(Status status);

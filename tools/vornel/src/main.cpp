@@ -3,9 +3,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "VornelUtils/StatusText.h"
 
 namespace {
 
+// A command, and its usage text: printed on standard output by "vornel help NAME" and
+// "vornel NAME --help", on standard error after a wrong use. The lines before the first blank
+// line are the command lines; the lines after it say what they do.
 struct CommandRow {
     const char* name;
     int (*run)(int argc, char** argv);
@@ -13,39 +19,131 @@ struct CommandRow {
 };
 
 const CommandRow kCommands[] = {
-    {"version", CommandVersion, "version"},
-    {"image", CommandImage, "image info FILE | image convert IN OUT (PNG, JPEG, TGA, raw in; PNG, JPEG out)"},
-    {"pack", CommandPack, "pack create OUT.pak DIR | pack list PAK | pack cat PAK NAME"},
-    {"settings", CommandSettings, "settings scramble IN OUT (the stored block form)"},
-    {"script", CommandScript, "script dump FILE.script (function tree and instructions); script run FILE.script --call NAME [--resume VALUE ...]"},
+    {"version", CommandVersion,
+     "usage: vornel version\n"
+     "\n"
+     "Prints the tool's version.\n"},
+    {"image", CommandImage,
+     "usage: vornel image info FILE\n"
+     "       vornel image convert IN OUT\n"
+     "\n"
+     "info describes an image: format, width, height and depth. convert reads a PNG, JPEG, TGA\n"
+     "or raw image and writes it as PNG or JPEG, as OUT's extension says (.png, .jpg).\n"},
+    {"pack", CommandPack,
+     "usage: vornel pack create OUT.pak FOLDER\n"
+     "       vornel pack list PAK\n"
+     "       vornel pack cat PAK NAME\n"
+     "\n"
+     "create packs every file below FOLDER, named by its path below it with '/'. list prints\n"
+     "each entry's name and size; cat writes one entry to standard output.\n"},
+    {"settings", CommandSettings,
+     "usage: vornel settings scramble IN OUT\n"
+     "\n"
+     "Turns a settings text into the scrambled block that the program stores in itself.\n"},
+    {"script", CommandScript,
+     "usage: vornel script dump FILE.script\n"
+     "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME [--arg VALUE ...]\n"
+     "                         [--resume VALUE ...] [--call NAME ...]\n"
+     "\n"
+     "dump compiles a script with its include files and prints its functions and instructions.\n"
+     "run compiles the script (linked to each --link library), runs its top-level code, then\n"
+     "calls each --call function with the --arg values after it (digits: a number; digits with\n"
+     "'.': a float; else a text); --resume VALUE resumes the last call's wait with VALUE. Two\n"
+     "builtins stand in for the game's: eTRACE(text) prints the text; _wait(tag) prints\n"
+     "\"wait TAG\" and waits.\n"},
 };
 
-void PrintUsage()
+const char kToolUsage[] =
+    "usage: vornel COMMAND [ARGUMENTS]\n"
+    "       vornel help [COMMAND]\n"
+    "       vornel COMMAND --help\n"
+    "\n"
+    "commands:\n";
+
+const CommandRow* FindCommand(const char* name)
 {
-    std::fprintf(stderr, "usage: vornel <command> [arguments]\n\ncommands:\n");
     for (const auto& row : kCommands)
-        std::fprintf(stderr, "  vornel %s\n", row.usage);
+        if (std::strcmp(name, row.name) == 0)
+            return &row;
+    return nullptr;
+}
+
+// The tool's usage: every command's command lines, from their usage texts.
+void PrintToolUsage(std::FILE* out)
+{
+    std::fputs(kToolUsage, out);
+    for (const auto& row : kCommands) {
+        const std::string usage = row.usage;
+        for (size_t at = 0; at < usage.size() && usage[at] != '\n';) {
+            const size_t end = usage.find('\n', at);
+            // "usage: " and the indentation under it are both seven characters.
+            std::fprintf(out, "  %s\n", usage.substr(at + 7, end - at - 7).c_str());
+            at = end + 1;
+        }
+    }
+}
+
+bool IsHelp(const char* argument)
+{
+    return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0;
+}
+
+int UnknownCommand(const char* name)
+{
+    std::fprintf(stderr, "vornel: unknown command '%s'\n\n", name);
+    PrintToolUsage(stderr);
+    return kExitUsage;
+}
+
+int Help(int argc, char** argv)
+{
+    if (argc == 0) {
+        PrintToolUsage(stdout);
+        return 0;
+    }
+    const CommandRow* row = argc == 1 ? FindCommand(argv[0]) : nullptr;
+    if (!row)
+        return argc == 1 ? UnknownCommand(argv[0]) : (PrintToolUsage(stderr), kExitUsage);
+    std::fputs(row->usage, stdout);
+    return 0;
 }
 
 } // namespace
 
-int CommandVersion(int, char**)
+int CommandVersion(int argc, char**)
 {
+    if (argc != 0)
+        return kExitUsage;
     std::printf("vornel 3.115\n");
     return 0;
+}
+
+std::string StatusWords(Status status)
+{
+    char code[16];
+    std::snprintf(code, sizeof(code), "%08X", static_cast<unsigned>(status));
+    return std::string(StatusText(status)) + " (0x" + code + ")";
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        PrintUsage();
-        return 2;
+        PrintToolUsage(stderr);
+        return kExitUsage;
     }
-    for (const auto& row : kCommands) {
-        if (std::strcmp(argv[1], row.name) == 0)
-            return row.run(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "help") == 0 || IsHelp(argv[1]))
+        return Help(argc - 2, argv + 2);
+    const CommandRow* row = FindCommand(argv[1]);
+    if (!row)
+        return UnknownCommand(argv[1]);
+    for (int i = 2; i < argc; ++i) {
+        if (IsHelp(argv[i])) {
+            std::fputs(row->usage, stdout);
+            return 0;
+        }
     }
-    std::fprintf(stderr, "vornel: unknown command '%s'\n", argv[1]);
-    PrintUsage();
-    return 2;
+    const int status = row->run(argc - 2, argv + 2);
+    if (status == kExitUsage)
+        std::fputs(row->usage, stderr);
+    return status;
 }

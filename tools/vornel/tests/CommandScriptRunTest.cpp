@@ -94,7 +94,7 @@ TEST(ScriptRunCommand, ReportsAnUnreadableFile)
 {
     const Outcome outcome = RunInGolden("script run absent.script --call main");
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.output, "error cannot read absent.script\n");
+    EXPECT_EQ(outcome.output, "error cannot read absent.script: the file cannot be opened (0x80000010)\n");
 }
 
 } // namespace
