@@ -6,7 +6,9 @@
 #include <new>
 
 #include "Vornel3D_ToolBox/CGammaRamp.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformFile.h"
+#include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -34,11 +36,19 @@ CManagedWorld::~CManagedWorld()
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
     }
+    delete m_pStringsManager;
+    m_pStringsManager = nullptr;
     delete m_pExternalSettings;
     m_pExternalSettings = nullptr;
-    if (m_pExternalPack && (!m_pWorldData || m_pExternalPack != m_pWorldData->pack.pFile))
-        std::fclose(m_pExternalPack);
-    m_pExternalPack = nullptr;
+    CloseExternalPack();
+}
+
+void CManagedWorld::CloseExternalPack()
+{
+    FreePackIndex(&m_externalPack);
+    if (m_externalPack.pFile && (!m_pWorldData || m_externalPack.pFile != m_pWorldData->pack.pFile))
+        std::fclose(m_externalPack.pFile);
+    m_externalPack.pFile = nullptr;
 }
 
 void CManagedWorld::SetDisplayChangeCallback(DisplayChangeCallback callback)
@@ -146,11 +156,12 @@ Status CManagedWorld::Unload()
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
     }
-    if (m_pExternalPack) {
-        if (!m_pWorldData || m_pExternalPack != m_pWorldData->pack.pFile)
-            std::fclose(m_pExternalPack);
-        m_pExternalPack = nullptr;
+    if (m_pStringsManager) {
+        m_pStringsManager->Unload();
+        delete m_pStringsManager;
+        m_pStringsManager = nullptr;
     }
+    CloseExternalPack();
     delete m_pExternalSettings;
     m_pExternalSettings = nullptr;
     return Failed(CWorld::Unload()) ? kStatusFailed : kStatusOk;
@@ -172,6 +183,22 @@ Status CManagedWorld::CreateGammaRamp()
     return Failed(m_pGammaRamp->Init()) ? kStatusFailed : kStatusOk;
 }
 
+Status CManagedWorld::CreateStringsManager()
+{
+    if (m_pStringsManager) {
+        m_pStringsManager->Unload();
+        delete m_pStringsManager;
+        m_pStringsManager = nullptr;
+    }
+    m_pStringsManager = new (std::nothrow) CStringsManager(m_pWorldData, this);
+    if (!m_pStringsManager) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    return Failed(m_pStringsManager->Init()) ? kStatusFailed : kStatusOk;
+}
+
 Status CManagedWorld::CreateInputDeviceA()
 {
     return kStatusFailed;
@@ -185,12 +212,14 @@ Status CManagedWorld::CreateInputDeviceB()
 Status CManagedWorld::SetExternalPack(const char16_t* path, uint32_t word, std::FILE* pFile)
 {
     m_externalPackWord = word;
-    UtilsString_Copy(m_externalPackPath, kWorldTextSize, path ? path : u"");
-    if (m_pExternalPack && m_pExternalPack != pFile &&
-        (!m_pWorldData || m_pExternalPack != m_pWorldData->pack.pFile))
-        std::fclose(m_pExternalPack);  // a pack opened before is not left open behind the new one
-    m_pExternalPack = pFile;
-    if (!m_pExternalPack && path && path[0])
-        m_pExternalPack = Platform_OpenFile(UtilsString_ToUtf8(m_externalPackPath).c_str(), "rb");
+    // A pack opened before is not left open behind the new one, and its index goes with it.
+    if (m_externalPack.pFile != pFile)
+        CloseExternalPack();
+    else
+        FreePackIndex(&m_externalPack);
+    UtilsString_Copy(m_externalPack.path, kWorldTextSize, path ? path : u"");
+    m_externalPack.pFile = pFile;
+    if (!m_externalPack.pFile && path && path[0])
+        m_externalPack.pFile = Platform_OpenFile(UtilsString_ToUtf8(m_externalPack.path).c_str(), "rb");
     return kStatusOk;
 }

@@ -2,9 +2,10 @@
 // The application world between the engine world and the game: the main window and the
 // switch between window and full screen, the translation of window messages into engine input
 // in virtual-screen units, the objects every application needs beside the renderer (display
-// gamma ramp now; fonts, strings, sounds, music, screenshot and decoration as they come), and
-// the application's identity (window class, name, resource mode). Abstract: the game world
-// fills the options and pointer operations.
+// gamma ramp and string tables now; fonts, sounds, music, screenshot and decoration as they
+// come), resources opened by source (program, external pack, main pack, loose file) and the
+// application's identity (window class, name, resource mode). Abstract: the game world fills
+// the options and pointer operations.
 //
 // Life: construct -> SetApplicationParameters -> CreateMainWindow -> Load -> frames ->
 // Unload -> DestroyMainWindow -> delete.
@@ -17,7 +18,9 @@
 #include "VornelUtils/Status.h"
 
 class CGammaRamp;
+class CStringsManager;
 class UtilsParameters;
+class UtilsStream;
 struct PlatformWindow;
 
 constexpr int kManagedNameSize = 32;  // characters of the class and application names, terminator included
@@ -28,6 +31,13 @@ constexpr uint32_t kResourceSourceProgram = 1;
 constexpr uint32_t kResourceSourcePack = 2;
 constexpr uint32_t kResourceSourceFile = 4;
 constexpr uint32_t kResourceModeNone = 0x40400;  // selects no source
+
+// The stream mode of OpenResourceStream that keeps a name missing from the external pack from
+// being looked up in the main pack.
+constexpr uint32_t kResourceExternalOnly = 2;
+
+// Bytes of a construction file's identity text, its terminator included.
+constexpr uint32_t kConstructionIdentitySize = 260;
 
 // The platform index that forms the platform keys of the settings ("WIN32" is row 0); the
 // gamma ramp works only on row 0.
@@ -115,12 +125,37 @@ public:
     // Each unloads and deletes the object it replaces first; out of memory latches and
     // returns kStatusOutOfMemory, a failed initialisation gives kStatusFailed.
     Status CreateGammaRamp();
+    Status CreateStringsManager();
     // No input module is installed in this program: kStatusFailed.
     Status CreateInputDeviceA();
     Status CreateInputDeviceB();
 
-    // Keeps the given file, or opens the path for reading; 0.
+    // Keeps the given file, or opens the path for reading; 0. The pack is searched before the
+    // main one from then on (its index, when the game builds one, lives in its record).
     Status SetExternalPack(const char16_t* path, uint32_t word, std::FILE* pFile);
+
+    // ---- resources by source --------------------------------------------------------------
+    // The source of resources (bits 12-15 of the mode word) and of textures loaded by name
+    // (bits 0-3): kResourceSourceProgram, kResourceSourcePack, kResourceSourceFile, or
+    // another value that loads nothing.
+    uint32_t GetResourceSource() const { return (m_resourceMode >> 12) & 0xF; }
+    uint32_t GetTextureSource() const { return m_resourceMode & 0xF; }
+    // An open read stream over the named resource, owned by the caller (CloseResourceStream),
+    // or null. From the pack the external pack is searched first, then, unless mode is
+    // kResourceExternalOnly while an external pack is open, the main pack. A loose file is
+    // opened by the name itself (callers put the data path in front).
+    UtilsStream* OpenResourceStream(const char16_t* name, uint32_t mode);
+    // A construction file: u16 version, u32 n, n bytes of identity text with its terminator.
+    // The open stream after this header, or null: the last error text names a missing file
+    // or another version; another identity gives null and leaves the text alone.
+    UtilsStream* CheckConstruction(const char16_t* name, uint16_t version, const char* identity, uint32_t mode);
+    // Each replaces the external settings reader (deleted first, also on failure). From the
+    // pack (source 2 only; the external pack alone when one is open), stored in the program
+    // (source 1 only), or from a file (always 0). kStatusFailed when the source is another or
+    // the name is missing.
+    Status LoadExternalParam_FromPacker(const char16_t* name);
+    Status LoadExternalParam_FromStatic(const char16_t* name);
+    Status LoadExternalParam_FromFile(const char16_t* path);
     // The 8-bit application name into buffer (at least kManagedNameSize bytes): its length.
     uint32_t GetApplicationName(char* buffer) const;
 
@@ -167,7 +202,9 @@ public:
     AppWindowRecord* GetWindowRecord() const { return m_pWindowRecord; }
     PlatformWindow* GetMainWindow() const { return m_pWindowRecord ? m_pWindowRecord->window : nullptr; }
     CGammaRamp* GetGammaRamp() const { return m_pGammaRamp; }
-    std::FILE* GetExternalPackFile() const { return m_pExternalPack; }
+    CStringsManager* GetStringsManager() const { return m_pStringsManager; }
+    std::FILE* GetExternalPackFile() const { return m_externalPack.pFile; }
+    PackRecord* GetExternalPack() { return &m_externalPack; }
     UtilsParameters* GetExternalSettings() const { return m_pExternalSettings; }
 
 protected:
@@ -188,11 +225,14 @@ protected:
     uint8_t m_windowOptionB = 0;
     uint8_t m_fitWindowToDesktop = 0;
 
-    CGammaRamp* m_pGammaRamp = nullptr;
+    // Closes the external pack and frees its index, unless it shares the main pack's file.
+    void CloseExternalPack();
 
-    std::FILE* m_pExternalPack = nullptr;
+    CGammaRamp* m_pGammaRamp = nullptr;
+    CStringsManager* m_pStringsManager = nullptr;
+
+    PackRecord m_externalPack = {};  // its file is null when there is no external pack
     uint32_t m_externalPackWord = 0;
-    char16_t m_externalPackPath[kWorldTextSize] = {};
     UtilsParameters* m_pExternalSettings = nullptr;
 
     char16_t m_className[kManagedNameSize] = {};
@@ -211,3 +251,6 @@ struct ManagedWindowState {
     int32_t cursorCount = 0;
 };
 ManagedWindowState& GetManagedWindowState();
+
+// Closes and deletes a stream of OpenResourceStream; null is allowed.
+void CloseResourceStream(UtilsStream* pStream);

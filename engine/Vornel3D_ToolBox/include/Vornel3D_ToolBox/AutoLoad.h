@@ -1,0 +1,50 @@
+#pragma once
+// The AutoLoad family: a resource object loaded by name from one source, 1 (stored in the
+// program, through the world's static locator), 2 (the main pack, through the world's pack
+// locator; the external pack is not searched here) or 4 (a loose file under the data path).
+// Any other source loads nothing and succeeds. A failure is written to the log file (flag 1),
+// names the file in the world's last error text ("Missing file: %s") and gives kStatusFailed.
+#include <cstdint>
+
+#include "VornelUtils/Status.h"
+
+class C3DObject;
+class C3DTexture;
+class UtilsParameters;
+struct PackRecord;
+struct WorldData;
+
+// The object's three loading operations, as an AutoLoad function calls them.
+class CAutoLoadTarget {
+public:
+    virtual ~CAutoLoadTarget() = default;
+    virtual Status FromAddress(const void* data, uint32_t size, const char16_t* name) = 0;
+    virtual Status FromPacker(PackRecord* pEntry) = 0;
+    virtual Status FromFile(const char16_t* path) = 0;
+};
+
+// What an AutoLoad function is called in its log lines: its own name and those of its three
+// operations (address, pack, file).
+struct AutoLoadNames {
+    const char16_t* function;
+    const char16_t* fromAddress;
+    const char16_t* fromPacker;
+    const char16_t* fromFile;
+};
+
+// The road shared by the family: `name` serves sources 1 and 2, `path` (the full path) source
+// 4; the log line names the one used, and the last error text names `missing`.
+Status AutoLoadFromSource(uint32_t source, const AutoLoadNames& names, const char16_t* name, const char16_t* path,
+                          const char16_t* missing, CAutoLoadTarget& target, WorldData* pWorldData);
+
+// A texture by the caller's name (a loose file: data path + name). The error text names the
+// name as given, for every source.
+Status AutoLoadTexture(uint32_t source, C3DTexture* pTexture, const char16_t* name, WorldData* pWorldData);
+
+// One texture of a 3D object named by a settings key (default `defaultName`; for a loose file
+// read as a path, the data path in front), into `group` and `stage` with the texture words a
+// and b. The error text names the text read (the full path for a loose file).
+Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, uint32_t a, uint32_t b,
+                                           int32_t group, uint32_t stage, const char16_t* section,
+                                           const char16_t* key, const char16_t* defaultName,
+                                           UtilsParameters* pSettings, WorldData* pWorldData);

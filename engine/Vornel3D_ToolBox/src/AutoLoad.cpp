@@ -1,0 +1,119 @@
+// The AutoLoad family: one road by source, with the log line and the user text of a failure.
+#include "Vornel3D_ToolBox/AutoLoad.h"
+
+#include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DTexture.h"
+#include "Vornel3D_ToolBox/CManagedWorld.h"
+#include "VornelUtils/UtilsLog.h"
+#include "VornelUtils/UtilsParameters.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+Status AutoLoadFromSource(uint32_t source, const AutoLoadNames& names, const char16_t* name, const char16_t* path,
+                          const char16_t* missing, CAutoLoadTarget& target, WorldData* w)
+{
+    if (!w)
+        return kStatusFailed;
+    const char16_t* operation = nullptr;
+    const char16_t* logged = name;
+    bool loaded = false;
+    switch (source) {
+    case kResourceSourceProgram:
+        operation = names.fromAddress;
+        loaded = w->pfnStaticLocator && Succeeded(w->pfnStaticLocator(w, name)) &&
+                 Succeeded(target.FromAddress(w->staticResource.pAddress, w->staticResource.size, name));
+        break;
+    case kResourceSourcePack:
+        operation = names.fromPacker;
+        loaded = w->pfnPackLocator && w->pack.pFile && Succeeded(w->pfnPackLocator(name, &w->pack)) &&
+                 Succeeded(target.FromPacker(&w->pack));
+        break;
+    case kResourceSourceFile:
+        operation = names.fromFile;
+        logged = path;
+        loaded = Succeeded(target.FromFile(path));
+        break;
+    default:
+        return kStatusOk;
+    }
+    if (loaded)
+        return kStatusOk;
+    Log(w->logPath, 1, u"# %s::%s failed! (\"%s\")\n", names.function, operation, logged);
+    UtilsString_Format(w->lastErrorText, kWorldTextSize, u"Missing file: %s", missing);
+    return kStatusFailed;
+}
+
+namespace {
+
+class CTextureTarget : public CAutoLoadTarget {
+public:
+    explicit CTextureTarget(C3DTexture* pTexture) : m_pTexture(pTexture) {}
+    Status FromAddress(const void* data, uint32_t size, const char16_t* name) override
+    {
+        return m_pTexture->MakeFromAddress(data, size, name);
+    }
+    Status FromPacker(PackRecord* pEntry) override { return m_pTexture->LoadFromPacker(pEntry); }
+    Status FromFile(const char16_t* path) override { return m_pTexture->LoadFromFile(path); }
+
+private:
+    C3DTexture* m_pTexture;
+};
+
+class CObjectTextureTarget : public CAutoLoadTarget {
+public:
+    CObjectTextureTarget(C3DObject* pObject, uint32_t a, uint32_t b, int32_t group, uint32_t stage)
+        : m_pObject(pObject), m_a(a), m_b(b), m_group(group), m_stage(stage)
+    {
+    }
+    Status FromAddress(const void* data, uint32_t size, const char16_t* name) override
+    {
+        return m_pObject->MakeTextureFromAddressEx(m_a, m_b, data, size, m_group, m_stage, name);
+    }
+    Status FromPacker(PackRecord* pEntry) override
+    {
+        return m_pObject->LoadTextureFromPackerEx(m_a, m_b, pEntry, m_group, m_stage);
+    }
+    Status FromFile(const char16_t* path) override
+    {
+        return m_pObject->LoadTextureFromFileEx(m_a, m_b, path, m_group, m_stage);
+    }
+
+private:
+    C3DObject* m_pObject;
+    uint32_t m_a, m_b;
+    int32_t m_group;
+    uint32_t m_stage;
+};
+
+}  // namespace
+
+Status AutoLoadTexture(uint32_t source, C3DTexture* pTexture, const char16_t* name, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoadTexture", u"MakeTextureFromAddress", u"LoadTextureFromPacker",
+                                         u"LoadTextureFromFile"};
+    if (!w || !pTexture || !name)
+        return kStatusFailed;
+    char16_t path[kWorldTextSize] = {};
+    if (source == kResourceSourceFile)
+        UtilsString_Format(path, kWorldTextSize, u"%s%s", w->dataPath, name);
+    CTextureTarget target(pTexture);
+    return AutoLoadFromSource(source, kNames, name, path, name, target, w);
+}
+
+Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, uint32_t a, uint32_t b,
+                                           int32_t group, uint32_t stage, const char16_t* section,
+                                           const char16_t* key, const char16_t* defaultName,
+                                           UtilsParameters* pSettings, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoad3DObjectOneTextureFromParam", u"MakeOneTextureFromAddress",
+                                         u"LoadOneTextureFromPacker", u"LoadOneTextureFromFile"};
+    if (!w || !pObject || !pSettings)
+        return kStatusFailed;
+    char16_t text[kWorldTextSize] = {};
+    if (source == kResourceSourceFile)
+        pSettings->GetPath(section, key, defaultName, text, kWorldTextSize, w->dataPath);
+    else
+        pSettings->GetString(section, key, defaultName, text, kWorldTextSize);
+    CObjectTextureTarget target(pObject, a, b, group, stage);
+    return AutoLoadFromSource(source, kNames, text, text, text, target, w);
+}

@@ -1,0 +1,41 @@
+// Remapping tables from any bytes: a table that loads remaps any text inside its entries, and
+// unmapping gives back every character that the table holds.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Vornel3D_ToolBox/CStringsManager.h"
+#include "VornelUtils/UtilsStream_Static.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::vector<uint8_t> bytes(data, data + size);
+    UtilsStream_Static stream(kStreamRead, bytes.data(), uint32_t(bytes.size()));
+    stream.Open();
+    CStringsManager manager(nullptr, nullptr);
+    if (Failed(manager.ReadSymbols(&stream))) {
+        if (manager.GetRemapLength() != 0)
+            std::abort();
+        return 0;
+    }
+    const uint16_t* table = manager.GetRemapTable();
+    const uint32_t length = manager.GetRemapLength();
+    std::u16string text;
+    for (uint32_t i = 0; i < 64 && i < length; ++i)
+        if (table[i] != 0)
+            text.push_back(char16_t(i));
+    text += u"\xFFFF\x20";
+    std::u16string mapped = text;
+    manager.RemapChars(mapped.data());
+    std::u16string unmapped = mapped;
+    manager.UnmapChars(unmapped.data());
+    for (size_t i = 0; i < text.size(); ++i) {
+        // Unmapping finds the first entry with that character: it maps to the same one.
+        const char16_t back = unmapped[i];
+        const char16_t again = back < length ? table[back] : back;
+        if (again != mapped[i])
+            std::abort();
+    }
+    return 0;
+}
