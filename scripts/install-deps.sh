@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
-  libpng-dev libjpeg-dev libfreetype-dev
+  libpng-dev libjpeg-dev libfreetype-dev fonts-dejavu-core
   libopenal-dev libopenal1
   libcurl4-openssl-dev
   libogg-dev libtheora-dev libvorbis-dev

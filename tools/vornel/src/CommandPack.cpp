@@ -1,4 +1,4 @@
-// vornel pack: makes resource packs from a folder and reads them back through the engine's
+// vornel pack: makes resource packs from folders and reads them back through the engine's
 // pack reader (entry names are paths relative to the folder, with '/' separators).
 #include "Commands.h"
 
@@ -46,37 +46,48 @@ bool ReadWholeFile(const fs::path& path, std::vector<char>& bytes)
     return ok;
 }
 
-int Create(const char* outPath, const char* folderPath)
+// Every file of the folders, named by its path inside its folder. The same name in two folders
+// is refused: one of them would be lost from the pack without a word.
+int Create(const char* outPath, char** folderPaths, int folderCount)
 {
     std::error_code error;
-    const fs::path folder(folderPath);
-    if (!fs::is_directory(folder, error)) {
-        std::fprintf(stderr, "vornel pack: %s is not a folder\n", folderPath);
-        return 1;
-    }
     const fs::path out = fs::absolute(outPath, error);
     struct Entry {
         std::string name;
         fs::path path;
     };
     std::vector<Entry> entries;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error))
-            continue;
-        if (fs::equivalent(it->path(), out, error))
-            continue; // the pack being written inside its own folder
-        const std::string name = fs::relative(it->path(), folder, error).generic_string();
-        if (name.empty() || name.size() + 1 >= kPackNameLimit) {
-            std::fprintf(stderr, "vornel pack: %s: the name is too long for a pack\n", it->path().c_str());
+    for (int f = 0; f < folderCount; ++f) {
+        const fs::path folder(folderPaths[f]);
+        if (!fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "vornel pack: %s is not a folder\n", folderPaths[f]);
             return 1;
         }
-        entries.push_back({name, it->path()});
-    }
-    if (error) {
-        std::fprintf(stderr, "vornel pack: cannot read %s: %s\n", folderPath, error.message().c_str());
-        return 1;
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            if (!it->is_regular_file(error))
+                continue;
+            if (fs::equivalent(it->path(), out, error))
+                continue; // the pack being written inside its own folder
+            const std::string name = fs::relative(it->path(), folder, error).generic_string();
+            if (name.empty() || name.size() + 1 >= kPackNameLimit) {
+                std::fprintf(stderr, "vornel pack: %s: the name is too long for a pack\n", it->path().c_str());
+                return 1;
+            }
+            entries.push_back({name, it->path()});
+        }
+        if (error) {
+            std::fprintf(stderr, "vornel pack: cannot read %s: %s\n", folderPaths[f], error.message().c_str());
+            return 1;
+        }
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    for (size_t i = 1; i < entries.size(); ++i) {
+        if (entries[i].name == entries[i - 1].name) {
+            std::fprintf(stderr, "vornel pack: %s is in two folders (%s and %s)\n", entries[i].name.c_str(),
+                         entries[i - 1].path.c_str(), entries[i].path.c_str());
+            return 1;
+        }
+    }
 
     std::FILE* file = std::fopen(outPath, "wb");
     if (file == nullptr) {
@@ -166,8 +177,8 @@ int Cat(const char* packPath, const char* name)
 
 int CommandPack(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[0], "create") == 0)
-        return Create(argv[1], argv[2]);
+    if (argc >= 3 && std::strcmp(argv[0], "create") == 0)
+        return Create(argv[1], argv + 2, argc - 2);
     if (argc == 2 && std::strcmp(argv[0], "list") == 0)
         return List(argv[1]);
     if (argc == 3 && std::strcmp(argv[0], "cat") == 0)

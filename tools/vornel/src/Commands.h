@@ -13,6 +13,7 @@ int CommandImage(int argc, char** argv);
 int CommandPack(int argc, char** argv);
 int CommandSettings(int argc, char** argv);
 int CommandScript(int argc, char** argv);
+int CommandSound(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

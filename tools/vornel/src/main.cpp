@@ -30,16 +30,27 @@ const CommandRow kCommands[] = {
      "info describes an image: format, width, height and depth. convert reads a PNG, JPEG, TGA\n"
      "or raw image and writes it as PNG or JPEG, as OUT's extension says (.png, .jpg).\n"},
     {"pack", CommandPack,
-     "usage: vornel pack create OUT.pak FOLDER\n"
+     "usage: vornel pack create OUT.pak FOLDER [FOLDER ...]\n"
      "       vornel pack list PAK\n"
      "       vornel pack cat PAK NAME\n"
      "\n"
-     "create packs every file below FOLDER, named by its path below it with '/'. list prints\n"
-     "each entry's name and size; cat writes one entry to standard output.\n"},
+     "create packs every file below each FOLDER, named by its path below that folder with '/';\n"
+     "a name found in two folders is refused. list prints each entry's name and size; cat\n"
+     "writes one entry to standard output.\n"},
     {"settings", CommandSettings,
      "usage: vornel settings scramble IN OUT\n"
      "\n"
      "Turns a settings text into the scrambled block that the program stores in itself.\n"},
+    {"sound", CommandSound,
+     "usage: vornel sound new RECIPE OUT.wav\n"
+     "\n"
+     "Draws a sound from a recipe and writes it as a RIFF WAVE PCM file. The recipe's lines:\n"
+     "  rate HZ (8000-48000), bits 8|16, channels 1|2, seed N (noise), length SECONDS, loop\n"
+     "  tone AT LENGTH sine|square|saw|triangle HZ|FROM:TO [gain G] [adsr A D S R]\n"
+     "  noise AT LENGTH white|lowpass [cutoff HZ] [gain G] [adsr A D S R]\n"
+     "  silence AT LENGTH\n"
+     "Times in seconds; events are added and clipped; '#' starts a comment. loop makes the end\n"
+     "run seamlessly into the start. A bad recipe is named with its line, and nothing is written.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE.script\n"
      "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME [--arg VALUE ...]\n"

@@ -85,6 +85,23 @@ TEST_F(PackCommandTest, CreateListAndCatReturnEveryFile)
     ClosePackFile(&pack);
 }
 
+TEST_F(PackCommandTest, CreateJoinsFoldersAndRefusesANameInTwo)
+{
+    WriteFile("sources/textures/a.png", "a");
+    WriteFile("staging/textures/b.png", "bb");
+    WriteFile("staging/c.wav", "ccc");
+    const std::string pak = Path("joined.pak");
+    ASSERT_EQ(RunTool("pack create " + pak + " " + Path("sources") + " " + Path("staging")).first, 0);
+    EXPECT_EQ(RunTool("pack list " + pak).second, "c.wav\t3\ntextures/a.png\t1\ntextures/b.png\t2\n");
+
+    WriteFile("staging/textures/a.png", "other");
+    const auto [status, errors] =
+        RunTool("pack create " + Path("twice.pak") + " " + Path("sources") + " " + Path("staging"), true);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(errors.find("textures/a.png is in two folders"), std::string::npos) << errors;
+    EXPECT_FALSE(std::filesystem::exists(Path("twice.pak")));
+}
+
 TEST_F(PackCommandTest, BadArguments)
 {
     EXPECT_EQ(RunTool("pack").first, 2);
