@@ -14,6 +14,7 @@ packages=(
   libogg-dev libtheora-dev libvorbis-dev
   liblua5.4-dev
   xvfb xauth xdotool x11-utils
+  xdg-utils
 )
 
 missing=()

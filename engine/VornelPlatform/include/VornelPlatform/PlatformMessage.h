@@ -31,6 +31,7 @@ constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;
 constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_TIMER = 0x0113;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
@@ -45,6 +46,9 @@ constexpr uint32_t WM_XBUTTONUP = 0x020C;
 constexpr uint32_t WM_MOUSEHWHEEL = 0x020E;
 constexpr uint32_t WM_SIZING = 0x0214;
 constexpr uint32_t WM_USER = 0x0400;
+
+// WM_SYSCOMMAND wParam: the window menu asked for by a key (Alt alone).
+constexpr uintptr_t SC_KEYMENU = 0xF100;
 
 // WM_SIZE wParam.
 constexpr uintptr_t SIZE_RESTORED = 0;

@@ -1,10 +1,37 @@
+// The game world: construction, the start-up load, game states, keys and the small
+// operations the rest of the game calls.
 #include "NimbrelWorld/CNimbrelWorld.h"
 
 #include <new>
 
+#include "Vornel3D_ToolBox/CGammaRamp.h"
+#include "Vornel3D_ToolBox/CManagedObject.h"
+#include "VornelPlatform/PlatformInput.h"
 #include "VornelUtils/UtilsLog.h"
+#include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/UtilsTimer.h"
+
+namespace {
+
+constexpr uint16_t kDeveloperGammaLevel = 127;
+constexpr float kSpeedFactorStep = 0.05f;
+
+// Game commands of the menu and the window.
+constexpr uint32_t kCommandFirst = 11;
+constexpr uint32_t kCommandLast = 20;
+constexpr uint32_t kCommandCurrentObject = 11;
+constexpr uint32_t kCommandSkip = 17;
+constexpr uint32_t kCommandPageLeave = 18;
+constexpr uint32_t kCommandPageConfirm = 19;
+constexpr uint32_t kCommandPageBack = 20;
+constexpr int32_t kMenuPageMain = 0;
+constexpr int32_t kMenuPageConfirmDocument = 14;
+constexpr int32_t kMenuPageLeave = 17;
+constexpr int32_t kMenuPageLeaveConfirm = 18;
+
+}  // namespace
 
 CNimbrelWorld* CreateNimbrelWorld()
 {
@@ -24,6 +51,11 @@ CNimbrelWorld::CNimbrelWorld()
 
 CNimbrelWorld::~CNimbrelWorld()
 {
+    // Unload has normally released every manager; this only covers a world never unloaded.
+    for (int32_t slot = 0; slot < kManagerCount; ++slot)
+        ReleaseManager(slot);
+    UTILS_FREE(m_ppRegistered);
+    m_ppRegistered = nullptr;
     if (m_pWorldData) {
         GameDataFree(m_pWorldData->pGame);
         m_pWorldData->pGame = nullptr;
@@ -36,7 +68,7 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
                            uint16_t virtualHeight)
 {
     WorldData* w = GetWorldData();
-    if (!w)
+    if (!w || !w->pGame)
         return kStatusFailed;
     Log(w->logPath, 0, u"# CNimbrelWorld::Load - CManagedWorld::Load\n");
     if (Failed(CManagedWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
@@ -45,7 +77,7 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
         return kStatusFailed;
     }
     // Lookups in a pack without its count record go on by scan: no index is no failure.
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - BuildPackIndex\n");
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadResPackerDichotomy\n");
     if (w->pack.pFile && !w->pack.pIndex)
         BuildPackIndex(&w->pack, w);
     Log(w->logPath, 0, u"# CNimbrelWorld::Load - CGammaRamp\n");
@@ -53,25 +85,15 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
         Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
         return kStatusFailed;
     }
+    // The start-up states are set directly: no transition runs yet.
+    m_gameState = kGameStateSplash;
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CSplashscreens\n");
+    if (!HasSplashList())
+        m_gameState = kGameStateWorldLoad;
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - ENDED.\n");
+    if (m_pTimerFactor)
+        m_pTimerFactor->RequestExtraUpdate();
     return kStatusOk;
-}
-
-Status CNimbrelWorld::Unload()
-{
-    WorldData* w = GetWorldData();
-    if (w && w->pack.pIndex)
-        FreePackIndex(&w->pack);
-    return CManagedWorld::Unload();
-}
-
-Status CNimbrelWorld::Update()
-{
-    return CManagedWorld::Update();
-}
-
-Status CNimbrelWorld::Render()
-{
-    return CManagedWorld::Render();
 }
 
 Status CNimbrelWorld::Prepare(uint32_t)
@@ -79,10 +101,30 @@ Status CNimbrelWorld::Prepare(uint32_t)
     return kStatusOk;
 }
 
-Status CNimbrelWorld::SaveOptions()
+Status CNimbrelWorld::SetGameState(int32_t state, uint32_t transitionKind, uint32_t transitionArgument)
 {
-    // The options file is written once the game keeps options worth saving (language,
-    // profile, volumes); until then the file read at start is left as it is.
+    m_gameState = state;
+    return StartTransition(transitionKind, transitionArgument);
+}
+
+void CNimbrelWorld::ChangeLanguage(int32_t language)
+{
+    GameData* game = GetGameData();
+    if (!game || language == game->language)
+        return;
+    m_pendingLanguage = language;
+    SetGameState(kGameStateLanguage, kTransitionFade, 0);
+}
+
+Status CNimbrelWorld::LoadLanguage(int32_t language)
+{
+    // Without a strings manager there are no tables to load: the language stays a choice of
+    // the game record.
+    GameData* game = GetGameData();
+    if (!game)
+        return kStatusFailed;
+    if (language != kLanguageNone)
+        game->language = language;
     return kStatusOk;
 }
 
@@ -101,8 +143,174 @@ uint8_t CNimbrelWorld::SetDataFolder(const char16_t* appName, const char16_t* da
         char baseName[kManagedNameSize];
         GetApplicationName(baseName);
         GameDataSetConstruction(*game, baseName);
+        UtilsString_Format(game->rawFolder, kWorldTextSize, u"_raw.%s.%s/", u"full", u"Win32");
     }
     return SetFitWindowToDesktop(1);
+}
+
+void CNimbrelWorld::SetManager(int32_t slot, CManagedObject* pManager)
+{
+    if (slot < 0 || slot >= kManagerCount)
+        return;
+    if (m_pManagers[slot] && m_pManagers[slot] != pManager)
+        ReleaseManager(slot);
+    m_pManagers[slot] = pManager;
+}
+
+void CNimbrelWorld::ReleaseManager(int32_t slot)
+{
+    CManagedObject* manager = m_pManagers[slot];
+    if (!manager)
+        return;
+    manager->Unload();
+    delete manager;
+    m_pManagers[slot] = nullptr;
+}
+
+Status CNimbrelWorld::OnMessage(const PlatformMessage* pMessage)
+{
+    if (Failed(CManagedWorld::OnMessage(pMessage)))
+        return kStatusFailed;
+    GameData* game = GetGameData();
+    if (!pMessage || !game)
+        return kStatusOk;
+    if (pMessage->message == WM_KEYDOWN) {
+        const uintptr_t key = pMessage->wParam;
+        if (key == VK_OEM_7 && m_pGammaRamp)
+            m_pGammaRamp->SetLevel(kDeveloperGammaLevel);
+        if (!game->developerMode)
+            return kStatusOk;
+        switch (key) {
+        case VK_RETURN:
+        case VK_F1 + 3:
+            Skip(Platform_GetKeyState(VK_CONTROL) < 0 ? 1 : 0);
+            break;
+        case VK_MULTIPLY:
+            m_speedFactor = 1.0f;
+            break;
+        case VK_ADD:
+            m_speedFactor += kSpeedFactorStep;
+            break;
+        case VK_SUBTRACT:
+            m_speedFactor -= kSpeedFactorStep;
+            break;
+        case VK_DIVIDE:
+            m_speedFactor = 0.0f;
+            break;
+        case VK_F1 + 1:
+            game->debugLine = game->debugLine ? 0 : 1;
+            break;
+        case VK_F1 + 2:
+            game->itemDebug = game->itemDebug ? 0 : 1;
+            break;
+        default:
+            break;
+        }
+        return kStatusOk;
+    }
+    // Alt alone must not open the window menu.
+    if (pMessage->message == WM_SYSCOMMAND && (pMessage->wParam & 0xFFF0) == SC_KEYMENU) {
+        const uint32_t high = (static_cast<uint32_t>(pMessage->lParam) >> 16) & 0xFFFF;
+        if (high == 0 || (high & 0x8000) != 0)
+            return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::OnCharacter(char16_t character)
+{
+    GameData* game = GetGameData();
+    if (!game || game->busy)
+        return kStatusOk;
+    m_pWorldData->lastChar = character;
+    if (game->developerMode && (character == u'\r' || character == u'\n'))
+        Skip(0);
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::OnGameCommand(uint32_t code, uint32_t)
+{
+    GameData* game = GetGameData();
+    if (!game || code < kCommandFirst || code > kCommandLast)
+        return kStatusOk;
+    switch (code) {
+    case kCommandCurrentObject:
+        NotifyCurrentObject(3);
+        break;
+    case kCommandSkip:
+        if (game->developerMode)
+            Skip(0);
+        break;
+    case kCommandPageLeave:
+        if (GetMenuPage() == kMenuPageMain)
+            SetMenuPage(kMenuPageLeave);
+        break;
+    case kCommandPageConfirm:
+        if (GetMenuPage() == kMenuPageLeave)
+            SetMenuPage(kMenuPageLeaveConfirm);
+        break;
+    case kCommandPageBack:
+        if (GetMenuPage() == kMenuPageLeave)
+            SetMenuPage(kMenuPageMain);
+        break;
+    default:
+        break;
+    }
+    return kStatusOk;
+}
+
+void CNimbrelWorld::Skip(uint8_t withControl)
+{
+    switch (m_gameState) {
+    case kGameStateSplash:
+        ReleaseSplashImage();
+        SetGameState(kGameStateWorldLoad, kTransitionNone, 0);
+        break;
+    case kGameStateLevelSplash:
+    case kGameStateLevelVideo:
+        ReleaseSplashImage();
+        SetGameState(kGameStatePlaying, kTransitionNone, 0);
+        break;
+    case kGameStatePlaying:
+        if (IsPopupOpen())
+            ClosePopup(0);
+        else if (IsObjectPopupOpen())
+            CloseObjectPopup(0);
+        else if (IsToolboxOpen())
+            CloseToolbox();
+        else
+            SkipCurrentLevel(withControl);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNimbrelWorld::SetPendingDocument(const char16_t* text)
+{
+    GameData* game = GetGameData();
+    if (!game)
+        return;
+    if (text) {
+        UtilsString_Copy(game->pendingDocument, kWorldTextSize, text);
+        if (game->pendingDocument[0])
+            SetMenuPage(kMenuPageConfirmDocument);
+        return;
+    }
+    if (game->pendingDocument[0]) {
+        OpenDocument(game->pendingDocument);
+        game->pendingDocument[0] = 0;
+    }
+}
+
+Status CNimbrelWorld::ClearMinimized()
+{
+    return Failed(CManagedWorld::ClearMinimized()) ? kStatusFailed : kStatusOk;
+}
+
+Status CNimbrelWorld::SetMinimized()
+{
+    return Failed(CManagedWorld::SetMinimized()) ? kStatusFailed : kStatusOk;
 }
 
 Status CNimbrelWorld::OnMouseDown(float, float, uint32_t)
@@ -133,4 +341,13 @@ Status CNimbrelWorld::OnGesture(float, float, float, float)
 Status CNimbrelWorld::OnMouseWheel(float)
 {
     return kStatusOk;
+}
+
+const char16_t* ResolveItemDebugText(const char16_t* const* table, uint32_t count, uint32_t base, int32_t index)
+{
+    // The popup-group lookup answers -1 for an item of no group: that is no string either.
+    if (!table || index < 0 || base >= count || static_cast<uint32_t>(index) >= count - base ||
+        !table[base + static_cast<uint32_t>(index)])
+        return u"MISSING STRING !!!";
+    return table[base + static_cast<uint32_t>(index)];
 }

@@ -28,14 +28,32 @@ Status CNimbrelWorld::BuildUserDataPath(const char16_t* fileName, const char16_t
     return kStatusOk;
 }
 
+Status CNimbrelWorld::SaveOptions()
+{
+    // The options file is written once the game keeps options worth saving (language,
+    // profile, volumes); until then the file read at start is left as it is.
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::SaveOptionsAndProfile()
+{
+    const GameData* game = GetGameData();
+    if (game && game->busy)
+        return kStatusOk;
+    return Failed(SaveOptions()) ? kStatusFailed : kStatusOk;
+}
+
 Status CNimbrelWorld::LoadOptions(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b,
                                   uint32_t assetRow)
 {
     SetDataFolder(appName, dataPath, a, b);
+    LoadPrefetchParams();
     m_assetRow = assetRow;
     WorldData* w = GetWorldData();
     if (!w)
         return kStatusOk;
+    if (GameData* game = GetGameData())
+        game->screen.assetIndex = static_cast<int32_t>(assetRow);
 
     char16_t path[kWorldTextSize];
     uint8_t fullScreen = 1;  // a first start (no options yet) is full screen

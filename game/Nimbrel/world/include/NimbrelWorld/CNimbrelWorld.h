@@ -1,11 +1,20 @@
 #pragma once
 // The game's world: the one world object of the program, made by CreateNimbrelWorld and owned
-// by the program entry. It fills the managed world's options and pointer operations, gives the
-// window its title and loads the game shell over the managed world's load.
+// by the program entry. It owns the game record and every game manager, runs the game states
+// (splash, world load, language and level changes, play) and drives its managers once a frame
+// in a fixed update order and a fixed draw order.
+//
+// A manager is kept in its slot from its creation to the unload; a slot stays empty until
+// that manager exists in this program. A present manager is updated and drawn through
+// CManagedObject and an absent one is skipped; what the world asks of a manager beyond that
+// is one protected virtual helper each, which answers for an absent manager.
 #include <cstdint>
 
 #include "NimbrelWorld/GameData.h"
+#include "NimbrelWorld/WorldManagers.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
+
+class CManagedObject;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -15,6 +24,46 @@ constexpr uint32_t kNimbrelResourceMode = 0x42422;
 constexpr const char16_t* kNimbrelUserFolderWord = u"Nimbrel";
 constexpr const char16_t* kNimbrelOptionsFile = u"options.sav";
 constexpr const char16_t* kNimbrelDefaultDataPath = u"Data_full_Win32\\";
+// The developer flags file of the data folder.
+constexpr const char16_t* kNimbrelPrefetchFile = u"prefetch.params";
+
+// The managed world's flag that makes the main font a TrueType font.
+constexpr uint32_t kTrueTypeFlag = 2;
+
+// Game states.
+enum GameState : int32_t {
+    kGameStateIdle = 0,            // before the load, and after the world load until a level is chosen
+    kGameStateSplash = 1,          // the start-up splash sequence
+    kGameStateLevelSplash = 2,     // a splash or video sequence after a level activation
+    kGameStateLevelVideo = 3,
+    kGameStateLanguage = 4,        // string tables read again, the current level entered again
+    kGameStateWorldLoad = 5,
+    kGameStateLevelChange = 6,     // the profile is saved
+    kGameStateLevelActivation = 7,
+    kGameStatePlaying = 8,
+};
+
+// Screen transition kinds (0 starts none).
+constexpr uint32_t kTransitionNone = 0;
+constexpr uint32_t kTransitionFade = 2;
+
+constexpr uint32_t kWorldLoadProgressMaximum = 42;
+
+class CNimbrelWorld;
+
+// One step of the world load: its log name, the manager it creates (its slot, or -1), whether
+// that manager is registered, the progress steps that follow, and the step's own work.
+struct WorldLoadStep {
+    const char16_t* name;
+    int32_t manager;
+    uint8_t loads;      // the manager's own load runs right after its creation
+    uint8_t registers;
+    uint8_t progressSteps;
+    Status (CNimbrelWorld::*work)();
+};
+const WorldLoadStep* WorldLoadSteps(uint32_t* pCount);
+// The order in which Unload releases the managers.
+const int32_t* WorldUnloadOrder(uint32_t* pCount);
 
 class CNimbrelWorld : public CManagedWorld {
 public:
@@ -22,24 +71,38 @@ public:
     ~CNimbrelWorld() override;
 
     // The managed world's load, then the game shell: the sorted index of the main pack and
-    // the display gamma ramp. kStatusFailed when a step fails.
+    // the display gamma ramp; the game then enters the start-up splash, or the world load
+    // when there is no splash to show. kStatusFailed when a step fails.
     Status Load(void* pWindow, uint16_t width, uint16_t height, uint8_t colorDepth, uint32_t displayValue,
                 uint8_t fullScreen, uint8_t resizable, uint8_t verticalSync, uint32_t orientation,
                 const char16_t* dataPath, uint16_t virtualWidth, uint16_t virtualHeight) override;
+    // Options and profile saved, a pending document opened, every manager unloaded and
+    // deleted in the unload order, the pack indexes freed, the managed world unloaded.
     Status Unload() override;
+    // kStatusFailed when the key-menu command must not open the window menu, else 0.
+    Status OnMessage(const PlatformMessage* pMessage) override;
+    // One frame of the game: kStatusFailed while the stop flag is set and when a world load
+    // fails; else 0.
     Status Update() override;
     Status Render() override;
 
     Status Prepare(uint32_t value) override;
-    // Sets the data folder, keeps the asset row and reads the options file of the per-user
-    // folder ("ENABLE_FULLSCREEN", default 1, into the world data record's full-screen flag).
-    // A missing file gives the defaults. 0.
+    // Sets the data folder, reads the developer flags file and keeps the asset row; then the
+    // options file of the per-user folder ("ENABLE_FULLSCREEN", default 1, into the world
+    // data record's full-screen flag). A missing file gives the defaults. 0.
     Status LoadOptions(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b,
                        uint32_t assetRow) override;
     Status SaveOptions() override;
+    // Nothing while busy; else the options (and the profile once profiles exist).
+    Status SaveOptionsAndProfile() override;
 
-    // The window title: without a strings manager the given text, or the application name when
-    // the text is null. 0.
+    Status OnGameCommand(uint32_t code, uint32_t argument) override;
+    Status OnCharacter(char16_t character) override;
+    Status ClearMinimized() override;
+    Status SetMinimized() override;
+
+    // The window title: without a strings manager the given text, or the application name
+    // when the text is null. 0.
     Status GetGameString(const char16_t* key, const char16_t* text, char16_t* out) override;
 
     // No scene receives pointer input yet: each returns 0.
@@ -51,20 +114,182 @@ public:
     Status OnMouseWheel(float delta) override;
 
     // The application identity with the game's class name and resource mode, a null folder
-    // taken as "Data_full_Win32\\"; the window is fitted to the desktop from then on.
+    // taken as "Data_full_Win32\\"; the construction names from the application name; the
+    // window is fitted to the desktop from then on.
     uint8_t SetDataFolder(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b);
     // The full path (for reading) of a file in the per-user folder: "<word> <name>\" in the
     // user's data folder, then "<name>.v3.<file>". 0; kStatusFailed (out empty) when there is
     // no per-user folder or the path does not fit kWorldTextSize characters.
     Status BuildUserDataPath(const char16_t* fileName, const char16_t* folderWord, char16_t* out);
+    // Reads "prefetch.params" of the data folder into the game record. 0 when the file was
+    // opened; kStatusFailed when it was not.
+    Status LoadPrefetchParams();
+
+    // ---- game states ------------------------------------------------------------------------
+    // Stores the state and starts the screen transition of the kind; the transition's answer.
+    Status SetGameState(int32_t state, uint32_t transitionKind, uint32_t transitionArgument);
+    int32_t GetGameState() const { return m_gameState; }
+    // Asks for a language change when the language is not the one in use.
+    void ChangeLanguage(int32_t language);
+    // The string tables of a language (and the main font rebuilt for it). kStatusFailed when
+    // they cannot be loaded.
+    Status LoadLanguage(int32_t language);
+    // The developer skip: ends a splash sequence, closes what is open, or skips the level.
+    void Skip(uint8_t withControl);
+    // With a text: keeps it and asks the player to confirm. With null: opens the kept
+    // document, if any, and forgets it.
+    void SetPendingDocument(const char16_t* text);
+
+    // ---- world load -------------------------------------------------------------------------
+    // Creates and loads every manager of play under the progress bar, then runs the main
+    // script. kStatusFailed when a step fails (what was made stays until Unload).
+    virtual Status LoadWorld();
+    // Appends a manager to the registered managers (told of display changes); null is
+    // ignored. kStatusOutOfMemory (latched) when the array cannot grow.
+    Status RegisterManager(CManagedObject* pManager);
+    uint32_t GetRegisteredCount() const { return m_registeredCount; }
+    CManagedObject* GetRegistered(uint32_t index) const
+    {
+        return index < m_registeredCount ? m_ppRegistered[index] : nullptr;
+    }
+
+    // ---- progress bar -----------------------------------------------------------------------
+    void SetProgressRange(uint32_t step, uint32_t maximum);
+    // Advances the bar by its step (up to the maximum) and runs one whole frame, so that the
+    // bar is drawn during a long operation. Nested frames run at most 30 times a second, and
+    // always when the bar reaches its maximum.
+    void ProgressStep();
+    void EmptyProgress(uint8_t runFrame);
+    void FillProgress(uint8_t runFrame);
+    uint32_t GetProgressPosition() const { return m_progressPosition; }
+    uint32_t GetProgressMaximum() const { return m_progressMaximum; }
+
+    // ---- managers ---------------------------------------------------------------------------
+    CManagedObject* GetManager(int32_t slot) const
+    {
+        return slot >= 0 && slot < kManagerCount ? m_pManagers[slot] : nullptr;
+    }
+    // Puts a manager in its slot (the world owns it from then on); the one there before is
+    // unloaded and deleted.
+    void SetManager(int32_t slot, CManagedObject* pManager);
 
     uint32_t GetAssetRow() const { return m_assetRow; }
+    int32_t GetPendingLanguage() const { return m_pendingLanguage; }
     // The game record; null only when the world could not allocate it.
     GameData* GetGameData() const { return m_pWorldData ? m_pWorldData->pGame : nullptr; }
 
+protected:
+    // ---- what the world asks of its managers ----------------------------------------------------
+    // Each answers for an absent manager; a manager's own issue adds its call.
+    // Screen transitions.
+    virtual Status StartTransition(uint32_t kind, uint32_t argument);
+    virtual bool IsScreenTransitionActive();     // kind 3 or 4 running
+    virtual bool IsScreenTransitionFirstHalf();
+    virtual bool IsFadeValueZero();              // the screen fade level is 0
+    // Splash screens.
+    virtual bool HasSplashList();
+    virtual void AdvanceSplash();
+    virtual void CheckSplashEnd();
+    virtual bool HasSplashEnded();
+    virtual void ReleaseSplashImage();
+    // Popups and tool box.
+    virtual bool IsPopupOpen();
+    virtual bool IsObjectPopupOpen();
+    virtual void ClosePopup(uint8_t withSound);
+    virtual void CloseObjectPopup(uint8_t withSound);
+    virtual bool IsToolboxOpen();
+    virtual void CloseToolbox();
+    // Abuse overlay.
+    virtual bool IsAbuseShowing();
+    // Objects manager, scene objects and the menu.
+    virtual void ZoomStep(uint32_t reset);
+    virtual bool HasCurrentLevelObject();
+    virtual uint32_t CurrentLevelTypeCode();     // 0 without a current level object
+    virtual uint32_t CurrentLevelZoomReset();
+    virtual void SkipCurrentLevel(uint8_t withControl);
+    virtual void NotifyCurrentObject(uint32_t operation);
+    virtual int32_t GetMenuPage();               // -1 without a menu
+    virtual void SetMenuPage(int32_t page);
+    virtual void ReenterCurrentLevel();
+    // Profiles, chapters, surround sound, shader, particles, timers, music.
+    virtual void ProfileFrameStep();
+    virtual void SurroundSplashEnd();
+    virtual void SurroundEndFrame();
+    virtual void BeginDefaultShader();
+    virtual void EndDefaultShader();
+    virtual void RenderParticles(int32_t layer);
+    virtual void UpdateTimers();
+    virtual bool HasMusicManager();
+    virtual void UpdateMusic(float fadeSpeed);
+    virtual void ProgressBarRange(uint32_t step, uint32_t maximum);
+    virtual void ProgressBarStep();
+    // Strings and fonts of the developer overlay.
+    virtual bool HasOverlayText();
+    virtual void DrawOverlayText(const char16_t* text, float x, float y, uint32_t flags);
+    // The debug line ("chap %d/%d, level %d: %S") and the item text under the cursor.
+    virtual bool GetDebugLine(char16_t* out, uint32_t capacity);
+    virtual bool GetItemDebugText(char16_t* out, uint32_t capacity);
+    // Opens a document or web address; true when it could be handed on.
+    virtual bool OpenDocument(const char16_t* document);
+
+    // ---- manager creation for the world load --------------------------------------------------
+    // A new manager for a slot, or null while that manager does not exist in this program.
+    virtual CManagedObject* NewManager(int32_t slot);
+    // One frame nested in a long operation (the engine world's frame).
+    virtual Status RunNestedFrame();
+
+    // The world-load steps' own work.
+    friend const WorldLoadStep* WorldLoadSteps(uint32_t* pCount);
+    Status LoadMusicStep();
+    Status SetUpParticlesStep();
+    Status SetUpTouchScreenStep();
+    Status UniqueIdentifierStep();
+    Status LoadReleaseStep();
+    Status ExtraTextDataStep();
+    Status SurroundPrepareStep();
+    Status ReleaseModelsStep();
+    Status MainScriptStep();
+    // Set-up calls of the steps above, answered for absent managers.
+    virtual Status SetUpParticles(const float* sizes, const int32_t* kinds, uint32_t count, uint32_t blendFlags);
+    virtual Status SetUpTouchScreen(float halfWidth, uint32_t color, const char16_t* section, const char16_t* key);
+    virtual Status LoadMusic();
+    virtual Status LoadRelease();
+    virtual Status LoadExtraTextData();
+    virtual Status PrepareSurroundForRun();
+    virtual Status LoadResidentModels();
+    virtual Status RunMainScript();
+
+    // The release hook of Unload; 0 in this class.
+    virtual Status OnRelease();
+    // Creates, stores and loads the manager of a slot (when it exists in this program).
+    Status CreateManager(int32_t slot, uint8_t loadIt);
+
 private:
+    void UpdateStateWork();
+    Status UpdateState();
+    void RenderState();
+    void RenderDeveloperOverlay();
+    void UpdateManager(int32_t slot);
+    void RenderManager(int32_t slot);
+    void ReleaseManager(int32_t slot);
+
+    int32_t m_gameState = kGameStateIdle;
+    int32_t m_inputReceiver = 0;
+    CManagedObject* m_pManagers[kManagerCount] = {};
+    CManagedObject** m_ppRegistered = nullptr;
+    uint32_t m_registeredCount = 0;
+    int32_t m_pendingLanguage = kLanguageNone;
+
     uint32_t m_assetRow = 0;
+    uint32_t m_progressPosition = 0;
+    uint32_t m_progressStep = 0;
+    uint32_t m_progressMaximum = 0;
+    int64_t m_lastNestedFrame = 0;  // counter ticks of the last nested frame; 0: none yet
 };
 
 // The game world, or null when out of memory.
 CNimbrelWorld* CreateNimbrelWorld();
+
+// The developer item text: the string index + base of the table, "MISSING STRING !!!" when the
+// lookup answered a negative index or the table holds no such entry.
+const char16_t* ResolveItemDebugText(const char16_t* const* table, uint32_t count, uint32_t base, int32_t index);

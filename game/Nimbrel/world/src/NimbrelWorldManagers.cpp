@@ -1,0 +1,220 @@
+// What the world asks of its managers, answered for a manager this program does not have yet:
+// no transition, the screen fade at level 0, no splash list, nothing open, no current level.
+// Each manager's own code takes its question over.
+#include <string>
+
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "Vornel3D_ToolBox/CManagedObject.h"
+#include "VornelPlatform/PlatformShell.h"
+#include "VornelUtils/UtilsString.h"
+
+const char16_t* WorldManagerName(int32_t slot)
+{
+    static const char16_t* const kNames[kManagerCount] = {
+        u"CProfileManager", u"CExtraTextManager", u"CObjectiveManager", u"CPopupManager",
+        u"CToolboxManager", u"CObjectsManager", u"CScriptManager", u"CCommandListManager",
+        u"CPositionManager", u"CRotationManager", u"CScalingManager", u"CFadeManager",
+        u"CShaderManager", u"CDragDropManager", u"CChaptersManager", u"CTimerManager",
+        u"CSurroundManager", u"CTutoManager", u"CSplashscreens", u"CTransitions",
+        u"CParticules", u"CFlashlight", u"CLoading", u"CBorders",
+        u"CAbuse", u"CTouchScreen", u"CCursors", u"CProgressBar",
+        u"CObstruction", u"CGroups", u"CLabels",
+    };
+    return slot >= 0 && slot < kManagerCount ? kNames[slot] : u"";
+}
+
+Status CNimbrelWorld::StartTransition(uint32_t, uint32_t)
+{
+    return kStatusOk;
+}
+
+bool CNimbrelWorld::IsScreenTransitionActive()
+{
+    return false;
+}
+
+bool CNimbrelWorld::IsScreenTransitionFirstHalf()
+{
+    return false;
+}
+
+bool CNimbrelWorld::IsFadeValueZero()
+{
+    return true;
+}
+
+bool CNimbrelWorld::HasSplashList()
+{
+    return false;
+}
+
+void CNimbrelWorld::AdvanceSplash() {}
+
+void CNimbrelWorld::CheckSplashEnd() {}
+
+bool CNimbrelWorld::HasSplashEnded()
+{
+    // Nothing to show is a sequence that has ended.
+    return true;
+}
+
+void CNimbrelWorld::ReleaseSplashImage() {}
+
+bool CNimbrelWorld::IsPopupOpen()
+{
+    return false;
+}
+
+bool CNimbrelWorld::IsObjectPopupOpen()
+{
+    return false;
+}
+
+void CNimbrelWorld::ClosePopup(uint8_t) {}
+
+void CNimbrelWorld::CloseObjectPopup(uint8_t) {}
+
+bool CNimbrelWorld::IsToolboxOpen()
+{
+    return false;
+}
+
+void CNimbrelWorld::CloseToolbox() {}
+
+bool CNimbrelWorld::IsAbuseShowing()
+{
+    return false;
+}
+
+void CNimbrelWorld::ZoomStep(uint32_t) {}
+
+bool CNimbrelWorld::HasCurrentLevelObject()
+{
+    return false;
+}
+
+uint32_t CNimbrelWorld::CurrentLevelTypeCode()
+{
+    return 0;
+}
+
+uint32_t CNimbrelWorld::CurrentLevelZoomReset()
+{
+    return 1;
+}
+
+void CNimbrelWorld::SkipCurrentLevel(uint8_t) {}
+
+void CNimbrelWorld::NotifyCurrentObject(uint32_t) {}
+
+int32_t CNimbrelWorld::GetMenuPage()
+{
+    return -1;
+}
+
+void CNimbrelWorld::SetMenuPage(int32_t) {}
+
+void CNimbrelWorld::ReenterCurrentLevel() {}
+
+void CNimbrelWorld::ProfileFrameStep() {}
+
+void CNimbrelWorld::SurroundSplashEnd() {}
+
+void CNimbrelWorld::SurroundEndFrame() {}
+
+void CNimbrelWorld::BeginDefaultShader() {}
+
+void CNimbrelWorld::EndDefaultShader() {}
+
+void CNimbrelWorld::RenderParticles(int32_t) {}
+
+void CNimbrelWorld::UpdateTimers()
+{
+    // The timer manager's update is where game timers advance and fire.
+    if (CManagedObject* timers = GetManager(kManagerTimer))
+        timers->Update();
+}
+
+bool CNimbrelWorld::HasMusicManager()
+{
+    return false;
+}
+
+void CNimbrelWorld::UpdateMusic(float) {}
+
+void CNimbrelWorld::ProgressBarRange(uint32_t, uint32_t) {}
+
+void CNimbrelWorld::ProgressBarStep() {}
+
+bool CNimbrelWorld::HasOverlayText()
+{
+    // The overlay needs the main font and the strings manager.
+    return false;
+}
+
+void CNimbrelWorld::DrawOverlayText(const char16_t*, float, float, uint32_t) {}
+
+bool CNimbrelWorld::GetDebugLine(char16_t*, uint32_t)
+{
+    return false;
+}
+
+bool CNimbrelWorld::GetItemDebugText(char16_t*, uint32_t)
+{
+    return false;
+}
+
+bool CNimbrelWorld::OpenDocument(const char16_t* document)
+{
+    return document && Platform_ShellOpen(UtilsString_ToUtf8(document).c_str());
+}
+
+CManagedObject* CNimbrelWorld::NewManager(int32_t)
+{
+    return nullptr;
+}
+
+Status CNimbrelWorld::SetUpParticles(const float*, const int32_t*, uint32_t, uint32_t)
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::SetUpTouchScreen(float, uint32_t, const char16_t*, const char16_t*)
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::LoadMusic()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::LoadRelease()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::LoadExtraTextData()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::PrepareSurroundForRun()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::LoadResidentModels()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::RunMainScript()
+{
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::OnRelease()
+{
+    return kStatusOk;
+}
