@@ -101,7 +101,7 @@ Status CTestEngine::EndScene()
     return kStatusOk;
 }
 
-CTestModule::CTestModule(WorldData* pWorldData) : CEngineModule(pWorldData)
+CTestModule::CTestModule(WorldData* pWorldData) : CAudioEngine(pWorldData)
 {
     ++g_log.modules;
 }
@@ -120,7 +120,7 @@ Status CTestModule::Init(void*)
 Status CTestModule::Release()
 {
     ++g_log.moduleReleases;
-    return kStatusOk;
+    return CAudioEngine::Release();
 }
 
 CBaseObject* CreateTestEngine(WorldData* pWorldData)

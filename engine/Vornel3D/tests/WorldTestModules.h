@@ -6,7 +6,7 @@
 
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DView.h"
-#include "VornelUtils/EngineModule.h"
+#include "VornelUtils/AudioEngine.h"
 #include "VornelUtils/WorldData.h"
 
 struct WorldTestLog {
@@ -74,12 +74,15 @@ public:
     Status IsShaderSupported() override { return kStatusFailed; }
 };
 
-class CTestModule : public CEngineModule {
+// An audio engine without sounds serves every optional kind (an audio entry must make one).
+class CTestModule : public CAudioEngine {
 public:
     explicit CTestModule(WorldData* pWorldData);
     ~CTestModule() override;
     Status Init(void* pWindow) override;
     Status Release() override;
+    CAudioObject* CreateObject(uint32_t, uint32_t) override { return nullptr; }
+    Status ReleaseObject(CAudioObject* pObject) override { return RemoveObject(pObject); }
 };
 
 CBaseObject* CreateTestEngine(WorldData* pWorldData);

@@ -6,11 +6,13 @@
 // Life: construct -> SetParameters (settings readers, pack, log path) -> RegisterModule ... and
 // ValidPlatform -> Load -> Frame / OnMessage / Resize ... -> Unload -> delete.
 //
-// Module contract: the selected 3D entry creates a C3DEngine; the audio, input and network
-// entries create a CEngineModule (VornelUtils/EngineModule.h).
+// Module contract: the selected 3D entry creates a C3DEngine, the audio entry a CAudioEngine
+// (VornelUtils/AudioEngine.h); the input and network entries create a CEngineModule
+// (VornelUtils/EngineModule.h).
 #include <cstdint>
 
 #include "VornelPlatform/PlatformMessage.h"
+#include "VornelUtils/AudioEngine.h"
 #include "VornelUtils/BaseObject.h"
 #include "VornelUtils/Status.h"
 #include "VornelUtils/WorldData.h"
@@ -61,7 +63,7 @@ public:
                          PackLocatorFn pfnPackLocator, const char16_t* logPath);
 
     C3DEngine* Get3DEngine() const { return m_p3DEngine; }
-    CEngineModule* GetAudioEngine() const { return m_pAudioEngine; }
+    CAudioEngine* GetAudioEngine() const { return static_cast<CAudioEngine*>(m_pAudioEngine); }
     CEngineModule* GetInputModule() const { return m_pInputModule; }
     CEngineModule* GetNetworkEngine() const { return m_pNetworkEngine; }
     C3DMath* GetMath() const { return m_p3DMath; }

@@ -2,8 +2,9 @@
 // The module registry: renderers, audio, input and network modules are registered as entries
 // {descriptor, create, destroy} in one list per kind, and ValidPlatform selects one entry per
 // kind by descriptor id before the world loads. A 3D entry's create function makes a
-// C3DEngine; audio, input and network entries make a CEngineModule (EngineModule.h), which the
-// world starts with Init(window) and stops with Release().
+// C3DEngine, an audio entry a CAudioEngine (AudioEngine.h); input and network entries make a
+// CEngineModule (EngineModule.h). The world starts each with Init(window) and stops it with
+// Release().
 #include <cstddef>
 #include <cstdint>
 

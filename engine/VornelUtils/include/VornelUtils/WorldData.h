@@ -103,6 +103,8 @@ struct WorldData {
     CWorld* pWorld;
     C3DEngine* p3DEngine;             // the 3D engine records itself here for its lifetime
     void* pRendererBlock;             // the renderer's device record (OpenGL: its context record), for its lifetime
+    void* pAudioBlock;                // the audio module's device record, for its lifetime
+    void* pNetworkBlock;              // the network module's record, for its lifetime
     uint32_t word30000;               // 0x30000 from construction
 
     Status lastErrorCode;
