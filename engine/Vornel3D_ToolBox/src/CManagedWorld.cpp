@@ -6,6 +6,8 @@
 #include <new>
 
 #include "Vornel3D_ToolBox/CGammaRamp.h"
+#include "Vornel3D_ToolBox/CMusicManager.h"
+#include "Vornel3D_ToolBox/CSoundsManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsPack.h"
@@ -13,6 +15,17 @@
 #include "VornelUtils/UtilsString.h"
 
 namespace {
+
+// The factories' first step: the object replaced is unloaded and deleted.
+template <class T>
+void DropOwned(T*& pObject)
+{
+    if (!pObject)
+        return;
+    pObject->Unload();
+    delete pObject;
+    pObject = nullptr;
+}
 
 Status DefaultDisplayChange(uint32_t, PlatformWindow*)
 {
@@ -38,6 +51,10 @@ CManagedWorld::~CManagedWorld()
     }
     delete m_pStringsManager;
     m_pStringsManager = nullptr;
+    delete m_pSoundsManager;
+    m_pSoundsManager = nullptr;
+    delete m_pMusicManager;
+    m_pMusicManager = nullptr;
     delete m_pExternalSettings;
     m_pExternalSettings = nullptr;
     CloseExternalPack();
@@ -156,11 +173,9 @@ Status CManagedWorld::Unload()
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
     }
-    if (m_pStringsManager) {
-        m_pStringsManager->Unload();
-        delete m_pStringsManager;
-        m_pStringsManager = nullptr;
-    }
+    DropOwned(m_pStringsManager);
+    DropOwned(m_pSoundsManager);
+    DropOwned(m_pMusicManager);
     CloseExternalPack();
     delete m_pExternalSettings;
     m_pExternalSettings = nullptr;
@@ -185,11 +200,7 @@ Status CManagedWorld::CreateGammaRamp()
 
 Status CManagedWorld::CreateStringsManager()
 {
-    if (m_pStringsManager) {
-        m_pStringsManager->Unload();
-        delete m_pStringsManager;
-        m_pStringsManager = nullptr;
-    }
+    DropOwned(m_pStringsManager);
     m_pStringsManager = new (std::nothrow) CStringsManager(m_pWorldData, this);
     if (!m_pStringsManager) {
         if (m_pWorldData)
@@ -197,6 +208,34 @@ Status CManagedWorld::CreateStringsManager()
         return kStatusOutOfMemory;
     }
     return Failed(m_pStringsManager->Init()) ? kStatusFailed : kStatusOk;
+}
+
+Status CManagedWorld::CreateSoundsManager()
+{
+    DropOwned(m_pSoundsManager);
+    if (!GetAudioEngine())
+        return kStatusOk;
+    m_pSoundsManager = new (std::nothrow) CSoundsManager(m_pWorldData);
+    if (!m_pSoundsManager) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    return Failed(m_pSoundsManager->Init()) ? kStatusFailed : kStatusOk;
+}
+
+Status CManagedWorld::CreateMusicManager()
+{
+    DropOwned(m_pMusicManager);
+    if (!GetAudioEngine())
+        return kStatusOk;
+    m_pMusicManager = new (std::nothrow) CMusicManager(m_pWorldData);
+    if (!m_pMusicManager) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    return Failed(m_pMusicManager->Load()) ? kStatusFailed : kStatusOk;
 }
 
 Status CManagedWorld::CreateInputDeviceA()

@@ -51,7 +51,15 @@ Status CTestManagedWorld::LoadWithEngine(uint16_t rendererId, uint16_t width, ui
     entry->pDescriptor = FindModuleDescriptor(kModule3D, rendererId);
     entry->pfnCreate = CreateRecordingEngine;
     entry->pfnDestroy = ReleaseModule;
-    if (Failed(ValidPlatform(rendererId, 0, 0, 0, w)))
+    if (audioModule) {
+        ModuleEntry* audio = RegisterModule(kModuleAudio, w);
+        if (!audio)
+            return kStatusOutOfMemory;
+        audio->pDescriptor = FindModuleDescriptor(kModuleAudio, 3);
+        audio->pfnCreate = audioModule;
+        audio->pfnDestroy = ReleaseModule;
+    }
+    if (Failed(ValidPlatform(rendererId, audioModule ? 3 : 0, 0, 0, w)))
         return kStatusFailed;
     return Load(nullptr, width, height, 32, 0, 0, 0, 0, 1, u"", virtualWidth, virtualHeight);
 }

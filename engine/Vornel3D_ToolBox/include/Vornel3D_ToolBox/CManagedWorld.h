@@ -2,7 +2,7 @@
 // The application world between the engine world and the game: the main window and the
 // switch between window and full screen, the translation of window messages into engine input
 // in virtual-screen units, the objects every application needs beside the renderer (display
-// gamma ramp and string tables now; fonts, sounds, music, screenshot and decoration as they
+// gamma ramp, string tables, sounds and music now; fonts, screenshot and decoration as they
 // come), resources opened by source (program, external pack, main pack, loose file) and the
 // application's identity (window class, name, resource mode). Abstract: the game world fills
 // the options and pointer operations.
@@ -18,6 +18,8 @@
 #include "VornelUtils/Status.h"
 
 class CGammaRamp;
+class CMusicManager;
+class CSoundsManager;
 class CStringsManager;
 class UtilsParameters;
 class UtilsStream;
@@ -126,6 +128,10 @@ public:
     // returns kStatusOutOfMemory, a failed initialisation gives kStatusFailed.
     Status CreateGammaRamp();
     Status CreateStringsManager();
+    // The sound managers are made only when the world has an audio engine (else 0 and none).
+    // The music manager's initialisation loads and plays the settings' music.
+    Status CreateSoundsManager();
+    Status CreateMusicManager();
     // No input module is installed in this program: kStatusFailed.
     Status CreateInputDeviceA();
     Status CreateInputDeviceB();
@@ -203,6 +209,8 @@ public:
     PlatformWindow* GetMainWindow() const { return m_pWindowRecord ? m_pWindowRecord->window : nullptr; }
     CGammaRamp* GetGammaRamp() const { return m_pGammaRamp; }
     CStringsManager* GetStringsManager() const { return m_pStringsManager; }
+    CSoundsManager* GetSoundsManager() const { return m_pSoundsManager; }
+    CMusicManager* GetMusicManager() const { return m_pMusicManager; }
     std::FILE* GetExternalPackFile() const { return m_externalPack.pFile; }
     PackRecord* GetExternalPack() { return &m_externalPack; }
     UtilsParameters* GetExternalSettings() const { return m_pExternalSettings; }
@@ -230,6 +238,8 @@ protected:
 
     CGammaRamp* m_pGammaRamp = nullptr;
     CStringsManager* m_pStringsManager = nullptr;
+    CSoundsManager* m_pSoundsManager = nullptr;
+    CMusicManager* m_pMusicManager = nullptr;
 
     PackRecord m_externalPack = {};  // its file is null when there is no external pack
     uint32_t m_externalPackWord = 0;
