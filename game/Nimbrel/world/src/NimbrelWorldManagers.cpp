@@ -5,6 +5,7 @@
 
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CMusicManager.h"
 #include "VornelPlatform/PlatformShell.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -137,10 +138,14 @@ void CNimbrelWorld::UpdateTimers()
 
 bool CNimbrelWorld::HasMusicManager()
 {
-    return false;
+    return m_pMusicManager != nullptr;
 }
 
-void CNimbrelWorld::UpdateMusic(float) {}
+void CNimbrelWorld::UpdateMusic(float fadeSpeed)
+{
+    if (m_pMusicManager)
+        m_pMusicManager->Update(fadeSpeed);
+}
 
 void CNimbrelWorld::ProgressBarRange(uint32_t, uint32_t) {}
 
@@ -186,7 +191,11 @@ Status CNimbrelWorld::SetUpTouchScreen(float, uint32_t, const char16_t*, const c
 
 Status CNimbrelWorld::LoadMusic()
 {
-    return kStatusOk;
+    const Status status = CreateMusicManager();
+    // The music starts at the player's music volume.
+    if (Succeeded(status) && m_pMusicManager && GetGameData())
+        m_pMusicManager->SetVolume(GetGameData()->musicVolume, 0);
+    return status;
 }
 
 Status CNimbrelWorld::LoadRelease()
