@@ -8,6 +8,8 @@ NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv)
 {
     NimbrelCommandLine result;
     result.empty = argc <= 1;
+    if (!result.empty && argv && argv[1])
+        result.text = argv[1];
     for (int i = 1; i + 1 < argc; ++i) {
         if (!argv[i] || std::strcmp(argv[i], "--frames") != 0 || !argv[i + 1])
             continue;

@@ -1,14 +1,18 @@
 #pragma once
 // The program: one process, one window, one game world, driven by the window's message loop.
 #include <cstdint>
+#include <memory>
 
+#include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelPlatform/PlatformMessage.h"
 #include "VornelUtils/Status.h"
 
 class CNimbrelWorld;
+class UtilsParameters_Static;
 struct PlatformWindow;
 
-// The exit status of the program: 0 after a normal end, -1 after a failure or when another
+// The exit status of the program: 0 after a normal end (the player left, or the window was
+// closed), -1 after a failure (a start-up that failed, a frame that failed) or when another
 // instance was brought to the front.
 int NimbrelMain(int argc, char** argv);
 
@@ -16,9 +20,52 @@ int NimbrelMain(int argc, char** argv);
 // "--frames N" (N > 0) also ends the message loop after N frames.
 struct NimbrelCommandLine {
     bool empty = true;
+    const char* text = "";    // the first argument, for the window record
     uint32_t frameLimit = 0;  // 0: no limit
 };
 NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The program's start-up, frames and shutdown are these functions, shared by the program, the
+// tests and the benchmarks: NimbrelStartUp, then NimbrelRunLoop (or NimbrelRunOnce as often as
+// wanted), then NimbrelShutdown.
+struct NimbrelStartOptions {
+    NimbrelCommandLine commandLine;
+    // Makes the world; CreateNimbrelWorld when null.
+    CNimbrelWorld* (*createWorld)() = nullptr;
+    // A window whatever the settings and options say, as with SHIFT held.
+    bool forceWindow = false;
+    // No frame timer and no sleep: each NimbrelRunOnce runs exactly one frame.
+    bool manualFrames = false;
+};
+
+// What the start-up made, released by the shutdown.
+struct NimbrelSession {
+    NimbrelSession();
+    ~NimbrelSession();
+    std::unique_ptr<UtilsParameters_Static> worldSettings;
+    std::unique_ptr<UtilsParameters_Static> appSettings;
+    char16_t appName[kManagedNameSize] = {};
+    char16_t logPath[kWorldTextSize] = {};
+    AppWindowRecord record{};
+    CNimbrelWorld* world = nullptr;
+    PlatformWindow* window = nullptr;
+    int32_t frameTimer = 0;
+    uint32_t sleepMs = 0;
+    bool instanceLocked = false;
+    bool ended = false;  // the loop has ended: a quit, a close or a failing frame
+};
+
+// 0 when the game runs; else the exit status, with everything made released and the box of
+// the failure shown.
+int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options);
+// The messages waiting, each to the window procedure; then, without a frame timer, one frame.
+// False once the loop has ended.
+bool NimbrelRunOnce(NimbrelSession& session);
+void NimbrelRunLoop(NimbrelSession& session);
+// The world unloaded and deleted, the window destroyed. After a frame that failed (and not
+// because the player asked to leave), the error box with the world's last error text first.
+// The exit status.
+int NimbrelShutdown(NimbrelSession& session);
 
 // The window procedure: frames on WM_TIMER, every message to the world found through the
 // window's user pointer. -1 when the world refused a message, else 0.
@@ -44,3 +91,7 @@ extern CNimbrelWorld* g_pWorld;
 // end.
 void SetFrameLimit(uint32_t limit);
 void CountFrame();
+uint32_t FramesRun();
+// A frame that failed ends the loop; the shutdown tells it from a request to leave.
+void SetFrameFailed(bool failed);
+bool FrameFailed();

@@ -35,34 +35,32 @@ uint16_t ToWord(int32_t value)
     return static_cast<uint16_t>(std::clamp<int32_t>(value, 0, 0xFFFF));
 }
 
-// Everything the start-up made, released in the shutdown's order whatever step failed.
-struct Program {
-    std::unique_ptr<UtilsParameters_Static> worldSettings;
-    std::unique_ptr<UtilsParameters_Static> appSettings;
-    char16_t appName[kManagedNameSize] = {};
-    char16_t logPath[kWorldTextSize] = {};
-    AppWindowRecord record{};
-
-    // World unloaded and deleted, readers deleted.
-    void DropWorld()
-    {
-        if (g_pWorld) {
-            g_pWorld->Unload();
-            g_pWorld->DestroyMainWindow();
-            delete g_pWorld;
-            g_pWorld = nullptr;
-        }
-        worldSettings.reset();
-        appSettings.reset();
+// Everything made so far released, in the shutdown's order.
+void DropWorld(NimbrelSession& session)
+{
+    if (session.world) {
+        session.world->Unload();
+        session.world->DestroyMainWindow();
+        delete session.world;
+        session.world = nullptr;
+        g_pWorld = nullptr;
     }
-
-    int Fail(const char16_t* errorText)
-    {
-        ShowErrorBox(errorText);
-        DropWorld();
-        return -1;
+    session.window = nullptr;
+    session.worldSettings.reset();
+    session.appSettings.reset();
+    if (session.instanceLocked) {
+        Platform_ReleaseInstanceLock();
+        session.instanceLocked = false;
     }
-};
+    session.ended = true;
+}
+
+int Fail(NimbrelSession& session, const char16_t* errorText)
+{
+    ShowErrorBox(errorText);
+    DropWorld(session);
+    return -1;
+}
 
 const char16_t* LastErrorText()
 {
@@ -90,67 +88,62 @@ bool RunPolledFrame(CNimbrelWorld* world, PlatformWindow* window)
     WorldData* w = world->GetWorldData();
     w->minimised = Platform_IsWindowMinimised(window) ? 1 : 0;
     w->hasFocus = Platform_WindowHasFocus(window) ? 1 : 0;
-    if (Failed(world->Frame()))
+    if (Failed(world->Frame())) {
+        SetFrameFailed(true);
         return false;
+    }
     CountFrame();
     return true;
 }
 
-void MessageLoop(CNimbrelWorld* world, PlatformWindow* window, int32_t frameTimer, uint32_t sleepMs)
-{
-    PlatformMessage message{};
-    for (;;) {
-        if (Platform_PeekMessage(&message)) {
-            WindowProc(message);
-            if (message.message == WM_QUIT || message.message == WM_CLOSE)
-                return;
-            continue;
-        }
-        if (frameTimer <= 0 && !RunPolledFrame(world, window))
-            return;
-        if (sleepMs != 0)
-            Platform_Sleep(sleepMs);
-        else if (frameTimer > 0)
-            Platform_WaitMessage(kIdleWaitMs);  // the frames come from WM_TIMER
-    }
-}
-
 }  // namespace
 
-int NimbrelMain(int argc, char** argv)
+NimbrelSession::NimbrelSession() = default;
+
+NimbrelSession::~NimbrelSession()
 {
-    const NimbrelCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (!ended)
+        DropWorld(*this);
+}
+
+int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
+{
+    const NimbrelCommandLine& commandLine = options.commandLine;
     SetFrameLimit(commandLine.frameLimit);
+    SetFrameFailed(false);
+    session.ended = false;
 
     // 1. One instance: a second start without arguments brings the first to the front.
     if (commandLine.empty) {
         const std::string key = UtilsString_ToUtf8(kNimbrelClassName);
-        if (Platform_AcquireInstanceLock(key.c_str()) == PlatformInstanceResult::kOtherRunning)
+        if (Platform_AcquireInstanceLock(key.c_str()) == PlatformInstanceResult::kOtherRunning) {
+            session.ended = true;
             return -1;
+        }
+        session.instanceLocked = true;
     }
 
     // 2-3. The data path and the two stored settings blocks.
-    Program program;
-    program.worldSettings.reset(
+    session.worldSettings.reset(
         new (std::nothrow) UtilsParameters_Static(kStoredWorldSettings, kStoredWorldSettingsSize, kScrambleKey));
-    program.appSettings.reset(
+    session.appSettings.reset(
         new (std::nothrow) UtilsParameters_Static(kStoredAppSettings, kStoredAppSettingsSize, kScrambleKey));
-    if (!program.worldSettings || !program.appSettings)
-        return program.Fail(u"");
-    UtilsParameters& worldSettings = *program.worldSettings;
-    UtilsParameters& appSettings = *program.appSettings;
+    if (!session.worldSettings || !session.appSettings)
+        return Fail(session, u"");
+    UtilsParameters& worldSettings = *session.worldSettings;
+    UtilsParameters& appSettings = *session.appSettings;
 
     // 4. The application name names the pack and the log; without it there is no data.
-    appSettings.GetString(u"PATH", u"APP_NAME", u"", program.appName, kManagedNameSize);
-    if (program.appName[0] == 0) {
+    appSettings.GetString(u"PATH", u"APP_NAME", u"", session.appName, kManagedNameSize);
+    if (session.appName[0] == 0) {
         ShowWarningBox(u"The Data path is unreachable.\n\nThe application will now exit.");
-        program.DropWorld();
+        DropWorld(session);
         return -1;
     }
 
     // 5. The log lies beside the data folder.
-    UtilsString_Format(program.logPath, kWorldTextSize, u"%s..\\%s.log", kDataPath, program.appName);
-    const char16_t* logPath = program.logPath;
+    UtilsString_Format(session.logPath, kWorldTextSize, u"%s..\\%s.log", kDataPath, session.appName);
+    const char16_t* logPath = session.logPath;
     Log(logPath, 0, u"# STARTED...\n");
 
     // 6. The asset size from the screen against the size the game is authored for.
@@ -168,24 +161,25 @@ int NimbrelMain(int argc, char** argv)
     Log(logPath, 0, u"# ASSETS DEF: \"%s\"\n", assetSuffix);
 
     // 7. The world.
-    g_pWorld = CreateNimbrelWorld();
+    g_pWorld = options.createWorld ? options.createWorld() : CreateNimbrelWorld();
+    session.world = g_pWorld;
     if (!g_pWorld)
-        return program.Fail(u"");
+        return Fail(session, u"");
     CNimbrelWorld* world = g_pWorld;
     WorldData* w = world->GetWorldData();
     if (!w)
-        return program.Fail(u"");
+        return Fail(session, u"");
     world->SetDisplayChangeCallback(UpdateWindowTitle);
     world->SetFlag(2, 1);
     world->SetPlatformIndex(0);
 
     // 8-9. The pack of this asset size, opened by the world.
     char16_t packPath[kWorldTextSize];
-    UtilsString_Format(packPath, kWorldTextSize, u"%s%s%s%s%s.pak", kDataPath, program.appName, u"_full_",
+    UtilsString_Format(packPath, kWorldTextSize, u"%s%s%s%s%s.pak", kDataPath, session.appName, u"_full_",
                        kPlatformRows[0].name, assetSuffix);
     Log(logPath, 0, u"# RES__PACKER build : \"%s\"\n", packPath);
     if (Failed(world->SetParameters(&worldSettings, &appSettings, nullptr, packPath, 0, FindPackEntry, logPath)))
-        return program.Fail(LastErrorText());
+        return Fail(session, LastErrorText());
 
     // 10-12. The modules, and one of each kind selected.
     RegisterProgramModules(w);
@@ -197,7 +191,7 @@ int NimbrelMain(int argc, char** argv)
     uint8_t fullScreen = worldSettings.GetBool(u"WORLD", u"FULLSCREEN", 1) ? 1 : 0;
     if (Failed(ValidPlatform(kProgramRenderer, kProgramAudio, kProgramInput, kProgramNetwork, w))) {
         LogValidPlatformFailure(w);
-        return program.Fail(u"");
+        return Fail(session, u"");
     }
 
     // 13. The window size and mode for this platform; each value replaces the one before.
@@ -214,49 +208,113 @@ int NimbrelMain(int argc, char** argv)
 
     // 14-15. The player's saved choice, unless SHIFT is held: then a window.
     world->Prepare(36);
-    if (Succeeded(world->LoadOptions(program.appName, kDataPath, 0, 0, assetRow)))
+    if (Succeeded(world->LoadOptions(session.appName, kDataPath, 0, 0, assetRow)))
         fullScreen = w->fullScreen ? 1 : 0;
-    if (Platform_GetKeyState(VK_SHIFT) < 0)
+    if (options.forceWindow || Platform_GetKeyState(VK_SHIFT) < 0)
         fullScreen = 0;
 
     // 16-20. The window (the class is the instance key here), the world's load, the title.
-    program.record.commandLine = argc > 1 ? argv[1] : "";
-    program.record.showFlag = 1;
+    session.record.commandLine = commandLine.text;
+    session.record.showFlag = 1;
     uint16_t clientWidth = ToWord(windowWidth), clientHeight = ToWord(windowHeight);
     if (Failed(world->CreateMainWindow(clientWidth, clientHeight, fullScreen, resizable, kNimbrelClassName,
-                                       program.appName, &program.record, nullptr)))
-        return program.Fail(LastErrorText());
-    PlatformWindow* window = program.record.window;
+                                       session.appName, &session.record, nullptr)))
+        return Fail(session, LastErrorText());
+    PlatformWindow* window = session.record.window;
+    session.window = window;
     if (Failed(world->Load(window, clientWidth, clientHeight, colorDepth, 0, fullScreen, resizable, verticalSync,
                            kOrientation, kDataPath, 0xFFFF, 0xFFFF)))
-        return program.Fail(LastErrorText());
+        return Fail(session, LastErrorText());
     char16_t title[kWorldTextSize] = {};
-    world->GetGameString(kNimbrelClassName, program.appName, title);
+    world->GetGameString(kNimbrelClassName, session.appName, title);
     Platform_SetWindowTitle(window, UtilsString_ToUtf8(title).c_str());
     if (Failed(world->PlaceWindow()) || Failed(world->ShowMainWindow()))
-        return program.Fail(LastErrorText());
+        return Fail(session, LastErrorText());
 
     // 21. Frames from a timer, or back to back with a sleep.
     const int32_t frameTimer = worldSettings.GetInt(u"WORLD", u"FRAME_TIMER", 0);
     int32_t sleepMs = worldSettings.GetInt(u"WORLD", u"SLEEP_TIMER", 0);
+    if (options.manualFrames) {
+        session.frameTimer = 0;
+        session.sleepMs = 0;
+        return 0;
+    }
     if (frameTimer > 0) {
         Platform_SetTimer(window, kTimerId, FrameTimerPeriod(frameTimer));
         sleepMs = 0;
     }
+    session.frameTimer = frameTimer;
+    session.sleepMs = static_cast<uint32_t>(std::max(sleepMs, 0));
+    return 0;
+}
 
-    MessageLoop(world, window, frameTimer, static_cast<uint32_t>(std::max(sleepMs, 0)));
+bool NimbrelRunOnce(NimbrelSession& session)
+{
+    if (session.ended || !session.world)
+        return false;
+    PlatformMessage message{};
+    while (Platform_PeekMessage(&message)) {
+        WindowProc(message);
+        if (message.message == WM_QUIT || message.message == WM_CLOSE) {
+            session.ended = true;
+            return false;
+        }
+    }
+    if (session.frameTimer <= 0 && !RunPolledFrame(session.world, session.window)) {
+        session.ended = true;
+        return false;
+    }
+    return true;
+}
 
-    // Shutdown.
-    if (frameTimer > 0)
-        Platform_KillTimer(window, kTimerId);
+void NimbrelRunLoop(NimbrelSession& session)
+{
+    while (NimbrelRunOnce(session)) {
+        if (session.sleepMs != 0)
+            Platform_Sleep(session.sleepMs);
+        else if (session.frameTimer > 0)
+            Platform_WaitMessage(kIdleWaitMs);  // the frames come from WM_TIMER
+    }
+}
+
+int NimbrelShutdown(NimbrelSession& session)
+{
+    CNimbrelWorld* world = session.world;
+    if (!world)
+        return -1;
+    if (session.frameTimer > 0)
+        Platform_KillTimer(session.window, kTimerId);
+    // A frame fails when the player leaves too (the stop flag): that is no failure.
+    const GameData* game = world->GetGameData();
+    const bool failed = FrameFailed() && !(game && game->stop);
+    if (failed)
+        ShowErrorBox(LastErrorText());
     world->Unload();
     if (Failed(world->DestroyMainWindow()))
         ShowErrorBox(LastErrorText());
     delete world;
     g_pWorld = nullptr;
-    program.worldSettings.reset();
-    program.appSettings.reset();
-    Log(logPath, 0, u"# ENDED.\n");
-    Platform_ReleaseInstanceLock();
-    return 0;
+    session.world = nullptr;
+    session.window = nullptr;
+    session.worldSettings.reset();
+    session.appSettings.reset();
+    Log(session.logPath, 0, u"# ENDED.\n");
+    if (session.instanceLocked) {
+        Platform_ReleaseInstanceLock();
+        session.instanceLocked = false;
+    }
+    session.ended = true;
+    return failed ? -1 : 0;
+}
+
+int NimbrelMain(int argc, char** argv)
+{
+    NimbrelStartOptions options;
+    options.commandLine = ParseCommandLine(argc, argv);
+    NimbrelSession session;
+    const int status = NimbrelStartUp(session, options);
+    if (status != 0)
+        return status;
+    NimbrelRunLoop(session);
+    return NimbrelShutdown(session);
 }

@@ -13,6 +13,7 @@ namespace {
 
 uint32_t g_frameLimit = 0;
 uint32_t g_frames = 0;
+bool g_frameFailed = false;
 
 CManagedWorld* WorldOf(PlatformWindow* window)
 {
@@ -25,6 +26,21 @@ void SetFrameLimit(uint32_t limit)
 {
     g_frameLimit = limit;
     g_frames = 0;
+}
+
+uint32_t FramesRun()
+{
+    return g_frames;
+}
+
+void SetFrameFailed(bool failed)
+{
+    g_frameFailed = failed;
+}
+
+bool FrameFailed()
+{
+    return g_frameFailed;
 }
 
 void CountFrame()
@@ -50,10 +66,12 @@ intptr_t WindowProc(const PlatformMessage& message)
         WorldData* w = world->GetWorldData();
         w->minimised = Platform_IsWindowMinimised(message.window) ? 1 : 0;
         w->hasFocus = Platform_WindowHasFocus(message.window) ? 1 : 0;
-        if (Failed(world->Frame()))
+        if (Failed(world->Frame())) {
+            SetFrameFailed(true);
             Platform_PostQuitMessage(0);
-        else
+        } else {
             CountFrame();
+        }
     }
     if (Failed(world->OnMessage(&message)))
         return -1;

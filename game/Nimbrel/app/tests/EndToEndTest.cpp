@@ -188,7 +188,7 @@ TEST_F(Program, RunsFramesFromItsTimerAndEnds)
     if (!HaveX11Display())
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
     LinkData();
-    EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << Stderr();
+    EXPECT_EQ(Run("nimbrel", {"--frames", "60"}), 0) << Stderr();
     // Every line the program logs is an informational one, which the log drops.
     EXPECT_FALSE(AnyLogFile());
 }

@@ -1,0 +1,173 @@
+// The real game in this process, through the harness: start-up on the sample data, frames,
+// input through the world's message path, the state and the picture read back, the shutdown.
+#include "NimbrelHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "NimbrelWorld/PrefetchParams.h"
+#include "Vornel3D_ToolBox/CManagedObject.h"
+#include "VornelPlatform/PlatformDialog.h"
+#include "VornelUtils/UtilsString.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBin = NIMBREL_BIN_DIR;
+
+bool HaveDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+// A working folder whose data folder holds the built sample data (linked in, one entry at a
+// time, so that a test can add files of its own), with its own per-user folder.
+class GameFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveDisplay())
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        char pattern[] = "/tmp/nimbrel_harness_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        data = root + "/run/Data_full_Win32";
+        fs::create_directories(data);
+        fs::create_directories(root + "/user");
+        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
+            fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
+        char cwd[PATH_MAX];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        oldCwd = cwd;
+        ASSERT_EQ(chdir((root + "/run").c_str()), 0);
+        setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
+        Platform_SetMessageBoxHook(
+            [](PlatformMessageBoxKind, const char* caption, const char* text, void* user) {
+                *static_cast<std::string*>(user) += std::string(caption) + ": " + text + "\n";
+                return true;
+            },
+            &boxes);
+    }
+    void TearDown() override
+    {
+        Platform_SetMessageBoxHook(nullptr, nullptr);
+        if (!oldCwd.empty())
+            chdir(oldCwd.c_str());
+        std::error_code error;
+        if (!root.empty())
+            fs::remove_all(root, error);
+    }
+    void WriteDeveloperFile(uint8_t developer)
+    {
+        uint8_t bytes[kPrefetchFileSize];
+        WritePrefetchParams(PrefetchFlags{developer, 1, 0}, bytes);
+        std::ofstream(data + "/prefetch.params", std::ios::binary).write(reinterpret_cast<char*>(bytes), 6);
+    }
+
+    std::string root, data, oldCwd, boxes;
+};
+
+// A world whose objects manager cannot be loaded, as when its construction file is missing.
+class BrokenManager : public CManagedObject {
+public:
+    using CManagedObject::CManagedObject;
+    Status Load() override
+    {
+        UtilsString_Copy(m_pWorldData->lastErrorText, kWorldTextSize, u"Missing file: Nimbrel_construct.raw");
+        return kStatusFailed;
+    }
+};
+
+class BrokenWorld : public CNimbrelWorld {
+protected:
+    CManagedObject* NewManager(int32_t slot) override
+    {
+        return slot == kManagerObjects ? new BrokenManager(GetWorldData()) : nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    // No splash list: the world load is the first state.
+    EXPECT_EQ(game.State(), kGameStateWorldLoad);
+    EXPECT_EQ(game.Game()->developerMode, 0);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.State(), kGameStateIdle);
+    EXPECT_EQ(game.Game()->busy, 0);
+    EXPECT_STREQ(game.Game()->constructBaseName, NIMBREL_APP_NAME);
+    ASSERT_TRUE(game.Step(59));
+    EXPECT_EQ(FramesRun(), 60u);
+    uint32_t color = 0;
+    ASSERT_TRUE(game.ReadPixel(512, 384, &color));
+    EXPECT_EQ(color & 0xFFFFFF, 0x182838u) << std::hex << color;  // the sample's clear colour
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, DeveloperFileTurnsTheDeveloperKeysOn)
+{
+    WriteDeveloperFile(1);
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    EXPECT_EQ(game.Game()->developerMode, 1);
+    game.Step();
+    // Numpad divide stops the game's time; F2 shows the debug line.
+    game.PostKey(VK_DIVIDE);
+    game.PostKey(VK_F1 + 1);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.World()->GetSpeedFactor(), 0.0f);
+    EXPECT_EQ(game.Game()->debugLine, 1);
+    game.PostKey(VK_MULTIPLY);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.World()->GetSpeedFactor(), 1.0f);
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+TEST_F(GameFolder, LeavingOnPurposeEndsWithoutABox)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step(2));
+    // The menu's leave question answered "yes" sets the quit request.
+    game.Game()->stop = 1;
+    EXPECT_FALSE(game.Step());
+    EXPECT_FALSE(game.Running());
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
+{
+    // In a process of its own, without a display for boxes: the box goes to standard error.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Platform_SetMessageBoxHook(nullptr, nullptr);
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+            options.createWorld = []() -> CNimbrelWorld* { return new BrokenWorld(); };
+            NimbrelHarness game(options);
+            if (game.Start() != 0)
+                std::exit(3);
+            int frames = 0;
+            while (game.Step() && ++frames < 10) {
+            }
+            std::exit(game.Stop() & 0xFF);
+        },
+        ::testing::ExitedWithCode(255),
+        "Error \\(v3,115\\): An error occurred while loading.\n\nThe application will now exit.\n\n"
+        "\\(Missing file: Nimbrel_construct.raw\\)");
+}
