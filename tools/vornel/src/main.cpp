@@ -43,6 +43,7 @@ const CommandRow kCommands[] = {
      "Turns a settings text into the scrambled block that the program stores in itself.\n"},
     {"sound", CommandSound,
      "usage: vornel sound new RECIPE OUT.wav\n"
+     "       vornel sound info FILE.wav\n"
      "\n"
      "Draws a sound from a recipe and writes it as a RIFF WAVE PCM file. The recipe's lines:\n"
      "  rate HZ (8000-48000), bits 8|16, channels 1|2, seed N (noise), length SECONDS, loop\n"
@@ -50,7 +51,9 @@ const CommandRow kCommands[] = {
      "  noise AT LENGTH white|lowpass [cutoff HZ] [gain G] [adsr A D S R]\n"
      "  silence AT LENGTH\n"
      "Times in seconds; events are added and clipped; '#' starts a comment. loop makes the end\n"
-     "run seamlessly into the start. A bad recipe is named with its line, and nothing is written.\n"},
+     "run seamlessly into the start. A bad recipe is named with its line, and nothing is written.\n"
+     "info prints a WAV file's format, sizes and duration, and for 8- and 16-bit PCM the peak\n"
+     "and RMS level of each channel (1.0 is full scale).\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE.script\n"
      "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME [--arg VALUE ...]\n"

@@ -233,3 +233,29 @@ TEST_F(SoundCommandTest, BadRecipesNameTheLineAndWriteNothing)
     EXPECT_EQ(RunTool("sound new " + Path("ok.recipe") + " " + Path("no-folder/out.wav")).first, 1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
 }
+
+namespace {
+
+TEST_F(SoundCommandTest, InfoDescribesFormatSizesAndLevels)
+{
+    Draw("info", "rate 8000\nbits 16\nchannels 2\ntone 0 0.5 sine 500 gain 0.5\n");
+    const auto [status, text] = RunTool("sound info " + Path("info.wav"));
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(text.find("format: PCM (tag 1), 2 channels, 8000 Hz, 16 bits, block 4 bytes, 32000 bytes per second\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("data: 16000 bytes, 4000 frames\nduration: 0.500 s\n"), std::string::npos) << text;
+    // A sine at half scale: peak 0.5 (-6.02 dBFS), RMS 0.5 / sqrt 2 (-9.03 dBFS), in both channels.
+    for (const char* channel : {"channel 1: ", "channel 2: "})
+        EXPECT_NE(text.find(std::string(channel) + "peak 0.5000 (-6.02 dBFS), RMS 0.3535 (-9.03 dBFS)\n"),
+                  std::string::npos)
+            << text;
+
+    WriteRecipe("not.wav", "rate 8000\n");
+    const auto [badStatus, errors] = RunTool("sound info " + Path("not.wav"), true);
+    EXPECT_EQ(badStatus, 1);
+    EXPECT_NE(errors.find("not.wav: not a readable WAV file"), std::string::npos) << errors;
+    EXPECT_EQ(RunTool("sound info").first, 2);
+}
+
+} // namespace

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,9 +18,14 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "VornelAudio/CAudioEngineAL.h"
+#include "VornelAudio/CWaveFile.h"
 #include "VornelPlatform/PlatformWindow.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 namespace fs = std::filesystem;
 
@@ -94,6 +101,10 @@ protected:
                 dup2(fd, 2);
             setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
             setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+            // Sound goes nowhere unless a test says where.
+            setenv("ALSOFT_DRIVERS", "null", 1);
+            for (const auto& [name, value] : environment)
+                setenv(name.c_str(), value.c_str(), 1);
             if (offscreen)
                 setenv("SDL_VIDEODRIVER", "offscreen", 1);  // boxes go to standard error
             std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
@@ -179,6 +190,7 @@ protected:
 
     std::string root, work;
     std::vector<pid_t> running;
+    std::vector<std::pair<std::string, std::string>> environment;  // for the next Start
 };
 
 }  // namespace
@@ -256,4 +268,92 @@ TEST_F(Program, ShiftAtStartGivesAWindow)
     const int height = static_cast<int>(double(desktopHeight) * double(0.9f));
     EXPECT_EQ(geometry, std::to_string(static_cast<int>(height * (double(desktopWidth) / desktopHeight))) + "x" +
                             std::to_string(height));
+}
+
+namespace {
+
+constexpr uint32_t kMixRate = 44100;
+
+// The stereo samples of a WAV file as floats: 16-bit PCM or 32-bit float, plain or extensible.
+std::vector<float> ReadStereo(const std::string& path)
+{
+    std::vector<float> samples;
+    CWaveFile wave(nullptr);
+    if (Failed(wave.Open(UtilsString_FromUtf8(path.c_str()).c_str())) || wave.GetFormat()->channels != 2)
+        return samples;
+    const uint16_t bits = wave.GetFormat()->bitsPerSample;
+    std::vector<uint8_t> data(wave.GetSize());
+    uint32_t read = 0;
+    wave.Read(data.data(), uint32_t(data.size()), &read);
+    for (uint32_t at = 0; at + bits / 8 <= read; at += bits / 8) {
+        if (bits == 32) {
+            float v;
+            std::memcpy(&v, &data[at], 4);
+            samples.push_back(v);
+        } else if (bits == 16) {
+            samples.push_back(int16_t(data[at] | data[at + 1] << 8) / 32768.0f);
+        }
+    }
+    return samples;
+}
+
+// The first frame that is not silent.
+size_t FirstSound(const std::vector<float>& stereo)
+{
+    size_t i = 0;
+    while (i < stereo.size() && std::fabs(stereo[i]) < 1e-4f)
+        ++i;
+    return i / 2;
+}
+
+double Rms(const std::vector<float>& stereo, size_t firstFrame, size_t frames)
+{
+    double sum = 0;
+    for (size_t i = firstFrame * 2; i < (firstFrame + frames) * 2; ++i)
+        sum += double(stereo[i]) * stereo[i];
+    return std::sqrt(sum / double(frames * 2));
+}
+
+}  // namespace
+
+TEST_F(Program, PlaysTheMusicAtFullLevel)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    LinkData();
+    const std::string out = root + "/out.wav";
+    std::ofstream(root + "/alsoft.conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << out << "\n";
+    environment = {{"ALSOFT_CONF", root + "/alsoft.conf"}, {"ALSOFT_DRIVERS", "wave"}};
+    ASSERT_EQ(Run("nimbrel", {"--frames", "120"}), 0) << Stderr();
+    const std::vector<float> played = ReadStereo(out);
+    const size_t start = FirstSound(played);
+    ASSERT_GT(played.size() / 2, start + kMixRate / 2) << "less than half a second of music";
+    const size_t frames = std::min<size_t>(played.size() / 2 - start, kMixRate * 3 / 2);
+
+    // The same file through a loopback device at volume 1.
+    WorldData data{};
+    data.dataPathWord = -1;
+    CAudioEngineAL engine(&data);
+    ASSERT_EQ(engine.InitLoopback(kMixRate), kStatusOk);
+    CAudioObject* music = engine.CreateObject(0, kAudioPlayLooping);
+    ASSERT_NE(music, nullptr);
+    const std::string file = kBin + "/Data_full_Win32/musics/manor_theme.wav";
+    ASSERT_EQ(music->LoadFromFile(UtilsString_FromUtf8(file.c_str()).c_str(), 0), kStatusOk);
+    ASSERT_EQ(music->Play(), kStatusOk);
+    std::vector<float> reference(frames * 2 + 4096);
+    engine.RenderLoopback(reference.data(), uint32_t(reference.size() / 2));
+    engine.Release();
+
+    const double level = Rms(played, start, frames) / Rms(reference, FirstSound(reference), frames);
+    EXPECT_LT(std::fabs(20.0 * std::log10(level)), 1.0) << "level " << level;
+}
+
+TEST_F(Program, RunsSilentWithoutASoundDevice)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    LinkData();
+    environment = {{"ALSOFT_DRIVERS", "none"}};
+    EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << Stderr();
+    EXPECT_NE(Stderr().find("No sound device: the game runs silent"), std::string::npos) << Stderr();
 }
