@@ -1,11 +1,18 @@
-// vornel script run: tries a script outside the game. The file is compiled (with any library
-// scripts it links to), its top-level code runs, then the named functions are called and their
-// waiting calls resumed in the order given on the command line, through the engine's own VM.
+// vornel script run: tries a script outside the game. The file (a source or a compiled image
+// made with `--builtins run`) is compiled with any library scripts it links to, its top-level
+// code runs, then the named functions are called and their waiting calls resumed in the order
+// given on the command line, through the engine's own VM.
+//
+// --save-state writes the module's globals, run state and synchronized variables, as the
+// tagged chunks 30001, 30002 and 30003 of one file, at the first wait. --load-state reads the
+// globals and run state back in place of the top-level code; the first --call then continues
+// the call that was waiting (its waiting builtin gives 0).
 //
 // Two host builtins stand in for the game's: eTRACE(text) prints the text on a line of its
 // own; _wait(tag) prints "wait <tag>" and suspends the script (unless the call is the last
 // thing its function does, where the game's waits do not wait either).
 #include "Commands.h"
+#include "ScriptToolBuiltins.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +23,10 @@
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
+#include "NimbrelScript/ScriptState.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_File.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace {
@@ -58,6 +69,20 @@ Status Wait(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActi
     return kScriptWait;
 }
 
+} // namespace
+
+bool RegisterToolBuiltins(ScriptVM* vm, ScriptModule* module, const char* set)
+{
+    if (!set || !*set)
+        return true;
+    if (std::strcmp(set, "run") != 0)
+        return false;
+    return ScriptModule_RegisterBuiltin(vm, module, "eTRACE", Trace, ScriptPackArgumentCode(0x4), 0, 0) >= 0 &&
+           ScriptModule_RegisterBuiltin(vm, module, "_wait", Wait, ScriptPackArgumentCode(0x4), 0, 0) >= 0;
+}
+
+namespace {
+
 int Fail(ScriptVM* vm, Status status)
 {
     std::string text = vm->errorText ? UtilsString_ToUtf8(vm->errorText) : std::string();
@@ -67,29 +92,28 @@ int Fail(ScriptVM* vm, Status status)
     return 1;
 }
 
-// A new module linked to `linked`, with the host builtins, compiled from `path`, linked and
-// with its top-level code run. Null after printing the error.
-ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, int* exitCode)
+// A new module linked to `linked`, with the host builtins, compiled from `path` (a source or
+// a compiled image) and linked; its top-level code runs unless `runTopLevel` is false (its
+// globals then come from a saved state). Null after printing the error.
+ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, bool runTopLevel, int* exitCode)
 {
     ScriptModule* module = ScriptModule_Create(vm, linked);
     if (!module) {
         *exitCode = Fail(vm, kScriptOutOfMemory);
         return nullptr;
     }
-    Status status = ScriptModule_RegisterBuiltin(vm, module, "eTRACE", Trace, ScriptPackArgumentCode(0x4), 0, 0);
-    if (status >= 0)
-        status = ScriptModule_RegisterBuiltin(vm, module, "_wait", Wait, ScriptPackArgumentCode(0x4), 0, 0);
+    Status status = RegisterToolBuiltins(vm, module, "run") ? kScriptOk : kScriptOutOfMemory;
     if (status >= 0)
         status = ScriptModule_CompileFileA(vm, module, "", path.c_str());
     const std::string problem = ScriptFileProblem(path.c_str(), status);
-    if (!problem.empty()) {
+    if (!problem.empty() && !vm->errorText) {
         std::printf("error %s\n", problem.c_str());
         *exitCode = 1;
         return nullptr;
     }
     if (status >= 0)
         status = ScriptModule_Link(vm, module);
-    if (status >= 0)
+    if (status >= 0 && runTopLevel)
         status = ScriptModule_Run(vm, module, nullptr, false, 0, nullptr, 0, kScriptNoResume);
     if (status == kScriptWait) {
         std::printf("error the top-level code of %s waits\n", path.c_str());
@@ -101,6 +125,59 @@ ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, 
         return nullptr;
     }
     return module;
+}
+
+// Chunk tags of a saved state file: the globals, the run state, the synchronized variables.
+constexpr uint32_t kStateChunkTags[3] = {30001, 30002, 30003};
+
+// Writes the module's state as three tagged chunks of one file.
+bool SaveState(ScriptVM* vm, ScriptModule* module, const std::string& path)
+{
+    uint8_t* (*const savers[3])(ScriptVM*, ScriptModule*, size_t*) = {
+        ScriptModule_SaveGlobals, ScriptModule_SaveRunState, ScriptModule_SaveSynchronized};
+    const std::u16string widePath = UtilsString_FromUtf8(path.c_str());
+    UtilsStream_File file(kStreamWrite, widePath.c_str());
+    if (file.Create() < 0)
+        return false;
+    UtilsStream_ChunkList list(&file);
+    bool saved = true;
+    for (int i = 0; i < 3 && saved; ++i) {
+        size_t length = 0;
+        uint8_t* buffer = savers[i](vm, module, &length);
+        UtilsStream_Chunk* chunk = buffer ? list.CreateChunk(kStateChunkTags[i], nullptr) : nullptr;
+        saved = chunk && chunk->Write(buffer, 1, static_cast<uint32_t>(length));
+        if (buffer)
+            UTILS_FREE(buffer);
+    }
+    return saved && list.WriteAll() && file.Close() >= 0;
+}
+
+// Reads the globals and the run state of a file that SaveState wrote. kScriptFileOpen when the
+// file cannot be read, else the loaders' status (their message in the VM's error text).
+Status LoadState(ScriptVM* vm, ScriptModule* module, const std::string& path)
+{
+    const std::u16string widePath = UtilsString_FromUtf8(path.c_str());
+    UtilsStream_File file(kStreamRead, widePath.c_str());
+    if (file.Open() < 0)
+        return kScriptFileOpen;
+    UtilsStream_ChunkList list(&file);
+    UtilsStream_Chunk* first = list.ReadFirst();
+    if (!first || list.ReadTree(first) < 0)
+        return kScriptFileRead;
+    Status (*const loaders[2])(ScriptVM*, ScriptModule*, const void*, size_t) = {ScriptModule_LoadGlobals,
+                                                                                  ScriptModule_LoadRunState};
+    for (int i = 0; i < 2; ++i) {
+        UtilsStream_Chunk* chunk = list.FindChunk(kStateChunkTags[i]);
+        if (!chunk)
+            return kScriptFileRead;
+        std::vector<uint8_t> bytes(chunk->GetPayloadSize());
+        if (!bytes.empty() && !chunk->Read(bytes.data(), 1, static_cast<uint32_t>(bytes.size())))
+            return kScriptFileRead;
+        const Status status = loaders[i](vm, module, bytes.data(), bytes.size());
+        if (status < 0)
+            return status;
+    }
+    return kScriptOk;
 }
 
 // The argument words and code of a call: digits by the look of each value (decimal digits a
@@ -140,7 +217,14 @@ bool ParseResume(const char* text, uint32_t* value)
     return true;
 }
 
-int Run(const std::string& path, const std::vector<std::string>& libraries, const std::vector<Step>& steps)
+// What a run keeps apart from its steps: the libraries, and the state files.
+struct RunOptions {
+    std::vector<std::string> libraries;
+    std::string saveState; // written at the first wait
+    std::string loadState; // read before the first step, which then continues its call
+};
+
+int Run(const std::string& path, const RunOptions& options, const std::vector<Step>& steps)
 {
     ScriptVM* vm = ScriptVM_Create();
     if (!vm) {
@@ -149,14 +233,27 @@ int Run(const std::string& path, const std::vector<std::string>& libraries, cons
     }
     int exitCode = 0;
     ScriptModule* module = nullptr;
-    for (const std::string& library : libraries) {
-        module = Load(vm, module, library, &exitCode);
+    for (const std::string& library : options.libraries) {
+        module = Load(vm, module, library, true, &exitCode);
         if (!module) {
             ScriptVM_Destroy(vm);
             return exitCode;
         }
     }
-    module = Load(vm, module, path, &exitCode);
+    const bool loading = !options.loadState.empty();
+    module = Load(vm, module, path, !loading, &exitCode);
+    if (module && loading) {
+        const Status status = LoadState(vm, module, options.loadState);
+        if (status == kScriptFileOpen || (status < 0 && !vm->errorText)) {
+            std::printf("error cannot read the state in %s\n", options.loadState.c_str());
+            exitCode = 1;
+            module = nullptr;
+        } else if (status < 0) {
+            exitCode = Fail(vm, status);
+            module = nullptr;
+        }
+    }
+    bool saved = false;
     const std::string* lastCall = nullptr;
     for (size_t i = 0; module && i < steps.size(); ++i) {
         const Step& step = steps[i];
@@ -164,9 +261,11 @@ int Run(const std::string& path, const std::vector<std::string>& libraries, cons
         ScriptValue result{};
         if (step.call) {
             lastCall = &step.name;
+            // After a load, the first call continues the call that was waiting when it was saved.
+            const bool reuse = loading && i == 0;
             std::vector<uintptr_t> words;
             const uint32_t code = step.arguments.empty() ? 0 : Arguments(step.arguments, &words);
-            status = ScriptModule_Run(vm, module, step.name.c_str(), false, 0, code ? words.data() : nullptr, code,
+            status = ScriptModule_Run(vm, module, step.name.c_str(), reuse, 0, code ? words.data() : nullptr, code,
                                       kScriptNoResume, &result);
         } else {
             status = ScriptModule_Run(vm, module, lastCall->c_str(), true, 0, nullptr, 0, step.resumeValue, &result);
@@ -176,6 +275,14 @@ int Run(const std::string& path, const std::vector<std::string>& libraries, cons
         else if (status == kScriptCallerStopped)
             std::printf("stopped\n");
         ScriptValue_Clear(&result);
+        if (status == kScriptWait && !saved && !options.saveState.empty()) {
+            saved = true;
+            if (!SaveState(vm, module, options.saveState)) {
+                std::printf("error cannot write the state to %s\n", options.saveState.c_str());
+                exitCode = 1;
+                break;
+            }
+        }
         if (status < 0 && status != kScriptWait && status != kScriptCallerStopped) {
             exitCode = Fail(vm, status);
             break;
@@ -194,13 +301,17 @@ int CommandScriptRun(int argc, char** argv)
         return kExitUsage;
     }
     const std::string path = argv[0];
-    std::vector<std::string> libraries;
+    RunOptions options;
     std::vector<Step> steps;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
         if (option == "--link" && hasValue && steps.empty()) {
-            libraries.emplace_back(argv[++i]);
+            options.libraries.emplace_back(argv[++i]);
+        } else if (option == "--save-state" && hasValue && options.saveState.empty()) {
+            options.saveState = argv[++i];
+        } else if (option == "--load-state" && hasValue && steps.empty() && options.loadState.empty()) {
+            options.loadState = argv[++i];
         } else if (option == "--call" && hasValue) {
             Step step;
             step.call = true;
@@ -219,8 +330,9 @@ int CommandScriptRun(int argc, char** argv)
             return kExitUsage;
         }
     }
-    if (steps.empty()) {
+    // After a load, the steps begin with the call that continues.
+    if (steps.empty() || !steps.front().call || (!options.loadState.empty() && !steps.front().arguments.empty())) {
         return kExitUsage;
     }
-    return Run(path, libraries, steps);
+    return Run(path, options, steps);
 }

@@ -55,16 +55,21 @@ const CommandRow kCommands[] = {
      "info prints a WAV file's format, sizes and duration, and for 8- and 16-bit PCM the peak\n"
      "and RMS level of each channel (1.0 is full scale).\n"},
     {"script", CommandScript,
-     "usage: vornel script dump FILE.script\n"
-     "       vornel script run FILE.script [--link LIBRARY.script ...] --call NAME [--arg VALUE ...]\n"
-     "                         [--resume VALUE ...] [--call NAME ...]\n"
+     "usage: vornel script dump FILE [--builtins run]\n"
+     "       vornel script compile IN.script OUT.img [--builtins run]\n"
+     "       vornel script run FILE [--link LIBRARY ...] [--save-state OUT] [--load-state IN]\n"
+     "                         --call NAME [--arg VALUE ...] [--resume VALUE ...] [--call NAME ...]\n"
      "\n"
-     "dump compiles a script with its include files and prints its functions and instructions.\n"
-     "run compiles the script (linked to each --link library), runs its top-level code, then\n"
-     "calls each --call function with the --arg values after it (digits: a number; digits with\n"
-     "'.': a float; else a text); --resume VALUE resumes the last call's wait with VALUE. Two\n"
-     "builtins stand in for the game's: eTRACE(text) prints the text; _wait(tag) prints\n"
-     "\"wait TAG\" and waits.\n"},
+     "dump prints a script's functions and instructions: a source compiled with its include\n"
+     "files, or a compiled image. compile writes the compiled image of a source; an image holds\n"
+     "only where the same builtins are registered in the same order: none, or with --builtins\n"
+     "run those of run. run compiles or reads the script (linked to each --link library), runs\n"
+     "its top-level code, then calls each --call function with the --arg values after it\n"
+     "(digits: a number; digits with '.': a float; else a text); --resume VALUE resumes the last\n"
+     "call's wait with VALUE. Two builtins stand in for the game's: eTRACE(text) prints the\n"
+     "text; _wait(tag) prints \"wait TAG\" and waits. --save-state writes the globals, the run\n"
+     "state and the synchronized variables at the first wait; --load-state reads them in place\n"
+     "of the top-level code, and the first --call continues the waiting call (its wait gives 0).\n"},
 };
 
 const char kToolUsage[] =

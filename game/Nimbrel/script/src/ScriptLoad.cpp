@@ -1,5 +1,7 @@
-// Compiling a module from memory or from a file, with the expansion of include lines.
+// Compiling a module from memory or from a file, with the expansion of include lines; a
+// compiled image in their place is read instead.
 #include "NimbrelScript/ScriptCompiler.h"
+#include "NimbrelScript/ScriptImage.h"
 
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsString.h"
@@ -143,13 +145,6 @@ bool IsImage(const void* data, size_t length)
     return magic == kScriptImageMagic;
 }
 
-Status RefuseImage(ScriptVM* vm)
-{
-    // Compiled images are read by the image reader, not by the source compiler.
-    vm->status = kScriptImageVersion;
-    return kScriptImageVersion;
-}
-
 Status Prepare(ScriptVM* vm, ScriptModule* module)
 {
     ScriptModule_Clear(vm, module, false);
@@ -160,11 +155,11 @@ Status Prepare(ScriptVM* vm, ScriptModule* module)
 
 Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length)
 {
-    if (IsImage(data, length))
-        return RefuseImage(vm);
     Status status = Prepare(vm, module);
     if (status < 0)
         return status;
+    if (IsImage(data, length))
+        return ScriptReadImage(vm, module, data, length);
     ScriptCompileState state;
     ScriptCompileBegin(vm, module, &state);
     status = ScriptCompileSource(vm, module, &state, static_cast<const char*>(data), length, 0, 0);
@@ -187,10 +182,10 @@ Status ScriptModule_CompileFileA(ScriptVM* vm, ScriptModule* module, const char*
         vm->status = status;
         return status;
     }
-    if (IsImage(first.text.data(), first.text.size()))
-        return RefuseImage(vm);
     if ((status = Prepare(vm, module)) < 0)
         return status;
+    if (IsImage(first.text.data(), first.text.size()))
+        return ScriptReadImage(vm, module, first.text.data(), first.text.size());
 
     first.fileIndex = ScriptModule_AddFileNameA(vm, module, path.c_str());
     first.path = path;

@@ -58,12 +58,12 @@ Status ScriptCheckName(ScriptVM* vm, ScriptModule* module, ScriptFunction* funct
 void ScriptResolveForwardReferences(ScriptModule* module);
 
 // Clears the module (keeping its builtins), binds the builtins again and compiles the text as
-// source (file index 0, line offset 0). A compiled image (first u32 0x77191214) is not read
-// here: kScriptImageVersion.
+// source (file index 0, line offset 0), or reads it as a compiled image when its first u32 is
+// kScriptImageMagic (ScriptReadImage).
 Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length);
 // Opens directory + name (kScriptFileOpen when it cannot be opened, kScriptFileRead when its
 // first u32 cannot be read), clears the module keeping builtins, binds them again and compiles
-// the file with include expansion. A compiled image is refused as above.
+// the file with include expansion; a compiled image is read whole, as above.
 Status ScriptModule_CompileFile(ScriptVM* vm, ScriptModule* module, const char16_t* directory,
                                 const char16_t* fileName);
 // The same with UTF-8 paths.
