@@ -26,6 +26,9 @@ public:
     {
     }
 
+    // True when a failure of Read was reported with its own message.
+    bool Reported() const { return m_reported; }
+
     Status Read()
     {
         uint32_t magic = 0, format = 0, version = 0, second = 0, moduleId = 0;
@@ -137,8 +140,10 @@ private:
         // Parents are known by index once every block is there; -1 is the body.
         for (uint32_t i = 0; i < count; ++i) {
             ScriptBlock* parent = ScriptGetBlock(function, parents[i]);
-            if (!parent)
+            if (!parent) {
+                m_reported = true;
                 return ScriptVerifyFailure(m_vm, m_module, u"a block's parent is not in its function");
+            }
             function->blocks[i]->parent = parent;
         }
 
@@ -175,10 +180,12 @@ private:
             return kScriptFailed;
         // A node's place is what instructions and saved state name it by: the stored id and
         // path must be that place (they are not when the writer bound other builtins).
-        if (storedId != function->id || path != function->path)
+        if (storedId != function->id || path != function->path) {
+            m_reported = true;
             return ScriptVerifyFailure(m_vm, m_module,
                                        u"the function \"%S\" is not where the image puts it (other builtins?)",
                                        ScriptFuncName(function));
+        }
         return kScriptOk;
     }
 
@@ -191,6 +198,7 @@ private:
     ScriptVM* m_vm;
     ScriptModule* m_module;
     ScriptByteReader m_in;
+    bool m_reported = false;
 };
 
 } // namespace
@@ -200,6 +208,10 @@ Status ScriptReadImage(ScriptVM* vm, ScriptModule* module, const void* data, siz
     module->state = 0;
     ImageReader reader(vm, module, data, length);
     Status status = reader.Read();
+    if (status == kScriptFailed && !reader.Reported())
+        ScriptReportError(vm, module, 0, 0, u"the compiled image is cut short or damaged");
+    else if (status == kScriptImageVersion || status == kScriptFileRead)
+        ScriptReportError(vm, module, 0, 0, u"the compiled image is of another version");
     if (status >= 0)
         status = ScriptVerifyTree(vm, module);
     if (status < 0) {
