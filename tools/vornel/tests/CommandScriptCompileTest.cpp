@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -50,6 +51,31 @@ TEST_F(ScriptCompileCommand, ImagesDumpLikeTheirSources)
         ASSERT_EQ(RunInGolden("script compile " + samples + name + " " + Image(name)).status, 0);
         EXPECT_EQ(RunInGolden("script dump " + Image(name)).output,
                   WithoutCompileFields(RunInGolden("script dump " + samples + name).output));
+    }
+}
+
+TEST_F(ScriptCompileCommand, SampleScriptsInThePackDumpLikeTheirSources)
+{
+    // The sample build stores the scripts compiled in the pack, by the names the game loads.
+    std::string pack;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VORNEL_BINARY_DIR) + "/bin/Data_full_Win32")) {
+        if (entry.path().extension() == ".pak")
+            pack = entry.path().string();
+    }
+    ASSERT_FALSE(pack.empty());
+    const std::filesystem::path scripts = std::filesystem::path(VORNEL_SOURCE_DIR) / "data/sample/scripts";
+    for (const std::string name : {"Nimbrel_main.script", "Nimbrel_object_1.0.script"}) {
+        SCOPED_TRACE(name);
+        auto [status, image] = tooltest::RunTool("pack cat " + pack + " " + name);
+        ASSERT_EQ(status, 0);
+        std::ofstream(Image(name), std::ios::binary) << image;
+        // Compiled in the scripts' folder, the image names the files as the game knows them.
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(scripts);
+        const std::string source = tooltest::RunTool("script dump " + name).second;
+        std::filesystem::current_path(previous);
+        ASSERT_NE(source, "");
+        EXPECT_EQ(tooltest::RunTool("script dump " + Image(name)).second, WithoutCompileFields(source));
     }
 }
 
