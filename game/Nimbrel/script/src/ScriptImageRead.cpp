@@ -3,6 +3,7 @@
 
 #include "NimbrelScript/ScriptCompiler.h"
 #include "ScriptBytes.h"
+#include "ScriptInternal.h"
 #include "ScriptVerify.h"
 
 #include <string>
@@ -133,7 +134,7 @@ private:
         for (uint32_t i = 0; i < count; ++i) {
             ScriptBlock* block = ScriptNewBlock(function, kScriptBlockPlain, nullptr);
             if (!block)
-                return OutOfMemory();
+                return ScriptStore(m_vm, kScriptOutOfMemory);
             if (!Block(block, &parents[i]))
                 return kScriptFailed;
         }
@@ -155,7 +156,7 @@ private:
                 return kScriptFailed;
             ScriptFunction* child = ScriptNewFunction(function, nullptr, attributes, 0, 0);
             if (!child)
-                return OutOfMemory();
+                return ScriptStore(m_vm, kScriptOutOfMemory);
             const Status status = Function(child, nesting + 1);
             if (status < 0)
                 return status;
@@ -169,7 +170,7 @@ private:
                 return kScriptFailed;
             ScriptDeclaration* declaration = ScriptNewDeclaration(function, nullptr, attributes, 0, 0);
             if (!declaration)
-                return OutOfMemory();
+                return ScriptStore(m_vm, kScriptOutOfMemory);
             if (!Declaration(declaration))
                 return kScriptFailed;
         }
@@ -187,12 +188,6 @@ private:
                                        ScriptFuncName(function));
         }
         return kScriptOk;
-    }
-
-    Status OutOfMemory()
-    {
-        m_vm->status = kScriptOutOfMemory;
-        return kScriptOutOfMemory;
     }
 
     ScriptVM* m_vm;
@@ -214,10 +209,8 @@ Status ScriptReadImage(ScriptVM* vm, ScriptModule* module, const void* data, siz
         ScriptReportError(vm, module, 0, 0, u"the compiled image is of another version");
     if (status >= 0)
         status = ScriptVerifyTree(vm, module);
-    if (status < 0) {
-        vm->status = status;
-        return status;
-    }
+    if (status < 0)
+        return ScriptStore(vm, status);
     module->state = 1;
     return kScriptOk;
 }

@@ -49,6 +49,13 @@ ScriptFollowing ScriptFollowSlot(ScriptVM* vm, ScriptModule* module, ScriptActiv
 // the module's root.
 ScriptFunction* ScriptBlockOwner(ScriptModule* module, ScriptFunction* running, uint32_t index);
 
+// Stores the status in the VM's status word and returns it.
+inline Status ScriptStore(ScriptVM* vm, Status status)
+{
+    vm->status = status;
+    return status;
+}
+
 inline bool ScriptIsLoopBlock(const ScriptBlock* block)
 {
     return block && (block->kind == kScriptBlockFor || block->kind == kScriptBlockWhile);

@@ -83,7 +83,7 @@ public:
         for (uint32_t i = 0; i < count; ++i) {
             std::unique_ptr<ScriptActivation> record(new (std::nothrow) ScriptActivation);
             if (!record)
-                return OutOfMemory();
+                return ScriptStore(m_vm, kScriptOutOfMemory);
             record->index = i;
             records[i] = record.get();
             m_module->activations.push_back(std::move(record));
@@ -156,7 +156,7 @@ private:
         } else if (hasStack) {
             ScriptStack* stack = new (std::nothrow) ScriptStack(record->index, kScriptNone);
             if (!stack)
-                return OutOfMemory();
+                return ScriptStore(m_vm, kScriptOutOfMemory);
             record->stack = stack;
             const Status status = Stack(stack, owner);
             if (status < 0)
@@ -172,22 +172,10 @@ private:
         return kScriptOk;
     }
 
-    Status OutOfMemory()
-    {
-        m_vm->status = kScriptOutOfMemory;
-        return kScriptOutOfMemory;
-    }
-
     ScriptVM* m_vm;
     ScriptModule* m_module;
     ScriptByteReader m_in;
 };
-
-Status Failed(ScriptVM* vm, Status status)
-{
-    vm->status = status;
-    return status;
-}
 
 } // namespace
 
@@ -197,7 +185,7 @@ Status ScriptModule_LoadGlobals(ScriptVM* vm, ScriptModule* module, const void* 
     module->globals.owner = kScriptStackGlobal;
     module->globals.moduleId = module->id;
     const Status status = StateReader(vm, module, buffer, length).Stack(&module->globals, module);
-    return status < 0 ? Failed(vm, status) : kScriptOk;
+    return status < 0 ? ScriptStore(vm, status) : kScriptOk;
 }
 
 Status ScriptModule_LoadRunState(ScriptVM* vm, ScriptModule* module, const void* buffer, size_t length)
@@ -211,7 +199,7 @@ Status ScriptModule_LoadRunState(ScriptVM* vm, ScriptModule* module, const void*
     if (status < 0) {
         // Half-linked records must never run.
         ScriptModule_StopAll(vm, module);
-        return Failed(vm, status);
+        return ScriptStore(vm, status);
     }
     return kScriptOk;
 }
