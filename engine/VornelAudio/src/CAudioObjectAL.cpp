@@ -23,6 +23,8 @@ constexpr uint32_t kMinFrequency = 100;
 constexpr uint32_t kMaxFrequency = 200000;
 // A writer that gets this many rings ahead of the play position has its chunks refused.
 constexpr uint32_t kStreamMaxRings = 2;
+// A whole sound is read into its buffer in pieces of this size (a multiple of every frame size).
+constexpr uint32_t kLoadPieceBytes = 1024 * 1024;
 
 // OpenAL's format of 8- or 16-bit PCM in one or two channels; 0 for any other.
 ALenum PcmFormat(uint32_t channels, uint32_t bits)
@@ -123,24 +125,31 @@ Status CAudioObjectAL::LoadFromFile(const char16_t* path, uint8_t flag)
     if (size == 0)
         return kStatusFailed;
 
-    uint8_t* data = static_cast<uint8_t*>(UTILS_MALLOC(size));
-    if (!data)
-        return kStatusFailed;
-    // What the file does not hold plays as silence.
-    uint32_t read = 0;
-    if (Failed(wave->ResetFile()) || Failed(wave->Read(data, size, &read)))
-        read = 0;
-    if (read < size)
-        std::memset(data + read, format.bitsPerSample == 8 ? 0x80 : 0, size - read);
-
+    // The buffer is sized once and filled a piece at a time from one small block, so a long
+    // music costs no second copy of itself in memory.
+    const uint32_t pieceSize = size < kLoadPieceBytes ? size : kLoadPieceBytes;
+    uint8_t* piece = static_cast<uint8_t*>(UTILS_MALLOC(pieceSize));
     alGetError();
     alGenBuffers(1, &m_buffer);
-    if (!AlOk())
-        m_buffer = 0;
-    else
-        alBufferData(m_buffer, alFormat, data, static_cast<ALsizei>(size), static_cast<ALsizei>(format.samplesPerSec));
-    UTILS_FREE(data);
-    if (!m_buffer || !AlOk() || Failed(StartSource(format.channels, format.samplesPerSec, frameBytes))) {
+    bool filled = AlOk() && piece;
+    if (filled) {
+        alBufferData(m_buffer, alFormat, nullptr, static_cast<ALsizei>(size), static_cast<ALsizei>(format.samplesPerSec));
+        filled = AlOk();
+    }
+    bool readable = Succeeded(wave->ResetFile());
+    for (uint32_t offset = 0; filled && offset < size; offset += pieceSize) {
+        const uint32_t n = size - offset < pieceSize ? size - offset : pieceSize;
+        // What the file does not hold plays as silence.
+        uint32_t read = 0;
+        if (readable && Failed(wave->Read(piece, n, &read)))
+            readable = false;
+        if (read < n)
+            std::memset(piece + read, format.bitsPerSample == 8 ? 0x80 : 0, n - read);
+        alBufferSubDataSOFT(m_buffer, alFormat, piece, static_cast<ALsizei>(offset), static_cast<ALsizei>(n));
+        filled = AlOk();
+    }
+    UTILS_FREE(piece);
+    if (!filled || Failed(StartSource(format.channels, format.samplesPerSec, frameBytes))) {
         Release();
         return kStatusFailed;
     }

@@ -185,7 +185,8 @@ TEST_F(AudioALTest, LoopingPlaysOnAndOnce)
 
 TEST_F(AudioALTest, PlayAndStopRewindPauseKeepsThePosition)
 {
-    CAudioObject* sound = Load(Tone(1, kRate, 441, 2.0, 0.5), 1);
+    // Six seconds of stereo: more than one piece of the load.
+    CAudioObject* sound = Load(Tone(2, kRate, 441, 6.0, 0.5), 2);
     EXPECT_EQ(sound->GetPositionMs(), 0u);
     ASSERT_EQ(sound->Play(), kStatusOk);
     Render(kRate / 2);
@@ -202,7 +203,11 @@ TEST_F(AudioALTest, PlayAndStopRewindPauseKeepsThePosition)
     ASSERT_EQ(sound->Stop(), kStatusOk);
     EXPECT_EQ(sound->GetPositionMs(), 0u);
     EXPECT_FALSE(sound->IsPlaying());
-    ASSERT_EQ(sound->SetPosition(kRate * 2 / 10 * 2), kStatusOk);  // 0.4 s of 16-bit mono
+    ASSERT_EQ(sound->Play(), kStatusOk);
+    ASSERT_EQ(sound->SetPosition(kRate * 4 * 11 / 2), kStatusOk);  // 5.5 s of 16-bit stereo
+    EXPECT_EQ(sound->GetPositionMs(), 5500u);
+    Render(kRampFrames);
+    EXPECT_GT(Rms(Render(4096)).left, 0.05);  // the end of the file was loaded too
     ASSERT_EQ(sound->Pause(), kStatusOk);
     EXPECT_EQ(sound->GetElapsedMs(), sound->GetPositionMs());
 }
