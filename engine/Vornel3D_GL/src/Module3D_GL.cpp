@@ -13,14 +13,5 @@ CBaseObject* CreateModule3D_GL(WorldData* pWorldData)
 
 Status RegisterModule3D_GL(WorldData* pWorldData)
 {
-    ModuleEntry* entry = RegisterModule(kModule3D, pWorldData);
-    if (!entry) {
-        if (pWorldData)
-            pWorldData->lastErrorCode = kStatusOutOfMemory;
-        return kStatusOutOfMemory;
-    }
-    entry->pDescriptor = FindModuleDescriptor(kModule3D, kModule3DId_GL);
-    entry->pfnCreate = CreateModule3D_GL;
-    entry->pfnDestroy = ReleaseModule;
-    return kStatusOk;
+    return RegisterModuleOfKind(kModule3D, kModule3DId_GL, CreateModule3D_GL, pWorldData);
 }

@@ -27,6 +27,18 @@ void DropOwned(T*& pObject)
     pObject = nullptr;
 }
 
+// The factories' second step: the new object, or the out-of-memory latch.
+template <class T, class... Args>
+Status MakeOwned(WorldData* pWorldData, T*& pObject, Args... args)
+{
+    pObject = new (std::nothrow) T(pWorldData, args...);
+    if (pObject)
+        return kStatusOk;
+    if (pWorldData)
+        pWorldData->lastErrorCode = kStatusOutOfMemory;
+    return kStatusOutOfMemory;
+}
+
 Status DefaultDisplayChange(uint32_t, PlatformWindow*)
 {
     return kStatusFailed;
@@ -189,24 +201,16 @@ Status CManagedWorld::CreateGammaRamp()
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
     }
-    m_pGammaRamp = new (std::nothrow) CGammaRamp(m_pWorldData);
-    if (!m_pGammaRamp) {
-        if (m_pWorldData)
-            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    if (Failed(MakeOwned(m_pWorldData, m_pGammaRamp)))
         return kStatusOutOfMemory;
-    }
     return Failed(m_pGammaRamp->Init()) ? kStatusFailed : kStatusOk;
 }
 
 Status CManagedWorld::CreateStringsManager()
 {
     DropOwned(m_pStringsManager);
-    m_pStringsManager = new (std::nothrow) CStringsManager(m_pWorldData, this);
-    if (!m_pStringsManager) {
-        if (m_pWorldData)
-            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    if (Failed(MakeOwned(m_pWorldData, m_pStringsManager, this)))
         return kStatusOutOfMemory;
-    }
     return Failed(m_pStringsManager->Init()) ? kStatusFailed : kStatusOk;
 }
 
@@ -215,12 +219,8 @@ Status CManagedWorld::CreateSoundsManager()
     DropOwned(m_pSoundsManager);
     if (!GetAudioEngine())
         return kStatusOk;
-    m_pSoundsManager = new (std::nothrow) CSoundsManager(m_pWorldData);
-    if (!m_pSoundsManager) {
-        if (m_pWorldData)
-            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    if (Failed(MakeOwned(m_pWorldData, m_pSoundsManager)))
         return kStatusOutOfMemory;
-    }
     return Failed(m_pSoundsManager->Init()) ? kStatusFailed : kStatusOk;
 }
 
@@ -229,12 +229,8 @@ Status CManagedWorld::CreateMusicManager()
     DropOwned(m_pMusicManager);
     if (!GetAudioEngine())
         return kStatusOk;
-    m_pMusicManager = new (std::nothrow) CMusicManager(m_pWorldData);
-    if (!m_pMusicManager) {
-        if (m_pWorldData)
-            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    if (Failed(MakeOwned(m_pWorldData, m_pMusicManager)))
         return kStatusOutOfMemory;
-    }
     return Failed(m_pMusicManager->Load()) ? kStatusFailed : kStatusOk;
 }
 

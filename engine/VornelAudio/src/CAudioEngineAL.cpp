@@ -16,16 +16,7 @@ CBaseObject* CreateModuleAudio_AL(WorldData* pWorldData)
 
 Status RegisterModuleAudio_AL(WorldData* pWorldData)
 {
-    ModuleEntry* entry = RegisterModule(kModuleAudio, pWorldData);
-    if (!entry) {
-        if (pWorldData)
-            pWorldData->lastErrorCode = kStatusOutOfMemory;
-        return kStatusOutOfMemory;
-    }
-    entry->pDescriptor = FindModuleDescriptor(kModuleAudio, kModuleAudioId_AL);
-    entry->pfnCreate = CreateModuleAudio_AL;
-    entry->pfnDestroy = ReleaseModule;
-    return kStatusOk;
+    return RegisterModuleOfKind(kModuleAudio, kModuleAudioId_AL, CreateModuleAudio_AL, pWorldData);
 }
 
 CAudioEngineAL::CAudioEngineAL(WorldData* pWorldData) : CAudioEngine(pWorldData), m_device{}

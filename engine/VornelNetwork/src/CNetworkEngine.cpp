@@ -148,14 +148,5 @@ CBaseObject* CreateModuleNetwork_OS(WorldData* pWorldData)
 
 Status RegisterModuleNetwork_OS(WorldData* pWorldData)
 {
-    ModuleEntry* entry = RegisterModule(kModuleNetwork, pWorldData);
-    if (!entry) {
-        if (pWorldData)
-            pWorldData->lastErrorCode = kStatusOutOfMemory;
-        return kStatusOutOfMemory;
-    }
-    entry->pDescriptor = FindModuleDescriptor(kModuleNetwork, kModuleNetworkId_OS);
-    entry->pfnCreate = CreateModuleNetwork_OS;
-    entry->pfnDestroy = ReleaseModule;
-    return kStatusOk;
+    return RegisterModuleOfKind(kModuleNetwork, kModuleNetworkId_OS, CreateModuleNetwork_OS, pWorldData);
 }

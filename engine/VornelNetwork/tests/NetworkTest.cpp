@@ -16,6 +16,18 @@
 
 namespace {
 
+// Binds the socket to a free port of 127.0.0.1; the port.
+uint16_t BindLoopback(int socketFd)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
+}
+
 // Answers each connection by the path of its request:
 //   /big      200 with 20000 bytes       /missing  404 with a short body
 //   /cut      a body that breaks off     /silent   nothing until the client gives up
@@ -25,13 +37,7 @@ public:
     TestServer()
     {
         m_listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        m_port = BindLoopback(m_listener);
         listen(m_listener, 8);
         m_thread = std::thread([this] { Serve(); });
     }
@@ -159,15 +165,10 @@ TEST_F(NetworkTest, FailuresGiveNoCallback)
     EXPECT_EQ(g_received.calls, 0);
 
     // No answer at all.
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    const uint16_t port = BindLoopback(probe);
     close(probe);  // a port nobody listens on
-    const std::string closed = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    const std::string closed = "http://127.0.0.1:" + std::to_string(port) + "/";
     EXPECT_EQ(m_client->Request(std::u16string(closed.begin(), closed.end()).c_str()), kStatusFailed);
     EXPECT_EQ(m_client->Request(u"ftp://127.0.0.1/file"), kStatusFailed);
     EXPECT_EQ(m_client->Request(u"not a url"), kStatusFailed);

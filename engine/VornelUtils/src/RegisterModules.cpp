@@ -105,6 +105,20 @@ ModuleEntry* RegisterModule(int kind, WorldData* pWorldData)
     return entry;
 }
 
+Status RegisterModuleOfKind(int kind, uint32_t id, ModuleCreateFn pfnCreate, WorldData* pWorldData)
+{
+    ModuleEntry* entry = RegisterModule(kind, pWorldData);
+    if (!entry) {
+        if (pWorldData)
+            pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    entry->pDescriptor = FindModuleDescriptor(kind, id);
+    entry->pfnCreate = pfnCreate;
+    entry->pfnDestroy = ReleaseModule;
+    return kStatusOk;
+}
+
 Status ValidPlatform(uint16_t id3D, uint16_t idAudio, uint16_t idInput, uint16_t idNetwork,
                      WorldData* pWorldData)
 {

@@ -31,6 +31,10 @@ ModuleEntry* RegisterModule(int kind, WorldData* pWorldData);
 Status ValidPlatform(uint16_t id3D, uint16_t idAudio, uint16_t idInput, uint16_t idNetwork,
                      WorldData* pWorldData);
 
+// Registers the module of this kind and descriptor id with its create function and
+// ReleaseModule. Out of memory or no record: kStatusOutOfMemory (latched when there is a record).
+Status RegisterModuleOfKind(int kind, uint32_t id, ModuleCreateFn pfnCreate, WorldData* pWorldData);
+
 // Frees every entry of the four lists and the lists themselves.
 void UnregisterModules(WorldData* pWorldData);
 
