@@ -33,6 +33,22 @@ bool Recipe_ParseNumber(const std::string& word, double& out)
     return result.ec == std::errc() && result.ptr == last && first != last && std::isfinite(out);
 }
 
+bool Recipe_ParseColour(const std::string& word, RecipeColour& out)
+{
+    uint8_t bytes[4] = {0, 0, 0, 255};
+    if ((word.size() != 7 && word.size() != 9) || word[0] != '#')
+        return false;
+    for (size_t k = 1; k < word.size(); k += 2) {
+        const int high = HexValue(word[k]);
+        const int low = HexValue(word[k + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes[k / 2] = uint8_t(high * 16 + low);
+    }
+    out = {bytes[0], bytes[1], bytes[2], bytes[3]};
+    return true;
+}
+
 CRecipeReader::CRecipeReader(std::string name, std::string text) : m_name(std::move(name)), m_text(std::move(text)) {}
 
 bool CRecipeReader::ReadFile(const std::string& path, std::string& text)
@@ -187,22 +203,10 @@ bool CRecipeReader::Colour(size_t i, RecipeColour& out)
 {
     if (Missing(i, "a colour"))
         return false;
-    const std::string& word = m_words[i];
-    uint8_t bytes[4] = {0, 0, 0, 255};
-    bool ok = word.size() == 7 || word.size() == 9;
-    ok = ok && word[0] == '#';
-    for (size_t k = 1; ok && k < word.size(); k += 2) {
-        const int high = HexValue(word[k]);
-        const int low = HexValue(word[k + 1]);
-        ok = high >= 0 && low >= 0;
-        if (ok)
-            bytes[k / 2] = uint8_t(high * 16 + low);
-    }
-    if (!ok) {
-        Fail("'" + word + "' is not a colour (#RRGGBB or #RRGGBBAA)");
+    if (!Recipe_ParseColour(m_words[i], out)) {
+        Fail("'" + m_words[i] + "' is not a colour (#RRGGBB or #RRGGBBAA)");
         return false;
     }
-    out = {bytes[0], bytes[1], bytes[2], bytes[3]};
     return true;
 }
 

@@ -1,5 +1,5 @@
 // vornel image: describes and converts the engine's image files through its own reader and
-// writers (PNG, JPEG, TGA, ".raw" in; PNG, JPEG out).
+// writers (PNG, JPEG, TGA, ".raw" in; PNG, JPEG out), and draws pictures from recipes.
 #include "Commands.h"
 
 #include <cstdio>
@@ -7,8 +7,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "OutputFile.h"
 #include "Vornel3D/C3DTextureRaw.h"
+#include "Vornel3D_ToolBox/ImageRecipe.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
@@ -114,6 +117,75 @@ int Convert(const char* in, const char* out)
     return 0;
 }
 
+// A make-style list of what the output was drawn from, for builds that draw again only when
+// one of those files changes.
+bool WriteDependencies(const char* depfile, const char* out, const std::vector<std::string>& inputs)
+{
+    auto escaped = [](const std::string& path) {
+        std::string text;
+        for (char c : path) {
+            if (c == ' ' || c == '#' || c == '\\')
+                text.push_back('\\');
+            if (c == '$')
+                text.push_back('$');
+            text.push_back(c);
+        }
+        return text;
+    };
+    COutputFile output(depfile);
+    std::FILE* file = std::fopen(output.TemporaryPath().c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    std::string text = escaped(out) + ":";
+    for (const std::string& input : inputs)
+        text += " \\\n  " + escaped(input);
+    text += "\n";
+    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    ok = std::fclose(file) == 0 && ok;
+    return ok && output.Commit();
+}
+
+int New(const char* recipePath, const char* out, const char* depfile)
+{
+    const std::string outFormat = FormatName(out);
+    if (outFormat != "PNG" && outFormat != "JPEG") {
+        std::fprintf(stderr, "vornel image: %s: the output must be .png or .jpg\n", out);
+        return 1;
+    }
+    CRecipeCanvas canvas;
+    std::string error;
+    std::vector<std::string> inputs;
+    if (Failed(ImageRecipe_Draw(recipePath, canvas, error, &inputs))) {
+        std::fprintf(stderr, "vornel image: %s\n", error.c_str());
+        return 1;
+    }
+    // The canvas's rows go top-down; the image's pixel block bottom-up.
+    const uint32_t width = canvas.Width(), height = canvas.Height();
+    const uint32_t channels = outFormat == "PNG" ? 4 : 3;
+    std::vector<uint8_t> block(size_t(width) * height * channels);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* from = &canvas.Pixels()[size_t(height - 1 - y) * width * 4];
+        uint8_t* to = &block[size_t(y) * width * channels];
+        for (uint32_t x = 0; x < width; ++x)
+            std::memcpy(to + size_t(x) * channels, from + size_t(x) * 4, channels);
+    }
+    auto world = MakeToolWorld();
+    C3DTextureRaw image(world.get());
+    COutputFile output(out);
+    bool ok = Succeeded(image.SetPixelsCopy(uint16_t(width), uint16_t(height), uint8_t(channels * 8), block.data()));
+    ok = ok && Succeeded(image.SaveToFile(UtilsString_FromUtf8(output.TemporaryPath().c_str()).c_str(), false));
+    image.Release();
+    if (!ok || !output.Commit()) {
+        std::fprintf(stderr, "vornel image: cannot write %s\n", out);
+        return 1;
+    }
+    if (depfile && !WriteDependencies(depfile, out, inputs)) {
+        std::fprintf(stderr, "vornel image: cannot write %s\n", depfile);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int CommandImage(int argc, char** argv)
@@ -122,5 +194,9 @@ int CommandImage(int argc, char** argv)
         return Info(argv[1]);
     if (argc == 3 && std::strcmp(argv[0], "convert") == 0)
         return Convert(argv[1], argv[2]);
+    if (argc == 3 && std::strcmp(argv[0], "new") == 0)
+        return New(argv[1], argv[2], nullptr);
+    if (argc == 5 && std::strcmp(argv[0], "new") == 0 && std::strcmp(argv[3], "--depfile") == 0)
+        return New(argv[1], argv[2], argv[4]);
     return kExitUsage;
 }

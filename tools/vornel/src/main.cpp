@@ -26,9 +26,25 @@ const CommandRow kCommands[] = {
     {"image", CommandImage,
      "usage: vornel image info FILE\n"
      "       vornel image convert IN OUT\n"
+     "       vornel image new RECIPE OUT [--depfile FILE]\n"
      "\n"
      "info describes an image: format, width, height and depth. convert reads a PNG, JPEG, TGA\n"
-     "or raw image and writes it as PNG or JPEG, as OUT's extension says (.png, .jpg).\n"},
+     "or raw image and writes it as PNG or JPEG, as OUT's extension says (.png, .jpg). new draws\n"
+     "a picture from a recipe and writes it the same way (PNG with alpha, JPEG without);\n"
+     "--depfile lists the files it was drawn from, for the build. The recipe's lines:\n"
+     "  size WxH (first; at most 8192x8192), seed N (noise), then layers in order:\n"
+     "  fill COLOUR\n"
+     "  gradient linear X0 Y0 X1 Y1 STOP STOP ... | gradient radial CX CY R STOP STOP ...\n"
+     "  rect X Y W H COLOUR [outline WIDTH] [round RADIUS]\n"
+     "  disc CX CY R COLOUR | ring CX CY R WIDTH COLOUR\n"
+     "  polygon COLOUR X Y X Y X Y ... | line X0 Y0 X1 Y1 WIDTH COLOUR\n"
+     "  noise SCALE AMPLITUDE grey|rgb\n"
+     "  text X Y SIZE left|centre|right COLOUR \"TEXT\" [font FILE]   (Y is the baseline)\n"
+     "  picture FILE X Y [W H]   (a PNG, JPEG or TGA, or another recipe)\n"
+     "  grid COLSxROWS [cell WxH] FILE ...   (one file per cell, row by row; - for none)\n"
+     "COLOUR is #RRGGBB or #RRGGBBAA, STOP is AT:COLOUR (AT 0 to 1), pixels have y down, files\n"
+     "are found beside the recipe, and '#' starts a comment. A bad recipe is named with its\n"
+     "line, and nothing is written.\n"},
     {"pack", CommandPack,
      "usage: vornel pack create OUT.pak FOLDER [FOLDER ...]\n"
      "       vornel pack list PAK\n"

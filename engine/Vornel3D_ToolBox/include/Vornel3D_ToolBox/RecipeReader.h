@@ -62,3 +62,5 @@ private:
 
 // Parses a whole word as a number, without regard to the locale; false when it is not one.
 bool Recipe_ParseNumber(const std::string& word, double& out);
+// Parses #RRGGBB or #RRGGBBAA; false when the word is not one.
+bool Recipe_ParseColour(const std::string& word, RecipeColour& out);
