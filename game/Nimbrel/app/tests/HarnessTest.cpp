@@ -50,6 +50,8 @@ protected:
         oldCwd = cwd;
         ASSERT_EQ(chdir((root + "/run").c_str()), 0);
         setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
+        // The game in this process plays to no device (OpenAL reads this once, at its first use).
+        setenv("ALSOFT_DRIVERS", "null", 1);
         Platform_SetMessageBoxHook(
             [](PlatformMessageBoxKind, const char* caption, const char* text, void* user) {
                 *static_cast<std::string*>(user) += std::string(caption) + ": " + text + "\n";
