@@ -1,4 +1,5 @@
 # make run    builds the release tree and starts the game on the bundled sample data
+#             (DEV=1: with the developer flags file, so the developer keys and texts are on)
 # make test   builds the sanitizer tree and runs the whole suite
 # make bench  builds the release tree with the benchmarks and runs them
 # make fuzz   builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
@@ -34,7 +35,15 @@ build/release/CMakeCache.txt:
 release: deps build/release/CMakeCache.txt
 	cmake --build build/release -j $(JOBS)
 
+DEV ?= 0
+DEV_FILE := build/release/bin/Data_full_Win32/prefetch.params
+
 run: release
+	@if [ "$(DEV)" = "1" ]; then \
+		build/release/bin/vornel devflags write $(DEV_FILE) --developer 1 --prefetch 1 --truetype 1; \
+	else \
+		rm -f $(DEV_FILE); \
+	fi
 	cd build/release/bin && ./nimbrel
 
 bench: release

@@ -14,6 +14,7 @@ int CommandPack(int argc, char** argv);
 int CommandSettings(int argc, char** argv);
 int CommandScript(int argc, char** argv);
 int CommandSound(int argc, char** argv);
+int CommandDevflags(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

@@ -70,6 +70,13 @@ const CommandRow kCommands[] = {
      "run seamlessly into the start. A bad recipe is named with its line, and nothing is written.\n"
      "info prints a WAV file's format, sizes and duration, and for 8- and 16-bit PCM the peak\n"
      "and RMS level of each channel (1.0 is full scale).\n"},
+    {"devflags", CommandDevflags,
+     "usage: vornel devflags write OUT [--developer 0|1] [--prefetch 0|1] [--truetype 0|1]\n"
+     "       vornel devflags show FILE\n"
+     "\n"
+     "write makes the developer flags file of a data folder (\"prefetch.params\"; a flag not\n"
+     "given is 0): developer turns the developer keys and texts on, truetype 0 takes the main\n"
+     "font's kind from the settings instead of TrueType. show prints the flags of a file.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run]\n"
      "       vornel script compile IN.script OUT.img [--builtins run]\n"
