@@ -147,13 +147,15 @@ protected:
         return Wait(Start(program, args, offscreen));
     }
 
-    std::string Stderr()
+    static std::string ReadFile(const std::string& path)
     {
-        std::ifstream in(root + "/stderr.txt");
+        std::ifstream in(path, std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
     }
+
+    std::string Stderr() { return ReadFile(root + "/stderr.txt"); }
 
     bool AnyLogFile()
     {
@@ -163,22 +165,31 @@ protected:
         return false;
     }
 
-    // The size of the program's window ("WxH"), waiting for it to appear; empty when none.
-    std::string WindowGeometry(pid_t pid)
+    // The X id of the program's window, waiting for it to show; empty when none.
+    std::string MainWindow(pid_t pid)
     {
         for (int i = 0; i < 300; ++i) {
-            const std::string ids = Shell("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null");
+            const std::string ids = Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
             std::istringstream lines(ids);
             std::string id;
             while (lines >> id) {
                 const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
-                const size_t at = geometry.find("Geometry: ");
-                if (at != std::string::npos && Shell("xdotool getwindowname " + id) == NIMBREL_APP_NAME "\n")
-                    return geometry.substr(at + 10, geometry.find('\n', at) - at - 10);
+                if (geometry.find("Geometry: ") != std::string::npos &&
+                    Shell("xdotool getwindowname " + id) == NIMBREL_APP_NAME "\n")
+                    return id;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return "";
+    }
+
+    // The size of the program's window ("WxH"), waiting for it to appear; empty when none.
+    std::string WindowGeometry(pid_t pid)
+    {
+        const std::string id = MainWindow(pid);
+        const std::string geometry = id.empty() ? "" : Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
+        const size_t at = geometry.find("Geometry: ");
+        return at == std::string::npos ? "" : geometry.substr(at + 10, geometry.find('\n', at) - at - 10);
     }
 
     void Forget(pid_t pid)
@@ -358,4 +369,45 @@ TEST_F(Program, RunsSilentWithoutASoundDevice)
     environment = {{"ALSOFT_DRIVERS", "none"}};
     EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << Stderr();
     EXPECT_NE(Stderr().find("No sound device: the game runs silent"), std::string::npos) << Stderr();
+}
+
+TEST_F(Program, DisplayChoiceIsSavedAtQuitAndKeptNextTime)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+    ASSERT_TRUE(Platform_HasDisplay());
+    int32_t desktopWidth = 0, desktopHeight = 0;
+    ASSERT_TRUE(Platform_GetDesktopSize(&desktopWidth, &desktopHeight));
+    const std::string desktop = std::to_string(desktopWidth) + "x" + std::to_string(desktopHeight);
+    LinkData();
+    const std::string options = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.options.sav";
+    auto readOptions = [&options] { return ReadFile(options); };
+
+    // A first run writes the options file: full screen, no language chosen yet.
+    ASSERT_EQ(Run("nimbrel", {"--frames", "10"}), 0) << Stderr();
+    std::string saved = readOptions();
+    EXPECT_NE(saved.find("\nENABLE_FULLSCREEN = 1\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\nCOUNTRY_INDEX = 17\n"), std::string::npos) << saved;
+
+    // The player chose a window; Alt+Enter switches it to full screen, and the quit saves that.
+    const size_t at = saved.find("ENABLE_FULLSCREEN = 1");
+    ASSERT_NE(at, std::string::npos);
+    saved[at + 20] = '0';
+    std::ofstream(options, std::ios::binary | std::ios::trunc) << saved;
+    pid_t pid = Start("nimbrel", {"--frames", "100000"});
+    const std::string windowed = WindowGeometry(pid);
+    ASSERT_NE(windowed, "");
+    EXPECT_NE(windowed, desktop);
+    // The keys reach the program before the quit request: both come through its event queue in
+    // the order they were made.
+    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + MainWindow(pid) + " key alt+Return").c_str()), 0);
+    kill(pid, SIGTERM);
+    ASSERT_EQ(Wait(pid), 0) << Stderr();
+    EXPECT_NE(readOptions().find("\nENABLE_FULLSCREEN = 1\n"), std::string::npos) << readOptions();
+
+    // The next run starts full screen.
+    pid = Start("nimbrel", {"--frames", "100000"});
+    EXPECT_EQ(WindowGeometry(pid), desktop);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
 }

@@ -9,6 +9,7 @@
 // CManagedObject and an absent one is skipped; what the world asks of a manager beyond that
 // is one protected virtual helper each, which answers for an absent manager.
 #include <cstdint>
+#include <string>
 
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/WorldManagers.h"
@@ -88,13 +89,19 @@ public:
 
     Status Prepare(uint32_t value) override;
     // Sets the data folder, reads the developer flags file and keeps the asset row; then the
-    // options file of the per-user folder ("ENABLE_FULLSCREEN", default 1, into the world
-    // data record's full-screen flag). A missing file gives the defaults. 0.
+    // options file of the per-user folder (ReadOptions). A missing file gives the defaults. 0.
     Status LoadOptions(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b,
                        uint32_t assetRow) override;
+    // Writes the options file whole (creating the per-user folder) through the atomic writer.
+    // kStatusFailed, with the old file left as it was, when it cannot be written; also before
+    // LoadOptions has run, so that a failed start never replaces the player's file.
     Status SaveOptions() override;
-    // Nothing while busy; else the options (and the profile once profiles exist).
+    // Nothing (0) while busy; else SaveOptions. kStatusFailed when the save fails.
     Status SaveOptionsAndProfile() override;
+    // The keys of the options file in order, each with its default and range: the display
+    // choice into the world data record, language, profile slot, volumes and brightness into
+    // the game record.
+    void ReadOptions(UtilsParameters& file);
 
     Status OnGameCommand(uint32_t code, uint32_t argument) override;
     Status OnCharacter(char16_t character) override;
@@ -117,10 +124,12 @@ public:
     // taken as "Data_full_Win32\\"; the construction names from the application name; the
     // window is fitted to the desktop from then on.
     uint8_t SetDataFolder(const char16_t* appName, const char16_t* dataPath, uint32_t a, uint32_t b);
-    // The full path (for reading) of a file in the per-user folder: "<word> <name>\" in the
-    // user's data folder, then "<name>.v3.<file>". 0; kStatusFailed (out empty) when there is
-    // no per-user folder or the path does not fit kWorldTextSize characters.
-    Status BuildUserDataPath(const char16_t* fileName, const char16_t* folderWord, char16_t* out);
+    // The full path of a file in the per-user folder: "<word> <name>\" in the user's data
+    // folder, then "<name>.v3.<file>". With createFolder the folder chain is made first and
+    // the path has only '\' separators. 0; kStatusFailed (out empty, nothing created) when
+    // there is no per-user folder or the path does not fit kWorldTextSize characters.
+    Status BuildUserDataPath(const char16_t* fileName, uint8_t createFolder, const char16_t* folderWord,
+                             char16_t* out);
     // Reads "prefetch.params" of the data folder into the game record. 0 when the file was
     // opened; kStatusFailed when it was not.
     Status LoadPrefetchParams();
@@ -272,6 +281,8 @@ private:
     void UpdateManager(int32_t slot);
     void RenderManager(int32_t slot);
     void ReleaseManager(int32_t slot);
+    // The options file's exact text: a UTF-8 mark, then the OPTIONS section.
+    std::string FormatOptions() const;
 
     int32_t m_gameState = kGameStateIdle;
     int32_t m_inputReceiver = 0;
@@ -285,6 +296,7 @@ private:
     uint32_t m_progressStep = 0;
     uint32_t m_progressMaximum = 0;
     int64_t m_lastNestedFrame = 0;  // counter ticks of the last nested frame; 0: none yet
+    bool m_optionsRead = false;
 };
 
 // The game world, or null when out of memory.
