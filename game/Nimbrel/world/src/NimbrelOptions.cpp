@@ -7,6 +7,7 @@
 #include <string>
 
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "Vornel3D_ToolBox/CMusicManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsParameters_File.h"
@@ -92,7 +93,8 @@ std::string CNimbrelWorld::FormatOptions() const
     AppendLine(text, "COUNTRY_INDEX", strings ? static_cast<int32_t>(strings->GetLanguage()) : game->language);
     AppendLine(text, "PROFILE_INDEX", game->profileIndex);
     // Without a manager to ask (no sound device this run), the volumes read at start are kept.
-    AppendLine(text, "MUSICS_VOLUME", PercentFromVolume(game->musicVolume));
+    const CMusicManager* music = GetMusicManager();
+    AppendLine(text, "MUSICS_VOLUME", PercentFromVolume(music ? music->GetVolume() : game->musicVolume));
     AppendLine(text, "SOUNDS_VOLUME", PercentFromVolume(game->soundsVolume));
     AppendLine(text, "BRIGHTNESS_VALUE", kDefaultBrightness);
     text += kOptionsRule;
