@@ -215,8 +215,7 @@ Status CImageRecipeDrawer::Line(Context& context)
         if (reader.Word(3) != "grey" && reader.Word(3) != "rgb")
             return reader.Fail("'" + reader.Word(3) + "' is not grey or rgb");
         WorldData& random = context.random;
-        if (!canvas.Noise(scale, amplitude, reader.Word(3) == "rgb", [&random] { return UtilsRandom_Next(&random); }))
-            return reader.Fail("out of memory");
+        canvas.Noise(scale, amplitude, reader.Word(3) == "rgb", [&random] { return UtilsRandom_Next(&random); });
     } else if (key == "text") {
         return Text(context);
     } else if (key == "picture") {

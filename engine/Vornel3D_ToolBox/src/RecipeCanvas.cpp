@@ -195,40 +195,43 @@ void CRecipeCanvas::Line(RecipePoint from, RecipePoint to, double width, const R
     });
 }
 
-bool CRecipeCanvas::Noise(double scale, double amplitude, bool perChannel, const std::function<uint32_t()>& next)
+void CRecipeCanvas::Noise(double scale, double amplitude, bool perChannel, const std::function<uint32_t()>& next)
 {
+    // The lattice is drawn a row at a time, top-down (each row: every channel's values left to
+    // right), and only the two rows around the pixels being coloured are kept.
     const size_t columns = size_t(std::ceil(m_width / scale)) + 2;
-    const size_t rows = size_t(std::ceil(m_height / scale)) + 2;
-    const int lattices = perChannel ? 3 : 1;
-    std::vector<float> lattice;
-    try {
-        lattice.resize(columns * rows * lattices);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (float& value : lattice)
-        value = float(next() / 4294967295.0 * 2.0 - 1.0);
+    const size_t lattices = perChannel ? 3 : 1;
+    std::vector<float> above(columns * lattices), below(columns * lattices);
+    auto drawRow = [&next](std::vector<float>& row) {
+        for (float& value : row)
+            value = float(next() / 4294967295.0 * 2.0 - 1.0);
+    };
+    drawRow(above);
+    drawRow(below);
+    size_t aboveRow = 0;
     auto smooth = [](double t) { return t * t * (3 - 2 * t); };
     for (uint32_t y = 0; y < m_height; ++y) {
         const double fy = (y + 0.5) / scale;
         const size_t row = size_t(fy);
+        for (; aboveRow < row; ++aboveRow) {
+            above.swap(below);
+            drawRow(below);
+        }
         const double wy = smooth(fy - row);
         for (uint32_t x = 0; x < m_width; ++x) {
             const double fx = (x + 0.5) / scale;
             const size_t column = size_t(fx);
             const double wx = smooth(fx - column);
             uint8_t* p = &m_pixels[(size_t(y) * m_width + x) * 4];
-            for (int c = 0; c < 3; ++c) {
-                const float* l = &lattice[(perChannel ? c : 0) * columns * rows];
-                const double top = l[row * columns + column] * (1 - wx) + l[row * columns + column + 1] * wx;
-                const double bottom =
-                    l[(row + 1) * columns + column] * (1 - wx) + l[(row + 1) * columns + column + 1] * wx;
+            for (size_t c = 0; c < 3; ++c) {
+                const size_t at = (perChannel ? c : 0) * columns + column;
+                const double top = above[at] * (1 - wx) + above[at + 1] * wx;
+                const double bottom = below[at] * (1 - wx) + below[at + 1] * wx;
                 const double offset = (top * (1 - wy) + bottom * wy) * amplitude;
                 p[c] = ToByte(p[c] / 255.0 + offset);
             }
         }
     }
-    return true;
 }
 
 void CRecipeCanvas::Picture(const uint8_t* rgba, uint32_t width, uint32_t height, int64_t x, int64_t y, uint32_t w,

@@ -56,13 +56,7 @@ class ImageNewTest : public ::testing::Test {
 protected:
     std::string Path(const std::string& name) const { return (folder / name).string(); }
 
-    void Write(const std::string& name, const std::string& text)
-    {
-        std::FILE* file = std::fopen(Path(name).c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    void Write(const std::string& name, const std::string& text) { ASSERT_TRUE(tooltest::WriteFile(folder / name, text)); }
 
     // Draws the recipe text into `out` and reads the picture back.
     Picture Draw(const std::string& text, const std::string& out = "out.png")
@@ -273,17 +267,8 @@ TEST_F(ImageNewTest, SameRecipeSameBytesAndJpegDropsAlpha)
                                "text 48 40 20 centre #ffffff \"Vornel\"\npolygon #00ff0080 0 0 96 10 40 64\n";
     Draw(recipe, "a.png");
     Draw(recipe, "b.png");
-    const auto bytes = [this](const char* name) {
-        std::string data;
-        std::FILE* file = std::fopen(Path(name).c_str(), "rb");
-        for (int c; file && (c = std::fgetc(file)) != EOF;)
-            data.push_back(char(c));
-        if (file)
-            std::fclose(file);
-        return data;
-    };
-    EXPECT_FALSE(bytes("a.png").empty());
-    EXPECT_EQ(bytes("a.png"), bytes("b.png"));
+    EXPECT_FALSE(tooltest::ReadFile(folder / "a.png").empty());
+    EXPECT_EQ(tooltest::ReadFile(folder / "a.png"), tooltest::ReadFile(folder / "b.png"));
 
     const Picture jpeg = Draw("size 16x16\nfill #2060a0", "c.jpg");
     EXPECT_EQ(jpeg.depth, 24);
@@ -352,12 +337,6 @@ TEST_F(ImageNewTest, DependencyFileListsWhatThePictureWasDrawnFrom)
     Write("main.recipe", "size 8x8\npicture part.recipe 0 0\ntext 0 7 6 left #ffffff \"x\"\ngrid 2x2 part.recipe\n");
     ASSERT_EQ(RunTool("image new " + Path("main.recipe") + " " + Path("main.png") + " --depfile " + Path("main.d")).first,
               0);
-    std::string deps;
-    std::FILE* file = std::fopen(Path("main.d").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    for (int c; (c = std::fgetc(file)) != EOF;)
-        deps.push_back(char(c));
-    std::fclose(file);
-    EXPECT_EQ(deps, Path("main.png") + ": \\\n  " + Path("main.recipe") + " \\\n  " + Path("part.recipe") +
+    EXPECT_EQ(tooltest::ReadFile(folder / "main.d"), Path("main.png") + ": \\\n  " + Path("main.recipe") + " \\\n  " + Path("part.recipe") +
                         " \\\n  /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n");
 }

@@ -25,12 +25,7 @@ protected:
 
     void WriteFile(const std::string& name, const std::string& bytes)
     {
-        const std::filesystem::path path = folder / name;
-        std::filesystem::create_directories(path.parent_path());
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+        ASSERT_TRUE(tooltest::WriteFile(folder / name, bytes));
     }
 
     tooltest::TempFolder temp{"vornel-pack-tool-"};
@@ -118,13 +113,8 @@ TEST_F(PackCommandTest, ScrambledSettingsAreReadByTheEngine)
 {
     WriteFile("world.ini", "[WORLD]\r\nWIDTH = 2048\r\nFULLSCREEN=1\r\n[CAMERA]\r\nDEFAULT_APP_WIDTH=1024");
     ASSERT_EQ(RunTool("settings scramble " + Path("world.ini") + " " + Path("world.bin")).first, 0);
-    std::FILE* file = std::fopen(Path("world.bin").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::string stored;
-    int c;
-    while ((c = std::fgetc(file)) != EOF)
-        stored.push_back(static_cast<char>(c));
-    std::fclose(file);
+    const std::string stored = tooltest::ReadFile(folder / "world.bin");
+    ASSERT_FALSE(stored.empty());
     EXPECT_TRUE(IsScrambledBlock(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()));
     EXPECT_EQ(stored.find("WIDTH"), std::string::npos);
 

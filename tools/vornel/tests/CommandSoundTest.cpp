@@ -27,23 +27,10 @@ uint32_t U32(const std::string& b, size_t at)
 }
 uint16_t U16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::string bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return bytes;
-    int c;
-    while ((c = std::fgetc(file)) != EOF)
-        bytes.push_back(char(c));
-    std::fclose(file);
-    return bytes;
-}
-
 // The canonical 44-byte header this writer makes, checked as it is read.
 bool ReadWave(const std::string& path, Wave& wave)
 {
-    const std::string b = ReadBytes(path);
+    const std::string b = tooltest::ReadFile(path);
     if (b.size() < 44 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 8, "WAVEfmt ") != 0 || U32(b, 16) != 16 ||
         b.compare(36, 4, "data") != 0)
         return false;
@@ -68,10 +55,7 @@ protected:
 
     void WriteRecipe(const std::string& name, const std::string& text)
     {
-        std::FILE* file = std::fopen(Path(name).c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
+        ASSERT_TRUE(tooltest::WriteFile(folder / name, text));
     }
 
     // Draws the recipe text into name.wav and reads it back.

@@ -1,6 +1,6 @@
 #pragma once
-// What the tool's tests share: running the built vornel program, and a scratch folder for the
-// files they hand it.
+// What the tool's tests share: running the built vornel program, a scratch folder for the
+// files they hand it, and reading and writing those files whole.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -29,6 +29,33 @@ inline std::pair<int, std::string> RunTool(const std::string& arguments, bool er
         output.append(buffer, n);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// Writes the bytes as the whole file, making its folder; false when it cannot.
+inline bool WriteFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
 }
 
 // A new folder in the system's temporary folder, removed with all it holds.

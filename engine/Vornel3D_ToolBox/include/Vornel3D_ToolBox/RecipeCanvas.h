@@ -50,8 +50,8 @@ public:
     // Value noise: a lattice of random values every `scale` pixels, smoothly interpolated,
     // added to the colour channels as -amplitude..+amplitude of full scale (alpha stays).
     // perChannel draws one lattice per channel, else one for all three. `next` draws the
-    // lattice's random numbers. False when the lattice does not fit in memory.
-    bool Noise(double scale, double amplitude, bool perChannel, const std::function<uint32_t()>& next);
+    // lattice's random numbers.
+    void Noise(double scale, double amplitude, bool perChannel, const std::function<uint32_t()>& next);
     // Draws a straight RGBA picture (rows top-down) into the rectangle x, y, w, h, scaled with
     // bilinear filtering (an exact copy at its own size).
     void Picture(const uint8_t* rgba, uint32_t width, uint32_t height, int64_t x, int64_t y, uint32_t w, uint32_t h);
