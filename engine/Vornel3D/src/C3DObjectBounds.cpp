@@ -3,60 +3,11 @@
 #include <cfloat>
 #include <type_traits>
 
+#include "Bounds.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
 
 namespace {
-
-// Widens [min, max] by a point; the first point sets both.
-template <typename V> void Widen(V& min, V& max, const V& p, bool first);
-
-template <> void Widen<C3DVector3>(C3DVector3& min, C3DVector3& max, const C3DVector3& p, bool first)
-{
-    if (first) {
-        min = max = p;
-        return;
-    }
-    if (p.x < min.x) min.x = p.x;
-    if (p.y < min.y) min.y = p.y;
-    if (p.z < min.z) min.z = p.z;
-    if (p.x > max.x) max.x = p.x;
-    if (p.y > max.y) max.y = p.y;
-    if (p.z > max.z) max.z = p.z;
-}
-
-template <> void Widen<C3DVector2>(C3DVector2& min, C3DVector2& max, const C3DVector2& p, bool first)
-{
-    if (first) {
-        min = max = p;
-        return;
-    }
-    if (p.x < min.x) min.x = p.x;
-    if (p.y < min.y) min.y = p.y;
-    if (p.x > max.x) max.x = p.x;
-    if (p.y > max.y) max.y = p.y;
-}
-
-// The box of no points: min at FLT_MAX, max at FLT_MIN on every axis.
-void SetEmpty(C3DVector3& min, C3DVector3& max)
-{
-    min = C3DVector3{FLT_MAX, FLT_MAX, FLT_MAX};
-    max = C3DVector3{FLT_MIN, FLT_MIN, FLT_MIN};
-}
-
-void SetEmpty(C3DVector2& min, C3DVector2& max)
-{
-    min = C3DVector2{FLT_MAX, FLT_MAX};
-    max = C3DVector2{FLT_MIN, FLT_MIN};
-}
-
-// The box of `count` points, point k given by point(k).
-template <typename V, typename Point> void Bounds(uint32_t count, Point point, V& min, V& max)
-{
-    SetEmpty(min, max);
-    for (uint32_t k = 0; k < count; ++k)
-        Widen(min, max, point(k), k == 0);
-}
 
 // The bounds of one vertex field over the whole object (every vertex) or over one group (its
 // indices, base vertex added), read through the object's accessors between Lock and Unlock;
@@ -67,12 +18,12 @@ void FieldBounds(C3DObject& object, const uint32_t* group, Field field, C3DMath*
     V min, max;
     object.Lock(2, 2);
     if (!group) {
-        Bounds(object.GetVertexCount(), [&](uint32_t v) { return (object.*field)(v); }, min, max);
+        BoxOf(object.GetVertexCount(), [&](uint32_t v) { return (object.*field)(v); }, min, max);
     } else {
         C3DObjectIndex* index = object.GetObjectIndex();
         const C3DGroupRecord* r = index ? index->GetGroup(*group) : nullptr;
         auto point = [&](uint32_t k) { return (object.*field)(object.GetIndex(r->firstIndex + k) + r->baseVertex); };
-        Bounds(r ? r->indexCount : 0, point, min, max);
+        BoxOf(r ? r->indexCount : 0, point, min, max);
     }
     if constexpr (std::is_same_v<V, C3DVector3>) {
         if (math && object.GetMatrix()) {

@@ -50,19 +50,29 @@ Status C3DObjectRaw::Create(uint32_t groupCount, uint32_t vertexCount, uint32_t 
     }
     if (!ok) {
         C3DModelRecord* previous = m_pRecord; // the caller's record stays untouched
+        const uint32_t vertexCapacity = m_nVertexCapacity, indexCapacity = m_nIndexCapacity;
         m_pRecord = record;
         if (record)
             Release(); // the partial record (its missing arrays are null)
         m_pRecord = previous;
-        if (m_pWorldData)
-            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
-        return kStatusOutOfMemory;
+        m_nVertexCapacity = vertexCapacity;
+        m_nIndexCapacity = indexCapacity;
+        return OutOfMemory();
     }
     // An earlier record is the caller's to release first; it is not lost silently here.
     if (m_pRecord)
         Release();
     m_pRecord = record;
+    m_nVertexCapacity = vertexCount;
+    m_nIndexCapacity = indexCount;
     return kStatusOk;
+}
+
+Status C3DObjectRaw::OutOfMemory()
+{
+    if (m_pWorldData)
+        m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    return kStatusOutOfMemory;
 }
 
 Status C3DObjectRaw::Release()
@@ -75,6 +85,12 @@ Status C3DObjectRaw::Release()
             UTILS_FREE(record->groupNames[g]);
         if (record->textureNames)
             UTILS_FREE(record->textureNames[g]);
+        for (uint32_t kind = 0; record->modifiers && kind < kModifierKindCount; ++kind) {
+            if (C3DObjectModifier* modifier = record->modifiers[g][kind]) {
+                modifier->Release();
+                delete modifier;
+            }
+        }
     }
     UTILS_FREE(record->indices);
     UTILS_FREE(record->positions);
@@ -89,8 +105,11 @@ Status C3DObjectRaw::Release()
     UTILS_FREE(record->textureNames);
     UTILS_FREE(record->textureKinds);
     UTILS_FREE(record->textureFlags);
+    UTILS_FREE(record->modifiers);
     UTILS_FREE(record);
     m_pRecord = nullptr;
+    m_nVertexCapacity = 0;
+    m_nIndexCapacity = 0;
     return kStatusOk;
 }
 
@@ -101,11 +120,8 @@ Status C3DObjectRaw::SetGroupTexture(uint32_t group, const char* name, uint32_t 
     char* copy = nullptr;
     if (name) {
         copy = UtilsString_DupA(name);
-        if (!copy) {
-            if (m_pWorldData)
-                m_pWorldData->lastErrorCode = kStatusOutOfMemory;
-            return kStatusOutOfMemory;
-        }
+        if (!copy)
+            return OutOfMemory();
     }
     UTILS_FREE(m_pRecord->textureNames[group]);
     m_pRecord->textureNames[group] = copy;

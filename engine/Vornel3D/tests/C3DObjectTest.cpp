@@ -4,10 +4,13 @@
 
 #include <cfloat>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "MemoryBackEnd.h"
 #include "Vornel3D/C3DObjectRaw.h"
+#include "VornelUtils/UtilsString.h"
 
 namespace {
 
@@ -417,6 +420,61 @@ TEST_F(RawTest, NameOnlyModelTexturesAreNotDecoded)
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetSecond(), 0x52u | k3DTextureNameOnly);
     EXPECT_FALSE(texture->IsLoaded());
+}
+
+Status NoPackEntry(const char16_t*, PackRecord*)
+{
+    return kStatusFailed;
+}
+
+TEST_F(RawTest, ModelLoadersReadFilesAndMemoryAndKeepTheName)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("vornel-model-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::u16string path = UtilsString_FromUtf8((folder / "model.3dx").c_str());
+    const std::u16string textures = UtilsString_FromUtf8((folder.string() + "/").c_str());
+    gSourceImage = MemoryTga(2, 2, 9, 9, 9);
+    std::ofstream(folder / "rock.tga", std::ios::binary)
+        .write(reinterpret_cast<const char*>(gSourceImage.data()), std::streamsize(gSourceImage.size()));
+    const uint32_t blocks = k3dxPosition | k3dxDiffuse | k3dxUV | k3dxMaterial | k3dxTextureName |
+                            k3dxTextureKind | k3dxTextureFlags;
+    {
+        C3DObjectRaw raw(&Data());
+        FillRaw(raw, "rock.tga");
+        ASSERT_EQ(raw.SaveToFile(path.c_str(), blocks), kStatusOk);
+    }
+
+    C3DObject* object = NewObject(k3DObjectNormals, k3DDrawTexture0);
+    ASSERT_EQ(object->LoadModelFromFile(path.c_str(), textures.c_str()), kStatusOk);
+    EXPECT_EQ(object->GetGroupCount(), 2u);
+    ASSERT_NE(object->GetTexture(1, 0), nullptr);
+    EXPECT_EQ(std::u16string(object->GetModelName()), u"model.3dx");
+
+    std::vector<uint8_t> bytes(std::filesystem::file_size(folder / "model.3dx"));
+    std::ifstream(folder / "model.3dx", std::ios::binary).read(reinterpret_cast<char*>(bytes.data()),
+                                                               std::streamsize(bytes.size()));
+    Data().pfnStaticLocator = FindInMemory;
+    ASSERT_EQ(object->LoadModelFromAddress(bytes.data(), uint32_t(bytes.size()), u"memory.3dx"), kStatusOk);
+    EXPECT_EQ(std::u16string(object->GetModelName()), u"memory.3dx");
+
+    // A texture that is nowhere: the geometry is built, the error latched, the name not kept.
+    EXPECT_EQ(object->LoadModelFromAddressEx(bytes.data(), uint32_t(bytes.size()), u"other.3dx", NoPackEntry),
+              StatusCode(0x80000009u));
+    EXPECT_EQ(std::u16string(Data().lastErrorText), u"Missing file: rock.tga");
+    EXPECT_EQ(object->GetGroupCount(), 2u);
+    EXPECT_EQ(std::u16string(object->GetModelName()), u"memory.3dx");
+    EXPECT_EQ(object->LoadModelFromAddress(bytes.data(), uint32_t(bytes.size()), u"memory.png"), kStatusFailed);
+
+    // Written back through the object, the model reads as it was.
+    ASSERT_EQ(object->LoadModelFromAddress(bytes.data(), uint32_t(bytes.size()), u"memory.3dx"), kStatusOk);
+    const std::u16string saved = UtilsString_FromUtf8((folder / "saved.3dx").c_str());
+    ASSERT_EQ(object->SaveModelToFile(saved.c_str(), blocks), kStatusOk);
+    C3DObjectRaw back(&Data());
+    ASSERT_EQ(back.LoadFromFile(saved.c_str()), kStatusOk);
+    EXPECT_EQ(back.GetRecord()->vertexCount, 6u);
+    EXPECT_STREQ(back.GetRecord()->textureNames[1], "rock.tga");
+    EXPECT_EQ(NewObject()->SaveModelToFile(saved.c_str(), blocks), kStatusFailed); // no index buffer
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -238,6 +238,11 @@ protected:
     // Stores a copy of the name (null clears it); false when out of memory.
     bool SetModelName(const char16_t* name);
     void FreeTables();
+    // A model read by read(raw), then built with those texture sources; the name is kept on
+    // success.
+    template <typename Read>
+    Status LoadModel(Read read, const char16_t* name, StaticLocatorFn memorySource, PackLocatorFn packSource,
+                     const char16_t* textureFolder);
 
     uint32_t m_nColor;
     uint32_t m_nVertexCount;
