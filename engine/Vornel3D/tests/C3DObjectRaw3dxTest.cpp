@@ -15,30 +15,6 @@ using namespace modeltest;
 
 namespace {
 
-constexpr uint32_t kFixtureFlags = k3dxPosition | k3dxDiffuse | k3dxUV | k3dxMaterial | k3dxTriple | k3dxGroupName |
-                                   k3dxTextureName | k3dxTextureKind | k3dxTextureFlags;
-
-// One triangle group with every group block, positions, colours and texture coordinates, and
-// 16-bit indices; strings in the layout given.
-Bytes Fixture(uint32_t layout)
-{
-    Bytes b;
-    b.U32(1).U32(3).U32(3).U32(layout).U32(kFixtureFlags);
-    b.U32(0).U32(0xFFFFFFFF).U32(0).U32(3).U32(0).U32(3).U32(1).U32(kPrimitiveTriangleList).U32(2);
-    b.U32(7).U32(8).U32(9);
-    if (layout == k3dxLayout64)
-        b.String64("body").String64("wood.png");
-    else
-        b.String32("body").String32("wood.png");
-    b.U32(1).U32(0x52);
-    for (int i = 0; i < 17; ++i)
-        b.F32(float(i) / 4);
-    for (uint32_t v = 0; v < 3; ++v)
-        b.F32(float(v)).F32(float(v) * 2).F32(-1.0f).U32(0xFF102030u + v).F32(0.5f).F32(float(v) / 4);
-    b.U32(kIndexKind16).U16(2).U16(1).U16(0);
-    return b;
-}
-
 class Raw3dxTest : public ::testing::Test {
 protected:
     Raw3dxTest() { world->dataPathWord = -1; }
