@@ -173,6 +173,8 @@ Status C3DObjectRaw::LoadFromStream(UtilsStream* pStream)
     if (Failed(Create(groupCount, vertexCount, indexCount)))
         return kStatusFailed;
     C3DModelRecord* r = m_pRecord;
+    m_nFileFlags = flags;
+    m_nFileLayout = layout;
 
     for (uint32_t g = 0; g < groupCount; ++g) {
         C3DGroupRecord& group = r->groups[g];

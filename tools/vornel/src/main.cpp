@@ -77,6 +77,17 @@ const CommandRow kCommands[] = {
      "write makes the developer flags file of a data folder (\"prefetch.params\"; a flag not\n"
      "given is 0): developer turns the developer keys and texts on, truetype 0 takes the main\n"
      "font's kind from the settings instead of TrueType. show prints the flags of a file.\n"},
+    {"model", CommandModel,
+     "usage: vornel model info FILE.3dx [--vertices]\n"
+     "       vornel model build IN.txt OUT.3dx\n"
+     "       vornel model convert IN.obj OUT.3dx\n"
+     "\n"
+     "info prints a model as text: its header, each group's record, name, texture, material and\n"
+     "tracks (schedule and keys), and with --vertices its vertices and indices. build writes that\n"
+     "text back as a .3dx file: for a file the engine wrote, info --vertices then build gives it\n"
+     "byte for byte; a track without schedule entries gets the schedule its keys make. convert\n"
+     "reads a .obj file (Cinema4D's) and writes it as .3dx with every block. A bad text is named\n"
+     "with its line, a file the engine refuses with the reader's status, and nothing is written.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run]\n"
      "       vornel script compile IN.script OUT.img [--builtins run]\n"

@@ -131,6 +131,9 @@ public:
 
     // Null until Create.
     C3DModelRecord* GetRecord() const { return m_pRecord; }
+    // The header flags and layout of the last ".3dx" image read (0 before one).
+    uint32_t GetFileFlags() const { return m_nFileFlags; }
+    uint32_t GetFileLayout() const { return m_nFileLayout; }
 
 protected:
     Status LoadObj(const char16_t* path);
@@ -141,4 +144,6 @@ protected:
     C3DModelRecord* m_pRecord = nullptr;
     uint32_t m_nVertexCapacity = 0;  // room in the per-vertex arrays
     uint32_t m_nIndexCapacity = 0;   // room in the index list
+    uint32_t m_nFileFlags = 0;
+    uint32_t m_nFileLayout = 0;
 };
