@@ -1,6 +1,7 @@
 // The modifier base: schedule, playback state, and the saved record every kind shares.
 #include "Vornel3D/C3DObjectModifier.h"
 
+#include <cmath>
 #include <new>
 
 #include "Bounds.h"
@@ -138,8 +139,10 @@ float C3DObjectModifier::Update()
     };
     jumpBack();
     float d = KeyDuration(s.currentKey);
-    // Keys that last nothing use up no time: a whole round of them in a row ends the walk.
-    uint32_t emptyKeys = 0;
+    // A step that passes the whole track more than once (tiny keys, a long step) keeps only
+    // what is left over after whole rounds; keys that last nothing use up no time at all, so a
+    // walk that has gone round without ending stops at the start of the key it reached.
+    uint64_t walked = 0;
     while (d < s.time) {
         if (d > 0.0f)
             s.time -= d;
@@ -150,8 +153,13 @@ float C3DObjectModifier::Update()
         s.currentKey = (s.currentKey + 1) % m_nKeyCount;
         jumpBack();
         d = KeyDuration(s.currentKey);
-        emptyKeys = d > 0.0f ? 0 : emptyKeys + 1;
-        if (emptyKeys > m_nKeyCount) {
+        if (++walked == m_nKeyCount) {
+            double round = 0.0;
+            for (uint32_t k = 0; k < m_nKeyCount; ++k)
+                round += KeyDuration(k) > 0.0f ? KeyDuration(k) : 0.0f;
+            if (round > 0.0 && s.time > round)
+                s.time = float(std::fmod(double(s.time), round));
+        } else if (walked > 4 * uint64_t(m_nKeyCount)) {
             s.time = 0.0f;
             break;
         }

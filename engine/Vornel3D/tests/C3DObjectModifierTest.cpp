@@ -155,6 +155,12 @@ TEST_F(ModifierTest, KeysThatLastNothing)
     world.data->frameTime = 1.0;
     EXPECT_EQ(m->Update(), 1.0f); // no division by zero, no endless walk
     EXPECT_EQ(m->Update(), 1.0f);
+    // Tiny keys and a long step: whole rounds are left out, the walk ends quickly.
+    C3DObjectModifier* tiny = Colors({1e-30f, 2e-30f});
+    world.data->frameTime = 100.0;
+    const float f = tiny->Update();
+    EXPECT_GE(f, 0.0f);
+    EXPECT_LE(f, 1.0f);
     C3DObjectModifierDirectColor* some = Colors({0.0f, 2.0f});
     world.data->frameTime = 0.0;
     EXPECT_EQ(some->Update(), 1.0f);
