@@ -87,17 +87,18 @@ TEST_F(ModifierTest, LongKeysAreCutIntoStepsExceptTheLast)
 
 TEST_F(ModifierTest, SetRangeSpeedAndStart)
 {
-    C3DObjectModifier* m = Colors({10.0f, 1.0f});
-    ASSERT_EQ(m->GetScheduleCount(), 11u);
-    EXPECT_EQ(m->SetRange(0, 10, 2.0f, true), 11u);
+    C3DObjectModifier* m = Colors({9.0f, 1.0f});
+    ASSERT_EQ(m->GetScheduleCount(), 10u);
+    EXPECT_EQ(m->SetRange(0, 0, 2.0f, true), 10u); // the whole schedule in two seconds
     EXPECT_FLOAT_EQ(m->GetState().speed, 10.0f / 60.0f);
-    // Start beyond the schedule becomes 0; an end not above the start becomes the count.
+    EXPECT_EQ(m->GetState().rangeEnd, 10u);
+    // An end not above the start becomes the count; the start entry's key and offset apply.
     m->SetRange(3, 2, 0.0f, false);
     EXPECT_EQ(m->GetState().rangeStart, 3u);
-    EXPECT_EQ(m->GetState().rangeEnd, 11u);
+    EXPECT_EQ(m->GetState().rangeEnd, 10u);
     EXPECT_EQ(m->GetState().time, 3.0f);
     EXPECT_EQ(m->GetState().speed, 1.0f);
-    m->SetRange(40, 0, 0.0f, false);
+    m->SetRange(40, 0, 0.0f, false); // a start beyond the schedule becomes 0
     EXPECT_EQ(m->GetState().rangeStart, 0u);
 }
 
