@@ -6,6 +6,8 @@
 
 #include "Vornel3D_ToolBox/CGammaRamp.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CStringsRaw.h"
 #include "VornelPlatform/PlatformInput.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -107,10 +109,25 @@ Status CNimbrelWorld::SetGameState(int32_t state, uint32_t transitionKind, uint3
     return StartTransition(transitionKind, transitionArgument);
 }
 
+int32_t CNimbrelWorld::GetCurrentLanguage() const
+{
+    if (const CStringsManager* strings = GetStringsManager())
+        return static_cast<int32_t>(strings->GetLanguage());
+    const GameData* game = GetGameData();
+    return game ? game->language : kLanguageNone;
+}
+
+void CNimbrelWorld::SetCurrentLanguage(int32_t language)
+{
+    if (CStringsManager* strings = GetStringsManager())
+        strings->SetLanguage(static_cast<uint32_t>(language));
+    else if (GameData* game = GetGameData())
+        game->language = language;
+}
+
 void CNimbrelWorld::ChangeLanguage(int32_t language)
 {
-    GameData* game = GetGameData();
-    if (!game || language == game->language)
+    if (language == GetCurrentLanguage())
         return;
     m_pendingLanguage = language;
     SetGameState(kGameStateLanguage, kTransitionFade, 0);
@@ -118,20 +135,33 @@ void CNimbrelWorld::ChangeLanguage(int32_t language)
 
 Status CNimbrelWorld::LoadLanguage(int32_t language)
 {
-    // Without a strings manager there are no tables to load: the language stays a choice of
-    // the game record.
-    GameData* game = GetGameData();
-    if (!game)
+    CStringsManager* strings = GetStringsManager();
+    if (!strings) {
+        // No tables to load: the language stays a choice of the game record.
+        if (language != kLanguageNone)
+            SetCurrentLanguage(language);
+        return kStatusOk;
+    }
+    if (Failed(strings->Load(MainFontKind(), kStringsFolder, static_cast<uint32_t>(language), 0)))
         return kStatusFailed;
-    if (language != kLanguageNone)
-        game->language = language;
+    // The window title is a game string of the new language.
+    if (strings->GetLanguage() != kLanguageCurrent)
+        GetDisplayChangeCallback()(kDisplayChangedCode, GetMainWindow());
     return kStatusOk;
 }
 
 Status CNimbrelWorld::GetGameString(const char16_t*, const char16_t* text, char16_t* out)
 {
-    if (out)
+    if (!out)
+        return kStatusOk;
+    const CStringsManager* strings = GetStringsManager();
+    if (!strings) {
         UtilsString_Copy(out, kWorldTextSize, text ? text : GetAppName());
+        return kStatusOk;
+    }
+    const CStringsRaw* table = strings->GetTable();
+    UtilsString_Copy(out, kWorldTextSize,
+                     table && table->GetCount() > 1 ? table->GetString(1) : u"MISSING GAME STRING !!!");
     return kStatusOk;
 }
 

@@ -91,15 +91,14 @@ Status CNimbrelWorld::UpdateState()
         if (!IsFadeValueZero())
             break;
         game->busy = 1;
-        const int32_t current = game->language;
         if (Failed(LoadLanguage(m_pendingLanguage))) {
-            LoadLanguage(current);
-            m_pendingLanguage = current;
+            LoadLanguage(kLanguageNone);
+            m_pendingLanguage = GetCurrentLanguage();
         }
         // Both now hold the language in use.
         const int32_t loaded = m_pendingLanguage;
-        m_pendingLanguage = game->language;
-        game->language = loaded;
+        m_pendingLanguage = GetCurrentLanguage();
+        SetCurrentLanguage(loaded);
         ReenterCurrentLevel();
         game->busy = 0;
         break;

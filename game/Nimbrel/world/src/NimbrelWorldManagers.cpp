@@ -151,6 +151,12 @@ void CNimbrelWorld::ProgressBarRange(uint32_t, uint32_t) {}
 
 void CNimbrelWorld::ProgressBarStep() {}
 
+uint32_t CNimbrelWorld::MainFontKind()
+{
+    // Plain string tables until the game has its main font.
+    return 0;
+}
+
 bool CNimbrelWorld::HasOverlayText()
 {
     // The overlay needs the main font and the strings manager.

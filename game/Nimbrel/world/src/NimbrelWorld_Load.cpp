@@ -196,37 +196,34 @@ Status CNimbrelWorld::UniqueIdentifierStep()
     return kStatusOk;
 }
 
+Status CNimbrelWorld::ManagerWork(int32_t slot, Status (CNimbrelWorld::*work)(), uint8_t logFailure)
+{
+    if (!m_pManagers[slot] || Succeeded((this->*work)()))
+        return kStatusOk;
+    if (logFailure)
+        Log(m_pWorldData->logPath, 0, kInternalError);
+    return kStatusFailed;
+}
+
 Status CNimbrelWorld::LoadReleaseStep()
 {
     // The construction file reports its own error text: no internal-error line.
-    if (m_pManagers[kManagerObjects] && Failed(LoadRelease()))
-        return kStatusFailed;
-    return kStatusOk;
+    return ManagerWork(kManagerObjects, &CNimbrelWorld::LoadRelease, 0);
 }
 
 Status CNimbrelWorld::ExtraTextDataStep()
 {
-    if (m_pManagers[kManagerExtraText] && Failed(LoadExtraTextData())) {
-        Log(m_pWorldData->logPath, 0, kInternalError);
-        return kStatusFailed;
-    }
-    return kStatusOk;
+    return ManagerWork(kManagerExtraText, &CNimbrelWorld::LoadExtraTextData, 1);
 }
 
 Status CNimbrelWorld::SurroundPrepareStep()
 {
-    if (m_pManagers[kManagerSurround] && Failed(PrepareSurroundForRun())) {
-        Log(m_pWorldData->logPath, 0, kInternalError);
-        return kStatusFailed;
-    }
-    return kStatusOk;
+    return ManagerWork(kManagerSurround, &CNimbrelWorld::PrepareSurroundForRun, 1);
 }
 
 Status CNimbrelWorld::ReleaseModelsStep()
 {
-    if (m_pManagers[kManagerObjects] && Failed(LoadResidentModels()))
-        return kStatusFailed;
-    return kStatusOk;
+    return ManagerWork(kManagerObjects, &CNimbrelWorld::LoadResidentModels, 0);
 }
 
 Status CNimbrelWorld::MainScriptStep()

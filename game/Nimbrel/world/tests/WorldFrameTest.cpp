@@ -4,6 +4,8 @@
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "RecordingWorld.h"
 #include "Vornel3D_ToolBox/CGammaRamp.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CStringsRaw.h"
 
 namespace {
 
@@ -250,4 +252,25 @@ TEST(WorldOverlay, ItemTextOfAMissingEntry)
         EXPECT_EQ(std::u16string(ResolveItemDebugText(table, 4, c.base, c.index)), c.text)
             << c.base << " " << c.index;
     EXPECT_EQ(std::u16string(ResolveItemDebugText(nullptr, 0, 0, 0)), u"MISSING STRING !!!");
+}
+
+TEST(WorldStrings, WindowTitleIsTheSecondGameString)
+{
+    RecordingWorld world;
+    world.SetDataFolder(u"Nimbrel", nullptr, 0, 0);
+    ASSERT_EQ(world.CreateStringsManager(), kStatusOk);
+    CStringsRaw* table = world.GetStringsManager()->GetTable();
+    ASSERT_NE(table, nullptr);
+    char16_t title[kWorldTextSize];
+    for (const auto& c : {std::pair<const char16_t*, const char16_t*>{u"Nimbrel", u"MISSING GAME STRING !!!"},
+                          {u"The Manor", u"The Manor"}}) {
+        table->Insert(c.first, -1);
+        ASSERT_EQ(world.GetGameString(kNimbrelClassName, u"fallback", title), kStatusOk);
+        EXPECT_EQ(std::u16string(title), c.second);
+    }
+    // The language in use is the strings manager's.
+    world.GetStringsManager()->SetLanguage(4);
+    world.ChangeLanguage(4);
+    EXPECT_EQ(world.GetGameState(), kGameStateIdle);
+    world.Unload();
 }

@@ -27,6 +27,8 @@ constexpr const char16_t* kNimbrelOptionsFile = u"options.sav";
 constexpr const char16_t* kNimbrelDefaultDataPath = u"Data_full_Win32\\";
 // The developer flags file of the data folder.
 constexpr const char16_t* kNimbrelPrefetchFile = u"prefetch.params";
+// The folder of the string tables.
+constexpr const char16_t* kStringsFolder = u"strings/";
 
 // The managed world's flag that makes the main font a TrueType font.
 constexpr uint32_t kTrueTypeFlag = 2;
@@ -140,9 +142,11 @@ public:
     int32_t GetGameState() const { return m_gameState; }
     // Asks for a language change when the language is not the one in use.
     void ChangeLanguage(int32_t language);
-    // The string tables of a language (and the main font rebuilt for it). kStatusFailed when
-    // they cannot be loaded.
+    // The string tables of a language (kLanguageNone: the current one), the window title
+    // set again. kStatusFailed when they cannot be loaded.
     Status LoadLanguage(int32_t language);
+    // The strings manager's language, or the game record's without one.
+    int32_t GetCurrentLanguage() const;
     // The developer skip: ends a splash sequence, closes what is open, or skips the level.
     void Skip(uint8_t withControl);
     // With a text: keeps it and asks the player to confirm. With null: opens the kept
@@ -232,7 +236,8 @@ protected:
     virtual void UpdateMusic(float fadeSpeed);
     virtual void ProgressBarRange(uint32_t step, uint32_t maximum);
     virtual void ProgressBarStep();
-    // Strings and fonts of the developer overlay.
+    // Strings and fonts.
+    virtual uint32_t MainFontKind();
     virtual bool HasOverlayText();
     virtual void DrawOverlayText(const char16_t* text, float x, float y, uint32_t flags);
     // The debug line ("chap %d/%d, level %d: %S") and the item text under the cursor.
@@ -272,9 +277,12 @@ protected:
     virtual Status OnRelease();
     // Creates, stores and loads the manager of a slot (when it exists in this program).
     Status CreateManager(int32_t slot, uint8_t loadIt);
+    // A step's work on an existing manager (none: nothing to do); its failure fails the step,
+    // with the internal-error line when asked.
+    Status ManagerWork(int32_t slot, Status (CNimbrelWorld::*work)(), uint8_t logFailure);
 
 private:
-    void UpdateStateWork();
+    void SetCurrentLanguage(int32_t language);
     Status UpdateState();
     void RenderState();
     void RenderDeveloperOverlay();
