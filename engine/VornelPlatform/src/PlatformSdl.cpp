@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "VornelPlatform/PlatformWindow.h"
 
@@ -14,6 +15,16 @@ char g_lastError[512] = "";
 }  // namespace
 
 namespace PlatformSdl {
+
+bool DisplayInEnvironment()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
 
 bool StartVideo()
 {

@@ -13,6 +13,9 @@ struct PlatformWindow {
 
 namespace PlatformSdl {
 
+// DISPLAY or WAYLAND_DISPLAY is set and not empty.
+bool DisplayInEnvironment();
+
 // Starts the video subsystem once; false (with the error text set) when there is no display.
 bool StartVideo();
 bool VideoStarted();

@@ -1,5 +1,6 @@
 #include "VornelPlatform/PlatformWindow.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "PlatformSdl.h"
@@ -10,6 +11,12 @@ constexpr const char* kWindowDataKey = "PlatformWindow";
 constexpr int32_t kMaxWindowSize = 16384;
 
 }  // namespace
+
+bool Platform_DisplayNamed()
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    return (driver && *driver) || PlatformSdl::DisplayInEnvironment();
+}
 
 bool Platform_HasDisplay()
 {

@@ -11,6 +11,8 @@ using PlatformMessageBoxHook = bool (*)(PlatformMessageBoxKind kind, const char*
 // Replaces the hook; null removes it.
 void Platform_SetMessageBoxHook(PlatformMessageBoxHook hook, void* user);
 
-// Shows a modal box and waits for it to be closed.
-void Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8,
+// Shows a modal box and waits for it to be closed. A termination request (SIGTERM, Ctrl+C)
+// while it is open closes it; the result is then true, and a handler installed before (SDL's
+// quit event) receives the request as well.
+bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8,
                          const char* textUtf8);

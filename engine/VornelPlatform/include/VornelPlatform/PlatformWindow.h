@@ -19,6 +19,11 @@ struct PlatformWindowDesc {
     bool openGL = true;            // RGB 8/8/8, depth 24, stencil 8, double buffered
 };
 
+// True when the environment names a display (DISPLAY, WAYLAND_DISPLAY) or the user chose SDL's
+// video driver (SDL_VIDEODRIVER). Without either, SDL would fall back to a driver that shows
+// nothing, and a game would run unseen.
+bool Platform_DisplayNamed();
+
 // True when a display can be opened (the video subsystem starts). Started once, on demand.
 bool Platform_HasDisplay();
 

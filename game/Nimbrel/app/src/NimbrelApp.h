@@ -78,6 +78,11 @@ Status UpdateWindowTitle(uint32_t code, PlatformWindow* window);
 // The timer period of a frame rate: 1000 / frames per second, truncated to milliseconds.
 uint32_t FrameTimerPeriod(int32_t framesPerSecond);
 
+// Why the program does not start, on standard error: no display is named (a display-less
+// driver would run the game unseen), or another copy runs and was raised.
+void SayNoDisplay();
+void SayOtherCopyRunning();
+
 // Box captions and texts.
 void ShowWarningBox(const char16_t* text);
 // "An error occurred while loading..." followed by the error text in parentheses when there

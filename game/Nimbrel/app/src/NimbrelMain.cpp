@@ -15,6 +15,7 @@
 #include "VornelPlatform/PlatformTime.h"
 #include "VornelPlatform/PlatformWindow.h"
 #include "VornelUtils/RegisterModules.h"
+#include "VornelUtils/StatusText.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsParameters_Static.h"
@@ -57,6 +58,10 @@ void DropWorld(NimbrelSession& session)
 
 int Fail(NimbrelSession& session, const char16_t* errorText)
 {
+    const WorldData* w = g_pWorld ? g_pWorld->GetWorldData() : nullptr;
+    if (w && Failed(w->lastErrorCode))
+        Log(session.logPath, 1, u"# Start-up failed! %S (0x%08X)\n", StatusText(w->lastErrorCode),
+            static_cast<uint32_t>(w->lastErrorCode));
     ShowErrorBox(errorText);
     DropWorld(session);
     return -1;
@@ -117,6 +122,7 @@ int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
     if (commandLine.empty) {
         const std::string key = UtilsString_ToUtf8(kNimbrelClassName);
         if (Platform_AcquireInstanceLock(key.c_str()) == PlatformInstanceResult::kOtherRunning) {
+            SayOtherCopyRunning();
             session.ended = true;
             return -1;
         }
@@ -309,6 +315,10 @@ int NimbrelShutdown(NimbrelSession& session)
 
 int NimbrelMain(int argc, char** argv)
 {
+    if (!Platform_DisplayNamed()) {
+        SayNoDisplay();
+        return -1;
+    }
     NimbrelStartOptions options;
     options.commandLine = ParseCommandLine(argc, argv);
     NimbrelSession session;

@@ -104,7 +104,7 @@ protected:
             // Sound goes nowhere unless a test says where.
             setenv("ALSOFT_DRIVERS", "null", 1);
             for (const auto& [name, value] : environment)
-                setenv(name.c_str(), value.c_str(), 1);
+                value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
             if (offscreen)
                 setenv("SDL_VIDEODRIVER", "offscreen", 1);  // boxes go to standard error
             std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
@@ -199,9 +199,16 @@ protected:
                 p = 0;
     }
 
+    // Whether a window of the display has this name (xdotool does not match the UTF-8 names of
+    // SDL's boxes).
+    bool WindowNamed(const std::string& name)
+    {
+        return Shell("xwininfo -root -tree 2>/dev/null").find("\"" + name + "\":") != std::string::npos;
+    }
+
     std::string root, work;
     std::vector<pid_t> running;
-    std::vector<std::pair<std::string, std::string>> environment;  // for the next Start
+    std::vector<std::pair<std::string, std::string>> environment;  // for the next Start; "" removes
 };
 
 }  // namespace
@@ -228,6 +235,39 @@ TEST_F(Program, MissingPackShowsTheErrorAndFails)
 {
     EXPECT_EQ(Run("nimbrel", {"--frames", "1"}, true), 255);
     EXPECT_NE(Stderr().find(kErrorText), std::string::npos) << Stderr();
+    // The log names the status in words.
+    EXPECT_NE(Stderr().find("# Start-up failed! the pack is missing (0x8004000B)\n"), std::string::npos) << Stderr();
+}
+
+TEST_F(Program, WithoutADisplayItSaysSoAndEnds)
+{
+    LinkData();
+    environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}};
+    EXPECT_EQ(Run("nimbrel", {}), 255);
+    EXPECT_NE(Stderr().find("there is no display"), std::string::npos) << Stderr();
+    EXPECT_NE(Stderr().find("xvfb-run -a"), std::string::npos) << Stderr();
+}
+
+TEST_F(Program, TerminationClosesAnOpenBox)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        const pid_t pid = Start("nimbrel", {"--frames", "1"});  // no data: the error box
+        bool open = false;
+        for (int i = 0; i < 300 && !open; ++i) {
+            open = WindowNamed("Error (v3,115)");
+            if (!open)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ASSERT_TRUE(open) << "no error box: " << Stderr();
+        const auto sent = std::chrono::steady_clock::now();
+        kill(pid, signal);
+        EXPECT_EQ(Wait(pid, 5), 255) << Stderr();
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+        EXPECT_FALSE(WindowNamed("Error (v3,115)"));
+    }
 }
 
 TEST_F(Program, EmptyApplicationNameWarnsAndWritesNoLog)
@@ -246,6 +286,7 @@ TEST_F(Program, SecondInstanceRaisesTheFirstAndLeaves)
     const pid_t first = Start("nimbrel", {});
     ASSERT_NE(WindowGeometry(first), "") << "the first instance shows no window";
     EXPECT_EQ(Run("nimbrel", {}), 255);
+    EXPECT_NE(Stderr().find("another copy is already running"), std::string::npos) << Stderr();
     // With an argument the check is off, and the copy runs on its own.
     EXPECT_EQ(Run("nimbrel", {"--frames", "5"}), 0) << Stderr();
     EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0) << "the first instance ended";
