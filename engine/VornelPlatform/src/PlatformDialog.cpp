@@ -39,12 +39,13 @@ bool g_boxOpen = false; // fork copies it into the box's process
 int g_childPipe[2] = {-1, -1};
 std::atomic<pid_t> g_boxChild{0};
 std::atomic<int> g_termination{0};
-std::atomic<bool> g_childKilled{false};
 
+// Each reported process is killed once, by whichever of the handler and the fork hook comes
+// second. SDL may try one way and then another, each in a process of its own.
 void KillBoxChild()
 {
-    const pid_t child = g_boxChild.load();
-    if (child > 0 && !g_childKilled.exchange(true))
+    const pid_t child = g_boxChild.exchange(0);
+    if (child > 0)
         kill(child, SIGKILL);
 }
 
@@ -111,7 +112,6 @@ bool ShowWatchedBox(Uint32 flags, const char* caption, const char* text, bool* s
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         g_boxChild.store(0);
-        g_childKilled.store(false);
         g_termination.store(0);
         g_boxOpen = true;
         sigaction(SIGTERM, &action, &oldTerm);
