@@ -13,6 +13,8 @@
 #include <string>
 
 #include "NimbrelWorld/PrefetchParams.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DObjectRaw.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelUtils/UtilsString.h"
@@ -172,4 +174,47 @@ TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
         ::testing::ExitedWithCode(255),
         "Error \\(v3,115\\): An error occurred while loading.\n\nThe application will now exit.\n\n"
         "\\(Missing file: Nimbrel_construct.raw\\)");
+}
+
+// The sample's candlestick as the running game reads it: from the pack, onto the renderer's
+// object, its flame's colour track stepped once a frame.
+TEST_F(GameFolder, SampleCandlestickLoadsOntoTheRenderer)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    WorldData* world = game.World()->GetWorldData();
+    C3DEngine* engine = C3DEngine::FromWorld(world);
+    ASSERT_NE(engine, nullptr);
+    ASSERT_NE(world->pfnPackLocator, nullptr);
+
+    C3DObject* candlestick = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
+    ASSERT_NE(candlestick, nullptr);
+    ASSERT_EQ(world->pfnPackLocator(u"models/candlestick.3dx", &world->pack), kStatusOk);
+    ASSERT_EQ(candlestick->LoadModelFromPacker(&world->pack), kStatusOk);
+    EXPECT_EQ(candlestick->GetGroupCount(), 3u);
+    EXPECT_EQ(candlestick->GetVertexCount(), 16u);
+    EXPECT_EQ(candlestick->GetVertexColor(12), 0xFFFFD040u); // the flame
+    EXPECT_FLOAT_EQ(candlestick->GetVertexPosition(14).y, 1.45f);
+    EXPECT_EQ(candlestick->GetMaterial(0)->power, 30.0f);
+
+    C3DObjectRaw raw(world);
+    ASSERT_EQ(world->pfnPackLocator(u"models/candlestick.3dx", &world->pack), kStatusOk);
+    ASSERT_EQ(raw.LoadFromPacker(&world->pack), kStatusOk);
+    ASSERT_NE(raw.GetRecord()->modifiers, nullptr);
+    auto* flame = static_cast<C3DObjectModifierDirectColor*>(raw.GetRecord()->modifiers[2][kModifierDirectColor]);
+    ASSERT_NE(flame, nullptr);
+    flame->SetTarget(candlestick, 2);
+    uint32_t first = flame->Apply();
+    bool flickers = false;
+    for (int frame = 0; frame < 20 && !flickers; ++frame) {
+        ASSERT_TRUE(game.Step());
+        world->frameTime = 1.0; // one frame's step whatever the clock says
+        const uint32_t color = flame->Apply();
+        flickers = color != first;
+        candlestick->SetColor(color);
+    }
+    EXPECT_TRUE(flickers);
+    EXPECT_EQ(engine->ReleaseObject(candlestick), kStatusOk);
+    EXPECT_EQ(game.Stop(), 0);
 }
