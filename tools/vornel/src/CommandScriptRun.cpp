@@ -24,6 +24,7 @@
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelScript/ScriptState.h"
+#include "NimbrelWorld/ScriptCommonBuiltins.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_File.h"
@@ -69,12 +70,22 @@ Status Wait(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActi
     return kScriptWait;
 }
 
+// The game's builtins, registered so that an image is made for the game: they do not run here.
+Status GameOnly(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActivation*, uint32_t, uint32_t,
+                uintptr_t*, uintptr_t*, uint32_t, ScriptBuiltinResult*, uint32_t fileIndex, uint32_t line)
+{
+    return ScriptFail(vm, module, kScriptFailed, fileIndex, line, u"\"%S\" runs only in the game",
+                      node->name.c_str());
+}
+
 } // namespace
 
 bool RegisterToolBuiltins(ScriptVM* vm, ScriptModule* module, const char* set)
 {
     if (!set || !*set)
         return true;
+    if (std::strcmp(set, "game") == 0)
+        return RegisterCommonBuiltinNames(vm, module, GameOnly) >= 0;
     if (std::strcmp(set, "run") != 0)
         return false;
     return ScriptModule_RegisterBuiltin(vm, module, "eTRACE", Trace, ScriptPackArgumentCode(0x4), 0, 0) >= 0 &&

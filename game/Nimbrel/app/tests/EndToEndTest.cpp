@@ -452,3 +452,27 @@ TEST_F(Program, DisplayChoiceIsSavedAtQuitAndKeptNextTime)
     kill(pid, SIGTERM);
     EXPECT_EQ(Wait(pid), 0) << Stderr();
 }
+
+TEST_F(Program, AMainScriptThatDoesNotCompileEndsTheGameWithItsError)
+{
+    // The sample's data folder with a pack whose main script is source text with a syntax error.
+    const std::string data = work + "/Data_full_Win32";
+    const std::string sources = root + "/pack";
+    fs::create_directories(data);
+    fs::copy(std::string(VORNEL_SOURCE_DIR) + "/data/sample/pack", sources, fs::copy_options::recursive);
+    fs::copy(kBin + "/../sample_staging", sources,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::ofstream(sources + "/" NIMBREL_APP_NAME "_main.script", std::ios::binary)
+        << "function main() {\r\n    }}\r\n";
+    const std::string pack = data + "/" NIMBREL_APP_NAME "_full_Win32.HD.pak";
+    for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
+        if (entry.path().extension() != ".pak")
+            fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
+    ASSERT_EQ(std::system(("\"" + kBin + "/vornel\" pack create \"" + pack + "\" \"" + sources + "\"").c_str()), 0);
+
+    EXPECT_EQ(Run("nimbrel", {"--frames", "30"}, true), 255);
+    const std::string error = Stderr();
+    EXPECT_NE(error.find("An error occurred while loading."), std::string::npos) << error;
+    EXPECT_NE(error.find("(Script error! "), std::string::npos) << error;
+    EXPECT_NE(error.find("(\"" NIMBREL_APP_NAME "_main.script\" : line=2)"), std::string::npos) << error;
+}

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/PrefetchParams.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObjectRaw.h"
@@ -117,6 +118,34 @@ TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
     uint32_t color = 0;
     ASSERT_TRUE(game.ReadPixel(512, 384, &color));
     EXPECT_EQ(color & 0xFFFFFF, 0x182838u) << std::hex << color;  // the sample's clear colour
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CScriptManager* scripts = game.World()->GetScriptManager();
+    ASSERT_NE(scripts, nullptr);
+    CScriptBaseKest* main = scripts->GetMainScript();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->IsLoaded());
+    // The sample's "main" sets the fades' duration.
+    EXPECT_EQ(game.Game()->screen.defaultFadeSeconds, 0.75f);
+    // Its other functions, as chapter changes and the tutorial call them.
+    uint32_t value = 0;
+    EXPECT_EQ(scripts->OnDisableTutorial(), 0);
+    EXPECT_EQ(main->GetLong("tutorial", &value, true), 0);
+    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(scripts->OnEnableTutorial(), 0);
+    EXPECT_EQ(main->GetLong("tutorial", &value, true), 0);
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(scripts->OnStart(), 0);
+    EXPECT_EQ(main->GetLong("visits", &value, false), 0);
+    EXPECT_EQ(value, 1u);
+    ASSERT_TRUE(game.Step(29));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

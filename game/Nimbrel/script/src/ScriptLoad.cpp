@@ -3,6 +3,8 @@
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptImage.h"
 
+#include "ScriptInternal.h"
+
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -153,13 +155,16 @@ Status Prepare(ScriptVM* vm, ScriptModule* module)
 
 } // namespace
 
-Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length)
+Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length,
+                                  const char* name)
 {
     Status status = Prepare(vm, module);
     if (status < 0)
         return status;
     if (IsImage(data, length))
         return ScriptReadImage(vm, module, data, length);
+    if (name && ScriptModule_AddFileNameA(vm, module, name) == kScriptNone)
+        return ScriptStore(vm, kScriptOutOfMemory);
     ScriptCompileState state;
     ScriptCompileBegin(vm, module, &state);
     status = ScriptCompileSource(vm, module, &state, static_cast<const char*>(data), length, 0, 0);

@@ -1,5 +1,6 @@
 // Reading script state back: the global stack and the activation records.
 #include "NimbrelScript/ScriptState.h"
+#include "NimbrelScript/ScriptHost.h"
 
 #include "ScriptBytes.h"
 #include "ScriptInternal.h"
@@ -7,6 +8,7 @@
 #include "ScriptVerify.h"
 
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -201,5 +203,43 @@ Status ScriptModule_LoadRunState(ScriptVM* vm, ScriptModule* module, const void*
         ScriptModule_StopAll(vm, module);
         return ScriptStore(vm, status);
     }
+    return kScriptOk;
+}
+
+Status ScriptModule_LoadSynchronized(ScriptVM* vm, ScriptModule* module, const void* buffer, size_t length)
+{
+    ScriptByteReader in(buffer, length);
+    uint32_t count = 0;
+    // A record holds a name (u32 and its terminator), the type, the index and a u32 value.
+    if (!in.U32(&count) || !in.Holds(count, 4 + 1 + 1 + 4 + 4))
+        return ScriptStore(vm, kScriptFailed);
+    // Values that no longer fit are skipped, so the lookups' own codes do not stay behind.
+    const Status before = vm->status;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        uint8_t type = 0;
+        uint32_t index = 0;
+        if (!in.String(&name) || !in.U8(&type) || !in.U32(&index))
+            return ScriptStore(vm, kScriptFailed);
+        Status status = kScriptOk;
+        if (type == kScriptTypeString) {
+            std::string text;
+            bool isNull = false;
+            if (!in.String(&text, &isNull))
+                return ScriptStore(vm, kScriptFailed);
+            status = ScriptModule_SetString(vm, module, name.c_str(), text.c_str(), false);
+        } else {
+            uint32_t value = 0;
+            if (!in.U32(&value))
+                return ScriptStore(vm, kScriptFailed);
+            if (type == kScriptTypeULong)
+                status = ScriptModule_SetLong(vm, module, name.c_str(), value, false);
+            else if (type == kScriptTypeFloat)
+                status = ScriptModule_SetFloat(vm, module, name.c_str(), FloatFromBits(value), false);
+        }
+        if (status == kScriptOutOfMemory)
+            return status;
+    }
+    vm->status = before;
     return kScriptOk;
 }

@@ -1,9 +1,12 @@
 // What the world asks of its managers, answered for a manager this program does not have yet:
 // no transition, the screen fade at level 0, no splash list, nothing open, no current level.
 // Each manager's own code takes its question over.
+#include <new>
 #include <string>
 
+#include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CScriptManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "VornelPlatform/PlatformShell.h"
@@ -180,9 +183,36 @@ bool CNimbrelWorld::OpenDocument(const char16_t* document)
     return document && Platform_ShellOpen(UtilsString_ToUtf8(document).c_str());
 }
 
-CManagedObject* CNimbrelWorld::NewManager(int32_t)
+CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
+{
+    switch (slot) {
+    case kManagerScript:
+        return new (std::nothrow) CScriptManager(m_pWorldData);
+    case kManagerCommandList:
+        return new (std::nothrow) CCommandListManager(m_pWorldData);
+    default:
+        return nullptr;
+    }
+}
+
+CScriptManager* CNimbrelWorld::GetScriptManager() const
+{
+    return dynamic_cast<CScriptManager*>(m_pManagers[kManagerScript]);
+}
+
+CCommandListManager* CNimbrelWorld::GetCommandListManager() const
+{
+    return dynamic_cast<CCommandListManager*>(m_pManagers[kManagerCommandList]);
+}
+
+CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t)
 {
     return nullptr;
+}
+
+bool CNimbrelWorld::IsObjectActivated(uint32_t)
+{
+    return false;
 }
 
 Status CNimbrelWorld::SetUpParticles(const float*, const int32_t*, uint32_t, uint32_t)
@@ -226,7 +256,8 @@ Status CNimbrelWorld::LoadResidentModels()
 
 Status CNimbrelWorld::RunMainScript()
 {
-    return kStatusOk;
+    CScriptManager* scripts = GetScriptManager();
+    return scripts ? scripts->RunMain() : kStatusOk;
 }
 
 Status CNimbrelWorld::OnRelease()

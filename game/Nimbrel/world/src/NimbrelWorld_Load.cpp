@@ -228,11 +228,13 @@ Status CNimbrelWorld::ReleaseModelsStep()
 
 Status CNimbrelWorld::MainScriptStep()
 {
-    // Idle from here on, unless the main script selects a level while it runs. Script errors
-    // never reach the player.
+    // Idle from here on, unless the main script selects a level while it runs. A game whose
+    // "main" is missing or fails cannot start; one that waits (a level being chosen) has.
     m_gameState = kGameStateIdle;
-    if (m_pManagers[kManagerScript])
-        RunMainScript();
+    if (m_pManagers[kManagerScript] && Failed(RunMainScript())) {
+        Log(m_pWorldData->logPath, 0, kInternalError);
+        return kStatusFailed;
+    }
     return kStatusOk;
 }
 

@@ -59,8 +59,9 @@ void ScriptResolveForwardReferences(ScriptModule* module);
 
 // Clears the module (keeping its builtins), binds the builtins again and compiles the text as
 // source (file index 0, line offset 0), or reads it as a compiled image when its first u32 is
-// kScriptImageMagic (ScriptReadImage).
-Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length);
+// kScriptImageMagic (ScriptReadImage). `name`, when given, is source file 0's name in messages.
+Status ScriptModule_CompileMemory(ScriptVM* vm, ScriptModule* module, const void* data, size_t length,
+                                  const char* name = nullptr);
 // Opens directory + name (kScriptFileOpen when it cannot be opened, kScriptFileRead when its
 // first u32 cannot be read), clears the module keeping builtins, binds them again and compiles
 // the file with include expansion; a compiled image is read whole, as above.

@@ -33,5 +33,10 @@ uint8_t* ScriptModule_SaveRunState(ScriptVM* vm, ScriptModule* module, size_t* l
 Status ScriptModule_LoadRunState(ScriptVM* vm, ScriptModule* module, const void* buffer, size_t length);
 
 // The global slots whose declaration is synchronized and named: count, then per slot the
-// name, the type, the slot index and the value. Nothing reads it back into a module.
+// name, the type, the slot index and the value.
 uint8_t* ScriptModule_SaveSynchronized(ScriptVM* vm, ScriptModule* module, size_t* length);
+// Applies such a buffer by name and type: each saved value goes to the module's global of that
+// name when it holds a value of the same type; the others are skipped, so that a module whose
+// scripts changed keeps what still fits. kScriptFailed on a short or damaged buffer (what was
+// applied before stays), kScriptOutOfMemory; else 0.
+Status ScriptModule_LoadSynchronized(ScriptVM* vm, ScriptModule* module, const void* buffer, size_t length);

@@ -15,7 +15,10 @@
 #include "NimbrelWorld/WorldManagers.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 
+class CCommandListManager;
+class CCommandTarget;
 class CManagedObject;
+class CScriptManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -185,6 +188,17 @@ public:
     // Puts a manager in its slot (the world owns it from then on); the one there before is
     // unloaded and deleted.
     void SetManager(int32_t slot, CManagedObject* pManager);
+
+    // The script and command list managers, null until the world load made them.
+    CScriptManager* GetScriptManager() const;
+    CCommandListManager* GetCommandListManager() const;
+
+    // ---- scene objects, as scripts and commands reach them ------------------------------------
+    // The object that commands of an object number reach; null without such an object.
+    virtual CCommandTarget* GetCommandTarget(uint32_t objectNumber);
+    // True when the object's waiting scripts may continue now: its model is loaded, it is
+    // wanted in the current level and no level change runs. False without such an object.
+    virtual bool IsObjectActivated(uint32_t objectNumber);
 
     uint32_t GetAssetRow() const { return m_assetRow; }
     int32_t GetPendingLanguage() const { return m_pendingLanguage; }
