@@ -18,6 +18,9 @@
 namespace {
 
 constexpr uint16_t kDeveloperGammaLevel = 127;
+constexpr uintptr_t kKeyF2 = VK_F1 + 1;
+constexpr uintptr_t kKeyF3 = VK_F1 + 2;
+constexpr uintptr_t kKeyF4 = VK_F1 + 3;
 constexpr float kSpeedFactorStep = 0.05f;
 
 // Game commands of the menu and the window.
@@ -212,7 +215,7 @@ Status CNimbrelWorld::OnMessage(const PlatformMessage* pMessage)
             return kStatusOk;
         switch (key) {
         case VK_RETURN:
-        case VK_F1 + 3:
+        case kKeyF4:
             Skip(Platform_GetKeyState(VK_CONTROL) < 0 ? 1 : 0);
             break;
         case VK_MULTIPLY:
@@ -227,10 +230,10 @@ Status CNimbrelWorld::OnMessage(const PlatformMessage* pMessage)
         case VK_DIVIDE:
             m_speedFactor = 0.0f;
             break;
-        case VK_F1 + 1:
+        case kKeyF2:
             game->debugLine = game->debugLine ? 0 : 1;
             break;
-        case VK_F1 + 2:
+        case kKeyF3:
             game->itemDebug = game->itemDebug ? 0 : 1;
             break;
         default:
