@@ -35,7 +35,7 @@ bool CanShowBoxes()
 // that nobody reads until the box is closed. So while a box is open, a termination request
 // kills the box's process: the box call returns and the program ends as it would after the
 // box. The box's process reports its id through a pipe as it starts.
-bool g_boxOpen = false; // fork copies it into the box's process
+std::atomic<bool> g_boxOpen{false}; // fork copies it into the box's process
 int g_childPipe[2] = {-1, -1};
 std::atomic<pid_t> g_boxChild{0};
 std::atomic<int> g_termination{0};
@@ -113,7 +113,7 @@ bool ShowWatchedBox(Uint32 flags, const char* caption, const char* text, bool* s
         action.sa_flags = SA_RESTART;
         g_boxChild.store(0);
         g_termination.store(0);
-        g_boxOpen = true;
+        g_boxOpen.store(true);
         sigaction(SIGTERM, &action, &oldTerm);
         sigaction(SIGINT, &action, &oldInt);
     }
@@ -122,7 +122,7 @@ bool ShowWatchedBox(Uint32 flags, const char* caption, const char* text, bool* s
         return false;
     sigaction(SIGTERM, &oldTerm, nullptr);
     sigaction(SIGINT, &oldInt, nullptr);
-    g_boxOpen = false;
+    g_boxOpen.store(false);
     g_boxChild.store(0);
     const int termination = g_termination.load();
     if (termination == 0)
