@@ -476,6 +476,11 @@ bool CModelTextReader::Build(C3DObjectRaw& raw)
                                 std::to_string(m_indexList.size()) + " given");
     if (m_vertices > 0 && !(m_flags & k3dxVertexBlocks))
         return FailAt(m_modelLine, "vertices are given but no vertex block is written");
+    // A 16-bit file keeps the low 16 bits of each index: a larger one would read back as another.
+    for (size_t i = 0; m_width == kIndexKind16 && i < m_indexList.size(); ++i)
+        if (m_indexList[i] > 0xFFFF)
+            return FailAt(m_modelLine, "index " + std::to_string(i) + " (" + std::to_string(m_indexList[i]) +
+                                           ") does not fit index-width 1 (16 bits)");
 
     raw.Release();
     if (Failed(raw.Create(m_groups, m_vertices, m_indices)))

@@ -168,6 +168,7 @@ TEST_F(ModelCommandTest, BadInputIsNamedAndNothingIsWritten)
          "bad.txt:4: a schedule entry names key 1 of 1"},
         {head + group + "material diffuse 1 1 1\n", "bad.txt:4: expects 'material diffuse"},
         {head + "blocks sparkles\n", "bad.txt:3: 'sparkles' is not a block"},
+        {head + group + vertices + "index 0 1 65538\n", "bad.txt:1: index 2 (65538) does not fit index-width 1"},
         {head + "vertex 0 0 zero normal 0 0 0 diffuse 0 color2 0 uv 0 0\n", "bad.txt:3: 'zero' is not a number"},
     };
     for (const auto& c : cases) {
