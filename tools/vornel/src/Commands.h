@@ -16,6 +16,7 @@ int CommandScript(int argc, char** argv);
 int CommandSound(int argc, char** argv);
 int CommandDevflags(int argc, char** argv);
 int CommandModel(int argc, char** argv);
+int CommandScene(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

@@ -1,0 +1,24 @@
+#pragma once
+// The base of every interface object (type code 266; the kinds set 257 to 268 after it): the
+// menu, the bars, hint, monitor, popups, labels, tool box. Its first successful layout makes
+// it ready.
+#include "NimbrelObjects/CObjectsBase.h"
+
+class CObjectsInterface : public CObjectsBase {
+public:
+    CObjectsInterface(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
+    ~CObjectsInterface() override;
+
+    Status Load() override;
+    Status Release() override;
+    Status UpdateComponents() override;
+    Status UpdateState() override { return CObjectsBase::UpdateState(); }
+    Status Draw() override { return CObjectsBase::Draw(); }
+    Status RegisterScriptFunctions() override;
+
+    ElementRecord* AllocElements(uint32_t count) override;
+    ElementRecord* GetItemRecord(uint32_t index) override;
+    ElementRecord* ItemRecordAt(ElementRecord* pArray, uint32_t index) override;
+
+    bool IsReady() const { return m_ready != 0; }
+};

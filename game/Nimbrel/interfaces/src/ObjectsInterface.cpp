@@ -1,0 +1,43 @@
+#include "NimbrelInterfaces/CObjectsInterface.h"
+
+#include "NimbrelObjects/ObjectsWrap.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+
+CObjectsInterface::CObjectsInterface(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
+    : CObjectsBase(pWorldData, objectNumber, constructWord)
+{
+    m_typeCode = kObjectKindToolbarBase;
+}
+
+CObjectsInterface::~CObjectsInterface()
+{
+    FreeElements(m_pElements, m_elementCount);
+    m_pElements = nullptr;
+    m_elementCount = 0;
+}
+
+Status CObjectsInterface::Load() { return ObjectsWrapStatus(CObjectsBase::Load()); }
+Status CObjectsInterface::Release() { return ObjectsWrapStatus(CObjectsBase::Release()); }
+
+Status CObjectsInterface::UpdateComponents()
+{
+    if (Failed(CObjectsBase::UpdateComponents()))
+        return kStatusFailed;
+    m_ready = 1;
+    return kStatusOk;
+}
+
+Status CObjectsInterface::RegisterScriptFunctions()
+{
+    return ObjectsWrapStatus(CObjectsBase::RegisterScriptFunctions());
+}
+
+ElementRecord* CObjectsInterface::AllocElements(uint32_t count) { return AllocPlainElements(count); }
+ElementRecord* CObjectsInterface::GetItemRecord(uint32_t index)
+{
+    return index < m_elementCount ? PlainElementAt(m_pElements, index) : nullptr;
+}
+ElementRecord* CObjectsInterface::ItemRecordAt(ElementRecord* pArray, uint32_t index)
+{
+    return PlainElementAt(pArray, index);
+}

@@ -1,0 +1,323 @@
+#pragma once
+// The class of every scene object: every level (a picture to search, a mini-game board) and
+// every interface object (menu, inventory bar, hint, popups, labels, tool box). An object owns
+// its elements, read from its element-info file "%s_object_%d.raw", its named positions and
+// zones, its script variant table and its ambient sound names; models, script, commands,
+// effects and saved state join as those parts of the game arrive.
+//
+// Class chain: CManagedObject - CCommandTarget - CObjectsBase - CObjectsInterface (266) or
+// CObjectsLevel (512) - the concrete kinds, which set their own type code after the base.
+// The concrete classes own the element array (AllocElements, GetItemRecord, ItemRecordAt), so
+// that a kind may extend the record.
+#include <cstdint>
+
+#include "NimbrelObjects/CCommandTarget.h"
+#include "NimbrelObjects/ElementRecord.h"
+#include "VornelUtils/FIFOList.h"
+
+class C3DObject;
+class CCommandList;
+class CEffectManager;
+class CScriptBaseKest;
+class UtilsStream;
+class UtilsStream_Chunk;
+class UtilsStream_ChunkList;
+struct ObjectsTypeInfo;
+
+constexpr uint32_t kElementInfoVersion = 0x1F1;
+// Texts of the element-info file stay below this many bytes.
+constexpr uint32_t kElementInfoTextLimit = 4096;
+// The name that an unnamed position, rotation, scale or track answers to.
+constexpr const char* kDefaultPositionName = "default";
+
+// Run state: "OnStart" fires on leaving 0, "OnRun" on leaving 1.
+enum ObjectRunState : uint32_t { kRunNotStarted = 0, kRunStarted = 1, kRunRunning = 2 };
+
+// Object events by number.
+enum ObjectEvent : uint32_t {
+    kEventDependencies = 0,
+    kEventStart = 1,
+    kEventRun = 2,
+    kEventFocus = 3,
+    kEventShow = 4,
+    kEventHide = 5,
+    kEventCheatCodes = 6,
+    kEventReceiveMessage = 7,
+};
+
+// A read-only view of everything an element-info file holds, in file order. The writer takes
+// one; CObjectsBase::GetElementInfoView gives the object's own. Elements lie `elementStride`
+// bytes apart (a kind may extend the record).
+struct ElementInfoView {
+    uint8_t overlay;
+    int8_t textureBias;
+    uint32_t sizeWord;
+    const char* pName;
+    int32_t firstMark, lastMark;
+    const ElementRecord* pElements;
+    uint32_t elementStride;
+    uint32_t elementCount;
+    const uint32_t* pNameIndex;     // elementCount words
+    const ObjectZone* pZones;
+    uint32_t zoneCount;
+    const NamedPosition* pPositions;
+    uint32_t positionCount;
+    const uint8_t* pVariants;
+    uint32_t variantCount;
+    const char* const* ppSounds;
+    uint32_t soundCount;
+
+    const ElementRecord& Element(uint32_t i) const
+    {
+        return *reinterpret_cast<const ElementRecord*>(reinterpret_cast<const uint8_t*>(pElements) +
+                                                       size_t(i) * elementStride);
+    }
+};
+
+class CObjectsBase : public CCommandTarget {
+public:
+    CObjectsBase(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
+    // Frees the element-info part and the lists; the kinds free their element array through
+    // FreeElements before (Release does it).
+    ~CObjectsBase() override;
+
+    // ---- the managed object's operations (slots 1 to 12) -----------------------------------
+    // 1: what the object needs before its element-info file is read.
+    Status Load() override;
+    // 2: everything Load and the element-info file made.
+    Status Unload() override { return Release(); }
+    virtual Status Release();
+    // 3: lays out the elements.
+    virtual Status UpdateComponents();
+    // 5: the per-frame state step (run state, then the object's own work).
+    void Update() override { UpdateState(); }
+    virtual Status UpdateState();
+    // 6
+    void Render() override { Draw(); }
+    virtual Status Draw();
+    // 7 to 9: press, move and release; a gesture the object does not take is kStatusFailed.
+    Status OnMouseDown(float x, float y, uint32_t state) override { return PickElementUnderCursor(x, y, state); }
+    virtual Status PickElementUnderCursor(float x, float y, uint32_t state);
+
+    // ---- 13: a command of this object burns -------------------------------------------------
+    bool OnBurnCommand(const CommandHandle& handle, uint32_t event, int32_t a, int32_t b, int32_t c) override;
+
+    // ---- drawing, clicks and element access (14 to 27) -------------------------------------
+    virtual Status BeginDraw(uint8_t pass);
+    virtual int32_t DrawElements(int32_t pass, uint8_t matchAll);
+    virtual Status UpdateComponent(uint32_t index);
+    virtual Status DrawSingleElement(ElementRecord* pElement, float alpha);
+    virtual Status PrepareElementDraw(ElementRecord* pElement, float alpha, uint8_t force);
+    virtual Status DrawElement(ElementRecord* pElement);
+    virtual Status OnClick(float x, float y, uint32_t state);
+    virtual Status UpdateCursorState(float x, float y, void* pOut);
+    virtual bool IsLoaded() const { return m_loaded != 0; }
+    virtual bool IsScriptLoaded() const;
+    virtual ElementRecord* AllocElements(uint32_t count) = 0;
+    virtual ElementRecord* GetItemRecord(uint32_t index) = 0;
+    virtual ElementRecord* ItemRecordAt(ElementRecord* pArray, uint32_t index) = 0;
+    // The element drawn at draw position i: its override when not -1, else its draw slot.
+    virtual uint32_t GetDrawSlotElement(uint32_t position);
+
+    // ---- commands (28 to 33) ----------------------------------------------------------------
+    virtual Status AddElementClickCommand(uint32_t element, const CommandHandle& handle);
+    virtual Status AddElementEndCommand(uint32_t element, const CommandHandle& handle);
+    virtual Status AddClickedEventCommand(const CommandHandle& handle);
+    virtual Status AddDraggedEventCommand(const CommandHandle& handle);
+    virtual Status AddTurnedEventCommand(const CommandHandle& handle);
+    virtual Status AddShownEventCommand(const CommandHandle& handle);
+
+    // ---- run state, texts, activation and models (34 to 50) --------------------------------
+    virtual Status ResetRunState() { return kStatusOk; }
+    virtual Status CheckSetup() { return kStatusOk; }
+    virtual Status OnCheatCodes(uint32_t next);
+    virtual Status SetElementText(ElementRecord* pElement, int32_t stringId, uint32_t flag);
+    virtual Status SetElementNumber(ElementRecord* pElement, int32_t value);
+    virtual Status RefreshElementNumber(ElementRecord* pElement);
+    virtual Status ClearElementTexts(ElementRecord* pElement);
+    virtual Status Activate(uint32_t modelNumber);
+    // Reads the element-info file at `path` (by the game's source of object files).
+    virtual Status BuildFromRaw(const char16_t* path);
+    virtual Status LoadReleaseModel(uint32_t modelNumber);
+    virtual Status ReleaseModel(uint8_t force);
+    virtual Status StopElementSounds();
+    virtual Status RegisterSurroundSounds();
+    virtual Status UnregisterSurroundSounds();
+    virtual Status LoadReleaseParam(uint32_t chapter, uint8_t force);
+    virtual Status DropScriptModule();
+    // First and last element mark from the elements' reference words (-1 when none has one).
+    virtual void UpdateElementRange();
+
+    // ---- script, hit tests, finish and profile (51 to 76) ----------------------------------
+    virtual Status ResetScript();
+    virtual Status ClearScript();
+    virtual Status LoadScript(uint32_t chapter, uint8_t force) { return LoadReleaseParam(chapter, force); }
+    virtual Status FireScriptEvent(uint32_t event);
+    virtual Status CallScriptHandler(uint32_t handler, uint32_t mask);
+    virtual Status CallScriptFunction(const char* name, uint32_t selector, uint8_t resume, void* pArguments,
+                                      uint32_t typeWord);
+    virtual Status HitTestElementPoint(ElementRecord* pElement, float x, float y);
+    virtual int32_t FindElementAt(float x, float y, int32_t from);
+    virtual Status HitTestRecordedElement(void* pRecord, float x, float y);
+    virtual Status RestartEffects();
+    virtual Status Finish(uint8_t solved);
+    virtual Status ResetFinish();
+    virtual Status LoadFromProfile(UtilsStream_Chunk* pChunk);
+    virtual Status SaveToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
+    virtual Status LoadElementFromProfile(UtilsStream_Chunk* pChunk, ElementRecord* pElement);
+    virtual Status SaveElementToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk,
+                                        ElementRecord* pElement);
+    virtual Status ReloadElementInfos();
+    virtual Status ReloadElementInfosKeepState();
+    virtual Status OnElementClicked(ElementRecord* pElement);
+    virtual Status OnElementDragReleased(ElementRecord* pElement);
+    virtual Status OnElementReturn(ElementRecord* pElement);
+    virtual Status OnElementTurnReleased(ElementRecord* pElement);
+    virtual Status Slot73() { return kStatusFailed; }
+    // The derived class's own profile state; the base writes nothing.
+    virtual Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
+    virtual Status RegisterScriptFunctions();
+    virtual Status OnCommand(const char* command);
+
+    // ---- element-info helpers ---------------------------------------------------------------
+    // One element at rest before the file fills it.
+    static void ResetElement(ElementRecord* pElement);
+    // What one element owns.
+    static void ReleaseElement(ElementRecord* pElement);
+    // Every element of the array (through ItemRecordAt), then the array.
+    void FreeElements(ElementRecord* pArray, uint32_t count);
+    // Element index by name (byte order bisection of the name index), -1 when absent.
+    int32_t FindElementByName(const char* name) const;
+    // The first object position called `name` (an unnamed one is "default"); else a new
+    // record (0, 0, 0) with a copy of the name, blanks turned into '_' (none for null).
+    // kStatusOutOfMemory (negative) when it cannot grow.
+    int32_t FindOrAddObjectPosition(const char* name);
+    // The first position of the element called `name`, -1 when none or no such element.
+    int32_t FindElementPosition(uint32_t element, const char* name) const;
+    // The base point, plus the selected position, plus the animated offset while it moves.
+    void GetPosition(float* pX, float* pY, float* pZ) const;
+    // Removes and frees every entry of the record list.
+    void ClearRecordList();
+    ElementInfoView GetElementInfoView() const;
+
+    // ---- access ----------------------------------------------------------------------------
+    uint32_t GetTypeCode() const { return m_typeCode; }
+    uint32_t GetObjectNumber() const { return m_objectNumber; }
+    uint32_t GetConstructWord() const { return m_constructWord; }
+    const char* GetName() const { return m_pName; }
+    uint32_t GetElementCount() const { return m_elementCount; }
+    const ElementRecord* GetElements() const { return m_pElements; }
+    int32_t GetFirstMark() const { return m_firstMark; }
+    int32_t GetLastMark() const { return m_lastMark; }
+    uint32_t GetZoneCount() const { return m_zoneCount; }
+    const ObjectZone* GetZones() const { return m_pZones; }
+    uint32_t GetPositionCount() const { return m_positionCount; }
+    const NamedPosition* GetPositions() const { return m_pPositions; }
+    uint32_t GetVariantCount() const { return m_variantCount; }
+    const uint8_t* GetVariants() const { return m_pVariants; }
+    const uint32_t* GetNameIndex() const { return m_pNameIndex; }
+    CFIFOList& GetSoundList() { return m_soundList; }
+    CFIFOList& GetRecordList() { return m_recordList; }
+    uint8_t GetOverlay() const { return m_overlay; }
+    int8_t GetTextureBias() const { return m_textureBias; }
+    uint32_t GetSizeWord() const { return m_sizeWord; }
+    uint8_t GetAbuse() const { return m_abuse; }
+    void SetAbuse(uint8_t abuse) { m_abuse = abuse; }
+    CCommandList* GetElementClickList(uint32_t i) const
+    {
+        return m_ppElementClickLists && i < m_commandListCount ? m_ppElementClickLists[i] : nullptr;
+    }
+    uint32_t GetCommandListCount() const { return m_commandListCount; }
+    bool IsInterface() const;
+    bool IsLevel() const;
+
+protected:
+    // Sets the out-of-memory word of the world and answers kStatusOutOfMemory.
+    Status OutOfMemory();
+    // The two per-element command-list arrays, one empty entry per element of the new count.
+    Status ResizeElementCommandLists(uint32_t count);
+    // Everything the element-info file filled, freed.
+    void ReleaseElementInfo();
+    void FreeZones();
+    void FreeObjectPositions();
+    // Reads the file after its version (steps 3 on).
+    Status ReadElementInfo(UtilsStream* pStream);
+    Status ReadElement(UtilsStream* pStream, ElementRecord* pElement);
+    // The indexes read from the file, checked against the element and zone counts.
+    Status CheckElementInfo();
+
+    uint32_t m_typeCode = 0;
+    const ObjectsTypeInfo* m_pKindRow = nullptr;
+    uint8_t m_loaded = 0;
+    uint8_t m_overlay = 0;          // shown over the previous level, with the alternate view
+    int8_t m_textureBias = 0;
+    uint32_t m_sizeWord = 0;        // loaded size units
+    uint32_t m_objectNumber;
+    uint32_t m_constructWord;
+    uint8_t m_ready = 0;            // the interface's first layout succeeded
+    char* m_pName = nullptr;
+    CFIFOList m_soundList;          // owned 8-bit names
+    uint32_t m_zoomLock = 1;
+    uint8_t m_abuse = 0;            // the abuse overlay counts wrong clicks here
+    uint8_t m_shown = 0;
+    uint8_t m_wasShown = 0;
+    uint8_t m_locked = 1;
+    uint8_t m_wanted = 0;
+    uint8_t m_underOverlay = 0;
+    uint32_t m_releaseMode = 0;
+    int32_t m_firstMark = -1;
+    int32_t m_lastMark = -1;
+    C3DObject* m_pRenderModel = nullptr;
+    C3DObject* m_pCollisionModel = nullptr;
+    uint8_t m_isLevel = 0;
+    uint32_t m_reservedAfterLevel = 1;
+    float m_alpha = 1.0f;
+    ElementRecord* m_pElements = nullptr;
+    uint32_t m_elementCount = 0;
+    int32_t m_heldElement = -1;
+    int32_t m_turnedElement = -1;
+    uint8_t m_reservedAfterTurned = 0;
+    uint8_t m_drawPass = 0;
+    float m_brightness = 1.0f;
+    uint32_t* m_pNameIndex = nullptr;
+    ObjectZone* m_pZones = nullptr;
+    uint32_t m_zoneCount = 0;
+    NamedPosition* m_pPositions = nullptr;  // record 0 is the base point
+    uint32_t m_positionCount = 0;
+    uint32_t m_positionId = 0;      // running position animator, 0 none
+    float m_positionOffset[3] = {0.0f, 0.0f, 0.0f};
+    uint32_t m_selectedPosition = 0;
+    uint8_t* m_pVariants = nullptr; // one byte per chapter
+    uint32_t m_variantCount = 0;
+    CScriptBaseKest* m_pScript = nullptr;
+    uint32_t m_runState = kRunNotStarted;
+    int32_t m_currentVariant = -1;
+    CommandHandle m_levelHandle = {};
+    CommandHandle m_finishHandle = {};
+    uint8_t m_finished = 0;
+    CCommandList** m_ppElementClickLists = nullptr;
+    CCommandList** m_ppElementEndLists = nullptr;
+    uint32_t m_commandListCount = 0;
+    CCommandList* m_pClickedEventList = nullptr;
+    CCommandList* m_pDraggedEventList = nullptr;
+    CCommandList* m_pTurnedEventList = nullptr;
+    CCommandList* m_pShownEventList = nullptr;
+    uint32_t m_modeWord = 0;        // 0x2: the flashlight takes presses first
+    CEffectManager* m_pEffectManager = nullptr;
+    uint32_t m_reservedAfterEffects = 0;
+    CFIFOList m_recordList;         // ObjectRecord entries, saved with the profile
+    CFIFOList m_messageList;
+};
+
+// An entry of the object's record list: eight words (the seventh a float), two owned texts
+// and the done byte.
+struct ObjectRecord {
+    uint32_t words[8];
+    char* pTextA;
+    char* pTextB;
+    uint8_t done;
+};
+
+// Adds a copy of the name unless an equal one is in the list: 0, or kStatusFailed for a null,
+// empty or present name, kStatusOutOfMemory when it cannot be copied.
+Status AddUniqueNameToList(CFIFOList* pList, const char* name);

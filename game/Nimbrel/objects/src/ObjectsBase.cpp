@@ -1,0 +1,269 @@
+// The scene object: construction, the per-frame state step, the lookups by name and position,
+// and the answers of an object whose models, script and commands are not there.
+#include "NimbrelObjects/CObjectsBase.h"
+
+#include <cstring>
+
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/WorldData.h"
+
+CObjectsBase::CObjectsBase(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
+    : CCommandTarget(pWorldData), m_objectNumber(objectNumber), m_constructWord(constructWord)
+{
+}
+
+CObjectsBase::~CObjectsBase()
+{
+    ReleaseElementInfo();
+    for (void* name = m_soundList.GetFirst(); name; name = m_soundList.RemoveCurrent(0))
+        UTILS_FREE(name);
+    ClearRecordList();
+    UTILS_FREE(m_ppElementClickLists);
+    UTILS_FREE(m_ppElementEndLists);
+}
+
+bool CObjectsBase::IsInterface() const { return (m_typeCode & kObjectKindInterfaceBit) != 0; }
+bool CObjectsBase::IsLevel() const { return (m_typeCode & kObjectKindLevelBit) != 0; }
+
+Status CObjectsBase::OutOfMemory()
+{
+    if (m_pWorldData)
+        m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    return kStatusOutOfMemory;
+}
+
+Status CObjectsBase::Load()
+{
+    if (!m_pKindRow)
+        m_pKindRow = FindObjectKind(m_typeCode);
+    m_abuse = IsInterface() ? 0 : 1;
+    // The base point that GetPosition reads, until the element-info file brings its own.
+    if (m_positionCount == 0 && Failed(FindOrAddObjectPosition(nullptr)))
+        return kStatusOutOfMemory;
+    return kStatusOk;
+}
+
+Status CObjectsBase::Release()
+{
+    FreeElements(m_pElements, m_elementCount);
+    m_pElements = nullptr;
+    m_elementCount = 0;
+    ReleaseElementInfo();
+    for (void* name = m_soundList.GetFirst(); name; name = m_soundList.RemoveCurrent(0))
+        UTILS_FREE(name);
+    ClearRecordList();
+    m_loaded = 0;
+    return kStatusOk;
+}
+
+Status CObjectsBase::UpdateState()
+{
+    if (IsScriptLoaded() && m_runState == kRunNotStarted) {
+        ResetRunState();
+        FireScriptEvent(kEventStart);
+        m_runState = kRunStarted;
+    }
+    if (IsScriptLoaded() && m_runState == kRunStarted) {
+        CheckSetup();
+        FireScriptEvent(kEventRun);
+        m_runState = kRunRunning;
+    }
+    return kStatusOk;
+}
+
+bool CObjectsBase::IsScriptLoaded() const { return false; }
+
+uint32_t CObjectsBase::GetDrawSlotElement(uint32_t position)
+{
+    ElementRecord* element = position < m_elementCount ? GetItemRecord(position) : nullptr;
+    if (!element)
+        return position;
+    return element->drawSlotOverride != -1 ? uint32_t(element->drawSlotOverride) : element->drawSlot;
+}
+
+void CObjectsBase::UpdateElementRange()
+{
+    m_firstMark = -1;
+    m_lastMark = -1;
+    bool any = false;
+    for (uint32_t i = 0; i < m_elementCount; ++i) {
+        const int32_t word = GetItemRecord(i)->referenceWord;
+        if (word == -1)
+            continue;
+        if (!any || word < m_firstMark)
+            m_firstMark = word;
+        if (!any || word > m_lastMark)
+            m_lastMark = word;
+        any = true;
+    }
+}
+
+int32_t CObjectsBase::FindElementByName(const char* name) const
+{
+    if (!name || !m_pNameIndex || m_elementCount == 0)
+        return -1;
+    // The index is checked strictly ascending when it is read, so a plain bisection finds
+    // the one element of that name.
+    uint32_t low = 0, high = m_elementCount;
+    while (low < high) {
+        const uint32_t middle = low + (high - low) / 2;
+        const ElementRecord& element = *const_cast<CObjectsBase*>(this)->GetItemRecord(m_pNameIndex[middle]);
+        const int order = std::strcmp(element.pName, name);  // strcmp compares bytes unsigned
+        if (order == 0)
+            return int32_t(m_pNameIndex[middle]);
+        if (order < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return -1;
+}
+
+void CObjectsBase::GetPosition(float* pX, float* pY, float* pZ) const
+{
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    if (m_positionCount > 0) {
+        x = m_pPositions[0].x;
+        y = m_pPositions[0].y;
+        z = m_pPositions[0].z;
+        if (m_selectedPosition != 0 && m_selectedPosition < m_positionCount) {
+            x += m_pPositions[m_selectedPosition].x;
+            y += m_pPositions[m_selectedPosition].y;
+            z += m_pPositions[m_selectedPosition].z;
+        }
+    }
+    if (m_positionId != 0) {
+        x += m_positionOffset[0];
+        y += m_positionOffset[1];
+        z += m_positionOffset[2];
+    }
+    *pX = x;
+    *pY = y;
+    *pZ = z;
+}
+
+void CObjectsBase::ClearRecordList()
+{
+    for (void* item = m_recordList.GetFirst(); item; item = m_recordList.RemoveCurrent(0)) {
+        auto* record = static_cast<ObjectRecord*>(item);
+        UTILS_FREE(record->pTextA);
+        UTILS_FREE(record->pTextB);
+        UTILS_FREE(record);
+    }
+}
+
+ElementInfoView CObjectsBase::GetElementInfoView() const
+{
+    ElementInfoView view = {};
+    view.overlay = m_overlay;
+    view.textureBias = m_textureBias;
+    view.sizeWord = m_sizeWord;
+    view.pName = m_pName;
+    view.firstMark = m_firstMark;
+    view.lastMark = m_lastMark;
+    view.pElements = m_pElements;
+    view.elementCount = m_elementCount;
+    view.elementStride = sizeof(ElementRecord);
+    if (m_pElements && m_elementCount > 1) {
+        auto* self = const_cast<CObjectsBase*>(this);
+        view.elementStride = uint32_t(reinterpret_cast<uint8_t*>(self->ItemRecordAt(m_pElements, 1)) -
+                                      reinterpret_cast<uint8_t*>(m_pElements));
+    }
+    view.pNameIndex = m_pNameIndex;
+    view.pZones = m_pZones;
+    view.zoneCount = m_zoneCount;
+    view.pPositions = m_pPositions;
+    view.positionCount = m_positionCount;
+    view.pVariants = m_pVariants;
+    view.variantCount = m_variantCount;
+    return view;
+}
+
+// ---- what an object answers before its models, script, commands and profile state exist ----
+
+bool CObjectsBase::OnBurnCommand(const CommandHandle&, uint32_t, int32_t, int32_t, int32_t) { return true; }
+Status CObjectsBase::UpdateComponents() { return kStatusOk; }
+Status CObjectsBase::Draw()
+{
+    BeginDraw(0);
+    DrawElements(-1, 0);
+    return kStatusOk;
+}
+Status CObjectsBase::PickElementUnderCursor(float, float, uint32_t) { return kStatusFailed; }
+Status CObjectsBase::BeginDraw(uint8_t pass)
+{
+    m_drawPass = pass;
+    for (uint32_t i = 0; i < m_elementCount; ++i) {
+        ElementRecord* element = GetItemRecord(i);
+        element->drawState = 0;
+        element->animationEnded = 0;
+    }
+    return kStatusOk;
+}
+int32_t CObjectsBase::DrawElements(int32_t, uint8_t) { return 0; }
+Status CObjectsBase::UpdateComponent(uint32_t) { return kStatusOk; }
+Status CObjectsBase::DrawSingleElement(ElementRecord*, float) { return kStatusFailed; }
+Status CObjectsBase::PrepareElementDraw(ElementRecord*, float, uint8_t) { return kStatusFailed; }
+Status CObjectsBase::DrawElement(ElementRecord*) { return kStatusFailed; }
+Status CObjectsBase::OnClick(float, float, uint32_t) { return kStatusFailed; }
+Status CObjectsBase::UpdateCursorState(float, float, void*) { return kStatusFailed; }
+Status CObjectsBase::AddElementClickCommand(uint32_t, const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::AddElementEndCommand(uint32_t, const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::AddClickedEventCommand(const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::AddDraggedEventCommand(const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::AddTurnedEventCommand(const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::AddShownEventCommand(const CommandHandle&) { return kStatusFailed; }
+Status CObjectsBase::OnCheatCodes(uint32_t) { return kStatusFailed; }
+Status CObjectsBase::SetElementText(ElementRecord*, int32_t, uint32_t) { return kStatusFailed; }
+Status CObjectsBase::SetElementNumber(ElementRecord*, int32_t) { return kStatusFailed; }
+Status CObjectsBase::RefreshElementNumber(ElementRecord*) { return kStatusFailed; }
+Status CObjectsBase::ClearElementTexts(ElementRecord*) { return kStatusOk; }
+Status CObjectsBase::Activate(uint32_t) { return kStatusFailed; }
+Status CObjectsBase::LoadReleaseModel(uint32_t) { return kStatusFailed; }
+Status CObjectsBase::ReleaseModel(uint8_t) { return kStatusOk; }
+Status CObjectsBase::StopElementSounds() { return kStatusOk; }
+Status CObjectsBase::RegisterSurroundSounds() { return kStatusOk; }
+Status CObjectsBase::UnregisterSurroundSounds() { return kStatusOk; }
+Status CObjectsBase::LoadReleaseParam(uint32_t, uint8_t) { return kStatusFailed; }
+Status CObjectsBase::DropScriptModule() { return kStatusOk; }
+Status CObjectsBase::ResetScript() { return kStatusFailed; }
+Status CObjectsBase::ClearScript() { return kStatusOk; }
+Status CObjectsBase::FireScriptEvent(uint32_t) { return kStatusFailed; }
+Status CObjectsBase::CallScriptHandler(uint32_t, uint32_t) { return kStatusFailed; }
+Status CObjectsBase::CallScriptFunction(const char*, uint32_t, uint8_t, void*, uint32_t) { return kStatusFailed; }
+Status CObjectsBase::HitTestElementPoint(ElementRecord*, float, float) { return kStatusFailed; }
+int32_t CObjectsBase::FindElementAt(float, float, int32_t) { return -1; }
+Status CObjectsBase::HitTestRecordedElement(void*, float, float) { return kStatusFailed; }
+Status CObjectsBase::RestartEffects() { return kStatusOk; }
+Status CObjectsBase::Finish(uint8_t)
+{
+    m_finished = 1;
+    return kStatusOk;
+}
+Status CObjectsBase::ResetFinish()
+{
+    m_finished = 0;
+    return kStatusOk;
+}
+Status CObjectsBase::LoadFromProfile(UtilsStream_Chunk*) { return kStatusFailed; }
+Status CObjectsBase::SaveToProfile(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusFailed; }
+Status CObjectsBase::LoadElementFromProfile(UtilsStream_Chunk*, ElementRecord*) { return kStatusFailed; }
+Status CObjectsBase::SaveElementToProfile(UtilsStream_ChunkList*, UtilsStream_Chunk*, ElementRecord*)
+{
+    return kStatusFailed;
+}
+Status CObjectsBase::ReloadElementInfos() { return kStatusFailed; }
+Status CObjectsBase::ReloadElementInfosKeepState() { return kStatusFailed; }
+Status CObjectsBase::OnElementClicked(ElementRecord*) { return kStatusOk; }
+Status CObjectsBase::OnElementDragReleased(ElementRecord*) { return kStatusOk; }
+Status CObjectsBase::OnElementReturn(ElementRecord*) { return kStatusOk; }
+Status CObjectsBase::OnElementTurnReleased(ElementRecord*) { return kStatusOk; }
+Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }
+Status CObjectsBase::RegisterScriptFunctions() { return kStatusOk; }
+Status CObjectsBase::OnCommand(const char* command)
+{
+    if (command && std::strcmp(command, "reset") == 0)
+        m_finished = 0;
+    return kStatusFailed;
+}
