@@ -419,8 +419,10 @@ bool CSceneReader::ObjectLine(const std::vector<Token>& words)
     if (what == "object") {
         if (m_objectSeen)
             return Fail("a second object line");
-        if (words.size() < 2 || !Name(words[1], s.name, "object"))
+        if (words.size() < 2)
             return Fail("object needs a name");
+        if (!Name(words[1], s.name, "object"))
+            return false;
         m_objectSeen = true;
         for (size_t i = 2; i < words.size(); ++i) {
             const std::string& word = words[i].text;
@@ -457,15 +459,19 @@ bool CSceneReader::ObjectLine(const std::vector<Token>& words)
     }
     if (what == "sound") {
         std::string name;
-        if (words.size() != 2 || !Name(words[1], name, "sound"))
+        if (words.size() != 2)
             return Fail("sound needs one name");
+        if (!Name(words[1], name, "sound"))
+            return false;
         s.sounds.push_back(name);
         return true;
     }
     if (what == "zone") {
         ObjectZone zone = {};
         std::string name;
-        if (words.size() < 6 || !Name(words[1], name, "zone") || !ParseFloat(words[2].text, &zone.left) ||
+        if (words.size() > 1 && !Name(words[1], name, "zone"))
+            return false;
+        if (words.size() < 6 || !ParseFloat(words[2].text, &zone.left) ||
             !ParseFloat(words[3].text, &zone.top) || !ParseFloat(words[4].text, &zone.right) ||
             !ParseFloat(words[5].text, &zone.bottom))
             return Fail("zone needs a name and left, top, right, bottom");
@@ -498,8 +504,10 @@ bool CSceneReader::ObjectLine(const std::vector<Token>& words)
         e.record.pickable = 1;
         e.record.color = 0xFFFFFFFFu;
         e.line = m_line;
-        if (words.size() < 2 || !Name(words[1], e.name, "element"))
+        if (words.size() < 2)
             return Fail("element needs a name");
+        if (!Name(words[1], e.name, "element"))
+            return false;
         if (!ElementOptions(e, words, 2))
             return false;
         s.elements.push_back(std::move(e));
