@@ -2,7 +2,6 @@
 // kind, and the sources and files the tool refuses.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -10,18 +9,11 @@
 
 namespace {
 
+using tooltest::ReadFile;
 using tooltest::RunTool;
 
 const std::string kHall = std::string(VORNEL_SOURCE_DIR) + "/data/sample/scenes/hall/hall.scene";
 const std::string kPack = std::string(VORNEL_BINARY_DIR) + "/bin/Data_full_Win32/Nimbrel_full_Win32.HD.pak";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The lines that say something: comments and blank lines dropped.
 std::string Meaningful(const std::string& text)
@@ -43,7 +35,7 @@ std::string Meaningful(const std::string& text)
 class SceneCommandTest : public ::testing::Test {
 protected:
     std::string Path(const std::string& name) const { return (temp.Path() / name).string(); }
-    void Write(const std::string& name, const std::string& text) { std::ofstream(Path(name)) << text; }
+    void Write(const std::string& name, const std::string& text) { ASSERT_TRUE(tooltest::WriteFile(Path(name), text)); }
     // Builds a source into "Test_object_3.raw"; the exit status and standard error.
     std::pair<int, std::string> Build(const std::string& source)
     {
