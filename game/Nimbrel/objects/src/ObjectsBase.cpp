@@ -3,7 +3,9 @@
 #include "NimbrelObjects/CObjectsBase.h"
 
 #include <cstring>
+#include <initializer_list>
 
+#include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/WorldData.h"
@@ -19,8 +21,9 @@ CObjectsBase::~CObjectsBase()
     for (void* name = m_soundList.GetFirst(); name; name = m_soundList.RemoveCurrent(0))
         UTILS_FREE(name);
     ClearRecordList();
-    UTILS_FREE(m_ppElementClickLists);
-    UTILS_FREE(m_ppElementEndLists);
+    FreeElementCommandLists();
+    for (CCommandList* list : {m_pClickedEventList, m_pDraggedEventList, m_pTurnedEventList, m_pShownEventList})
+        delete list;
 }
 
 bool CObjectsBase::IsInterface() const { return (m_typeCode & kObjectKindInterfaceBit) != 0; }

@@ -3,9 +3,11 @@
 // the bytes left before anything is allocated for it, and every index against what it names,
 // so that a broken file is refused whole and leaves no elements behind.
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -291,15 +293,23 @@ void CObjectsBase::ReleaseElementInfo()
     m_variantCount = 0;
 }
 
-Status CObjectsBase::ResizeElementCommandLists(uint32_t count)
+void CObjectsBase::FreeElementCommandLists()
 {
-    // The lists of the old elements were released with them (ReloadElementInfos does it
-    // before a new build); the arrays follow the new element count.
+    for (uint32_t i = 0; i < m_commandListCount; ++i) {
+        delete m_ppElementClickLists[i];
+        delete m_ppElementEndLists[i];
+    }
     UTILS_FREE(m_ppElementClickLists);
     UTILS_FREE(m_ppElementEndLists);
     m_ppElementClickLists = nullptr;
     m_ppElementEndLists = nullptr;
     m_commandListCount = 0;
+}
+
+Status CObjectsBase::ResizeElementCommandLists(uint32_t count)
+{
+    // The lists of the old elements go with them; the arrays follow the new element count.
+    FreeElementCommandLists();
     const size_t entries = count ? count : 1;
     m_ppElementClickLists = static_cast<CCommandList**>(UTILS_CALLOC(entries, sizeof(CCommandList*)));
     m_ppElementEndLists = static_cast<CCommandList**>(UTILS_CALLOC(entries, sizeof(CCommandList*)));

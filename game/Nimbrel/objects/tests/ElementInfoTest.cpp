@@ -15,6 +15,7 @@
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/ElementInfoWriter.h"
+#include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -333,6 +334,27 @@ TEST_F(ElementInfoTest, SecondBuildReplacesAllButSoundsAndAnEmptyVariantTable)
     EXPECT_EQ(m_object->GetPositionCount(), 1u);
     EXPECT_EQ(m_object->GetVariantCount(), 3u);
     EXPECT_EQ(Sounds(), (std::vector<std::string>{"wind.stream.wav", "clock.wav", "bell.stream.wav"}));
+}
+
+// A level that hands a command list to its first element, as a waiting script would.
+class CListLevel : public CObjectsLevel {
+public:
+    using CObjectsLevel::CObjectsLevel;
+    void GiveFirstElementAList() { m_ppElementClickLists[0] = new CCommandList(m_pWorldData); }
+};
+
+TEST_F(ElementInfoTest, CommandListArraysFollowEveryBuild)
+{
+    CListLevel level(m_world.get(), 1, 0);
+    g_file = Fixture();
+    ASSERT_EQ(level.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
+    level.GiveFirstElementAList();
+    EXPECT_NE(level.GetElementClickList(0), nullptr);
+    // The old element's list goes with it (the sanitizer's leak check sees it freed).
+    ASSERT_EQ(level.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
+    EXPECT_EQ(level.GetElementClickList(0), nullptr);
+    EXPECT_EQ(level.GetCommandListCount(), 2u);
+    level.GiveFirstElementAList();
 }
 
 TEST_F(ElementInfoTest, EveryTruncatedFileFailsAndLeavesNoElements)

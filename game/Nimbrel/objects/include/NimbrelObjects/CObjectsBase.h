@@ -236,6 +236,7 @@ protected:
     Status OutOfMemory();
     // The two per-element command-list arrays, one empty entry per element of the new count.
     Status ResizeElementCommandLists(uint32_t count);
+    void FreeElementCommandLists();
     // Everything the element-info file filled, freed.
     void ReleaseElementInfo();
     void FreeZones();
