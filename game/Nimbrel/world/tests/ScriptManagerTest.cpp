@@ -42,6 +42,12 @@ function Waiter() {
     waited = _waitClick();
     eTRACE("waited");
 }
+function Leave() {
+    got = _waitClick();
+    _removeSelf();
+    steps = 30;
+    eTRACE("left");
+}
 )";
 
 class ScriptManagerTest : public ::testing::Test {
@@ -59,7 +65,7 @@ public:
         object->script = script;
         for (const auto& [name, handler] :
              {std::pair<const char*, ScriptBuiltinHandler>{"_waitClick", WaitClick}, {"_waitFade", WaitFade},
-              {"_restartSelf", RestartSelf}})
+              {"_restartSelf", RestartSelf}, {"_removeSelf", RemoveSelf}})
             ASSERT_EQ(scripts->RegisterFunction(script, "int f()", name, this, handler, 0), 0);
         ASSERT_EQ(LoadSource(script, kObjectScript), 0) << LastError(script);
     }
@@ -86,6 +92,13 @@ public:
         return kStatusDoneStoreResult;
     }
 
+    static Status RemoveSelf(void* self, ScriptBuiltinCall&)
+    {
+        auto* test = static_cast<ScriptManagerTest*>(self);
+        test->removed = test->scripts->RemoveContext(test->script);
+        return kStatusDoneStoreResult;
+    }
+
     bool Burn(size_t i, uint32_t event, int32_t value)
     {
         return world.Commands()->OnBurnCommand(handles.at(i), event, kObject, -1, value);
@@ -102,6 +115,7 @@ public:
     Status waiterStatus = 0;
     bool seen = false;
     uint32_t mask = 0;
+    Status removed = kStatusFailed;
 };
 
 TEST_F(ScriptManagerTest, ABurntWaitIsResumedByTheNextUpdateWithItsValue)
@@ -236,6 +250,23 @@ TEST_F(ScriptManagerTest, RemovingAContextDropsItsQueuedResults)
     EXPECT_EQ(scripts->RemoveContext(nullptr), kStatusFailed);
     // The main script goes only after every object script.
     EXPECT_EQ(scripts->RemoveContext(main), kStatusFailed);
+}
+
+TEST_F(ScriptManagerTest, AScriptRemovedDuringItsOwnCallGoesWhenTheCallEnds)
+{
+    // Resumed from the queue, the call removes its own object's script and runs on to its end.
+    EXPECT_EQ(scripts->CallFunction(script, "Leave", 0, nullptr, 0, kScriptNoResume), kStatusWait);
+    EXPECT_EQ(scripts->CallFunction(script, "OnRun", 0, nullptr, 0, kScriptNoResume), kStatusWait);
+    EXPECT_TRUE(Burn(0, kCommandEventClick, 5));
+    EXPECT_TRUE(Burn(1, kCommandEventClick, 6));
+    const uint32_t index = script->GetContextIndex();
+    object->script = nullptr;
+    scripts->Update();
+    EXPECT_EQ(removed, 0);
+    EXPECT_EQ(scripts->GetContext(index), nullptr);
+    // OnRun's result went with the context.
+    EXPECT_EQ(scripts->GetPendingCount(), 0u);
+    EXPECT_EQ(scripts->CallFunction(main, "main", 0, nullptr, 0, kScriptNoResume), 0);
 }
 
 TEST_F(ScriptManagerTest, RestartAndResetEmptyTheHandlersAndTheQueue)
