@@ -225,33 +225,43 @@ int32_t CScriptManager::FindHandler(CScriptBase* script, const char* name, uint8
     return static_cast<int32_t>(context->handlers.size() - 1);
 }
 
+bool CScriptManager::EndCall(ScriptContext* context)
+{
+    --context->calls;
+    if (!context->removed)
+        return false;
+    if (!context->calls)
+        DeleteContext(context);
+    return true;
+}
+
+Status CScriptManager::CallEntry(ScriptContext* context, uint32_t index, uint8_t reuse, uintptr_t* arguments,
+                                 uint32_t argumentCode, uint32_t resumeValue, bool keep, bool stoppedKeeps)
+{
+    // The call may free the entry: what is needed of it afterwards is copied first.
+    const ScriptHandlerEntry* entry = context->handlers[index];
+    const std::string name = entry->name;
+    const uint64_t serial = entry->serial;
+    keep = keep || entry->persistent;
+    ++context->calls;
+    const Status status = context->script->Call(name.c_str(), reuse, index, arguments, argumentCode, resumeValue);
+    keep = keep || status == kStatusWait || (stoppedKeeps && status == kScriptCallerStopped);
+    // Only the entry this call ran: the call may have restarted its own object meanwhile.
+    if (!EndCall(context) && !keep && index < context->handlers.size() && context->handlers[index] &&
+        context->handlers[index]->serial == serial)
+        FreeHandler(context, index);
+    RequestExtraUpdate();
+    return status;
+}
+
 Status CScriptManager::CallFunction(CScriptBase* script, const char* name, uint8_t reuse, uintptr_t* arguments,
                                     uint32_t argumentCode, uint32_t resumeValue)
 {
     const int32_t index = FindHandler(script, name, reuse, 0);
     if (index < 0)
         return kStatusFailed;
-    ScriptContext* context = ContextOf(script);
-    const ScriptHandlerEntry* entry = context->handlers[static_cast<uint32_t>(index)];
-    const uint64_t serial = entry->serial;
-    const bool persistent = entry->persistent != 0;
-    // The name may be the entry's own, which the call can free.
-    const std::string called = name;
-    ++context->calls;
-    const Status status = script->Call(called.c_str(), reuse, static_cast<uint32_t>(index), arguments,
-                                       argumentCode, resumeValue);
-    --context->calls;
-    if (context->removed) {
-        if (!context->calls)
-            DeleteContext(context);
-    } else if (status != kStatusWait && status != kScriptCallerStopped && !persistent) {
-        // Only the entry this call made: the call may have restarted its own object meanwhile.
-        const uint32_t slot = static_cast<uint32_t>(index);
-        if (slot < context->handlers.size() && context->handlers[slot] && context->handlers[slot]->serial == serial)
-            FreeHandler(context, slot);
-    }
-    RequestExtraUpdate();
-    return status;
+    return CallEntry(ContextOf(script), static_cast<uint32_t>(index), reuse, arguments, argumentCode, resumeValue,
+                     false, true);
 }
 
 Status CScriptManager::CallHandlerByIndex(CScriptBase* script, uint32_t handlerIndex, uint8_t keep,
@@ -262,34 +272,15 @@ Status CScriptManager::CallHandlerByIndex(CScriptBase* script, uint32_t handlerI
         return kStatusFailed;
     if (handlerIndex >= context->handlers.size() || !context->handlers[handlerIndex])
         return kStatusOk;
-    const ScriptHandlerEntry* entry = context->handlers[handlerIndex];
-    const std::string name = entry->name;
-    const uint64_t serial = entry->serial;
-    const bool persistent = entry->persistent != 0;
-    ++context->calls;
-    const Status status = script->Call(name.c_str(), 1, handlerIndex, arguments, argumentCode, resumeValue);
-    --context->calls;
-    if (context->removed) {
-        if (!context->calls)
-            DeleteContext(context);
-    } else if (status != kStatusWait && !keep && !persistent && handlerIndex < context->handlers.size() &&
-               context->handlers[handlerIndex] && context->handlers[handlerIndex]->serial == serial) {
-        FreeHandler(context, handlerIndex);
-    }
-    RequestExtraUpdate();
-    return status;
+    return CallEntry(context, handlerIndex, 1, arguments, argumentCode, resumeValue, keep != 0, false);
 }
 
 Status CScriptManager::RestartContext(CScriptBase* script)
 {
-    ScriptContext* context = ContextOf(script);
-    if (!context)
+    // Every call of the instance stops; its handlers and queued results go with them.
+    if (!ContextOf(script) || Failed(script->StopFunction("")))
         return kStatusFailed;
-    DropPending(script->GetContextIndex(), -1);
-    if (Failed(script->StopFunction("")))
-        return kStatusFailed;
-    FreeHandlers(context);
-    return kStatusOk;
+    return ResetContext(script);
 }
 
 Status CScriptManager::RemoveContext(CScriptBase* script)
@@ -399,11 +390,7 @@ void CScriptManager::Update()
             // Held across the call: a context removed meanwhile goes once it is over.
             ++context->calls;
             CallFunction(script, name.c_str(), 1, nullptr, 0, record->value);
-            --context->calls;
-            if (context->removed) {
-                if (!context->calls)
-                    DeleteContext(context);
-            } else {
+            if (!EndCall(context)) {
                 context->current = -1;
                 script->SetEventMask(mask);
             }

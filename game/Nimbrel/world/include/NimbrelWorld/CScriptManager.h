@@ -167,6 +167,13 @@ private:
     // Drops the queued (not delivering) records of a context; of one handler unless -1.
     void DropPending(uint32_t contextIndex, int64_t handlerIndex);
     void DeleteContext(ScriptContext* context);
+    // Runs an entry's function with the entry's index as host word; afterwards frees the entry
+    // unless kept, persistent, waiting, or (with stoppedKeeps) stopped.
+    Status CallEntry(ScriptContext* context, uint32_t index, uint8_t reuse, uintptr_t* arguments,
+                     uint32_t argumentCode, uint32_t resumeValue, bool keep, bool stoppedKeeps);
+    // One running call of the context less; true when the context was removed meanwhile (it is
+    // deleted once no call of it runs).
+    bool EndCall(ScriptContext* context);
     void RequestExtraUpdate();
 
     std::vector<ScriptContext*> m_contexts;  // slots never move; a released one is null
