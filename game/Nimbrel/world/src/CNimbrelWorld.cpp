@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CGammaRamp.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
@@ -79,6 +80,11 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
     if (Failed(CManagedWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
                                    verticalSync, orientation, dataPath, virtualWidth, virtualHeight))) {
         Log(w->logPath, 0, u"# CWorld::Load failed! internal error\n");
+        return kStatusFailed;
+    }
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CProfileManager\n");
+    if (Failed(CreateManager(kManagerProfile, 0)) || !LoadProfileParameters()) {
+        Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
         return kStatusFailed;
     }
     // Lookups in a pack without its count record go on by scan: no index is no failure.
@@ -188,6 +194,16 @@ void CNimbrelWorld::SetManager(int32_t slot, CManagedObject* pManager)
     if (m_pManagers[slot] && m_pManagers[slot] != pManager)
         ReleaseManager(slot);
     m_pManagers[slot] = pManager;
+}
+
+bool CNimbrelWorld::LoadProfileParameters()
+{
+    // The slot chosen in the options file is the current one, once brought inside the slots.
+    CProfileManager* profiles = GetProfileManager();
+    if (!profiles)
+        return true;
+    profiles->SetCurrentSlot(GetGameData()->profileIndex);
+    return Succeeded(profiles->Load());
 }
 
 void CNimbrelWorld::ReleaseManager(int32_t slot)

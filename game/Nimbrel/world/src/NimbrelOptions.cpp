@@ -7,6 +7,7 @@
 #include <string>
 
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformFile.h"
@@ -91,7 +92,8 @@ std::string CNimbrelWorld::FormatOptions() const
     AppendLine(text, "ENABLE_FULLSCREEN", w->fullScreen);
     const CStringsManager* strings = GetStringsManager();
     AppendLine(text, "COUNTRY_INDEX", strings ? static_cast<int32_t>(strings->GetLanguage()) : game->language);
-    AppendLine(text, "PROFILE_INDEX", game->profileIndex);
+    const CProfileManager* profiles = GetProfileManager();
+    AppendLine(text, "PROFILE_INDEX", profiles ? profiles->GetCurrentIndex() : game->profileIndex);
     // Without a manager to ask (no sound device this run), the volumes read at start are kept.
     const CMusicManager* music = GetMusicManager();
     AppendLine(text, "MUSICS_VOLUME", PercentFromVolume(music ? music->GetVolume() : game->musicVolume));
@@ -120,5 +122,16 @@ Status CNimbrelWorld::SaveOptionsAndProfile()
     const GameData* game = GetGameData();
     if (game && game->busy)
         return kStatusOk;
-    return Failed(SaveOptions()) ? kStatusFailed : kStatusOk;
+    if (Failed(SaveOptions()))
+        return kStatusFailed;
+    return SaveCurrentProfile();
+}
+
+Status CNimbrelWorld::SaveCurrentProfile()
+{
+    // Only a changed slot is written; -1 (no current slot) writes nothing.
+    CProfileManager* profiles = GetProfileManager();
+    if (!profiles || profiles->GetCurrentIndex() == -1)
+        return kStatusOk;
+    return Failed(profiles->SaveProfileToFile(profiles->GetCurrentIndex(), nullptr, 0)) ? kStatusFailed : kStatusOk;
 }

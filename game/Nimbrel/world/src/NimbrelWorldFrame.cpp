@@ -112,6 +112,12 @@ Status CNimbrelWorld::UpdateState()
             return kStatusFailed;
         game->busy = 0;
         break;
+    case kGameStateLevelChange:
+        // The profile is saved before the level changes; the change itself is the objects
+        // manager's.
+        if (Failed(SaveCurrentProfile()))
+            return kStatusFailed;
+        break;
     case kGameStatePlaying:
         if (IsLevelKind(CurrentLevelTypeCode()))
             ProfileFrameStep();

@@ -7,6 +7,8 @@
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "VornelPlatform/PlatformShell.h"
@@ -120,7 +122,16 @@ void CNimbrelWorld::SetMenuPage(int32_t) {}
 
 void CNimbrelWorld::ReenterCurrentLevel() {}
 
-void CNimbrelWorld::ProfileFrameStep() {}
+void CNimbrelWorld::ProfileFrameStep()
+{
+    if (CProfileManager* profiles = GetProfileManager())
+        profiles->Update();
+}
+
+bool CNimbrelWorld::GetObjectCount(uint32_t*)
+{
+    return false;
+}
 
 void CNimbrelWorld::SurroundSplashEnd() {}
 
@@ -190,6 +201,10 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CScriptManager(m_pWorldData);
     case kManagerCommandList:
         return new (std::nothrow) CCommandListManager(m_pWorldData);
+    case kManagerProfile:
+        return new (std::nothrow) CProfileManager(m_pWorldData);
+    case kManagerChapters:
+        return new (std::nothrow) CChaptersManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -203,6 +218,16 @@ CScriptManager* CNimbrelWorld::GetScriptManager() const
 CCommandListManager* CNimbrelWorld::GetCommandListManager() const
 {
     return dynamic_cast<CCommandListManager*>(m_pManagers[kManagerCommandList]);
+}
+
+CProfileManager* CNimbrelWorld::GetProfileManager() const
+{
+    return dynamic_cast<CProfileManager*>(m_pManagers[kManagerProfile]);
+}
+
+CChaptersManager* CNimbrelWorld::GetChaptersManager() const
+{
+    return dynamic_cast<CChaptersManager*>(m_pManagers[kManagerChapters]);
 }
 
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t)

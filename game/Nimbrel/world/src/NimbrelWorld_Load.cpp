@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelPlatform/PlatformTime.h"
 #include "VornelUtils/UtilsLog.h"
@@ -208,7 +209,15 @@ Status CNimbrelWorld::ManagerWork(int32_t slot, Status (CNimbrelWorld::*work)(),
 Status CNimbrelWorld::LoadReleaseStep()
 {
     // The construction file reports its own error text: no internal-error line.
-    return ManagerWork(kManagerObjects, &CNimbrelWorld::LoadRelease, 0);
+    if (m_pManagers[kManagerObjects] && Failed(LoadRelease()))
+        return kStatusFailed;
+    // Every slot's header, so that the menu can show names, clocks and states.
+    CProfileManager* profiles = GetProfileManager();
+    if (profiles && Failed(profiles->LoadSlots())) {
+        Log(m_pWorldData->logPath, 0, kInternalError);
+        return kStatusFailed;
+    }
+    return kStatusOk;
 }
 
 Status CNimbrelWorld::ExtraTextDataStep()

@@ -17,7 +17,9 @@
 
 class CCommandListManager;
 class CCommandTarget;
+class CChaptersManager;
 class CManagedObject;
+class CProfileManager;
 class CScriptManager;
 
 // The window class name; also the single-instance key and the key of the window title.
@@ -188,6 +190,12 @@ public:
     // Puts a manager in its slot (the world owns it from then on); the one there before is
     // unloaded and deleted.
     void SetManager(int32_t slot, CManagedObject* pManager);
+    // The profile and chapters managers, null until the loads made them.
+    CProfileManager* GetProfileManager() const;
+    CChaptersManager* GetChaptersManager() const;
+    // The number of scene objects of the construction; false while there is no objects
+    // manager to ask.
+    virtual bool GetObjectCount(uint32_t* pCount);
 
     // The script and command list managers, null until the world load made them.
     CScriptManager* GetScriptManager() const;
@@ -303,6 +311,11 @@ private:
     void UpdateManager(int32_t slot);
     void RenderManager(int32_t slot);
     void ReleaseManager(int32_t slot);
+    // The profile manager's current slot from the game record, then its settings; true when
+    // there is none.
+    bool LoadProfileParameters();
+    // Saves the current profile when there is one: 0, or kStatusFailed.
+    Status SaveCurrentProfile();
     // The options file's exact text: a UTF-8 mark, then the OPTIONS section.
     std::string FormatOptions() const;
 
