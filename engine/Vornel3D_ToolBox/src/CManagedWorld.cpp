@@ -57,6 +57,7 @@ CManagedWorld::CManagedWorld() : CWorld(nullptr), m_pfnDisplayChange(DefaultDisp
 CManagedWorld::~CManagedWorld()
 {
     // Unload has normally released everything; this only covers a world never unloaded.
+    DropFonts();
     if (m_pGammaRamp) {
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
@@ -180,6 +181,7 @@ Status CManagedWorld::Render()
 
 Status CManagedWorld::Unload()
 {
+    DropFonts();
     if (m_pGammaRamp) {
         m_pGammaRamp->Release();
         delete m_pGammaRamp;

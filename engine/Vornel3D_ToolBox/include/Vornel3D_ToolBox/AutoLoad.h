@@ -10,6 +10,7 @@
 
 class C3DObject;
 class C3DTexture;
+class CVornelFont;
 class UtilsParameters;
 struct PackRecord;
 struct WorldData;
@@ -48,3 +49,15 @@ Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, 
                                            int32_t group, uint32_t stage, const char16_t* section,
                                            const char16_t* key, const char16_t* defaultName,
                                            UtilsParameters* pSettings, WorldData* pWorldData);
+
+// A live TrueType sheet of the face named by a settings key (no default), fitted to charSize
+// with cells spaceSize pixels wider than the advances.
+Status AutoLoadFontTTFFromParam(uint32_t source, CVornelFont* pFont, const char16_t* section, const char16_t* key,
+                                uint32_t charSize, uint32_t spaceSize, UtilsParameters* pSettings,
+                                WorldData* pWorldData);
+// A prepared glyph pair named by two settings keys: the sheet picture and the glyph table.
+// From the pack both entries are looked up first (the table with a record of its own), so a
+// missing one is named before anything loads.
+Status AutoLoadFontGlyphFromParam(uint32_t source, CVornelFont* pFont, const char16_t* section,
+                                  const char16_t* textureKey, const char16_t* tableKey, UtilsParameters* pSettings,
+                                  WorldData* pWorldData);

@@ -21,6 +21,7 @@ class CGammaRamp;
 class CMusicManager;
 class CSoundsManager;
 class CStringsManager;
+class CVornelFont;
 class UtilsParameters;
 class UtilsStream;
 struct PlatformWindow;
@@ -122,6 +123,18 @@ public:
     uint8_t SetWindowOptionA(uint8_t flag) { return m_windowOptionA = flag; }
     uint8_t SetWindowOptionB(uint8_t flag) { return m_windowOptionB = flag; }
     uint8_t SetFitWindowToDesktop(uint8_t flag) { return m_fitWindowToDesktop = flag; }
+
+    // ---- fonts ------------------------------------------------------------------------------
+    // The main font of the kind in the settings section's "LOAD_FONT_TYPE" (2, a charset font,
+    // when forced) in place of the current one: 0, or kStatusFailed with no main font.
+    Status LoadMainFont(uint8_t forced, const char16_t* section);
+    // A font of the kind (0 TrueType, 1 glyph pair, 2 charset) from the application settings'
+    // section, owned by the caller; null when it cannot be made (the reason is logged).
+    virtual CVornelFont* CreateFont(uint32_t kind, const char16_t* section);
+    CVornelFont* GetMainFont() const { return m_pMainFont; }
+    CVornelFont* GetSecondFont() const { return m_pSecondFont; }
+    // The second font may be the main font itself; the world frees it at unload otherwise.
+    void SetSecondFont(CVornelFont* pFont) { m_pSecondFont = pFont; }
 
     // ---- owned objects ----------------------------------------------------------------------
     // Each unloads and deletes the object it replaces first; out of memory latches and
@@ -236,6 +249,11 @@ protected:
     // Closes the external pack and frees its index, unless it shares the main pack's file.
     void CloseExternalPack();
 
+    // Frees the second font unless it is the main one, then the main font.
+    void DropFonts();
+
+    CVornelFont* m_pMainFont = nullptr;
+    CVornelFont* m_pSecondFont = nullptr;
     CGammaRamp* m_pGammaRamp = nullptr;
     CStringsManager* m_pStringsManager = nullptr;
     CSoundsManager* m_pSoundsManager = nullptr;
