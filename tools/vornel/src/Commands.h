@@ -17,6 +17,7 @@ int CommandSound(int argc, char** argv);
 int CommandDevflags(int argc, char** argv);
 int CommandModel(int argc, char** argv);
 int CommandScene(int argc, char** argv);
+int CommandFont(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

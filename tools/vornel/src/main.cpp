@@ -113,6 +113,18 @@ const CommandRow kCommands[] = {
      "\"-\" names an unnamed position, rotation, scale or track. Draw slots follow the file\n"
      "order, the bounds the size about the centre, and the name index and marks are derived;\n"
      "the raw keys override them. Duplicate names and unknown references are refused.\n"},
+    {"font", CommandFont,
+     "usage: vornel font render TTF CHAR_SIZE SPACING OUTDIR\n"
+     "       vornel font show FONT TEXT OUT.png [--size WxH] [--width W] [--flags F] [--char-size N]\n"
+     "\n"
+     "render writes the prepared glyph pair of a TrueType face into OUTDIR, named after the face:\n"
+     "\"NAME.1024xH.C.S.png\" (the sheet, 1024 pixels wide) and \"NAME.1024xH.C.S.glyph\" (the cells of\n"
+     "the codes 32 to 287), for characters CHAR_SIZE pixels high (1-255) with cells SPACING pixels\n"
+     "wider than the advances (0-255); it prints the two files. show draws the UTF-8 TEXT with the\n"
+     "engine's font through the GL renderer and saves the picture: FONT is a pair's .glyph file\n"
+     "(its .png beside it) or a TrueType face with --char-size. One text unit is one pixel of the\n"
+     "sheet; --width wraps the text at spaces to W pixels, --flags gives the text flags (0x0100\n"
+     "shadow, 0x0040 upside down ...), --size the picture's size (else fitted to the text).\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run|game]\n"
      "       vornel script compile IN.script OUT.img [--builtins run|game]\n"

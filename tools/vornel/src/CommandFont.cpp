@@ -1,0 +1,234 @@
+// vornel font: prepared glyph pairs written from TrueType faces, and texts drawn with the
+// engine's font through the GL renderer, as a game maker previews them.
+#include "Commands.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OffscreenRenderer.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kShowMargin = 10;      // pixels around the text of a picture fitted to it
+constexpr uint32_t kLargestPicture = 4096;
+constexpr uint32_t kDefaultSpacing = 3;   // the main font's default spacing
+constexpr uint32_t kBackground = 0xFF202020u;
+constexpr uint32_t kTextColor = 0xFFFFFFFFu;
+
+// A whole number in [low, high]: decimal, or hexadecimal after "0x".
+bool ParseNumber(const char* text, uint32_t low, uint32_t high, uint32_t& value)
+{
+    const size_t length = std::strlen(text);
+    const bool hex = length > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* first = text + (hex ? 2 : 0);
+    const auto result = std::from_chars(first, text + length, value, hex ? 16 : 10);
+    return length > 0 && result.ec == std::errc() && result.ptr == text + length && value >= low && value <= high;
+}
+
+bool ParseSize(const char* text, uint32_t& width, uint32_t& height)
+{
+    const char* x = std::strchr(text, 'x');
+    if (!x)
+        return false;
+    const std::string w(text, x);
+    return ParseNumber(w.c_str(), 1, kLargestPicture, width) && ParseNumber(x + 1, 1, kLargestPicture, height);
+}
+
+int Render(int argc, char** argv)
+{
+    uint32_t charSize = 0, spacing = 0;
+    if (argc != 4)
+        return kExitUsage;
+    if (!ParseNumber(argv[1], 1, 255, charSize) || !ParseNumber(argv[2], 0, 255, spacing)) {
+        std::fprintf(stderr, "vornel font: CHAR_SIZE is 1 to 255 pixels and SPACING 0 to 255\n");
+        return kExitUsage;
+    }
+    const fs::path face = argv[0];
+    const fs::path folder = argv[3];
+    std::error_code error;
+    if (!fs::is_regular_file(face, error)) {
+        std::fprintf(stderr, "vornel font: cannot read %s\n", argv[0]);
+        return 1;
+    }
+    fs::create_directories(folder, error);
+    // The pair is named after the face beside it: render a copy of the face in the folder.
+    const fs::path copy = folder / face.filename();
+    const bool copied = !fs::equivalent(face, copy, error);
+    if (copied && !fs::copy_file(face, copy, fs::copy_options::overwrite_existing, error)) {
+        std::fprintf(stderr, "vornel font: cannot write into %s\n", argv[3]);
+        return 1;
+    }
+    CVornelFont font(nullptr);
+    const Status status = font.RenderTTF(UtilsString_FromUtf8(copy.c_str()).c_str(), charSize, spacing);
+    if (copied)
+        fs::remove(copy, error);
+    if (Failed(status)) {
+        std::fprintf(stderr, "vornel font: %s: no glyph sheet at %u pixels: %s\n", argv[0], unsigned(charSize),
+                     StatusWords(status).c_str());
+        return 1;
+    }
+    const std::string stem = face.filename().string() + ".1024x";
+    const std::string tail = "." + std::to_string(charSize) + "." + std::to_string(spacing);
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, stem.size(), stem) == 0 &&
+            (name.size() > tail.size() + 4 && (name.rfind(tail + ".png") == name.size() - tail.size() - 4 ||
+                                               name.rfind(tail + ".glyph") == name.size() - tail.size() - 6)))
+            std::printf("%s\n", entry.path().string().c_str());
+    }
+    return 0;
+}
+
+// The font of the file: a glyph pair by its table (the sheet beside it, ".png" for
+// ".glyph"), else a TrueType face at the character size.
+Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why)
+{
+    if (Failed(font.Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars))) {
+        why = "the font cannot be made";
+        return kStatusFailed;
+    }
+    const std::u16string wide = UtilsString_FromUtf8(path.c_str());
+    const std::string glyph = ".glyph";
+    if (path.size() > glyph.size() && path.compare(path.size() - glyph.size(), glyph.size(), glyph) == 0) {
+        const std::string sheet = path.substr(0, path.size() - glyph.size()) + ".png";
+        if (Failed(font.LoadGlyphTextureFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str()))) {
+            why = "cannot read its sheet " + sheet;
+            return kStatusFailed;
+        }
+        if (Failed(font.LoadGlyphTableFromFile(wide.c_str()))) {
+            why = "not a glyph table of version 2";
+            return kStatusFailed;
+        }
+        return kStatusOk;
+    }
+    if (charSize == 0) {
+        why = "a TrueType face needs --char-size";
+        return kStatusFailed;
+    }
+    if (Failed(font.LoadFontTTFFromFile(wide.c_str(), charSize, kDefaultSpacing))) {
+        why = "not a TrueType face that fits " + std::to_string(charSize) + " pixels";
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+struct ShowRequest {
+    std::string font;
+    uint32_t charSize = 0;
+    uint32_t width = 0, height = 0;  // 0: fitted to the text
+    uint32_t wrapWidth = 0;          // 0: not wrapped
+    uint32_t flags = 0;
+};
+
+// Opens a renderer of the size with the font loaded on it: false after saying why.
+bool OpenWithFont(COffscreenRenderer& renderer, std::unique_ptr<CVornelFont>& font, const ShowRequest& request,
+                  uint32_t width, uint32_t height)
+{
+    std::string why;
+    if (!renderer.Open(uint16_t(width), uint16_t(height), why)) {
+        std::fprintf(stderr, "vornel font: %s\n", why.c_str());
+        return false;
+    }
+    font = std::make_unique<CVornelFont>(renderer.World());
+    if (Failed(LoadShowFont(*font, request.font, request.charSize, why))) {
+        std::fprintf(stderr, "vornel font: %s: %s\n", request.font.c_str(), why.c_str());
+        font->Unload();
+        return false;
+    }
+    return true;
+}
+
+// The text wrapped as asked, measured, then drawn on a picture of its size (or the size
+// asked) with a margin, one text unit a pixel of the font's sheet.
+int Show(const ShowRequest& request, const char* utf8, const char* out)
+{
+    const std::u16string source = UtilsString_FromUtf8(utf8);
+    std::vector<char16_t> text(source.size() * 2 + 1);  // a line feed at most before each character
+    float scale = 0.0f;
+    C3DVector3 size{};
+    {
+        COffscreenRenderer measuring;
+        std::unique_ptr<CVornelFont> font;
+        if (!OpenWithFont(measuring, font, request, 16, 16))
+            return 1;
+        scale = float(font->GetMetrics()->charHeight);
+        if (request.wrapWidth)
+            font->WrapText(scale, 0, source.c_str(), text.data(), uint32_t(text.size()), uint16_t(request.wrapWidth),
+                           u' ', u"", u"", 1);
+        else
+            UtilsString_Copy(text.data(), text.size(), source.c_str());
+        size = font->GetTextSize(text.data(), scale, scale);
+        font->Unload();
+    }
+    const uint32_t width = request.width ? request.width
+                                         : std::min<uint32_t>(kLargestPicture, uint32_t(std::ceil(std::fabs(size.x))) +
+                                                                                   2 * kShowMargin + 1);
+    const uint32_t height = request.height ? request.height
+                                           : std::min<uint32_t>(kLargestPicture,
+                                                                uint32_t(std::ceil(size.y)) + 2 * kShowMargin);
+    COffscreenRenderer renderer;
+    std::unique_ptr<CVornelFont> font;
+    if (!OpenWithFont(renderer, font, request, width, height))
+        return 1;
+    renderer.BeginFrame(kBackground);
+    font->DrawText(text.data(), float(kShowMargin), float(kShowMargin), 0.0f, request.flags, kTextColor, scale, scale,
+                   nullptr, nullptr, 0);
+    const Status saved = renderer.SavePicture(out);
+    font->Unload();
+    if (Failed(saved)) {
+        std::fprintf(stderr, "vornel font: cannot write %s: %s\n", out, StatusWords(saved).c_str());
+        return 1;
+    }
+    std::printf("%s: %ux%u\n", out, unsigned(width), unsigned(height));
+    return 0;
+}
+
+int Show(int argc, char** argv)
+{
+    if (argc < 3)
+        return kExitUsage;
+    ShowRequest request;
+    request.font = argv[0];
+    for (int i = 3; i < argc; i += 2) {
+        const char* option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool ok = value != nullptr;
+        if (ok && std::strcmp(option, "--size") == 0)
+            ok = ParseSize(value, request.width, request.height);
+        else if (ok && std::strcmp(option, "--width") == 0)
+            ok = ParseNumber(value, 1, 0xFFFF, request.wrapWidth);
+        else if (ok && std::strcmp(option, "--flags") == 0)
+            ok = ParseNumber(value, 0, 0xFFFF, request.flags);
+        else if (ok && std::strcmp(option, "--char-size") == 0)
+            ok = ParseNumber(value, 1, 255, request.charSize);
+        else
+            ok = false;
+        if (!ok) {
+            std::fprintf(stderr, "vornel font: bad option %s%s%s\n", option, value ? " " : "", value ? value : "");
+            return kExitUsage;
+        }
+    }
+    return Show(request, argv[1], argv[2]);
+}
+
+}  // namespace
+
+int CommandFont(int argc, char** argv)
+{
+    if (argc >= 1 && std::strcmp(argv[0], "render") == 0)
+        return Render(argc - 1, argv + 1);
+    if (argc >= 1 && std::strcmp(argv[0], "show") == 0)
+        return Show(argc - 1, argv + 1);
+    return kExitUsage;
+}
