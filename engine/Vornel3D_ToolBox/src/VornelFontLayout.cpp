@@ -207,9 +207,9 @@ int32_t CVornelFont::CentreLines(char16_t* text, uint32_t capacity, float scaleX
         text[i] = 0;
     uint32_t out = 0;
     for (uint32_t l = 0; l < lines; ++l) {
-        // A padding character without width pads nothing.
-        const uint32_t pads =
-            padWidth > 0.0f && widths[l] < widest ? uint32_t((widest - widths[l]) / padWidth) / 2 : 0;
+        // A padding character without width pads nothing; more than fit the buffer stop it.
+        const double fill = padWidth > 0.0f ? (double(widest) - widths[l]) / padWidth : 0.0;
+        const uint32_t pads = fill >= 0.0 && fill < 2.0 * capacity ? uint32_t(fill) / 2 : fill >= 0.0 ? capacity : 0;
         uint32_t lineLength = 0;
         while (copy[starts[l] + lineLength])
             ++lineLength;

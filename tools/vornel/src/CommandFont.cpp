@@ -131,6 +131,13 @@ struct ShowRequest {
     uint32_t flags = 0;
 };
 
+// A side of a picture fitted to a text of this size, margins on both sides.
+uint32_t FittedSide(float size)
+{
+    const double side = std::ceil(std::fabs(double(size))) + 2 * kShowMargin;
+    return side < kLargestPicture ? uint32_t(side) : kLargestPicture;
+}
+
 // Opens a renderer of the size with the font loaded on it: false after saying why.
 bool OpenWithFont(COffscreenRenderer& renderer, std::unique_ptr<CVornelFont>& font, const ShowRequest& request,
                   uint32_t width, uint32_t height)
@@ -171,12 +178,9 @@ int Show(const ShowRequest& request, const char* utf8, const char* out)
         size = font->GetTextSize(text.data(), scale, scale);
         font->Unload();
     }
-    const uint32_t width = request.width ? request.width
-                                         : std::min<uint32_t>(kLargestPicture, uint32_t(std::ceil(std::fabs(size.x))) +
-                                                                                   2 * kShowMargin + 1);
-    const uint32_t height = request.height ? request.height
-                                           : std::min<uint32_t>(kLargestPicture,
-                                                                uint32_t(std::ceil(size.y)) + 2 * kShowMargin);
+    // Text starts half a pixel in (pens stand on pixel centres).
+    const uint32_t width = request.width ? request.width : FittedSide(std::fabs(size.x) + 1.0f);
+    const uint32_t height = request.height ? request.height : FittedSide(size.y);
     COffscreenRenderer renderer;
     std::unique_ptr<CVornelFont> font;
     if (!OpenWithFont(renderer, font, request, width, height))
