@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/PrefetchParams.h"
 #include "Vornel3D/C3DEngine.h"
@@ -148,6 +149,29 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     ASSERT_TRUE(game.Step(29));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, TheHallIsReadFromThePackByTheGamesSourceOfObjectFiles)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    // As the construction makes object 1 of the sample: an exploration level.
+    CObjectsLevelExploration hall(game.World()->GetWorldData(), 1, 0);
+    ASSERT_EQ(hall.Load(), 0);
+    ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), 0);
+    EXPECT_STREQ(hall.GetName(), "hall");
+    for (const char* item : {"key", "candle", "book", "apple", "quill", "coin", "well_done", "door", "title",
+                             "clock", "pendulum", "curtain", "corner_plate"})
+        EXPECT_GE(hall.FindElementByName(item), 0) << item;
+    const ElementRecord& pendulum = *hall.GetItemRecord(uint32_t(hall.FindElementByName("pendulum")));
+    EXPECT_EQ(pendulum.lockScreenRef, hall.FindElementByName("clock"));
+    EXPECT_EQ(pendulum.trackCount, 1u);
+    EXPECT_EQ(hall.GetItemRecord(uint32_t(hall.FindElementByName("corner_plate")))->anchor, 20u);
+    EXPECT_EQ(hall.FindElementByName("ghost"), -1);
+    EXPECT_EQ(hall.BuildFromRaw(u"Nimbrel_object_99.raw"), kStatusFailed);
+    EXPECT_EQ(hall.Release(), 0);
+    EXPECT_EQ(game.Stop(), 0);
 }
 
 TEST_F(GameFolder, DeveloperFileTurnsTheDeveloperKeysOn)

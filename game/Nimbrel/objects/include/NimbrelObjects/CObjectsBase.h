@@ -46,8 +46,9 @@ enum ObjectEvent : uint32_t {
 };
 
 // A read-only view of everything an element-info file holds, in file order. The writer takes
-// one; CObjectsBase::GetElementInfoView gives the object's own. Elements lie `elementStride`
-// bytes apart (a kind may extend the record).
+// one; CObjectsBase::GetElementInfoView gives the object's own, without sound names (they live
+// in the object's sound list). Elements lie `elementStride` bytes apart (a kind may extend the
+// record).
 struct ElementInfoView {
     uint8_t overlay;
     int8_t textureBias;
@@ -173,7 +174,7 @@ public:
     virtual Status OnElementDragReleased(ElementRecord* pElement);
     virtual Status OnElementReturn(ElementRecord* pElement);
     virtual Status OnElementTurnReleased(ElementRecord* pElement);
-    virtual Status Slot73() { return kStatusFailed; }
+    virtual Status UnusedSlot73() { return kStatusFailed; }
     // The derived class's own profile state; the base writes nothing.
     virtual Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
     virtual Status RegisterScriptFunctions();
