@@ -376,7 +376,7 @@ Status C3DObject::ReleaseTexture(uint32_t, uint32_t)
     return kStatusOk;
 }
 
-Status C3DObject::ConstructShape(uint32_t, const void*)
+Status C3DObject::ConstructShape(uint32_t, void*)
 {
     return kStatusFailed;
 }

@@ -178,7 +178,8 @@ public:
     virtual Status SaveToRaw(C3DObjectRaw* pRaw);
 
     // Builders (filled by C3DObjectPrivate; the base fails).
-    virtual Status ConstructShape(uint32_t kind, const void* parameters);
+    // parameters: the kind's record (C3DShapes.h); clamped counts are written back into it.
+    virtual Status ConstructShape(uint32_t kind, void* parameters);
     virtual Status MakeFromObjects(C3DObject** sources, uint32_t count, const char16_t* textureFolder,
                                    uint8_t singleGroup);
     virtual Status MakeNormalLines(C3DObject** sources, uint32_t count, float length, uint32_t color);

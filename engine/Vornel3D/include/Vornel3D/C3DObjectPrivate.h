@@ -4,7 +4,8 @@
 // through the vertex and index accessors, so one implementation serves every renderer. It
 // fills the per-group texture table (each set stage holds one use of its texture), the end of
 // an edit (the pending normal passes, then Upload), and the texture loaders, which always add
-// the engine's once-only flag. The shape and merge builders are left to later layers.
+// the engine's once-only flag, and the builders: the built-in shapes, merging objects, normal
+// lines and texture atlases.
 #include "Vornel3D/C3DObject.h"
 
 class C3DObjectPrivate : public C3DObject {
@@ -46,6 +47,22 @@ public:
     // Empties the stage and lets the engine release the texture. Always 0.
     Status ReleaseTextureAllGroups(uint32_t stage) override;
     Status ReleaseTexture(uint32_t group, uint32_t stage) override;
+
+    // Builds a built-in shape (C3DShapes.h); any other kind: 0x80000001, nothing changed.
+    Status ConstructShape(uint32_t kind, void* parameters) override;
+    // This object becomes the union of the sources, each moved by its matrix in use. A source
+    // without an index buffer is skipped; one whose groups reach past its vertices or indices
+    // is refused (0x80000001). With singleGroup every source group must be a triangle list.
+    Status MakeFromObjects(C3DObject** sources, uint32_t count, const char16_t* textureFolder,
+                           uint8_t singleGroup) override;
+    // A line list: one line of `length` along each source vertex's normal.
+    Status MakeNormalLines(C3DObject** sources, uint32_t count, float length, uint32_t color) override;
+    // Packs the stage-0 textures of the chosen groups into pages saved as folder + namePattern
+    // (one integer conversion, the page number) and retextures those groups with them. Nothing
+    // changes (result 0) when the pages would not fit or, without force, not save pixels.
+    Status BuildTextureAtlas(const char16_t* folder, const char16_t* namePattern, const uint32_t* groupRecords,
+                             const uint8_t* chosen, uint16_t pageWidth, uint16_t pageHeight,
+                             uint8_t force) override;
 
 protected:
     // Whether the table has the stage on that group (k3DAllGroups: on at least one group).
