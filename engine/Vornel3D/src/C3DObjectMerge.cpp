@@ -106,8 +106,10 @@ Status C3DObjectPrivate::MakeFromObjects(C3DObject** sources, uint32_t count, co
 
         for (uint32_t g = 0; !singleGroup && g < sourceGroups; ++g, ++group) {
             const C3DGroupRecord* r = sourceIndex->GetGroup(g);
+            // The id names the group drawn at this place: like the link, it moves with the
+            // source's groups, or every source would draw the first one's.
             SetGroup(group, r->baseVertex + vertexOffset, r->vertexCount, r->firstIndex + indexOffset, r->indexCount,
-                     r->primitiveCount, r->type, faceMode, g);
+                     r->primitiveCount, r->type, faceMode, r->id + groupOffsets[s]);
             m_pIndex->GetGroup(group)->link = r->link == kGroupLinkUnset ? r->link : r->link + groupOffsets[s];
             for (uint32_t stage = 0; stage < k3DTextureStages; ++stage) {
                 C3DTexture* texture = source->GetTexture(g, stage);

@@ -63,7 +63,7 @@ TEST_F(BuilderTest, MergeOffsetsGroupsLinksAndVertices)
     EXPECT_EQ(last.indexCount, 6u);
     EXPECT_EQ(last.type, kPrimitiveTriangleList);
     EXPECT_EQ(last.faceMode, kFaceModeCounterClockwise);
-    EXPECT_EQ(last.id, 0u);
+    EXPECT_EQ(last.id, 6u); // the grid's group 0, now number 6
     EXPECT_EQ(last.link, 6u);
     EXPECT_EQ(Group(merged, 2).link, kGroupLinkUnset);
     EXPECT_EQ(Group(merged, 2).id, 2u);
