@@ -1,5 +1,5 @@
 // Wrapping and drawing 10,000 characters with a glyph-pair font made from DejaVu Sans, through
-// the font and the OpenGL renderer, against a hand-written loop that draws the same quads from
+// the font and the OpenGL renderer (on the tool's window of its own), against a hand-written loop that draws the same quads from
 // one vertex array with the same texture and states. Both draw into the same 1024 x 768 window
 // on the same context and end each frame with glFinish. Needs a display (make bench runs under
 // xvfb-run).
@@ -15,15 +15,10 @@
 #include <random>
 #include <vector>
 
-#include "Vornel3D/C3DMath.h"
-#include "Vornel3D/C3DView.h"
-#include "Vornel3D_GL/C3DEngine_GL.h"
+#include "OffscreenRenderer.h"
 #include "Vornel3D_GL/C3DTexture_GL.h"
-#include "Vornel3D_GL/Module3D_GL.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
-#include "VornelPlatform/PlatformWindow.h"
 #include "VornelUtils/UtilsString.h"
-#include "VornelUtils/WorldData.h"
 
 namespace {
 
@@ -36,10 +31,7 @@ constexpr uint32_t kColor = 0xFFFFFFFFu;
 constexpr const char* kFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Scene {
-    std::unique_ptr<WorldData> world;
-    std::unique_ptr<C3DMath> math;
-    PlatformWindow* window = nullptr;
-    C3DEngine_GL* engine = nullptr;
+    COffscreenRenderer renderer;
     std::unique_ptr<CVornelFont> font;
     std::u16string text;
     std::vector<char16_t> wrapped;
@@ -59,76 +51,48 @@ std::u16string Text()
     return text;
 }
 
+// The renderer, the glyph pair (made beside a copy of the face in a folder of the bench's own)
+// loaded into a font, and the text.
+bool MakeScene(Scene& s)
+{
+    std::string error;
+    if (!std::filesystem::exists(kFace) || !s.renderer.Open(kWidth, kHeight, error))
+        return false;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("bench_text-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(kFace, folder / "face.ttf", std::filesystem::copy_options::overwrite_existing);
+    CVornelFont writer(nullptr);
+    const std::u16string face = UtilsString_FromUtf8((folder / "face.ttf").c_str());
+    const bool rendered = Succeeded(writer.RenderTTF(face.c_str(), 20, 2));
+    std::filesystem::path glyph, sheet;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".glyph")
+            glyph = entry.path();
+        else if (entry.path().extension() == ".png")
+            sheet = entry.path();
+    }
+    s.font = std::make_unique<CVornelFont>(s.renderer.World());
+    const bool loaded = rendered && Succeeded(s.font->Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars)) &&
+                        Succeeded(s.font->LoadFontGlyphFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str(),
+                                                                UtilsString_FromUtf8(glyph.c_str()).c_str()));
+    std::filesystem::remove_all(folder);
+    s.text = Text();
+    s.wrapped.resize(s.text.size() * 2 + 1);
+    return loaded;
+}
+
 Scene& GetScene()
 {
-    static Scene scene = [] {
-        Scene s;
-        if (!Platform_HasDisplay() || !std::filesystem::exists(kFace))
-            return s;
-        s.world = std::make_unique<WorldData>();
-        s.math = std::make_unique<C3DMath>(s.world.get());
-        WorldData& w = *s.world;
-        w.pMath = s.math.get();
-        w.scaleX = w.scaleY = w.scaleZ = 1.0f;
-        w.virtualWidth = w.realWidth = kWidth;
-        w.virtualHeight = w.realHeight = kHeight;
-        w.nearDistance = 1.0f;
-        w.farDistance = 20000.0f;
-        w.nearDistanceScreen = -1000.0f;
-        w.farDistanceScreen = 1000.0f;
-        w.fieldOfView = 45.0f;
-        w.renderPair = {1, 1};
-        w.alpha = {1, 1};
-        w.colorClear = 0xFF000000u;
-        w.dataPathWord = -1;
-        for (float* m : {w.matrix1, w.matrix2, w.matrixCameraInitial, w.matrixCamera, w.matrix5})
-            s.math->SetIdentity(m);
-        PlatformWindowDesc desc;
-        desc.title = "bench_text";
-        desc.width = kWidth;
-        desc.height = kHeight;
-        desc.visible = true;
-        s.window = Platform_CreateWindow(desc);
-        s.engine = s.window ? static_cast<C3DEngine_GL*>(CreateModule3D_GL(s.world.get())) : nullptr;
-        if (!s.engine || s.engine->Load(s.window) != 0)
-            return s;
-        s.engine->GetView()->ResetView();
-        s.engine->GetView()->ComputeProjection();
-
-        // The glyph pair, made beside a copy of the face in a folder of the bench's own.
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("bench_text-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(folder);
-        std::filesystem::copy_file(kFace, folder / "face.ttf", std::filesystem::copy_options::overwrite_existing);
-        CVornelFont writer(nullptr);
-        if (Failed(writer.RenderTTF(UtilsString_FromUtf8((folder / "face.ttf").c_str()).c_str(), 20, 2)))
-            return s;
-        std::filesystem::path glyph, sheet;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            if (entry.path().extension() == ".glyph")
-                glyph = entry.path();
-            else if (entry.path().extension() == ".png")
-                sheet = entry.path();
-        }
-        s.font = std::make_unique<CVornelFont>(s.world.get());
-        const bool loaded =
-            Succeeded(s.font->Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars)) &&
-            Succeeded(s.font->LoadFontGlyphFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str(),
-                                                    UtilsString_FromUtf8(glyph.c_str()).c_str()));
-        std::filesystem::remove_all(folder);
-        if (!loaded)
-            return s;
-        s.text = Text();
-        s.wrapped.resize(s.text.size() * 2 + 1);
-        s.ready = true;
-        return s;
-    }();
+    static Scene scene;
+    static const bool ready = scene.ready = MakeScene(scene);
+    (void)ready;
     return scene;
 }
 
 void DrawEngineFrame(Scene& s)
 {
-    s.engine->BeginScene();
+    s.renderer.BeginFrame(0xFF000000u);
     s.font->WrapText(kScale, 0, s.text.c_str(), s.wrapped.data(), uint32_t(s.wrapped.size()), kWrapWidth, u' ', u"",
                      u"", 1);
     s.font->DrawText(s.wrapped.data(), kLeft, kTop, 0.0f, 0, kColor, kScale, kScale, nullptr, nullptr, 0);
