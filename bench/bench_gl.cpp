@@ -7,11 +7,11 @@
 
 #include <GL/glew.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "BenchTimedApart.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DTexture.h"
@@ -213,8 +213,7 @@ void BareFrame(benchmark::State& state)
         DrawBareFrame(s);
 }
 
-// One engine frame and one bare frame per iteration, timed apart: both see the same load on
-// a shared machine, and "ratio" is the engine's total time over the bare loop's.
+// "ratio": the engine's frames over the bare loop's.
 void EngineOverBare(benchmark::State& state)
 {
     Scene& s = GetScene();
@@ -226,18 +225,7 @@ void EngineOverBare(benchmark::State& state)
         state.SkipWithError("the engine and the bare loop draw different pictures");
         return;
     }
-    using Clock = std::chrono::steady_clock;
-    Clock::duration engine{}, bare{};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        DrawEngineFrame(s);
-        const auto t1 = Clock::now();
-        DrawBareFrame(s);
-        const auto t2 = Clock::now();
-        engine += t1 - t0;
-        bare += t2 - t1;
-    }
-    state.counters["ratio"] = double(engine.count()) / double(bare.count() > 0 ? bare.count() : 1);
+    TimeApart(state, [&] { DrawEngineFrame(s); }, [&] { DrawBareFrame(s); });
 }
 
 }  // namespace

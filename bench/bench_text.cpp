@@ -7,7 +7,6 @@
 
 #include <GL/glew.h>
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -15,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchTimedApart.h"
 #include "OffscreenRenderer.h"
 #include "Vornel3D_GL/C3DTexture_GL.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
@@ -196,9 +196,8 @@ void BareText(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kCharacters));
 }
 
-// One engine frame and one bare frame per iteration, timed apart: both see the same load on a
-// shared machine. "ratio" is the engine's total time over the bare loop's, "chars_per_ms" the
-// characters the font wraps and draws a millisecond.
+// "ratio": the font's frames over the bare loop's; "chars_per_ms": the characters the font
+// wraps and draws a millisecond.
 void EngineOverBare(benchmark::State& state)
 {
     Scene& s = GetScene();
@@ -210,19 +209,7 @@ void EngineOverBare(benchmark::State& state)
         state.SkipWithError("the font and the bare loop draw different pictures");
         return;
     }
-    using Clock = std::chrono::steady_clock;
-    Clock::duration engine{}, bare{};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        DrawEngineFrame(s);
-        const auto t1 = Clock::now();
-        DrawBareFrame(s);
-        const auto t2 = Clock::now();
-        engine += t1 - t0;
-        bare += t2 - t1;
-    }
-    state.counters["ratio"] = double(engine.count()) / double(bare.count() > 0 ? bare.count() : 1);
-    const double engineMs = std::chrono::duration<double, std::milli>(engine).count();
+    const double engineMs = TimeApart(state, [&] { DrawEngineFrame(s); }, [&] { DrawBareFrame(s); });
     state.counters["chars_per_ms"] = engineMs > 0 ? double(state.iterations()) * kCharacters / engineMs : 0.0;
 }
 
