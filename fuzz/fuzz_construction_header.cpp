@@ -2,6 +2,7 @@
 // either refuses the stream or hands it back standing right after the identity text.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "Vornel3D_ToolBox/CManagedWorld.h"
@@ -42,8 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     world.SetApplicationParameters(kResourceSourceProgram << 12, u"K", u"Nimbrel", u"", 0);
     UtilsStream* stream = world.CheckConstruction(u"Nimbrel_construct.raw", 3, "Nimbrel", 0);
     if (stream) {
-        // Version, count and the eight bytes of "Nimbrel" with its terminator.
-        if (stream->Tell() != 2 + 4 + 8 || size < 14)
+        // After the version, the count and the count's bytes, which start with "Nimbrel" and its
+        // terminator.
+        uint32_t count = 0;
+        if (size < 14 || (std::memcpy(&count, data + 2, 4), stream->Tell() != 6 + int64_t(count)) ||
+            std::memcmp(data + 6, "Nimbrel", 8) != 0)
             std::abort();
         CloseResourceStream(stream);
     }

@@ -1,5 +1,5 @@
-// Remapping tables from any bytes: a table that loads remaps any text inside its entries, and
-// unmapping gives back every character that the table holds.
+// Remapping tables from any bytes: a table that loads remaps text through its entries, and
+// unmapping a remapped text gives characters that remap to the same text again.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -22,10 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint16_t* table = manager.GetRemapTable();
     const uint32_t length = manager.GetRemapLength();
     std::u16string text;
-    for (uint32_t i = 0; i < 64 && i < length; ++i)
+    for (uint32_t i = 1; i < 64 && i < length; ++i)
         if (table[i] != 0)
             text.push_back(char16_t(i));
-    text += u"\xFFFF\x20";
+    // A character past the table stays as it is.
+    if (length < 0xFFFF)
+        text.push_back(u'\xFFFF');
     std::u16string mapped = text;
     manager.RemapChars(mapped.data());
     std::u16string unmapped = mapped;

@@ -14,13 +14,14 @@ namespace {
 
 std::vector<std::u16string> Strings(const CStringsRaw& table)
 {
-    std::vector<std::u16string> strings;
-    for (uint32_t i = 0; i < table.GetCount(); ++i) {
-        // Each string ends inside its length (the last one at the block's end).
-        const std::u16string s = table.GetString(i);
-        if (s.size() + 1 > table.GetLength(i))
+    std::vector<std::u16string> strings(table.GetCount());
+    // Each string ends inside the block: within the characters from its start to the end.
+    uint64_t toTheEnd = 0;
+    for (uint32_t i = table.GetCount(); i-- > 0;) {
+        toTheEnd += table.GetLength(i);
+        strings[i] = table.GetString(i);
+        if (strings[i].size() + 1 > toTheEnd)
             std::abort();
-        strings.push_back(s);
     }
     return strings;
 }

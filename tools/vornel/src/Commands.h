@@ -12,6 +12,7 @@ int CommandVersion(int argc, char** argv);
 int CommandImage(int argc, char** argv);
 int CommandPack(int argc, char** argv);
 int CommandSettings(int argc, char** argv);
+int CommandStrings(int argc, char** argv);
 int CommandScript(int argc, char** argv);
 int CommandSound(int argc, char** argv);
 int CommandDevflags(int argc, char** argv);

@@ -142,6 +142,15 @@ const CommandRow kCommands[] = {
      "text; _wait(tag) prints \"wait TAG\" and waits. --save-state writes the globals, the run\n"
      "state and the synchronized variables at the first wait; --load-state reads them in place\n"
      "of the top-level code, and the first --call continues the waiting call (its wait gives 0).\n"},
+    {"strings", CommandStrings,
+     "usage: vornel strings build IN.txt OUT.raw [--symbols SYMBOLS.raw]\n"
+     "       vornel strings dump FILE.raw [--symbols SYMBOLS.raw]\n"
+     "\n"
+     "build writes a string table from a UTF-8 text, one string a line: a byte-order mark is\n"
+     "skipped, lines that start with \"//\" are comments, and \\n, \\t and \\\\ stand for a line\n"
+     "feed, a tab and a backslash. dump prints each string as \"INDEX: text\", escaped the same\n"
+     "way. --symbols passes the text through a symbols table (build) or back (dump), for the\n"
+     "indexed tables of charset fonts.\n"},
 };
 
 const char kToolUsage[] =
