@@ -1,7 +1,9 @@
 #include "VornelPlatform/PlatformWindow.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "PlatformSdl.h"
 
@@ -145,7 +147,15 @@ bool Platform_SetWindowTitle(PlatformWindow* window, const char* titleUtf8)
     SDL_Window* sdl = PlatformSdl::Sdl(window);
     if (!sdl)
         return false;
+    // Under X11 SDL converts the title through the C library's character type, and in the "C"
+    // one (the program never sets another) a title beyond ASCII never reaches the name that
+    // window managers show. Titles are UTF-8, so the conversion runs in a UTF-8 one.
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current ? current : "C";
+    const bool switched = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
     SDL_SetWindowTitle(sdl, titleUtf8 ? titleUtf8 : "");
+    if (switched)
+        std::setlocale(LC_CTYPE, saved.c_str());
     return true;
 }
 

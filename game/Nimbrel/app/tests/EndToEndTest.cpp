@@ -175,7 +175,7 @@ protected:
             while (lines >> id) {
                 const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
                 if (geometry.find("Geometry: ") != std::string::npos &&
-                    Shell("xdotool getwindowname " + id) == NIMBREL_APP_NAME "\n")
+                    Shell("xdotool getwindowname " + id).rfind(NIMBREL_APP_NAME, 0) == 0)
                     return id;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -190,6 +190,30 @@ protected:
         const std::string geometry = id.empty() ? "" : Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
         const size_t at = geometry.find("Geometry: ");
         return at == std::string::npos ? "" : geometry.substr(at + 10, geometry.find('\n', at) - at - 10);
+    }
+
+    // The title of the program's window once the program has given it one (a title other than
+    // the bare application name the window is made with), or the last one seen when the
+    // program ends first.
+    std::string WindowTitle(pid_t pid)
+    {
+        std::string title;
+        siginfo_t info{};
+        // Until the program ends (asked without collecting it, which Wait does).
+        while (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0) {
+            std::istringstream ids(Shell("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null"));
+            for (std::string id; ids >> id;) {
+                std::string name = Shell("xdotool getwindowname " + id + " 2>/dev/null");
+                if (!name.empty() && name.back() == '\n')
+                    name.pop_back();
+                if (name.empty())
+                    continue;
+                title = name;
+                if (name != NIMBREL_APP_NAME)
+                    return title;
+            }
+        }
+        return title;
     }
 
     void Forget(pid_t pid)
@@ -229,6 +253,31 @@ TEST_F(Program, RunsFramesBackToBackWithoutATimer)
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
     LinkData();
     EXPECT_EQ(Run("nimbrel_test_polling", {"--frames", "30"}), 0) << Stderr();
+}
+
+TEST_F(Program, TheWindowTitleComesFromTheStringTables)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "needs an X display and xdotool (run under xvfb-run)";
+    LinkData();
+    const struct {
+        const char* variable;
+        const char* locale;
+        const char* title;
+    } cases[] = {
+        {"LANG", "C", "Nimbrel – The Manor"},
+        {"LC_ALL", "fr_FR.UTF-8", "Nimbrel – Le Manoir"},
+        {"LANG", "de_DE.UTF-8", "Nimbrel – The Manor"},  // no German tables: the first language there is
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(root + "/user");
+        fs::create_directories(root + "/user");
+        environment = {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}};
+        environment.push_back({c.variable, c.locale});
+        const pid_t pid = Start("nimbrel", {"--frames", "10"});
+        EXPECT_EQ(WindowTitle(pid), c.title) << c.locale;
+        EXPECT_EQ(Wait(pid), 0) << Stderr();
+    }
 }
 
 TEST_F(Program, MissingPackShowsTheErrorAndFails)

@@ -96,6 +96,9 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
         Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
         return kStatusFailed;
     }
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadStringsManager\n");
+    if (Failed(LoadStringsManager()))
+        return kStatusFailed;
     // The start-up states are set directly: no transition runs yet.
     m_gameState = kGameStateSplash;
     Log(w->logPath, 0, u"# CNimbrelWorld::Load - CSplashscreens\n");

@@ -115,9 +115,14 @@ public:
     Status ClearMinimized() override;
     Status SetMinimized() override;
 
-    // The window title: without a strings manager the given text, or the application name
-    // when the text is null. 0.
+    // The window title: the table's second string ("MISSING GAME STRING !!!" when it holds
+    // fewer); without a strings manager the given text, or the application name when the
+    // text is null. 0.
     Status GetGameString(const char16_t* key, const char16_t* text, char16_t* out) override;
+    // Makes the strings manager and reads the tables under "strings/": the remapping table,
+    // the punctuation, the available languages, then the current language (the game record's
+    // when one was chosen, else the system's). kStatusFailed when a step fails.
+    Status LoadStringsManager();
 
     // No scene receives pointer input yet: each returns 0.
     Status OnMouseDown(float x, float y, uint32_t flag) override;
