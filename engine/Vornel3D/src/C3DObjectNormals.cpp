@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "GroupTriangles.h"
 #include "Vornel3D/C3DObjectPrivate.h"
 
 namespace {
@@ -63,37 +64,8 @@ bool MakeKey(const C3DVector3& p, PositionKey* key)
 
 template <typename Fn> void C3DObjectPrivate::ForEachTriangle(uint32_t g, Fn fn)
 {
-    const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(g) : nullptr;
-    if (!r)
-        return;
-    const uint32_t first = r->firstIndex;
-    const uint32_t base = r->baseVertex;
-    // Index values and vertex numbers (value + base vertex) of one triangle.
-    auto emit = [&](uint32_t i0, uint32_t i1, uint32_t i2) {
-        const uint32_t a = GetIndex(i0), b = GetIndex(i1), c = GetIndex(i2);
-        fn(a, b, c, a + base, b + base, c + base);
-    };
-    switch (r->type) {
-    case kPrimitiveTriangleList:
-        for (uint32_t k = 0; k + 2 < r->indexCount; k += 3)
-            emit(first + k, first + k + 1, first + k + 2);
-        break;
-    case kPrimitiveTriangleStrip:
-        for (uint32_t k = 0; k < r->primitiveCount && k + 2 < r->indexCount; ++k) {
-            const uint32_t i = first + k;
-            if (k % 2 == 0)
-                emit(i, i + 1, i + 2);
-            else
-                emit(i + 1, i, i + 2);
-        }
-        break;
-    case kPrimitiveTriangleFan:
-        for (uint32_t k = 1; k + 1 < r->indexCount; ++k)
-            emit(first, first + k, first + k + 1);
-        break;
-    default:
-        break; // lines and points have no faces
-    }
+    if (const C3DGroupRecord* r = m_pIndex ? m_pIndex->GetGroup(g) : nullptr)
+        ForEachGroupTriangle(*this, *r, fn);
 }
 
 C3DVector3 C3DObjectPrivate::FaceNormal(uint32_t a, uint32_t b, uint32_t c)

@@ -61,7 +61,7 @@ Status C3DShader::Reserved1(uint32_t)
     return kStatusFailed;
 }
 
-bool C3DShader::Reserved2()
+bool C3DShader::HasNamedUniforms()
 {
     return false;
 }

@@ -1,11 +1,11 @@
 // The OpenGL engine's resource factories and releases.
 #include <new>
 
-#include "Vornel3D/C3DShader.h"
-#include "Vornel3D/C3DStencilShadow.h"
 #include "Vornel3D_GL/C3DEngine_GL.h"
 #include "Vornel3D_GL/C3DObjectIndex_GL.h"
 #include "Vornel3D_GL/C3DObjects_GL.h"
+#include "Vornel3D_GL/C3DShader_GL.h"
+#include "Vornel3D_GL/C3DStencilShadow_GL.h"
 #include "Vornel3D_GL/C3DTexture_GL.h"
 #include "VornelUtils/WorldData.h"
 
@@ -89,11 +89,9 @@ Status C3DEngine_GL::ReleaseTexture(C3DTexture* pTexture, uint8_t direct)
     return kStatusOk;
 }
 
-// The GLSL shader and the stencil shadow passes have their own classes; until they are part of
-// this renderer the engine lists the renderer-independent ones, which draw nothing.
 C3DShader* C3DEngine_GL::CreateShader(uint32_t flags, uint32_t second)
 {
-    C3DShader* shader = Allocate<C3DShader>(m_pWorldData);
+    C3DShader* shader = Allocate<C3DShader_GL>(m_pWorldData);
     if (!shader)
         return nullptr;
     return Failed(AddShader(shader, flags, second)) ? nullptr : shader;
@@ -109,7 +107,7 @@ Status C3DEngine_GL::ReleaseShader(C3DShader* pShader)
 
 C3DStencilShadow* C3DEngine_GL::CreateStencilShadow(uint32_t count, uint32_t color)
 {
-    C3DStencilShadow* shadow = Allocate<C3DStencilShadow>(m_pWorldData);
+    C3DStencilShadow* shadow = Allocate<C3DStencilShadow_GL>(m_pWorldData);
     if (!shadow)
         return nullptr;
     return Failed(AddStencilShadow(shadow, count, color)) ? nullptr : shadow;

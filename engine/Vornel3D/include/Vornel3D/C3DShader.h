@@ -30,7 +30,8 @@ public:
     // The name becomes the path relative to the data folder (C3DResourceName); 0.
     virtual Status LoadFromFile(const char16_t* path);
     virtual Status Reserved1(uint32_t value); // 0x80000001
-    virtual bool Reserved2();                 // false
+    // Whether uniforms are set by name (else a constant buffer carries them): false.
+    virtual bool HasNamedUniforms();
     virtual Status SetInt(const char* name, int32_t value);                 // 0x80000001 in the base
     virtual Status SetFloat(const char* name, float value);                 // 0x80000001
     virtual Status SetVector(const char* name, float x, float y);           // 0x80000001

@@ -1,8 +1,12 @@
 #pragma once
 // The renderer-independent stencil shadow: a table of shadow casters (object, matrix, clamping
 // box and the two triangle lists of its shadow volume) and the colour that darkens the
-// shadowed pixels. The renderers' classes draw the stencil passes. Shadows are created only by
-// the 3D engine (C3DEngine::CreateStencilShadow) and live in its stencil-shadow list.
+// shadowed pixels. BuildShadowVolume fills a caster's lists; the renderers' classes draw the
+// stencil passes. Shadows are created only by the 3D engine (C3DEngine::CreateStencilShadow)
+// and live in its stencil-shadow list.
+//
+// Lifecycle: Create once, SetCaster per caster, BuildShadowVolume whenever a caster moves or
+// the light changes, Draw per frame, Release and delete at the end.
 #include <cfloat>
 #include <cstdint>
 
@@ -10,6 +14,14 @@
 #include "VornelUtils/Status.h"
 
 class C3DObject;
+
+// One edge of a silhouette: two vertex numbers (32-bit, so meshes of any size have one).
+struct C3DEdge {
+    uint32_t a, b;
+};
+
+// How far the silhouette is pushed away from the light: 10 x the light vector.
+constexpr float k3DShadowExtrusion = 10.0f;
 
 struct C3DShadowCaster {
     C3DObject* pObject = nullptr; // not owned; null: no caster
@@ -39,7 +51,20 @@ public:
     // (three floats each); with an object, two arrays of 200 x its vertex count vertices.
     virtual Status SetCaster(uint32_t i, C3DObject* pObject, float* pMatrix, const float* upper,
                              const float* lower);
+    // Caster i's side walls and caps (ignored when i is out of range or has no object): the
+    // silhouette of the triangles that face the world's first light, seen along its position
+    // as a vector, extruded away from it and clamped into the caster's box. Side walls are
+    // (P0, P1, P0'), (P1, P1', P0') per edge; caps (A, P0, P1), (B, P0', P1') with A and B the
+    // centroids of the near and far rims. A silhouette that would pass the arrays' capacity
+    // is cut there.
+    virtual void BuildShadowVolume(uint32_t i);
     virtual void Draw(uint32_t i); // nothing in the base
+
+    // Removes (a, b) or (b, a) from the count pairs (the last pair takes its place), or
+    // appends (a, b) when neither is there: applied to every edge of the facing triangles, it
+    // leaves the edges only one of them has. The new count is stored and returned; the caller
+    // gives room for one more pair.
+    static uint32_t ToggleEdge(C3DEdge* pairs, uint32_t* count, uint32_t a, uint32_t b);
 
     uint32_t GetColor() const { return m_nColor; }
     uint32_t GetCasterCount() const { return m_nCasterCount; }
