@@ -17,6 +17,7 @@
 #include "NimbrelWorld/PrefetchParams.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObjectRaw.h"
+#include "Vornel3D/C3DShader.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelUtils/UtilsString.h"
@@ -269,5 +270,39 @@ TEST_F(GameFolder, SampleCandlestickLoadsOntoTheRenderer)
     }
     EXPECT_TRUE(flickers);
     EXPECT_EQ(engine->ReleaseObject(candlestick), kStatusOk);
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+// The sample's fragment shaders as the running game's renderer makes them: from the pack, with
+// the uniforms that the dissolve fades set by name.
+TEST_F(GameFolder, SampleShadersCompileOnTheRenderer)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    WorldData* world = game.World()->GetWorldData();
+    C3DEngine* engine = C3DEngine::FromWorld(world);
+    ASSERT_NE(engine, nullptr);
+    ASSERT_EQ(engine->IsShaderSupported(), kStatusOk);
+    for (const char16_t* name : {u"textures/default.gl.frag", u"textures/transition.gl.frag"}) {
+        SCOPED_TRACE(UtilsString_ToUtf8(name));
+        C3DShader* shader = engine->CreateShader(1, 0);
+        ASSERT_NE(shader, nullptr);
+        ASSERT_EQ(world->pfnPackLocator(name, &world->pack), kStatusOk);
+        ASSERT_EQ(shader->LoadFromPacker(&world->pack), kStatusOk);
+        EXPECT_TRUE(shader->HasNamedUniforms());
+        EXPECT_EQ(shader->SetInt("Texture0", 0), kStatusOk);
+        EXPECT_EQ(shader->SetFloat("u_no_such_uniform", 1.0f), kStatusFailed);
+        EXPECT_EQ(engine->ReleaseShader(shader), kStatusOk);
+    }
+    C3DShader* dissolve = engine->CreateShader(1, 0);
+    ASSERT_EQ(world->pfnPackLocator(u"textures/transition.gl.frag", &world->pack), kStatusOk);
+    ASSERT_EQ(dissolve->LoadFromPacker(&world->pack), kStatusOk);
+    for (const char* uniform : {"u_trans_ratio", "u_border_factor", "u_noise_amp"})
+        EXPECT_EQ(dissolve->SetFloat(uniform, 0.5f), kStatusOk) << uniform;
+    for (const char* uniform : {"u_min_pos", "u_pos_scale"})
+        EXPECT_EQ(dissolve->SetVector(uniform, 0.0f, 1.0f), kStatusOk) << uniform;
+    EXPECT_EQ(engine->ReleaseShader(dissolve), kStatusOk);
+    ASSERT_TRUE(game.Step());
     EXPECT_EQ(game.Stop(), 0);
 }

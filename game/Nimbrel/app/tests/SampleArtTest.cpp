@@ -80,3 +80,19 @@ TEST_F(SampleArt, LooseSplashLiesBesideThePack)
     image.Release();
     EXPECT_FALSE(Find("splashscreen_1_1024x768.jpg"));
 }
+
+TEST_F(SampleArt, FragmentShadersArePackedAsWritten)
+{
+    for (const char* name : {"textures/default.gl.frag", "textures/transition.gl.frag"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Find(name));
+        std::string packed(pack.lastEntrySize, '\0');
+        ASSERT_EQ(std::fread(&packed[0], 1, packed.size(), pack.pFile), packed.size());
+        std::FILE* source = std::fopen((std::string(VORNEL_SOURCE_DIR) + "/data/sample/pack/" + name).c_str(), "rb");
+        ASSERT_NE(source, nullptr);
+        std::string written(packed.size() + 1, '\0');
+        written.resize(std::fread(&written[0], 1, written.size(), source));
+        std::fclose(source);
+        EXPECT_EQ(packed, written);
+    }
+}
