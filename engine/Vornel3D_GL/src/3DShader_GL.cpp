@@ -145,30 +145,34 @@ Status C3DShader_GL::MakeFromAddress(const void* data, uint32_t size, const char
     return Build(static_cast<const char*>(data), size);
 }
 
+Status C3DShader_GL::BuildFromFile(std::FILE* file, uint32_t length)
+{
+    char* text = static_cast<char*>(UTILS_MALLOC(size_t(length) + 1));
+    if (!text) {
+        DeleteObjects();
+        return Fail(kStatusOutOfMemory);
+    }
+    if (std::fread(text, 1, length, file) != length) {
+        UTILS_FREE(text);
+        DeleteObjects();
+        return kStatusFailed;
+    }
+    text[length] = '\0';
+    const Status status = Build(text, length);
+    UTILS_FREE(text);
+    return status;
+}
+
 Status C3DShader_GL::LoadFromPacker(PackRecord* pEntry)
 {
     Release();
     C3DShader::LoadFromPacker(pEntry);
     if (!pEntry || !pEntry->pFile)
         return Fail(kStatusFailed);
-    Status status = CreateShaderObject();
+    const Status status = CreateShaderObject();
     if (Failed(status))
         return status;
-    const uint32_t length = pEntry->lastEntrySize;
-    char* text = static_cast<char*>(UTILS_MALLOC(size_t(length) + 1));
-    if (!text) {
-        DeleteObjects();
-        return Fail(kStatusOutOfMemory);
-    }
-    if (std::fread(text, 1, length, pEntry->pFile) != length) {
-        UTILS_FREE(text);
-        DeleteObjects();
-        return kStatusFailed;
-    }
-    text[length] = '\0';
-    status = Build(text, length);
-    UTILS_FREE(text);
-    return status;
+    return BuildFromFile(pEntry->pFile, pEntry->lastEntrySize);
 }
 
 Status C3DShader_GL::LoadFromFile(const char16_t* path)
@@ -187,27 +191,12 @@ Status C3DShader_GL::LoadFromFile(const char16_t* path)
     if (std::fseek(file, 0, SEEK_END) == 0)
         end = std::ftell(file);
     if (end < 0 || uint64_t(end) > uint64_t(INT_MAX) || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
         DeleteObjects();
-        return kStatusFailed;
+        status = kStatusFailed;
+    } else {
+        status = BuildFromFile(file, uint32_t(end));
     }
-    const uint32_t length = uint32_t(end);
-    char* text = static_cast<char*>(UTILS_MALLOC(size_t(length) + 1));
-    if (!text) {
-        std::fclose(file);
-        DeleteObjects();
-        return Fail(kStatusOutOfMemory);
-    }
-    const size_t read = std::fread(text, 1, length, file);
     std::fclose(file);
-    if (read != length) {
-        UTILS_FREE(text);
-        DeleteObjects();
-        return kStatusFailed;
-    }
-    text[length] = '\0';
-    status = Build(text, length);
-    UTILS_FREE(text);
     return status;
 }
 

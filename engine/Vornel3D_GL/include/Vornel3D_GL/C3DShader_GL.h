@@ -7,6 +7,7 @@
 // A text that does not compile or link gives 0x80000007 and leaves no program (Begin, End and
 // CopyScreen then do nothing); the driver's log goes to the log file and standard error.
 #include <cstdint>
+#include <cstdio>
 
 #include "Vornel3D/C3DShader.h"
 
@@ -48,6 +49,8 @@ private:
     Status CreateShaderObject();
     // Compiles the text into the shader object and links the program.
     Status Build(const char* text, uint32_t length);
+    // Reads length bytes from where the file stands and builds them; a short read: 0x80000001.
+    Status BuildFromFile(std::FILE* file, uint32_t length);
     void DeleteObjects();
     // The failure latched as the world's last error and returned.
     Status Fail(Status status);
