@@ -40,9 +40,8 @@ C3DStencilShadow_GL::~C3DStencilShadow_GL() = default;
 
 Status C3DStencilShadow_GL::Create(uint32_t count, uint32_t color)
 {
-    const Status status = C3DStencilShadow::Create(count, color);
-    // Out of memory keeps its own code; the engine's factory only tests for a failure.
-    return Failed(status) && status != kStatusOutOfMemory ? kStatusFailed : status;
+    // Out of memory is latched as the world's last error by the base.
+    return Failed(C3DStencilShadow::Create(count, color)) ? kStatusFailed : kStatusOk;
 }
 
 Status C3DStencilShadow_GL::Release()

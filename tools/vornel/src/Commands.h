@@ -19,6 +19,7 @@ int CommandDevflags(int argc, char** argv);
 int CommandModel(int argc, char** argv);
 int CommandScene(int argc, char** argv);
 int CommandFont(int argc, char** argv);
+int CommandShader(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

@@ -125,6 +125,12 @@ const CommandRow kCommands[] = {
      "(its .png beside it) or a TrueType face with --char-size. One text unit is one pixel of the\n"
      "sheet; --width wraps the text at spaces to W pixels, --flags gives the text flags (0x0100\n"
      "shadow, 0x0040 upside down ...), --size the picture's size (else fitted to the text).\n"},
+    {"shader", CommandShader,
+     "usage: vornel shader check FILE.gl.frag\n"
+     "\n"
+     "check compiles and links a GLSL fragment shader through the GL renderer, as the game loads\n"
+     "it, and prints \"ok\"; a shader the driver refuses has the driver's log printed on standard\n"
+     "error, and the status is 1. Without a display the renderer draws offscreen.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run|game]\n"
      "       vornel script compile IN.script OUT.img [--builtins run|game]\n"
