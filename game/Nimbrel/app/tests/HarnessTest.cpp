@@ -79,6 +79,16 @@ protected:
         WritePrefetchParams(PrefetchFlags{developer, 1, 0}, bytes);
         std::ofstream(data + "/prefetch.params", std::ios::binary).write(reinterpret_cast<char*>(bytes), 6);
     }
+    // The game started and one frame run; its world record and renderer, which reads the pack.
+    void StartOnRenderer(NimbrelHarness& game, WorldData*& world, C3DEngine*& engine)
+    {
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(game.Step());
+        world = game.World()->GetWorldData();
+        engine = C3DEngine::FromWorld(world);
+        ASSERT_NE(engine, nullptr);
+        ASSERT_NE(world->pfnPackLocator, nullptr);
+    }
 
     std::string root, data, oldCwd, boxes;
 };
@@ -235,12 +245,9 @@ TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
 TEST_F(GameFolder, SampleCandlestickLoadsOntoTheRenderer)
 {
     NimbrelHarness game;
-    ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step());
-    WorldData* world = game.World()->GetWorldData();
-    C3DEngine* engine = C3DEngine::FromWorld(world);
-    ASSERT_NE(engine, nullptr);
-    ASSERT_NE(world->pfnPackLocator, nullptr);
+    WorldData* world = nullptr;
+    C3DEngine* engine = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartOnRenderer(game, world, engine));
 
     C3DObject* candlestick = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
     ASSERT_NE(candlestick, nullptr);
@@ -278,11 +285,9 @@ TEST_F(GameFolder, SampleCandlestickLoadsOntoTheRenderer)
 TEST_F(GameFolder, SampleShadersCompileOnTheRenderer)
 {
     NimbrelHarness game;
-    ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step());
-    WorldData* world = game.World()->GetWorldData();
-    C3DEngine* engine = C3DEngine::FromWorld(world);
-    ASSERT_NE(engine, nullptr);
+    WorldData* world = nullptr;
+    C3DEngine* engine = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartOnRenderer(game, world, engine));
     ASSERT_EQ(engine->IsShaderSupported(), kStatusOk);
     for (const char16_t* name : {u"textures/default.gl.frag", u"textures/transition.gl.frag"}) {
         SCOPED_TRACE(UtilsString_ToUtf8(name));
