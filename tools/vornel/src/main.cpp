@@ -77,6 +77,12 @@ const CommandRow kCommands[] = {
      "write makes the developer flags file of a data folder (\"prefetch.params\"; a flag not\n"
      "given is 0): developer turns the developer keys and texts on, truetype 0 takes the main\n"
      "font's kind from the settings instead of TrueType. show prints the flags of a file.\n"},
+    {"profile", CommandProfile,
+     "usage: vornel profile dump FILE\n"
+     "\n"
+     "Prints every chunk of a profile file (its offset, tag, total and payload sizes and\n"
+     "children), and decodes the profile's own chunks 10001 to 10010 with the game's readers.\n"
+     "A file the game cannot read is named with the reason, with exit status 1.\n"},
     {"model", CommandModel,
      "usage: vornel model info FILE.3dx [--vertices]\n"
      "       vornel model build IN.txt OUT.3dx\n"

@@ -1,0 +1,178 @@
+// vornel profile dump: every chunk of a profile file, and the profile's own chunks decoded by
+// the game's readers.
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "NimbrelWorld/ProfileChunks.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsStream_Chunk.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_File.h"
+#include "VornelUtils/UtilsString.h"
+
+namespace {
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// The decoded payload of one of the profile's own chunks, or false when it is cut short.
+bool Decode(UtilsStream_Chunk* chunk, std::string& line)
+{
+    char text[256];
+    switch (chunk->GetTag()) {
+    case kProfileTagHeader: {
+        ProfileHeader h{};
+        if (!ProfileChunk_ReadHeader(chunk, &h))
+            return false;
+        std::snprintf(text, sizeof text, "version %u, layout %u, program %u.%u, construction 0x%X, stamp A %u, %u %u",
+                      h.version, h.layout, h.programVersion >> 16, h.programVersion & 0xFFFF, h.constructionVersion,
+                      h.stampA, unsigned(h.byte20), unsigned(h.byte21));
+        line = text;
+        return true;
+    }
+    case kProfileTagIdentity:
+    case kProfileTagPlatform: {
+        char* value = nullptr;
+        if (!chunk->ReadStringA(&value, false))
+            return false;
+        line = (chunk->GetTag() == kProfileTagIdentity ? "identity " : "platform ") +
+               (value ? Quoted(value) : std::string("none"));
+        UTILS_FREE(value);
+        return true;
+    }
+    case kProfileTagName: {
+        char16_t* name = nullptr;
+        if (!ProfileChunk_ReadName(chunk, &name))
+            return false;
+        line = "name " + (name ? Quoted(UtilsString_ToUtf8(name)) : std::string("none"));
+        UTILS_FREE(name);
+        return true;
+    }
+    case kProfileTagPlayTime: {
+        ProfileTime t{};
+        if (!ProfileChunk_ReadTime(chunk, &t))
+            return false;
+        std::snprintf(text, sizeof text, "play time %u days %02u:%02u, fraction %g (%u s)", t.days, unsigned(t.hours),
+                      unsigned(t.minutes), double(t.fraction),
+                      t.fraction >= 0.0f && t.fraction < 1800.0f ? unsigned(t.fraction / 30.0f) : 0u);
+        line = text;
+        return true;
+    }
+    case kProfileTagDate: {
+        ProfileDate d{};
+        if (!ProfileChunk_ReadDate(chunk, &d))
+            return false;
+        std::snprintf(text, sizeof text, "completed on %04u-%02u-%02u %02u:%02u:%02u", unsigned(d.year),
+                      unsigned(d.month), unsigned(d.day), unsigned(d.hour), unsigned(d.minute), unsigned(d.second));
+        line = text;
+        return true;
+    }
+    case kProfileTagState: {
+        uint8_t inProgress = 0;
+        uint32_t completed = 0, flags = 0;
+        if (!ProfileChunk_ReadState(chunk, &inProgress, &completed, &flags))
+            return false;
+        std::snprintf(text, sizeof text, "game in progress %u, completed games %u, flags 0x%X", unsigned(inProgress),
+                      completed, flags);
+        line = text;
+        return true;
+    }
+    case kProfileTagChaptersCheck: {
+        uint32_t version = 0, stampB = 0;
+        uint8_t flag = 0;
+        if (!ProfileChunk_ReadChaptersCheckWords(chunk, &version, &stampB) || !chunk->Read(&flag, 1, 1))
+            return false;
+        std::snprintf(text, sizeof text, "check version %u, stamp B %u, chapters flag %u", version, stampB,
+                      unsigned(flag));
+        line = text;
+        return true;
+    }
+    case kProfileTagLevel: {
+        uint32_t level = 0;
+        int32_t chapter = 0;
+        ProfileChapterBlock b{};
+        if (!ProfileChunk_ReadLevelWords(chunk, &level, &chapter) || !ProfileChunk_ReadChapterBlock(chunk, &b))
+            return false;
+        std::snprintf(text, sizeof text,
+                      "level %u, chapter %d; chapters flag %u, count %u, current %d, identifier 0x%X", level, chapter,
+                      unsigned(b.chaptersFlag), b.chapterCount, int32_t(b.currentChapter), b.identifier);
+        line = text;
+        return true;
+    }
+    case kProfileTagSpare: {
+        uint8_t c = 0, d = 0;
+        if (!ProfileChunk_ReadSpare(chunk, &c, &d))
+            return false;
+        std::snprintf(text, sizeof text, "spare %u %u", unsigned(c), unsigned(d));
+        line = text;
+        return true;
+    }
+    default:
+        return true;   // written by the game's managers and scene objects: sizes only
+    }
+}
+
+bool Print(UtilsStream_Chunk* chunk, int depth, const char* path)
+{
+    const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+    const uint32_t children = chunk->GetChildren().GetCount();
+    std::printf("%schunk %u at %u: size %u, payload %u", indent.c_str(), chunk->GetTag(), chunk->GetPosition(),
+                chunk->GetTotalSize(), chunk->GetPayloadSize());
+    if (children)
+        std::printf(", %u children", children);
+    std::printf("\n");
+    std::string line;
+    if (depth == 0 && !Decode(chunk, line)) {
+        std::fprintf(stderr, "vornel profile: %s: the payload of chunk %u at %u is cut short\n", path,
+                     chunk->GetTag(), chunk->GetPosition());
+        return false;
+    }
+    if (!line.empty())
+        std::printf("%s  %s\n", indent.c_str(), line.c_str());
+    CFIFOList& list = chunk->GetChildren();
+    bool ok = true;
+    for (void* p = list.GetFirst(); p && ok; p = list.GetNext())
+        ok = Print(static_cast<UtilsStream_Chunk*>(p), depth + 1, path);
+    return ok;
+}
+
+int Dump(const char* path)
+{
+    const std::u16string widePath = UtilsString_FromUtf8(path);
+    UtilsStream_File stream(kStreamRead, widePath.c_str());
+    if (Failed(stream.Open())) {
+        std::fprintf(stderr, "vornel profile: cannot read %s\n", path);
+        return 1;
+    }
+    UtilsStream_ChunkList list(&stream);
+    UtilsStream_Chunk* first = list.ReadFirst();
+    if (!first) {
+        std::fprintf(stderr, "vornel profile: %s holds no chunk%s: the game reads it as an empty slot\n", path,
+                     Failed(list.GetLastReadStatus()) ? " that can be read" : "");
+        return 1;
+    }
+    const bool whole = Succeeded(list.ReadTree(first));
+    bool ok = true;
+    CFIFOList& chunks = list.GetChunks();
+    for (void* p = chunks.GetFirst(); p && ok; p = chunks.GetNext())
+        ok = Print(static_cast<UtilsStream_Chunk*>(p), 0, path);
+    stream.Close();
+    if (ok && !whole)
+        std::fprintf(stderr, "vornel profile: %s: a chunk after the last one shown is cut short or overlaps\n",
+                     path);
+    return ok && whole ? 0 : 1;
+}
+
+}  // namespace
+
+int CommandProfile(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[0], "dump") == 0)
+        return Dump(argv[1]);
+    return kExitUsage;
+}

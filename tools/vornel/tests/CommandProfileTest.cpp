@@ -1,0 +1,91 @@
+// vornel profile dump: a profile the game writes, printed back; files the game cannot read.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/ProfileManager.h"
+#include "ToolTestSupport.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_Static.h"
+#include "VornelUtils/UtilsString.h"
+
+using tooltest::RunTool;
+using tooltest::TempFolder;
+
+namespace {
+
+// The bytes the game saves for a slot named "Anna", 1 h 5 min 20 s into chapter 1 (level 4).
+std::string SavedProfile()
+{
+    std::unique_ptr<CNimbrelWorld> world(CreateNimbrelWorld());
+    world->LoadOptions(u"Game", nullptr, 0, 0, 1);
+    world->GetGameData()->constructionStampA = 5;
+    world->GetGameData()->constructionStampB = 7;
+    auto* profiles = new CProfileManager(world->GetWorldData());
+    world->SetManager(kManagerProfile, profiles);
+    ProfileSlot slot{};
+    slot.name = UtilsString_DupW(u"Anna");
+    slot.gameInProgress = 1;
+    slot.chapterIndex = 1;
+    slot.levelObjectIndex = 4;
+    slot.playTime = ProfileTime{600.0f, 5, 1, 0};
+    slot.completionDate = ProfileDate{1, 2, 3, 4, 5, 2026};
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    EXPECT_EQ(profiles->SaveProfile(&slot, &list), kStatusOk);
+    EXPECT_TRUE(list.WriteAll());
+    UTILS_FREE(slot.name);
+    return std::string(reinterpret_cast<const char*>(memory.GetBlock()), memory.GetSize());
+}
+
+}  // namespace
+
+TEST(CommandProfile, DumpsEveryChunkAndTheSlotsOwnData)
+{
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile_full_0.sav").string();
+    const std::string bytes = SavedProfile();
+    std::ofstream(file, std::ios::binary) << bytes;
+    const auto dump = RunTool("profile dump " + file);
+    ASSERT_EQ(dump.first, 0);
+    const std::string& text = dump.second;
+    for (const char* expected :
+         {"chunk 10001 at 0: size 42, payload 22\n  version 200, layout 274, program 3.115, construction 0x1F1, "
+          "stamp A 5, 1 2\n",
+          "chunk 10003 at 42: size 30, payload 10\n  identity \"Game\"\n", "  platform \"WIN32\"\n",
+          "  name \"Anna\"\n", "  play time 0 days 01:05, fraction 600 (20 s)\n",
+          "  completed on 2026-05-04 03:02:01\n", "  game in progress 1, completed games 0, flags 0x0\n",
+          "  check version 200, stamp B 7, chapters flag 0\n",
+          "  level 4, chapter 1; chapters flag 0, count 0, current -1, identifier 0xFFFFFFFF\n", "  spare 0 0\n"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin:\n" << text;
+}
+
+TEST(CommandProfile, NamesWhatMakesAFileUnreadable)
+{
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile.sav").string();
+    EXPECT_EQ(RunTool("profile dump " + file).first, 1) << "missing";
+    for (const char* arguments : {"profile", "profile dump", "profile show x", "profile dump a b"})
+        EXPECT_EQ(RunTool(arguments).first, 2) << arguments;
+    const std::string bytes = SavedProfile();
+    const struct {
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"", "holds no chunk"},
+        {bytes.substr(0, bytes.size() - 1), "cut short"},
+        {bytes.substr(0, 30), "holds no chunk that can be read"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+        const auto shown = RunTool("profile dump " + file, true);
+        EXPECT_EQ(shown.first, 1) << c.reason;
+        EXPECT_NE(shown.second.find(c.reason), std::string::npos) << shown.second;
+    }
+}
