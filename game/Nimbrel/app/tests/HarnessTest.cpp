@@ -15,6 +15,7 @@
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/PrefetchParams.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObjectRaw.h"
 #include "Vornel3D/C3DShader.h"
@@ -183,6 +184,46 @@ TEST_F(GameFolder, TheHallIsReadFromThePackByTheGamesSourceOfObjectFiles)
     EXPECT_EQ(hall.BuildFromRaw(u"Nimbrel_object_99.raw"), kStatusFailed);
     EXPECT_EQ(hall.Release(), 0);
     EXPECT_EQ(game.Stop(), 0);
+}
+
+TEST_F(GameFolder, AProfilePlayedInOneRunIsTheCurrentSlotOfTheNext)
+{
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_1.sav";
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(game.Step());
+        CProfileManager* profiles = game.World()->GetProfileManager();
+        ASSERT_NE(profiles, nullptr);
+        EXPECT_EQ(profiles->GetSlotCount(), 3u);
+        EXPECT_TRUE(profiles->AreAllSlotsEmpty());
+        // The player names slot 1 and plays 20 seconds in it.
+        profiles->SetCurrentSlot(1);
+        ASSERT_EQ(profiles->RenameProfile(1, u"Player"), kStatusOk);
+        ProfileSlot* slot = profiles->GetCurrentSlot();
+        slot->used = 1;
+        slot->gameInProgress = 1;
+        game.World()->GetWorldData()->frameTime = 600.0;
+        profiles->Update();
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    ASSERT_TRUE(fs::exists(file)) << "saved with the options at the end";
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CProfileManager* profiles = game.World()->GetProfileManager();
+    ASSERT_NE(profiles, nullptr);
+    EXPECT_EQ(profiles->GetCurrentIndex(), 1);
+    const ProfileSlot* slot = profiles->GetCurrentSlot();
+    ASSERT_NE(slot, nullptr);
+    EXPECT_TRUE(slot->used);
+    ASSERT_NE(slot->name, nullptr);
+    EXPECT_EQ(UtilsString_ToUtf8(slot->name), "Player");
+    char16_t text[16];
+    profiles->FormatPlayTime(1, text);
+    EXPECT_EQ(UtilsString_ToUtf8(text), "(00:00:21)");
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
 }
 
 TEST_F(GameFolder, DeveloperFileTurnsTheDeveloperKeysOn)

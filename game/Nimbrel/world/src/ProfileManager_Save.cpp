@@ -121,6 +121,16 @@ Status CProfileManager::LoadLevelChunk(ProfileSlot* pSlot, UtilsStream_Chunk* pC
     CNimbrelWorld* world = GetWorld();
     if (world && world->GetObjectCount(&objects) && level >= objects)
         return Latch(ChapterMismatch(chapter));
+    // A profile saved before any chapter was played holds no progress that the chapter table
+    // could contradict: its slot stays as it is (the table refuses a block without a chapter).
+    UtilsStream_Static* payload = pChunk->GetInnerStream();
+    const int64_t blockStart = payload ? payload->Tell() : -1;
+    ProfileChapterBlock block{};
+    if (chapter == -1 && blockStart >= 0 && ProfileChunk_ReadChapterBlock(pChunk, &block) &&
+        block.currentChapter == kChapterIdentifierNone)
+        return kStatusOk;
+    if (blockStart >= 0)
+        payload->Seek(blockStart, kSeekStart);
     return chapters->CheckSaved(pChunk);
 }
 
