@@ -3,7 +3,6 @@
 #include "NimbrelObjects/CObjectsBase.h"
 
 #include <cstring>
-#include <initializer_list>
 
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -15,17 +14,6 @@ CObjectsBase::CObjectsBase(WorldData* pWorldData, uint32_t objectNumber, uint32_
 {
 }
 
-CObjectsBase::~CObjectsBase()
-{
-    ReleaseElementInfo();
-    for (void* name = m_soundList.GetFirst(); name; name = m_soundList.RemoveCurrent(0))
-        UTILS_FREE(name);
-    ClearRecordList();
-    FreeElementCommandLists();
-    for (CCommandList* list : {m_pClickedEventList, m_pDraggedEventList, m_pTurnedEventList, m_pShownEventList})
-        delete list;
-}
-
 bool CObjectsBase::IsInterface() const { return (m_typeCode & kObjectKindInterfaceBit) != 0; }
 bool CObjectsBase::IsLevel() const { return (m_typeCode & kObjectKindLevelBit) != 0; }
 
@@ -35,47 +23,6 @@ Status CObjectsBase::OutOfMemory()
         m_pWorldData->lastErrorCode = kStatusOutOfMemory;
     return kStatusOutOfMemory;
 }
-
-Status CObjectsBase::Load()
-{
-    if (!m_pKindRow)
-        m_pKindRow = FindObjectKind(m_typeCode);
-    m_abuse = IsInterface() ? 0 : 1;
-    // The base point that GetPosition reads, until the element-info file brings its own.
-    if (m_positionCount == 0 && Failed(FindOrAddObjectPosition(nullptr)))
-        return kStatusOutOfMemory;
-    return kStatusOk;
-}
-
-Status CObjectsBase::Release()
-{
-    FreeElements(m_pElements, m_elementCount);
-    m_pElements = nullptr;
-    m_elementCount = 0;
-    ReleaseElementInfo();
-    for (void* name = m_soundList.GetFirst(); name; name = m_soundList.RemoveCurrent(0))
-        UTILS_FREE(name);
-    ClearRecordList();
-    m_loaded = 0;
-    return kStatusOk;
-}
-
-Status CObjectsBase::UpdateState()
-{
-    if (IsScriptLoaded() && m_runState == kRunNotStarted) {
-        ResetRunState();
-        FireScriptEvent(kEventStart);
-        m_runState = kRunStarted;
-    }
-    if (IsScriptLoaded() && m_runState == kRunStarted) {
-        CheckSetup();
-        FireScriptEvent(kEventRun);
-        m_runState = kRunRunning;
-    }
-    return kStatusOk;
-}
-
-bool CObjectsBase::IsScriptLoaded() const { return false; }
 
 uint32_t CObjectsBase::GetDrawSlotElement(uint32_t position)
 {
@@ -185,7 +132,6 @@ ElementInfoView CObjectsBase::GetElementInfoView() const
 
 // ---- what an object answers before its models, script, commands and profile state exist ----
 
-bool CObjectsBase::OnBurnCommand(const CommandHandle&, uint32_t, int32_t, int32_t, int32_t) { return true; }
 Status CObjectsBase::UpdateComponents() { return kStatusOk; }
 Status CObjectsBase::Draw()
 {
@@ -211,44 +157,15 @@ Status CObjectsBase::PrepareElementDraw(ElementRecord*, float, uint8_t) { return
 Status CObjectsBase::DrawElement(ElementRecord*) { return kStatusFailed; }
 Status CObjectsBase::OnClick(float, float, uint32_t) { return kStatusFailed; }
 Status CObjectsBase::UpdateCursorState(float, float, void*) { return kStatusFailed; }
-Status CObjectsBase::AddElementClickCommand(uint32_t, const CommandHandle&) { return kStatusFailed; }
-Status CObjectsBase::AddElementEndCommand(uint32_t, const CommandHandle&) { return kStatusFailed; }
-Status CObjectsBase::AddClickedEventCommand(const CommandHandle&) { return kStatusFailed; }
-Status CObjectsBase::AddDraggedEventCommand(const CommandHandle&) { return kStatusFailed; }
-Status CObjectsBase::AddTurnedEventCommand(const CommandHandle&) { return kStatusFailed; }
-Status CObjectsBase::AddShownEventCommand(const CommandHandle&) { return kStatusFailed; }
 Status CObjectsBase::OnCheatCodes(uint32_t) { return kStatusFailed; }
 Status CObjectsBase::SetElementText(ElementRecord*, int32_t, uint32_t) { return kStatusFailed; }
 Status CObjectsBase::SetElementNumber(ElementRecord*, int32_t) { return kStatusFailed; }
 Status CObjectsBase::RefreshElementNumber(ElementRecord*) { return kStatusFailed; }
 Status CObjectsBase::ClearElementTexts(ElementRecord*) { return kStatusOk; }
-Status CObjectsBase::Activate(uint32_t) { return kStatusFailed; }
-Status CObjectsBase::LoadReleaseModel(uint32_t) { return kStatusFailed; }
-Status CObjectsBase::ReleaseModel(uint8_t) { return kStatusOk; }
-Status CObjectsBase::StopElementSounds() { return kStatusOk; }
-Status CObjectsBase::RegisterSurroundSounds() { return kStatusOk; }
-Status CObjectsBase::UnregisterSurroundSounds() { return kStatusOk; }
-Status CObjectsBase::LoadReleaseParam(uint32_t, uint8_t) { return kStatusFailed; }
-Status CObjectsBase::DropScriptModule() { return kStatusOk; }
-Status CObjectsBase::ResetScript() { return kStatusFailed; }
-Status CObjectsBase::ClearScript() { return kStatusOk; }
-Status CObjectsBase::FireScriptEvent(uint32_t) { return kStatusFailed; }
-Status CObjectsBase::CallScriptHandler(uint32_t, uint32_t) { return kStatusFailed; }
-Status CObjectsBase::CallScriptFunction(const char*, uint32_t, uint8_t, void*, uint32_t) { return kStatusFailed; }
 Status CObjectsBase::HitTestElementPoint(ElementRecord*, float, float) { return kStatusFailed; }
 int32_t CObjectsBase::FindElementAt(float, float, int32_t) { return -1; }
 Status CObjectsBase::HitTestRecordedElement(void*, float, float) { return kStatusFailed; }
 Status CObjectsBase::RestartEffects() { return kStatusOk; }
-Status CObjectsBase::Finish(uint8_t)
-{
-    m_finished = 1;
-    return kStatusOk;
-}
-Status CObjectsBase::ResetFinish()
-{
-    m_finished = 0;
-    return kStatusOk;
-}
 Status CObjectsBase::LoadFromProfile(UtilsStream_Chunk*) { return kStatusFailed; }
 Status CObjectsBase::SaveToProfile(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusFailed; }
 Status CObjectsBase::LoadElementFromProfile(UtilsStream_Chunk*, ElementRecord*) { return kStatusFailed; }
@@ -256,14 +173,12 @@ Status CObjectsBase::SaveElementToProfile(UtilsStream_ChunkList*, UtilsStream_Ch
 {
     return kStatusFailed;
 }
-Status CObjectsBase::ReloadElementInfos() { return kStatusFailed; }
 Status CObjectsBase::ReloadElementInfosKeepState() { return kStatusFailed; }
 Status CObjectsBase::OnElementClicked(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementDragReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementReturn(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementTurnReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }
-Status CObjectsBase::RegisterScriptFunctions() { return kStatusOk; }
 Status CObjectsBase::OnCommand(const char* command)
 {
     if (command && std::strcmp(command, "reset") == 0)

@@ -1,7 +1,11 @@
-// Named positions of the object and of its elements.
+// Named positions of the object and of its elements, and the modifier tracks that animate the
+// elements, read from the object's animation file.
 #include <cstring>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DObjectModifier.h"
+#include "VornelUtils/UtilsStream.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -47,4 +51,108 @@ int32_t CObjectsBase::FindElementPosition(uint32_t element, const char* name) co
         if (PositionIsNamed(record.pPositions[i], name))
             return int32_t(i);
     return -1;
+}
+
+// ---- the elements' modifier tracks ---------------------------------------------------------------
+
+void CObjectsBase::FreeModifierTable()
+{
+    for (uint32_t i = 0; m_pModifierTable && i < m_modifierRows; ++i)
+        for (C3DObjectModifier*& track : m_pModifierTable[i]) {
+            if (track) {
+                track->Release();
+                delete track;
+            }
+            track = nullptr;
+        }
+    UTILS_FREE(m_pModifierTable);
+    m_pModifierTable = nullptr;
+    m_modifierRows = 0;
+}
+
+Status CObjectsBase::ReleaseModifiers()
+{
+    if (!m_pModifierTable)
+        return kStatusOk;
+    for (uint32_t i = 0; i < m_modifierRows && i < m_elementCount; ++i) {
+        ElementRecord* element = GetItemRecord(i);
+        UTILS_FREE(element->pSavedTrackState);
+        element->pSavedTrackState = static_cast<uint32_t*>(UTILS_CALLOC(kSavedTrackStateWords, sizeof(uint32_t)));
+        if (!element->pSavedTrackState)
+            return OutOfMemory();
+        for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind) {
+            C3DObjectModifier*& track = m_pModifierTable[i][kind];
+            if (!track)
+                continue;
+            // Where the track stands: its key and the time within it.
+            const C3DModifierState& state = track->GetState();
+            element->pSavedTrackState[2 * kind] = state.currentKey;
+            std::memcpy(&element->pSavedTrackState[2 * kind + 1], &state.time, sizeof(uint32_t));
+            track->Release();
+            delete track;
+            track = nullptr;
+        }
+    }
+    FreeModifierTable();
+    return kStatusOk;
+}
+
+Status CObjectsBase::AttachModifiers(const char16_t* path)
+{
+    UtilsStream* stream = nullptr;
+    Status status = OpenObjectStream(path, &stream);
+    if (Failed(status))
+        return status;
+    if (Failed(stream->Open())) {
+        // A loose-file object without an animation file has no tracks.
+        delete stream;
+        return kStatusOk;
+    }
+    uint32_t count = 0;
+    if (!stream->Read(&count, 4, 1) || count != m_elementCount) {
+        stream->Close();
+        delete stream;
+        return kStatusFailed;
+    }
+    status = ReleaseModifiers();
+    if (Succeeded(status) && count) {
+        m_pModifierTable = static_cast<C3DObjectModifier* (*)[kElementTrackKinds]>(
+            UTILS_CALLOC(count, sizeof(C3DObjectModifier*[kElementTrackKinds])));
+        if (!m_pModifierTable)
+            status = OutOfMemory();
+        else
+            m_modifierRows = count;
+    }
+    for (uint32_t i = 0; Succeeded(status) && i < count; ++i) {
+        C3DGroupRecord group = {};
+        m_pRenderModel->GetGroup(i, &group);
+        for (uint32_t kind = 0; Succeeded(status) && kind < kElementTrackKinds; ++kind) {
+            uint32_t word = 0;
+            if (!stream->Read(&word, 4, 1)) {
+                status = kStatusFailed;
+                break;
+            }
+            if (!word)
+                continue;
+            C3DObjectModifier* track = CreateObjectModifier(kind, m_pWorldData);
+            if (!track) {
+                status = OutOfMemory();
+                break;
+            }
+            m_pModifierTable[i][kind] = track;
+            if (Failed(track->Load(stream, word))) {
+                status = kStatusFailed;
+                break;
+            }
+            track->SetTarget(m_pRenderModel, i);
+            // The vertex tracks write the element's own triangles, never another element's.
+            if (uint64_t(track->GetEntryCount()) * 3 > group.indexCount)
+                status = kStatusFailed;
+        }
+    }
+    stream->Close();
+    delete stream;
+    if (Failed(status))
+        FreeModifierTable();
+    return status;
 }

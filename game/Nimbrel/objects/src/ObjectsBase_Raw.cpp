@@ -10,6 +10,7 @@
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
+#include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_File.h"
 #include "VornelUtils/UtilsStream_Packer.h"
@@ -319,11 +320,10 @@ Status CObjectsBase::ResizeElementCommandLists(uint32_t count)
     return kStatusOk;
 }
 
-Status CObjectsBase::BuildFromRaw(const char16_t* path)
+Status CObjectsBase::OpenObjectStream(const char16_t* path, UtilsStream** ppStream)
 {
     WorldData* w = m_pWorldData;
-    if (!w || !path)
-        return kStatusFailed;
+    *ppStream = nullptr;
     UtilsStream* stream = nullptr;
     switch (w->pGame ? GameObjectSource(*w->pGame) : 0) {
     case kResourceSourceProgram:
@@ -349,6 +349,19 @@ Status CObjectsBase::BuildFromRaw(const char16_t* path)
     }
     if (!stream)
         return OutOfMemory();
+    *ppStream = stream;
+    return kStatusOk;
+}
+
+Status CObjectsBase::BuildFromRaw(const char16_t* path)
+{
+    WorldData* w = m_pWorldData;
+    if (!w || !path)
+        return kStatusFailed;
+    UtilsStream* stream = nullptr;
+    const Status opened = OpenObjectStream(path, &stream);
+    if (Failed(opened))
+        return opened;
     if (Failed(stream->Open())) {
         delete stream;
         return kStatusFailed;
@@ -568,6 +581,26 @@ Status CObjectsBase::CheckElementInfo()
             return kStatusFailed;
         if (i > 0 && std::strcmp(GetItemRecord(m_pNameIndex[i - 1])->pName, GetItemRecord(m_pNameIndex[i])->pName) >= 0)
             return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status CObjectsBase::ReloadElementInfos()
+{
+    ClearMessages();
+    ReleaseCommandLists();
+    ClearRecordList();
+    if (ReleaseModel(0) != kStatusOk || DropScriptModule() != kStatusOk || UnregisterSurroundSounds() != kStatusOk)
+        return kStatusFailed;
+    if (Failed(ResizeElementCommandLists(m_elementCount)))
+        return kStatusFailed;
+    char16_t name[kWorldTextSize];
+    UtilsString_Format(name, kWorldTextSize, u"%S_object_%u.raw", m_pWorldData->pGame ? m_pWorldData->pGame->constructBaseName : "",
+                       m_objectNumber);
+    if (Failed(BuildFromRaw(name))) {
+        Log(m_pWorldData->logPath, 0, u"# CObjectsBase::ReloadElementInfos failed! invalid object \"%S\"\n",
+            m_pName ? m_pName : "");
+        return kStatusFailed;
     }
     return kStatusOk;
 }

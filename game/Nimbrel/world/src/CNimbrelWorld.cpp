@@ -185,6 +185,8 @@ uint8_t CNimbrelWorld::SetDataFolder(const char16_t* appName, const char16_t* da
         char baseName[kManagedNameSize];
         GetApplicationName(baseName);
         GameDataSetConstruction(*game, baseName);
+        // The scene objects' models and scripts are named after the construction too.
+        UtilsString_CopyA(GetWorldData()->game.view.dataNamePrefix, kGameNameSize, baseName);
         UtilsString_Format(game->rawFolder, kWorldTextSize, u"_raw.%s.%s/", u"full", u"Win32");
     }
     return SetFitWindowToDesktop(1);

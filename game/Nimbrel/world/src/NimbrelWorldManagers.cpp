@@ -235,6 +235,11 @@ CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t)
     return nullptr;
 }
 
+CObjectsBase* CNimbrelWorld::FindObjectByName(const char*)
+{
+    return nullptr;
+}
+
 bool CNimbrelWorld::IsObjectActivated(uint32_t)
 {
     return false;

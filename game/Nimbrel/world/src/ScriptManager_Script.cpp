@@ -6,9 +6,12 @@
 
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptValue.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "VornelUtils/UtilsRandom.h"
+#include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
@@ -129,8 +132,21 @@ Status CScriptManager::HandleCommand(void* object, ScriptBuiltinCall& call)
     return kStatusFailed;
 }
 
-Status CScriptManager::HandleSendObjectMessage(void*, ScriptBuiltinCall&)
+Status CScriptManager::HandleSendObjectMessage(void* object, ScriptBuiltinCall& call)
 {
-    // Messages are posted to scene objects, which do not exist yet.
-    return kStatusFailed;
+    const char* name = reinterpret_cast<const char*>(call.arguments[0]);
+    const char* message = reinterpret_cast<const char*>(call.arguments[1]);
+    CNimbrelWorld* world = static_cast<CScriptManager*>(object)->GetWorld();
+    CObjectsBase* target = world && name && message ? world->FindObjectByName(name) : nullptr;
+    if (!target)
+        return kStatusFailed;
+    char* copy = UtilsString_DupA(message);
+    if (!copy) {
+        WorldOf(object)->lastErrorCode = kStatusOutOfMemory;
+        return kStatusFailed;
+    }
+    // The object takes the copy, also when it cannot queue it.
+    if (Failed(target->PostMessage(copy, static_cast<uint32_t>(call.arguments[2]), static_cast<uint32_t>(call.arguments[3]))))
+        return kStatusFailed;
+    return kStatusDoneStoreResult;
 }

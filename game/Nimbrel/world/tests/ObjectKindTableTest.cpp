@@ -86,5 +86,6 @@ TEST(GameData, WorldHangsItsRecordWithTheStartingValues)
     EXPECT_STREQ(game->constructBaseName, "Nimbrel");
     EXPECT_EQ(GameConstructMode(*game), 0u);
     EXPECT_EQ(GameObjectSource(*game), 2u);
-    EXPECT_STREQ(world.GetWorldData()->game.view.dataNamePrefix, "");
+    // The scene objects' models and scripts take the same name.
+    EXPECT_STREQ(world.GetWorldData()->game.view.dataNamePrefix, "Nimbrel");
 }

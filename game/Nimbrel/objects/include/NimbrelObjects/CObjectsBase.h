@@ -16,7 +16,11 @@
 #include "VornelUtils/FIFOList.h"
 
 class C3DObject;
+class C3DObjectModifier;
+class C3DObjectRaw;
 class CCommandList;
+class CCommandListManager;
+class CScriptManager;
 class CEffectManager;
 class CScriptBaseKest;
 class UtilsStream;
@@ -29,6 +33,25 @@ constexpr uint32_t kElementInfoVersion = 0x1F1;
 constexpr uint32_t kElementInfoTextLimit = 4096;
 // The name that an unnamed position, rotation, scale or track answers to.
 constexpr const char* kDefaultPositionName = "default";
+
+// The two creation words of the render model and of the collision model.
+constexpr uint32_t kObjectModelFlags = 0x28011;
+constexpr uint32_t kObjectRenderModelWord = 0x20C29;
+constexpr uint32_t kObjectCollisionModelWord = 0x24429;
+// A model flag: its texture names have language variants.
+constexpr uint32_t kObjectModelTextureVariants = 0x800;
+// Modifier tracks per element, one per kind (scale, position, rotation, alpha, colour, vertex
+// positions, vertex texture coordinates).
+constexpr uint32_t kElementTrackKinds = 7;
+// A saved track state: two words per track kind.
+constexpr uint32_t kSavedTrackStateWords = 2 * kElementTrackKinds;
+
+// Event masks of the calls the object makes beside its events.
+constexpr uint32_t kCallMaskCommand = 0x1FFFFFFFu;   // a click callback
+constexpr uint32_t kCallMaskCheat = 0x0FFFFFFFu;
+// Argument codes: {int 0, string}, and a message {int 0, string, int, int}.
+constexpr uint32_t kArgumentsElementName = 0x20000041u;
+constexpr uint32_t kArgumentsMessage = 0x40001141u;
 
 // Run state: "OnStart" fires on leaving 0, "OnRun" on leaving 1.
 enum ObjectRunState : uint32_t { kRunNotStarted = 0, kRunStarted = 1, kRunRunning = 2 };
@@ -152,16 +175,22 @@ public:
     // ---- script, hit tests, finish and profile (51 to 76) ----------------------------------
     virtual Status ResetScript();
     virtual Status ClearScript();
-    virtual Status LoadScript(uint32_t chapter, uint8_t force) { return LoadReleaseParam(chapter, force); }
+    virtual Status LoadScript(uint32_t chapter, uint8_t force);
+    // Runs object event n ("OnStart" ...) with the event's mask; the object's mask is put back
+    // afterwards, also when the handler waits.
     virtual Status FireScriptEvent(uint32_t event);
-    virtual Status CallScriptHandler(uint32_t handler, uint32_t mask);
-    virtual Status CallScriptFunction(const char* name, uint32_t selector, uint8_t resume, void* pArguments,
-                                      uint32_t typeWord);
+    // Continues (or runs again) the handler entry with the mask given; `resume` is what the
+    // waiting builtin returns (kScriptNoResume unless a wait ends).
+    virtual Status CallScriptHandler(uint32_t handler, uint32_t mask, uint8_t keep, uintptr_t* arguments,
+                                     uint32_t argumentCode, uint32_t resume = 0xFFFFFFFFu);
+    virtual Status CallScriptFunction(const char* name, uint32_t mask, uint8_t reuse, uintptr_t* arguments,
+                                      uint32_t argumentCode);
     virtual Status HitTestElementPoint(ElementRecord* pElement, float x, float y);
     virtual int32_t FindElementAt(float x, float y, int32_t from);
     virtual Status HitTestRecordedElement(void* pRecord, float x, float y);
     virtual Status RestartEffects();
-    virtual Status Finish(uint8_t solved);
+    // Burns the finish handle once per run with the solved flag; true when it was taken.
+    virtual bool Finish(uint8_t solved);
     virtual Status ResetFinish();
     virtual Status LoadFromProfile(UtilsStream_Chunk* pChunk);
     virtual Status SaveToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
@@ -179,6 +208,60 @@ public:
     virtual Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
     virtual Status RegisterScriptFunctions();
     virtual Status OnCommand(const char* command);
+
+    // ---- commands ---------------------------------------------------------------------------
+    // Every element's click and end list and the four event lists, released; the arrays freed.
+    void ReleaseCommandLists();
+    CCommandList* GetElementEndList(uint32_t i) const
+    {
+        return m_ppElementEndLists && i < m_commandListCount ? m_ppElementEndLists[i] : nullptr;
+    }
+    const CommandHandle& GetLevelHandle() const { return m_levelHandle; }
+    const CommandHandle& GetFinishHandle() const { return m_finishHandle; }
+
+    // ---- posted messages ------------------------------------------------------------------
+    // Takes the text (8-bit, UTILS_MALLOC'ed) and queues it; when the record cannot be made
+    // the text is freed and kStatusOutOfMemory (latched) returned.
+    Status PostMessage(char* text, uint32_t wParam, uint32_t lParam);
+    // Delivers the messages queued when the pass began, oldest first, to "OnReceiveMessage".
+    Status DispatchMessages();
+    void ClearMessages();
+    uint32_t GetMessageCount() const { return m_messageList.GetCount(); }
+
+    // ---- models and tracks ------------------------------------------------------------------
+    // Loads a model file by the source of object files into the target.
+    Status LoadModelFile(C3DObject* pTarget, const char16_t* name);
+    // Each texture name that has a variant in the pack for the current language takes it.
+    Status ResolveTextureVariants(C3DObjectRaw* pRaw);
+    // "%s.%s%s": the name without its extension, the variant, the extension; kStatusFailed
+    // for a name without '.' or one that does not fit.
+    static Status MakeVariantName(const char* name, const char* variant, char* out, uint32_t capacity);
+    // The tracks of the element play keys first..next at `seconds` (0: the keys' own pace);
+    // the largest schedule count of its tracks.
+    uint32_t SetElementModifierRange(uint32_t element, uint32_t first, uint32_t next, float seconds, uint32_t flag);
+    void SetElementAnimation(uint32_t element, uint32_t mode, uint8_t play, uint8_t reverse, uint8_t pause,
+                             uint32_t restart);
+    void RandomizeElementAnimation(uint32_t element);
+    // Reads "%s_object_%d.ani.raw": one word per element and track kind, each non-zero word
+    // followed by that track's keys.
+    Status AttachModifiers(const char16_t* path);
+    // Frees every track of the table, keeping each element's playback words in its saved
+    // track state (seven fresh pairs each).
+    Status ReleaseModifiers();
+    C3DObjectModifier* GetElementTrack(uint32_t element, uint32_t kind) const;
+    C3DObject* GetRenderModel() const { return m_pRenderModel; }
+    C3DObject* GetCollisionModel() const { return m_pCollisionModel; }
+
+    // ---- element helpers ------------------------------------------------------------------
+    // Each stops the element's running animator of that kind (if any) and clears its id.
+    void StopElementFade(ElementRecord* pElement);
+    void StopElementMove(ElementRecord* pElement);
+    void StopElementRotation(ElementRecord* pElement);
+    void StopElementScaling(ElementRecord* pElement);
+    void StopObjectMove();
+    void RemoveElementDropTarget(ElementRecord* pElement);
+    // A fresh effect of the kind for the element; true when the kind changed.
+    bool SetElementEffect(ElementRecord* pElement, uint32_t kind);
 
     // ---- element-info helpers ---------------------------------------------------------------
     // One element at rest before the file fills it.
@@ -229,10 +312,60 @@ public:
         return m_ppElementClickLists && i < m_commandListCount ? m_ppElementClickLists[i] : nullptr;
     }
     uint32_t GetCommandListCount() const { return m_commandListCount; }
+    CScriptBaseKest* GetScript() const { return m_pScript; }
+    uint32_t GetRunState() const { return m_runState; }
+    int32_t GetCurrentVariant() const { return m_currentVariant; }
+    uint8_t IsFinished() const { return m_finished; }
+    uint8_t IsWanted() const { return m_wanted; }
     bool IsInterface() const;
     bool IsLevel() const;
 
 protected:
+    // ---- what the object asks of the managers of later parts ---------------------------------
+    // Each answers for an absent manager; the manager's own part adds its call.
+    // Chapters: their count and the current one (0 and 0 without chapters).
+    virtual uint32_t ChapterCount();
+    virtual uint32_t CurrentChapter();
+    // Objects manager: this object is the current level; a change to its level; its models
+    // loaded and released.
+    virtual bool IsCurrentLevelObject();
+    virtual void SetCurrentLevel();
+    virtual void OnModelLoaded();
+    virtual void OnModelReleased();
+    // The object's effect manager: made at load, stepped, reset when the models change,
+    // released; the element effects in it.
+    virtual Status CreateEffectManager();
+    virtual void ReleaseEffectManager();
+    virtual void UpdateEffects();
+    virtual void ResetEffects();
+    virtual uint32_t AddEffect(uint32_t kind, uint32_t element);
+    virtual void RemoveEffect(uint32_t id);
+    // Surround sound: the object's ambient sounds and its elements' click sounds.
+    virtual Status AddObjectSound(const char* name);
+    virtual Status ReleaseObjectSounds();
+    virtual Status StopSound(uint32_t sound);
+    // Animators and drop records by 1-based id; game timers of the object.
+    virtual void RemoveFade(uint32_t id);
+    virtual void RemoveMove(uint32_t id);
+    virtual void RemoveRotation(uint32_t id);
+    virtual void RemoveScaling(uint32_t id);
+    virtual void RemoveDropTarget(uint32_t id);
+    virtual Status RemoveTimersOfObject();
+
+    CScriptManager* Scripts() const;
+    CCommandListManager* Commands() const;
+    // A read stream over one of the object's files, by the game's source of object files:
+    // kStatusFailed when the locator does not find it, kStatusOutOfMemory for another source
+    // or a stream that cannot be made. The stream is not opened yet.
+    Status OpenObjectStream(const char16_t* path, UtilsStream** ppStream);
+    // The object's own file name: the data-name prefix, the number and the suffix.
+    void ObjectFileName(char16_t* out, uint32_t number, const char16_t* suffix) const;
+    // Both models unloaded and the tracks freed without keeping their state.
+    void UnloadModels();
+    // The models hold one group per element, triangle lists whose indices stay in their vertices.
+    bool ModelsFitElements();
+    Status AddListCommand(CCommandList** ppList, const CommandHandle& handle);
+    void FreeModifierTable();
     // Sets the out-of-memory word of the world and answers kStatusOutOfMemory.
     Status OutOfMemory();
     // The two per-element command-list arrays, one empty entry per element of the new count.
@@ -308,7 +441,18 @@ protected:
     CEffectManager* m_pEffectManager = nullptr;
     uint32_t m_reservedAfterEffects = 0;
     CFIFOList m_recordList;         // ObjectRecord entries, saved with the profile
-    CFIFOList m_messageList;
+    CFIFOList m_messageList;        // PostedMessage entries, oldest first
+    uint64_t m_messageSerial = 0;   // of the last message posted
+    C3DObjectModifier* (*m_pModifierTable)[kElementTrackKinds] = nullptr;  // one row per element
+    uint32_t m_modifierRows = 0;
+};
+
+// A posted message.
+struct PostedMessage {
+    char* text;      // owned
+    uint32_t wParam;
+    uint32_t lParam;
+    uint64_t serial; // a delivery pass takes only the messages posted before it began
 };
 
 // An entry of the object's record list: eight words (the seventh a float), two owned texts

@@ -19,6 +19,7 @@ class CCommandListManager;
 class CCommandTarget;
 class CChaptersManager;
 class CManagedObject;
+class CObjectsBase;
 class CProfileManager;
 class CScriptManager;
 
@@ -209,6 +210,8 @@ public:
     // ---- scene objects, as scripts and commands reach them ------------------------------------
     // The object that commands of an object number reach; null without such an object.
     virtual CCommandTarget* GetCommandTarget(uint32_t objectNumber);
+    // The scene object of that name (as scripts name objects); null without one.
+    virtual CObjectsBase* FindObjectByName(const char* name);
     // True when the object's waiting scripts may continue now: its model is loaded, it is
     // wanted in the current level and no level change runs. False without such an object.
     virtual bool IsObjectActivated(uint32_t objectNumber);
