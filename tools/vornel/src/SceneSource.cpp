@@ -98,6 +98,23 @@ bool ParseList(const std::string& text, T* pValues, size_t count, Parse parse)
     return at == text.size() + 1;
 }
 
+// A track's range word holds its length in seconds as float bits.
+bool ParseSeconds(const std::string& text, uint32_t* pWord)
+{
+    float seconds = 0.0f;
+    if (!ParseFloat(text, &seconds) || seconds < 0.0f)
+        return false;
+    std::memcpy(pWord, &seconds, 4);
+    return true;
+}
+
+float SecondsOf(uint32_t word)
+{
+    float seconds;
+    std::memcpy(&seconds, &word, 4);
+    return seconds;
+}
+
 bool ParseFloats(const std::string& text, float* pValues, size_t count)
 {
     return ParseList(text, pValues, count, ParseFloat);
@@ -151,6 +168,9 @@ std::string Word(const char* name)
 }
 
 const char* const kEffectNames[] = {"none", "storm", "flicker", "pulse", "flicker-cycle", "drift"};
+// Track kinds by number; the vertex kinds are made by the modelling tools, not by the source.
+const char* const kAnimKindNames[kElementTrackKinds] = {"scale",  "position",        "rotation",      "alpha",
+                                                        "colour", "vertex-position", "vertex-texture"};
 
 // The element's centre from its place and size, as the build derives it.
 void DeriveOffset(const float* at, const float* size, float* pOffset)
@@ -568,7 +588,7 @@ bool CSceneReader::ElementLine(const std::vector<Token>& words)
             const std::string key = word.substr(0, equals), value = equals == std::string::npos ? "" : word.substr(equals + 1);
             const bool ok = key == "word"    ? ParseU32(value, &track.trackWord)
                             : key == "flag"  ? ParseByte(value, &track.flag)
-                            : key == "range" ? ParseU32(value, &track.rangeWord)
+                            : key == "range" ? ParseSeconds(value, &track.rangeWord)
                             : key == "first" ? ParseU32(value, &track.firstKey)
                             : key == "last"  ? ParseU32(value, &track.lastKey)
                                              : false;
@@ -594,6 +614,60 @@ bool CSceneReader::ElementLine(const std::vector<Token>& words)
             (!ParseU32(words[2].text, &e.effect.word0) || !ParseByte(words[3].text, &e.effect.byte1) ||
              !ParseByte(words[4].text, &e.effect.byte2) || !ParseU32(words[5].text, &e.effect.word3)))
             return Fail("bad effect parameters");
+        return true;
+    }
+    if (what == "texture") {
+        if (words.size() != 2 || words[1].text.empty())
+            return Fail("texture needs one name");
+        e.texture = words[1].text;
+        return true;
+    }
+    if (what == "hit") {
+        if (words.size() < 5 || words[1].text != "polygon")
+            return Fail("hit polygon needs three points or more");
+        e.polygon.clear();
+        for (size_t i = 2; i < words.size(); ++i) {
+            float point[2];
+            if (!ParseFloats(words[i].text, point, 2))
+                return Fail("bad point '" + words[i].text + "'");
+            e.polygon.insert(e.polygon.end(), point, point + 2);
+        }
+        return true;
+    }
+    if (what == "anim") {
+        uint32_t kind = kElementTrackKinds;
+        for (uint32_t k = 0; k < kElementTrackKinds; ++k)
+            if (words.size() > 1 && words[1].text == kAnimKindNames[k])
+                kind = k;
+        const uint32_t valueWords = SceneSource_AnimValueWords(kind);
+        if (!valueWords)
+            return Fail("anim needs a kind: scale, position, rotation, alpha or colour");
+        for (const auto& other : e.anims)
+            if (other.kind == kind)
+                return Fail("a second " + words[1].text + " track");
+        if (words.size() < 3)
+            return Fail("anim needs one key or more");
+        Element::Anim anim{kind, {}};
+        for (size_t i = 2; i < words.size(); ++i) {
+            const std::string& key = words[i].text;
+            const size_t equals = key.find('=');
+            float duration = 0.0f;
+            float values[3] = {};
+            bool ok = equals != std::string::npos && ParseFloat(key.substr(0, equals), &duration) && duration > 0.0f;
+            const std::string value = ok ? key.substr(equals + 1) : "";
+            if (ok && kind == kModifierDirectColor) {
+                uint32_t colour = 0;
+                ok = ParseColour(value, &colour);
+                std::memcpy(values, &colour, 4);
+            } else if (ok) {
+                ok = ParseFloats(value, values, valueWords);
+            }
+            if (!ok)
+                return Fail("bad key '" + key + "'");
+            anim.keys.push_back(duration);
+            anim.keys.insert(anim.keys.end(), values, values + valueWords);
+        }
+        e.anims.push_back(anim);
         return true;
     }
     if (what == "extra") {
@@ -718,7 +792,7 @@ void PrintElement(std::ostringstream& out, const ElementInfoView& view, uint32_t
     for (uint32_t i = 0; i < r.trackCount; ++i) {
         const AnimationTrack& t = r.pTracks[i];
         out << "  track " << Word(t.pName) << " word=" << t.trackWord << " flag=" << unsigned(t.flag)
-            << " range=" << t.rangeWord << " first=" << t.firstKey << " last=" << t.lastKey << "\n";
+            << " range=" << Float(SecondsOf(t.rangeWord)) << " first=" << t.firstKey << " last=" << t.lastKey << "\n";
     }
     if (r.effectKind != kEffectNone) {
         out << "  effect " << (r.effectKind <= kEffectKindLast ? kEffectNames[r.effectKind] : "?");
@@ -791,7 +865,83 @@ bool SceneSource_Read(const std::string& path, SceneSource& source, std::string&
     return reader.Read(error);
 }
 
-std::string SceneSource_Print(const ElementInfoView& view, const std::vector<std::string>& sounds)
+uint32_t SceneSource_AnimValueWords(uint32_t kind)
+{
+    switch (kind) {
+    case kModifierScale:
+    case kModifierDirectAlpha:
+    case kModifierDirectColor:
+        return 1;
+    case kModifierPosition:
+    case kModifierRotation:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+// One key of a value track as the source writes it: "DURATION=VALUE".
+template <typename Key>
+std::string PrintKeys(const C3DObjectModifier* track, void (*value)(std::string&, const Key&))
+{
+    const auto* keys = static_cast<const C3DObjectModifierTrack<Key>*>(track)->GetKeys();
+    std::string text;
+    for (uint32_t k = 0; keys && k < track->GetKeyCount(); ++k) {
+        text += " " + Float(keys[k].duration) + "=";
+        value(text, keys[k]);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string SceneSource_PrintModelLines(const char* texture, const std::vector<float>& polygon,
+                                        C3DObjectModifier* const* tracks)
+{
+    std::string text;
+    if (texture && *texture)
+        text += "  texture " + Word(texture) + "\n";
+    if (!polygon.empty()) {
+        text += "  hit polygon";
+        for (size_t i = 0; i + 1 < polygon.size(); i += 2)
+            text += " " + Floats(&polygon[i], 2);
+        text += "\n";
+    }
+    for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind) {
+        const C3DObjectModifier* track = tracks[kind];
+        if (!track)
+            continue;
+        std::string keys;
+        switch (kind) {
+        case kModifierScale:
+            keys = PrintKeys<C3DModifierScaleKey>(track, [](std::string& t, const C3DModifierScaleKey& k) { t += Float(k.scale); });
+            break;
+        case kModifierPosition:
+        case kModifierRotation:
+            keys = PrintKeys<C3DModifierVectorKey>(track, [](std::string& t, const C3DModifierVectorKey& k) {
+                t += Float(k.x) + "," + Float(k.y) + "," + Float(k.z);
+            });
+            break;
+        case kModifierDirectAlpha:
+            keys = PrintKeys<C3DModifierAlphaKey>(track, [](std::string& t, const C3DModifierAlphaKey& k) { t += Float(k.alpha); });
+            break;
+        case kModifierDirectColor:
+            keys = PrintKeys<C3DModifierColorKey>(track, [](std::string& t, const C3DModifierColorKey& k) { t += "#" + Hex(k.color); });
+            break;
+        default:
+            // The vertex tracks come from modelling tools: said, not printed as a line to build.
+            text += "  # " + std::string(kAnimKindNames[kind]) + " track of " + std::to_string(track->GetKeyCount()) + " keys\n";
+            continue;
+        }
+        text += "  anim " + std::string(kAnimKindNames[kind]) + keys + "\n";
+    }
+    return text;
+}
+
+std::string SceneSource_Print(const ElementInfoView& view, const std::vector<std::string>& sounds,
+                              const std::vector<std::string>& modelLines)
 {
     std::ostringstream out;
     out << "object " << Word(view.pName);
@@ -843,6 +993,8 @@ std::string SceneSource_Print(const ElementInfoView& view, const std::vector<std
     for (uint32_t i = 0; i < view.elementCount; ++i) {
         out << "\n";
         PrintElement(out, view, i);
+        if (i < modelLines.size())
+            out << modelLines[i];
     }
     return out.str();
 }

@@ -10,7 +10,12 @@
 //   position NAME X Y Z                 object positions; the first is the base point
 //   element NAME at=X,Y size=W,H [OPTION ...]
 //     position NAME X Y Z | rotation NAME V | scale NAME V
-//     track NAME word=N flag=N range=N first=N last=N
+//     track NAME word=N flag=N range=SECONDS first=N last=N
+//     texture NAME                      the picture of the element's quad in the render model
+//     hit polygon X,Y X,Y X,Y ...       its collision shape about its centre (else the quad)
+//     anim KIND DURATION=VALUE ...      a keyframe track of the animation file: scale V,
+//                                       position X,Y,Z, rotation X,Y,Z, alpha V, colour #AARRGGBB;
+//                                       durations in thirtieths of a second
 //     effect storm|flicker|pulse|flicker-cycle|drift [W0 B1 B2 W3]
 //     extra W0 W1 W2 W3
 //     raw KEY=VALUE ...
@@ -23,6 +28,7 @@
 #include <vector>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "Vornel3D/C3DObjectModifier.h"
 
 // The whole source, owning its texts; View() points into it.
 struct SceneSource {
@@ -35,6 +41,15 @@ struct SceneSource {
         std::vector<NamedValue> rotations, scales;
         std::vector<AnimationTrack> tracks;
         std::vector<ElementExtra> extras;
+        // The model files' part: texture, collision polygon, tracks (per key the duration and
+        // the value words, colours as their bits).
+        std::string texture;
+        std::vector<float> polygon;
+        struct Anim {
+            uint32_t kind;
+            std::vector<float> keys;
+        };
+        std::vector<Anim> anims;
         // References by name, resolved once every line is read.
         std::string proxy, material, third, lock, zone, hit;
         float at[2] = {0.0f, 0.0f};
@@ -63,5 +78,13 @@ struct SceneSource {
 
 // Reads the source at `path`; false with "FILE:LINE: what" in `error`.
 bool SceneSource_Read(const std::string& path, SceneSource& source, std::string& error);
-// The source text of an object's element infos, with its sound names.
-std::string SceneSource_Print(const ElementInfoView& view, const std::vector<std::string>& sounds);
+// Words of the value of one key of a track kind, 0 for a kind the source cannot write.
+uint32_t SceneSource_AnimValueWords(uint32_t kind);
+// The model lines of one element: its texture, its polygon (none: the quad), its tracks
+// (kElementTrackKinds entries, null where there is none).
+std::string SceneSource_PrintModelLines(const char* texture, const std::vector<float>& polygon,
+                                        C3DObjectModifier* const* tracks);
+// The source text of an object's element infos, with its sound names and, per element, the
+// model lines (none when empty).
+std::string SceneSource_Print(const ElementInfoView& view, const std::vector<std::string>& sounds,
+                              const std::vector<std::string>& modelLines = {});

@@ -87,9 +87,15 @@ TEST_F(SceneCommandTest, EveryLineKindRoundTrips)
           "  track open word=12 flag=1 range=3 first=4 last=15\n"
           "  effect drift 100 2 250 33\n"
           "  extra 1 2 3 4\n"
+          "  texture textures/box.png\n"
+          "  hit polygon -16,-8 16,-8 0,8\n"
+          "  anim scale 10=1 5=1.5\n"
+          "  anim alpha 12.5=0.25\n"
           "element lid at=0,0 size=10,10\n"
           "  raw slot=0\n"
-          "  effect storm\n");
+          "  effect storm\n"
+          "  anim position 10=0,0,0 10=1,2,3\n"
+          "  anim colour 3=#FF000000 3=#FFFFFFFF\n");
     ASSERT_EQ(Build(Path("all.scene")), std::make_pair(0, std::string()));
     const std::string built = ReadFile(Path("Test_object_3.raw"));
     const auto [status, dump] = RunTool("scene dump " + Path("Test_object_3.raw"));
@@ -97,9 +103,32 @@ TEST_F(SceneCommandTest, EveryLineKindRoundTrips)
     EXPECT_NE(dump.find("object \"the attic\" overlay=1 bias=-1 marks=0,40\n"), std::string::npos) << dump;
     EXPECT_NE(dump.find("hit=\"dark corner\""), std::string::npos) << dump;
     EXPECT_NE(dump.find("  effect drift 100 2 250 33\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("  hit polygon -16,-8 16,-8 0,8\n  anim scale 10=1 5=1.5\n  anim alpha 12.5=0.25\n"),
+              std::string::npos) << dump;
+    EXPECT_NE(dump.find("  anim position 10=0,0,0 10=1,2,3\n  anim colour 3=#FF000000 3=#FFFFFFFF\n"),
+              std::string::npos) << dump;
+    const std::string models = ReadFile(Path("Test_object_3.obj.3dx")) + ReadFile(Path("Test_object_3.col.3dx")) +
+                               ReadFile(Path("Test_object_3.ani.raw"));
     Write("again.scene", dump);
     ASSERT_EQ(Build(Path("again.scene")).first, 0);
     EXPECT_EQ(ReadFile(Path("Test_object_3.raw")), built);
+    EXPECT_EQ(ReadFile(Path("Test_object_3.obj.3dx")) + ReadFile(Path("Test_object_3.col.3dx")) +
+                  ReadFile(Path("Test_object_3.ani.raw")),
+              models);
+}
+
+TEST_F(SceneCommandTest, HallModelsHaveAGroupPerElement)
+{
+    ASSERT_EQ(Build(kHall).first, 0);
+    for (const char* file : {"Test_object_3.obj.3dx", "Test_object_3.col.3dx"}) {
+        const auto [status, info] = RunTool("model info " + Path(file));
+        ASSERT_EQ(status, 0) << file;
+        EXPECT_NE(info.find("model groups 15 "), std::string::npos) << info;
+        EXPECT_NE(info.find("group 14 id 14 link -1 base 84 vertices 6 first 84 indices 6 primitives 2 type 1"),
+                  std::string::npos) << info;
+    }
+    for (const char* entry : {"Nimbrel_object_1.obj.3dx", "Nimbrel_object_1.col.3dx", "Nimbrel_object_1.ani.raw"})
+        EXPECT_EQ(RunTool("pack cat " + kPack + " " + entry).first, 0) << entry;
 }
 
 TEST_F(SceneCommandTest, RefusesBadSourcesAndFiles)
@@ -113,6 +142,10 @@ TEST_F(SceneCommandTest, RefusesBadSourcesAndFiles)
         {"element x\n", "no object line"},
         {"object a\n  scale - 1\n", "an indented line before the first element"},
         {"object \"\"\n", "empty object name"},
+        {"object a\nelement x\n  anim spin 1=0\n", "anim needs a kind"},
+        {"object a\nelement x\n  anim scale 1=1\n  anim scale 2=1\n", "a second scale track"},
+        {"object a\nelement x\n  anim position 0=1,2,3\n", "bad key '0=1,2,3'"},
+        {"object a\nelement x\n  hit polygon 0,0 1,1\n", "hit polygon needs three points"},
     };
     for (const auto& [text, message] : sources) {
         Write("bad.scene", text);

@@ -350,5 +350,44 @@ TEST_F(GameFolder, SampleShadersCompileOnTheRenderer)
         EXPECT_EQ(dissolve->SetVector(uniform, 0.0f, 1.0f), kStatusOk) << uniform;
     EXPECT_EQ(engine->ReleaseShader(dissolve), kStatusOk);
     ASSERT_TRUE(game.Step());
+// The sample's hall as the running game activates it: its element infos, models, animation file
+// and chapter script from the pack, on the renderer; its script started once; a message posted
+// to it delivered to its handler.
+TEST_F(GameFolder, SampleHallActivatesFromThePack)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    WorldData* world = game.World()->GetWorldData();
+    CObjectsLevelExploration hall(world, 1, 0);
+    ASSERT_EQ(hall.Load(), kStatusOk);
+    ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
+    ASSERT_EQ(hall.Activate(1), kStatusOk);
+    EXPECT_TRUE(hall.IsLoaded());
+    EXPECT_EQ(hall.GetRenderModel()->GetGroupCount(), hall.GetElementCount());
+    EXPECT_EQ(hall.GetCurrentVariant(), 0);
+    auto global = [&hall](const char* name) {
+        uint32_t value = 0xDEAD;
+        hall.GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    EXPECT_EQ(global("started"), 1u);
+    EXPECT_EQ(global("running"), 1u);
+
+    // The pendulum swings for ever; nothing else moves.
+    const int32_t pendulum = hall.FindElementByName("pendulum");
+    ASSERT_GE(pendulum, 0);
+    C3DObjectModifier* swing = hall.GetElementTrack(uint32_t(pendulum), kModifierRotation);
+    ASSERT_NE(swing, nullptr);
+    EXPECT_EQ(swing->GetState().mode, uint32_t(kModifierRepeat));
+    EXPECT_EQ(hall.GetElementTrack(0, kModifierRotation), nullptr);
+
+    ASSERT_EQ(hall.PostMessage(UtilsString_DupA("door"), 2, 3), kStatusOk);
+    hall.DispatchMessages();
+    EXPECT_EQ(global("messages"), 1u);
+    EXPECT_EQ(global("lastValue"), 5u);
+    ASSERT_EQ(hall.Activate(1), kStatusOk);
+    EXPECT_EQ(global("started"), 1u);
+    EXPECT_EQ(hall.Release(), kStatusOk);
     EXPECT_EQ(game.Stop(), 0);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelObjects/ObjectModelFiles.h"
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DObjectModifier.h"
 #include "VornelUtils/UtilsStream.h"
@@ -123,27 +124,14 @@ Status CObjectsBase::AttachModifiers(const char16_t* path)
         else
             m_modifierRows = count;
     }
+    if (Succeeded(status))
+        status = ReadObjectTracks(stream, m_pWorldData, count, m_pModifierTable);
     for (uint32_t i = 0; Succeeded(status) && i < count; ++i) {
         C3DGroupRecord group = {};
         m_pRenderModel->GetGroup(i, &group);
-        for (uint32_t kind = 0; Succeeded(status) && kind < kElementTrackKinds; ++kind) {
-            uint32_t word = 0;
-            if (!stream->Read(&word, 4, 1)) {
-                status = kStatusFailed;
-                break;
-            }
-            if (!word)
+        for (C3DObjectModifier* track : m_pModifierTable[i]) {
+            if (!track)
                 continue;
-            C3DObjectModifier* track = CreateObjectModifier(kind, m_pWorldData);
-            if (!track) {
-                status = OutOfMemory();
-                break;
-            }
-            m_pModifierTable[i][kind] = track;
-            if (Failed(track->Load(stream, word))) {
-                status = kStatusFailed;
-                break;
-            }
             track->SetTarget(m_pRenderModel, i);
             // The vertex tracks write the element's own triangles, never another element's.
             if (uint64_t(track->GetEntryCount()) * 3 > group.indexCount)

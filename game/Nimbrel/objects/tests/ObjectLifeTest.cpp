@@ -14,7 +14,7 @@
 #include "GLTestSupport.h"
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelObjects/ElementInfoWriter.h"
-#include "NimbrelObjects/ObjectModelWriter.h"
+#include "NimbrelObjects/ObjectModelFiles.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"

@@ -1,11 +1,13 @@
-// The model files of a scene object, written from its elements.
-#include "NimbrelObjects/ObjectModelWriter.h"
+// The model files of a scene object: the models written from its elements, the animation file
+// written and read.
+#include "NimbrelObjects/ObjectModelFiles.h"
 
 #include <initializer_list>
 
 #include "Vornel3D/C3DObjectIndex.h"
 #include "Vornel3D/C3DObjectRaw.h"
 #include "VornelUtils/UtilsStream.h"
+#include "VornelUtils/WorldData.h"
 
 namespace {
 
@@ -59,5 +61,28 @@ Status WriteObjectAnimation(UtilsStream* pStream, uint32_t elementCount, C3DObje
         if (tracks[i] ? Failed(tracks[i]->Save(pStream)) : !pStream->Write(&none, 4, 1))
             return kStatusFailed;
     }
+    return kStatusOk;
+}
+
+Status ReadObjectTracks(UtilsStream* pStream, WorldData* pWorldData, uint32_t count,
+                        C3DObjectModifier* (*rows)[kElementTrackKinds])
+{
+    for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind) {
+            uint32_t word = 0;
+            if (!pStream->Read(&word, 4, 1))
+                return kStatusFailed;
+            if (!word)
+                continue;
+            C3DObjectModifier* track = CreateObjectModifier(kind, pWorldData);
+            if (!track) {
+                if (pWorldData)
+                    pWorldData->lastErrorCode = kStatusOutOfMemory;
+                return kStatusOutOfMemory;
+            }
+            rows[i][kind] = track;
+            if (Failed(track->Load(pStream, word)))
+                return kStatusFailed;
+        }
     return kStatusOk;
 }

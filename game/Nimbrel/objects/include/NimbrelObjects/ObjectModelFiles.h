@@ -1,7 +1,7 @@
 #pragma once
-// Writes the model files of a scene object (the construction tool's side of
-// CObjectsBase::LoadReleaseModel): "%s_object_%d.obj.3dx" and ".col.3dx", one triangle-list
-// group per element (group i is element i), and the animation file "%s_object_%d.ani.raw".
+// The model files of a scene object beside its element infos: "%s_object_%d.obj.3dx" and
+// ".col.3dx", one triangle-list group per element (group i is element i), written here for the
+// construction tool, and the animation file "%s_object_%d.ani.raw", written and read here.
 #include <cstdint>
 
 #include "NimbrelObjects/CObjectsBase.h"
@@ -31,3 +31,10 @@ Status BuildObjectModel(C3DObjectRaw* pRaw, const ObjectModelElement* pElements,
 // has no such track, else the track's saved form (whose first word, its key count, is never 0).
 // `tracks` holds kElementTrackKinds entries per element, null where there is none.
 Status WriteObjectAnimation(UtilsStream* pStream, uint32_t elementCount, C3DObjectModifier* const* tracks);
+
+// The tracks of the animation file after its element count: per element and kind a word, and
+// after a word that is not 0 the track's keys (kStatusFailed on a short or broken track,
+// kStatusOutOfMemory, latched, when a track cannot be made). `rows` holds count zeroed rows;
+// the tracks read before a failure stay in them.
+Status ReadObjectTracks(UtilsStream* pStream, WorldData* pWorldData, uint32_t count,
+                        C3DObjectModifier* (*rows)[kElementTrackKinds]);
