@@ -141,7 +141,8 @@ struct SceneFiles {
              "  got++;\n  sum = sum * 10 + w;\n  if (got == 1) { first = text; }\n"
              "  if (text == \"echo\") { sendObjectMessage(\"study\", \"again\", 9, 0); }\n"
              "  if (text == \"restart\") { restartSelf(); }\n}\n"
-             "function OnClicked(name) { got = got + 100; }\n");
+             "function OnClicked(name) { got = got + 100; }\n"
+             "function OnFocus() { waitHere(); got = 0; }\n");
     }
 
     template <typename Writer>
@@ -375,6 +376,11 @@ TEST_F(ObjectLifeTest, ReleaseAfterEveryPartialLoad)
     EXPECT_EQ(level->Activate(1), kStatusFailed);
     EXPECT_TRUE(level->IsLoaded());
     level->PostMessage(UtilsString_DupA("left"), 1, 2);
+    // A record of the profile state with its two texts, freed once.
+    auto* record = static_cast<ObjectRecord*>(UTILS_CALLOC(1, sizeof(ObjectRecord)));
+    record->pTextA = UtilsString_DupA("a");
+    record->pTextB = UtilsString_DupA("b");
+    ASSERT_EQ(level->GetRecordList().Add(record, 0), kStatusOk);
     EXPECT_EQ(level->Release(), kStatusOk);
     EXPECT_EQ(level->GetElementCount(), 0u);
     EXPECT_EQ(level->GetMessageCount(), 0u);
@@ -418,6 +424,21 @@ TEST_F(ObjectLifeTest, CommandsFinishAndTheLevelHandle)
     EXPECT_TRUE(commands->OnBurnCommand(click, kCommandEventClick, 1, 7, 0));
     EXPECT_EQ(Global("got"), 200u);
     EXPECT_EQ(commands->GetRecord(click.recordIndex)->magicIndex, 0u);
+
+    // Built again from its file: the models go, the lists start empty, the script module is
+    // emptied and loads again with the next activation.
+    ASSERT_EQ(level->ReloadElementInfos(), kStatusOk);
+    EXPECT_FALSE(level->IsLoaded());
+    EXPECT_EQ(level->GetElementClickList(0), nullptr);
+    EXPECT_FALSE(level->IsScriptLoaded());
+    EXPECT_EQ(level->GetElementCount(), 2u);
+    ASSERT_EQ(level->Activate(1), kStatusOk);
+    EXPECT_TRUE(level->IsScriptLoaded());
+}
+
+Status WaitHere(void*, ScriptBuiltinCall&)
+{
+    return kStatusWait;
 }
 
 Status RestartSelf(void* object, ScriptBuiltinCall&)
@@ -432,7 +453,14 @@ TEST_F(ObjectLifeTest, MessagesArriveInOrderAndSelfPostsWaitForTheNextPass)
     ASSERT_EQ(Scripts()->RegisterFunction(level->GetScript(), "int restartSelf()", "restartSelf", level, RestartSelf,
                                           0),
               kStatusOk);
+    ASSERT_EQ(Scripts()->RegisterFunction(level->GetScript(), "int waitHere()", "waitHere", level, WaitHere, 0),
+              kStatusOk);
     ASSERT_EQ(level->Activate(1), kStatusOk);
+
+    // An event whose handler waits: the object's mask is back all the same.
+    level->GetScript()->SetEventMask(0x55);
+    EXPECT_EQ(level->FireScriptEvent(kEventFocus), kStatusWait);
+    EXPECT_EQ(level->GetScript()->GetEventMask(), 0x55u);
 
     // A level that is not current keeps its messages.
     level->current = false;
