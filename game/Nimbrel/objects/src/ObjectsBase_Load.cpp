@@ -4,6 +4,7 @@
 
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -265,10 +266,29 @@ bool CObjectsBase::SetElementEffect(ElementRecord* pElement, uint32_t kind)
     return true;
 }
 
+// ---- chapters ---------------------------------------------------------------------------------
+
+CChaptersManager* CObjectsBase::Chapters() const
+{
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    return world ? world->GetChaptersManager() : nullptr;
+}
+
+uint32_t CObjectsBase::ChapterCount()
+{
+    CChaptersManager* chapters = Chapters();
+    return chapters ? chapters->GetChapterCount() : 0;
+}
+
+uint32_t CObjectsBase::CurrentChapter()
+{
+    // Before a chapter is chosen the first one counts.
+    CChaptersManager* chapters = Chapters();
+    return chapters && chapters->GetCurrentChapter() > 0 ? uint32_t(chapters->GetCurrentChapter()) : 0;
+}
+
 // ---- the managers of later parts, absent ------------------------------------------------------
 
-uint32_t CObjectsBase::ChapterCount() { return 0; }
-uint32_t CObjectsBase::CurrentChapter() { return 0; }
 bool CObjectsBase::IsCurrentLevelObject() { return false; }
 void CObjectsBase::SetCurrentLevel() {}
 void CObjectsBase::OnModelLoaded() {}

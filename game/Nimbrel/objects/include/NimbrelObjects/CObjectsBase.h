@@ -19,6 +19,7 @@ class C3DObject;
 class C3DObjectModifier;
 class C3DObjectRaw;
 class CCommandList;
+class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
 class CEffectManager;
@@ -323,9 +324,10 @@ public:
 protected:
     // ---- what the object asks of the managers of later parts ---------------------------------
     // Each answers for an absent manager; the manager's own part adds its call.
-    // Chapters: their count and the current one (0 and 0 without chapters).
+    // Chapters: their count and the current one (0 and 0 without a chapters manager).
     virtual uint32_t ChapterCount();
     virtual uint32_t CurrentChapter();
+    CChaptersManager* Chapters() const;
     // Objects manager: this object is the current level; a change to its level; its models
     // loaded and released.
     virtual bool IsCurrentLevelObject();
