@@ -350,6 +350,9 @@ TEST_F(GameFolder, SampleShadersCompileOnTheRenderer)
         EXPECT_EQ(dissolve->SetVector(uniform, 0.0f, 1.0f), kStatusOk) << uniform;
     EXPECT_EQ(engine->ReleaseShader(dissolve), kStatusOk);
     ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.Stop(), 0);
+}
+
 // The sample's hall as the running game activates it: its element infos, models, animation file
 // and chapter script from the pack, on the renderer; its script started once; a message posted
 // to it delivered to its handler.
