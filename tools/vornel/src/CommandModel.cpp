@@ -1,5 +1,5 @@
 // vornel model: prints a ".3dx" model as text, builds one from that text, and converts ".obj"
-// files, all through the engine's own model reader and writer.
+// files, all through the engine's own model reader and writer (shape and atlas: CommandModelShape).
 #include "Commands.h"
 
 #include <cstdio>
@@ -113,5 +113,9 @@ int CommandModel(int argc, char** argv)
         return Build(argv[1], argv[2]);
     if (argc == 3 && std::strcmp(argv[0], "convert") == 0)
         return Convert(argv[1], argv[2]);
+    if (argc >= 1 && std::strcmp(argv[0], "shape") == 0)
+        return CommandModelShape(argc - 1, argv + 1);
+    if (argc >= 1 && std::strcmp(argv[0], "atlas") == 0)
+        return CommandModelAtlas(argc - 1, argv + 1);
     return kExitUsage;
 }

@@ -17,6 +17,9 @@ int CommandScript(int argc, char** argv);
 int CommandSound(int argc, char** argv);
 int CommandDevflags(int argc, char** argv);
 int CommandModel(int argc, char** argv);
+// The shape and atlas subcommands of CommandModel.
+int CommandModelShape(int argc, char** argv);
+int CommandModelAtlas(int argc, char** argv);
 int CommandScene(int argc, char** argv);
 int CommandFont(int argc, char** argv);
 int CommandShader(int argc, char** argv);

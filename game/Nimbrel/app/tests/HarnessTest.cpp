@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -279,6 +280,32 @@ TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
         ::testing::ExitedWithCode(255),
         "Error \\(v3,115\\): An error occurred while loading.\n\nThe application will now exit.\n\n"
         "\\(Missing file: Nimbrel_construct.raw\\)");
+}
+
+// The sample's crate, made by `vornel model shape`, as the running game reads it: the box's six
+// faces, each facing out, in the crate's colour.
+TEST_F(GameFolder, SampleCrateLoadsOntoTheRenderer)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    WorldData* world = game.World()->GetWorldData();
+    C3DEngine* engine = C3DEngine::FromWorld(world);
+    ASSERT_NE(engine, nullptr);
+    C3DObject* crate = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
+    ASSERT_NE(crate, nullptr);
+    ASSERT_EQ(world->pfnPackLocator(u"models/crate.3dx", &world->pack), kStatusOk);
+    ASSERT_EQ(crate->LoadModelFromPacker(&world->pack), kStatusOk);
+    EXPECT_EQ(crate->GetGroupCount(), 6u);
+    ASSERT_EQ(crate->GetVertexCount(), 24u);
+    for (uint32_t v = 0; v < 24; ++v) {
+        const C3DVector3 p = crate->GetVertexPosition(v), n = crate->GetVertexNormal(v);
+        EXPECT_FLOAT_EQ(std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z), 1.5f);
+        EXPECT_GT(p.x * n.x + p.y * n.y + p.z * n.z, 0.0f) << v;
+        EXPECT_EQ(crate->GetVertexColor(v), 0xFF8B5A2Bu);
+    }
+    EXPECT_EQ(engine->ReleaseObject(crate), kStatusOk);
+    EXPECT_EQ(game.Stop(), 0);
 }
 
 // The sample's candlestick as the running game reads it: from the pack, onto the renderer's
