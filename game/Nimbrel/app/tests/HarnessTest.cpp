@@ -92,6 +92,15 @@ protected:
         ASSERT_NE(world->pfnPackLocator, nullptr);
     }
 
+    // A model of the sample's pack loaded as the running game loads one, onto its renderer.
+    void LoadPackModel(C3DEngine* engine, WorldData* world, const char16_t* entry, C3DObject*& model)
+    {
+        model = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
+        ASSERT_NE(model, nullptr);
+        ASSERT_EQ(world->pfnPackLocator(entry, &world->pack), kStatusOk);
+        ASSERT_EQ(model->LoadModelFromPacker(&world->pack), kStatusOk);
+    }
+
     std::string root, data, oldCwd, boxes;
 };
 
@@ -287,15 +296,11 @@ TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
 TEST_F(GameFolder, SampleCrateLoadsOntoTheRenderer)
 {
     NimbrelHarness game;
-    ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step());
-    WorldData* world = game.World()->GetWorldData();
-    C3DEngine* engine = C3DEngine::FromWorld(world);
-    ASSERT_NE(engine, nullptr);
-    C3DObject* crate = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
-    ASSERT_NE(crate, nullptr);
-    ASSERT_EQ(world->pfnPackLocator(u"models/crate.3dx", &world->pack), kStatusOk);
-    ASSERT_EQ(crate->LoadModelFromPacker(&world->pack), kStatusOk);
+    WorldData* world = nullptr;
+    C3DEngine* engine = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartOnRenderer(game, world, engine));
+    C3DObject* crate = nullptr;
+    ASSERT_NO_FATAL_FAILURE(LoadPackModel(engine, world, u"models/crate.3dx", crate));
     EXPECT_EQ(crate->GetGroupCount(), 6u);
     ASSERT_EQ(crate->GetVertexCount(), 24u);
     for (uint32_t v = 0; v < 24; ++v) {
@@ -316,11 +321,8 @@ TEST_F(GameFolder, SampleCandlestickLoadsOntoTheRenderer)
     WorldData* world = nullptr;
     C3DEngine* engine = nullptr;
     ASSERT_NO_FATAL_FAILURE(StartOnRenderer(game, world, engine));
-
-    C3DObject* candlestick = engine->CreateObject(k3DObjectNormals, k3DDrawMaterial);
-    ASSERT_NE(candlestick, nullptr);
-    ASSERT_EQ(world->pfnPackLocator(u"models/candlestick.3dx", &world->pack), kStatusOk);
-    ASSERT_EQ(candlestick->LoadModelFromPacker(&world->pack), kStatusOk);
+    C3DObject* candlestick = nullptr;
+    ASSERT_NO_FATAL_FAILURE(LoadPackModel(engine, world, u"models/candlestick.3dx", candlestick));
     EXPECT_EQ(candlestick->GetGroupCount(), 3u);
     EXPECT_EQ(candlestick->GetVertexCount(), 16u);
     EXPECT_EQ(candlestick->GetVertexColor(12), 0xFFFFD040u); // the flame
