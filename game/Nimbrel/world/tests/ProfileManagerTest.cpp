@@ -264,6 +264,9 @@ TEST_F(ProfileTest, LoadsFollowTheChunkRules)
         {"name of 32-bit characters", {{10005, StoredName(u"Wide", 4), {}}}, 0, -1, "Wide"},
         {"name of 3-byte characters", {{10005, StoredName(u"Odd", 3), {}}}, kStatusFailed, -1, "<none>"},
         {"name of 8-bit characters", {{10005, StoredName(u"Byte", 1), {}}}, 0, -1, "Byte"},
+        {"a name of 300 characters", {{10005, StoredName(std::u16string(300, u'a'), 2), {}}}, 0, -1, nullptr},
+        {"a count beyond the chunk", {{10005, U32(0x40000000) + Bytes("\x02" "abcd", 5), {}}}, kStatusFailed, -1,
+         "<none>"},
         {"level before the header",
          {{10002, Level(4, 1, 3, 1, 200), {}}, {10001, Header(274, 5), {}}}, StatusCode(0x80010003u), 1, "<none>"},
         {"another stamp A",
@@ -298,7 +301,7 @@ TEST_F(ProfileTest, LoadsFollowTheChunkRules)
         W()->lastErrorCode = 0;
         EXPECT_EQ(m_profiles->LoadProfile(slot, &list, 1, 0), c.header);
         EXPECT_EQ(slot->chapterIndex, c.chapter);
-        EXPECT_EQ(Name(0), c.name);
+        EXPECT_EQ(Name(0), c.name ? std::string(c.name) : std::string(kProfileNameMax, 'a'));
         if ((static_cast<uint32_t>(c.header) & 0xFFFF) == 3)
             EXPECT_EQ(W()->lastErrorCode, c.header) << "latched";
     }
