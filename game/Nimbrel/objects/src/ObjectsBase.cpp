@@ -166,14 +166,6 @@ Status CObjectsBase::HitTestElementPoint(ElementRecord*, float, float) { return 
 int32_t CObjectsBase::FindElementAt(float, float, int32_t) { return -1; }
 Status CObjectsBase::HitTestRecordedElement(void*, float, float) { return kStatusFailed; }
 Status CObjectsBase::RestartEffects() { return kStatusOk; }
-Status CObjectsBase::LoadFromProfile(UtilsStream_Chunk*) { return kStatusFailed; }
-Status CObjectsBase::SaveToProfile(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusFailed; }
-Status CObjectsBase::LoadElementFromProfile(UtilsStream_Chunk*, ElementRecord*) { return kStatusFailed; }
-Status CObjectsBase::SaveElementToProfile(UtilsStream_ChunkList*, UtilsStream_Chunk*, ElementRecord*)
-{
-    return kStatusFailed;
-}
-Status CObjectsBase::ReloadElementInfosKeepState() { return kStatusFailed; }
 Status CObjectsBase::OnElementClicked(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementDragReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementReturn(ElementRecord*) { return kStatusOk; }

@@ -104,17 +104,7 @@ Status CObjectsBase::LoadReleaseModel(uint32_t modelNumber)
     const uint32_t count = m_pRenderModel->GetGroupCount();
     for (uint32_t i = 0; m_pModifierTable && i < count && i < m_elementCount; ++i) {
         ElementRecord* element = GetItemRecord(i);
-        if (element->currentTrack < element->trackCount) {
-            AnimationTrack& track = element->pTracks[element->currentTrack];
-            const bool whole = track.lastKey == track.firstKey;
-            const uint32_t next = whole ? 0 : track.lastKey + 1;
-            const uint32_t range = SetElementModifierRange(i, track.firstKey, next, FloatOfWord(track.rangeWord), 0);
-            if (whole)
-                track.lastKey = range;
-            // Both animation bytes: the track loops (the additive byte plays no part in it).
-            const uint8_t play = element->animationByteA && element->animationByteB;
-            SetElementAnimation(i, track.trackWord, play, element->animationMode[0], element->animationMode[1], 0);
-        }
+        RestartElementTrack(i);
         if (element->pSavedTrackState) {
             for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind)
                 if (C3DObjectModifier* modifier = m_pModifierTable[i][kind]) {
@@ -322,6 +312,22 @@ C3DObjectModifier* CObjectsBase::GetElementTrack(uint32_t element, uint32_t kind
 {
     return m_pModifierTable && element < m_modifierRows && kind < kElementTrackKinds ? m_pModifierTable[element][kind]
                                                                                       : nullptr;
+}
+
+void CObjectsBase::RestartElementTrack(uint32_t index)
+{
+    ElementRecord* element = GetItemRecord(index);
+    if (!element || element->currentTrack >= element->trackCount)
+        return;
+    AnimationTrack& track = element->pTracks[element->currentTrack];
+    const bool whole = track.lastKey == track.firstKey;
+    const uint32_t next = whole ? 0 : track.lastKey + 1;
+    const uint32_t range = SetElementModifierRange(index, track.firstKey, next, FloatOfWord(track.rangeWord), 0);
+    if (whole)
+        track.lastKey = range;
+    // Both animation bytes: the track loops (the additive byte plays no part in it).
+    const uint8_t play = element->animationByteA && element->animationByteB;
+    SetElementAnimation(index, track.trackWord, play, element->animationMode[0], element->animationMode[1], 0);
 }
 
 uint32_t CObjectsBase::SetElementModifierRange(uint32_t element, uint32_t first, uint32_t next, float seconds,

@@ -71,6 +71,18 @@ void CObjectsBase::FreeModifierTable()
     m_modifierRows = 0;
 }
 
+void CObjectsBase::KeepTrackState(const C3DObjectModifier* pTrack, uint32_t* pair)
+{
+    pair[0] = 0;
+    pair[1] = 0;
+    if (!pTrack)
+        return;
+    // Where the track stands: its key and the time within it.
+    const C3DModifierState& state = pTrack->GetState();
+    pair[0] = state.currentKey;
+    std::memcpy(&pair[1], &state.time, sizeof(uint32_t));
+}
+
 Status CObjectsBase::ReleaseModifiers()
 {
     if (!m_pModifierTable)
@@ -85,10 +97,7 @@ Status CObjectsBase::ReleaseModifiers()
             C3DObjectModifier*& track = m_pModifierTable[i][kind];
             if (!track)
                 continue;
-            // Where the track stands: its key and the time within it.
-            const C3DModifierState& state = track->GetState();
-            element->pSavedTrackState[2 * kind] = state.currentKey;
-            std::memcpy(&element->pSavedTrackState[2 * kind + 1], &state.time, sizeof(uint32_t));
+            KeepTrackState(track, &element->pSavedTrackState[2 * kind]);
             track->Release();
             delete track;
             track = nullptr;

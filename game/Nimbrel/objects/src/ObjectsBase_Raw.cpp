@@ -8,6 +8,7 @@
 
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CScriptBase.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelUtils/UtilsLog.h"
@@ -603,4 +604,26 @@ Status CObjectsBase::ReloadElementInfos()
         return kStatusFailed;
     }
     return kStatusOk;
+}
+
+Status CObjectsBase::ReloadElementInfosKeepState()
+{
+    // The script's synchronized variables outlive the rebuild in a block in memory.
+    auto* kept = new (std::nothrow) UtilsStream_Static(kStreamReadWriteGrowable, nullptr, 0);
+    if (!kept)
+        return OutOfMemory();
+    if (Failed(kept->Open())) {
+        delete kept;
+        return kStatusFailed;
+    }
+    Status status = m_pScript && Succeeded(m_pScript->SaveSynchronized(kept)) ? kStatusOk : kStatusFailed;
+    if (Succeeded(status))
+        status = ReloadElementInfos();
+    if (Succeeded(status) && Failed(LoadScript(CurrentChapter(), 0)))
+        status = kStatusFailed;
+    if (Succeeded(status) && (!m_pScript || !kept->Rewind() || Failed(m_pScript->LoadSynchronized(kept))))
+        status = kStatusFailed;
+    kept->Close();
+    delete kept;
+    return status;
 }

@@ -368,6 +368,24 @@ protected:
     bool ModelsFitElements();
     Status AddListCommand(CCommandList** ppList, const CommandHandle& handle);
     void FreeModifierTable();
+    // The two state words of a track (its key and the time within it) into `pair`; 0 and 0
+    // without a track.
+    static void KeepTrackState(const C3DObjectModifier* pTrack, uint32_t* pair);
+    // The element's tracks play its current animation track again.
+    void RestartElementTrack(uint32_t index);
+    // ---- profile state --------------------------------------------------------------------
+    // A present byte, then the list's own state when there is a list.
+    Status SaveCommandList(UtilsStream_Chunk* pChunk, const CCommandList* pList);
+    // The present byte; when set, the list (made when absent) loads itself.
+    Status LoadCommandList(UtilsStream_Chunk* pChunk, CCommandList** ppList);
+    Status LoadMessages(UtilsStream_Chunk* pChunk);
+    Status LoadRecords(UtilsStream_Chunk* pChunk);
+    // The element's 22 runtime words and the eight bytes after them, written or read.
+    static bool ElementRuntimeWords(UtilsStream_Chunk* pChunk, ElementRecord& e, bool write);
+    // Every index of the element read from a profile that does not fit is put at rest.
+    void CheckElementIndexes(ElementRecord& e);
+    Status LoadElementTracks(UtilsStream_Chunk* pChunk, ElementRecord& e, bool* pLoaded);
+    Status LoadElementTrackState(UtilsStream_Chunk* pChunk, ElementRecord& e, bool tracksLoaded);
     // Sets the out-of-memory word of the world and answers kStatusOutOfMemory.
     Status OutOfMemory();
     // The two per-element command-list arrays, one empty entry per element of the new count.

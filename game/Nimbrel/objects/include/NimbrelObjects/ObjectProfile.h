@@ -1,0 +1,36 @@
+#pragma once
+// The scene objects' chunks in the player's profile, and a stream view of a chunk for the
+// parts (command lists, tracks) that save themselves into a stream.
+#include <cstdint>
+
+#include "VornelUtils/UtilsStream.h"
+#include "VornelUtils/UtilsStream_Chunk.h"
+
+constexpr uint32_t kProfileTagObject = 20000;
+constexpr uint32_t kProfileTagElement = 20001;
+constexpr uint32_t kProfileTagElementTracks = 20002;
+constexpr uint32_t kProfileTagElementTrackState = 20003;
+constexpr uint32_t kProfileTagObjectMessages = 20004;
+constexpr uint32_t kProfileTagObjectEffects = 20005;
+constexpr uint32_t kProfileTagObjectRecords = 20006;
+
+// Reads and writes go to the chunk's payload (so the chunk's sizes follow); the chunk stays
+// the caller's.
+class ChunkStream : public UtilsStream {
+public:
+    explicit ChunkStream(UtilsStream_Chunk* pChunk) : UtilsStream(kStreamRead | kStreamWrite), m_pChunk(pChunk) {}
+    Status Open() override { return kStatusOk; }
+    Status Close() override { return kStatusOk; }
+    bool Read(void* buffer, uint32_t elementSize, uint32_t count) override
+    {
+        return m_pChunk->Read(buffer, elementSize, count);
+    }
+    bool Write(const void* buffer, uint32_t elementSize, uint32_t count) override
+    {
+        return m_pChunk->Write(buffer, elementSize, count);
+    }
+    int64_t BytesLeft() override { return m_pChunk->BytesLeft(); }
+
+private:
+    UtilsStream_Chunk* m_pChunk;
+};
