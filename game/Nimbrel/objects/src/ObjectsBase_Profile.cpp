@@ -24,6 +24,8 @@ namespace {
 
 constexpr uint32_t kObjectMarkerStart = 0xFACEFEEDu;
 constexpr uint32_t kObjectMarkerEnd = 0xCAFEBABEu;
+// A track's saved state: mode, step, speed, range start and end, key, time, flags.
+constexpr uint32_t kTrackStateWords = 8;
 
 template <typename T>
 bool Put(UtilsStream_Chunk* chunk, const T& value)
@@ -384,14 +386,10 @@ Status CObjectsBase::LoadElementTracks(UtilsStream_Chunk* pChunk, ElementRecord&
                 continue;
             }
             // A kind this element has no track of: its state is read and dropped, so that the
-            // next kinds are read where they are.
-            C3DObjectModifier* spare = CreateObjectModifier(kind, m_pWorldData);
-            if (!spare)
-                return OutOfMemory();
-            const Status status = spare->LoadState(&stream);
-            spare->Release();
-            delete spare;
-            if (Failed(status))
+            // next kinds are read where they are. A spare track would refuse any state beyond
+            // its empty keys, so the words are skipped as they stand.
+            uint32_t dropped[kTrackStateWords];
+            if (!pChunk->Read(dropped, 4, kTrackStateWords))
                 return kStatusFailed;
         }
         *pLoaded = true;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelObjects/ElementInfoWriter.h"
 #include "NimbrelObjects/ObjectModelFiles.h"
+#include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -24,6 +26,7 @@
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsPackWriter.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -67,6 +70,39 @@ std::vector<uint8_t> Bytes(UtilsStream_Static& stream)
 {
     const auto* block = static_cast<const uint8_t*>(stream.GetBlock());
     return std::vector<uint8_t>(block, block + stream.GetSize());
+}
+
+// The element's chunk as the profile writer writes it; `tracks`, when given, replaces its
+// 20002 chunk.
+std::vector<uint8_t> SavedElement(CObjectsBase& object, uint32_t element,
+                                  const std::function<void(UtilsStream_Chunk*)>& tracks = nullptr)
+{
+    UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
+    stream.Open();
+    UtilsStream_ChunkList list(&stream);
+    UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagElement, nullptr);
+    EXPECT_EQ(object.SaveElementToProfile(&list, chunk, object.GetItemRecord(element)), kStatusOk);
+    if (tracks) {
+        auto* own = static_cast<UtilsStream_Chunk*>(chunk->GetChildren().GetFirst());
+        own->Close();
+        own->Open(kStreamReadWriteGrowable);
+        tracks(own);
+    }
+    EXPECT_TRUE(list.WriteAll());
+    std::vector<uint8_t> bytes = Bytes(stream);
+    stream.Close();
+    return bytes;
+}
+
+Status LoadElement(CObjectsBase& object, uint32_t element, std::vector<uint8_t> bytes)
+{
+    UtilsStream_Static stream(kStreamRead, bytes.data(), uint32_t(bytes.size()));
+    stream.Open();
+    UtilsStream_ChunkList list(&stream);
+    UtilsStream_Chunk* chunk = list.ReadFirst();
+    const Status status = chunk ? object.LoadElementFromProfile(chunk, object.GetItemRecord(element)) : kStatusFailed;
+    stream.Close();
+    return status;
 }
 
 // The object's files: two elements ("lamp" with a swing track, "rug"), a variant for chapter 0
@@ -134,7 +170,7 @@ struct SceneFiles {
 
         Text("Nimbrel_main.script", "export var started = 0;\n");
         Text("Nimbrel_object_1.0.script",
-             "var starts = 0;\nvar runs = 0;\nvar order = 0;\nvar got = 0;\nvar sum = 0;\nvar first = \"\";\n"
+             "synchronized var kept = 0;\nvar starts = 0;\nvar runs = 0;\nvar order = 0;\nvar got = 0;\nvar sum = 0;\nvar first = \"\";\n"
              "function OnStart() { starts++; order = order * 10 + 1; started++; }\n"
              "function OnRun() { runs++; order = order * 10 + 2; }\n"
              "function OnReceiveMessage(text, w, l) {\n"
@@ -305,6 +341,93 @@ TEST_F(ObjectLifeTest, ReleasedTracksComeBackWhereTheyStood)
     EXPECT_EQ(level->GetElements()[0].pSavedTrackState, nullptr);
     // Loaded already: a second load changes nothing.
     EXPECT_EQ(level->LoadReleaseModel(1), kStatusOk);
+}
+
+// The lamp's tracks in the profile: their states while the models are loaded, the kept pairs
+// while they are not, applied when the modifiers attach again.
+TEST_F(ObjectLifeTest, ElementTracksInTheProfile)
+{
+    Pack(SceneFiles(m_scene->GetWorldData()));
+    CTestLevel* level = Level();
+    ASSERT_EQ(level->Activate(1), kStatusOk);
+    C3DObjectModifier* swing = level->GetElementTrack(0, kModifierRotation);
+    m_scene->GetWorldData()->frameTime = 13.0;
+    swing->Update();
+    const C3DModifierState saved = swing->GetState();
+    ASSERT_EQ(saved.currentKey, 1u);
+
+    // Saved live: the element keeps the fresh pairs as well.
+    const std::vector<uint8_t> live = SavedElement(*level, 0);
+    const ElementRecord& lamp = level->GetElements()[0];
+    ASSERT_NE(lamp.pSavedTrackState, nullptr);
+    EXPECT_EQ(lamp.pSavedTrackState[2 * kModifierRotation], 1u);
+    m_scene->GetWorldData()->frameTime = 10.0;
+    swing->Update();
+    ASSERT_NE(swing->GetState().currentKey, 1u);
+    ASSERT_EQ(LoadElement(*level, 0, live), kStatusOk);
+    EXPECT_EQ(swing->GetState().currentKey, 1u);
+    EXPECT_FLOAT_EQ(swing->GetState().time, saved.time);
+    // Loaded from the tracks, the pairs of 20003 are not kept.
+    EXPECT_EQ(lamp.pSavedTrackState, nullptr);
+
+    // A kind the lamp has no track of (scale) is read and dropped; the rotation after it loads.
+    const std::vector<uint8_t> odd = SavedElement(*level, 0, [&](UtilsStream_Chunk* tracks) {
+        ChunkStream stream(tracks);
+        const uint8_t present[kElementTrackKinds] = {1, 0, 1, 0, 0, 0, 0};
+        tracks->Write(present, 1, 1);
+        tracks->Write(&kElementTrackKinds, 4, 1);
+        const uint32_t scale[8] = {0, 0, 0, 9, 9, 5, 0, 0};
+        for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind) {
+            tracks->Write(&present[kind], 1, 1);
+            if (kind == kModifierScale)
+                tracks->Write(scale, 4, 8);
+            else if (present[kind])
+                swing->SaveState(0, &stream);
+        }
+    });
+    swing->Update();
+    ASSERT_EQ(LoadElement(*level, 0, odd), kStatusOk);
+    EXPECT_EQ(swing->GetState().currentKey, 1u);
+
+    // Saved unloaded: 20002 is a single 0, 20003 the pairs the release kept.
+    ASSERT_EQ(level->ReleaseModel(0), kStatusOk);
+    const std::vector<uint8_t> unloaded = SavedElement(*level, 0);
+    const std::vector<uint8_t> single = {0};
+    const size_t tracksAt = unloaded.size() - 2 * kChunkHeaderSize - 4 - 4 * kSavedTrackStateWords - 1;
+    EXPECT_EQ(std::vector<uint8_t>(unloaded.begin() + tracksAt + kChunkHeaderSize,
+                                   unloaded.begin() + tracksAt + kChunkHeaderSize + 1),
+              single);
+    uint32_t tag = 0;
+    std::memcpy(&tag, &unloaded[tracksAt + 8], 4);
+    EXPECT_EQ(tag, kProfileTagElementTracks);
+
+    // Loaded into an unloaded object, the pairs wait for the modifiers.
+    ElementRecord* record = level->GetItemRecord(0);
+    UTILS_FREE(record->pSavedTrackState);
+    record->pSavedTrackState = nullptr;
+    ASSERT_EQ(LoadElement(*level, 0, unloaded), kStatusOk);
+    ASSERT_NE(record->pSavedTrackState, nullptr);
+    ASSERT_EQ(level->LoadReleaseModel(1), kStatusOk);
+    EXPECT_EQ(level->GetElementTrack(0, kModifierRotation)->GetState().currentKey, 1u);
+    EXPECT_EQ(record->pSavedTrackState, nullptr);
+}
+
+// Rebuilt around its script, the object keeps the script's synchronized variables only.
+TEST_F(ObjectLifeTest, RebuildKeepsTheSynchronizedState)
+{
+    Pack(SceneFiles(m_scene->GetWorldData()));
+    CTestLevel* level = Level();
+    ASSERT_EQ(level->Activate(1), kStatusOk);
+    ASSERT_EQ(level->GetScript()->SetLong("kept", 42, false), kStatusOk);
+    ASSERT_EQ(level->GetScript()->SetLong("runs", 7, false), kStatusOk);
+    ASSERT_EQ(level->ReloadElementInfosKeepState(), kStatusOk);
+    EXPECT_EQ(level->GetElementCount(), 2u);
+    EXPECT_EQ(Global("kept"), 42u);
+    EXPECT_EQ(Global("runs"), 0u);
+
+    // Without a script there is nothing to keep.
+    CTestLevel bare(m_scene->GetWorldData(), 2, 0);
+    EXPECT_EQ(bare.ReloadElementInfosKeepState(), kStatusFailed);
 }
 
 // Models that do not match the elements, or tracks that reach past their element, fail the
