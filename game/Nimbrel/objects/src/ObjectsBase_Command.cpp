@@ -8,20 +8,26 @@
 #include "NimbrelWorld/CScriptManager.h"
 #include "VornelUtils/UtilsMemory.h"
 
+Status CObjectsBase::MakeCommandList(CCommandList** ppList)
+{
+    if (*ppList)
+        return kStatusOk;
+    auto* list = new (std::nothrow) CCommandList(m_pWorldData);
+    if (!list)
+        return OutOfMemory();
+    if (Failed(list->Load())) {
+        list->Unload();
+        delete list;
+        return kStatusFailed;
+    }
+    *ppList = list;
+    return kStatusOk;
+}
+
 Status CObjectsBase::AddListCommand(CCommandList** ppList, const CommandHandle& handle)
 {
-    if (!*ppList) {
-        auto* list = new (std::nothrow) CCommandList(m_pWorldData);
-        if (!list)
-            return OutOfMemory();
-        if (Failed(list->Load())) {
-            list->Unload();
-            delete list;
-            return kStatusFailed;
-        }
-        *ppList = list;
-    }
-    return (*ppList)->Add(handle);
+    const Status status = MakeCommandList(ppList);
+    return Failed(status) ? status : (*ppList)->Add(handle);
 }
 
 Status CObjectsBase::AddElementClickCommand(uint32_t element, const CommandHandle& handle)

@@ -70,17 +70,9 @@ Status CObjectsBase::LoadCommandList(UtilsStream_Chunk* pChunk, CCommandList** p
         return kStatusFailed;
     if (!present)
         return kStatusOk;
-    if (!*ppList) {
-        auto* list = new (std::nothrow) CCommandList(m_pWorldData);
-        if (!list)
-            return OutOfMemory();
-        if (Failed(list->Load())) {
-            list->Unload();
-            delete list;
-            return kStatusFailed;
-        }
-        *ppList = list;
-    }
+    const Status status = MakeCommandList(ppList);
+    if (Failed(status))
+        return status;
     ChunkStream stream(pChunk);
     return Failed((*ppList)->Load(&stream)) ? kStatusFailed : kStatusOk;
 }

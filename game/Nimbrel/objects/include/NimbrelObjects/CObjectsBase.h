@@ -366,6 +366,8 @@ protected:
     void UnloadModels();
     // The models hold one group per element, triangle lists whose indices stay in their vertices.
     bool ModelsFitElements();
+    // The list made (and loaded) when there is none yet.
+    Status MakeCommandList(CCommandList** ppList);
     Status AddListCommand(CCommandList** ppList, const CommandHandle& handle);
     void FreeModifierTable();
     // The two state words of a track (its key and the time within it) into `pair`; 0 and 0
