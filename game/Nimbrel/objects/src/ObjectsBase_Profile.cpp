@@ -4,7 +4,6 @@
 // and reads them. Every index read back is checked and set to its rest value when it does not
 // fit the object, so a damaged profile resumes a playable scene.
 #include <initializer_list>
-#include <new>
 
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelObjects/ObjectProfile.h"
