@@ -1,12 +1,14 @@
-// vornel profile dump: every chunk of a profile file, and the profile's own chunks decoded by
-// the game's readers.
+// vornel profile dump: every chunk of a profile file, and the profile's own chunks and the
+// scene objects' decoded by the game's readers.
 #include "Commands.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/ProfileChunks.h"
+#include "ProfileObjectDump.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -112,8 +114,10 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         line = text;
         return true;
     }
+    case kProfileTagObject:
+        return DescribeObjectChunk(chunk, line);
     default:
-        return true;   // written by the game's managers and scene objects: sizes only
+        return true;   // written by the game's managers: sizes only
     }
 }
 

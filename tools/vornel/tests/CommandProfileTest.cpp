@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
@@ -13,6 +15,7 @@
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 using tooltest::RunTool;
 using tooltest::TempFolder;
@@ -44,7 +47,59 @@ std::string SavedProfile()
     return std::string(reinterpret_cast<const char*>(memory.GetBlock()), memory.GetSize());
 }
 
+// The hall with its two items, the key found, as the profile writer puts a scene object.
+class CHallLevel : public CObjectsLevelExploration {
+public:
+    explicit CHallLevel(WorldData* w) : CObjectsLevelExploration(w, 1, 0)
+    {
+        m_pElements = AllocElements(2);
+        m_elementCount = 2;
+        for (uint32_t i = 0; i < 2; ++i) {
+            ResetElement(GetItemRecord(i));
+            GetItemRecord(i)->index = i;
+        }
+        GetItemRecord(1)->flags = kElementFound | kElementClickable;
+        ResizeElementCommandLists(2);
+        PostMessage(UtilsString_DupA("open"), 3, 4);
+    }
+    ~CHallLevel() override { Release(); }
+};
+
+std::string SavedHall()
+{
+    auto w = std::make_unique<WorldData>();
+    CHallLevel hall(w.get());
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagObject, nullptr);
+    const uint32_t words[2] = {513, 0};
+    EXPECT_TRUE(chunk->Write(words, 4, 2) && chunk->WriteStringA("hall", true));
+    EXPECT_EQ(hall.SaveToProfile(&list, chunk), kStatusOk);
+    for (uint32_t i = 0; i < 2; ++i) {
+        UtilsStream_Chunk* element = list.CreateChunk(kProfileTagElement, chunk);
+        EXPECT_TRUE(element->WriteStringA(i ? "key" : "lamp", true));
+        EXPECT_EQ(hall.SaveElementToProfile(&list, element, hall.GetItemRecord(i)), kStatusOk);
+    }
+    EXPECT_TRUE(list.WriteAll());
+    return std::string(reinterpret_cast<const char*>(memory.GetBlock()), memory.GetSize());
+}
+
 }  // namespace
+
+TEST(CommandProfile, DumpsTheSceneObjectsRowByRow)
+{
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile_full_1.sav").string();
+    std::ofstream(file, std::ios::binary) << SavedHall();
+    const auto dump = RunTool("profile dump " + file);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    for (const char* expected : {"  object \"hall\", type 513, kind state 0\n",
+                                 "  run state 0, variant -1, word 0, finished 0\n", "  message \"open\" 3 4\n",
+                                 "  element \"lamp\": offset (0, 0, 0)", "    flags 0x0, action 0x0",
+                                 "  element \"key\"", "    flags 0x10000002, action 0x0", "    chunk 20003 at"})
+        EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
+}
 
 TEST(CommandProfile, DumpsEveryChunkAndTheSlotsOwnData)
 {

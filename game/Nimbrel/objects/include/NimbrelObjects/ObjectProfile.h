@@ -3,11 +3,11 @@
 // parts (command lists, tracks) that save themselves into a stream.
 #include <cstdint>
 
+#include "NimbrelWorld/ProfileChunks.h"
 #include "VornelUtils/UtilsStream.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 
-constexpr uint32_t kProfileTagObject = 20000;
-constexpr uint32_t kProfileTagElement = 20001;
+// Below the object chunk (kProfileTagObject) and its element chunks (kProfileTagElement).
 constexpr uint32_t kProfileTagElementTracks = 20002;
 constexpr uint32_t kProfileTagElementTrackState = 20003;
 constexpr uint32_t kProfileTagObjectMessages = 20004;

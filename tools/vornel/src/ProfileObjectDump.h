@@ -1,0 +1,9 @@
+#pragma once
+// The scene objects' chunks of a profile (20000 with its 20001 to 20006), decoded by the
+// game's own readers into lines of text.
+#include <string>
+
+class UtilsStream_Chunk;
+
+// The object chunk's lines (with its elements'), or false when a chunk is cut short.
+bool DescribeObjectChunk(UtilsStream_Chunk* pChunk, std::string& text);
