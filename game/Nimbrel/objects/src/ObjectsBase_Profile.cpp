@@ -126,6 +126,16 @@ Status CObjectsBase::LoadFromProfile(UtilsStream_Chunk* pChunk)
 {
     if (!pChunk)
         return OBJECT_PROFILE_ERROR(kStatusFailed);
+    const Status status = ReadObjectState(pChunk);
+    // What a cut chunk left in the object is checked as well as a whole one.
+    m_heldElement = IndexOrNone(m_heldElement, m_elementCount);
+    m_turnedElement = IndexOrNone(m_turnedElement, m_elementCount);
+    m_selectedPosition = IndexOrFirst(m_selectedPosition, m_positionCount);
+    return status;
+}
+
+Status CObjectsBase::ReadObjectState(UtilsStream_Chunk* pChunk)
+{
     ClearMessages();
     ReleaseCommandLists();
     ClearRecordList();
@@ -139,9 +149,6 @@ Status CObjectsBase::LoadFromProfile(UtilsStream_Chunk* pChunk)
         !pChunk->Read(m_positionOffset, 4, 3) || !Get(pChunk, &m_selectedPosition) || !Get(pChunk, &m_runState) ||
         !Get(pChunk, &m_currentVariant) || !Get(pChunk, &m_reservedAfterEffects) || !Get(pChunk, &m_finished))
         return OBJECT_PROFILE_ERROR(kStatusFailed);
-    m_heldElement = IndexOrNone(m_heldElement, m_elementCount);
-    m_turnedElement = IndexOrNone(m_turnedElement, m_elementCount);
-    m_selectedPosition = IndexOrFirst(m_selectedPosition, m_positionCount);
 
     for (CCommandList** array : {m_ppElementClickLists, m_ppElementEndLists}) {
         uint32_t count = 0;
@@ -290,7 +297,13 @@ Status CObjectsBase::LoadElementFromProfile(UtilsStream_Chunk* pChunk, ElementRe
 {
     if (!pChunk || !pElement)
         return OBJECT_PROFILE_ERROR(kStatusFailed);
-    ElementRecord& e = *pElement;
+    const Status status = ReadElementState(pChunk, *pElement);
+    CheckElementIndexes(*pElement);
+    return status;
+}
+
+Status CObjectsBase::ReadElementState(UtilsStream_Chunk* pChunk, ElementRecord& e)
+{
     float drag[3] = {};
     float turn[2] = {};
     if (!pChunk->Read(e.baseOffset, 4, 3) || !pChunk->Read(e.placeOffset, 4, 3) || !pChunk->Read(drag, 4, 3) ||
@@ -306,7 +319,6 @@ Status CObjectsBase::LoadElementFromProfile(UtilsStream_Chunk* pChunk, ElementRe
         !Get(pChunk, &e.brightness) || !Get(pChunk, &e.clickHandler) || !Get(pChunk, &e.reservedAfterNumber) ||
         !Get(pChunk, &e.reservedByteAfterNumber) || !pChunk->Read(e.reservedAfterString, 4, 2))
         return OBJECT_PROFILE_ERROR(kStatusFailed);
-    CheckElementIndexes(e);
 
     UTILS_FREE(e.pOwnedWords);
     e.pOwnedWords = nullptr;

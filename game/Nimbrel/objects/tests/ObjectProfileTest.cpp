@@ -387,6 +387,13 @@ TEST_F(ObjectProfileTest, IndexesOutOfRangeComeBackAtRest)
     EXPECT_EQ(door.currentTrack, 0u);
     EXPECT_EQ(door.clickHandler, -1);
 
+    // A chunk cut after the draw slot override fails and leaves no index out of range.
+    Chunk cut = ElementChunk(ElementRows(t));
+    cut.payload.resize(55);
+    m_object->Element(0).drawSlotOverride = 0;
+    EXPECT_EQ(LoadElement(*m_object, 0, cut.Write()), kStatusFailed);
+    EXPECT_EQ(door.drawSlotOverride, -1);
+
     // A drop record of a drop source stays.
     t.flags |= kElementHasDropRecord;
     ASSERT_EQ(LoadElement(*m_object, 0, ElementChunk(ElementRows(t)).Write()), kStatusOk);

@@ -380,6 +380,9 @@ protected:
     Status SaveCommandList(UtilsStream_Chunk* pChunk, const CCommandList* pList);
     // The present byte; when set, the list (made when absent) loads itself.
     Status LoadCommandList(UtilsStream_Chunk* pChunk, CCommandList** ppList);
+    // The object's and an element's reads; the slots check the indexes after them.
+    Status ReadObjectState(UtilsStream_Chunk* pChunk);
+    Status ReadElementState(UtilsStream_Chunk* pChunk, ElementRecord& e);
     Status LoadMessages(UtilsStream_Chunk* pChunk);
     Status LoadRecords(UtilsStream_Chunk* pChunk);
     // The element's 22 runtime words and the eight bytes after them, written or read.
