@@ -2,6 +2,7 @@
 #include "Vornel3D_ToolBox/AutoLoad.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
+#include "Vornel3D_ToolBox/CVornelFontEx.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
@@ -43,6 +44,20 @@ private:
     uint32_t m_charSize, m_spaceSize;
 };
 
+class CFontCharsetTarget : public CAutoLoadTarget {
+public:
+    explicit CFontCharsetTarget(CVornelFontEx* pFont) : m_pFont(pFont) {}
+    Status FromAddress(const void* data, uint32_t size, const char16_t*) override
+    {
+        return m_pFont->MakeFontCharsetFromAddress(data, size);
+    }
+    Status FromPacker(PackRecord* pEntry) override { return m_pFont->LoadFontCharsetFromPacker(pEntry); }
+    Status FromFile(const char16_t* path) override { return m_pFont->LoadFontCharsetFromFile(path); }
+
+private:
+    CVornelFontEx* m_pFont;
+};
+
 Status Missing(WorldData* w, const char16_t* line, const char16_t* logged, const char16_t* name)
 {
     Log(w->logPath, 1, line, logged);
@@ -62,6 +77,19 @@ Status AutoLoadFontTTFFromParam(uint32_t source, CVornelFont* pFont, const char1
     char16_t name[kWorldTextSize] = {};
     ReadName(source, pSettings, section, key, name, w);
     CFontTTFTarget target(pFont, charSize, spaceSize);
+    return AutoLoadFromSource(source, kNames, name, name, name, target, w);
+}
+
+Status AutoLoadFontCharsetFromParam(uint32_t source, CVornelFontEx* pFont, const char16_t* section,
+                                    const char16_t* key, UtilsParameters* pSettings, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoadFontCharsetFromParam", u"MakeFontCharsetFromAddress",
+                                         u"LoadFontCharsetFromPacker", u"LoadFontCharsetFromFile"};
+    if (!w || !pFont || !pSettings)
+        return kStatusFailed;
+    char16_t name[kWorldTextSize] = {};
+    ReadName(source, pSettings, section, key, name, w);
+    CFontCharsetTarget target(pFont);
     return AutoLoadFromSource(source, kNames, name, name, name, target, w);
 }
 

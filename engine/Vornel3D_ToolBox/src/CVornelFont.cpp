@@ -49,7 +49,7 @@ Status CVornelFont::AllocateTables()
 {
     FreeTables();
     m_pCharTable = new (std::nothrow) CharRect[kFontCharCount]();
-    m_pMetrics = new (std::nothrow) FontMetrics();
+    m_pMetrics = new (std::nothrow) FontMetrics[1]();
     return m_pCharTable && m_pMetrics ? kStatusOk : LatchOutOfMemory();
 }
 
@@ -57,7 +57,7 @@ void CVornelFont::FreeTables()
 {
     delete[] m_pCharTable;
     m_pCharTable = nullptr;
-    delete m_pMetrics;
+    delete[] m_pMetrics;
     m_pMetrics = nullptr;
 }
 
@@ -76,6 +76,14 @@ Status CVornelFont::CreateBuffers(uint32_t maxChars)
 }
 
 Status CVornelFont::Init(uint32_t fontType, uint32_t flags, uint32_t maxChars)
+{
+    Status status = CreateFontObject(fontType, flags, maxChars);
+    if (Failed(status) || Failed(status = CreateBuffers(maxChars)))
+        return status;
+    return AllocateTables();
+}
+
+Status CVornelFont::CreateFontObject(uint32_t fontType, uint32_t flags, uint32_t maxChars)
 {
     if (m_pObject)
         Unload();
@@ -99,10 +107,7 @@ Status CVornelFont::Init(uint32_t fontType, uint32_t flags, uint32_t maxChars)
         m_nDrawingMode = 2;
     else if (flags & kFontFaceClockwise)
         m_nDrawingMode = 1;
-    const Status status = CreateBuffers(maxChars);
-    if (Failed(status))
-        return status;
-    return AllocateTables();
+    return kStatusOk;
 }
 
 Status CVornelFont::Load(CVornelFont* pSource, uint32_t maxChars)
@@ -157,14 +162,21 @@ void CVornelFont::SetCharRect(uint32_t code, const CharRect& rect)
         m_pCharTable[code] = rect;
 }
 
+const CharRect* CVornelFont::FindCell(char16_t code, const FontMetrics** metrics) const
+{
+    if (code >= kFontCharCount || !m_pCharTable || !m_pMetrics || IsAbsent(m_pCharTable[code]))
+        return nullptr;
+    *metrics = m_pMetrics;
+    return &m_pCharTable[code];
+}
+
 float CVornelFont::CharWidth(char16_t code, float scale) const
 {
-    if (code >= kFontCharCount || !m_pCharTable || !m_pMetrics || m_pMetrics->charHeight == 0)
+    const FontMetrics* metrics = nullptr;
+    const CharRect* r = FindCell(code, &metrics);
+    if (!r || metrics->charHeight == 0)
         return 0.0f;
-    const CharRect& r = m_pCharTable[code];
-    if (IsAbsent(r))
-        return 0.0f;
-    return (r.right - r.left) * m_pMetrics->sheetWidth / float(m_pMetrics->charHeight) * scale;
+    return (r->right - r->left) * metrics->sheetWidth / float(metrics->charHeight) * scale;
 }
 
 // ---- glyph tables ---------------------------------------------------------------------------

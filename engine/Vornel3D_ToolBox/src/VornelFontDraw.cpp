@@ -93,7 +93,7 @@ C3DVector3 CVornelFont::BuildChunk(const char16_t* text, float lineStartX, float
     m_pChunkStart = text;
     const uint32_t creation = m_pObject->GetCreationWord();
     m_pObject->SetCreationWord((vertexColor >> 24) ? creation | k3DDrawAlpha : creation & ~k3DDrawAlpha);
-    if (hitPoint && (flags & kTextHighlight)) {
+    if (hitPoint && BrightensOnHover(flags)) {
         const C3DVector3 size = GetTextSize(text, scaleX, scaleY);
         if (HitTest(text, size, flags, C3DVector3{lineStartX, penY, z}, *hitPoint,
                     m_pWorldData ? float(m_pWorldData->virtualHeight) : 0.0f))
@@ -104,7 +104,7 @@ C3DVector3 CVornelFont::BuildChunk(const char16_t* text, float lineStartX, float
     const uint8_t* offsets = (flags & kTextOffsets) ? static_cast<const uint8_t*>(table) : nullptr;
 
     m_pObject->Lock(1, 0);
-    uint32_t quads = 0;
+    StartQuads();
     const char16_t* c = text;
     for (; *c && uint32_t(c - text) < m_nMaxCharsPerRender; ++c) {
         const char16_t code = *c;
@@ -113,9 +113,11 @@ C3DVector3 CVornelFont::BuildChunk(const char16_t* text, float lineStartX, float
             penY += scaleY;
             continue;
         }
-        if (code >= kFontCharCount || !m_pCharTable || IsAbsent(m_pCharTable[code]))
+        const FontMetrics* metrics = nullptr;
+        const CharRect* cell = FindCell(code, &metrics);
+        if (!cell)
             continue;
-        const CharRect& r = m_pCharTable[code];
+        const CharRect& r = *cell;
         const float w = CharWidth(code, scaleX);
         float xs[2] = {penX, penX + w};
         float ys[2] = {penY, penY + scaleY};
@@ -128,6 +130,7 @@ C3DVector3 CVornelFont::BuildChunk(const char16_t* text, float lineStartX, float
         static const uint8_t kCorner[6][2] = {{0, 0}, {1, 0}, {0, 1}, {0, 1}, {1, 0}, {1, 1}};
         const float us[2] = {r.left, r.right};
         const float vs[2] = {r.top, r.bottom};
+        const uint32_t first = PlaceQuad(code);
         for (uint32_t k = 0; k < 6; ++k) {
             float px = xs[kCorner[k][0]], py = ys[kCorner[k][1]];
             if (turned) {
@@ -138,18 +141,32 @@ C3DVector3 CVornelFont::BuildChunk(const char16_t* text, float lineStartX, float
                 px -= a;
                 py -= b;
             }
-            m_pObject->SetVertex(6 * quads + k, px, py, 0.0f, vertexColor, us[kCorner[k][0]], vs[kCorner[k][1]], 0.0f,
+            m_pObject->SetVertex(first + k, px, py, 0.0f, vertexColor, us[kCorner[k][0]], vs[kCorner[k][1]], 0.0f,
                                  0.0f, 0.0f, 0);
         }
-        ++quads;
         penX += w;
     }
-    m_pObject->SetGroup(0, 0, 6 * quads, 0, 6 * quads, 2 * quads, kPrimitiveTriangleList, m_nDrawingMode,
-                        kGroupIdOwnNumber);
+    FinishQuads();
     m_pObject->Unlock(0);
     const bool cut = *c != 0;
     m_pRemainingText = cut ? c : nullptr;
     return C3DVector3{penX, cut ? penY : penY + scaleY, 0.0f};
+}
+
+void CVornelFont::StartQuads()
+{
+    m_nQuads = 0;
+}
+
+uint32_t CVornelFont::PlaceQuad(char16_t)
+{
+    return 6 * m_nQuads++;
+}
+
+void CVornelFont::FinishQuads()
+{
+    m_pObject->SetGroup(0, 0, 6 * m_nQuads, 0, 6 * m_nQuads, 2 * m_nQuads, kPrimitiveTriangleList, m_nDrawingMode,
+                        kGroupIdOwnNumber);
 }
 
 void CVornelFont::RenderChunk(uint32_t flags, const void* transform, uint32_t)

@@ -11,6 +11,7 @@
 class C3DObject;
 class C3DTexture;
 class CVornelFont;
+class CVornelFontEx;
 class UtilsParameters;
 struct PackRecord;
 struct WorldData;
@@ -61,3 +62,6 @@ Status AutoLoadFontTTFFromParam(uint32_t source, CVornelFont* pFont, const char1
 Status AutoLoadFontGlyphFromParam(uint32_t source, CVornelFont* pFont, const char16_t* section,
                                   const char16_t* textureKey, const char16_t* tableKey, UtilsParameters* pSettings,
                                   WorldData* pWorldData);
+// The charset of a charset font named by a settings key (no default).
+Status AutoLoadFontCharsetFromParam(uint32_t source, CVornelFontEx* pFont, const char16_t* section,
+                                    const char16_t* key, UtilsParameters* pSettings, WorldData* pWorldData);

@@ -21,7 +21,9 @@ class CGammaRamp;
 class CMusicManager;
 class CSoundsManager;
 class CStringsManager;
+class C3DTexture;
 class CVornelFont;
+class CVornelFontEx;
 class UtilsParameters;
 class UtilsStream;
 struct PlatformWindow;
@@ -131,6 +133,10 @@ public:
     // A font of the kind (0 TrueType, 1 glyph pair, 2 charset) from the application settings'
     // section, owned by the caller; null when it cannot be made (the reason is logged).
     virtual CVornelFont* CreateFont(uint32_t kind, const char16_t* section);
+    // A charset font's page textures for the language: pages whose charset mask lacks a bit of
+    // the language's are unloaded, the others loaded by their names. kStatusFailed for another
+    // kind of font or when a page cannot be loaded or unloaded.
+    Status LoadFontPagesForLanguage(CVornelFont* pFont, uint32_t language);
     CVornelFont* GetMainFont() const { return m_pMainFont; }
     CVornelFont* GetSecondFont() const { return m_pSecondFont; }
     // The second font may be the main font itself; the world frees it at unload otherwise.
@@ -251,6 +257,14 @@ protected:
 
     // Frees the second font unless it is the main one, then the main font.
     void DropFonts();
+    // The charset of a charset font named by the section's "MAIN_FONT_CHARSET_FILE_PATH", and
+    // its page textures by the section's "MAIN_FONT_CHARSET_TEXTURE_PATH".
+    Status LoadCharset(CVornelFontEx* pFont, const char16_t* section);
+    Status LoadCharsetPages(CVornelFontEx* pFont, const char16_t* section);
+    // A charset page by name from the texture source; with the pack the external pack comes
+    // first while one is open or an earlier page came from it (`external`).
+    enum class PageLoad { Loaded, MissingExternal, MissingMain, Failed };
+    PageLoad LoadPageTexture(C3DTexture* pTexture, const char16_t* name, bool& external);
 
     CVornelFont* m_pMainFont = nullptr;
     CVornelFont* m_pSecondFont = nullptr;

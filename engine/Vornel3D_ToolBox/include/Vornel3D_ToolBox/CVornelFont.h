@@ -159,6 +159,19 @@ public:
     const char16_t* GetRemainingText() const { return m_pRemainingText; }
 
 protected:
+    // A code's cell and the metrics of its sheet; null for a code without a cell (absent, or
+    // beyond the sheets).
+    virtual const CharRect* FindCell(char16_t code, const FontMetrics** metrics) const;
+    // The quads of a chunk: StartQuads before the first, PlaceQuad gives the vertex a
+    // character's quad starts at, FinishQuads sets the draw groups over what was written.
+    virtual void StartQuads();
+    virtual uint32_t PlaceQuad(char16_t code);
+    virtual void FinishQuads();
+    // Whether a chunk over the hit point brightens its vertex colour.
+    virtual bool BrightensOnHover(uint32_t flags) const { return (flags & kTextHighlight) != 0; }
+
+    // Unloads, stores the kind and the chunk size, makes the object and sets the drawing mode.
+    Status CreateFontObject(uint32_t fontType, uint32_t flags, uint32_t maxChars);
     // Creates the object's group and identity indices for maxChars characters.
     Status CreateBuffers(uint32_t maxChars);
     Status AllocateTables();
@@ -179,4 +192,5 @@ protected:
     uint32_t m_nDrawingMode = 1;
     uint32_t m_nMaxCharsPerRender = kFontDefaultMaxChars;
     C3DObject* m_pObject = nullptr;
+    uint32_t m_nQuads = 0;  // quads of the chunk being written
 };
