@@ -9,6 +9,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
+#include "Vornel3D_ToolBox/CVornelFontEx.h"
 #include "VornelPlatform/PlatformInput.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -96,6 +97,11 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
         Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
         return kStatusFailed;
     }
+    // The charset font comes before the strings: its kind says how their tables are stored.
+    // Without one the plain tables load.
+    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadFont\n");
+    if (Failed(LoadMainFont(1, u"DESKTOP_FONT")))
+        Log(w->logPath, 0, u"# CNimbrelWorld::Load - no main font\n");
     Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadStringsManager\n");
     if (Failed(LoadStringsManager()))
         return kStatusFailed;
@@ -174,6 +180,9 @@ Status CNimbrelWorld::GetGameString(const char16_t*, const char16_t* text, char1
     const CStringsRaw* table = strings->GetTable();
     UtilsString_Copy(out, kWorldTextSize,
                      table && table->GetCount() > 1 ? table->GetString(1) : u"MISSING GAME STRING !!!");
+    // A charset font's tables hold its codes: the window wants Unicode.
+    if (CVornelFont* font = GetMainFont(); font && font->GetFontType() == kFontCharset)
+        static_cast<CVornelFontEx*>(font)->RemapText(out);
     return kStatusOk;
 }
 

@@ -11,6 +11,7 @@
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelPlatform/PlatformShell.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -167,8 +168,9 @@ void CNimbrelWorld::ProgressBarStep() {}
 
 uint32_t CNimbrelWorld::MainFontKind()
 {
-    // Plain string tables until the game has its main font.
-    return 0;
+    // A charset font reads indexed tables; any other reads plain ones.
+    const CVornelFont* font = GetMainFont();
+    return font ? font->GetFontType() : 0;
 }
 
 bool CNimbrelWorld::HasOverlayText()
