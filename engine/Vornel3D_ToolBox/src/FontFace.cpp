@@ -192,8 +192,10 @@ bool LoadSheetGlyph(FT_Face face, uint32_t code, bool render)
 
 }  // namespace
 
-Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet)
+Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes)
 {
+    // The cells hold the codes 32..287 unless the caller lists its own.
+    auto codeOf = [codes](uint32_t i) { return codes ? codes[i] : kGlyphSheetFirstCode + i; };
     const FT_Face face = static_cast<FT_Face>(fontFace.Handle());
     if (!face || !face->size)
         return kStatusFailed;
@@ -203,8 +205,10 @@ Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet)
     int64_t ascent = 0, descent = 0;
     uint32_t rows = 1, room = kRowRoom;
     for (uint32_t i = 0; i < kGlyphSheetCodes; ++i) {
+        if (codeOf(i) == kNoSheetGlyph)
+            continue;
         uint32_t a = kGlyphSheetMargin;
-        if (LoadSheetGlyph(face, kGlyphSheetFirstCode + i, false)) {
+        if (LoadSheetGlyph(face, codeOf(i), false)) {
             const FT_GlyphSlot glyph = face->glyph;
             const int64_t pixels = glyph->advance.x >> 6;
             if (pixels < 0 || pixels > int64_t(kRowRoom))
@@ -246,6 +250,8 @@ Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet)
     int64_t baseline = ascent + kGlyphSheetMargin;
     for (uint32_t i = 0; i < kGlyphSheetCodes; ++i) {
         const uint32_t a = advance[i];
+        if (codeOf(i) == kNoSheetGlyph)
+            continue;
         if (int64_t(a) > int64_t(kGlyphSheetWidth) - x) {
             baseline += int64_t(pitch);
             x = kGlyphSheetMargin;
@@ -255,7 +261,7 @@ Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet)
         cell.top = float(baseline - ascent) / float(height);
         cell.right = float(x + a - kGlyphSheetMargin + spacing) / float(kGlyphSheetWidth);
         cell.bottom = cell.top + float(ascent + descent) / float(height);
-        if (LoadSheetGlyph(face, kGlyphSheetFirstCode + i, true) &&
+        if (LoadSheetGlyph(face, codeOf(i), true) &&
             face->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
             const FT_GlyphSlot glyph = face->glyph;
             const FT_Bitmap& bitmap = glyph->bitmap;

@@ -12,7 +12,14 @@
 #include <vector>
 
 #include "OffscreenRenderer.h"
+#include "Vornel3D/C3DTextureRaw.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
+#include "Vornel3D_ToolBox/CVornelFontEx.h"
+#include "Vornel3D_ToolBox/CharsetBuilder.h"
+#include "VornelPlatform/PlatformFile.h"
+#include "VornelUtils/UtilsStream_File.h"
+#include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
@@ -226,10 +233,156 @@ int Show(int argc, char** argv)
     return Show(request, argv[1], argv[2]);
 }
 
+bool ReadText(const char* path, std::u16string& text)
+{
+    std::FILE* in = std::fopen(path, "rb");
+    if (!in)
+        return false;
+    std::string bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes.append(buffer, n);
+    const bool ok = std::ferror(in) == 0;
+    std::fclose(in);
+    text = UtilsString_FromUtf8(bytes.c_str());
+    return ok;
+}
+
+// Writes what `write` puts in a memory stream to the file in one piece.
+template <typename Writer>
+bool WriteFile(const fs::path& path, Writer write)
+{
+    UtilsStream_Static out(kStreamReadWriteGrowable, nullptr, 0);
+    if (Failed(out.Open()) || Failed(write(&out)) ||
+        !Platform_WriteFileAtomic(path.string().c_str(), out.GetBlock(), out.GetSize())) {
+        std::fprintf(stderr, "vornel font: cannot write %s\n", path.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+// The charset of the texts' characters: NAME.charset, its pages NAME.%d.png and the symbols
+// table that `vornel strings build --symbols` writes indexed tables with.
+int Build(int argc, char** argv)
+{
+    uint32_t charSize = 0;
+    if (argc < 3 || !ParseNumber(argv[1], 1, 255, charSize))
+        return kExitUsage;
+    const fs::path folder = argv[2];
+    std::string name = "charset";
+    std::vector<CharsetText> texts;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--name") == 0 && i + 1 < argc) {
+            name = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--text") != 0 || i + 1 >= argc)
+            return kExitUsage;
+        // --text LANG:FILE, one or more of them.
+        for (; i + 1 < argc && argv[i + 1][0] != '-'; ++i) {
+            const char* pair = argv[i + 1];
+            const char* colon = std::strchr(pair, ':');
+            const std::u16string code = colon ? UtilsString_FromUtf8(std::string(pair, colon).c_str()) : u"";
+            const StringsLanguage* language = nullptr;
+            for (const StringsLanguage& l : kStringsLanguages)
+                if (code == l.code)
+                    language = &l;
+            if (!language) {
+                std::fprintf(stderr, "vornel font: %s: LANG:FILE with a language code (en, fr ... tr)\n", pair);
+                return kExitUsage;
+            }
+            CharsetText text{language->charsetMask, u""};
+            if (!ReadText(colon + 1, text.text)) {
+                std::fprintf(stderr, "vornel font: cannot read %s\n", colon + 1);
+                return 1;
+            }
+            texts.push_back(std::move(text));
+        }
+    }
+    CFontFace face;
+    CharsetBuild build;
+    if (Failed(face.OpenForSheet(argv[0])) || Failed(face.FitFaceToPixelHeight(charSize))) {
+        std::fprintf(stderr, "vornel font: %s: not a TrueType face that fits %u pixels\n", argv[0], unsigned(charSize));
+        return 1;
+    }
+    const Status status = BuildCharset(face, uint8_t(charSize), kDefaultSpacing, texts, build);
+    if (Failed(status)) {
+        std::fprintf(stderr, "vornel font: %s: no charset: %s\n", argv[0], StatusWords(status).c_str());
+        return 1;
+    }
+    std::error_code error;
+    fs::create_directories(folder, error);
+    const fs::path charset = folder / (name + ".charset");
+    const fs::path symbols = folder / "_symbols.utf8.indexed.ucs2.raw";
+    if (!WriteFile(charset, [&](UtilsStream* s) { return WriteCharset(build, s); }) ||
+        !WriteFile(symbols, [&](UtilsStream* s) { return WriteCharsetSymbols(build, s); }))
+        return 1;
+    std::printf("%s\n", charset.string().c_str());
+    for (size_t p = 0; p < build.sheets.size(); ++p) {
+        const fs::path page = folder / (name + "." + std::to_string(p) + ".png");
+        std::unique_ptr<uint8_t[]> pixels = GlyphSheetPixels(build.sheets[p], 32);
+        C3DTextureRaw image(nullptr);
+        if (!pixels ||
+            Failed(image.AttachPixels(uint16_t(kGlyphSheetWidth), uint16_t(build.sheets[p].height), 32, pixels.get())) ||
+            Failed(image.SaveToFile(UtilsString_FromUtf8(page.string().c_str()).c_str(), false))) {
+            std::fprintf(stderr, "vornel font: cannot write %s\n", page.string().c_str());
+            return 1;
+        }
+        std::printf("%s\n", page.string().c_str());
+    }
+    std::printf("%s\n", symbols.string().c_str());
+    return 0;
+}
+
+// The pages of a charset: masks, remapping tables, cells and metrics.
+int Info(int argc, char** argv)
+{
+    if (argc != 1)
+        return kExitUsage;
+    COffscreenRenderer renderer;
+    std::string why;
+    if (!renderer.Open(16, 16, why)) {
+        std::fprintf(stderr, "vornel font: %s\n", why.c_str());
+        return 1;
+    }
+    CVornelFontEx font(renderer.World());
+    if (Failed(font.Init(kFontCharset, kFontScreenObject, kFontDefaultMaxChars)) ||
+        Failed(font.LoadFontCharsetFromFile(UtilsString_FromUtf8(argv[0]).c_str()))) {
+        std::fprintf(stderr, "vornel font: %s: not a charset of version 7 (or a damaged one)\n", argv[0]);
+        font.Unload();
+        return 1;
+    }
+    std::printf("pages %u, textures %u, characters per page slice %u\n", unsigned(font.GetPageCount()),
+                unsigned(font.GetTextureCount()), unsigned(font.GetMaxCharsPerRender()));
+    for (uint32_t p = 0; p < font.GetPageCount(); ++p) {
+        const CharsetPage& page = font.GetPages()[p];
+        const FontMetrics& metrics = font.GetMetrics()[p];
+        std::printf("page %u: mask 0x%X, height %u, sheet %gx%g, %u characters\n", unsigned(p), unsigned(page.mask),
+                    unsigned(metrics.charHeight), double(metrics.sheetWidth), double(metrics.sheetHeight),
+                    unsigned(page.remapLength));
+        for (uint32_t r = 0; r < 256; ++r) {
+            const CharRect& cell = font.GetCharTable()[p * 256 + r];
+            if (IsAbsent(cell))
+                continue;
+            const std::u16string character(1, r < page.remapLength ? page.pRemap[r] : char16_t(p * 256 + r));
+            std::printf("  0x%04X U+%04X %s (%g, %g)-(%g, %g)\n", unsigned(p * 256 + r), unsigned(character[0]),
+                        UtilsString_ToUtf8(character.c_str()).c_str(), double(cell.left), double(cell.top),
+                        double(cell.right), double(cell.bottom));
+        }
+    }
+    font.Unload();
+    return 0;
+}
+
 }  // namespace
 
 int CommandFont(int argc, char** argv)
 {
+    if (argc >= 1 && std::strcmp(argv[0], "build") == 0)
+        return Build(argc - 1, argv + 1);
+    if (argc >= 1 && std::strcmp(argv[0], "info") == 0)
+        return Info(argc - 1, argv + 1);
     if (argc >= 1 && std::strcmp(argv[0], "render") == 0)
         return Render(argc - 1, argv + 1);
     if (argc >= 1 && std::strcmp(argv[0], "show") == 0)

@@ -136,6 +136,8 @@ const CommandRow kCommands[] = {
      "the raw keys override them. Duplicate names and unknown references are refused.\n"},
     {"font", CommandFont,
      "usage: vornel font render TTF CHAR_SIZE SPACING OUTDIR\n"
+     "       vornel font build TTF CHAR_SIZE OUTDIR --text LANG:FILE... [--name NAME]\n"
+     "       vornel font info FILE.charset\n"
      "       vornel font show FONT TEXT OUT.png [--size WxH] [--width W] [--flags F] [--char-size N]\n"
      "\n"
      "render writes the prepared glyph pair of a TrueType face into OUTDIR, named after the face:\n"
@@ -145,7 +147,12 @@ const CommandRow kCommands[] = {
      "engine's font through the GL renderer and saves the picture: FONT is a pair's .glyph file\n"
      "(its .png beside it) or a TrueType face with --char-size. One text unit is one pixel of the\n"
      "sheet; --width wraps the text at spaces to W pixels, --flags gives the text flags (0x0100\n"
-     "shadow, 0x0040 upside down ...), --size the picture's size (else fitted to the text).\n"},
+     "shadow, 0x0040 upside down ...), --size the picture's size (else fitted to the text).\n"
+     "build writes a charset font for the characters of the UTF-8 texts (string sources) and\n"
+     "printable ASCII: \"NAME.charset\" (default name charset), its pages \"NAME.%d.png\" and\n"
+     "\"_symbols.utf8.indexed.ucs2.raw\" for `vornel strings build --symbols`; LANG is a language\n"
+     "code (en, fr, ru ...) whose charset mask marks the pages its text uses. info prints the\n"
+     "pages of a charset: masks, characters with their cells, metrics.\n"},
     {"shader", CommandShader,
      "usage: vornel shader check FILE.gl.frag\n"
      "\n"

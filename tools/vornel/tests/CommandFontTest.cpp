@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "ToolTestSupport.h"
@@ -85,6 +86,41 @@ TEST(CommandFontTest, RefusesWhatItCannotUse)
     EXPECT_EQ(RunTool("font show " + std::string(kFace) + " text " + out + "/a.png --flags x").first, 2);
     EXPECT_EQ(RunTool("font show " + std::string(kFace) + " text " + out + "/a.png --char-size 20").first, 0);
     EXPECT_EQ(RunTool("font").first, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A charset built twice from an English and a Russian text gives the same bytes; the Russian
+// letters take codes from 128 on a page the Russian mask marks, and info prints them.
+TEST(CommandFontTest, BuildsACharsetTwiceToTheSameBytesAndInfoPrintsIt)
+{
+    tooltest::TempFolder folder("vornel-charset-");
+    const std::filesystem::path root = folder.Path();
+    std::ofstream(root / "en.txt") << "Hello\n";
+    std::ofstream(root / "ru.txt") << "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n";  // Привет
+    std::string first;
+    for (const char* out : {"a", "b"}) {
+        const std::string command = std::string("font build ") + kFace + " 24 " + (root / out).string() +
+                                    " --text en:" + (root / "en.txt").string() + " ru:" + (root / "ru.txt").string() +
+                                    " --name main";
+        ASSERT_EQ(RunTool(command).first, 0) << command;
+    }
+    for (const char* name : {"main.charset", "main.0.png", "_symbols.utf8.indexed.ucs2.raw"}) {
+        const std::string a = tooltest::ReadFile(root / "a" / name);
+        EXPECT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, tooltest::ReadFile(root / "b" / name)) << name;
+    }
+    const auto info = RunTool("font info " + (root / "a" / "main.charset").string());
+    ASSERT_EQ(info.first, 0);
+    EXPECT_NE(info.second.find("pages 1, textures 1"), std::string::npos) << info.second;
+    EXPECT_NE(info.second.find("0x0080 U+041F \xD0\x9F"), std::string::npos) << info.second;  // П, the first
+    EXPECT_EQ(RunTool("font info " + (root / "en.txt").string()).first, 1);
+    EXPECT_EQ(RunTool("font build " + std::string(kFace) + " 24 " + root.string() + " --text xx:" +
+                      (root / "en.txt").string())
+                  .first,
+              2);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ struct GlyphSheet {
     uint32_t rows = 0;
     uint32_t pitch = 0;    // ascent + margin + descent
     uint32_t height = 0;   // a power of two, at least 16, that holds every row and the margin
-    CharRect cells[kGlyphSheetCodes] = {};            // code 32 + i
+    CharRect cells[kGlyphSheetCodes] = {};            // code 32 + i (or the caller's i-th code)
     std::unique_ptr<uint8_t[]> coverage;              // 1024 x height grey, top row first
 };
 
@@ -77,7 +77,10 @@ struct GlyphSheet {
 // the second renders each glyph into its cell, the cell's right edge `spacing` pixels past the
 // advance. kStatusFailed for a face without a size, a glyph wider than a row, a sheet above
 // kGlyphSheetMaxHeight; kStatusOutOfMemory when the coverage cannot be allocated.
-Status BuildGlyphSheet(CFontFace& face, uint32_t spacing, GlyphSheet& sheet);
+// With `codes` (kGlyphSheetCodes of them) cell i holds codes[i] instead of 32 + i, and a
+// kNoSheetGlyph entry leaves its cell absent and takes no room.
+constexpr uint32_t kNoSheetGlyph = 0xFFFFFFFF;
+Status BuildGlyphSheet(CFontFace& face, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes = nullptr);
 
 // The coverage rows of a sheet in the order raw images keep them (bottom row first), grey
 // (8 bits) or white with the coverage as alpha (32 bits). Null when out of memory.
