@@ -1,6 +1,7 @@
 #include "Vornel3D/C3DEngine.h"
 
 #include <cmath>
+#include <new>
 
 #include "C3DEngineList.h"
 #include "Vornel3D/C3DContainer.h"
@@ -9,6 +10,7 @@
 #include "Vornel3D/C3DShader.h"
 #include "Vornel3D/C3DStencilShadow.h"
 #include "Vornel3D/C3DTexture.h"
+#include "Vornel3D/C3DVideoOgg.h"
 #include "Vornel3D/C3DView.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/WorldData.h"
@@ -175,14 +177,28 @@ Status C3DEngine::ReleaseObjectIndex(C3DObjectIndex* pIndex)
     return m_plistObjectsIndex.Remove(pIndex);
 }
 
-C3DVideo* C3DEngine::CreateVideo(uint32_t, uint32_t)
+C3DVideo* C3DEngine::CreateVideo(uint32_t flags, uint32_t second)
 {
-    return nullptr;
+    C3DVideo* video = nullptr;
+    if (flags & k3DVideoNative)
+        video = new (std::nothrow) C3DVideoNative(m_pWorldData);
+    else
+        video = new (std::nothrow) C3DVideoOgg(m_pWorldData);
+    if (!video) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return nullptr;
+    }
+    return Failed(AddVideo(video, flags, second)) ? nullptr : video;
 }
 
 Status C3DEngine::ReleaseVideo(C3DVideo* pVideo)
 {
-    return pVideo ? m_plistVideos.Remove(pVideo) : kStatusFailed;
+    if (!pVideo || Failed(m_plistVideos.Remove(pVideo)))
+        return kStatusFailed;
+    pVideo->Release();
+    delete pVideo;
+    return kStatusOk;
 }
 
 Status C3DEngine::ReleaseShader(C3DShader* pShader)
@@ -241,6 +257,19 @@ Status C3DEngine::AddStencilShadow(C3DStencilShadow* pShadow, uint32_t count, ui
         return kStatusFailed;
     if (Failed(pShadow->Create(count, color)) || Failed(m_listStencilShadow.Add(pShadow, 0))) {
         DestroyStencilShadow(pShadow);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+Status C3DEngine::AddVideo(C3DVideo* pVideo, uint32_t flags, uint32_t second)
+{
+    if (!pVideo)
+        return kStatusFailed;
+    pVideo->SetCreationWords(flags, second);
+    if (Failed(pVideo->Init()) || Failed(m_plistVideos.Add(pVideo, uint8_t((flags & k3DVideoNodeFlag) != 0)))) {
+        pVideo->Release();
+        delete pVideo;
         return kStatusFailed;
     }
     return kStatusOk;

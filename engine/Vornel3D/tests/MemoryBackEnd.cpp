@@ -176,6 +176,16 @@ Status CMemoryTexture::MakeFromRaw(uint16_t width, uint16_t height, uint8_t dept
     return C3DTexture::MakeFromRaw(width, height, depth, pixels, name);
 }
 
+Status CMemoryTexture::UpdateFromRaw(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels)
+{
+    const size_t bytes = size_t(width) * height * (depth / 8);
+    if (!pixels || width != m_nWidth || height != m_nHeight || depth != m_nDepth || bytes != m_pixels.size())
+        return kStatusFailed;
+    m_pixels.assign(pixels, pixels + bytes);
+    ++m_nUpdates;
+    return kStatusOk;
+}
+
 // ---- engine -----------------------------------------------------------------------------------
 
 Status CMemoryEngine::SetLight(uint32_t index)

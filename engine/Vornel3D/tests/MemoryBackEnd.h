@@ -71,11 +71,15 @@ public:
     Status Release() override;
     Status MakeFromRaw(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels,
                        const char16_t* name) override;
+    // Rewrites the pixels kept (the size must be the texture's).
+    Status UpdateFromRaw(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels) override;
 
     const std::vector<uint8_t>& GetPixels() const { return m_pixels; }
+    int GetUpdateCount() const { return m_nUpdates; }
 
 private:
     std::vector<uint8_t> m_pixels;
+    int m_nUpdates = 0;
 };
 
 class CMemoryEngine : public C3DEngine {

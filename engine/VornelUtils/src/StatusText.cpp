@@ -20,6 +20,7 @@ constexpr StatusRow kStatusRows[] = {
     {0x80000006u, "a module is not registered, or the script stack ran short"},
     {0x80000007u, "the system refused: no compatible device, or a window could not be made"},
     {0x80000009u, "a file is missing"},
+    {0x8000000Cu, "the video size is not a power of two"},
     {0x8000000Fu, "a compiled script image, not a source"},
     {0x80000010u, "the file cannot be opened"},
     {0x80000011u, "the file cannot be read or written"},

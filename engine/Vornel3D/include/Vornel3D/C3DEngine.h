@@ -110,10 +110,10 @@ public:
     // every object stage and shader container); back ends then release and delete it.
     // `direct` is an owner's release, not an object stage's.
     virtual Status ReleaseTexture(C3DTexture* pTexture, uint8_t direct);
-    // Base: null (the video players fill it).
+    // A new video player: the Ogg one with flags bit 0 clear, the native one with it set
+    // (C3DVideo.h); then AddVideo. Out of memory latches 0x80000002; null on failure.
     virtual C3DVideo* CreateVideo(uint32_t flags, uint32_t second);
-    // Base: unlinks the video (0x80000001 when null or not listed); the video players
-    // release and delete it.
+    // Unlinks the video (0x80000001 when null or not listed), releases and deletes it.
     virtual Status ReleaseVideo(C3DVideo* pVideo);
     virtual C3DShader* CreateShader(uint32_t flags, uint32_t second) = 0;
     // Base: unlinks the shader (0x80000001 when null or not listed).
@@ -143,6 +143,8 @@ public:
     Status AddTexture(C3DTexture* pTexture, uint32_t flags, uint32_t second);
     Status AddShader(C3DShader* pShader, uint32_t flags, uint32_t second);
     Status AddStencilShadow(C3DStencilShadow* pShadow, uint32_t count, uint32_t color);
+    // The video's node flag is flags bit 2 (k3DVideoNodeFlag).
+    Status AddVideo(C3DVideo* pVideo, uint32_t flags, uint32_t second);
 
     // Release and delete a resource that has left its list (the back ends' release slots).
     static void DestroyObject(C3DObject* pObject);

@@ -13,6 +13,7 @@ constexpr Status kStatusOutOfMemory = StatusCode(0x80000002u);
 constexpr Status kStatusMismatch = StatusCode(0x80000003u);
 constexpr Status kStatusModuleMissing = StatusCode(0x80000006u);
 constexpr Status kStatusSystemCallFailed = StatusCode(0x80000007u);
+constexpr Status kStatusVideoNotPowerOfTwo = StatusCode(0x8000000Cu);
 constexpr Status kStatusKindNotHandled = StatusCode(0x8001000Au);
 constexpr Status kStatusFileNotOpened = StatusCode(0x8001000Bu);
 constexpr Status kStatusUnsupportedImage = StatusCode(0x8001000Cu);
