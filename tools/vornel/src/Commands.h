@@ -24,6 +24,7 @@ int CommandScene(int argc, char** argv);
 int CommandFont(int argc, char** argv);
 int CommandShader(int argc, char** argv);
 int CommandProfile(int argc, char** argv);
+int CommandVideo(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

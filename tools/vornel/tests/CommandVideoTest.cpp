@@ -1,0 +1,73 @@
+// vornel video new and info, run as a program: what new writes, info reads back through the
+// engine's player.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ToolTestSupport.h"
+
+namespace {
+
+using tooltest::RunTool;
+
+class VideoCommandTest : public ::testing::Test {
+protected:
+    std::string Path(const std::string& name) const { return (temp.Path() / name).string(); }
+    tooltest::TempFolder temp{"vornel-video-tool-"};
+};
+
+TEST_F(VideoCommandTest, NewThenInfo)
+{
+    struct Case {
+        std::string arguments;
+        std::string expected;  // info's first lines
+        size_t frames;
+        std::string lastEnd;
+    };
+    const Case cases[] = {
+        {"96x64 15 2 --channels 2 --rate 22050 --tone 330",
+         "picture: 96x64, 15.000 frames per second\nsound: 2 channel(s), 22050 Hz\n", 30, "2000 ms"},
+        {"33x17 30000/1001 0.5 --channels 0",
+         "picture: 33x17, 29.970 frames per second\nsound: none\n", 15, "500 ms"},
+        {"64x48 10 1 --channels 1 --rate 8000", "picture: 64x48, 10.000 frames per second\nsound: 1 channel(s), 8000 Hz\n",
+         10, "1000 ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string file = Path("test.ogv");
+        const auto [status, errors] = RunTool("video new " + file + " " + c.arguments, true);
+        ASSERT_EQ(status, 0) << errors;
+        const auto [infoStatus, info] = RunTool("video info " + file);
+        ASSERT_EQ(infoStatus, 0);
+        EXPECT_EQ(info.rfind(c.expected, 0), 0u) << info;
+        EXPECT_NE(info.find("frames: " + std::to_string(c.frames) + ", the last ending at " + c.lastEnd), std::string::npos)
+            << info;
+    }
+    // Frame ends are listed ten to a line.
+    const auto info = RunTool("video info " + Path("test.ogv")).second;
+    EXPECT_NE(info.find("frame ends (ms):\n  100 200 300 400 500 600 700 800 900 1000\n"), std::string::npos) << info;
+}
+
+TEST_F(VideoCommandTest, BadUsesAndFilesAreRefused)
+{
+    for (const std::string& arguments :
+         {"new", "new out.ogv 64x48 10", "new out.ogv 64-48 10 1", "new out.ogv 64x48 ten 1",
+          "new out.ogv 64x48 10 1 --channels", "new out.ogv 64x48 10 1 --colour 3", "info", "info a b"})
+        EXPECT_EQ(RunTool("video " + arguments).first, 2) << arguments;
+    const std::string out = Path("refused.ogv");
+    for (const std::string& arguments : {"0x48 10 1", "5000x48 10 1", "64x48 0 1", "64x48 10 0", "64x48 10 1 --channels 9",
+                                         "64x48 10 1 --rate 100"}) {
+        const auto [status, errors] = RunTool("video new " + out + " " + arguments, true);
+        EXPECT_EQ(status, 1) << arguments;
+        EXPECT_NE(errors.find("vornel video: "), std::string::npos) << errors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ASSERT_TRUE(tooltest::WriteFile(Path("not.ogv"), std::string(10000, 'x')));
+    const auto [status, errors] = RunTool("video info " + Path("not.ogv"), true);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(errors, "vornel video: " + Path("not.ogv") +
+                          ": not a video the player can play: bad or unsupported data (0x80000001)\n");
+    EXPECT_EQ(RunTool("video info " + Path("missing.ogv")).first, 1);
+}
+
+} // namespace
