@@ -91,7 +91,7 @@ void C3DVideoOgg::ConvertFrameToRGB(const th_ycbcr_buffer ycbcr, uint32_t picX, 
         const uint8_t* luma = lumaPlane.data + ptrdiff_t(fy) * lumaPlane.stride;
         const uint8_t* u = uPlane.data + ptrdiff_t(cy) * uPlane.stride;
         const uint8_t* v = vPlane.data + ptrdiff_t(cy) * vPlane.stride;
-        uint8_t* out = rgb + rowBytes * row;
+        uint8_t* out = rgb + rowBytes * (height - 1 - row);
         uint32_t x = 0;
         uint32_t fx = picX;
         // An odd first column has its chroma sample to itself.
@@ -636,7 +636,12 @@ Status C3DVideoOgg::Stop()
     return kStatusOk;
 }
 
+// A video rewound plays again, also after it finished.
 Status C3DVideoOgg::Rewind()
 {
-    return Restart();
+    if (Failed(Restart()))
+        return kStatusFailed;
+    if (!m_bRunning)
+        m_bRunning = m_bPlaying = true;
+    return kStatusOk;
 }

@@ -35,10 +35,11 @@ std::vector<uint8_t> TestCard(const VideoOggFormat& format, double seconds)
     return file;
 }
 
-// The frame number the test card's bottom strip shows (16 cells, the lowest bit on the left).
+// The frame number the test card's bottom strip shows (16 cells, the lowest bit on the left),
+// in a frame whose rows come bottom first.
 uint32_t FrameNumber(const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height)
 {
-    const uint32_t y = height - std::max(1u, height / 8) / 2 - 1;
+    const uint32_t y = std::max(1u, height / 8) / 2;
     uint32_t number = 0;
     for (uint32_t bit = 0; bit < 16; ++bit) {
         const uint32_t x = (2 * bit + 1) * width / 32;
@@ -144,7 +145,7 @@ TEST(VideoConvertTest, PictureRegionsReadThroughStrides)
                 const int v = p.v[size_t(cy) * c.chromaStride + cx] - 128;
                 const int r = std::clamp((298 * (ly - 16) + 409 * v + 128) >> 8, 0, 255);
                 const int b = std::clamp((298 * (ly - 16) + 516 * u + 128) >> 8, 0, 255);
-                const uint8_t* out = &rgb[(size_t(y) * c.picW + x) * 3];
+                const uint8_t* out = &rgb[(size_t(c.picH - 1 - y) * c.picW + x) * 3];
                 ASSERT_EQ(out[0], r) << c.width << "x" << c.height << " at " << x << "," << y;
                 ASSERT_EQ(out[2], b) << c.width << "x" << c.height << " at " << x << "," << y;
             }
@@ -174,7 +175,7 @@ TEST(VideoOggTest, WithoutSoundFramesFollowTheFrameSteps)
 {
     CVideoTestWorld world(false);
     const auto file = TestCard(Format(128, 64, 15), 3.0);
-    C3DVideoOgg* video = world.Load(file);
+    C3DVideoOgg* video = world.LoadVideo(file);
     ASSERT_NE(video, nullptr);
     EXPECT_EQ(video->GetWidth(), 128);
     EXPECT_EQ(video->GetHeight(), 64);
@@ -202,7 +203,7 @@ TEST(VideoOggTest, WithSoundFramesArriveAtTheSoundClock)
 {
     CVideoTestWorld world(true);
     const auto file = TestCard(Format(64, 48, 10, 2, 22050), 2.0);
-    C3DVideoOgg* video = world.Load(file);
+    C3DVideoOgg* video = world.LoadVideo(file);
     ASSERT_NE(video, nullptr);
     ASSERT_TRUE(video->HasSound());
     CAudioRecorderSound* sound = world.Sound(video);
@@ -269,7 +270,7 @@ TEST(VideoOggTest, PicturesOutlastingTheSoundPlayToTheirEnd)
     std::vector<uint8_t> file;
     ASSERT_EQ(writer.Finish(file), kStatusOk);
 
-    C3DVideoOgg* video = world.Load(file);
+    C3DVideoOgg* video = world.LoadVideo(file);
     ASSERT_NE(video, nullptr);
     CAudioRecorderSound* sound = world.Sound(video);
     video->OnFrame();
@@ -300,7 +301,7 @@ TEST(VideoOggTest, SoundIsDroppedAboveTwoChannelsAndWithoutAnAudioEngine)
     for (const Case c : {Case{true, 3}, Case{false, 2}, Case{false, 1}}) {
         CVideoTestWorld world(c.audio);
         const auto file = TestCard(Format(32, 32, 10, c.channels, 8000), 1.0);
-        C3DVideoOgg* video = world.Load(file);
+        C3DVideoOgg* video = world.LoadVideo(file);
         ASSERT_NE(video, nullptr) << c.channels;
         EXPECT_FALSE(video->HasSound());
         EXPECT_EQ(video->GetSound(), nullptr);
@@ -323,7 +324,7 @@ TEST(VideoOggTest, ALoopStartsAgainAtTheFirstFrameAndSound)
 {
     CVideoTestWorld world(true);
     const auto file = TestCard(Format(64, 48, 10, 1, 8000), 1.0);
-    C3DVideoOgg* video = world.Load(file, 0, k3DVideoLoop);
+    C3DVideoOgg* video = world.LoadVideo(file, 0, k3DVideoLoop);
     ASSERT_NE(video, nullptr);
     CAudioRecorderSound* sound = world.Sound(video);
     video->OnFrame();
@@ -352,6 +353,15 @@ TEST(VideoOggTest, ALoopStartsAgainAtTheFirstFrameAndSound)
         video->OnFrame();
     }
     EXPECT_TRUE(video->IsFinished());
+    // Rewound, a finished video plays again from its first frame.
+    EXPECT_EQ(video->Rewind(), kStatusOk);
+    EXPECT_FALSE(video->IsFinished());
+    EXPECT_EQ(FrameNumber(world.Pixels(video), 64, 48), 0u);
+    sound->Advance(50);
+    video->OnFrame();
+    sound->Advance(100);
+    video->OnFrame();
+    EXPECT_EQ(FrameNumber(world.Pixels(video), 64, 48), 1u);
     world.engine->ReleaseVideo(video);
 }
 
@@ -363,19 +373,19 @@ TEST(VideoOggTest, FormatsThePlayerRefuses)
     full.pixelFormat = TH_PF_444;
     const auto file444 = TestCard(full, 0.5);
     ASSERT_FALSE(file444.empty());
-    EXPECT_EQ(world.Load(file444, 0, 0, &status), nullptr);
+    EXPECT_EQ(world.LoadVideo(file444, 0, 0, &status), nullptr);
     EXPECT_EQ(status, kStatusFailed);
 
     // A 640x480 picture where the renderer asks powers of two, with the flag that applies it.
     const auto file640 = TestCard(Format(640, 480, 10), 0.1);
     world.Data()->texturePowerOfTwo = 1;
-    EXPECT_EQ(world.Load(file640, k3DVideoPowerOfTwo, 0, &status), nullptr);
+    EXPECT_EQ(world.LoadVideo(file640, k3DVideoPowerOfTwo, 0, &status), nullptr);
     EXPECT_EQ(status, kStatusVideoNotPowerOfTwo);
     EXPECT_EQ(world.Data()->lastErrorCode, kStatusVideoNotPowerOfTwo);
-    C3DVideoOgg* video = world.Load(file640, 0, 0, &status); // without the flag it plays
+    C3DVideoOgg* video = world.LoadVideo(file640, 0, 0, &status); // without the flag it plays
     ASSERT_NE(video, nullptr);
     world.engine->ReleaseVideo(video);
-    video = world.Load(TestCard(Format(64, 32, 10), 0.1), k3DVideoPowerOfTwo);
+    video = world.LoadVideo(TestCard(Format(64, 32, 10), 0.1), k3DVideoPowerOfTwo);
     ASSERT_NE(video, nullptr);
     world.engine->ReleaseVideo(video);
 
@@ -387,7 +397,7 @@ TEST(VideoOggTest, FormatsThePlayerRefuses)
     const std::vector<std::vector<uint8_t>> bad = {
         {}, noise, std::vector<uint8_t>(good.begin(), good.begin() + 200), {good.begin(), good.begin() + 4000}};
     for (const auto& data : bad) {
-        EXPECT_EQ(world.Load(data, 0, 0, &status), nullptr) << data.size();
+        EXPECT_EQ(world.LoadVideo(data, 0, 0, &status), nullptr) << data.size();
         EXPECT_EQ(status, kStatusFailed) << data.size();
     }
     EXPECT_EQ(world.engine->GetVideoList().GetCount(), 0u);
@@ -402,7 +412,7 @@ TEST(VideoOggTest, SmallFilesPlayFromEverySource)
     const auto file = TestCard(Format(16, 16, 5), 1.0);
     ASSERT_LT(file.size(), 8500u);
 
-    C3DVideoOgg* memory = world.Load(file);
+    C3DVideoOgg* memory = world.LoadVideo(file);
     ASSERT_NE(memory, nullptr);
     EXPECT_EQ(std::u16string(memory->GetName()), u"test.ogv");
 
@@ -445,7 +455,7 @@ TEST(VideoOggTest, PauseHoldsThePictureAndTheSound)
 {
     CVideoTestWorld world(true);
     const auto file = TestCard(Format(32, 32, 10, 1, 8000), 1.0);
-    C3DVideoOgg* video = world.Load(file);
+    C3DVideoOgg* video = world.LoadVideo(file);
     ASSERT_NE(video, nullptr);
     CAudioRecorderSound* sound = world.Sound(video);
     video->OnFrame();

@@ -36,13 +36,18 @@ public:
     WorldData* Data() const { return m_pWorldData; }
 
     // A new Ogg player through the engine, loaded from memory; null (and the status) on failure.
-    C3DVideoOgg* Load(const std::vector<uint8_t>& file, uint32_t flags = 0, uint32_t second = 0,
+    C3DVideoOgg* LoadVideo(const std::vector<uint8_t>& file, uint32_t flags = 0, uint32_t second = 0,
+                      Status* status = nullptr)
+    {
+        return LoadVideo(file.data(), uint32_t(file.size()), flags, second, status);
+    }
+    C3DVideoOgg* LoadVideo(const uint8_t* data, uint32_t size, uint32_t flags = 0, uint32_t second = 0,
                       Status* status = nullptr)
     {
         auto* video = static_cast<C3DVideoOgg*>(engine->CreateVideo(flags, second));
         if (!video)
             return nullptr;
-        const Status loaded = video->MakeFromAddress(file.data(), uint32_t(file.size()), u"test.ogv", 1.0f, 0, 0);
+        const Status loaded = video->MakeFromAddress(data, size, u"test.ogv", 1.0f, 0, 0);
         if (status)
             *status = loaded;
         if (Failed(loaded)) {

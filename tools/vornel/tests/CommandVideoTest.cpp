@@ -70,4 +70,21 @@ TEST_F(VideoCommandTest, BadUsesAndFilesAreRefused)
     EXPECT_EQ(RunTool("video info " + Path("missing.ogv")).first, 1);
 }
 
+// The sample's intro, as the build packed it, plays through the player to its end.
+TEST_F(VideoCommandTest, TheSamplesIntroIsInThePack)
+{
+    const std::string pack = std::string(VORNEL_BINARY_DIR) + "/bin/Data_full_Win32/Nimbrel_full_Win32.HD.pak";
+    const auto [catStatus, bytes] = RunTool("pack cat " + pack + " videos/intro.ogv");
+    ASSERT_EQ(catStatus, 0);
+    EXPECT_LT(bytes.size(), 300u * 1024);
+    ASSERT_TRUE(tooltest::WriteFile(Path("intro.ogv"), bytes));
+    const auto [status, info] = RunTool("video info " + Path("intro.ogv"));
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(info.rfind("picture: 640x360, 24.000 frames per second\nsound: 2 channel(s), 44100 Hz\n"
+                         "frames: 96, the last ending at 4000 ms\n",
+                         0),
+              0u)
+        << info;
+}
+
 } // namespace

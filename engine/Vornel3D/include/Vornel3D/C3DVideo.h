@@ -55,7 +55,7 @@ public:
     uint32_t GetFlags() const { return m_nFlags; }
     uint32_t GetSecond() const { return m_nSecond; }
 
-    // The frame texture (rows top first, RGB) and the sound; null when absent.
+    // The frame texture (RGB) and the sound; null when absent.
     C3DTexture* GetTexture() const { return m_pTexture; }
     CAudioObject* GetSound() const { return m_pSound; }
     uint8_t GetDepth() const { return m_nDepth; }

@@ -3,7 +3,8 @@
 // and its first Vorbis stream, when the world has an audio engine and the stream at most two
 // channels, written as 16-bit PCM into a streaming sound, one second at a time.
 //
-// The frame is Theora's picture region (4:2:0 only), rows top first. With sound the player
+// The frame is Theora's picture region (4:2:0 only), its rows bottom first as in every raw
+// texture of the engine. With sound the player
 // takes its clock from the milliseconds the sound reports played; without, from the world's
 // frame steps (thirtieths of a second). A frame is shown from its start until its granule
 // time (the time it ends); frames whose time has already passed are decoded but not shown.
@@ -42,7 +43,7 @@ public:
     Status Play() override;
     Status Pause() override;
     Status Stop() override;
-    // Starts the video again from its first frame and sound.
+    // Starts the video again from its first frame and sound, also one that had finished.
     Status Rewind() override;
     uint64_t GetTime() override { return m_nLastFrameTime; }
 
@@ -53,10 +54,10 @@ public:
     double GetFramesPerSecond() const;
     // Frames shown since the load or the last restart (skipped ones not counted).
     uint32_t GetFramesShown() const { return m_nFramesShown; }
-    // The RGB frame (width x height x 3 bytes, rows top first); null before a load.
+    // The RGB frame (width x height x 3 bytes, rows bottom first); null before a load.
     const uint8_t* GetFrameBuffer() const { return m_pFrameBuffer; }
 
-    // Theora's picture region of a 4:2:0 frame into RGB rows: R = (298 (Y - 16) + 409 V + 128)
+    // Theora's picture region of a 4:2:0 frame into RGB rows, the bottom row first: R = (298 (Y - 16) + 409 V + 128)
     // >> 8, G = (298 (Y - 16) - 100 U - 208 V + 128) >> 8, B = (298 (Y - 16) + 516 U + 128)
     // >> 8 with U and V less 128, each clamped to 0..255. Each plane is read through its stride
     // from the picture's offset; odd offsets and sizes take the chroma sample that covers the pixel.
@@ -95,7 +96,6 @@ private:
 
     ogg_sync_state m_sync{};
     ogg_page m_page{};
-    bool m_bSyncReady = false;
 
     ogg_stream_state m_theoraStream{};
     th_info m_theoraInfo{};
