@@ -1,15 +1,20 @@
-// vornel video: writes test-card videos, and says what the engine's player finds in a video.
+// vornel video: writes test-card videos, says what the engine's player finds in a video, and
+// writes the pictures it shows.
 #include "Commands.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "OffscreenRenderer.h"
 #include "OutputFile.h"
 #include "VideoToolWorld.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DObject.h"
 #include "Vornel3D/VideoOggWriter.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -144,6 +149,105 @@ int Info(const char* path)
     return 0;
 }
 
+// A screen quad over the whole picture with the video's frame texture, one texel a pixel.
+C3DObject* MakeFrameQuad(C3DEngine* engine, C3DVideo* video)
+{
+    C3DObject* quad = engine->CreateObject(0x10, 0x800);
+    if (!quad)
+        return nullptr;
+    const float w = video->GetWidth(), h = video->GetHeight();
+    if (Failed(quad->Create(1, 4, 4))) {
+        engine->ReleaseObject(quad);
+        return nullptr;
+    }
+    quad->Lock(0, 2);
+    quad->ResetIndices();
+    quad->SetVertex(0, 0, 0, 0, 0xFFFFFFFFu, 0, 0, 0, 0, 0, 0);
+    quad->SetVertex(1, w, 0, 0, 0xFFFFFFFFu, 1, 0, 0, 0, 0, 0);
+    quad->SetVertex(2, 0, h, 0, 0xFFFFFFFFu, 0, 1, 0, 0, 0, 0);
+    quad->SetVertex(3, w, h, 0, 0xFFFFFFFFu, 1, 1, 0, 0, 0, 0);
+    quad->SetGroup(0, 0, 4, 0, 4, 2, 0, 1, 0xFFFFFFFFu);
+    quad->SetTexture(video->GetTexture(), 0, 0);
+    quad->Unlock(1);
+    return quad;
+}
+
+// Plays the video through the player on the tool's GL renderer, its clock on the frame steps,
+// and writes every Nth frame the texture shows as OUTDIR/frame_NNNNN.png (its index from 0).
+int Frames(int argc, char** argv)
+{
+    if (argc != 2 && argc != 4)
+        return kExitUsage;
+    uint32_t every = 1;
+    if (argc == 4 && (std::strcmp(argv[2], "--every") != 0 || !ParseUnsigned(argv[3], every) || every == 0))
+        return kExitUsage;
+    const char* path = argv[0];
+    const std::filesystem::path folder = argv[1];
+    const std::u16string widePath = UtilsString_FromUtf8(path);
+    uint16_t width = 0, height = 0;
+    {
+        // The picture's size first, for the renderer's window.
+        CVideoToolWorld probe;
+        C3DVideoOgg* video = nullptr;
+        const Status status = probe.LoadVideo(widePath.c_str(), &video);
+        if (Failed(status)) {
+            std::fprintf(stderr, "vornel video: %s: not a video the player can play: %s\n", path,
+                         StatusWords(status).c_str());
+            return 1;
+        }
+        width = video->GetWidth();
+        height = video->GetHeight();
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "vornel video: cannot make the folder %s\n", folder.c_str());
+        return 1;
+    }
+    COffscreenRenderer renderer;
+    std::string problem;
+    if (!renderer.Open(width, height, problem)) {
+        std::fprintf(stderr, "vornel video: %s\n", problem.c_str());
+        return 1;
+    }
+    C3DEngine* engine = renderer.Engine();
+    auto* video = static_cast<C3DVideoOgg*>(engine->CreateVideo(0, 0));
+    const Status status = video ? video->LoadFromFile(widePath.c_str(), 1.0f, 0, 0) : kStatusOutOfMemory;
+    C3DObject* quad = Succeeded(status) ? MakeFrameQuad(engine, video) : nullptr;
+    int result = 0;
+    if (Failed(status) || !quad) {
+        std::fprintf(stderr, "vornel video: %s: the renderer cannot show it: %s\n", path,
+                     StatusWords(Failed(status) ? status : kStatusFailed).c_str());
+        result = 1;
+    } else {
+        uint32_t written = 0;
+        VideoTool_Play(video, renderer.World(), [&](uint32_t index, uint64_t) {
+            if (result != 0 || index % every != 0)
+                return;
+            char name[32];
+            std::snprintf(name, sizeof(name), "frame_%05u.png", index);
+            const std::string out = (folder / name).string();
+            renderer.BeginFrame(0xFF000000u);
+            quad->Draw();
+            const Status saved = renderer.SavePicture(out);
+            if (Failed(saved)) {
+                std::fprintf(stderr, "vornel video: cannot write %s: %s\n", out.c_str(), StatusWords(saved).c_str());
+                result = 1;
+                return;
+            }
+            ++written;
+        });
+        if (result == 0)
+            std::printf("%u picture(s) of %ux%u written to %s\n", written, unsigned(width), unsigned(height),
+                        folder.c_str());
+    }
+    if (quad)
+        engine->ReleaseObject(quad);
+    if (video)
+        engine->ReleaseVideo(video);
+    return result;
+}
+
 } // namespace
 
 int CommandVideo(int argc, char** argv)
@@ -152,5 +256,7 @@ int CommandVideo(int argc, char** argv)
         return New(argc - 1, argv + 1);
     if (argc == 2 && std::strcmp(argv[0], "info") == 0)
         return Info(argv[1]);
+    if (argc >= 1 && std::strcmp(argv[0], "frames") == 0)
+        return Frames(argc - 1, argv + 1);
     return kExitUsage;
 }

@@ -82,27 +82,34 @@ Status CVideoToolWorld::LoadVideo(const char16_t* path, C3DVideoOgg** ppVideo)
     return kStatusOk;
 }
 
-std::vector<uint64_t> CVideoToolWorld::PlayToTheEnd(C3DVideoOgg* pVideo)
+void VideoTool_Play(C3DVideoOgg* pVideo, WorldData* pWorldData,
+                    const std::function<void(uint32_t index, uint64_t endMs)>& shown)
 {
-    std::vector<uint64_t> times;
     const double fps = pVideo->GetFramesPerSecond();
-    const uint32_t stepMs = fps > 0.0 && fps < 500.0 ? uint32_t(500.0 / fps) : 1;
-    const uint32_t step = stepMs ? stepMs : 1;
-    m_pWorldData->frameTime = step * 30.0 / 1000.0;
+    const uint32_t halfFrame = fps > 0.0 && fps < 500.0 ? uint32_t(500.0 / fps) : 1;
+    const uint32_t step = halfFrame ? halfFrame : 1;
+    pWorldData->frameTime = step * 30.0 / 1000.0;
     auto* sound = static_cast<CAudioRecorderSound*>(pVideo->GetSound());
     if (sound)
         sound->KeepSamples(false);
-    uint32_t shown = pVideo->GetFramesShown();
-    if (shown)
-        times.push_back(pVideo->GetTime());
+    uint32_t count = pVideo->GetFramesShown();
+    uint32_t index = 0;
+    if (count)
+        shown(index++, pVideo->GetTime());
     for (uint64_t clock = 0; !pVideo->IsFinished() && clock < kLongestMs; clock += step) {
         if (sound)
             sound->Advance(step);
         pVideo->OnFrame();
-        if (pVideo->GetFramesShown() != shown && !pVideo->IsFinished()) {
-            shown = pVideo->GetFramesShown();
-            times.push_back(pVideo->GetTime());
+        if (pVideo->GetFramesShown() != count && !pVideo->IsFinished()) {
+            count = pVideo->GetFramesShown();
+            shown(index++, pVideo->GetTime());
         }
     }
+}
+
+std::vector<uint64_t> CVideoToolWorld::PlayToTheEnd(C3DVideoOgg* pVideo)
+{
+    std::vector<uint64_t> times;
+    VideoTool_Play(pVideo, m_pWorldData, [&](uint32_t, uint64_t endMs) { times.push_back(endMs); });
     return times;
 }

@@ -3,12 +3,19 @@
 // asks what the player finds) and the recording audio engine, whose clock the tool runs faster
 // than real time.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "Vornel3D/C3DVideoOgg.h"
 #include "Vornel3D/CWorld.h"
 #include "VornelUtils/AudioRecorder.h"
+
+// Plays a loaded video to its end in steps of half a frame, its sound's clock (when it has one)
+// or the world's frame steps running with them; `shown` hears of each frame it shows (its
+// index from 0 and the time it ends, ms), the first one's included.
+void VideoTool_Play(C3DVideoOgg* pVideo, WorldData* pWorldData,
+                    const std::function<void(uint32_t index, uint64_t endMs)>& shown);
 
 class CVideoToolWorld : public CWorld {
 public:

@@ -162,13 +162,16 @@ const CommandRow kCommands[] = {
     {"video", CommandVideo,
      "usage: vornel video new OUT.ogv WxH FPS SECONDS [--channels N] [--rate HZ] [--tone HZ]\n"
      "       vornel video info FILE.ogv\n"
+     "       vornel video frames FILE.ogv OUTDIR [--every N]\n"
      "\n"
      "new writes a test video: Theora pictures of colour bars, a block moving from left to right\n"
      "and a strip with the frame number in binary (16 cells, the lowest bit on the left), and\n"
      "Vorbis sound of a major chord on --tone (220 Hz) with --channels (2; 0 for no sound) at\n"
      "--rate (44100 Hz). FPS is N or N/D. info plays a video through the engine's player, faster\n"
      "than real time, and prints its picture size, frame rate and sound, and the time each frame\n"
-     "it shows ends.\n"},
+     "it shows ends. frames plays it through the player on the GL renderer and writes every Nth\n"
+     "frame (each one without --every) as OUTDIR/frame_NNNNN.png, numbered from 0. Without a\n"
+     "display the renderer draws offscreen.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run|game]\n"
      "       vornel script compile IN.script OUT.img [--builtins run|game]\n"

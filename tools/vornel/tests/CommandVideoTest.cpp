@@ -2,9 +2,14 @@
 // engine's player.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "ToolTestSupport.h"
+#include "Vornel3D/C3DTextureRaw.h"
+#include "Vornel3D/VideoOggWriter.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 namespace {
 
@@ -68,6 +73,45 @@ TEST_F(VideoCommandTest, BadUsesAndFilesAreRefused)
     EXPECT_EQ(errors, "vornel video: " + Path("not.ogv") +
                           ": not a video the player can play: bad or unsupported data (0x80000001)\n");
     EXPECT_EQ(RunTool("video info " + Path("missing.ogv")).first, 1);
+}
+
+// The pictures the player shows, drawn on the GL renderer: every Nth frame, upright, its bars
+// in their colours and its strip with its number.
+TEST_F(VideoCommandTest, FramesWritesThePicturesShown)
+{
+    const std::string file = Path("card.ogv");
+    ASSERT_EQ(RunTool("video new " + file + " 128x64 10 1.2 --channels 1 --rate 8000").first, 0);
+    const auto [status, output] = RunTool("video frames " + file + " " + Path("out") + " --every 5");
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(output, "3 picture(s) of 128x64 written to " + Path("out") + "\n");
+    for (uint32_t index : {0u, 5u, 10u}) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "frame_%05u.png", index);
+        auto world = std::make_unique<WorldData>();
+        world->dataPathWord = -1;
+        C3DTextureRaw picture(world.get());
+        ASSERT_EQ(picture.LoadFromFile(UtilsString_FromUtf8((temp.Path() / "out" / name).c_str()).c_str()), kStatusOk)
+            << name;
+        ASSERT_EQ(picture.GetWidth(), 128);
+        const uint8_t depth = picture.GetDepth() / 8;
+        // Rows bottom first: the bars are in the upper rows, the strip in the lowest.
+        auto pixel = [&](uint32_t x, uint32_t yFromTop) {
+            const uint8_t* p = picture.GetPixels() + (size_t(63 - yFromTop) * 128 + x) * depth;
+            return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        };
+        for (uint32_t x = 8; x < 128; x += 16) {
+            const uint32_t got = pixel(x, 20), expected = VideoTestCard_BarColor(128, x);
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int(got >> shift & 0xFF), int(expected >> shift & 0xFF), 24) << name << " x " << x;
+        }
+        uint32_t number = 0;
+        for (uint32_t bit = 0; bit < 16; ++bit)
+            number |= ((pixel((2 * bit + 1) * 4, 60) >> 8 & 0xFF) > 128 ? 1u : 0u) << bit;
+        EXPECT_EQ(number, index) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "out" / "frame_00001.png"));
+    EXPECT_EQ(RunTool("video frames " + file + " " + Path("out") + " --every 0").first, 2);
+    EXPECT_EQ(RunTool("video frames " + Path("missing.ogv") + " " + Path("out")).first, 1);
 }
 
 // The sample's intro, as the build packed it, plays through the player to its end.
