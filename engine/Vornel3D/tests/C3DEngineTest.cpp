@@ -438,7 +438,6 @@ TEST_F(EngineTest, ReleaseSlotsRefuseWhatIsNotListed)
     index->SetKind(k3DIndex16);
     EXPECT_EQ(Engine().ReleaseObjectIndex(index), kStatusOk);
     EXPECT_EQ(Engine().CreateObjectIndex(3, 3), nullptr);
-    EXPECT_EQ(Engine().CreateVideo(0, 0), nullptr);
 }
 
 TEST_F(EngineTest, TheEngineIsReachedThroughTheWorldDataWhileItLives)
