@@ -62,6 +62,18 @@ Status CManagedWorld::LoadMainFont(uint8_t forced, const char16_t* section)
     return m_pMainFont ? kStatusOk : kStatusFailed;
 }
 
+Status CManagedWorld::LoadSecondFont(uint32_t kind, const char16_t* section)
+{
+    if (m_pSecondFont != m_pMainFont)
+        DropFont(m_pSecondFont);
+    if (!section) {
+        m_pSecondFont = m_pMainFont;
+        return kStatusOk;
+    }
+    m_pSecondFont = CreateFont(kind, section);
+    return m_pSecondFont ? kStatusOk : kStatusFailed;
+}
+
 CVornelFont* CManagedWorld::CreateFont(uint32_t kind, const char16_t* section)
 {
     WorldData* w = m_pWorldData;

@@ -67,6 +67,13 @@ struct AppWindowRecord {
 // not used.
 using DisplayChangeCallback = Status (*)(uint32_t code, PlatformWindow* window);
 
+// The size (virtual units) and colour (0xAARRGGBB) of a text drawn with one of the world's fonts.
+struct ManagedTextStyle {
+    float width;
+    float height;
+    uint32_t color;
+};
+
 class CManagedWorld : public CWorld {
 public:
     CManagedWorld();
@@ -130,6 +137,10 @@ public:
     // The main font of the kind in the settings section's "LOAD_FONT_TYPE" (2, a charset font,
     // when forced) in place of the current one: 0, or kStatusFailed with no main font.
     Status LoadMainFont(uint8_t forced, const char16_t* section);
+    // The second font of the kind from the section in place of the current one (freed unless
+    // it is the main font); a null section makes it the main font itself. 0, or kStatusFailed
+    // with no second font.
+    Status LoadSecondFont(uint32_t kind, const char16_t* section);
     // A font of the kind (0 TrueType, 1 glyph pair, 2 charset) from the application settings'
     // section, owned by the caller; null when it cannot be made (the reason is logged).
     virtual CVornelFont* CreateFont(uint32_t kind, const char16_t* section);
@@ -141,6 +152,10 @@ public:
     CVornelFont* GetSecondFont() const { return m_pSecondFont; }
     // The second font may be the main font itself; the world frees it at unload otherwise.
     void SetSecondFont(CVornelFont* pFont) { m_pSecondFont = pFont; }
+
+    // The game's main (menu) text and extra text, drawn with the main and the second font.
+    ManagedTextStyle& MainTextStyle() { return m_mainText; }
+    ManagedTextStyle& ExtraTextStyle() { return m_extraText; }
 
     // ---- owned objects ----------------------------------------------------------------------
     // Each unloads and deletes the object it replaces first; out of memory latches and
@@ -267,6 +282,8 @@ protected:
     PageLoad LoadPageTexture(C3DTexture* pTexture, const char16_t* name, bool& external);
 
     CVornelFont* m_pMainFont = nullptr;
+    ManagedTextStyle m_mainText = {};
+    ManagedTextStyle m_extraText = {};
     CVornelFont* m_pSecondFont = nullptr;
     CGammaRamp* m_pGammaRamp = nullptr;
     CStringsManager* m_pStringsManager = nullptr;

@@ -69,53 +69,6 @@ CNimbrelWorld::~CNimbrelWorld()
     }
 }
 
-Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8_t colorDepth,
-                           uint32_t displayValue, uint8_t fullScreen, uint8_t resizable, uint8_t verticalSync,
-                           uint32_t orientation, const char16_t* dataPath, uint16_t virtualWidth,
-                           uint16_t virtualHeight)
-{
-    WorldData* w = GetWorldData();
-    if (!w || !w->pGame)
-        return kStatusFailed;
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CManagedWorld::Load\n");
-    if (Failed(CManagedWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
-                                   verticalSync, orientation, dataPath, virtualWidth, virtualHeight))) {
-        Log(w->logPath, 0, u"# CWorld::Load failed! internal error\n");
-        return kStatusFailed;
-    }
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CProfileManager\n");
-    if (Failed(CreateManager(kManagerProfile, 0)) || !LoadProfileParameters()) {
-        Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
-        return kStatusFailed;
-    }
-    // Lookups in a pack without its count record go on by scan: no index is no failure.
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadResPackerDichotomy\n");
-    if (w->pack.pFile && !w->pack.pIndex)
-        BuildPackIndex(&w->pack, w);
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CGammaRamp\n");
-    if (Failed(CreateGammaRamp())) {
-        Log(w->logPath, 0, u"# CNimbrelWorld::Load failed! internal error\n");
-        return kStatusFailed;
-    }
-    // The charset font comes before the strings: its kind says how their tables are stored.
-    // Without one the plain tables load.
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadFont\n");
-    if (Failed(LoadMainFont(1, u"DESKTOP_FONT")))
-        Log(w->logPath, 0, u"# CNimbrelWorld::Load - no main font\n");
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - LoadStringsManager\n");
-    if (Failed(LoadStringsManager()))
-        return kStatusFailed;
-    // The start-up states are set directly: no transition runs yet.
-    m_gameState = kGameStateSplash;
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - CSplashscreens\n");
-    if (!HasSplashList())
-        m_gameState = kGameStateWorldLoad;
-    Log(w->logPath, 0, u"# CNimbrelWorld::Load - ENDED.\n");
-    if (m_pTimerFactor)
-        m_pTimerFactor->RequestExtraUpdate();
-    return kStatusOk;
-}
-
 Status CNimbrelWorld::Prepare(uint32_t)
 {
     return kStatusOk;
@@ -198,7 +151,11 @@ uint8_t CNimbrelWorld::SetDataFolder(const char16_t* appName, const char16_t* da
         UtilsString_CopyA(GetWorldData()->game.view.dataNamePrefix, kGameNameSize, baseName);
         UtilsString_Format(game->rawFolder, kWorldTextSize, u"_raw.%s.%s/", u"full", u"Win32");
     }
-    return SetFitWindowToDesktop(1);
+    const uint8_t result = SetFitWindowToDesktop(1);
+    // The alternate view starts switched off.
+    if (WorldData* w = GetWorldData())
+        w->game.view.alternateViewEnabled = w->game.view.alternateActive = 0;
+    return result;
 }
 
 void CNimbrelWorld::SetManager(int32_t slot, CManagedObject* pManager)

@@ -12,9 +12,14 @@ using Trace = std::vector<std::string>;
 
 class RecordingManager : public CManagedObject {
 public:
-    RecordingManager(WorldData* w, Trace* trace, std::string name, bool failLoad = false)
-        : CManagedObject(w), m_trace(trace), m_name(std::move(name)), m_failLoad(failLoad)
+    RecordingManager(WorldData* w, Trace* trace, std::string name, bool failLoad = false, bool failReload = false)
+        : CManagedObject(w), m_trace(trace), m_name(std::move(name)), m_failLoad(failLoad), m_failReload(failReload)
     {
+    }
+    Status Reload() override
+    {
+        m_trace->push_back(m_name + ".Reload");
+        return m_failReload ? kStatusFailed : kStatusOk;
     }
     Status Load() override
     {
@@ -34,6 +39,7 @@ private:
     Trace* m_trace;
     std::string m_name;
     bool m_failLoad;
+    bool m_failReload;
 };
 
 class RecordingWorld : public CNimbrelWorld {

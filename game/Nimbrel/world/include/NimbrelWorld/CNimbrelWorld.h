@@ -71,6 +71,8 @@ struct WorldLoadStep {
     Status (CNimbrelWorld::*work)();
 };
 const WorldLoadStep* WorldLoadSteps(uint32_t* pCount);
+// The steps of the start-up load after the managed world's load, in order.
+const WorldLoadStep* ShellLoadSteps(uint32_t* pCount);
 // The order in which Unload releases the managers.
 const int32_t* WorldUnloadOrder(uint32_t* pCount);
 
@@ -146,6 +148,37 @@ public:
     // Reads "prefetch.params" of the data folder into the game record. 0 when the file was
     // opened; kStatusFailed when it was not.
     Status LoadPrefetchParams();
+
+    // The settings of the start-up load, each with its default when missing: screen and
+    // timing, the external links, the text sizes and colours.
+    void ReadScreenSettings();
+    void ReadExternalSettings();
+    void ReadTextAppearance();
+    // The main font (the charset font under the TrueType flag, else the section's kind) and
+    // the extra font, which is the main font itself without a glyph file. kStatusFailed
+    // without a main font.
+    Status LoadFonts(const char16_t* section);
+    // Opens the partners settings to check them; nothing of them is used. 0.
+    Status OnLoadPartners();
+
+    // ---- screen fit ---------------------------------------------------------------------------
+    // The ratios, text scale, texture halvings and uniform scale of a window against the
+    // reference size. False (every scale 1.0, no halving) when the window is larger than the
+    // reference; true otherwise.
+    bool ComputeScreenScale(uint16_t width, uint16_t height, float diagonal);
+    // The fit of the reference screen into the window of the world data record, adjusted for a
+    // small screen, its transform and the window's corners in reference coordinates. A window
+    // with a zero dimension (minimised) keeps the view it had.
+    void ComputeView();
+    // After a display change: the scales and the view again, the 3D view set up for the new
+    // window, then every registered manager and every scene object rebuilt. 0; kStatusFailed
+    // when one of them fails. A minimised window changes nothing.
+    Status Relayout();
+    Status ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
+                             uint8_t keepWindow, const void* pMenu) override;
+    // The particles' text drawing: the text through the world's main font, no hit point.
+    static void DrawText(float x, float y, float z, uint32_t color, float scaleX, float scaleY, uint32_t flags,
+                         const char16_t* text, CNimbrelWorld* pWorld);
 
     // ---- game states ------------------------------------------------------------------------
     // Stores the state and starts the screen transition of the kind; the transition's answer.
@@ -273,6 +306,9 @@ protected:
     // The debug line ("chap %d/%d, level %d: %S") and the item text under the cursor.
     virtual bool GetDebugLine(char16_t* out, uint32_t capacity);
     virtual bool GetItemDebugText(char16_t* out, uint32_t capacity);
+    // Every scene object rebuilt after a display change, each once (0 without an objects
+    // manager); kStatusFailed when one fails.
+    virtual Status ReloadSceneObjects();
     // Opens a document or web address; true when it could be handed on.
     virtual bool OpenDocument(const char16_t* document);
 
@@ -284,6 +320,14 @@ protected:
 
     // The world-load steps' own work.
     friend const WorldLoadStep* WorldLoadSteps(uint32_t* pCount);
+    friend const WorldLoadStep* ShellLoadSteps(uint32_t* pCount);
+    Status PackIndexStep();
+    Status GammaRampStep();
+    Status ExternalParamStep();
+    Status FontInfosStep();
+    Status LoadFontsStep();
+    Status ProfileStep();
+    Status SplashStep();
     Status LoadMusicStep();
     Status SetUpParticlesStep();
     Status SetUpTouchScreenStep();

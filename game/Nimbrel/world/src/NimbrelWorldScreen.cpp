@@ -1,0 +1,141 @@
+// The game world's screen fit: scales and text scale from the window size, the view of the
+// reference screen, and the relayout after a display change.
+#include <algorithm>
+#include <cmath>
+
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/ScreenFit.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DMath.h"
+#include "Vornel3D/C3DView.h"
+#include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+
+namespace {
+
+// A small screen has its view fitted to these sizes.
+constexpr float kSmallScreenWidth = 960.0f;
+constexpr float kSmallScreenHeight = 640.0f;
+
+}  // namespace
+
+bool CNimbrelWorld::ComputeScreenScale(uint16_t width, uint16_t height, float diagonal)
+{
+    GameScreenScale& s = GetGameData()->screen;
+    SanitizeReferenceSize(&s.referenceWidth, &s.referenceHeight);
+    const float w = width;
+    const float h = height;
+    if (w > std::round(s.referenceWidth) || h > std::round(s.referenceHeight)) {
+        s.widthRatio = s.heightRatio = s.baseTextScale = s.textScale = 1.0f;
+        s.uniformScaleX = s.uniformScaleY = s.depthScale = 1.0f;
+        s.textureLevelShift = 0;
+        return false;
+    }
+    s.widthRatio = w / s.referenceWidth;
+    s.heightRatio = h / s.referenceHeight;
+    const float mean = (s.widthRatio + s.heightRatio) * 0.5f;
+    s.baseTextScale = s.widthRatio < mean ? s.widthRatio : mean;
+    s.textScale = s.baseTextScale;
+    if (diagonal != 0.0f && diagonal < s.referenceDiagonal && w <= kSmallScreenWidth && h <= kSmallScreenHeight) {
+        s.textScale += (1.0f - s.baseTextScale) * s.specialTextRatio;
+        s.smallScreen = 1;
+    }
+    const int32_t level = int32_t(ChooseTextureLevel(width, height, static_cast<uint16_t>(s.referenceWidth),
+                                                     static_cast<uint16_t>(s.referenceHeight))) -
+                          int32_t(AssetLevelShift(s.assetIndex));
+    s.textureLevelShift = static_cast<uint8_t>(std::max(level, 0));
+    const float uniform = h / w <= s.referenceHeight / s.referenceWidth ? std::max(s.widthRatio, s.heightRatio)
+                                                                        : std::min(s.widthRatio, s.heightRatio);
+    s.uniformScaleX = s.uniformScaleY = uniform;
+    s.depthScale = 1.0f;
+    return true;
+}
+
+void CNimbrelWorld::ComputeView()
+{
+    WorldData* w = GetWorldData();
+    GameScreenScale& s = GetGameData()->screen;
+    // A minimised window has no area to map: inverting its fit would give a NaN rectangle.
+    if (w->realWidth == 0 || w->realHeight == 0)
+        return;
+    SanitizeReferenceSize(&s.referenceWidth, &s.referenceHeight);
+    float fit[4];
+    ComputeScreenFit(w->realWidth, w->realHeight, s.referenceWidth, s.referenceHeight, s.textureLevelShift, 1, fit,
+                     s.safeRect, &s.overflowX);
+    s.fitX = fit[0];
+    s.fitY = fit[1];
+    s.fitScaleX = fit[2];
+    s.fitScaleY = fit[3];
+    float x = fit[0], y = fit[1], scaleX = fit[2], scaleY = fit[3];
+    if (s.smallScreen) {
+        const float small =
+            std::min(s.smallScreenTextRatio * s.referenceWidth * (1.0f / kSmallScreenWidth) * scaleX,
+                     s.referenceHeight * s.smallScreenTextRatio * (1.0f / kSmallScreenHeight) * scaleY);
+        x -= (small - scaleX) * s.referenceWidth * 0.5f;
+        y -= (small - scaleY) * s.referenceHeight * 0.5f;
+        scaleX = scaleY = small;
+    }
+    s.viewX = x;
+    s.viewY = y;
+    s.viewScaleX = scaleX;
+    s.viewScaleY = scaleY;
+
+    // Before the engine is loaded the view is still known, through the engine's own maths.
+    C3DMath ownMath(w);
+    C3DMath* math = GetMath() ? GetMath() : &ownMath;
+    math->ResetMatrix(s.viewTransform);
+    math->Scale(s.viewTransform, s.uniformScaleX, s.uniformScaleY, s.depthScale);
+    // Reference -> window: scale, then offset; its inverse maps the window's corners back.
+    float windowToReference[16];
+    math->ResetMatrix(windowToReference);
+    math->Translate(windowToReference, x, y, 0.0f);
+    math->Scale(windowToReference, scaleX, scaleY, 1.0f);
+    math->Invert(windowToReference);
+    C3DVector3 corner;
+    math->Vec3TransformCoord(&corner, 0.0f, 0.0f, 0.0f, windowToReference);
+    s.viewLeft = corner.x;
+    s.viewTop = corner.y;
+    math->Vec3TransformCoord(&corner, float(w->realWidth), float(w->realHeight), 0.0f, windowToReference);
+    s.viewRight = corner.x;
+    s.viewBottom = corner.y;
+}
+
+Status CNimbrelWorld::Relayout()
+{
+    WorldData* w = GetWorldData();
+    if (!w || !w->pGame)
+        return kStatusFailed;
+    if (w->realWidth == 0 || w->realHeight == 0)
+        return kStatusOk;  // minimised: the layout of the last visible size stays
+    ComputeScreenScale(w->realWidth, w->realHeight, w->game.screenDiagonal);
+    ComputeView();
+    if (C3DEngine* engine = Get3DEngine())
+        if (C3DView* view = engine->GetView())
+            view->ComputeProjection();
+    for (uint32_t i = 0; i < m_registeredCount; ++i)
+        if (Failed(m_ppRegistered[i]->Reload()))
+            return kStatusFailed;
+    return Failed(ReloadSceneObjects()) ? kStatusFailed : kStatusOk;
+}
+
+Status CNimbrelWorld::ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
+                                        uint8_t keepWindow, const void* pMenu)
+{
+    if (Failed(CManagedWorld::ChangeDisplayMode(className, appName, fullScreen, keepWindow, pMenu)))
+        return kStatusFailed;
+    Relayout();
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::ReloadSceneObjects()
+{
+    return kStatusOk;
+}
+
+void CNimbrelWorld::DrawText(float x, float y, float z, uint32_t color, float scaleX, float scaleY, uint32_t flags,
+                             const char16_t* text, CNimbrelWorld* pWorld)
+{
+    if (pWorld && text)
+        if (CVornelFont* font = pWorld->GetMainFont())
+            font->DrawText(text, x, y, z, flags, color, scaleX, scaleY, nullptr, nullptr, 0);
+}
