@@ -3,6 +3,7 @@
 #include "Vornel3D_ToolBox/CVornelFont.h"
 
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "Vornel3D/C3DEngine.h"
@@ -202,7 +203,7 @@ Status CVornelFont::ReadGlyphTable(UtilsStream* pStream)
     return kStatusOk;
 }
 
-Status CVornelFont::ReadGlyphTableFrom(UtilsStream* pStream)
+Status CVornelFont::ReadFromNewStream(UtilsStream* pStream, const std::function<Status(UtilsStream*)>& read)
 {
     if (!pStream)
         return LatchOutOfMemory();
@@ -210,10 +211,17 @@ Status CVornelFont::ReadGlyphTableFrom(UtilsStream* pStream)
         delete pStream;
         return kStatusFailed;
     }
-    uint16_t version = 0;
-    if (!pStream->Read(&version, 2, 1) || version != kGlyphTableVersion)
-        return DropStream(pStream, kStatusFailed);
-    return DropStream(pStream, ReadGlyphTable(pStream));
+    return DropStream(pStream, read(pStream));
+}
+
+Status CVornelFont::ReadGlyphTableFrom(UtilsStream* pStream)
+{
+    return ReadFromNewStream(pStream, [this](UtilsStream* stream) {
+        uint16_t version = 0;
+        if (!stream->Read(&version, 2, 1) || version != kGlyphTableVersion)
+            return kStatusFailed;
+        return ReadGlyphTable(stream);
+    });
 }
 
 Status CVornelFont::MakeGlyphTableFromAddress(const void* data, uint32_t size)

@@ -193,16 +193,7 @@ Status CVornelFontEx::LoadFontCharsetFromStream(UtilsStream* pStream)
 
 Status CVornelFontEx::ReadCharsetFrom(UtilsStream* pStream)
 {
-    if (!pStream)
-        return LatchOutOfMemory();
-    if (Failed(pStream->Open())) {
-        delete pStream;
-        return kStatusFailed;
-    }
-    const Status status = LoadFontCharsetFromStream(pStream);
-    pStream->Close();
-    delete pStream;
-    return status;
+    return ReadFromNewStream(pStream, [this](UtilsStream* stream) { return LoadFontCharsetFromStream(stream); });
 }
 
 Status CVornelFontEx::MakeFontCharsetFromAddress(const void* data, uint32_t size)

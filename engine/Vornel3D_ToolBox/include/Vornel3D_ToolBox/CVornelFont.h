@@ -11,6 +11,7 @@
 // Text is UTF-16; this font has cells for codes below 256 only, and any other code is an
 // absent character: skipped in drawing, measuring, wrapping and hit testing.
 #include <cstdint>
+#include <functional>
 
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D_ToolBox/FontRecords.h"
@@ -181,6 +182,9 @@ protected:
     Status MakeLiveSheet(class CFontFace& face, uint32_t charHeight, uint32_t spacing);
     // The grid of a bitmap sheet after its texture: NB_COL x NB_ROW, cells and metrics.
     Status ReadCharsetGrid(UtilsParameters* pSettings);
+    // Opens a new stream of a source (null: out of memory, latched), reads it with `read`,
+    // closes and deletes it: read's status, or kStatusFailed when it does not open.
+    Status ReadFromNewStream(UtilsStream* pStream, const std::function<Status(UtilsStream*)>& read);
     // A glyph table from a stream of the source: version 2, then ReadGlyphTable.
     Status ReadGlyphTableFrom(UtilsStream* pStream);
 
