@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -268,6 +269,14 @@ bool CObjectsBase::SetElementEffect(ElementRecord* pElement, uint32_t kind)
 
 // ---- chapters ---------------------------------------------------------------------------------
 
+Status CObjectsBase::RemoveTimersOfObject()
+{
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    if (CTimerManager* timers = world ? world->GetTimerManager() : nullptr)
+        timers->RemoveTimersOfObject(m_objectNumber);
+    return kStatusOk;
+}
+
 CChaptersManager* CObjectsBase::Chapters() const
 {
     auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
@@ -307,4 +316,3 @@ void CObjectsBase::RemoveMove(uint32_t) {}
 void CObjectsBase::RemoveRotation(uint32_t) {}
 void CObjectsBase::RemoveScaling(uint32_t) {}
 void CObjectsBase::RemoveDropTarget(uint32_t) {}
-Status CObjectsBase::RemoveTimersOfObject() { return kStatusOk; }

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -207,6 +208,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CProfileManager(m_pWorldData);
     case kManagerChapters:
         return new (std::nothrow) CChaptersManager(m_pWorldData);
+    case kManagerTimer:
+        return new (std::nothrow) CTimerManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -230,6 +233,11 @@ CProfileManager* CNimbrelWorld::GetProfileManager() const
 CChaptersManager* CNimbrelWorld::GetChaptersManager() const
 {
     return dynamic_cast<CChaptersManager*>(m_pManagers[kManagerChapters]);
+}
+
+CTimerManager* CNimbrelWorld::GetTimerManager() const
+{
+    return dynamic_cast<CTimerManager*>(m_pManagers[kManagerTimer]);
 }
 
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t)

@@ -6,6 +6,7 @@
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelScript/ScriptStatus.h"
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -205,6 +206,8 @@ int32_t CScriptManager::FindHandler(CScriptBase* script, const char* name, uint8
         if (CCommandListManager* commands = world ? world->GetCommandListManager() : nullptr)
             commands->RemoveCommandByFunctionIndex(script->GetObjectNumber(), kCommandResumeWait, kCommandEventFade,
                                                    static_cast<uint32_t>(found));
+        if (CTimerManager* timers = world ? world->GetTimerManager() : nullptr)
+            timers->RemoveTimersByKey(script->GetObjectNumber(), static_cast<uint32_t>(found));
         FreeHandler(context, static_cast<uint32_t>(found));
         DropPending(script->GetContextIndex(), found);
     }

@@ -22,6 +22,7 @@ class CManagedObject;
 class CObjectsBase;
 class CProfileManager;
 class CScriptManager;
+class CTimerManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -232,6 +233,7 @@ public:
     // The profile and chapters managers, null until the loads made them.
     CProfileManager* GetProfileManager() const;
     CChaptersManager* GetChaptersManager() const;
+    CTimerManager* GetTimerManager() const;
     // The number of scene objects of the construction; false while there is no objects
     // manager to ask.
     virtual bool GetObjectCount(uint32_t* pCount);
