@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -153,23 +154,17 @@ bool CTimerManager::IsObjectActive(uint32_t objectIndex)
     return world && world->IsObjectActivated(objectIndex);
 }
 
-static CObjectsBase* ObjectOf(WorldData* pWorldData, uint32_t objectIndex)
-{
-    auto* world = pWorldData ? dynamic_cast<CNimbrelWorld*>(pWorldData->pWorld) : nullptr;
-    return world ? dynamic_cast<CObjectsBase*>(world->GetCommandTarget(objectIndex)) : nullptr;
-}
-
 void CTimerManager::ResumeCall(uint32_t objectIndex, uint32_t callId, uint32_t mask)
 {
     // The suspended _waitSeconds returns 1.
-    if (CObjectsBase* object = ObjectOf(m_pWorldData, objectIndex))
+    if (CObjectsBase* object = SceneObjectAt(m_pWorldData, objectIndex))
         object->CallScriptHandler(callId, mask, 1, nullptr, 0, 1);
 }
 
 void CTimerManager::CallFunction(uint32_t objectIndex, const char* function, uint32_t mask, uint8_t resume,
                                  const char* parameter)
 {
-    CObjectsBase* object = ObjectOf(m_pWorldData, objectIndex);
+    CObjectsBase* object = SceneObjectAt(m_pWorldData, objectIndex);
     if (!object)
         return;
     // An empty parameter text still counts as an argument.

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
@@ -269,6 +270,13 @@ bool CObjectsBase::SetElementEffect(ElementRecord* pElement, uint32_t kind)
 
 // ---- chapters ---------------------------------------------------------------------------------
 
+void CObjectsBase::RemoveFade(uint32_t id)
+{
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    if (CFadeManager* fades = world ? world->GetFadeManager() : nullptr)
+        fades->RemoveFade(id);
+}
+
 Status CObjectsBase::RemoveTimersOfObject()
 {
     auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
@@ -311,7 +319,6 @@ void CObjectsBase::RemoveEffect(uint32_t) {}
 Status CObjectsBase::AddObjectSound(const char*) { return kStatusOk; }
 Status CObjectsBase::ReleaseObjectSounds() { return kStatusOk; }
 Status CObjectsBase::StopSound(uint32_t) { return kStatusOk; }
-void CObjectsBase::RemoveFade(uint32_t) {}
 void CObjectsBase::RemoveMove(uint32_t) {}
 void CObjectsBase::RemoveRotation(uint32_t) {}
 void CObjectsBase::RemoveScaling(uint32_t) {}

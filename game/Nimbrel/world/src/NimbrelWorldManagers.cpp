@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -210,6 +211,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CChaptersManager(m_pWorldData);
     case kManagerTimer:
         return new (std::nothrow) CTimerManager(m_pWorldData);
+    case kManagerFade:
+        return new (std::nothrow) CFadeManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -233,6 +236,11 @@ CProfileManager* CNimbrelWorld::GetProfileManager() const
 CChaptersManager* CNimbrelWorld::GetChaptersManager() const
 {
     return dynamic_cast<CChaptersManager*>(m_pManagers[kManagerChapters]);
+}
+
+CFadeManager* CNimbrelWorld::GetFadeManager() const
+{
+    return dynamic_cast<CFadeManager*>(m_pManagers[kManagerFade]);
 }
 
 CTimerManager* CNimbrelWorld::GetTimerManager() const

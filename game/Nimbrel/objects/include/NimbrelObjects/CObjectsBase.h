@@ -308,6 +308,8 @@ public:
     uint32_t GetSizeWord() const { return m_sizeWord; }
     uint8_t GetAbuse() const { return m_abuse; }
     void SetAbuse(uint8_t abuse) { m_abuse = abuse; }
+    // The waiters for the event "dragged"; null when none.
+    CCommandList* GetDraggedEventList() const { return m_pDraggedEventList; }
     CCommandList* GetElementClickList(uint32_t i) const
     {
         return m_ppElementClickLists && i < m_commandListCount ? m_ppElementClickLists[i] : nullptr;
