@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "NimbrelObjects/CObjectsBase.h"
-#include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
@@ -270,11 +270,31 @@ bool CObjectsBase::SetElementEffect(ElementRecord* pElement, uint32_t kind)
 
 // ---- chapters ---------------------------------------------------------------------------------
 
-void CObjectsBase::RemoveFade(uint32_t id)
+void CObjectsBase::RemoveTimedItem(int32_t slot, uint32_t id)
 {
     auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
-    if (CFadeManager* fades = world ? world->GetFadeManager() : nullptr)
-        fades->RemoveFade(id);
+    if (auto* items = world ? dynamic_cast<CTimedItemManager*>(world->GetManager(slot)) : nullptr)
+        items->RemoveItem(id);
+}
+
+void CObjectsBase::RemoveFade(uint32_t id)
+{
+    RemoveTimedItem(kManagerFade, id);
+}
+
+void CObjectsBase::RemoveMove(uint32_t id)
+{
+    RemoveTimedItem(kManagerPosition, id);
+}
+
+void CObjectsBase::RemoveRotation(uint32_t id)
+{
+    RemoveTimedItem(kManagerRotation, id);
+}
+
+void CObjectsBase::RemoveScaling(uint32_t id)
+{
+    RemoveTimedItem(kManagerScaling, id);
 }
 
 Status CObjectsBase::RemoveTimersOfObject()
@@ -319,7 +339,4 @@ void CObjectsBase::RemoveEffect(uint32_t) {}
 Status CObjectsBase::AddObjectSound(const char*) { return kStatusOk; }
 Status CObjectsBase::ReleaseObjectSounds() { return kStatusOk; }
 Status CObjectsBase::StopSound(uint32_t) { return kStatusOk; }
-void CObjectsBase::RemoveMove(uint32_t) {}
-void CObjectsBase::RemoveRotation(uint32_t) {}
-void CObjectsBase::RemoveScaling(uint32_t) {}
 void CObjectsBase::RemoveDropTarget(uint32_t) {}

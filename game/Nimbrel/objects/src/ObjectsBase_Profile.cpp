@@ -280,7 +280,7 @@ bool CObjectsBase::ElementRuntimeWords(UtilsStream_Chunk* pChunk, ElementRecord&
         {e.dragParameters, 4, 2}, {&e.dropRecord, 4, 1},
         {e.reservedAfterDrop, 4, 6}, {&e.turnTarget, 4, 1},
         {&e.rotationId, 4, 1},    {e.reservedAfterRotation, 4, 2},
-        {&e.scaleId, 4, 1},       {&e.reservedAfterScale, 4, 1},
+        {&e.scaleId, 4, 1},       {&e.scaleOffset, 4, 1},
         {&e.positionIndex, 4, 1}, {&e.reservedAfterPosition, 4, 1},
         {&e.scaleIndex, 4, 1},    {&e.positionPaused, 1, 1},
         {&e.rotationPaused, 1, 1}, {&e.scalePaused, 1, 1},

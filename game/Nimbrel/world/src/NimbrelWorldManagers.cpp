@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -213,6 +214,12 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CTimerManager(m_pWorldData);
     case kManagerFade:
         return new (std::nothrow) CFadeManager(m_pWorldData);
+    case kManagerPosition:
+        return new (std::nothrow) CPositionManager(m_pWorldData);
+    case kManagerRotation:
+        return new (std::nothrow) CRotationManager(m_pWorldData);
+    case kManagerScaling:
+        return new (std::nothrow) CScalingManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -236,11 +243,6 @@ CProfileManager* CNimbrelWorld::GetProfileManager() const
 CChaptersManager* CNimbrelWorld::GetChaptersManager() const
 {
     return dynamic_cast<CChaptersManager*>(m_pManagers[kManagerChapters]);
-}
-
-CFadeManager* CNimbrelWorld::GetFadeManager() const
-{
-    return dynamic_cast<CFadeManager*>(m_pManagers[kManagerFade]);
 }
 
 CTimerManager* CNimbrelWorld::GetTimerManager() const

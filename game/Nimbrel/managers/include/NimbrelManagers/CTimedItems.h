@@ -90,10 +90,11 @@ protected:
     // A neutral item of a stored kind, to read its fields into; null for a kind not known.
     virtual CTimedItem* NewItem(uint32_t kind) = 0;
     virtual bool IsPaused(CTimedItem*) { return false; }
+    // Deletes every item unfinished and frees the array.
+    void DropAll();
 
 private:
     CTimedItem* TakeSlot(uint32_t slot);
-    void DropAll();
 
     CTimedItem** m_ppItems = nullptr;
     uint32_t m_capacity = 0;

@@ -298,6 +298,16 @@ public:
     const ObjectZone* GetZones() const { return m_pZones; }
     uint32_t GetPositionCount() const { return m_positionCount; }
     const NamedPosition* GetPositions() const { return m_pPositions; }
+    uint32_t GetSelectedPosition() const { return m_selectedPosition; }
+    // The offset a running move adds to the object's position.
+    float* GetPositionOffset() { return m_positionOffset; }
+    // A move of the whole object ends at position key `key`.
+    void EndPositionMove(uint32_t key)
+    {
+        m_positionOffset[0] = m_positionOffset[1] = m_positionOffset[2] = 0.0f;
+        m_selectedPosition = key;
+        m_positionId = 0;
+    }
     uint32_t GetVariantCount() const { return m_variantCount; }
     const uint8_t* GetVariants() const { return m_pVariants; }
     const uint32_t* GetNameIndex() const { return m_pNameIndex; }
@@ -355,6 +365,8 @@ protected:
     virtual void RemoveScaling(uint32_t id);
     virtual void RemoveDropTarget(uint32_t id);
     virtual Status RemoveTimersOfObject();
+    // Finishes the fade or animator `id` of the manager in world slot `slot`.
+    void RemoveTimedItem(int32_t slot, uint32_t id);
 
     CScriptManager* Scripts() const;
     CCommandListManager* Commands() const;

@@ -186,7 +186,7 @@ struct ElementRecord {
     uint32_t rotationId;
     uint32_t reservedAfterRotation[2];
     uint32_t scaleId;
-    uint32_t reservedAfterScale;
+    float scaleOffset;              // added to the current scale's value while a scaling runs
     uint32_t positionIndex;         // selected element position
     uint32_t reservedAfterPosition;
     uint32_t scaleIndex;            // selected scale

@@ -23,7 +23,6 @@ class CObjectsBase;
 class CProfileManager;
 class CScriptManager;
 class CTimerManager;
-class CFadeManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -235,7 +234,6 @@ public:
     CProfileManager* GetProfileManager() const;
     CChaptersManager* GetChaptersManager() const;
     CTimerManager* GetTimerManager() const;
-    CFadeManager* GetFadeManager() const;
     // The number of scene objects of the construction; false while there is no objects
     // manager to ask.
     virtual bool GetObjectCount(uint32_t* pCount);
