@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchScreenWorld.h"
 #include "BenchTimedApart.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
@@ -74,21 +75,9 @@ Scene& GetScene()
         s.world = std::make_unique<WorldData>();
         s.math = std::make_unique<C3DMath>(s.world.get());
         WorldData& w = *s.world;
-        w.pMath = s.math.get();
-        w.scaleX = w.scaleY = w.scaleZ = 1.0f;
-        w.virtualWidth = w.realWidth = kWidth;
-        w.virtualHeight = w.realHeight = kHeight;
-        w.nearDistance = 1.0f;
-        w.farDistance = 20000.0f;
-        w.nearDistanceScreen = -1000.0f;
-        w.farDistanceScreen = 1000.0f;
-        w.fieldOfView = 45.0f;
+        InitScreenWorld(w, s.math.get(), kWidth, kHeight);
         w.renderPair = {1, 1};
         w.alpha = {1, 1};
-        w.colorClear = 0xFF000000u;
-        w.dataPathWord = -1;
-        for (float* m : {w.matrix1, w.matrix2, w.matrixCameraInitial, w.matrixCamera, w.matrix5})
-            s.math->SetIdentity(m);
 
         PlatformWindowDesc desc;
         desc.title = "bench_gl";

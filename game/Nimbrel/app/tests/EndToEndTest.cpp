@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -156,6 +157,8 @@ protected:
     }
 
     std::string Stderr() { return ReadFile(root + "/stderr.txt"); }
+    // Packs the sample's sources, changed by the caller first, into the working data folder.
+    void PackSample(const std::function<void(const std::string& sources)>& change);
 
     bool AnyLogFile()
     {
@@ -267,6 +270,8 @@ TEST_F(Program, TheWindowTitleComesFromTheStringTables)
     } cases[] = {
         {"LANG", "C", "Nimbrel – The Manor"},
         {"LC_ALL", "fr_FR.UTF-8", "Nimbrel – Le Manoir"},
+        {"LANG", "fr_FR.UTF-8", "Nimbrel – Le Manoir"},
+        {"LANG", "en_US.UTF-8", "Nimbrel – The Manor"},
         {"LANG", "de_DE.UTF-8", "Nimbrel – The Manor"},  // no German tables: the first language there is
     };
     for (const auto& c : cases) {
@@ -502,22 +507,38 @@ TEST_F(Program, DisplayChoiceIsSavedAtQuitAndKeptNextTime)
     EXPECT_EQ(Wait(pid), 0) << Stderr();
 }
 
-TEST_F(Program, AMainScriptThatDoesNotCompileEndsTheGameWithItsError)
+// The sample's data folder with a pack of the sample's sources as changed by the caller.
+void Program::PackSample(const std::function<void(const std::string& sources)>& change)
 {
-    // The sample's data folder with a pack whose main script is source text with a syntax error.
     const std::string data = work + "/Data_full_Win32";
     const std::string sources = root + "/pack";
     fs::create_directories(data);
     fs::copy(std::string(VORNEL_SOURCE_DIR) + "/data/sample/pack", sources, fs::copy_options::recursive);
     fs::copy(kBin + "/../sample_staging", sources,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    std::ofstream(sources + "/" NIMBREL_APP_NAME "_main.script", std::ios::binary)
-        << "function main() {\r\n    }}\r\n";
+    change(sources);
     const std::string pack = data + "/" NIMBREL_APP_NAME "_full_Win32.HD.pak";
     for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
         if (entry.path().extension() != ".pak")
             fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
     ASSERT_EQ(std::system(("\"" + kBin + "/vornel\" pack create \"" + pack + "\" \"" + sources + "\"").c_str()), 0);
+}
+
+TEST_F(Program, APackWithoutTheExternalSettingsFailsTheStart)
+{
+    PackSample([](const std::string& sources) { fs::remove(sources + "/Nimbrel.External.ini"); });
+    EXPECT_EQ(Run("nimbrel", {"--frames", "1"}, true), 255);
+    EXPECT_NE(Stderr().find("An error occurred while loading."), std::string::npos) << Stderr();
+    EXPECT_NE(Stderr().find("Nimbrel.External.ini"), std::string::npos) << Stderr();
+}
+
+TEST_F(Program, AMainScriptThatDoesNotCompileEndsTheGameWithItsError)
+{
+    // A main script that is source text with a syntax error.
+    PackSample([](const std::string& sources) {
+        std::ofstream(sources + "/" NIMBREL_APP_NAME "_main.script", std::ios::binary)
+            << "function main() {\r\n    }}\r\n";
+    });
 
     EXPECT_EQ(Run("nimbrel", {"--frames", "30"}, true), 255);
     const std::string error = Stderr();
