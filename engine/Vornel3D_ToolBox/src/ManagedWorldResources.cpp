@@ -91,19 +91,22 @@ UtilsStream* CManagedWorld::CheckConstruction(const char16_t* name, uint16_t ver
         SetLastErrorText(u"The raw version files changed,\na new construction must be made");
         return Drop(stream);
     }
-    uint32_t count = 0;
-    if (!stream->Read(&count, sizeof count, 1) || count == 0 || count > kConstructionIdentitySize)
-        return Drop(stream);
-    const int64_t left = stream->BytesLeft();
-    if (left >= 0 && count > left)
-        return Drop(stream);
     char text[kConstructionIdentitySize];
-    if (!stream->Read(text, 1, count))
-        return Drop(stream);
-    // The text ends at its own terminator, never at the end of the buffer.
-    if (!std::memchr(text, 0, count) || StringCompareA(text, identity ? identity : "") != 0)
+    if (!ReadConstructionIdentity(stream, text) || StringCompareA(text, identity ? identity : "") != 0)
         return Drop(stream);
     return stream;
+}
+
+bool ReadConstructionIdentity(UtilsStream* pStream, char* identity)
+{
+    uint32_t count = 0;
+    if (!pStream || !pStream->Read(&count, sizeof count, 1) || count == 0 || count > kConstructionIdentitySize)
+        return false;
+    const int64_t left = pStream->BytesLeft();
+    if (left >= 0 && count > left)
+        return false;
+    // The text ends at its own terminator, never at the end of the buffer.
+    return pStream->Read(identity, 1, count) && std::memchr(identity, 0, count);
 }
 
 Status CManagedWorld::LoadExternalParam_FromPacker(const char16_t* name)

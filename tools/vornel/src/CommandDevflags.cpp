@@ -41,12 +41,7 @@ int Write(int argc, char** argv)
     }
     uint8_t bytes[kPrefetchFileSize];
     WritePrefetchParams(flags, bytes);
-    COutputFile output(argv[0]);
-    std::FILE* file = std::fopen(output.TemporaryPath().c_str(), "wb");
-    bool ok = file && std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
-    if (file)
-        ok = std::fclose(file) == 0 && ok;
-    if (!ok || !output.Commit()) {
+    if (!WriteWholeFile(argv[0], bytes, sizeof bytes)) {
         std::fprintf(stderr, "vornel devflags: cannot write %s\n", argv[0]);
         return 1;
     }

@@ -34,15 +34,9 @@ bool WriteFile(const std::string& path, const char* scenePath, const char* what,
         std::fprintf(stderr, "vornel scene: %s: cannot be written as %s\n", scenePath, what);
         return false;
     }
-    COutputFile output(path);
-    std::FILE* file = std::fopen(output.TemporaryPath().c_str(), "wb");
-    bool ok = file != nullptr;
-    if (ok) {
-        ok = std::fwrite(stream.GetBlock(), 1, stream.GetSize(), file) == stream.GetSize();
-        ok = std::fclose(file) == 0 && ok;
-    }
+    const bool ok = WriteWholeFile(path, stream.GetBlock(), stream.GetSize());
     stream.Close();
-    if (!ok || !output.Commit()) {
+    if (!ok) {
         std::fprintf(stderr, "vornel scene: cannot write %s\n", path.c_str());
         return false;
     }

@@ -21,6 +21,7 @@ int CommandModel(int argc, char** argv);
 int CommandModelShape(int argc, char** argv);
 int CommandModelAtlas(int argc, char** argv);
 int CommandScene(int argc, char** argv);
+int CommandConstruct(int argc, char** argv);
 int CommandFont(int argc, char** argv);
 int CommandShader(int argc, char** argv);
 int CommandProfile(int argc, char** argv);

@@ -23,3 +23,14 @@ bool COutputFile::Commit()
     m_committed = std::rename(m_temporary.c_str(), m_path.c_str()) == 0;
     return m_committed;
 }
+
+bool WriteWholeFile(const std::string& path, const void* bytes, size_t size)
+{
+    COutputFile output(path);
+    std::FILE* file = std::fopen(output.TemporaryPath().c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = std::fwrite(bytes, 1, size, file) == size;
+    ok = std::fclose(file) == 0 && ok;
+    return ok && output.Commit();
+}

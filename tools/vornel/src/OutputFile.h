@@ -2,6 +2,7 @@
 // An output file written whole or not at all: the writer fills a temporary file beside the
 // output (same extension, so writers that choose the format by the name still do), which is
 // renamed over the output only when complete.
+#include <cstddef>
 #include <string>
 
 class COutputFile {
@@ -23,3 +24,6 @@ private:
     std::string m_temporary;
     bool m_committed = false;
 };
+
+// Writes the bytes as the whole file at `path` through a COutputFile: true when it is there.
+bool WriteWholeFile(const std::string& path, const void* bytes, size_t size);

@@ -134,6 +134,21 @@ const CommandRow kCommands[] = {
      "\"-\" names an unnamed position, rotation, scale or track. Draw slots follow the file\n"
      "order, the bounds the size about the centre, and the name index and marks are derived;\n"
      "the raw keys override them. Duplicate names and unknown references are refused.\n"},
+    {"construct", CommandConstruct,
+     "usage: vornel construct build DESC OUT\n"
+     "       vornel construct dump FILE\n"
+     "\n"
+     "build writes the construction file (\"NAME_construct.raw\") of a description; dump prints a\n"
+     "construction file as its description, or why it cannot be read (dump then build gives the\n"
+     "same bytes). The description's lines; '#' starts a comment line:\n"
+     "  identity TEXT            (the game's application name)\n"
+     "  stamps A B RESERVED      (profiles are checked against A and B)\n"
+     "  chapters-flag 0|1\n"
+     "  object LABEL KIND [WORD_B]   (in index order; KIND a kind's code such as EXPLO, or\n"
+     "                                its type number)\n"
+     "  chapter ID LABEL         (in play order: the chapter's first level)\n"
+     "  interface menu|labels|popups|toolbox|tutorial|hint|effects LABEL\n"
+     "dump labels the objects object_0, object_1 ...\n"},
     {"font", CommandFont,
      "usage: vornel font render TTF CHAR_SIZE SPACING OUTDIR\n"
      "       vornel font build TTF CHAR_SIZE OUTDIR --text LANG:FILE... [--name NAME]\n"

@@ -44,6 +44,12 @@ constexpr uint32_t kResourceExternalOnly = 2;
 // Bytes of a construction file's identity text, its terminator included.
 constexpr uint32_t kConstructionIdentitySize = 260;
 
+class UtilsStream;
+// The identity text of a construction file's header, after its u16 version: u32 n, then n
+// bytes with the terminator (n at most kConstructionIdentitySize and never more than the
+// stream holds) into `identity` (kConstructionIdentitySize bytes). false when damaged or short.
+bool ReadConstructionIdentity(UtilsStream* pStream, char* identity);
+
 // The platform index that forms the platform keys of the settings ("WIN32" is row 0); the
 // gamma ramp works only on row 0.
 constexpr uint32_t kPlatformIndexUnset = 17;

@@ -8,14 +8,15 @@
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
-#include "VornelPlatform/PlatformShell.h"
 #include "VornelUtils/UtilsString.h"
 
 const char16_t* WorldManagerName(int32_t slot)
@@ -96,7 +97,11 @@ bool CNimbrelWorld::IsAbuseShowing()
     return false;
 }
 
-void CNimbrelWorld::ZoomStep(uint32_t) {}
+void CNimbrelWorld::ZoomStep(uint32_t reset)
+{
+    if (CObjectsManager* objects = GetObjectsManager())
+        objects->UpdateView(reset);
+}
 
 bool CNimbrelWorld::HasCurrentLevelObject()
 {
@@ -132,9 +137,12 @@ void CNimbrelWorld::ProfileFrameStep()
         profiles->Update();
 }
 
-bool CNimbrelWorld::GetObjectCount(uint32_t*)
+bool CNimbrelWorld::GetObjectCount(uint32_t* pCount)
 {
-    return false;
+    CObjectsManager* objects = GetObjectsManager();
+    if (objects && pCount)
+        *pCount = objects->GetObjectCount();
+    return objects != nullptr;
 }
 
 void CNimbrelWorld::SurroundSplashEnd() {}
@@ -196,7 +204,7 @@ bool CNimbrelWorld::GetItemDebugText(char16_t*, uint32_t)
 
 bool CNimbrelWorld::OpenDocument(const char16_t* document)
 {
-    return document && Platform_ShellOpen(UtilsString_ToUtf8(document).c_str());
+    return CObjectsManager::OpenDocument(document, 0);
 }
 
 CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
@@ -220,6 +228,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CRotationManager(m_pWorldData);
     case kManagerScaling:
         return new (std::nothrow) CScalingManager(m_pWorldData);
+    case kManagerObjects:
+        return new (std::nothrow) CObjectsManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -240,6 +250,11 @@ CProfileManager* CNimbrelWorld::GetProfileManager() const
     return dynamic_cast<CProfileManager*>(m_pManagers[kManagerProfile]);
 }
 
+CObjectsManager* CNimbrelWorld::GetObjectsManager() const
+{
+    return dynamic_cast<CObjectsManager*>(m_pManagers[kManagerObjects]);
+}
+
 CChaptersManager* CNimbrelWorld::GetChaptersManager() const
 {
     return dynamic_cast<CChaptersManager*>(m_pManagers[kManagerChapters]);
@@ -250,19 +265,24 @@ CTimerManager* CNimbrelWorld::GetTimerManager() const
     return dynamic_cast<CTimerManager*>(m_pManagers[kManagerTimer]);
 }
 
-CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t)
+CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t objectNumber)
 {
-    return nullptr;
+    CObjectsManager* objects = GetObjectsManager();
+    return objects ? objects->GetObject(objectNumber) : nullptr;
 }
 
-CObjectsBase* CNimbrelWorld::FindObjectByName(const char*)
+CObjectsBase* CNimbrelWorld::FindObjectByName(const char* name)
 {
-    return nullptr;
+    CObjectsManager* objects = GetObjectsManager();
+    return objects ? objects->FindObjectByName(name) : nullptr;
 }
 
-bool CNimbrelWorld::IsObjectActivated(uint32_t)
+bool CNimbrelWorld::IsObjectActivated(uint32_t objectNumber)
 {
-    return false;
+    CObjectsManager* objects = GetObjectsManager();
+    CObjectsBase* object = objects ? objects->GetObject(objectNumber) : nullptr;
+    return object && object->IsLoaded() && object->IsWanted() && m_gameState != kGameStateLevelChange &&
+           m_gameState != kGameStateLevelActivation;
 }
 
 Status CNimbrelWorld::SetUpParticles(const float*, const int32_t*, uint32_t, uint32_t)
@@ -284,11 +304,6 @@ Status CNimbrelWorld::LoadMusic()
     return status;
 }
 
-Status CNimbrelWorld::LoadRelease()
-{
-    return kStatusOk;
-}
-
 Status CNimbrelWorld::LoadExtraTextData()
 {
     return kStatusOk;
@@ -301,7 +316,8 @@ Status CNimbrelWorld::PrepareSurroundForRun()
 
 Status CNimbrelWorld::LoadResidentModels()
 {
-    return kStatusOk;
+    CObjectsManager* objects = GetObjectsManager();
+    return objects ? objects->LoadResidentModels() : kStatusOk;
 }
 
 Status CNimbrelWorld::RunMainScript()

@@ -18,6 +18,7 @@
 class CCommandListManager;
 class CCommandTarget;
 class CChaptersManager;
+class CObjectsManager;
 class CManagedObject;
 class CObjectsBase;
 class CProfileManager;
@@ -234,6 +235,8 @@ public:
     CProfileManager* GetProfileManager() const;
     CChaptersManager* GetChaptersManager() const;
     CTimerManager* GetTimerManager() const;
+    // The objects manager, null until the world load made it.
+    CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects
     // manager to ask.
     virtual bool GetObjectCount(uint32_t* pCount);

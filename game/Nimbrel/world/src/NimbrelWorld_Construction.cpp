@@ -1,0 +1,60 @@
+// The construction file of the world load: the stamps into the game record, the chapter table
+// into the chapters manager, and every scene object into the objects manager.
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/ConstructionFile.h"
+#include "VornelUtils/UtilsLog.h"
+#include "VornelUtils/UtilsStream.h"
+#include "VornelUtils/UtilsString.h"
+
+Status CNimbrelWorld::LoadRelease()
+{
+    WorldData* w = m_pWorldData;
+    GameData* game = GetGameData();
+    CObjectsManager* objects = GetObjectsManager();
+    if (!w || !game)
+        return kStatusFailed;
+    if (!objects)
+        return kStatusOk;  // no scene objects in this program
+    char16_t name[kWorldTextSize];
+    const uint32_t mode = GameConstructMode(*game);
+    if (mode == 1 || mode == 2)
+        UtilsString_Format(name, kWorldTextSize, u"%S_construct.raw", game->constructBaseName);
+    else
+        UtilsString_Format(name, kWorldTextSize, u"%S%S_construct.raw", w->game.view.dataNamePrefix,
+                           game->constructBaseName);
+    char identity[kManagedNameSize];
+    GetApplicationName(identity);
+    UtilsStream* stream = CheckConstruction(name, kConstructionHeaderVersion, identity, 0);
+    if (!stream) {
+        Log(w->logPath, 0, u"# CNimbrelWorld::LoadRelease failed! missing file \"%s\"\n", name);
+        return kStatusFailed;
+    }
+    ConstructionStamps stamps = {};
+    Status status = ReadConstructionStamps(stream, &stamps);
+    if (Succeeded(status)) {
+        game->constructionStampA = stamps.stampA;
+        game->constructionStampB = stamps.stampB;
+        game->constructionReserved = stamps.reserved;
+        CChaptersManager* chapters = GetChaptersManager();
+        if (chapters)
+            status = chapters->Load(stream);
+        if (Succeeded(status))
+            status = objects->ConstructFromStream(stream);
+        // A chapter must start at an object of the construction.
+        if (Succeeded(status) && chapters && Failed(chapters->CheckFirstLevels(objects->GetObjectCount())))
+            status = kStatusMismatch;
+    }
+    CloseResourceStream(stream);
+    if (status == kStatusMismatch) {
+        UtilsString_Copy(w->lastErrorText, kWorldTextSize, kInvalidConstructionText);
+        w->lastErrorCode = kStatusMismatch;
+        return kStatusMismatch;
+    }
+    if (Succeeded(status) && Failed(objects->BuildObjectsFromRaw()))
+        status = kStatusFailed;
+    if (Succeeded(status))
+        status = objects->BuildNameIndex();
+    return status;
+}

@@ -1,0 +1,257 @@
+// The objects manager's life, per-frame walks and pointer input.
+#include "NimbrelWorld/CObjectsManager.h"
+
+#include <cmath>
+
+#include "NimbrelObjects/CObjectsBase.h"
+#include "Vornel3D/C3DMath.h"
+#include "VornelPlatform/PlatformPump.h"
+#include "VornelPlatform/PlatformShell.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsStream.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// The state word's bit of the left button.
+constexpr uint32_t kButtonDown = 0x1;
+// Zoom per unit of change of the distance between two touch points.
+constexpr float kGestureZoomRate = 0.005f;
+
+}  // namespace
+
+CObjectsManager::CObjectsManager(WorldData* pWorldData) : CManagedObject(pWorldData)
+{
+    for (uint32_t& index : m_interfaces)
+        index = kNoObjectIndex;
+}
+
+CObjectsManager::~CObjectsManager()
+{
+    Release();
+}
+
+Status CObjectsManager::Load()
+{
+    // The drag tracker comes with the drag and drop manager's issue.
+    return kStatusOk;
+}
+
+Status CObjectsManager::Release()
+{
+    // A construction that failed half-way leaves empty slots.
+    for (uint32_t i = 0; m_ppObjects && i < m_objectCount; ++i)
+        if (CObjectsBase* object = m_ppObjects[i]) {
+            object->Release();
+            delete object;
+        }
+    UTILS_FREE(m_ppObjects);
+    m_ppObjects = nullptr;
+    m_objectCount = 0;
+    UTILS_FREE(m_pNameIndex);
+    m_pNameIndex = nullptr;
+    m_activeList.RemoveAll();
+    m_loadedList.RemoveAll();
+    m_pCurrentObject = m_pCapturedObject = m_pCurrentLevel = nullptr;
+    return kStatusOk;
+}
+
+void CObjectsManager::Update()
+{
+    const uint32_t popupOwner = GetPopupOwner();
+    const uint32_t toolboxOwner = GetToolboxOwner();
+    CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
+    CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
+    bool popupOwnerSeen = false, toolboxOwnerSeen = false;
+    for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
+        auto* object = static_cast<CObjectsBase*>(item);
+        if (!object->IsShown() || !object->IsWanted())
+            continue;
+        // The popups and the tool box show over the object that opened them.
+        if (object == popups) {
+            if (popupOwnerSeen)
+                object->UpdateState();
+            continue;
+        }
+        if (object == toolbox) {
+            if (toolboxOwnerSeen)
+                object->UpdateState();
+            continue;
+        }
+        FIFONode* position = m_activeList.GetCurrentNode();
+        object->UpdateState();
+        m_activeList.SetCurrentNode(position);
+        popupOwnerSeen = popupOwnerSeen || object->GetObjectNumber() == popupOwner;
+        toolboxOwnerSeen = toolboxOwnerSeen || object->GetObjectNumber() == toolboxOwner;
+    }
+}
+
+Status CObjectsManager::Draw()
+{
+    CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
+    CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
+    for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
+        auto* object = static_cast<CObjectsBase*>(item);
+        // The popup and tool box managers draw for their interfaces.
+        if (!object->IsShown() || !object->IsWanted() || object == popups || object == toolbox)
+            continue;
+        FIFONode* position = m_activeList.GetCurrentNode();
+        object->Draw();
+        m_activeList.SetCurrentNode(position);
+    }
+    return kStatusOk;
+}
+
+bool CObjectsManager::SkipInWalk(CObjectsBase* pObject, bool* pPassedOverlay)
+{
+    const uint32_t number = pObject->GetObjectNumber();
+    const uint32_t popupOwner = GetPopupOwner();
+    const uint32_t toolboxOwner = GetToolboxOwner();
+    const uint32_t popups = m_interfaces[kInterfacePopups];
+    const uint32_t toolbox = m_interfaces[kInterfaceToolbox];
+    const bool isCurrent = pObject == m_pCurrentObject;
+    const bool passed = *pPassedOverlay;
+    if (isCurrent && pObject->GetOverlay())
+        *pPassedOverlay = true;
+    // An open popup or tool box lets only the interfaces from its own number up through.
+    if (number != popups && (IsPopupShowing() || popupOwner != kNoObjectIndex) &&
+        (number < popups || !pObject->IsInterface()))
+        return true;
+    if (number != toolbox && toolboxOwner != kNoObjectIndex && (number < toolbox || !pObject->IsInterface()))
+        return true;
+    if (number == m_interfaces[kInterfaceTutorial] || (passed && pObject->IsLevel()))
+        return true;
+    if (pObject->IsLevel() && (number == popupOwner || number == toolboxOwner))
+        return true;
+    return !pObject->IsShown() || !pObject->IsWanted() || pObject->IsLocked();
+}
+
+Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
+{
+    m_pCapturedObject = nullptr;
+    m_panning = 0;
+    bool passedOverlay = false;
+    for (void* item = m_activeList.GetLast(); item; item = m_activeList.GetPrevious()) {
+        auto* object = static_cast<CObjectsBase*>(item);
+        if (SkipInWalk(object, &passedOverlay))
+            continue;
+        if (Succeeded(object->OnMouseDown(x, y, state))) {
+            m_pCapturedObject = object;
+            return kStatusOk;
+        }
+    }
+    // Nobody took it: the origin of a pan.
+    m_lastX = x;
+    m_lastY = y;
+    return kStatusOk;
+}
+
+Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
+{
+    if (m_pCapturedObject) {
+        m_pCapturedObject->OnMouseMove(x, y, state);
+    } else if (state & kButtonDown) {
+        m_panDeltaX = x - m_lastX;
+        m_panDeltaY = y - m_lastY;
+        m_lastX = x;
+        m_lastY = y;
+        m_panning = 1;
+    }
+    return kStatusOk;
+}
+
+Status CObjectsManager::OnMouseUp(float x, float y, uint32_t state)
+{
+    if (CObjectsBase* captured = m_pCapturedObject) {
+        m_pCapturedObject = nullptr;
+        if (Succeeded(captured->OnMouseUp(x, y, state)))
+            return kStatusOk;
+    }
+    bool taken = false, passedOverlay = false;
+    for (void* item = m_activeList.GetLast(); item && !taken; item = m_activeList.GetPrevious()) {
+        auto* object = static_cast<CObjectsBase*>(item);
+        if (!SkipInWalk(object, &passedOverlay))
+            taken = Succeeded(object->OnClick(x, y, state));
+    }
+    const bool nothingOpen = !IsPopupShowing() && GetPopupOwner() == kNoObjectIndex &&
+                             GetToolboxOwner() == kNoObjectIndex;
+    if (!taken && nothingOpen && !m_panning)
+        PlayNullClick();
+    m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;
+    m_pCapturedObject = nullptr;
+    return kStatusOk;
+}
+
+Status CObjectsManager::OnGesture(float x1, float y1, float x2, float y2)
+{
+    if (CObjectsBase* captured = m_pCapturedObject) {
+        m_pCapturedObject = nullptr;
+        captured->OnMouseUp(0.0f, 0.0f, 0);
+    }
+    if (m_pWorldData) {
+        m_pWorldData->game.input.zoomCentreX = (x1 + x2) * 0.5f;
+        m_pWorldData->game.input.zoomCentreY = (y1 + y2) * 0.5f;
+    }
+    const C3DVector2 span = {x1 - x2, y1 - y2};
+    const float distance = m_pWorldData && m_pWorldData->pMath ? m_pWorldData->pMath->Vec2Length(&span)
+                                                               : std::sqrt(span.x * span.x + span.y * span.y);
+    // The first frame of a gesture only records where the fingers are.
+    if (m_previousDistance != 0.0f)
+        SetZoomDelta((distance - m_previousDistance) * kGestureZoomRate);
+    m_previousDistance = distance;
+    return kStatusOk;
+}
+
+Status CObjectsManager::OnGestureEnd()
+{
+    m_previousDistance = 0.0f;
+    return kStatusOk;
+}
+
+Status CObjectsManager::OfferCursor(float x, float y)
+{
+    bool passedOverlay = false;
+    for (void* item = m_activeList.GetLast(); item; item = m_activeList.GetPrevious()) {
+        auto* object = static_cast<CObjectsBase*>(item);
+        if (!SkipInWalk(object, &passedOverlay) && Succeeded(object->UpdateCursorState(x, y, nullptr)))
+            return kStatusOk;
+    }
+    return kStatusFailed;
+}
+
+Status CObjectsManager::HitTestObjects(void* pRecord, float x, float y)
+{
+    for (void* item = m_activeList.GetLast(); item; item = m_activeList.GetPrevious())
+        if (Succeeded(static_cast<CObjectsBase*>(item)->HitTestRecordedElement(pRecord, x, y)))
+            return kStatusOk;
+    return kStatusFailed;
+}
+
+Status CObjectsManager::LoadState(UtilsStream* pStream)
+{
+    uint32_t words[kInterfaceRoleCount];
+    if (!pStream || !pStream->Read(words, sizeof words[0], kInterfaceRoleCount))
+        return kStatusFailed;
+    for (uint32_t word : words)
+        if (word != kNoObjectIndex && word >= m_objectCount)
+            return kStatusFailed;
+    for (uint32_t i = 0; i < kInterfaceRoleCount; ++i)
+        m_interfaces[i] = words[i];
+    return kStatusOk;
+}
+
+Status CObjectsManager::SaveState(UtilsStream* pStream)
+{
+    return pStream && pStream->Write(m_interfaces, sizeof m_interfaces[0], kInterfaceRoleCount) ? kStatusOk
+                                                                                                  : kStatusFailed;
+}
+
+bool CObjectsManager::OpenDocument(const char16_t* document, uint8_t quit)
+{
+    if (!document || !Platform_ShellOpen(UtilsString_ToUtf8(document).c_str()))
+        return false;
+    if (quit)
+        Platform_PostQuitMessage(0);
+    return true;
+}
