@@ -13,7 +13,11 @@
 #include <fstream>
 #include <string>
 
+#include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/PrefetchParams.h"
 #include "NimbrelWorld/ProfileManager.h"
@@ -123,7 +127,69 @@ protected:
     }
 };
 
+// A world whose construction identity is another game's: the sample's construction is not its.
+class StrangerWorld : public CNimbrelWorld {
+public:
+    Status LoadWorld() override
+    {
+        const std::u16string dataPath = GetWorldData()->dataPath;
+        SetApplicationParameters(kNimbrelResourceMode, kNimbrelClassName, u"Stranger", dataPath.c_str(), 0);
+        return CNimbrelWorld::LoadWorld();
+    }
+};
+
 }  // namespace
+
+TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.State(), kGameStateIdle);
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_NE(objects, nullptr);
+    ASSERT_EQ(objects->GetObjectCount(), 2u);
+    EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
+    EXPECT_EQ(objects->FindLevelIndexByName("puzzles"), 0);
+    EXPECT_EQ(objects->FindLevelIndexByName("hall"), 1);
+    EXPECT_EQ(objects->FindLevelByNameAndType("hall", kObjectKindExploration), 1);
+    EXPECT_EQ(objects->FindLevelByNameAndType("puzzles", kObjectKindEmpty), 0);
+    EXPECT_EQ(objects->FindLevelByNameAndType("hall", kObjectKindEmpty), -1);
+    int32_t object = -1, element = -1;
+    ASSERT_EQ(objects->ResolveLevelReference("@hall@key", &object, &element), 0);
+    EXPECT_EQ(object, 1);
+    EXPECT_EQ(element, objects->GetObject(1)->FindElementByName("key"));
+    CChaptersManager* chapters = game.World()->GetChaptersManager();
+    ASSERT_NE(chapters, nullptr);
+    ASSERT_EQ(chapters->GetChapterCount(), 2u);
+    EXPECT_EQ(chapters->GetChapter(0)->firstLevel, 1u);
+    EXPECT_EQ(chapters->GetChapter(1)->firstLevel, 0u);
+    EXPECT_EQ(game.Game()->constructionStampA, 1u);
+    ASSERT_TRUE(game.Step(59));
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, AConstructionOfAnotherGameEndsWithTheErrorBoxAnd255)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Platform_SetMessageBoxHook(nullptr, nullptr);
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+            options.createWorld = []() -> CNimbrelWorld* { return new StrangerWorld(); };
+            NimbrelHarness game(options);
+            if (game.Start() != 0)
+                std::exit(3);
+            int frames = 0;
+            while (game.Step() && ++frames < 60) {
+            }
+            std::exit(game.Stop() & 0xFF);
+        },
+        ::testing::ExitedWithCode(255), "An error occurred while loading");
+}
 
 TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
 {

@@ -1,0 +1,111 @@
+// vornel construct build and dump, run as a program: the sample's construction, a description
+// with every line kind, and the descriptions and files the tool refuses.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ToolTestSupport.h"
+
+namespace {
+
+using tooltest::ReadFile;
+using tooltest::RunTool;
+
+const std::string kSample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/construct/Nimbrel.construct";
+
+class ConstructCommandTest : public ::testing::Test {
+protected:
+    std::string Path(const std::string& name) const { return (temp.Path() / name).string(); }
+    void Write(const std::string& name, const std::string& text) { ASSERT_TRUE(tooltest::WriteFile(Path(name), text)); }
+    std::pair<int, std::string> Build(const std::string& desc, const std::string& out = "out.raw")
+    {
+        return RunTool("construct build " + desc + " " + Path(out), true);
+    }
+
+    tooltest::TempFolder temp{"vornel-construct-tool-"};
+};
+
+}  // namespace
+
+TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameBytes)
+{
+    ASSERT_EQ(Build(kSample), std::make_pair(0, std::string()));
+    const auto [status, dump] = RunTool("construct dump " + Path("out.raw"));
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(dump,
+              "identity Nimbrel\nstamps 1 1 0\nchapters-flag 0\nobject object_0 EMPTY 0\nobject object_1 EXPLO 0\n"
+              "chapter 1 object_1\nchapter 2 object_0\n");
+    const std::string built = ReadFile(Path("out.raw"));
+    Write("again.construct", dump);
+    ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);
+    EXPECT_EQ(ReadFile(Path("again.raw")), built);
+}
+
+TEST_F(ConstructCommandTest, EveryLineKindRoundTrips)
+{
+    // Kinds by code and by number (those without a row print as numbers), every role.
+    Write("all.construct",
+          "# every line\nidentity A game with blanks\nstamps 0x10 4294967295 3\nchapters-flag 1\n"
+          "object m MENU 7\nobject l 258\nobject p POPUPS\nobject t TOOLBOX\nobject u TUTO\nobject h HINT\n"
+          "object e EFFECTS\nobject x 266 2\nobject lvl EXPLO\n"
+          "chapter 5 lvl\nchapter 6 x\n"
+          "interface menu m\ninterface labels l\ninterface popups p\ninterface toolbox t\n"
+          "interface tutorial u\ninterface hint h\ninterface effects e\n");
+    ASSERT_EQ(Build(Path("all.construct")), std::make_pair(0, std::string()));
+    const auto [status, dump] = RunTool("construct dump " + Path("out.raw"));
+    ASSERT_EQ(status, 0);
+    EXPECT_NE(dump.find("identity A game with blanks\nstamps 16 4294967295 3\nchapters-flag 1\n"
+                        "object object_0 MENU 7\nobject object_1 LABELS 0\n"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("object object_7 266 2\n"), std::string::npos);
+    EXPECT_NE(dump.find("chapter 6 object_7\ninterface menu object_0\n"), std::string::npos);
+    EXPECT_NE(dump.find("interface effects object_6\n"), std::string::npos);
+    Write("again.construct", dump);
+    ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);
+    EXPECT_EQ(ReadFile(Path("again.raw")), ReadFile(Path("out.raw")));
+}
+
+TEST_F(ConstructCommandTest, BadDescriptionsAndFilesAreRefused)
+{
+    const struct {
+        const char* text;
+        const char* says;
+    } descriptions[] = {
+        {"stamps 1 2 3\n", "no identity line"},
+        {"identity N\nobject a NOSUCH\n", ":2: object LABEL KIND"},
+        {"identity N\nobject a EXPLO\nobject a EMPTY\n", "the label a is taken"},
+        {"identity N\nchapter 1 b\n", "no object is labelled b"},
+        {"identity N\nobject a EXPLO\ninterface door a\n", "interface menu|labels"},
+        {"identity N\nstamps 1 2\n", "stamps A B RESERVED"},
+        {"identity N\nstamps 1 2 -3\n", "stamps A B RESERVED"},
+        {"identity N\nchapters-flag 2\n", "chapters-flag 0|1"},
+        {"identity N\nwhat 1\n", "unknown line what"},
+    };
+    for (const auto& d : descriptions) {
+        Write("bad.construct", d.text);
+        const auto [status, error] = Build(Path("bad.construct"));
+        EXPECT_EQ(status, 1) << d.text;
+        EXPECT_NE(error.find(d.says), std::string::npos) << error;
+    }
+    ASSERT_EQ(Build(kSample).first, 0);
+    const std::string good = ReadFile(Path("out.raw"));
+    const struct {
+        std::string bytes;
+        const char* says;
+    } files[] = {
+        {"", "not a construction file"},
+        {"\xF2\x01" + good.substr(2), "not a construction file"},
+        {good.substr(0, 10), "damaged identity text"},
+        {good.substr(0, good.size() - 1), "0x80000001"},
+        {good.substr(0, 14) + "\xF0" + good.substr(15), "invalid construction"},
+    };
+    for (const auto& f : files) {
+        ASSERT_TRUE(tooltest::WriteFile(Path("bad.raw"), f.bytes));
+        const auto [status, error] = RunTool("construct dump " + Path("bad.raw"), true);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(error.find(f.says), std::string::npos) << error;
+    }
+    EXPECT_EQ(RunTool("construct dump " + Path("none.raw"), true).first, 1);
+    EXPECT_EQ(RunTool("construct build " + kSample, true).first, 2);
+}
