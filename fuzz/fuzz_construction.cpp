@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelObjects/ElementInfoWriter.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -27,6 +28,29 @@ Status FindFuzzData(WorldData* w, const char16_t* name)
     return kStatusOk;
 }
 
+// An object of the factory's kinds whose load needs no renderer, scripts or commands.
+class CFuzzObject : public CObjectsLevel {
+public:
+    CFuzzObject(WorldData* w, uint32_t number, uint32_t word, uint32_t typeCode) : CObjectsLevel(w, number, word)
+    {
+        m_typeCode = typeCode;
+    }
+    Status Load() override { return kStatusOk; }
+};
+
+class CFuzzObjects : public CObjectsManager {
+public:
+    using CObjectsManager::CObjectsManager;
+    CObjectsBase* CreateObject(uint32_t typeCode, uint32_t wordA, uint32_t wordB) override
+    {
+        CObjectsBase* made = CObjectsManager::CreateObject(typeCode, wordA, wordB);
+        if (!made)
+            return nullptr;
+        delete made;
+        return new CFuzzObject(m_pWorldData, wordA, wordB, typeCode);
+    }
+};
+
 class CFuzzWorld : public CNimbrelWorld {
 public:
     CFuzzWorld()
@@ -36,7 +60,7 @@ public:
         w->pfnStaticLocator = FindFuzzData;
         GameDataSetConstruction(*w->pGame, "Nimbrel");
         w->pGame->modeWord = kResourceSourceProgram;
-        SetManager(kManagerObjects, new CObjectsManager(w));
+        SetManager(kManagerObjects, new CFuzzObjects(w));
         SetManager(kManagerChapters, new CChaptersManager(w));
     }
     ~CFuzzWorld() override

@@ -19,11 +19,11 @@ Status CNimbrelWorld::LoadRelease()
         return kStatusOk;  // no scene objects in this program
     char16_t name[kWorldTextSize];
     const uint32_t mode = GameConstructMode(*game);
-    if (mode == 1 || mode == 2)
-        UtilsString_Format(name, kWorldTextSize, u"%S_construct.raw", game->constructBaseName);
-    else
-        UtilsString_Format(name, kWorldTextSize, u"%S%S_construct.raw", w->game.view.dataNamePrefix,
-                           game->constructBaseName);
+    // Outside construct modes 1 and 2 the name carries the data folder, which only a loose
+    // file has: pack entries and stored blocks are named without it.
+    const bool folder = mode != 1 && mode != 2 && GetResourceSource() == kResourceSourceFile;
+    UtilsString_Format(name, kWorldTextSize, u"%s%S_construct.raw", folder ? w->dataPath : u"",
+                       game->constructBaseName);
     char identity[kManagedNameSize];
     GetApplicationName(identity);
     UtilsStream* stream = CheckConstruction(name, kConstructionHeaderVersion, identity, 0);

@@ -42,9 +42,9 @@ TEST_F(Construction, TheSampleShapeLoadsItsObjectsChaptersAndStamps)
     ASSERT_EQ(world.LoadRelease(), kStatusOk);
     CObjectsManager* objects = Objects();
     ASSERT_EQ(objects->GetObjectCount(), 2u);
-    EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
-    auto* hall = dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1));
-    ASSERT_NE(hall, nullptr);
+    EXPECT_EQ(objects->GetObject(0)->GetTypeCode(), kObjectKindEmpty);
+    CObjectsBase* hall = objects->GetObject(1);
+    EXPECT_EQ(hall->GetTypeCode(), kObjectKindExploration);
     EXPECT_EQ(hall->GetObjectNumber(), 1u);
     EXPECT_EQ(hall->GetConstructWord(), 5u);
     // Element-info files go by array index.
@@ -72,6 +72,31 @@ TEST_F(Construction, TheSampleShapeLoadsItsObjectsChaptersAndStamps)
     EXPECT_EQ(game->constructionStampA, 7u);
     EXPECT_EQ(game->constructionStampB, 9u);
     EXPECT_EQ(game->constructionReserved, 11u);
+}
+
+TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
+{
+    WorldData w = {};
+    CObjectsManager objects(&w);
+    const ObjectsTypeInfo* rows = ObjectKindTable();
+    for (int i = 0; i < kObjectKindCount; ++i) {
+        const uint32_t code = rows[i].typeCode;
+        CObjectsBase* made = objects.CreateObject(code, 4, 6);
+        SCOPED_TRACE(code);
+        if (code == kObjectKindExploration)
+            EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(made), nullptr);
+        else if (code == kObjectKindEmpty)
+            EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(made), nullptr);
+        else
+            EXPECT_EQ(made, nullptr);
+        if (made) {
+            EXPECT_EQ(made->GetTypeCode(), code);
+            EXPECT_EQ(made->GetObjectNumber(), 4u);
+            EXPECT_EQ(made->GetConstructWord(), 6u);
+        }
+        delete made;
+    }
+    EXPECT_EQ(objects.CreateObject(kObjectKindToolbarBase, 0, 0), nullptr);
 }
 
 TEST_F(Construction, NoObjectsLeavesEmptyArrays)

@@ -14,6 +14,7 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ConstructionFile.h"
+#include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
@@ -22,8 +23,9 @@ using Trace = std::vector<std::string>;
 
 class SceneTestObject : public CObjectsLevel {
 public:
-    SceneTestObject(WorldData* w, uint32_t number, uint32_t typeCode, const char* name, Trace* trace)
-        : CObjectsLevel(w, number, 0), trace(trace)
+    SceneTestObject(WorldData* w, uint32_t number, uint32_t typeCode, const char* name, Trace* trace,
+                    uint32_t constructWord = 0)
+        : CObjectsLevel(w, number, constructWord), trace(trace)
     {
         m_typeCode = typeCode;
         m_pName = name ? UtilsString_DupA(name) : nullptr;
@@ -55,6 +57,12 @@ public:
     Status UpdateState() override { return Note("update", true); }
     Status Draw() override { return Note("draw", true); }
     Status LoadReleaseModel(uint32_t) override { return Note("model", true); }
+    // What the construction needs of a load: no renderer, scripts or commands.
+    Status Load() override
+    {
+        m_pKindRow = FindObjectKind(m_typeCode);
+        return kStatusOk;
+    }
 
     bool takesDown = false, takesUp = false, takesClick = false, takesCursor = false;
 
@@ -80,6 +88,15 @@ public:
         for (size_t i = 0; i < objects.size(); ++i)
             m_ppObjects[i] = objects[i];
         m_objectCount = uint32_t(objects.size());
+    }
+    // The factory's answer, with a recording object of the kind in place of its class.
+    CObjectsBase* CreateObject(uint32_t typeCode, uint32_t wordA, uint32_t wordB) override
+    {
+        CObjectsBase* made = CObjectsManager::CreateObject(typeCode, wordA, wordB);
+        if (!made)
+            return nullptr;
+        delete made;
+        return new SceneTestObject(m_pWorldData, wordA, typeCode, nullptr, nullptr, wordB);
     }
     void SetInterface(uint32_t role, uint32_t index) { m_interfaces[role] = index; }
     // Active in this order, the last on top.
@@ -188,7 +205,7 @@ public:
         w->pfnStaticLocator = FindStoredFile;
         GameDataSetConstruction(*w->pGame, "Nimbrel");
         w->pGame->modeWord = kResourceSourceProgram;
-        SetManager(kManagerObjects, new CObjectsManager(w));
+        SetManager(kManagerObjects, new TestObjectsManager(w));
         SetManager(kManagerChapters, new CChaptersManager(w));
     }
     ~ConstructionWorld() override

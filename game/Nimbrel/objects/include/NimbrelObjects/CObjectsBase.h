@@ -334,7 +334,6 @@ public:
     bool IsLevel() const;
     const ObjectsTypeInfo* GetKindRow() const { return m_pKindRow; }
     uint8_t IsShown() const { return m_shown; }
-    uint8_t IsWanted() const { return m_wanted; }
     uint8_t IsLocked() const { return m_locked; }
     uint8_t IsUnderOverlay() const { return m_underOverlay; }
     uint32_t GetZoomLock() const { return m_zoomLock; }
