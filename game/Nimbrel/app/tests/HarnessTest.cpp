@@ -489,3 +489,35 @@ TEST_F(GameFolder, SampleHallActivatesFromThePack)
     EXPECT_EQ(hall.Release(), kStatusOk);
     EXPECT_EQ(game.Stop(), 0);
 }
+
+namespace {
+
+// The sample's game with an 800 by 600 reference screen, smaller than its 1024 by 768 window.
+class SmallReferenceWorld : public CNimbrelWorld {
+public:
+    void ReadScreenSettings() override
+    {
+        CNimbrelWorld::ReadScreenSettings();
+        GetGameData()->screen.referenceWidth = 800.0f;
+        GetGameData()->screen.referenceHeight = 600.0f;
+    }
+};
+
+}  // namespace
+
+TEST_F(GameFolder, AWindowLargerThanTheReferenceShowsTheReferenceScreenScaledUp)
+{
+    NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+    options.createWorld = []() -> CNimbrelWorld* { return new SmallReferenceWorld(); };
+    NimbrelHarness game(options);
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    const WorldData* w = game.World()->GetWorldData();
+    ASSERT_GT(w->realWidth, 800);
+    EXPECT_EQ(w->virtualWidth, 800);
+    EXPECT_EQ(w->virtualHeight, 600);
+    const GameScreenScale& s = game.Game()->screen;
+    EXPECT_FLOAT_EQ(s.textScale, 1.0f);
+    EXPECT_EQ(s.textureLevelShift, 0);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.Stop(), 0);
+}

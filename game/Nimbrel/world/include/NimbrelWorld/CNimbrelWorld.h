@@ -153,7 +153,7 @@ public:
 
     // The settings of the start-up load, each with its default when missing: screen and
     // timing, the external links, the text sizes and colours.
-    void ReadScreenSettings();
+    virtual void ReadScreenSettings();
     void ReadExternalSettings();
     void ReadTextAppearance();
     // The main font (the charset font under the TrueType flag, else the section's kind) and
