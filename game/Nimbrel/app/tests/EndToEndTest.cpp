@@ -279,7 +279,8 @@ TEST_F(Program, TheWindowTitleComesFromTheStringTables)
         fs::create_directories(root + "/user");
         environment = {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}};
         environment.push_back({c.variable, c.locale});
-        const pid_t pid = Start("nimbrel", {"--frames", "10"});
+        // A second of frames, so that a loaded machine still finds the window before it closes.
+        const pid_t pid = Start("nimbrel", {"--frames", "60"});
         EXPECT_EQ(WindowTitle(pid), c.title) << c.locale;
         EXPECT_EQ(Wait(pid), 0) << Stderr();
     }
