@@ -1,6 +1,7 @@
 // The AutoLoad family: one road by source, with the log line and the user text of a failure.
 #include "Vornel3D_ToolBox/AutoLoad.h"
 
+#include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DTexture.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
@@ -116,4 +117,51 @@ Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, 
         pSettings->GetString(section, key, defaultName, text, kWorldTextSize);
     CObjectTextureTarget target(pObject, a, b, group, stage);
     return AutoLoadFromSource(source, kNames, text, text, text, target, w);
+}
+
+C3DTexture* AutoLoadTextureFromParamEx(uint32_t source, uint32_t kind, uint32_t flags, const char16_t* section,
+                                       const char16_t* key, const char16_t* defaultName, UtilsParameters* pSettings,
+                                       WorldData* w)
+{
+    C3DEngine* engine = C3DEngine::FromWorld(w);
+    if (!engine || !pSettings)
+        return nullptr;
+    char16_t name[kWorldTextSize] = {};
+    C3DTexture* texture = nullptr;
+    const char16_t* operation = nullptr;
+    switch (source) {
+    case kResourceSourceProgram:
+        pSettings->GetString(section, key, defaultName, name, kWorldTextSize);
+        operation = u"eMakeTextureFromAddress";
+        if (w->pfnStaticLocator && Succeeded(w->pfnStaticLocator(w, name)))
+            texture = engine->MakeTextureFromAddress(kind, flags, w->staticResource.pAddress, w->staticResource.size,
+                                                     name);
+        break;
+    case kResourceSourcePack: {
+        pSettings->GetString(section, key, defaultName, name, kWorldTextSize);
+        operation = u"eLoadTextureFromPacker";
+        auto* managed = dynamic_cast<CManagedWorld*>(w->pWorld);
+        PackRecord* external = managed ? managed->GetExternalPack() : nullptr;
+        PackRecord* entry = nullptr;
+        if (w->pfnPackLocator && external && external->pFile && Succeeded(w->pfnPackLocator(name, external)))
+            entry = external;
+        else if (w->pfnPackLocator && w->pack.pFile && Succeeded(w->pfnPackLocator(name, &w->pack)))
+            entry = &w->pack;
+        if (entry)
+            texture = engine->LoadTextureFromPacker(kind, flags, entry);
+        break;
+    }
+    case kResourceSourceFile:
+        pSettings->GetPath(section, key, defaultName, name, kWorldTextSize, w->dataPath);
+        operation = u"eLoadTextureFromFile";
+        texture = engine->LoadTextureFromFile(kind, flags, name);
+        break;
+    default:
+        return nullptr;
+    }
+    if (texture)
+        return texture;
+    Log(w->logPath, 1, u"# AutoLoadTextureFromParamEx::%s failed! (\"%s\")\n", operation, name);
+    UtilsString_Format(w->lastErrorText, kWorldTextSize, u"Missing file: %s", name);
+    return nullptr;
 }

@@ -7,8 +7,10 @@
 
 #include "Vornel3D_ToolBox/CGammaRamp.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
+#include "Vornel3D_ToolBox/CScreenshot.h"
 #include "Vornel3D_ToolBox/CSoundsManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CWindowDecoration.h"
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsParameters.h"
@@ -58,6 +60,10 @@ CManagedWorld::~CManagedWorld()
 {
     // Unload has normally released everything; this only covers a world never unloaded.
     DropFonts();
+    delete m_pScreenshot;
+    m_pScreenshot = nullptr;
+    delete m_pWindowDecoration;
+    m_pWindowDecoration = nullptr;
     if (m_pGammaRamp) {
         delete m_pGammaRamp;
         m_pGammaRamp = nullptr;
@@ -171,17 +177,22 @@ Status CManagedWorld::Update()
     m_inputBlock = 0;
     // Input objects are made only by an input module, and this program installs none, so
     // there is no frame state to replay to the pointer operations.
+    if (m_pWindowDecoration)
+        m_pWindowDecoration->Update();
     return kStatusOk;
 }
 
 Status CManagedWorld::Render()
 {
+    if (m_pWindowDecoration)
+        m_pWindowDecoration->Render();
     return kStatusOk;
 }
 
 Status CManagedWorld::Unload()
 {
     DropFonts();
+    DropOwned(m_pScreenshot);
     if (m_pGammaRamp) {
         m_pGammaRamp->Release();
         delete m_pGammaRamp;
@@ -190,10 +201,27 @@ Status CManagedWorld::Unload()
     DropOwned(m_pStringsManager);
     DropOwned(m_pSoundsManager);
     DropOwned(m_pMusicManager);
+    DropOwned(m_pWindowDecoration);
     CloseExternalPack();
     delete m_pExternalSettings;
     m_pExternalSettings = nullptr;
     return Failed(CWorld::Unload()) ? kStatusFailed : kStatusOk;
+}
+
+Status CManagedWorld::CreateScreenshot()
+{
+    DropOwned(m_pScreenshot);
+    if (Failed(MakeOwned(m_pWorldData, m_pScreenshot)))
+        return kStatusOutOfMemory;
+    return Failed(m_pScreenshot->LoadParameters(m_resourceMode)) ? kStatusFailed : kStatusOk;
+}
+
+Status CManagedWorld::CreateWindowDecoration(uint32_t flags)
+{
+    DropOwned(m_pWindowDecoration);
+    if (Failed(MakeOwned(m_pWorldData, m_pWindowDecoration)))
+        return kStatusOutOfMemory;
+    return Failed(m_pWindowDecoration->LoadParameters(flags)) ? kStatusFailed : kStatusOk;
 }
 
 Status CManagedWorld::CreateGammaRamp()

@@ -65,3 +65,12 @@ Status AutoLoadFontGlyphFromParam(uint32_t source, CVornelFont* pFont, const cha
 // The charset of a charset font named by a settings key (no default).
 Status AutoLoadFontCharsetFromParam(uint32_t source, CVornelFontEx* pFont, const char16_t* section,
                                     const char16_t* key, UtilsParameters* pSettings, WorldData* pWorldData);
+
+// A new texture of the engine named by a settings key (default `defaultName`), from source 1
+// (stored in the program), 2 (the external pack first, when the world has one, then the main
+// pack) or 4 (a loose file: the key read as a path under the data path), with the engine's
+// texture words `kind` and `flags`. Null for another source (silently) and on failure (logged
+// with flag 1, "Missing file: %s" in the last error text).
+C3DTexture* AutoLoadTextureFromParamEx(uint32_t source, uint32_t kind, uint32_t flags, const char16_t* section,
+                                       const char16_t* key, const char16_t* defaultName, UtilsParameters* pSettings,
+                                       WorldData* pWorldData);

@@ -19,11 +19,13 @@
 
 class CGammaRamp;
 class CMusicManager;
+class CScreenshot;
 class CSoundsManager;
 class CStringsManager;
 class C3DTexture;
 class CVornelFont;
 class CVornelFontEx;
+class CWindowDecoration;
 class UtilsParameters;
 class UtilsStream;
 struct PlatformWindow;
@@ -166,6 +168,11 @@ public:
     // ---- owned objects ----------------------------------------------------------------------
     // Each unloads and deletes the object it replaces first; out of memory latches and
     // returns kStatusOutOfMemory, a failed initialisation gives kStatusFailed.
+    // The screenshot is initialised with the resource mode word, the decoration with its
+    // flags (kDecorationCursor, kDecorationCorner); a decoration whose pictures are missing is
+    // kept all the same.
+    Status CreateScreenshot();
+    Status CreateWindowDecoration(uint32_t flags);
     Status CreateGammaRamp();
     Status CreateStringsManager();
     // The sound managers are made only when the world has an audio engine (else 0 and none).
@@ -247,6 +254,8 @@ public:
     const char16_t* GetAppName() const { return m_appName; }
     AppWindowRecord* GetWindowRecord() const { return m_pWindowRecord; }
     PlatformWindow* GetMainWindow() const { return m_pWindowRecord ? m_pWindowRecord->window : nullptr; }
+    CScreenshot* GetScreenshot() const { return m_pScreenshot; }
+    CWindowDecoration* GetWindowDecoration() const { return m_pWindowDecoration; }
     CGammaRamp* GetGammaRamp() const { return m_pGammaRamp; }
     CStringsManager* GetStringsManager() const { return m_pStringsManager; }
     CSoundsManager* GetSoundsManager() const { return m_pSoundsManager; }
@@ -291,10 +300,12 @@ protected:
     ManagedTextStyle m_mainText = {};
     ManagedTextStyle m_extraText = {};
     CVornelFont* m_pSecondFont = nullptr;
+    CScreenshot* m_pScreenshot = nullptr;
     CGammaRamp* m_pGammaRamp = nullptr;
     CStringsManager* m_pStringsManager = nullptr;
     CSoundsManager* m_pSoundsManager = nullptr;
     CMusicManager* m_pMusicManager = nullptr;
+    CWindowDecoration* m_pWindowDecoration = nullptr;
 
     PackRecord m_externalPack = {};  // its file is null when there is no external pack
     uint32_t m_externalPackWord = 0;
