@@ -97,39 +97,6 @@ int Render(int argc, char** argv)
     return 0;
 }
 
-// The font of the file: a glyph pair by its table (the sheet beside it, ".png" for
-// ".glyph"), else a TrueType face at the character size.
-Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why)
-{
-    if (Failed(font.Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars))) {
-        why = "the font cannot be made";
-        return kStatusFailed;
-    }
-    const std::u16string wide = UtilsString_FromUtf8(path.c_str());
-    const std::string glyph = ".glyph";
-    if (path.size() > glyph.size() && path.compare(path.size() - glyph.size(), glyph.size(), glyph) == 0) {
-        const std::string sheet = path.substr(0, path.size() - glyph.size()) + ".png";
-        if (Failed(font.LoadGlyphTextureFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str()))) {
-            why = "cannot read its sheet " + sheet;
-            return kStatusFailed;
-        }
-        if (Failed(font.LoadGlyphTableFromFile(wide.c_str()))) {
-            why = "not a glyph table of version 2";
-            return kStatusFailed;
-        }
-        return kStatusOk;
-    }
-    if (charSize == 0) {
-        why = "a TrueType face needs --char-size";
-        return kStatusFailed;
-    }
-    if (Failed(font.LoadFontTTFFromFile(wide.c_str(), charSize, kDefaultSpacing))) {
-        why = "not a TrueType face that fits " + std::to_string(charSize) + " pixels";
-        return kStatusFailed;
-    }
-    return kStatusOk;
-}
-
 struct ShowRequest {
     std::string font;
     uint32_t charSize = 0;
@@ -376,6 +343,37 @@ int Info(int argc, char** argv)
 }
 
 }  // namespace
+
+Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why)
+{
+    if (Failed(font.Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars))) {
+        why = "the font cannot be made";
+        return kStatusFailed;
+    }
+    const std::u16string wide = UtilsString_FromUtf8(path.c_str());
+    const std::string glyph = ".glyph";
+    if (path.size() > glyph.size() && path.compare(path.size() - glyph.size(), glyph.size(), glyph) == 0) {
+        const std::string sheet = path.substr(0, path.size() - glyph.size()) + ".png";
+        if (Failed(font.LoadGlyphTextureFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str()))) {
+            why = "cannot read its sheet " + sheet;
+            return kStatusFailed;
+        }
+        if (Failed(font.LoadGlyphTableFromFile(wide.c_str()))) {
+            why = "not a glyph table of version 2";
+            return kStatusFailed;
+        }
+        return kStatusOk;
+    }
+    if (charSize == 0) {
+        why = "a TrueType face needs --char-size";
+        return kStatusFailed;
+    }
+    if (Failed(font.LoadFontTTFFromFile(wide.c_str(), charSize, kDefaultSpacing))) {
+        why = "not a TrueType face that fits " + std::to_string(charSize) + " pixels";
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
 
 int CommandFont(int argc, char** argv)
 {

@@ -2,6 +2,7 @@
 // Each command takes the arguments after its own name and returns the process exit status:
 // 0, 1 when the work failed (after saying why on standard error), or kExitUsage when the
 // command line is wrong: the tool then prints the command's usage text on standard error.
+#include <cstdint>
 #include <string>
 
 #include "VornelUtils/Status.h"
@@ -26,12 +27,19 @@ int CommandFont(int argc, char** argv);
 int CommandShader(int argc, char** argv);
 int CommandProfile(int argc, char** argv);
 int CommandVideo(int argc, char** argv);
+int CommandParticles(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 
 // Why a script file gave `status` before its text was compiled, in words ("X is empty",
 // "cannot read X: ..."); empty when the status is not about the file.
 std::string ScriptFileProblem(const char* path, Status status);
+
+class CVornelFont;
+// Loads the font of a file into a font not yet initialised: a glyph pair by its table (the
+// sheet beside it, ".png" for ".glyph"), else a TrueType face at charSize. kStatusFailed with
+// the reason in why.
+Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why);
 
 // "the file cannot be opened (0x8001000B)": a status in words and as a code, for messages.
 std::string StatusWords(Status status);

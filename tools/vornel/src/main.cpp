@@ -187,6 +187,15 @@ const CommandRow kCommands[] = {
      "it shows ends. frames plays it through the player on the GL renderer and writes every Nth\n"
      "frame (each one without --every) as OUTDIR/frame_NNNNN.png, numbered from 0. Without a\n"
      "display the renderer draws offscreen.\n"},
+    {"particles", CommandParticles,
+     "usage: vornel particles show DATA_DIR OUT.png [--settings FILE.ini] [--time S]\n"
+     "\n"
+     "show draws one particle of each kind with the engine's particle manager through the GL\n"
+     "renderer and saves the picture: a firework, a star, a pulse, a falling star (with the extra\n"
+     "picture) and a rising text, each 2 seconds long, stepped to S seconds (0 to 2, default 1).\n"
+     "The pictures are those that section [PARTICULES] of FILE.ini names (\"firework.png\",\n"
+     "\"star.png\", \"pulse.png\" and \"extra.png\" without it), read from DATA_DIR. The text\n"
+     "is drawn with a glyph pair of DejaVu Sans.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run|game]\n"
      "       vornel script compile IN.script OUT.img [--builtins run|game]\n"
