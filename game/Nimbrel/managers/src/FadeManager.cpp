@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -274,6 +275,11 @@ void CFadeManager::GetThrow(float* pVelocityX, float* pVelocityY, float* pDampin
     // Without a drag tracker there is no speed: a throw ends where it was released.
     *pVelocityX = *pVelocityY = 0.0f;
     *pDamping = kDefaultThrowDamping;
+    if (const CDragInertia* drag = SceneDragInertia(m_pWorldData)) {
+        *pVelocityX = drag->GetVelocityX();
+        *pVelocityY = drag->GetVelocityY();
+        *pDamping = drag->GetDecay();
+    }
 }
 
 bool CFadeManager::CanDissolve()

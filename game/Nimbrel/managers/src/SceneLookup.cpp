@@ -2,6 +2,7 @@
 
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
@@ -29,4 +30,11 @@ CCommandListManager* SceneCommands(WorldData* pWorldData)
 {
     CNimbrelWorld* world = WorldOf(pWorldData);
     return world ? world->GetCommandListManager() : nullptr;
+}
+
+CDragInertia* SceneDragInertia(WorldData* pWorldData)
+{
+    CNimbrelWorld* world = WorldOf(pWorldData);
+    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
+    return objects ? objects->GetDragInertia() : nullptr;
 }

@@ -2,7 +2,9 @@
 #include "NimbrelWorld/CObjectsManager.h"
 
 #include <cmath>
+#include <new>
 
+#include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "Vornel3D/C3DMath.h"
 #include "VornelPlatform/PlatformPump.h"
@@ -32,13 +34,35 @@ CObjectsManager::~CObjectsManager()
     Release();
 }
 
+CDragInertia* CObjectsManager::CreateDragInertia()
+{
+    return new (std::nothrow) CDragInertia(m_pWorldData);
+}
+
 Status CObjectsManager::Load()
 {
-    // The drag tracker comes with the drag and drop manager's issue.
-    return kStatusOk;
+    if (!m_pDragInertia)
+        m_pDragInertia = CreateDragInertia();
+    if (!m_pDragInertia) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    return Failed(m_pDragInertia->Load()) ? kStatusFailed : kStatusOk;
 }
 
 Status CObjectsManager::Release()
+{
+    ReleaseObjects();
+    if (m_pDragInertia) {
+        m_pDragInertia->Unload();
+        delete m_pDragInertia;
+        m_pDragInertia = nullptr;
+    }
+    return kStatusOk;
+}
+
+void CObjectsManager::ReleaseObjects()
 {
     // A construction that failed half-way leaves empty slots.
     for (uint32_t i = 0; m_ppObjects && i < m_objectCount; ++i)
@@ -54,7 +78,6 @@ Status CObjectsManager::Release()
     m_activeList.RemoveAll();
     m_loadedList.RemoveAll();
     m_pCurrentObject = m_pCapturedObject = m_pCurrentLevel = nullptr;
-    return kStatusOk;
 }
 
 void CObjectsManager::Update()
@@ -137,6 +160,8 @@ Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
         if (SkipInWalk(object, &passedOverlay))
             continue;
         if (Succeeded(object->OnMouseDown(x, y, state))) {
+            if (m_pDragInertia)
+                m_pDragInertia->BeginDrag(x, y);
             m_pCapturedObject = object;
             return kStatusOk;
         }
@@ -150,6 +175,8 @@ Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
 Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
 {
     if (m_pCapturedObject) {
+        if (m_pDragInertia)
+            m_pDragInertia->AddMove(x, y);
         m_pCapturedObject->OnMouseMove(x, y, state);
     } else if (state & kButtonDown) {
         m_panDeltaX = x - m_lastX;
@@ -165,6 +192,8 @@ Status CObjectsManager::OnMouseUp(float x, float y, uint32_t state)
 {
     if (CObjectsBase* captured = m_pCapturedObject) {
         m_pCapturedObject = nullptr;
+        if (m_pDragInertia)
+            m_pDragInertia->Release(x, y);
         if (Succeeded(captured->OnMouseUp(x, y, state)))
             return kStatusOk;
     }

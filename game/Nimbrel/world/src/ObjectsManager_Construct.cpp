@@ -33,7 +33,7 @@ Status CObjectsManager::ConstructFromStream(UtilsStream* pStream)
             m_pWorldData->lastErrorCode = kStatusOutOfMemory;
         return status;
     }
-    Release();
+    ReleaseObjects();
     if (count != 0) {
         m_ppObjects = static_cast<CObjectsBase**>(UTILS_CALLOC(count, sizeof(CObjectsBase*)));
         if (!m_ppObjects) {

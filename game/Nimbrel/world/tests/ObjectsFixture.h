@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevel.h"
+#include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelObjects/ElementInfoWriter.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
@@ -76,6 +77,13 @@ private:
     Trace* trace;
 };
 
+// The drag tracker's clock in the tests: one tick a microsecond, moved by the test.
+inline int64_t& DragTicks()
+{
+    static int64_t ticks = 0;
+    return ticks;
+}
+
 class TestObjectsManager : public CObjectsManager {
 public:
     using CObjectsManager::CObjectsManager;
@@ -83,7 +91,7 @@ public:
     // Takes the objects as the construction would: index = object number.
     void Adopt(const std::vector<SceneTestObject*>& objects)
     {
-        Release();
+        ReleaseObjects();
         m_ppObjects = static_cast<CObjectsBase**>(UTILS_CALLOC(objects.size() + 1, sizeof(CObjectsBase*)));
         for (size_t i = 0; i < objects.size(); ++i)
             m_ppObjects[i] = objects[i];
@@ -114,6 +122,12 @@ public:
                               1024.0f, 3.0f, 1.0f, 0.0f, 0.0f};
 
 protected:
+    CDragInertia* CreateDragInertia() override
+    {
+        return new CDragInertia(
+            m_pWorldData, [](int64_t* value) { return *value = DragTicks(), true; },
+            [](int64_t* value) { return *value = 1000000, true; });
+    }
     bool IsPopupShowing() override { return popupShowing; }
     uint32_t GetPopupOwner() override { return popupOwner; }
     uint32_t GetToolboxOwner() override { return toolboxOwner; }

@@ -94,6 +94,35 @@ TEST_F(ObjectsManager, APressGoesToTheTopMostTakerWhichGetsTheGesture)
     EXPECT_EQ(objects.nullClicks, 0);
 }
 
+TEST_F(ObjectsManager, ATakenDragFeedsTheDragTrackerAndAPanDoesNot)
+{
+    ASSERT_EQ(objects.Load(), kStatusOk);
+    CDragInertia* drag = objects.GetDragInertia();
+    ASSERT_NE(drag, nullptr);
+    // Four moves of 40 every 10 ms: 40 x 0.01 x the default speed of 30.
+    const auto dragFrom = [&](float x) {
+        objects.OnMouseDown(x, 0.0f, 1);
+        for (int i = 1; i <= 4; ++i) {
+            DragTicks() += 10000;
+            objects.OnMouseMove(x + 40.0f * float(i), 0.0f, 1);
+        }
+        objects.OnMouseUp(x + 160.0f, 0.0f, 0);
+    };
+    list[0]->takesDown = list[0]->takesUp = true;
+    dragFrom(0.0f);
+    EXPECT_FLOAT_EQ(drag->GetVelocityX(), 12.0f);
+    EXPECT_EQ(drag->GetVelocityY(), 0.0f);
+    // The next taken press starts over; an untaken one only pans and leaves the speed alone.
+    objects.OnMouseDown(0.0f, 0.0f, 1);
+    EXPECT_EQ(drag->GetVelocityX(), 0.0f);
+    objects.OnMouseUp(0.0f, 0.0f, 0);
+    list[0]->takesDown = false;
+    dragFrom(0.0f);
+    EXPECT_EQ(drag->GetVelocityX(), 0.0f);
+    objects.Release();
+    EXPECT_EQ(objects.GetDragInertia(), nullptr);
+}
+
 TEST_F(ObjectsManager, AnUntakenPressPansAndItsReleasePlaysNoNullClick)
 {
     objects.OnMouseDown(100.0f, 100.0f, 1);

@@ -6,7 +6,7 @@
 // the head, to the first object that takes it. It owns the scene's zoom and pan.
 //
 // Managers this build does not have yet (popups, tool box, tutorial, flashlight, surround
-// sound, abuse overlay, touch marks, drag tracker) are asked through protected virtual helpers
+// sound, abuse overlay, touch marks) are asked through protected virtual helpers
 // that answer for an absent manager.
 #include <cstdint>
 
@@ -14,6 +14,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelUtils/FIFOList.h"
 
+class CDragInertia;
 class CObjectsBase;
 class UtilsStream;
 
@@ -36,12 +37,14 @@ public:
     explicit CObjectsManager(WorldData* pWorldData);
     ~CObjectsManager() override;
 
-    // The drag tracker comes with its manager; 0.
+    // Makes the drag tracker: kStatusOutOfMemory (latched), kStatusFailed when it cannot load.
     Status Load() override;
     Status Unload() override { return Release(); }
-    // Every object released and deleted (empty slots skipped), the arrays freed, the lists
-    // emptied. 0.
+    // The objects released (below) and the drag tracker deleted. 0.
     virtual Status Release();
+    // Every object released and deleted (empty slots skipped), the arrays freed, the lists
+    // emptied; the drag tracker stays, for the next construction.
+    void ReleaseObjects();
     // Per frame in play: the active objects from head to tail.
     void Update() override;
     void Render() override { Draw(); }
@@ -126,8 +129,12 @@ public:
     float GetPanY() const { return m_panY; }
     uint8_t IsPanning() const { return m_panning; }
     uint8_t IsZoomResetRequested() const { return m_zoomReset; }
+    // How fast the last drag of a taken press was released; null before Load.
+    CDragInertia* GetDragInertia() const { return m_pDragInertia; }
 
 protected:
+    // A tracker on the platform's clock; tests give their own.
+    virtual CDragInertia* CreateDragInertia();
     // The view's inputs: the reference size, the adjusted view scale, pan factors 1.0 and the
     // world data's screen, frame step and gesture centre.
     virtual ObjectsViewInputs ViewInputs() const;
@@ -167,4 +174,5 @@ protected:
     uint32_t m_reserved = 0;
     float m_panDeltaX = 0.0f, m_panDeltaY = 0.0f, m_panDeltaZ = 0.0f;
     uint8_t m_panning = 0;
+    CDragInertia* m_pDragInertia = nullptr;
 };
