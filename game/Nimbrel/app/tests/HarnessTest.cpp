@@ -25,6 +25,7 @@
 #include "Vornel3D/C3DObjectRaw.h"
 #include "Vornel3D/C3DShader.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -202,6 +203,10 @@ TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
     EXPECT_EQ(game.State(), kGameStateIdle);
     EXPECT_EQ(game.Game()->busy, 0);
     EXPECT_STREQ(game.Game()->constructBaseName, NIMBREL_APP_NAME);
+    // The shell load makes the screenshot first among the managers a relayout reloads.
+    ASSERT_NE(game.World()->GetScreenshot(), nullptr);
+    ASSERT_GE(game.World()->GetRegisteredCount(), 1u);
+    EXPECT_EQ(game.World()->GetRegistered(0), static_cast<CManagedObject*>(game.World()->GetScreenshot()));
     ASSERT_TRUE(game.Step(59));
     EXPECT_EQ(FramesRun(), 60u);
     uint32_t color = 0;

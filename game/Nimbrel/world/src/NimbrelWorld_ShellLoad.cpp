@@ -4,6 +4,7 @@
 
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ScreenFit.h"
+#include "Vornel3D_ToolBox/CScreenshot.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsPack.h"
@@ -32,8 +33,8 @@ const char16_t* AssetSuffix(uint32_t row)
 
 const WorldLoadStep* ShellLoadSteps(uint32_t* pCount)
 {
-    // The screenshot (T4's creator) comes with its own step; the splash, shader, transitions,
-    // loading and progress bar are made as their managers exist in this program.
+    // The splash, shader, transitions, loading and progress bar are made as their managers exist
+    // in this program.
     static const WorldLoadStep kSteps[] = {
         {u"LoadResPackerDichotomy", -1, 0, 0, 0, &CNimbrelWorld::PackIndexStep},
         {u"CGammaRamp", -1, 0, 0, 0, &CNimbrelWorld::GammaRampStep},
@@ -43,7 +44,7 @@ const WorldLoadStep* ShellLoadSteps(uint32_t* pCount)
         {u"CProfileManager", kManagerProfile, 0, 0, 0, &CNimbrelWorld::ProfileStep},
         {u"OnLoadPartners", -1, 0, 0, 0, &CNimbrelWorld::OnLoadPartners},
         {u"LoadStringsManager", -1, 0, 0, 0, &CNimbrelWorld::LoadStringsManager},
-        {u"LoadScreenshot", -1, 0, 0, 0, nullptr},
+        {u"LoadScreenshot", -1, 0, 0, 0, &CNimbrelWorld::ScreenshotStep},
         {u"CSplashscreens", kManagerSplash, 1, 1, 0, &CNimbrelWorld::SplashStep},
         {u"CShaderManager", kManagerShader, 1, 0, 0, nullptr},
         {u"CTransitions", kManagerTransitions, 1, 1, 0, nullptr},
@@ -185,6 +186,16 @@ Status CNimbrelWorld::ProfileStep()
         return kStatusFailed;
     }
     return kStatusOk;
+}
+
+Status CNimbrelWorld::ScreenshotStep()
+{
+    // The managed world owns the screenshot; the world only lists it for relayouts.
+    if (Failed(CreateScreenshot())) {
+        Log(m_pWorldData->logPath, 0, kShellFailed);
+        return kStatusFailed;
+    }
+    return RegisterManager(GetScreenshot());
 }
 
 Status CNimbrelWorld::OnLoadPartners()

@@ -332,6 +332,7 @@ protected:
     Status FontInfosStep();
     Status LoadFontsStep();
     Status ProfileStep();
+    Status ScreenshotStep();
     Status SplashStep();
     Status LoadMusicStep();
     Status SetUpParticlesStep();
