@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "OffscreenRenderer.h"
+#include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DTextureRaw.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
@@ -97,6 +98,35 @@ int Render(int argc, char** argv)
     return 0;
 }
 
+bool EndsWith(const std::string& text, const char* tail)
+{
+    const size_t length = std::strlen(tail);
+    return text.size() > length && text.compare(text.size() - length, length, tail) == 0;
+}
+
+// A charset by its file, each page's sheet NAME.%d.png beside it on the group of its number.
+Status LoadShowCharset(CVornelFontEx& font, const std::string& path, std::string& why)
+{
+    if (Failed(font.Init(kFontCharset, kFontScreenObject, kFontDefaultMaxChars))) {
+        why = "the font cannot be made";
+        return kStatusFailed;
+    }
+    if (Failed(font.LoadFontCharsetFromFile(UtilsString_FromUtf8(path.c_str()).c_str()))) {
+        why = "not a charset of version 7 (or a damaged one)";
+        return kStatusFailed;
+    }
+    const std::string stem = path.substr(0, path.size() - std::strlen(".charset"));
+    for (uint32_t p = 0; p < font.GetTextureCount(); ++p) {
+        const std::string page = stem + "." + std::to_string(p) + ".png";
+        if (Failed(font.GetObject()->LoadTextureFromFileEx(kFontTextureKind, kFontTextureFlags,
+                                                           UtilsString_FromUtf8(page.c_str()).c_str(), int32_t(p), 0))) {
+            why = "cannot read its page " + page;
+            return kStatusFailed;
+        }
+    }
+    return kStatusOk;
+}
+
 struct ShowRequest {
     std::string font;
     uint32_t charSize = 0;
@@ -121,7 +151,10 @@ bool OpenWithFont(COffscreenRenderer& renderer, std::unique_ptr<CVornelFont>& fo
         std::fprintf(stderr, "vornel font: %s\n", why.c_str());
         return false;
     }
-    font = std::make_unique<CVornelFont>(renderer.World());
+    if (EndsWith(request.font, ".charset"))
+        font = std::make_unique<CVornelFontEx>(renderer.World());
+    else
+        font = std::make_unique<CVornelFont>(renderer.World());
     if (Failed(LoadShowFont(*font, request.font, request.charSize, why))) {
         std::fprintf(stderr, "vornel font: %s: %s\n", request.font.c_str(), why.c_str());
         font->Unload();
@@ -130,11 +163,29 @@ bool OpenWithFont(COffscreenRenderer& renderer, std::unique_ptr<CVornelFont>& fo
     return true;
 }
 
+// A charset draws codes: the text's characters become them through the symbols table that
+// `vornel font build` wrote beside the charset. False after saying why.
+bool MapToCharset(const std::string& charset, std::u16string& text)
+{
+    const fs::path path = fs::path(charset).parent_path() / "_symbols.utf8.indexed.ucs2.raw";
+    CStringsManager symbols(nullptr, nullptr);
+    UtilsStream_File stream(kStreamRead, UtilsString_FromUtf8(path.string().c_str()).c_str());
+    if (Failed(stream.Open()) || Failed(symbols.ReadSymbols(&stream))) {
+        std::fprintf(stderr, "vornel font: %s: no symbols table beside it (%s)\n", charset.c_str(),
+                     path.string().c_str());
+        return false;
+    }
+    symbols.RemapChars(text.data());
+    return true;
+}
+
 // The text wrapped as asked, measured, then drawn on a picture of its size (or the size
 // asked) with a margin, one text unit a pixel of the font's sheet.
 int Show(const ShowRequest& request, const char* utf8, const char* out)
 {
-    const std::u16string source = UtilsString_FromUtf8(utf8);
+    std::u16string source = UtilsString_FromUtf8(utf8);
+    if (EndsWith(request.font, ".charset") && !MapToCharset(request.font, source))
+        return 1;
     std::vector<char16_t> text(source.size() * 2 + 1);  // a line feed at most before each character
     float scale = 0.0f;
     C3DVector3 size{};
@@ -144,7 +195,11 @@ int Show(const ShowRequest& request, const char* utf8, const char* out)
         if (!OpenWithFont(measuring, font, request, 16, 16))
             return 1;
         scale = float(font->GetMetrics()->charHeight);
-        if (request.wrapWidth)
+        CVornelFontEx* charset = dynamic_cast<CVornelFontEx*>(font.get());
+        if (request.wrapWidth && charset)
+            charset->WrapText(scale, 0, source.c_str(), text.data(), uint32_t(text.size()),
+                              uint16_t(request.wrapWidth), u' ', u"", u"");
+        else if (request.wrapWidth)
             font->WrapText(scale, 0, source.c_str(), text.data(), uint32_t(text.size()), uint16_t(request.wrapWidth),
                            u' ', u"", u"", 1);
         else
@@ -346,14 +401,15 @@ int Info(int argc, char** argv)
 
 Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why)
 {
+    if (CVornelFontEx* charset = dynamic_cast<CVornelFontEx*>(&font))
+        return LoadShowCharset(*charset, path, why);
     if (Failed(font.Init(kFontGlyph, kFontScreenObject, kFontDefaultMaxChars))) {
         why = "the font cannot be made";
         return kStatusFailed;
     }
     const std::u16string wide = UtilsString_FromUtf8(path.c_str());
-    const std::string glyph = ".glyph";
-    if (path.size() > glyph.size() && path.compare(path.size() - glyph.size(), glyph.size(), glyph) == 0) {
-        const std::string sheet = path.substr(0, path.size() - glyph.size()) + ".png";
+    if (EndsWith(path, ".glyph")) {
+        const std::string sheet = path.substr(0, path.size() - std::strlen(".glyph")) + ".png";
         if (Failed(font.LoadGlyphTextureFromFile(UtilsString_FromUtf8(sheet.c_str()).c_str()))) {
             why = "cannot read its sheet " + sheet;
             return kStatusFailed;

@@ -36,9 +36,9 @@ int CommandScriptRun(int argc, char** argv);
 std::string ScriptFileProblem(const char* path, Status status);
 
 class CVornelFont;
-// Loads the font of a file into a font not yet initialised: a glyph pair by its table (the
-// sheet beside it, ".png" for ".glyph"), else a TrueType face at charSize. kStatusFailed with
-// the reason in why.
+// Loads the font of a file into a font not yet initialised: into a CVornelFontEx a charset
+// with its pages NAME.%d.png beside it; else a glyph pair by its table (the sheet beside it,
+// ".png" for ".glyph"), or a TrueType face at charSize. kStatusFailed with the reason in why.
 Status LoadShowFont(CVornelFont& font, const std::string& path, uint32_t charSize, std::string& why);
 
 // "the file cannot be opened (0x8001000B)": a status in words and as a code, for messages.

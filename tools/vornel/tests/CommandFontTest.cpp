@@ -1,5 +1,5 @@
-// vornel font render and show, run as a program: the pair written from DejaVu Sans, then a
-// text drawn with it through the GL renderer and read back from the picture.
+// vornel font render, show, build and info, run as a program: the pair written from DejaVu Sans,
+// texts drawn with it and with a built charset through the GL renderer and read back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -121,6 +121,24 @@ TEST(CommandFontTest, BuildsACharsetTwiceToTheSameBytesAndInfoPrintsIt)
                       (root / "en.txt").string())
                   .first,
               2);
+
+    // show draws the Russian text through the symbols table with the charset's page: without
+    // the mapping its codes would lie beyond the pages and nothing would be drawn.
+    const std::string charset = (root / "a" / "main.charset").string();
+    const std::filesystem::path line = root / "line.png";
+    const auto shown = RunTool("font show " + charset + " '\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82' " +
+                               line.string());
+    ASSERT_EQ(shown.first, 0) << shown.second;
+    const Picture picture = ReadPicture(line);
+    EXPECT_EQ(picture.height, 24 + 20);
+    EXPECT_GT(picture.width, 60);
+    EXPECT_GT(picture.lit, 30);
+    EXPECT_GT(picture.dark, picture.width * picture.height / 2);
+    // A missing page or symbols table is named, not drawn blank.
+    std::filesystem::remove(root / "b" / "main.0.png");
+    EXPECT_EQ(RunTool("font show " + (root / "b" / "main.charset").string() + " Hello " + line.string()).first, 1);
+    std::filesystem::remove(root / "a" / "_symbols.utf8.indexed.ucs2.raw");
+    EXPECT_EQ(RunTool("font show " + charset + " Hello " + line.string()).first, 1);
 }
 
 }  // namespace
