@@ -1,5 +1,7 @@
 // The scene's zoom and pan, and the view matrices made from them once a frame. The scene maps a
-// point s to (s + pan) x zoom; the interface and third views are only scaled.
+// point s to (s + pan) x zoom; the interface and third views are only scaled. Each view then
+// scales by its factors and projects a view of its size, top-left at the origin and y down,
+// onto the renderer's -1..1.
 #include <algorithm>
 #include <cstring>
 
@@ -22,6 +24,14 @@ void SetScale(float* m, float x, float y, float tx, float ty)
     m[12] = tx;
     m[13] = ty;
     m[15] = 1.0f;
+}
+
+// The view's scale (sx, sy) and offset (tx, ty) followed by the projection of a w x h view.
+void SetView(float* m, float sx, float sy, float tx, float ty, float w, float h)
+{
+    const float px = w > 0.0f ? 2.0f / w : 0.0f;
+    const float py = h > 0.0f ? -2.0f / h : 0.0f;
+    SetScale(m, sx * px, sy * py, tx * px - 1.0f, ty * py + 1.0f);
 }
 
 float ClampPan(float pan, float view, float zoom, float factor)
@@ -92,13 +102,14 @@ void CObjectsManager::UpdateView(uint32_t reset)
     }
     if (m_pWorldData) {
         GameViewRecord& view = m_pWorldData->game.view;
-        SetScale(view.matrixScene, m_zoom * in.factorX, m_zoom * in.factorY, m_panX * m_zoom * in.factorX,
-                 m_panY * m_zoom * in.factorY);
-        SetScale(view.matrixOverlay, in.factorX, in.factorY, 0.0f, 0.0f);
+        SetView(view.matrixScene, m_zoom * in.factorX, m_zoom * in.factorY, m_panX * m_zoom * in.factorX,
+                m_panY * m_zoom * in.factorY, in.viewWidth, in.viewHeight);
+        SetView(view.matrixOverlay, in.factorX, in.factorY, 0.0f, 0.0f, in.viewWidth, in.viewHeight);
         if (in.alternate)
-            SetScale(view.matrixAlternate, in.alternateFactorX, in.alternateFactorY, 0.0f, 0.0f);
+            SetView(view.matrixAlternate, in.alternateFactorX, in.alternateFactorY, 0.0f, 0.0f, in.alternateWidth,
+                    in.alternateHeight);
         else
-            SetScale(view.matrixAlternate, in.factorX, in.factorY, 0.0f, 0.0f);
+            SetView(view.matrixAlternate, in.factorX, in.factorY, 0.0f, 0.0f, in.viewWidth, in.viewHeight);
     }
     m_zoomDelta = 0.0f;
     m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;
