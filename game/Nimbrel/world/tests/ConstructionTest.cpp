@@ -13,12 +13,12 @@ namespace {
 
 constexpr const char16_t* kVersionText = u"The raw version files changed,\na new construction must be made";
 
-ConstructionSpec SampleSpec()
+ConstructionLayout SampleLayout()
 {
-    ConstructionSpec spec;
-    spec.objects = {{kObjectKindEmpty, 0, 0}, {kObjectKindExploration, 1, 5}};
-    spec.chapters = {1, 1, 2, 0};
-    return spec;
+    ConstructionLayout layout;
+    layout.objects = {{kObjectKindEmpty, 0, 0}, {kObjectKindExploration, 1, 5}};
+    layout.chapters = {1, 1, 2, 0};
+    return layout;
 }
 
 class Construction : public ::testing::Test {
@@ -38,7 +38,7 @@ protected:
 
 TEST_F(Construction, TheSampleShapeLoadsItsObjectsChaptersAndStamps)
 {
-    Store(ConstructionBytes(SampleSpec()));
+    Store(ConstructionBytes(SampleLayout()));
     ASSERT_EQ(world.LoadRelease(), kStatusOk);
     CObjectsManager* objects = Objects();
     ASSERT_EQ(objects->GetObjectCount(), 2u);
@@ -101,7 +101,7 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
 
 TEST_F(Construction, NoObjectsLeavesEmptyArrays)
 {
-    Store(ConstructionBytes(ConstructionSpec{}), {});
+    Store(ConstructionBytes(ConstructionLayout{}), {});
     ASSERT_EQ(world.LoadRelease(), kStatusOk);
     EXPECT_EQ(Objects()->GetObjectCount(), 0u);
     EXPECT_EQ(Objects()->GetNameIndex(), nullptr);
@@ -110,7 +110,7 @@ TEST_F(Construction, NoObjectsLeavesEmptyArrays)
 
 struct RefusedCase {
     const char* name;
-    void (*spec)(ConstructionSpec& spec);     // null: the sample's
+    void (*layout)(ConstructionLayout& layout);     // null: the sample's
     void (*bytes)(std::vector<uint8_t>& b);  // null: as written
     const char16_t* dropFile;                // a file that is not there
     Status status;
@@ -123,7 +123,7 @@ void SetWord(std::vector<uint8_t>& bytes, size_t at, uint32_t word)
     std::memcpy(bytes.data() + at, &word, 4);
 }
 
-// Offsets in the file of SampleSpec: identity "Nimbrel" (8 bytes) from 6.
+// Offsets in the file of SampleLayout: identity "Nimbrel" (8 bytes) from 6.
 constexpr size_t kVersionAt = 14;
 constexpr size_t kChapterCountAt = 30;
 constexpr size_t kObjectCountAt = 51;
@@ -131,23 +131,23 @@ constexpr size_t kObjectCountAt = 51;
 const RefusedCase kRefused[] = {
     {"missing file", nullptr, nullptr, u"Nimbrel_construct.raw", kStatusFailed, kInvalidConstructionText, 0},
     {"header 0x01F2", nullptr, [](std::vector<uint8_t>& b) { b[0] = 0xF2; }, nullptr, kStatusFailed, kVersionText, 0},
-    {"foreign identity", [](ConstructionSpec& s) { s.identity = "Stranger"; }, nullptr, nullptr, kStatusFailed,
+    {"foreign identity", [](ConstructionLayout& s) { s.identity = "Stranger"; }, nullptr, nullptr, kStatusFailed,
      nullptr, 0},
     {"version 0x1F0", nullptr, [](std::vector<uint8_t>& b) { SetWord(b, kVersionAt, 0x1F0); }, nullptr,
      kStatusMismatch, kInvalidConstructionText, kStatusMismatch},
     // 266 has no row of the kind table.
-    {"type 266", [](ConstructionSpec& s) { s.objects[1].typeCode = 266; }, nullptr, nullptr, kStatusFailed, nullptr,
+    {"type 266", [](ConstructionLayout& s) { s.objects[1].typeCode = 266; }, nullptr, nullptr, kStatusFailed, nullptr,
      0},
-    {"type 999", [](ConstructionSpec& s) { s.objects[0].typeCode = 999; }, nullptr, nullptr, kStatusFailed, nullptr,
+    {"type 999", [](ConstructionLayout& s) { s.objects[0].typeCode = 999; }, nullptr, nullptr, kStatusFailed, nullptr,
      0},
     // The jigsaw has a row but no class in this build.
-    {"row without a class", [](ConstructionSpec& s) { s.objects[1].typeCode = 514; }, nullptr, nullptr,
+    {"row without a class", [](ConstructionLayout& s) { s.objects[1].typeCode = 514; }, nullptr, nullptr,
      kStatusOutOfMemory, nullptr, kStatusOutOfMemory},
-    {"word A not the index", [](ConstructionSpec& s) { s.objects[1].wordA = 0; }, nullptr, nullptr, kStatusMismatch,
+    {"word A not the index", [](ConstructionLayout& s) { s.objects[1].wordA = 0; }, nullptr, nullptr, kStatusMismatch,
      kInvalidConstructionText, kStatusMismatch},
-    {"interface index past the objects", [](ConstructionSpec& s) { s.interfaces[kInterfaceHint] = 2; }, nullptr,
+    {"interface index past the objects", [](ConstructionLayout& s) { s.interfaces[kInterfaceHint] = 2; }, nullptr,
      nullptr, kStatusMismatch, kInvalidConstructionText, kStatusMismatch},
-    {"chapter starting past the objects", [](ConstructionSpec& s) { s.chapters[3] = 2; }, nullptr, nullptr,
+    {"chapter starting past the objects", [](ConstructionLayout& s) { s.chapters[3] = 2; }, nullptr, nullptr,
      kStatusMismatch, kInvalidConstructionText, kStatusMismatch},
     {"object count past the file", nullptr, [](std::vector<uint8_t>& b) { SetWord(b, kObjectCountAt, 0x40000000); },
      nullptr, kStatusFailed, nullptr, 0},
@@ -161,10 +161,10 @@ TEST_F(Construction, RefusedFiles)
     for (const RefusedCase& c : kRefused) {
         SCOPED_TRACE(c.name);
         ConstructionWorld fresh;
-        ConstructionSpec spec = SampleSpec();
-        if (c.spec)
-            c.spec(spec);
-        std::vector<uint8_t> bytes = ConstructionBytes(spec);
+        ConstructionLayout layout = SampleLayout();
+        if (c.layout)
+            c.layout(layout);
+        std::vector<uint8_t> bytes = ConstructionBytes(layout);
         if (c.bytes)
             c.bytes(bytes);
         StoredFiles()[u"Nimbrel_construct.raw"] = bytes;
@@ -182,7 +182,7 @@ TEST_F(Construction, RefusedFiles)
 
 TEST_F(Construction, EveryShortReadIsRefused)
 {
-    const std::vector<uint8_t> whole = ConstructionBytes(SampleSpec());
+    const std::vector<uint8_t> whole = ConstructionBytes(SampleLayout());
     for (size_t size = 0; size < whole.size(); ++size) {
         SCOPED_TRACE(size);
         ConstructionWorld fresh;

@@ -180,7 +180,7 @@ inline std::vector<uint8_t> ElementInfoBytes(const char* name)
     return bytes;
 }
 
-struct ConstructionSpec {
+struct ConstructionLayout {
     std::string identity = "Nimbrel";
     std::vector<ConstructionRecord> objects;
     std::vector<uint32_t> chapters;  // pairs
@@ -188,17 +188,17 @@ struct ConstructionSpec {
                                                 kNoObjectIndex, kNoObjectIndex, kNoObjectIndex};
 };
 
-inline std::vector<uint8_t> ConstructionBytes(const ConstructionSpec& spec)
+inline std::vector<uint8_t> ConstructionBytes(const ConstructionLayout& layout)
 {
     ConstructionView view = {};
-    view.identity = spec.identity.c_str();
+    view.identity = layout.identity.c_str();
     view.stamps = {7, 9, 11};
-    view.pChapters = spec.chapters.data();
-    view.chapterCount = uint32_t(spec.chapters.size() / 2);
+    view.pChapters = layout.chapters.data();
+    view.chapterCount = uint32_t(layout.chapters.size() / 2);
     view.chaptersFlag = 1;
-    std::memcpy(view.interfaces, spec.interfaces, sizeof view.interfaces);
-    view.pObjects = spec.objects.data();
-    view.objectCount = uint32_t(spec.objects.size());
+    std::memcpy(view.interfaces, layout.interfaces, sizeof view.interfaces);
+    view.pObjects = layout.objects.data();
+    view.objectCount = uint32_t(layout.objects.size());
     UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
     stream.Open();
     WriteConstruction(&stream, view);
