@@ -197,12 +197,12 @@ protected:
 
     // The title of the program's window once the program has given it one (a title other than
     // the bare application name the window is made with), or the last one seen when the
-    // program ends first or half a minute has passed.
+    // program ends first or ten seconds have passed.
     std::string WindowTitle(pid_t pid)
     {
         std::string title;
         siginfo_t info{};
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         // Until the program ends (asked without collecting it, which Wait does).
         while (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0 &&
                std::chrono::steady_clock::now() < deadline) {
@@ -281,11 +281,17 @@ TEST_F(Program, TheWindowTitleComesFromTheStringTables)
         fs::create_directories(root + "/user");
         environment = {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}};
         environment.push_back({c.variable, c.locale});
-        // The program runs until the title is read, however loaded the machine is.
-        const pid_t pid = Start("nimbrel", {"--frames", "100000"});
-        EXPECT_EQ(WindowTitle(pid), c.title) << c.locale;
-        kill(pid, SIGTERM);
-        EXPECT_EQ(Wait(pid), 0) << Stderr();
+        // The program runs until the title is read. Now and then xdotool finds no named window
+        // of a start at all (not yet understood; the title is right when it is found): such a
+        // start is tried again, twice at most.
+        std::string title;
+        for (int attempt = 0; attempt < 3 && title.empty(); ++attempt) {
+            const pid_t pid = Start("nimbrel", {"--frames", "100000"});
+            title = WindowTitle(pid);
+            kill(pid, SIGTERM);
+            EXPECT_EQ(Wait(pid), 0) << Stderr();
+        }
+        EXPECT_EQ(title, c.title) << c.locale;
     }
 }
 
