@@ -8,6 +8,7 @@
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
 #include "NimbrelWorld/ProfileManager.h"
+#include "NimbrelWorld/ProfileManagerChunks.h"
 #include "VornelPlatform/PlatformFile.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -77,7 +78,7 @@ Status CProfileManager::SaveProfile(ProfileSlot* pSlot, UtilsStream_ChunkList* p
     c = pList->CreateChunk(kProfileTagSpare, nullptr);
     if (!c || !ProfileChunk_WriteSpare(c, pSlot->flagC, pSlot->flagD))
         return PROFILE_ERROR(kStatusFailed);
-    return kStatusOk;
+    return SaveGameState(pList);
 }
 
 Status CProfileManager::LoadChaptersCheck(ProfileSlot* pSlot, UtilsStream_Chunk* pChunk)
@@ -210,8 +211,23 @@ Status CProfileManager::LoadProfile(ProfileSlot* pSlot, UtilsStream_ChunkList* p
             if (!ProfileChunk_ReadSpare(chunk, &pSlot->flagC, &pSlot->flagD))
                 return PROFILE_ERROR(kStatusFailed);
             break;
+        case kProfileTagObject:
+            if (!pSlot->mismatched)
+                status = LoadObjectChunk(pSlot, chunk, headerOnly);
+            break;
+        case kProfileTagScriptGlobals:
+        case kProfileTagScriptRunState:
+            if (!headerOnly && !pSlot->mismatched)
+                status = LoadScriptChunk(pSlot, chunk);
+            break;
+        case kProfileTagScriptSynchronized:
+            // Only a game of another construction keeps just these.
+            if (!headerOnly && pSlot->mismatched)
+                status = LoadScriptChunk(pSlot, chunk);
+            break;
         default:
-            // Scene objects, scripts and the managers' chunks are read by their owners.
+            if (!headerOnly && !pSlot->mismatched && FindProfileManagerChunk(chunk->GetTag()))
+                status = LoadManagerChunk(chunk);
             break;
         }
         if (Failed(status))

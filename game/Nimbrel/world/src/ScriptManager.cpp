@@ -65,8 +65,7 @@ ScriptContext* CScriptManager::ContextOf(CScriptBase* script) const
 Status CScriptManager::Init()
 {
     if (!m_pMainScript) {
-        m_pMainScript = CreateScript(kMainScriptObject, nullptr);
-        if (!m_pMainScript) {
+        if (!CreateScript(kMainScriptObject, nullptr)) {
             if (m_pWorldData)
                 m_pWorldData->lastErrorCode = kStatusOutOfMemory;
             return kStatusOutOfMemory;
@@ -138,6 +137,9 @@ CScriptBaseKest* CScriptManager::CreateScript(uint32_t objectNumber, CScriptBase
         return nullptr;
     }
     m_contexts.push_back(context);
+    // The first script of its own made for no object is the main script.
+    if (objectNumber == kMainScriptObject && !pSharedScript && !m_pMainScript)
+        m_pMainScript = script;
     return script;
 }
 

@@ -18,6 +18,8 @@
 #include "VornelUtils/FIFOList.h"
 
 class CNimbrelWorld;
+class UtilsStream_Chunk;
+class UtilsStream_ChunkList;
 
 // The script events of a scene object, by number: their function names and event masks.
 struct ScriptEventRow {
@@ -125,6 +127,16 @@ public:
     // Queues the result of a wait; kStatusOutOfMemory (latched) when it cannot be queued.
     Status QueueResult(CScriptBase* script, uint32_t handlerIndex, uint32_t value);
 
+    // Chunk 50000 of the profile: every context's handler entries (a released context as one
+    // without handlers), the queued results, then a child 50001 with the main script's globals
+    // and run state. kStatusFailed.
+    Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
+    // Replaces every handler and queued result by the chunk's; the saved context count must be
+    // this manager's. The loaded results are delivered by the next Update. kStatusFailed for
+    // another count or a damaged chunk (what was read so far stays), kStatusOutOfMemory
+    // (latched).
+    Status LoadState(UtilsStream_Chunk* pChunk);
+
     // The main script's "main" (a call that waits succeeds), "OnStart", "OnEnableTutorial",
     // "OnDisableTutorial": kStatusFailed when missing or failing.
     Status RunMain();
@@ -167,6 +179,8 @@ private:
     // Drops the queued (not delivering) records of a context; of one handler unless -1.
     void DropPending(uint32_t contextIndex, int64_t handlerIndex);
     void DeleteContext(ScriptContext* context);
+    // One context's stored handler slots; read and dropped for a released context.
+    Status LoadHandlers(UtilsStream_Chunk* pChunk, ScriptContext* context);
     // Runs an entry's function with the entry's index as host word; afterwards frees the entry
     // unless kept, persistent, waiting, or (with stoppedKeeps) stopped.
     Status CallEntry(ScriptContext* context, uint32_t index, uint8_t reuse, uintptr_t* arguments,

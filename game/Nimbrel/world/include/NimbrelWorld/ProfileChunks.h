@@ -20,6 +20,28 @@ enum ProfileChunkTag : uint32_t {
     kProfileTagChaptersCheck = 10010, // 200, stamp B, chapters flag copy
     kProfileTagObject = 20000,
     kProfileTagElement = 20001,
+    kProfileTagScriptGlobals = 30001,      // object number, the object script's globals
+    kProfileTagScriptRunState = 30002,     // object number, its run state
+    kProfileTagScriptSynchronized = 30003, // object number, its synchronized variables
+    kProfileTagObjectsManager = 40000,
+    kProfileTagScriptManager = 50000,
+    kProfileTagMainScript = 50001,         // below 50000: the main script's globals and run state
+    kProfileTagCommandLists = 60000,
+    kProfileTagPopups = 70000,
+    kProfileTagToolbox = 80000,
+    kProfileTagRotations = 90000,
+    kProfileTagPositions = 100000,
+    kProfileTagScalings = 110000,
+    kProfileTagTimers = 120000,
+    kProfileTagFades = 130000,
+    kProfileTagShader = 140000,
+    kProfileTagDragDrop = 150000,
+    kProfileTagSplash = 160000,
+    kProfileTagParticles = 170000,
+    kProfileTagSurround = 180000,
+    kProfileTagCursors = 190000,
+    kProfileTagTutorial = 210000,
+    kProfileTagObjectives = 220000,
 };
 
 constexpr uint32_t kProfileFormatVersion = 200;

@@ -13,6 +13,8 @@
 
 class CChaptersManager;
 class CNimbrelWorld;
+class CObjectsManager;
+struct ProfileManagerChunk;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
 
@@ -80,6 +82,7 @@ public:
 protected:
     CNimbrelWorld* GetWorld() const;
     CChaptersManager* GetChapters() const;
+    CObjectsManager* GetObjects() const;
 
 private:
     bool IsSlotIndex(int32_t index) const
@@ -94,6 +97,17 @@ private:
     // Chunk 10002's checks: the words into the slot, then the header and the chapters block.
     Status LoadLevelChunk(ProfileSlot* pSlot, UtilsStream_Chunk* pChunk, uint32_t layout, uint32_t stampA);
     Status LoadChaptersCheck(ProfileSlot* pSlot, UtilsStream_Chunk* pChunk);
+    // The game in progress: the drag-and-drop chunk, every scene object with its elements, the
+    // three passes over the object scripts, the managers' chunks.
+    Status SaveGameState(UtilsStream_ChunkList* pList);
+    // A manager's chunk, when the manager exists.
+    Status SaveManagerChunk(UtilsStream_ChunkList* pList, const ProfileManagerChunk& entry);
+    // Chunk 20000: the kind check (a mismatch code with the slot's chapter), then, unless header
+    // only, the object of that name and its elements by name (unknown names are skipped).
+    Status LoadObjectChunk(ProfileSlot* pSlot, UtilsStream_Chunk* pChunk, uint8_t headerOnly);
+    // Chunks 30001 to 30003 of an object of the list (another number fails).
+    Status LoadScriptChunk(ProfileSlot* pSlot, UtilsStream_Chunk* pChunk);
+    Status LoadManagerChunk(UtilsStream_Chunk* pChunk);
     // The chunk list of a file into memory, then the atomic writer.
     Status WriteListAtomically(UtilsStream_ChunkList* pList, const char16_t* path);
 
