@@ -3,6 +3,7 @@
 // records what it is asked, a manager that stands in for the popup and tool box managers and
 // takes such objects, and a game world whose files are stored in the program (a map of names
 // to bytes) so that construction and element-info files can be made per test.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -48,6 +49,19 @@ public:
         m_elementCount = uint32_t(names.size());
         for (uint32_t i = 0; i < m_elementCount; ++i)
             GetItemRecord(i)->pName = names[i] ? UtilsString_DupA(names[i]) : nullptr;
+        // The elements by name, as the element-info file lists them (named ones only).
+        std::vector<uint32_t> order;
+        for (uint32_t i = 0; i < m_elementCount; ++i)
+            if (names[i])
+                order.push_back(i);
+        std::sort(order.begin(), order.end(),
+                  [&names](uint32_t a, uint32_t b) { return std::strcmp(names[a], names[b]) < 0; });
+        UTILS_FREE(m_pNameIndex);
+        m_pNameIndex = nullptr;
+        if (order.size() == m_elementCount && !order.empty()) {
+            m_pNameIndex = static_cast<uint32_t*>(UTILS_CALLOC(order.size(), sizeof(uint32_t)));
+            std::copy(order.begin(), order.end(), m_pNameIndex);
+        }
     }
 
     Status PickElementUnderCursor(float, float, uint32_t) override { return Note("down", takesDown); }
