@@ -2,24 +2,114 @@
 // scene objects' decoded by the game's readers.
 #include "Commands.h"
 
+#include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <cstring>
 #include <string>
 
 #include "NimbrelObjects/ObjectProfile.h"
+#include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
 #include "ProfileObjectDump.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_File.h"
+#include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 namespace {
 
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
+}
+
+void AppendLine(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void AppendLine(std::string& text, const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    if (!text.empty())
+        text += "\n  ";
+    text += line;
+}
+
+// The objects manager's seven interface indices.
+bool DescribeInterfaces(UtilsStream_Chunk* chunk, std::string& line)
+{
+    static const char* const kRoles[kInterfaceRoleCount] = {"menu",     "labels", "popups", "tool box",
+                                                            "tutorial", "hint",   "effects"};
+    for (uint32_t i = 0; i < kInterfaceRoleCount; ++i) {
+        int32_t index = 0;
+        if (!chunk->Read(&index, 4, 1))
+            return false;
+        AppendLine(line, "%s object %d", kRoles[i], index);
+    }
+    return true;
+}
+
+// The handler entries of every script context, the queued results and the main script's
+// blocks.
+bool DescribeScripts(UtilsStream_Chunk* chunk, std::string& line)
+{
+    ScriptSavedState state;
+    if (Failed(CScriptManager::ReadSavedState(chunk, &state)))
+        return false;
+    AppendLine(line, "%zu contexts, %zu queued results", state.contexts.size(), state.pending.size());
+    for (size_t c = 0; c < state.contexts.size(); ++c)
+        for (size_t h = 0; h < state.contexts[c].size(); ++h) {
+            const ScriptHandlerEntry* entry = state.contexts[c][h];
+            if (entry)
+                AppendLine(line, "context %zu handler %zu \"%s\": flags 0x%X%s", c, h, entry->name, entry->flags,
+                           entry->persistent ? ", persistent" : "");
+            else
+                AppendLine(line, "context %zu handler %zu: free", c, h);
+        }
+    for (const ScriptPendingResult& record : state.pending)
+        AppendLine(line, "queued result: context %u handler %u value %d", record.contextIndex, record.handlerIndex,
+                   static_cast<int32_t>(record.value));
+    for (UtilsStream_Chunk* child = chunk->ReadFirstChild(); child; child = chunk->ReadNextChild()) {
+        if (child->GetTag() != kProfileTagMainScript)
+            continue;
+        // Globals: size and bytes; run state: event mask, size and bytes.
+        uint32_t globals = 0, mask = 0, run = 0;
+        if (!child->Read(&globals, 4, 1) || globals > child->BytesLeft())
+            return false;
+        UtilsStream_Static* payload = child->GetInnerStream();
+        payload->Seek(payload->Tell() + globals, kSeekStart);
+        if (!child->Read(&mask, 4, 1) || !child->Read(&run, 4, 1) || run > child->BytesLeft())
+            return false;
+        AppendLine(line, "main script: globals %u bytes, event mask 0x%X, run state %u bytes", globals, mask, run);
+    }
+    return Succeeded(chunk->GetLastReadStatus());
+}
+
+// The command list manager's records that are in use.
+bool DescribeCommands(UtilsStream_Chunk* chunk, std::string& line)
+{
+    auto world = std::make_unique<WorldData>();
+    CCommandListManager commands(world.get());
+    ChunkStream stream(chunk);
+    if (Failed(commands.Load(&stream)))
+        return false;
+    AppendLine(line, "%u records, next magic index %u, last added %u", commands.GetCount(),
+               commands.GetNextMagicIndex(), commands.GetLastAdded());
+    for (uint32_t i = 0; i < commands.GetCount(); ++i) {
+        const CommandRecord* r = commands.GetRecord(i);
+        if (r->magicIndex)
+            AppendLine(line, "command %u: magic %u, object %u, kind %u, event %u, function %d, locks %u%s", i,
+                       r->magicIndex, r->target, r->kind, r->event, static_cast<int32_t>(r->functionIndex),
+                       r->lockCount, r->keep ? ", kept" : "");
+    }
+    return true;
 }
 
 // The decoded payload of one of the profile's own chunks, or false when it is cut short.
@@ -116,6 +206,12 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
     }
     case kProfileTagObject:
         return DescribeObjectChunk(chunk, line);
+    case kProfileTagObjectsManager:
+        return DescribeInterfaces(chunk, line);
+    case kProfileTagScriptManager:
+        return DescribeScripts(chunk, line);
+    case kProfileTagCommandLists:
+        return DescribeCommands(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

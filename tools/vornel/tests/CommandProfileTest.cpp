@@ -7,6 +7,7 @@
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/ObjectProfile.h"
+#include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
@@ -143,4 +144,52 @@ TEST(CommandProfile, NamesWhatMakesAFileUnreadable)
         EXPECT_EQ(shown.first, 1) << c.reason;
         EXPECT_NE(shown.second.find(c.reason), std::string::npos) << shown.second;
     }
+}
+
+TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersAndTheCommands)
+{
+    auto w = std::make_unique<WorldData>();
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    UtilsStream_Chunk* interfaces = list.CreateChunk(kProfileTagObjectsManager, nullptr);
+    for (int32_t index : {0, -1, 2, -1, -1, -1, 6})
+        interfaces->Write(&index, 4, 1);
+    // Two contexts: the main script without handlers, an object waiting in "OnRun" with a free
+    // slot after it; one queued result.
+    UtilsStream_Chunk* scripts = list.CreateChunk(kProfileTagScriptManager, nullptr);
+    const uint32_t counts[] = {2, 0, 2};
+    scripts->Write(counts, 4, 3);
+    const uint8_t present = 1, persistent = 0, free = 0;
+    const uint32_t flags = 0x1FFFFFFF;
+    scripts->Write(&present, 1, 1);
+    scripts->Write(&persistent, 1, 1);
+    scripts->Write(&flags, 4, 1);
+    scripts->WriteStringA("OnRun", true);
+    scripts->Write(&free, 1, 1);
+    const uint32_t pending[] = {1, 1, 0, 7};
+    scripts->Write(pending, 4, 4);
+    UtilsStream_Chunk* main = list.CreateChunk(kProfileTagMainScript, scripts);
+    const uint32_t mainWords[] = {4, 0xAAAAAAAA, 0x0FFFFFFF, 0};
+    main->Write(mainWords, 4, 4);
+    CCommandListManager commands(w.get());
+    CommandHandle handle{};
+    ASSERT_EQ(commands.AddCommand(1, 0, 3, 1, 0, 0, 0, &handle), kStatusOk);
+    ChunkStream stream(list.CreateChunk(kProfileTagCommandLists, nullptr));
+    ASSERT_EQ(commands.Save(&stream), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile_full_0.sav").string();
+    std::ofstream(file, std::ios::binary) << std::string(reinterpret_cast<const char*>(memory.GetBlock()),
+                                                         memory.GetSize());
+    const auto dump = RunTool("profile dump " + file);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    for (const char* expected :
+         {"  menu object 0\n  labels object -1\n  popups object 2\n", "  effects object 6\n",
+          "  2 contexts, 1 queued results\n  context 1 handler 0 \"OnRun\": flags 0x1FFFFFFF\n"
+          "  context 1 handler 1: free\n  queued result: context 1 handler 0 value 7\n"
+          "  main script: globals 4 bytes, event mask 0xFFFFFFF, run state 0 bytes\n",
+          "command 0: magic 1, object 1, kind 3, event 1, function 0, locks 0\n"})
+        EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
 }

@@ -72,37 +72,52 @@ Status CScriptManager::SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk
                : kStatusOk;
 }
 
-Status CScriptManager::LoadHandlers(UtilsStream_Chunk* pChunk, ScriptContext* context)
+ScriptSavedState::~ScriptSavedState()
 {
-    uint32_t count = 0;
-    // Every slot holds at least its present byte: a count beyond the bytes left is damage.
-    if (!Get(pChunk, &count) || static_cast<int64_t>(count) > pChunk->BytesLeft())
+    for (std::vector<ScriptHandlerEntry*>& handlers : contexts)
+        for (ScriptHandlerEntry* entry : handlers)
+            if (entry) {
+                UTILS_FREE(entry->name);
+                delete entry;
+            }
+}
+
+Status CScriptManager::ReadSavedState(UtilsStream_Chunk* pChunk, ScriptSavedState* pOut)
+{
+    uint32_t contexts = 0;
+    // Every context holds at least its handler count.
+    if (!pChunk || !pOut || !Get(pChunk, &contexts) || static_cast<int64_t>(contexts) > pChunk->BytesLeft() / 4)
         return kStatusFailed;
-    if (context)
-        context->handlers.assign(count, nullptr);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t present = 0;
-        if (!Get(pChunk, &present))
+    pOut->contexts.resize(contexts);
+    for (std::vector<ScriptHandlerEntry*>& handlers : pOut->contexts) {
+        uint32_t count = 0;
+        // Every slot holds at least its present byte.
+        if (!Get(pChunk, &count) || static_cast<int64_t>(count) > pChunk->BytesLeft())
             return kStatusFailed;
-        if (!present)
-            continue;
-        auto* entry = new (std::nothrow) ScriptHandlerEntry{nullptr, 0, 0, 0};
-        if (!entry) {
-            if (m_pWorldData)
-                m_pWorldData->lastErrorCode = kStatusOutOfMemory;
-            return kStatusOutOfMemory;
+        handlers.assign(count, nullptr);
+        for (ScriptHandlerEntry*& slot : handlers) {
+            uint8_t present = 0;
+            if (!Get(pChunk, &present))
+                return kStatusFailed;
+            if (!present)
+                continue;
+            slot = new (std::nothrow) ScriptHandlerEntry{nullptr, 0, 0, 0};
+            if (!slot)
+                return kStatusOutOfMemory;
+            if (!Get(pChunk, &slot->persistent) || !Get(pChunk, &slot->flags) ||
+                !pChunk->ReadStringA(&slot->name, true) || !slot->name)
+                return kStatusFailed;
         }
-        // Stored in its slot at once, so that a failure below frees it with the others.
-        if (context)
-            context->handlers[i] = entry;
-        const bool ok = Get(pChunk, &entry->persistent) && Get(pChunk, &entry->flags) &&
-                        pChunk->ReadStringA(&entry->name, true) && entry->name;
-        entry->serial = ++m_serial;
-        if (!context) {
-            UTILS_FREE(entry->name);
-            delete entry;
-        }
-        if (!ok)
+    }
+    uint32_t pending = 0;
+    if (!Get(pChunk, &pending) || static_cast<int64_t>(pending) > pChunk->BytesLeft() / kPendingRecordBytes)
+        return kStatusFailed;
+    pOut->pending.resize(pending);
+    for (ScriptPendingResult& record : pOut->pending) {
+        record = ScriptPendingResult{0, 0, 0, 0, 0};
+        // The queue's delivery indexes the contexts with it.
+        if (!Get(pChunk, &record.contextIndex) || !Get(pChunk, &record.handlerIndex) || !Get(pChunk, &record.value) ||
+            record.contextIndex >= contexts)
             return kStatusFailed;
     }
     return kStatusOk;
@@ -111,24 +126,27 @@ Status CScriptManager::LoadHandlers(UtilsStream_Chunk* pChunk, ScriptContext* co
 Status CScriptManager::LoadState(UtilsStream_Chunk* pChunk)
 {
     ClearHandlers();
-    uint32_t contexts = 0;
+    ScriptSavedState saved;
+    const Status status = ReadSavedState(pChunk, &saved);
+    if (status == kStatusOutOfMemory && m_pWorldData)
+        m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+    if (Failed(status))
+        return status;
     // The game's objects, with their scripts, exist before a profile is loaded: a profile of
     // another number of objects cannot be matched to them.
-    if (!pChunk || !Get(pChunk, &contexts) || contexts != GetContextCount())
+    if (saved.contexts.size() != m_contexts.size())
         return kStatusFailed;
-    for (ScriptContext* context : m_contexts) {
-        const Status status = LoadHandlers(pChunk, context);
-        if (Failed(status))
-            return status;
+    for (size_t i = 0; i < m_contexts.size(); ++i) {
+        // A context released during play keeps nothing.
+        if (!m_contexts[i])
+            continue;
+        m_contexts[i]->handlers.swap(saved.contexts[i]);
+        for (ScriptHandlerEntry* entry : m_contexts[i]->handlers)
+            if (entry)
+                entry->serial = ++m_serial;
     }
-    uint32_t pending = 0;
-    if (!Get(pChunk, &pending) || static_cast<int64_t>(pending) > pChunk->BytesLeft() / kPendingRecordBytes)
-        return kStatusFailed;
-    for (uint32_t i = 0; i < pending; ++i) {
-        uint32_t words[3] = {};
-        if (!pChunk->Read(words, 4, 3) || words[0] >= contexts)
-            return kStatusFailed;
-        auto* record = new (std::nothrow) ScriptPendingResult{0, words[0], words[1], words[2], 0};
+    for (const ScriptPendingResult& stored : saved.pending) {
+        auto* record = new (std::nothrow) ScriptPendingResult(stored);
         if (!record || Failed(m_pending.Add(record, 0))) {
             delete record;
             if (m_pWorldData)

@@ -56,6 +56,18 @@ struct ScriptPendingResult {
     uint64_t serial;     // queue order; a delivery takes only records older than itself
 };
 
+// The script manager's chunk as read, before it is applied (and what `vornel profile dump`
+// prints): per context its handler slots (null for a free slot), then the queued results.
+struct ScriptSavedState {
+    std::vector<std::vector<ScriptHandlerEntry*>> contexts;  // the entries are owned
+    std::vector<ScriptPendingResult> pending;
+
+    ScriptSavedState() = default;
+    ScriptSavedState(const ScriptSavedState&) = delete;
+    ScriptSavedState& operator=(const ScriptSavedState&) = delete;
+    ~ScriptSavedState();
+};
+
 // One call of a builtin, as its handler sees it. Arguments are read by the code's digits
 // (1 long, 2 float bits, 4 text: the script's own text, valid during the call).
 struct ScriptBuiltinCall {
@@ -136,6 +148,10 @@ public:
     // another count or a damaged chunk (what was read so far stays), kStatusOutOfMemory
     // (latched).
     Status LoadState(UtilsStream_Chunk* pChunk);
+    // The payload of chunk 50000: every count is checked against the bytes left before
+    // anything is made for it, and a queued result must name one of the stored contexts.
+    // kStatusFailed for a damaged payload, kStatusOutOfMemory.
+    static Status ReadSavedState(UtilsStream_Chunk* pChunk, ScriptSavedState* pOut);
 
     // The main script's "main" (a call that waits succeeds), "OnStart", "OnEnableTutorial",
     // "OnDisableTutorial": kStatusFailed when missing or failing.
@@ -179,8 +195,6 @@ private:
     // Drops the queued (not delivering) records of a context; of one handler unless -1.
     void DropPending(uint32_t contextIndex, int64_t handlerIndex);
     void DeleteContext(ScriptContext* context);
-    // One context's stored handler slots; read and dropped for a released context.
-    Status LoadHandlers(UtilsStream_Chunk* pChunk, ScriptContext* context);
     // Runs an entry's function with the entry's index as host word; afterwards frees the entry
     // unless kept, persistent, waiting, or (with stoppedKeeps) stopped.
     Status CallEntry(ScriptContext* context, uint32_t index, uint8_t reuse, uintptr_t* arguments,
