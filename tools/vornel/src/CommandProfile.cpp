@@ -2,7 +2,6 @@
 // scene objects' decoded by the game's readers.
 #include "Commands.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <cstring>
@@ -29,17 +28,12 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-void AppendLine(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void AppendLine(std::string& text, const char* format, ...)
+// The text ready for one more line of a chunk's decoded text.
+std::string& NextLine(std::string& text)
 {
-    char line[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
     if (!text.empty())
         text += "\n  ";
-    text += line;
+    return text;
 }
 
 // The objects manager's seven interface indices.
@@ -51,7 +45,7 @@ bool DescribeInterfaces(UtilsStream_Chunk* chunk, std::string& line)
         int32_t index = 0;
         if (!chunk->Read(&index, 4, 1))
             return false;
-        AppendLine(line, "%s object %d", kRoles[i], index);
+        AppendFormat(NextLine(line), "%s object %d", kRoles[i], index);
     }
     return true;
 }
@@ -63,18 +57,18 @@ bool DescribeScripts(UtilsStream_Chunk* chunk, std::string& line)
     ScriptSavedState state;
     if (Failed(CScriptManager::ReadSavedState(chunk, &state)))
         return false;
-    AppendLine(line, "%zu contexts, %zu queued results", state.contexts.size(), state.pending.size());
+    AppendFormat(NextLine(line), "%zu contexts, %zu queued results", state.contexts.size(), state.pending.size());
     for (size_t c = 0; c < state.contexts.size(); ++c)
         for (size_t h = 0; h < state.contexts[c].size(); ++h) {
             const ScriptHandlerEntry* entry = state.contexts[c][h];
             if (entry)
-                AppendLine(line, "context %zu handler %zu \"%s\": flags 0x%X%s", c, h, entry->name, entry->flags,
+                AppendFormat(NextLine(line), "context %zu handler %zu \"%s\": flags 0x%X%s", c, h, entry->name, entry->flags,
                            entry->persistent ? ", persistent" : "");
             else
-                AppendLine(line, "context %zu handler %zu: free", c, h);
+                AppendFormat(NextLine(line), "context %zu handler %zu: free", c, h);
         }
     for (const ScriptPendingResult& record : state.pending)
-        AppendLine(line, "queued result: context %u handler %u value %d", record.contextIndex, record.handlerIndex,
+        AppendFormat(NextLine(line), "queued result: context %u handler %u value %d", record.contextIndex, record.handlerIndex,
                    static_cast<int32_t>(record.value));
     for (UtilsStream_Chunk* child = chunk->ReadFirstChild(); child; child = chunk->ReadNextChild()) {
         if (child->GetTag() != kProfileTagMainScript)
@@ -87,7 +81,7 @@ bool DescribeScripts(UtilsStream_Chunk* chunk, std::string& line)
         payload->Seek(payload->Tell() + globals, kSeekStart);
         if (!child->Read(&mask, 4, 1) || !child->Read(&run, 4, 1) || run > child->BytesLeft())
             return false;
-        AppendLine(line, "main script: globals %u bytes, event mask 0x%X, run state %u bytes", globals, mask, run);
+        AppendFormat(NextLine(line), "main script: globals %u bytes, event mask 0x%X, run state %u bytes", globals, mask, run);
     }
     return Succeeded(chunk->GetLastReadStatus());
 }
@@ -100,12 +94,12 @@ bool DescribeCommands(UtilsStream_Chunk* chunk, std::string& line)
     ChunkStream stream(chunk);
     if (Failed(commands.Load(&stream)))
         return false;
-    AppendLine(line, "%u records, next magic index %u, last added %u", commands.GetCount(),
+    AppendFormat(NextLine(line), "%u records, next magic index %u, last added %u", commands.GetCount(),
                commands.GetNextMagicIndex(), commands.GetLastAdded());
     for (uint32_t i = 0; i < commands.GetCount(); ++i) {
         const CommandRecord* r = commands.GetRecord(i);
         if (r->magicIndex)
-            AppendLine(line, "command %u: magic %u, object %u, kind %u, event %u, function %d, locks %u%s", i,
+            AppendFormat(NextLine(line), "command %u: magic %u, object %u, kind %u, event %u, function %d, locks %u%s", i,
                        r->magicIndex, r->target, r->kind, r->event, static_cast<int32_t>(r->functionIndex),
                        r->lockCount, r->keep ? ", kept" : "");
     }

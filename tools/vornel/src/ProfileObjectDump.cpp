@@ -16,16 +16,6 @@
 
 namespace {
 
-void Append(std::string& text, const char* format, ...)
-{
-    char line[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
-    text += line;
-}
-
 const char* Named(const char* name) { return name ? name : "(none)"; }
 
 // A level that shows what the profile reads into it.
@@ -45,13 +35,13 @@ public:
 
     void DescribeObject(std::string& text)
     {
-        Append(text, "  word %u, is level %u, alpha %g, held %d, turned %d, byte %u, brightness %g\n",
+        AppendFormat(text, "  word %u, is level %u, alpha %g, held %d, turned %d, byte %u, brightness %g\n",
                m_reservedAfterLevel, unsigned(m_isLevel), double(m_alpha), m_heldElement, m_turnedElement,
                unsigned(m_reservedAfterTurned), double(m_brightness));
-        Append(text, "  position animator %u, offset (%g, %g, %g), selected position %u\n", m_positionId,
+        AppendFormat(text, "  position animator %u, offset (%g, %g, %g), selected position %u\n", m_positionId,
                double(m_positionOffset[0]), double(m_positionOffset[1]), double(m_positionOffset[2]),
                m_selectedPosition);
-        Append(text, "  run state %u, variant %d, word %u, finished %u\n", m_runState, m_currentVariant,
+        AppendFormat(text, "  run state %u, variant %d, word %u, finished %u\n", m_runState, m_currentVariant,
                m_reservedAfterEffects, unsigned(m_finished));
         for (uint32_t i = 0; i < m_commandListCount; ++i) {
             DescribeList(text, "click list of element", int32_t(i), m_ppElementClickLists[i]);
@@ -63,11 +53,11 @@ public:
         DescribeList(text, "shown-event list", -1, m_pShownEventList);
         for (void* p = m_messageList.GetFirst(); p; p = m_messageList.GetNext()) {
             const auto* message = static_cast<const PostedMessage*>(p);
-            Append(text, "  message \"%s\" %u %u\n", Named(message->text), message->wParam, message->lParam);
+            AppendFormat(text, "  message \"%s\" %u %u\n", Named(message->text), message->wParam, message->lParam);
         }
         for (void* p = m_recordList.GetFirst(); p; p = m_recordList.GetNext()) {
             const auto* r = static_cast<const ObjectRecord*>(p);
-            Append(text, "  record %u %u %u %u %u %u 0x%X %u \"%s\" \"%s\"\n", r->words[0], r->words[1], r->words[2],
+            AppendFormat(text, "  record %u %u %u %u %u %u 0x%X %u \"%s\" \"%s\"\n", r->words[0], r->words[1], r->words[2],
                    r->words[3], r->words[4], r->words[5], r->words[6], r->words[7], Named(r->pTextA),
                    Named(r->pTextB));
         }
@@ -75,21 +65,21 @@ public:
 
     static void DescribeElement(std::string& text, const char* name, const ElementRecord& e)
     {
-        Append(text, "  element \"%s\": offset (%g, %g, %g), second offset (%g, %g, %g), drag offset (%g, %g, %g)\n",
+        AppendFormat(text, "  element \"%s\": offset (%g, %g, %g), second offset (%g, %g, %g), drag offset (%g, %g, %g)\n",
                Named(name), double(e.baseOffset[0]), double(e.baseOffset[1]), double(e.baseOffset[2]),
                double(e.placeOffset[0]), double(e.placeOffset[1]), double(e.placeOffset[2]), double(e.dragOffset[0]),
                double(e.dragOffset[1]), double(e.dragOffset[2]));
-        Append(text, "    flags 0x%X, action 0x%X, cursor stop %u, no auto prepare %u, no draw %u, draw slot %d\n",
+        AppendFormat(text, "    flags 0x%X, action 0x%X, cursor stop %u, no auto prepare %u, no draw %u, draw slot %d\n",
                e.flags, e.action, unsigned(e.cursorStop), unsigned(e.noAutoPrepare), unsigned(e.noDraw),
                e.drawSlotOverride);
-        Append(text, "    fade %u, alpha %g, position %u, scale %u, current track %u, click handler %d, owned words %u\n",
+        AppendFormat(text, "    fade %u, alpha %g, position %u, scale %u, current track %u, click handler %d, owned words %u\n",
                e.fadeId, double(e.alpha), e.positionIndex, e.scaleIndex, e.currentTrack, e.clickHandler,
                e.ownedWordCount);
         if (!e.pSavedTrackState)
             return;
         text += "    track states";
         for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind)
-            Append(text, " %u:%u", e.pSavedTrackState[2 * kind], e.pSavedTrackState[2 * kind + 1]);
+            AppendFormat(text, " %u:%u", e.pSavedTrackState[2 * kind], e.pSavedTrackState[2 * kind + 1]);
         text += "\n";
     }
 
@@ -98,10 +88,10 @@ private:
     {
         if (!list)
             return;
-        Append(text, index >= 0 ? "  %s %d:" : "  %s:", what, index);
+        AppendFormat(text, index >= 0 ? "  %s %d:" : "  %s:", what, index);
         for (uint32_t i = 0; i < list->GetCount(); ++i) {
             const CommandHandle& h = *list->GetHandle(i);
-            Append(text, " [%u %u %u %u %u]", h.recordIndex, h.kind, h.magicIndex, h.word3, h.word4);
+            AppendFormat(text, " [%u %u %u %u %u]", h.recordIndex, h.kind, h.magicIndex, h.word3, h.word4);
         }
         text += "\n";
     }
@@ -109,13 +99,23 @@ private:
 
 }  // namespace
 
+void AppendFormat(std::string& text, const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    text += line;
+}
+
 bool DescribeObjectChunk(UtilsStream_Chunk* pChunk, std::string& text)
 {
     uint32_t type = 0, kindState = 0;
     char* name = nullptr;
     if (!pChunk->Read(&type, 4, 1) || !pChunk->Read(&kindState, 4, 1) || !pChunk->ReadStringA(&name, true))
         return false;
-    Append(text, "object \"%s\", type %u, kind state %u\n", Named(name), type, kindState);
+    AppendFormat(text, "object \"%s\", type %u, kind state %u\n", Named(name), type, kindState);
     UTILS_FREE(name);
 
     // The element chunks' names first: the object's state needs its element count.

@@ -7,3 +7,6 @@ class UtilsStream_Chunk;
 
 // The object chunk's lines (with its elements'), or false when a chunk is cut short.
 bool DescribeObjectChunk(UtilsStream_Chunk* pChunk, std::string& text);
+
+// Appends printf-formatted text (at most one line of 511 bytes).
+void AppendFormat(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -26,17 +26,7 @@ constexpr uint32_t kObjectMarkerEnd = 0xCAFEBABEu;
 // A track's saved state: mode, step, speed, range start and end, key, time, flags.
 constexpr uint32_t kTrackStateWords = 8;
 
-template <typename T>
-bool Put(UtilsStream_Chunk* chunk, const T& value)
-{
-    return chunk->Write(&value, sizeof(T), 1);
-}
-
-template <typename T>
-bool Get(UtilsStream_Chunk* chunk, T* value)
-{
-    return chunk->Read(value, sizeof(T), 1);
-}
+using namespace ChunkField;
 
 // An index of `count` things, or -1 for none; anything else is none.
 int32_t IndexOrNone(int32_t index, uint32_t count)

@@ -14,17 +14,7 @@ namespace {
 constexpr uint32_t kMinutesPerHour = 60;
 constexpr uint32_t kHoursPerDay = 24;
 
-template <typename T>
-bool Put(UtilsStream_Chunk* chunk, const T& value)
-{
-    return chunk->Write(&value, sizeof(T), 1);
-}
-
-template <typename T>
-bool Get(UtilsStream_Chunk* chunk, T* value)
-{
-    return chunk->Read(value, sizeof(T), 1);
-}
+using namespace ChunkField;
 
 // Carries whole units of `lower` above `limit` into `upper`; both as doubles so that no
 // stored value can overflow on the way.

@@ -354,7 +354,12 @@ Status CScriptManager::QueueResult(CScriptBase* script, uint32_t handlerIndex, u
 {
     if (!ContextOf(script))
         return kStatusFailed;
-    auto* record = new (std::nothrow) ScriptPendingResult{0, script->GetContextIndex(), handlerIndex, value, 0};
+    return Enqueue(script->GetContextIndex(), handlerIndex, value);
+}
+
+Status CScriptManager::Enqueue(uint32_t contextIndex, uint32_t handlerIndex, uint32_t value)
+{
+    auto* record = new (std::nothrow) ScriptPendingResult{0, contextIndex, handlerIndex, value, 0};
     if (!record || Failed(m_pending.Add(record, 0))) {
         delete record;
         // A wait whose result is lost would never end: the caller must know.

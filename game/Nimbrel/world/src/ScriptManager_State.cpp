@@ -16,17 +16,7 @@ namespace {
 // Each stored pending record: context index, handler index, value.
 constexpr int64_t kPendingRecordBytes = 12;
 
-template <typename T>
-bool Put(UtilsStream_Chunk* chunk, const T& value)
-{
-    return chunk->Write(&value, sizeof(T), 1);
-}
-
-template <typename T>
-bool Get(UtilsStream_Chunk* chunk, T* value)
-{
-    return chunk->Read(value, sizeof(T), 1);
-}
+using namespace ChunkField;
 
 }  // namespace
 
@@ -145,16 +135,11 @@ Status CScriptManager::LoadState(UtilsStream_Chunk* pChunk)
             if (entry)
                 entry->serial = ++m_serial;
     }
+    // Queued before the next frame: its first update delivers them.
     for (const ScriptPendingResult& stored : saved.pending) {
-        auto* record = new (std::nothrow) ScriptPendingResult(stored);
-        if (!record || Failed(m_pending.Add(record, 0))) {
-            delete record;
-            if (m_pWorldData)
-                m_pWorldData->lastErrorCode = kStatusOutOfMemory;
-            return kStatusOutOfMemory;
-        }
-        // Queued before the next frame: its first update delivers it.
-        record->serial = ++m_serial;
+        const Status queued = Enqueue(stored.contextIndex, stored.handlerIndex, stored.value);
+        if (Failed(queued))
+            return queued;
     }
     for (UtilsStream_Chunk* child = pChunk->ReadFirstChild(); child; child = pChunk->ReadNextChild()) {
         if (child->GetTag() != kProfileTagMainScript)

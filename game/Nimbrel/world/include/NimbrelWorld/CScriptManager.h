@@ -195,6 +195,8 @@ private:
     // Drops the queued (not delivering) records of a context; of one handler unless -1.
     void DropPending(uint32_t contextIndex, int64_t handlerIndex);
     void DeleteContext(ScriptContext* context);
+    // A result at the end of the queue, for the next delivery. kStatusOutOfMemory (latched).
+    Status Enqueue(uint32_t contextIndex, uint32_t handlerIndex, uint32_t value);
     // Runs an entry's function with the entry's index as host word; afterwards frees the entry
     // unless kept, persistent, waiting, or (with stoppedKeeps) stopped.
     Status CallEntry(ScriptContext* context, uint32_t index, uint8_t reuse, uintptr_t* arguments,

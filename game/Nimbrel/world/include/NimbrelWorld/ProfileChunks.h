@@ -4,8 +4,7 @@
 #include <cstdint>
 
 #include "NimbrelWorld/ProfileSlot.h"
-
-class UtilsStream_Chunk;
+#include "VornelUtils/UtilsStream_Chunk.h"
 
 enum ProfileChunkTag : uint32_t {
     kProfileTagHeader = 10001,
@@ -73,6 +72,25 @@ struct ProfileChapterBlock {
     uint32_t currentChapter;
     uint32_t identifier;
 };
+
+// One field of a chunk's payload, little-endian in its own width: false on a short read or a
+// failed write.
+// Readers and writers of chunk payloads bring them in with `using namespace ChunkField;`.
+namespace ChunkField {
+
+template <typename T>
+inline bool Put(UtilsStream_Chunk* pChunk, const T& value)
+{
+    return pChunk->Write(&value, sizeof(T), 1);
+}
+
+template <typename T>
+inline bool Get(UtilsStream_Chunk* pChunk, T* pValue)
+{
+    return pChunk->Read(pValue, sizeof(T), 1);
+}
+
+}  // namespace ChunkField
 
 // Each writer appends its payload to the chunk and each reader reads it from the chunk's
 // current position: false on a short read or a failed write.
