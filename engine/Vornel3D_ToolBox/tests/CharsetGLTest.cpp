@@ -1,5 +1,7 @@
 // A charset font made from DejaVu Sans for a Russian text, drawn through the GL renderer from
-// its indexed codes and read back from the frame buffer.
+// its indexed codes and read back from the frame buffer; the managed world's main font of that
+// kind on the renderer, with a Russian string table in those codes and pages that follow the
+// language.
 #include <filesystem>
 
 #include "FontTestSupport.h"
@@ -10,8 +12,13 @@
 #include "Vornel3D/C3DView.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CVornelFontEx.h"
+#include "CharsetTestData.h"
+#include "Vornel3D_GL/Module3D_GL.h"
+#include "Vornel3D_ToolBox/CStringsRaw.h"
 #include "Vornel3D_ToolBox/CharsetBuilder.h"
+#include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsStream_File.h"
+#include "VornelUtils/UtilsStream_Static.h"
 
 namespace {
 
@@ -31,6 +38,34 @@ Status WriteTo(const std::u16string& path, Writer write)
     const Status status = write(&stream);
     stream.Close();
     return status;
+}
+
+// The bytes that `write` puts in a memory stream.
+template <typename Writer>
+Bytes BytesOf(Writer write)
+{
+    UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
+    if (Failed(stream.Open()) || Failed(write(&stream)))
+        return {};
+    const uint8_t* block = stream.GetBlock();
+    Bytes bytes(block, block + stream.GetSize());
+    stream.Close();
+    return bytes;
+}
+
+// Every pixel that is not the background lies in the box [left, right) x [top, bottom); the
+// number of such pixels.
+int CountInside(const std::vector<Rgba>& frame, int width, float left, float top, float right, float bottom)
+{
+    int covered = 0;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        const int x = int(i % size_t(width)), y = int(i / size_t(width));
+        if (frame[i] == kBackgroundPixel)
+            continue;
+        EXPECT_TRUE(x >= left && x < right && y >= top && y < bottom) << x << ", " << y;
+        ++covered;
+    }
+    return covered;
 }
 
 TEST_F(CharsetGLTest, ARussianTextInItsCodesLandsInItsMeasuredBox)
@@ -79,17 +114,152 @@ TEST_F(CharsetGLTest, ARussianTextInItsCodesLandsInItsMeasuredBox)
     m_world->colorClear = kBackground;
     m_engine->BeginScene();
     font.DrawText(text.c_str(), 20.0f, 20.0f, 0.0f, 0, 0xFFFFFFFFu, 30.0f, 30.0f, nullptr, nullptr, 0);
-    const std::vector<Rgba> frame = Block(0, 0, kWidth, kHeight);
-    const float left = 20.0f, top = 20.0f, right = left + 0.5f + size.x, bottom = top + size.y;
-    int covered = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            if (!(frame[size_t(y) * kWidth + x] == kBackgroundPixel)) {
-                EXPECT_TRUE(x >= left && x < right + 1 && y >= top && y < bottom) << x << ", " << y;
-                ++covered;
-            }
-    EXPECT_GT(covered, 400);
+    EXPECT_GT(CountInside(Block(0, 0, kWidth, kHeight), kWidth, 20.0f, 20.0f, 20.0f + size.x + 1.5f, 20.0f + size.y),
+              400);
     font.Unload();
+}
+
+constexpr uint32_t kFrench = 1, kRussian = 8;
+
+// A managed world loaded on the GL renderer in a window of its own, over a main pack the test
+// writes, with the main font sections of the settings below.
+class CharsetWorldGLTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        world.reset();
+        Platform_DestroyWindow(window);
+    }
+
+    void Start(const std::vector<std::pair<std::string, Bytes>>& entries)
+    {
+        if (!HaveGLDisplay())
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        PlatformWindowDesc desc;
+        desc.title = "charset world test";
+        desc.width = kWidth;
+        desc.height = kHeight;
+        desc.visible = true;
+        window = Platform_CreateWindow(desc);
+        ASSERT_NE(window, nullptr) << Platform_GetLastErrorText();
+        folder.WritePack("main.pak", entries);
+        world = std::make_unique<ResourceWorld>(folder, kResourceSourcePack, "main.pak");
+        world->Data()->pAppSettings = &settings;
+        world->world.rendererModule = CreateModule3D_GL;
+        world->world.window = window;
+        ASSERT_EQ(world->world.LoadWithEngine(kModule3DId_GL, kWidth, kHeight, kWidth, kHeight), kStatusOk);
+        engine = C3DEngine::FromWorld(world->Data());
+        ASSERT_NE(engine, nullptr);
+    }
+
+    std::vector<Rgba> Frame(int width, int height)
+    {
+        std::vector<Rgba> rows(size_t(width) * height);
+        for (int j = 0; j < height; ++j)
+            glReadPixels(0, kHeight - 1 - j, width, 1, GL_RGBA, GL_UNSIGNED_BYTE, &rows[size_t(j) * width]);
+        return rows;
+    }
+
+    ScratchFolder folder;
+    std::string text = "[DESKTOP_FONT]\nMAIN_FONT_CHARSET_FILE_PATH = fonts/main.charset\n"
+                       "MAIN_FONT_CHARSET_TEXTURE_PATH = fonts/main.%d.png\n"
+                       "[PAGED_FONT]\nMAIN_FONT_CHARSET_FILE_PATH = fonts/paged.charset\n"
+                       "MAIN_FONT_CHARSET_TEXTURE_PATH = fonts/paged.%d.tga\n";
+    UtilsParameters_Text settings{text.c_str(), uint32_t(text.size())};
+    PlatformWindow* window = nullptr;
+    std::unique_ptr<ResourceWorld> world;
+    C3DEngine* engine = nullptr;
+};
+
+TEST_F(CharsetWorldGLTest, TheMainCharsetFontDrawsARussianStringOfAnIndexedTable)
+{
+    // What `vornel font build --text ru:FILE` and `vornel strings build --symbols` make.
+    const std::u16string russian = u"Привет, мир";
+    CFontFace face;
+    ASSERT_EQ(face.OpenForSheet(kDejaVuSans), kStatusOk);
+    ASSERT_EQ(face.FitFaceToPixelHeight(30), kStatusOk);
+    CharsetBuild build;
+    ASSERT_EQ(BuildCharset(face, 30, 3, {{kStringsLanguages[kRussian].charsetMask, russian}}, build), kStatusOk);
+    ASSERT_EQ(build.sheets.size(), 1u);
+    std::unique_ptr<uint8_t[]> pixels = GlyphSheetPixels(build.sheets[0], 32);
+    C3DTextureRaw page(nullptr);
+    ASSERT_EQ(page.AttachPixels(uint16_t(kGlyphSheetWidth), uint16_t(build.sheets[0].height), 32, pixels.get()),
+              kStatusOk);
+    ASSERT_EQ(page.SaveToFile(folder.Wide("main.0.png").c_str(), false), kStatusOk);
+    const std::string png = folder.Read("main.0.png");
+    Bytes symbols = BytesOf([&](UtilsStream* s) { return WriteCharsetSymbols(build, s); });
+    CStringsManager mapping(nullptr, nullptr);
+    UtilsStream_Static symbolsStream(kStreamRead, symbols.data(), uint32_t(symbols.size()));
+    ASSERT_EQ(symbolsStream.Open(), kStatusOk);
+    ASSERT_EQ(mapping.ReadSymbols(&symbolsStream), kStatusOk);
+    symbolsStream.Close();
+    std::u16string indexed = russian;
+    mapping.RemapChars(indexed.data());
+    auto table = [](const std::vector<std::u16string>& strings) {
+        CStringsRaw raw(nullptr);
+        for (const std::u16string& string : strings)
+            raw.Insert(string.c_str(), -1);
+        return BytesOf([&](UtilsStream* s) { return raw.Save(s); });
+    };
+    Start({{"fonts/main.charset", BytesOf([&](UtilsStream* s) { return WriteCharset(build, s); })},
+           {"fonts/main.0.png", Bytes(png.begin(), png.end())},
+           {"strings/_symbols.utf8.indexed.ucs2.raw", symbols},
+           {"strings/_strings.ru.utf8.indexed.ucs2.raw", table({indexed})},
+           {"strings/_strings.ru.commons.utf8.indexed.ucs2.raw", table({u"OK"})}});
+    if (IsSkipped() || HasFatalFailure())
+        return;
+
+    ASSERT_EQ(world->world.LoadMainFont(1, u"DESKTOP_FONT"), kStatusOk);
+    auto* font = dynamic_cast<CVornelFontEx*>(world->world.GetMainFont());
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->GetFontType(), kFontCharset);
+    ASSERT_EQ(world->world.CreateStringsManager(), kStatusOk);
+    CStringsManager* strings = world->world.GetStringsManager();
+    strings->SetLanguage(kRussian);
+    ASSERT_EQ(strings->OnRawSymbols(kStringsModeIndexed, u"strings/"), kStatusOk);
+    ASSERT_EQ(strings->LoadTable(kStringsModeIndexed, u"strings/", 0), kStatusOk);
+    EXPECT_TRUE(strings->IsAvailable(kRussian));
+    ASSERT_EQ(strings->Load(kStringsModeIndexed, u"strings/", kLanguageCurrent, 0), kStatusOk);
+    ASSERT_EQ(world->world.LoadFontPagesForLanguage(font, kLanguageCurrent), kStatusOk);
+    const char16_t* line = strings->GetTable()->GetString(0);
+    ASSERT_NE(line, nullptr);
+    ASSERT_EQ(std::u16string(line), indexed);
+    std::u16string back = line;
+    font->RemapText(back.data());
+    EXPECT_EQ(back, russian);
+
+    const C3DVector3 size = font->GetTextSize(line, 30.0f, 30.0f);
+    EXPECT_GT(size.x, 120.0f);
+    world->Data()->colorClear = kBackground;
+    ASSERT_EQ(engine->BeginScene(), kStatusOk);
+    font->DrawText(line, 20.0f, 20.0f, 0.0f, 0, 0xFFFFFFFFu, 30.0f, 30.0f, nullptr, nullptr, 0);
+    const float right = 20.0f + size.x + 1.5f, bottom = 20.0f + size.y;
+    EXPECT_GT(CountInside(Frame(kWidth, kHeight), kWidth, 20.0f, 20.0f, right, bottom), 400);
+}
+
+TEST_F(CharsetWorldGLTest, PagesOfTheMainFontFollowTheLanguage)
+{
+    const Bytes page = MemoryTga(4, 4, 255, 255, 255);
+    Start({{"fonts/paged.charset", CharsetBytes({{0x1, u""}, {0x2, u""}}, 2)},
+           {"fonts/paged.0.tga", page},
+           {"fonts/paged.1.tga", page}});
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    ASSERT_EQ(world->world.LoadMainFont(1, u"PAGED_FONT"), kStatusOk);
+    CVornelFont* font = world->world.GetMainFont();
+    ASSERT_NE(font, nullptr);
+    C3DTexture* latin = font->GetTexture(0);
+    C3DTexture* cyrillic = font->GetTexture(1);
+    ASSERT_NE(cyrillic, nullptr);
+    EXPECT_TRUE(latin->IsLoaded());
+    EXPECT_TRUE(cyrillic->IsLoaded());
+    EXPECT_EQ(world->world.LoadFontPagesForLanguage(font, kFrench), kStatusOk);
+    EXPECT_TRUE(latin->IsLoaded());
+    EXPECT_FALSE(cyrillic->IsLoaded());
+    EXPECT_EQ(world->world.LoadFontPagesForLanguage(font, kRussian), kStatusOk);
+    EXPECT_FALSE(latin->IsLoaded());
+    EXPECT_TRUE(cyrillic->IsLoaded());
+    EXPECT_EQ(std::u16string(cyrillic->GetName()), u"fonts/paged.1.tga");
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ Status CTestManagedWorld::LoadWithEngine(uint16_t rendererId, uint16_t width, ui
     if (!entry)
         return kStatusOutOfMemory;
     entry->pDescriptor = FindModuleDescriptor(kModule3D, rendererId);
-    entry->pfnCreate = CreateRecordingEngine;
+    entry->pfnCreate = rendererModule ? rendererModule : CreateRecordingEngine;
     entry->pfnDestroy = ReleaseModule;
     if (audioModule) {
         ModuleEntry* audio = RegisterModule(kModuleAudio, w);
@@ -61,7 +61,7 @@ Status CTestManagedWorld::LoadWithEngine(uint16_t rendererId, uint16_t width, ui
     }
     if (Failed(ValidPlatform(rendererId, audioModule ? 3 : 0, 0, 0, w)))
         return kStatusFailed;
-    return Load(nullptr, width, height, 32, 0, 0, 0, 0, 1, u"", virtualWidth, virtualHeight);
+    return Load(window, width, height, 32, 0, 0, 0, 0, 1, u"", virtualWidth, virtualHeight);
 }
 
 PlatformMessage Message(uint32_t message, uintptr_t wParam, intptr_t lParam, PlatformWindow* window)

@@ -61,14 +61,17 @@ public:
     Status ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
                              uint8_t keepWindow, const void* pMenu) override;
 
-    // Registers the recording engine under this renderer id (and audioModule, when set, as audio
-    // "AL"), selects it and loads the world at a window of width x height over a virtual screen
-    // of virtualWidth x virtualHeight.
+    // Registers the recording engine (or rendererModule) under this renderer id (and
+    // audioModule, when set, as audio "AL"), selects it and loads the world at a window of
+    // width x height over a virtual screen of virtualWidth x virtualHeight.
     Status LoadWithEngine(uint16_t rendererId, uint16_t width, uint16_t height, uint16_t virtualWidth,
                           uint16_t virtualHeight);
 
     std::vector<PointerCall> calls;
     ModuleCreateFn audioModule = nullptr;
+    // The renderer LoadWithEngine registers instead of the recording engine, and its window.
+    ModuleCreateFn rendererModule = nullptr;
+    void* window = nullptr;
     bool countDisplaySwitches = false;
     int displaySwitches = 0;
     Status displaySwitchResult = kStatusOk;

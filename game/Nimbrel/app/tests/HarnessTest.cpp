@@ -9,8 +9,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
@@ -27,6 +29,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
+#include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace fs = std::filesystem;
@@ -525,4 +528,82 @@ TEST_F(GameFolder, AWindowLargerThanTheReferenceShowsTheReferenceScreenScaledUp)
     EXPECT_EQ(s.textureLevelShift, 0);
     ASSERT_TRUE(game.Step());
     EXPECT_EQ(game.Stop(), 0);
+}
+
+namespace {
+
+// The sample's game with one change to its application settings, made before the shell load
+// reads them: the first `g_settingsFrom` of the text becomes `g_settingsTo`.
+const char* g_settingsFrom = "";
+const char* g_settingsTo = "";
+
+class EditedSettingsWorld : public CNimbrelWorld {
+public:
+    Status Load(void* pWindow, uint16_t width, uint16_t height, uint8_t colorDepth, uint32_t displayValue,
+                uint8_t fullScreen, uint8_t resizable, uint8_t verticalSync, uint32_t orientation,
+                const char16_t* dataPath, uint16_t virtualWidth, uint16_t virtualHeight) override
+    {
+        WorldData* w = GetWorldData();
+        const auto* stored = dynamic_cast<const UtilsParameters_Text*>(w->pAppSettings);
+        if (!stored)
+            return kStatusFailed;
+        m_text.assign(stored->GetText(), stored->GetTextSize());
+        const size_t at = m_text.find(g_settingsFrom);
+        if (at == std::string::npos)
+            return kStatusFailed;
+        m_text.replace(at, std::strlen(g_settingsFrom), g_settingsTo);
+        m_settings = std::make_unique<UtilsParameters_Text>(m_text.data(), uint32_t(m_text.size()));
+        w->pAppSettings = m_settings.get();
+        return CNimbrelWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
+                                   verticalSync, orientation, dataPath, virtualWidth, virtualHeight);
+    }
+
+private:
+    std::string m_text;
+    std::unique_ptr<UtilsParameters_Text> m_settings;
+};
+
+}  // namespace
+
+TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRatio)
+{
+    const struct {
+        const char *from, *to;
+        float menu, information, narrator, tutorial;
+        uint32_t informationColor;
+    } cases[] = {
+        // No MAIN_FONT section: every default.
+        {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u},
+        // The sample's sizes and colours, every size doubled.
+        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 80.0f, 60.0f, 0xFFFFFFFFu},
+    };
+    for (const auto& c : cases) {
+        g_settingsFrom = c.from;
+        g_settingsTo = c.to;
+        NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+        options.createWorld = []() -> CNimbrelWorld* { return new EditedSettingsWorld(); };
+        NimbrelHarness game(options);
+        ASSERT_EQ(game.Start(), 0) << boxes << c.to;
+        CNimbrelWorld* world = game.World();
+        const GameTextAppearance& text = game.Game()->text;
+        EXPECT_FLOAT_EQ(world->MainTextStyle().width, c.menu) << c.to;
+        EXPECT_FLOAT_EQ(world->MainTextStyle().height, c.menu) << c.to;
+        EXPECT_EQ(world->MainTextStyle().color, 0xFFFFFFFFu) << c.to;
+        EXPECT_FLOAT_EQ(world->ExtraTextStyle().width, c.menu) << c.to;
+        EXPECT_FLOAT_EQ(text.information.width, c.information) << c.to;
+        EXPECT_FLOAT_EQ(text.information.height, c.information) << c.to;
+        EXPECT_EQ(text.information.color, c.informationColor) << c.to;
+        EXPECT_FLOAT_EQ(text.narrator.height, c.narrator) << c.to;
+        EXPECT_FLOAT_EQ(text.tutorial.width, c.tutorial) << c.to;
+        EXPECT_EQ(text.tutorial.color, 0xFFFFFFFFu) << c.to;
+        // The two ratios are not text sizes.
+        EXPECT_FLOAT_EQ(text.menuButtonSizeRatio, 1.0f) << c.to;
+        EXPECT_FLOAT_EQ(text.popupBorderRatio, 0.9f) << c.to;
+        // No extra glyph file: the extra font is the main font, freed once at the end.
+        ASSERT_NE(world->GetMainFont(), nullptr);
+        EXPECT_EQ(world->GetSecondFont(), world->GetMainFont());
+        ASSERT_TRUE(game.Step());
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    EXPECT_EQ(boxes, "");
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ScreenFit.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DMath.h"
@@ -129,6 +131,14 @@ Status CNimbrelWorld::ChangeDisplayMode(const char16_t* className, const char16_
 
 Status CNimbrelWorld::ReloadSceneObjects()
 {
+    // Every scene object lays its elements out again for the new window, once, in index order.
+    CObjectsManager* objects = GetObjectsManager();
+    if (!objects)
+        return kStatusOk;
+    for (uint32_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (CObjectsBase* object = objects->GetObject(i))
+            if (Failed(object->UpdateComponents()))
+                return kStatusFailed;
     return kStatusOk;
 }
 

@@ -166,12 +166,9 @@ Status CNimbrelWorld::LoadFontsStep()
 
 Status CNimbrelWorld::LoadFonts(const char16_t* section)
 {
-    // Until this program makes charset fonts, the game starts without a main font under the
-    // charset flag; the texts that need one are skipped.
+    // The TrueType flag asks for the charset font whatever the section names.
     UtilsParameters* app = m_pWorldData->pAppSettings;
-    const uint8_t forced = GetFlag(kTrueTypeFlag);
-    const bool charset = forced || (app && app->GetInt(section, u"LOAD_FONT_TYPE", 0) == int32_t(kFontCharset));
-    if (Failed(LoadMainFont(forced, section)) && !charset)
+    if (Failed(LoadMainFont(GetFlag(kTrueTypeFlag), section)))
         return kStatusFailed;
     char16_t glyphFile[kWorldTextSize] = {};
     if (app)

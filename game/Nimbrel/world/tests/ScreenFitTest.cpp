@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "NimbrelWorld/ScreenFit.h"
+#include "ObjectsFixture.h"
 #include "RecordingWorld.h"
 #include "VornelUtils/PowerOfTwo.h"
 
@@ -139,4 +140,49 @@ TEST(ScreenFit, RelayoutReloadsRegisteredManagersInOrder)
     world.trace.clear();
     EXPECT_EQ(world.Relayout(), kStatusFailed);
     EXPECT_EQ(world.trace, (Trace{"A.Reload", "B.Reload"}));
+}
+
+// A level that notes each layout in a trace, and can refuse one.
+class LayoutObject : public SceneTestObject {
+public:
+    LayoutObject(WorldData* w, uint32_t number, const char* name, Trace* layouts)
+        : SceneTestObject(w, number, 512, name, nullptr), m_layouts(layouts)
+    {
+    }
+    Status UpdateComponents() override
+    {
+        m_layouts->push_back(m_pName);
+        return fails ? kStatusFailed : kStatusOk;
+    }
+    bool fails = false;
+
+private:
+    Trace* m_layouts;
+};
+
+TEST(ScreenFit, RelayoutLaysEverySceneObjectOutAgainAfterTheManagers)
+{
+    RecordingWorld world;
+    world.ReadScreenSettings();
+    WorldData* w = world.GetWorldData();
+    w->realWidth = 800;
+    w->realHeight = 600;
+    EXPECT_EQ(world.Relayout(), kStatusOk);  // no objects manager yet
+    auto* objects = new TestObjectsManager(w);
+    world.SetManager(kManagerObjects, objects);
+    Trace layouts;
+    std::vector<SceneTestObject*> made;
+    for (const char* name : {"menu", "hall", "study"})
+        made.push_back(new LayoutObject(w, uint32_t(made.size()), name, &layouts));
+    objects->Adopt(made);
+    RecordingManager manager(w, &layouts, "screenshot");
+    world.RegisterManager(&manager);
+    ASSERT_EQ(world.Relayout(), kStatusOk);
+    EXPECT_EQ(layouts, (Trace{"screenshot.Reload", "menu", "hall", "study"}));
+    // The first object that refuses ends the relayout with the failure.
+    static_cast<LayoutObject*>(made[1])->fails = true;
+    layouts.clear();
+    EXPECT_EQ(world.Relayout(), kStatusFailed);
+    EXPECT_EQ(layouts, (Trace{"screenshot.Reload", "menu", "hall"}));
+    world.SetManager(kManagerObjects, nullptr);
 }

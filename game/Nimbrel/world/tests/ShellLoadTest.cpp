@@ -17,7 +17,7 @@ public:
     CVornelFont* CreateFont(uint32_t kind, const char16_t* section) override
     {
         if (kind == kFontCharset)
-            return nullptr;  // as in a program without the charset font
+            return nullptr;  // as when the charset or its pages are missing
         ++made;
         return new CVornelFont(GetWorldData());
     }
@@ -107,9 +107,9 @@ TEST(ShellLoad, ExtraFontIsTheMainFontUntilAGlyphFileIsNamed)
         ASSERT_EQ(world.LoadFonts(u"DESKTOP_FONT"), kStatusOk);
         EXPECT_EQ(world.made, 6u);
     }
-    // Under the TrueType flag the charset font is asked for; without one the game goes on.
+    // Under the TrueType flag the charset font is asked for; without one the load fails.
     world.SetFlag(kTrueTypeFlag, 1);
-    EXPECT_EQ(world.LoadFonts(u"DESKTOP_FONT"), kStatusOk);
+    EXPECT_EQ(world.LoadFonts(u"DESKTOP_FONT"), kStatusFailed);
     EXPECT_EQ(world.GetMainFont(), nullptr);
 }
 
