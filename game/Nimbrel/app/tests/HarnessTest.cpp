@@ -149,7 +149,8 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
     ASSERT_TRUE(game.Step());
-    EXPECT_EQ(game.State(), kGameStateIdle);
+    // The main script has asked for the first profile's level.
+    EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
     ASSERT_EQ(objects->GetObjectCount(), 2u);
@@ -195,7 +196,7 @@ TEST_F(GameFolder, AConstructionOfAnotherGameEndsWithTheErrorBoxAnd255)
         ::testing::ExitedWithCode(255), "An error occurred while loading");
 }
 
-TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
+TEST_F(GameFolder, StartsOnTheWorldLoadAndPlaysTheHall)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
@@ -203,7 +204,8 @@ TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
     EXPECT_EQ(game.State(), kGameStateWorldLoad);
     EXPECT_EQ(game.Game()->developerMode, 0);
     ASSERT_TRUE(game.Step());
-    EXPECT_EQ(game.State(), kGameStateIdle);
+    // The main script asked for the first profile's level: chapter 1 at the hall.
+    EXPECT_EQ(game.State(), kGameStateLevelChange);
     EXPECT_EQ(game.Game()->busy, 0);
     EXPECT_STREQ(game.Game()->constructBaseName, NIMBREL_APP_NAME);
     // The shell load makes the screenshot first among the managers a relayout reloads.
@@ -212,9 +214,11 @@ TEST_F(GameFolder, StartsOnTheWorldLoadGoesIdleAndShowsItsPicture)
     EXPECT_EQ(game.World()->GetRegistered(0), static_cast<CManagedObject*>(game.World()->GetScreenshot()));
     ASSERT_TRUE(game.Step(59));
     EXPECT_EQ(FramesRun(), 60u);
-    uint32_t color = 0;
-    ASSERT_TRUE(game.ReadPixel(512, 384, &color));
-    EXPECT_EQ(color & 0xFFFFFF, 0x182838u) << std::hex << color;  // the sample's clear colour
+    EXPECT_EQ(game.State(), kGameStatePlaying);
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_NE(objects->GetCurrentLevelObject(), nullptr);
+    EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "hall");
+    EXPECT_EQ(game.World()->GetChaptersManager()->GetCurrentChapter(), 0);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
@@ -230,7 +234,7 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->IsLoaded());
     // The sample's "main" sets the fades' duration.
-    EXPECT_EQ(game.Game()->screen.defaultFadeSeconds, 0.75f);
+    EXPECT_EQ(game.Game()->screen.defaultFadeSeconds, 0.3f);
     // Its other functions, as chapter changes and the tutorial call them.
     uint32_t value = 0;
     EXPECT_EQ(scripts->OnDisableTutorial(), 0);
@@ -239,9 +243,10 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     EXPECT_EQ(scripts->OnEnableTutorial(), 0);
     EXPECT_EQ(main->GetLong("tutorial", &value, true), 0);
     EXPECT_EQ(value, 1u);
+    // "main" chose the first profile's level, which ran "OnStart" once already.
     EXPECT_EQ(scripts->OnStart(), 0);
     EXPECT_EQ(main->GetLong("visits", &value, false), 0);
-    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(value, 2u);
     ASSERT_TRUE(game.Step(29));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
@@ -270,7 +275,7 @@ TEST_F(GameFolder, TheHallIsReadFromThePackByTheGamesSourceOfObjectFiles)
     EXPECT_EQ(game.Stop(), 0);
 }
 
-TEST_F(GameFolder, AProfilePlayedInOneRunIsTheCurrentSlotOfTheNext)
+TEST_F(GameFolder, AProfilePlayedInOneRunIsThereInTheNext)
 {
     const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_1.sav";
     {
@@ -280,7 +285,8 @@ TEST_F(GameFolder, AProfilePlayedInOneRunIsTheCurrentSlotOfTheNext)
         CProfileManager* profiles = game.World()->GetProfileManager();
         ASSERT_NE(profiles, nullptr);
         EXPECT_EQ(profiles->GetSlotCount(), 3u);
-        EXPECT_TRUE(profiles->AreAllSlotsEmpty());
+        // The main script started a game in the first slot; the second is empty.
+        EXPECT_FALSE(profiles->GetSlot(1)->used);
         // The player names slot 1 and plays 20 seconds in it.
         profiles->SetCurrentSlot(1);
         ASSERT_EQ(profiles->RenameProfile(1, u"Player"), kStatusOk);
@@ -297,8 +303,9 @@ TEST_F(GameFolder, AProfilePlayedInOneRunIsTheCurrentSlotOfTheNext)
     ASSERT_TRUE(game.Step());
     CProfileManager* profiles = game.World()->GetProfileManager();
     ASSERT_NE(profiles, nullptr);
-    EXPECT_EQ(profiles->GetCurrentIndex(), 1);
-    const ProfileSlot* slot = profiles->GetCurrentSlot();
+    // The sample's main script plays the first slot whatever the options say.
+    EXPECT_EQ(profiles->GetCurrentIndex(), 0);
+    const ProfileSlot* slot = profiles->GetSlot(1);
     ASSERT_NE(slot, nullptr);
     EXPECT_TRUE(slot->used);
     ASSERT_NE(slot->name, nullptr);

@@ -8,6 +8,7 @@
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "Vornel3D/C3DEngine.h"
@@ -324,12 +325,44 @@ uint32_t CObjectsBase::CurrentChapter()
     return chapters && chapters->GetCurrentChapter() > 0 ? uint32_t(chapters->GetCurrentChapter()) : 0;
 }
 
+// ---- the objects manager ----------------------------------------------------------------------
+
+namespace {
+
+CObjectsManager* ObjectsOf(WorldData* w)
+{
+    auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
+    return world ? world->GetObjectsManager() : nullptr;
+}
+
+}  // namespace
+
+bool CObjectsBase::IsCurrentLevelObject()
+{
+    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    return objects && objects->GetCurrentLevelObject() == this;
+}
+
+void CObjectsBase::SetCurrentLevel()
+{
+    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+        objects->SetCurrentLevel(m_objectNumber, kNoObjectIndex, 0);
+}
+
+void CObjectsBase::OnModelLoaded()
+{
+    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+        objects->OnObjectModelLoaded(this);
+}
+
+void CObjectsBase::OnModelReleased()
+{
+    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+        objects->OnObjectModelReleased(this);
+}
+
 // ---- the managers of later parts, absent ------------------------------------------------------
 
-bool CObjectsBase::IsCurrentLevelObject() { return false; }
-void CObjectsBase::SetCurrentLevel() {}
-void CObjectsBase::OnModelLoaded() {}
-void CObjectsBase::OnModelReleased() {}
 Status CObjectsBase::CreateEffectManager() { return kStatusOk; }
 void CObjectsBase::ReleaseEffectManager() {}
 void CObjectsBase::UpdateEffects() {}

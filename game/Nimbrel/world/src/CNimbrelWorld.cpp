@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CGammaRamp.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
@@ -333,33 +335,128 @@ Status CNimbrelWorld::SetMinimized()
     return Failed(CManagedWorld::SetMinimized()) ? kStatusFailed : kStatusOk;
 }
 
-Status CNimbrelWorld::OnMouseDown(float, float, uint32_t)
+int32_t CNimbrelWorld::GetInputReceiver()
 {
+    if (!IsFadeValueZero())
+        return kInputNone;
+    if (m_pManagers[kManagerPopup] && IsPopupOpen())
+        return kInputPopups;
+    if (!GetObjectsManager() || m_gameState != kGameStatePlaying)
+        return kInputNone;
+    return IsAbuseShowing() ? kInputAbuse : kInputObjects;
+}
+
+CManagedObject* CNimbrelWorld::InputManager(int32_t receiver) const
+{
+    switch (receiver) {
+    case kInputObjects:
+        return m_pManagers[kManagerObjects];
+    case kInputPopups:
+        return m_pManagers[kManagerPopup];
+    case kInputToolbox:
+        return m_pManagers[kManagerToolbox];
+    default:
+        return nullptr;
+    }
+}
+
+Status CNimbrelWorld::OnMouseDown(float x, float y, uint32_t flag)
+{
+    const GameData* game = GetGameData();
+    if (flag || !game || game->busy)
+        return kStatusOk;
+    m_inputReceiver = GetInputReceiver();
+    if (CManagedObject* receiver = InputManager(m_inputReceiver))
+        receiver->OnMouseDown(x, y, flag);
     return kStatusOk;
 }
 
-Status CNimbrelWorld::OnMouseMove(float, float, uint32_t)
+Status CNimbrelWorld::OnMouseMove(float x, float y, uint32_t flag)
 {
+    const GameData* game = GetGameData();
+    if (flag || !game || game->busy)
+        return kStatusOk;
+    if (m_pManagers[kManagerCursors])
+        SelectDefaultCursor();
+    if (CManagedObject* receiver = InputManager(m_inputReceiver))
+        receiver->OnMouseMove(x, y, flag);
+    CObjectsManager* objects = GetObjectsManager();
+    if (objects && m_pManagers[kManagerAbuse] && !IsAbuseShowing())
+        objects->OfferCursor(x, y);
     return kStatusOk;
 }
 
-Status CNimbrelWorld::OnMouseInput3(float, float, uint32_t)
+Status CNimbrelWorld::OnMouseInput3(float x, float y, uint32_t flag)
 {
+    if (flag)
+        return kStatusOk;
+    if (CObjectsManager* objects = GetObjectsManager(); objects && m_inputReceiver == kInputObjects)
+        objects->OnGestureEnd();
+    (void)x;
+    (void)y;
     return kStatusOk;
 }
 
-Status CNimbrelWorld::OnMouseUp(float, float, uint32_t)
+Status CNimbrelWorld::OnMouseUp(float x, float y, uint32_t flag)
 {
+    const GameData* game = GetGameData();
+    if (flag || !game || game->busy)
+        return kStatusOk;
+    CObjectsManager* objects = GetObjectsManager();
+    switch (m_inputReceiver) {
+    case kInputObjects: {
+        if (!objects)
+            break;
+        // An open object popup or tool box gets a release on the scene first.
+        const bool objectPopup = IsObjectPopupOpen();
+        CManagedObject* first = objectPopup ? m_pManagers[kManagerPopup]
+                                            : IsToolboxOpen() ? m_pManagers[kManagerToolbox] : nullptr;
+        if (!first || objects->GetCapturedObject() || Failed(first->OnMouseUp(x, y, flag)))
+            objects->OnMouseUp(x, y, flag);
+        break;
+    }
+    case kInputPopups:
+    case kInputToolbox:
+        if (CManagedObject* receiver = InputManager(m_inputReceiver))
+            receiver->OnMouseUp(x, y, flag);
+        break;
+    case kInputAbuse:
+        PlayPenaltyClick();
+        AbuseClick();
+        break;
+    default:
+        break;
+    }
+    if (!objects || !m_pManagers[kManagerAbuse] || IsAbuseShowing())
+        return kStatusOk;
+    const bool popup = IsPopupOpen(), objectPopup = IsObjectPopupOpen(), toolbox = IsToolboxOpen();
+    if (!popup && !objectPopup && !toolbox) {
+        objects->OfferCursor(x, y);
+        return kStatusOk;
+    }
+    // Over the open panel the panel keeps its own cursor.
+    const uint32_t role = popup || objectPopup ? kInterfacePopups : kInterfaceToolbox;
+    CObjectsBase* panel = objects->GetInterfaceObject(role);
+    uint32_t record[16] = {};
+    if (panel && Succeeded(panel->UpdateCursorState(x, y, record)))
+        return kStatusOk;
+    if ((role == kInterfacePopups && objectPopup) || (role == kInterfaceToolbox && toolbox))
+        objects->OfferCursor(x, y);
     return kStatusOk;
 }
 
-Status CNimbrelWorld::OnGesture(float, float, float, float)
+Status CNimbrelWorld::OnGesture(float x1, float y1, float x2, float y2)
 {
+    if (CObjectsManager* objects = GetObjectsManager(); objects && m_inputReceiver == kInputObjects)
+        objects->OnGesture(x1, y1, x2, y2);
     return kStatusOk;
 }
 
-Status CNimbrelWorld::OnMouseWheel(float)
+Status CNimbrelWorld::OnMouseWheel(float delta)
 {
+    // The wheel zooms the scene whoever holds the gesture.
+    if (CObjectsManager* objects = GetObjectsManager())
+        objects->OnMouseWheel(delta);
     return kStatusOk;
 }
 

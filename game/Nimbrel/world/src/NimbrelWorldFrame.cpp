@@ -1,7 +1,11 @@
 // One frame of the game world: the update and the draw in their fixed orders, and the work of
 // each game state.
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelUtils/UtilsTimer.h"
 
@@ -113,20 +117,88 @@ Status CNimbrelWorld::UpdateState()
         game->busy = 0;
         break;
     case kGameStateLevelChange:
-        // The profile is saved before the level changes; the change itself is the objects
-        // manager's.
-        if (Failed(SaveCurrentProfile()))
-            return kStatusFailed;
-        break;
+        return ChangeLevel();
+    case kGameStateLevelActivation:
+        if (!IsFadeValueZero())
+            break;
+        return ActivateRequestedLevel();
     case kGameStatePlaying:
         if (IsLevelKind(CurrentLevelTypeCode()))
             ProfileFrameStep();
         UpdateManager(kManagerObjects);
         break;
     default:
-        // Idle; level changes and activations come with the objects and profile managers.
         break;
     }
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::ChangeLevel()
+{
+    GameData* game = GetGameData();
+    // The recovery from a failed activation keeps the last good save.
+    if (!m_activationFailed && Failed(SaveCurrentProfile()))
+        return kStatusFailed;
+    CObjectsManager* objects = GetObjectsManager();
+    if (!objects)
+        return kStatusOk;
+    game->busy = 1;
+    uint8_t goOn = 1;
+    const uint32_t level = objects->GetRequestedLevel();
+    const CObjectsBase* target = objects->GetObject(level);
+    const CProfileManager* profiles = GetProfileManager();
+    const CChaptersManager* chapters = GetChaptersManager();
+    if (target && target->GetTypeCode() != kObjectKindMenu && profiles && profiles->GetCurrentIndex() != -1) {
+        const uint32_t chapter = objects->GetRequestedChapter();
+        const bool chapterChanges = chapters && chapters->IsChapter(int32_t(chapter)) &&
+                                    int32_t(chapter) != chapters->GetCurrentChapter();
+        if (!chapterChanges && Failed(objects->PrepareLevel(level, objects->GetReloadFlag(), &goOn)))
+            return kStatusFailed;
+    }
+    if (goOn) {
+        SetGameState(kGameStateLevelActivation, kTransitionFade, 0);
+        EmptyProgress(HasCurrentLevelObject() ? 1 : 0);
+        game->busy = 0;
+        return kStatusOk;
+    }
+    // Everything the level needs is loaded: it is entered at once.
+    if (SurroundLevelLeave() != 0 || Failed(objects->RestoreLevel(level, objects->GetReloadFlag())) ||
+        SurroundLevelEnter() != 0)
+        return kStatusFailed;
+    SetGameState(kGameStatePlaying, kTransitionFade, 0);
+    game->busy = 0;
+    return kStatusOk;
+}
+
+Status CNimbrelWorld::ActivateRequestedLevel()
+{
+    GameData* game = GetGameData();
+    CObjectsManager* objects = GetObjectsManager();
+    game->busy = 1;
+    if (objects && Succeeded(objects->ApplyLevelChange())) {
+        m_activationFailed = 0;
+        Relayout();
+        FillProgress(0);
+        int32_t next = kGameStatePlaying;
+        if (!HasSplashEnded()) {
+            const uint32_t mode = SplashMode();
+            if ((mode == 2 || mode == 3) && SplashPendingEntry())
+                next = kGameStateLevelSplash;
+            else if (mode == 0 || mode == 1)
+                next = kGameStateLevelVideo;
+        }
+        SetGameState(next, kTransitionFade, 0);
+    } else if (m_activationFailed || !objects) {
+        // The recovery's own level failed too: going on would only loop.
+        return kStatusFailed;
+    } else {
+        m_activationFailed = 1;
+        objects->SelectChapterLevel(1);
+    }
+    game->busy = 0;
+    // The next frame step leaves the load time out.
+    if (m_pTimerFactor)
+        m_pTimerFactor->RequestExtraUpdate();
     return kStatusOk;
 }
 

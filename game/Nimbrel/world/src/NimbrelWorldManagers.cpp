@@ -97,6 +97,12 @@ bool CNimbrelWorld::IsAbuseShowing()
     return false;
 }
 
+void CNimbrelWorld::AbuseClick() {}
+
+void CNimbrelWorld::PlayPenaltyClick() {}
+
+void CNimbrelWorld::SelectDefaultCursor() {}
+
 void CNimbrelWorld::ZoomStep(uint32_t reset)
 {
     if (CObjectsManager* objects = GetObjectsManager())
@@ -105,12 +111,15 @@ void CNimbrelWorld::ZoomStep(uint32_t reset)
 
 bool CNimbrelWorld::HasCurrentLevelObject()
 {
-    return false;
+    CObjectsManager* objects = GetObjectsManager();
+    return objects && objects->GetCurrentLevelObject();
 }
 
 uint32_t CNimbrelWorld::CurrentLevelTypeCode()
 {
-    return 0;
+    CObjectsManager* objects = GetObjectsManager();
+    const CObjectsBase* level = objects ? objects->GetCurrentLevelObject() : nullptr;
+    return level ? level->GetTypeCode() : 0;
 }
 
 uint32_t CNimbrelWorld::CurrentLevelZoomReset()
@@ -129,7 +138,33 @@ int32_t CNimbrelWorld::GetMenuPage()
 
 void CNimbrelWorld::SetMenuPage(int32_t) {}
 
-void CNimbrelWorld::ReenterCurrentLevel() {}
+void CNimbrelWorld::ReenterCurrentLevel()
+{
+    // The current object: a language chosen in the menu enters the menu again.
+    CObjectsManager* objects = GetObjectsManager();
+    if (objects && objects->GetCurrentObject())
+        objects->SetCurrentLevel(objects->GetCurrentObject()->GetObjectNumber(), kNoObjectIndex, 1);
+}
+
+uint32_t CNimbrelWorld::SplashMode()
+{
+    return 0;
+}
+
+bool CNimbrelWorld::SplashPendingEntry()
+{
+    return false;
+}
+
+int32_t CNimbrelWorld::SurroundLevelLeave()
+{
+    return 0;
+}
+
+int32_t CNimbrelWorld::SurroundLevelEnter()
+{
+    return 0;
+}
 
 void CNimbrelWorld::ProfileFrameStep()
 {
@@ -192,9 +227,17 @@ bool CNimbrelWorld::HasOverlayText()
 
 void CNimbrelWorld::DrawOverlayText(const char16_t*, float, float, uint32_t) {}
 
-bool CNimbrelWorld::GetDebugLine(char16_t*, uint32_t)
+bool CNimbrelWorld::GetDebugLine(char16_t* out, uint32_t capacity)
 {
-    return false;
+    CObjectsManager* objects = GetObjectsManager();
+    const CObjectsBase* level = objects ? objects->GetCurrentLevelObject() : nullptr;
+    if (!level)
+        return false;
+    const CChaptersManager* chapters = GetChaptersManager();
+    UtilsString_Format(out, capacity, u"chap %d/%d, level %d: %S", chapters ? chapters->GetCurrentChapter() + 1 : 0,
+                       chapters ? int32_t(chapters->GetChapterCount()) : 0, int32_t(level->GetObjectNumber()),
+                       level->GetName() ? level->GetName() : "");
+    return true;
 }
 
 bool CNimbrelWorld::GetItemDebugText(char16_t*, uint32_t)

@@ -1,6 +1,9 @@
 // The builtins' side of the script manager: the call adapter that hands a builtin call to its
 // handler, and the handlers of the builtins every script has.
+#include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 
@@ -8,7 +11,10 @@
 #include "NimbrelScript/ScriptValue.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
+#include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsString.h"
@@ -36,6 +42,13 @@ double ParseDecimal(const char* text)
     double value = 0.0;
     std::from_chars(text, text + std::strlen(text), value, std::chars_format::general);
     return negative ? -value : value;
+}
+
+// A 1-based number as atoi reads it, as an index: 0 and below stay 0.
+uint32_t OneBased(const char* text)
+{
+    const long value = std::strtol(text, nullptr, 10);
+    return value > 0 ? uint32_t(std::min<long>(value, INT32_MAX) - 1) : 0;
 }
 
 }  // namespace
@@ -127,8 +140,28 @@ Status CScriptManager::HandleCommand(void* object, ScriptBuiltinCall& call)
         w->pGame->screen.defaultFadeSeconds = static_cast<float>(ParseDecimal(b));
         return kStatusDoneStoreResult;
     }
-    // "load_object" and "load_profile" change the level: they come with the objects and
-    // profile managers.
+    CNimbrelWorld* world = static_cast<CScriptManager*>(object)->GetWorld();
+    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
+    if (!objects)
+        return kStatusFailed;
+    if (std::strcmp(command, "load_object") == 0) {
+        const int32_t index = objects->FindLevelIndexByName(a);
+        if (index < 0)
+            return kStatusFailed;
+        // A 1-based chapter, never past the last one; without chapters the current one stays.
+        const CChaptersManager* chapters = world->GetChaptersManager();
+        const uint32_t count = chapters ? chapters->GetChapterCount() : 0;
+        const uint32_t chapter = count ? std::min(OneBased(b), count - 1) : kNoObjectIndex;
+        // The level change replaces the calling script: it stays suspended.
+        return Failed(objects->SetCurrentLevel(uint32_t(index), chapter, 0)) ? kStatusFailed : kStatusWait;
+    }
+    if (std::strcmp(command, "load_profile") == 0) {
+        CProfileManager* profiles = world->GetProfileManager();
+        if (!profiles || profiles->GetSlotCount() == 0)
+            return kStatusFailed;
+        profiles->SetCurrentSlot(int32_t(std::min(OneBased(a), profiles->GetSlotCount() - 1)));
+        return Failed(objects->SelectChapterLevel(0)) ? kStatusFailed : kStatusWait;
+    }
     return kStatusFailed;
 }
 

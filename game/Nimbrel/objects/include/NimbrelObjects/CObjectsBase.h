@@ -100,6 +100,9 @@ struct ElementInfoView {
 };
 
 class CObjectsBase : public CCommandTarget {
+    // Level activation decides which objects are wanted, shown and locked.
+    friend class CObjectsManager;
+
 public:
     CObjectsBase(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
     // Frees the element-info part and the lists; the kinds free their element array through
@@ -336,6 +339,8 @@ public:
     uint8_t IsShown() const { return m_shown; }
     uint8_t IsLocked() const { return m_locked; }
     uint8_t IsUnderOverlay() const { return m_underOverlay; }
+    uint8_t WasShown() const { return m_wasShown; }
+    uint32_t GetReleaseMode() const { return m_releaseMode; }
     uint32_t GetZoomLock() const { return m_zoomLock; }
     uint32_t GetModeWord() const { return m_modeWord; }
 

@@ -60,6 +60,15 @@ constexpr uint32_t kTransitionFade = 2;
 
 constexpr uint32_t kWorldLoadProgressMaximum = 42;
 
+// Who receives a pointer gesture, chosen when the button goes down.
+enum InputReceiver : int32_t {
+    kInputNone = 0,
+    kInputObjects = 1,
+    kInputAbuse = 2,    // the player is penalised for random clicking
+    kInputPopups = 3,
+    kInputToolbox = 4,  // routed, but never chosen at a press: an open tool box gets releases first
+};
+
 class CNimbrelWorld;
 
 // One step of the world load: its log name, the manager it creates (its slot, or -1), whether
@@ -129,13 +138,18 @@ public:
     // when one was chosen, else the system's). kStatusFailed when a step fails.
     Status LoadStringsManager();
 
-    // No scene receives pointer input yet: each returns 0.
+    // Pointer input, ignored while busy or with a non-zero flag: the press chooses the receiver
+    // of the gesture (GetInputReceiver), its moves and release follow it. Each returns 0.
     Status OnMouseDown(float x, float y, uint32_t flag) override;
     Status OnMouseMove(float x, float y, uint32_t flag) override;
     Status OnMouseInput3(float x, float y, uint32_t flag) override;
     Status OnMouseUp(float x, float y, uint32_t flag) override;
     Status OnGesture(float x1, float y1, float x2, float y2) override;
     Status OnMouseWheel(float delta) override;
+    // None while a transition shows, the popups while one is open (in any state), none outside
+    // play, the abuse overlay while its penalty shows, else the scene's objects.
+    int32_t GetInputReceiver();
+    int32_t GetStoredInputReceiver() const { return m_inputReceiver; }
 
     // The application identity with the game's class name and resource mode, a null folder
     // taken as "Data_full_Win32\\"; the construction names from the application name; the
@@ -280,8 +294,11 @@ protected:
     virtual void CloseObjectPopup(uint8_t withSound);
     virtual bool IsToolboxOpen();
     virtual void CloseToolbox();
-    // Abuse overlay.
+    // Abuse overlay, cursors and the click sounds of input.
     virtual bool IsAbuseShowing();
+    virtual void AbuseClick();
+    virtual void PlayPenaltyClick();
+    virtual void SelectDefaultCursor();
     // Objects manager, scene objects and the menu.
     virtual void ZoomStep(uint32_t reset);
     virtual bool HasCurrentLevelObject();
@@ -292,9 +309,15 @@ protected:
     virtual int32_t GetMenuPage();               // -1 without a menu
     virtual void SetMenuPage(int32_t page);
     virtual void ReenterCurrentLevel();
+    // The splash manager's mode (0 to 3) and whether an entry is pending, after an activation.
+    virtual uint32_t SplashMode();
+    virtual bool SplashPendingEntry();
     // Profiles, chapters, surround sound, shader, particles, timers, music.
     virtual void ProfileFrameStep();
     virtual void SurroundSplashEnd();
+    // The surround manager's checks around a level entered without loading: 0 when they pass.
+    virtual int32_t SurroundLevelLeave();
+    virtual int32_t SurroundLevelEnter();
     virtual void SurroundEndFrame();
     virtual void BeginDefaultShader();
     virtual void EndDefaultShader();
@@ -364,6 +387,10 @@ protected:
 private:
     void SetCurrentLanguage(int32_t language);
     Status UpdateState();
+    // States 6 and 7: the level change (the profile saved, then the quick path or the loading
+    // path) and the level activation with its recovery. kStatusFailed ends the main loop.
+    Status ChangeLevel();
+    Status ActivateRequestedLevel();
     void RenderState();
     void RenderDeveloperOverlay();
     void UpdateManager(int32_t slot);
@@ -374,6 +401,8 @@ private:
     bool LoadProfileParameters();
     // Saves the current profile when there is one: 0, or kStatusFailed.
     Status SaveCurrentProfile();
+    // The manager of a receiver code; null for none or an absent one.
+    CManagedObject* InputManager(int32_t receiver) const;
     // The options file's exact text: a UTF-8 mark, then the OPTIONS section.
     std::string FormatOptions() const;
 
@@ -390,6 +419,8 @@ private:
     uint32_t m_progressMaximum = 0;
     int64_t m_lastNestedFrame = 0;  // counter ticks of the last nested frame; 0: none yet
     bool m_optionsRead = false;
+    // The last level activation failed and the navigation chose a level again.
+    uint8_t m_activationFailed = 0;
 };
 
 // The game world, or null when out of memory.

@@ -97,6 +97,50 @@ public:
     // Every resident kind's model (its LoadReleaseModel): kStatusFailed at the first failure.
     Status LoadResidentModels();
 
+    // ---- level change and activation ----------------------------------------------------------
+    // Asks the world for a level change (state 6, no transition): level and chapter are kept
+    // when kNoObjectIndex is passed. 0, or the world's answer.
+    virtual Status SetCurrentLevel(uint32_t level, uint32_t chapter, uint8_t reload);
+    // Clears what belongs to a level: particles, animators, popups, tool box; the tutorial,
+    // timers and drag and drop made anew; every script's handlers; the objectives when asked.
+    // kStatusFailed when one of them fails.
+    virtual Status ResetManagers(uint8_t resetObjectives);
+    // The full level change of the level-activation state: profile and chapter switches, the
+    // objects rebuilt for a new chapter, the requested level prepared and activated, the saved
+    // profile read into it. kStatusFailed.
+    virtual Status ApplyLevelChange();
+    // Empties the active list and marks the objects the level needs (its script names them).
+    // With pNeedsLoading: 1 when one of them is not loaded. kStatusFailed.
+    virtual Status PrepareLevel(uint32_t level, uint8_t reload, uint8_t* pNeedsLoading);
+    // Loads what the prepared level needs within the memory budget, shows and hides objects with
+    // their events and builds the active list. kStatusFailed (also for a level that is no object).
+    virtual Status ActivateLevel(uint32_t level, uint8_t releaseAll, uint8_t startScripts);
+    // The quick path of a level change that needs no loads: the sounds reset, the level
+    // activated without starting scripts, the sounds prepared. kStatusFailed.
+    Status RestoreLevel(uint32_t level, uint8_t reload);
+    // Releases least-recently-used objects until the loaded size total (the loaded object
+    // count) is at most the limit: first those not wanted, then wanted ones that may go.
+    // kStatusFailed when a release fails.
+    virtual Status OnReleaseTexturesMemory(uint32_t limit);
+    virtual Status OnReleaseObjectsMemory(uint32_t limit);
+    // The objects tell of their models: the loaded list and totals follow.
+    virtual void OnObjectModelLoaded(CObjectsBase* pObject);
+    virtual void OnObjectModelReleased(CObjectsBase* pObject);
+    // Restarts one object's scripts (its commands dropped, its script loaded again for the
+    // chapter `argument`, "OnStart" and "OnRun" when it is on screen). kStatusFailed.
+    virtual Status RestartActivity(uint32_t index, uint32_t argument);
+    // How many objects may stay loaded: 28, or a quarter of a construction above 112 objects.
+    static uint32_t ObjectLimit(uint32_t objectCount);
+
+    // ---- chapter and level selection -----------------------------------------------------------
+    // Continues the current profile's game or starts it anew (always with force), tells the main
+    // script, switches the tutorial and requests the level. 0; kStatusFailed with the chapter and
+    // slot state put back.
+    virtual Status SelectChapterLevel(uint8_t force);
+    // The game is over: the profile records it and the current level is entered again.
+    // kStatusWait (the calling script is suspended), else kStatusFailed.
+    virtual Status OnGameOver();
+
     // ---- lookups --------------------------------------------------------------------------------
     // The object called `name` (bisection of the name index), -1 when none.
     int32_t FindLevelIndexByName(const char* name) const;
@@ -124,6 +168,17 @@ public:
     CObjectsBase* GetCurrentObject() const { return m_pCurrentObject; }
     void SetCurrentObject(CObjectsBase* pObject) { m_pCurrentObject = pObject; }
     CObjectsBase* GetCapturedObject() const { return m_pCapturedObject; }
+    CObjectsBase* GetCurrentLevelObject() const { return m_pCurrentLevel; }
+    uint32_t GetRequestedLevel() const { return m_requestedLevel; }
+    uint32_t GetRequestedChapter() const { return m_requestedChapter; }
+    uint32_t GetRequestedProfile() const { return m_requestedProfile; }
+    uint8_t GetReloadFlag() const { return m_reload; }
+    CFIFOList& GetLoadedList() { return m_loadedList; }
+    uint32_t GetLoadedBudget() const { return m_loadedBudget; }
+    void SetLoadedBudget(uint32_t budget) { m_loadedBudget = budget; }
+    uint32_t GetLoadedSize() const { return m_loadedSize; }
+    uint32_t GetLoadedObjects() const { return m_loadedObjects; }
+    uint32_t GetLoadedLevels() const { return m_loadedLevels; }
     float GetZoom() const { return m_zoom; }
     float GetPanX() const { return m_panX; }
     float GetPanY() const { return m_panY; }
@@ -143,6 +198,37 @@ protected:
     virtual uint32_t GetPopupOwner() { return kNoObjectIndex; }
     virtual uint32_t GetToolboxOwner() { return kNoObjectIndex; }
     virtual void PlayNullClick() {}
+    // What a level change asks of the managers of later parts, answered for absent ones.
+    virtual void RemoveAllParticles() {}
+    virtual void ClearEffectClicks() {}
+    // Pending label groups and the narrator line dropped (with `full`), the popup and the
+    // object popup closed.
+    virtual void ResetPopups(uint8_t full) { (void)full; }
+    virtual void CloseToolboxAtOnce() {}
+    virtual void CenterFlashlight() {}
+    virtual void ResetAbuse() {}
+    virtual void CloseTutorialStep() {}
+    virtual void TutorialItemsChanged() {}
+    virtual Status UpdateLabelGroups() { return kStatusOk; }
+    virtual Status ResetAllSounds() { return kStatusOk; }
+    virtual Status PrepareAllSounds() { return kStatusOk; }
+    virtual Status StopObjectSounds(uint32_t objectNumber) { (void)objectNumber; return kStatusOk; }
+    virtual void SetTutorialOff(uint8_t off) { (void)off; }
+    // The main script's "OnStart", "OnEnableTutorial" or "OnDisableTutorial".
+    virtual void CallMainScript(const char* function);
+    // The loading screen's bar, through the world (each step draws a frame).
+    virtual void ProgressRange(uint32_t step, uint32_t maximum);
+    virtual void ProgressAdvance();
+    // Unloads and loads again the manager of a world slot when it exists: 0, else kStatusFailed.
+    Status ReloadWorldManager(int32_t slot);
+    // The object's release for room: its model and its sounds.
+    Status ReleaseForRoom(CObjectsBase* pObject, const char16_t* format);
+    Status ReleaseWalk(uint32_t limit, bool byCount);
+    // The second, short clearing of a level activation.
+    void ClearLevelManagers();
+    void BuildActiveList(CObjectsBase* pTarget);
+    // The chapter the objects' scripts load for (the first one while none is chosen).
+    uint32_t ScriptChapter() const;
 
     // Whether the three pointer walks skip an object; `passedOverlay` is set once the walk has
     // passed a current object with the overlay flag.
