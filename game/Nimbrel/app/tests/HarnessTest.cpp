@@ -614,3 +614,43 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
     }
     EXPECT_EQ(boxes, "");
 }
+
+namespace {
+
+// The sample's game with a plain stand-in for each manager of the shell load that this build
+// does not make, so that the whole order of the registered managers shows.
+class StandInWorld : public CNimbrelWorld {
+protected:
+    CManagedObject* NewManager(int32_t slot) override
+    {
+        if (CManagedObject* made = CNimbrelWorld::NewManager(slot))
+            return made;
+        for (int32_t shell : {kManagerSplash, kManagerShader, kManagerTransitions, kManagerLoading, kManagerProgressBar})
+            if (slot == shell)
+                return new CManagedObject(GetWorldData());
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(GameFolder, TheShellLoadRegistersItsManagersInOrder)
+{
+    NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+    options.createWorld = []() -> CNimbrelWorld* { return new StandInWorld(); };
+    NimbrelHarness game(options);
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    CNimbrelWorld* world = game.World();
+    ASSERT_NE(world->GetManager(kManagerShader), nullptr);
+    // The shader manager is made but not told of display changes.
+    const CManagedObject* expected[] = {world->GetScreenshot(), world->GetManager(kManagerSplash),
+                                        world->GetManager(kManagerTransitions), world->GetManager(kManagerLoading),
+                                        world->GetManager(kManagerProgressBar)};
+    ASSERT_EQ(world->GetRegisteredCount(), 5u);
+    for (uint32_t i = 0; i < 5; ++i) {
+        EXPECT_NE(expected[i], nullptr) << i;
+        EXPECT_EQ(world->GetRegistered(i), expected[i]) << i;
+    }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
