@@ -124,3 +124,20 @@ TEST(ShellLoad, ExternalLinksAndPartners)
     // No pack at all: nothing to check, no error.
     EXPECT_EQ(world.OnLoadPartners(), kStatusOk);
 }
+
+TEST(ShellLoad, DataFolderNamesTheGameAndItsRawFolder)
+{
+    RecordingWorld world;
+    WorldData* w = world.GetWorldData();
+    w->game.view.alternateViewEnabled = w->game.view.alternateActive = 1;
+    EXPECT_EQ(world.SetDataFolder(u"Nimbrel", nullptr, 7, 9), 1);
+    EXPECT_EQ(std::u16string(world.GetAppName()), u"Nimbrel");
+    EXPECT_EQ(std::u16string(world.GetClassName()), kNimbrelClassName);
+    EXPECT_EQ(std::u16string(w->dataPath), u"Data_full_Win32\\");
+    EXPECT_EQ(world.GetResourceMode(), kNimbrelResourceMode);
+    EXPECT_EQ(std::u16string(world.GetGameData()->rawFolder), u"_raw.full.Win32/");
+    EXPECT_EQ(w->game.view.alternateViewEnabled, 0);
+    EXPECT_EQ(w->game.view.alternateActive, 0);
+    world.SetDataFolder(u"Nimbrel", u"elsewhere/", 0, 0);
+    EXPECT_EQ(std::u16string(w->dataPath), u"elsewhere/");
+}
