@@ -32,6 +32,13 @@ CCommandListManager* SceneCommands(WorldData* pWorldData)
     return world ? world->GetCommandListManager() : nullptr;
 }
 
+bool SceneHasObject(WorldData* pWorldData, uint32_t objectIndex)
+{
+    CNimbrelWorld* world = WorldOf(pWorldData);
+    uint32_t count = 0;
+    return !world || !world->GetObjectCount(&count) || objectIndex < count;
+}
+
 CDragInertia* SceneDragInertia(WorldData* pWorldData)
 {
     CNimbrelWorld* world = WorldOf(pWorldData);

@@ -7,6 +7,7 @@
 #include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CScriptBase.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsString.h"
@@ -212,7 +213,9 @@ Status CTimerManager::LoadFromStream(UtilsStream_Chunk* pStream)
                         pStream->Read(&timer->objectIndex, 4, 1) && pStream->Read(&timer->callId, 4, 1) &&
                         pStream->ReadStringA(&timer->pFunction, false) &&
                         pStream->ReadStringA(&timer->pParameter, false) && pStream->Read(&timer->handlerKey, 4, 1);
-        if (!ok || std::isnan(timer->remaining) || Failed(m_timers.Add(timer, 0))) {
+        // A timer of the main script names no object; any other names one of the game's.
+        const bool known = timer->objectIndex == kMainScriptObject || SceneHasObject(m_pWorldData, timer->objectIndex);
+        if (!ok || !known || std::isnan(timer->remaining) || Failed(m_timers.Add(timer, 0))) {
             FreeTimer(timer);
             return kStatusFailed;
         }

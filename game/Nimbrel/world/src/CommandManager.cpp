@@ -1,6 +1,7 @@
 // The command list manager: the records behind every command handle of the game.
 #include <cstring>
 
+#include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "VornelUtils/UtilsLog.h"
@@ -198,6 +199,11 @@ Status CCommandListManager::Load(UtilsStream* pStream)
                 return kStatusFailed;
             }
             r = CommandRecord{0, r.keep, words[0], words[1], words[2], words[3], words[4], words[5]};
+            // A live command reaches an object of this game.
+            if (r.magicIndex && !SceneHasObject(m_pWorldData, r.target)) {
+                UTILS_FREE(records);
+                return kStatusFailed;
+            }
         }
         m_pRecords = records;
         m_count = count;

@@ -6,6 +6,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
+#include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
@@ -168,7 +169,7 @@ TEST_F(ProfileSceneTest, ScriptChunksOfObjectsOutsideTheListAreRefused)
     EXPECT_EQ(m_profiles->LoadProfileFromFile(0, nullptr, 0), kStatusFailed);
 }
 
-TEST_F(ProfileSceneTest, ADamagedManagerChunkFailsTheLoadAndAnAbsentManagersChunkIsSkipped)
+TEST_F(ProfileSceneTest, ManagerChunksNamingNoLiveObjectFailTheLoadAndAnAbsentManagersChunkIsSkipped)
 {
     MakeScene();
     // Interface indices naming no object.
@@ -180,6 +181,25 @@ TEST_F(ProfileSceneTest, ADamagedManagerChunkFailsTheLoadAndAnAbsentManagersChun
         }
     }));
     EXPECT_EQ(m_profiles->LoadProfileFromFile(0, nullptr, 0), kStatusFailed);
+
+    // A command and a timer of an object the game does not have (made where no objects are);
+    // the game counts five objects, so that the saved level 4 is one of them.
+    m_world->objects = 5;
+    auto world = std::make_unique<WorldData>();
+    CCommandListManager commands(world.get());
+    CommandHandle handle{};
+    ASSERT_EQ(commands.AddCommand(9, 0, kCommandResumeWait, kCommandEventClick, 0, 0, 0, &handle), kStatusOk);
+    CTimerManager timers(world.get());
+    ASSERT_EQ(timers.AddTimer("Tick", "", 0, 0, 1.0f, 9, 0), kStatusOk);
+    for (uint32_t tag : {kProfileTagCommandLists, kProfileTagTimers}) {
+        m_profiles->GetSlot(0)->mismatched = 0;
+        WriteFile(0, SavedWith([&](UtilsStream_ChunkList& list) {
+            UtilsStream_Chunk* c = list.CreateChunk(tag, nullptr);
+            ChunkStream stream(c);
+            ASSERT_EQ(tag == kProfileTagTimers ? timers.SaveToStream(&list, c) : commands.Save(&stream), kStatusOk);
+        }));
+        EXPECT_EQ(m_profiles->LoadProfileFromFile(0, nullptr, 0), kStatusFailed) << tag;
+    }
 
     m_profiles->GetSlot(0)->mismatched = 0;
     m_world->SetManager(kManagerTimer, nullptr);
