@@ -556,3 +556,37 @@ TEST_F(Program, AMainScriptThatDoesNotCompileEndsTheGameWithItsError)
     EXPECT_NE(error.find("(Script error! "), std::string::npos) << error;
     EXPECT_NE(error.find("(\"" NIMBREL_APP_NAME "_main.script\" : line=2)"), std::string::npos) << error;
 }
+
+TEST_F(Program, ACutOrScrambledProfileNeverBreaksTheStart)
+{
+    if (!HaveX11Display())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    LinkData();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    // The first run starts the first profile's game and saves it.
+    ASSERT_EQ(Run("nimbrel", {"--frames", "60"}), 0) << Stderr();
+    const std::string whole = ReadFile(file);
+    ASSERT_GT(whole.size(), 100u) << "the first run saves its profile";
+
+    std::string scrambled(whole.size(), '\0');
+    uint32_t x = 12345;
+    for (char& c : scrambled) {
+        x = x * 214013u + 2531011u;
+        c = static_cast<char>(x >> 16);
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"cut to half", whole.substr(0, whole.size() / 2)},
+        {"random bytes", scrambled},
+        {"random after the header chunk", whole.substr(0, 42) + scrambled.substr(42)},
+    };
+    const std::string dump = "\"" + kBin + "/vornel\" profile dump \"" + file + "\" >/dev/null 2>&1";
+    for (const auto& [what, bytes] : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << what << "\n" << Stderr();
+        EXPECT_EQ(Stderr().find("Sanitizer"), std::string::npos) << what << "\n" << Stderr();
+        // Left as it was, or replaced whole by the new game the slot was offered for.
+        const std::string after = ReadFile(file);
+        if (after != bytes)
+            EXPECT_EQ(std::system(dump.c_str()), 0) << what << ": the file was replaced by one that cannot be read";
+    }
+}
