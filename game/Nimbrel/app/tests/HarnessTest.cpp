@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -612,6 +613,75 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
         ASSERT_TRUE(game.Step());
         EXPECT_EQ(game.Stop(), 0);
     }
+}
+
+TEST_F(GameFolder, AGameInProgressContinuesWhereThePlayerLeftIt)
+{
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    auto playing = [](NimbrelHarness& game) {
+        for (int i = 0; i < 300 && game.State() != kGameStatePlaying; ++i)
+            if (!game.Step())
+                return false;
+        return game.State() == kGameStatePlaying;
+    };
+    auto hall = [](NimbrelHarness& game) {
+        CObjectsBase* level = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+        return level && level->GetName() && std::string(level->GetName()) == "hall" ? level : nullptr;
+    };
+    auto global = [](CObjectsBase* level, const char* name) {
+        uint32_t value = 0xDEAD;
+        level->GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    auto found = [](CObjectsBase* level, const char* name) {
+        const int32_t index = level->FindElementByName(name);
+        return index >= 0 && (level->GetItemRecord(uint32_t(index))->flags & kElementFound) != 0;
+    };
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(playing(game));
+        CObjectsBase* level = hall(game);
+        ASSERT_NE(level, nullptr);
+        EXPECT_EQ(global(level, "started"), 1u);
+        // A message reaches the hall's script; the player finds the key and the candle (as
+        // their clicks would mark them) and quits.
+        ASSERT_EQ(level->PostMessage(UtilsString_DupA("door"), 2, 3), kStatusOk);
+        level->DispatchMessages();
+        EXPECT_EQ(global(level, "messages"), 1u);
+        for (const char* name : {"key", "candle"})
+            level->GetItemRecord(uint32_t(level->FindElementByName(name)))->flags |= kElementFound;
+        ASSERT_TRUE(game.Step(10));
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    ASSERT_TRUE(fs::exists(file)) << "saved at the quit";
+    std::string dump;
+    if (FILE* pipe = popen(("\"" + kBin + "/vornel\" profile dump \"" + file + "\"").c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            dump.append(buffer, n);
+        pclose(pipe);
+    }
+    for (const char* name : {"key", "candle"}) {
+        const size_t at = dump.find(std::string("element \"") + name + "\"");
+        ASSERT_NE(at, std::string::npos) << name << "\n" << dump;
+        EXPECT_NE(dump.find("flags 0x10000000", at), std::string::npos) << name;
+    }
+
+    // The next start continues slot 0: the items stay found and the hall's script goes on from
+    // its saved state instead of starting again.
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(playing(game));
+    CObjectsBase* level = hall(game);
+    ASSERT_NE(level, nullptr);
+    EXPECT_TRUE(found(level, "key"));
+    EXPECT_TRUE(found(level, "candle"));
+    EXPECT_FALSE(found(level, "book"));
+    EXPECT_EQ(global(level, "started"), 1u);
+    EXPECT_EQ(global(level, "messages"), 1u);
+    EXPECT_EQ(global(level, "lastValue"), 5u);
+    EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
 
