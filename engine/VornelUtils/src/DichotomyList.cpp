@@ -24,6 +24,29 @@ int DichotomyList::CompareKeys(const char* a, const char* b)
     return static_cast<int>(*x) - static_cast<int>(*y);
 }
 
+int32_t DichotomyList::Find(const uint32_t* index, uint32_t count, const char* key, KeyOfFn keyOf,
+                           const void* context)
+{
+    if (!key || !key[0] || !index || count == 0)
+        return -1;
+    uint32_t low = 0, high = count, probe = count / 2;
+    for (;;) {
+        const uint32_t value = index[probe];
+        const char* probeKey = keyOf(context, value);
+        const int order = CompareKeys(key, probeKey ? probeKey : "");
+        if (order == 0)
+            return static_cast<int32_t>(value);
+        if (order < 0)
+            high = std::min(high, probe);
+        else
+            low = std::max(low, probe);
+        const uint32_t next = low + (high - low) / 2;
+        if (next == probe)
+            return -1;
+        probe = next;
+    }
+}
+
 Status DichotomyList::Add(const char* pKey, uint32_t value)
 {
     auto* pair = static_cast<DichotomyPair*>(UtilsMalloc(sizeof(DichotomyPair), __FILE__, __LINE__));

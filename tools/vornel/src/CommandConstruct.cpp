@@ -1,12 +1,14 @@
 // vornel construct: the construction file "NAME_construct.raw" built from a line-based
-// description, and printed back in that form through the game's own readers. The objects are
-// listed in index order, each with a label that the chapter and interface lines name.
+// description, with the labels, item-group and popup-group tables in "groups/" beside it, and
+// printed back in that form through the game's own readers. The objects are listed in index
+// order, each with a label that the chapter and interface lines name.
 #include "Commands.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -15,6 +17,7 @@
 
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ConstructionFile.h"
+#include "NimbrelWorld/GroupTableFile.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "OutputFile.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
@@ -26,8 +29,18 @@
 
 namespace {
 
+// A label, item group or popup group as its line gives it.
+struct GroupSource {
+    std::string name;
+    uint32_t word1 = 0, word2 = 0;
+    uint8_t byte1 = 0, byte2 = 0;
+    uint32_t value = 0;
+    std::vector<std::string> members;
+};
+
 struct ConstructionSource {
     std::string identity;
+    std::vector<GroupSource> tables[kGroupTableKindCount];
     ConstructionStamps stamps = {};
     uint8_t chaptersFlag = 0;
     std::vector<std::string> labels;
@@ -58,6 +71,60 @@ bool ParseWord(const std::string& text, uint32_t* pWord)
         return false;
     *pWord = uint32_t(value);
     return true;
+}
+
+bool ParseByte(const std::string& text, uint8_t* pByte)
+{
+    uint32_t word = 0;
+    if (!ParseWord(text, &word) || word > 0xFF)
+        return false;
+    *pByte = uint8_t(word);
+    return true;
+}
+
+// A name or reference the tables can store (1 to 4095 bytes); references are "@level@element".
+bool IsTableText(const std::string& text)
+{
+    return !text.empty() && text.size() < kGroupTextLimit;
+}
+
+bool IsReference(const std::string& text)
+{
+    return IsTableText(text) && text[0] == '@' && text.find('@', 1) != std::string::npos;
+}
+
+// "label NAME W1 W2 B1 B2 @level@element ...", "group NAME @level@element ..." or
+// "popup NAME VALUE" into its table; the usage of the line when it does not parse.
+const char* ParseGroupLine(const std::string& keyword, const std::vector<std::string>& args,
+                           ConstructionSource& source)
+{
+    GroupSource group;
+    size_t first = 1;
+    if (keyword == "label") {
+        if (args.size() < 5 || !ParseWord(args[1], &group.word1) || !ParseWord(args[2], &group.word2) ||
+            !ParseByte(args[3], &group.byte1) || !ParseByte(args[4], &group.byte2))
+            return "label NAME WORD1 WORD2 BYTE1 BYTE2 @level@element ...";
+        first = 5;
+    } else if (keyword == "popup") {
+        if (args.size() != 2 || !ParseWord(args[1], &group.value) || !IsTableText(args[0]))
+            return "popup NAME VALUE";
+        group.name = args[0];
+        source.tables[kGroupTablePopups].push_back(group);
+        return nullptr;
+    } else if (args.empty()) {
+        return "group NAME @level@element ...";
+    }
+    if (!IsTableText(args[0]))
+        return keyword == "label" ? "label NAME WORD1 WORD2 BYTE1 BYTE2 @level@element ..."
+                                  : "group NAME @level@element ...";
+    group.name = args[0];
+    for (size_t i = first; i < args.size(); ++i) {
+        if (!IsReference(args[i]))
+            return "a member is \"@level@element\"";
+        group.members.push_back(args[i]);
+    }
+    source.tables[keyword == "label" ? kGroupTableLabels : kGroupTableItems].push_back(group);
+    return nullptr;
 }
 
 bool ParseKind(const std::string& text, uint32_t* pTypeCode)
@@ -143,6 +210,9 @@ bool ReadSource(const char* path, ConstructionSource& source, std::string& error
                 return fail("interface menu|labels|popups|toolbox|tutorial|hint|effects LABEL");
             if (!label(args[1], &source.interfaces[role]))
                 return fail("no object is labelled " + args[1]);
+        } else if (keyword == "label" || keyword == "group" || keyword == "popup") {
+            if (const char* usage = ParseGroupLine(keyword, args, source))
+                return fail(usage);
         } else {
             return fail("unknown line " + keyword);
         }
@@ -152,6 +222,40 @@ bool ReadSource(const char* path, ConstructionSource& source, std::string& error
         return false;
     }
     return true;
+}
+
+// "groups/" beside the construction file.
+std::string GroupsFolder(const std::string& constructionPath)
+{
+    const size_t slash = constructionPath.find_last_of('/');
+    return (slash == std::string::npos ? std::string() : constructionPath.substr(0, slash + 1)) + "groups/";
+}
+
+std::string GroupTablePath(const std::string& constructionPath, GroupTableKind kind)
+{
+    // The name after "groups/".
+    return GroupsFolder(constructionPath) + (UtilsString_ToUtf8(GroupTableFileName(kind)).c_str() + 7);
+}
+
+bool WriteGroupTable(const std::string& path, const std::string& identity, GroupTableKind kind,
+                     const std::vector<GroupSource>& groups)
+{
+    std::vector<GroupTableRecord> records(groups.size());
+    std::vector<std::vector<char*>> members(groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const GroupSource& g = groups[i];
+        for (const std::string& m : g.members)
+            members[i].push_back(const_cast<char*>(m.c_str()));
+        records[i] = GroupTableRecord{const_cast<char*>(g.name.c_str()), g.word1, g.word2, g.byte1, g.byte2, g.value,
+                                      uint32_t(members[i].size()), members[i].data()};
+    }
+    const GroupTable table = {records.data(), uint32_t(records.size()), nullptr};
+    UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
+    stream.Open();
+    const bool ok = Succeeded(GroupTable_Write(&stream, identity.c_str(), kind, table)) &&
+                    WriteWholeFile(path, stream.GetBlock(), stream.GetSize());
+    stream.Close();
+    return ok;
 }
 
 int Build(const char* descPath, const char* outPath)
@@ -179,6 +283,15 @@ int Build(const char* descPath, const char* outPath)
     if (!ok) {
         std::fprintf(stderr, "vornel construct: cannot write %s\n", outPath);
         return 1;
+    }
+    std::error_code folderError;
+    std::filesystem::create_directories(GroupsFolder(outPath), folderError);
+    for (uint32_t kind = 0; kind < kGroupTableKindCount; ++kind) {
+        const std::string path = GroupTablePath(outPath, GroupTableKind(kind));
+        if (!WriteGroupTable(path, source.identity, GroupTableKind(kind), source.tables[kind])) {
+            std::fprintf(stderr, "vornel construct: cannot write %s\n", path.c_str());
+            return 1;
+        }
     }
     return 0;
 }
@@ -235,6 +348,46 @@ std::string Print(UtilsStream* stream, std::string& reason)
     return text;
 }
 
+// A "groups/" table printed as its description lines; an empty text when the file is not there,
+// false with the reason when it cannot be read.
+bool PrintGroupTable(const std::string& path, GroupTableKind kind, std::string& text, std::string& reason)
+{
+    const std::u16string widePath = UtilsString_FromUtf8(path.c_str());
+    UtilsStream_File stream(kStreamRead, widePath.c_str());
+    if (Failed(stream.Open()))
+        return true;
+    uint16_t header = 0;
+    char identity[kConstructionIdentitySize];
+    GroupTable table = {};
+    Status status = kStatusFailed;
+    if (!stream.Read(&header, sizeof header, 1) || header != kGroupTableHeaderVersion)
+        reason = "not a groups table (header version 20)";
+    else if (!ReadConstructionIdentity(&stream, identity))
+        reason = "damaged identity text";
+    else if (Failed(status = GroupTable_Read(&stream, kind, &table, nullptr)))
+        reason = status == kStatusMismatch ? "invalid construction (" + StatusWords(status) + ")" : StatusWords(status);
+    stream.Close();
+    if (Failed(status)) {
+        GroupTable_Free(&table);
+        return false;
+    }
+    static const char* const kKeywords[kGroupTableKindCount] = {"label", "group", "popup"};
+    for (uint32_t i = 0; i < table.count; ++i) {
+        const GroupTableRecord& r = table.pRecords[i];
+        text += std::string(kKeywords[kind]) + " " + r.pName;
+        if (kind == kGroupTableLabels)
+            text += " " + std::to_string(r.word1) + " " + std::to_string(r.word2) + " " + std::to_string(r.byte1) +
+                    " " + std::to_string(r.byte2);
+        if (kind == kGroupTablePopups)
+            text += " " + std::to_string(r.value);
+        for (uint32_t m = 0; m < r.memberCount; ++m)
+            text += std::string(" ") + r.ppMembers[m];
+        text += "\n";
+    }
+    GroupTable_Free(&table);
+    return true;
+}
+
 int Dump(const char* path)
 {
     const std::u16string widePath = UtilsString_FromUtf8(path);
@@ -250,7 +403,16 @@ int Dump(const char* path)
         std::fprintf(stderr, "vornel construct: %s: %s\n", path, reason.c_str());
         return 1;
     }
+    std::string tables;
+    for (uint32_t kind = 0; kind < kGroupTableKindCount; ++kind) {
+        const std::string tablePath = GroupTablePath(path, GroupTableKind(kind));
+        if (!PrintGroupTable(tablePath, GroupTableKind(kind), tables, reason)) {
+            std::fprintf(stderr, "vornel construct: %s: %s\n", tablePath.c_str(), reason.c_str());
+            return 1;
+        }
+    }
     std::fputs(text.c_str(), stdout);
+    std::fputs(tables.c_str(), stdout);
     return 0;
 }
 

@@ -138,9 +138,10 @@ const CommandRow kCommands[] = {
      "usage: vornel construct build DESC OUT\n"
      "       vornel construct dump FILE\n"
      "\n"
-     "build writes the construction file (\"NAME_construct.raw\") of a description; dump prints a\n"
-     "construction file as its description, or why it cannot be read (dump then build gives the\n"
-     "same bytes). The description's lines; '#' starts a comment line:\n"
+     "build writes the construction file (\"NAME_construct.raw\") of a description and the labels,\n"
+     "item-group and popup-group tables into \"groups/\" beside it; dump prints a construction file\n"
+     "and the tables beside it as their description, or why they cannot be read (dump then build\n"
+     "gives the same bytes). The description's lines; '#' starts a comment line:\n"
      "  identity TEXT            (the game's application name)\n"
      "  stamps A B RESERVED      (profiles are checked against A and B)\n"
      "  chapters-flag 0|1\n"
@@ -148,7 +149,11 @@ const CommandRow kCommands[] = {
      "                                its type number)\n"
      "  chapter ID LABEL         (in play order: the chapter's first level)\n"
      "  interface menu|labels|popups|toolbox|tutorial|hint|effects LABEL\n"
-     "dump labels the objects object_0, object_1 ...\n"},
+     "  label NAME WORD1 WORD2 BYTE1 BYTE2 @level@element ...   (a popup text's label)\n"
+     "  group NAME @level@element ...   (an item group that scripts name)\n"
+     "  popup NAME VALUE         (in string order: the popup texts after the extra-text slots)\n"
+     "Members name a scene object and one of its elements; the game refuses a table whose\n"
+     "members it cannot find. dump labels the objects object_0, object_1 ...\n"},
     {"font", CommandFont,
      "usage: vornel font render TTF CHAR_SIZE SPACING OUTDIR\n"
      "       vornel font build TTF CHAR_SIZE OUTDIR --text LANG:FILE... [--name NAME]\n"

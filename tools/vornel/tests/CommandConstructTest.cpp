@@ -34,11 +34,37 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
     ASSERT_EQ(status, 0);
     EXPECT_EQ(dump,
               "identity Nimbrel\nstamps 1 1 0\nchapters-flag 0\nobject object_0 EMPTY 0\nobject object_1 EXPLO 0\n"
-              "chapter 1 object_1\nchapter 2 object_0\n");
+              "chapter 1 object_1\nchapter 2 object_0\n"
+              "label hall_floor 0 0 0 0 @hall@key @hall@apple @hall@coin\n"
+              "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"
+              "popup hall_welcome 0\npopup hall_done 1\n");
     const std::string built = ReadFile(Path("out.raw"));
     Write("again.construct", dump);
     ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);
     EXPECT_EQ(ReadFile(Path("again.raw")), built);
+}
+
+TEST_F(ConstructCommandTest, TheTablesGoBesideTheConstructionWithTheirSortedIndexes)
+{
+    Write("tables.construct", "identity N\nlabel shelf 7 8 1 255 @hall@key @hall@book\nlabel Alpha 0 0 0 0\n"
+                              "label beta 1 2 3 4 @hall@key\ngroup g @a@b\npopup welcome 5\n");
+    ASSERT_EQ(Build(Path("tables.construct")), std::make_pair(0, std::string()));
+    const std::string labels = ReadFile(Path("groups/_labels_groups.raw"));
+    // The index closes the file: "Alpha" (record 1) before "beta" (2) before "shelf" (0).
+    ASSERT_GE(labels.size(), 12u);
+    EXPECT_EQ(labels.substr(labels.size() - 12), std::string("\1\0\0\0\2\0\0\0\0\0\0\0", 12));
+    EXPECT_EQ(labels.substr(0, 2), std::string("\x14\0", 2));
+    const auto [status, dump] = RunTool("construct dump " + Path("out.raw"));
+    ASSERT_EQ(status, 0);
+    EXPECT_NE(dump.find("label shelf 7 8 1 255 @hall@key @hall@book\nlabel Alpha 0 0 0 0\nlabel beta 1 2 3 4 @hall@key\n"
+                        "group g @a@b\npopup welcome 5\n"),
+              std::string::npos)
+        << dump;
+    // A table that cannot be read is named.
+    ASSERT_TRUE(tooltest::WriteFile(Path("groups/_items_groups.raw"), labels.substr(0, labels.size() - 1)));
+    const auto [refused, error] = RunTool("construct dump " + Path("out.raw"), true);
+    EXPECT_EQ(refused, 1);
+    EXPECT_NE(error.find("_items_groups.raw"), std::string::npos) << error;
 }
 
 TEST_F(ConstructCommandTest, EveryLineKindRoundTrips)
@@ -81,6 +107,11 @@ TEST_F(ConstructCommandTest, BadDescriptionsAndFilesAreRefused)
         {"identity N\nstamps 1 2 -3\n", "stamps A B RESERVED"},
         {"identity N\nchapters-flag 2\n", "chapters-flag 0|1"},
         {"identity N\nwhat 1\n", "unknown line what"},
+        {"identity N\nlabel a 1 2 3\n", "label NAME WORD1 WORD2 BYTE1 BYTE2"},
+        {"identity N\nlabel a 1 2 3 256\n", "label NAME WORD1 WORD2 BYTE1 BYTE2"},
+        {"identity N\ngroup g hall@key\n", "a member is \"@level@element\""},
+        {"identity N\ngroup\n", "group NAME"},
+        {"identity N\npopup p\n", "popup NAME VALUE"},
     };
     for (const auto& d : descriptions) {
         Write("bad.construct", d.text);

@@ -28,6 +28,13 @@ public:
     // Unsigned byte comparison up to the first difference or the common terminator: <0, 0, >0.
     static int CompareKeys(const char* a, const char* b);
 
+    // Bisection over an index that Sort made: the value whose key (keyOf(context, value); null
+    // reads as "") equals `key`, or -1. A null or empty key, or an empty index, finds nothing.
+    // The probe halves the remaining range each step and stops when it no longer moves.
+    using KeyOfFn = const char* (*)(const void* context, uint32_t value);
+    static int32_t Find(const uint32_t* index, uint32_t count, const char* key, KeyOfFn keyOf,
+                        const void* context);
+
 private:
     CFIFOList m_pairs;
     uint32_t m_count = 0;

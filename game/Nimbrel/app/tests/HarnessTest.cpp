@@ -18,7 +18,10 @@
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelWorld/CExtraTextManager.h"
+#include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -173,6 +176,40 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(chapters->GetChapter(1)->firstLevel, 0u);
     EXPECT_EQ(game.Game()->constructionStampA, 1u);
     ASSERT_TRUE(game.Step(59));
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, TheSampleTablesNameTheHallsItemsAndPopupTexts)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CNimbrelWorld* world = game.World();
+    CObjectsBase* hall = world->GetObjectsManager()->GetObject(1);
+    CGroups* groups = world->GetGroups();
+    ASSERT_NE(groups, nullptr);
+    const GroupRecord* items = groups->GetGroup(groups->FindGroupByName("hall_items"));
+    ASSERT_NE(items, nullptr);
+    const char* const names[] = {"key", "candle", "book", "apple", "quill", "coin"};
+    ASSERT_EQ(items->memberCount, 6u);
+    for (uint32_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(items->pMembers[i].levelIndex, 1u);
+        EXPECT_EQ(int32_t(items->pMembers[i].elementIndex), hall->FindElementByName(names[i])) << names[i];
+    }
+    CLabels* labels = world->GetLabels();
+    ASSERT_NE(labels, nullptr);
+    const LabelRecord* floor = labels->GetLabel(labels->FindLabelByName("hall_floor"));
+    ASSERT_NE(floor, nullptr);
+    EXPECT_EQ(floor->group.memberCount, 3u);
+    CExtraTextManager* extraTexts = world->GetExtraTextManager();
+    ASSERT_NE(extraTexts, nullptr);
+    EXPECT_EQ(extraTexts->GetSlotCount(), 2u);
+    EXPECT_EQ(extraTexts->FindPopupGroupByName("hall_welcome"), 0);
+    EXPECT_EQ(extraTexts->FindPopupGroupByName("hall_done"), 1);
+    EXPECT_NE(extraTexts->GetButtonObject(), nullptr);
+    ASSERT_NE(world->GetObjectiveManager(), nullptr);
+    EXPECT_EQ(world->GetObjectiveManager()->GetCurrentObjective(), -1);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

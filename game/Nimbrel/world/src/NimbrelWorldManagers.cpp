@@ -9,10 +9,13 @@
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
@@ -273,6 +276,14 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CScalingManager(m_pWorldData);
     case kManagerObjects:
         return new (std::nothrow) CObjectsManager(m_pWorldData);
+    case kManagerExtraText:
+        return new (std::nothrow) CExtraTextManager(m_pWorldData);
+    case kManagerObjective:
+        return new (std::nothrow) CObjectiveManager(m_pWorldData);
+    case kManagerGroups:
+        return new (std::nothrow) CGroups(m_pWorldData);
+    case kManagerLabels:
+        return new (std::nothrow) CLabels(m_pWorldData);
     default:
         return nullptr;
     }
@@ -286,6 +297,26 @@ CScriptManager* CNimbrelWorld::GetScriptManager() const
 CCommandListManager* CNimbrelWorld::GetCommandListManager() const
 {
     return dynamic_cast<CCommandListManager*>(m_pManagers[kManagerCommandList]);
+}
+
+CExtraTextManager* CNimbrelWorld::GetExtraTextManager() const
+{
+    return dynamic_cast<CExtraTextManager*>(m_pManagers[kManagerExtraText]);
+}
+
+CObjectiveManager* CNimbrelWorld::GetObjectiveManager() const
+{
+    return dynamic_cast<CObjectiveManager*>(m_pManagers[kManagerObjective]);
+}
+
+CLabels* CNimbrelWorld::GetLabels() const
+{
+    return dynamic_cast<CLabels*>(m_pManagers[kManagerLabels]);
+}
+
+CGroups* CNimbrelWorld::GetGroups() const
+{
+    return dynamic_cast<CGroups*>(m_pManagers[kManagerGroups]);
 }
 
 CProfileManager* CNimbrelWorld::GetProfileManager() const
@@ -349,7 +380,8 @@ Status CNimbrelWorld::LoadMusic()
 
 Status CNimbrelWorld::LoadExtraTextData()
 {
-    return kStatusOk;
+    CExtraTextManager* extraTexts = GetExtraTextManager();
+    return extraTexts ? extraTexts->LoadExtraTexts() : kStatusOk;
 }
 
 Status CNimbrelWorld::PrepareSurroundForRun()

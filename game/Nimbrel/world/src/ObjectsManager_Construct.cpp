@@ -128,24 +128,15 @@ Status CObjectsManager::LoadResidentModels()
 
 int32_t CObjectsManager::FindLevelIndexByName(const char* name) const
 {
-    if (!name || !name[0] || !m_pNameIndex || m_objectCount == 0)
+    if (!m_pNameIndex)
         return -1;
-    uint32_t low = 0, high = m_objectCount, probe = m_objectCount / 2;
-    for (;;) {
-        const uint32_t index = m_pNameIndex[probe];
-        const char* probeName = m_ppObjects[index] ? m_ppObjects[index]->GetName() : nullptr;
-        const int order = DichotomyList::CompareKeys(name, probeName ? probeName : "");
-        if (order == 0)
-            return int32_t(index);
-        if (order < 0)
-            high = std::min(high, probe);
-        else
-            low = std::max(low, probe);
-        const uint32_t next = low + (high - low) / 2;
-        if (next == probe)
-            return -1;
-        probe = next;
-    }
+    return DichotomyList::Find(
+        m_pNameIndex, m_objectCount, name,
+        [](const void* context, uint32_t index) -> const char* {
+            const CObjectsBase* object = static_cast<const CObjectsManager*>(context)->m_ppObjects[index];
+            return object ? object->GetName() : nullptr;
+        },
+        this);
 }
 
 int32_t CObjectsManager::FindLevelByNameAndType(const char* name, uint32_t typeCode) const

@@ -6,6 +6,7 @@
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
@@ -69,8 +70,8 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
     // Popups (70000), tool box (80000), shader (140000), splash screens (160000), particles
-    // (170000), surround sound (180000), tutorial (210000), objectives (220000) and cursors
-    // (190000) join here, in this order, with their managers.
+    // (170000), surround sound (180000) and tutorial (210000) join before the objectives, and
+    // cursors (190000) after them, in this order, with their managers.
     static const ProfileManagerChunk kChunks[] = {
         {kProfileTagObjectsManager, kManagerObjects, SaveStream<CObjectsManager, &CObjectsManager::SaveState>,
          LoadStream<CObjectsManager, &CObjectsManager::LoadState>},
@@ -82,6 +83,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagScalings, kManagerScaling, SaveChunk<CScalingManager>, LoadChunk<CScalingManager>},
         {kProfileTagTimers, kManagerTimer, SaveChunk<CTimerManager>, LoadChunk<CTimerManager>},
         {kProfileTagFades, kManagerFade, SaveChunk<CFadeManager>, LoadChunk<CFadeManager>},
+        {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},
     };
     if (pCount)
         *pCount = sizeof kChunks / sizeof kChunks[0];

@@ -12,10 +12,16 @@
 #include <string>
 
 #include "NimbrelWorld/GameData.h"
+#include "NimbrelWorld/GroupTableFile.h"
 #include "NimbrelWorld/WorldManagers.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 
 class CCommandListManager;
+class CExtraTextManager;
+class CGroups;
+struct GroupTable;
+class CLabels;
+class CObjectiveManager;
 class CCommandTarget;
 class CChaptersManager;
 class CObjectsManager;
@@ -258,6 +264,23 @@ public:
     // The script and command list managers, null until the world load made them.
     CScriptManager* GetScriptManager() const;
     CCommandListManager* GetCommandListManager() const;
+    // The extra texts, objectives, labels and item groups, null until the world load made them.
+    CExtraTextManager* GetExtraTextManager() const;
+    CObjectiveManager* GetObjectiveManager() const;
+    CLabels* GetLabels() const;
+    CGroups* GetGroups() const;
+
+    // ---- the construction's files -------------------------------------------------------------
+    // The name of a file the construction tool made ("_construct.raw", "groups/..."): as it
+    // stands in construct modes 1 and 2 and for stored or packed files, under the data folder
+    // for a loose file.
+    void ConstructionFileName(char16_t name[kWorldTextSize], const char16_t* file);
+    // A "groups/" table of this game (header version 20, the world's identity) read whole into
+    // an empty table: 0, also for a missing or foreign file, which leaves the table empty and
+    // logs `missingLog` with the file name; kStatusFailed with the invalid-construction text for
+    // another version or a damaged file; kStatusOutOfMemory (latched). Nothing is kept after a
+    // failure.
+    Status ReadGroupTable(GroupTableKind kind, const char16_t* missingLog, GroupTable* pTable);
 
     // ---- scene objects, as scripts and commands reach them ------------------------------------
     // The object that commands of an object number reach; null without such an object.
