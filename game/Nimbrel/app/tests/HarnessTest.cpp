@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -758,6 +759,40 @@ TEST_F(GameFolder, TheShellLoadRegistersItsManagersInOrder)
         EXPECT_NE(expected[i], nullptr) << i;
         EXPECT_EQ(world->GetRegistered(i), expected[i]) << i;
     }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, AProfileWhoseSceneStateCannotBeReadStillPlays)
+{
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(game.Step(60));
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    // Every object's message list claims more messages than its chunk holds: the file's chunks
+    // are sound, its header reads, but the scene cannot be restored.
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const uint32_t tag = 20004;
+    int damaged = 0;
+    for (size_t at = bytes.find(std::string(reinterpret_cast<const char*>(&tag), 4)); at != std::string::npos;
+         at = bytes.find(std::string(reinterpret_cast<const char*>(&tag), 4), at + 1), ++damaged)
+        bytes.replace(at + 12, 4, "\xFF\xFF\xFF\xFF", 4);
+    ASSERT_GT(damaged, 0);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    for (int i = 0; i < 300 && game.State() != kGameStatePlaying; ++i)
+        ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.State(), kGameStatePlaying);
+    ASSERT_TRUE(game.Step(10));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
