@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
@@ -102,6 +103,26 @@ bool DescribeCommands(UtilsStream_Chunk* chunk, std::string& line)
             AppendFormat(NextLine(line), "command %u: magic %u, object %u, kind %u, event %u, function %d, locks %u%s", i,
                        r->magicIndex, r->target, r->kind, r->event, static_cast<int32_t>(r->functionIndex),
                        r->lockCount, r->keep ? ", kept" : "");
+    }
+    return true;
+}
+
+// The timers that were running, in their order.
+bool DescribeTimers(UtilsStream_Chunk* chunk, std::string& line)
+{
+    auto world = std::make_unique<WorldData>();
+    CTimerManager timers(world.get());
+    if (Failed(timers.LoadFromStream(chunk)))
+        return false;
+    AppendFormat(NextLine(line), "%u timers", timers.GetCount());
+    CFIFOList& list = timers.GetTimers();
+    for (void* p = list.GetFirst(); p; p = list.GetNext()) {
+        const auto* t = static_cast<const TimerRecord*>(p);
+        AppendFormat(NextLine(line), "timer of object %d: %g units left, mode %u, call %u, %s%s%s%s, key 0x%X",
+                     static_cast<int32_t>(t->objectIndex), double(t->remaining), t->mode, t->callId,
+                     t->pFunction ? "function \"" : "a wait", t->pFunction ? t->pFunction : "",
+                     t->pFunction ? "\"" : "", t->pParameter ? (std::string(" (\"") + t->pParameter + "\")").c_str() : "",
+                     t->handlerKey);
     }
     return true;
 }
@@ -206,6 +227,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeScripts(chunk, line);
     case kProfileTagCommandLists:
         return DescribeCommands(chunk, line);
+    case kProfileTagTimers:
+        return DescribeTimers(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -146,7 +147,7 @@ TEST(CommandProfile, NamesWhatMakesAFileUnreadable)
     }
 }
 
-TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersAndTheCommands)
+TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersTheCommandsAndTheTimers)
 {
     auto w = std::make_unique<WorldData>();
     UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
@@ -177,6 +178,9 @@ TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersAndTheCommands)
     ASSERT_EQ(commands.AddCommand(1, 0, 3, 1, 0, 0, 0, &handle), kStatusOk);
     ChunkStream stream(list.CreateChunk(kProfileTagCommandLists, nullptr));
     ASSERT_EQ(commands.Save(&stream), kStatusOk);
+    CTimerManager timers(w.get());
+    ASSERT_EQ(timers.AddTimer("Ring", "bell", 1, 0x0FFFFFFF, 2.0f, 1, 3), kStatusOk);
+    ASSERT_EQ(timers.SaveToStream(&list, list.CreateChunk(kProfileTagTimers, nullptr)), kStatusOk);
     ASSERT_TRUE(list.WriteAll());
 
     TempFolder folder("vornel_profile_");
@@ -190,6 +194,7 @@ TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersAndTheCommands)
           "  2 contexts, 1 queued results\n  context 1 handler 0 \"OnRun\": flags 0x1FFFFFFF\n"
           "  context 1 handler 1: free\n  queued result: context 1 handler 0 value 7\n"
           "  main script: globals 4 bytes, event mask 0xFFFFFFF, run state 0 bytes\n",
-          "command 0: magic 1, object 1, kind 3, event 1, function 0, locks 0\n"})
+          "command 0: magic 1, object 1, kind 3, event 1, function 0, locks 0\n",
+          "  1 timers\n  timer of object 1: 60 units left, mode 1, call 3, function \"Ring\" (\"bell\"), key 0xFFFFFFF\n"})
         EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
 }
