@@ -34,6 +34,8 @@ public:
     // shows it fully. The rectangle is the whole window on this renderer.
     void Capture(int32_t x, int32_t y, int32_t width, int32_t height);
     void ResetFade() { m_fFadeRatio = 1.0f; }
+    // The copy is gone at once, as if it had faded out.
+    void ClearFade() { m_fFadeRatio = 0.0f; }
     // The copy drawn with this alpha by the quad of the view's orientation.
     void DrawWithAlpha(uint8_t alpha);
 

@@ -12,6 +12,8 @@ GameData* GameDataCreate()
     game->screen.uniformScaleX = 1.0f;
     game->screen.uniformScaleY = 1.0f;
     game->screen.depthScale = 1.0f;
+    game->screen.layoutPositionX = game->screen.layoutPositionY = 1.0f;
+    game->screen.layoutSizeX = game->screen.layoutSizeY = 1.0f;
     game->drawElement = -1;
     game->drawMaterial = -1;
     game->language = kLanguageNone;

@@ -6,6 +6,9 @@
 
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CLoading.h"
+#include "NimbrelManagers/CProgressBar.h"
+#include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -37,24 +40,38 @@ const char16_t* WorldManagerName(int32_t slot)
     return slot >= 0 && slot < kManagerCount ? kNames[slot] : u"";
 }
 
-Status CNimbrelWorld::StartTransition(uint32_t, uint32_t)
+CTransitions* CNimbrelWorld::GetTransitions() const
 {
-    return kStatusOk;
+    return dynamic_cast<CTransitions*>(m_pManagers[kManagerTransitions]);
+}
+
+CProgressBar* CNimbrelWorld::GetProgressBar() const
+{
+    return dynamic_cast<CProgressBar*>(m_pManagers[kManagerProgressBar]);
+}
+
+Status CNimbrelWorld::StartTransition(uint32_t kind, uint32_t argument)
+{
+    CTransitions* transitions = GetTransitions();
+    return transitions ? transitions->Start(kind, argument != 0 ? 1 : 0) : kStatusOk;
 }
 
 bool CNimbrelWorld::IsScreenTransitionActive()
 {
-    return false;
+    const CTransitions* transitions = GetTransitions();
+    return transitions && transitions->IsScreenTransitionActive();
 }
 
 bool CNimbrelWorld::IsScreenTransitionFirstHalf()
 {
-    return false;
+    const CTransitions* transitions = GetTransitions();
+    return transitions && transitions->IsScreenTransitionFirstHalf();
 }
 
 bool CNimbrelWorld::IsFadeValueZero()
 {
-    return true;
+    const CTransitions* transitions = GetTransitions();
+    return !transitions || transitions->IsFadeValueZero();
 }
 
 bool CNimbrelWorld::HasSplashList()
@@ -211,9 +228,17 @@ void CNimbrelWorld::UpdateMusic(float fadeSpeed)
         m_pMusicManager->Update(fadeSpeed);
 }
 
-void CNimbrelWorld::ProgressBarRange(uint32_t, uint32_t) {}
+void CNimbrelWorld::ProgressBarRange(uint32_t step, uint32_t maximum)
+{
+    if (CProgressBar* bar = GetProgressBar())
+        bar->SetRange(step, maximum);
+}
 
-void CNimbrelWorld::ProgressBarStep() {}
+void CNimbrelWorld::ProgressBarStep()
+{
+    if (CProgressBar* bar = GetProgressBar())
+        bar->Step();
+}
 
 uint32_t CNimbrelWorld::MainFontKind()
 {
@@ -284,6 +309,12 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CGroups(m_pWorldData);
     case kManagerLabels:
         return new (std::nothrow) CLabels(m_pWorldData);
+    case kManagerTransitions:
+        return new (std::nothrow) CTransitions(m_pWorldData);
+    case kManagerLoading:
+        return new (std::nothrow) CLoading(m_pWorldData);
+    case kManagerProgressBar:
+        return new (std::nothrow) CProgressBar(m_pWorldData);
     default:
         return nullptr;
     }

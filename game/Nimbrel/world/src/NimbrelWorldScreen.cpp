@@ -31,6 +31,8 @@ bool CNimbrelWorld::ComputeScreenScale(uint16_t width, uint16_t height, float di
         s.widthRatio = s.heightRatio = s.baseTextScale = s.textScale = 1.0f;
         s.uniformScaleX = s.uniformScaleY = s.depthScale = 1.0f;
         s.textureLevelShift = 0;
+        // The virtual screen is the reference screen itself.
+        s.layoutPositionX = s.layoutPositionY = s.layoutSizeX = s.layoutSizeY = 1.0f;
         return false;
     }
     s.widthRatio = w / s.referenceWidth;
@@ -50,6 +52,9 @@ bool CNimbrelWorld::ComputeScreenScale(uint16_t width, uint16_t height, float di
                                                                         : std::min(s.widthRatio, s.heightRatio);
     s.uniformScaleX = s.uniformScaleY = uniform;
     s.depthScale = 1.0f;
+    s.layoutPositionX = s.widthRatio;
+    s.layoutPositionY = s.heightRatio;
+    s.layoutSizeX = s.layoutSizeY = uniform;
     return true;
 }
 

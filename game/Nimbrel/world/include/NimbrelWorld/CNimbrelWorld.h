@@ -28,7 +28,9 @@ class CObjectsManager;
 class CManagedObject;
 class CObjectsBase;
 class CProfileManager;
+class CProgressBar;
 class CScriptManager;
+class CTransitions;
 class CTimerManager;
 
 // The window class name; also the single-instance key and the key of the window title.
@@ -255,6 +257,9 @@ public:
     CProfileManager* GetProfileManager() const;
     CChaptersManager* GetChaptersManager() const;
     CTimerManager* GetTimerManager() const;
+    // The screen transitions and the progress bar, null until the start-up load made them.
+    CTransitions* GetTransitions() const;
+    CProgressBar* GetProgressBar() const;
     // The objects manager, null until the world load made it.
     CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects

@@ -44,6 +44,9 @@ struct GameScreenScale {
     float viewX, viewY, viewScaleX, viewScaleY;
     float viewTransform[16];
     float viewLeft, viewTop, viewRight, viewBottom;
+    // What the progress bar's reference units are multiplied by on the virtual screen: its
+    // position by the window's ratios, its size by the uniform scale (1.0 at construction).
+    float layoutPositionX, layoutPositionY, layoutSizeX, layoutSizeY;
 };
 
 // The sizes and colours of the game's texts (the menu and extra texts are the managed
