@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "NimbrelManagers/CEasedAnimators.h"
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -104,6 +106,19 @@ bool DescribeCommands(UtilsStream_Chunk* chunk, std::string& line)
                        r->magicIndex, r->target, r->kind, r->event, static_cast<int32_t>(r->functionIndex),
                        r->lockCount, r->keep ? ", kept" : "");
     }
+    return true;
+}
+
+// The fades, scalings or moves of a chunk, read by their manager without a scene to check them
+// against (the game refuses items of elements it lacks; the dump shows them).
+template <typename Manager>
+bool DescribeTimedItems(UtilsStream_Chunk* chunk, std::string& line)
+{
+    Manager manager(nullptr);
+    if (Failed(manager.LoadItemsFromStream(chunk, 0)))
+        return false;
+    AppendFormat(NextLine(line), "%u items in %u slots", manager.GetCount(), manager.GetCapacity());
+    manager.DescribeItems(line);
     return true;
 }
 
@@ -227,8 +242,17 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeScripts(chunk, line);
     case kProfileTagCommandLists:
         return DescribeCommands(chunk, line);
+    case kProfileTagRotations:
+        line = "no rotations";
+        return true;
+    case kProfileTagPositions:
+        return DescribeTimedItems<CPositionManager>(chunk, line);
+    case kProfileTagScalings:
+        return DescribeTimedItems<CScalingManager>(chunk, line);
     case kProfileTagTimers:
         return DescribeTimers(chunk, line);
+    case kProfileTagFades:
+        return DescribeTimedItems<CFadeManager>(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

@@ -6,12 +6,15 @@
 #include <string>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CEasedAnimators.h"
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
+#include "SceneFixture.h"
 #include "ToolTestSupport.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -197,4 +200,52 @@ TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersTheCommandsAndTheTimers)
           "command 0: magic 1, object 1, kind 3, event 1, function 0, locks 0\n",
           "  1 timers\n  timer of object 1: 60 units left, mode 1, call 3, function \"Ring\" (\"bell\"), key 0xFFFFFFF\n"})
         EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
+}
+
+TEST(CommandProfile, DumpsTheSavedFadesAnimatorsAndTimers)
+{
+    SceneFixtureWorld world;
+    auto* fades = new CFadeManager(world.GetWorldData());
+    auto* moves = new CPositionManager(world.GetWorldData());
+    auto* timers = new CTimerManager(world.GetWorldData());
+    world.SetManager(kManagerFade, fades);
+    world.SetManager(kManagerPosition, moves);
+    world.SetManager(kManagerTimer, timers);
+    ElementRecord* e = world.level->At(3);
+    e->pPositions = static_cast<NamedPosition*>(UTILS_CALLOC(2, sizeof(NamedPosition)));
+    e->positionCount = 2;
+    e->pPositions[1] = NamedPosition{40.0f, -20.0f, 0.0f, nullptr};
+    const CommandHandle command = world.NewCommand();
+    ASSERT_EQ(fades->AddFade(kFadeHide, 2.0f, 1, 2, &command), 1u);
+    ASSERT_EQ(moves->AddMove(1, EasingFromName("inEaseOutSin"), 4.0f, 1, 3, nullptr), 1u);
+    ASSERT_EQ(timers->AddTimer("OnBell", "twice", kTimerMulti, kTimerFunctionMask, 1.5f, 1, 2), kStatusOk);
+    ASSERT_EQ(timers->AddTimer(nullptr, nullptr, kTimerSingleResume, 0x40, 0.5f, 1, 3), kStatusOk);
+
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    list.CreateChunk(kProfileTagRotations, nullptr);
+    ASSERT_EQ(moves->SaveToStream(&list, list.CreateChunk(kProfileTagPositions, nullptr)), kStatusOk);
+    ASSERT_EQ(timers->SaveToStream(&list, list.CreateChunk(kProfileTagTimers, nullptr)), kStatusOk);
+    ASSERT_EQ(fades->SaveToStream(&list, list.CreateChunk(kProfileTagFades, nullptr)), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile_full_0.sav").string();
+    const std::string bytes(reinterpret_cast<const char*>(memory.GetBlock()), memory.GetSize());
+    std::ofstream(file, std::ios::binary) << bytes;
+    const auto dump = RunTool("profile dump " + file);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    for (const char* expected :
+         {"chunk 90000 at 0: size 20, payload 0\n  no rotations\n",
+          "  1 items in 1 slots\n  item 1: kind 1, object 1, element 3, running, rate 0.25/s, inEaseOutSin, ",
+          ", move by (40, -20, 0)\n",
+          "  2 timers\n  timer of object 1: 45 units left, mode 2, call 2, function \"OnBell\" (\"twice\"), key 0x1FFFFFFF\n"
+          "  timer of object 1: 15 units left, mode 1, call 3, a wait, key 0x40\n",
+          "  item 1: kind 1, object 1, element 2, running, rate 0.5/s, command 1 0 1 0 0, fading out\n"})
+        EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
+
+    // A fade cut off inside its fields is named, not half shown.
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 3);
+    EXPECT_EQ(RunTool("profile dump " + file, true).first, 1);
 }

@@ -61,6 +61,13 @@ Status CEaseItem::Update()
     return kStatusOk;
 }
 
+void CEaseItem::Describe(std::string& text) const
+{
+    CTimedItem::Describe(text);
+    Append(text, ", %s, %g of the time left, progress %g", g_UtilsEasingTable[m_easing].name, double(m_remaining),
+           double(m_progress));
+}
+
 bool CEaseItem::ReadTiming(UtilsStream_Chunk* c)
 {
     return c->Read(&m_objectIndex, 4, 1) && c->Read(&m_elementIndex, 4, 1) && c->Read(&m_done, 1, 1) &&
@@ -118,8 +125,11 @@ void CScalingItemEase::Finish()
 
 bool CScalingItemEase::LoadFromStream(UtilsStream_Chunk* c)
 {
-    if (!ReadTiming(c) || !c->Read(&m_delta, 4, 1) || std::isnan(m_delta) || !ReadCommand(c) || !ReadCurve(c))
-        return false;
+    return ReadTiming(c) && c->Read(&m_delta, 4, 1) && !std::isnan(m_delta) && ReadCommand(c) && ReadCurve(c);
+}
+
+bool CScalingItemEase::Attach()
+{
     const ElementRecord* e = Element();
     if (!e)
         return false;
@@ -131,6 +141,12 @@ bool CScalingItemEase::LoadFromStream(UtilsStream_Chunk* c)
 bool CScalingItemEase::SaveToStream(UtilsStream_Chunk* c)
 {
     return WriteTiming(c) && c->Write(&m_delta, 4, 1) && WriteCommand(c) && WriteCurve(c);
+}
+
+void CScalingItemEase::Describe(std::string& text) const
+{
+    CEaseItem::Describe(text);
+    Append(text, ", scale by %g", double(m_delta));
 }
 
 // ---- position -------------------------------------------------------------------------------
@@ -195,7 +211,12 @@ void CPositionEase::Finish()
 
 bool CPositionEase::LoadFromStream(UtilsStream_Chunk* c)
 {
-    if (!ReadTiming(c) || !c->Read(m_delta, 4, 3) || !ReadCommand(c) || !ReadCurve(c) || !IsValid())
+    return ReadTiming(c) && c->Read(m_delta, 4, 3) && ReadCommand(c) && ReadCurve(c);
+}
+
+bool CPositionEase::Attach()
+{
+    if (!IsValid())
         return false;
     const NamedPosition* keys;
     uint32_t count, current;
@@ -223,6 +244,12 @@ bool CPositionEase::LoadFromStream(UtilsStream_Chunk* c)
 bool CPositionEase::SaveToStream(UtilsStream_Chunk* c)
 {
     return WriteTiming(c) && c->Write(m_delta, 4, 3) && WriteCommand(c) && WriteCurve(c);
+}
+
+void CPositionEase::Describe(std::string& text) const
+{
+    CEaseItem::Describe(text);
+    Append(text, ", move by (%g, %g, %g)", double(m_delta[0]), double(m_delta[1]), double(m_delta[2]));
 }
 
 // ---- the managers ---------------------------------------------------------------------------

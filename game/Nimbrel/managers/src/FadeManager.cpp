@@ -142,6 +142,12 @@ bool CFadeItem1::SaveToStream(UtilsStream_Chunk* c)
     return CFadeItem::SaveToStream(c) && c->Write(&m_show, 1, 1);
 }
 
+void CFadeItem1::Describe(std::string& text) const
+{
+    CFadeItem::Describe(text);
+    text += m_show ? ", fading in" : ", fading out";
+}
+
 Status CFadeItem2::Update()
 {
     ElementRecord* e = Element();
@@ -188,6 +194,13 @@ bool CFadeItem2::SaveToStream(UtilsStream_Chunk* c)
            c->Write(&m_velocityY, 4, 1) && c->Write(&m_damping, 4, 1);
 }
 
+void CFadeItem2::Describe(std::string& text) const
+{
+    CFadeItem1::Describe(text);
+    Append(text, "%s, speed (%g, %g), damping %g", m_hideWhileMoving ? " while it moves" : "", double(m_velocityX),
+           double(m_velocityY), double(m_damping));
+}
+
 Status CFadeItem3::Update()
 {
     ElementRecord* e = Element();
@@ -212,6 +225,13 @@ bool CFadeItem3::LoadFromStream(UtilsStream_Chunk* c)
     uint8_t reserved = 0;
     return CFadeItem2::LoadFromStream(c) && c->Read(&reserved, 1, 1) && c->Read(&m_axis, 1, 1) && m_axis <= 1 &&
            c->Read(&m_ownX, 4, 1) && c->Read(&m_ownY, 4, 1) && c->Read(&m_ownDamping, 4, 1);
+}
+
+void CFadeItem3::Describe(std::string& text) const
+{
+    CFadeItem2::Describe(text);
+    Append(text, ", along %c at (%g, %g), damping %g", m_axis == 0 ? 'x' : 'y', double(m_ownX), double(m_ownY),
+           double(m_ownDamping));
 }
 
 bool CFadeItem3::SaveToStream(UtilsStream_Chunk* c)

@@ -1,7 +1,10 @@
 #include "NimbrelManagers/CTimedItems.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <new>
 
 #include "NimbrelManagers/SceneLookup.h"
@@ -81,6 +84,30 @@ bool CTimedItem::ReadCommand(UtilsStream_Chunk* pChunk)
 bool CTimedItem::WriteCommand(UtilsStream_Chunk* pChunk) const
 {
     return pChunk->Write(&m_command, 4, 5);
+}
+
+void CTimedItem::Append(std::string& text, const char* format, ...)
+{
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    if (n > 0)
+        text.append(line, std::min<size_t>(size_t(n), sizeof(line) - 1));
+}
+
+void CTimedItem::Describe(std::string& text) const
+{
+    Append(text, "object %u, element ", m_objectIndex);
+    if (m_elementIndex == 0xFFFFFFFFu)
+        text += "(whole object)";
+    else
+        Append(text, "%u", m_elementIndex);
+    Append(text, ", %s, rate %g/s", m_done ? "done" : "running", double(m_rate));
+    if (HasCommand())
+        Append(text, ", command %u %u %u %u %u", m_command.kind, m_command.recordIndex, m_command.magicIndex,
+               m_command.word3, m_command.word4);
 }
 
 // ---- the slot array -----------------------------------------------------------------------
@@ -191,7 +218,7 @@ Status CTimedItemManager::SaveItemsToStream(UtilsStream_Chunk* pChunk)
     return kStatusOk;
 }
 
-Status CTimedItemManager::LoadItemsFromStream(UtilsStream_Chunk* pChunk)
+Status CTimedItemManager::LoadItemsFromStream(UtilsStream_Chunk* pChunk, uint8_t attach)
 {
     DropAll();
     uint32_t count = 0, capacity = 0;
@@ -220,7 +247,7 @@ Status CTimedItemManager::LoadItemsFromStream(UtilsStream_Chunk* pChunk)
         if (kind == 0)
             continue;
         CTimedItem* item = NewItem(kind);
-        const bool ok = item && item->LoadFromStream(pChunk) && item->IsValid();
+        const bool ok = item && item->LoadFromStream(pChunk) && (!attach || item->Attach());
         if (!ok) {
             delete item;
             DropAll();
@@ -230,4 +257,13 @@ Status CTimedItemManager::LoadItemsFromStream(UtilsStream_Chunk* pChunk)
         ++m_count;
     }
     return kStatusOk;
+}
+
+void CTimedItemManager::DescribeItems(std::string& text) const
+{
+    for (uint32_t slot = 0; slot < m_capacity; ++slot)
+        if (const CTimedItem* item = m_ppItems[slot]) {
+            CTimedItem::Append(text, "\n  item %u: kind %u, ", slot + 1, item->GetKind());
+            item->Describe(text);
+        }
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "NimbrelManagers/FadeModes.h"
-#include "NimbrelManagers/ManagerChunks.h"
+#include "NimbrelWorld/ProfileChunks.h"
 #include "SceneFixture.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream.h"
@@ -94,7 +94,7 @@ TEST_F(EaseTest, BadRequestsMakeNothing)
 TEST_F(EaseTest, ARestoredAnimatorFindsItsTargetKeyAndRefusesUnknownCurves)
 {
     scales->AddScaling(2, EasingFromName("outCubic"), 1.0f, 1, 0, nullptr);
-    UtilsStream_Chunk chunk(kProfileTagScaling);
+    UtilsStream_Chunk chunk(kProfileTagScalings);
     chunk.Open(kStreamReadWriteGrowable);
     ASSERT_EQ(scales->SaveToStream(nullptr, &chunk), kStatusOk);
     CScalingManager restored(world.GetWorldData());
@@ -108,7 +108,7 @@ TEST_F(EaseTest, ARestoredAnimatorFindsItsTargetKeyAndRefusesUnknownCurves)
     std::vector<uint8_t> bytes(static_cast<size_t>(chunk.BytesLeft()));
     chunk.Read(bytes.data(), 1, static_cast<uint32_t>(bytes.size()));
     bytes[bytes.size() - 2] = 'X';
-    UtilsStream_Chunk spoiled(kProfileTagScaling);
+    UtilsStream_Chunk spoiled(kProfileTagScalings);
     spoiled.Open(kStreamReadWriteGrowable);
     spoiled.Write(bytes.data(), 1, static_cast<uint32_t>(bytes.size()));
     spoiled.Rewind();

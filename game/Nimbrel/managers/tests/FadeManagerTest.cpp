@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "NimbrelManagers/ManagerChunks.h"
+#include "NimbrelWorld/ProfileChunks.h"
 #include "SceneFixture.h"
 #include "VornelUtils/UtilsStream.h"
 #include "VornelUtils/UtilsStream_Chunk.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "NimbrelManagers/ManagerChunks.h"
+#include "NimbrelWorld/ProfileChunks.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/WorldData.h"

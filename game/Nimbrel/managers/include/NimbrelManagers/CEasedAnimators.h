@@ -19,6 +19,7 @@ public:
     CEaseItem(WorldData* w, uint32_t targetKey, int32_t easing, float seconds, uint32_t object, uint32_t element,
               const CommandHandle* pCommand);
     Status Update() override;
+    void Describe(std::string& text) const override;
     uint32_t GetTargetKey() const { return m_targetKey; }
     float GetProgress() const { return m_progress; }
 
@@ -43,6 +44,8 @@ public:
     void Finish() override;
     bool LoadFromStream(UtilsStream_Chunk* pChunk) override;
     bool SaveToStream(UtilsStream_Chunk* pChunk) override;
+    bool Attach() override;
+    void Describe(std::string& text) const override;
 
 protected:
     void Apply() override;
@@ -59,6 +62,8 @@ public:
     bool LoadFromStream(UtilsStream_Chunk* pChunk) override;
     bool SaveToStream(UtilsStream_Chunk* pChunk) override;
     bool IsValid() override;
+    bool Attach() override;
+    void Describe(std::string& text) const override;
 
 protected:
     void Apply() override;

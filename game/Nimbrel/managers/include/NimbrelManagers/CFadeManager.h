@@ -32,6 +32,7 @@ public:
     void Finish() override;
     bool LoadFromStream(UtilsStream_Chunk* pChunk) override;
     bool SaveToStream(UtilsStream_Chunk* pChunk) override;
+    void Describe(std::string& text) const override;
 
 protected:
     void StepAlpha(ElementRecord* pElement);
@@ -51,6 +52,7 @@ public:
     void Finish() override;
     bool LoadFromStream(UtilsStream_Chunk* pChunk) override;
     bool SaveToStream(UtilsStream_Chunk* pChunk) override;
+    void Describe(std::string& text) const override;
 
 protected:
     uint8_t m_hideWhileMoving;
@@ -69,6 +71,7 @@ public:
     Status Update() override;
     bool LoadFromStream(UtilsStream_Chunk* pChunk) override;
     bool SaveToStream(UtilsStream_Chunk* pChunk) override;
+    void Describe(std::string& text) const override;
 
 private:
     uint8_t m_axis;

@@ -7,6 +7,7 @@
 // remove or clear items: an item therefore leaves its slot before its Finish runs, and every
 // walk reads the array and its capacity again at each step.
 #include <cstdint>
+#include <string>
 
 #include "NimbrelObjects/CCommandTarget.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
@@ -33,6 +34,12 @@ public:
     virtual bool SaveToStream(UtilsStream_Chunk* pChunk) = 0;
     // The object and element it names exist in the live tables.
     virtual bool IsValid();
+    // A read item joins the live scene: it must name live tables (an animator also finds its
+    // target key there). False leaves the item unusable.
+    virtual bool Attach() { return IsValid(); }
+    // The item's fields as one line of text after its slot, for showing a saved game.
+    virtual void Describe(std::string& text) const;
+    static void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     uint32_t GetKind() const { return m_kind; }
     uint32_t GetObjectIndex() const { return m_objectIndex; }
@@ -81,8 +88,11 @@ public:
     // u32 count, u32 capacity, then per slot its kind (0 empty) and the item's fields.
     Status SaveItemsToStream(UtilsStream_Chunk* pChunk);
     // Drops every item unfinished, then reads the slots back; kStatusFailed for a damaged
-    // chunk (nothing stays of it), kStatusOutOfMemory (latched).
-    Status LoadItemsFromStream(UtilsStream_Chunk* pChunk);
+    // chunk (nothing stays of it), kStatusOutOfMemory (latched). With attach 0 the items keep
+    // only their saved fields, unchecked against the scene: for showing a chunk, not running it.
+    Status LoadItemsFromStream(UtilsStream_Chunk* pChunk, uint8_t attach = 1);
+    // One line per live item: its id, kind and fields.
+    void DescribeItems(std::string& text) const;
 
 protected:
     // Starts the item, steps it once and stores it: its id, or 0 (the item is then gone).
