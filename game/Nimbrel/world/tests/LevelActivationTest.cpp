@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "NimbrelManagers/CEasedAnimators.h"
+#include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "ObjectsFixture.h"
@@ -187,6 +190,44 @@ TEST_F(Levels, ActivationShowsTheLevelWithItsDependenciesAndOrdersTheActiveList)
     EXPECT_FALSE(o[1]->IsShown());
     EXPECT_TRUE(o[1]->IsLoaded());  // kept while there is room
     EXPECT_EQ(ActiveNames(), (std::vector<std::string>{"attic"}));
+}
+
+TEST_F(Levels, ActivationEndsTheFadesAndALevelChangeEveryTimedChange)
+{
+    o[1]->SetElements({"door"});
+    ElementRecord* door = o[1]->GetItemRecord(0);
+    char* name = door->pName;
+    CObjectsBase::ResetElement(door);
+    door->pName = name;
+    door->alpha = 1.0f;
+    door->pPositions = static_cast<NamedPosition*>(UTILS_CALLOC(2, sizeof(NamedPosition)));
+    door->positionCount = 2;
+    door->pPositions[1] = NamedPosition{10.0f, 0.0f, 0.0f, nullptr};
+    auto* fades = new CFadeManager(W());
+    auto* moves = new CPositionManager(W());
+    auto* timers = new CTimerManager(W());
+    m_world->SetManager(kManagerFade, fades);
+    m_world->SetManager(kManagerPosition, moves);
+    m_world->SetManager(kManagerTimer, timers);
+    Activate(1);
+    ASSERT_NE(fades->AddFade(kFadeHide, 5.0f, 1, 0, nullptr), 0u);
+    ASSERT_NE(moves->AddMove(1, EasingFromName("linear"), 5.0f, 1, 0, nullptr), 0u);
+    ASSERT_EQ(timers->AddTimer("OnBell", nullptr, kTimerSingle, kTimerFunctionMask, 5.0f, 1, 0), kStatusOk);
+
+    // Entering a level ends its fades at once (the door is hidden); moves and timers go on.
+    Activate(1);
+    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_EQ(door->alpha, 0.0f);
+    EXPECT_EQ(moves->GetCount(), 1u);
+    EXPECT_EQ(timers->GetCount(), 1u);
+
+    // Leaving for another chapter ends the moves where they were going and drops the timers.
+    ASSERT_NE(fades->AddFade(kFadeShow, 5.0f, 1, 0, nullptr), 0u);
+    EXPECT_EQ(objects->ResetManagers(0), kStatusOk);
+    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_EQ(moves->GetCount(), 0u);
+    EXPECT_EQ(door->positionIndex, 1u);
+    EXPECT_EQ(timers->GetCount(), 0u);
 }
 
 TEST_F(Levels, AnOverlayLevelKeepsTheLevelsBelowUnderIt)
