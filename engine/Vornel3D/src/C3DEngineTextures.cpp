@@ -146,6 +146,8 @@ Status C3DEngine::ReleaseTexture(C3DTexture* pTexture, uint8_t direct)
 
 void C3DEngine::ForgetTexture(C3DTexture* pTexture)
 {
+    if (m_pPresentedFrameCopy == pTexture)
+        m_pPresentedFrameCopy = nullptr;
     WalkList<C3DObject>(m_plistObjects, [&](C3DObject* o) {
         o->ForgetTexture(pTexture);
         return true;

@@ -6,6 +6,7 @@
 
 #include "GLHeaders_GL.h"
 #include "Vornel3D/C3DMath.h"
+#include "Vornel3D/C3DTexture.h"
 #include "Vornel3D_GL/C3DView_GL.h"
 #include "VornelPlatform/PlatformGL.h"
 #include "VornelUtils/UtilsLog.h"
@@ -304,6 +305,7 @@ Status C3DEngine_GL::BeginScene()
 {
     if (!m_pWorldData)
         return kStatusFailed;
+    m_bInScene = true;
     Clear();
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(m_pWorldData->matrixCamera);
@@ -316,7 +318,12 @@ Status C3DEngine_GL::BeginScene()
 
 Status C3DEngine_GL::EndScene()
 {
+    // GL leaves the back buffer undefined once it is swapped: the frame is kept first.
+    if (m_pPresentedFrameCopy)
+        m_pPresentedFrameCopy->CopyFromScreen(1, 1, 0, 0);
     Platform_GL_SwapWindow(m_context.pWindow);
+    m_bInScene = false;
+    ++m_nPresentedFrames;
     return kStatusOk;
 }
 

@@ -1,8 +1,10 @@
 // The screenshot overlay: its texture and quads, the frame copy and the fade.
 #include "Vornel3D_ToolBox/CScreenshot.h"
 
-#include <new>
+#include <initializer_list>
 #include <memory>
+#include <new>
+#include <utility>
 
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObject.h"
@@ -61,9 +63,16 @@ Status CScreenshot::Unload()
             engine->ReleaseObject(m_pObject);
         if (m_pTexture)
             engine->ReleaseTexture(m_pTexture, 1);
+        if (m_pPresentedFrame) {
+            if (engine->GetPresentedFrameCopy() == m_pPresentedFrame)
+                engine->SetPresentedFrameCopy(nullptr);
+            engine->ReleaseTexture(m_pPresentedFrame, 1);
+        }
     }
     m_pObject = nullptr;
     m_pTexture = nullptr;
+    m_pPresentedFrame = nullptr;
+    m_nShownFrame = ~0u;
     return kStatusOk;
 }
 
@@ -79,8 +88,9 @@ Status CScreenshot::LoadParameters(uint32_t resourceMode)
                        : kDefaultFadeSpeed;
     Unload();
     m_pTexture = engine->CreateTexture(kTextureKind, kTextureFlags);
+    m_pPresentedFrame = engine->CreateTexture(kTextureKind, kTextureFlags);
     m_pObject = engine->CreateObject(kScreenObjectFlags, kScreenObjectCreation);
-    if (!m_pTexture || !m_pObject || Failed(m_pObject->Create(4, 16, 16)))
+    if (!m_pTexture || !m_pPresentedFrame || !m_pObject || Failed(m_pObject->Create(4, 16, 16)))
         return kStatusFailed;
     m_pObject->Lock(0, 2);
     for (uint32_t g = 0; g < 4; ++g) {
@@ -96,7 +106,7 @@ Status CScreenshot::LoadParameters(uint32_t resourceMode)
 Status CScreenshot::Load()
 {
     WorldData* w = m_pWorldData;
-    if (!w || !m_pTexture || !m_pObject)
+    if (!w || !m_pTexture || !m_pPresentedFrame || !m_pObject)
         return kStatusFailed;
     m_nCapturedWidth = w->realWidth;
     m_nCapturedHeight = w->realHeight;
@@ -119,12 +129,17 @@ Status CScreenshot::Load()
         w->lastErrorCode = kStatusOutOfMemory;
         return kStatusOutOfMemory;
     }
-    m_pTexture->Release();
-    if (Failed(m_pTexture->MakeFromRaw(uint16_t(textureWidth), uint16_t(textureHeight), 24, black.get(), nullptr))) {
-        Log(w->logPath, 0, u"# CScreenshot::Load failed! Can't make from raw texture %dx%d\n", int(textureWidth),
-            int(textureHeight));
-        return kStatusFailed;
+    for (C3DTexture* texture : {m_pTexture, m_pPresentedFrame}) {
+        texture->Release();
+        if (Failed(texture->MakeFromRaw(uint16_t(textureWidth), uint16_t(textureHeight), 24, black.get(), nullptr))) {
+            Log(w->logPath, 0, u"# CScreenshot::Load failed! Can't make from raw texture %dx%d\n",
+                int(textureWidth), int(textureHeight));
+            return kStatusFailed;
+        }
     }
+    m_nShownFrame = ~0u;
+    if (C3DEngine* engine = C3DEngine::FromWorld(w))
+        engine->SetPresentedFrameCopy(m_pPresentedFrame);
     FillQuads(textureWidth, textureHeight);
     return kStatusOk;
 }
@@ -175,7 +190,20 @@ void CScreenshot::Capture(int32_t, int32_t, int32_t, int32_t)
     }
     if (!m_pTexture || !m_pObject)
         return;
-    m_pTexture->CopyFromScreen(1, 1, 0, 0);
+    C3DEngine* engine = C3DEngine::FromWorld(w);
+    if (engine && !engine->IsInScene() && engine->GetPresentedFrameCopy() == m_pPresentedFrame) {
+        // Between frames the back buffer holds nothing defined: the frame kept at the last
+        // swap is shown, unless the shown texture has it already.
+        if (m_nShownFrame != engine->GetPresentedFrames()) {
+            std::swap(m_pTexture, m_pPresentedFrame);
+            m_pObject->SetTextureAllGroups(m_pTexture, 0);
+            engine->SetPresentedFrameCopy(m_pPresentedFrame);
+            m_nShownFrame = engine->GetPresentedFrames();
+        }
+    } else {
+        m_pTexture->CopyFromScreen(1, 1, 0, 0);
+        m_nShownFrame = ~0u;
+    }
     m_fFadeRatio = 1.0f;
 }
 

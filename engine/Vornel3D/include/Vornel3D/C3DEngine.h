@@ -184,6 +184,17 @@ public:
     // The engine of a world data record (null when none is alive).
     static C3DEngine* FromWorld(const WorldData* pWorldData);
 
+    // ---- the frame on screen --------------------------------------------------------------
+    // A renderer whose back buffer is undefined after it presents a frame copies each finished
+    // frame into this texture first (null: none), so that a copy taken between frames still
+    // has the frame on screen.
+    void SetPresentedFrameCopy(C3DTexture* pTexture) { m_pPresentedFrameCopy = pTexture; }
+    C3DTexture* GetPresentedFrameCopy() const { return m_pPresentedFrameCopy; }
+    // True between BeginScene and EndScene, while a frame is being drawn.
+    bool IsInScene() const { return m_bInScene; }
+    // How many frames have been presented.
+    uint32_t GetPresentedFrames() const { return m_nPresentedFrames; }
+
 protected:
     enum class TextureSource { Memory, Packer, File };
     C3DTexture* TextureFromSource(TextureSource source, uint32_t flags, uint32_t second, const void* data,
@@ -203,4 +214,7 @@ protected:
     CFIFOListCounted m_plistShaders;      // C3DShader
     CFIFOList m_listStencilShadow;        // C3DStencilShadow
     CFIFOList m_listContainer;            // C3DContainer
+    C3DTexture* m_pPresentedFrameCopy = nullptr;
+    bool m_bInScene = false;
+    uint32_t m_nPresentedFrames = 0;
 };

@@ -30,8 +30,10 @@ public:
     // the object, then Load. kStatusFailed when any of it fails.
     virtual Status LoadParameters(uint32_t resourceMode);
 
-    // Copies the frame into the texture (rebuilt first when the window changed size) and
-    // shows it fully. The rectangle is the whole window on this renderer.
+    // Shows the frame fully: while a frame is drawn, what it holds so far; between frames (as a
+    // game state changes in the update), the frame last presented, which the renderer keeps in
+    // a second texture at each swap. The texture is rebuilt first when the window changed
+    // size. The rectangle is the whole window on this renderer.
     void Capture(int32_t x, int32_t y, int32_t width, int32_t height);
     void ResetFade() { m_fFadeRatio = 1.0f; }
     // The copy is gone at once, as if it had faded out.
@@ -58,4 +60,8 @@ private:
     float m_fFadeSpeed = 0.075f;
     C3DObject* m_pObject = nullptr;
     C3DTexture* m_pTexture = nullptr;
+    // Receives every presented frame; exchanged with the shown texture by a capture between
+    // frames. m_nShownFrame: the presented frame the shown texture holds (~0: another one).
+    C3DTexture* m_pPresentedFrame = nullptr;
+    uint32_t m_nShownFrame = ~0u;
 };

@@ -154,8 +154,11 @@ TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLoses0075OfItAUnit)
         return;
     EXPECT_TRUE(transitions->IsFadeValueZero());
     EXPECT_FLOAT_EQ(transitions->GetDuration(kTransitionSimpleFade), 30.0f);
-    // Between frames, as a game state change starts it: the frame last presented is copied.
+    // Between frames, as a game state change starts it: the frame last presented is copied,
+    // whatever the back buffer holds after the swap (here: another colour).
     Present(kRed);
+    w->colorClear = kGreen;
+    engine->Clear();
     ASSERT_EQ(transitions->Start(kTransitionSimpleFade, 0), 0);
     EXPECT_FALSE(transitions->IsScreenTransitionActive());
     EXPECT_FALSE(transitions->IsFadeValueZero());
@@ -177,6 +180,11 @@ TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLoses0075OfItAUnit)
     EXPECT_EQ(transitions->GetKind(), kTransitionSimpleFade);
     StepTransition();
     EXPECT_EQ(transitions->GetKind(), kTransitionKindNone);
+    // A second start before the next frame keeps that frame (not the copy shown before it).
+    Present(kGreen);
+    ASSERT_EQ(transitions->Start(kTransitionSimpleFade, 0), 0);
+    ASSERT_EQ(transitions->Start(kTransitionSimpleFade, 0), 0);
+    EXPECT_EQ(DrawTransition(kBlue, Width() / 2, Height() / 2), kGreen);
 
     // Kind 0 (or any other) copies nothing and leaves a running transition alone.
     Present(kRed);
