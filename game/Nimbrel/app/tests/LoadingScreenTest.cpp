@@ -467,4 +467,37 @@ TEST_F(LoadingScreen, ATallWindowShowsThePictureBetweenBarsOfItsCornerColour)
     EXPECT_EQ(harness.Stop(), 0);
 }
 
+TEST_F(LoadingScreen, APressReachesNobodyUntilTheCopiedFrameHasFaded)
+{
+    NimbrelHarness harness;
+    Start(harness);
+    if (HasFatalFailure())
+        return;
+    CNimbrelWorld* world = harness.World();
+    // The world loaded and whatever it entered then faded in.
+    for (int frame = 0; frame < 600 && !(world->GetObjectsManager() && transitions->IsFadeValueZero() &&
+                                          transitions->GetKind() == kTransitionKindNone);
+         ++frame)
+        ASSERT_TRUE(harness.Step());
+    ASSERT_NE(world->GetObjectsManager(), nullptr);
+    world->SetGameState(kGameStatePlaying, kTransitionKindNone, 0);
+    EXPECT_EQ(world->GetInputReceiver(), kInputObjects);
+    Present(kRed);
+    ASSERT_EQ(world->SetGameState(kGameStatePlaying, kTransitionSimpleFade, 0), 0);
+    for (int unit = 1; unit <= 14; ++unit) {
+        EXPECT_EQ(world->GetInputReceiver(), kInputNone) << "unit " << unit;
+        StepTransition();
+    }
+    EXPECT_EQ(world->GetInputReceiver(), kInputObjects);
+    // A covering transition copies the frame without fading it: its end lets input through.
+    ASSERT_EQ(world->SetGameState(kGameStatePlaying, kTransitionDoubleSquares, 0), 0);
+    StepTransition(16.0);  // past the first half
+    StepTransition(15.0);  // the second half at its end, not past it
+    EXPECT_EQ(world->GetInputReceiver(), kInputNone);
+    StepTransition();
+    EXPECT_EQ(transitions->GetKind(), kTransitionKindNone);
+    EXPECT_EQ(world->GetInputReceiver(), kInputObjects);
+    EXPECT_EQ(harness.Stop(), 0);
+}
+
 }  // namespace
