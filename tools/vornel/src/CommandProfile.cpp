@@ -12,6 +12,7 @@
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
@@ -142,6 +143,30 @@ bool DescribeTimers(UtilsStream_Chunk* chunk, std::string& line)
     return true;
 }
 
+// The objectives in list order (the current one last), each with its sub-objectives.
+bool DescribeObjectives(UtilsStream_Chunk* chunk, std::string& line)
+{
+    auto world = std::make_unique<WorldData>();
+    CObjectiveManager objectives(world.get());
+    if (Failed(objectives.LoadFromStream(chunk)))
+        return false;
+    CFIFOList& list = objectives.GetObjectives();
+    AppendFormat(NextLine(line), "%u objectives, order counter %u, current %d", list.GetCount(),
+                 objectives.GetOrderCounter(), objectives.GetCurrentObjective());
+    auto describe = [&](const char* what, const ObjectiveRecord* r) {
+        AppendFormat(NextLine(line), "%s %u: order %u%s%s", what, r->identifier, r->orderNumber,
+                     r->implicit ? ", implicit" : "", r->done ? ", done" : "");
+    };
+    for (void* p = list.GetFirst(); p; p = list.GetNext()) {
+        const auto* objective = static_cast<ObjectiveRecord*>(p);
+        describe("objective", objective);
+        CFIFOList* subs = objective->pSubObjectives;
+        for (void* s = subs ? subs->GetFirst() : nullptr; s; s = subs->GetNext())
+            describe("  sub-objective", static_cast<ObjectiveRecord*>(s));
+    }
+    return true;
+}
+
 // The decoded payload of one of the profile's own chunks, or false when it is cut short.
 bool Decode(UtilsStream_Chunk* chunk, std::string& line)
 {
@@ -253,6 +278,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeTimers(chunk, line);
     case kProfileTagFades:
         return DescribeTimedItems<CFadeManager>(chunk, line);
+    case kProfileTagObjectives:
+        return DescribeObjectives(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

@@ -81,7 +81,8 @@ const CommandRow kCommands[] = {
      "usage: vornel profile dump FILE\n"
      "\n"
      "Prints every chunk of a profile file (its offset, tag, total and payload sizes and\n"
-     "children), and decodes the profile's own chunks 10001 to 10010 with the game's readers.\n"
+     "children), and decodes the profile's own chunks 10001 to 10010, the scene objects, and the\n"
+     "managers' chunks 40000 to 130000 and 220000 (objectives) with the game's readers.\n"
      "A file the game cannot read is named with the reason, with exit status 1.\n"},
     {"model", CommandModel,
      "usage: vornel model info FILE.3dx [--vertices]\n"

@@ -12,6 +12,7 @@
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "SceneFixture.h"
@@ -150,6 +151,16 @@ TEST(CommandProfile, NamesWhatMakesAFileUnreadable)
     }
 }
 
+// `vornel profile dump` of the chunks written into the memory stream.
+std::pair<int, std::string> DumpWritten(UtilsStream_Static& memory)
+{
+    TempFolder folder("vornel_profile_");
+    const std::string file = (folder.Path() / "profile_full_0.sav").string();
+    std::ofstream(file, std::ios::binary) << std::string(reinterpret_cast<const char*>(memory.GetBlock()),
+                                                         memory.GetSize());
+    return RunTool("profile dump " + file);
+}
+
 TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersTheCommandsAndTheTimers)
 {
     auto w = std::make_unique<WorldData>();
@@ -186,11 +197,7 @@ TEST(CommandProfile, DumpsTheInterfacesTheScriptHandlersTheCommandsAndTheTimers)
     ASSERT_EQ(timers.SaveToStream(&list, list.CreateChunk(kProfileTagTimers, nullptr)), kStatusOk);
     ASSERT_TRUE(list.WriteAll());
 
-    TempFolder folder("vornel_profile_");
-    const std::string file = (folder.Path() / "profile_full_0.sav").string();
-    std::ofstream(file, std::ios::binary) << std::string(reinterpret_cast<const char*>(memory.GetBlock()),
-                                                         memory.GetSize());
-    const auto dump = RunTool("profile dump " + file);
+    const auto dump = DumpWritten(memory);
     ASSERT_EQ(dump.first, 0) << dump.second;
     for (const char* expected :
          {"  menu object 0\n  labels object -1\n  popups object 2\n", "  effects object 6\n",
@@ -248,4 +255,26 @@ TEST(CommandProfile, DumpsTheSavedFadesAnimatorsAndTimers)
     // A fade cut off inside its fields is named, not half shown.
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 3);
     EXPECT_EQ(RunTool("profile dump " + file, true).first, 1);
+}
+
+TEST(CommandProfile, DumpsTheObjectivesInListOrder)
+{
+    auto w = std::make_unique<WorldData>();
+    CObjectiveManager objectives(w.get());
+    objectives.AddObjective(4);
+    objectives.AddSubObjective(9, 90);
+    objectives.CompleteSubObjective(9, 91);
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    ASSERT_EQ(objectives.SaveToStream(&list, list.CreateChunk(kProfileTagObjectives, nullptr)), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+    const auto dump = DumpWritten(memory);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("chunk 220000 at 0: size 76, payload 56\n"
+                               "  2 objectives, order counter 4, current 4\n"
+                               "  objective 4: order 1\n  objective 9: order 2, implicit\n"
+                               "    sub-objective 90: order 3\n    sub-objective 91: order 4, done\n"),
+              std::string::npos)
+        << dump.second;
 }
