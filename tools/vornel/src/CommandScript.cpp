@@ -75,7 +75,8 @@ const char* BuiltinsOption(int argc, char** argv, int at)
     if (argc == at)
         return "";
     if (argc == at + 2 && std::strcmp(argv[at], "--builtins") == 0 &&
-        (std::strcmp(argv[at + 1], "run") == 0 || std::strcmp(argv[at + 1], "game") == 0))
+        (std::strcmp(argv[at + 1], "run") == 0 || std::strcmp(argv[at + 1], "game") == 0 ||
+         std::strcmp(argv[at + 1], "scene") == 0))
         return argv[at + 1];
     return nullptr;
 }

@@ -10,13 +10,16 @@
 //
 // Two host builtins stand in for the game's: eTRACE(text) prints the text on a line of its
 // own; _wait(tag) prints "wait <tag>" and suspends the script (unless the call is the last
-// thing its function does, where the game's waits do not wait either).
+// thing its function does, where the game's waits do not wait either). With --scene the
+// script has a scene object's builtins instead (ScriptSceneRun.h).
 #include "Commands.h"
+#include "ScriptSceneRun.h"
 #include "ScriptToolBuiltins.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,7 @@
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelScript/ScriptState.h"
+#include "NimbrelObjects/ObjectBuiltins.h"
 #include "NimbrelWorld/ScriptCommonBuiltins.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -86,6 +90,9 @@ bool RegisterToolBuiltins(ScriptVM* vm, ScriptModule* module, const char* set)
         return true;
     if (std::strcmp(set, "game") == 0)
         return RegisterCommonBuiltinNames(vm, module, GameOnly) >= 0;
+    if (std::strcmp(set, "scene") == 0)
+        return RegisterCommonBuiltinNames(vm, module, GameOnly) >= 0 &&
+               RegisterObjectBuiltinNames(vm, module, GameOnly) >= 0;
     if (std::strcmp(set, "run") != 0)
         return false;
     return ScriptModule_RegisterBuiltin(vm, module, "eTRACE", Trace, ScriptPackArgumentCode(0x4), 0, 0) >= 0 &&
@@ -106,14 +113,16 @@ int Fail(ScriptVM* vm, Status status)
 // A new module linked to `linked`, with the host builtins, compiled from `path` (a source or
 // a compiled image) and linked; its top-level code runs unless `runTopLevel` is false (its
 // globals then come from a saved state). Null after printing the error.
-ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, bool runTopLevel, int* exitCode)
+ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, bool runTopLevel, CSceneRun* scene,
+                   int* exitCode)
 {
     ScriptModule* module = ScriptModule_Create(vm, linked);
     if (!module) {
         *exitCode = Fail(vm, kScriptOutOfMemory);
         return nullptr;
     }
-    Status status = RegisterToolBuiltins(vm, module, "run") ? kScriptOk : kScriptOutOfMemory;
+    const bool registered = scene ? scene->Register(vm, module) : RegisterToolBuiltins(vm, module, "run");
+    Status status = registered ? kScriptOk : kScriptOutOfMemory;
     if (status >= 0)
         status = ScriptModule_CompileFileA(vm, module, "", path.c_str());
     const std::string problem = ScriptFileProblem(path.c_str(), status);
@@ -233,6 +242,7 @@ struct RunOptions {
     std::vector<std::string> libraries;
     std::string saveState; // written at the first wait
     std::string loadState; // read before the first step, which then continues its call
+    std::unique_ptr<CSceneRun> scene; // --scene: the scene object's builtins
 };
 
 int Run(const std::string& path, const RunOptions& options, const std::vector<Step>& steps)
@@ -245,14 +255,14 @@ int Run(const std::string& path, const RunOptions& options, const std::vector<St
     int exitCode = 0;
     ScriptModule* module = nullptr;
     for (const std::string& library : options.libraries) {
-        module = Load(vm, module, library, true, &exitCode);
+        module = Load(vm, module, library, true, options.scene.get(), &exitCode);
         if (!module) {
             ScriptVM_Destroy(vm);
             return exitCode;
         }
     }
     const bool loading = !options.loadState.empty();
-    module = Load(vm, module, path, !loading, &exitCode);
+    module = Load(vm, module, path, !loading, options.scene.get(), &exitCode);
     if (module && loading) {
         const Status status = LoadState(vm, module, options.loadState);
         if (status == kScriptFileOpen || (status < 0 && !vm->errorText)) {
@@ -314,6 +324,7 @@ int CommandScriptRun(int argc, char** argv)
     const std::string path = argv[0];
     RunOptions options;
     std::vector<Step> steps;
+    std::string elements;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -323,6 +334,13 @@ int CommandScriptRun(int argc, char** argv)
             options.saveState = argv[++i];
         } else if (option == "--load-state" && hasValue && steps.empty() && options.loadState.empty()) {
             options.loadState = argv[++i];
+        } else if (option == "--scene" && !options.scene && steps.empty()) {
+            options.scene = std::make_unique<CSceneRun>();
+        } else if (option == "--answer" && hasValue && options.scene) {
+            if (!options.scene->AddAnswer(argv[++i]))
+                return kExitUsage;
+        } else if (option == "--elements" && hasValue && options.scene && elements.empty()) {
+            elements = argv[++i];
         } else if (option == "--call" && hasValue) {
             Step step;
             step.call = true;
@@ -345,5 +363,7 @@ int CommandScriptRun(int argc, char** argv)
     if (steps.empty() || !steps.front().call || (!options.loadState.empty() && !steps.front().arguments.empty())) {
         return kExitUsage;
     }
+    if (!elements.empty() && !options.scene->LoadElements(elements))
+        return 1;
     return Run(path, options, steps);
 }

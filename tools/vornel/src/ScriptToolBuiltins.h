@@ -5,6 +5,7 @@
 #include "NimbrelScript/ScriptVM.h"
 
 // "" (or null) registers none; "run" the two builtins of `vornel script run`, eTRACE and
-// _wait; "game" the builtins every script of the game has, in the game's order (they only
-// stand in: calling one fails). False for an unknown set or when registering fails.
+// _wait; "game" the builtins every script of the game has, in the game's order; "scene" those
+// and then the builtins of a scene object's script (the game's stand in: calling one fails).
+// False for an unknown set or when registering fails.
 bool RegisterToolBuiltins(ScriptVM* vm, ScriptModule* module, const char* set);

@@ -62,4 +62,22 @@ TEST(ScriptRunCommand, ReportsAnUnreadableFile)
     EXPECT_EQ(outcome.output, "error cannot read absent.script: the file cannot be opened (0x80000010)\n");
 }
 
+TEST(ScriptRunCommand, SceneItemListsResolveAgainstTheElements)
+{
+    tooltest::TempFolder folder("vornel_scene_items_");
+    ASSERT_EQ(RunInGolden("scene build scene_items.scene " + folder.Path().string() + " --base Test --number 0").status, 0);
+    const std::string raw = (folder.Path() / "Test_object_0.raw").string();
+    const Outcome outcome = RunInGolden("script run scene_items.script --scene --elements " + raw + " --call main");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "scene_items.out"));
+    // A file that is no element-info file; options that belong to --scene alone.
+    EXPECT_EQ(RunInGolden("script run scene_items.script --scene --elements scene_items.scene --call main").status, 1);
+    for (const char* arguments : {"script run scene_items.script --answer a=1 --call main",
+                                  "script run scene_items.script --scene --answer =1 --call main",
+                                  "script run scene_items.script --elements x.raw --scene --call main"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(RunInGolden(arguments).status, 2);
+    }
+}
+
 } // namespace

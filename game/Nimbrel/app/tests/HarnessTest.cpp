@@ -158,9 +158,11 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 2u);
+    ASSERT_EQ(objects->GetObjectCount(), 3u);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
+    EXPECT_EQ(objects->FindLevelIndexByName("frame"), 2);
     EXPECT_EQ(objects->FindLevelIndexByName("puzzles"), 0);
     EXPECT_EQ(objects->FindLevelIndexByName("hall"), 1);
     EXPECT_EQ(objects->FindLevelByNameAndType("hall", kObjectKindExploration), 1);
@@ -287,6 +289,31 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     EXPECT_EQ(main->GetLong("visits", &value, false), 0);
     EXPECT_EQ(value, 2u);
     ASSERT_TRUE(game.Step(29));
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, TheHallsScriptNamesTheFrameItNeedsAndReadsItsVariable)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_NE(objects, nullptr);
+    CObjectsBase* hall = objects->GetObject(1);
+    CObjectsBase* frame = objects->GetObject(2);
+    // The scene scripts are stored compiled with their objects' builtins, as the objects load them.
+    ASSERT_EQ(hall->LoadScript(0, 0), kStatusOk);
+    EXPECT_FALSE(frame->IsScriptLoaded());
+    ASSERT_EQ(hall->FireScriptEvent(kEventDependencies), kStatusOk);
+    EXPECT_TRUE(frame->IsWanted());
+    ASSERT_TRUE(frame->IsScriptLoaded());
+    uint32_t value = 0;
+    EXPECT_EQ(frame->GetScript()->GetLong("ready", &value, true), kStatusOk);
+    EXPECT_EQ(value, 1u);
+    ASSERT_EQ(hall->FireScriptEvent(kEventStart), kStatusOk);
+    EXPECT_EQ(hall->GetScript()->GetLong("framed", &value, false), kStatusOk);
+    EXPECT_EQ(value, 1u);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
@@ -503,7 +530,8 @@ TEST_F(GameFolder, SampleShadersCompileOnTheRenderer)
 }
 
 // The sample's hall as the running game activates it: its element infos, models, animation file
-// and chapter script from the pack, on the renderer; its script started once; a message posted
+// and chapter script from the pack, on the renderer; the frame it depends on named; its script
+// started once; a message posted
 // to it delivered to its handler.
 TEST_F(GameFolder, SampleHallActivatesFromThePack)
 {
@@ -514,6 +542,9 @@ TEST_F(GameFolder, SampleHallActivatesFromThePack)
     CObjectsLevelExploration hall(world, 1, 0);
     ASSERT_EQ(hall.Load(), kStatusOk);
     ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
+    // As a level change prepares the level: its script names the objects it needs first.
+    ASSERT_EQ(hall.LoadScript(0, 0), kStatusOk);
+    ASSERT_EQ(hall.FireScriptEvent(kEventDependencies), kStatusOk);
     ASSERT_EQ(hall.Activate(1), kStatusOk);
     EXPECT_TRUE(hall.IsLoaded());
     EXPECT_EQ(hall.GetRenderModel()->GetGroupCount(), hall.GetElementCount());

@@ -32,6 +32,12 @@ Status CObjectsInterface::RegisterScriptFunctions()
     return ObjectsWrapStatus(CObjectsBase::RegisterScriptFunctions());
 }
 
+Status CObjectsInterface::setObjectExtraRender(ScriptBuiltinCall& call)
+{
+    return CObjectsBase::setObjectExtraRender(call) == kStatusDoneStoreResult ? kStatusDoneStoreResult
+                                                                             : kStatusDoneNoResult;
+}
+
 ElementRecord* CObjectsInterface::AllocElements(uint32_t count) { return AllocPlainElements(count); }
 ElementRecord* CObjectsInterface::GetItemRecord(uint32_t index)
 {

@@ -1,4 +1,6 @@
 // The level base and the two plain levels.
+#include <cstring>
+
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -23,6 +25,20 @@ Status CObjectsLevel::Load() { return ObjectsWrapStatus(CObjectsBase::Load()); }
 Status CObjectsLevel::Release() { return ObjectsWrapStatus(CObjectsBase::Release()); }
 Status CObjectsLevel::UpdateComponents() { return ObjectsWrapStatus(CObjectsBase::UpdateComponents()); }
 Status CObjectsLevel::RegisterScriptFunctions() { return ObjectsWrapStatus(CObjectsBase::RegisterScriptFunctions()); }
+
+Status CObjectsLevel::setObjectExtraRender(ScriptBuiltinCall& call)
+{
+    if (CObjectsBase::setObjectExtraRender(call) == kStatusDoneStoreResult)
+        return kStatusDoneStoreResult;
+    if (IsInterface() || std::strcmp(call.Text(0), "abuse") != 0)
+        return kStatusDoneNoResult;
+    if (std::strcmp(call.Text(1), "on") == 0)
+        m_abuse = 1;
+    else if (std::strcmp(call.Text(1), "off") == 0)
+        m_abuse = 0;
+    CenterFlashlight();
+    return kStatusDoneStoreResult;
+}
 
 ElementRecord* CObjectsLevel::AllocElements(uint32_t count) { return AllocPlainElements(count); }
 ElementRecord* CObjectsLevel::GetItemRecord(uint32_t index)

@@ -6,8 +6,6 @@
 
 bool CObjectsBase::IsScriptLoaded() const { return m_pScript && m_pScript->IsLoaded(); }
 
-Status CObjectsBase::RegisterScriptFunctions() { return kStatusOk; }
-
 Status CObjectsBase::DropScriptModule()
 {
     if (m_pScript)

@@ -16,6 +16,7 @@
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "NimbrelWorld/GameData.h"
+#include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
@@ -92,7 +93,54 @@ Status CScriptManager::CallAdapter(ScriptVM* vm, ScriptModule* module, ScriptFun
     result->type = call.resultType;
     result->value = call.resultValue;
     result->extra = call.resultExtra;
+    // The interpreter takes the text over (and frees it when the call did not end with a result).
+    result->text = call.resultType == kScriptTypeString ? call.resultText : nullptr;
+    if (!result->text)
+        call.ClearResult();
     return status;
+}
+
+float ScriptBuiltinCall::Float(uint32_t i) const
+{
+    return FloatFromBits(static_cast<uint32_t>(arguments[i]));
+}
+
+const char* ScriptBuiltinCall::BuiltinName() const
+{
+    return builtin ? builtin->name.c_str() : "";
+}
+
+void ScriptBuiltinCall::ClearResult()
+{
+    if (resultText)
+        UTILS_FREE(resultText);
+    resultText = nullptr;
+}
+
+void ScriptBuiltinCall::SetResultLong(uint32_t value)
+{
+    ClearResult();
+    resultType = kScriptTypeULong;
+    resultValue = value;
+}
+
+void ScriptBuiltinCall::SetResultFloat(float value)
+{
+    ClearResult();
+    resultType = kScriptTypeFloat;
+    resultValue = FloatToBits(value);
+}
+
+bool ScriptBuiltinCall::SetResultString(const char* text)
+{
+    char* copy = UtilsString_DupA(text ? text : "");
+    if (!copy)
+        return false;
+    ClearResult();
+    resultType = kScriptTypeString;
+    resultValue = 0;
+    resultText = copy;
+    return true;
 }
 
 // Traces and assertions go to a sink that drops them: scripts never reach the player.

@@ -15,6 +15,8 @@ public:
     Status UpdateState() override { return CObjectsBase::UpdateState(); }
     Status Draw() override { return CObjectsBase::Draw(); }
     Status RegisterScriptFunctions() override;
+    // Handled only when the base handles it.
+    Status setObjectExtraRender(ScriptBuiltinCall& call) override;
 
     ElementRecord* AllocElements(uint32_t count) override;
     ElementRecord* GetItemRecord(uint32_t index) override;

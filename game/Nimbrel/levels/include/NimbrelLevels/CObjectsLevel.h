@@ -15,6 +15,8 @@ public:
     Status UpdateState() override { return CObjectsBase::UpdateState(); }
     Status Draw() override { return CObjectsBase::Draw(); }
     Status RegisterScriptFunctions() override;
+    // ("abuse", "on" or "off"): whether the abuse overlay counts this level's wrong clicks.
+    Status setObjectExtraRender(ScriptBuiltinCall& call) override;
 
     ElementRecord* AllocElements(uint32_t count) override;
     ElementRecord* GetItemRecord(uint32_t index) override;

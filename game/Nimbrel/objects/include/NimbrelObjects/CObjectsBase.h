@@ -13,6 +13,8 @@
 
 #include "NimbrelObjects/CCommandTarget.h"
 #include "NimbrelObjects/ElementRecord.h"
+#include "NimbrelObjects/ObjectLists.h"
+#include "NimbrelWorld/CScriptManager.h"
 #include "VornelUtils/FIFOList.h"
 
 class C3DObject;
@@ -210,8 +212,138 @@ public:
     virtual Status UnusedSlot73() { return kStatusFailed; }
     // The derived class's own profile state; the base writes nothing.
     virtual Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
+    // Declares the object builtins (ObjectBuiltins.h) to the object's script, in table order;
+    // kStatusFailed at the first that cannot be registered.
     virtual Status RegisterScriptFunctions();
     virtual Status OnCommand(const char* command);
+
+    // ---- the builtins of the object's script --------------------------------------------------
+    // Each takes the call record and answers kStatusDoneStoreResult, kStatusDoneNoResult,
+    // kStatusWait or kStatusFailed (after a trace). Registration binds every one by its name, so
+    // a script reaches the most-derived override (ObjectBuiltins.h gives the order).
+    // Objects, chapters and global information.
+    virtual Status getGlobalInfos(ScriptBuiltinCall& call);
+    virtual Status setGlobalInfos(ScriptBuiltinCall& call);
+    virtual Status _onChapterLoad(ScriptBuiltinCall& call);
+    virtual Status _onGameOver(ScriptBuiltinCall& call);
+    virtual Status onObjectLoad(ScriptBuiltinCall& call);
+    virtual Status _onObjectLoad(ScriptBuiltinCall& call);
+    virtual Status onObjectCommand(ScriptBuiltinCall& call);
+    virtual Status setObjectsShow(ScriptBuiltinCall& call);
+    virtual Status setObjectsHide(ScriptBuiltinCall& call);
+    virtual Status setObjectsUnlock(ScriptBuiltinCall& call);
+    virtual Status setObjectsLock(ScriptBuiltinCall& call);
+    virtual Status setObjectsHideAndLock(ScriptBuiltinCall& call);
+    virtual Status setObjectsShowAndUnlock(ScriptBuiltinCall& call);
+    virtual Status setObjectsPosition(ScriptBuiltinCall& call);
+    virtual Status _setObjectsPosition(ScriptBuiltinCall& call);
+    virtual Status setObjectDependencies(ScriptBuiltinCall& call);
+    virtual Status setScriptDependencies(ScriptBuiltinCall& call);
+    virtual Status setObjectParameters(ScriptBuiltinCall& call);
+    virtual Status getObjectParameters(ScriptBuiltinCall& call);
+    virtual Status setObjectExtraRender(ScriptBuiltinCall& call);
+    virtual Status setObjectLong(ScriptBuiltinCall& call);
+    virtual Status setObjectFloat(ScriptBuiltinCall& call);
+    virtual Status setObjectString(ScriptBuiltinCall& call);
+    virtual Status getObjectLong(ScriptBuiltinCall& call);
+    virtual Status getObjectFloat(ScriptBuiltinCall& call);
+    virtual Status getObjectString(ScriptBuiltinCall& call);
+    // Items: visibility, fades, clicks, drags, drops and turns; lock, click and event.
+    virtual Status setItemsFade(ScriptBuiltinCall& call);
+    virtual Status _setItemsFade(ScriptBuiltinCall& call);
+    virtual Status setItemsShow(ScriptBuiltinCall& call);
+    virtual Status _setItemsShow(ScriptBuiltinCall& call);
+    virtual Status setItemsHide(ScriptBuiltinCall& call);
+    virtual Status _setItemsHide(ScriptBuiltinCall& call);
+    virtual Status setItemsInvert(ScriptBuiltinCall& call);
+    virtual Status _setItemsInvert(ScriptBuiltinCall& call);
+    virtual Status setItemsAlphaFunction(ScriptBuiltinCall& call);
+    virtual Status setItemsClickable(ScriptBuiltinCall& call);
+    virtual Status _waitItemClicked(ScriptBuiltinCall& call);
+    virtual Status setItemsClickableAndLoad(ScriptBuiltinCall& call);
+    virtual Status setItemsDraggable(ScriptBuiltinCall& call);
+    virtual Status setItemDraggable(ScriptBuiltinCall& call);
+    virtual Status setItemDroppable(ScriptBuiltinCall& call);
+    virtual Status _setItemDroppable(ScriptBuiltinCall& call);
+    virtual Status setItemsRotable(ScriptBuiltinCall& call);
+    virtual Status _waitItemTurned(ScriptBuiltinCall& call);
+    virtual Status setItemsConsumed(ScriptBuiltinCall& call);
+    virtual Status setItemsLocked(ScriptBuiltinCall& call);
+    virtual Status setItemsUnlocked(ScriptBuiltinCall& call);
+    virtual Status setItemsCommand(ScriptBuiltinCall& call);
+    // Item positions, rotations, scales and animations.
+    virtual Status setItemsPosition(ScriptBuiltinCall& call);
+    virtual Status _setItemsPosition(ScriptBuiltinCall& call);
+    virtual Status _waitItemPosition(ScriptBuiltinCall& call);
+    virtual Status isItemsPosition(ScriptBuiltinCall& call);
+    virtual Status setItemsRotation(ScriptBuiltinCall& call);
+    virtual Status _setItemsRotation(ScriptBuiltinCall& call);
+    virtual Status _waitItemRotation(ScriptBuiltinCall& call);
+    virtual Status setItemsScale(ScriptBuiltinCall& call);
+    virtual Status _setItemsScale(ScriptBuiltinCall& call);
+    virtual Status _waitItemScale(ScriptBuiltinCall& call);
+    virtual Status setItemsAnimation(ScriptBuiltinCall& call);
+    virtual Status _setItemsAnimation(ScriptBuiltinCall& call);
+    virtual Status _waitItemAnimation(ScriptBuiltinCall& call);
+    virtual Status setItemsAnimationRandom(ScriptBuiltinCall& call);
+    // Item events, counts, groups, texts and parameters.
+    virtual Status _waitForEvent(ScriptBuiltinCall& call);
+    virtual Status onItemsClickFunction(ScriptBuiltinCall& call);
+    virtual Status onItemsClickNull(ScriptBuiltinCall& call);
+    virtual Status getItemsCount(ScriptBuiltinCall& call);
+    virtual Status setItemGroup(ScriptBuiltinCall& call);
+    virtual Status setItemsText(ScriptBuiltinCall& call);
+    virtual Status setItemTextScore(ScriptBuiltinCall& call);
+    virtual Status setItemsTextColor(ScriptBuiltinCall& call);
+    virtual Status setItemParameters(ScriptBuiltinCall& call);
+    virtual Status getItemParameters(ScriptBuiltinCall& call);
+    virtual Status setItemsHintable(ScriptBuiltinCall& call);
+    virtual Status setItemsRollOverable(ScriptBuiltinCall& call);
+    virtual Status setHintPopup(ScriptBuiltinCall& call);
+    // Tutorial, sounds, mouse and objectives.
+    virtual Status pushTuto(ScriptBuiltinCall& call);
+    virtual Status _pushTuto(ScriptBuiltinCall& call);
+    virtual Status popTuto(ScriptBuiltinCall& call);
+    virtual Status setMusic(ScriptBuiltinCall& call);
+    virtual Status setNullClickSound(ScriptBuiltinCall& call);
+    virtual Status setDefaultClickSound(ScriptBuiltinCall& call);
+    virtual Status setNegativeClickSound(ScriptBuiltinCall& call);
+    virtual Status setItemsClickSound(ScriptBuiltinCall& call);
+    virtual Status setSurroundSound(ScriptBuiltinCall& call);
+    virtual Status playSound(ScriptBuiltinCall& call);
+    virtual Status setCursor(ScriptBuiltinCall& call);
+    virtual Status setMouseConfig(ScriptBuiltinCall& call);
+    virtual Status startObjective(ScriptBuiltinCall& call);
+    virtual Status stopObjective(ScriptBuiltinCall& call);
+    virtual Status putObjectiveToTop(ScriptBuiltinCall& call);
+    virtual Status startSubObjective(ScriptBuiltinCall& call);
+    virtual Status stopSubObjective(ScriptBuiltinCall& call);
+    virtual Status putSubObjectiveToTop(ScriptBuiltinCall& call);
+    virtual Status _showCurrentObjective(ScriptBuiltinCall& call);
+    virtual Status _waitForVideo(ScriptBuiltinCall& call);
+    virtual Status _waitForImage(ScriptBuiltinCall& call);
+    // Videos, images, timers, particles, monitors, bars, inventory, popups and waits.
+    virtual Status onTimerFunction(ScriptBuiltinCall& call);
+    virtual Status onItemsClickParticules(ScriptBuiltinCall& call);
+    virtual Status addParticulesOnItems(ScriptBuiltinCall& call);
+    virtual Status setMonitorParameters(ScriptBuiltinCall& call);
+    virtual Status onMonitorUpdate(ScriptBuiltinCall& call);
+    virtual Status _onToolbarList(ScriptBuiltinCall& call);
+    virtual Status onAddInventoryItems(ScriptBuiltinCall& call);
+    virtual Status _onAddInventoryItems(ScriptBuiltinCall& call);
+    virtual Status onRemoveInventoryItems(ScriptBuiltinCall& call);
+    virtual Status _onRemoveInventoryItems(ScriptBuiltinCall& call);
+    virtual Status _waitForPopupText(ScriptBuiltinCall& call);
+    virtual Status _waitForPopupMessage(ScriptBuiltinCall& call);
+    virtual Status _waitForToolbox(ScriptBuiltinCall& call);
+    virtual Status _waitSeconds(ScriptBuiltinCall& call);
+
+    // ---- item lists ---------------------------------------------------------------------------
+    // Starts the walk of an item list of this (the calling) object and positions it on the first
+    // item; done when there is none. Unknown names are reported unless quiet.
+    void ItemListStart(ItemListIterator& it, const char* list, const BuiltinReport& report, bool quiet);
+    // The next item of the walk; done when there is none.
+    void NextListItem(ItemListIterator& it, const BuiltinReport& report, bool quiet);
 
     // ---- commands ---------------------------------------------------------------------------
     // Every element's click and end list and the four event lists, released; the arrays freed.
@@ -323,6 +455,8 @@ public:
     void SetAbuse(uint8_t abuse) { m_abuse = abuse; }
     // The waiters for the event "dragged"; null when none.
     CCommandList* GetDraggedEventList() const { return m_pDraggedEventList; }
+    // The waiters for this object to be shown again; null when none.
+    CCommandList* GetShownEventList() const { return m_pShownEventList; }
     CCommandList* GetElementClickList(uint32_t i) const
     {
         return m_ppElementClickLists && i < m_commandListCount ? m_ppElementClickLists[i] : nullptr;
@@ -333,6 +467,7 @@ public:
     int32_t GetCurrentVariant() const { return m_currentVariant; }
     uint8_t IsFinished() const { return m_finished; }
     uint8_t IsWanted() const { return m_wanted; }
+    uint32_t GetReleaseMode() const { return m_releaseMode; }
     bool IsInterface() const;
     bool IsLevel() const;
     const ObjectsTypeInfo* GetKindRow() const { return m_pKindRow; }
@@ -345,6 +480,88 @@ public:
     uint32_t GetModeWord() const { return m_modeWord; }
 
 protected:
+    // ---- builtins ---------------------------------------------------------------------------
+    // A report of the builtin being called, with the call's place in the script.
+    void TraceCall(const ScriptBuiltinCall& call, uint32_t severity, const char* format, ...) const;
+    // The body of a builtin this build does not have yet: traced, kStatusFailed.
+    Status NotAvailable(ScriptBuiltinCall& call);
+    // The wait of a builtin once what it waits for is started: with the tail flag nothing
+    // waits (kStatusDoneStoreResult, no command made); else a command resuming the call, of
+    // `event`, handed to `attach`: kStatusWait, or kStatusFailed with the command removed when
+    // it cannot be made or handed over.
+    template <typename Attach>
+    Status WaitForCommand(ScriptBuiltinCall& call, uint32_t event, Attach attach)
+    {
+        if (call.tail)
+            return kStatusDoneStoreResult;
+        CommandHandle handle;
+        if (Failed(AddResumeCommand(call, event, &handle)))
+            return kStatusFailed;
+        if (Failed(attach(handle))) {
+            RemoveResumeCommand(handle);
+            return kStatusFailed;
+        }
+        return kStatusWait;
+    }
+    // The underscore twin of a plain builtin: the plain form runs with a resume command of
+    // `event` in the call's wait slot and attaches it to what it starts. kStatusWait while
+    // something took the command; kStatusDoneStoreResult when nothing did (the command is
+    // removed) or with the tail flag (the plain form then runs without a command);
+    // kStatusFailed, the command removed, when the plain form fails.
+    Status RunAsWait(ScriptBuiltinCall& call, uint32_t event, Status (CObjectsBase::*plain)(ScriptBuiltinCall&));
+    Status AddResumeCommand(const ScriptBuiltinCall& call, uint32_t event, CommandHandle* pHandle);
+    void RemoveResumeCommand(const CommandHandle& handle);
+    // The first object of a list (kStatusFailed, reported, when the list names none).
+    Status FirstListedObject(const ScriptBuiltinCall& call, const char* list, CObjectsBase** ppObject,
+                             uint32_t* pPrefix = nullptr);
+    // Sets the shown and locked bytes (-1 leaves one) of every listed object.
+    Status SetListedObjectsFlags(ScriptBuiltinCall& call, int32_t shown, int32_t locked);
+    // The variable builtins' target: the first listed object with a loaded script, and the
+    // scope word (1: another object, only its exported globals).
+    Status VariableTarget(ScriptBuiltinCall& call, CObjectsBase** ppObject, bool* pExported);
+    // Walks an object list of dependencies: each other object's script loaded; with `wanted`
+    // each is also wanted (once) and its "OnDepedencies" runs.
+    Status WalkDependencies(ScriptBuiltinCall& call, bool wanted);
+    // A variable builtin: the access on the target's script, kStatusFailed (reported) when
+    // the variable is missing, of another type or not exported.
+    Status VariableAccess(ScriptBuiltinCall& call,
+                          Status (*access)(CScriptBaseKest* script, ScriptBuiltinCall& call, bool exported));
+    // The load of another object's script for the current chapter, when it is not loaded.
+    Status EnsureScriptLoaded(CObjectsBase* pObject);
+    // When this object is the tool box holding a waiting caller, that caller's wait gets 1 and
+    // the tool box closes; kStatusFailed when the result cannot be set.
+    Status ReleaseToolboxCaller(ScriptBuiltinCall& call, bool otherOnly);
+
+    // ---- the scene, as lists and builtins see it ------------------------------------------------
+    // Each answers for an absent objects manager: the object itself is the whole scene.
+    virtual CObjectsBase* SceneObject(uint32_t index);
+    virtual uint32_t SceneObjectCount();
+    virtual int32_t FindSceneObject(const char* name);
+    virtual CObjectsBase* CurrentSceneObject();
+    // Item groups by name (-1 none); a group's member count and members (false for a member
+    // that is skipped).
+    virtual int32_t FindItemGroup(const char* name);
+    virtual uint32_t ItemGroupSize(int32_t group);
+    virtual bool ItemGroupMember(int32_t group, uint32_t member, int32_t* pObject, int32_t* pElement);
+    // The tool box's waiting caller (object index, -1 none, and its activation) and its close.
+    virtual int32_t GetToolboxCaller(uint32_t* pActivation);
+    virtual void CloseToolbox();
+    // Level changes of the objects manager: a level (-1 keeps it) and chapter (-1 keeps it);
+    // an object's activity restarted; the end of the game.
+    virtual Status RequestLevel(int32_t level, int32_t chapter, uint8_t reload);
+    virtual Status RestartObjectActivity(uint32_t index);
+    virtual Status GameOver();
+    // The flashlight overlay back to the screen's centre.
+    virtual void CenterFlashlight();
+
+    // ---- item list steps ------------------------------------------------------------------------
+    // Resolves tokens until one names an item (or a group with a member); done when none does.
+    void ResolveNextItemToken(ItemListIterator& it, const BuiltinReport& report, bool quiet);
+    // An element named by one token: a name of this object, "@OBJnnn@name" or "@object@name".
+    bool ResolveItemToken(char* token, int32_t* pObject, int32_t* pElement);
+    // The walk's next member of its group; false when the group is used up.
+    bool NextGroupMember(ItemListIterator& it);
+
     // ---- what the object asks of the managers of later parts ---------------------------------
     // Each answers for an absent manager; the manager's own part adds its call.
     // Chapters: their count and the current one (0 and 0 without a chapters manager).

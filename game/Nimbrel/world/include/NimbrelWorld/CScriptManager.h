@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "NimbrelObjects/CCommandTarget.h"
+#include "NimbrelObjects/ObjectLists.h"
 #include "NimbrelWorld/CScriptBase.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelUtils/FIFOList.h"
@@ -69,7 +70,8 @@ struct ScriptSavedState {
 };
 
 // One call of a builtin, as its handler sees it. Arguments are read by the code's digits
-// (1 long, 2 float bits, 4 text: the script's own text, valid during the call).
+// (1 long, 2 float bits, 4 text: the script's own text, valid during the call). A text result
+// is a heap copy the record owns until the call returns; the script's slot takes it then.
 struct ScriptBuiltinCall {
     uint32_t fileIndex;        // of the calling statement, for traces
     uint32_t line;
@@ -83,9 +85,32 @@ struct ScriptBuiltinCall {
     uint32_t resultType;       // 0 none, else a script value type
     uint32_t resultValue;
     uint32_t resultExtra;
-    CommandHandle* waitCommand;
+    char* resultText;          // owned; with a STRING result only
+    CommandHandle* waitCommand;  // set by an underscore twin: what the plain form attaches
+    uint8_t waitTaken;           // the plain form handed waitCommand to something
     uint32_t tail;             // nothing of its function runs after the call
+
+    const char* Text(uint32_t i) const { return reinterpret_cast<const char*>(arguments[i]); }
+    uint32_t Long(uint32_t i) const { return static_cast<uint32_t>(arguments[i]); }
+    float Float(uint32_t i) const;
+    // The name the script called the builtin by.
+    const char* BuiltinName() const;
+    // What the list iterators pass on with their reports.
+    BuiltinReport Report() const { return {BuiltinName(), fileIndex, line}; }
+    void SetResultLong(uint32_t value);
+    void SetResultFloat(float value);
+    // A copy of the text becomes the result, the previous text result freed; false (nothing
+    // changed) when the copy cannot be made.
+    bool SetResultString(const char* text);
+    // Frees a text result.
+    void ClearResult();
 };
+// A builtin's status that fails the call (the done and wait codes are negative too).
+inline bool IsBuiltinFailure(Status status)
+{
+    return Failed(status) && status != kStatusDoneStoreResult && status != kStatusDoneNoResult && status != kStatusWait;
+}
+
 // A builtin's handler on its bound object: kStatusDoneStoreResult, kStatusDoneNoResult,
 // kStatusWait or a failure.
 using ScriptBuiltinHandler = Status (*)(void* object, ScriptBuiltinCall& call);
@@ -116,7 +141,7 @@ public:
     CScriptBaseKest* CreateScript(uint32_t objectNumber, CScriptBase* pSharedScript);
     // Registers a builtin on an instance: the count of the code's digits (up to the first zero)
     // goes to its top four bits. kStatusFailed.
-    Status RegisterFunction(CScriptBase* script, const char* prototype, const char* name, void* object,
+    virtual Status RegisterFunction(CScriptBase* script, const char* prototype, const char* name, void* object,
                             ScriptBuiltinHandler handler, uint32_t code);
 
     // The handler index of a function: with reuse, the entry of that name; without, a running
@@ -152,6 +177,14 @@ public:
     // anything is made for it, and a queued result must name one of the stored contexts.
     // kStatusFailed for a damaged payload, kStatusOutOfMemory.
     static Status ReadSavedState(UtilsStream_Chunk* pChunk, ScriptSavedState* pOut);
+
+    // Starts the walk of an object list named by the calling object (its index) and positions
+    // it on the first object; done when there is none. Names of nothing are reported unless
+    // quiet, and skipped.
+    void ResolveObjectList(ObjectListIterator& it, const char* list, uint32_t caller, const BuiltinReport& report,
+                           bool quiet);
+    // The next object of the walk; done when there is none.
+    void ResolveObjectListNext(ObjectListIterator& it, const BuiltinReport& report);
 
     // The main script's "main" (a call that waits succeeds), "OnStart", "OnEnableTutorial",
     // "OnDisableTutorial": kStatusFailed when missing or failing.

@@ -3,6 +3,7 @@
 // manager and scene object through the world data record (WorldData::pGame). The game world
 // allocates it zero-filled and gives the fields below their starting values; the fields that
 // the engine itself reads stay in WorldData::game.
+#include <cstdarg>
 #include <cstdint>
 
 #include "Vornel3D_ToolBox/CManagedWorld.h"
@@ -79,6 +80,11 @@ constexpr uint32_t kGameModeSourceMask = 0x000F;
 constexpr uint32_t kGameModeConstructShift = 12;
 constexpr uint32_t kGameModeConstructMask = 0xF000;
 
+struct BuiltinTrace;
+// Where builtins and parameter handlers send their error texts: the game leaves it null and
+// they are dropped; tests and tools put a sink of their own here to read them.
+using BuiltinTraceSink = void (*)(void* context, const BuiltinTrace& trace, const char* format, va_list args);
+
 struct GameData {
     uint8_t inRender;                // Render is running
     uint8_t busy;                    // a world load, language change or level change runs
@@ -120,6 +126,8 @@ struct GameData {
     // The machine's identifier (here: the 8-bit application name) and its length.
     char uniqueIdentifier[kManagedNameSize];
     uint32_t uniqueIdentifierLength;
+    BuiltinTraceSink traceSink;
+    void* traceContext;
 };
 
 inline uint32_t GameConstructMode(const GameData& game)

@@ -1,0 +1,230 @@
+// The object's builtins as a whole: their registration, the trace, the two shapes of a waiting
+// builtin, the scene as builtins see it, and the bodies the base shares with every kind.
+#include <cstdarg>
+#include <cstring>
+
+#include "NimbrelObjects/BuiltinTrace.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelObjects/ObjectBuiltins.h"
+#include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/CScriptManager.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+CObjectsManager* ObjectsOf(WorldData* w)
+{
+    auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
+    return world ? world->GetObjectsManager() : nullptr;
+}
+
+}  // namespace
+
+Status CObjectsBase::RegisterScriptFunctions()
+{
+    CScriptManager* scripts = Scripts();
+    if (!scripts || !m_pScript)
+        return kStatusFailed;
+    const ObjectBuiltin* builtins = ObjectBuiltins();
+    for (uint32_t i = 0; i < kObjectBuiltinCount; ++i)
+        if (Failed(scripts->RegisterFunction(m_pScript, builtins[i].prototype, builtins[i].name, this,
+                                             builtins[i].operation, builtins[i].code)))
+            return kStatusFailed;
+    return kStatusOk;
+}
+
+// ---- trace and waits ----------------------------------------------------------------------------
+
+void CObjectsBase::TraceCall(const ScriptBuiltinCall& call, uint32_t severity, const char* format, ...) const
+{
+    const BuiltinTrace trace = {this, call.BuiltinName(), call.fileIndex, call.line, severity};
+    va_list args;
+    va_start(args, format);
+    TraceBuiltinV(m_pWorldData, trace, format, args);
+    va_end(args);
+}
+
+Status CObjectsBase::NotAvailable(ScriptBuiltinCall& call)
+{
+    TraceCall(call, kTraceError, "not available");
+    return kStatusFailed;
+}
+
+Status CObjectsBase::AddResumeCommand(const ScriptBuiltinCall& call, uint32_t event, CommandHandle* pHandle)
+{
+    CCommandListManager* commands = Commands();
+    if (!commands)
+        return kStatusFailed;
+    return Failed(commands->AddCommand(m_objectNumber, 0, kCommandResumeWait, event, call.hostWord, call.hostWord, 0,
+                                       pHandle))
+               ? kStatusFailed
+               : kStatusOk;
+}
+
+void CObjectsBase::RemoveResumeCommand(const CommandHandle& handle)
+{
+    if (CCommandListManager* commands = Commands())
+        commands->RemoveCommandByIndex(handle.recordIndex, handle.magicIndex);
+}
+
+Status CObjectsBase::RunAsWait(ScriptBuiltinCall& call, uint32_t event, Status (CObjectsBase::*plain)(ScriptBuiltinCall&))
+{
+    // With nothing left to run after the call, a command would only wait to resume whatever
+    // call takes its handler slot later: the plain form runs without one.
+    if (call.tail)
+        return IsBuiltinFailure((this->*plain)(call)) ? kStatusFailed : kStatusDoneStoreResult;
+    CommandHandle handle;
+    if (Failed(AddResumeCommand(call, event, &handle)))
+        return kStatusFailed;
+    call.waitCommand = &handle;
+    call.waitTaken = 0;
+    const Status status = (this->*plain)(call);
+    call.waitCommand = nullptr;
+    if (IsBuiltinFailure(status) || !call.waitTaken) {
+        RemoveResumeCommand(handle);
+        return IsBuiltinFailure(status) ? kStatusFailed : kStatusDoneStoreResult;
+    }
+    return kStatusWait;
+}
+
+// ---- the scene ----------------------------------------------------------------------------------
+
+CObjectsBase* CObjectsBase::SceneObject(uint32_t index)
+{
+    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+        return objects->GetObject(index);
+    return index == m_objectNumber ? this : nullptr;
+}
+
+uint32_t CObjectsBase::SceneObjectCount()
+{
+    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    return objects ? objects->GetObjectCount() : m_objectNumber + 1;
+}
+
+int32_t CObjectsBase::FindSceneObject(const char* name)
+{
+    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+        return objects->FindLevelIndexByName(name);
+    return name && m_pName && std::strcmp(name, m_pName) == 0 ? static_cast<int32_t>(m_objectNumber) : -1;
+}
+
+CObjectsBase* CObjectsBase::CurrentSceneObject()
+{
+    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    return objects ? objects->GetCurrentObject() : nullptr;
+}
+
+// Item groups come with the group table; the tool box's waiting caller with the tool box.
+int32_t CObjectsBase::FindItemGroup(const char*) { return -1; }
+uint32_t CObjectsBase::ItemGroupSize(int32_t) { return 0; }
+bool CObjectsBase::ItemGroupMember(int32_t, uint32_t, int32_t*, int32_t*) { return false; }
+int32_t CObjectsBase::GetToolboxCaller(uint32_t*) { return -1; }
+void CObjectsBase::CloseToolbox() {}
+
+// Level changes come with level activation.
+Status CObjectsBase::RequestLevel(int32_t, int32_t, uint8_t) { return kStatusFailed; }
+Status CObjectsBase::RestartObjectActivity(uint32_t) { return kStatusFailed; }
+Status CObjectsBase::GameOver() { return kStatusFailed; }
+// The flashlight comes with the overlays.
+void CObjectsBase::CenterFlashlight() {}
+
+// ---- the bodies of the base ----------------------------------------------------------------------
+
+Status CObjectsBase::setObjectParameters(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::getObjectParameters(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::setObjectExtraRender(ScriptBuiltinCall&) { return kStatusDoneNoResult; }
+Status CObjectsBase::setGlobalInfos(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+// Bodies the base gives every kind: the shared defaults of the builtin table.
+Status CObjectsBase::_waitItemPosition(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setItemsRotation(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::_setItemsRotation(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::_waitItemRotation(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::_waitItemScale(ScriptBuiltinCall&) { return kStatusFailed; }
+Status CObjectsBase::_waitItemAnimation(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setCursor(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::onItemsClickParticules(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::_onRemoveInventoryItems(ScriptBuiltinCall& call) { return _onAddInventoryItems(call); }
+
+// Sounds: without the sound managers they play nothing and succeed.
+Status CObjectsBase::setMusic(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setNullClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setDefaultClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setNegativeClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setItemsClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::setSurroundSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+Status CObjectsBase::playSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
+
+// Builtins whose managers and bodies this build does not have yet.
+Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsFade(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsFade(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsShow(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsShow(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsHide(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsHide(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsInvert(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsInvert(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsAlphaFunction(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsClickable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitItemClicked(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsClickableAndLoad(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemDroppable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemDroppable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsRotable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitItemTurned(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsConsumed(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsLocked(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsUnlocked(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsCommand(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::isItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForEvent(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onItemsClickFunction(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onItemsClickNull(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::getItemsCount(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemGroup(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsText(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemTextScore(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsTextColor(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::getItemParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsHintable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setItemsRollOverable(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setHintPopup(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setMouseConfig(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::startObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::stopObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::putObjectiveToTop(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::startSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::stopSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::putSubObjectiveToTop(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_showCurrentObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForVideo(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForImage(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onTimerFunction(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_onToolbarList(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::onRemoveInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForPopupText(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call) { return NotAvailable(call); }
+Status CObjectsBase::_waitSeconds(ScriptBuiltinCall& call) { return NotAvailable(call); }

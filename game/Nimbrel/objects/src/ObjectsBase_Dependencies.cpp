@@ -1,0 +1,145 @@
+// Builtins that tie objects together: the objects a level needs on screen with it, the scripts
+// it talks to, and the global variables of other objects' scripts.
+#include <string>
+
+#include "NimbrelObjects/BuiltinTrace.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelScript/ScriptStatus.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsString.h"
+
+Status CObjectsBase::EnsureScriptLoaded(CObjectsBase* pObject)
+{
+    if (pObject->IsScriptLoaded())
+        return kStatusOk;
+    return Failed(pObject->LoadScript(CurrentChapter(), 0)) ? kStatusFailed : kStatusOk;
+}
+
+Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
+{
+    CScriptManager* scripts = Scripts();
+    if (!scripts)
+        return kStatusFailed;
+    ObjectListIterator it;
+    const BuiltinReport report = call.Report();
+    for (scripts->ResolveObjectList(it, call.Text(0), m_objectNumber, report, false); !it.done;
+         scripts->ResolveObjectListNext(it, report)) {
+        CObjectsBase* object = SceneObject(static_cast<uint32_t>(it.object));
+        if (!object)
+            continue;
+        // Resident objects are always there: nothing may depend on them.
+        if (object->m_pKindRow && object->m_pKindRow->resident) {
+            TraceCall(call, kTraceError, "You can't have a depedencie on an auto load object %S",
+                      UtilsString_FromUtf8(object->m_pName).c_str());
+            return kStatusFailed;
+        }
+        if (object == this || (wanted && object->m_wanted))
+            continue;
+        if (wanted) {
+            object->m_wanted = 1;
+            object->m_releaseMode = it.prefix == kListPrefixStar ? 1 : 0;
+        }
+        if (Failed(EnsureScriptLoaded(object)))
+            return kStatusFailed;
+        // An event that waits (or whose call was stopped) has run as far as it may.
+        const Status status = wanted ? object->FireScriptEvent(kEventDependencies) : kStatusOk;
+        if (IsBuiltinFailure(status) && status != kScriptCallerStopped)
+            return kStatusFailed;
+    }
+    return kStatusDoneStoreResult;
+}
+
+Status CObjectsBase::setObjectDependencies(ScriptBuiltinCall& call) { return WalkDependencies(call, true); }
+Status CObjectsBase::setScriptDependencies(ScriptBuiltinCall& call) { return WalkDependencies(call, false); }
+
+// ---- other objects' variables -------------------------------------------------------------------
+
+Status CObjectsBase::VariableTarget(ScriptBuiltinCall& call, CObjectsBase** ppObject, bool* pExported)
+{
+    // A list that names nothing fails without a report of its own.
+    CObjectsBase* object = nullptr;
+    if (Failed(FirstListedObject(call, call.Text(0), &object)))
+        return kStatusFailed;
+    if (!object->IsScriptLoaded()) {
+        TraceCall(call, kTraceError, "the specified object have no script loaded (cf setScriptDependencies) %S",
+                  UtilsString_FromUtf8(object->m_pName).c_str());
+        return kStatusFailed;
+    }
+    *ppObject = object;
+    // Another object's script shows only its exported globals.
+    *pExported = object != this;
+    return kStatusOk;
+}
+
+Status CObjectsBase::VariableAccess(ScriptBuiltinCall& call, Status (*access)(CScriptBaseKest* script,
+                                                                              ScriptBuiltinCall& call, bool exported))
+{
+    CObjectsBase* object = nullptr;
+    bool exported = false;
+    if (Failed(VariableTarget(call, &object, &exported)))
+        return kStatusFailed;
+    const Status status = access(object->m_pScript, call, exported);
+    if (status == kStatusOutOfMemory)
+        return kStatusFailed;
+    if (Failed(status)) {
+        TraceCall(call, kTraceError, "the specified variable %S was not found (not local, or not export, or bad type) %S",
+                  UtilsString_FromUtf8(call.Text(1)).c_str(), UtilsString_FromUtf8(object->m_pName).c_str());
+        return kStatusFailed;
+    }
+    return kStatusDoneStoreResult;
+}
+
+Status CObjectsBase::setObjectLong(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        return script->SetLong(c.Text(1), c.Long(2), exported);
+    });
+}
+
+Status CObjectsBase::setObjectFloat(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        return script->SetFloat(c.Text(1), c.Float(2), exported);
+    });
+}
+
+Status CObjectsBase::setObjectString(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        return script->SetString(c.Text(1), c.Text(2), exported);
+    });
+}
+
+Status CObjectsBase::getObjectLong(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        uint32_t value = 0;
+        const Status status = script->GetLong(c.Text(1), &value, exported);
+        if (Succeeded(status))
+            c.SetResultLong(value);
+        return status;
+    });
+}
+
+Status CObjectsBase::getObjectFloat(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        float value = 0.0f;
+        const Status status = script->GetFloat(c.Text(1), &value, exported);
+        if (Succeeded(status))
+            c.SetResultFloat(value);
+        return status;
+    });
+}
+
+Status CObjectsBase::getObjectString(ScriptBuiltinCall& call)
+{
+    return VariableAccess(call, [](CScriptBaseKest* script, ScriptBuiltinCall& c, bool exported) {
+        const char* value = nullptr;
+        const Status status = script->GetString(c.Text(1), &value, exported);
+        if (Failed(status))
+            return status;
+        // The record owns its text result: a second read frees the first copy.
+        return c.SetResultString(value) ? kStatusOk : kStatusOutOfMemory;
+    });
+}
