@@ -293,25 +293,27 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     EXPECT_EQ(boxes, "");
 }
 
-TEST_F(GameFolder, TheHallsScriptNamesTheFrameItNeedsAndReadsItsVariable)
+TEST_F(GameFolder, TheHallIsPlayedWithTheFrameItsScriptNames)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step());
+    ASSERT_TRUE(game.Step(60));
+    ASSERT_EQ(game.State(), kGameStatePlaying);
     CObjectsManager* objects = game.World()->GetObjectsManager();
-    ASSERT_NE(objects, nullptr);
     CObjectsBase* hall = objects->GetObject(1);
     CObjectsBase* frame = objects->GetObject(2);
-    // The scene scripts are stored compiled with their objects' builtins, as the objects load them.
-    ASSERT_EQ(hall->LoadScript(0, 0), kStatusOk);
-    EXPECT_FALSE(frame->IsScriptLoaded());
-    ASSERT_EQ(hall->FireScriptEvent(kEventDependencies), kStatusOk);
+    // The hall's "OnDepedencies" named the frame: loaded with it, its own event run, on screen.
     EXPECT_TRUE(frame->IsWanted());
-    ASSERT_TRUE(frame->IsScriptLoaded());
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_TRUE(frame->IsLoaded());
+    bool listed = false;
+    for (void* item = objects->GetActiveList().GetFirst(); item; item = objects->GetActiveList().GetNext())
+        listed = listed || item == frame;
+    EXPECT_TRUE(listed);
+    // The hall's "OnStart" read the frame's exported variable.
     uint32_t value = 0;
     EXPECT_EQ(frame->GetScript()->GetLong("ready", &value, true), kStatusOk);
     EXPECT_EQ(value, 1u);
-    ASSERT_EQ(hall->FireScriptEvent(kEventStart), kStatusOk);
     EXPECT_EQ(hall->GetScript()->GetLong("framed", &value, false), kStatusOk);
     EXPECT_EQ(value, 1u);
     EXPECT_EQ(game.Stop(), 0);

@@ -12,16 +12,6 @@
 #include "NimbrelWorld/CScriptManager.h"
 #include "VornelUtils/WorldData.h"
 
-namespace {
-
-CObjectsManager* ObjectsOf(WorldData* w)
-{
-    auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
-    return world ? world->GetObjectsManager() : nullptr;
-}
-
-}  // namespace
-
 Status CObjectsBase::RegisterScriptFunctions()
 {
     CScriptManager* scripts = Scripts();
@@ -93,27 +83,27 @@ Status CObjectsBase::RunAsWait(ScriptBuiltinCall& call, uint32_t event, Status (
 
 CObjectsBase* CObjectsBase::SceneObject(uint32_t index)
 {
-    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+    if (CObjectsManager* objects = ObjectsManager())
         return objects->GetObject(index);
     return index == m_objectNumber ? this : nullptr;
 }
 
 uint32_t CObjectsBase::SceneObjectCount()
 {
-    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    CObjectsManager* objects = ObjectsManager();
     return objects ? objects->GetObjectCount() : m_objectNumber + 1;
 }
 
 int32_t CObjectsBase::FindSceneObject(const char* name)
 {
-    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+    if (CObjectsManager* objects = ObjectsManager())
         return objects->FindLevelIndexByName(name);
     return name && m_pName && std::strcmp(name, m_pName) == 0 ? static_cast<int32_t>(m_objectNumber) : -1;
 }
 
 CObjectsBase* CObjectsBase::CurrentSceneObject()
 {
-    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    CObjectsManager* objects = ObjectsManager();
     return objects ? objects->GetCurrentObject() : nullptr;
 }
 
@@ -124,10 +114,26 @@ bool CObjectsBase::ItemGroupMember(int32_t, uint32_t, int32_t*, int32_t*) { retu
 int32_t CObjectsBase::GetToolboxCaller(uint32_t*) { return -1; }
 void CObjectsBase::CloseToolbox() {}
 
-// Level changes come with level activation.
-Status CObjectsBase::RequestLevel(int32_t, int32_t, uint8_t) { return kStatusFailed; }
-Status CObjectsBase::RestartObjectActivity(uint32_t) { return kStatusFailed; }
-Status CObjectsBase::GameOver() { return kStatusFailed; }
+Status CObjectsBase::RequestLevel(int32_t level, int32_t chapter, uint8_t reload)
+{
+    CObjectsManager* objects = ObjectsManager();
+    if (!objects)
+        return kStatusFailed;
+    // -1 keeps what the manager holds.
+    return objects->SetCurrentLevel(static_cast<uint32_t>(level), static_cast<uint32_t>(chapter), reload);
+}
+
+Status CObjectsBase::RestartObjectActivity(uint32_t index)
+{
+    CObjectsManager* objects = ObjectsManager();
+    return objects ? objects->RestartActivity(index, CurrentChapter()) : kStatusFailed;
+}
+
+Status CObjectsBase::GameOver()
+{
+    CObjectsManager* objects = ObjectsManager();
+    return objects ? objects->OnGameOver() : kStatusFailed;
+}
 // The flashlight comes with the overlays.
 void CObjectsBase::CenterFlashlight() {}
 

@@ -327,37 +327,33 @@ uint32_t CObjectsBase::CurrentChapter()
 
 // ---- the objects manager ----------------------------------------------------------------------
 
-namespace {
-
-CObjectsManager* ObjectsOf(WorldData* w)
+CObjectsManager* CObjectsBase::ObjectsManager() const
 {
-    auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
     return world ? world->GetObjectsManager() : nullptr;
 }
 
-}  // namespace
-
 bool CObjectsBase::IsCurrentLevelObject()
 {
-    CObjectsManager* objects = ObjectsOf(m_pWorldData);
+    CObjectsManager* objects = ObjectsManager();
     return objects && objects->GetCurrentLevelObject() == this;
 }
 
 void CObjectsBase::SetCurrentLevel()
 {
-    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+    if (CObjectsManager* objects = ObjectsManager())
         objects->SetCurrentLevel(m_objectNumber, kNoObjectIndex, 0);
 }
 
 void CObjectsBase::OnModelLoaded()
 {
-    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+    if (CObjectsManager* objects = ObjectsManager())
         objects->OnObjectModelLoaded(this);
 }
 
 void CObjectsBase::OnModelReleased()
 {
-    if (CObjectsManager* objects = ObjectsOf(m_pWorldData))
+    if (CObjectsManager* objects = ObjectsManager())
         objects->OnObjectModelReleased(this);
 }
 

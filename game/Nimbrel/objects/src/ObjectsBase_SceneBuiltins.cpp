@@ -172,8 +172,9 @@ Status CObjectsBase::_onChapterLoad(ScriptBuiltinCall& call)
 
 Status CObjectsBase::_onGameOver(ScriptBuiltinCall& call)
 {
+    // The level entered again replaces the suspended script.
     const Status status = GameOver();
-    if (Failed(status))
+    if (IsBuiltinFailure(status))
         TraceCall(call, kTraceError, "can't end the game");
     return status;
 }
@@ -200,8 +201,7 @@ Status CObjectsBase::getGlobalInfos(ScriptBuiltinCall& call)
         return kStatusDoneStoreResult;
     }
     const CObjectsBase* named = nullptr;
-    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
-    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
+    CObjectsManager* objects = ObjectsManager();
     if (std::strcmp(category, "current_object") == 0) {
         named = CurrentSceneObject();
     } else if (std::strcmp(category, "this_object") == 0) {

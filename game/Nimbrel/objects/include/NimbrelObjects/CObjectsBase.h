@@ -24,6 +24,7 @@ class CCommandList;
 class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
+class CObjectsManager;
 class CEffectManager;
 class CScriptBaseKest;
 class UtilsStream;
@@ -467,7 +468,6 @@ public:
     int32_t GetCurrentVariant() const { return m_currentVariant; }
     uint8_t IsFinished() const { return m_finished; }
     uint8_t IsWanted() const { return m_wanted; }
-    uint32_t GetReleaseMode() const { return m_releaseMode; }
     bool IsInterface() const;
     bool IsLevel() const;
     const ObjectsTypeInfo* GetKindRow() const { return m_pKindRow; }
@@ -598,6 +598,7 @@ protected:
 
     CScriptManager* Scripts() const;
     CCommandListManager* Commands() const;
+    CObjectsManager* ObjectsManager() const;
     // A read stream over one of the object's files, by the game's source of object files:
     // kStatusFailed when the locator does not find it, kStatusOutOfMemory for another source
     // or a stream that cannot be made. The stream is not opened yet.
