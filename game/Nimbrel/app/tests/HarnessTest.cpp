@@ -16,6 +16,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -316,6 +317,15 @@ TEST_F(GameFolder, TheHallIsPlayedWithTheFrameItsScriptNames)
     EXPECT_EQ(value, 1u);
     EXPECT_EQ(hall->GetScript()->GetLong("framed", &value, false), kStatusOk);
     EXPECT_EQ(value, 1u);
+    // The hall's items by their group of the construction, and one by name.
+    std::vector<std::string> items;
+    ItemListIterator it;
+    const BuiltinReport report = {"test", 0, 0};
+    for (hall->ItemListStart(it, "@GP@hall_items, door", report, false); !it.done; hall->NextListItem(it, report, false)) {
+        EXPECT_EQ(it.object, 1);
+        items.push_back(hall->GetItemRecord(uint32_t(it.element))->pName);
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"key", "candle", "book", "apple", "quill", "coin", "door"}));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

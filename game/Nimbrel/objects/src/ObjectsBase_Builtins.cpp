@@ -10,6 +10,7 @@
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "VornelUtils/WorldData.h"
 
 Status CObjectsBase::RegisterScriptFunctions()
@@ -107,10 +108,37 @@ CObjectsBase* CObjectsBase::CurrentSceneObject()
     return objects ? objects->GetCurrentObject() : nullptr;
 }
 
-// Item groups come with the group table; the tool box's waiting caller with the tool box.
-int32_t CObjectsBase::FindItemGroup(const char*) { return -1; }
-uint32_t CObjectsBase::ItemGroupSize(int32_t) { return 0; }
-bool CObjectsBase::ItemGroupMember(int32_t, uint32_t, int32_t*, int32_t*) { return false; }
+CGroups* CObjectsBase::ItemGroups() const
+{
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    return world ? world->GetGroups() : nullptr;
+}
+
+int32_t CObjectsBase::FindItemGroup(const char* name)
+{
+    CGroups* groups = ItemGroups();
+    return groups ? groups->FindGroupByName(name) : -1;
+}
+
+uint32_t CObjectsBase::ItemGroupSize(int32_t group)
+{
+    CGroups* groups = ItemGroups();
+    const GroupRecord* record = groups ? groups->GetGroup(group) : nullptr;
+    return record ? record->memberCount : 0;
+}
+
+bool CObjectsBase::ItemGroupMember(int32_t group, uint32_t member, int32_t* pObject, int32_t* pElement)
+{
+    CGroups* groups = ItemGroups();
+    const GroupRecord* record = groups ? groups->GetGroup(group) : nullptr;
+    if (!record || member >= record->memberCount || record->pMembers[member].unresolved)
+        return false;
+    *pObject = static_cast<int32_t>(record->pMembers[member].levelIndex);
+    *pElement = static_cast<int32_t>(record->pMembers[member].elementIndex);
+    return true;
+}
+
+// The tool box's waiting caller comes with the tool box.
 int32_t CObjectsBase::GetToolboxCaller(uint32_t*) { return -1; }
 void CObjectsBase::CloseToolbox() {}
 

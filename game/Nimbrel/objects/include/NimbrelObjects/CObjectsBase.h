@@ -25,6 +25,7 @@ class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
 class CObjectsManager;
+class CGroups;
 class CEffectManager;
 class CScriptBaseKest;
 class UtilsStream;
@@ -540,6 +541,7 @@ protected:
     virtual CObjectsBase* CurrentSceneObject();
     // Item groups by name (-1 none); a group's member count and members (false for a member
     // that is skipped).
+    CGroups* ItemGroups() const;
     virtual int32_t FindItemGroup(const char* name);
     virtual uint32_t ItemGroupSize(int32_t group);
     virtual bool ItemGroupMember(int32_t group, uint32_t member, int32_t* pObject, int32_t* pElement);
