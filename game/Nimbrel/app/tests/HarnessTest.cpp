@@ -815,7 +815,9 @@ TEST_F(GameFolder, AProfileWhoseSceneStateCannotBeReadStillPlays)
     {
         NimbrelHarness game;
         ASSERT_EQ(game.Start(), 0) << boxes;
+        // A frame of play at least: the profile's clock runs, so that the quit saves it.
         ASSERT_TRUE(StepUntilPlaying(game));
+        ASSERT_TRUE(game.Step(2));
         EXPECT_EQ(game.Stop(), 0);
     }
     // Every object's message list claims more messages than its chunk holds: the file's chunks
