@@ -50,6 +50,20 @@ Status CDragInertia::Unload()
     return kStatusOk;
 }
 
+void CDragInertia::SetClock(UtilsCounterFn pfnCounter, UtilsCounterFn pfnFrequency)
+{
+    m_pfnCounter = pfnCounter;
+    m_pfnFrequency = pfnFrequency;
+    if (!m_pStopwatch)
+        return;
+    auto* stopwatch = new (std::nothrow) CStopwatch(pfnCounter, pfnFrequency);
+    if (!stopwatch)
+        return;
+    delete m_pStopwatch;
+    m_pStopwatch = stopwatch;
+    m_pStopwatch->Start();
+}
+
 uint64_t CDragInertia::Lap()
 {
     if (!m_pStopwatch)

@@ -26,6 +26,9 @@ public:
     // Reads section DRAGGING_INERTIA and makes the stopwatch; kStatusOutOfMemory (latched).
     Status Load() override;
     Status Unload() override;
+    // Times the moves by another clock from now on (null: the platform's), as the frame timer's
+    // SetClock does; a drag in progress starts its lap again.
+    void SetClock(UtilsCounterFn pfnCounter, UtilsCounterFn pfnFrequency);
 
     void BeginDrag(float x, float y);
     void AddMove(float x, float y);
