@@ -169,8 +169,8 @@ void CTimerManager::CallFunction(uint32_t objectIndex, const char* function, uin
     if (!object)
         return;
     // An empty parameter text still counts as an argument.
-    uintptr_t argument = reinterpret_cast<uintptr_t>(parameter);
-    object->CallScriptFunction(function, mask, resume, parameter ? &argument : nullptr,
+    uintptr_t arguments[2] = {0, reinterpret_cast<uintptr_t>(parameter)};
+    object->CallScriptFunction(function, mask, resume, parameter ? arguments : nullptr,
                                parameter ? kTimerArgumentText : 0);
 }
 

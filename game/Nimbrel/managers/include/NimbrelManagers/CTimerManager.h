@@ -22,8 +22,8 @@ enum TimerMode : uint32_t {
 
 // The event mask of a timer made by onTimerFunction.
 constexpr uint32_t kTimerFunctionMask = 0x1FFFFFFFu;
-// The argument code of the one text argument an expiry call passes.
-constexpr uint32_t kTimerArgumentText = 0x10000004u;
+// The argument code of an expiry call with a parameter: {int 0 (the result), the text}.
+constexpr uint32_t kTimerArgumentText = 0x20000041u;
 
 // "single", "single_resume", "multi", "multi_resume" (exact); anything else single_resume.
 uint32_t TimerModeFromName(const char* name);
