@@ -89,6 +89,7 @@ TEST_F(ExtraTextButtonsGLTest, EachButtonIsItsQuarterOfTheSheetWhereAndAsLargeAs
     ASSERT_EQ(manager->Load(), kStatusOk) << UtilsString_ToUtf8(m_world->lastErrorText);
     EXPECT_FLOAT_EQ(manager->GetButtonWidth(), 40.0f);
     EXPECT_FLOAT_EQ(manager->GetButtonHeight(), 40.0f);
+    EXPECT_FLOAT_EQ(manager->GetTextHitOffset(), 40.0f);
     C3DObject* button = manager->GetButtonObject();
     ASSERT_NE(button, nullptr);
     const float at[3] = {128.0f, 128.0f, 0.0f};

@@ -56,8 +56,10 @@ public:
     uint32_t GetSlotCount() const { return m_slotCount; }
     // The string index of popup group 0: the popup texts follow the extra-text slots.
     uint32_t GetPopupTextBase() const { return m_slotCount; }
-    // The height of a button, which a text's hit area reaches beyond the text.
     float GetButtonHeight() const { return m_buttonHeight; }
+    // How far below its text an element with extra-text buttons still takes a hit: the buttons
+    // stand there, one button high.
+    float GetTextHitOffset() const { return m_buttonHeight; }
     float GetButtonWidth() const { return m_buttonWidth; }
     C3DObject* GetButtonObject() const { return m_pButton; }
 
