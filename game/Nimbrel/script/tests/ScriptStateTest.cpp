@@ -85,20 +85,20 @@ const char kSource[] = "var label = \"turn\";\r\n"
 
 // One VM with the script compiled and its top-level code run.
 struct Program {
-    Program()
+    explicit Program(const char* source = kSource)
     {
         vm = ScriptVM_Create();
         module = ScriptModule_Create(vm, nullptr);
         ScriptModule_RegisterBuiltin(vm, module, "eTRACE", Trace, ScriptPackArgumentCode(0x4), 0, 0);
         ScriptModule_RegisterBuiltin(vm, module, "_wait", Wait, ScriptPackArgumentCode(0x4), 0, 0);
         Status compiled = 0;
-        EXPECT_EQ(TestCompileAndRun(vm, module, kSource, &compiled), kScriptOk) << TestLastError(vm);
+        EXPECT_EQ(TestCompileAndRun(vm, module, source, &compiled), kScriptOk) << TestLastError(vm);
     }
     ~Program() { ScriptVM_Destroy(vm); }
 
-    Status Call(bool reuse, uint32_t resume = kScriptNoResume)
+    Status Call(bool reuse, uint32_t resume = kScriptNoResume, const char* name = "main")
     {
-        return ScriptModule_Run(vm, module, "main", reuse, 0, nullptr, 0, resume);
+        return ScriptModule_Run(vm, module, name, reuse, 0, nullptr, 0, resume);
     }
     std::vector<uint8_t> Globals() { return Take(ScriptModule_SaveGlobals, vm, module); }
     std::vector<uint8_t> RunState() { return Take(ScriptModule_SaveRunState, vm, module); }
@@ -202,6 +202,33 @@ TEST_F(ScriptState, WaitingCallContinuesInAFreshModule)
     ASSERT_EQ(loaded.Call(true, 7), kScriptOk) << TestLastError(loaded.vm);
     EXPECT_EQ(lines, uninterrupted);
     EXPECT_EQ(TestGlobal(loaded.module, "visits")->value, 5u);
+}
+
+// An assignment computes in place: from its first operator on, the variable holds the value
+// computed so far, so while a call further right waits, other scripts and a save see that partial
+// value. The saved run state carries the rest of the statement, which completes it after a load.
+TEST_F(ScriptState, AnAssignmentSuspendedMidwayCompletesAfterALoad)
+{
+    const char source[] = "var got = 4; var seen = 0;\r\n"
+                          "function main() { got = got * 10 + _wait(\"digit\"); eTRACE(\"got \" + got); }\r\n"
+                          "function peek() { seen = got; }\r\n";
+    std::vector<uint8_t> globals, runState;
+    {
+        Program program(source);
+        ASSERT_EQ(program.Call(false), kScriptWait);
+        ASSERT_EQ(program.Call(false, kScriptNoResume, "peek"), kScriptOk);
+        EXPECT_EQ(TestGlobal(program.module, "seen")->value, 40u);
+        globals = program.Globals();
+        runState = program.RunState();
+    }
+    Program loaded(source);
+    ASSERT_EQ(ScriptModule_LoadGlobals(loaded.vm, loaded.module, globals.data(), globals.size()), kScriptOk);
+    ASSERT_EQ(ScriptModule_LoadRunState(loaded.vm, loaded.module, runState.data(), runState.size()), kScriptOk)
+        << TestLastError(loaded.vm);
+    EXPECT_EQ(TestGlobal(loaded.module, "got")->value, 40u);
+    ASSERT_EQ(loaded.Call(true, 2), kScriptOk) << TestLastError(loaded.vm);
+    EXPECT_EQ(TestGlobal(loaded.module, "got")->value, 42u);
+    EXPECT_EQ(lines, (std::vector<std::string>{"wait digit", "got 42"}));
 }
 
 // Run states damaged in one place are refused, and the module is left with nothing running.
