@@ -12,7 +12,7 @@ LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_C_COMPILE
 # the compiler cache; the price is debug info that may name the folder of the first build.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
-XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
+XVFB := xvfb-run -a -s "-screen 0 1024x768x24 -noreset"
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "VornelPlatform/PlatformWindow.h"
 
@@ -11,6 +12,20 @@ namespace {
 bool g_videoStarted = false;
 std::vector<PlatformWindow*> g_windows;
 char g_lastError[512] = "";
+
+bool DriverChosen()
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    return driver && *driver;
+}
+
+// The drivers that open the display the environment names. SDL falls back to its offscreen
+// driver when that display cannot be opened (an address that leads nowhere, a virtual server
+// in the middle of a reset), and a game on it would run unseen.
+bool OpensNamedDisplay(const char* driver)
+{
+    return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
 
 }  // namespace
 
@@ -38,6 +53,13 @@ bool StartVideo()
     // The desktop's screen saver may run; the game does not own the machine.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        SetError("the display cannot be opened");
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();  // a name of SDL's own, static
+    if (!DriverChosen() && !OpensNamedDisplay(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("only the \"%s\" driver, which shows nothing", driver ? driver : "");
         SetError("the display cannot be opened");
         return false;
     }

@@ -25,6 +25,7 @@ struct PlatformWindowDesc {
 bool Platform_DisplayNamed();
 
 // True when a display can be opened (the video subsystem starts). Started once, on demand.
+// Unless SDL_VIDEODRIVER chooses a driver, only the X11 or Wayland display counts.
 bool Platform_HasDisplay();
 
 // Closes the display connection once every window is gone; a later call opens it again.
