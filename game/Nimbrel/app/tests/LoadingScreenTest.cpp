@@ -427,44 +427,65 @@ TEST_F(LoadingScreen, TheWorldLoadShowsTheLoadingPictureWithTheBarFilling)
     EXPECT_EQ(boxes, "");
 }
 
-// A world whose window is taller than the reference screen's shape.
-class TallWorld : public CNimbrelWorld {
+// A world whose window has another shape than the reference screen's.
+class ShapedWorld : public CNimbrelWorld {
 public:
+    static uint16_t width, height;
     Status Load(void* pWindow, uint16_t, uint16_t, uint8_t colorDepth, uint32_t displayValue, uint8_t fullScreen,
                 uint8_t resizable, uint8_t verticalSync, uint32_t orientation, const char16_t* dataPath,
                 uint16_t virtualWidth, uint16_t virtualHeight) override
     {
-        Platform_SetClientSize(static_cast<PlatformWindow*>(pWindow), 640, 720);
-        return CNimbrelWorld::Load(pWindow, 640, 720, colorDepth, displayValue, fullScreen, resizable, verticalSync,
-                                   orientation, dataPath, virtualWidth, virtualHeight);
+        Platform_SetClientSize(static_cast<PlatformWindow*>(pWindow), width, height);
+        return CNimbrelWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
+                                   verticalSync, orientation, dataPath, virtualWidth, virtualHeight);
     }
 };
+uint16_t ShapedWorld::width = 0;
+uint16_t ShapedWorld::height = 0;
 
-TEST_F(LoadingScreen, ATallWindowShowsThePictureBetweenBarsOfItsCornerColour)
+TEST_F(LoadingScreen, OtherWindowShapesShowThePictureFittedOverItsCornerColour)
 {
-    NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
-    options.createWorld = []() -> CNimbrelWorld* { return new TallWorld(); };
-    NimbrelHarness harness(options);
-    Start(harness);
-    if (HasFatalFailure())
-        return;
-    EXPECT_EQ(w->virtualWidth, 640);
-    EXPECT_EQ(w->virtualHeight, 720);
-    auto* loading = dynamic_cast<CLoading*>(harness.World()->GetManager(kManagerLoading));
-    ASSERT_NE(loading, nullptr);
-    EXPECT_EQ(loading->GetImageWidth(), 1024);
-    EXPECT_EQ(loading->GetImageHeight(), 768);
-    const uint32_t corner = loading->GetPicture()->GetTexture(0, 0)->GetCornerColor() & 0xFFFFFF;
-    ASSERT_NE(corner, w->colorClear & 0xFFFFFF);
-    // 1024 by 768 at 0.625 is 640 by 480: 120 rows above and below.
-    auto draw = [&](int x, int y) { return Draw(0xFF000000u, [loading] { loading->Render(); }, x, y) & 0xFFFFFF; };
-    for (auto [x, y] : {std::pair{20, 5}, {620, 100}, {20, 610}, {600, 715}})
-        EXPECT_EQ(draw(x, y), corner) << x << "," << y;
-    // The picture's moon, a light disc in its sky, where the fit puts it.
-    const auto moon = PicturePoint(820.0f, 170.0f);
-    EXPECT_EQ(moon, std::make_pair(512, 226));
-    EXPECT_GT(Red(draw(moon.first, moon.second)), 200);
-    EXPECT_EQ(harness.Stop(), 0);
+    // 16:9 keeps the picture's safe middle, its whole width, and cuts its top and bottom; a
+    // taller window shows it whole between bars of its corner colour.
+    const struct {
+        uint16_t width, height;
+        float scale, x, y;
+    } cases[] = {{960, 540, 0.9375f, 0.0f, -90.0f}, {640, 720, 0.625f, 0.0f, 120.0f}};
+    for (const auto& c : cases) {
+        ShapedWorld::width = c.width;
+        ShapedWorld::height = c.height;
+        NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+        options.createWorld = []() -> CNimbrelWorld* { return new ShapedWorld(); };
+        NimbrelHarness harness(options);
+        Start(harness);
+        if (HasFatalFailure())
+            return;
+        EXPECT_EQ(w->virtualWidth, c.width);
+        EXPECT_EQ(w->virtualHeight, c.height);
+        auto* loading = dynamic_cast<CLoading*>(harness.World()->GetManager(kManagerLoading));
+        ASSERT_NE(loading, nullptr);
+        EXPECT_EQ(loading->GetImageWidth(), 1024);
+        EXPECT_EQ(loading->GetImageHeight(), 768);
+        const float* m = loading->GetPicture()->GetMatrix();
+        EXPECT_FLOAT_EQ(m[0], c.scale) << c.width;
+        EXPECT_FLOAT_EQ(m[5], c.scale) << c.width;
+        EXPECT_FLOAT_EQ(m[12], c.x) << c.width;
+        EXPECT_FLOAT_EQ(m[13], c.y) << c.width;
+        const uint32_t corner = loading->GetPicture()->GetTexture(0, 0)->GetCornerColor() & 0xFFFFFF;
+        ASSERT_NE(corner, w->colorClear & 0xFFFFFF);
+        auto draw = [&](int x, int y) {
+            return Draw(0xFF000000u, [loading] { loading->Render(); }, x, y) & 0xFFFFFF;
+        };
+        // The picture's moon, a light disc in its sky, where the fit puts it.
+        const auto moon = PicturePoint(820.0f, 170.0f);
+        EXPECT_GT(Red(draw(moon.first, moon.second)), 200) << c.width;
+        if (c.y > 0.0f) {
+            const int bar = int(c.y) / 2, right = c.width - 5, bottom = c.height - bar;
+            for (auto [x, y] : {std::pair{5, bar}, {right, bar}, {5, bottom}, {right, bottom}})
+                EXPECT_EQ(draw(x, y), corner) << x << "," << y;
+        }
+        EXPECT_EQ(harness.Stop(), 0);
+    }
 }
 
 TEST_F(LoadingScreen, APressReachesNobodyUntilTheCopiedFrameHasFaded)
