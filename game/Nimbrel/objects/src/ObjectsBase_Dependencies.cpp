@@ -17,16 +17,7 @@ Status CObjectsBase::EnsureScriptLoaded(CObjectsBase* pObject)
 
 Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
 {
-    CScriptManager* scripts = Scripts();
-    if (!scripts)
-        return kStatusFailed;
-    ObjectListIterator it;
-    const BuiltinReport report = call.Report();
-    for (scripts->ResolveObjectList(it, call.Text(0), m_objectNumber, report, false); !it.done;
-         scripts->ResolveObjectListNext(it, report)) {
-        CObjectsBase* object = SceneObject(static_cast<uint32_t>(it.object));
-        if (!object)
-            continue;
+    return ForEachListedObject(call, [this, &call, wanted](CObjectsBase* object, uint32_t prefix) {
         // Resident objects are always there: nothing may depend on them.
         if (object->m_pKindRow && object->m_pKindRow->resident) {
             TraceCall(call, kTraceError, "You can't have a depedencie on an auto load object %S",
@@ -34,19 +25,17 @@ Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
             return kStatusFailed;
         }
         if (object == this || (wanted && object->m_wanted))
-            continue;
+            return kStatusOk;
         if (wanted) {
             object->m_wanted = 1;
-            object->m_releaseMode = it.prefix == kListPrefixStar ? 1 : 0;
+            object->m_releaseMode = prefix == kListPrefixStar ? 1 : 0;
         }
         if (Failed(EnsureScriptLoaded(object)))
             return kStatusFailed;
         // An event that waits (or whose call was stopped) has run as far as it may.
         const Status status = wanted ? object->FireScriptEvent(kEventDependencies) : kStatusOk;
-        if (IsBuiltinFailure(status) && status != kScriptCallerStopped)
-            return kStatusFailed;
-    }
-    return kStatusDoneStoreResult;
+        return IsBuiltinFailure(status) && status != kScriptCallerStopped ? kStatusFailed : kStatusOk;
+    });
 }
 
 Status CObjectsBase::setObjectDependencies(ScriptBuiltinCall& call) { return WalkDependencies(call, true); }

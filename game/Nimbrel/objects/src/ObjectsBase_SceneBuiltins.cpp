@@ -39,22 +39,13 @@ Status CObjectsBase::FirstListedObject(const ScriptBuiltinCall& call, const char
 
 Status CObjectsBase::SetListedObjectsFlags(ScriptBuiltinCall& call, int32_t shown, int32_t locked)
 {
-    CScriptManager* scripts = Scripts();
-    if (!scripts)
-        return kStatusFailed;
-    ObjectListIterator it;
-    const BuiltinReport report = call.Report();
-    for (scripts->ResolveObjectList(it, call.Text(0), m_objectNumber, report, false); !it.done;
-         scripts->ResolveObjectListNext(it, report)) {
-        CObjectsBase* object = SceneObject(static_cast<uint32_t>(it.object));
-        if (!object)
-            continue;
+    return ForEachListedObject(call, [shown, locked](CObjectsBase* object, uint32_t) {
         if (shown >= 0)
             object->m_shown = static_cast<uint8_t>(shown);
         if (locked >= 0)
             object->m_locked = static_cast<uint8_t>(locked);
-    }
-    return kStatusDoneStoreResult;
+        return kStatusOk;
+    });
 }
 
 Status CObjectsBase::setObjectsShow(ScriptBuiltinCall& call) { return SetListedObjectsFlags(call, 1, -1); }

@@ -515,6 +515,23 @@ protected:
     // The first object of a list (kStatusFailed, reported, when the list names none).
     Status FirstListedObject(const ScriptBuiltinCall& call, const char* list, CObjectsBase** ppObject,
                              uint32_t* pPrefix = nullptr);
+    // Calls visit(object, prefix) for every object of the call's first argument, an object list,
+    // until one answers a failure, which is returned; else kStatusDoneStoreResult.
+    template <typename Visit>
+    Status ForEachListedObject(ScriptBuiltinCall& call, Visit visit)
+    {
+        CScriptManager* scripts = Scripts();
+        if (!scripts)
+            return kStatusFailed;
+        ObjectListIterator it;
+        const BuiltinReport report = call.Report();
+        for (scripts->ResolveObjectList(it, call.Text(0), m_objectNumber, report, false); !it.done;
+             scripts->ResolveObjectListNext(it, report))
+            if (CObjectsBase* object = SceneObject(static_cast<uint32_t>(it.object)))
+                if (const Status status = visit(object, it.prefix); Failed(status))
+                    return status;
+        return kStatusDoneStoreResult;
+    }
     // Sets the shown and locked bytes (-1 leaves one) of every listed object.
     Status SetListedObjectsFlags(ScriptBuiltinCall& call, int32_t shown, int32_t locked);
     // The variable builtins' target: the first listed object with a loaded script, and the
