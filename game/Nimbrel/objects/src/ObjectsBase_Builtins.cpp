@@ -250,7 +250,6 @@ Status CObjectsBase::putSubObjectiveToTop(ScriptBuiltinCall& call) { return NotA
 Status CObjectsBase::_showCurrentObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForVideo(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForImage(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::onTimerFunction(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }
@@ -261,4 +260,3 @@ Status CObjectsBase::onRemoveInventoryItems(ScriptBuiltinCall& call) { return No
 Status CObjectsBase::_waitForPopupText(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitSeconds(ScriptBuiltinCall& call) { return NotAvailable(call); }
