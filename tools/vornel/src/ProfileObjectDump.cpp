@@ -41,8 +41,8 @@ public:
         AppendFormat(text, "  position animator %u, offset (%g, %g, %g), selected position %u\n", m_positionId,
                double(m_positionOffset[0]), double(m_positionOffset[1]), double(m_positionOffset[2]),
                m_selectedPosition);
-        AppendFormat(text, "  run state %u, variant %d, word %u, finished %u\n", m_runState, m_currentVariant,
-               m_reservedAfterEffects, unsigned(m_finished));
+        AppendFormat(text, "  run state %u, variant %d, finish waiter %d, finished %u\n", m_runState,
+               m_currentVariant, int32_t(m_finishWaiter), unsigned(m_finished));
         for (uint32_t i = 0; i < m_commandListCount; ++i) {
             DescribeList(text, "click list of element", int32_t(i), m_ppElementClickLists[i]);
             DescribeList(text, "end list of element", int32_t(i), m_ppElementEndLists[i]);

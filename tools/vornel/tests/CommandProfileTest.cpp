@@ -101,7 +101,7 @@ TEST(CommandProfile, DumpsTheSceneObjectsRowByRow)
     const auto dump = RunTool("profile dump " + file);
     ASSERT_EQ(dump.first, 0) << dump.second;
     for (const char* expected : {"  object \"hall\", type 513, kind state 0\n",
-                                 "  run state 0, variant -1, word 0, finished 0\n", "  message \"open\" 3 4\n",
+                                 "  run state 0, variant -1, finish waiter -1, finished 0\n", "  message \"open\" 3 4\n",
                                  "  element \"lamp\": offset (0, 0, 0)", "    flags 0x0, action 0x0",
                                  "  element \"key\"", "    flags 0x10000002, action 0x0", "    chunk 20003 at"})
         EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;

@@ -171,9 +171,3 @@ Status CObjectsBase::OnElementDragReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementReturn(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::OnElementTurnReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }
-Status CObjectsBase::OnCommand(const char* command)
-{
-    if (command && std::strcmp(command, "reset") == 0)
-        m_finished = 0;
-    return kStatusFailed;
-}

@@ -100,6 +100,11 @@ bool CObjectsBase::OnBurnCommand(const CommandHandle& handle, uint32_t, int32_t,
                (!(element->flags & kElementHasDropRecord) || (element->flags & kElementFound));
     }
     case kCommandResumeWait: {
+        // The finish handle resumes no call of its own: its value goes to the "finished" waiter.
+        if (record->functionIndex == kCommandNoFunction) {
+            DeliverFinish(uint32_t(c));
+            return true;
+        }
         CScriptManager* scripts = Scripts();
         if (scripts && m_pScript)
             scripts->QueueResult(m_pScript, record->functionIndex, uint32_t(c));
@@ -117,10 +122,4 @@ bool CObjectsBase::Finish(uint8_t solved)
     m_finished = 1;
     CCommandListManager* commands = Commands();
     return commands && commands->OnBurnCommand(m_finishHandle, kCommandEventClick, int32_t(m_objectNumber), -1, solved);
-}
-
-Status CObjectsBase::ResetFinish()
-{
-    m_finished = 0;
-    return kStatusOk;
 }

@@ -74,7 +74,7 @@ Status CObjectsBase::SaveToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chu
               Put(pChunk, m_alpha) && Put(pChunk, m_heldElement) && Put(pChunk, m_turnedElement) &&
               Put(pChunk, m_reservedAfterTurned) && Put(pChunk, m_brightness) && Put(pChunk, m_positionId) &&
               pChunk->Write(m_positionOffset, 4, 3) && Put(pChunk, m_selectedPosition) && Put(pChunk, m_runState) &&
-              Put(pChunk, m_currentVariant) && Put(pChunk, m_reservedAfterEffects) && Put(pChunk, m_finished);
+              Put(pChunk, m_currentVariant) && Put(pChunk, m_finishWaiter) && Put(pChunk, m_finished);
     for (CCommandList** array : {m_ppElementClickLists, m_ppElementEndLists}) {
         ok = ok && Put(pChunk, m_elementCount);
         for (uint32_t i = 0; ok && i < m_elementCount; ++i)
@@ -137,7 +137,7 @@ Status CObjectsBase::ReadObjectState(UtilsStream_Chunk* pChunk)
         !Get(pChunk, &m_alpha) || !Get(pChunk, &m_heldElement) || !Get(pChunk, &m_turnedElement) ||
         !Get(pChunk, &m_reservedAfterTurned) || !Get(pChunk, &m_brightness) || !Get(pChunk, &m_positionId) ||
         !pChunk->Read(m_positionOffset, 4, 3) || !Get(pChunk, &m_selectedPosition) || !Get(pChunk, &m_runState) ||
-        !Get(pChunk, &m_currentVariant) || !Get(pChunk, &m_reservedAfterEffects) || !Get(pChunk, &m_finished))
+        !Get(pChunk, &m_currentVariant) || !Get(pChunk, &m_finishWaiter) || !Get(pChunk, &m_finished))
         return OBJECT_PROFILE_ERROR(kStatusFailed);
 
     for (CCommandList** array : {m_ppElementClickLists, m_ppElementEndLists}) {

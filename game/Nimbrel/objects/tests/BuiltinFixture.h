@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include "NimbrelInterfaces/CObjectsInterface.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptRun.h"
@@ -96,6 +98,13 @@ public:
     Status Twin(ScriptBuiltinCall& call, Status (CObjectsBase::*plain)(ScriptBuiltinCall&))
     {
         return this->RunAsWait(call, kCommandEventFade, plain);
+    }
+
+    // The kind's own commands, answered before the base's when set.
+    std::function<Status(CObjectsBase*, const char*)> onCommand;
+    Status OnCommand(const char* command) override
+    {
+        return onCommand ? onCommand(this, command) : Base::OnCommand(command);
     }
 
     void SetReleaseMode(uint32_t mode) { this->m_releaseMode = mode; }
@@ -196,9 +205,12 @@ public:
         SetManager(kManagerCommandList, new CCommandListManager(w));
         SetManager(kManagerChapters, new CChaptersManager(w));
         SetManager(kManagerObjects, new CFixtureObjects(w));
+        SetManager(kManagerFade, new CFadeManager(w));
     }
     ~CBuiltinWorld() override
     {
+        // Fades end on their elements: before the objects go.
+        SetManager(kManagerFade, nullptr);
         Objects()->Forget();
         hall.reset();
         frame.reset();
@@ -259,6 +271,16 @@ public:
 
     // One frame of the script queue.
     void Pump() { Scripts()->Update(); }
+    // Frames of `seconds` each as the game runs them: the fades step, then the script queue.
+    void Frames(uint32_t count, double seconds = 1.0 / 30.0)
+    {
+        GetWorldData()->frameTime = seconds * 30.0;
+        for (uint32_t i = 0; i < count; ++i) {
+            Fades()->Update();
+            Pump();
+        }
+    }
+    CFadeManager* Fades() const { return static_cast<CFadeManager*>(GetManager(kManagerFade)); }
 
     // Runs a function of an object's script; its status.
     static Status Call(CObjectsBase* object, const char* name)

@@ -103,7 +103,7 @@ public:
     using CObjectsBase::m_heldElement;
     using CObjectsBase::m_pShownEventList;
     using CObjectsBase::m_positionOffset;
-    using CObjectsBase::m_reservedAfterEffects;
+    using CObjectsBase::m_finishWaiter;
     using CObjectsBase::m_reservedAfterLevel;
     using CObjectsBase::m_runState;
     using CObjectsBase::m_selectedPosition;
@@ -274,7 +274,7 @@ TEST_F(ObjectProfileTest, ObjectChunkLoadsAndSavesItsBytesAgain)
     EXPECT_FLOAT_EQ(o.m_positionOffset[2], 3.0f);
     EXPECT_EQ(o.m_selectedPosition, 1u);
     EXPECT_EQ(o.m_runState, uint32_t(kRunRunning));
-    EXPECT_EQ(o.m_reservedAfterEffects, 0x55u);
+    EXPECT_EQ(o.m_finishWaiter, 0x55u);
     EXPECT_EQ(o.IsFinished(), 1);
     ASSERT_NE(o.GetElementClickList(0), nullptr);
     EXPECT_EQ(o.GetElementClickList(0)->GetHandle(0)->recordIndex, 11u);

@@ -412,8 +412,8 @@ TEST_F(SceneBuiltinsTest, WaitsLeaveNoCommandThatNothingTook)
 TEST_F(SceneBuiltinsTest, BuiltinsOfLaterFamiliesFailAndSoundsSucceed)
 {
     world.Build("");
-    auto call = Record({"key", "fade_hide", "1.0"});
-    EXPECT_EQ(world.hall->setItemsFade(call), kStatusFailed);
+    auto call = Record({"key", "key"});
+    EXPECT_EQ(world.hall->setItemGroup(call), kStatusFailed);
     EXPECT_EQ(world.traces.back(), ": not available");
     call = Record({"music.wav"});
     EXPECT_EQ(world.hall->setMusic(call), kStatusDoneStoreResult);

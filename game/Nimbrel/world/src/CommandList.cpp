@@ -36,6 +36,25 @@ void CCommandList::Clear()
     ++m_clears;
 }
 
+Status CCommandList::RemoveKind(uint32_t kind, bool release)
+{
+    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    CCommandListManager* manager = world ? world->GetCommandListManager() : nullptr;
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < m_count; ++i) {
+        const CommandHandle handle = m_pHandles[i];
+        if (handle.kind != kind)
+            m_pHandles[kept++] = handle;
+        else if (release && manager)
+            manager->RemoveCommandByIndex(handle.recordIndex, handle.magicIndex);
+    }
+    // A walk of BurnAll under way stops as after a clear: its indexes no longer hold.
+    if (kept != m_count)
+        ++m_clears;
+    m_count = kept;
+    return kStatusOk;
+}
+
 Status CCommandList::BurnAll(uint32_t event, int32_t a, int32_t b, int32_t c)
 {
     auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;

@@ -58,6 +58,9 @@ constexpr uint32_t kCallMaskCheat = 0x0FFFFFFFu;
 constexpr uint32_t kArgumentsElementName = 0x20000041u;
 constexpr uint32_t kArgumentsMessage = 0x40001141u;
 
+// No call waits on "finished".
+constexpr uint32_t kNoFinishWaiter = 0xFFFFFFFFu;
+
 // Run state: "OnStart" fires on leaving 0, "OnRun" on leaving 1.
 enum ObjectRunState : uint32_t { kRunNotStarted = 0, kRunStarted = 1, kRunRunning = 2 };
 
@@ -549,6 +552,53 @@ protected:
     // When this object is the tool box holding a waiting caller, that caller's wait gets 1 and
     // the tool box closes; kStatusFailed when the result cannot be set.
     Status ReleaseToolboxCaller(ScriptBuiltinCall& call, bool otherOnly);
+    // Calls `visit(owner, element)` for every element an item list of this object names, in
+    // list order; the first failure ends the walk and is returned.
+    template <typename Visit>
+    Status ForEachListedItem(const ScriptBuiltinCall& call, const char* list, Visit visit)
+    {
+        ItemListIterator it;
+        const BuiltinReport report = call.Report();
+        for (ItemListStart(it, list, report, false); !it.done; NextListItem(it, report, false)) {
+            CObjectsBase* owner = SceneObject(static_cast<uint32_t>(it.object));
+            ElementRecord* element = owner && static_cast<uint32_t>(it.element) < owner->m_elementCount
+                                         ? owner->GetItemRecord(static_cast<uint32_t>(it.element))
+                                         : nullptr;
+            if (!element)
+                continue;
+            const Status status = visit(owner, element);
+            if (Failed(status))
+                return status;
+        }
+        return kStatusOk;
+    }
+    // The first element an item list names, with its owner; false when it names none.
+    bool FirstListedItem(const ScriptBuiltinCall& call, const char* list, CObjectsBase** ppOwner,
+                         ElementRecord** ppElement);
+    // "invalid out of object item %S" for an element of another object; kStatusFailed then.
+    Status RefuseForeignItem(const ScriptBuiltinCall& call, const CObjectsBase* owner, const char* list) const;
+    // Shows, hides or inverts the listed elements at once (the three plain visibility forms).
+    Status SetListedItemsVisible(ScriptBuiltinCall& call, int32_t show);
+    // Starts a fade of `mode` on each listed element, with the call's wait command when it has
+    // one; `ownOnly` refuses elements of other objects, `setAction` makes the mode their action.
+    Status FadeListedItems(ScriptBuiltinCall& call, uint32_t mode, float seconds, bool ownOnly, bool setAction);
+    // The plain forms the underscore visibility twins wait on: a fade of the default length.
+    Status FadeItemsShow(ScriptBuiltinCall& call);
+    Status FadeItemsHide(ScriptBuiltinCall& call);
+    Status FadeItemsInvert(ScriptBuiltinCall& call);
+    Status FadeItemsNamed(ScriptBuiltinCall& call);
+    // Clickable with `action` as the fade its click starts: found, turnable, drop-record and
+    // draggable bits cleared, the running fade stopped. True when it carries the tutorial mark.
+    static bool MakeElementClickable(CObjectsBase* owner, ElementRecord* element, uint32_t action);
+    // The tutorial takes a new look at the marked items.
+    virtual void RefreshTutorialItems();
+    // The element's click list loses its handles of `kind`, released at the command list
+    // manager when `release`.
+    void RemoveClickCommands(uint32_t element, uint32_t kind, bool release);
+    // A burnt finish handle reaches the recorded "finished" waiter, or is kept for the next.
+    void DeliverFinish(uint32_t value);
+    // Records the call waiting on "finished"; a finish kept meanwhile is queued for it at once.
+    void RecordFinishWaiter(uint32_t hostWord);
 
     // ---- the scene, as lists and builtins see it ------------------------------------------------
     // Each answers for an absent objects manager: the object itself is the whole scene.
@@ -605,6 +655,11 @@ protected:
     virtual Status AddObjectSound(const char* name);
     virtual Status ReleaseObjectSounds();
     virtual Status StopSound(uint32_t sound);
+    // The shared cycle of the object's flicker effects starts again (when it has effects).
+    virtual void RestartSharedEffectCycle();
+    // A fade of `mode` on element `element` of object `object`: its 1-based id, 0 when none runs.
+    virtual uint32_t AddFade(uint32_t mode, float seconds, uint32_t object, uint32_t element,
+                             const CommandHandle* pCommand);
     // Animators and drop records by 1-based id; game timers of the object.
     virtual void RemoveFade(uint32_t id);
     virtual void RemoveMove(uint32_t id);
@@ -726,7 +781,9 @@ protected:
     CCommandList* m_pShownEventList = nullptr;
     uint32_t m_modeWord = 0;        // 0x2: the flashlight takes presses first
     CEffectManager* m_pEffectManager = nullptr;
-    uint32_t m_reservedAfterEffects = 0;
+    uint32_t m_finishWaiter = kNoFinishWaiter;  // host word of the call waiting on "finished"
+    uint8_t m_finishKept = 0;       // a finish burnt while no call waited
+    uint32_t m_finishValue = 0;
     CFIFOList m_recordList;         // ObjectRecord entries, saved with the profile
     CFIFOList m_messageList;        // PostedMessage entries, oldest first
     uint64_t m_messageSerial = 0;   // of the last message posted

@@ -100,6 +100,9 @@ public:
     // inside a burn does nothing. 0.
     Status BurnAll(uint32_t event, int32_t a, int32_t b, int32_t c);
     void Clear();
+    // Drops every handle of `kind`, keeping the others in their order; with `release` each
+    // dropped command is freed at the command list manager too. 0.
+    Status RemoveKind(uint32_t kind, bool release);
     using CManagedObject::Load;
     Status Load(UtilsStream* pStream);
     Status Save(UtilsStream* pStream) const;
