@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cmath>
@@ -20,9 +21,11 @@
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/CScriptBase.h"
 #include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -118,6 +121,20 @@ protected:
     std::string root, data, oldCwd, boxes;
 };
 
+// Frames until the game is in `state`, for at most half a minute: transitions take their
+// time whatever the frame rate. Each new state on the way is appended.
+bool StepUntil(NimbrelHarness& game, int32_t state, std::vector<int32_t>* states)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (game.State() != state && std::chrono::steady_clock::now() < deadline) {
+        if (!game.Step())
+            return false;
+        if (states && (states->empty() || states->back() != game.State()))
+            states->push_back(game.State());
+    }
+    return game.State() == state;
+}
+
 // A world whose objects manager cannot be loaded, as when its construction file is missing.
 class BrokenManager : public CManagedObject {
 public:
@@ -148,15 +165,10 @@ public:
     }
 };
 
-// Steps until the game plays: a level change waits on its screen transitions, which run on the
-// clock, so the frames it takes depend on how fast they come. False when it does not play within
-// 300 frames.
+// Steps until the game plays (StepUntil): a level change waits on its screen transitions.
 bool StepUntilPlaying(NimbrelHarness& game)
 {
-    for (int i = 0; i < 300 && game.State() != kGameStatePlaying; ++i)
-        if (!game.Step())
-            return false;
-    return game.State() == kGameStatePlaying;
+    return StepUntil(game, kGameStatePlaying, nullptr);
 }
 
 }  // namespace
@@ -839,6 +851,121 @@ TEST_F(GameFolder, AProfileWhoseSceneStateCannotBeReadStillPlays)
     ASSERT_EQ(game.Start(), 0) << boxes;
     EXPECT_TRUE(StepUntilPlaying(game));
     ASSERT_TRUE(game.Step(10));
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+namespace {
+
+// The sample's game with its debug line readable.
+class DebugLineWorld : public CNimbrelWorld {
+public:
+    using CNimbrelWorld::GetDebugLine;
+};
+
+// The colours of the top-right box of the window, row by row.
+std::vector<uint32_t> ReadBox(NimbrelHarness& game, int32_t width, int32_t height)
+{
+    const int32_t right = int32_t(game.World()->GetWorldData()->realWidth);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = right - width; x < right; ++x) {
+            uint32_t color = 0;
+            game.ReadPixel(x, y, &color);
+            pixels.push_back(color & 0xFFFFFF);
+        }
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(GameFolder, InDeveloperModeF2DrawsTheDebugLineInTheTopCorner)
+{
+    WriteDeveloperFile(1);
+    NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+    options.createWorld = []() -> CNimbrelWorld* { return new DebugLineWorld(); };
+    NimbrelHarness game(options);
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntil(game, kGameStatePlaying, nullptr));
+    char16_t line[kWorldTextSize] = {};
+    ASSERT_TRUE(static_cast<DebugLineWorld*>(game.World())->GetDebugLine(line, kWorldTextSize));
+    EXPECT_EQ(UtilsString_ToUtf8(line), "chap 1/2, level 1: hall");
+
+    ASSERT_TRUE(game.Step());
+    const std::vector<uint32_t> before = ReadBox(game, 320, 40);
+    game.PostKey(VK_F1 + 1);
+    ASSERT_TRUE(game.Step(2));
+    ASSERT_EQ(game.Game()->debugLine, 1);
+    const std::vector<uint32_t> after = ReadBox(game, 320, 40);
+    // The information colour of the sample is white.
+    uint32_t white = 0;
+    for (size_t i = 0; i < after.size(); ++i)
+        white += after[i] != before[i] && after[i] == 0xFFFFFFu;
+    EXPECT_GT(white, 20u);
+    // The line is right-aligned with its shadow (flags 0x110): the left of the top stays clear.
+    uint32_t color = 0;
+    ASSERT_TRUE(game.ReadPixel(4, 12, &color));
+    EXPECT_NE(color & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, LevelChangesTakeTheLoadingPathOrTheQuickPath)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntil(game, kGameStatePlaying, nullptr));
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    CChaptersManager* chapters = game.World()->GetChaptersManager();
+
+    // The states a change to the level goes through until play.
+    auto change = [&game, objects](uint32_t level, uint32_t chapter) {
+        std::vector<int32_t> states;
+        EXPECT_EQ(objects->SetCurrentLevel(level, chapter, 0), kStatusOk);
+        EXPECT_EQ(game.State(), kGameStateLevelChange);
+        EXPECT_TRUE(StepUntil(game, kGameStatePlaying, &states));
+        return states;
+    };
+    const std::vector<int32_t> loadingPath = {kGameStateLevelActivation, kGameStatePlaying};
+    // The puzzles open chapter 2: a new chapter, through the loading path.
+    EXPECT_EQ(change(0, 1), loadingPath);
+    EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    EXPECT_EQ(chapters->GetCurrentChapter(), 1);
+    uint32_t started = 0;
+    objects->GetObject(0)->GetScript()->GetLong("started", &started, false);
+    EXPECT_EQ(started, 1u);
+    // The new chapter built every object anew: the hall loads again.
+    EXPECT_EQ(change(1, kNoObjectIndex), loadingPath);
+    EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "hall");
+    // Back to the puzzles, still loaded, in the same chapter: entered at once.
+    EXPECT_EQ(change(0, kNoObjectIndex), std::vector<int32_t>{kGameStatePlaying});
+    EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    EXPECT_TRUE(objects->GetObject(1)->IsLoaded());
+    EXPECT_FALSE(objects->GetObject(1)->IsShown());
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, AGameThatReachedThePuzzlesContinuesThereAfterARestart)
+{
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntil(game, kGameStatePlaying, nullptr));
+        ASSERT_EQ(game.World()->GetObjectsManager()->SetCurrentLevel(0, 1, 0), kStatusOk);
+        std::vector<int32_t> states;
+        ASSERT_TRUE(StepUntil(game, kGameStatePlaying, &states));
+        ASSERT_TRUE(game.Step(10));
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntil(game, kGameStatePlaying, nullptr));
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_NE(objects->GetCurrentLevelObject(), nullptr);
+    EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    EXPECT_EQ(game.World()->GetChaptersManager()->GetCurrentChapter(), 1);
+    EXPECT_EQ(game.World()->GetProfileManager()->GetCurrentIndex(), 0);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

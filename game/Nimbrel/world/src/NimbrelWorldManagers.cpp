@@ -22,6 +22,7 @@
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -250,10 +251,26 @@ uint32_t CNimbrelWorld::MainFontKind()
 bool CNimbrelWorld::HasOverlayText()
 {
     // The overlay needs the main font and the strings manager.
-    return false;
+    return GetMainFont() && GetStringsManager();
 }
 
-void CNimbrelWorld::DrawOverlayText(const char16_t*, float, float, uint32_t) {}
+void CNimbrelWorld::DrawOverlayText(const char16_t* text, float x, float y, uint32_t flags)
+{
+    CVornelFont* font = GetMainFont();
+    const GameData* game = GetGameData();
+    if (!font || !game || !text)
+        return;
+    char16_t line[kWorldTextSize];
+    UtilsString_Copy(line, kWorldTextSize, text);
+    // A charset font draws its own codes.
+    if (font->GetFontType() == kFontCharset)
+        if (const CStringsManager* strings = GetStringsManager())
+            strings->RemapChars(line);
+    const float scale = game->screen.textScale;
+    const GameTextStyle& style = game->text.information;
+    font->DrawText(line, x, y, 0.0f, flags, style.color, style.width * scale, style.height * scale, nullptr, nullptr,
+                   0);
+}
 
 bool CNimbrelWorld::GetDebugLine(char16_t* out, uint32_t capacity)
 {

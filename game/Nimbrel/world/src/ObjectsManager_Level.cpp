@@ -129,12 +129,14 @@ Status CObjectsManager::PrepareLevel(uint32_t level, uint8_t, uint8_t* pNeedsLoa
 {
     ResetAbuse();
     CloseTutorialStep();
-    for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
-        auto* object = static_cast<CObjectsBase*>(item);
-        object->m_releaseMode = 0;
-        object->m_wanted = object->m_underOverlay = object->m_shown = 0;
-        object->m_locked = 1;
-    }
+    // Every object, not only the listed ones: an activation that failed half-way leaves objects
+    // wanted that never reached the list.
+    for (uint32_t i = 0; i < m_objectCount; ++i)
+        if (CObjectsBase* object = m_ppObjects[i]) {
+            object->m_releaseMode = 0;
+            object->m_wanted = object->m_underOverlay = object->m_shown = 0;
+            object->m_locked = 1;
+        }
     m_activeList.RemoveAll();
 
     CObjectsBase* target = GetObject(level);

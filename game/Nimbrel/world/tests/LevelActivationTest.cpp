@@ -8,6 +8,7 @@
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "ObjectsFixture.h"
 #include "ProfileFixture.h"
@@ -64,6 +65,14 @@ public:
         return kStatusOk;
     }
     Status UpdateComponents() override { return kStatusOk; }
+    // A new chapter builds the objects anew.
+    Status ReloadElementInfos() override
+    {
+        Note("reload");
+        ReleaseModel(0);
+        return kStatusOk;
+    }
+    Status ReloadElementInfosKeepState() override { return ReloadElementInfos(); }
     void SetReleaseMode(uint32_t mode) { m_releaseMode = mode; }
     void SetLoaded(bool loaded)
     {
@@ -125,6 +134,7 @@ protected:
         objects = new LevelManager(W());
         objects->trace = &trace;
         objects->Adopt(list);
+        ASSERT_EQ(objects->BuildNameIndex(), kStatusOk);
         m_world->SetManager(kManagerObjects, objects);
         m_world->objects = 8;
     }
@@ -444,6 +454,121 @@ TEST_F(Levels, GameOverRecordsTheGameAndEntersTheLevelAgain)
     EXPECT_EQ(m_profiles->GetSlot(0)->completedGames, 3u);
     EXPECT_FALSE(m_profiles->GetSlot(0)->gameInProgress);
     EXPECT_TRUE(Exists(0));
+}
+
+// ---- the world's level states ----------------------------------------------------------------
+
+TEST_F(Levels, ANewGameTakesTheLoadingPathAndALoadedLevelTheQuickPath)
+{
+    m_profiles->SetCurrentSlot(0);
+    ASSERT_EQ(objects->SelectChapterLevel(0), kStatusOk);
+    ASSERT_EQ(m_world->GetGameState(), kGameStateLevelChange);
+    ASSERT_EQ(m_world->Update(), kStatusOk);
+    EXPECT_EQ(m_world->GetGameState(), kGameStateLevelActivation);  // a new chapter
+    ASSERT_EQ(m_world->Update(), kStatusOk);
+    EXPECT_EQ(m_world->GetGameState(), kGameStatePlaying);
+    EXPECT_EQ(objects->GetCurrentLevelObject(), o[1]);
+    EXPECT_EQ(m_chapters->GetCurrentChapter(), 0);
+    EXPECT_EQ(m_world->GetGameData()->busy, 0);
+
+    // The attic needs loading; back at the hall, still loaded, it is entered at once.
+    for (auto [level, path] : {std::pair<uint32_t, int32_t>{4, kGameStateLevelActivation}, {1, kGameStatePlaying}}) {
+        ASSERT_EQ(objects->SetCurrentLevel(level, kNoObjectIndex, 0), kStatusOk);
+        ASSERT_EQ(m_world->Update(), kStatusOk);
+        EXPECT_EQ(m_world->GetGameState(), path) << level;
+        if (path != kGameStatePlaying)
+            ASSERT_EQ(m_world->Update(), kStatusOk);
+        EXPECT_EQ(m_world->GetGameState(), kGameStatePlaying);
+        EXPECT_EQ(objects->GetCurrentLevelObject(), o[level]);
+    }
+
+    // A language change enters the current object again, with a reload.
+    m_world->ChangeLanguage(5);
+    ASSERT_EQ(m_world->Update(), kStatusOk);
+    EXPECT_EQ(m_world->GetGameState(), kGameStateLevelChange);
+    EXPECT_EQ(objects->GetRequestedLevel(), 1u);
+    EXPECT_EQ(objects->GetReloadFlag(), 1);
+}
+
+TEST_F(Levels, AFailedActivationStartsANewGameWithoutSavingAndASecondFailureStops)
+{
+    Played(0, u"Di")->chapterIndex = 0;
+    m_profiles->GetSlot(0)->levelObjectIndex = 4;
+    m_profiles->SetCurrentSlot(0);
+    o[4]->failLoads = 1;
+    o[4]->failCode = 2;  // a missing file
+    ASSERT_EQ(objects->SetCurrentLevel(4, 0, 0), kStatusOk);
+    m_chapters->SetCurrentChapter(-1);
+    ASSERT_EQ(m_world->Update(), kStatusOk);  // saved, then the loading path
+    ASSERT_TRUE(Exists(0));
+    const Bytes saved = ReadFile(0);
+    ASSERT_EQ(m_world->GetGameState(), kGameStateLevelActivation);
+    ASSERT_EQ(m_world->Update(), kStatusOk);  // the attic fails: a new game is chosen
+    EXPECT_EQ(m_world->GetGameState(), kGameStateLevelChange);
+    EXPECT_EQ(objects->GetRequestedLevel(), 1u);
+    m_profiles->GetSlot(0)->changed = 1;
+    ASSERT_EQ(m_world->Update(), kStatusOk);  // the recovery's change keeps the last good save
+    EXPECT_EQ(ReadFile(0), saved);
+    ASSERT_EQ(m_world->Update(), kStatusOk);
+    EXPECT_EQ(m_world->GetGameState(), kGameStatePlaying);
+    EXPECT_EQ(objects->GetCurrentLevelObject(), o[1]);
+
+    // Now the attic fails, and then the hall of the new game too.
+    o[4]->failLoads = 1;
+    o[1]->failLoads = 1;
+    o[1]->failCode = o[4]->failCode = 2;
+    ASSERT_EQ(objects->SetCurrentLevel(4, kNoObjectIndex, 0), kStatusOk);
+    for (int frame = 0; frame < 3; ++frame)
+        ASSERT_EQ(m_world->Update(), kStatusOk) << frame;
+    EXPECT_EQ(m_world->GetGameState(), kGameStateLevelActivation);
+    EXPECT_EQ(m_world->Update(), kStatusFailed);
+}
+
+// ---- the _command builtin ---------------------------------------------------------------------
+
+TEST_F(Levels, CommandLoadsObjectsAndProfilesWithinTheirCounts)
+{
+    auto* scripts = new CScriptManager(W());
+    m_world->SetManager(kManagerScript, scripts);
+    auto run = [&](const char* command, const char* a, const char* b) {
+        ScriptBuiltinCall call = {};
+        call.arguments[0] = reinterpret_cast<uintptr_t>(command);
+        call.arguments[1] = reinterpret_cast<uintptr_t>(a);
+        call.arguments[2] = reinterpret_cast<uintptr_t>(b);
+        return CScriptManager::HandleCommand(scripts, call);
+    };
+    const struct {
+        const char* a;
+        int32_t slot;
+    } profiles[] = {{"0", 0}, {"1", 0}, {"2", 1}, {"99", 2}, {"-4", 0}};
+    for (const auto& c : profiles) {
+        for (int32_t i = 0; i < 3; ++i)
+            m_profiles->GetSlot(i)->used = m_profiles->GetSlot(i)->gameInProgress = 0;
+        m_profiles->SetCurrentSlot(-1);
+        objects->SetCurrentLevel(kNoObjectIndex, kNoObjectIndex, 0);
+        EXPECT_EQ(run("load_profile", c.a, ""), kStatusWait) << c.a;
+        EXPECT_EQ(m_profiles->GetCurrentIndex(), c.slot) << c.a;
+        EXPECT_EQ(objects->GetRequestedLevel(), 1u) << c.a;  // a new game in the slot
+    }
+    const struct {
+        const char* name;
+        const char* b;
+        Status status;
+        uint32_t level, chapter;
+    } loads[] = {{"attic", "0", kStatusWait, 4, 0},  {"attic", "2", kStatusWait, 4, 1},
+                 {"cellar", "99", kStatusWait, 7, 2}, {"ghost", "1", kStatusFailed, 7, 2}};
+    for (const auto& c : loads) {
+        EXPECT_EQ(run("load_object", c.name, c.b), c.status) << c.name << c.b;
+        EXPECT_EQ(objects->GetRequestedLevel(), c.level) << c.name << c.b;
+        EXPECT_EQ(objects->GetRequestedChapter(), c.chapter) << c.name << c.b;
+    }
+    EXPECT_EQ(run("set_parameter", "default_fade_seconds", "0.3"), kStatusDoneStoreResult);
+    EXPECT_EQ(W()->pGame->screen.defaultFadeSeconds, 0.3f);
+    EXPECT_EQ(run("unknown", "", ""), kStatusFailed);
+    // Without chapters a loaded object keeps the current chapter.
+    LoadChapters(ChapterSection({}, 0));
+    EXPECT_EQ(run("load_object", "hall", "2"), kStatusWait);
+    EXPECT_EQ(objects->GetRequestedChapter(), 2u);
 }
 
 }  // namespace
