@@ -13,7 +13,7 @@ packages=(
   libcurl4-openssl-dev
   libogg-dev libtheora-dev libvorbis-dev
   liblua5.4-dev
-  xvfb xauth xdotool x11-utils xfonts-base
+  xvfb xauth xdotool x11-utils x11-apps xfonts-base
   xdg-utils
 )
 

@@ -132,9 +132,10 @@ uint32_t C3DTexture::GetPixelARGB(uint32_t width, uint32_t height, uint8_t, cons
         return 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
     case 32: {
-        // The 32-bit word as stored (little-endian memory order).
+        // Bytes R, G, B, A. Taken as one little-endian word they would give red and blue swapped:
+        // the loading screen's bars would not match the picture they surround.
         const uint8_t* p = pixels + index * 4;
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        return uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
     default:
         return 0;

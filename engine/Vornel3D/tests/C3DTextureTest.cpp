@@ -28,7 +28,7 @@ TEST_F(TextureTest, GetPixelARGBByDepth)
         {8, {0x11, 0x40}, 0xFF404040u},
         {16, {0, 0, 0x40, 0x80}, 0x80404040u},
         {24, {0, 0, 0, 0x12, 0x34, 0x56}, 0xFF123456u},
-        {32, {0, 0, 0, 0, 0x12, 0x34, 0x56, 0x78}, 0x78563412u},
+        {32, {0, 0, 0, 0, 0x12, 0x34, 0x56, 0x78}, 0x78123456u},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.depth));
@@ -56,7 +56,7 @@ TEST_F(TextureTest, LoadsThroughTheBackEndsMakeFromRaw)
     EXPECT_EQ(texture.GetDepth(), 32);
     EXPECT_EQ(texture.GetWidth(), 2);
     EXPECT_EQ(texture.received, (std::vector<uint8_t>{9, 10, 11, 12, 13, 14, 15, 16, 1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(texture.GetCornerColor(), 0x0C0B0A09u);
+    EXPECT_EQ(texture.GetCornerColor(), 0x0C090A0Bu);
     EXPECT_EQ(std::u16string(texture.GetName()), u"corner.png");
     EXPECT_EQ(texture.GetMipShift(), 0);
 

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,8 +25,10 @@
 #include <vector>
 
 #include "VornelAudio/CAudioEngineAL.h"
+#include "Vornel3D/C3DTextureRaw.h"
 #include "VornelAudio/CWaveFile.h"
 #include "VornelPlatform/PlatformWindow.h"
+#include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
@@ -607,5 +611,172 @@ TEST_F(Program, ACutOrScrambledProfileNeverBreaksTheStart)
         const std::string after = ReadFile(file);
         if (after != bytes)
             EXPECT_EQ(std::system(dump.c_str()), 0) << what << ": the file was replaced by one that cannot be read";
+    }
+}
+
+namespace {
+
+// The display's root window as xwd writes it (32-bit pixels, any byte order), read back as
+// 0xRRGGBB words; empty when it cannot be read.
+struct RootPicture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+RootPicture ReadRootWindow(const std::string& path)
+{
+    RootPicture picture;
+    if (std::system(("xwd -root -silent -out \"" + path + "\"").c_str()) != 0)
+        return picture;
+    std::ifstream in(path, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
+    if (file.size() < 100)
+        return picture;
+    const auto word = [bytes](size_t at) {
+        return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+    };
+    // The header's words, big-endian: its size, then the pixmap's; then the colour map (12
+    // bytes an entry: pixel, red, green, blue of 16 bits, flags, pad) and the rows.
+    const uint32_t headerSize = word(0), width = word(16), height = word(20), lsbFirst = word(28) == 0;
+    const uint32_t pixelBytes = word(44) / 8, bytesPerLine = word(48), visualClass = word(52), colours = word(76);
+    const size_t start = size_t(headerSize) + size_t(colours) * 12;
+    if ((pixelBytes != 3 && pixelBytes != 4) || word(56) != 0xFF0000 || word(60) != 0xFF00 || word(64) != 0xFF ||
+        bytesPerLine < width * pixelBytes || start + size_t(bytesPerLine) * height > file.size())
+        return picture;
+    // A DirectColor visual shows each channel through the colour map (a gamma ramp).
+    const bool mapped = visualClass == 5 && colours == 256;
+    const auto channel = [&](uint32_t value, int component) {
+        return mapped ? uint32_t(bytes[headerSize + value * 12 + 4 + component * 2]) : value;
+    };
+    picture.width = int(width);
+    picture.height = int(height);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* p = bytes + start + size_t(y) * bytesPerLine + size_t(x) * pixelBytes;
+            const uint8_t* first = lsbFirst ? p : p + pixelBytes - 3;  // the colour's three bytes
+            const uint32_t r = lsbFirst ? first[2] : first[0], g = first[1], b = lsbFirst ? first[0] : first[2];
+            picture.pixels.push_back(channel(r, 0) << 16 | channel(g, 1) << 8 | channel(b, 2));
+        }
+    return picture;
+}
+
+// The colour of the sample's loading picture's stored pixel (0, 0), its bottom-left corner.
+uint32_t LoadingPictureCorner()
+{
+    const std::string pack = kBin + "/Data_full_Win32/" NIMBREL_APP_NAME "_full_Win32.HD.pak";
+    PackRecord record{};
+    WorldData world{};
+    uint32_t corner = 0xFFFFFFFF;
+    if (Failed(OpenPackFile(&record, UtilsString_FromUtf8(pack.c_str()).c_str(), 0)))
+        return corner;
+    C3DTextureRaw image(&world);
+    if (Succeeded(FindPackEntry(u"textures/loading_1024x768.png", &record)) &&
+        Succeeded(image.LoadFromPacker(&record)) && image.GetDepth() == 32) {
+        const uint8_t* p = image.GetPixels();
+        corner = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];  // bytes R, G, B, A
+    }
+    image.Release();
+    ClosePackFile(&record);
+    return corner;
+}
+
+}  // namespace
+
+// The loading screen of the real program, read back from the display while the world load
+// waits for its music: the music file is a pipe that the test holds open without writing, so
+// the load stops after its first frames have been shown, as a slow disk would stop it.
+TEST_F(Program, TheLoadingScreenFitsWindowsOfOtherShapes)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    const uint32_t corner = LoadingPictureCorner();
+    ASSERT_NE(corner, 0xFFFFFFFFu);
+    // The picture is fitted by the width it can keep: a 16:9 window keeps all of it and cuts
+    // its top and bottom (it is never letterboxed), a window taller than 4:3 shows it whole
+    // between bars of its corner colour.
+    const struct {
+        const char* program;
+        int width, height;
+        float scale, top;
+    } cases[] = {{"nimbrel_test_tall", 512, 640, 0.5f, 128.0f}, {"nimbrel_test_wide", 896, 504, 0.875f, -84.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        fs::remove_all(work);
+        fs::remove_all(root + "/user");
+        fs::create_directories(work + "/Data_full_Win32/musics");
+        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
+            if (entry.path().filename() != "musics")
+                fs::create_symlink(entry.path(), work + "/Data_full_Win32/" + entry.path().filename().string());
+        const std::string music = work + "/Data_full_Win32/musics/manor_theme.wav";
+        ASSERT_EQ(mkfifo(music.c_str(), 0600), 0);
+        // A window, not the full screen.
+        const std::string options = root + "/user/Nimbrel " NIMBREL_APP_NAME;
+        fs::create_directories(options);
+        std::ofstream(options + "/" NIMBREL_APP_NAME ".v3.options.sav") << "[OPTIONS]\nENABLE_FULLSCREEN = 0\n";
+
+        const pid_t pid = Start(c.program, {"--frames", "100000"});
+        // The load has reached the music once the pipe has a reader.
+        int pipe = -1;
+        for (int i = 0; i < 6000 && pipe < 0 && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+            pipe = open(music.c_str(), O_WRONLY | O_NONBLOCK);
+            if (pipe < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_GE(pipe, 0) << "the load never opened the music: " << Stderr();
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "");
+        const std::string info = Shell("xwininfo -id " + id);
+        int left = -1, top = -1, width = 0, height = 0;
+        const auto field = [&info](const char* name, int* value) {
+            const size_t at = info.find(name);
+            if (at != std::string::npos)
+                *value = std::atoi(info.c_str() + at + std::strlen(name));
+        };
+        field("Absolute upper-left X:", &left);
+        field("Absolute upper-left Y:", &top);
+        field("Width:", &width);
+        field("Height:", &height);
+        EXPECT_EQ(width, c.width);
+        EXPECT_EQ(height, c.height);
+        const RootPicture screen = ReadRootWindow(root + "/root.xwd");
+        close(pipe);
+        kill(pid, SIGKILL);
+        Wait(pid);
+        ASSERT_FALSE(screen.pixels.empty()) << "the root window could not be read";
+        ASSERT_TRUE(left >= 0 && top >= 0 && left + c.width <= screen.width && top + c.height <= screen.height);
+        const auto at = [&](float x, float y) { return screen.At(left + int(x), top + int(y)); };
+
+        // The picture's moon, a light disc in its sky, where the fit puts it.
+        const uint32_t moon = at(820.0f * c.scale, c.top + 170.0f * c.scale);
+        EXPECT_GT(int(moon >> 16), 200) << std::hex << moon;
+        if (c.top > 0.0f) {
+            // The picture's corner as shown: within a level of its stored colour (the player's
+            // brightness ramp, at its default, darkens by one level).
+            const uint32_t shown = at(1.0f, c.top + 768.0f * c.scale - 2.0f);
+            for (int shift : {0, 8, 16})
+                EXPECT_LE(std::abs(int((shown >> shift) & 0xFF) - int((corner >> shift) & 0xFF)), 2)
+                    << std::hex << shown << " for " << corner;
+            // Every pixel of both bars is that colour, but for the progress bar, drawn over the
+            // middle of the bottom one.
+            int wrong = 0;
+            for (int y = 0; y < int(c.top); ++y)
+                for (int x = 0; x < c.width; ++x) {
+                    wrong += at(float(x), float(y)) != shown;
+                    if (x < c.width / 4 || x >= c.width * 3 / 4)
+                        wrong += at(float(x), float(c.height - 1 - y)) != shown;
+                }
+            EXPECT_EQ(wrong, 0) << std::hex << "corner " << shown << ", a bar pixel " << at(5.0f, 5.0f);
+        } else {
+            // No bars: the picture reaches the top and bottom edges, its dark ground at the bottom.
+            for (int row : {0, c.height - 1}) {
+                int cornerColoured = 0;
+                for (int x = 0; x < c.width; ++x)
+                    cornerColoured += at(float(x), float(row)) == corner;
+                EXPECT_LT(cornerColoured, c.width) << "row " << row;
+            }
+            EXPECT_LT(int(at(4.0f, float(c.height - 1)) >> 16), 0x30) << std::hex << at(4.0f, float(c.height - 1));
+        }
     }
 }
