@@ -12,7 +12,10 @@
 #include <thread>
 
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/PrefetchParams.h"
+#include "VornelPlatform/PlatformMessage.h"
+#include "VornelPlatform/PlatformPump.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace fs = std::filesystem;
@@ -106,4 +109,21 @@ TEST_F(Folder, PendingDocumentOpensThroughXdgOpenAsOneArgument)
     world.SetPendingDocument(u"");
     world.SetPendingDocument(nullptr);
     EXPECT_FALSE(fs::exists(root + "/opened.part"));
+
+    // Asked to, the game quits once the document is on its way; not when nothing was opened.
+    setenv("PATH", (root + ":" + oldPath).c_str(), 1);
+    PlatformMessage message{};
+    while (Platform_PeekMessage(&message)) {
+    }
+    EXPECT_FALSE(CObjectsManager::OpenDocument(u"", 1));
+    EXPECT_FALSE(Platform_PeekMessage(&message));
+    EXPECT_TRUE(CObjectsManager::OpenDocument(u"manual.pdf", 1));
+    ASSERT_TRUE(Platform_PeekMessage(&message));
+    EXPECT_EQ(message.message, WM_QUIT);
+    EXPECT_EQ(message.wParam, 0u);
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         !fs::exists(root + "/opened") && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_TRUE(fs::exists(root + "/opened"));
 }
