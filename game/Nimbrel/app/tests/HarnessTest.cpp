@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -35,9 +36,11 @@
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObjectRaw.h"
 #include "Vornel3D/C3DShader.h"
+#include "Vornel3D/C3DTextureRaw.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
+#include "VornelPlatform/PlatformGL.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -603,6 +606,76 @@ TEST_F(GameFolder, SampleHallActivatesFromThePack)
     EXPECT_EQ(global("lastValue"), 5u);
     ASSERT_EQ(hall.Activate(1), kStatusOk);
     EXPECT_EQ(global("started"), 1u);
+    EXPECT_EQ(hall.Release(), kStatusOk);
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+// The hall drawn by the running game's renderer through its view: every item of the list shows
+// at its place, the pendulum swings; the picture is kept as build/test/hall_scene.png.
+TEST_F(GameFolder, SampleHallIsDrawnWithItsItemsAndItsSwingingPendulum)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CNimbrelWorld* world = game.World();
+    WorldData* w = world->GetWorldData();
+    ASSERT_NE(world->GetObjectsManager(), nullptr);
+    world->GetObjectsManager()->UpdateView(1);
+    CObjectsLevelExploration hall(w, 1, 0);
+    ASSERT_EQ(hall.Load(), kStatusOk);
+    ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
+    ASSERT_EQ(hall.Activate(1), kStatusOk);
+    const auto draw = [&] {
+        w->p3DEngine->BeginScene();
+        hall.Draw();
+    };
+    const char* items[] = {"key", "candle", "book", "apple", "quill", "coin"};
+    const auto centres = [&] {
+        std::vector<uint32_t> colours;
+        for (const char* item : items) {
+            float at[3];
+            hall.ProjectElementToScreen(at, hall.GetItemRecord(uint32_t(hall.FindElementByName(item))));
+            uint32_t colour = 0;
+            EXPECT_TRUE(game.ReadPixel(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])), &colour)) << item;
+            colours.push_back(colour);
+        }
+        return colours;
+    };
+    draw();
+    const std::vector<uint32_t> shown = centres();
+
+    // Kept for a look: the back buffer, upright.
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(Platform_GL_GetDrawableSize(game.Session().window, &width, &height));
+    using ReadPixelsFn = void (*)(int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, void*);
+    auto readPixels = reinterpret_cast<ReadPixelsFn>(Platform_GL_GetProcAddress("glReadPixels"));
+    ASSERT_NE(readPixels, nullptr);
+    std::vector<uint8_t> picture(size_t(width) * height * 3);
+    readPixels(0, 0, width, height, 0x1907 /* RGB */, 0x1401 /* unsigned byte */, picture.data());
+    C3DTextureRaw raw(w);
+    ASSERT_EQ(raw.SetPixelsCopy(uint16_t(width), uint16_t(height), 24, picture.data()), kStatusOk);
+    EXPECT_EQ(raw.SaveToFile(UtilsString_FromUtf8((kBin + "/../hall_scene.png").c_str()).c_str(), false), kStatusOk);
+
+    // Each item's centre changes when the item is hidden.
+    for (const char* item : items)
+        hall.GetItemRecord(uint32_t(hall.FindElementByName(item)))->alpha = 0.0f;
+    draw();
+    const std::vector<uint32_t> hidden = centres();
+    for (size_t i = 0; i < shown.size(); ++i) {
+        int difference = 0;
+        for (int shift : {0, 8, 16})
+            difference = std::max(difference, std::abs(int((shown[i] >> shift) & 0xFF) - int((hidden[i] >> shift) & 0xFF)));
+        EXPECT_GT(difference, 24) << items[i] << std::hex << " " << shown[i] << " " << hidden[i];
+    }
+
+    // The pendulum turns from frame to frame.
+    const ElementRecord& pendulum = *hall.GetItemRecord(uint32_t(hall.FindElementByName("pendulum")));
+    const float before = pendulum.worldMatrix[1];
+    for (int frame = 0; frame < 10; ++frame) {
+        ASSERT_TRUE(game.Step());
+        draw();
+    }
+    EXPECT_NE(pendulum.worldMatrix[1], before);
     EXPECT_EQ(hall.Release(), kStatusOk);
     EXPECT_EQ(game.Stop(), 0);
 }

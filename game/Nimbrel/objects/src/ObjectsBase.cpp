@@ -132,29 +132,7 @@ ElementInfoView CObjectsBase::GetElementInfoView() const
 
 // ---- what an object answers before its models, script, commands and profile state exist ----
 
-Status CObjectsBase::UpdateComponents() { return kStatusOk; }
-Status CObjectsBase::Draw()
-{
-    BeginDraw(0);
-    DrawElements(-1, 0);
-    return kStatusOk;
-}
 Status CObjectsBase::PickElementUnderCursor(float, float, uint32_t) { return kStatusFailed; }
-Status CObjectsBase::BeginDraw(uint8_t pass)
-{
-    m_drawPass = pass;
-    for (uint32_t i = 0; i < m_elementCount; ++i) {
-        ElementRecord* element = GetItemRecord(i);
-        element->drawState = 0;
-        element->animationEnded = 0;
-    }
-    return kStatusOk;
-}
-int32_t CObjectsBase::DrawElements(int32_t, uint8_t) { return 0; }
-Status CObjectsBase::UpdateComponent(uint32_t) { return kStatusOk; }
-Status CObjectsBase::DrawSingleElement(ElementRecord*, float) { return kStatusFailed; }
-Status CObjectsBase::PrepareElementDraw(ElementRecord*, float, uint8_t) { return kStatusFailed; }
-Status CObjectsBase::DrawElement(ElementRecord*) { return kStatusFailed; }
 Status CObjectsBase::OnClick(float, float, uint32_t) { return kStatusFailed; }
 Status CObjectsBase::UpdateCursorState(float, float, void*) { return kStatusFailed; }
 Status CObjectsBase::OnCheatCodes(uint32_t) { return kStatusFailed; }

@@ -7,6 +7,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CLoading.h"
+#include "NimbrelManagers/CObstruction.h"
 #include "NimbrelManagers/CProgressBar.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/CTimerManager.h"
@@ -332,6 +333,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CLoading(m_pWorldData);
     case kManagerProgressBar:
         return new (std::nothrow) CProgressBar(m_pWorldData);
+    case kManagerObstruction:
+        return new (std::nothrow) CObstruction(m_pWorldData);
     default:
         return nullptr;
     }

@@ -1,7 +1,9 @@
 // The scene's zoom and pan, and the view matrices made from them once a frame. The scene maps a
-// point s to (s + pan) x zoom; the interface and third views are only scaled. Each view then
-// scales by its factors and projects a view of its size, top-left at the origin and y down,
-// onto the renderer's -1..1.
+// point s to (s + pan) x zoom; the interface and third views are only scaled. The scene and third
+// views then scale by the fit's factors and move by its offset, so that the reference screen
+// lands where the fit placed it in the window; the interface view scales only, from the
+// window's top-left corner. All three give window pixels, which the renderer's screen
+// projection maps onto the display.
 #include <algorithm>
 #include <cstring>
 
@@ -26,13 +28,6 @@ void SetScale(float* m, float x, float y, float tx, float ty)
     m[15] = 1.0f;
 }
 
-// The view's scale (sx, sy) and offset (tx, ty) followed by the projection of a w x h view.
-void SetView(float* m, float sx, float sy, float tx, float ty, float w, float h)
-{
-    const float px = w > 0.0f ? 2.0f / w : 0.0f;
-    const float py = h > 0.0f ? -2.0f / h : 0.0f;
-    SetScale(m, sx * px, sy * py, tx * px - 1.0f, ty * py + 1.0f);
-}
 
 float ClampPan(float pan, float view, float zoom, float factor)
 {
@@ -60,11 +55,18 @@ ObjectsViewInputs CObjectsManager::ViewInputs() const
         }
         in.minimumMaximumZoom = std::max(1.0f, game->screen.zoomReferenceRatio);
     }
+    if (const GameData* game = w->pGame) {
+        in.offsetX = game->screen.viewX;
+        in.offsetY = game->screen.viewY;
+    }
     in.alternateWidth = in.viewWidth;
     in.alternateHeight = in.viewHeight;
     in.alternateFactorX = in.factorX;
     in.alternateFactorY = in.factorY;
     in.alternate = w->game.view.alternateActive;
+    in.alternateOffsetX = in.offsetX + w->game.view.alternateOffsetX;
+    in.alternateOffsetY = in.offsetY + w->game.view.alternateOffsetY;
+    in.screenHeight = w->realHeight;
     in.screenWidth = w->realWidth;
     in.frameStep = static_cast<float>(w->frameTime);
     in.zoomCentreX = w->game.input.zoomCentreX;
@@ -102,14 +104,27 @@ void CObjectsManager::UpdateView(uint32_t reset)
     }
     if (m_pWorldData) {
         GameViewRecord& view = m_pWorldData->game.view;
-        SetView(view.matrixScene, m_zoom * in.factorX, m_zoom * in.factorY, m_panX * m_zoom * in.factorX,
-                m_panY * m_zoom * in.factorY, in.viewWidth, in.viewHeight);
-        SetView(view.matrixOverlay, in.factorX, in.factorY, 0.0f, 0.0f, in.viewWidth, in.viewHeight);
-        if (in.alternate)
-            SetView(view.matrixAlternate, in.alternateFactorX, in.alternateFactorY, 0.0f, 0.0f, in.alternateWidth,
-                    in.alternateHeight);
-        else
-            SetView(view.matrixAlternate, in.factorX, in.factorY, 0.0f, 0.0f, in.viewWidth, in.viewHeight);
+        view.sceneScaleX = m_zoom * in.factorX;
+        view.sceneScaleY = m_zoom * in.factorY;
+        SetScale(view.matrixScene, view.sceneScaleX, view.sceneScaleY, m_panX * view.sceneScaleX + in.offsetX,
+                 m_panY * view.sceneScaleY + in.offsetY);
+        view.interfaceScaleX = in.factorX;
+        view.interfaceScaleY = in.factorY;
+        SetScale(view.matrixOverlay, in.factorX, in.factorY, 0.0f, 0.0f);
+        // The popups and the tool box draw as the interfaces do until their managers say more.
+        std::memcpy(view.matrixPopup, view.matrixOverlay, sizeof view.matrixPopup);
+        view.virtualScreenWidth = in.screenWidth / in.factorX;
+        view.virtualScreenHeight = in.screenHeight / in.factorY;
+        if (in.alternate) {
+            view.alternateScaleX = in.alternateFactorX;
+            view.alternateScaleY = in.alternateFactorY;
+            SetScale(view.matrixAlternate, in.alternateFactorX, in.alternateFactorY, in.alternateOffsetX,
+                     in.alternateOffsetY);
+        } else {
+            view.alternateScaleX = in.factorX;
+            view.alternateScaleY = in.factorY;
+            SetScale(view.matrixAlternate, in.factorX, in.factorY, in.offsetX, in.offsetY);
+        }
     }
     m_zoomDelta = 0.0f;
     m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;

@@ -132,8 +132,20 @@ public:
     bool popupShowing = false;
     uint32_t popupOwner = kNoObjectIndex, toolboxOwner = kNoObjectIndex;
     int nullClicks = 0;
-    ObjectsViewInputs view = {1024.0f, 768.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1024.0f, 768.0f, 1.0f, 1.0f, 0,
-                              1024.0f, 3.0f, 1.0f, 0.0f, 0.0f};
+    ObjectsViewInputs view = DefaultView();
+
+    // A 1024 x 768 view in a window of its width, factors 1, zoom up to 3.
+    static ObjectsViewInputs DefaultView()
+    {
+        ObjectsViewInputs in = {};
+        in.viewWidth = in.alternateWidth = in.screenWidth = 1024.0f;
+        in.viewHeight = in.alternateHeight = in.screenHeight = 768.0f;
+        in.factorX = in.factorY = in.panFactorX = in.panFactorY = 1.0f;
+        in.alternateFactorX = in.alternateFactorY = 1.0f;
+        in.minimumMaximumZoom = 3.0f;
+        in.frameStep = 1.0f;
+        return in;
+    }
 
 protected:
     CDragInertia* CreateDragInertia() override

@@ -2,6 +2,7 @@
 // scene objects.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -161,7 +162,7 @@ TEST_F(ObjectsManager, PanMovesTheSceneWithinItsBoundsWhileZoomed)
     objects.UpdateView(1);
     EXPECT_EQ(objects.GetZoom(), 1.0f);
     EXPECT_EQ(objects.GetPanX(), 0.0f);
-    EXPECT_EQ(w.game.view.matrixScene[0], 2.0f / 1024.0f);
+    EXPECT_EQ(w.game.view.matrixScene[0], 1.0f);
 }
 
 TEST_F(ObjectsManager, GesturesZoomFromTheirSecondFrameWithinOneAndTheMaximum)
@@ -201,43 +202,49 @@ TEST_F(ObjectsManager, ThePointUnderTheZoomCentreStaysPut)
         objects.UpdateView(0);
         EXPECT_FLOAT_EQ(sceneAt(300.0f, objects.GetPanX()), beforeX) << delta;
         EXPECT_FLOAT_EQ(sceneAt(200.0f, objects.GetPanY()), 200.0f) << delta;
-        // The scene matrix maps that point back under the centre, 300 of a 1024-wide view.
+        // The scene matrix maps that point back under the centre, 300 pixels in.
         const float mapped = beforeX * w.game.view.matrixScene[0] + w.game.view.matrixScene[12];
-        EXPECT_NEAR(mapped, 300.0f / 512.0f - 1.0f, 1e-5f);
+        EXPECT_NEAR(mapped, 300.0f, 1e-3f);
     }
 }
 
-TEST_F(ObjectsManager, EachViewScalesByItsFactorsAndProjectsItsSize)
+TEST_F(ObjectsManager, EachViewScalesByItsFactorsAndMovesByTheFit)
 {
-    // A scene point p lands at clip (m[0] p.x + m[12], m[5] p.y + m[13]).
-    const auto clip = [](const float* m, float x, float y) { return std::make_pair(m[0] * x + m[12], m[5] * y + m[13]); };
+    // A point p lands at window pixel (m[0] p.x + m[12], m[5] p.y + m[13]).
+    const auto pixel = [](const float* m, float x, float y) { return std::make_pair(m[0] * x + m[12], m[5] * y + m[13]); };
     objects.view.factorX = 2.0f;
     objects.view.factorY = 0.5f;
-    objects.view.alternateWidth = 400.0f;
-    objects.view.alternateHeight = 300.0f;
+    objects.view.offsetX = 10.0f;
+    objects.view.offsetY = 20.0f;
+    objects.view.screenWidth = 800.0f;
+    objects.view.screenHeight = 600.0f;
+    objects.view.alternateOffsetX = 30.0f;
+    objects.view.alternateOffsetY = 40.0f;
     objects.view.alternateFactorX = objects.view.alternateFactorY = 4.0f;
     objects.UpdateView(1);
     const GameViewRecord& v = w.game.view;
-    // The corners of the 1024 x 768 view, factors applied, y down.
-    EXPECT_EQ(clip(v.matrixOverlay, 0.0f, 0.0f), std::make_pair(-1.0f, 1.0f));
-    EXPECT_EQ(clip(v.matrixOverlay, 512.0f, 1536.0f), std::make_pair(1.0f, -1.0f));
-    EXPECT_EQ(clip(v.matrixScene, 512.0f, 1536.0f), std::make_pair(1.0f, -1.0f));
-    EXPECT_EQ(clip(v.matrixAlternate, 512.0f, 1536.0f), std::make_pair(1.0f, -1.0f));
+    // The scene and third views are placed by the fit; the interface view from the window's corner.
+    EXPECT_EQ(pixel(v.matrixScene, 100.0f, 100.0f), std::make_pair(210.0f, 70.0f));
+    EXPECT_EQ(pixel(v.matrixAlternate, 100.0f, 100.0f), std::make_pair(210.0f, 70.0f));
+    EXPECT_EQ(pixel(v.matrixOverlay, 100.0f, 100.0f), std::make_pair(200.0f, 50.0f));
+    EXPECT_EQ(std::memcmp(v.matrixPopup, v.matrixOverlay, sizeof v.matrixPopup), 0);
     EXPECT_EQ(v.matrixScene[10], 1.0f);
     EXPECT_EQ(v.matrixScene[15], 1.0f);
-    // The alternate view takes its own size and factors.
+    EXPECT_EQ(v.virtualScreenWidth, 400.0f);
+    EXPECT_EQ(v.virtualScreenHeight, 1200.0f);
+    EXPECT_EQ(v.interfaceScaleX, 2.0f);
+    // The alternate view takes its own factors and offset.
     objects.view.alternate = 1;
     objects.UpdateView(1);
-    EXPECT_EQ(clip(v.matrixAlternate, 100.0f, 75.0f), std::make_pair(1.0f, -1.0f));
-    EXPECT_EQ(clip(v.matrixOverlay, 512.0f, 1536.0f), std::make_pair(1.0f, -1.0f));
-    // Zoomed 2x about the origin: the scene point that lands on the far corner is half as far.
+    EXPECT_EQ(pixel(v.matrixAlternate, 10.0f, 10.0f), std::make_pair(70.0f, 80.0f));
+    // Zoomed 2x: the scene point that lands on a pixel is half as far from the panned origin.
     objects.SetZoomDelta(1.0f);
     objects.UpdateView(0);
     ASSERT_EQ(objects.GetZoom(), 2.0f);
-    const float x = 512.0f / 2.0f - objects.GetPanX(), y = 1536.0f / 2.0f - objects.GetPanY();
-    const auto corner = clip(v.matrixScene, x, y);
-    EXPECT_NEAR(corner.first, 1.0f, 1e-5f);
-    EXPECT_NEAR(corner.second, -1.0f, 1e-5f);
+    const float x = 210.0f / 4.0f - objects.GetPanX(), y = 120.0f / 1.0f - objects.GetPanY();
+    const auto corner = pixel(v.matrixScene, x, y);
+    EXPECT_NEAR(corner.first, 220.0f, 1e-3f);
+    EXPECT_NEAR(corner.second, 140.0f, 1e-3f);
 }
 
 TEST_F(ObjectsManager, RequestZoomResetEasesAndResetZoomSnaps)

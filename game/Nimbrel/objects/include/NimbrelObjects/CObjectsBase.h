@@ -21,6 +21,8 @@ class C3DObject;
 class C3DObjectModifier;
 class C3DObjectRaw;
 class CCommandList;
+class C3DEngine;
+class CObstruction;
 class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
@@ -404,6 +406,51 @@ public:
     // A fresh effect of the kind for the element; true when the kind changed.
     bool SetElementEffect(ElementRecord* pElement, uint32_t kind);
 
+    // ---- geometry, layout and drawing -------------------------------------------------------
+    // The view matrix of the object: the interface view for interfaces other than the menu
+    // (the popup view for the popups and the tool box), else the third view for an overlay
+    // level and the scene view for the others.
+    const float* GetViewMatrix() const;
+    // The element is drawn with the interface view: its anchor lacks the safe-rectangle bit and
+    // is not 0, or the object is an interface other than the menu.
+    bool UsesOverlay(const ElementRecord* pElement) const;
+    const float* GetElementViewMatrix(const ElementRecord* pElement) const;
+    // Base offset + base position record + second anchor offset, and the object's base point
+    // unless the element places itself (anchor code 1) or the object is an overlay in the
+    // alternate view. Three floats.
+    void GetElementPosition(float* pOut, const ElementRecord* pElement) const;
+    // Writes the element's base position record so that its position becomes the point.
+    void SetElementPosition(ElementRecord* pElement, const float* pPoint);
+    // The element placed where the other is, corrected by both elements' placing offsets.
+    void MoveElementOnto(ElementRecord* pElement, const ElementRecord* pOther);
+    // Rectangle -1: the element's bounds at its position; else that zone of the object, moved
+    // back by the element's layout. kStatusFailed (and the rectangle left alone) for a zone the
+    // object does not have.
+    Status GetElementScreenRect(float* pOut, const ElementRecord* pElement, int32_t rectangle, uint8_t adjust) const;
+    // A screen point (window pixels) in the element's frame: through the inverse of its view
+    // matrix, less its position.
+    void ScreenToElement(float* pOut, float x, float y, float z, const ElementRecord* pElement) const;
+    // The element's position (through its parent, offsets and drag offset) in window pixels.
+    void ProjectElementToScreen(float* pOut, const ElementRecord* pElement);
+    // The angle in [-pi, pi] from the press point to the current point as the element sees them.
+    float GetTurnAngle(const ElementRecord* pElement, float pressX, float pressY, float x, float y) const;
+    // Prepares the element's parent chain, its mask, then draws it and its texts.
+    Status DrawElementWithTexts(ElementRecord* pElement, int32_t pass);
+    // The element drawn through its model's parent link, or null: a link outside the object,
+    // onto the element itself, or into a cycle gives none.
+    ElementRecord* GetParentElement(const ElementRecord* pElement);
+    // ---- draw cache and masks (shared by every object through the world data record) ---------
+    void SelectElementMaterial(ElementRecord* pElement);
+    void SelectElementMaterialByIndex(uint32_t index);
+    // The depth mask of a zone; false when there is none to draw with (no such zone, no
+    // obstruction quad), so the caller draws unmasked.
+    bool SelectZoneMask(int32_t zone);
+    void ResetMaterialCache();
+    float GetAlpha() const { return m_alpha; }
+    void SetAlpha(float alpha) { m_alpha = alpha; }
+    int32_t GetHeldElement() const { return m_heldElement; }
+    void SetHeldElement(int32_t element) { m_heldElement = element; }
+
     // ---- element-info helpers ---------------------------------------------------------------
     // One element at rest before the file fills it.
     static void ResetElement(ElementRecord* pElement);
@@ -673,6 +720,13 @@ protected:
     CScriptManager* Scripts() const;
     CCommandListManager* Commands() const;
     CObjectsManager* ObjectsManager() const;
+    C3DEngine* Engine() const;
+    CObstruction* Obstruction() const;
+    // Whether the drag-and-drop manager is dragging this element of this object (none yet).
+    virtual bool IsDraggedByManager(const ElementRecord* pElement);
+    // The area an anchored element is laid out in: the full screen, or the safe rectangle
+    // (left, top, right, bottom).
+    void AnchorArea(uint16_t word, float* pArea) const;
     // A read stream over one of the object's files, by the game's source of object files:
     // kStatusFailed when the locator does not find it, kStatusOutOfMemory for another source
     // or a stream that cannot be made. The stream is not opened yet.

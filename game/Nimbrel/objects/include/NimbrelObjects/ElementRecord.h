@@ -69,6 +69,15 @@ constexpr uint16_t kAnchorWords[kAnchorCodeCount] = {
 // The anchor word of a code; 0 for a code outside the table.
 inline uint16_t AnchorWord(uint32_t code) { return code < kAnchorCodeCount ? kAnchorWords[code] : 0; }
 
+// Where an element is in the frame's draw: not prepared, prepared and visible, prepared but
+// not visible (hidden, or fully transparent), drawn. The hit tests consider prepared elements.
+enum ElementDrawState : uint32_t {
+    kDrawNotPrepared = 0,
+    kDrawVisible = 1,
+    kDrawHidden = 2,
+    kDrawDrawn = 3,
+};
+
 // A named place: the object's positions and an element's positions. An absent name answers to
 // "default".
 struct NamedPosition {
@@ -222,4 +231,6 @@ struct ElementRecord {
     float worldMatrix[16];
     uint32_t drawState;             // 0 not prepared, 1 visible, 2 not visible, 3 drawn
     uint8_t animationEnded;
+    uint32_t drawColor;             // RGB of the last preparation (its colour word or track)
+    uint8_t drawAlpha;              // alpha of the last preparation, 0 to 255
 };

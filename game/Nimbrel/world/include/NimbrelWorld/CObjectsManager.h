@@ -22,11 +22,13 @@ class UtilsStream;
 struct ObjectsViewInputs {
     float viewWidth, viewHeight;          // the view size
     float factorX, factorY;               // the view's scale factors
+    float offsetX, offsetY;               // where the fit puts the reference screen's origin, pixels
     float panFactorX, panFactorY;
     float alternateWidth, alternateHeight;
     float alternateFactorX, alternateFactorY;
+    float alternateOffsetX, alternateOffsetY;
     uint8_t alternate;                    // the third view takes the alternate size and factors
-    float screenWidth;
+    float screenWidth, screenHeight;      // the window, pixels
     float minimumMaximumZoom;             // the maximum zoom is never below it
     float frameStep;                      // thirtieths of a second
     float zoomCentreX, zoomCentreY;       // the gesture centre

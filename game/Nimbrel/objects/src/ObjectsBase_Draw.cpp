@@ -1,0 +1,354 @@
+// Drawing a scene object: the view of the object and of each element, the preparation of an
+// element once a frame (its world matrix, colour and alpha from its place, tracks and
+// animators) and the draw in draw order, masked by its zone or its material element.
+#include <cstring>
+
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DMath.h"
+#include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DObjectIndex.h"
+#include "Vornel3D/C3DObjectModifier.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// Codes of the renderers' blend and compare tables.
+constexpr uint32_t kBlendSourceAlpha = 5;
+constexpr uint32_t kBlendOne = 3;
+constexpr uint32_t kBlendInverseSourceAlpha = 10;
+// A masked element is drawn where the mask stands in front of it or level with it.
+constexpr uint32_t kCompareGreaterEqual = 6;
+
+void Add(float* p, float x, float y, float z)
+{
+    p[0] += x;
+    p[1] += y;
+    p[2] += z;
+}
+
+void Add(float* p, const NamedPosition& q) { Add(p, q.x, q.y, q.z); }
+
+// The element's base position record (0, 0, 0 without records).
+void AddBasePosition(float* p, const ElementRecord& e)
+{
+    if (e.pPositions && e.positionCount > 0)
+        Add(p, e.pPositions[0]);
+}
+
+uint8_t AlphaByte(float value)
+{
+    if (!(value > 0.0f))  // NaN too
+        return 0;
+    return value >= 255.0f ? 255 : uint8_t(value);
+}
+
+}  // namespace
+
+C3DEngine* CObjectsBase::Engine() const { return m_pWorldData ? m_pWorldData->p3DEngine : nullptr; }
+
+bool CObjectsBase::IsDraggedByManager(const ElementRecord*) { return false; }
+
+// ---- views ---------------------------------------------------------------------------------
+
+const float* CObjectsBase::GetViewMatrix() const
+{
+    const GameViewRecord& view = m_pWorldData->game.view;
+    if (IsInterface() && m_typeCode != kObjectKindMenu) {
+        if (m_typeCode == kObjectKindPopups || m_typeCode == kObjectKindToolbox)
+            return view.matrixPopup;
+        return view.matrixOverlay;
+    }
+    return m_overlay ? view.matrixAlternate : view.matrixScene;
+}
+
+bool CObjectsBase::UsesOverlay(const ElementRecord* pElement) const
+{
+    const uint16_t word = AnchorWord(pElement->anchor);
+    if (word & kAnchorSafeRect)
+        return false;
+    return word != 0 || (IsInterface() && m_typeCode != kObjectKindMenu);
+}
+
+const float* CObjectsBase::GetElementViewMatrix(const ElementRecord* pElement) const
+{
+    return UsesOverlay(pElement) ? m_pWorldData->game.view.matrixOverlay : GetViewMatrix();
+}
+
+// ---- the draw pass -----------------------------------------------------------------------------
+
+Status CObjectsBase::Draw()
+{
+    BeginDraw(0);
+    DrawElements(-1, 0);
+    return kStatusOk;
+}
+
+Status CObjectsBase::BeginDraw(uint8_t pass)
+{
+    m_drawPass = pass;
+    for (uint32_t i = 0; i < m_elementCount; ++i) {
+        ElementRecord* element = GetItemRecord(i);
+        element->drawState = kDrawNotPrepared;
+        element->animationEnded = 0;
+    }
+    // No mask of the object drawn before survives into this one.
+    ResetMaterialCache();
+    return kStatusOk;
+}
+
+int32_t CObjectsBase::DrawElements(int32_t pass, uint8_t matchAll)
+{
+    if (!m_pRenderModel || !m_pElements)
+        return 0;
+    int32_t drawn = 0;
+    ElementRecord* last = nullptr;
+    for (uint32_t k = 0; k < m_elementCount; ++k) {
+        const uint32_t index = GetDrawSlotElement(k);
+        if (index >= m_elementCount)
+            continue;
+        ElementRecord* e = GetItemRecord(index);
+        if (m_drawPass != 0 && (e->flags & kElementPassFiltered)) {
+            const uint32_t mask = matchAll ? e->passMask : e->passMask & uint32_t(pass);
+            if (mask != uint32_t(pass))
+                continue;
+        }
+        const bool dragged = (e->flags & kElementDraggable) && !(e->flags & kElementFound) &&
+                             (m_heldElement == int32_t(index) || IsDraggedByManager(e));
+        if (dragged) {
+            if (e->drawState == kDrawNotPrepared)
+                PrepareElementDraw(e, 1.0f, 0);
+            const int32_t shadow = e->dragParameters[1];
+            if (shadow >= 0 && uint32_t(shadow) < m_elementCount && uint32_t(shadow) != index) {
+                ElementRecord* s = GetItemRecord(uint32_t(shadow));
+                if (s->drawState == kDrawNotPrepared)
+                    PrepareElementDraw(s, 1.0f, 0);
+                s->drawState = e->drawState;
+            }
+            if (!(e->action & kActionNoClickAction)) {
+                last = e;
+                continue;
+            }
+        }
+        DrawElementWithTexts(e, pass);
+        ++drawn;
+    }
+    // The held element goes over everything else of its object.
+    if (last) {
+        DrawElementWithTexts(last, pass);
+        ++drawn;
+    }
+    return drawn;
+}
+
+Status CObjectsBase::DrawSingleElement(ElementRecord* pElement, float alpha)
+{
+    if (!pElement || Failed(PrepareElementDraw(pElement, alpha, 0)))
+        return kStatusFailed;
+    return DrawElement(pElement);
+}
+
+ElementRecord* CObjectsBase::GetParentElement(const ElementRecord* pElement)
+{
+    C3DObjectIndex* groups = m_pRenderModel ? m_pRenderModel->GetObjectIndex() : nullptr;
+    const C3DGroupRecord* own = groups ? groups->GetGroup(pElement->index) : nullptr;
+    if (!own || own->link == kGroupLinkUnset)
+        return nullptr;
+    // The whole chain must stay inside the object and end: a model may link anywhere.
+    uint32_t at = own->link;
+    for (uint32_t steps = 0;; ++steps) {
+        if (at >= m_elementCount || at == pElement->index || steps >= m_elementCount)
+            return nullptr;
+        const C3DGroupRecord* next = groups->GetGroup(at);
+        if (!next || next->link == kGroupLinkUnset)
+            break;
+        at = next->link;
+    }
+    return GetItemRecord(own->link);
+}
+
+Status CObjectsBase::PrepareElementDraw(ElementRecord* pElement, float alpha, uint8_t force)
+{
+    C3DMath* math = m_pWorldData ? m_pWorldData->pMath : nullptr;
+    if (!pElement || !math)
+        return kStatusFailed;
+    ElementRecord& e = *pElement;
+    ElementRecord* parent = GetParentElement(pElement);
+    if (parent)
+        std::memcpy(e.localMatrix, parent->localMatrix, sizeof e.localMatrix);
+    else
+        math->SetIdentity(e.localMatrix);
+
+    float p[3] = {0.0f, 0.0f, 0.0f};
+    if (parent) {
+        Add(p, e.baseOffset[0] - parent->baseOffset[0], e.baseOffset[1] - parent->baseOffset[1],
+            e.baseOffset[2] - parent->baseOffset[2]);
+        AddBasePosition(p, e);
+    } else {
+        GetElementPosition(p, pElement);
+    }
+    // Index 0 is the base record, already counted.
+    if (e.positionIndex != 0 && e.positionIndex < e.positionCount && e.pPositions)
+        Add(p, e.pPositions[e.positionIndex]);
+    if (e.positionId != 0)
+        Add(p, e.positionOffset[0], e.positionOffset[1], e.positionOffset[2]);
+    if (!parent) {
+        if (e.anchor != kAnchorOwnOffset && m_selectedPosition != 0 && m_selectedPosition < m_positionCount)
+            Add(p, m_pPositions[m_selectedPosition]);
+        if (m_positionId != 0)
+            Add(p, m_positionOffset[0], m_positionOffset[1], m_positionOffset[2]);
+    }
+    Add(p, e.dragOffset[0], e.dragOffset[1], e.dragOffset[2]);
+
+    // The tracks step once a frame; the element's animation has ended when every track has.
+    bool ended = true;
+    float scaleFactor = 1.0f, turn = 0.0f;
+    int32_t trackAlpha = 255;
+    uint32_t color = e.color;
+    for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind) {
+        C3DObjectModifier* track = GetElementTrack(e.index, kind);
+        if (!track)
+            continue;
+        C3DVector3 v = {0.0f, 0.0f, 0.0f};
+        switch (kind) {
+        case kModifierScale:
+            scaleFactor = static_cast<C3DObjectModifierScale*>(track)->Apply();
+            break;
+        case kModifierPosition:
+            static_cast<C3DObjectModifierPosition*>(track)->Apply(&v);
+            Add(p, v.x, v.y, v.z);
+            break;
+        case kModifierRotation:
+            static_cast<C3DObjectModifierRotation*>(track)->Apply(&v);
+            turn += v.z;
+            break;
+        case kModifierDirectAlpha:
+            trackAlpha = static_cast<C3DObjectModifierDirectAlpha*>(track)->Apply();
+            break;
+        case kModifierDirectColor:
+            color = static_cast<C3DObjectModifierDirectColor*>(track)->Apply();
+            break;
+        case kModifierVertexPosition:
+            static_cast<C3DObjectModifierVertexPosition*>(track)->Apply();
+            break;
+        default:
+            static_cast<C3DObjectModifierVertexTexture*>(track)->Apply();
+            break;
+        }
+        ended = ended && track->IsFinished();
+    }
+
+    float scale = e.pScales && e.scaleIndex < e.scaleCount ? e.pScales[e.scaleIndex].value : 1.0f;
+    if (e.scaleId != 0)
+        scale += e.scaleOffset;
+    scale *= scaleFactor;
+    turn += e.turnAngle;
+    if (e.pRotations && e.rotationCount > 0)
+        turn += e.pRotations[0].value;
+    // The corners turn and scale about the pivot, then move to the place; the parent's frame last.
+    math->Translate(e.localMatrix, p[0], p[1], p[2]);
+    math->Translate(e.localMatrix, e.pivot[0], e.pivot[1], 0.0f);
+    math->Rotate(e.localMatrix, turn);
+    math->Scale(e.localMatrix, scale, scale, 1.0f);
+    math->Translate(e.localMatrix, -e.pivot[0], -e.pivot[1], 0.0f);
+
+    // The colour word's top byte is part of the alpha.
+    e.drawColor = color & 0xFFFFFFu;
+    e.drawAlpha = AlphaByte(float(trackAlpha) * (1.0f / 255.0f) * e.alpha * e.alphaMultiplier * m_alpha * alpha *
+                            float(color >> 24));
+
+    if (ended)
+        if (CCommandList* list = GetElementEndList(e.index))
+            list->BurnAll(1, int32_t(m_objectNumber), int32_t(e.index), -1);
+
+    math->Multiply(e.worldMatrix, e.localMatrix, GetElementViewMatrix(pElement));
+    e.animationEnded = ended ? 1 : 0;
+    e.drawState = kDrawHidden;
+    // Beside a hidden element, one that works out fully transparent has nothing to draw.
+    const bool shown = force || !(e.flags & kElementHidden) || e.alpha != 0.0f;
+    if (!shown || (!force && e.drawAlpha == 0))
+        return kStatusFailed;
+    e.drawState = kDrawVisible;
+    return kStatusOk;
+}
+
+Status CObjectsBase::DrawElementWithTexts(ElementRecord* pElement, int32_t)
+{
+    C3DObject* model = m_pRenderModel;
+    if (!pElement || !model)
+        return kStatusFailed;
+    // The ancestors first: each time the highest one not yet prepared.
+    for (ElementRecord* parent = GetParentElement(pElement); parent && parent->drawState == kDrawNotPrepared;
+         parent = GetParentElement(pElement)) {
+        ElementRecord* top = parent;
+        for (ElementRecord* up = GetParentElement(top); up && up->drawState == kDrawNotPrepared; up = GetParentElement(up))
+            top = up;
+        PrepareElementDraw(top, 1.0f, 0);
+    }
+
+    const uint32_t creation = model->GetCreationWord();
+    bool masked = false;
+    if (pElement->zone != -1) {
+        masked = SelectZoneMask(pElement->zone);
+    } else if (pElement->materialElement >= 0 && uint32_t(pElement->materialElement) < m_elementCount &&
+               uint32_t(pElement->materialElement) != pElement->index) {
+        ElementRecord* material = GetItemRecord(uint32_t(pElement->materialElement));
+        if (material->drawState == kDrawNotPrepared)
+            PrepareElementDraw(material, 1.0f, 0);
+        SelectElementMaterialByIndex(material->index);
+        masked = true;
+    }
+    model->SetCreationWord(masked ? creation | k3DDrawDepthTest : creation & ~k3DDrawDepthTest);
+
+    if (pElement->drawState == kDrawNotPrepared && !pElement->noAutoPrepare)
+        PrepareElementDraw(pElement, 1.0f, 0);
+    if (pElement->drawState == kDrawVisible && !pElement->noDraw) {
+        const int32_t stand = pElement->dragParameters[0];
+        const bool dragged = (pElement->flags & kElementDraggable) && !(pElement->flags & kElementFound) &&
+                             (m_heldElement == int32_t(pElement->index) || IsDraggedByManager(pElement));
+        if (dragged && stand >= 0 && uint32_t(stand) < m_elementCount && uint32_t(stand) != pElement->index) {
+            // Drawn as another element while it is dragged.
+            ElementRecord* other = GetItemRecord(uint32_t(stand));
+            if (other->drawState == kDrawNotPrepared)
+                PrepareElementDraw(other, 1.0f, 0);
+            std::memcpy(other->worldMatrix, pElement->worldMatrix, sizeof other->worldMatrix);
+            other->drawColor = pElement->drawColor;
+            other->drawAlpha = pElement->drawAlpha;
+            DrawElement(other);
+        } else {
+            DrawElement(pElement);
+        }
+        // The element's texts join here once elements have text objects.
+    }
+    model->SetCreationWord(creation);
+    return kStatusOk;
+}
+
+Status CObjectsBase::DrawElement(ElementRecord* pElement)
+{
+    C3DObject* model = m_pRenderModel;
+    C3DEngine* engine = Engine();
+    if (!pElement || !model || !engine || pElement->index >= model->GetGroupCount())
+        return kStatusFailed;
+    model->SetColor(uint32_t(pElement->drawAlpha) << 24 | (pElement->drawColor & 0xFFFFFFu));
+    model->SetMatrix(pElement->worldMatrix);
+    // The three steps of one group, so that the blend and depth set here outlast the
+    // object's own render states.
+    model->PrepareGroup(pElement->index);
+    if (pElement->additive) {
+        engine->SetSrcBlend(kBlendSourceAlpha);
+        engine->SetDestBlend(kBlendOne);
+    }
+    if (model->GetCreationWord() & k3DDrawDepthTest)
+        engine->SetDepthFunc(kCompareGreaterEqual);
+    model->DrawGroup(pElement->index);
+    model->FinishGroup(0);
+    if (pElement->additive) {
+        engine->SetSrcBlend(kBlendSourceAlpha);
+        engine->SetDestBlend(kBlendInverseSourceAlpha);
+    }
+    pElement->drawState = kDrawDrawn;
+    return kStatusOk;
+}
