@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchSamePicture.h"
 #include "BenchScreenWorld.h"
 #include "BenchTimedApart.h"
 #include "Vornel3D/C3DMath.h"
@@ -177,20 +178,6 @@ void DrawBareFrame(const Scene& s)
     glFinish();
 }
 
-// Both loops must draw the same picture for the comparison to mean anything.
-bool SamePicture(Scene& s)
-{
-    std::vector<uint8_t> engine(size_t(kWidth) * kHeight * 3), bare(engine.size());
-    DrawEngineFrame(s);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, engine.data());
-    DrawBareFrame(s);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, bare.data());
-    size_t differing = 0;
-    for (size_t i = 0; i < engine.size(); ++i)
-        differing += std::abs(int(engine[i]) - int(bare[i])) > 2;
-    return differing * 1000 < engine.size();
-}
-
 void BareFrame(benchmark::State& state)
 {
     Scene& s = GetScene();
@@ -210,7 +197,7 @@ void EngineOverBare(benchmark::State& state)
         state.SkipWithError("no display or no GL context");
         return;
     }
-    if (!SamePicture(s)) {
+    if (!SamePicture(kWidth, kHeight, [&] { DrawEngineFrame(s); }, [&] { DrawBareFrame(s); })) {
         state.SkipWithError("the engine and the bare loop draw different pictures");
         return;
     }

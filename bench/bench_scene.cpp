@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSamePicture.h"
 #include "BenchScreenWorld.h"
 #include "BenchTimedApart.h"
 #include "NimbrelLevels/CObjectsLevel.h"
@@ -246,19 +247,6 @@ void DrawStraightFrame(Scene& s)
     glFinish();
 }
 
-bool SamePicture(Scene& s)
-{
-    std::vector<uint8_t> object(size_t(kWidth) * kHeight * 3), straight(object.size());
-    DrawObjectFrame(s);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, object.data());
-    DrawStraightFrame(s);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, straight.data());
-    size_t differing = 0;
-    for (size_t i = 0; i < object.size(); ++i)
-        differing += std::abs(int(object[i]) - int(straight[i])) > 2;
-    return differing * 1000 < object.size();
-}
-
 #define SCENE_OR_SKIP(s)                                          \
     Scene& s = GetScene();                                        \
     if (!s.ready) {                                               \
@@ -284,7 +272,7 @@ void StraightFrame(benchmark::State& state)
 void ObjectOverStraight(benchmark::State& state)
 {
     SCENE_OR_SKIP(s);
-    if (!SamePicture(s)) {
+    if (!SamePicture(kWidth, kHeight, [&] { DrawObjectFrame(s); }, [&] { DrawStraightFrame(s); })) {
         state.SkipWithError("the object and the straight loop draw different pictures");
         return;
     }

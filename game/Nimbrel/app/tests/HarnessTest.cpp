@@ -610,41 +610,34 @@ TEST_F(GameFolder, SampleHallActivatesFromThePack)
     EXPECT_EQ(game.Stop(), 0);
 }
 
-// The hall drawn by the running game's renderer through its view: every item of the list shows
-// at its place, the pendulum swings; the picture is kept as build/test/hall_scene.png.
-TEST_F(GameFolder, SampleHallIsDrawnWithItsItemsAndItsSwingingPendulum)
+// The hall as the game plays it: the main script starts the first profile there, and the frames
+// draw it through the game's view with every item of the list at its place and the pendulum
+// swinging. The picture is kept as build/test/hall_scene.png.
+TEST_F(GameFolder, SampleHallIsPlayedWithItsItemsAndItsSwingingPendulum)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step());
-    CNimbrelWorld* world = game.World();
-    WorldData* w = world->GetWorldData();
-    ASSERT_NE(world->GetObjectsManager(), nullptr);
-    world->GetObjectsManager()->UpdateView(1);
-    CObjectsLevelExploration hall(w, 1, 0);
-    ASSERT_EQ(hall.Load(), kStatusOk);
-    ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
-    ASSERT_EQ(hall.Activate(1), kStatusOk);
-    const auto draw = [&] {
-        w->p3DEngine->BeginScene();
-        hall.Draw();
-    };
+    ASSERT_TRUE(game.Step(60));
+    ASSERT_EQ(game.State(), kGameStatePlaying);
+    CObjectsBase* hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+    ASSERT_NE(hall, nullptr);
+    ASSERT_STREQ(hall->GetName(), "hall");
+    const auto element = [hall](const char* name) { return hall->GetItemRecord(uint32_t(hall->FindElementByName(name))); };
     const char* items[] = {"key", "candle", "book", "apple", "quill", "coin"};
     const auto centres = [&] {
         std::vector<uint32_t> colours;
         for (const char* item : items) {
             float at[3];
-            hall.ProjectElementToScreen(at, hall.GetItemRecord(uint32_t(hall.FindElementByName(item))));
+            hall->ProjectElementToScreen(at, element(item));
             uint32_t colour = 0;
             EXPECT_TRUE(game.ReadPixel(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])), &colour)) << item;
             colours.push_back(colour);
         }
         return colours;
     };
-    draw();
     const std::vector<uint32_t> shown = centres();
 
-    // Kept for a look: the back buffer, upright.
+    // Kept for a look: the last frame, upright.
     int32_t width = 0, height = 0;
     ASSERT_TRUE(Platform_GL_GetDrawableSize(game.Session().window, &width, &height));
     using ReadPixelsFn = void (*)(int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, void*);
@@ -652,14 +645,14 @@ TEST_F(GameFolder, SampleHallIsDrawnWithItsItemsAndItsSwingingPendulum)
     ASSERT_NE(readPixels, nullptr);
     std::vector<uint8_t> picture(size_t(width) * height * 3);
     readPixels(0, 0, width, height, 0x1907 /* RGB */, 0x1401 /* unsigned byte */, picture.data());
-    C3DTextureRaw raw(w);
+    C3DTextureRaw raw(game.World()->GetWorldData());
     ASSERT_EQ(raw.SetPixelsCopy(uint16_t(width), uint16_t(height), 24, picture.data()), kStatusOk);
     EXPECT_EQ(raw.SaveToFile(UtilsString_FromUtf8((kBin + "/../hall_scene.png").c_str()).c_str(), false), kStatusOk);
 
-    // Each item's centre changes when the item is hidden.
+    // Each item's centre changes when the item is gone.
     for (const char* item : items)
-        hall.GetItemRecord(uint32_t(hall.FindElementByName(item)))->alpha = 0.0f;
-    draw();
+        element(item)->alpha = 0.0f;
+    ASSERT_TRUE(game.Step());
     const std::vector<uint32_t> hidden = centres();
     for (size_t i = 0; i < shown.size(); ++i) {
         int difference = 0;
@@ -669,15 +662,11 @@ TEST_F(GameFolder, SampleHallIsDrawnWithItsItemsAndItsSwingingPendulum)
     }
 
     // The pendulum turns from frame to frame.
-    const ElementRecord& pendulum = *hall.GetItemRecord(uint32_t(hall.FindElementByName("pendulum")));
-    const float before = pendulum.worldMatrix[1];
-    for (int frame = 0; frame < 10; ++frame) {
-        ASSERT_TRUE(game.Step());
-        draw();
-    }
-    EXPECT_NE(pendulum.worldMatrix[1], before);
-    EXPECT_EQ(hall.Release(), kStatusOk);
+    const float before = element("pendulum")->worldMatrix[1];
+    ASSERT_TRUE(game.Step(10));
+    EXPECT_NE(element("pendulum")->worldMatrix[1], before);
     EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
 }
 
 namespace {
