@@ -22,6 +22,7 @@
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CTransitions.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
@@ -617,8 +618,12 @@ TEST_F(GameFolder, SampleHallIsPlayedWithItsItemsAndItsSwingingPendulum)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(game.Step(60));
-    ASSERT_EQ(game.State(), kGameStatePlaying);
+    ASSERT_TRUE(StepUntilPlaying(game));
+    // The hall fades in: the pictures are read once the fade has ended.
+    CTransitions* transitions = game.World()->GetTransitions();
+    for (int i = 0; i < 300 && transitions && !transitions->IsFadeValueZero(); ++i)
+        ASSERT_TRUE(game.Step());
+    ASSERT_TRUE(game.Step());
     CObjectsBase* hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
     ASSERT_NE(hall, nullptr);
     ASSERT_STREQ(hall->GetName(), "hall");
@@ -781,7 +786,6 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
 TEST_F(GameFolder, AGameInProgressContinuesWhereThePlayerLeftIt)
 {
     const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
-    auto playing = StepUntilPlaying;
     auto hall = [](NimbrelHarness& game) {
         CObjectsBase* level = game.World()->GetObjectsManager()->GetCurrentLevelObject();
         return level && level->GetName() && std::string(level->GetName()) == "hall" ? level : nullptr;
@@ -798,7 +802,7 @@ TEST_F(GameFolder, AGameInProgressContinuesWhereThePlayerLeftIt)
     {
         NimbrelHarness game;
         ASSERT_EQ(game.Start(), 0) << boxes;
-        ASSERT_TRUE(playing(game));
+        ASSERT_TRUE(StepUntilPlaying(game));
         CObjectsBase* level = hall(game);
         ASSERT_NE(level, nullptr);
         EXPECT_EQ(global(level, "started"), 1u);
@@ -830,7 +834,7 @@ TEST_F(GameFolder, AGameInProgressContinuesWhereThePlayerLeftIt)
     // its saved state instead of starting again.
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    ASSERT_TRUE(playing(game));
+    ASSERT_TRUE(StepUntilPlaying(game));
     CObjectsBase* level = hall(game);
     ASSERT_NE(level, nullptr);
     EXPECT_TRUE(found(level, "key"));
