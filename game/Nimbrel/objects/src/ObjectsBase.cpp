@@ -132,20 +132,9 @@ ElementInfoView CObjectsBase::GetElementInfoView() const
 
 // ---- what an object answers before its models, script, commands and profile state exist ----
 
-Status CObjectsBase::PickElementUnderCursor(float, float, uint32_t) { return kStatusFailed; }
-Status CObjectsBase::OnClick(float, float, uint32_t) { return kStatusFailed; }
-Status CObjectsBase::UpdateCursorState(float, float, void*) { return kStatusFailed; }
-Status CObjectsBase::OnCheatCodes(uint32_t) { return kStatusFailed; }
 Status CObjectsBase::SetElementText(ElementRecord*, int32_t, uint32_t) { return kStatusFailed; }
 Status CObjectsBase::SetElementNumber(ElementRecord*, int32_t) { return kStatusFailed; }
 Status CObjectsBase::RefreshElementNumber(ElementRecord*) { return kStatusFailed; }
 Status CObjectsBase::ClearElementTexts(ElementRecord*) { return kStatusOk; }
-Status CObjectsBase::HitTestElementPoint(ElementRecord*, float, float) { return kStatusFailed; }
-int32_t CObjectsBase::FindElementAt(float, float, int32_t) { return -1; }
-Status CObjectsBase::HitTestRecordedElement(void*, float, float) { return kStatusFailed; }
 Status CObjectsBase::RestartEffects() { return kStatusOk; }
-Status CObjectsBase::OnElementClicked(ElementRecord*) { return kStatusOk; }
-Status CObjectsBase::OnElementDragReleased(ElementRecord*) { return kStatusOk; }
-Status CObjectsBase::OnElementReturn(ElementRecord*) { return kStatusOk; }
-Status CObjectsBase::OnElementTurnReleased(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }

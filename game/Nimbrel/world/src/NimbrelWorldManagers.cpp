@@ -149,7 +149,12 @@ uint32_t CNimbrelWorld::CurrentLevelZoomReset()
     return 1;
 }
 
-void CNimbrelWorld::SkipCurrentLevel(uint8_t) {}
+void CNimbrelWorld::SkipCurrentLevel(uint8_t withControl)
+{
+    CObjectsManager* objects = GetObjectsManager();
+    if (CObjectsBase* level = objects ? objects->GetCurrentLevelObject() : nullptr)
+        level->OnCheatCodes(withControl);
+}
 
 void CNimbrelWorld::NotifyCurrentObject(uint32_t) {}
 

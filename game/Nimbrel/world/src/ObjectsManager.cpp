@@ -249,10 +249,10 @@ Status CObjectsManager::OfferCursor(float x, float y)
     return kStatusFailed;
 }
 
-Status CObjectsManager::HitTestObjects(void* pRecord, float x, float y)
+Status CObjectsManager::HitTestObjects(float x, float y, HitRecord* pRecord)
 {
     for (void* item = m_activeList.GetLast(); item; item = m_activeList.GetPrevious())
-        if (Succeeded(static_cast<CObjectsBase*>(item)->HitTestRecordedElement(pRecord, x, y)))
+        if (Succeeded(static_cast<CObjectsBase*>(item)->FindElementAt(x, y, pRecord, 0.0f, -1, nullptr, nullptr)))
             return kStatusOk;
     return kStatusFailed;
 }

@@ -21,4 +21,10 @@ public:
     ElementRecord* AllocElements(uint32_t count) override;
     ElementRecord* GetItemRecord(uint32_t index) override;
     ElementRecord* ItemRecordAt(ElementRecord* pArray, uint32_t index) override;
+
+    // A one-axis drag with wrap keeps the offset on that axis within half a third of the
+    // element's size either side (a wheel of three copies of the picture).
+    static void WrapElementOffset(ElementRecord* pElement);
+    // The offset to the nearest multiple of the snap factor times the size (0: no snapping).
+    static void SnapElementOffset(ElementRecord* pElement);
 };

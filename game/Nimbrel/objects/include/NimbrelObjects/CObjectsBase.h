@@ -35,6 +35,34 @@ class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
 struct ObjectsTypeInfo;
 
+// Where a point hit a scene object: the object's number, the element, its draw position
+// counted from the top, and the point in the element's frame. A record with draw position -1,
+// or of another object, starts a new search.
+struct HitRecord {
+    int32_t object = -1;
+    int32_t element = -1;
+    int32_t position = -1;
+    float local[3] = {0.0f, 0.0f, 0.0f};
+};
+
+// The tutorial's current step as the input gate sees it.
+struct TutorialStep {
+    uint8_t done;
+    uint32_t object;
+    uint32_t element;
+    uint32_t mode;
+};
+// Mode bits of a step: all of kTutorialRestricts limit input to the step's element, which may
+// then be clicked or dragged as the other bits allow; kTutorialAnyDrag lets any element be
+// dragged and dropped.
+constexpr uint32_t kTutorialRestricts = 0x10000002u;
+constexpr uint32_t kTutorialAllowClick = 0x10000004u;
+constexpr uint32_t kTutorialAllowDrag = 0x10000008u;
+constexpr uint32_t kTutorialAnyDrag = 0x10000010u;
+
+// Whether the step stops the action (the allowing bit) on the element of the object.
+bool TutorialGateBlocks(const TutorialStep& step, uint32_t object, uint32_t element, uint32_t allow);
+
 constexpr uint32_t kElementInfoVersion = 0x1F1;
 // Texts of the element-info file stay below this many bytes.
 constexpr uint32_t kElementInfoTextLimit = 4096;
@@ -135,6 +163,8 @@ public:
     // 7 to 9: press, move and release; a gesture the object does not take is kStatusFailed.
     Status OnMouseDown(float x, float y, uint32_t state) override { return PickElementUnderCursor(x, y, state); }
     virtual Status PickElementUnderCursor(float x, float y, uint32_t state);
+    Status OnMouseMove(float x, float y, uint32_t state) override;
+    Status OnMouseUp(float x, float y, uint32_t state) override;
 
     // ---- 13: a command of this object burns -------------------------------------------------
     bool OnBurnCommand(const CommandHandle& handle, uint32_t event, int32_t a, int32_t b, int32_t c) override;
@@ -198,9 +228,17 @@ public:
                                      uint32_t argumentCode, uint32_t resume = 0xFFFFFFFFu);
     virtual Status CallScriptFunction(const char* name, uint32_t mask, uint8_t reuse, uintptr_t* arguments,
                                       uint32_t argumentCode);
-    virtual Status HitTestElementPoint(ElementRecord* pElement, float x, float y);
-    virtual int32_t FindElementAt(float x, float y, int32_t from);
-    virtual Status HitTestRecordedElement(void* pRecord, float x, float y);
+    // 57: whether (x, y) hits the element, which must be clickable, draggable or turnable and
+    // not found; the point in the element's frame goes to pLocal, u and v of a mesh hit to the
+    // outputs given. A radius other than 0 also takes points that near the element's origin.
+    virtual Status HitTestElementPoint(float x, float y, ElementRecord* pElement, float* pLocal, float radius,
+                                       int32_t excluded, float* pU, float* pV);
+    // 58: the next element under (x, y) from the top of the draw order, among the elements
+    // prepared in this frame; a record from an earlier call of this object goes on below it.
+    virtual Status FindElementAt(float x, float y, HitRecord* pRecord, float radius, int32_t excluded, float* pU,
+                                 float* pV);
+    // 59: whether (x, y) hits the recorded element, whatever its flags.
+    virtual Status HitTestRecordedElement(float x, float y, const HitRecord* pRecord);
     virtual Status RestartEffects();
     // Burns the finish handle once per run with the solved flag; true when it was taken.
     virtual bool Finish(uint8_t solved);
@@ -450,6 +488,22 @@ public:
     void SetAlpha(float alpha) { m_alpha = alpha; }
     int32_t GetHeldElement() const { return m_heldElement; }
     void SetHeldElement(int32_t element) { m_heldElement = element; }
+    int32_t GetTurnedElement() const { return m_turnedElement; }
+    // A random start offset on the axes asked, between the margin and 1 - margin of the size.
+    void RandomizeElementOffset(ElementRecord* pElement, uint8_t inX, uint8_t inY, float margin);
+
+    // ---- hit tests --------------------------------------------------------------------------
+    // p (in the element's view) strictly inside the element's rectangle: its bounds
+    // (rectangle -1) or a zone of the object.
+    Status HitTestElementRect(const ElementRecord* pElement, int32_t rectangle, const float* p);
+    // The ray from `pRay` along -z through the triangles of one group of the model; u and v of
+    // the first hit, from its texture coordinates, to the outputs when both are given.
+    Status HitTestMeshTriangles(C3DObject* pObject, const float* pRay, uint32_t group, float* pU, float* pV);
+    // (x, y) lies outside the zone that bounds the element's moves (its border is inside).
+    bool IsOutsideZone(const ElementRecord* pElement, float x, float y);
+    // The cursor the object last chose ("clickable", "draggable", "droppable"; "" for the
+    // default one), kept until the cursors have their manager.
+    const char* GetChosenCursor() const { return m_pChosenCursor; }
 
     // ---- element-info helpers ---------------------------------------------------------------
     // One element at rest before the file fills it.
@@ -724,6 +778,50 @@ protected:
     CObstruction* Obstruction() const;
     // Whether the drag-and-drop manager is dragging this element of this object (none yet).
     virtual bool IsDraggedByManager(const ElementRecord* pElement);
+    // ---- input: what the object asks of the managers of later parts ---------------------------
+    // The tutorial's current step; false without a tutorial.
+    virtual bool GetTutorialStep(TutorialStep* pStep);
+    // The tutorial takes the input its step waits for.
+    virtual void OnTutorialInput() {}
+    // The empty-click mode of the tutorial's current step.
+    virtual bool IsTutorialWaitingForClick() { return false; }
+    virtual void SelectCursor(const char* name) { m_pChosenCursor = name ? name : ""; }
+    // The drop of a dragged element with a drop record: a non-negative status when it was
+    // taken, the target object and element in words 2 and 3 of the result.
+    virtual bool HasDragDrop() { return false; }
+    virtual Status DropElement(float x, float y, ElementRecord* pElement, uint32_t* pResult);
+    virtual void EndDropHighlight() {}
+    virtual void PlayElementSound(uint32_t sound) { (void)sound; }
+    virtual void PlayDefaultClick() {}
+    virtual void PlayNullClick() {}
+    virtual void OnAbuseClick() {}
+    // The object's effects count no flicker-cycle effect (nothing to restart on an empty click).
+    virtual bool HasNoCycleEffect();
+    virtual void RestartCycleEffects() {}
+    virtual void StartClickEffect(ElementRecord* pElement) { (void)pElement; }
+    // A fade of the action on the element, of the default length: its id, 0 when none runs.
+    virtual uint32_t StartActionFade(uint32_t action, uint32_t element);
+    virtual uint32_t StartTurnRotation(uint32_t target, uint32_t element);
+    // Whether a popup, the object popup or the tool box holds this object; the cheat leaves
+    // such a step to them.
+    virtual bool IsHeldByPanel();
+    // The items list object, when loaded; the cheat reaches it too.
+    virtual CObjectsBase* LoadedItemsList();
+    // The element's own click sound, or the default click.
+    void PlayClickSound(const ElementRecord* pElement);
+    // The screen point (x, y) of the element's origin.
+    void ElementScreenCentre(const ElementRecord* pElement, float* pOut);
+    // The drag step of (dx, dy) in window pixels, in the element's units; false when the
+    // element cannot be dragged (a scale of 0).
+    bool DragStepInElementUnits(const ElementRecord* pElement, float* pDelta);
+    // Steps after the flags of both point tests: the element's proxy, its radius, its hit
+    // rectangle or its collision group.
+    Status HitTestShape(float x, float y, const ElementRecord* pElement, float* pLocal, float radius, float* pU,
+                        float* pV);
+    // The tutorial gate for this object's element; false without a tutorial.
+    bool TutorialBlocks(const ElementRecord* pElement, uint32_t allow);
+    // The step is not done and is this element.
+    bool IsTutorialElement(const ElementRecord* pElement);
     // The area an anchored element is laid out in: the full screen, or the safe rectangle
     // (left, top, right, bottom).
     void AnchorArea(uint16_t word, float* pArea) const;
@@ -834,6 +932,7 @@ protected:
     CCommandList* m_pTurnedEventList = nullptr;
     CCommandList* m_pShownEventList = nullptr;
     uint32_t m_modeWord = 0;        // 0x2: the flashlight takes presses first
+    const char* m_pChosenCursor = "";
     CEffectManager* m_pEffectManager = nullptr;
     uint32_t m_finishWaiter = kNoFinishWaiter;  // host word of the call waiting on "finished"
     uint8_t m_finishKept = 0;       // a finish burnt while no call waited

@@ -16,6 +16,7 @@
 
 class CDragInertia;
 class CObjectsBase;
+struct HitRecord;
 class UtilsStream;
 
 // What UpdateView works from, gathered in one place (ViewInputs).
@@ -62,9 +63,9 @@ public:
     void OnMouseWheel(float delta) override { SetZoomDelta(delta); }
     // The first active object from the top that gives a cursor: 0; none: kStatusFailed.
     virtual Status OfferCursor(float x, float y);
-    // The first active object from the top whose point hit test takes (record, x, y): 0;
+    // The first active object from the top with an element under (x, y), in the record: 0;
     // none: kStatusFailed.
-    virtual Status HitTestObjects(void* pRecord, float x, float y);
+    virtual Status HitTestObjects(float x, float y, HitRecord* pRecord);
 
     // Once a frame from the world's update: the view matrices from the zoom and pan.
     void UpdateView(uint32_t reset);
@@ -188,6 +189,11 @@ public:
     uint8_t IsZoomResetRequested() const { return m_zoomReset; }
     // How fast the last drag of a taken press was released; null before Load.
     CDragInertia* GetDragInertia() const { return m_pDragInertia; }
+    // A popup shows, or the object popup or the tool box belongs to the object.
+    bool IsObjectHeldByPanel(uint32_t number)
+    {
+        return IsPopupShowing() || GetPopupOwner() == number || GetToolboxOwner() == number;
+    }
 
 protected:
     // A tracker on the platform's clock; tests give their own.
