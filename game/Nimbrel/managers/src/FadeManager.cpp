@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -42,33 +43,6 @@ float FrameStep(WorldData* w)
 }
 
 }  // namespace
-
-void SnapElementOffset(ElementRecord* e)
-{
-    if (!e || e->snapFactor == 0.0f)
-        return;
-    for (int axis = 0; axis < 2; ++axis) {
-        const float grid = e->snapFactor * e->size[axis];
-        if (grid != 0.0f)
-            e->dragOffset[axis] = std::round(e->dragOffset[axis] / grid) * grid;
-    }
-}
-
-void WrapElementOffset(ElementRecord* e)
-{
-    if (!e)
-        return;
-    // A looped element is three copies of its picture side by side: a third is one loop.
-    for (int axis = 0; axis < 2; ++axis) {
-        if (!(e->action & (axis == 0 ? kFadeLoopedX : kFadeLoopedY)))
-            continue;
-        const float loop = e->size[axis] / 3.0f;
-        if (!(loop > 0.0f) || !std::isfinite(e->dragOffset[axis]))
-            continue;
-        float& offset = e->dragOffset[axis];
-        offset = std::remainder(offset, loop);
-    }
-}
 
 // ---- items ----------------------------------------------------------------------------------
 
@@ -164,7 +138,7 @@ Status CFadeItem2::Update()
     }
     // A fade-out ends with the alpha, a plain throw when the speed is spent.
     if (!m_hideWhileMoving && Slower(m_velocityX, m_velocityY)) {
-        SnapElementOffset(e);
+        CObjectsLevel::SnapElementOffset(e);
         m_done = 1;
     }
     return kStatusOk;
@@ -210,11 +184,11 @@ Status CFadeItem3::Update()
         e->dragOffset[m_axis] += FrameStep(m_pWorldData) * (m_axis == 0 ? m_ownX : m_ownY);
         m_ownX *= m_ownDamping;
         m_ownY *= m_ownDamping;
-        WrapElementOffset(e);
+        CObjectsLevel::WrapElementOffset(e);
     }
     if (Slower(m_ownX, m_ownY)) {
-        SnapElementOffset(e);
-        WrapElementOffset(e);
+        CObjectsLevel::SnapElementOffset(e);
+        CObjectsLevel::WrapElementOffset(e);
         m_done = 1;
     }
     return kStatusOk;

@@ -5,7 +5,6 @@
 
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelManagers/CEasedAnimators.h"
-#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -222,7 +221,7 @@ Status CObjectsBase::OnClick(float x, float y, uint32_t)
         if (GetTutorialStep(&step) && !step.done && step.object == m_objectNumber && IsTutorialWaitingForClick())
             OnTutorialInput();
         PlayDefaultClick();
-        RestartCycleEffects();
+        RestartSharedEffectCycle();
         if (m_abuse)
             OnAbuseClick();
         return kStatusOk;
@@ -377,10 +376,7 @@ bool CObjectsBase::HasNoCycleEffect() { return true; }
 
 uint32_t CObjectsBase::StartActionFade(uint32_t action, uint32_t element)
 {
-    auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
-    auto* fades = world ? dynamic_cast<CFadeManager*>(world->GetManager(kManagerFade)) : nullptr;
-    return fades ? fades->AddFade(action, m_pWorldData->game.view.defaultFadeSeconds, m_objectNumber, element, nullptr)
-                 : 0;
+    return AddFade(action, m_pWorldData->game.view.defaultFadeSeconds, m_objectNumber, element, nullptr);
 }
 
 uint32_t CObjectsBase::StartTurnRotation(uint32_t target, uint32_t element)

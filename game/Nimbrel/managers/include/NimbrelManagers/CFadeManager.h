@@ -121,6 +121,3 @@ private:
     void Superpose(uint32_t objectIndex, uint32_t elementIndex);
 };
 
-// The element's drag offset rounded to its snap grid, and brought back into its loop.
-void SnapElementOffset(ElementRecord* pElement);
-void WrapElementOffset(ElementRecord* pElement);

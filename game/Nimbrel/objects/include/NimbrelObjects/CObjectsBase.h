@@ -797,7 +797,6 @@ protected:
     virtual void OnAbuseClick() {}
     // The object's effects count no flicker-cycle effect (nothing to restart on an empty click).
     virtual bool HasNoCycleEffect();
-    virtual void RestartCycleEffects() {}
     virtual void StartClickEffect(ElementRecord* pElement) { (void)pElement; }
     // A fade of the action on the element, of the default length: its id, 0 when none runs.
     virtual uint32_t StartActionFade(uint32_t action, uint32_t element);
