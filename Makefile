@@ -30,7 +30,7 @@ build/test/CMakeCache.txt:
 
 test: deps build/test/CMakeCache.txt
 	cmake --build build/test -j $(JOBS)
-	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
+	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 600 -j $(JOBS)
 
 build/release/CMakeCache.txt:
 	cmake -S . -B build/release $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Release \
