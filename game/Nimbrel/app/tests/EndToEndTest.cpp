@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,8 +104,13 @@ protected:
     {
         const std::string path = kBin + "/" + program;
         const std::string errPath = root + "/stderr.txt";
+        const pid_t parent = getpid();
         const pid_t pid = fork();
         if (pid == 0) {
+            // A test process that dies (a sanitizer abort) takes its programs with it: left
+            // running, they would hold the test's output open and stall the whole run.
+            if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
+                _exit(127);
             chdir(work.c_str());
             const int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (fd >= 0)
