@@ -8,6 +8,7 @@
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CLoading.h"
 #include "NimbrelManagers/CObstruction.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CProgressBar.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
@@ -93,19 +94,34 @@ bool CNimbrelWorld::HasSplashEnded()
 
 void CNimbrelWorld::ReleaseSplashImage() {}
 
+CPopupManager* CNimbrelWorld::GetPopupManager() const
+{
+    return dynamic_cast<CPopupManager*>(m_pManagers[kManagerPopup]);
+}
+
 bool CNimbrelWorld::IsPopupOpen()
 {
-    return false;
+    const CPopupManager* popups = GetPopupManager();
+    return popups && popups->IsPopupOpen();
 }
 
 bool CNimbrelWorld::IsObjectPopupOpen()
 {
-    return false;
+    const CPopupManager* popups = GetPopupManager();
+    return popups && popups->IsObjectPopupOpen();
 }
 
-void CNimbrelWorld::ClosePopup(uint8_t) {}
+void CNimbrelWorld::ClosePopup(uint8_t transition)
+{
+    if (CPopupManager* popups = GetPopupManager())
+        popups->Close(transition);
+}
 
-void CNimbrelWorld::CloseObjectPopup(uint8_t) {}
+void CNimbrelWorld::CloseObjectPopup(uint8_t transition)
+{
+    if (CPopupManager* popups = GetPopupManager())
+        popups->CloseObjectPopup(transition);
+}
 
 bool CNimbrelWorld::IsToolboxOpen()
 {
@@ -340,6 +356,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CProgressBar(m_pWorldData);
     case kManagerObstruction:
         return new (std::nothrow) CObstruction(m_pWorldData);
+    case kManagerPopup:
+        return new (std::nothrow) CPopupManager(m_pWorldData);
     default:
         return nullptr;
     }

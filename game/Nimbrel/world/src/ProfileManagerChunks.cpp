@@ -3,6 +3,7 @@
 
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -69,7 +70,7 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Popups (70000), tool box (80000), shader (140000), splash screens (160000), particles
+    // Tool box (80000), shader (140000), splash screens (160000), particles
     // (170000), surround sound (180000) and tutorial (210000) join before the objectives, and
     // cursors (190000) after them, in this order, with their managers.
     static const ProfileManagerChunk kChunks[] = {
@@ -78,6 +79,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagScriptManager, kManagerScript, SaveScripts, LoadScripts},
         {kProfileTagCommandLists, kManagerCommandList, SaveCommands,
          LoadStream<CCommandListManager, &CCommandListManager::Load>},
+        {kProfileTagPopups, kManagerPopup, SaveChunk<CPopupManager>, LoadChunk<CPopupManager>},
         {kProfileTagRotations, kManagerRotation, SaveChunk<CRotationManager>, LoadChunk<CRotationManager>},
         {kProfileTagPositions, kManagerPosition, SaveChunk<CPositionManager>, LoadChunk<CPositionManager>},
         {kProfileTagScalings, kManagerScaling, SaveChunk<CScalingManager>, LoadChunk<CScalingManager>},

@@ -32,6 +32,7 @@ class CProgressBar;
 class CScriptManager;
 class CTransitions;
 class CTimerManager;
+class CPopupManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -257,6 +258,7 @@ public:
     CProfileManager* GetProfileManager() const;
     CChaptersManager* GetChaptersManager() const;
     CTimerManager* GetTimerManager() const;
+    CPopupManager* GetPopupManager() const;
     // The screen transitions and the progress bar, null until the start-up load made them.
     CTransitions* GetTransitions() const;
     CProgressBar* GetProgressBar() const;

@@ -27,6 +27,10 @@ enum ProfileChunkTag : uint32_t {
     kProfileTagMainScript = 50001,         // below 50000: the main script's globals and run state
     kProfileTagCommandLists = 60000,
     kProfileTagPopups = 70000,
+    kProfileTagPopupText = 70001,
+    kProfileTagPopupNarrator = 70002,
+    kProfileTagPopupObject = 70003,
+    kProfileTagPopupLabels = 70004,
     kProfileTagToolbox = 80000,
     kProfileTagRotations = 90000,
     kProfileTagPositions = 100000,

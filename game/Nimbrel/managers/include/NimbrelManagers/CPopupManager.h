@@ -1,0 +1,224 @@
+#pragma once
+// The story texts above a scene, on three channels of their own:
+// - the popup text: a text of the string table cut into parts ('#') and pages, stepped through
+//   with clicks or Space, closed with Escape; while it is open the world hands it every mouse
+//   gesture, and a script waiting in _waitForPopupText resumes when it closes;
+// - the narrator line: a text whose string begins with "\narrator\"; it fades in at the top,
+//   stays for NARRATOR_TIME_SEC and fades out by itself, and nobody waits for it;
+// - the object popup: a message bound to a scene object, opened by the tool box's popup
+//   messages and closed with the popups object's close button.
+// A part may begin with a tag block ("\L=name,A=...\"); the tags are removed from the shown
+// text. Texts are laid out with the main font; positions are virtual-screen units.
+#include <cstdint>
+
+#include "Vornel3D_ToolBox/CManagedObject.h"
+
+class CCommandList;
+class CVornelFont;
+class UtilsStream_Chunk;
+class UtilsStream_ChunkList;
+struct CommandHandle;
+
+// The channel states of the object popup and the label.
+enum PopupFadeState : uint32_t {
+    kPopupFadingIn = 0,
+    kPopupShown = 1,
+    kPopupFadingOut = 2,
+    kPopupGone = 3,
+};
+
+// The buttons of the popups object, as its hit test names them.
+enum PopupButton : uint32_t {
+    kPopupButtonNone = 0,
+    kPopupButtonNext = 1,
+    kPopupButtonPrevious = 2,
+    kPopupButtonClose = 3,
+    kPopupButtonBeside = 4,
+};
+
+constexpr uint32_t kPopupTagCount = 5;
+// The narrator prefix "\narrator\" is this long.
+constexpr uint32_t kNarratorPrefixLength = 10;
+
+struct PopupTag {
+    const char16_t* word;   // as written: "L=", "A=", "narrator", "S=", "T="
+    char16_t* matched;      // as matched in texts (remapped for a kind-2 font)
+    uint32_t length;
+    Status (*handler)(class CPopupManager* pManager, char16_t* value);
+};
+
+struct PopupLabelGroup {
+    int32_t labelIndex;
+    uint8_t active;
+};
+
+class CPopupManager : public CManagedObject {
+public:
+    explicit CPopupManager(WorldData* pWorldData) : CManagedObject(pWorldData) {}
+    ~CPopupManager() override;
+
+    // Section NARRATOR, the tag table and the command list. kStatusOutOfMemory (latched).
+    Status Load() override;
+    // Frees every text, page and tag and the command list.
+    Status Unload() override;
+    void Update() override;
+    void Render() override;
+    // The object popup, drawn with its scene object.
+    void RenderWithObjects(uint32_t objectIndex);
+
+    Status OnMouseDown(float x, float y, uint32_t state) override;
+    Status OnMouseMove(float x, float y, uint32_t state) override;
+    Status OnMouseUp(float x, float y, uint32_t state) override;
+
+    // The popup group of that name (the extra-text table); kStatusFailed when unknown.
+    Status ShowString(const char* name);
+    // Index from the first popup text of the string table. 0: a popup text opened;
+    // kStatusFailed: the string was a narrator line (nobody waits for it) or had no text.
+    Status ShowStringIndex(int32_t index);
+    // Index into the common strings; as a narrator line or as a popup text (string index -1).
+    Status ShowCommonString(uint32_t index, uint8_t asNarrator);
+    // The object popup of a scene object: the popup group's text and the element of that name.
+    Status ShowObjectPopup(uint32_t objectIndex, const char* popupName, const char* elementName);
+    // The commands burn, the current level object runs its queued commands and the click of
+    // this frame is taken. 0.
+    Status Close(uint8_t transition);
+    Status CloseObjectPopup(uint8_t transition);
+    Status AddCommand(const CommandHandle& handle);
+    void ResetNarratorLine();
+    void ResetLabelsGroups();
+    // Lays the three channels out again from their string indexes (after a display change).
+    Status Relayout();
+
+    // One step of the popup text: the reveal finished, the next page or the next part (text:
+    // the current part, null for the first). True when there is nothing more to show.
+    bool AdvancePopupText(char16_t* text, uint8_t instant);
+    void PreviousPopupPage();
+    // The object popup's message from an absolute string index.
+    Status SetObjectPopupText(int32_t stringIndex);
+
+    // Chunk 70000 with 70001 (popup text), 70002 (narrator), 70003 (object popup) and 70004
+    // (label channel).
+    Status SaveToStream(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pStream);
+    Status LoadFromStream(UtilsStream_Chunk* pStream);
+
+    bool IsPopupOpen() const { return m_pText != nullptr; }
+    bool IsObjectPopupOpen() const { return m_objectIndex != -1; }
+    bool IsNarratorShowing() const { return m_pNarratorText != nullptr; }
+    const char16_t* GetText() const { return m_pText; }
+    const char16_t* GetPageText() const { return m_pPageText; }
+    const char16_t* GetNarratorText() const { return m_pNarratorText; }
+    const char16_t* GetMessageText() const { return m_pMessageText; }
+    uint32_t GetPageCount() const { return m_pageCount; }
+    uint32_t GetPageIndex() const { return m_pageIndex; }
+    const char16_t* GetPage(uint32_t index) const { return index < m_pageCount ? m_ppPages[index] : nullptr; }
+    uint32_t GetPartIndex() const;
+    // Whether the previous button shows: a later page or a later part.
+    bool IsPreviousShown() const;
+    float GetNarratorAlpha() const { return m_narratorAlpha; }
+    float GetNarratorHold() const { return m_narratorHold; }
+    float GetNarratorTime() const { return m_narratorTime; }
+    float GetNarratorFadeSpeed() const { return m_narratorFadeSpeed; }
+    const PopupTag* GetTag(uint32_t index) const { return index < kPopupTagCount ? &m_tags[index] : nullptr; }
+    int32_t GetLabelIndex() const { return m_labelIndex; }
+    bool IsRevealing() const { return m_pReveal != nullptr; }
+    CCommandList* GetCommandList() const { return m_pCommands; }
+
+    // The current language's symbol for an ASCII character.
+    char16_t Symbol(char16_t ascii) const;
+
+protected:
+    // What the manager asks of the game; through the world by default.
+    virtual CVornelFont* Font() const;
+    // The string at an absolute index, null past the table.
+    virtual const char16_t* StringAt(int32_t absoluteIndex) const;
+    // The first popup text and the first common string of the table.
+    virtual int32_t PopupTextBase() const;
+    virtual int32_t CommonStringBase() const;
+    virtual int32_t FindPopupGroup(const char* name) const;
+    virtual float TextScale() const;
+    virtual void StartTransition();
+    // The button of the popups object under the point (0 none, 4 beside the buttons).
+    virtual uint32_t HitTestButtons(float x, float y);
+    // After a popup closed: the current level object's queued commands, the click of this
+    // frame taken, the tool box's next request. kStatusFailed when that fails.
+    virtual Status AfterClose();
+
+private:
+    friend Status PopupLabelTag(CPopupManager* pManager, char16_t* value);
+
+    void FreeTags();
+    void FreePages();
+    void FreePopupText();
+    void RestoreCut();
+    void EndReveal();
+    Status ShowText(const char16_t* text, int32_t stringIndex);
+    Status ShowNarrator(const char16_t* text, int32_t stringIndex);
+    // Lays out the part starting at `part` into pages (the cut is in place).
+    bool LayOutPart(char16_t* part, uint8_t instant);
+    char16_t* RunTags(char16_t* part);
+    bool SetCurrentPage(uint32_t index);
+    void SetButtons();
+    void StepReveal(float step);
+    void StepNarrator(float step);
+    // The text with line-break symbols as newlines, wrapped to maxWidth; owned.
+    char16_t* WrapOwned(const char16_t* text, float width, float height, float maxWidth, uint32_t factor);
+
+    Status SaveNarrator(UtilsStream_Chunk* pChunk);
+    Status SavePopupText(UtilsStream_Chunk* pChunk);
+    Status SaveObjectPopup(UtilsStream_Chunk* pChunk);
+    Status SaveLabels(UtilsStream_Chunk* pChunk);
+    Status LoadNarrator(UtilsStream_Chunk* pChunk);
+    Status LoadPopupText(UtilsStream_Chunk* pChunk);
+    Status LoadObjectPopup(UtilsStream_Chunk* pChunk);
+    Status LoadLabels(UtilsStream_Chunk* pChunk);
+    Status OutOfMemory();
+
+    // Settings.
+    float m_narratorFadeSpeed = 0.075f;
+    float m_narratorTime = 150.0f;
+    PopupTag m_tags[kPopupTagCount] = {};
+    char16_t* m_pNarratorPrefix = nullptr;
+    CCommandList* m_pCommands = nullptr;
+
+    // Popup text.
+    char16_t* m_pText = nullptr;
+    char16_t* m_pPart = nullptr;
+    char16_t* m_pFirstPart = nullptr;
+    int32_t m_stringIndex = -1;
+    char16_t* m_pCut = nullptr;
+    char16_t m_cutChar = 0;
+    char16_t** m_ppPages = nullptr;
+    uint32_t m_pageCount = 0;
+    uint32_t m_pageIndex = 0;
+    char16_t* m_pPageText = nullptr;
+    char16_t* m_pReveal = nullptr;
+    char16_t m_revealChar = 0;
+    float m_revealTime = 0.0f;
+    float m_pageX = 0.0f, m_pageY = 0.0f;
+    uint32_t m_pageAlign = 0;
+    int32_t m_labelIndex = -1;
+    uint32_t m_labelState = kPopupGone;
+    float m_labelAlpha = 0.0f;
+    PopupLabelGroup* m_pGroups = nullptr;
+    uint32_t m_groupCount = 0;
+
+    // Object popup.
+    int32_t m_objectIndex = -1;
+    int32_t m_elementIndex = -1;
+    uint32_t m_objectState = kPopupGone;
+    float m_objectAlpha = 0.0f;
+    char16_t* m_pMessageText = nullptr;
+    float m_messageX = 0.0f, m_messageY = 0.0f;
+    uint32_t m_messageAlign = 0;
+    int32_t m_messageIndex = -1;
+
+    // Narrator line.
+    uint8_t m_narratorShowing = 0;
+    float m_narratorAlpha = 0.0f;
+    float m_narratorHold = 0.0f;
+    char16_t* m_pNarratorText = nullptr;
+    int32_t m_narratorIndex = -1;
+
+    uint8_t m_pressTaken = 0;
+    uint8_t m_previousShown = 0;
+};

@@ -1,0 +1,371 @@
+// The text half of the popup manager: tags, parts and pages, the reveal, and the drawing.
+#include <cstring>
+
+#include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/GameData.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+constexpr const char16_t* kMissingString = u"MISSING STRING !!!";
+constexpr uint32_t kPageFlags = kTextShadow | kTextCentreX | kTextCentreY;
+constexpr uint32_t kNarratorFlags = kTextCentreX | kTextCentreY;
+
+const CStringsManager* Strings(WorldData* w)
+{
+    const auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
+    return world ? world->GetStringsManager() : nullptr;
+}
+
+char16_t* FindChar(char16_t* text, char16_t c)
+{
+    for (; text && *text; ++text)
+        if (*text == c)
+            return text;
+    return nullptr;
+}
+
+// The n-th newline of the text (from 1), null when it has fewer.
+char16_t* FindNthNewline(char16_t* text, uint32_t n)
+{
+    for (; *text; ++text)
+        if (*text == u'\n' && --n == 0)
+            return text;
+    return nullptr;
+}
+
+uint32_t WithAlpha(uint32_t color, float alpha)
+{
+    const float a = alpha < 0.0f ? 0.0f : alpha > 1.0f ? 1.0f : alpha;
+    return (color & 0x00FFFFFFu) | (static_cast<uint32_t>(a * 255.0f) << 24);
+}
+
+}  // namespace
+
+// "L=": the label is looked up once the labels manager's groups are shown with the text; until
+// then the tag is accepted and no label is attached.
+Status PopupLabelTag(CPopupManager* pManager, char16_t*)
+{
+    pManager->m_labelIndex = -1;
+    return kStatusOk;
+}
+
+char16_t CPopupManager::Symbol(char16_t ascii) const
+{
+    const CStringsManager* strings = Strings(m_pWorldData);
+    const uint16_t* table = strings ? strings->GetRemapTable() : nullptr;
+    return table && ascii < strings->GetRemapLength() && table[ascii] ? static_cast<char16_t>(table[ascii]) : ascii;
+}
+
+char16_t* CPopupManager::WrapOwned(const char16_t* text, float width, float height, float maxWidth, uint32_t factor)
+{
+    const size_t length = UtilsString_Length(text);
+    char16_t* source = UtilsString_DupW(text);
+    if (!source)
+        return nullptr;
+    UtilsString_ReplaceChar(source, Symbol(u'|'), u'\n');
+    CVornelFont* font = Font();
+    if (!font)
+        return source;
+    const uint32_t capacity = static_cast<uint32_t>(length * factor + 2);
+    auto* wrapped = static_cast<char16_t*>(UTILS_MALLOC(capacity * sizeof(char16_t)));
+    if (wrapped) {
+        const CStringsManager* strings = Strings(m_pWorldData);
+        const float limit = maxWidth < 0.0f ? 0.0f : maxWidth > 65535.0f ? 65535.0f : maxWidth;
+        font->WrapText(width * TextScale(), 0, source, wrapped, capacity, static_cast<uint16_t>(limit), Symbol(u' '),
+                       strings ? strings->GetOpeningPunctuation() : u"",
+                       strings ? strings->GetClosingPunctuation() : u"", 0);
+    }
+    (void)height;
+    UTILS_FREE(source);
+    return wrapped;
+}
+
+uint32_t CPopupManager::GetPartIndex() const
+{
+    uint32_t index = 0;
+    for (const char16_t* c = m_pFirstPart; c && m_pPart && c < m_pPart; ++c)
+        if (*c == Symbol(u'#'))
+            ++index;
+    return index;
+}
+
+bool CPopupManager::IsPreviousShown() const
+{
+    return m_pText && (m_pPart != m_pFirstPart || m_pageIndex > 0);
+}
+
+void CPopupManager::RestoreCut()
+{
+    if (m_pCut) {
+        *m_pCut = m_cutChar;
+        m_pCut = nullptr;
+    }
+}
+
+void CPopupManager::EndReveal()
+{
+    if (m_pReveal) {
+        *m_pReveal = m_revealChar;
+        m_pReveal = nullptr;
+    }
+    m_revealTime = 0.0f;
+}
+
+void CPopupManager::FreePages()
+{
+    for (uint32_t i = 0; i < m_pageCount; ++i)
+        UTILS_FREE(m_ppPages[i]);
+    UTILS_FREE(m_ppPages);
+    m_ppPages = nullptr;
+    m_pageCount = m_pageIndex = 0;
+}
+
+bool CPopupManager::SetCurrentPage(uint32_t index)
+{
+    if (index >= m_pageCount)
+        return false;
+    EndReveal();
+    char16_t* copy = UtilsString_DupW(m_ppPages[index]);
+    if (!copy) {
+        OutOfMemory();
+        return false;
+    }
+    UTILS_FREE(m_pPageText);
+    m_pPageText = copy;
+    m_pageIndex = index;
+    // Without a label the page is centred on the screen: no offset of its own.
+    m_pageX = m_pageY = 0.0f;
+    m_pageAlign = 0;
+    return true;
+}
+
+void CPopupManager::SetButtons()
+{
+    m_previousShown = IsPreviousShown() ? 1 : 0;
+}
+
+char16_t* CPopupManager::RunTags(char16_t* part)
+{
+    const char16_t delimiter = Symbol(u'\\'), separator = Symbol(u',');
+    if (*part != delimiter)
+        return part;
+    char16_t* end = FindChar(part + 1, delimiter);
+    if (!end)
+        return part;
+    const CStringsManager* strings = Strings(m_pWorldData);
+    const bool unmap = strings && Font() && Font()->GetFontType() == kFontCharset;
+    for (char16_t* tag = part + 1; tag < end;) {
+        char16_t* next = tag;
+        while (next < end && *next != separator)
+            ++next;
+        const char16_t saved = *next;
+        *next = 0;
+        for (const PopupTag& t : m_tags) {
+            if (t.matched && std::memcmp(tag, t.matched, t.length * sizeof(char16_t)) == 0 &&
+                static_cast<size_t>(next - tag) >= t.length) {
+                if (unmap)
+                    strings->UnmapChars(tag + t.length);
+                t.handler(this, tag + t.length);
+                break;
+            }
+        }
+        *next = saved;
+        tag = next + 1;
+    }
+    return end + 1;
+}
+
+bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
+{
+    FreePages();
+    ResetLabelsGroups();
+    RestoreCut();
+    m_pCut = FindChar(part, Symbol(u'#'));
+    if (m_pCut) {
+        m_cutChar = *m_pCut;
+        *m_pCut = 0;
+    }
+    const char16_t* shown = RunTags(part);
+
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    const float ratio = game ? game->text.popupBorderRatio : 0.9f;
+    const float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
+    const float boxHeight = (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
+    const float width = game ? game->text.popup.width : 40.0f, height = game ? game->text.popup.height : 40.0f;
+    char16_t* wrapped = WrapOwned(shown, width, height, boxWidth, 2);
+    RestoreCut();
+    if (!wrapped) {
+        OutOfMemory();
+        return false;
+    }
+
+    // A page holds at least one line; a line height of 0 puts the whole part on one page.
+    const float lineHeight = height * TextScale();
+    const float fit = lineHeight > 0.0f ? boxHeight / lineHeight : 0.0f;
+    const uint32_t perPage = fit >= 1.0f ? (fit < 65536.0f ? static_cast<uint32_t>(fit) : 65536u) : 1u;
+    const uint32_t lines = UtilsString_CountChar(wrapped, u'\n') + 1;
+    const uint32_t pages = lineHeight > 0.0f ? (lines + perPage - 1) / perPage : 1;
+    m_ppPages = static_cast<char16_t**>(UTILS_CALLOC(pages, sizeof(char16_t*)));
+    if (!m_ppPages) {
+        UTILS_FREE(wrapped);
+        OutOfMemory();
+        return false;
+    }
+    char16_t* rest = wrapped;
+    for (uint32_t i = 0; i < pages; ++i) {
+        char16_t* cut = i + 1 < pages ? FindNthNewline(rest, perPage) : nullptr;
+        m_ppPages[i] = UtilsString_DupW(rest, cut ? static_cast<size_t>(cut - rest) : 0);
+        if (!m_ppPages[i])
+            break;
+        ++m_pageCount;
+        if (!cut)
+            break;
+        rest = cut + 1;
+    }
+    UTILS_FREE(wrapped);
+    if (m_pageCount == 0 || !SetCurrentPage(0))
+        return false;
+    if (m_labelIndex != -1 && m_pPageText[0]) {
+        // The first character shows at once; an instant layout shows the page whole.
+        if (!instant && m_pPageText[1]) {
+            m_pReveal = m_pPageText + 1;
+            m_revealChar = *m_pReveal;
+            *m_pReveal = 0;
+        }
+    }
+    SetButtons();
+    return true;
+}
+
+bool CPopupManager::AdvancePopupText(char16_t* text, uint8_t instant)
+{
+    if (m_pReveal && !instant) {
+        EndReveal();
+        return false;
+    }
+    if (m_pageCount && m_pageIndex + 1 < m_pageCount) {
+        SetCurrentPage(m_pageIndex + 1);
+        if (m_labelIndex != -1 && m_pPageText && m_pPageText[0]) {
+            m_pReveal = m_pPageText;
+            m_revealChar = *m_pReveal;
+            *m_pReveal = 0;
+        }
+        SetButtons();
+        return false;
+    }
+    if (!m_pText)
+        return true;
+    char16_t* part = m_pText;
+    if (text) {
+        char16_t* separator = FindChar(text, Symbol(u'#'));
+        if (!separator)
+            return true;
+        part = separator + 1;
+    }
+    m_pPart = part;
+    if (!m_pFirstPart)
+        m_pFirstPart = part;
+    LayOutPart(part, instant);
+    return false;
+}
+
+void CPopupManager::PreviousPopupPage()
+{
+    if (!m_pText)
+        return;
+    if (m_pageIndex > 0) {
+        SetCurrentPage(m_pageIndex - 1);
+        SetButtons();
+        return;
+    }
+    if (!m_pPart || m_pPart == m_pFirstPart)
+        return;
+    // The part before starts after the separator that precedes the one before this part.
+    const char16_t separator = Symbol(u'#');
+    char16_t* start = m_pPart - 1;
+    while (start > m_pFirstPart && start[-1] != separator)
+        --start;
+    m_pPart = start;
+    LayOutPart(start, 1);
+}
+
+void CPopupManager::StepReveal(float step)
+{
+    if (!m_pReveal)
+        return;
+    m_revealTime += 2.0f * step;
+    if (m_revealTime <= 1.0f)
+        return;
+    m_revealTime = 0.0f;
+    char16_t* at = m_pReveal;
+    *at = m_revealChar;
+    ++at;
+    const char16_t blank = Symbol(u' ');
+    if (at[0] == blank && at[1] == blank)
+        while (*at == blank)
+            ++at;
+    if (!*at) {
+        m_pReveal = nullptr;
+        return;
+    }
+    m_pReveal = at;
+    m_revealChar = *at;
+    *at = 0;
+}
+
+Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
+{
+    m_messageIndex = stringIndex;
+    const char16_t* text = StringAt(stringIndex);
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    const float ratio = game ? game->text.popupBorderRatio : 0.9f;
+    const float width = game ? game->text.message.width : 40.0f, height = game ? game->text.message.height : 40.0f;
+    char16_t* wrapped = WrapOwned(text ? text : kMissingString, width, height,
+                                  (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio, 4);
+    if (!wrapped)
+        return OutOfMemory();
+    UTILS_FREE(m_pMessageText);
+    m_pMessageText = wrapped;
+    m_messageX = m_messageY = 0.0f;
+    m_messageAlign = 0;
+    return kStatusOk;
+}
+
+void CPopupManager::Render()
+{
+    CVornelFont* font = Font();
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (!font || !game || !m_pWorldData)
+        return;
+    const float scale = TextScale();
+    const float centreX = m_pWorldData->virtualWidth * 0.5f;
+    if (m_pNarratorText) {
+        const GameTextStyle& s = game->text.narrator;
+        font->DrawText(m_pNarratorText, centreX, m_pWorldData->virtualHeight * 0.1f, 0.0f, kNarratorFlags,
+                       WithAlpha(s.color, m_narratorAlpha), s.width * scale, s.height * scale, nullptr, nullptr, 0);
+    }
+    if (m_pPageText) {
+        const GameTextStyle& s = game->text.popup;
+        font->DrawText(m_pPageText, centreX + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY, 0.0f,
+                       kPageFlags, s.color, s.width * scale, s.height * scale, nullptr, nullptr, 0);
+    }
+}
+
+void CPopupManager::RenderWithObjects(uint32_t objectIndex)
+{
+    CVornelFont* font = Font();
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (!font || !game || !m_pMessageText || m_objectIndex != static_cast<int32_t>(objectIndex))
+        return;
+    const GameTextStyle& s = game->text.message;
+    const float scale = TextScale();
+    font->DrawText(m_pMessageText, m_pWorldData->virtualWidth * 0.5f + m_messageX,
+                   m_pWorldData->virtualHeight * 0.5f + m_messageY, 0.0f, kPageFlags, WithAlpha(s.color, m_objectAlpha),
+                   s.width * scale, s.height * scale, nullptr, nullptr, 0);
+}
