@@ -9,6 +9,7 @@
 
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -140,6 +141,33 @@ bool DescribeTimers(UtilsStream_Chunk* chunk, std::string& line)
                      t->pFunction ? "\"" : "", t->pParameter ? (std::string(" (\"") + t->pParameter + "\")").c_str() : "",
                      t->handlerKey);
     }
+    return true;
+}
+
+// The popup text's page, the narrator line and the object popup's message.
+bool DescribePopups(UtilsStream_Chunk* chunk, std::string& line)
+{
+    auto world = std::make_unique<WorldData>();
+    CPopupManager popups(world.get());
+    if (Failed(popups.Load()) || Failed(popups.LoadFromStream(chunk)))
+        return false;
+    // One line each: a line break shows as "\n".
+    const auto text = [](const char16_t* t) {
+        std::string out;
+        for (char c : UtilsString_ToUtf8(t ? t : u""))
+            out += c == '\n' ? std::string("\\n") : std::string(1, c);
+        return Quoted(out);
+    };
+    if (popups.IsPopupOpen())
+        AppendFormat(NextLine(line), "popup text: part %u, page %u of %u: %s", popups.GetPartIndex() + 1,
+                     popups.GetPageIndex() + 1, popups.GetPageCount(), text(popups.GetPageText()).c_str());
+    else
+        AppendFormat(NextLine(line), "no popup text");
+    if (popups.IsNarratorShowing())
+        AppendFormat(NextLine(line), "narrator line: alpha %g, %g units held: %s", double(popups.GetNarratorAlpha()),
+                     double(popups.GetNarratorHold()), text(popups.GetNarratorText()).c_str());
+    if (popups.IsObjectPopupOpen())
+        AppendFormat(NextLine(line), "object popup: %s", text(popups.GetMessageText()).c_str());
     return true;
 }
 
@@ -276,6 +304,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeTimedItems<CScalingManager>(chunk, line);
     case kProfileTagTimers:
         return DescribeTimers(chunk, line);
+    case kProfileTagPopups:
+        return DescribePopups(chunk, line);
     case kProfileTagFades:
         return DescribeTimedItems<CFadeManager>(chunk, line);
     case kProfileTagObjectives:

@@ -2,6 +2,7 @@
 // budget, the events that show and hide them, and the active list that orders them.
 #include <algorithm>
 
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -545,4 +546,20 @@ Status CObjectsManager::RestartActivity(uint32_t index, uint32_t argument)
     object->FireScriptEvent(kEventRun);
     object->m_runState = kRunRunning;
     return kStatusOk;
+}
+
+void CObjectsManager::ResetPopups(uint8_t full)
+{
+    CNimbrelWorld* world = WorldOf(m_pWorldData);
+    CPopupManager* popups = world ? world->GetPopupManager() : nullptr;
+    if (!popups)
+        return;
+    if (full) {
+        popups->ResetLabelsGroups();
+        popups->ResetNarratorLine();
+    }
+    if (popups->IsPopupOpen())
+        popups->Close(0);
+    if (popups->IsObjectPopupOpen())
+        popups->CloseObjectPopup(0);
 }

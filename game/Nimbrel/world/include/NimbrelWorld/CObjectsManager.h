@@ -211,7 +211,7 @@ protected:
     virtual void ClearEffectClicks() {}
     // Pending label groups and the narrator line dropped (with `full`), the popup and the
     // object popup closed.
-    virtual void ResetPopups(uint8_t full) { (void)full; }
+    virtual void ResetPopups(uint8_t full);
     virtual void CloseToolboxAtOnce() {}
     virtual void CenterFlashlight() {}
     virtual void ResetAbuse() {}
