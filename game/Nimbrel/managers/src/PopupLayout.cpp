@@ -148,6 +148,7 @@ bool CPopupManager::SetCurrentPage(uint32_t index)
 void CPopupManager::SetButtons()
 {
     m_previousShown = IsPreviousShown() ? 1 : 0;
+    ShowButtons(m_previousShown, 1, 0);
 }
 
 char16_t* CPopupManager::RunTags(char16_t* part)

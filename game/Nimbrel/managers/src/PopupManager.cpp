@@ -3,12 +3,14 @@
 
 #include <new>
 
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/ConstructionFile.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
@@ -219,10 +221,24 @@ void CPopupManager::StartTransition()
         transitions->Start(kTransitionSimpleFade, 0);
 }
 
-uint32_t CPopupManager::HitTestButtons(float, float)
+CObjectsInterfacePopups* CPopupManager::PopupsObject() const
 {
-    // The popups object names its buttons once it exists; until then every click is beside them.
-    return kPopupButtonBeside;
+    CNimbrelWorld* world = GameWorld(m_pWorldData);
+    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
+    return objects ? dynamic_cast<CObjectsInterfacePopups*>(objects->GetInterfaceObject(kInterfacePopups)) : nullptr;
+}
+
+uint32_t CPopupManager::HitTestButtons(float x, float y)
+{
+    // Without a popups object every click is beside the buttons.
+    CObjectsInterfacePopups* popups = PopupsObject();
+    return popups ? popups->HitTestButtons(x, y, 1) : kPopupButtonBeside;
+}
+
+void CPopupManager::ShowButtons(uint8_t previous, uint8_t next, uint8_t close)
+{
+    if (CObjectsInterfacePopups* popups = PopupsObject())
+        popups->SetButtonsState(previous, next, close);
 }
 
 Status CPopupManager::AfterClose()

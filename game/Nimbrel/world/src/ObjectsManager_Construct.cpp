@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -67,6 +68,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelExploration(m_pWorldData, wordA, wordB);
     case kObjectKindEmpty:
         return new (std::nothrow) CObjectsLevelEmpty(m_pWorldData, wordA, wordB);
+    case kObjectKindPopups:
+        return new (std::nothrow) CObjectsInterfacePopups(m_pWorldData, wordA, wordB);
     default:
         // The other kinds come with their interfaces and mini-games.
         return nullptr;

@@ -14,6 +14,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 
 class CCommandList;
+class CObjectsInterfacePopups;
 class CVornelFont;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
@@ -139,6 +140,10 @@ protected:
     virtual void StartTransition();
     // The button of the popups object under the point (0 none, 4 beside the buttons).
     virtual uint32_t HitTestButtons(float x, float y);
+    // Tells the popups object which buttons show.
+    virtual void ShowButtons(uint8_t previous, uint8_t next, uint8_t close);
+    // The objects manager's popups object, null when there is none.
+    CObjectsInterfacePopups* PopupsObject() const;
     // After a popup closed: the current level object's queued commands, the click of this
     // frame taken, the tool box's next request. kStatusFailed when that fails.
     virtual Status AfterClose();
