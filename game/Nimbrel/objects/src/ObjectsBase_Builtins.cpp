@@ -228,7 +228,6 @@ Status CObjectsBase::putObjectiveToTop(ScriptBuiltinCall& call) { return NotAvai
 Status CObjectsBase::startSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::stopSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::putSubObjectiveToTop(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_showCurrentObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForVideo(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForImage(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
@@ -238,6 +237,5 @@ Status CObjectsBase::_onToolbarList(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onRemoveInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitForPopupText(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call) { return NotAvailable(call); }
