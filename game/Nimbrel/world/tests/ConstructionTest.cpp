@@ -2,6 +2,7 @@
 // element-info files, the chapters and stamps, the lookups, and every way a file is refused.
 #include <gtest/gtest.h>
 
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -87,6 +88,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(made), nullptr);
         else if (code == kObjectKindEmpty)
             EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(made), nullptr);
+        else if (code == kObjectKindPopups)
+            EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {
