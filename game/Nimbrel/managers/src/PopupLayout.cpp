@@ -62,26 +62,28 @@ char16_t CPopupManager::Symbol(char16_t ascii) const
     return table && ascii < strings->GetRemapLength() && table[ascii] ? static_cast<char16_t>(table[ascii]) : ascii;
 }
 
-char16_t* CPopupManager::WrapOwned(const char16_t* text, float width, float height, float maxWidth, uint32_t factor)
+char16_t* CPopupManager::WrapOwned(const char16_t* text, float width, float maxWidth, uint32_t factor, bool breaks)
 {
-    const size_t length = UtilsString_Length(text);
-    char16_t* source = UtilsString_DupW(text);
-    if (!source)
-        return nullptr;
-    UtilsString_ReplaceChar(source, Symbol(u'|'), u'\n');
+    char16_t* source = nullptr;
+    if (breaks) {
+        source = UtilsString_DupW(text);
+        if (!source)
+            return nullptr;
+        UtilsString_ReplaceChar(source, Symbol(u'|'), u'\n');
+        text = source;
+    }
     CVornelFont* font = Font();
     if (!font)
-        return source;
-    const uint32_t capacity = static_cast<uint32_t>(length * factor + 2);
+        return source ? source : UtilsString_DupW(text);
+    const uint32_t capacity = static_cast<uint32_t>(UtilsString_Length(text) * factor + 2);
     auto* wrapped = static_cast<char16_t*>(UTILS_MALLOC(capacity * sizeof(char16_t)));
     if (wrapped) {
         const CStringsManager* strings = Strings(m_pWorldData);
         const float limit = maxWidth < 0.0f ? 0.0f : maxWidth > 65535.0f ? 65535.0f : maxWidth;
-        font->WrapText(width * TextScale(), 0, source, wrapped, capacity, static_cast<uint16_t>(limit), Symbol(u' '),
+        font->WrapText(width * TextScale(), 0, text, wrapped, capacity, static_cast<uint16_t>(limit), Symbol(u' '),
                        strings ? strings->GetOpeningPunctuation() : u"",
                        strings ? strings->GetClosingPunctuation() : u"", 0);
     }
-    (void)height;
     UTILS_FREE(source);
     return wrapped;
 }
@@ -199,7 +201,7 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     const float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
     const float boxHeight = (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
     const float width = game ? game->text.popup.width : 40.0f, height = game ? game->text.popup.height : 40.0f;
-    char16_t* wrapped = WrapOwned(shown, width, height, boxWidth, 2);
+    char16_t* wrapped = WrapOwned(shown, width, boxWidth, 2, false);
     RestoreCut();
     if (!wrapped) {
         OutOfMemory();
@@ -218,8 +220,14 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
         OutOfMemory();
         return false;
     }
+    if (pages == 1) {
+        // One page: the wrapped text is that page.
+        m_ppPages[0] = wrapped;
+        wrapped = nullptr;
+        m_pageCount = 1;
+    }
     char16_t* rest = wrapped;
-    for (uint32_t i = 0; i < pages; ++i) {
+    for (uint32_t i = 0; rest && i < pages; ++i) {
         char16_t* cut = i + 1 < pages ? FindNthNewline(rest, perPage) : nullptr;
         m_ppPages[i] = UtilsString_DupW(rest, cut ? static_cast<size_t>(cut - rest) : 0);
         if (!m_ppPages[i])
@@ -326,9 +334,9 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     const char16_t* text = StringAt(stringIndex);
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
-    const float width = game ? game->text.message.width : 40.0f, height = game ? game->text.message.height : 40.0f;
-    char16_t* wrapped = WrapOwned(text ? text : kMissingString, width, height,
-                                  (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio, 4);
+    const float width = game ? game->text.message.width : 40.0f;
+    char16_t* wrapped =
+        WrapOwned(text ? text : kMissingString, width, (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio, 4, true);
     if (!wrapped)
         return OutOfMemory();
     UTILS_FREE(m_pMessageText);

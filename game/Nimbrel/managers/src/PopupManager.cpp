@@ -307,9 +307,9 @@ Status CPopupManager::ShowNarrator(const char16_t* text, int32_t stringIndex)
 {
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
-    const float width = game ? game->text.narrator.width : 40.0f, height = game ? game->text.narrator.height : 40.0f;
+    const float width = game ? game->text.narrator.width : 40.0f;
     const float screen = m_pWorldData ? m_pWorldData->virtualWidth : 0.0f;
-    char16_t* wrapped = WrapOwned(text, width, height, screen * ratio, 2);
+    char16_t* wrapped = WrapOwned(text, width, screen * ratio, 2, true);
     if (!wrapped)
         return OutOfMemory();
     UTILS_FREE(m_pNarratorText);

@@ -165,8 +165,10 @@ private:
     void SetButtons();
     void StepReveal(float step);
     void StepNarrator(float step);
-    // The text with line-break symbols as newlines, wrapped to maxWidth; owned.
-    char16_t* WrapOwned(const char16_t* text, float width, float height, float maxWidth, uint32_t factor);
+    // The text wrapped to maxWidth at that font width into a buffer `factor` times its length;
+    // owned. With `breaks` its line-break symbols become newlines first (a popup text had them
+    // replaced when it opened).
+    char16_t* WrapOwned(const char16_t* text, float width, float maxWidth, uint32_t factor, bool breaks);
 
     Status SaveNarrator(UtilsStream_Chunk* pChunk);
     Status SavePopupText(UtilsStream_Chunk* pChunk);
