@@ -470,7 +470,9 @@ Status CPopupManager::OnMouseUp(float x, float y, uint32_t)
     }
     switch (HitTestButtons(x, y)) {
     case kPopupButtonClose:
-        CloseObjectPopup(1);
+        // The close button answers with no object popup open too: nothing closes then.
+        if (m_objectIndex != -1)
+            CloseObjectPopup(1);
         break;
     case kPopupButtonPrevious:
         if (m_pText)
