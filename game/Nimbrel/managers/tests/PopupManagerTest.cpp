@@ -27,6 +27,7 @@ public:
     TestPopups(WorldData* w, CVornelFont* font) : CPopupManager(w), m_font(font) {}
     std::vector<std::u16string> strings;
     int transitions = 0;
+    uint32_t button = kPopupButtonBeside;   // what the popups object names under every click
 
 protected:
     CVornelFont* Font() const override { return m_font; }
@@ -38,6 +39,7 @@ protected:
     int32_t CommonStringBase() const override { return 0; }
     int32_t FindPopupGroup(const char* name) const override { return std::string(name) == "intro" ? 0 : -1; }
     void StartTransition() override { ++transitions; }
+    uint32_t HitTestButtons(float, float) override { return button; }
 
 private:
     CVornelFont* m_font;
@@ -169,6 +171,28 @@ TEST_F(PopupManagerTest, ClicksAndSpaceStepThroughThePartsAndCloseAfterTheLast)
     world.data->keyReleased[1] = 1;
     Frames(1);
     EXPECT_FALSE(popups->IsPopupOpen());
+}
+
+TEST_F(PopupManagerTest, EachButtonDoesItsOwnStep)
+{
+    Show(u"one#two#three");
+    const struct {
+        uint32_t button;
+        const char16_t* page;
+        bool open;
+    } steps[] = {
+        {kPopupButtonNext, u"two", true},       {kPopupButtonClose, u"two", true},   // no object popup: nothing
+        {kPopupButtonPrevious, u"one", true},   {kPopupButtonNone, u"one", true},
+        {kPopupButtonBeside, u"two", true},     {kPopupButtonNext, u"three", true},
+        {kPopupButtonNext, u"(none)", false},
+    };
+    for (const auto& step : steps) {
+        popups->button = step.button;
+        Click();
+        EXPECT_EQ(Page(), step.page) << step.button;
+        EXPECT_EQ(popups->IsPopupOpen(), step.open) << step.button;
+    }
+    EXPECT_EQ(popups->transitions, 2);   // opening and closing
 }
 
 TEST_F(PopupManagerTest, APageEndsAfterTheLastWholeLineThatFits)
