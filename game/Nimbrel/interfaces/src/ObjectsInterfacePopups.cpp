@@ -105,9 +105,11 @@ Status CObjectsInterfacePopups::setObjectParameters(ScriptBuiltinCall& call)
 
 uint32_t CObjectsInterfacePopups::HitTestButtons(float x, float y, uint8_t playSound)
 {
-    const int32_t element = FindElementAt(x, y, -1);
-    if (element < 0)
-        return kPopupsHitOther;
+    // Nothing under the point: no answer.
+    HitRecord record;
+    if (Failed(FindElementAt(x, y, &record, 0.0f, -1, nullptr, nullptr)) || record.element < 0)
+        return kPopupsHitNone;
+    const int32_t element = record.element;
     const uint32_t hit = element == m_roles[kPopupsNext]       ? kPopupsHitNext
                          : element == m_roles[kPopupsPrevious] ? kPopupsHitPrevious
                          : element == m_roles[kPopupsClose]    ? kPopupsHitClose
