@@ -80,4 +80,24 @@ TEST(ScriptRunCommand, SceneItemListsResolveAgainstTheElements)
     }
 }
 
+// The sample hall's script: the title card fades out as the hall runs, the six finds each call
+// its click function, and the sixth shows the congratulations, waits for its click and opens the
+// door to the study.
+TEST(ScriptRunCommand, SampleHallFindsItsItemsAndOpensTheStudy)
+{
+    const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
+    tooltest::TempFolder folder("vornel_sample_hall_");
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/hall/hall.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 1")
+                  .status,
+              0);
+    std::string arguments = "script run " + sample + "scripts/Nimbrel_object_1.0.script --scene --elements " +
+                            (folder.Path() / "Nimbrel_object_1.raw").string() + " --call OnRun --resume 0";
+    for (const char* item : {"key", "candle", "book", "apple", "quill", "coin"})
+        arguments += std::string(" --call OnFind --arg ") + item;
+    const Outcome outcome = RunInGolden(arguments + " --resume 0 --resume 1");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_finds.out"));
+}
+
 } // namespace

@@ -23,6 +23,7 @@
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CTransitions.h"
+#include "NimbrelManagers/FadeModes.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
@@ -186,13 +187,14 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 3u);
+    ASSERT_EQ(objects->GetObjectCount(), 4u);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
     EXPECT_EQ(objects->FindLevelIndexByName("frame"), 2);
     EXPECT_EQ(objects->FindLevelIndexByName("puzzles"), 0);
     EXPECT_EQ(objects->FindLevelIndexByName("hall"), 1);
+    EXPECT_EQ(objects->FindLevelByNameAndType("study", kObjectKindExploration), 3);
     EXPECT_EQ(objects->FindLevelByNameAndType("hall", kObjectKindExploration), 1);
     EXPECT_EQ(objects->FindLevelByNameAndType("puzzles", kObjectKindEmpty), 0);
     EXPECT_EQ(objects->FindLevelByNameAndType("hall", kObjectKindEmpty), -1);
@@ -972,6 +974,35 @@ TEST_F(GameFolder, InDeveloperModeF2DrawsTheDebugLineInTheTopCorner)
     uint32_t color = 0;
     ASSERT_TRUE(game.ReadPixel(4, 12, &color));
     EXPECT_NE(color & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The hall's script fades its title card out over a second and a half as the hall runs, then
+// goes on: the six items of the list become clickable, each with the fade its find starts.
+TEST_F(GameFolder, TheHallsTitleCardFadesOutAndItsItemsWaitToBeFound)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    CObjectsBase* hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+    ASSERT_NE(hall, nullptr);
+    const int32_t title = hall->FindElementByName("title");
+    const int32_t key = hall->FindElementByName("key");
+    ASSERT_GE(title, 0);
+    ASSERT_GE(key, 0);
+    const ElementRecord* card = hall->GetItemRecord(uint32_t(title));
+    const ElementRecord* item = hall->GetItemRecord(uint32_t(key));
+    EXPECT_EQ(card->flags & kElementHidden, 0u);
+    EXPECT_GT(card->alpha, 0.5f);
+    EXPECT_EQ(item->flags & kElementClickable, 0u);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(item->flags & kElementClickable) && std::chrono::steady_clock::now() < deadline)
+        ASSERT_TRUE(game.Step());
+    EXPECT_EQ(card->flags & kElementHidden, kElementHidden);
+    EXPECT_EQ(card->alpha, 0.0f);
+    EXPECT_EQ(item->flags & kElementClickable, kElementClickable);
+    EXPECT_EQ(item->action, kFadeHide);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
