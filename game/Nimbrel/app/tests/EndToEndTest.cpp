@@ -87,7 +87,7 @@ protected:
     {
         for (pid_t pid : running)
             if (pid > 0) {
-                kill(pid, SIGKILL);
+                kill(-pid, SIGKILL);
                 waitpid(pid, nullptr, 0);
             }
         std::error_code error;
@@ -111,6 +111,9 @@ protected:
             // running, they would hold the test's output open and stall the whole run.
             if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
                 _exit(127);
+            // Its own group, so that a kill also reaches the copy of itself in which SDL shows
+            // an error box.
+            setpgid(0, 0);
             chdir(work.c_str());
             const int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (fd >= 0)
@@ -134,6 +137,7 @@ protected:
             execv(path.c_str(), argv.data());
             _exit(127);
         }
+        setpgid(pid, pid);  // as the child does, whichever runs first
         running.push_back(pid);
         return pid;
     }
@@ -148,7 +152,7 @@ protected:
             if (got == pid)
                 break;
             if (std::chrono::steady_clock::now() > end) {
-                kill(pid, SIGKILL);
+                kill(-pid, SIGKILL);
                 waitpid(pid, &status, 0);
                 Forget(pid);
                 return -1;
@@ -615,8 +619,9 @@ TEST_F(Program, ACutOrScrambledProfileNeverBreaksTheStart)
         EXPECT_EQ(Stderr().find("Sanitizer"), std::string::npos) << what << "\n" << Stderr();
         // Left as it was, or replaced whole by the new game the slot was offered for.
         const std::string after = ReadFile(file);
-        if (after != bytes)
+        if (after != bytes) {
             EXPECT_EQ(std::system(dump.c_str()), 0) << what << ": the file was replaced by one that cannot be read";
+        }
     }
 }
 
@@ -747,9 +752,8 @@ TEST_F(Program, TheLoadingScreenFitsWindowsOfOtherShapes)
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(height, c.height);
         const RootPicture screen = ReadRootWindow(root + "/root.xwd");
-        // Killed before the pipe closes: an end of file would fail the load, and the error box
-        // SDL shows in a forked copy of the program would outlive it.
-        kill(pid, SIGKILL);
+        // The whole group, before the pipe closes: an end of file would fail the load.
+        kill(-pid, SIGKILL);
         Wait(pid);
         close(pipe);
         ASSERT_FALSE(screen.pixels.empty()) << "the root window could not be read";
