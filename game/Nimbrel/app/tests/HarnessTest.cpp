@@ -1066,3 +1066,142 @@ TEST_F(GameFolder, AGameThatReachedThePuzzlesContinuesThereAfterARestart)
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
+
+// The hall played with the pointer, as a player plays it: the hall once its fade-in has ended,
+// its elements by name, their centres in window pixels and the colour drawn there.
+class HallPlay {
+public:
+    explicit HallPlay(NimbrelHarness& game) : game(game) {}
+
+    // False when the hall does not come to play: its title card gone, its items to be found.
+    bool Reach()
+    {
+        if (!StepUntilPlaying(game))
+            return false;
+        CTransitions* transitions = game.World()->GetTransitions();
+        for (int i = 0; i < 300 && transitions && !transitions->IsFadeValueZero(); ++i)
+            if (!game.Step())
+                return false;
+        hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+        if (!hall || std::strcmp(hall->GetName(), "hall") != 0)
+            return false;
+        return StepUntil([this] {
+            for (const char* item : {"key", "candle", "book", "apple", "quill", "coin"})
+                if (!(Element(item)->flags & kElementClickable))
+                    return false;
+            return true;
+        });
+    }
+    ElementRecord* Element(const char* name) { return hall->GetItemRecord(uint32_t(hall->FindElementByName(name))); }
+    std::pair<int32_t, int32_t> Centre(const char* name)
+    {
+        float at[3];
+        hall->ProjectElementToScreen(at, Element(name));
+        return {int32_t(std::lround(at[0])), int32_t(std::lround(at[1]))};
+    }
+    uint32_t Colour(std::pair<int32_t, int32_t> at)
+    {
+        uint32_t colour = 0;
+        EXPECT_TRUE(game.ReadPixel(at.first, at.second, &colour));
+        return colour;
+    }
+    void Click(std::pair<int32_t, int32_t> at)
+    {
+        game.PostClick(at.first, at.second);
+        game.Step();
+    }
+    // Frames until the condition holds (the fades run on the clock); false when it never does.
+    template <typename Condition>
+    bool StepUntil(Condition done)
+    {
+        for (int i = 0; i < 600 && !done(); ++i)
+            if (!game.Step())
+                return false;
+        return done();
+    }
+    bool Gone(const char* name)
+    {
+        return StepUntil([&] { return Element(name)->alpha == 0.0f && Element(name)->fadeId == 0; });
+    }
+
+    NimbrelHarness& game;
+    CObjectsBase* hall = nullptr;
+};
+
+const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin"};
+
+// Each click at an item's centre fades that item out and no other; a click beside them changes
+// nothing; after the sixth the congratulations fade in, a click fades them out, and a click on
+// the door opens the study.
+TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+
+    const std::pair<int32_t, int32_t> beside = {900, 120};
+    const uint32_t besideColour = play.Colour(beside);
+    play.Click(beside);
+    for (const char* item : kHallItems)
+        EXPECT_FALSE(play.Element(item)->flags & kElementFound) << item;
+
+    for (size_t i = 0; i < std::size(kHallItems); ++i) {
+        const char* item = kHallItems[i];
+        SCOPED_TRACE(item);
+        const auto at = play.Centre(item);
+        const uint32_t shown = play.Colour(at);
+        play.Click(at);
+        ASSERT_TRUE(play.Element(item)->flags & kElementFound);
+        ASSERT_TRUE(play.Gone(item));
+        ASSERT_TRUE(game.Step());
+        EXPECT_NE(play.Colour(at), shown);
+        for (size_t j = i + 1; j < std::size(kHallItems); ++j)
+            EXPECT_EQ(play.Element(kHallItems[j])->alpha, 1.0f) << kHallItems[j];
+    }
+    EXPECT_EQ(play.Colour(beside), besideColour);
+
+    // The congratulations come in; a click sends them away.
+    ElementRecord* done = play.Element("well_done");
+    ASSERT_TRUE(play.StepUntil([&] { return done->alpha == 1.0f && !(done->flags & kElementHidden); }));
+    ASSERT_TRUE(game.Step());
+    const auto card = play.Centre("well_done");
+    const uint32_t cardColour = play.Colour(card);
+    play.Click(card);
+    ASSERT_TRUE(play.Gone("well_done"));
+    ASSERT_TRUE(game.Step());
+    EXPECT_NE(play.Colour(card), cardColour);
+
+    // The door leads to the study.
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_TRUE(play.StepUntil([&] { return (play.Element("door")->flags & kElementClickable) != 0; }));
+    play.Click(play.Centre("door"));
+    ASSERT_TRUE(play.StepUntil([&] {
+        const CObjectsBase* level = objects->GetCurrentLevelObject();
+        return level && std::strcmp(level->GetName(), "study") == 0 && game.State() == kGameStatePlaying;
+    }));
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+// In developer mode F4 solves the hall's step: every item not yet found fades out at once,
+// and the sixth find brings the congratulations.
+TEST_F(GameFolder, TheDeveloperSkipFindsEveryRemainingItem)
+{
+    WriteDeveloperFile(1);
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    play.Click(play.Centre("key"));
+    ASSERT_TRUE(play.Gone("key"));
+
+    game.PostKey(VK_F1 + 3);
+    ASSERT_TRUE(game.Step());
+    for (const char* item : kHallItems)
+        EXPECT_TRUE(play.Element(item)->flags & kElementFound) << item;
+    for (const char* item : kHallItems)
+        EXPECT_TRUE(play.Gone(item)) << item;
+    ElementRecord* done = play.Element("well_done");
+    EXPECT_TRUE(play.StepUntil([&] { return done->alpha == 1.0f && !(done->flags & kElementHidden); }));
+    EXPECT_EQ(game.Stop(), 0);
+}
