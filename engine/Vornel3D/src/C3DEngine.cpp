@@ -206,6 +206,11 @@ Status C3DEngine::ReleaseShader(C3DShader* pShader)
     return pShader ? m_plistShaders.Remove(pShader) : kStatusFailed;
 }
 
+Status C3DEngine::IsDefaultShaderInUse()
+{
+    return kStatusFailed;
+}
+
 Status C3DEngine::ReleaseStencilShadow(C3DStencilShadow* pShadow)
 {
     return pShadow ? m_listStencilShadow.Remove(pShadow) : kStatusFailed;

@@ -3,8 +3,11 @@
 
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DShader.h"
 #include "Vornel3D/C3DTexture.h"
+#include "Vornel3D/C3DVideo.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
+#include "VornelUtils/UtilsFile.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
@@ -60,6 +63,50 @@ private:
     C3DTexture* m_pTexture;
 };
 
+class CShaderTarget : public CAutoLoadTarget {
+public:
+    explicit CShaderTarget(C3DShader* pShader) : m_pShader(pShader) {}
+    Status FromAddress(const void* data, uint32_t size, const char16_t* name) override
+    {
+        return m_pShader->MakeFromAddress(data, size, name);
+    }
+    Status FromPacker(PackRecord* pEntry) override { return m_pShader->LoadFromPacker(pEntry); }
+    Status FromFile(const char16_t* path) override { return m_pShader->LoadFromFile(path); }
+
+private:
+    C3DShader* m_pShader;
+};
+
+class CVideoTarget : public CAutoLoadTarget {
+public:
+    CVideoTarget(C3DVideo* pVideo, float volume, uint32_t a, uint32_t b)
+        : m_pVideo(pVideo), m_volume(volume), m_a(a), m_b(b)
+    {
+    }
+    Status FromAddress(const void* data, uint32_t size, const char16_t* name) override
+    {
+        return m_pVideo->MakeFromAddress(data, size, name, m_volume, m_a, m_b);
+    }
+    Status FromPacker(PackRecord* pEntry) override { return m_pVideo->LoadFromPacker(pEntry, m_volume, m_a, m_b); }
+    Status FromFile(const char16_t* path) override { return m_pVideo->LoadFromFile(path, m_volume, m_a, m_b); }
+
+private:
+    C3DVideo* m_pVideo;
+    float m_volume;
+    uint32_t m_a, m_b;
+};
+
+// The text of a settings key as the family reads it: a path under the data path for a loose
+// file, else the name itself.
+void ReadParam(uint32_t source, const char16_t* section, const char16_t* key, const char16_t* defaultName,
+               UtilsParameters* pSettings, WorldData* w, char16_t* text)
+{
+    if (source == kResourceSourceFile)
+        pSettings->GetPath(section, key, defaultName, text, kWorldTextSize, w->dataPath);
+    else
+        pSettings->GetString(section, key, defaultName, text, kWorldTextSize);
+}
+
 class CObjectTextureTarget : public CAutoLoadTarget {
 public:
     CObjectTextureTarget(C3DObject* pObject, uint32_t a, uint32_t b, int32_t group, uint32_t stage)
@@ -111,12 +158,69 @@ Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, 
     if (!w || !pObject || !pSettings)
         return kStatusFailed;
     char16_t text[kWorldTextSize] = {};
-    if (source == kResourceSourceFile)
-        pSettings->GetPath(section, key, defaultName, text, kWorldTextSize, w->dataPath);
-    else
-        pSettings->GetString(section, key, defaultName, text, kWorldTextSize);
+    ReadParam(source, section, key, defaultName, pSettings, w, text);
     CObjectTextureTarget target(pObject, a, b, group, stage);
     return AutoLoadFromSource(source, kNames, text, text, text, target, w);
+}
+
+Status AutoLoadShaderFromParam(uint32_t source, C3DShader* pShader, const char16_t* section, const char16_t* key,
+                               const char16_t* defaultName, UtilsParameters* pSettings, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoadShaderFromParam", u"MakeShaderFromAddress",
+                                         u"LoadShaderFromPacker", u"LoadShaderFromFile"};
+    if (!w || !pShader || !pSettings)
+        return kStatusFailed;
+    char16_t text[kWorldTextSize] = {};
+    ReadParam(source, section, key, defaultName, pSettings, w, text);
+    CShaderTarget target(pShader);
+    return AutoLoadFromSource(source, kNames, text, text, text, target, w);
+}
+
+Status AutoLoadTextureFromParam(uint32_t source, C3DTexture* pTexture, const char16_t* section,
+                                const char16_t* key, const char16_t* defaultName, UtilsParameters* pSettings,
+                                WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoadTextureFromParam", u"MakeTextureFromAddress",
+                                         u"LoadTextureFromPacker", u"LoadTextureFromFile"};
+    if (!w || !pTexture || !pSettings)
+        return kStatusFailed;
+    char16_t text[kWorldTextSize] = {};
+    ReadParam(source, section, key, defaultName, pSettings, w, text);
+    CTextureTarget target(pTexture);
+    return AutoLoadFromSource(source, kNames, text, text, text, target, w);
+}
+
+Status AutoLoadVideoObject(uint32_t source, C3DVideo* pVideo, const char16_t* name, float volume, uint32_t a,
+                           uint32_t b, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoadVideoObject", u"MakeVideoFromAddress", u"LoadVideoFromPacker",
+                                         u"LoadVideoFromFile"};
+    if (!w || !pVideo || !name)
+        return kStatusFailed;
+    char16_t path[kWorldTextSize] = {};
+    if (source == kResourceSourceFile)
+        UtilsString_Format(path, kWorldTextSize, u"%s%s", w->dataPath, name);
+    CVideoTarget target(pVideo, volume, a, b);
+    return AutoLoadFromSource(source, kNames, name, path, name, target, w);
+}
+
+bool AutoLoadResourceExists(uint32_t source, const char16_t* name, WorldData* w)
+{
+    if (!w || !name)
+        return false;
+    switch (source) {
+    case kResourceSourceProgram:
+        return w->pfnStaticLocator && Succeeded(w->pfnStaticLocator(w, name));
+    case kResourceSourcePack:
+        return w->pfnPackLocator && w->pack.pFile && Succeeded(w->pfnPackLocator(name, &w->pack));
+    case kResourceSourceFile: {
+        char16_t path[kWorldTextSize] = {};
+        UtilsString_Format(path, kWorldTextSize, u"%s%s", w->dataPath, name);
+        return UtilsFile_Exists(path);
+    }
+    default:
+        return true;
+    }
 }
 
 C3DTexture* AutoLoadTextureFromParamEx(uint32_t source, uint32_t kind, uint32_t flags, const char16_t* section,

@@ -10,6 +10,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -17,6 +18,7 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ProfileChunks.h"
+#include "ProfileManagerDump.h"
 #include "ProfileObjectDump.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
@@ -310,6 +312,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeTimedItems<CFadeManager>(chunk, line);
     case kProfileTagObjectives:
         return DescribeObjectives(chunk, line);
+    case kProfileTagSplash:
+        return DescribeSplashChunk(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

@@ -133,6 +133,9 @@ public:
     virtual Status ReleaseContainerChildren(C3DContainer* pContainer);
     virtual Status IsStencilSupported() = 0; // 0 when supported
     virtual Status IsShaderSupported() = 0;  // 0 when supported
+    // 0 when the renderer draws every frame through a default shader of its own, which the
+    // game then binds around its drawing; neither renderer of this program does (0x80000001).
+    virtual Status IsDefaultShaderInUse();
 
     // ---- used by the back ends' factories -------------------------------------------------
     // Each stores the two words in the resource (the index buffer: its kind), calls its Init

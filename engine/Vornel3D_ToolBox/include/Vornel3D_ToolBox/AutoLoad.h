@@ -9,7 +9,9 @@
 #include "VornelUtils/Status.h"
 
 class C3DObject;
+class C3DShader;
 class C3DTexture;
+class C3DVideo;
 class CVornelFont;
 class CVornelFontEx;
 class UtilsParameters;
@@ -50,6 +52,24 @@ Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, 
                                            int32_t group, uint32_t stage, const char16_t* section,
                                            const char16_t* key, const char16_t* defaultName,
                                            UtilsParameters* pSettings, WorldData* pWorldData);
+
+// A shader, or a texture made by the caller, named by a settings key (default `defaultName`; for
+// a loose file read as a path, the data path in front). The error text names the text read.
+Status AutoLoadShaderFromParam(uint32_t source, C3DShader* pShader, const char16_t* section, const char16_t* key,
+                               const char16_t* defaultName, UtilsParameters* pSettings, WorldData* pWorldData);
+Status AutoLoadTextureFromParam(uint32_t source, C3DTexture* pTexture, const char16_t* section,
+                                const char16_t* key, const char16_t* defaultName, UtilsParameters* pSettings,
+                                WorldData* pWorldData);
+
+// A video by the caller's name (a loose file: data path + name), its sound at `volume` (0..1);
+// a and b go to the player's loader. The error text names the name as given.
+Status AutoLoadVideoObject(uint32_t source, C3DVideo* pVideo, const char16_t* name, float volume, uint32_t a,
+                           uint32_t b, WorldData* pWorldData);
+
+// Whether a resource of that name is there for the source: stored in the program, in the main
+// pack, or a loose file under the data path that opens for reading. Any other source counts as
+// present (it loads nothing and succeeds).
+bool AutoLoadResourceExists(uint32_t source, const char16_t* name, WorldData* pWorldData);
 
 // A live TrueType sheet of the face named by a settings key (no default), fitted to charSize
 // with cells spaceSize pixels wider than the advances.

@@ -36,7 +36,10 @@ NimbrelHarness::~NimbrelHarness()
 int NimbrelHarness::Start()
 {
     m_started = true;
-    return NimbrelStartUp(m_session, m_options);
+    const int status = NimbrelStartUp(m_session, m_options);
+    if (status == 0 && !m_playSplash && State() == kGameStateSplash)
+        m_session.world->Skip(0);
+    return status;
 }
 
 bool NimbrelHarness::Step(uint32_t frames)

@@ -25,8 +25,11 @@ public:
     NimbrelHarness(const NimbrelHarness&) = delete;
     NimbrelHarness& operator=(const NimbrelHarness&) = delete;
 
-    // The program's start-up: 0 when the game runs, else the exit status it gave.
+    // The program's start-up: 0 when the game runs, else the exit status it gave. Unless the
+    // splash sequence is to be played, it is skipped as the developer key does: the world load
+    // is then the first state.
     int Start();
+    void PlaySplash(bool play) { m_playSplash = play; }
     // Runs frames (the waiting messages first, each time); false once the loop has ended.
     bool Step(uint32_t frames = 1);
     // The program's shutdown: its exit status. Nothing more runs afterwards.
@@ -54,4 +57,5 @@ private:
     NimbrelSession m_session;
     bool m_started = false;
     bool m_stopped = false;
+    bool m_playSplash = false;
 };

@@ -461,7 +461,8 @@ TEST_F(Program, PlaysTheMusicAtFullLevel)
     const std::string out = root + "/out.wav";
     std::ofstream(root + "/alsoft.conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << out << "\n";
     environment = {{"ALSOFT_CONF", root + "/alsoft.conf"}, {"ALSOFT_DRIVERS", "wave"}};
-    ASSERT_EQ(Run("nimbrel", {"--frames", "120"}), 0) << Stderr();
+    // The music starts with the world load: without the splash that is the first frame.
+    ASSERT_EQ(Run("nimbrel_test_nosplash", {"--frames", "120"}), 0) << Stderr();
     const std::vector<float> played = ReadStereo(out);
     const size_t start = FirstSound(played);
     ASSERT_GT(played.size() / 2, start + kMixRate / 2) << "less than half a second of music";
@@ -583,7 +584,7 @@ TEST_F(Program, AMainScriptThatDoesNotCompileEndsTheGameWithItsError)
             << "function main() {\r\n    }}\r\n";
     });
 
-    EXPECT_EQ(Run("nimbrel", {"--frames", "30"}, true), 255);
+    EXPECT_EQ(Run("nimbrel_test_nosplash", {"--frames", "30"}, true), 255);
     const std::string error = Stderr();
     EXPECT_NE(error.find("An error occurred while loading."), std::string::npos) << error;
     EXPECT_NE(error.find("(Script error! "), std::string::npos) << error;
@@ -596,8 +597,9 @@ TEST_F(Program, ACutOrScrambledProfileNeverBreaksTheStart)
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
     LinkData();
     const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
-    // The first run starts the first profile's game and saves it.
-    ASSERT_EQ(Run("nimbrel", {"--frames", "60"}), 0) << Stderr();
+    // The first run starts the first profile's game and saves it (no splash before the world
+    // load).
+    ASSERT_EQ(Run("nimbrel_test_nosplash", {"--frames", "60"}), 0) << Stderr();
     const std::string whole = ReadFile(file);
     ASSERT_GT(whole.size(), 100u) << "the first run saves its profile";
 
@@ -615,7 +617,7 @@ TEST_F(Program, ACutOrScrambledProfileNeverBreaksTheStart)
     const std::string dump = "\"" + kBin + "/vornel\" profile dump \"" + file + "\" >/dev/null 2>&1";
     for (const auto& [what, bytes] : cases) {
         std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-        EXPECT_EQ(Run("nimbrel", {"--frames", "30"}), 0) << what << "\n" << Stderr();
+        EXPECT_EQ(Run("nimbrel_test_nosplash", {"--frames", "30"}), 0) << what << "\n" << Stderr();
         EXPECT_EQ(Stderr().find("Sanitizer"), std::string::npos) << what << "\n" << Stderr();
         // Left as it was, or replaced whole by the new game the slot was offered for.
         const std::string after = ReadFile(file);
@@ -691,6 +693,68 @@ uint32_t LoadingPictureCorner()
     image.Release();
     ClosePackFile(&record);
     return corner;
+}
+
+// The pixel (x, y) of an X window as the server shows it, 0xRRGGBB, read with xwd; -1 when it
+// cannot be read.
+int64_t WindowPixel(const std::string& id, int x, int y)
+{
+    std::string image;
+    if (FILE* pipe = popen(("xwd -silent -id " + id + " 2>/dev/null").c_str(), "r")) {
+        char buffer[65536];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            image.append(buffer, n);
+        pclose(pipe);
+    }
+    // The header: 25 big-endian words, then the window's name, then the colour map.
+    auto word = [&image](size_t i) {
+        const auto* b = reinterpret_cast<const uint8_t*>(image.data()) + 4 * i;
+        return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    };
+    if (image.size() < 100)
+        return -1;
+    const uint32_t headerSize = word(0), width = word(4), height = word(5), byteOrder = word(7);
+    const uint32_t bitsPerPixel = word(11), bytesPerLine = word(12), colours = word(19);
+    const uint32_t redMask = word(14), greenMask = word(15), blueMask = word(16);
+    if (bitsPerPixel != 32 || x < 0 || y < 0 || uint32_t(x) >= width || uint32_t(y) >= height)
+        return -1;
+    const size_t at = size_t(headerSize) + size_t(colours) * 12 + size_t(y) * bytesPerLine + size_t(x) * 4;
+    if (at + 4 > image.size())
+        return -1;
+    const auto* p = reinterpret_cast<const uint8_t*>(image.data()) + at;
+    const uint32_t value = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                                uint32_t(p[3]) << 24
+                                          : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 |
+                                                uint32_t(p[0]) << 24;
+    auto channel = [value](uint32_t mask) {
+        uint32_t shift = 0;
+        while (mask && !(mask >> shift & 1))
+            ++shift;
+        return (value & mask) >> shift;
+    };
+    return int64_t(channel(redMask) << 16 | channel(greenMask) << 8 | channel(blueMask));
+}
+
+// The first splash picture is warm (more red than blue) left of its logo, the studio's cool.
+bool IsWarm(int64_t rgb)
+{
+    return rgb >= 0 && int(rgb >> 16 & 0xFF) > int(rgb & 0xFF) + 6;
+}
+bool IsCool(int64_t rgb)
+{
+    return rgb >= 0 && int(rgb & 0xFF) > int(rgb >> 16 & 0xFF) + 6;
+}
+
+// Waits (ten seconds at most) until the window's pixel passes the test.
+bool WaitForPixel(const std::string& id, int x, int y, bool (*test)(int64_t))
+{
+    for (int i = 0; i < 100; ++i) {
+        if (test(WindowPixel(id, x, y)))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 }  // namespace
@@ -791,4 +855,44 @@ TEST_F(Program, TheLoadingScreenFitsWindowsOfOtherShapes)
             EXPECT_LT(int(at(4.0f, float(c.height - 1)) >> 16), 0x30) << std::hex << at(4.0f, float(c.height - 1));
         }
     }
+}
+
+TEST_F(Program, TheSplashPicturesAreSkippedBySpaceEscapeOrAClick)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    LinkData();
+    // Pictures that stay until they are skipped.
+    const pid_t pid = Start("nimbrel_test_longsplash", {"--frames", "100000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "");
+    constexpr int kX = 200, kY = 384;
+    ASSERT_TRUE(WaitForPixel(id, kX, kY, IsWarm)) << std::hex << WindowPixel(id, kX, kY);
+    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + id + " key space").c_str()), 0);
+    EXPECT_TRUE(WaitForPixel(id, kX, kY, IsCool)) << std::hex << WindowPixel(id, kX, kY);
+    // Escape leaves the studio's picture for the video, and a click ends the video.
+    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + id + " key Escape").c_str()), 0);
+    EXPECT_TRUE(WaitForPixel(id, kX, kY, [](int64_t rgb) { return rgb >= 0 && !IsCool(rgb); }))
+        << std::hex << WindowPixel(id, kX, kY);
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + id + " 512 384 click 1").c_str()), 0);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
+}
+
+TEST_F(Program, WithoutSplashPicturesTheWorldLoadComesFirst)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    LinkData();
+    const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "");
+    // A second of frames, none of them the first splash picture.
+    for (int i = 0; i < 10; ++i) {
+        const int64_t rgb = WindowPixel(id, 200, 384);
+        EXPECT_FALSE(IsWarm(rgb)) << std::hex << rgb;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
 }

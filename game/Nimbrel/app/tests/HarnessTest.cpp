@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
+#include "NimbrelManagers/CSplashscreens.h"
+#include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/FadeModes.h"
@@ -36,6 +38,7 @@
 #include "NimbrelWorld/PrefetchParams.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DTexture.h"
 #include "Vornel3D/C3DObjectRaw.h"
 #include "Vornel3D/C3DShader.h"
 #include "Vornel3D/C3DTextureRaw.h"
@@ -271,7 +274,7 @@ TEST_F(GameFolder, StartsOnTheWorldLoadAndPlaysTheHall)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    // No splash list: the world load is the first state.
+    // The splash skipped: the world load is the first state.
     EXPECT_EQ(game.State(), kGameStateWorldLoad);
     EXPECT_EQ(game.Game()->developerMode, 0);
     ASSERT_TRUE(game.Step());
@@ -1203,5 +1206,82 @@ TEST_F(GameFolder, TheDeveloperSkipFindsEveryRemainingItem)
         EXPECT_TRUE(play.Gone(item)) << item;
     ElementRecord* done = play.Element("well_done");
     EXPECT_TRUE(play.StepUntil([&] { return done->alpha == 1.0f && !(done->flags & kElementHidden); }));
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+namespace {
+
+std::string SplashPicture(NimbrelHarness& game)
+{
+    CSplashscreens* splash = game.World()->GetSplashscreens();
+    C3DTexture* texture = splash ? splash->GetTexture() : nullptr;
+    if (!texture || !texture->GetName())
+        return "";
+    // A loose picture is named by its path under the data folder.
+    const std::string name = UtilsString_ToUtf8(texture->GetName());
+    const size_t folder = name.find_last_of("\\/");
+    return name.rfind("textures", 0) == 0 || folder == std::string::npos ? name : name.substr(folder + 1);
+}
+
+}  // namespace
+
+TEST_F(GameFolder, TheSplashSequencePlaysItsEntriesAndOneReleaseSkipsOne)
+{
+    NimbrelHarness game;
+    game.PlaySplash(true);
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    EXPECT_EQ(game.State(), kGameStateSplash);
+    // The shell load made the shader manager with both effects on GL.
+    CShaderManager* shaders = game.World()->GetShaderManager();
+    ASSERT_NE(shaders, nullptr);
+    EXPECT_NE(shaders->GetNoiseTransition()->GetShader(), nullptr);
+    EXPECT_EQ(game.Game()->noShaderFades, 0);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(SplashPicture(game), "splashscreen_1_1024x768.jpg");
+    uint32_t color = 0;
+    ASSERT_TRUE(game.ReadPixel(200, 384, &color));
+    EXPECT_GT(int(color >> 16 & 0xFF), int(color & 0xFF) + 6) << std::hex << color;  // the warm first picture
+    // A click and Space in one frame: the click ends entry 1, and the load of entry 2 in that
+    // frame forgets the Space.
+    game.PostClick(512, 384);
+    game.PostKey(VK_SPACE);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(SplashPicture(game), "textures/studio_1024x768.png");
+    ASSERT_TRUE(game.Step(30));
+    EXPECT_EQ(SplashPicture(game), "textures/studio_1024x768.png");
+    // Escape: the video; a click ends it and with it the sequence: the world load follows.
+    game.PostKey(VK_ESCAPE);
+    ASSERT_TRUE(game.Step());
+    CSplashscreens* splash = game.World()->GetSplashscreens();
+    EXPECT_EQ(splash->GetEntryKind(), kSplashVideo);
+    EXPECT_TRUE(splash->HasVideo());
+    game.PostClick(512, 384);
+    for (int frame = 0; frame < 30 && game.State() == kGameStateSplash; ++frame)
+        ASSERT_TRUE(game.Step());
+    // The world load, then the first level: played at once, with no splash entry left over.
+    for (int frame = 0; frame < 300 && game.State() != kGameStatePlaying; ++frame)
+        ASSERT_TRUE(game.Step());
+    EXPECT_EQ(game.State(), kGameStatePlaying);
+    EXPECT_TRUE(splash->IsDone());
+    EXPECT_FALSE(splash->HasVideo());
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, AFrenchPlayerSeesTheFrenchStudioPicture)
+{
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        setenv(name, "fr_FR.UTF-8", 1);
+    NimbrelHarness game;
+    game.PlaySplash(true);
+    const int started = game.Start();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        unsetenv(name);
+    ASSERT_EQ(started, 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(SplashPicture(game), "splashscreen_1_1024x768.jpg");
+    game.PostKey(VK_SPACE);
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(SplashPicture(game), "textures/studio_1024x768.fr.png");
     EXPECT_EQ(game.Stop(), 0);
 }

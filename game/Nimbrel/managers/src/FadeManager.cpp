@@ -278,7 +278,8 @@ void CFadeManager::GetThrow(float* pVelocityX, float* pVelocityY, float* pDampin
 
 bool CFadeManager::CanDissolve()
 {
-    return m_pWorldData && m_pWorldData->p3DEngine && m_pWorldData->p3DEngine->IsShaderSupported() == kStatusOk;
+    const WorldData* w = m_pWorldData;
+    return w && w->p3DEngine && w->p3DEngine->IsShaderSupported() == kStatusOk && !(w->pGame && w->pGame->noShaderFades);
 }
 
 uint32_t CFadeManager::AddFade(uint32_t mode, float seconds, uint32_t objectIndex, uint32_t elementIndex,

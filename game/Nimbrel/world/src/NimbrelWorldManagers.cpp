@@ -10,6 +10,8 @@
 #include "NimbrelManagers/CObstruction.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CProgressBar.h"
+#include "NimbrelManagers/CShaderManager.h"
+#include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -79,20 +81,35 @@ bool CNimbrelWorld::IsFadeValueZero()
 
 bool CNimbrelWorld::HasSplashList()
 {
-    return false;
+    CSplashscreens* splash = GetSplashscreens();
+    return splash && Succeeded(splash->LoadNext());
 }
 
-void CNimbrelWorld::AdvanceSplash() {}
+void CNimbrelWorld::AdvanceSplash()
+{
+    // The end of the sequence is no failure of the frame: the draw sees it ended.
+    if (CSplashscreens* splash = GetSplashscreens())
+        splash->Advance();
+}
 
-void CNimbrelWorld::CheckSplashEnd() {}
+void CNimbrelWorld::CheckSplashEnd()
+{
+    if (CSplashscreens* splash = GetSplashscreens())
+        splash->CheckEnd();
+}
 
 bool CNimbrelWorld::HasSplashEnded()
 {
     // Nothing to show is a sequence that has ended.
-    return true;
+    CSplashscreens* splash = GetSplashscreens();
+    return !splash || splash->IsDone();
 }
 
-void CNimbrelWorld::ReleaseSplashImage() {}
+void CNimbrelWorld::ReleaseSplashImage()
+{
+    if (CSplashscreens* splash = GetSplashscreens())
+        splash->ReleaseImage();
+}
 
 CPopupManager* CNimbrelWorld::GetPopupManager() const
 {
@@ -191,12 +208,15 @@ void CNimbrelWorld::ReenterCurrentLevel()
 
 uint32_t CNimbrelWorld::SplashMode()
 {
-    return 0;
+    CSplashscreens* splash = GetSplashscreens();
+    return splash ? splash->GetEntryKind() : kSplashNothing;
 }
 
 bool CNimbrelWorld::SplashPendingEntry()
 {
-    return false;
+    // The entry a video state still has to play.
+    CSplashscreens* splash = GetSplashscreens();
+    return splash && splash->HasVideo();
 }
 
 int32_t CNimbrelWorld::SurroundLevelLeave()
@@ -227,9 +247,17 @@ void CNimbrelWorld::SurroundSplashEnd() {}
 
 void CNimbrelWorld::SurroundEndFrame() {}
 
-void CNimbrelWorld::BeginDefaultShader() {}
+void CNimbrelWorld::BeginDefaultShader()
+{
+    if (CShaderManager* shaders = GetShaderManager())
+        shaders->BeginDefaultShader();
+}
 
-void CNimbrelWorld::EndDefaultShader() {}
+void CNimbrelWorld::EndDefaultShader()
+{
+    if (CShaderManager* shaders = GetShaderManager())
+        shaders->EndDefaultShader();
+}
 
 void CNimbrelWorld::RenderParticles(int32_t) {}
 
@@ -358,6 +386,10 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CObstruction(m_pWorldData);
     case kManagerPopup:
         return new (std::nothrow) CPopupManager(m_pWorldData);
+    case kManagerShader:
+        return new (std::nothrow) CShaderManager(m_pWorldData);
+    case kManagerSplash:
+        return new (std::nothrow) CSplashscreens(m_pWorldData);
     default:
         return nullptr;
     }
@@ -411,6 +443,16 @@ CChaptersManager* CNimbrelWorld::GetChaptersManager() const
 CTimerManager* CNimbrelWorld::GetTimerManager() const
 {
     return dynamic_cast<CTimerManager*>(m_pManagers[kManagerTimer]);
+}
+
+CShaderManager* CNimbrelWorld::GetShaderManager() const
+{
+    return dynamic_cast<CShaderManager*>(m_pManagers[kManagerShader]);
+}
+
+CSplashscreens* CNimbrelWorld::GetSplashscreens() const
+{
+    return dynamic_cast<CSplashscreens*>(m_pManagers[kManagerSplash]);
 }
 
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t objectNumber)

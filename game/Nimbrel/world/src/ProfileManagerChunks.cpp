@@ -4,6 +4,8 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CShaderManager.h"
+#include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -70,9 +72,9 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Tool box (80000), shader (140000), splash screens (160000), particles
-    // (170000), surround sound (180000) and tutorial (210000) join before the objectives, and
-    // cursors (190000) after them, in this order, with their managers.
+    // Tool box (80000), particles (170000), surround sound (180000) and tutorial (210000)
+    // join before the objectives, and cursors (190000) after them, in this order, with their
+    // managers.
     static const ProfileManagerChunk kChunks[] = {
         {kProfileTagObjectsManager, kManagerObjects, SaveStream<CObjectsManager, &CObjectsManager::SaveState>,
          LoadStream<CObjectsManager, &CObjectsManager::LoadState>},
@@ -85,6 +87,8 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagScalings, kManagerScaling, SaveChunk<CScalingManager>, LoadChunk<CScalingManager>},
         {kProfileTagTimers, kManagerTimer, SaveChunk<CTimerManager>, LoadChunk<CTimerManager>},
         {kProfileTagFades, kManagerFade, SaveChunk<CFadeManager>, LoadChunk<CFadeManager>},
+        {kProfileTagShader, kManagerShader, SaveChunk<CShaderManager>, LoadChunk<CShaderManager>},
+        {kProfileTagSplash, kManagerSplash, SaveChunk<CSplashscreens>, LoadChunk<CSplashscreens>},
         {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},
     };
     if (pCount)

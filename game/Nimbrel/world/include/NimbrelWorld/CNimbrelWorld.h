@@ -31,6 +31,8 @@ class CProfileManager;
 class CProgressBar;
 class CScriptManager;
 class CTransitions;
+class CShaderManager;
+class CSplashscreens;
 class CTimerManager;
 class CPopupManager;
 
@@ -209,6 +211,8 @@ public:
     // Stores the state and starts the screen transition of the kind; the transition's answer.
     Status SetGameState(int32_t state, uint32_t transitionKind, uint32_t transitionArgument);
     int32_t GetGameState() const { return m_gameState; }
+    // A screen transition without a change of state (between two splash entries).
+    Status StartScreenTransition(uint32_t kind, uint32_t argument) { return StartTransition(kind, argument); }
     // Asks for a language change when the language is not the one in use.
     void ChangeLanguage(int32_t language);
     // The string tables of a language (kLanguageNone: the current one), the window title
@@ -262,6 +266,9 @@ public:
     // The screen transitions and the progress bar, null until the start-up load made them.
     CTransitions* GetTransitions() const;
     CProgressBar* GetProgressBar() const;
+    // The shader manager and the splash screens, null until the start-up load made them.
+    CShaderManager* GetShaderManager() const;
+    CSplashscreens* GetSplashscreens() const;
     // The objects manager, null until the world load made it.
     CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects

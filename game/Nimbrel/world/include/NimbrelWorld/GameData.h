@@ -123,6 +123,7 @@ struct GameData {
     uint32_t constructionStampB;
     uint32_t constructionReserved;
     uint8_t noSave;                  // set by the menu together with developer mode
+    uint8_t noShaderFades;           // the dissolve could not be loaded: fades use alpha instead
     // The machine's identifier (here: the 8-bit application name) and its length.
     char uniqueIdentifier[kManagedNameSize];
     uint32_t uniqueIdentifierLength;

@@ -1,0 +1,9 @@
+#pragma once
+// The presentation managers' chunks of a profile, decoded by the managers' own readers into
+// lines of text.
+#include <string>
+
+class UtilsStream_Chunk;
+
+// The splash screens' chunk (160000), or false when it is cut short or damaged.
+bool DescribeSplashChunk(UtilsStream_Chunk* pChunk, std::string& text);
