@@ -393,11 +393,12 @@ TEST_F(LoadingScreen, TheWorldLoadShowsTheLoadingPictureWithTheBarFilling)
     };
     // The shell's managers, in the order a relayout reaches them.
     CNimbrelWorld* world = harness.World();
-    ASSERT_GE(world->GetRegisteredCount(), 4u);
+    ASSERT_GE(world->GetRegisteredCount(), 5u);
     EXPECT_EQ(world->GetRegistered(0), screenshot);
-    EXPECT_EQ(world->GetRegistered(1), transitions);
-    EXPECT_EQ(world->GetRegistered(2), world->GetManager(kManagerLoading));
-    EXPECT_EQ(world->GetRegistered(3), world->GetProgressBar());
+    EXPECT_EQ(world->GetRegistered(1), world->GetManager(kManagerSplash));
+    EXPECT_EQ(world->GetRegistered(2), transitions);
+    EXPECT_EQ(world->GetRegistered(3), world->GetManager(kManagerLoading));
+    EXPECT_EQ(world->GetRegistered(4), world->GetProgressBar());
     EXPECT_EQ(world->Relayout(), 0);
 
     // Entered with a fade, the world load waits until the old picture has gone.
