@@ -878,21 +878,3 @@ TEST_F(Program, TheSplashPicturesAreSkippedBySpaceEscapeOrAClick)
     kill(pid, SIGTERM);
     EXPECT_EQ(Wait(pid), 0) << Stderr();
 }
-
-TEST_F(Program, WithoutSplashPicturesTheWorldLoadComesFirst)
-{
-    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
-    LinkData();
-    const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
-    const std::string id = MainWindow(pid);
-    ASSERT_NE(id, "");
-    // A second of frames, none of them the first splash picture.
-    for (int i = 0; i < 10; ++i) {
-        const int64_t rgb = WindowPixel(id, 200, 384);
-        EXPECT_FALSE(IsWarm(rgb)) << std::hex << rgb;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid, SIGTERM);
-    EXPECT_EQ(Wait(pid), 0) << Stderr();
-}
