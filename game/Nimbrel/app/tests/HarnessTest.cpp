@@ -1,6 +1,7 @@
 // The real game in this process, through the harness: start-up on the sample data, frames,
 // input through the world's message path, the state and the picture read back, the shutdown.
 #include "NimbrelHarness.h"
+#include "SampleGameFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -55,51 +56,9 @@ namespace {
 
 const std::string kBin = NIMBREL_BIN_DIR;
 
-bool HaveDisplay()
-{
-    const char* display = std::getenv("DISPLAY");
-    return display && *display;
-}
-
-// A working folder whose data folder holds the built sample data (linked in, one entry at a
-// time, so that a test can add files of its own), with its own per-user folder.
-class GameFolder : public ::testing::Test {
+// The sample's game folder, with the helpers the harness tests share.
+class GameFolder : public SampleGameFolder {
 protected:
-    void SetUp() override
-    {
-        if (!HaveDisplay())
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        char pattern[] = "/tmp/nimbrel_harness_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-        data = root + "/run/Data_full_Win32";
-        fs::create_directories(data);
-        fs::create_directories(root + "/user");
-        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
-            fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldCwd = cwd;
-        ASSERT_EQ(chdir((root + "/run").c_str()), 0);
-        setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
-        // The game in this process plays to no device (OpenAL reads this once, at its first use).
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        Platform_SetMessageBoxHook(
-            [](PlatformMessageBoxKind, const char* caption, const char* text, void* user) {
-                *static_cast<std::string*>(user) += std::string(caption) + ": " + text + "\n";
-                return true;
-            },
-            &boxes);
-    }
-    void TearDown() override
-    {
-        Platform_SetMessageBoxHook(nullptr, nullptr);
-        if (!oldCwd.empty())
-            chdir(oldCwd.c_str());
-        std::error_code error;
-        if (!root.empty())
-            fs::remove_all(root, error);
-    }
     void WriteDeveloperFile(uint8_t developer)
     {
         uint8_t bytes[kPrefetchFileSize];
@@ -126,7 +85,6 @@ protected:
         ASSERT_EQ(model->LoadModelFromPacker(&world->pack), kStatusOk);
     }
 
-    std::string root, data, oldCwd, boxes;
 };
 
 // Frames until the game is in `state`, for at most half a minute: transitions take their

@@ -1,6 +1,7 @@
 // The screen transitions, the loading screen and the progress bar of the real game in this
 // process, drawn by its renderer and read back, with the frame step set by the test.
 #include "NimbrelHarness.h"
+#include "SampleGameFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,44 +42,8 @@ int Blue(uint32_t c) { return int(c & 0xFF); }
 
 // The game started on the built sample data in a folder of its own, and frames drawn by hand
 // on its renderer: a plain colour, with one manager drawn over it, each presented and read back.
-class LoadingScreen : public ::testing::Test {
+class LoadingScreen : public SampleGameFolder {
 protected:
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display)
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        char pattern[] = "/tmp/nimbrel_loading_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-        const std::string data = root + "/run/Data_full_Win32";
-        fs::create_directories(data);
-        fs::create_directories(root + "/user");
-        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
-            fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldCwd = cwd;
-        ASSERT_EQ(chdir((root + "/run").c_str()), 0);
-        setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        Platform_SetMessageBoxHook(
-            [](PlatformMessageBoxKind, const char* caption, const char* text, void* user) {
-                *static_cast<std::string*>(user) += std::string(caption) + ": " + text + "\n";
-                return true;
-            },
-            &boxes);
-    }
-    void TearDown() override
-    {
-        Platform_SetMessageBoxHook(nullptr, nullptr);
-        if (!oldCwd.empty())
-            chdir(oldCwd.c_str());
-        std::error_code error;
-        if (!root.empty())
-            fs::remove_all(root, error);
-    }
-
     // The game after its start-up load, before its first frame.
     void Start(NimbrelHarness& harness)
     {
@@ -138,7 +103,6 @@ protected:
         return {int(m[12] + x * m[0]), int(m[13] + y * m[5])};
     }
 
-    std::string root, oldCwd, boxes;
     NimbrelHarness* game = nullptr;
     WorldData* w = nullptr;
     C3DEngine* engine = nullptr;
@@ -419,10 +383,12 @@ TEST_F(LoadingScreen, TheWorldLoadShowsTheLoadingPictureWithTheBarFilling)
         EXPECT_GT(Red(p.moon), 200) << "position " << p.position;
         // Each column is filled once the fill has passed it (the fill's rounded end aside).
         const float ratio = float(p.position) / float(p.maximum);
-        if (ratio <= 0.2f || ratio >= 0.3f)
+        if (ratio <= 0.2f || ratio >= 0.3f) {
             EXPECT_EQ(Red(p.quarter) > 120, ratio >= 0.3f) << "position " << p.position;
-        if (ratio <= 0.7f || ratio >= 0.8f)
+        }
+        if (ratio <= 0.7f || ratio >= 0.8f) {
             EXPECT_EQ(Red(p.threeQuarters) > 120, ratio >= 0.8f) << "position " << p.position;
+        }
     }
     EXPECT_EQ(harness.Stop(), 0);
     EXPECT_EQ(boxes, "");
