@@ -19,12 +19,15 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "NimbrelWorld/ScreenFit.h"
+#include "ProfileDump.h"
 #include "VornelAudio/CAudioEngineAL.h"
 #include "Vornel3D/C3DTextureRaw.h"
 #include "VornelAudio/CWaveFile.h"
@@ -675,24 +678,38 @@ RootPicture ReadRootWindow(const std::string& path)
     return picture;
 }
 
-// The colour of the sample's loading picture's stored pixel (0, 0), its bottom-left corner.
-uint32_t LoadingPictureCorner()
+// A picture of the sample's pack as 0xRRGGBB words, top row first (a texture stores its bottom
+// row first); empty when it cannot be read.
+RootPicture PackPicture(const char16_t* name)
 {
     const std::string pack = kBin + "/Data_full_Win32/" NIMBREL_APP_NAME "_full_Win32.HD.pak";
     PackRecord record{};
     WorldData world{};
-    uint32_t corner = 0xFFFFFFFF;
+    RootPicture picture;
     if (Failed(OpenPackFile(&record, UtilsString_FromUtf8(pack.c_str()).c_str(), 0)))
-        return corner;
+        return picture;
     C3DTextureRaw image(&world);
-    if (Succeeded(FindPackEntry(u"textures/loading_1024x768.png", &record)) &&
-        Succeeded(image.LoadFromPacker(&record)) && image.GetDepth() == 32) {
-        const uint8_t* p = image.GetPixels();
-        corner = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];  // bytes R, G, B, A
+    if (Succeeded(FindPackEntry(name, &record)) && Succeeded(image.LoadFromPacker(&record)) &&
+        (image.GetDepth() == 32 || image.GetDepth() == 24)) {
+        const size_t bytes = image.GetDepth() / 8;  // R, G, B (, A)
+        picture.width = image.GetWidth();
+        picture.height = image.GetHeight();
+        for (int y = picture.height - 1; y >= 0; --y)
+            for (int x = 0; x < picture.width; ++x) {
+                const uint8_t* p = image.GetPixels() + (size_t(y) * size_t(picture.width) + size_t(x)) * bytes;
+                picture.pixels.push_back(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+            }
     }
     image.Release();
     ClosePackFile(&record);
-    return corner;
+    return picture;
+}
+
+// The colour of the sample's loading picture's bottom-left corner.
+uint32_t LoadingPictureCorner()
+{
+    const RootPicture picture = PackPicture(u"textures/loading_1024x768.png");
+    return picture.pixels.empty() ? 0xFFFFFFFFu : picture.At(0, picture.height - 1);
 }
 
 // The pixel (x, y) of an X window as the server shows it, 0xRRGGBB, read with xwd; -1 when it
@@ -877,4 +894,265 @@ TEST_F(Program, TheSplashPicturesAreSkippedBySpaceEscapeOrAClick)
     ASSERT_EQ(std::system(("xdotool mousemove --window " + id + " 512 384 click 1").c_str()), 0);
     kill(pid, SIGTERM);
     EXPECT_EQ(Wait(pid), 0) << Stderr();
+}
+
+// ---- The hall played from outside, as a player plays it ---------------------------------------
+
+namespace {
+
+struct WindowPoint {
+    int x = 0, y = 0;
+};
+
+// Waits (`seconds` at most) until the condition holds.
+bool WaitUntil(const std::function<bool()>& done, int seconds = 10)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// Whether two colours are the same but for `levels` of each channel.
+bool Near(int64_t a, int64_t b, int levels = 4)
+{
+    if (a < 0 || b < 0)
+        return false;
+    for (int shift : {0, 8, 16})
+        if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > levels)
+            return false;
+    return true;
+}
+
+// The centres of a built scene's elements in reference pixels, as `vornel scene dump` prints
+// its element-info file: "element NAME at=X,Y size=W,H ...", the place of the top-left corner.
+std::map<std::string, std::pair<float, float>> SceneCentres(const std::string& elementInfo)
+{
+    std::map<std::string, std::pair<float, float>> centres;
+    std::istringstream lines(Shell("\"" + kBin + "/vornel\" scene dump \"" + elementInfo + "\""));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string keyword, name;
+        if (!(words >> keyword >> name) || keyword != "element")
+            continue;
+        float at[2] = {NAN, NAN}, size[2] = {NAN, NAN};
+        for (std::string word; words >> word;) {
+            std::sscanf(word.c_str(), "at=%f,%f", &at[0], &at[1]);
+            std::sscanf(word.c_str(), "size=%f,%f", &size[0], &size[1]);
+        }
+        centres[name] = {at[0] + size[0] * 0.5f, at[1] + size[1] * 0.5f};
+    }
+    return centres;
+}
+
+// The sample's hall in the program's window: its elements' centres mapped through the fit of
+// the reference screen into the window, xdotool's clicks and keys, and the colours shown.
+class HallWindow {
+public:
+    // False when the window or the hall's scene cannot be read.
+    bool Open(const std::string& windowId)
+    {
+        id = windowId;
+        const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
+        const size_t at = geometry.find("Geometry: ");
+        int width = 0, height = 0;
+        if (at == std::string::npos || std::sscanf(geometry.c_str() + at, "Geometry: %dx%d", &width, &height) != 2)
+            return false;
+        ComputeScreenFit(uint16_t(width), uint16_t(height), kDefaultReferenceWidth, kDefaultReferenceHeight,
+                         ChooseTextureLevel(uint16_t(width), uint16_t(height), 1024, 768), 1, fit, nullptr, nullptr);
+        centres = SceneCentres(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_1.raw");
+        background = PackPicture(u"textures/hall/background.png");
+        return centres.count("key") && background.width == 1024 && background.height == 768;
+    }
+
+    WindowPoint Window(float x, float y) const
+    {
+        return {int(std::lround(fit[0] + x * fit[2])), int(std::lround(fit[1] + y * fit[3]))};
+    }
+    WindowPoint Centre(const std::string& element) const
+    {
+        const auto& c = centres.at(element);
+        return Window(c.first, c.second);
+    }
+    int64_t Colour(WindowPoint p) const { return WindowPixel(id, p.x, p.y); }
+    // The hall's own picture at that point, as nothing covers it.
+    int64_t Wall(WindowPoint p) const
+    {
+        const int x = int(std::lround((p.x - fit[0]) / fit[2])), y = int(std::lround((p.y - fit[1]) / fit[3]));
+        return x >= 0 && y >= 0 && x < background.width && y < background.height ? background.At(x, y) : -1;
+    }
+    // Whether the element's centre shows the hall's picture, or something clearly over it.
+    bool Gone(const std::string& element) const
+    {
+        const WindowPoint p = Centre(element);
+        return Near(Colour(p), Wall(p));
+    }
+    bool Shown(const std::string& element) const
+    {
+        const WindowPoint p = Centre(element);
+        return !Near(Colour(p), Wall(p), 12);
+    }
+    bool Click(WindowPoint p) const
+    {
+        return std::system(("xdotool mousemove --window " + id + " " + std::to_string(p.x) + " " +
+                            std::to_string(p.y) + " click 1")
+                               .c_str()) == 0;
+    }
+    bool Key(const std::string& key) const
+    {
+        return std::system(("xdotool windowfocus --sync " + id + " key " + key).c_str()) == 0;
+    }
+    // The hall plays once its title card has faded from the wall: by then every item waits for
+    // its click.
+    bool Playing() const
+    {
+        const WindowPoint plate = Window(332.0f, 56.0f);  // the card's plate, beside its text
+        return Near(Colour(plate), Wall(plate));
+    }
+
+    std::string id;
+
+private:
+    float fit[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    std::map<std::string, std::pair<float, float>> centres;
+    RootPicture background;
+};
+
+const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin"};
+
+}  // namespace
+
+// A new player's game reaches the hall: the program without its splash pictures, a fresh
+// per-user folder (no profile: the game begins at the hall), its window found and the hall
+// playing. With `developer` the data folder holds the developer file.
+class HallProgram : public Program {
+protected:
+    void StartNewPlayer(bool developer = false)
+    {
+        if (developer) {
+            const std::string data = work + "/Data_full_Win32";
+            fs::create_directories(data);
+            for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
+                if (entry.path().filename() != "prefetch.params")
+                    fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
+            ASSERT_EQ(std::system(("\"" + kBin + "/vornel\" devflags write \"" + data +
+                                   "/prefetch.params\" --developer 1 --prefetch 1 --truetype 0 >/dev/null")
+                                      .c_str()),
+                      0);
+        } else if (!fs::exists(work + "/Data_full_Win32")) {
+            LinkData();
+        }
+        Continue();
+    }
+    // The program started again on what the last run left, up to the hall playing.
+    void Continue()
+    {
+        pid = Start("nimbrel_test_nosplash", {"--frames", "1000000"});
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "") << Stderr();
+        ASSERT_TRUE(hall.Open(id));
+        ASSERT_TRUE(WaitUntil([this] { return hall.Playing(); }, 120)) << Stderr();
+    }
+    // Clicks the item and waits until it has faded from the hall.
+    void Find(const char* item)
+    {
+        SCOPED_TRACE(item);
+        ASSERT_TRUE(hall.Shown(item));
+        ASSERT_TRUE(hall.Click(hall.Centre(item)));
+        ASSERT_TRUE(WaitUntil([&] { return hall.Gone(item); }));
+    }
+    void Quit()
+    {
+        kill(pid, SIGTERM);  // the platform turns it into the window's quit
+        ASSERT_EQ(Wait(pid), 0) << Stderr();
+    }
+
+    pid_t pid = 0;
+    HallWindow hall;
+};
+
+TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    // A click beside the items finds none of them: each of the six is still there for its own
+    // click, which fades it and no other.
+    const WindowPoint beside = hall.Window(900.0f, 120.0f);
+    const int64_t besideColour = hall.Colour(beside);
+    ASSERT_TRUE(hall.Click(beside));
+    for (size_t i = 0; i < std::size(kHallItems); ++i) {
+        Find(kHallItems[i]);
+        if (HasFatalFailure())
+            return;
+        for (size_t j = i + 1; j < std::size(kHallItems); ++j)
+            EXPECT_TRUE(hall.Shown(kHallItems[j])) << kHallItems[j] << " after " << kHallItems[i];
+    }
+    EXPECT_TRUE(Near(hall.Colour(beside), besideColour, 0));
+
+    // The congratulations fade in; a click sends them away (they take it once shown whole).
+    ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return hall.Click(hall.Centre("well_done")) &&
+               WaitUntil([&] { return hall.Gone("well_done"); }, 1);
+    }));
+    // The door leads to the study, a room of one colour.
+    ASSERT_TRUE(hall.Click(hall.Centre("door")));
+    const WindowPoint window = hall.Window(760.0f, 150.0f);
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0x5A3E2B); }, 60)) << std::hex << hall.Colour(window);
+    Quit();
+}
+
+TEST_F(HallProgram, InDeveloperModeF4FindsEveryRemainingItem)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    StartNewPlayer(true);
+    if (HasFatalFailure())
+        return;
+    Find("key");
+    ASSERT_TRUE(hall.Key("F4"));
+    for (const char* item : kHallItems)
+        EXPECT_TRUE(WaitUntil([&] { return hall.Gone(item); })) << item;
+    EXPECT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    Quit();
+}
+
+// The hall's script waits for the coin while the player finds the rest: a game closed after two
+// finds continues with both found, and the coin's click resumes the saved script, whose count
+// brings the congratulations after the sixth find.
+TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    Find("key");
+    Find("candle");
+    Quit();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    for (const char* name : {"key", "candle"}) {
+        const uint32_t flags = DumpedElementFlags(dump, name);
+        EXPECT_TRUE(flags != 0xFFFFFFFFu && (flags & 0x10000000u)) << name << " (found)\n" << dump;
+    }
+
+    Continue();
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(hall.Gone("key"));
+    EXPECT_TRUE(hall.Gone("candle"));
+    for (const char* item : {"coin", "book", "apple", "quill"}) {
+        Find(item);
+        if (HasFatalFailure())
+            return;
+    }
+    EXPECT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    Quit();
 }

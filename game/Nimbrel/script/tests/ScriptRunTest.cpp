@@ -121,6 +121,29 @@ TEST_F(ScriptRun, AResumeWithoutValueLeavesTheCallsResultAtZero)
     EXPECT_EQ(GlobalLong("got"), 0u);
 }
 
+// A statement whose first word begins a keyword is that keyword's statement: "r = hold(...)"
+// returns the resumed value, as "return = hold(...)" would, and stores nothing in r. Any other
+// name stores the value and the code after it runs.
+TEST_F(ScriptRun, AResumedValueIsStoredByAnAssignmentUnlessItsNameBeginsAKeyword)
+{
+    Compile("var got = 0; var q = 0; var r = 0;\r\n"
+            "function stored() { q = hold(\"q\"); got = q; probe(\"after q\"); }\r\n"
+            "function returned() { r = hold(\"r\"); probe(\"after r\"); }");
+    EXPECT_EQ(Call("stored"), kScriptWait);
+    EXPECT_EQ(Call("stored", true, 5), kScriptOk);
+    EXPECT_EQ(GlobalLong("got"), 5u);
+    EXPECT_EQ(probes.size(), 1u);
+
+    ScriptValue result{};
+    EXPECT_EQ(Call("returned"), kScriptWait);
+    EXPECT_EQ(Call("returned", true, 6, &result), kScriptOk);
+    EXPECT_EQ(result.type, kScriptTypeULong);
+    EXPECT_EQ(result.value, 6u);
+    EXPECT_EQ(GlobalLong("r"), 0u);
+    EXPECT_EQ(probes.size(), 1u);
+    ScriptValue_Clear(&result);
+}
+
 TEST_F(ScriptRun, AWaitThatEndsItsFunctionDoesNotSuspend)
 {
     Compile("var ran = 0;\r\n"
