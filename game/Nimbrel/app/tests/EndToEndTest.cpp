@@ -1030,6 +1030,12 @@ const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "co
 // playing. With `developer` the data folder holds the developer file.
 class HallProgram : public Program {
 protected:
+    void SetUp() override
+    {
+        Program::SetUp();
+        if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    }
     void StartNewPlayer(bool developer = false)
     {
         if (developer) {
@@ -1076,8 +1082,6 @@ protected:
 
 TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
 {
-    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
     StartNewPlayer();
     if (HasFatalFailure())
         return;
@@ -1110,8 +1114,6 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
 
 TEST_F(HallProgram, InDeveloperModeF4FindsEveryRemainingItem)
 {
-    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
     StartNewPlayer(true);
     if (HasFatalFailure())
         return;
@@ -1128,8 +1130,6 @@ TEST_F(HallProgram, InDeveloperModeF4FindsEveryRemainingItem)
 // brings the congratulations after the sixth find.
 TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
 {
-    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
     StartNewPlayer();
     if (HasFatalFailure())
         return;
