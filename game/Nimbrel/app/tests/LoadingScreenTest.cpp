@@ -103,6 +103,9 @@ protected:
         return {int(m[12] + x * m[0]), int(m[13] + y * m[5])};
     }
 
+    // Units the copied frame takes to fade away at the sample's speed.
+    int FadeUnits() const { return int(std::ceil(1.0f / screenshot->GetFadeSpeed())); }
+
     NimbrelHarness* game = nullptr;
     WorldData* w = nullptr;
     C3DEngine* engine = nullptr;
@@ -110,7 +113,7 @@ protected:
     CScreenshot* screenshot = nullptr;
 };
 
-TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLoses0075OfItAUnit)
+TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLosesTheSettingsSpeedAUnit)
 {
     NimbrelHarness harness;
     Start(harness);
@@ -129,17 +132,19 @@ TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLoses0075OfItAUnit)
     uint32_t pixel = DrawTransition(kBlue, Width() / 2, Height() / 2);
     EXPECT_EQ(Red(pixel), 255);
     EXPECT_EQ(Blue(pixel), 0);
-    for (int unit = 1; unit <= 14; ++unit) {
+    const float speed = screenshot->GetFadeSpeed();
+    const int units = FadeUnits();
+    for (int unit = 1; unit <= units; ++unit) {
         StepTransition();
         pixel = DrawTransition(kBlue, Width() / 2, Height() / 2);
-        const float left = std::max(0.0f, 1.0f - 0.075f * float(unit));
+        const float left = std::max(0.0f, 1.0f - speed * float(unit));
         EXPECT_NEAR(Red(pixel), 255.0f * left, 2.0f) << "unit " << unit;
         EXPECT_NEAR(Blue(pixel), 255.0f * (1.0f - left), 2.0f) << "unit " << unit;
-        EXPECT_EQ(transitions->IsFadeValueZero(), unit == 14) << "unit " << unit;
+        EXPECT_EQ(transitions->IsFadeValueZero(), unit == units) << "unit " << unit;
     }
     EXPECT_EQ(pixel, kBlue | 0xFF000000u);
     // The kind runs its whole duration after the picture has gone.
-    for (int unit = 15; unit <= 30; ++unit)
+    for (int unit = units + 1; unit <= 30; ++unit)
         StepTransition();
     EXPECT_EQ(transitions->GetKind(), kTransitionSimpleFade);
     StepTransition();
@@ -153,13 +158,13 @@ TEST_F(LoadingScreen, ASimpleFadeShowsThePresentedFrameAndLoses0075OfItAUnit)
     // Kind 0 (or any other) copies nothing and leaves a running transition alone.
     Present(kRed);
     ASSERT_EQ(transitions->Start(kTransitionSimpleFade, 0), 0);
-    StepTransition(5.0);
+    StepTransition(2.0);
     const float ratio = screenshot->GetFadeRatio();
     Present(kGreen);
     for (uint32_t kind : {0u, 5u, 0xFFFFFFFFu})
         EXPECT_EQ(transitions->Start(kind, 0), 0);
     EXPECT_EQ(transitions->GetKind(), kTransitionSimpleFade);
-    EXPECT_FLOAT_EQ(transitions->GetElapsed(), 5.0f);
+    EXPECT_FLOAT_EQ(transitions->GetElapsed(), 2.0f);
     EXPECT_FLOAT_EQ(screenshot->GetFadeRatio(), ratio);
     EXPECT_GT(Red(DrawTransition(kBlue, Width() / 2, Height() / 2)), 100);
 
@@ -472,7 +477,7 @@ TEST_F(LoadingScreen, APressReachesNobodyUntilTheCopiedFrameHasFaded)
     EXPECT_EQ(world->GetInputReceiver(), kInputObjects);
     Present(kRed);
     ASSERT_EQ(world->SetGameState(kGameStatePlaying, kTransitionSimpleFade, 0), 0);
-    for (int unit = 1; unit <= 14; ++unit) {
+    for (int unit = 1; unit <= FadeUnits(); ++unit) {
         EXPECT_EQ(world->GetInputReceiver(), kInputNone) << "unit " << unit;
         StepTransition();
     }
