@@ -984,12 +984,9 @@ public:
         const int x = int(std::lround((p.x - fit[0]) / fit[2])), y = int(std::lround((p.y - fit[1]) / fit[3]));
         return x >= 0 && y >= 0 && x < background.width && y < background.height ? background.At(x, y) : -1;
     }
+    bool ShowsThePicture(WindowPoint p) const { return Near(Colour(p), Background(p)); }
     // Whether the element's centre shows the hall's picture, or something clearly over it.
-    bool Gone(const std::string& element) const
-    {
-        const WindowPoint p = Centre(element);
-        return Near(Colour(p), Background(p));
-    }
+    bool Gone(const std::string& element) const { return ShowsThePicture(Centre(element)); }
     bool Shown(const std::string& element) const
     {
         const WindowPoint p = Centre(element);
@@ -1009,8 +1006,7 @@ public:
     // its click.
     bool Playing() const
     {
-        const WindowPoint plate = Window(332.0f, 56.0f);  // the card's plate, beside its text
-        return Near(Colour(plate), Background(plate));
+        return ShowsThePicture(Window(332.0f, 56.0f));  // the card's plate, beside its text
     }
 
     std::string id;
@@ -1025,9 +1021,9 @@ const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "co
 
 }  // namespace
 
-// A new player's game reaches the hall: the program without its splash pictures, a fresh
-// per-user folder (no profile: the game begins at the hall), its window found and the hall
-// playing. With `developer` the data folder holds the developer file.
+// A new player's game reaches the hall: the program with a fresh per-user folder (no profile:
+// the game begins at the hall), its window found and the hall playing. With `developer` the
+// data folder holds the developer file.
 class HallProgram : public Program {
 protected:
     void SetUp() override
@@ -1056,11 +1052,23 @@ protected:
     // The program started again on what the last run left, up to the hall playing.
     void Continue()
     {
-        pid = Start("nimbrel_test_nosplash", {"--frames", "1000000"});
+        pid = Start("nimbrel", {"--frames", "1000000"});
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "") << Stderr();
         ASSERT_TRUE(hall.Open(id));
-        ASSERT_TRUE(WaitUntil([this] { return hall.Playing(); }, 120)) << Stderr();
+        // The splash pictures and the video come first: the player clicks through them, at a
+        // point of the floor where the hall has nothing to find, until the hall shows there.
+        const WindowPoint floor = hall.Window(1000.0f, 740.0f);
+        const bool shown = WaitUntil(
+            [&] {
+                if (hall.ShowsThePicture(floor))
+                    return true;
+                hall.Click(floor);
+                return false;
+            },
+            120);
+        ASSERT_TRUE(shown) << Stderr();
+        ASSERT_TRUE(WaitUntil([this] { return hall.Playing(); }, 60)) << Stderr();
     }
     // Clicks the point until the condition holds, as a player clicks again when nothing
     // happened: the game takes no click while the last picture is still fading away, nor on an
