@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
+#include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -131,6 +132,15 @@ public:
         return CNimbrelWorld::LoadWorld();
     }
 };
+
+// Two colours whose channels differ by a few steps at most (alpha not compared).
+bool NearColour(uint32_t a, uint32_t b, int tolerance = 6)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
 
 // Steps until the game plays (StepUntil): a level change waits on its screen transitions.
 bool StepUntilPlaying(NimbrelHarness& game)
@@ -299,6 +309,21 @@ TEST_F(GameFolder, TheHallIsPlayedWithTheFrameItsScriptNames)
     for (void* item = objects->GetActiveList().GetFirst(); item; item = objects->GetActiveList().GetNext())
         listed = listed || item == frame;
     EXPECT_TRUE(listed);
+    // On screen: drawn before the hall, in the border the hall's picture leaves free.
+    CTransitions* transitions = game.World()->GetTransitions();
+    for (int i = 0; i < 300 && transitions && !transitions->IsFadeValueZero(); ++i)
+        ASSERT_TRUE(game.Step());
+    ASSERT_TRUE(game.Step());
+    for (const char* bar : {"top", "bottom", "left", "right"}) {
+        const ElementRecord* e = frame->GetItemRecord(uint32_t(frame->FindElementByName(bar)));
+        float at[3];
+        frame->ProjectElementToScreen(at, e);
+        // Along the top and bottom, left of the title card that comes down over the top bar.
+        const int32_t x = int32_t(std::lround(at[0])) - (e->size[0] > e->size[1] ? 400 : 0);
+        uint32_t colour = 0;
+        ASSERT_TRUE(game.ReadPixel(x, int32_t(std::lround(at[1])), &colour)) << bar;
+        EXPECT_TRUE(NearColour(colour, e->color)) << bar << std::hex << " " << colour;
+    }
     // The hall's "OnStart" read the frame's exported variable.
     uint32_t value = 0;
     EXPECT_EQ(frame->GetScript()->GetLong("ready", &value, true), kStatusOk);
@@ -956,9 +981,26 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
         EXPECT_EQ(item->flags & kElementClickable, kElementClickable) << item->index;
         EXPECT_EQ(item->action, kFadeHide) << item->index;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    // A point of the card's dark blue plate, left of its text: blue over the brown wall while
+    // the card shows, the wall's own brown once it has gone.
+    const auto plate = [&] {
+        float at[3];
+        hall->ProjectElementToScreen(at, card);
+        uint32_t colour = 0;
+        EXPECT_TRUE(game.ReadPixel(int32_t(std::lround(at[0])) - 170, int32_t(std::lround(at[1])), &colour));
+        return colour;
+    };
+    const auto blue = [](uint32_t c) { return int(c & 0xFF) - int((c >> 16) & 0xFF); };
+    const auto start = std::chrono::steady_clock::now();
+    const uint32_t early = plate();
+    EXPECT_GT(blue(early), 8) << std::hex << early;
+    const auto deadline = start + std::chrono::seconds(30);
     while (!(card->flags & kElementHidden) && std::chrono::steady_clock::now() < deadline)
         ASSERT_TRUE(game.Step());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+    ASSERT_TRUE(game.Step());
+    const uint32_t late = plate();
+    EXPECT_LT(blue(late), -20) << std::hex << late;
     EXPECT_EQ(card->flags & kElementHidden, kElementHidden);
     EXPECT_EQ(card->alpha, 0.0f);
     EXPECT_EQ(game.Stop(), 0);
@@ -1138,6 +1180,46 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
         const CObjectsBase* level = objects->GetCurrentLevelObject();
         return level && std::strcmp(level->GetName(), "study") == 0 && game.State() == kGameStatePlaying;
     }));
+    EXPECT_EQ(game.Stop(), 0);
+}
+
+// A dissolve takes an item away through its draw, pixel by pixel from its edges in: near its
+// end the item's alpha is still whole while most of its rectangle shows the hall behind it.
+TEST_F(GameFolder, AHallItemDissolvesThroughTheNoiseTransition)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    ElementRecord* book = play.Element("book");
+    const auto centre = play.Centre("book");
+    std::vector<std::pair<int32_t, int32_t>> points;
+    // Points of its cover around its centre (the window shows the reference screen at 0.9).
+    for (int32_t dx : {-24, -12, 12, 24})
+        for (int32_t dy : {-10, 10})
+            points.push_back({centre.first + dx, centre.second + dy});
+    std::vector<uint32_t> shown;
+    for (const auto& at : points)
+        shown.push_back(play.Colour(at));
+    auto* fades = dynamic_cast<CFadeManager*>(game.World()->GetManager(kManagerFade));
+    ASSERT_NE(fades, nullptr);
+    book->fadeId = fades->AddFade(kFadeTransition, 3.0f, play.hall->GetObjectNumber(), book->index, nullptr);
+    ASSERT_NE(book->fadeId, 0u);
+    ASSERT_EQ(fades->GetFade(book->fadeId)->GetKind(), kFadeDissolve);
+    const auto progress = [&] {
+        auto* fade = static_cast<CFadeItem4*>(fades->GetFade(book->fadeId));
+        return fade ? fade->GetProgress() : 2.0f;
+    };
+    ASSERT_TRUE(play.StepUntil([&] { return progress() > 0.9f; }));
+    ASSERT_LE(progress(), 1.0f) << "the dissolve ended between two frames";
+    EXPECT_EQ(book->alpha, 1.0f);
+    size_t gone = 0;
+    for (size_t i = 0; i < points.size(); ++i)
+        gone += NearColour(play.Colour(points[i]), shown[i], 24) ? 0 : 1;
+    EXPECT_GE(gone, points.size() - 2);
+    // At its end the item is hidden as by any fade.
+    ASSERT_TRUE(play.Gone("book"));
+    EXPECT_TRUE(book->flags & kElementHidden);
     EXPECT_EQ(game.Stop(), 0);
 }
 

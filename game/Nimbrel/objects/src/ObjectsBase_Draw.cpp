@@ -3,14 +3,19 @@
 // animators) and the draw in draw order, masked by its zone or its material element.
 #include <cstring>
 
+#include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DObjectIndex.h"
 #include "Vornel3D/C3DObjectModifier.h"
+#include "Vornel3D/C3DTexture.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
@@ -21,6 +26,16 @@ constexpr uint32_t kBlendOne = 3;
 constexpr uint32_t kBlendInverseSourceAlpha = 10;
 // A masked element is drawn where the mask stands in front of it or level with it.
 constexpr uint32_t kCompareGreaterEqual = 6;
+
+// Bits of a texture's second word that the element decides: its light is added, and a drifting
+// picture repeats both ways as it scrolls.
+constexpr uint32_t kTextureAdditive = 0x80;
+constexpr uint32_t kTextureRepeat = 0x3000;
+
+// Developer outlines, by what the element answers to.
+constexpr uint32_t kOutlineClickable = 0xFFFFE000u;
+constexpr uint32_t kOutlineDraggable = 0xFF00E0FFu;
+constexpr uint32_t kOutlineOther = 0xFFFF40FFu;
 
 void Add(float* p, float x, float y, float z)
 {
@@ -247,6 +262,11 @@ Status CObjectsBase::PrepareElementDraw(ElementRecord* pElement, float alpha, ui
     turn += e.turnAngle;
     if (e.pRotations && e.rotationCount > 0)
         turn += e.pRotations[0].value;
+    // As with the positions, index 0 is the base rotation just added.
+    if (e.pRotations && e.rotationIndex != 0 && e.rotationIndex < e.rotationCount)
+        turn += e.pRotations[e.rotationIndex].value;
+    if (e.rotationId != 0)
+        turn += e.rotationOffset;
     // The corners turn and scale about the pivot, then move to the place; the parent's frame last.
     math->Translate(e.localMatrix, p[0], p[1], p[2]);
     math->Translate(e.localMatrix, e.pivot[0], e.pivot[1], 0.0f);
@@ -321,9 +341,43 @@ Status CObjectsBase::DrawElementWithTexts(ElementRecord* pElement, int32_t)
             DrawElement(pElement);
         }
         // The element's texts join here once elements have text objects.
+        DrawElementOutline(pElement);
     }
     model->SetCreationWord(creation);
     return kStatusOk;
+}
+
+void CObjectsBase::DrawElementOutline(const ElementRecord* pElement)
+{
+    const GameData* game = m_pWorldData->pGame;
+    const uint32_t flags = pElement->flags;
+    if (!game || !game->developerMode || !game->itemDebug || (flags & kElementFound) ||
+        !(flags & (kElementClickable | kElementDraggable | kElementRotatable | kElementDropTarget)))
+        return;
+    C3DObject* model = m_pRenderModel;
+    const uint32_t creation = model->GetCreationWord();
+    const uint32_t color = (flags & kElementClickable)   ? kOutlineClickable
+                           : (flags & kElementDraggable) ? kOutlineDraggable
+                                                         : kOutlineOther;
+    model->SetCreationWord((creation | k3DDrawWireframe) & ~k3DDrawDepthTest);
+    model->SetColor(color);
+    model->SetMatrix(pElement->worldMatrix);
+    model->PrepareGroup(pElement->index);
+    model->DrawGroup(pElement->index);
+    model->FinishGroup(0);
+    model->SetCreationWord(creation);
+}
+
+CShaderTransitionNoise* CObjectsBase::GetElementDissolve(const ElementRecord* pElement, float* pProgress) const
+{
+    auto* world = pElement->fadeId ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    auto* fades = world ? dynamic_cast<CFadeManager*>(world->GetManager(kManagerFade)) : nullptr;
+    CFadeItem* fade = fades ? fades->GetFade(pElement->fadeId) : nullptr;
+    CShaderManager* shaders = world ? world->GetShaderManager() : nullptr;
+    if (!fade || fade->GetKind() != kFadeDissolve || !shaders)
+        return nullptr;
+    *pProgress = static_cast<CFadeItem4*>(fade)->GetProgress();
+    return shaders->GetNoiseTransition();
 }
 
 Status CObjectsBase::DrawElement(ElementRecord* pElement)
@@ -333,7 +387,24 @@ Status CObjectsBase::DrawElement(ElementRecord* pElement)
     if (!pElement || !model || !engine || pElement->index >= model->GetGroupCount())
         return kStatusFailed;
     model->SetColor(uint32_t(pElement->drawAlpha) << 24 | (pElement->drawColor & 0xFFFFFFu));
+    if (C3DTexture* texture = model->GetTexture(pElement->index, 0)) {
+        uint32_t second = texture->GetSecond() & ~kTextureAdditive;
+        if (pElement->additive)
+            second |= kTextureAdditive;
+        if (pElement->effectKind == kEffectDrift)
+            second |= kTextureRepeat;
+        texture->SetCreationWords(texture->GetFlags(), second);
+    }
     model->SetMatrix(pElement->worldMatrix);
+    // A dissolving element goes pixel by pixel over the part of its picture it shows.
+    float progress = 0.0f;
+    CShaderTransitionNoise* dissolve = GetElementDissolve(pElement, &progress);
+    if (dissolve) {
+        C3DVector2 low, high;
+        model->GetGroupUVBounds0(pElement->index, &low, &high);
+        const float minPos[2] = {low.x, low.y}, maxPos[2] = {high.x, high.y};
+        dissolve->Apply(minPos, maxPos, progress);
+    }
     // The three steps of one group, so that the blend and depth set here outlast the
     // object's own render states.
     model->PrepareGroup(pElement->index);
@@ -345,6 +416,8 @@ Status CObjectsBase::DrawElement(ElementRecord* pElement)
         engine->SetDepthFunc(kCompareGreaterEqual);
     model->DrawGroup(pElement->index);
     model->FinishGroup(0);
+    if (dissolve)
+        dissolve->End();
     if (pElement->additive) {
         engine->SetSrcBlend(kBlendSourceAlpha);
         engine->SetDestBlend(kBlendInverseSourceAlpha);

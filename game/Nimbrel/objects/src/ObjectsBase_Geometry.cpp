@@ -9,6 +9,7 @@
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DObjectIndex.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/WorldData.h"
@@ -224,6 +225,40 @@ Status CObjectsBase::UpdateComponents()
     return kStatusOk;
 }
 
+void CObjectsBase::LayOutStrip(ElementRecord* pElement)
+{
+    C3DObjectIndex* groups = m_pRenderModel ? m_pRenderModel->GetObjectIndex() : nullptr;
+    const C3DGroupRecord* group = groups ? groups->GetGroup(pElement->index) : nullptr;
+    if (!group || group->vertexCount == 0 ||
+        uint64_t(group->baseVertex) + group->vertexCount > m_pRenderModel->GetVertexCount())
+        return;
+    C3DObject& model = *m_pRenderModel;
+    // A strip spans the screen's width at its own height: its corners are spread from the
+    // screen's left edge to its right edge, seen from the element's own place.
+    float area[4], at[3];
+    AnchorArea(kAnchorFullScreen, area);
+    GetElementPosition(at, pElement);
+    model.Lock(2, 2);
+    float low = 0.0f, high = 0.0f;
+    for (uint32_t v = 0; v < group->vertexCount; ++v) {
+        const float x = model.GetVertexPosition(group->baseVertex + v).x;
+        low = v == 0 ? x : std::min(low, x);
+        high = v == 0 ? x : std::max(high, x);
+    }
+    const float left = area[0] - at[0], right = area[2] - at[0];
+    for (uint32_t v = 0; v < group->vertexCount && high > low; ++v) {
+        C3DVector3 p = model.GetVertexPosition(group->baseVertex + v);
+        p.x = left + (p.x - low) / (high - low) * (right - left);
+        model.SetVertexPosition(group->baseVertex + v, p.x, p.y, p.z);
+    }
+    model.Unlock(1);
+    if (high > low) {
+        pElement->bounds[0] = left;
+        pElement->bounds[2] = right;
+        pElement->size[0] = right - left;
+    }
+}
+
 Status CObjectsBase::UpdateComponent(uint32_t index)
 {
     if (index >= m_elementCount)
@@ -240,7 +275,9 @@ Status CObjectsBase::UpdateComponent(uint32_t index)
     const uint16_t word = AnchorWord(e.anchor);
     const float halfW = e.size[0] * 0.5f, halfH = e.size[1] * 0.5f;
     float area[4];
-    if (e.anchor == kAnchorScreenBottom) {
+    if (e.anchor == kAnchorOwnOffset) {
+        LayOutStrip(&e);
+    } else if (e.anchor == kAnchorScreenBottom) {
         // On the bottom edge of the screen: no level bar takes room there yet.
         AnchorArea(kAnchorFullScreen, area);
         second[1] = std::floor(area[3] - halfH - e.baseOffset[1]);

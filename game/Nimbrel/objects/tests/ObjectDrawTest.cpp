@@ -26,6 +26,8 @@
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D/C3DObjectIndex.h"
 #include "Vornel3D/C3DObjectRaw.h"
+#include "Vornel3D/C3DTexture.h"
+#include "Vornel3D_GL/C3DTexture_GL.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsPackWriter.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -420,6 +422,92 @@ TEST_F(ObjectDrawTest, PositionsAndTheTurnAngle)
                 1.5708f, 0.05f);
     EXPECT_FALSE(std::isnan(m_object->GetTurnAngle(dial, screen[0], screen[1], float(below.first), float(below.second))));
     EXPECT_FALSE(std::isnan(m_object->GetTurnAngle(dial, screen[0], screen[1], screen[0], screen[1])));
+}
+
+TEST_F(ObjectDrawTest, TheRotationAnimatorTurnsTheElement)
+{
+    // A tall bar: turned a quarter it lies across.
+    Build({{"bar", 320, 240, 20, 200, kRed}});
+    ElementRecord* bar = Element("bar");
+    Frame();
+    EXPECT_TRUE(Near(Pixel(At(320, 170)), 255, 0, 0));
+    EXPECT_TRUE(Near(Pixel(At(390, 240)), 0, 0, 0));
+    bar->rotationId = 1;
+    bar->rotationOffset = 1.5707963f;
+    Frame();
+    EXPECT_TRUE(Near(Pixel(At(320, 170)), 0, 0, 0));
+    EXPECT_TRUE(Near(Pixel(At(390, 240)), 255, 0, 0));
+    // Without a running animator its value counts for nothing.
+    bar->rotationId = 0;
+    Frame();
+    EXPECT_TRUE(Near(Pixel(At(320, 170)), 255, 0, 0));
+}
+
+TEST_F(ObjectDrawTest, ADriftRepeatsItsPictureAndAnAddedElementAddsThroughItsTexture)
+{
+    Build({{"plain", 100, 100, 40, 40, kWhite}, {"drift", 200, 100, 40, 40, kWhite}, {"added", 300, 100, 40, 40, kWhite}});
+    C3DObject* model = m_object->GetRenderModel();
+    const uint8_t white[4] = {255, 255, 255, 255};
+    std::vector<C3DTexture*> textures;
+    for (uint32_t group = 0; group < 3; ++group) {
+        C3DTexture* texture = m_engine->CreateTexture(kTexSingleLevel, kTexMinNearest | kTexAdditive);
+        ASSERT_EQ(texture->MakeFromRaw(1, 1, 32, white, u"white.raw"), kStatusOk);
+        model->SetTexture(texture, group, 0);
+        textures.push_back(texture);
+    }
+    Element("drift")->effectKind = kEffectDrift;
+    Element("added")->additive = 1;
+    Frame();
+    // The element decides the additive bit and the repeat; the texture's other bits stay.
+    const uint32_t expected[] = {kTexMinNearest, kTexMinNearest | kTexRepeatS | kTexRepeatT,
+                                 kTexMinNearest | kTexAdditive};
+    for (uint32_t group = 0; group < 3; ++group)
+        EXPECT_EQ(textures[group]->GetSecond(), expected[group]) << group;
+}
+
+TEST_F(ObjectDrawTest, AStripSpansTheScreenAtItsOwnHeight)
+{
+    // Code 1: laid out over the window's width, whatever the window, by its own offset.
+    Build({{"strip", 100, 200, 60, 20, kGreen, -1, kAnchorOwnOffset}});
+    WorldData* w = m_world->GetWorldData();
+    const auto row = [&] { return int(200.0f * w->game.view.interfaceScaleY); };
+    ASSERT_EQ(m_object->UpdateComponents(), kStatusOk);
+    Frame();
+    EXPECT_TRUE(Near(Pixel({1, row()}), 0, 255, 0));
+    EXPECT_TRUE(Near(Pixel({kWidth - 2, row()}), 0, 255, 0));
+    EXPECT_TRUE(Near(Pixel({kWidth / 2, row() + 20}), 0, 0, 0));
+    w->realWidth = w->virtualWidth = 200;
+    m_engine->GetView()->ComputeProjection();
+    m_engine->GetView()->SetViewport(0, 0, 200, kHeight);
+    Fit();
+    ASSERT_EQ(m_object->UpdateComponents(), kStatusOk);
+    Frame();
+    EXPECT_TRUE(Near(Pixel({1, row()}), 0, 255, 0));
+    EXPECT_TRUE(Near(Pixel({198, row()}), 0, 255, 0));
+}
+
+TEST_F(ObjectDrawTest, DeveloperItemTextsOutlineWhatAnswersThePointer)
+{
+    Build({{"back", 320, 240, 640, 480, 0xFF202020u}, {"item", 200, 200, 120, 120, kBlue}, {"still", 400, 200, 120, 120, kBlue}});
+    Element("item")->flags |= kElementClickable;
+    GameData* game = m_world->GetGameData();
+    // The outline of the clickable item: a yellow pixel near its left edge on its middle row.
+    const auto outlined = [&](const char* name) {
+        Frame();
+        const float x = Element(name)->baseOffset[0] - 60.0f;
+        for (float dx = -3.0f; dx <= 3.0f; dx += 0.5f)
+            if (Near(Pixel(At(x + dx, 200)), 255, 224, 0, 40))
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(outlined("item"));
+    game->developerMode = 1;
+    game->itemDebug = 1;
+    EXPECT_TRUE(outlined("item"));
+    EXPECT_FALSE(outlined("still"));
+    // Found, it answers no more.
+    Element("item")->flags |= kElementFound;
+    EXPECT_FALSE(outlined("item"));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ class C3DObjectRaw;
 class CCommandList;
 class C3DEngine;
 class CObstruction;
+class CShaderTransitionNoise;
 class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
@@ -477,6 +478,11 @@ public:
     // The element drawn through its model's parent link, or null: a link outside the object,
     // onto the element itself, or into a cycle gives none.
     ElementRecord* GetParentElement(const ElementRecord* pElement);
+    // In developer mode with the item texts on, an element that answers the pointer is drawn
+    // again as an outline in the colour of what it answers to.
+    void DrawElementOutline(const ElementRecord* pElement);
+    // The noise dissolve while the element's fade is one, with the fade's progress; else null.
+    CShaderTransitionNoise* GetElementDissolve(const ElementRecord* pElement, float* pProgress) const;
     // ---- draw cache and masks (shared by every object through the world data record) ---------
     void SelectElementMaterial(ElementRecord* pElement);
     void SelectElementMaterialByIndex(uint32_t index);
@@ -824,6 +830,8 @@ protected:
     // The area an anchored element is laid out in: the full screen, or the safe rectangle
     // (left, top, right, bottom).
     void AnchorArea(uint16_t word, float* pArea) const;
+    // Anchor code 1: the element's corners spread over the screen's width, its height kept.
+    void LayOutStrip(ElementRecord* pElement);
     // A read stream over one of the object's files, by the game's source of object files:
     // kStatusFailed when the locator does not find it, kStatusOutOfMemory for another source
     // or a stream that cannot be made. The stream is not opened yet.

@@ -193,7 +193,8 @@ struct ElementRecord {
     uint32_t reservedAfterDrop[6];
     uint32_t turnTarget;            // rotation key frame started when a turn ends, 0 none
     uint32_t rotationId;
-    uint32_t reservedAfterRotation[2];
+    float rotationOffset;           // added to the rotation while a rotation animator runs
+    uint32_t rotationIndex;         // selected rotation
     uint32_t scaleId;
     float scaleOffset;              // added to the current scale's value while a scaling runs
     uint32_t positionIndex;         // selected element position
