@@ -965,7 +965,12 @@ public:
                          ChooseTextureLevel(uint16_t(width), uint16_t(height), 1024, 768), 1, fit, nullptr, nullptr);
         centres = SceneCentres(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_1.raw");
         background = PackPicture(u"textures/hall/background.png");
-        return centres.count("key") && background.width == 1024 && background.height == 768;
+        if (!centres.count("key") || !centres.count("background") || background.width == 0)
+            return false;
+        // The picture lies inside the frame's border, drawn at its own size.
+        origin[0] = centres["background"].first - float(background.width) * 0.5f;
+        origin[1] = centres["background"].second - float(background.height) * 0.5f;
+        return true;
     }
 
     WindowPoint Window(float x, float y) const
@@ -981,7 +986,8 @@ public:
     // The hall's own picture at that point, as nothing covers it.
     int64_t Background(WindowPoint p) const
     {
-        const int x = int(std::lround((p.x - fit[0]) / fit[2])), y = int(std::lround((p.y - fit[1]) / fit[3]));
+        const int x = int(std::lround((p.x - fit[0]) / fit[2] - origin[0]));
+        const int y = int(std::lround((p.y - fit[1]) / fit[3] - origin[1]));
         return x >= 0 && y >= 0 && x < background.width && y < background.height ? background.At(x, y) : -1;
     }
     bool ShowsThePicture(WindowPoint p) const { return Near(Colour(p), Background(p)); }
@@ -1013,6 +1019,7 @@ public:
 
 private:
     float fit[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    float origin[2] = {0.0f, 0.0f};
     std::map<std::string, std::pair<float, float>> centres;
     RootPicture background;
 };
