@@ -1063,8 +1063,9 @@ protected:
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "") << Stderr();
         ASSERT_TRUE(hall.Open(id));
-        // The splash pictures and the video come first: the player clicks through them, at a
-        // point of the floor where the hall has nothing to find, until the hall shows there.
+        // The splash pictures, the video and the welcome text come first: the player clicks
+        // through them, at a point of the floor where the hall has nothing to find, until the
+        // hall shows there.
         const WindowPoint floor = hall.Window(1000.0f, 740.0f);
         const bool shown = WaitUntil(
             [&] {
@@ -1173,4 +1174,143 @@ TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
     }
     EXPECT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
     Quit();
+}
+
+namespace {
+
+// The hall's welcome text as a player sees it on the full screen (1024 x 768, the reference
+// size): the popups object's parchment in the middle, the page buttons on the band below.
+constexpr int kParchmentX = 240, kParchmentY = 200;   // inside the parchment's border
+constexpr int kPreviousX = 64, kPreviousY = 712;      // the arrow of the previous button
+constexpr int kBesideX = 900, kBesideY = 400;         // beside the parchment and the buttons
+
+// The popups object's parchment, under a popup text.
+bool IsParchment(int64_t rgb)
+{
+    return rgb >= 0 && (rgb >> 16 & 0xFF) > 0xD0 && (rgb >> 8 & 0xFF) > 0xC8 && (rgb & 0xFF) > 0xA8;
+}
+
+// A digest of the page on the parchment: the text is all that changes there.
+uint64_t PageDigest(const RootPicture& screen)
+{
+    uint64_t digest = 1469598103934665603ull;
+    for (int y = 180; y < 590; ++y)
+        for (int x = 230; x < 795; ++x)
+            digest = (digest ^ screen.At(x, y)) * 1099511628211ull;
+    return digest;
+}
+
+}  // namespace
+
+// The hall opens with its welcome text in three parts: clicks beside the buttons and Space step
+// through them, the previous button shows from the second part on, a profile saved on the second
+// part opens on it again, the last step closes the text and the hall's script goes on (its title
+// card fades out); the first find shows the narrator's line, which goes by itself; a French
+// player reads the French text, and Escape closes it at once.
+TEST_F(Program, TheHallsWelcomeTextIsSteppedThroughAndGoesOnInTheNextRun)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    LinkData();
+    const std::string shot = root + "/screen.xwd";
+    const auto screen = [&] { return ReadRootWindow(shot); };
+    // The screen once it shows what is wanted, and, when `still`, once the page has stopped
+    // changing (the popup's transitions fade the last frame out); empty after fifteen seconds.
+    const auto settled = [&](const std::function<bool(const RootPicture&)>& wanted, bool still = true) {
+        uint64_t last = 0;
+        for (int i = 0; i < 100; ++i) {
+            RootPicture now = screen();
+            if (!now.pixels.empty() && wanted(now) && (!still || PageDigest(now) == last))
+                return now;
+            last = now.pixels.empty() ? 0 : PageDigest(now);
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        }
+        return RootPicture{};
+    };
+    const auto open = [](const RootPicture& s) { return IsParchment(s.At(kParchmentX, kParchmentY)); };
+    const auto closed = [](const RootPicture& s) { return !IsParchment(s.At(kParchmentX, kParchmentY)); };
+    const auto previousShown = [](const RootPicture& s) { return (s.At(kPreviousX, kPreviousY) >> 16 & 0xFF) > 0xC0; };
+    const auto input = [](const std::string& id, const std::string& what) {
+        return std::system(("xdotool windowfocus --sync " + id + " " + what).c_str());
+    };
+    const auto clickBeside = [&](const std::string& id) {
+        return std::system(("xdotool mousemove --window " + id + " " + std::to_string(kBesideX) + " " +
+                            std::to_string(kBesideY) + " click 1").c_str());
+    };
+    environment = {{"LANG", "en_GB.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}};
+
+    // First run: part 1, then part 2 on a click beside the buttons; the game ends there.
+    uint64_t english = 0, second = 0;
+    {
+        const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "");
+        const RootPicture first = settled(open);
+        ASSERT_FALSE(first.pixels.empty()) << "the welcome text never showed: " << Stderr();
+        EXPECT_FALSE(previousShown(first)) << std::hex << first.At(kPreviousX, kPreviousY);
+        english = PageDigest(first);
+        ASSERT_EQ(clickBeside(id), 0);
+        const RootPicture next = settled([&](const RootPicture& s) { return open(s) && PageDigest(s) != PageDigest(first); });
+        ASSERT_FALSE(next.pixels.empty());
+        EXPECT_TRUE(previousShown(next)) << std::hex << next.At(kPreviousX, kPreviousY);
+        second = PageDigest(next);
+        kill(pid, SIGTERM);
+        ASSERT_EQ(Wait(pid), 0) << Stderr();
+    }
+
+    // Second run: the saved profile opens on part 2; Space shows part 3, a click closes the text.
+    {
+        const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "");
+        const RootPicture again = settled(open);
+        ASSERT_FALSE(again.pixels.empty()) << Stderr();
+        EXPECT_EQ(PageDigest(again), second);
+        EXPECT_TRUE(previousShown(again));
+        ASSERT_EQ(input(id, "key space"), 0);
+        const RootPicture third =
+            settled([&](const RootPicture& s) { return open(s) && PageDigest(s) != second; });
+        ASSERT_FALSE(third.pixels.empty());
+        EXPECT_TRUE(previousShown(third));
+        const uint32_t title = third.At(512, 56);
+        ASSERT_EQ(clickBeside(id), 0);
+        // Closed, and the hall's script went on: its title card fades out.
+        const RootPicture after =
+            settled([&](const RootPicture& s) { return closed(s) && s.At(512, 56) != title; }, false);
+        ASSERT_FALSE(after.pixels.empty()) << std::hex << screen().At(512, 56) << " " << title;
+        EXPECT_FALSE(settled([&](const RootPicture& s) { return !previousShown(s); }, false).pixels.empty());
+
+        // The first find: the narrator's line comes in on its band at the top and goes by itself.
+        const uint32_t band = after.At(100, 48);
+        // The key becomes clickable once the title card has gone: clicked until it is found.
+        const auto dark = [](uint32_t rgb) { return (rgb >> 16 & 0xFF) < 0x50 && (rgb & 0xFF) >= (rgb >> 16 & 0xFF); };
+        bool narrated = false;
+        for (int i = 0; i < 20 && !narrated; ++i) {
+            ASSERT_EQ(std::system(("xdotool mousemove --window " + id + " 644 612 click 1").c_str()), 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            narrated = dark(screen().At(100, 48));
+        }
+        EXPECT_TRUE(narrated) << std::hex << screen().At(100, 48) << " was " << band;
+        EXPECT_FALSE(settled([&](const RootPicture& s) { return s.At(100, 48) == band; }, false).pixels.empty())
+            << std::hex << screen().At(100, 48) << " was " << band;
+        kill(pid, SIGTERM);
+        ASSERT_EQ(Wait(pid), 0) << Stderr();
+    }
+
+    // A French player on a new profile: the French text, closed at once by Escape.
+    fs::remove_all(root + "/user");
+    fs::create_directories(root + "/user");
+    environment = {{"LANG", "fr_FR.UTF-8"}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}};
+    {
+        const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "");
+        const RootPicture french = settled(open);
+        ASSERT_FALSE(french.pixels.empty()) << Stderr();
+        EXPECT_NE(PageDigest(french), english);
+        ASSERT_EQ(input(id, "key Escape"), 0);
+        EXPECT_FALSE(settled(closed, false).pixels.empty());
+        kill(pid, SIGTERM);
+        ASSERT_EQ(Wait(pid), 0) << Stderr();
+    }
 }

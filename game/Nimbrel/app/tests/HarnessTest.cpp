@@ -22,8 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -148,6 +150,23 @@ bool StepUntilPlaying(NimbrelHarness& game)
     return StepUntil(game, kGameStatePlaying, nullptr);
 }
 
+// The hall opens with its welcome text; Escape closes it and the hall's script goes on.
+bool CloseHallIntro(NimbrelHarness& game)
+{
+    CPopupManager* popups = game.World()->GetPopupManager();
+    for (int i = 0; i < 600 && popups && !popups->IsPopupOpen(); ++i)
+        if (!game.Step())
+            return false;
+    if (!popups || !popups->IsPopupOpen())
+        return false;
+    game.PostKey(VK_ESCAPE);
+    for (int i = 0; i < 10 && popups->IsPopupOpen(); ++i)
+        if (!game.Step())
+            return false;
+    // The waiting script goes on with the next frame's queued results.
+    return !popups->IsPopupOpen() && game.Step(2);
+}
+
 }  // namespace
 
 TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
@@ -159,7 +178,9 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 4u);
+    ASSERT_EQ(objects->GetObjectCount(), 5u);
+    EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -608,6 +629,7 @@ TEST_F(GameFolder, SampleHallIsPlayedWithItsItemsAndItsSwingingPendulum)
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
     ASSERT_TRUE(StepUntilPlaying(game));
+    ASSERT_TRUE(CloseHallIntro(game));
     // The hall fades in: the pictures are read once the fade has ended.
     CTransitions* transitions = game.World()->GetTransitions();
     for (int i = 0; i < 300 && transitions && !transitions->IsFadeValueZero(); ++i)
@@ -736,11 +758,12 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
         const char *from, *to;
         float menu, information, narrator, tutorial;
         uint32_t informationColor;
+        float popupBorder;
     } cases[] = {
         // No MAIN_FONT section: every default.
-        {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u},
+        {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u, 0.9f},
         // The sample's sizes and colours, every size doubled.
-        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 80.0f, 60.0f, 0xFFFFFFFFu},
+        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 56.0f, 60.0f, 0xFFFFFFFFu, 0.5f},
     };
     for (const auto& c : cases) {
         g_settingsFrom = c.from;
@@ -763,7 +786,7 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
         EXPECT_EQ(text.tutorial.color, 0xFFFFFFFFu) << c.to;
         // The two ratios are not text sizes.
         EXPECT_FLOAT_EQ(text.menuButtonSizeRatio, 1.0f) << c.to;
-        EXPECT_FLOAT_EQ(text.popupBorderRatio, 0.9f) << c.to;
+        EXPECT_FLOAT_EQ(text.popupBorderRatio, c.popupBorder) << c.to;
         // No extra glyph file: the extra font is the main font, freed once at the end.
         ASSERT_NE(world->GetMainFont(), nullptr);
         EXPECT_EQ(world->GetSecondFont(), world->GetMainFont());
@@ -976,6 +999,7 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
     const ElementRecord* card = hall->GetItemRecord(uint32_t(title));
     EXPECT_EQ(card->flags & kElementHidden, 0u);
     EXPECT_GT(card->alpha, 0.5f);
+    ASSERT_TRUE(CloseHallIntro(game));
     for (const int32_t index : {key, coin}) {
         const ElementRecord* item = hall->GetItemRecord(uint32_t(index));
         EXPECT_EQ(item->flags & kElementClickable, kElementClickable) << item->index;
@@ -1079,6 +1103,8 @@ public:
         if (!StepUntilPlaying(game))
             return false;
         CTransitions* transitions = game.World()->GetTransitions();
+        if (!CloseHallIntro(game))
+            return false;
         for (int i = 0; i < 300 && transitions && !transitions->IsFadeValueZero(); ++i)
             if (!game.Step())
                 return false;

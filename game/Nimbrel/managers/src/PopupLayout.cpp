@@ -1,6 +1,7 @@
-// The text half of the popup manager: tags, parts and pages, the reveal, and the drawing.
+// The text half of the popup manager: tags, parts and pages, and the reveal.
 #include <cstring>
 
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr const char16_t* kMissingString = u"MISSING STRING !!!";
-constexpr uint32_t kPageFlags = kTextShadow | kTextCentreX | kTextCentreY;
-constexpr uint32_t kNarratorFlags = kTextCentreX | kTextCentreY;
 
 const CStringsManager* Strings(WorldData* w)
 {
@@ -39,12 +38,6 @@ char16_t* FindNthNewline(char16_t* text, uint32_t n)
     return nullptr;
 }
 
-uint32_t WithAlpha(uint32_t color, float alpha)
-{
-    const float a = alpha < 0.0f ? 0.0f : alpha > 1.0f ? 1.0f : alpha;
-    return (color & 0x00FFFFFFu) | (static_cast<uint32_t>(a * 255.0f) << 24);
-}
-
 }  // namespace
 
 // "L=": the label is looked up once the labels manager's groups are shown with the text; until
@@ -62,27 +55,45 @@ char16_t CPopupManager::Symbol(char16_t ascii) const
     return table && ascii < strings->GetRemapLength() && table[ascii] ? static_cast<char16_t>(table[ascii]) : ascii;
 }
 
-char16_t* CPopupManager::WrapOwned(const char16_t* text, float width, float maxWidth, uint32_t factor, bool breaks)
+char16_t* CPopupManager::CopyReplacing(const char16_t* text, size_t length, char16_t from, char16_t to)
+{
+    auto* copy = static_cast<char16_t*>(UTILS_MALLOC((length + 1) * sizeof(char16_t)));
+    if (!copy)
+        return nullptr;
+    // One pass over a known length, which the compiler turns into vector code.
+    for (size_t i = 0; i < length; ++i)
+        copy[i] = text[i] == from ? to : text[i];
+    copy[length] = 0;
+    return copy;
+}
+
+char16_t* CPopupManager::OpenText(const char16_t* text)
+{
+    return CopyReplacing(text, UtilsString_Length(text), Symbol(u'|'), u'\n');
+}
+
+char16_t* CPopupManager::WrapOwned(const char16_t* text, size_t length, float width, float maxWidth, uint32_t factor,
+                                   bool breaks, size_t* pWrappedLength)
 {
     char16_t* source = nullptr;
     if (breaks) {
-        source = UtilsString_DupW(text);
+        source = CopyReplacing(text, length, Symbol(u'|'), u'\n');
         if (!source)
             return nullptr;
-        UtilsString_ReplaceChar(source, Symbol(u'|'), u'\n');
         text = source;
     }
+    *pWrappedLength = length;
     CVornelFont* font = Font();
     if (!font)
-        return source ? source : UtilsString_DupW(text);
-    const uint32_t capacity = static_cast<uint32_t>(UtilsString_Length(text) * factor + 2);
+        return source ? source : CopyReplacing(text, length, 0, 0);
+    const uint32_t capacity = static_cast<uint32_t>(length * factor + 2);
     auto* wrapped = static_cast<char16_t*>(UTILS_MALLOC(capacity * sizeof(char16_t)));
     if (wrapped) {
         const CStringsManager* strings = Strings(m_pWorldData);
         const float limit = maxWidth < 0.0f ? 0.0f : maxWidth > 65535.0f ? 65535.0f : maxWidth;
-        font->WrapText(width * TextScale(), 0, text, wrapped, capacity, static_cast<uint16_t>(limit), Symbol(u' '),
-                       strings ? strings->GetOpeningPunctuation() : u"",
-                       strings ? strings->GetClosingPunctuation() : u"", 0);
+        *pWrappedLength = font->WrapText(width * TextScale(), 0, text, wrapped, capacity, static_cast<uint16_t>(limit),
+                                         Symbol(u' '), strings ? strings->GetOpeningPunctuation() : u"",
+                                         strings ? strings->GetClosingPunctuation() : u"", 0);
     }
     UTILS_FREE(source);
     return wrapped;
@@ -128,12 +139,13 @@ void CPopupManager::FreePages()
     m_pageCount = m_pageIndex = 0;
 }
 
-bool CPopupManager::SetCurrentPage(uint32_t index)
+bool CPopupManager::SetCurrentPage(uint32_t index, size_t length)
 {
     if (index >= m_pageCount)
         return false;
     EndReveal();
-    char16_t* copy = UtilsString_DupW(m_ppPages[index]);
+    const char16_t* page = m_ppPages[index];
+    char16_t* copy = CopyReplacing(page, length != kLengthUnknown ? length : UtilsString_Length(page), 0, 0);
     if (!copy) {
         OutOfMemory();
         return false;
@@ -194,6 +206,9 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
         m_cutChar = *m_pCut;
         *m_pCut = 0;
     }
+    // The next step starts from here without looking for the separator again.
+    m_pLaidOutPart = part;
+    m_pPartEnd = m_pCut;
     const char16_t* shown = RunTags(part);
 
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
@@ -201,7 +216,9 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     const float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
     const float boxHeight = (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
     const float width = game ? game->text.popup.width : 40.0f, height = game ? game->text.popup.height : 40.0f;
-    char16_t* wrapped = WrapOwned(shown, width, boxWidth, 2, false);
+    const size_t length = m_pCut ? static_cast<size_t>(m_pCut - shown) : UtilsString_Length(shown);
+    size_t wrappedLength = 0;
+    char16_t* wrapped = WrapOwned(shown, length, width, boxWidth, 2, false, &wrappedLength);
     RestoreCut();
     if (!wrapped) {
         OutOfMemory();
@@ -212,7 +229,9 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     const float lineHeight = height * TextScale();
     const float fit = lineHeight > 0.0f ? boxHeight / lineHeight : 0.0f;
     const uint32_t perPage = fit >= 1.0f ? (fit < 65536.0f ? static_cast<uint32_t>(fit) : 65536u) : 1u;
-    const uint32_t lines = UtilsString_CountChar(wrapped, u'\n') + 1;
+    uint32_t lines = 1;
+    for (size_t i = 0; i < wrappedLength; ++i)
+        lines += wrapped[i] == u'\n';
     const uint32_t pages = lineHeight > 0.0f ? (lines + perPage - 1) / perPage : 1;
     m_ppPages = static_cast<char16_t**>(UTILS_CALLOC(pages, sizeof(char16_t*)));
     if (!m_ppPages) {
@@ -220,6 +239,7 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
         OutOfMemory();
         return false;
     }
+    size_t firstLength = wrappedLength;
     if (pages == 1) {
         // One page: the wrapped text is that page.
         m_ppPages[0] = wrapped;
@@ -229,16 +249,19 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     char16_t* rest = wrapped;
     for (uint32_t i = 0; rest && i < pages; ++i) {
         char16_t* cut = i + 1 < pages ? FindNthNewline(rest, perPage) : nullptr;
-        m_ppPages[i] = UtilsString_DupW(rest, cut ? static_cast<size_t>(cut - rest) : 0);
+        const size_t pageLength = cut ? static_cast<size_t>(cut - rest) : wrappedLength - static_cast<size_t>(rest - wrapped);
+        m_ppPages[i] = CopyReplacing(rest, pageLength, 0, 0);
         if (!m_ppPages[i])
             break;
+        if (i == 0)
+            firstLength = pageLength;
         ++m_pageCount;
         if (!cut)
             break;
         rest = cut + 1;
     }
     UTILS_FREE(wrapped);
-    if (m_pageCount == 0 || !SetCurrentPage(0))
+    if (m_pageCount == 0 || !SetCurrentPage(0, firstLength))
         return false;
     if (m_labelIndex != -1 && m_pPageText[0]) {
         // The first character shows at once; an instant layout shows the page whole.
@@ -272,7 +295,7 @@ bool CPopupManager::AdvancePopupText(char16_t* text, uint8_t instant)
         return true;
     char16_t* part = m_pText;
     if (text) {
-        char16_t* separator = FindChar(text, Symbol(u'#'));
+        char16_t* separator = text == m_pLaidOutPart ? m_pPartEnd : FindChar(text, Symbol(u'#'));
         if (!separator)
             return true;
         part = separator + 1;
@@ -335,8 +358,14 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
     const float width = game ? game->text.message.width : 40.0f;
-    char16_t* wrapped =
-        WrapOwned(text ? text : kMissingString, width, (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio, 4, true);
+    // The message fills the popups object's item box; without one, the popup text's box.
+    float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
+    CObjectsInterfacePopups* popups = PopupsObject();
+    if (const ElementRecord* box = popups ? popups->GetRoleElement(kPopupsItemBox) : nullptr)
+        boxWidth = box->size[0];
+    const char16_t* shown = text ? text : kMissingString;
+    size_t wrappedLength = 0;
+    char16_t* wrapped = WrapOwned(shown, UtilsString_Length(shown), width, boxWidth, 4, true, &wrappedLength);
     if (!wrapped)
         return OutOfMemory();
     UTILS_FREE(m_pMessageText);
@@ -344,37 +373,4 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     m_messageX = m_messageY = 0.0f;
     m_messageAlign = 0;
     return kStatusOk;
-}
-
-void CPopupManager::Render()
-{
-    CVornelFont* font = Font();
-    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
-    if (!font || !game || !m_pWorldData)
-        return;
-    const float scale = TextScale();
-    const float centreX = m_pWorldData->virtualWidth * 0.5f;
-    if (m_pNarratorText) {
-        const GameTextStyle& s = game->text.narrator;
-        font->DrawText(m_pNarratorText, centreX, m_pWorldData->virtualHeight * 0.1f, 0.0f, kNarratorFlags,
-                       WithAlpha(s.color, m_narratorAlpha), s.width * scale, s.height * scale, nullptr, nullptr, 0);
-    }
-    if (m_pPageText) {
-        const GameTextStyle& s = game->text.popup;
-        font->DrawText(m_pPageText, centreX + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY, 0.0f,
-                       kPageFlags, s.color, s.width * scale, s.height * scale, nullptr, nullptr, 0);
-    }
-}
-
-void CPopupManager::RenderWithObjects(uint32_t objectIndex)
-{
-    CVornelFont* font = Font();
-    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
-    if (!font || !game || !m_pMessageText || m_objectIndex != static_cast<int32_t>(objectIndex))
-        return;
-    const GameTextStyle& s = game->text.message;
-    const float scale = TextScale();
-    font->DrawText(m_pMessageText, m_pWorldData->virtualWidth * 0.5f + m_messageX,
-                   m_pWorldData->virtualHeight * 0.5f + m_messageY, 0.0f, kPageFlags, WithAlpha(s.color, m_objectAlpha),
-                   s.width * scale, s.height * scale, nullptr, nullptr, 0);
 }

@@ -294,10 +294,9 @@ Status CPopupManager::ShowText(const char16_t* text, int32_t stringIndex)
     }
     FreePopupText();
     m_stringIndex = stringIndex;
-    m_pText = UtilsString_DupW(text);
+    m_pText = OpenText(text);
     if (!m_pText)
         return OutOfMemory();
-    UtilsString_ReplaceChar(m_pText, Symbol(u'|'), u'\n');
     AdvancePopupText(nullptr, 0);
     StartTransition();
     return kStatusOk;
@@ -309,7 +308,8 @@ Status CPopupManager::ShowNarrator(const char16_t* text, int32_t stringIndex)
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
     const float width = game ? game->text.narrator.width : 40.0f;
     const float screen = m_pWorldData ? m_pWorldData->virtualWidth : 0.0f;
-    char16_t* wrapped = WrapOwned(text, width, screen * ratio, 2, true);
+    size_t wrappedLength = 0;
+    char16_t* wrapped = WrapOwned(text, UtilsString_Length(text), width, screen * ratio, 2, true, &wrappedLength);
     if (!wrapped)
         return OutOfMemory();
     UTILS_FREE(m_pNarratorText);
@@ -358,6 +358,7 @@ void CPopupManager::FreePopupText()
     UTILS_FREE(m_pText);
     m_pText = nullptr;
     m_pPart = m_pFirstPart = nullptr;
+    m_pLaidOutPart = m_pPartEnd = nullptr;
     m_labelIndex = -1;
     m_labelState = kPopupGone;
     m_labelAlpha = 0.0f;
@@ -478,12 +479,10 @@ Status CPopupManager::OnMouseUp(float x, float y, uint32_t)
         if (m_pText)
             PreviousPopupPage();
         break;
-    case kPopupButtonNext:
-    case kPopupButtonBeside:
+    default:
+        // The next button, and a click beside the buttons or outside the popups object.
         if (m_pText && AdvancePopupText(m_pPart, 0))
             Close(1);
-        break;
-    default:
         break;
     }
     return kStatusOk;
@@ -498,10 +497,9 @@ Status CPopupManager::Relayout()
         const char16_t* text = StringAt(index);
         FreePopupText();
         m_stringIndex = index;
-        m_pText = UtilsString_DupW(text ? text : u"MISSING STRING !!!");
+        m_pText = OpenText(text ? text : u"MISSING STRING !!!");
         if (!m_pText)
             return OutOfMemory();
-        UtilsString_ReplaceChar(m_pText, Symbol(u'|'), u'\n');
         AdvancePopupText(nullptr, 1);
     }
     if (m_objectIndex != -1 && m_messageIndex != -1)

@@ -182,9 +182,9 @@ TEST_F(PopupManagerTest, EachButtonDoesItsOwnStep)
         bool open;
     } steps[] = {
         {kPopupButtonNext, u"two", true},       {kPopupButtonClose, u"two", true},   // no object popup: nothing
-        {kPopupButtonPrevious, u"one", true},   {kPopupButtonNone, u"one", true},
-        {kPopupButtonBeside, u"two", true},     {kPopupButtonNext, u"three", true},
-        {kPopupButtonNext, u"(none)", false},
+        {kPopupButtonPrevious, u"one", true},   {kPopupButtonNone, u"two", true},    // nothing under it: beside
+        {kPopupButtonPrevious, u"one", true},   {kPopupButtonBeside, u"two", true},
+        {kPopupButtonNext, u"three", true},     {kPopupButtonNext, u"(none)", false},
     };
     for (const auto& step : steps) {
         popups->button = step.button;
@@ -253,6 +253,24 @@ TEST_F(PopupManagerTest, TheNarratorLineFadesInHoldsAndGoesByItself)
     popups->strings.clear();
     EXPECT_EQ(popups->ShowStringIndex(5), kStatusOk);
     EXPECT_EQ(Page(), u"MISSING STRING !!!");
+}
+
+// An object popup's picture larger than the item box shrinks to fit it, keeping its shape; a
+// smaller one keeps its size.
+TEST(PopupFit, APictureLargerThanTheBoxIsScaledToFit)
+{
+    const struct {
+        float item[2], box[2], scale;
+    } cases[] = {
+        {{400, 100}, {200, 200}, 0.5f},   // too wide
+        {{100, 400}, {200, 200}, 0.5f},   // too tall
+        {{800, 300}, {200, 150}, 0.25f},  // both: the smaller ratio
+        {{100, 50}, {200, 200}, 1.0f},    // smaller
+        {{200, 200}, {200, 200}, 1.0f},   // exactly
+        {{0, 300}, {200, 150}, 0.5f},     // no width: its height decides
+    };
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(CPopupManager::FitScale(c.item, c.box), c.scale) << c.item[0] << "x" << c.item[1];
 }
 
 TEST_F(PopupManagerTest, AProfileRestoresThePageAndRefusesDamagedOffsets)

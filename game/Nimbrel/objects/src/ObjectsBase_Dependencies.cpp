@@ -5,6 +5,8 @@
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelScript/ScriptStatus.h"
+#include "NimbrelWorld/CScriptBase.h"
+#include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -32,9 +34,12 @@ Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
         }
         if (Failed(EnsureScriptLoaded(object)))
             return kStatusFailed;
-        // An event that waits (or whose call was stopped) has run as far as it may.
+        // An event that waits (or whose call was stopped) has run as far as it may; an object
+        // without the event has nothing to add.
         const Status status = wanted ? object->FireScriptEvent(kEventDependencies) : kStatusOk;
-        return IsBuiltinFailure(status) && status != kScriptCallerStopped ? kStatusFailed : kStatusOk;
+        const bool hasEvent =
+            object->m_pScript && object->m_pScript->HasFunction(ObjectEventTable()[kEventDependencies].name);
+        return IsBuiltinFailure(status) && status != kScriptCallerStopped && hasEvent ? kStatusFailed : kStatusOk;
     });
 }
 

@@ -5,7 +5,9 @@
 #include <new>
 
 #include "NimbrelManagers/CDragInertia.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
 #include "Vornel3D/C3DMath.h"
 #include "VornelPlatform/PlatformPump.h"
 #include "VornelPlatform/PlatformShell.h"
@@ -114,6 +116,8 @@ Status CObjectsManager::Draw()
 {
     CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
+    const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    CPopupManager* popupManager = world ? world->GetPopupManager() : nullptr;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
         // The popup and tool box managers draw for their interfaces.
@@ -121,6 +125,9 @@ Status CObjectsManager::Draw()
             continue;
         FIFONode* position = m_activeList.GetCurrentNode();
         object->Draw();
+        // An object popup shows over the object it belongs to.
+        if (popupManager)
+            popupManager->RenderWithObjects(object->GetObjectNumber());
         m_activeList.SetCurrentNode(position);
     }
     return kStatusOk;

@@ -9,6 +9,7 @@
 //   messages and closed with the popups object's close button.
 // A part may begin with a tag block ("\L=name,A=...\"); the tags are removed from the shown
 // text. Texts are laid out with the main font; positions are virtual-screen units.
+#include <cstddef>
 #include <cstdint>
 
 #include "Vornel3D_ToolBox/CManagedObject.h"
@@ -19,6 +20,8 @@ class CVornelFont;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
 struct CommandHandle;
+struct ElementRecord;
+struct GameTextStyle;
 
 // The channel states of the object popup and the label.
 enum PopupFadeState : uint32_t {
@@ -73,6 +76,9 @@ public:
 
     // The popup group of that name (the extra-text table); kStatusFailed when unknown.
     Status ShowString(const char* name);
+    // The scale that fits a picture of that size into the box: 1.0 when it fits already.
+    static float FitScale(const float* itemSize, const float* boxSize);
+
     // Index from the first popup text of the string table. 0: a popup text opened;
     // kStatusFailed: the string was a narrator line (nobody waits for it) or had no text.
     Status ShowStringIndex(int32_t index);
@@ -161,14 +167,24 @@ private:
     // Lays out the part starting at `part` into pages (the cut is in place).
     bool LayOutPart(char16_t* part, uint8_t instant);
     char16_t* RunTags(char16_t* part);
-    bool SetCurrentPage(uint32_t index);
+    static constexpr size_t kLengthUnknown = ~size_t(0);
+    bool SetCurrentPage(uint32_t index, size_t length = kLengthUnknown);
     void SetButtons();
     void StepReveal(float step);
+    void DrawText(const char16_t* text, float x, float y, uint32_t flags, const GameTextStyle& style, uint32_t color);
+    void VirtualToScreen(float* pPoint) const;
+    // The object popup's element of its scene object, fitted into the item box about its centre.
+    void DrawObjectItem(uint32_t objectIndex, ElementRecord* pBox, const float* pCentre);
     void StepNarrator(float step);
-    // The text wrapped to maxWidth at that font width into a buffer `factor` times its length;
-    // owned. With `breaks` its line-break symbols become newlines first (a popup text had them
-    // replaced when it opened).
-    char16_t* WrapOwned(const char16_t* text, float width, float maxWidth, uint32_t factor, bool breaks);
+    // A copy of `length` characters with `from` replaced by `to`; owned.
+    static char16_t* CopyReplacing(const char16_t* text, size_t length, char16_t from, char16_t to);
+    // The full text of a popup, its line-break symbols made newlines; owned.
+    char16_t* OpenText(const char16_t* text);
+    // `length` characters of the text wrapped to maxWidth at that font width into a buffer
+    // `factor` times their length, its length written; owned. With `breaks` the line-break
+    // symbols become newlines first (a popup text had them replaced when it opened).
+    char16_t* WrapOwned(const char16_t* text, size_t length, float width, float maxWidth, uint32_t factor, bool breaks,
+                        size_t* pWrappedLength);
 
     Status SaveNarrator(UtilsStream_Chunk* pChunk);
     Status SavePopupText(UtilsStream_Chunk* pChunk);
@@ -193,6 +209,9 @@ private:
     char16_t* m_pFirstPart = nullptr;
     int32_t m_stringIndex = -1;
     char16_t* m_pCut = nullptr;
+    // The part laid out last and the separator after it (null for the last part).
+    const char16_t* m_pLaidOutPart = nullptr;
+    char16_t* m_pPartEnd = nullptr;
     char16_t m_cutChar = 0;
     char16_t** m_ppPages = nullptr;
     uint32_t m_pageCount = 0;

@@ -1,0 +1,146 @@
+// The drawing of the popup manager's three channels with the popups object's pictures: the
+// narrator on the upper band, the popup text on its background over the lower band and its page
+// buttons, and the object popup in its frame with the scene object's picture fitted into the
+// item box.
+#include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/SceneLookup.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/GameData.h"
+#include "Vornel3D/C3DMath.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// The page and the message: centred on their point, with a shadow.
+constexpr uint32_t kPageFlags = kTextShadow | kTextCentreX | kTextCentreY;
+constexpr uint32_t kNarratorFlags = kTextCentreX | kTextCentreY;
+
+uint32_t WithAlpha(uint32_t color, float alpha)
+{
+    const float a = alpha < 0.0f ? 0.0f : alpha > 1.0f ? 1.0f : alpha;
+    return (color & 0x00FFFFFFu) | (static_cast<uint32_t>(a * 255.0f) << 24);
+}
+
+// The popups object when it can draw: loaded, with its elements.
+CObjectsInterfacePopups* Drawable(CObjectsInterfacePopups* popups)
+{
+    return popups && popups->IsLoaded() ? popups : nullptr;
+}
+
+void DrawRole(CObjectsInterfacePopups* popups, uint32_t role, float alpha)
+{
+    if (ElementRecord* element = popups ? popups->GetRoleElement(role) : nullptr)
+        popups->DrawSingleElement(element, alpha);
+}
+
+}  // namespace
+
+void CPopupManager::DrawText(const char16_t* text, float x, float y, uint32_t flags, const GameTextStyle& style,
+                             uint32_t color)
+{
+    CVornelFont* font = Font();
+    if (!font || !text)
+        return;
+    const float scale = TextScale();
+    font->DrawText(text, x, y, 0.0f, flags, color, style.width * scale, style.height * scale, nullptr, nullptr, 0);
+}
+
+void CPopupManager::VirtualToScreen(float* pPoint) const
+{
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (game) {
+        pPoint[0] *= game->screen.widthRatio;
+        pPoint[1] *= game->screen.heightRatio;
+    }
+}
+
+void CPopupManager::Render()
+{
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (!game || (!m_pNarratorText && !m_pPageText))
+        return;
+    CObjectsInterfacePopups* popups = Drawable(PopupsObject());
+    if (popups)
+        popups->BeginDraw(0);
+
+    // The narrator line on its band, both at the narrator's alpha.
+    if (ElementRecord* band = m_pNarratorText && popups ? popups->GetRoleElement(kPopupsBandUp) : nullptr) {
+        popups->DrawSingleElement(band, m_narratorAlpha);
+        float at[3];
+        popups->ProjectElementToScreen(at, band);
+        DrawText(m_pNarratorText, at[0], at[1], kNarratorFlags, game->text.narrator,
+                 WithAlpha(game->text.narrator.color, m_narratorAlpha));
+    }
+
+    // The page on its background, centred on the screen, over the band of the page buttons.
+    if (m_pPageText && popups && popups->GetRoleElement(kPopupsBackground)) {
+        ShowButtons(m_previousShown, 1, 0);
+        DrawRole(popups, kPopupsBackground, 1.0f);
+        DrawRole(popups, kPopupsBandDown, 1.0f);
+        DrawRole(popups, kPopupsNext, 1.0f);
+        if (m_previousShown)
+            DrawRole(popups, kPopupsPrevious, 1.0f);
+        float at[2] = {m_pWorldData->virtualWidth * 0.5f + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY};
+        VirtualToScreen(at);
+        DrawText(m_pPageText, at[0], at[1], kPageFlags | m_pageAlign, game->text.popup, game->text.popup.color);
+    }
+}
+
+void CPopupManager::RenderWithObjects(uint32_t objectIndex)
+{
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (!game || m_objectIndex != static_cast<int32_t>(objectIndex))
+        return;
+    CObjectsInterfacePopups* popups = Drawable(PopupsObject());
+    ElementRecord* box = popups ? popups->GetRoleElement(kPopupsItemBox) : nullptr;
+    if (!box)
+        return;
+    popups->BeginDraw(0);
+    ShowButtons(0, 0, 1);
+    for (uint32_t i = 0; i < popups->GetFrameCount(); ++i)
+        if (ElementRecord* frame = popups->GetItemRecord(static_cast<uint32_t>(popups->GetFrame()[i])))
+            popups->DrawSingleElement(frame, m_objectAlpha);
+    DrawRole(popups, kPopupsClose, m_objectAlpha);
+
+    float centre[3];
+    popups->GetElementPosition(centre, box);
+    DrawObjectItem(objectIndex, box, centre);
+
+    if (m_pMessageText) {
+        float at[3];
+        popups->ProjectElementToScreen(at, box);
+        DrawText(m_pMessageText, at[0] + m_messageX, at[1] + m_messageY, kPageFlags | m_messageAlign,
+                 game->text.message, WithAlpha(game->text.message.color, m_objectAlpha));
+    }
+}
+
+float CPopupManager::FitScale(const float* itemSize, const float* boxSize)
+{
+    // Only a picture larger than the box shrinks; a smaller one keeps its size.
+    if (itemSize[0] <= boxSize[0] && itemSize[1] <= boxSize[1])
+        return 1.0f;
+    const float sx = itemSize[0] > 0.0f ? boxSize[0] / itemSize[0] : 1.0f;
+    const float sy = itemSize[1] > 0.0f ? boxSize[1] / itemSize[1] : 1.0f;
+    return sx < sy ? sx : sy;
+}
+
+void CPopupManager::DrawObjectItem(uint32_t objectIndex, ElementRecord* pBox, const float* pCentre)
+{
+    CObjectsBase* object = SceneObjectAt(m_pWorldData, objectIndex);
+    ElementRecord* item =
+        m_elementIndex >= 0 ? SceneElementAt(m_pWorldData, objectIndex, static_cast<uint32_t>(m_elementIndex)) : nullptr;
+    CObjectsInterfacePopups* popups = PopupsObject();
+    C3DMath* math = m_pWorldData->pMath;
+    if (!item || !popups || !math || Failed(object->PrepareElementDraw(item, m_objectAlpha, 1)))
+        return;
+    // The picture about the box's centre, through the popups' own view rather than the scene's.
+    const float scale = FitScale(item->size, pBox->size);
+    float place[16];
+    math->SetIdentity(place);
+    math->Translate(place, pCentre[0], pCentre[1], pCentre[2]);
+    math->Scale(place, scale, scale, 1.0f);
+    math->Multiply(item->worldMatrix, place, popups->GetElementViewMatrix(pBox));
+    object->DrawElement(item);
+}
