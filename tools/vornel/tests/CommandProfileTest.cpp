@@ -8,6 +8,7 @@
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -255,6 +256,42 @@ TEST(CommandProfile, DumpsTheSavedFadesAnimatorsAndTimers)
     // A fade cut off inside its fields is named, not half shown.
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 3);
     EXPECT_EQ(RunTool("profile dump " + file, true).first, 1);
+}
+
+// Chunk 160000 as the splash screens write it: a picture of the start-up sequence shown for a
+// while, no video, two scripts waiting; an entry kind that chooses no group is refused.
+TEST(CommandProfile, DumpsTheSplashEntryAndRefusesAnUnknownKind)
+{
+    auto w = std::make_unique<WorldData>();
+    const auto written = [&w](uint32_t kind) {
+        UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+        memory.Open();
+        UtilsStream_ChunkList list(&memory);
+        UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagSplash, nullptr);
+        const uint8_t done = 0;
+        const uint32_t count = 3, next = 2, transition = 2;
+        const float imageTime = 60.0f, elapsed = 12.5f;
+        EXPECT_TRUE(chunk->Write(&kind, 4, 1) && chunk->Write(&done, 1, 1) && chunk->Write(&count, 4, 1) &&
+                    chunk->Write(&next, 4, 1) && chunk->Write(&imageTime, 4, 1) && chunk->Write(&elapsed, 4, 1) &&
+                    chunk->Write(&transition, 4, 1) &&
+                    chunk->WriteString(u"textures/studio_1024x768.png", false) && chunk->WriteString(nullptr, false));
+        CCommandList waiting(w.get());
+        EXPECT_EQ(waiting.Add(CommandHandle{1, 4, 1, 0, 0}), kStatusOk);
+        EXPECT_EQ(waiting.Add(CommandHandle{1, 5, 2, 0, 0}), kStatusOk);
+        ChunkStream stream(chunk);
+        EXPECT_EQ(waiting.Save(&stream), kStatusOk);
+        EXPECT_TRUE(list.WriteAll());
+        return DumpWritten(memory);
+    };
+    const auto dump = written(kSplashImage);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("chunk 160000 at 0: size "), std::string::npos) << dump.second;
+    EXPECT_NE(dump.second.find("  splash picture, done 0, entries 3, next 2, picture time 60, elapsed 12.5, "
+                               "transition 2, picture \"textures/studio_1024x768.png\", video none, "
+                               "waiting commands 2\n"),
+              std::string::npos)
+        << dump.second;
+    EXPECT_EQ(written(kSplashNothing + 1).first, 1);
 }
 
 TEST(CommandProfile, DumpsTheObjectivesInListOrder)

@@ -102,6 +102,36 @@ protected:
         fs::create_directory_symlink(kBin + "/Data_full_Win32", work + "/Data_full_Win32");
     }
 
+    // The built data folder linked in but for its music, which becomes a pipe that the test
+    // holds open without writing: the world load stops there after its first frames have been
+    // shown, as a slow disk would stop it. The pipe's path.
+    std::string LinkDataWithHeldMusic()
+    {
+        fs::create_directories(work + "/Data_full_Win32/musics");
+        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
+            if (entry.path().filename() != "musics")
+                fs::create_symlink(entry.path(), work + "/Data_full_Win32/" + entry.path().filename().string());
+        const std::string music = work + "/Data_full_Win32/musics/manor_theme.wav";
+        EXPECT_EQ(mkfifo(music.c_str(), 0600), 0);
+        return music;
+    }
+
+    // The held music's pipe opened for writing once the program has opened it (its load has
+    // reached the music), `meanwhile` called while it waits; -1 when that never happens within
+    // a minute. The program's whole group must be killed before the pipe is closed: an end of
+    // file would fail the load.
+    int WaitForMusicReader(pid_t pid, const std::string& music, const std::function<void()>& meanwhile)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        int pipe = -1;
+        while (pipe < 0 && waitpid(pid, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline) {
+            pipe = open(music.c_str(), O_WRONLY | O_NONBLOCK);
+            if (pipe < 0)
+                meanwhile();
+        }
+        return pipe;
+    }
+
     // Starts the program; standard error goes to a file of the run.
     pid_t Start(const std::string& program, const std::vector<std::string>& args, bool offscreen = false)
     {
@@ -797,25 +827,15 @@ TEST_F(Program, TheLoadingScreenFitsWindowsOfOtherShapes)
         SCOPED_TRACE(c.program);
         fs::remove_all(work);
         fs::remove_all(root + "/user");
-        fs::create_directories(work + "/Data_full_Win32/musics");
-        for (const auto& entry : fs::directory_iterator(kBin + "/Data_full_Win32"))
-            if (entry.path().filename() != "musics")
-                fs::create_symlink(entry.path(), work + "/Data_full_Win32/" + entry.path().filename().string());
-        const std::string music = work + "/Data_full_Win32/musics/manor_theme.wav";
-        ASSERT_EQ(mkfifo(music.c_str(), 0600), 0);
+        const std::string music = LinkDataWithHeldMusic();
         // A window, not the full screen.
         const std::string options = root + "/user/Nimbrel " NIMBREL_APP_NAME;
         fs::create_directories(options);
         std::ofstream(options + "/" NIMBREL_APP_NAME ".v3.options.sav") << "[OPTIONS]\nENABLE_FULLSCREEN = 0\n";
 
         const pid_t pid = Start(c.program, {"--frames", "100000"});
-        // The load has reached the music once the pipe has a reader.
-        int pipe = -1;
-        for (int i = 0; i < 6000 && pipe < 0 && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
-            pipe = open(music.c_str(), O_WRONLY | O_NONBLOCK);
-            if (pipe < 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        const int pipe =
+            WaitForMusicReader(pid, music, [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); });
         ASSERT_GE(pipe, 0) << "the load never opened the music: " << Stderr();
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "");
@@ -1313,4 +1333,26 @@ TEST_F(Program, TheHallsWelcomeTextIsSteppedThroughAndGoesOnInTheNextRun)
         kill(pid, SIGTERM);
         ASSERT_EQ(Wait(pid), 0) << Stderr();
     }
+}
+
+// With SPLASHSCREENS_COUNT 0 the loading screen is the first picture: from the window's first
+// showing until the world load reaches the music (held there), no frame is the first splash
+// picture, and then the loading picture's moon is up.
+TEST_F(Program, WithoutSplashPicturesTheLoadingScreenComesFirst)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    const std::string music = LinkDataWithHeldMusic();
+    const pid_t pid = Start("nimbrel_test_nosplash", {"--frames", "100000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "");
+    int splashFrames = 0;
+    const int pipe = WaitForMusicReader(pid, music, [&] { splashFrames += IsWarm(WindowPixel(id, 200, 384)); });
+    ASSERT_GE(pipe, 0) << "the load never opened the music: " << Stderr();
+    const int64_t moon = WindowPixel(id, 820, 170);
+    kill(-pid, SIGKILL);
+    Wait(pid);
+    close(pipe);
+    EXPECT_EQ(splashFrames, 0);
+    EXPECT_GT(int(moon >> 16 & 0xFF), 200) << std::hex << moon;
 }

@@ -24,11 +24,13 @@
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
+#include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CDragInertia.h"
+#include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
-#include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/FadeModes.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -52,7 +54,9 @@
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelPlatform/PlatformGL.h"
 #include "VornelUtils/UtilsParameters.h"
+#include "VornelUtils/UtilsEasing.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/UtilsTimer.h"
 
 namespace fs = std::filesystem;
 
@@ -1347,4 +1351,201 @@ TEST_F(GameFolder, AFrenchPlayerSeesTheFrenchStudioPicture)
     ASSERT_TRUE(game.Step());
     EXPECT_EQ(SplashPicture(game), "textures/studio_1024x768.fr.png");
     EXPECT_EQ(game.Stop(), 0);
+}
+
+namespace {
+
+// The clock of the timed-changes test: the test moves it, one frame step (1/30 s) a frame.
+int64_t g_frameClock = 0;
+constexpr int64_t kFrameClockFrequency = 3000;
+constexpr int64_t kFrameClockStep = kFrameClockFrequency / 30;
+bool FrameClock(int64_t* value)
+{
+    *value = g_frameClock;
+    return true;
+}
+bool FrameClockFrequency(int64_t* value)
+{
+    *value = kFrameClockFrequency;
+    return true;
+}
+
+// The largest channel difference of two colours.
+int Difference(uint32_t a, uint32_t b)
+{
+    int difference = 0;
+    for (int shift : {0, 8, 16})
+        difference = std::max(difference, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return difference;
+}
+
+}  // namespace
+
+// The hall's elements changed over time by the game's own managers while the game draws them,
+// at a frame step the test sets: a fade-out seen half way and gone after, and so the alpha
+// stand-in of a dissolve under the no-shader flag; a dissolve that lasts the transition ratio;
+// a throw that glides, wraps and snaps; a move along "inEaseOutSin".
+TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    CNimbrelWorld* world = game.World();
+    UtilsTimer* timer = world->GetTimer();
+    ASSERT_NE(timer, nullptr);
+    timer->SetClock(FrameClock, FrameClockFrequency);
+    ASSERT_EQ(timer->Init(), kStatusOk);
+    const auto frames = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            g_frameClock += kFrameClockStep;
+            ASSERT_TRUE(game.Step());
+        }
+    };
+    // Extra reads left from the level's load see no time pass: until they are spent.
+    for (int i = 0; i < 10 && world->GetWorldData()->frameTime != 1.0; ++i)
+        frames(1);
+    ASSERT_NEAR(world->GetWorldData()->frameTime, 1.0, 1e-6);
+
+    CObjectsBase* hall = play.hall;
+    const uint32_t number = hall->GetObjectNumber();
+    const auto index = [hall](const char* name) { return uint32_t(hall->FindElementByName(name)); };
+    const float scale = world->GetGameData()->screen.viewScaleY;
+    auto* fades = dynamic_cast<CFadeManager*>(world->GetManager(kManagerFade));
+    auto* moves = dynamic_cast<CPositionManager*>(world->GetManager(kManagerPosition));
+    ASSERT_NE(fades, nullptr);
+    ASSERT_NE(moves, nullptr);
+
+    // Fade-outs of one second: half of the element shows at frame 15, none after frame 30. A
+    // dissolve under the no-shader flag is that fade (kind 5).
+    const struct {
+        const char* element;
+        uint32_t mode, kind;
+        uint8_t noShaderFades;
+    } fadeOuts[] = {{"book", kFadeHide, kFadeAlpha, 0}, {"key", kFadeTransition, kFadeDissolveAlpha, 1}};
+    for (const auto& c : fadeOuts) {
+        SCOPED_TRACE(c.element);
+        world->GetGameData()->noShaderFades = c.noShaderFades;
+        const auto at = play.Centre(c.element);
+        const uint32_t shown = play.Colour(at);
+        const uint32_t id = fades->AddFade(c.mode, 1.0f, number, index(c.element), nullptr);
+        ASSERT_NE(id, 0u);
+        EXPECT_EQ(fades->GetFade(id)->GetKind(), c.kind);
+        frames(14);
+        EXPECT_NEAR(play.Element(c.element)->alpha, 0.5f, 1e-4f);
+        const uint32_t half = play.Colour(at);
+        frames(16);
+        EXPECT_EQ(fades->GetCount(), 0u);
+        EXPECT_NE(play.Element(c.element)->flags & kElementHidden, 0u);
+        const uint32_t gone = play.Colour(at);
+        EXPECT_GT(Difference(shown, gone), 24) << std::hex << shown << " " << gone;
+        // Half way between the two colours, channel by channel.
+        for (int shift : {0, 8, 16}) {
+            const double mean = (((shown >> shift) & 0xFF) + ((gone >> shift) & 0xFF)) / 2.0;
+            EXPECT_NEAR(double((half >> shift) & 0xFF), mean, 8.0) << std::hex << shown << " " << half << " " << gone;
+        }
+    }
+    world->GetGameData()->noShaderFades = 0;
+
+    // A dissolve of one second lasts the transition ratio's seconds (1.5 here) on a renderer
+    // with shaders; at the end nothing of the quill is drawn.
+    world->GetGameData()->screen.defaultTransitionSeconds = 1.5f;
+    const auto quill = play.Centre("quill");
+    const int32_t halfWidth = int32_t(10.0f * scale), halfHeight = int32_t(28.0f * scale);
+    const auto quillBox = [&] {
+        std::vector<uint32_t> box;
+        for (int32_t y = -halfHeight; y <= halfHeight; y += 2)
+            for (int32_t x = -halfWidth; x <= halfWidth; x += 2)
+                box.push_back(play.Colour({quill.first + x, quill.second + y}));
+        return box;
+    };
+    const std::vector<uint32_t> quillShown = quillBox();
+    const uint32_t dissolve = fades->AddFade(kFadeTransition, 1.0f, number, index("quill"), nullptr);
+    ASSERT_NE(dissolve, 0u);
+    ASSERT_EQ(fades->GetFade(dissolve)->GetKind(), kFadeDissolve);
+    frames(22);
+    const std::vector<uint32_t> quillHalf = quillBox();
+    frames(21);
+    EXPECT_EQ(fades->GetCount(), 1u);
+    EXPECT_EQ(play.Element("quill")->flags & kElementHidden, 0u);
+    frames(3);
+    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_NE(play.Element("quill")->flags & kElementHidden, 0u);
+    const std::vector<uint32_t> quillGone = quillBox();
+    // Half way the quill is still drawn where the dissolve has not reached (its alpha stays).
+    int kept = 0, changing = 0;
+    for (size_t i = 0; i < quillShown.size(); ++i) {
+        if (Difference(quillShown[i], quillGone[i]) <= 24)
+            continue;
+        ++changing;
+        kept += Difference(quillHalf[i], quillShown[i]) <= 8;
+    }
+    EXPECT_GT(changing, 20);
+    EXPECT_GT(kept, changing / 10) << kept << " of " << changing;
+
+    // A throw along x of the curtain, which loops every third of its width and snaps to a
+    // tenth of it: a drag of 40 a frame step, released, glides on with the drag tracker's speed
+    // and decay, stays within one loop while it covers several, and ends on the grid.
+    CDragInertia* drag = world->GetObjectsManager()->GetDragInertia();
+    ASSERT_NE(drag, nullptr);
+    drag->SetClock(FrameClock, FrameClockFrequency);
+    drag->BeginDrag(500.0f, 200.0f);
+    for (float x : {540.0f, 580.0f}) {
+        g_frameClock += kFrameClockStep;
+        drag->AddMove(x, 200.0f);
+    }
+    drag->Release(580.0f, 200.0f);
+    ElementRecord* curtain = play.Element("curtain");
+    curtain->action |= kActionHorizontalDrag;
+    curtain->snapFactor = 0.1f;
+    const float loop = curtain->size[0] / 3.0f, grid = curtain->size[0] * 0.1f;
+    const auto start = play.Centre("curtain");
+    ASSERT_NE(fades->AddFade(kFadeVelocity | kFadeLoopedX, 1.0f, number, index("curtain"), nullptr), 0u);
+    // The first step, taken at once, goes by the drag's speed: 40, wrapped one loop back.
+    float last = curtain->dragOffset[0], travelled = last + loop;
+    EXPECT_NEAR(travelled, 40.0f, 0.01f);
+    int glide = 0;
+    while (fades->GetCount() && glide < 300) {
+        frames(1);
+        ++glide;
+        const float now = curtain->dragOffset[0];
+        float step = now - last;
+        if (step < -loop / 2)
+            step += loop;  // wrapped back by one loop
+        travelled += step;
+        last = now;
+        EXPECT_LE(std::abs(now), loop / 2 + grid / 2) << glide;
+    }
+    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_GT(travelled, 3 * loop);
+    EXPECT_NEAR(std::remainder(curtain->dragOffset[0], grid), 0.0f, 1e-3f) << curtain->dragOffset[0];
+    EXPECT_EQ(play.Centre("curtain").first, int32_t(std::lround(start.first + curtain->dragOffset[0] * scale)));
+
+    // An eased move of the apple to its key 1 (24 up) over a second, drawn where "inEaseOutSin"
+    // has carried it at chosen frames. The builtin that starts it keeps its id in the element.
+    const auto apple = play.Centre("apple");
+    // A point inside the apple, near its bottom, that the whole move leaves behind.
+    const std::pair<int32_t, int32_t> low = {apple.first, apple.second + int32_t(16.0f * scale)};
+    const uint32_t appleColour = play.Colour(apple), lowColour = play.Colour(low);
+    const int32_t curve = EasingFromName("inEaseOutSin");
+    const uint32_t id = moves->AddMove(1, curve, 1.0f, number, index("apple"), nullptr);
+    ASSERT_NE(id, 0u);
+    play.Element("apple")->positionId = id;
+    int done = 1;
+    for (int frame : {8, 15, 24}) {
+        frames(frame - done);
+        done = frame;
+        const float progress = 1.0f - g_UtilsEasingTable[curve].function(1.0f - frame / 30.0f);
+        EXPECT_NEAR(play.Element("apple")->positionOffset[1], -24.0f * progress, 1e-3f) << frame;
+        const std::pair<int32_t, int32_t> at = {apple.first,
+                                                int32_t(std::lround(apple.second - 24.0f * progress * scale))};
+        EXPECT_LE(Difference(play.Colour(at), appleColour), 24) << frame;
+    }
+    frames(7);  // ended at frame 30, finished by the next update
+    EXPECT_EQ(moves->GetCount(), 0u);
+    EXPECT_EQ(play.Element("apple")->positionIndex, 1u);
+    EXPECT_EQ(play.Element("apple")->positionOffset[1], 0.0f);
+    EXPECT_GT(Difference(play.Colour(low), lowColour), 24) << std::hex << play.Colour(low) << " " << lowColour;
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
 }

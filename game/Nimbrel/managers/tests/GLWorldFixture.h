@@ -144,13 +144,19 @@ protected:
         WorldData* w = m_world->GetWorldData();
         ClosePackFile(&w->pack);
         const std::string path = m_folder + "/main.pak";
+        WritePack(path, entries);
+        ASSERT_EQ(OpenPackFile(&w->pack, UtilsString_FromUtf8(path.c_str()).c_str(), 0), kStatusOk);
+    }
+
+    // A pack file written from these entries.
+    void WritePack(const std::string& path, const std::map<std::string, Bytes>& entries)
+    {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         ASSERT_EQ(WritePackCountRecord(file, uint32_t(entries.size())), kStatusOk);
         for (const auto& [name, bytes] : entries)
             ASSERT_EQ(WritePackRecord(file, name.c_str(), bytes.data(), uint32_t(bytes.size())), kStatusOk);
         std::fclose(file);
-        ASSERT_EQ(OpenPackFile(&w->pack, UtilsString_FromUtf8(path.c_str()).c_str(), 0), kStatusOk);
     }
 
     // A loose file of the data folder.

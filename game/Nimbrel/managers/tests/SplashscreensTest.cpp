@@ -10,6 +10,7 @@
 #include "Vornel3D/VideoOggWriter.h"
 #include "VornelPlatform/PlatformMessage.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
+#include "VornelUtils/UtilsScramble.h"
 #include "VornelUtils/UtilsStream_Static.h"
 
 namespace {
@@ -166,6 +167,68 @@ TEST_F(SplashscreensTest, ASequenceWithoutEntriesIsNoList)
         EXPECT_EQ(splash->IsDone(), 1) << section;
         TearDown();
     }
+}
+
+// Only entries 1 and 2 look for the picture made for the definition; entry 3 takes its key.
+TEST_F(SplashscreensTest, OnlyTheFirstTwoEntriesTryTheDefinitionPicture)
+{
+    OpenWith("SPLASHSCREENS_COUNT = 3\nSPLASHSCREENS_3_TEXTURE_PATH = textures/third.tga\n");
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const auto solid = [](int, int) { return kRed; };
+    for (int n : {2, 3})
+        Loose("splashscreen_" + std::to_string(n) + "_256x192.jpg", Picture(".jpg", 256, 192, solid));
+    Pack({{"textures/third.tga", Tga(4, 4, solid)}});
+    CCountingSplash* splash = Splash();
+    ASSERT_EQ(splash->LoadNext(), kStatusOk);
+    EXPECT_EQ(TextureName(splash), "splashscreen_2_256x192.jpg");
+    ASSERT_EQ(splash->LoadNext(), kStatusOk);
+    EXPECT_EQ(TextureName(splash), "textures/third.tga");
+    EXPECT_EQ(splash->LoadNext(), kStatusFailed);
+}
+
+// The settings text as the game stores it in a pack.
+Bytes Scrambled(const std::string& text)
+{
+    Bytes stored(text.size() + kScrambledBlockOverhead);
+    size_t size = 0;
+    EXPECT_EQ(ScrambleSettingsBlock(reinterpret_cast<const uint8_t*>(text.data()), text.size(), kScrambleKey,
+                                    stored.data(), stored.size(), &size),
+              kStatusOk);
+    stored.resize(size);
+    return stored;
+}
+
+// "videos/_volumes.ini" gives a video the volume keyed by its file name, from the external
+// pack when that holds the file, else from the main pack; any other video, or none of the
+// files, plays at 1.
+TEST_F(SplashscreensTest, VideosPlayAtTheVolumesKeyedByTheirFileNames)
+{
+    OpenWith("");
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    Pack({{"videos/_volumes.ini", Scrambled("[VIDEOS_VOLUME]\nintro.ogv = 0.25\nclip.ogv = 0.5\n")}});
+    CCountingSplash* splash = Splash();
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/intro.ogv"), 0.25f);
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/menu/clip.ogv"), 0.5f);
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/other.ogv"), 1.0f);
+
+    const std::string external = m_folder + "/external.pak";
+    WritePack(external, {{"videos/_volumes.ini", Scrambled("[VIDEOS_VOLUME]\nintro.ogv = 0.75\n")}});
+    m_world->SetExternalPack(UtilsString_FromUtf8(external.c_str()).c_str(), 0, nullptr);
+    splash = Splash();
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/intro.ogv"), 0.75f);
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/clip.ogv"), 1.0f);
+
+    // An external pack without the file: the main pack's.
+    WritePack(external, {{"videos/other.txt", Bytes{'x'}}});
+    m_world->SetExternalPack(UtilsString_FromUtf8(external.c_str()).c_str(), 0, nullptr);
+    splash = Splash();
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/intro.ogv"), 0.25f);
+
+    Pack({{"videos/other.txt", Bytes{'x'}}});
+    splash = Splash();
+    EXPECT_FLOAT_EQ(splash->VideoVolume(u"videos/intro.ogv"), 1.0f);
 }
 
 TEST_F(SplashscreensTest, EscapeSpaceOrAClickSkipsButNotInTheFrameOfTheLoad)

@@ -86,6 +86,8 @@ public:
     Status ReleaseImage();
     // A script waiting for the entry to end.
     Status AddCommand(const CommandHandle& command);
+    // The volume a video plays at: its file name's key in "videos/_volumes.ini", else 1.
+    float VideoVolume(const char16_t* name);
 
     // Chunk 160000: u32 entry kind, u8 done, u32 count, u32 next index, f32 image time, f32
     // elapsed, u32 transition kind, the picture's and the video's names (stream strings, none
@@ -122,7 +124,6 @@ private:
     void LocalisedName(const char16_t* path, uint32_t source, char16_t* out);
     // The display object shows the entry's size when the name carries one.
     Status LayoutFromName(const char16_t* name);
-    float VideoVolume(const char16_t* name);
     void ReleaseVideo();
     uint32_t TextureSource() const;
     uint32_t ResourceSource() const;
