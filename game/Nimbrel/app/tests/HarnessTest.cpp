@@ -1435,7 +1435,7 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
         EXPECT_NEAR(play.Element(c.element)->alpha, 0.5f, 1e-4f);
         const uint32_t half = play.Colour(at);
         frames(16);
-        EXPECT_EQ(fades->GetCount(), 0u);
+        EXPECT_EQ(fades->GetFade(id), nullptr);
         EXPECT_NE(play.Element(c.element)->flags & kElementHidden, 0u);
         const uint32_t gone = play.Colour(at);
         EXPECT_GT(Difference(shown, gone), 24) << std::hex << shown << " " << gone;
@@ -1466,10 +1466,10 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
     frames(22);
     const std::vector<uint32_t> quillHalf = quillBox();
     frames(21);
-    EXPECT_EQ(fades->GetCount(), 1u);
+    EXPECT_NE(fades->GetFade(dissolve), nullptr);
     EXPECT_EQ(play.Element("quill")->flags & kElementHidden, 0u);
     frames(3);
-    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_EQ(fades->GetFade(dissolve), nullptr);
     EXPECT_NE(play.Element("quill")->flags & kElementHidden, 0u);
     const std::vector<uint32_t> quillGone = quillBox();
     // Half way the quill is still drawn where the dissolve has not reached (its alpha stays).
@@ -1500,12 +1500,13 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
     curtain->snapFactor = 0.1f;
     const float loop = curtain->size[0] / 3.0f, grid = curtain->size[0] * 0.1f;
     const auto start = play.Centre("curtain");
-    ASSERT_NE(fades->AddFade(kFadeVelocity | kFadeLoopedX, 1.0f, number, index("curtain"), nullptr), 0u);
+    const uint32_t glides = fades->AddFade(kFadeVelocity | kFadeLoopedX, 1.0f, number, index("curtain"), nullptr);
+    ASSERT_NE(glides, 0u);
     // The first step, taken at once, goes by the drag's speed: 40, wrapped one loop back.
     float last = curtain->dragOffset[0], travelled = last + loop;
     EXPECT_NEAR(travelled, 40.0f, 0.01f);
     int glide = 0;
-    while (fades->GetCount() && glide < 300) {
+    while (fades->GetFade(glides) && glide < 300) {
         frames(1);
         ++glide;
         const float now = curtain->dragOffset[0];
@@ -1516,7 +1517,7 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
         last = now;
         EXPECT_LE(std::abs(now), loop / 2 + grid / 2) << glide;
     }
-    EXPECT_EQ(fades->GetCount(), 0u);
+    EXPECT_EQ(fades->GetFade(glides), nullptr);
     EXPECT_GT(travelled, 3 * loop);
     EXPECT_NEAR(std::remainder(curtain->dragOffset[0], grid), 0.0f, 1e-3f) << curtain->dragOffset[0];
     EXPECT_EQ(play.Centre("curtain").first, int32_t(std::lround(start.first + curtain->dragOffset[0] * scale)));
@@ -1542,7 +1543,7 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
         EXPECT_LE(Difference(play.Colour(at), appleColour), 24) << frame;
     }
     frames(7);  // ended at frame 30, finished by the next update
-    EXPECT_EQ(moves->GetCount(), 0u);
+    EXPECT_EQ(moves->GetItem(id), nullptr);
     EXPECT_EQ(play.Element("apple")->positionIndex, 1u);
     EXPECT_EQ(play.Element("apple")->positionOffset[1], 0.0f);
     EXPECT_GT(Difference(play.Colour(low), lowColour), 24) << std::hex << play.Colour(low) << " " << lowColour;

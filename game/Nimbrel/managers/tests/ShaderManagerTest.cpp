@@ -211,8 +211,9 @@ TEST_F(ShaderManagerTest, MissingFilesFailTheDefaultShaderAndOnlyFlagTheDissolve
         EXPECT_EQ(manager->Load(), c.load) << c.missing;
         EXPECT_EQ(Data()->pGame->noShaderFades, c.flag) << c.missing;
         EXPECT_EQ(LastError(), std::string("Missing file: ") + c.missing);
-        if (c.flag)
+        if (c.flag) {
             EXPECT_EQ(manager->GetNoiseTransition()->GetShader(), nullptr) << c.missing;
+        }
     }
 }
 
