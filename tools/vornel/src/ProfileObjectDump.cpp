@@ -74,7 +74,7 @@ public:
                e.drawSlotOverride);
         AppendFormat(text, "    fade %u, alpha %g, position %u, scale %u, current track %u, click handler %d, owned words %u\n",
                e.fadeId, double(e.alpha), e.positionIndex, e.scaleIndex, e.currentTrack, e.clickHandler,
-               e.ownedWordCount);
+               e.groupMemberCount);
         if (!e.pSavedTrackState)
             return;
         text += "    track states";

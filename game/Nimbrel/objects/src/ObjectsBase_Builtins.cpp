@@ -209,7 +209,6 @@ Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemGroup(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsText(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemTextScore(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsTextColor(ScriptBuiltinCall& call) { return NotAvailable(call); }
@@ -233,7 +232,6 @@ Status CObjectsBase::_waitForImage(ScriptBuiltinCall& call) { return NotAvailabl
 Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_onToolbarList(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_onAddInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onRemoveInventoryItems(ScriptBuiltinCall& call) { return NotAvailable(call); }

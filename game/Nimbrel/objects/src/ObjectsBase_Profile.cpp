@@ -225,9 +225,9 @@ Status CObjectsBase::SaveElementToProfile(UtilsStream_ChunkList* pList, UtilsStr
               Put(pChunk, e.currentTrack) && Put(pChunk, e.levelTag) && Put(pChunk, e.brightness) &&
               Put(pChunk, e.clickHandler) && Put(pChunk, e.reservedAfterNumber) &&
               Put(pChunk, e.reservedByteAfterNumber) && pChunk->Write(e.reservedAfterString, 4, 2) &&
-              Put(pChunk, e.ownedWordCount) &&
-              (e.ownedWordCount == 0 || pChunk->Write(e.pOwnedWords, 4, e.ownedWordCount)) &&
-              Put(pChunk, e.reservedByteAfterWords);
+              Put(pChunk, e.groupMemberCount) &&
+              (e.groupMemberCount == 0 || pChunk->Write(e.pGroupMembers, 4, e.groupMemberCount)) &&
+              Put(pChunk, e.grouped);
     if (!ok)
         return OBJECT_PROFILE_ERROR(kStatusFailed);
 
@@ -311,21 +311,21 @@ Status CObjectsBase::ReadElementState(UtilsStream_Chunk* pChunk, ElementRecord& 
         !Get(pChunk, &e.reservedByteAfterNumber) || !pChunk->Read(e.reservedAfterString, 4, 2))
         return OBJECT_PROFILE_ERROR(kStatusFailed);
 
-    UTILS_FREE(e.pOwnedWords);
-    e.pOwnedWords = nullptr;
-    e.ownedWordCount = 0;
+    UTILS_FREE(e.pGroupMembers);
+    e.pGroupMembers = nullptr;
+    e.groupMemberCount = 0;
     uint32_t count = 0;
     if (!Get(pChunk, &count) || count > pChunk->BytesLeft() / 4)
         return OBJECT_PROFILE_ERROR(kStatusFailed);
     if (count) {
-        e.pOwnedWords = static_cast<uint32_t*>(UTILS_MALLOC(size_t(count) * 4));
-        if (!e.pOwnedWords)
+        e.pGroupMembers = static_cast<uint32_t*>(UTILS_MALLOC(size_t(count) * 4));
+        if (!e.pGroupMembers)
             return OBJECT_PROFILE_ERROR(OutOfMemory());
-        e.ownedWordCount = count;
-        if (!pChunk->Read(e.pOwnedWords, 4, count))
+        e.groupMemberCount = count;
+        if (!pChunk->Read(e.pGroupMembers, 4, count))
             return OBJECT_PROFILE_ERROR(kStatusFailed);
     }
-    if (!Get(pChunk, &e.reservedByteAfterWords))
+    if (!Get(pChunk, &e.grouped))
         return OBJECT_PROFILE_ERROR(kStatusFailed);
 
     bool tracksLoaded = false;

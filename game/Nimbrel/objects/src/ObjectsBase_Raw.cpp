@@ -237,7 +237,7 @@ void CObjectsBase::ReleaseElement(ElementRecord* pElement)
     UTILS_FREE(pElement->pTracks);
     UTILS_FREE(pElement->pSavedTrackState);
     UTILS_FREE(pElement->pExtras);
-    UTILS_FREE(pElement->pOwnedWords);
+    UTILS_FREE(pElement->pGroupMembers);
     pElement->pName = nullptr;
     pElement->pEffectParameters = nullptr;
     pElement->pPositions = nullptr;
@@ -252,8 +252,8 @@ void CObjectsBase::ReleaseElement(ElementRecord* pElement)
     pElement->pSavedTrackState = nullptr;
     pElement->pExtras = nullptr;
     pElement->extraCount = 0;
-    pElement->pOwnedWords = nullptr;
-    pElement->ownedWordCount = 0;
+    pElement->pGroupMembers = nullptr;
+    pElement->groupMemberCount = 0;
 }
 
 void CObjectsBase::FreeElements(ElementRecord* pArray, uint32_t count)

@@ -334,9 +334,9 @@ TEST_F(ObjectProfileTest, ElementChunkLoadsAndSavesItsBytesAgain)
     EXPECT_EQ(door.levelTag, 6);
     EXPECT_EQ(door.clickHandler, 5);
     EXPECT_EQ(door.reservedAfterString[0], 2);
-    ASSERT_EQ(door.ownedWordCount, 2u);
-    EXPECT_EQ(door.pOwnedWords[1], 0x101u);
-    EXPECT_EQ(door.reservedByteAfterWords, 4);
+    ASSERT_EQ(door.groupMemberCount, 2u);
+    EXPECT_EQ(door.pGroupMembers[1], 0x101u);
+    EXPECT_EQ(door.grouped, 4);
     // Unloaded models: the pairs are kept for the modifiers.
     ASSERT_NE(door.pSavedTrackState, nullptr);
     EXPECT_EQ(door.pSavedTrackState[13], 14u);

@@ -219,9 +219,11 @@ struct ElementRecord {
     CExtraDimTextNumber* pNumberText;  // owned
     int32_t reservedAfterNumber;    // [-1]
     uint8_t reservedByteAfterNumber;
-    uint32_t* pOwnedWords;          // owned
-    uint32_t ownedWordCount;
-    uint8_t reservedByteAfterWords;
+    // The group led by this element (setItemGroup): its members' indexes; an items list counts
+    // them as copies of the element.
+    uint32_t* pGroupMembers;        // owned
+    uint32_t groupMemberCount;
+    uint8_t grouped;                // a member of another element's group
     uint8_t markByte;               // [0xFF]
     uint32_t effectId;              // in the effect manager, 0 none
     uint32_t positionId;            // 1-based position animator, 0 none
