@@ -1158,11 +1158,12 @@ public:
     CObjectsBase* hall = nullptr;
 };
 
-const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin"};
+// The six items of the hall's list, the coin with its two further copies.
+const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"};
 
 // Each click at an item's centre fades that item out and no other; a click beside them changes
-// nothing; after the sixth the congratulations fade in, a click fades them out, and a click on
-// the door opens the study.
+// nothing; once the list is done the congratulations fade in, a click fades them out, and the
+// door shows and opens the study.
 TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
 {
     NimbrelHarness game;
@@ -1253,8 +1254,8 @@ TEST_F(GameFolder, AHallItemDissolvesThroughTheNoiseTransition)
     EXPECT_EQ(game.Stop(), 0);
 }
 
-// In developer mode F4 solves the hall's step: every item not yet found fades out at once,
-// and the sixth find brings the congratulations.
+// In developer mode F4 solves the hall's step: every item not yet found fades out at once, the
+// list is done and the congratulations come.
 TEST_F(GameFolder, TheDeveloperSkipFindsEveryRemainingItem)
 {
     WriteDeveloperFile(1);

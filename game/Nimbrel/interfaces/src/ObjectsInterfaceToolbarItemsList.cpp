@@ -592,9 +592,11 @@ Status CObjectsInterfaceToolbarItemsList::UpdateState()
 
 Status CObjectsInterfaceToolbarItemsList::OnClick(float x, float y, uint32_t state)
 {
+    // Beside the page arrows the click is the base's, which leaves a click beside every element
+    // to the objects below.
     HitRecord hit;
     if (Failed(FindElementAt(x, y, &hit, 0.0f, -1, nullptr, nullptr)) || hit.element < 0)
-        return kStatusOk;
+        return CObjectsInterfaceToolbar::OnClick(x, y, state);
     const bool previous = hit.element == m_previousElement, next = hit.element == m_nextElement;
     if (!previous && !next)
         return CObjectsInterfaceToolbar::OnClick(x, y, state);
