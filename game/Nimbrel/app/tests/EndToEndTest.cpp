@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <cstdio>
@@ -947,26 +949,41 @@ bool Near(int64_t a, int64_t b, int levels = 4)
     return true;
 }
 
-// The centres of a built scene's elements in reference pixels, as `vornel scene dump` prints
-// its element-info file: "element NAME at=X,Y size=W,H ...", the place of the top-left corner.
-std::map<std::string, std::pair<float, float>> SceneCentres(const std::string& elementInfo)
+// A built scene's elements in reference pixels, as `vornel scene dump` prints its element-info
+// file: "element NAME at=X,Y size=W,H ...", the place of the top-left corner and the size.
+struct SceneRect {
+    float x = NAN, y = NAN, width = NAN, height = NAN;
+};
+
+std::map<std::string, SceneRect> SceneRects(const std::string& elementInfo)
 {
-    std::map<std::string, std::pair<float, float>> centres;
+    std::map<std::string, SceneRect> rects;
     std::istringstream lines(Shell("\"" + kBin + "/vornel\" scene dump \"" + elementInfo + "\""));
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string keyword, name;
         if (!(words >> keyword >> name) || keyword != "element")
             continue;
-        float at[2] = {NAN, NAN}, size[2] = {NAN, NAN};
+        SceneRect& r = rects[name];
         for (std::string word; words >> word;) {
-            std::sscanf(word.c_str(), "at=%f,%f", &at[0], &at[1]);
-            std::sscanf(word.c_str(), "size=%f,%f", &size[0], &size[1]);
+            std::sscanf(word.c_str(), "at=%f,%f", &r.x, &r.y);
+            std::sscanf(word.c_str(), "size=%f,%f", &r.width, &r.height);
         }
-        centres[name] = {at[0] + size[0] * 0.5f, at[1] + size[1] * 0.5f};
     }
-    return centres;
+    return rects;
 }
+
+// What one cell of the hall's items list shows: where its pale gold text pixels lie (and how
+// far left they begin) and how many green pixels its check mark has.
+struct ListCell {
+    std::vector<int> text;
+    int left = INT32_MAX;
+    int mark = 0;
+
+    bool Written() const { return text.size() > 20; }
+    bool Ticked() const { return mark > 20; }
+    bool operator==(const ListCell& other) const { return text == other.text && mark == other.mark; }
+};
 
 // The sample's hall in the program's window: its elements' centres mapped through the fit of
 // the reference screen into the window, xdotool's clicks and keys, and the colours shown.
@@ -983,13 +1000,23 @@ public:
             return false;
         ComputeScreenFit(uint16_t(width), uint16_t(height), kDefaultReferenceWidth, kDefaultReferenceHeight,
                          ChooseTextureLevel(uint16_t(width), uint16_t(height), 1024, 768), 1, fit, nullptr, nullptr);
-        centres = SceneCentres(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_1.raw");
+        rects = SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_1.raw");
+        list = SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_5.raw");
+        const std::string info = Shell("xwininfo -id " + id);
+        const auto field = [&info](const char* name) {
+            const size_t at = info.find(name);
+            return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + std::strlen(name));
+        };
+        left = field("Absolute upper-left X:");
+        top = field("Absolute upper-left Y:");
         background = PackPicture(u"textures/hall/background.png");
-        if (!centres.count("key") || !centres.count("background") || background.width == 0)
+        if (!rects.count("key") || !rects.count("background") || !list.count("band") || left < 0 || top < 0 ||
+            background.width == 0)
             return false;
         // The picture lies inside the frame's border, drawn at its own size.
-        origin[0] = centres["background"].first - float(background.width) * 0.5f;
-        origin[1] = centres["background"].second - float(background.height) * 0.5f;
+        const SceneRect& picture = rects["background"];
+        origin[0] = picture.x + picture.width * 0.5f - float(background.width) * 0.5f;
+        origin[1] = picture.y + picture.height * 0.5f - float(background.height) * 0.5f;
         return true;
     }
 
@@ -999,8 +1026,33 @@ public:
     }
     WindowPoint Centre(const std::string& element) const
     {
-        const auto& c = centres.at(element);
-        return Window(c.first, c.second);
+        const SceneRect& r = rects.at(element);
+        return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
+    }
+    // The items list's six cells, two rows of three in its band, read back from the screen.
+    std::vector<ListCell> Cells(const std::string& xwdPath) const
+    {
+        std::vector<ListCell> cells(6);
+        const RootPicture screen = ReadRootWindow(xwdPath);
+        if (screen.pixels.empty())
+            return cells;
+        const SceneRect& band = list.at("band");
+        for (int cell = 0; cell < 6; ++cell) {
+            const float x = band.x + float(cell % 3) * band.width / 3.0f, y = band.y + float(cell / 3) * band.height / 2.0f;
+            const WindowPoint a = Window(x, y), b = Window(x + band.width / 3.0f, y + band.height / 2.0f);
+            for (int py = top + a.y + 1; py < top + b.y && py < screen.height; ++py)
+                for (int px = left + a.x + 1; px < left + b.x && px < screen.width; ++px) {
+                    const uint32_t c = screen.At(px, py);
+                    const int r = int(c >> 16 & 0xFF), g = int(c >> 8 & 0xFF), bl = int(c & 0xFF);
+                    if (r > 150 && g > 130 && bl < r) {
+                        cells[cell].text.push_back((py - top - a.y) * 4096 + px - left - a.x);
+                        cells[cell].left = std::min(cells[cell].left, px - left - a.x);
+                    } else if (g > 150 && r < 120 && g > bl + 50) {
+                        ++cells[cell].mark;
+                    }
+                }
+        }
+        return cells;
     }
     int64_t Colour(WindowPoint p) const { return WindowPixel(id, p.x, p.y); }
     // The hall's own picture at that point, as nothing covers it.
@@ -1040,11 +1092,13 @@ public:
 private:
     float fit[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float origin[2] = {0.0f, 0.0f};
-    std::map<std::string, std::pair<float, float>> centres;
+    int left = 0, top = 0;   // the window on the screen
+    std::map<std::string, SceneRect> rects, list;
     RootPicture background;
 };
 
-const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin"};
+// The six items of the hall's list, the coin with its two further copies.
+const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"};
 
 }  // namespace
 
@@ -1117,6 +1171,16 @@ protected:
         kill(pid, SIGTERM);  // the platform turns it into the window's quit
         ASSERT_EQ(Wait(pid), 0) << Stderr();
     }
+    // Reads the items list's cells until the condition holds; the last reading to pCells.
+    bool WaitForCells(const std::function<bool(const std::vector<ListCell>&)>& done,
+                      std::vector<ListCell>* pCells = nullptr)
+    {
+        std::vector<ListCell> cells;
+        const bool held = WaitUntil([&] { return done(cells = hall.Cells(root + "/root.xwd")); }, 30);
+        if (pCells)
+            *pCells = cells;
+        return held;
+    }
 
     pid_t pid = 0;
     HallWindow hall;
@@ -1164,9 +1228,9 @@ TEST_F(HallProgram, InDeveloperModeF4FindsEveryRemainingItem)
     Quit();
 }
 
-// The hall's script waits for the coin while the player finds the rest: a game closed after two
-// finds continues with both found, and the coin's click resumes the saved script, whose count
-// brings the congratulations after the sixth find.
+// The hall's script waits for its items list while the player finds the items: a game closed
+// after two finds continues with both found and ticked in the list, and the saved script goes on
+// once the rest are found, bringing the congratulations.
 TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
 {
     StartNewPlayer();
@@ -1174,6 +1238,7 @@ TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
         return;
     Find("key");
     Find("candle");
+    ASSERT_TRUE(WaitForCells([](const std::vector<ListCell>& c) { return c[0].Ticked() && c[1].Ticked(); }));
     Quit();
     const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
     const std::string dump = ProfileDump(file);
@@ -1187,12 +1252,55 @@ TEST_F(HallProgram, AClosedGameContinuesWithItsFindsAndItsWaitingScript)
         return;
     EXPECT_TRUE(hall.Gone("key"));
     EXPECT_TRUE(hall.Gone("candle"));
-    for (const char* item : {"coin", "book", "apple", "quill"}) {
+    // The list as it was left: the two finds ticked, the four others still to find.
+    std::vector<ListCell> cells;
+    EXPECT_TRUE(WaitForCells([](const std::vector<ListCell>& c) {
+        return c[0].Ticked() && c[1].Ticked() && c[2].Written() && c[5].Written();
+    }, &cells));
+    for (int cell : {2, 3, 4, 5})
+        EXPECT_FALSE(cells[cell].Ticked()) << cell;
+    for (const char* item : {"coin", "book", "coin2", "apple", "coin3", "quill"}) {
         Find(item);
         if (HasFatalFailure())
             return;
     }
     EXPECT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    Quit();
+}
+
+// The hall's items list as the player reads it: each cell shows its item's name, a find ticks
+// its cell, the coin counts its three copies down ("3 x Coin", "2 x Coin", "Coin") before its
+// tick, and the door shows only after the last find.
+TEST_F(HallProgram, TheListTicksEachFindAndTheLastShowsTheDoor)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    std::vector<ListCell> cells;
+    ASSERT_TRUE(WaitForCells([](const std::vector<ListCell>& c) {
+        return std::all_of(c.begin(), c.end(), [](const ListCell& cell) { return cell.Written() && !cell.Ticked(); });
+    }, &cells));
+    EXPECT_TRUE(hall.Gone("door"));
+    const char* const ticked[] = {"key", "candle", "book", "apple", "quill"};
+    for (int cell = 0; cell < 5; ++cell) {
+        Find(ticked[cell]);
+        if (HasFatalFailure())
+            return;
+        EXPECT_TRUE(WaitForCells([cell](const std::vector<ListCell>& c) { return c[cell].Ticked(); })) << ticked[cell];
+    }
+    const ListCell three = hall.Cells(root + "/root.xwd")[5];
+    Find("coin");
+    ASSERT_TRUE(WaitForCells([&](const std::vector<ListCell>& c) { return !(c[5] == three); }, &cells));
+    const ListCell two = cells[5];
+    EXPECT_FALSE(two.Ticked());
+    EXPECT_EQ(two.left, three.left);   // one digit for another
+    Find("coin2");
+    ASSERT_TRUE(WaitForCells([&](const std::vector<ListCell>& c) { return c[5].left > two.left + 10; }, &cells));
+    EXPECT_FALSE(cells[5].Ticked());
+    EXPECT_TRUE(hall.Gone("door"));
+    Find("coin3");
+    EXPECT_TRUE(WaitForCells([](const std::vector<ListCell>& c) { return c[5].Ticked(); }));
+    EXPECT_TRUE(WaitUntil([&] { return hall.Shown("door"); }));
     Quit();
 }
 

@@ -1162,8 +1162,8 @@ public:
 const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"};
 
 // Each click at an item's centre fades that item out and no other; a click beside them changes
-// nothing; once the list is done the congratulations fade in, a click fades them out, and the
-// door shows and opens the study.
+// nothing; once the list is done the congratulations fade in with the door, a click fades them
+// out, and the door opens the study.
 TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
 {
     NimbrelHarness game;
@@ -1192,9 +1192,11 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
     }
     EXPECT_EQ(play.Colour(beside), besideColour);
 
-    // The congratulations come in; a click sends them away.
+    // The congratulations come in with the door; a click sends them away.
     ElementRecord* done = play.Element("well_done");
-    ASSERT_TRUE(play.StepUntil([&] { return done->alpha == 1.0f && !(done->flags & kElementHidden); }));
+    ASSERT_TRUE(play.StepUntil([&] {
+        return done->alpha == 1.0f && !(done->flags & kElementHidden) && (done->flags & kElementClickable);
+    }));
     ASSERT_TRUE(game.Step());
     const auto card = play.Centre("well_done");
     const uint32_t cardColour = play.Colour(card);

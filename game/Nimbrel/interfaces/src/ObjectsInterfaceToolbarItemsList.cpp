@@ -218,28 +218,28 @@ Status CObjectsInterfaceToolbarItemsList::AppendEntry(ItemsListEntry** ppEntries
 
 Status CObjectsInterfaceToolbarItemsList::AddEntry(uint32_t level, uint32_t element)
 {
-    ItemsList* list = GetList(level);
-    CObjectsBase* object = SceneObject(level);
-    ElementRecord* e = LevelElement(level, element);
-    if (!list || !e)
-        return kStatusFailed;
-    if (!e->grouped)
-        if (const Status status = AppendEntry(&list->pEntries, &list->entryCount, object, element); Failed(status))
-            return status;
-    e->flags |= kElementRollOverDisabled;
-    return object->AddElementClickCommand(element, list->command);
+    return AddListed(level, element, false);
 }
 
 Status CObjectsInterfaceToolbarItemsList::AddOtherItem(uint32_t level, uint32_t element)
+{
+    return AddListed(level, element, true);
+}
+
+Status CObjectsInterfaceToolbarItemsList::AddListed(uint32_t level, uint32_t element, bool other)
 {
     ItemsList* list = GetList(level);
     CObjectsBase* object = SceneObject(level);
     ElementRecord* e = LevelElement(level, element);
     if (!list || !e)
         return kStatusFailed;
-    if (!e->grouped)
-        if (const Status status = AppendEntry(&list->pOthers, &list->otherCount, object, element); Failed(status))
+    // A group member is a copy of its leader's entry: it gets only the flag and the command.
+    if (!e->grouped) {
+        const Status status = other ? AppendEntry(&list->pOthers, &list->otherCount, object, element)
+                                    : AppendEntry(&list->pEntries, &list->entryCount, object, element);
+        if (Failed(status))
             return status;
+    }
     e->flags |= kElementRollOverDisabled;
     return object->AddElementClickCommand(element, list->command);
 }

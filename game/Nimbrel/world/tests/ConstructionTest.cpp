@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -90,6 +91,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(made), nullptr);
         else if (code == kObjectKindPopups)
             EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(made), nullptr);
+        else if (code == kObjectKindItemsList)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {

@@ -153,6 +153,8 @@ private:
     // The entry holding the element as main element or as copy: on the current page first,
     // then among all entries by main element; -1 when none.
     int32_t FindEntry(const ItemsList& list, uint32_t element, int32_t* pPosition);
+    // An element of the first list (an entry) or of the second (an other item).
+    Status AddListed(uint32_t level, uint32_t element, bool other);
     // Appends an entry for the element to the array (no duplicate ids); kStatusOk when present.
     Status AppendEntry(ItemsListEntry** ppEntries, uint32_t* pCount, CObjectsBase* level, uint32_t element);
     // The element and each copy: taken out of the scene, or back in it.
