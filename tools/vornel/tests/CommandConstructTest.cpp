@@ -34,7 +34,8 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
     ASSERT_EQ(status, 0);
     EXPECT_EQ(dump,
               "identity Nimbrel\nstamps 1 1 0\nchapters-flag 0\nobject object_0 EMPTY 0\nobject object_1 EXPLO 0\n"
-              "object object_2 EMPTY 0\nobject object_3 EXPLO 0\nobject object_4 POPUPS 0\nchapter 1 object_1\n"
+              "object object_2 EMPTY 0\nobject object_3 EXPLO 0\nobject object_4 POPUPS 0\n"
+              "object object_5 ITEMS_LIST 0\nchapter 1 object_1\n"
               "chapter 2 object_0\ninterface popups object_4\n"
               "label hall_floor 0 0 0 0 @hall@key @hall@apple @hall@coin\n"
               "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CDragInertia.h"
@@ -182,8 +183,9 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 5u);
+    ASSERT_EQ(objects->GetObjectCount(), 6u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
