@@ -400,3 +400,32 @@ TEST_F(ItemsListTest, TheSavedStateHasItsBytesAndDamageIsRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// The hint's highlight takes only an entry of the current page (a copy names its entry); the
+// developer's cheat finds every entry of the shown list, counts and all.
+TEST_F(ItemsListTest, AHighlightNeedsTheCurrentPageAndTheCheatFindsEverything)
+{
+    Build();
+    BindFrame();
+    ItemsList* list = Start(20, "enable_multi_page");
+    EXPECT_EQ(items->Highlight(kBig, 15, 3.0f), kStatusFailed);   // on page 2
+    EXPECT_EQ(items->GetHighlightElement(), -1);
+    EXPECT_EQ(items->Highlight(kBig, 4, 3.0f), kStatusOk);
+    EXPECT_EQ(items->GetHighlightElement(), 4);
+    items->EndHighlight();
+    EXPECT_EQ(items->GetHighlightElement(), -1);
+
+    EXPECT_EQ(items->OnCheatCodes(0), kStatusOk);
+    EXPECT_EQ(list->state, kListFound);
+    EXPECT_EQ(list->remainingEntries, 0u);
+    for (uint32_t i = 0; i < list->entryCount; ++i)
+        EXPECT_EQ(list->pEntries[i].remaining, 0u) << i;
+    EXPECT_EQ(Query("is_empty"), kStatusDoneStoreResult);
+    // A click after the cheat counts nothing.
+    Click(big.get(), 4);
+    EXPECT_EQ(list->remainingEntries, 0u);
+}
+
+}  // namespace
