@@ -120,8 +120,9 @@ TEST_F(SceneBuiltinsTest, ItemListsNameElementsOfAnyObject)
         std::string text;
         EXPECT_EQ(Items(world.hall.get(), c.list, &text), c.items) << c.list;
         EXPECT_EQ(world.traces, c.traces) << c.list;
-        if (c.list[0] != '*' && c.list[0])
+        if (c.list[0] != '*' && c.list[0]) {
             EXPECT_EQ(text, c.list);
+        }
     }
     // "none" names nothing on purpose: a warning only.
     world.traces.clear();

@@ -476,8 +476,9 @@ TEST_F(Levels, ANewGameTakesTheLoadingPathAndALoadedLevelTheQuickPath)
         ASSERT_EQ(objects->SetCurrentLevel(level, kNoObjectIndex, 0), kStatusOk);
         ASSERT_EQ(m_world->Update(), kStatusOk);
         EXPECT_EQ(m_world->GetGameState(), path) << level;
-        if (path != kGameStatePlaying)
+        if (path != kGameStatePlaying) {
             ASSERT_EQ(m_world->Update(), kStatusOk);
+        }
         EXPECT_EQ(m_world->GetGameState(), kGameStatePlaying);
         EXPECT_EQ(objects->GetCurrentLevelObject(), o[level]);
     }
