@@ -314,6 +314,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeObjectives(chunk, line);
     case kProfileTagSplash:
         return DescribeSplashChunk(chunk, line);
+    case kProfileTagSurround:
+        return DescribeSurroundChunk(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

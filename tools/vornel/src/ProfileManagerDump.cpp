@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "NimbrelManagers/CSplashscreens.h"
+#include "NimbrelManagers/CSurroundManager.h"
+#include "NimbrelObjects/ObjectProfile.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -30,5 +32,38 @@ bool DescribeSplashChunk(UtilsStream_Chunk* pChunk, std::string& text)
     text = line + std::string("picture ") + NameOrNone(r.pTexture) + ", video " + NameOrNone(r.pVideo) +
            ", waiting commands " + std::to_string(commands.GetCount());
     FreeSplashChunk(&r);
+    return true;
+}
+
+bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text)
+{
+    static const char* const kCommands[] = {"none", "fade_play", "force_play", "fade_stop", "force_stop"};
+    ChunkStream stream(pChunk);
+    SurroundChunk chunk;
+    if (!ReadSurroundChunk(&stream, &chunk))
+        return false;
+    char line[256];
+    std::snprintf(line, sizeof line, "surround: %zu objects, %zu sounds", chunk.objects.size(), chunk.sounds.size());
+    text = line;
+    for (size_t i = 0; i < chunk.objects.size(); ++i) {
+        const SurroundChunkObject& object = chunk.objects[i];
+        if (!object.present)
+            continue;
+        text += "\n  object " + std::to_string(i) + ": sounds";
+        for (uint32_t sound : object.sounds)
+            text += " " + std::to_string(sound);
+        for (const SurroundCommand& c : object.commands) {
+            std::snprintf(line, sizeof line, "\n    %s of sound %u, min %g s, max %g s, %g units left%s",
+                          kCommands[c.command], c.sound, double(c.minTime), double(c.maxTime), double(c.countdown),
+                          c.loop ? ", looped" : "");
+            text += line;
+        }
+    }
+    for (size_t i = 0; i < chunk.sounds.size(); ++i) {
+        const SurroundChunkSound& sound = chunk.sounds[i];
+        std::snprintf(line, sizeof line, "\n  sound %zu: \"%s\", %u holders%s%s", i, sound.name.c_str(),
+                      sound.useCount, sound.keepLoaded ? ", kept loaded" : "", sound.loop ? ", looped" : "");
+        text += line;
+    }
     return true;
 }

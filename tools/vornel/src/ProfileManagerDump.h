@@ -7,3 +7,6 @@ class UtilsStream_Chunk;
 
 // The splash screens' chunk (160000), or false when it is cut short or damaged.
 bool DescribeSplashChunk(UtilsStream_Chunk* pChunk, std::string& text);
+// The surround sound's chunk (180000): per object its sounds and ambient commands, then the
+// sound table; false when it is cut short or damaged.
+bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text);

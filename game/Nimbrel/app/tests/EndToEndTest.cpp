@@ -1133,7 +1133,7 @@ protected:
     // The program started again on what the last run left, up to the hall playing.
     void Continue()
     {
-        pid = Start("nimbrel", {"--frames", "1000000"});
+        pid = Start(program, {"--frames", "1000000"});
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "") << Stderr();
         ASSERT_TRUE(hall.Open(id));
@@ -1183,6 +1183,7 @@ protected:
     }
 
     pid_t pid = 0;
+    std::string program = "nimbrel";
     HallWindow hall;
 };
 
@@ -1328,6 +1329,48 @@ uint64_t PageDigest(const RootPicture& screen)
     return digest;
 }
 
+// The amplitude of a band of the left channel over `frames` frames from `first`: the Hann-windowed
+// amplitudes of its frequencies, from `from` to `to` by `step` Hz (Goertzel), summed as powers.
+double BandAmplitude(const std::vector<float>& stereo, size_t first, size_t frames, double from, double to,
+                     double step)
+{
+    std::vector<double> window(frames);
+    double windowSum = 0.0;
+    for (size_t i = 0; i < frames; ++i)
+        windowSum += window[i] = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(frames - 1));
+    double power = 0.0;
+    for (double hz = from; hz <= to; hz += step) {
+        const double coefficient = 2.0 * std::cos(2.0 * M_PI * hz / kMixRate);
+        double s1 = 0.0, s2 = 0.0;
+        for (size_t i = 0; i < frames; ++i) {
+            const double s0 = window[i] * stereo[2 * (first + i)] + coefficient * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        const double magnitude = std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - coefficient * s1 * s2));
+        const double amplitude = 2.0 * magnitude / windowSum;
+        power += amplitude * amplitude;
+    }
+    return std::sqrt(power);
+}
+
+// Where a band first rises above `threshold` at or after frame `from`, in 10 ms hops of 40 ms
+// windows; -1 when it never does.
+int64_t FirstInBand(const std::vector<float>& stereo, size_t from, double low, double high, double step,
+                    double threshold)
+{
+    constexpr size_t kWindow = kMixRate / 25, kHop = kMixRate / 100;
+    for (size_t at = from; at + kWindow <= stereo.size() / 2; at += kHop)
+        if (BandAmplitude(stereo, at, kWindow, low, high, step) > threshold)
+            return int64_t(at);
+    return -1;
+}
+
+bool IsRed(uint32_t rgb)
+{
+    return int(rgb >> 16 & 0xFF) > 160 && int(rgb >> 8 & 0xFF) < 70;
+}
+
 }  // namespace
 
 // The hall opens with its welcome text in three parts: clicks beside the buttons and Space step
@@ -1463,4 +1506,50 @@ TEST_F(Program, WithoutSplashPicturesTheLoadingScreenComesFirst)
     close(pipe);
     EXPECT_EQ(splashFrames, 0);
     EXPECT_GT(int(moon >> 16 & 0xFF), 200) << std::hex << moon;
+}
+
+// The hall played while OpenAL writes what it plays to a file: a found item sounds the default
+// click (it has no sound of its own), a click beside everything the null click; three fast clicks
+// beside everything cover the screen in the abuse colour, a click on an item meanwhile does not
+// find it, and the cover goes after its hold and fade.
+TEST_F(HallProgram, ClicksAreHeardAndRandomClickingIsPenalised)
+{
+    // No music under the clicks.
+    program = "nimbrel_test_clicks";
+    const std::string out = root + "/out.wav";
+    std::ofstream(root + "/alsoft.conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << out << "\n";
+    environment = {{"ALSOFT_CONF", root + "/alsoft.conf"}, {"ALSOFT_DRIVERS", "wave"}};
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    Find("book");
+    const WindowPoint beside = hall.Window(300.0f, 700.0f), probe = hall.Window(100.0f, 700.0f);
+    ASSERT_TRUE(hall.Click(beside));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    // Random clicking: the cover comes, read back from the root window.
+    ASSERT_EQ(std::system(("xdotool mousemove --window " + hall.id + " " + std::to_string(beside.x) + " " +
+                           std::to_string(beside.y) + " click --repeat 3 --delay 200 1")
+                              .c_str()),
+              0);
+    int left = 0, top = 0, width = 0, height = 0;
+    WindowArea(hall.id, &left, &top, &width, &height);
+    const auto probeColour = [&] {
+        const RootPicture screen = ReadRootWindow(root + "/root.xwd");
+        return screen.pixels.empty() ? 0u : screen.At(left + probe.x, top + probe.y);
+    };
+    ASSERT_TRUE(WaitUntil([&] { return IsRed(probeColour()); })) << std::hex << probeColour();
+    ASSERT_TRUE(hall.Click(hall.Centre("coin")));
+    EXPECT_TRUE(WaitUntil([&] { return !IsRed(probeColour()); }, 20)) << std::hex << probeColour();
+    // The coin was not found under the cover.
+    EXPECT_TRUE(hall.Shown("coin"));
+    Quit();
+
+    // The default click's sweep (1400 to 700 Hz), then the null click's low tap (160 to 120 Hz).
+    const std::vector<float> played = ReadStereo(out);
+    ASSERT_GT(played.size(), size_t(kMixRate));
+    const int64_t itemClick = FirstInBand(played, 0, 700.0, 1400.0, 25.0, 0.1);
+    ASSERT_GE(itemClick, 0) << "no default click";
+    const int64_t nullClick = FirstInBand(played, size_t(itemClick) + kMixRate / 10, 110.0, 170.0, 10.0, 0.1);
+    EXPECT_GT(nullClick, itemClick) << "no null click after the item's";
 }

@@ -188,7 +188,6 @@ Status CObjectsBase::setNullClickSound(ScriptBuiltinCall&) { return kStatusDoneS
 Status CObjectsBase::setDefaultClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::setNegativeClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::setItemsClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::setSurroundSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::playSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 
 // Builtins whose managers and bodies this build does not have yet.

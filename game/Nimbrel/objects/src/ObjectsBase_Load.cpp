@@ -365,7 +365,4 @@ void CObjectsBase::UpdateEffects() {}
 void CObjectsBase::ResetEffects() {}
 uint32_t CObjectsBase::AddEffect(uint32_t, uint32_t) { return 0; }
 void CObjectsBase::RemoveEffect(uint32_t) {}
-Status CObjectsBase::AddObjectSound(const char*) { return kStatusOk; }
-Status CObjectsBase::ReleaseObjectSounds() { return kStatusOk; }
-Status CObjectsBase::StopSound(uint32_t) { return kStatusOk; }
 void CObjectsBase::RemoveDropTarget(uint32_t) {}

@@ -273,15 +273,21 @@ void CNimbrelWorld::RenderState()
     }
 }
 
+void CNimbrelWorld::DrawDebugText(const char16_t* text)
+{
+    GameData* game = GetGameData();
+    if (!game || !HasOverlayText())
+        return;
+    DrawOverlayText(text, 0.0f, game->overlayY, kOverlayLineFlags);
+    game->overlayY += game->text.information.height * game->screen.textScale;
+}
+
 void CNimbrelWorld::RenderDeveloperOverlay()
 {
     GameData* game = GetGameData();
-    const float scale = game->screen.textScale;
     char16_t text[kWorldTextSize];
-    if (game->debugLine && GetDebugLine(text, kWorldTextSize)) {
-        DrawOverlayText(text, 0.0f, game->overlayY, kOverlayLineFlags);
-        game->overlayY += game->text.information.height * scale;
-    }
+    if (game->debugLine && GetDebugLine(text, kWorldTextSize))
+        DrawDebugText(text);
     if (game->itemDebug && GetItemDebugText(text, kWorldTextSize))
         DrawOverlayText(text, m_pWorldData->realWidth * 0.5f, 0.0f, kOverlayItemFlags);
 }

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "NimbrelManagers/CAbuse.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CLoading.h"
@@ -12,6 +13,7 @@
 #include "NimbrelManagers/CProgressBar.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -147,14 +149,33 @@ bool CNimbrelWorld::IsToolboxOpen()
 
 void CNimbrelWorld::CloseToolbox() {}
 
-bool CNimbrelWorld::IsAbuseShowing()
+CSurroundManager* CNimbrelWorld::GetSurroundManager() const
 {
-    return false;
+    return dynamic_cast<CSurroundManager*>(m_pManagers[kManagerSurround]);
 }
 
-void CNimbrelWorld::AbuseClick() {}
+CAbuse* CNimbrelWorld::GetAbuse() const
+{
+    return dynamic_cast<CAbuse*>(m_pManagers[kManagerAbuse]);
+}
 
-void CNimbrelWorld::PlayPenaltyClick() {}
+bool CNimbrelWorld::IsAbuseShowing()
+{
+    const CAbuse* abuse = GetAbuse();
+    return abuse && abuse->IsShowing();
+}
+
+void CNimbrelWorld::AbuseClick()
+{
+    if (CAbuse* abuse = GetAbuse())
+        abuse->OnClick();
+}
+
+void CNimbrelWorld::PlayPenaltyClick()
+{
+    if (CSurroundManager* sounds = GetSurroundManager())
+        sounds->PlayNullClick();
+}
 
 void CNimbrelWorld::SelectDefaultCursor() {}
 
@@ -221,12 +242,14 @@ bool CNimbrelWorld::SplashPendingEntry()
 
 int32_t CNimbrelWorld::SurroundLevelLeave()
 {
-    return 0;
+    CSurroundManager* sounds = GetSurroundManager();
+    return sounds ? sounds->ResetAllSounds() : 0;
 }
 
 int32_t CNimbrelWorld::SurroundLevelEnter()
 {
-    return 0;
+    CSurroundManager* sounds = GetSurroundManager();
+    return sounds ? sounds->PrepareAllSounds() : 0;
 }
 
 void CNimbrelWorld::ProfileFrameStep()
@@ -243,9 +266,16 @@ bool CNimbrelWorld::GetObjectCount(uint32_t* pCount)
     return objects != nullptr;
 }
 
-void CNimbrelWorld::SurroundSplashEnd() {}
+void CNimbrelWorld::SurroundSplashEnd()
+{
+    if (CSurroundManager* sounds = GetSurroundManager())
+        sounds->PlayDefaultClick();
+}
 
-void CNimbrelWorld::SurroundEndFrame() {}
+void CNimbrelWorld::SurroundEndFrame()
+{
+    RenderManager(kManagerSurround);
+}
 
 void CNimbrelWorld::BeginDefaultShader()
 {
@@ -390,6 +420,10 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CShaderManager(m_pWorldData);
     case kManagerSplash:
         return new (std::nothrow) CSplashscreens(m_pWorldData);
+    case kManagerSurround:
+        return new (std::nothrow) CSurroundManager(m_pWorldData);
+    case kManagerAbuse:
+        return new (std::nothrow) CAbuse(m_pWorldData);
     default:
         return nullptr;
     }
@@ -502,7 +536,13 @@ Status CNimbrelWorld::LoadExtraTextData()
 
 Status CNimbrelWorld::PrepareSurroundForRun()
 {
-    return kStatusOk;
+    CSurroundManager* sounds = GetSurroundManager();
+    if (!sounds)
+        return kStatusOk;
+    // The player's sound volume from the options.
+    if (const GameData* game = GetGameData())
+        sounds->SetVolume(game->soundsVolume);
+    return sounds->PrepareForRun();
 }
 
 Status CNimbrelWorld::LoadResidentModels()

@@ -88,7 +88,7 @@ void CObjectsManager::Update()
     const uint32_t toolboxOwner = GetToolboxOwner();
     CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
-    bool popupOwnerSeen = false, toolboxOwnerSeen = false;
+    bool popupOwnerSeen = false, toolboxOwnerSeen = false, abuse = false;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
         if (!object->IsShown() || !object->IsWanted())
@@ -109,7 +109,10 @@ void CObjectsManager::Update()
         m_activeList.SetCurrentNode(position);
         popupOwnerSeen = popupOwnerSeen || object->GetObjectNumber() == popupOwner;
         toolboxOwnerSeen = toolboxOwnerSeen || object->GetObjectNumber() == toolboxOwner;
+        abuse = abuse || object->GetAbuse();
     }
+    if (abuse)
+        UpdateAbuse();
 }
 
 Status CObjectsManager::Draw()
@@ -118,6 +121,7 @@ Status CObjectsManager::Draw()
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
     const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
     CPopupManager* popupManager = world ? world->GetPopupManager() : nullptr;
+    bool abuse = false;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
         // The popup and tool box managers draw for their interfaces.
@@ -129,7 +133,11 @@ Status CObjectsManager::Draw()
         if (popupManager)
             popupManager->RenderWithObjects(object->GetObjectNumber());
         m_activeList.SetCurrentNode(position);
+        abuse = abuse || object->GetAbuse();
     }
+    // The penalty's overlay covers every object it counts for.
+    if (abuse)
+        RenderAbuse();
     return kStatusOk;
 }
 
@@ -212,8 +220,11 @@ Status CObjectsManager::OnMouseUp(float x, float y, uint32_t state)
     }
     const bool nothingOpen = !IsPopupShowing() && GetPopupOwner() == kNoObjectIndex &&
                              GetToolboxOwner() == kNoObjectIndex;
-    if (!taken && nothingOpen && !m_panning)
+    if (!taken && nothingOpen && !m_panning) {
         PlayNullClick();
+        if (m_pCurrentObject && m_pCurrentObject->GetAbuse())
+            OnAbuseClick();
+    }
     m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;
     m_pCapturedObject = nullptr;
     return kStatusOk;

@@ -6,6 +6,7 @@
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -72,7 +73,7 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Tool box (80000), particles (170000), surround sound (180000) and tutorial (210000)
+    // Tool box (80000), particles (170000, before the surround sound) and tutorial (210000)
     // join before the objectives, and cursors (190000) after them, in this order, with their
     // managers.
     static const ProfileManagerChunk kChunks[] = {
@@ -89,6 +90,8 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagFades, kManagerFade, SaveChunk<CFadeManager>, LoadChunk<CFadeManager>},
         {kProfileTagShader, kManagerShader, SaveChunk<CShaderManager>, LoadChunk<CShaderManager>},
         {kProfileTagSplash, kManagerSplash, SaveChunk<CSplashscreens>, LoadChunk<CSplashscreens>},
+        {kProfileTagSurround, kManagerSurround, SaveStream<CSurroundManager, &CSurroundManager::SaveToStream>,
+         LoadStream<CSurroundManager, &CSurroundManager::LoadFromStream>},
         {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},
     };
     if (pCount)

@@ -24,6 +24,7 @@ class CCommandList;
 class C3DEngine;
 class CObstruction;
 class CShaderTransitionNoise;
+class CSurroundManager;
 class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
@@ -758,7 +759,9 @@ protected:
     virtual void ResetEffects();
     virtual uint32_t AddEffect(uint32_t kind, uint32_t element);
     virtual void RemoveEffect(uint32_t id);
-    // Surround sound: the object's ambient sounds and its elements' click sounds.
+    // Surround sound: the object's ambient sounds and its elements' click sounds (by their
+    // ids in this object).
+    CSurroundManager* Sounds() const;
     virtual Status AddObjectSound(const char* name);
     virtual Status ReleaseObjectSounds();
     virtual Status StopSound(uint32_t sound);
@@ -797,10 +800,10 @@ protected:
     virtual bool HasDragDrop() { return false; }
     virtual Status DropElement(float x, float y, ElementRecord* pElement, uint32_t* pResult);
     virtual void EndDropHighlight() {}
-    virtual void PlayElementSound(uint32_t sound) { (void)sound; }
-    virtual void PlayDefaultClick() {}
-    virtual void PlayNullClick() {}
-    virtual void OnAbuseClick() {}
+    virtual void PlayElementSound(uint32_t sound);
+    virtual void PlayDefaultClick();
+    virtual void PlayNullClick();
+    virtual void OnAbuseClick();
     // The object's effects count no flicker-cycle effect (nothing to restart on an empty click).
     virtual bool HasNoCycleEffect();
     virtual void StartClickEffect(ElementRecord* pElement) { (void)pElement; }

@@ -35,6 +35,8 @@ class CShaderManager;
 class CSplashscreens;
 class CTimerManager;
 class CPopupManager;
+class CSurroundManager;
+class CAbuse;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -274,6 +276,12 @@ public:
     // The number of scene objects of the construction; false while there is no objects
     // manager to ask.
     virtual bool GetObjectCount(uint32_t* pCount);
+
+    // The surround sound and the abuse overlay, null until the world load made them.
+    CSurroundManager* GetSurroundManager() const;
+    CAbuse* GetAbuse() const;
+    // A developer line at the overlay's text cursor, which moves down one line.
+    void DrawDebugText(const char16_t* text);
 
     // The script and command list managers, null until the world load made them.
     CScriptManager* GetScriptManager() const;

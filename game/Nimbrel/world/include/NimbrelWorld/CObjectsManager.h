@@ -5,9 +5,9 @@
 // updates and draws the active objects from head to tail; pointer input goes from the tail to
 // the head, to the first object that takes it. It owns the scene's zoom and pan.
 //
-// Managers this build does not have yet (popups, tool box, tutorial, flashlight, surround
-// sound, abuse overlay, touch marks) are asked through protected virtual helpers
-// that answer for an absent manager.
+// The managers it calls (popups, tool box, tutorial, flashlight, surround sound, abuse
+// overlay, touch marks) are asked through protected virtual helpers that answer for an absent
+// manager.
 #include <cstdint>
 
 #include "NimbrelWorld/ConstructionFile.h"
@@ -205,7 +205,7 @@ protected:
     virtual bool IsPopupShowing() { return false; }
     virtual uint32_t GetPopupOwner() { return kNoObjectIndex; }
     virtual uint32_t GetToolboxOwner() { return kNoObjectIndex; }
-    virtual void PlayNullClick() {}
+    virtual void PlayNullClick();
     // What a level change asks of the managers of later parts, answered for absent ones.
     virtual void RemoveAllParticles() {}
     virtual void ClearEffectClicks() {}
@@ -214,13 +214,17 @@ protected:
     virtual void ResetPopups(uint8_t full);
     virtual void CloseToolboxAtOnce() {}
     virtual void CenterFlashlight() {}
-    virtual void ResetAbuse() {}
+    virtual void ResetAbuse();
+    // The abuse overlay counts a wrong click; stepped and drawn after the objects that count.
+    virtual void OnAbuseClick();
+    virtual void UpdateAbuse();
+    virtual void RenderAbuse();
     virtual void CloseTutorialStep() {}
     virtual void TutorialItemsChanged() {}
     virtual Status UpdateLabelGroups() { return kStatusOk; }
-    virtual Status ResetAllSounds() { return kStatusOk; }
-    virtual Status PrepareAllSounds() { return kStatusOk; }
-    virtual Status StopObjectSounds(uint32_t objectNumber) { (void)objectNumber; return kStatusOk; }
+    virtual Status ResetAllSounds();
+    virtual Status PrepareAllSounds();
+    virtual Status StopObjectSounds(uint32_t objectNumber);
     virtual void SetTutorialOff(uint8_t off) { (void)off; }
     // The main script's "OnStart", "OnEnableTutorial" or "OnDisableTutorial".
     virtual void CallMainScript(const char* function);
