@@ -9,7 +9,9 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
+#include "NimbrelObjects/ObjectLists.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -312,6 +314,51 @@ TEST(CommandProfile, DumpsTheObjectivesInListOrder)
                                "  2 objectives, order counter 4, current 4\n"
                                "  objective 4: order 1\n  objective 9: order 2, implicit\n"
                                "    sub-objective 90: order 3\n    sub-objective 91: order 4, done\n"),
+              std::string::npos)
+        << dump.second;
+}
+
+namespace {
+
+// A game of two scene objects, without sound.
+class CTwoObjectSounds : public CSurroundManager {
+public:
+    using CSurroundManager::CSurroundManager;
+
+protected:
+    bool SceneObjectCount(uint32_t* pCount) override
+    {
+        *pCount = 2;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(CommandProfile, DumpsTheSurroundSoundsCommandsAndTable)
+{
+    auto w = std::make_unique<WorldData>();
+    CTwoObjectSounds sounds(w.get());
+    ASSERT_EQ(sounds.PrepareForRun(), kStatusOk);
+    ASSERT_EQ(sounds.AddObjectSound(1, "sounds/birds.stream.wav"), kStatusOk);
+    ASSERT_EQ(sounds.ParseCommand(1, BuiltinReport{"setSurroundSound", 0, 1}, "sounds/birds.stream.wav",
+                                  "force_stop,loop", 1, 2.0f, 4.0f),
+              kStatusOk);
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    ChunkStream chunk(list.CreateChunk(kProfileTagSurround, nullptr));
+    ASSERT_EQ(sounds.SaveToStream(&chunk), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+    const auto dump = DumpWritten(memory);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("  surround: 2 objects, 4 sounds\n"
+                               "  object 1: sounds 3\n"
+                               "    force_stop of sound 3, min 0 s, max 0 s, 0 units left, looped\n"
+                               "  sound 0: \"null_click.wav\", 1 holders, kept loaded\n"
+                               "  sound 1: \"default_click.wav\", 1 holders, kept loaded\n"
+                               "  sound 2: \"negative_click.wav\", 1 holders, kept loaded\n"
+                               "  sound 3: \"sounds/birds.stream.wav\", 1 holders, looped\n"),
               std::string::npos)
         << dump.second;
 }
