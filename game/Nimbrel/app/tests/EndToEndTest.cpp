@@ -795,6 +795,22 @@ bool IsCool(int64_t rgb)
     return rgb >= 0 && int(rgb & 0xFF) > int(rgb >> 16 & 0xFF) + 6;
 }
 
+// Where an X window lies on the root window and its size, as xwininfo tells them; a value it
+// does not tell is left as it was.
+void WindowArea(const std::string& id, int* pLeft, int* pTop, int* pWidth, int* pHeight)
+{
+    const std::string info = Shell("xwininfo -id " + id);
+    const auto field = [&info](const char* name, int* value) {
+        const size_t at = info.find(name);
+        if (at != std::string::npos)
+            *value = std::atoi(info.c_str() + at + std::strlen(name));
+    };
+    field("Absolute upper-left X:", pLeft);
+    field("Absolute upper-left Y:", pTop);
+    field("Width:", pWidth);
+    field("Height:", pHeight);
+}
+
 // Waits (ten seconds at most) until the window's pixel passes the test.
 bool WaitForPixel(const std::string& id, int x, int y, bool (*test)(int64_t))
 {
@@ -841,17 +857,8 @@ TEST_F(Program, TheLoadingScreenFitsWindowsOfOtherShapes)
         ASSERT_GE(pipe, 0) << "the load never opened the music: " << Stderr();
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "");
-        const std::string info = Shell("xwininfo -id " + id);
         int left = -1, top = -1, width = 0, height = 0;
-        const auto field = [&info](const char* name, int* value) {
-            const size_t at = info.find(name);
-            if (at != std::string::npos)
-                *value = std::atoi(info.c_str() + at + std::strlen(name));
-        };
-        field("Absolute upper-left X:", &left);
-        field("Absolute upper-left Y:", &top);
-        field("Width:", &width);
-        field("Height:", &height);
+        WindowArea(id, &left, &top, &width, &height);
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(height, c.height);
         const RootPicture screen = ReadRootWindow(root + "/root.xwd");
