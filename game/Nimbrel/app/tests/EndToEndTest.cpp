@@ -1147,12 +1147,18 @@ protected:
         // The splash pictures, the video and the welcome text come first: the player clicks
         // through them, at a point of the floor where the hall has nothing to find, until the
         // hall shows there.
+        // Half a second apart, as a player clicks: the hall counts quick clicks on nothing as
+        // random clicking, and the first of them may come as the hall shows.
         const WindowPoint floor = hall.Window(1000.0f, 740.0f);
+        auto lastClick = std::chrono::steady_clock::now() - std::chrono::seconds(1);
         const bool shown = WaitUntil(
             [&] {
                 if (hall.ShowsThePicture(floor))
                     return true;
-                hall.Click(floor);
+                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(500)) {
+                    hall.Click(floor);
+                    lastClick = std::chrono::steady_clock::now();
+                }
                 return false;
             },
             120);
