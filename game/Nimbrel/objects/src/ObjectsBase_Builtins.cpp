@@ -220,14 +220,6 @@ Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(cal
 Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMouseConfig(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::startObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::stopObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::putObjectiveToTop(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::startSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::stopSubObjective(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::putSubObjectiveToTop(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitForVideo(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitForImage(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }

@@ -11,13 +11,14 @@
 
 namespace {
 
-// The popup manager, when the objects manager's popups object is loaded to show its texts.
+// The popup manager, when the objects manager's popups object is loaded and in the level to
+// show its texts.
 CPopupManager* ReadyPopups(WorldData* w)
 {
     auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
     CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
     CObjectsBase* popups = objects ? objects->GetInterfaceObject(kInterfacePopups) : nullptr;
-    return popups && popups->IsLoaded() ? world->GetPopupManager() : nullptr;
+    return popups && popups->IsLoaded() && popups->IsWanted() ? world->GetPopupManager() : nullptr;
 }
 
 }  // namespace
@@ -34,6 +35,8 @@ Status CObjectsBase::_waitForPopupText(ScriptBuiltinCall& call)
     return WaitForCommand(call, kCommandEventFade, [popups](const CommandHandle& h) { return popups->AddCommand(h); });
 }
 
+// With no current objective (-1) nothing shows and nothing waits: the popup's text base plus
+// -1 would name an unrelated string.
 Status CObjectsBase::_showCurrentObjective(ScriptBuiltinCall& call)
 {
     CPopupManager* popups = ReadyPopups(m_pWorldData);

@@ -107,6 +107,19 @@ public:
         return onCommand ? onCommand(this, command) : Base::OnCommand(command);
     }
 
+    // As the tool box interface: the scene object waiting on it (-1 none) with its activation,
+    // and how often it was closed.
+    int32_t toolboxCaller = -1;
+    uint32_t toolboxActivation = 0;
+    uint32_t toolboxCloses = 0;
+    int32_t GetToolboxCaller(uint32_t* pActivation) override
+    {
+        *pActivation = toolboxActivation;
+        return toolboxCaller;
+    }
+    void CloseToolbox() override { ++toolboxCloses; }
+
+    void SetTypeCode(uint32_t code) { this->m_typeCode = code; }
     void SetReleaseMode(uint32_t mode) { this->m_releaseMode = mode; }
     void SetWanted(uint8_t wanted) { this->m_wanted = wanted; }
     void SetLastMark(int32_t mark) { this->m_lastMark = mark; }
@@ -180,6 +193,7 @@ public:
         m_objectCount = uint32_t(objects.size());
         BuildNameIndex();
     }
+    void SetInterface(uint32_t role, uint32_t index) { m_interfaces[role] = index; }
     // The objects stay the fixture's: only the arrays go.
     void Forget()
     {

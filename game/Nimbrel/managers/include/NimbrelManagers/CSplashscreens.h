@@ -80,8 +80,8 @@ public:
     // '*'. A localised variant ("intro.fr.png" for "intro.png" in French) is taken when it
     // exists. kStatusFailed when it cannot be loaded. With `direct` a video is loaded by its
     // path as given.
-    Status LoadImage(const char16_t* path, uint8_t asGiven);
-    Status LoadVideo(const char16_t* path, uint8_t asGiven, uint8_t direct);
+    virtual Status LoadImage(const char16_t* path, uint8_t asGiven);
+    virtual Status LoadVideo(const char16_t* path, uint8_t asGiven, uint8_t direct);
     // The picture and video released, the entry over (done); the waiting scripts continue. 0.
     Status ReleaseImage();
     // A script waiting for the entry to end.

@@ -32,6 +32,7 @@ class CObjectsManager;
 class CGroups;
 class CEffectManager;
 class CScriptBaseKest;
+class CObjectiveManager;
 class UtilsStream;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
@@ -660,6 +661,16 @@ protected:
     // When this object is the tool box holding a waiting caller, that caller's wait gets 1 and
     // the tool box closes; kStatusFailed when the result cannot be set.
     Status ReleaseToolboxCaller(ScriptBuiltinCall& call, bool otherOnly);
+    // _waitForVideo and _waitForImage: the splash screens show the first argument (a leading '*'
+    // for the definition-sized corner) and the script goes on when it is over.
+    Status WaitForSplash(ScriptBuiltinCall& call, bool video);
+    // The objective identifiers of the call's first `count` arguments: the popup groups they
+    // name, -1 for an empty name; kStatusFailed (reported) for an unknown name or no manager.
+    Status ObjectiveIdentifiers(ScriptBuiltinCall& call, uint32_t count, uint32_t* pIdentifiers,
+                                CObjectiveManager** ppObjectives);
+    // An objective builtin: the manager's operation on the named objective (and sub-objective).
+    Status ChangeObjective(ScriptBuiltinCall& call, Status (CObjectiveManager::*op)(uint32_t));
+    Status ChangeSubObjective(ScriptBuiltinCall& call, Status (CObjectiveManager::*op)(uint32_t, uint32_t));
     // Calls `visit(owner, element)` for every element an item list of this object names, in
     // list order; the first failure ends the walk and is returned.
     template <typename Visit>
