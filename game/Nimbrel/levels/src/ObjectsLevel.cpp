@@ -30,11 +30,16 @@ Status CObjectsLevel::setObjectExtraRender(ScriptBuiltinCall& call)
 {
     if (CObjectsBase::setObjectExtraRender(call) == kStatusDoneStoreResult)
         return kStatusDoneStoreResult;
-    if (IsInterface() || std::strcmp(call.Text(0), "abuse") != 0)
+    return WithWritableValue(call, [this](const char* name, char* value) { return OnEvent(name, value); });
+}
+
+Status CObjectsLevel::OnEvent(const char* name, char* value)
+{
+    if (IsInterface() || !name || !value || std::strcmp(name, "abuse") != 0)
         return kStatusDoneNoResult;
-    if (std::strcmp(call.Text(1), "on") == 0)
+    if (std::strcmp(value, "on") == 0)
         m_abuse = 1;
-    else if (std::strcmp(call.Text(1), "off") == 0)
+    else if (std::strcmp(value, "off") == 0)
         m_abuse = 0;
     CenterFlashlight();
     return kStatusDoneStoreResult;
@@ -53,10 +58,38 @@ CObjectsLevelExploration::CObjectsLevelExploration(WorldData* pWorldData, uint32
     m_typeCode = kObjectKindExploration;
 }
 
+Status CObjectsLevelExploration::OnEvent(const char* name, char* value)
+{
+    const Status base = CObjectsLevel::OnEvent(name, value);
+    if (base == kStatusDoneStoreResult)
+        return base;
+    if (std::strcmp(name, "flashlight") != 0)
+        return kStatusDoneNoResult;
+    if (std::strcmp(value, "on") == 0)
+        m_modeWord |= kModeFlashlight;
+    else if (std::strcmp(value, "off") == 0)
+        m_modeWord &= ~kModeFlashlight;
+    CenterFlashlight();
+    return kStatusDoneStoreResult;
+}
+
 CObjectsLevelEmpty::CObjectsLevelEmpty(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
     : CObjectsLevel(pWorldData, objectNumber, constructWord)
 {
     m_typeCode = kObjectKindEmpty;
+}
+
+Status CObjectsLevelEmpty::OnCommand(const char* command)
+{
+    CObjectsLevel::OnCommand(command);
+    return std::strcmp(command, "reset") == 0 ? kStatusOk : kStatusFailed;
+}
+
+Status CObjectsLevelEmpty::OnEvent(const char* name, char* value)
+{
+    const Status base = CObjectsLevel::OnEvent(name, value);
+    // Nothing here is played, so a "skip" leaves the level as it is.
+    return base == kStatusDoneStoreResult ? base : kStatusDoneNoResult;
 }
 
 Status CObjectsLevelEmpty::LoadFromProfile(UtilsStream_Chunk* pChunk)

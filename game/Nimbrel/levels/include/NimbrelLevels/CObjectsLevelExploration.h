@@ -1,8 +1,19 @@
 #pragma once
 // The exploration level (513): a picture in which the player finds, picks up and uses items.
+// Its script may switch the flashlight mode, in which only a lit circle of the scene shows.
 #include "NimbrelLevels/CObjectsLevel.h"
+
+// The mode word's bit of a level in flashlight mode.
+constexpr uint32_t kModeFlashlight = 0x2;
 
 class CObjectsLevelExploration : public CObjectsLevel {
 public:
     CObjectsLevelExploration(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
+
+    // The level base's events; then ("flashlight", "on" or "off") sets or clears the
+    // flashlight mode, any other value leaves it, and each centres the flashlight
+    // (kStatusDoneStoreResult). Every other name is not handled.
+    Status OnEvent(const char* name, char* value) override;
+
+    bool IsFlashlightMode() const { return (m_modeWord & kModeFlashlight) != 0; }
 };

@@ -1,0 +1,30 @@
+#pragma once
+// A level kind's own state in its object's profile chunk, behind the scene object's part. The
+// kind lists its fields once, in order, and the same list saves and loads them: 32-bit fields
+// as (4, 1), arrays as (4, n), bytes as (1, 1). After the first failure nothing more moves.
+#include <cstdint>
+
+class UtilsStream_Chunk;
+
+class LevelState {
+public:
+    LevelState(UtilsStream_Chunk* pChunk, bool write) : m_pChunk(pChunk), m_write(write), m_ok(pChunk != nullptr) {}
+
+    LevelState& Word(int32_t& value) { return Move(&value, 4, 1); }
+    LevelState& Word(uint32_t& value) { return Move(&value, 4, 1); }
+    LevelState& Word(float& value) { return Move(&value, 4, 1); }
+    LevelState& Words(int32_t* values, uint32_t count) { return Move(values, 4, count); }
+    LevelState& Words(uint32_t* values, uint32_t count) { return Move(values, 4, count); }
+    LevelState& Byte(uint8_t& value) { return Move(&value, 1, 1); }
+
+    bool Writing() const { return m_write; }
+    // Every field moved.
+    bool Ok() const { return m_ok; }
+
+private:
+    LevelState& Move(void* buffer, uint32_t size, uint32_t count);
+
+    UtilsStream_Chunk* m_pChunk;
+    bool m_write;
+    bool m_ok;
+};
