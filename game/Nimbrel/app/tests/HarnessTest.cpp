@@ -1057,6 +1057,8 @@ TEST_F(GameFolder, LevelChangesTakeTheLoadingPathOrTheQuickPath)
     // The puzzles open chapter 2: a new chapter, through the loading path.
     EXPECT_EQ(change(0, 1), loadingPath);
     EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    // The card is an empty level: nothing to pause.
+    EXPECT_EQ(objects->GetCurrentLevelObject()->OnCommand("pause"), kStatusFailed);
     EXPECT_EQ(chapters->GetCurrentChapter(), 1);
     uint32_t started = 0;
     objects->GetObject(0)->GetScript()->GetLong("started", &started, false);
@@ -1067,6 +1069,8 @@ TEST_F(GameFolder, LevelChangesTakeTheLoadingPathOrTheQuickPath)
     // Back to the puzzles, still loaded, in the same chapter: entered at once.
     EXPECT_EQ(change(0, kNoObjectIndex), std::vector<int32_t>{kGameStatePlaying});
     EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    // The card is an empty level: nothing to pause.
+    EXPECT_EQ(objects->GetCurrentLevelObject()->OnCommand("pause"), kStatusFailed);
     EXPECT_TRUE(objects->GetObject(1)->IsLoaded());
     EXPECT_FALSE(objects->GetObject(1)->IsShown());
     EXPECT_EQ(game.Stop(), 0);
@@ -1091,6 +1095,8 @@ TEST_F(GameFolder, AGameThatReachedThePuzzlesContinuesThereAfterARestart)
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects->GetCurrentLevelObject(), nullptr);
     EXPECT_STREQ(objects->GetCurrentLevelObject()->GetName(), "puzzles");
+    // The card is an empty level: nothing to pause.
+    EXPECT_EQ(objects->GetCurrentLevelObject()->OnCommand("pause"), kStatusFailed);
     EXPECT_EQ(game.World()->GetChaptersManager()->GetCurrentChapter(), 1);
     EXPECT_EQ(game.World()->GetProfileManager()->GetCurrentIndex(), 0);
     EXPECT_EQ(game.Stop(), 0);
@@ -1215,6 +1221,14 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
         const CObjectsBase* level = objects->GetCurrentLevelObject();
         return level && std::strcmp(level->GetName(), "study") == 0 && game.State() == kGameStatePlaying;
     }));
+    // The study starts dark, in flashlight mode, until a click on its lamp lights the room.
+    auto* study = dynamic_cast<CObjectsLevelExploration*>(objects->GetCurrentLevelObject());
+    ASSERT_NE(study, nullptr);
+    ASSERT_TRUE(play.StepUntil([&] { return study->IsFlashlightMode(); }));
+    play.hall = study;
+    ASSERT_TRUE(play.StepUntil([&] { return (play.Element("lamp")->flags & kElementClickable) != 0; }));
+    play.Click(play.Centre("lamp"));
+    EXPECT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
     EXPECT_EQ(game.Stop(), 0);
 }
 
