@@ -1227,6 +1227,9 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
     ASSERT_TRUE(play.StepUntil([&] { return study->IsFlashlightMode(); }));
     play.hall = study;
     ASSERT_TRUE(play.StepUntil([&] { return (play.Element("lamp")->flags & kElementClickable) != 0; }));
+    // No click is taken while the screen transition fades.
+    CTransitions* transitions = game.World()->GetTransitions();
+    ASSERT_TRUE(play.StepUntil([&] { return !transitions || transitions->IsFadeValueZero(); }));
     play.Click(play.Centre("lamp"));
     EXPECT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
     EXPECT_EQ(game.Stop(), 0);
