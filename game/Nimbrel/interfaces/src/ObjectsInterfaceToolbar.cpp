@@ -5,6 +5,7 @@
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/WorldData.h"
 
 CObjectsInterfaceToolbar::CObjectsInterfaceToolbar(WorldData* pWorldData, uint32_t objectNumber,
                                                    uint32_t constructWord)
@@ -50,6 +51,13 @@ Status CObjectsInterfaceToolbar::getObjectParameters(ScriptBuiltinCall&) { retur
 ElementRecord* CObjectsInterfaceToolbar::BoundElement(int32_t index)
 {
     return index >= 0 ? GetItemRecord(uint32_t(index)) : nullptr;
+}
+
+float CObjectsInterfaceToolbar::ScreenScale(uint32_t axis) const
+{
+    const GameViewRecord& view = m_pWorldData->game.view;
+    const float scale = axis == 0 ? view.interfaceScaleX : view.interfaceScaleY;
+    return scale > 0.0f ? scale : 1.0f;
 }
 
 ElementRecord* CObjectsInterfaceToolbar::AllocElements(uint32_t count)

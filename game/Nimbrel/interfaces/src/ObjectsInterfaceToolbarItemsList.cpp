@@ -317,13 +317,6 @@ Status CObjectsInterfaceToolbarItemsList::StartList(uint32_t level, uint32_t wai
     return kStatusOk;
 }
 
-float CObjectsInterfaceToolbarItemsList::ScreenScale(uint32_t axis) const
-{
-    const GameViewRecord& view = m_pWorldData->game.view;
-    const float scale = axis == 0 ? view.interfaceScaleX : view.interfaceScaleY;
-    return scale > 0.0f ? scale : 1.0f;
-}
-
 Status CObjectsInterfaceToolbarItemsList::LayOutPages(ItemsList& list)
 {
     ElementRecord* box = BoundElement(m_boxElement);

@@ -1,5 +1,6 @@
-// The items-to-find list's builtin, and the item groups whose members the list counts as
+// The items-to-find list's builtin, the inventory's, and the item groups whose members the list counts as
 // further copies of their leader.
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -55,6 +56,51 @@ Status CObjectsBase::_onToolbarList(ScriptBuiltinCall& call)
     if (Failed(bar->StartList(m_objectNumber, waits ? call.hostWord : kItemsListNoWaiter)))
         return kStatusFailed;
     return waits ? kStatusWait : kStatusDoneStoreResult;
+}
+
+// Each active listed element of the inventory, named among the inventory's own elements, put
+// into the bar (count > 0) or taken out of it.
+Status CObjectsBase::ChangeInventory(ScriptBuiltinCall& call, bool add)
+{
+    CObjectsManager* objects = ObjectsManager();
+    const int32_t index = objects ? objects->FindLevelByNameAndType(nullptr, kObjectKindInventory) : -1;
+    auto* bar = index >= 0 ? dynamic_cast<CObjectsInterfaceToolbarInventory*>(objects->GetObject(uint32_t(index)))
+                           : nullptr;
+    if (!bar) {
+        TraceCall(call, kTraceError, "Inventory object was not found");
+        return kStatusFailed;
+    }
+    const int32_t count = add ? int32_t(call.Long(1)) : 0;
+    if (add && count == 0) {
+        TraceCall(call, kTraceError, "you must specify count > 0!");
+        return kStatusFailed;
+    }
+    const BuiltinReport report = call.Report();
+    ItemListIterator it;
+    for (bar->ItemListStart(it, call.Text(0), report, false); !it.done; bar->NextListItem(it, report, false)) {
+        if (uint32_t(it.object) != bar->GetObjectNumber()) {
+            TraceCall(call, kTraceError, "Inventory list must contains only items contained in the Inventory object");
+            return kStatusFailed;
+        }
+        const ElementRecord* element = bar->GetItemRecord(uint32_t(it.element));
+        if (!element || element->inactive)
+            continue;
+        const uint32_t at = uint32_t(it.element);
+        if (Failed(add ? bar->AddItem(at, count) : bar->RemoveItem(at)))
+            return kStatusFailed;
+    }
+    return kStatusDoneStoreResult;
+}
+
+Status CObjectsBase::onAddInventoryItems(ScriptBuiltinCall& call) { return ChangeInventory(call, true); }
+
+Status CObjectsBase::onRemoveInventoryItems(ScriptBuiltinCall& call) { return ChangeInventory(call, false); }
+
+// The waiting forms are gone: a script that blocks on the bar is told so.
+Status CObjectsBase::_onAddInventoryItems(ScriptBuiltinCall& call)
+{
+    TraceCall(call, kTraceError, "Deprecated function in blocked mode");
+    return kStatusFailed;
 }
 
 Status CObjectsBase::setItemGroup(ScriptBuiltinCall& call)

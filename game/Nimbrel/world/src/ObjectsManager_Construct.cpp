@@ -5,6 +5,7 @@
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -73,6 +74,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsInterfacePopups(m_pWorldData, wordA, wordB);
     case kObjectKindItemsList:
         return new (std::nothrow) CObjectsInterfaceToolbarItemsList(m_pWorldData, wordA, wordB);
+    case kObjectKindInventory:
+        return new (std::nothrow) CObjectsInterfaceToolbarInventory(m_pWorldData, wordA, wordB);
     default:
         // The other kinds come with their interfaces and mini-games.
         return nullptr;

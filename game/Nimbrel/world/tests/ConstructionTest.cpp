@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -91,6 +92,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(made), nullptr);
         else if (code == kObjectKindPopups)
             EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(made), nullptr);
+        else if (code == kObjectKindInventory)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarInventory*>(made), nullptr);
         else if (code == kObjectKindItemsList)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(made), nullptr);
         else

@@ -164,7 +164,6 @@ private:
     void DrawList(ItemsList& list);
     void DrawCheckMark(ElementRecord* pMark, const float* centre, float alpha, bool animated);
     void ResumeIfDone();
-    float ScreenScale(uint32_t axis) const;
     Status OutOfMemoryStatus();
 
     int32_t m_checkMarkElement = -1;

@@ -596,6 +596,8 @@ protected:
     // ---- builtins ---------------------------------------------------------------------------
     // A report of the builtin being called, with the call's place in the script.
     void TraceCall(const ScriptBuiltinCall& call, uint32_t severity, const char* format, ...) const;
+    // onAddInventoryItems (add) and onRemoveInventoryItems on the inventory bar's own items.
+    Status ChangeInventory(ScriptBuiltinCall& call, bool add);
     // The body of a builtin this build does not have yet: traced, kStatusFailed.
     Status NotAvailable(ScriptBuiltinCall& call);
     // The wait of a builtin once what it waits for is started: with the tail flag nothing
