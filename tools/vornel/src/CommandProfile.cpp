@@ -10,6 +10,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
@@ -173,6 +174,24 @@ bool DescribePopups(UtilsStream_Chunk* chunk, std::string& line)
     return true;
 }
 
+// The tool box panel's state and the queued requests.
+bool DescribeToolbox(UtilsStream_Chunk* chunk, std::string& line)
+{
+    auto world = std::make_unique<WorldData>();
+    CToolboxManager toolbox(world.get());
+    if (Failed(toolbox.Load()) || Failed(toolbox.LoadFromStream(chunk)))
+        return false;
+    static const char* const kStates[] = {"fading in", "shown", "fading out", "closed", "idle"};
+    AppendFormat(NextLine(line), "panel %s, alpha %g, caller %d; %u queued", kStates[toolbox.GetState()],
+                 double(toolbox.GetAlpha()), toolbox.GetCaller(), toolbox.GetQueueCount());
+    for (const CToolboxRequest* r = toolbox.GetFirstRequest(); r; r = nullptr) {
+        AppendFormat(NextLine(line), "first: %s of object %u for object %u: %s%s%s", r->kind ? "message" : "panel",
+                     r->interfaceObject, r->callerObject, Quoted(r->pFirst ? r->pFirst : "").c_str(),
+                     r->pSecond ? " " : "", r->pSecond ? Quoted(r->pSecond).c_str() : "");
+    }
+    return true;
+}
+
 // The objectives in list order (the current one last), each with its sub-objectives.
 bool DescribeObjectives(UtilsStream_Chunk* chunk, std::string& line)
 {
@@ -308,6 +327,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeTimers(chunk, line);
     case kProfileTagPopups:
         return DescribePopups(chunk, line);
+    case kProfileTagToolbox:
+        return DescribeToolbox(chunk, line);
     case kProfileTagFades:
         return DescribeTimedItems<CFadeManager>(chunk, line);
     case kProfileTagObjectives:

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -30,6 +31,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CTransitions.h"
@@ -183,10 +185,12 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 6u);
+    ASSERT_EQ(objects->GetObjectCount(), 8u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfaceToolbox), objects->GetObject(6));
+    EXPECT_EQ(objects->GetObject(7)->GetTypeCode(), uint32_t(kObjectKindButtons));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -1565,6 +1569,80 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
     EXPECT_EQ(play.Element("apple")->positionIndex, 1u);
     EXPECT_EQ(play.Element("apple")->positionOffset[1], 0.0f);
     EXPECT_FALSE(NearColour(play.Colour(low), lowColour, 24)) << std::hex << play.Colour(low) << " " << lowColour;
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// Once its lamp is lit, the study opens its notebook, a tool box panel that fades in over the
+// scene; a click on its
+// close button fades it out and the study's script goes on at the start of the fade-out, asking
+// for the drawer's note, which shows in the popups object's frame with the drawer's picture; the
+// note closes with Escape and the script goes on again. The buttons panel's switch hides and
+// shows the lamp's glow.
+TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_EQ(objects->SetCurrentLevel(3, kNoObjectIndex, 0), kStatusOk);
+    ASSERT_TRUE(StepUntilPlaying(game));
+    CObjectsBase* study = objects->GetCurrentLevelObject();
+    ASSERT_STREQ(study->GetName(), "study");
+    CToolboxManager* toolbox = game.World()->GetToolboxManager();
+    CPopupManager* popups = game.World()->GetPopupManager();
+    ASSERT_TRUE(toolbox && popups);
+    const auto variable = [study](const char* name) {
+        uint32_t value = 0;
+        study->GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    const auto stepUntil = [&game](const std::function<bool()>& done) {
+        for (int i = 0; i < 600 && !done(); ++i)
+            if (!game.Step())
+                return false;
+        return done();
+    };
+
+    // The lamp lights the room; then the notebook fades in, drawn with the study, and its
+    // caller waits.
+    CTransitions* transitions = game.World()->GetTransitions();
+    ASSERT_TRUE(stepUntil([&] { return transitions->IsFadeValueZero(); }));
+    float at[3];
+    study->ProjectElementToScreen(at, study->GetItemRecord(uint32_t(study->FindElementByName("lamp"))));
+    game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+    ASSERT_TRUE(stepUntil([&] { return variable("lit") == 1u; }));
+    ASSERT_TRUE(stepUntil([&] { return toolbox->GetState() == kToolboxShown; }));
+    EXPECT_EQ(toolbox->GetCaller(), int32_t(study->GetObjectNumber()));
+    EXPECT_EQ(variable("notebookRead"), 0u);
+    CObjectsBase* notebook = objects->GetInterfaceObject(kInterfaceToolbox);
+    ASSERT_NE(notebook, nullptr);
+    notebook->ProjectElementToScreen(at, notebook->GetItemRecord(uint32_t(notebook->FindElementByName("close"))));
+    game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxFadingOut));
+    // The script goes on while the panel fades out, and its popup message opens.
+    ASSERT_TRUE(stepUntil([&] { return variable("notebookRead") == 1u; }));
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxFadingOut));
+    ASSERT_TRUE(stepUntil([&] { return popups->IsObjectPopupOpen(); }));
+    EXPECT_NE(std::u16string(popups->GetMessageText()).find(u'\n'), std::u16string::npos);
+    ASSERT_TRUE(stepUntil([&] { return !toolbox->IsShowing(); }));
+    EXPECT_EQ(variable("drawerRead"), 0u);
+    game.PostKey(VK_ESCAPE);
+    ASSERT_TRUE(stepUntil([&] { return !popups->IsObjectPopupOpen() && variable("drawerRead") == 1u; }));
+
+    // The lamp switch of the buttons panel, once the closing transition lets clicks through.
+    CObjectsBase* buttons = objects->GetObject(7);
+    ElementRecord* glow = buttons->GetItemRecord(uint32_t(buttons->FindElementByName("glow")));
+    ElementRecord* lamp = buttons->GetItemRecord(uint32_t(buttons->FindElementByName("switch")));
+    ASSERT_TRUE(stepUntil([&] { return transitions->IsFadeValueZero(); }));
+    EXPECT_FALSE(glow->flags & kElementHidden);
+    buttons->ProjectElementToScreen(at, lamp);
+    game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+    ASSERT_TRUE(stepUntil([&] { return (glow->flags & kElementHidden) != 0; }));
+    ASSERT_TRUE(game.Step(2));
+    game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+    ASSERT_TRUE(stepUntil([&] { return !(glow->flags & kElementHidden); }));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

@@ -1,4 +1,5 @@
-// The popups object: its parameter words, the check of its elements and the button states.
+// The popups object: its parameter words, the check of its elements, the button under a click
+// and the button states.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "NamedElementsObject.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelObjects/ElementRecord.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -18,36 +20,7 @@ namespace {
 
 const std::vector<const char*> kNames = {"back", "prev", "next", "up", "down", "close", "box", "frame1", "frame2"};
 
-class TestPopupsObject : public CObjectsInterfacePopups {
-public:
-    explicit TestPopupsObject(WorldData* w) : CObjectsInterfacePopups(w, 0, 0)
-    {
-        const uint32_t count = uint32_t(kNames.size());
-        m_pElements = AllocElements(count);
-        m_elementCount = count;
-        m_pNameIndex = static_cast<uint32_t*>(UTILS_CALLOC(count, sizeof(uint32_t)));
-        std::vector<uint32_t> order;
-        for (uint32_t i = 0; i < count; ++i) {
-            ElementRecord* e = GetItemRecord(i);
-            ResetElement(e);
-            e->index = i;
-            e->pName = UtilsString_DupA(kNames[i]);
-            order.push_back(i);
-        }
-        std::sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) { return std::strcmp(kNames[a], kNames[b]) < 0; });
-        std::copy(order.begin(), order.end(), m_pNameIndex);
-    }
-    ~TestPopupsObject() override { Release(); }
-
-    Status Set(const char* word, const char* value)
-    {
-        ScriptBuiltinCall call{};
-        call.arguments[0] = reinterpret_cast<uintptr_t>(word);
-        call.arguments[1] = reinterpret_cast<uintptr_t>(value);
-        call.argumentCount = 2;
-        return setObjectParameters(call);
-    }
-};
+using TestPopupsObject = NamedElementsObject<CObjectsInterfacePopups>;
 
 class PopupsInterfaceTest : public ::testing::Test {
 protected:
@@ -61,7 +34,7 @@ protected:
             ASSERT_EQ(popups.Set(w[0], w[1]), kStatusDoneStoreResult) << w[0];
     }
     std::unique_ptr<WorldData> world = std::make_unique<WorldData>();
-    TestPopupsObject popups{world.get()};
+    TestPopupsObject popups{world.get(), kNames};
 };
 
 TEST_F(PopupsInterfaceTest, SevenSingleElementsAndTheFrameAreRequired)
@@ -106,6 +79,22 @@ TEST_F(PopupsInterfaceTest, ButtonsShowAndHideAndAnUnboundOneIsSkipped)
     ASSERT_EQ(popups.Set("popup_click_prev", "nowhere"), kStatusDoneStoreResult);
     popups.SetButtonsState(0, 0, 0);
     EXPECT_EQ(prev->alpha, 1.0f);
+}
+
+// The button under a click: next 1, previous 2, close 3 (whether or not an object popup is open:
+// the popup manager decides), any other element 4, nothing under the point 4 too, a failed test 0.
+TEST_F(PopupsInterfaceTest, TheButtonUnderAClickIsNamed)
+{
+    BindAll();
+    const struct {
+        const char* element;
+        uint32_t answer;
+    } cases[] = {{"next", kPopupsHitNext}, {"prev", kPopupsHitPrevious}, {"close", kPopupsHitClose},
+                 {"back", kPopupsHitOther}, {"frame1", kPopupsHitOther}, {nullptr, kPopupsHitNone}};
+    for (const auto& c : cases) {
+        popups.hit = c.element ? popups.Find(c.element) : -2;
+        EXPECT_EQ(popups.HitTestButtons(1.0f, 1.0f, 0), c.answer) << (c.element ? c.element : "failed test");
+    }
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CTransitions.h"
+#include "NimbrelManagers/PanelInput.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CExtraTextManager.h"
@@ -25,9 +27,6 @@ Status PopupLabelTag(CPopupManager* pManager, char16_t* value);
 namespace {
 
 constexpr const char16_t* kNarratorSection = u"NARRATOR";
-// Engine key codes of the keys that step and close a popup.
-constexpr uint32_t kEngineKeyEscape = 1;
-constexpr uint32_t kEngineKeySpace = 20;
 
 CNimbrelWorld* GameWorld(WorldData* w)
 {
@@ -37,19 +36,6 @@ CNimbrelWorld* GameWorld(WorldData* w)
 Status AcceptTag(CPopupManager*, char16_t*)
 {
     return kStatusOk;
-}
-
-// A key released this frame, taken so that nobody else acts on it.
-bool TakeKey(WorldData* w, uint32_t key, uint8_t GameFrameInput::*flag)
-{
-    if (!w)
-        return false;
-    const bool released = w->keyReleased[key] || w->game.input.*flag;
-    if (released) {
-        w->keyReleased[key] = 0;
-        w->game.input.*flag = 0;
-    }
-    return released;
 }
 
 // The fade of the object popup and the label: 0.1 a frame-step unit each way.
@@ -243,14 +229,11 @@ void CPopupManager::ShowButtons(uint8_t previous, uint8_t next, uint8_t close)
 
 Status CPopupManager::AfterClose()
 {
+    AfterPanelClosed(m_pWorldData);
+    // The tool box shows its next request.
     CNimbrelWorld* world = GameWorld(m_pWorldData);
-    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
-    if (CObjectsBase* level = objects ? objects->GetCurrentLevelObject() : nullptr)
-        level->DispatchMessages();
-    // The closing click reaches nothing else.
-    if (m_pWorldData)
-        m_pWorldData->game.input.clicked = 0;
-    return kStatusOk;
+    CToolboxManager* toolbox = world ? world->GetToolboxManager() : nullptr;
+    return toolbox && Failed(toolbox->OnPopupClosed()) ? kStatusFailed : kStatusOk;
 }
 
 // ---- opening ------------------------------------------------------------------------------------
@@ -425,10 +408,10 @@ void CPopupManager::Update()
         if (m_labelIndex != -1)
             StepFade(m_labelState, m_labelAlpha, step);
         StepReveal(step);
-        if (TakeKey(m_pWorldData, kEngineKeySpace, &GameFrameInput::spaceReleased)) {
+        if (TakeReleasedKey(m_pWorldData, kEngineKeySpace, &GameFrameInput::spaceReleased)) {
             if (AdvancePopupText(m_pPart, 0))
                 Close(1);
-        } else if (TakeKey(m_pWorldData, kEngineKeyEscape, &GameFrameInput::escapeReleased)) {
+        } else if (TakeReleasedKey(m_pWorldData, kEngineKeyEscape, &GameFrameInput::escapeReleased)) {
             Close(1);
         }
     }
@@ -443,8 +426,8 @@ void CPopupManager::Update()
                 return;
             }
         }
-        const bool space = TakeKey(m_pWorldData, kEngineKeySpace, &GameFrameInput::spaceReleased);
-        if (TakeKey(m_pWorldData, kEngineKeyEscape, &GameFrameInput::escapeReleased) || space)
+        const bool space = TakeReleasedKey(m_pWorldData, kEngineKeySpace, &GameFrameInput::spaceReleased);
+        if (TakeReleasedKey(m_pWorldData, kEngineKeyEscape, &GameFrameInput::escapeReleased) || space)
             CloseObjectPopup(1);
     }
 }

@@ -10,6 +10,8 @@
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsString.h"
 
+using namespace ChunkField;
+
 namespace {
 
 // Bytes of the smallest stored string (its count).
@@ -34,18 +36,6 @@ bool PositionAt(char16_t* text, int32_t offset, bool end, char16_t** pAt)
         return false;
     *pAt = text + offset;
     return true;
-}
-
-template <typename T>
-bool Put(UtilsStream_Chunk* c, const T& value)
-{
-    return c->Write(&value, sizeof(T), 1);
-}
-
-template <typename T>
-bool Get(UtilsStream_Chunk* c, T* value)
-{
-    return c->Read(value, sizeof(T), 1);
 }
 
 }  // namespace

@@ -223,5 +223,3 @@ Status CObjectsBase::setMouseConfig(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call) { return NotAvailable(call); }

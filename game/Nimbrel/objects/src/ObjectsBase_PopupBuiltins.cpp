@@ -1,5 +1,8 @@
-// The builtins that show a popup text and wait until the player has read it.
+// The builtins that show a popup text, a popup message or a tool box panel and wait until the
+// player has closed it.
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
+#include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -7,6 +10,8 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ConstructionFile.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "NimbrelScript/ScriptVM.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
@@ -19,6 +24,22 @@ CPopupManager* ReadyPopups(WorldData* w)
     CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
     CObjectsBase* popups = objects ? objects->GetInterfaceObject(kInterfacePopups) : nullptr;
     return popups && popups->IsLoaded() && popups->IsWanted() ? world->GetPopupManager() : nullptr;
+}
+
+CToolboxManager* Toolbox(WorldData* w)
+{
+    auto* world = w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;
+    return world ? world->GetToolboxManager() : nullptr;
+}
+
+// The activation that makes the call, by its place in its module.
+uint32_t ActivationIndex(const ScriptBuiltinCall& call)
+{
+    const ScriptModule* module = call.module;
+    for (size_t i = 0; module && i < module->activations.size(); ++i)
+        if (module->activations[i].get() == call.activation)
+            return static_cast<uint32_t>(i);
+    return 0;
 }
 
 }  // namespace
@@ -46,4 +67,36 @@ Status CObjectsBase::_showCurrentObjective(ScriptBuiltinCall& call)
     if (!popups || objective < 0 || Failed(popups->ShowStringIndex(objective)))
         return kStatusDoneStoreResult;
     return WaitForCommand(call, kCommandEventFade, [popups](const CommandHandle& h) { return popups->AddCommand(h); });
+}
+
+// The object popup of a popups object, queued behind what the tool box manager shows.
+Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call)
+{
+    CObjectsManager* objects = ObjectsManager();
+    CToolboxManager* toolbox = Toolbox(m_pWorldData);
+    const int32_t index = objects && call.Text(0) ? objects->FindLevelByNameAndType(call.Text(0), kObjectKindPopups) : -1;
+    CObjectsBase* popups = index >= 0 ? objects->GetObject(uint32_t(index)) : nullptr;
+    if (!toolbox || !popups || !popups->IsLoaded()) {
+        TraceCall(call, kTraceError, "no popups object %s", call.Text(0) ? call.Text(0) : "");
+        return kStatusFailed;
+    }
+    return toolbox->AddEntry(kToolboxMessage, uint32_t(index), m_objectNumber, call.Text(1), call.Text(2),
+                             call.hostWord, 0xFFFFFFFFu, call.tail ? 1 : 0);
+}
+
+// A tool box panel, queued behind what the tool box manager shows; the panel's object learns
+// which activation waits, so that its own level changes can answer it.
+Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call)
+{
+    CObjectsManager* objects = ObjectsManager();
+    CToolboxManager* toolbox = Toolbox(m_pWorldData);
+    const int32_t index = objects && call.Text(0) ? objects->FindLevelByNameAndType(call.Text(0), kObjectKindToolbox) : -1;
+    CObjectsBase* panel = index >= 0 ? objects->GetObject(uint32_t(index)) : nullptr;
+    if (!toolbox || !panel || !panel->IsLoaded()) {
+        TraceCall(call, kTraceError, "no tool box %s", call.Text(0) ? call.Text(0) : "");
+        return kStatusFailed;
+    }
+    const char* name = call.argumentCount > 1 ? call.Text(1) : nullptr;
+    return toolbox->AddEntry(kToolboxPanel, uint32_t(index), m_objectNumber, name, nullptr, call.hostWord,
+                             ActivationIndex(call), call.tail ? 1 : 0);
 }

@@ -407,12 +407,22 @@ Status CNimbrelWorld::OnMouseUp(float x, float y, uint32_t flag)
     case kInputObjects: {
         if (!objects)
             break;
-        // An open object popup or tool box gets a release on the scene first.
-        const bool objectPopup = IsObjectPopupOpen();
-        CManagedObject* first = objectPopup ? m_pManagers[kManagerPopup]
-                                            : IsToolboxOpen() ? m_pManagers[kManagerToolbox] : nullptr;
-        if (!first || objects->GetCapturedObject() || Failed(first->OnMouseUp(x, y, flag)))
+        // An open object popup or tool box gets a release on the scene first, unless a scene
+        // object holds the press. A shown panel's close button closes it even over a press the
+        // panel took; what the panel's manager takes, the scene does not get.
+        CObjectsBase* captured = objects->GetCapturedObject();
+        if (IsObjectPopupOpen()) {
+            if (captured || Failed(m_pManagers[kManagerPopup]->OnMouseUp(x, y, flag)))
+                objects->OnMouseUp(x, y, flag);
+        } else if (IsToolboxOpen()) {
+            if ((!captured || captured == objects->GetInterfaceObject(kInterfaceToolbox)) &&
+                Succeeded(m_pManagers[kManagerToolbox]->OnMouseUp(x, y, flag)))
+                objects->DropCapture();
+            else
+                objects->OnMouseUp(x, y, flag);
+        } else {
             objects->OnMouseUp(x, y, flag);
+        }
         break;
     }
     case kInputPopups:

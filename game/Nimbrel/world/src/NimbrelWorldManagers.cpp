@@ -10,6 +10,7 @@
 #include "NimbrelManagers/CLoading.h"
 #include "NimbrelManagers/CObstruction.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CProgressBar.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
@@ -144,10 +145,20 @@ void CNimbrelWorld::CloseObjectPopup(uint8_t transition)
 
 bool CNimbrelWorld::IsToolboxOpen()
 {
-    return false;
+    const CToolboxManager* toolbox = GetToolboxManager();
+    return toolbox && toolbox->IsShowing();
 }
 
-void CNimbrelWorld::CloseToolbox() {}
+void CNimbrelWorld::CloseToolbox()
+{
+    if (CToolboxManager* toolbox = GetToolboxManager())
+        toolbox->Close(1);
+}
+
+CToolboxManager* CNimbrelWorld::GetToolboxManager() const
+{
+    return dynamic_cast<CToolboxManager*>(m_pManagers[kManagerToolbox]);
+}
 
 CSurroundManager* CNimbrelWorld::GetSurroundManager() const
 {
@@ -416,6 +427,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CObstruction(m_pWorldData);
     case kManagerPopup:
         return new (std::nothrow) CPopupManager(m_pWorldData);
+    case kManagerToolbox:
+        return new (std::nothrow) CToolboxManager(m_pWorldData);
     case kManagerShader:
         return new (std::nothrow) CShaderManager(m_pWorldData);
     case kManagerSplash:

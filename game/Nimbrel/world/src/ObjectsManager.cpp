@@ -6,6 +6,7 @@
 
 #include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "Vornel3D/C3DMath.h"
@@ -82,6 +83,21 @@ void CObjectsManager::ReleaseObjects()
     m_pCurrentObject = m_pCapturedObject = m_pCurrentLevel = nullptr;
 }
 
+uint32_t CObjectsManager::GetToolboxOwner()
+{
+    const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    const CToolboxManager* toolbox = world ? world->GetToolboxManager() : nullptr;
+    return toolbox && toolbox->IsShowing() && toolbox->GetCaller() >= 0 ? uint32_t(toolbox->GetCaller())
+                                                                         : kNoObjectIndex;
+}
+
+void CObjectsManager::CloseToolboxAtOnce()
+{
+    const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
+    if (CToolboxManager* toolbox = world ? world->GetToolboxManager() : nullptr)
+        toolbox->Close(0);
+}
+
 void CObjectsManager::Update()
 {
     const uint32_t popupOwner = GetPopupOwner();
@@ -122,6 +138,7 @@ Status CObjectsManager::Draw()
     const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
     CPopupManager* popupManager = world ? world->GetPopupManager() : nullptr;
     bool abuse = false;
+    CToolboxManager* toolboxManager = world ? world->GetToolboxManager() : nullptr;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
         // The popup and tool box managers draw for their interfaces.
@@ -129,9 +146,11 @@ Status CObjectsManager::Draw()
             continue;
         FIFONode* position = m_activeList.GetCurrentNode();
         object->Draw();
-        // An object popup shows over the object it belongs to.
+        // An object popup and a tool box panel show over the object they belong to.
         if (popupManager)
             popupManager->RenderWithObjects(object->GetObjectNumber());
+        if (toolboxManager)
+            toolboxManager->RenderWithObjects(object->GetObjectNumber());
         m_activeList.SetCurrentNode(position);
         abuse = abuse || object->GetAbuse();
     }

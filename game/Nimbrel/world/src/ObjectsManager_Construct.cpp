@@ -4,9 +4,11 @@
 #include <cstring>
 #include <new>
 
+#include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -76,6 +78,10 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsInterfaceToolbarItemsList(m_pWorldData, wordA, wordB);
     case kObjectKindInventory:
         return new (std::nothrow) CObjectsInterfaceToolbarInventory(m_pWorldData, wordA, wordB);
+    case kObjectKindToolbox:
+        return new (std::nothrow) CObjectsInterfaceToolbox(m_pWorldData, wordA, wordB);
+    case kObjectKindButtons:
+        return new (std::nothrow) CObjectsInterfaceButtons(m_pWorldData, wordA, wordB);
     default:
         // The other kinds come with their interfaces and mini-games.
         return nullptr;

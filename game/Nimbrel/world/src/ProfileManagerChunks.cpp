@@ -4,6 +4,7 @@
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CSurroundManager.h"
@@ -73,7 +74,7 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Tool box (80000), particles (170000, before the surround sound) and tutorial (210000)
+    // Particles (170000, before the surround sound) and tutorial (210000)
     // join before the objectives, and cursors (190000) after them, in this order, with their
     // managers.
     static const ProfileManagerChunk kChunks[] = {
@@ -83,6 +84,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagCommandLists, kManagerCommandList, SaveCommands,
          LoadStream<CCommandListManager, &CCommandListManager::Load>},
         {kProfileTagPopups, kManagerPopup, SaveChunk<CPopupManager>, LoadChunk<CPopupManager>},
+        {kProfileTagToolbox, kManagerToolbox, SaveChunk<CToolboxManager>, LoadChunk<CToolboxManager>},
         {kProfileTagRotations, kManagerRotation, SaveChunk<CRotationManager>, LoadChunk<CRotationManager>},
         {kProfileTagPositions, kManagerPosition, SaveChunk<CPositionManager>, LoadChunk<CPositionManager>},
         {kProfileTagScalings, kManagerScaling, SaveChunk<CScalingManager>, LoadChunk<CScalingManager>},

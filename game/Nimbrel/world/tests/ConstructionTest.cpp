@@ -2,9 +2,11 @@
 // element-info files, the chapters and stamps, the lookups, and every way a file is refused.
 #include <gtest/gtest.h>
 
+#include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -96,6 +98,10 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarInventory*>(made), nullptr);
         else if (code == kObjectKindItemsList)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(made), nullptr);
+        else if (code == kObjectKindToolbox)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbox*>(made), nullptr);
+        else if (code == kObjectKindButtons)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceButtons*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {

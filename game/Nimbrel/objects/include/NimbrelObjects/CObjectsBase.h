@@ -585,6 +585,8 @@ public:
     bool IsLevel() const;
     const ObjectsTypeInfo* GetKindRow() const { return m_pKindRow; }
     uint8_t IsShown() const { return m_shown; }
+    // The popup and tool box managers show their panels themselves.
+    void SetShown(uint8_t shown) { m_shown = shown; }
     uint8_t IsLocked() const { return m_locked; }
     uint8_t IsUnderOverlay() const { return m_underOverlay; }
     uint8_t WasShown() const { return m_wasShown; }

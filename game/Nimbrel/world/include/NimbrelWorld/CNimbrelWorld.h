@@ -37,6 +37,7 @@ class CTimerManager;
 class CPopupManager;
 class CSurroundManager;
 class CAbuse;
+class CToolboxManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -265,6 +266,7 @@ public:
     CChaptersManager* GetChaptersManager() const;
     CTimerManager* GetTimerManager() const;
     CPopupManager* GetPopupManager() const;
+    CToolboxManager* GetToolboxManager() const;
     // The screen transitions and the progress bar, null until the start-up load made them.
     CTransitions* GetTransitions() const;
     CProgressBar* GetProgressBar() const;

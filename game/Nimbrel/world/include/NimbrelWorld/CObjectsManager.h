@@ -167,10 +167,20 @@ public:
     }
     // The object of a role, null for none.
     CObjectsBase* GetInterfaceObject(uint32_t role) const { return GetObject(GetInterfaceIndex(role)); }
+    // The tool box manager makes the panel or popups object it shows the current one.
+    void SetInterfaceIndex(uint32_t role, uint32_t index)
+    {
+        if (role < kInterfaceRoleCount)
+            m_interfaces[role] = index;
+    }
+    // The chapter the objects' scripts load for (the first one while none is chosen).
+    uint32_t ScriptChapter() const;
     CFIFOList& GetActiveList() { return m_activeList; }
     CObjectsBase* GetCurrentObject() const { return m_pCurrentObject; }
     void SetCurrentObject(CObjectsBase* pObject) { m_pCurrentObject = pObject; }
     CObjectsBase* GetCapturedObject() const { return m_pCapturedObject; }
+    // A release taken by a panel's manager: the object that took the press gets none.
+    void DropCapture() { m_pCapturedObject = nullptr; }
     CObjectsBase* GetCurrentLevelObject() const { return m_pCurrentLevel; }
     uint32_t GetRequestedLevel() const { return m_requestedLevel; }
     uint32_t GetRequestedChapter() const { return m_requestedChapter; }
@@ -204,7 +214,8 @@ protected:
     // Absent managers' answers: no popup, no tool box, no tutorial, silent null click.
     virtual bool IsPopupShowing() { return false; }
     virtual uint32_t GetPopupOwner() { return kNoObjectIndex; }
-    virtual uint32_t GetToolboxOwner() { return kNoObjectIndex; }
+    // The object whose panel the tool box manager shows.
+    virtual uint32_t GetToolboxOwner();
     virtual void PlayNullClick();
     // What a level change asks of the managers of later parts, answered for absent ones.
     virtual void RemoveAllParticles() {}
@@ -212,7 +223,7 @@ protected:
     // Pending label groups and the narrator line dropped (with `full`), the popup and the
     // object popup closed.
     virtual void ResetPopups(uint8_t full);
-    virtual void CloseToolboxAtOnce() {}
+    virtual void CloseToolboxAtOnce();
     virtual void CenterFlashlight() {}
     virtual void ResetAbuse();
     // The abuse overlay counts a wrong click; stepped and drawn after the objects that count.
@@ -239,8 +250,6 @@ protected:
     // The second, short clearing of a level activation.
     void ClearLevelManagers();
     void BuildActiveList(CObjectsBase* pTarget);
-    // The chapter the objects' scripts load for (the first one while none is chosen).
-    uint32_t ScriptChapter() const;
 
     // Whether the three pointer walks skip an object; `passedOverlay` is set once the walk has
     // passed a current object with the overlay flag.

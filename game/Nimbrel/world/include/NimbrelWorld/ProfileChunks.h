@@ -32,6 +32,8 @@ enum ProfileChunkTag : uint32_t {
     kProfileTagPopupObject = 70003,
     kProfileTagPopupLabels = 70004,
     kProfileTagToolbox = 80000,
+    kProfileTagToolboxPanel = 80001,
+    kProfileTagToolboxQueue = 80002,
     kProfileTagRotations = 90000,
     kProfileTagPositions = 100000,
     kProfileTagScalings = 110000,
