@@ -114,8 +114,10 @@ uint32_t CObjectsInterfacePopups::HitTestButtons(float x, float y, uint8_t playS
                          : element == m_roles[kPopupsPrevious] ? kPopupsHitPrevious
                          : element == m_roles[kPopupsClose]    ? kPopupsHitClose
                                                                : kPopupsHitOther;
-    // The buttons' click sounds come with the surround manager.
-    (void)playSound;
+    // A button plays its own click sound, or the default click when it has none.
+    const ElementRecord* e = GetItemRecord(static_cast<uint32_t>(element));
+    if (playSound && hit != kPopupsHitOther && e)
+        PlayClickSound(e);
     return hit;
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/PanelInput.h"
@@ -219,6 +220,13 @@ uint32_t CPopupManager::HitTestButtons(float x, float y)
     // Without a popups object every click is beside the buttons.
     CObjectsInterfacePopups* popups = PopupsObject();
     return popups ? popups->HitTestButtons(x, y, 1) : kPopupButtonBeside;
+}
+
+void CPopupManager::PlayClick(uint32_t role)
+{
+    CNimbrelWorld* world = GameWorld(m_pWorldData);
+    if (CSurroundManager* sounds = world ? world->GetSurroundManager() : nullptr)
+        sounds->PlayClick(role);
 }
 
 void CPopupManager::ShowButtons(uint8_t previous, uint8_t next, uint8_t close)
@@ -452,22 +460,28 @@ Status CPopupManager::OnMouseUp(float x, float y, uint32_t)
         m_pressTaken = 0;
         return kStatusOk;
     }
-    switch (HitTestButtons(x, y)) {
-    case kPopupButtonClose:
+    const uint32_t button = HitTestButtons(x, y);
+    if (button == kPopupButtonClose) {
         // The close button answers with no object popup open too: nothing closes then.
         if (m_objectIndex != -1)
             CloseObjectPopup(1);
-        break;
-    case kPopupButtonPrevious:
-        if (m_pText)
-            PreviousPopupPage();
-        break;
-    default:
-        // The next button, and a click beside the buttons or outside the popups object.
-        if (m_pText && AdvancePopupText(m_pPart, 0))
-            Close(1);
-        break;
+        return kStatusOk;
     }
+    // With no text open, a step has nothing to step: the null click says so.
+    if (!m_pText) {
+        PlayClick(kClickNull);
+        return kStatusOk;
+    }
+    if (button == kPopupButtonPrevious) {
+        PreviousPopupPage();
+        return kStatusOk;
+    }
+    // The next button played its own sound; a click beside the buttons or outside the popups
+    // object gets the default click.
+    if (button != kPopupButtonNext)
+        PlayClick(kClickDefault);
+    if (AdvancePopupText(m_pPart, 0))
+        Close(1);
     return kStatusOk;
 }
 

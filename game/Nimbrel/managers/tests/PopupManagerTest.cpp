@@ -10,6 +10,7 @@
 
 #include "MemoryBackEnd.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ProfileChunks.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
@@ -28,6 +29,7 @@ public:
     std::vector<std::u16string> strings;
     int transitions = 0;
     uint32_t button = kPopupButtonBeside;   // what the popups object names under every click
+    std::vector<uint32_t> clicks;            // the click sounds asked for
 
 protected:
     CVornelFont* Font() const override { return m_font; }
@@ -40,6 +42,7 @@ protected:
     int32_t FindPopupGroup(const char* name) const override { return std::string(name) == "intro" ? 0 : -1; }
     void StartTransition() override { ++transitions; }
     uint32_t HitTestButtons(float, float) override { return button; }
+    void PlayClick(uint32_t role) override { clicks.push_back(role); }
 
 private:
     CVornelFont* m_font;
@@ -173,26 +176,42 @@ TEST_F(PopupManagerTest, ClicksAndSpaceStepThroughThePartsAndCloseAfterTheLast)
     EXPECT_FALSE(popups->IsPopupOpen());
 }
 
-TEST_F(PopupManagerTest, EachButtonDoesItsOwnStep)
+TEST_F(PopupManagerTest, EachButtonDoesItsOwnStepWithItsClickSound)
 {
     Show(u"one#two#three");
+    // A button plays its own sound as it is found; the manager adds the default click beside
+    // the buttons, and the null click where there is nothing to step.
+    constexpr uint32_t kNone = 0xFFFFFFFF;
     const struct {
         uint32_t button;
         const char16_t* page;
         bool open;
+        uint32_t click;
     } steps[] = {
-        {kPopupButtonNext, u"two", true},       {kPopupButtonClose, u"two", true},   // no object popup: nothing
-        {kPopupButtonPrevious, u"one", true},   {kPopupButtonNone, u"two", true},    // nothing under it: beside
-        {kPopupButtonPrevious, u"one", true},   {kPopupButtonBeside, u"two", true},
-        {kPopupButtonNext, u"three", true},     {kPopupButtonNext, u"(none)", false},
+        {kPopupButtonNext, u"two", true, kNone},           {kPopupButtonClose, u"two", true, kNone},
+        {kPopupButtonPrevious, u"one", true, kNone},       {kPopupButtonNone, u"two", true, kClickDefault},
+        {kPopupButtonPrevious, u"one", true, kNone},       {kPopupButtonBeside, u"two", true, kClickDefault},
+        {kPopupButtonNext, u"three", true, kNone},         {kPopupButtonNext, u"(none)", false, kNone},
+        {kPopupButtonNext, u"(none)", false, kClickNull},  {kPopupButtonBeside, u"(none)", false, kClickNull},
+        {kPopupButtonPrevious, u"(none)", false, kClickNull},
     };
     for (const auto& step : steps) {
         popups->button = step.button;
+        popups->clicks.clear();
         Click();
         EXPECT_EQ(Page(), step.page) << step.button;
         EXPECT_EQ(popups->IsPopupOpen(), step.open) << step.button;
+        EXPECT_EQ(popups->clicks, step.click == kNone ? std::vector<uint32_t>{} : std::vector<uint32_t>{step.click})
+            << step.button;
     }
     EXPECT_EQ(popups->transitions, 2);   // opening and closing
+    // Space steps without a click sound.
+    Show(u"one#two");
+    popups->clicks.clear();
+    world.data->keyReleased[20] = 1;   // Space
+    Frames(1);
+    EXPECT_EQ(Page(), u"two");
+    EXPECT_TRUE(popups->clicks.empty());
 }
 
 TEST_F(PopupManagerTest, APageEndsAfterTheLastWholeLineThatFits)

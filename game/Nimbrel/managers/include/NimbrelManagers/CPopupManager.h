@@ -144,8 +144,11 @@ protected:
     virtual int32_t FindPopupGroup(const char* name) const;
     virtual float TextScale() const;
     virtual void StartTransition();
-    // The button of the popups object under the point (0 none, 4 beside the buttons).
+    // The button of the popups object under the point (0 none, 4 beside the buttons); a button
+    // found plays its own click sound.
     virtual uint32_t HitTestButtons(float x, float y);
+    // The surround manager's click sounds (a kSurroundClick role); silent without it.
+    virtual void PlayClick(uint32_t role);
     // Tells the popups object which buttons show.
     virtual void ShowButtons(uint8_t previous, uint8_t next, uint8_t close);
     // The objects manager's popups object, null when there is none.
