@@ -1152,11 +1152,13 @@ public:
         game.PostClick(at.first, at.second);
         game.Step();
     }
-    // Frames until the condition holds (the fades run on the clock); false when it never does.
+    // Frames until the condition holds; false when it never does. The fades run on the clock,
+    // so the bound is a time: a frame count runs out early when frames come quickly.
     template <typename Condition>
     bool StepUntil(Condition done)
     {
-        for (int i = 0; i < 600 && !done(); ++i)
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
             if (!game.Step())
                 return false;
         return done();
