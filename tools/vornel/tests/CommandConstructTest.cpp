@@ -40,7 +40,8 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "label hall_floor 0 0 0 0 @hall@key @hall@apple @hall@coin\n"
               "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"
               "popup hall_welcome 0\npopup hall_done 1\npopup intro 2\npopup first_find 3\npopup key 4\n"
-              "popup candle 5\npopup book 6\npopup apple 7\npopup quill 8\npopup coin 9\npopup drawer_note 10\n");
+              "popup candle 5\npopup book 6\npopup apple 7\npopup quill 8\npopup coin 9\npopup drawer_note 10\n"
+              "popup find_six 11\n");
     const std::string built = ReadFile(Path("out.raw"));
     Write("again.construct", dump);
     ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);

@@ -81,10 +81,12 @@ TEST(ScriptRunCommand, SceneItemListsResolveAgainstTheElements)
 }
 
 // The sample hall's script: the hall's run waits for its welcome text, fades the title card
-// out and waits for the items list, then shows the congratulations with the door to the study,
-// the door opening it and a click sending the congratulations away; each of the eight finds (the
+// out, waits a second, starts the candle's blinking and opens its journal to clicks, and waits
+// for the items list, then shows the congratulations with the door to the study, the door
+// opening it and a click sending the congratulations away; a blink sets the next one, the
+// journal starts the hunt's objective and waits while it shows; each of the eight finds (the
 // coin in three copies) calls the click function, the first with the narrator's line (which
-// answers at once in the game).
+// answers at once in the game), the candle's ending the blinking.
 TEST(ScriptRunCommand, SampleHallFindsItsItemsAndOpensTheStudy)
 {
     const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
@@ -95,9 +97,11 @@ TEST(ScriptRunCommand, SampleHallFindsItsItemsAndOpensTheStudy)
               0);
     std::string arguments = "script run " + sample + "scripts/Nimbrel_object_1.0.script --scene --elements " +
                             (folder.Path() / "Nimbrel_object_1.raw").string() +
-                            " --call OnRun --resume 0 --resume 0 --resume 0";
+                            " --call OnRun --resume 1 --resume 0 --resume 0 --resume 0 --call Blink --arg none"
+                            " --call OnJournal --arg journal --resume 0";
     for (const char* item : {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"})
         arguments += std::string(" --call OnFind --arg ") + item + (item[0] == 'k' ? " --resume 0" : "");
+    arguments += " --call Blink --arg none";
     const Outcome outcome = RunInGolden(arguments);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_finds.out"));

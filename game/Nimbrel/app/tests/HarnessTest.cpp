@@ -34,6 +34,7 @@
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
+#include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/FadeModes.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -992,7 +993,8 @@ TEST_F(GameFolder, InDeveloperModeF2DrawsTheDebugLineInTheTopCorner)
 }
 
 // The hall's script fades its title card out over a second and a half as the hall runs, then
-// goes on: the six items of the list become clickable, each with the fade its find starts.
+// goes on: a second later the six items of the list are clickable, each with the fade its find
+// starts.
 TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
 {
     NimbrelHarness game;
@@ -1010,11 +1012,8 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
     EXPECT_EQ(card->flags & kElementHidden, 0u);
     EXPECT_GT(card->alpha, 0.5f);
     ASSERT_TRUE(CloseHallIntro(game));
-    for (const int32_t index : {key, coin}) {
-        const ElementRecord* item = hall->GetItemRecord(uint32_t(index));
-        EXPECT_EQ(item->flags & kElementClickable, kElementClickable) << item->index;
-        EXPECT_EQ(item->action, kFadeHide) << item->index;
-    }
+    // The script waits a second before the items take clicks.
+    EXPECT_EQ(hall->GetItemRecord(uint32_t(key))->flags & kElementClickable, 0u);
     // A point of the card's dark blue plate, left of its text: blue over the brown wall while
     // the card shows, the wall's own brown once it has gone.
     const auto plate = [&] {
@@ -1037,6 +1036,11 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
     EXPECT_LT(blue(late), -20) << std::hex << late;
     EXPECT_EQ(card->flags & kElementHidden, kElementHidden);
     EXPECT_EQ(card->alpha, 0.0f);
+    for (const int32_t index : {key, coin}) {
+        const ElementRecord* item = hall->GetItemRecord(uint32_t(index));
+        EXPECT_EQ(item->flags & kElementClickable, kElementClickable) << item->index;
+        EXPECT_EQ(item->action, kFadeHide) << item->index;
+    }
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
@@ -1411,6 +1415,9 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
     HallPlay play(game);
     ASSERT_TRUE(play.Reach());
     CNimbrelWorld* world = game.World();
+    // The candle's blinking runs script work every half second, frames of no time among the
+    // counted ones: it is stopped here.
+    world->GetTimerManager()->RemoveTimersOfObject(play.hall->GetObjectNumber());
     UtilsTimer* timer = world->GetTimer();
     ASSERT_NE(timer, nullptr);
     timer->SetClock(FrameClock, FrameClockFrequency);
@@ -1645,6 +1652,38 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     ASSERT_TRUE(game.Step(2));
     game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
     ASSERT_TRUE(stepUntil([&] { return !(glow->flags & kElementHidden); }));
+// After the welcome text the hall's script takes a breath of a second before its items take
+// clicks; the candle's halo blinks on a half-second timer that each blink sets again; the journal
+// starts the hunt's objective and shows it in a popup, and its script goes on once it is closed.
+TEST_F(GameFolder, TheHallsJournalShowsItsObjectiveAndTheCandlesHaloBlinks)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    const auto variable = [&play](const char* name) {
+        uint32_t value = 0;
+        play.hall->GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    EXPECT_EQ(variable("settled"), 1u);
+    const ElementRecord* halo = play.Element("halo");
+    const auto hidden = [halo] { return (halo->flags & kElementHidden) != 0; };
+    const bool before = hidden();
+    ASSERT_TRUE(play.StepUntil([&] { return hidden() != before; }));
+    ASSERT_TRUE(play.StepUntil([&] { return hidden() == before; }));
+
+    CPopupManager* popups = game.World()->GetPopupManager();
+    CObjectiveManager* objectives = game.World()->GetObjectiveManager();
+    ASSERT_TRUE(popups && objectives);
+    EXPECT_EQ(objectives->GetCurrentObjective(), -1);
+    play.Click(play.Centre("journal"));
+    ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
+    EXPECT_GE(objectives->GetCurrentObjective(), 0);
+    EXPECT_EQ(variable("objectiveRead"), 0u);
+    game.PostKey(VK_ESCAPE);
+    ASSERT_TRUE(play.StepUntil([&] { return variable("objectiveRead") == 1u; }));
+    EXPECT_FALSE(popups->IsPopupOpen());
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
