@@ -1654,6 +1654,10 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     ASSERT_TRUE(game.Step(2));
     game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
     ASSERT_TRUE(stepUntil([&] { return !(glow->flags & kElementHidden); }));
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 // After the welcome text the hall's script takes a breath of a second before its items take
 // clicks; the candle's halo blinks on a half-second timer that each blink sets again; the journal
 // starts the hunt's objective and shows it in a popup, and its script goes on once it is closed.
