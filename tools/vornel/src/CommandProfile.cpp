@@ -337,6 +337,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeSplashChunk(chunk, line);
     case kProfileTagSurround:
         return DescribeSurroundChunk(chunk, line);
+    case kProfileTagCursors:
+        return DescribeCursorsChunk(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

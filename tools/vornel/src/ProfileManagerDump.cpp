@@ -67,3 +67,10 @@ bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text)
     }
     return true;
 }
+
+bool DescribeCursorsChunk(UtilsStream_Chunk* pChunk, std::string& text)
+{
+    const uint32_t size = pChunk->GetPayloadSize();
+    text = size == 0 ? "cursors: nothing kept" : "cursors: " + std::to_string(size) + " unexpected bytes";
+    return true;
+}

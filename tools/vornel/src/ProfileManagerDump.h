@@ -10,3 +10,5 @@ bool DescribeSplashChunk(UtilsStream_Chunk* pChunk, std::string& text);
 // The surround sound's chunk (180000): per object its sounds and ambient commands, then the
 // sound table; false when it is cut short or damaged.
 bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text);
+// The cursors' chunk (190000), which the game leaves empty: what it holds, if anything.
+bool DescribeCursorsChunk(UtilsStream_Chunk* pChunk, std::string& text);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CCursors.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
@@ -360,5 +361,20 @@ TEST(CommandProfile, DumpsTheSurroundSoundsCommandsAndTable)
                                "  sound 2: \"negative_click.wav\", 1 holders, kept loaded\n"
                                "  sound 3: \"sounds/birds.stream.wav\", 1 holders, looped\n"),
               std::string::npos)
+        << dump.second;
+}
+
+TEST(CommandProfile, TheCursorsChunkIsEmpty)
+{
+    auto w = std::make_unique<WorldData>();
+    CCursors cursors(w.get());
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    ASSERT_EQ(cursors.SaveToStream(&list, list.CreateChunk(kProfileTagCursors, nullptr)), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+    const auto dump = DumpWritten(memory);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("chunk 190000 at 0: size 20, payload 0\n  cursors: nothing kept\n"), std::string::npos)
         << dump.second;
 }

@@ -1036,6 +1036,11 @@ public:
         const SceneRect& r = rects.at(element);
         return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
     }
+    WindowPoint ListCentre(const std::string& element) const
+    {
+        const SceneRect& r = list.at(element);
+        return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
+    }
     // The items list's six cells, two rows of three in its band, read back from the screen.
     std::vector<ListCell> Cells(const std::string& xwdPath) const
     {
@@ -1077,10 +1082,12 @@ public:
         const WindowPoint p = Centre(element);
         return !Near(Colour(p), Background(p), 12);
     }
+    // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
+    // pointer, covers nothing the test reads.
     bool Click(WindowPoint p) const
     {
         return std::system(("xdotool mousemove --window " + id + " " + std::to_string(p.x) + " " +
-                            std::to_string(p.y) + " click 1")
+                            std::to_string(p.y) + " click 1 mousemove --window " + id + " 1 1")
                                .c_str()) == 0;
     }
     bool Key(const std::string& key) const
@@ -1146,14 +1153,15 @@ protected:
         ASSERT_TRUE(hall.Open(id));
         // The splash pictures, the video and the welcome text come first: the player clicks
         // through them, at a point of the floor where the hall has nothing to find, until the
-        // hall shows there.
+        // hall shows beside it (a click that the hall does not take leaves a touch mark there).
         // Half a second apart, as a player clicks: the hall counts quick clicks on nothing as
         // random clicking, and the first of them may come as the hall shows.
         const WindowPoint floor = hall.Window(1000.0f, 740.0f);
+        const WindowPoint beside = hall.Window(940.0f, 700.0f);
         auto lastClick = std::chrono::steady_clock::now() - std::chrono::seconds(1);
         const bool shown = WaitUntil(
             [&] {
-                if (hall.ShowsThePicture(floor))
+                if (hall.ShowsThePicture(beside))
                     return true;
                 if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(500)) {
                     hall.Click(floor);
@@ -1568,4 +1576,123 @@ TEST_F(HallProgram, ClicksAreHeardAndRandomClickingIsPenalised)
     ASSERT_GE(itemClick, 0) << "no default click";
     const int64_t nullClick = FirstInBand(played, size_t(itemClick) + kMixRate / 10, 110.0, 170.0, 10.0, 0.1);
     EXPECT_GT(nullClick, itemClick) << "no null click after the item's";
+}
+
+namespace {
+
+// The player's options of a fresh per-user folder: a window, not the full screen.
+void WriteWindowedOptions(const std::string& userFolder)
+{
+    const std::string options = userFolder + "/Nimbrel " NIMBREL_APP_NAME;
+    fs::create_directories(options);
+    std::ofstream(options + "/" NIMBREL_APP_NAME ".v3.options.sav") << "[OPTIONS]\nENABLE_FULLSCREEN = 0\n";
+}
+
+// Colours of the sample's cursor sheet and settings (data/sample/art/cursors.png.recipe,
+// data/sample/settings/app.ini).
+constexpr uint32_t kLensGreen = 0x40D070, kLensRim = 0x103818, kArrowWhite = 0xFFFFFF, kArrowEdge = 0x101010;
+constexpr uint32_t kBordersColour = 0x281838;
+
+}  // namespace
+
+// The game draws its own cursor at the pointer less the cursor's hot spot: the clickable lens
+// centred on the pointer over the items list's page arrow, the arrow with its tip at the
+// pointer over an item still to be found (the list keeps the cursor from giving the items
+// away) and over the floor. A click on the floor leaves a touch mark that fades out within
+// half a second.
+TEST_F(HallProgram, TheGamesCursorFollowsThePointerAndAClickLeavesAMark)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    const std::string& id = hall.id;
+    int left = -1, top = -1, width = 0, height = 0;
+    WindowArea(id, &left, &top, &width, &height);
+    ASSERT_TRUE(left >= 0 && width > 0 && height > 0);
+    const std::string shot = root + "/root.xwd";
+    // Window pixels are the game's virtual units: the cursor's size and hot spot are in them.
+    RootPicture screen;
+    const auto at = [&](int x, int y) { return screen.At(left + x, top + y); };
+    const auto move = [&](WindowPoint p) {
+        return std::system(("xdotool mousemove --window " + id + " " + std::to_string(p.x) + " " +
+                            std::to_string(p.y))
+                               .c_str()) == 0;
+    };
+    // Moved to and fro until the screen shows what is wanted: the objects are asked for a
+    // cursor on every move.
+    const auto shows = [&](WindowPoint p, const std::function<bool(WindowPoint)>& wanted) {
+        for (int i = 0; i < 100; ++i) {
+            const WindowPoint now = {p.x + i % 2, p.y};
+            if (!move(now))
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            screen = ReadRootWindow(shot);
+            if (!screen.pixels.empty() && wanted(now))
+                return true;
+        }
+        return false;
+    };
+    const auto lens = [&](WindowPoint p) {
+        return Near(at(p.x, p.y), kLensGreen, 6) && Near(at(p.x + 14, p.y), kLensGreen, 6) &&
+               Near(at(p.x, p.y - 20), kLensRim, 6) && Near(at(p.x - 20, p.y), kLensRim, 6);
+    };
+    const auto arrow = [&](WindowPoint p) {
+        return Near(at(p.x - 2 + 10, p.y - 2 + 20), kArrowWhite, 6) && Near(at(p.x - 2 + 3, p.y - 2 + 30), kArrowEdge, 6);
+    };
+
+    const WindowPoint next = hall.ListCentre("next");
+    EXPECT_TRUE(shows(next, lens)) << std::hex << at(next.x, next.y);
+    EXPECT_TRUE(shows(hall.Centre("key"), arrow)) << std::hex << at(hall.Centre("key").x, hall.Centre("key").y);
+    const WindowPoint floor = hall.Window(160.0f, 660.0f);
+    ASSERT_TRUE(shows(floor, arrow)) << std::hex << at(floor.x + 8, floor.y + 18);
+
+    // The mark is centred on the pointer less the arrow's hot spot; its ring 18 units out.
+    const int ringX = floor.x - 2 - 18, ringY = floor.y - 2;
+    const uint32_t ground = at(ringX, ringY);
+    ASSERT_EQ(std::system(("xdotool click --window " + id + " 1").c_str()), 0);
+    const auto clicked = std::chrono::steady_clock::now();
+    screen = ReadRootWindow(shot);
+    const uint32_t marked = at(ringX, ringY);
+    EXPECT_GT(int(marked >> 8 & 0xFF), int(ground >> 8 & 0xFF) + 40) << std::hex << marked << " over " << ground;
+    // Gone half a second later.
+    std::this_thread::sleep_until(clicked + std::chrono::milliseconds(600));
+    EXPECT_TRUE(WaitUntil([&] {
+        screen = ReadRootWindow(shot);
+        return !screen.pixels.empty() && Near(at(ringX, ringY), ground, 3);
+    }, 2)) << std::hex << at(ringX, ringY) << " over " << ground;
+    Quit();
+}
+
+// A window of another shape than the game's shows the game's definition whole between bars
+// in the colour of [BORDERS]: a window taller than 4:3 gets them above and below (a 16:9
+// window keeps the definition's width and crops its height: it has none).
+TEST_F(Program, TheLetterboxBarsTakeTheBordersColour)
+{
+    if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    LinkData();
+    WriteWindowedOptions(root + "/user");
+    // 512 x 640: the definition at half size, 128 pixels from the top and from the bottom.
+    const pid_t pid = Start("nimbrel_test_tall", {"--frames", "100000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "");
+    int left = -1, top = -1, width = 0, height = 0;
+    WindowArea(id, &left, &top, &width, &height);
+    ASSERT_GE(left, 0);
+    const std::pair<int, int> barPixels[] = {{2, 2}, {500, 120}, {256, 60}, {4, 638}, {508, 520}};
+    bool bars = false;
+    RootPicture screen;
+    for (int i = 0; i < 600 && !bars && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        screen = ReadRootWindow(root + "/root.xwd");
+        ASSERT_FALSE(screen.pixels.empty());
+        bars = true;
+        for (auto [x, y] : barPixels)
+            bars = bars && Near(screen.At(left + x, top + y), kBordersColour, 3);
+        // Inside the definition the hall shows.
+        bars = bars && !Near(screen.At(left + 100, top + 300), kBordersColour, 3);
+    }
+    EXPECT_TRUE(bars) << std::hex << screen.At(left + 2, top + 2) << " " << screen.At(left + 4, top + 638);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
 }

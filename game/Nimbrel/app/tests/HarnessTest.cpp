@@ -57,6 +57,7 @@
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelPlatform/PlatformGL.h"
+#include "VornelPlatform/PlatformMessage.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsEasing.h"
 #include "VornelUtils/UtilsString.h"
@@ -973,6 +974,8 @@ TEST_F(GameFolder, InDeveloperModeF2DrawsTheDebugLineInTheTopCorner)
     ASSERT_TRUE(static_cast<DebugLineWorld*>(game.World())->GetDebugLine(line, kWorldTextSize));
     EXPECT_EQ(UtilsString_ToUtf8(line), "chap 1/2, level 1: hall");
 
+    // The game's cursor is drawn at the pointer: out of the way, in the middle of the window.
+    game.Post(WM_MOUSEMOVE, 0, Platform_MakeLParam(500, 400));
     ASSERT_TRUE(game.Step());
     const std::vector<uint32_t> before = ReadBox(game, 320, 40);
     game.PostKey(VK_F1 + 1);

@@ -41,7 +41,9 @@ TEST_F(SampleArt, PicturesAreInThePackAtTheirSizes)
         {"textures/studio_1024x768.fr.png", 1024, 768}, {"progress_bar.1.png", 256, 64},
         {"progress_bar.2.png", 256, 64},               {"progress_bar.3.png", 256, 64},
         {"transition_noise.png", 256, 256},            {"transition_con_b.png", 256, 256},
-        {"abuse.png", 256, 256},
+        {"abuse.png", 256, 256},                      {"cursors.png", 256, 128},
+        {"touch.png", 64, 64},                         {"flashlight.png", 128, 128},
+        {"obstruction.png", 16, 16},
     };
     for (const auto& p : kPictures) {
         SCOPED_TRACE(p.name);

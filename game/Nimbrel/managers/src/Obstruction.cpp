@@ -1,9 +1,11 @@
 // The obstruction overlay's quad.
 #include "NimbrelManagers/CObstruction.h"
 
+#include "NimbrelManagers/AutoLoadTextureFromParam.h"
 #include "Vornel3D/C3DEngine.h"
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DObjectIndex.h"
+#include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
@@ -13,6 +15,8 @@ namespace {
 constexpr uint32_t kQuadFlags = k3DObjectScreen | k3DObjectIndex16 | k3DObjectColorAtDraw;
 constexpr uint32_t kQuadCreation = k3DDrawAlpha | k3DDrawOwnStates;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
+constexpr uint32_t kTextureKind = 1;
+constexpr uint32_t kTextureFlags = 0x52;
 
 }  // namespace
 
@@ -40,6 +44,15 @@ Status CObstruction::Load()
     quad->SetGroup(0, 0, 4, 0, 4, 2, kPrimitiveTriangleStrip, kFaceModeBoth, 0xFFFFFFFFu);
     quad->Unlock(1);
     m_pQuad = quad;
+    // Its picture's alpha is the mask: where it is not fully transparent.
+    auto* world = dynamic_cast<CManagedWorld*>(m_pWorldData->pWorld);
+    if (!world || Failed(AutoLoad3DObjectTextureFromParam(world->GetTextureSource(), quad, kTextureKind, kTextureFlags,
+                                                          0, u"OBSTRUCTION", u"OBSTRUCTION_TEXTURE_PATH",
+                                                          u"obstruction.png", m_pWorldData->pAppSettings,
+                                                          m_pWorldData))) {
+        Unload();
+        return kStatusFailed;
+    }
     return kStatusOk;
 }
 

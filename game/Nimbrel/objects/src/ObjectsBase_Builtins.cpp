@@ -162,8 +162,6 @@ Status CObjectsBase::GameOver()
     CObjectsManager* objects = ObjectsManager();
     return objects ? objects->OnGameOver() : kStatusFailed;
 }
-// The flashlight comes with the overlays.
-void CObjectsBase::CenterFlashlight() {}
 
 // ---- the bodies of the base ----------------------------------------------------------------------
 

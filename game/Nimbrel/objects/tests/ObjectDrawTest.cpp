@@ -30,6 +30,7 @@
 #include "Vornel3D_GL/C3DTexture_GL.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsPackWriter.h"
+#include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -95,6 +96,8 @@ protected:
         w->pfnPackLocator = FindPackEntry;
         m_world->SetManager(kManagerScript, new CScriptManager(w));
         m_world->SetManager(kManagerCommandList, new CCommandListManager(w));
+        // The obstruction quad's picture is named by the settings; this world loads no texture.
+        w->pAppSettings = &m_settings;
         m_obstruction = new CObstruction(w);
         ASSERT_EQ(m_obstruction->Load(), kStatusOk);
         m_world->SetManager(kManagerObstruction, m_obstruction);
@@ -242,6 +245,7 @@ protected:
 
     std::unique_ptr<CNimbrelWorld> m_world;
     std::unique_ptr<C3DMath> m_math;
+    UtilsParameters_Text m_settings{"", 0};
     PlatformWindow* m_window = nullptr;
     C3DEngine_GL* m_engine = nullptr;
     CObstruction* m_obstruction = nullptr;

@@ -380,8 +380,9 @@ Status CNimbrelWorld::OnMouseMove(float x, float y, uint32_t flag)
         SelectDefaultCursor();
     if (CManagedObject* receiver = InputManager(m_inputReceiver))
         receiver->OnMouseMove(x, y, flag);
+    // A penalty on show keeps its own cursor.
     CObjectsManager* objects = GetObjectsManager();
-    if (objects && m_pManagers[kManagerAbuse] && !IsAbuseShowing())
+    if (objects && !IsAbuseShowing())
         objects->OfferCursor(x, y);
     return kStatusOk;
 }
@@ -437,7 +438,7 @@ Status CNimbrelWorld::OnMouseUp(float x, float y, uint32_t flag)
     default:
         break;
     }
-    if (!objects || !m_pManagers[kManagerAbuse] || IsAbuseShowing())
+    if (!objects || IsAbuseShowing())
         return kStatusOk;
     const bool popup = IsPopupOpen(), objectPopup = IsObjectPopupOpen(), toolbox = IsToolboxOpen();
     if (!popup && !objectPopup && !toolbox) {

@@ -5,8 +5,11 @@
 #include <string>
 
 #include "NimbrelManagers/CAbuse.h"
+#include "NimbrelManagers/CBorders.h"
+#include "NimbrelManagers/CCursors.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelManagers/CLoading.h"
 #include "NimbrelManagers/CObstruction.h"
 #include "NimbrelManagers/CPopupManager.h"
@@ -16,6 +19,7 @@
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
+#include "NimbrelManagers/CTouchScreen.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -188,7 +192,11 @@ void CNimbrelWorld::PlayPenaltyClick()
         sounds->PlayNullClick();
 }
 
-void CNimbrelWorld::SelectDefaultCursor() {}
+void CNimbrelWorld::SelectDefaultCursor()
+{
+    if (CCursors* cursors = GetCursors())
+        cursors->SelectCursor(nullptr);
+}
 
 void CNimbrelWorld::ZoomStep(uint32_t reset)
 {
@@ -437,6 +445,14 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CSurroundManager(m_pWorldData);
     case kManagerAbuse:
         return new (std::nothrow) CAbuse(m_pWorldData);
+    case kManagerFlashlight:
+        return new (std::nothrow) CFlashlight(m_pWorldData);
+    case kManagerBorders:
+        return new (std::nothrow) CBorders(m_pWorldData);
+    case kManagerCursors:
+        return new (std::nothrow) CCursors(m_pWorldData);
+    case kManagerTouchScreen:
+        return new (std::nothrow) CTouchScreen(m_pWorldData);
     default:
         return nullptr;
     }
@@ -502,6 +518,21 @@ CSplashscreens* CNimbrelWorld::GetSplashscreens() const
     return dynamic_cast<CSplashscreens*>(m_pManagers[kManagerSplash]);
 }
 
+CCursors* CNimbrelWorld::GetCursors() const
+{
+    return dynamic_cast<CCursors*>(m_pManagers[kManagerCursors]);
+}
+
+CTouchScreen* CNimbrelWorld::GetTouchScreen() const
+{
+    return dynamic_cast<CTouchScreen*>(m_pManagers[kManagerTouchScreen]);
+}
+
+CFlashlight* CNimbrelWorld::GetFlashlight() const
+{
+    return dynamic_cast<CFlashlight*>(m_pManagers[kManagerFlashlight]);
+}
+
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t objectNumber)
 {
     CObjectsManager* objects = GetObjectsManager();
@@ -527,9 +558,11 @@ Status CNimbrelWorld::SetUpParticles(const float*, const int32_t*, uint32_t, uin
     return kStatusOk;
 }
 
-Status CNimbrelWorld::SetUpTouchScreen(float, uint32_t, const char16_t*, const char16_t*)
+Status CNimbrelWorld::SetUpTouchScreen(float halfWidth, uint32_t color, const char16_t* section,
+                                        const char16_t* key)
 {
-    return kStatusOk;
+    CTouchScreen* touch = GetTouchScreen();
+    return touch ? touch->LoadParameters(halfWidth, color, section, key) : kStatusOk;
 }
 
 Status CNimbrelWorld::LoadMusic()

@@ -186,6 +186,8 @@ bool CObjectsManager::SkipInWalk(CObjectsBase* pObject, bool* pPassedOverlay)
 
 Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
 {
+    if (CManagedObject* flashlight = FlashlightFirst())
+        flashlight->OnMouseDown(x, y, state);
     m_pCapturedObject = nullptr;
     m_panning = 0;
     bool passedOverlay = false;
@@ -200,14 +202,20 @@ Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
             return kStatusOk;
         }
     }
-    // Nobody took it: the origin of a pan.
+    // Nobody took it: the origin of a pan, and a mark where it touched.
     m_lastX = x;
     m_lastY = y;
+    AddTouchMark(x, y, state);
     return kStatusOk;
 }
 
 Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
 {
+    // The managed world passes no button state with a move: the world data holds it.
+    const bool held = (state & kButtonDown) || (m_pWorldData && m_pWorldData->leftDown);
+    CManagedObject* flashlight = held ? FlashlightFirst() : nullptr;
+    if (flashlight)
+        flashlight->OnMouseMove(x, y, state);
     if (m_pCapturedObject) {
         if (m_pDragInertia)
             m_pDragInertia->AddMove(x, y);
@@ -219,11 +227,15 @@ Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
         m_lastY = y;
         m_panning = 1;
     }
+    if (held)
+        AddTouchMark(x, y, state);
     return kStatusOk;
 }
 
 Status CObjectsManager::OnMouseUp(float x, float y, uint32_t state)
 {
+    if (CManagedObject* flashlight = FlashlightFirst())
+        flashlight->OnMouseUp(x, y, state);
     if (CObjectsBase* captured = m_pCapturedObject) {
         m_pCapturedObject = nullptr;
         if (m_pDragInertia)

@@ -1,6 +1,7 @@
 // Which manager writes and reads which chunk of the profile.
 #include "NimbrelWorld/ProfileManagerChunks.h"
 
+#include "NimbrelManagers/CCursors.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CPopupManager.h"
@@ -74,9 +75,8 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Particles (170000, before the surround sound) and tutorial (210000)
-    // join before the objectives, and cursors (190000) after them, in this order, with their
-    // managers.
+    // Particles (170000, before the surround sound) and tutorial (210000) join before the
+    // objectives, in this order, with their managers.
     static const ProfileManagerChunk kChunks[] = {
         {kProfileTagObjectsManager, kManagerObjects, SaveStream<CObjectsManager, &CObjectsManager::SaveState>,
          LoadStream<CObjectsManager, &CObjectsManager::LoadState>},
@@ -95,6 +95,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagSurround, kManagerSurround, SaveStream<CSurroundManager, &CSurroundManager::SaveToStream>,
          LoadStream<CSurroundManager, &CSurroundManager::LoadFromStream>},
         {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},
+        {kProfileTagCursors, kManagerCursors, SaveChunk<CCursors>, LoadChunk<CCursors>},
     };
     if (pCount)
         *pCount = sizeof kChunks / sizeof kChunks[0];

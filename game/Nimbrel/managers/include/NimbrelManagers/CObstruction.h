@@ -13,9 +13,10 @@ public:
     explicit CObstruction(WorldData* pWorldData) : CManagedObject(pWorldData) {}
     ~CObstruction() override;
 
-    // Makes the quad through the 3D engine: four white corners, one strip of two triangles.
-    // Without an engine (a world that does not draw) there is no quad and 0 is returned;
-    // kStatusFailed when the engine cannot make it.
+    // Makes the quad through the 3D engine: four white corners, one strip of two triangles,
+    // carrying the picture of "OBSTRUCTION_TEXTURE_PATH" ("obstruction.png") of section
+    // "OBSTRUCTION". Without an engine (a world that does not draw) there is no quad and 0 is
+    // returned; kStatusFailed when the engine cannot make it or the picture is missing.
     Status Load() override;
     // Gives the quad back to the engine.
     Status Unload() override;

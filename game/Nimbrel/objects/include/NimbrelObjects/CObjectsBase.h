@@ -809,7 +809,9 @@ protected:
     virtual void OnTutorialInput() {}
     // The empty-click mode of the tutorial's current step.
     virtual bool IsTutorialWaitingForClick() { return false; }
-    virtual void SelectCursor(const char* name) { m_pChosenCursor = name ? name : ""; }
+    // Asks the cursors for this frame's cursor by name ("clickable", "draggable",
+    // "droppable"), null for the arrow, and keeps the name asked for.
+    virtual void SelectCursor(const char* name);
     // The drop of a dragged element with a drop record: a non-negative status when it was
     // taken, the target object and element in words 2 and 3 of the result.
     virtual bool HasDragDrop() { return false; }

@@ -17,6 +17,9 @@
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 
 class CCommandListManager;
+class CCursors;
+class CFlashlight;
+class CTouchScreen;
 class CExtraTextManager;
 class CGroups;
 struct GroupTable;
@@ -273,6 +276,9 @@ public:
     // The shader manager and the splash screens, null until the start-up load made them.
     CShaderManager* GetShaderManager() const;
     CSplashscreens* GetSplashscreens() const;
+    CCursors* GetCursors() const;
+    CTouchScreen* GetTouchScreen() const;
+    CFlashlight* GetFlashlight() const;
     // The objects manager, null until the world load made it.
     CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects

@@ -217,6 +217,10 @@ protected:
     // The object whose panel the tool box manager shows.
     virtual uint32_t GetToolboxOwner();
     virtual void PlayNullClick();
+    // The flashlight, while the current object works with it; null otherwise.
+    virtual CManagedObject* FlashlightFirst();
+    // The touch mark of the state word's slot at (x, y) less the cursor's hot spot.
+    virtual void AddTouchMark(float x, float y, uint32_t state);
     // What a level change asks of the managers of later parts, answered for absent ones.
     virtual void RemoveAllParticles() {}
     virtual void ClearEffectClicks() {}
@@ -224,7 +228,8 @@ protected:
     // object popup closed.
     virtual void ResetPopups(uint8_t full);
     virtual void CloseToolboxAtOnce();
-    virtual void CenterFlashlight() {}
+    // The flashlight off at the screen's centre.
+    virtual void CenterFlashlight();
     virtual void ResetAbuse();
     // The abuse overlay counts a wrong click; stepped and drawn after the objects that count.
     virtual void OnAbuseClick();
