@@ -132,9 +132,5 @@ ElementInfoView CObjectsBase::GetElementInfoView() const
 
 // ---- what an object answers before its models, script, commands and profile state exist ----
 
-Status CObjectsBase::SetElementText(ElementRecord*, int32_t, uint32_t) { return kStatusFailed; }
-Status CObjectsBase::SetElementNumber(ElementRecord*, int32_t) { return kStatusFailed; }
-Status CObjectsBase::RefreshElementNumber(ElementRecord*) { return kStatusFailed; }
-Status CObjectsBase::ClearElementTexts(ElementRecord*) { return kStatusOk; }
 Status CObjectsBase::RestartEffects() { return kStatusOk; }
 Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }

@@ -206,11 +206,6 @@ Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsText(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemTextScore(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsTextColor(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::getItemParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsHintable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsRollOverable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setHintPopup(ScriptBuiltinCall& call) { return NotAvailable(call); }

@@ -340,7 +340,7 @@ Status CObjectsBase::DrawElementWithTexts(ElementRecord* pElement, int32_t)
         } else {
             DrawElement(pElement);
         }
-        // The element's texts join here once elements have text objects.
+        DrawElementTexts(pElement);
         DrawElementOutline(pElement);
     }
     model->SetCreationWord(creation);

@@ -3,6 +3,7 @@
 // the zones that bound where an element may be moved.
 #include <cmath>
 
+#include "NimbrelObjects/CExtraDimTextString.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DObject.h"
@@ -115,6 +116,10 @@ Status CObjectsBase::HitTestElementRect(const ElementRecord* pElement, int32_t r
     float r[4];
     if (!pElement || Failed(GetElementScreenRect(r, pElement, rectangle, 0)))
         return kStatusFailed;
+    // The page buttons of a paged text stand below it.
+    if (const CExtraDimTextString* text = GetElementText(pElement))
+        if (text->IsPaged())
+            r[3] += TextHitOffset();
     // The edges themselves miss.
     return r[0] < p[0] && p[0] < r[2] && r[1] < p[1] && p[1] < r[3] ? kStatusOk : kStatusFailed;
 }

@@ -242,6 +242,7 @@ Status CObjectsBase::OnClick(float x, float y, uint32_t)
         if (moving)
             return kStatusOk;
         OnElementClicked(e);
+        ClickElementText(e, x, y);
     }
     if (moving)
         return kStatusOk;
@@ -335,7 +336,7 @@ Status CObjectsBase::UpdateCursorState(float x, float y, void* pOut)
         const ElementRecord& e = *GetItemRecord(uint32_t(hit.element));
         const bool other = step.element != e.index;
         status = kStatusOk;
-        if (e.cursorStop)
+        if (e.cursorStop || HoverElementText(&e, x, y))
             break;
         if (IsOutsideZone(&e, x, y)) {
             status = kStatusFailed;

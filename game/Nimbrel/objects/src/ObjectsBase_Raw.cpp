@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <new>
 
+#include "NimbrelObjects/CExtraDimTextNumber.h"
+#include "NimbrelObjects/CExtraDimTextString.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CScriptBase.h"
@@ -214,7 +216,6 @@ void CObjectsBase::ResetElement(ElementRecord* pElement)
     pElement->brightness = 1.0f;
     pElement->clickHandler = -1;
     pElement->textStringId = -1;
-    pElement->popupTextIndex = -1;
     pElement->reservedAfterString[0] = -1;
     pElement->reservedAfterString[1] = -1;
     pElement->reservedAfterNumber = -1;
@@ -238,6 +239,10 @@ void CObjectsBase::ReleaseElement(ElementRecord* pElement)
     UTILS_FREE(pElement->pSavedTrackState);
     UTILS_FREE(pElement->pExtras);
     UTILS_FREE(pElement->pGroupMembers);
+    delete pElement->pStringText;
+    delete pElement->pNumberText;
+    pElement->pStringText = nullptr;
+    pElement->pNumberText = nullptr;
     pElement->pName = nullptr;
     pElement->pEffectParameters = nullptr;
     pElement->pPositions = nullptr;

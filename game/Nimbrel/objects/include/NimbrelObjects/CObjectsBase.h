@@ -37,6 +37,7 @@ class UtilsStream;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
 struct ObjectsTypeInfo;
+struct ExtraTextLayout;
 
 // Where a point hit a scene object: the object's number, the element, its draw position
 // counted from the top, and the point in the element's frame. A record with draw position -1,
@@ -201,9 +202,16 @@ public:
     virtual Status ResetRunState() { return kStatusOk; }
     virtual Status CheckSetup() { return kStatusOk; }
     virtual Status OnCheatCodes(uint32_t next);
+    // 37: the element's string text shows string `stringId` (a common string with `flag`),
+    // laid out when it is empty or showed another string.
     virtual Status SetElementText(ElementRecord* pElement, int32_t stringId, uint32_t flag);
-    virtual Status SetElementNumber(ElementRecord* pElement, int32_t value);
+    // 38: the element's number text shows `value`: counting to it over `seconds` along the
+    // easing when forced, else laid out again only when it is empty or its value changed.
+    virtual Status SetElementNumber(ElementRecord* pElement, uint32_t easing, int32_t value, float seconds,
+                                    uint8_t force);
+    // 39: the count steps by the frame, and the number is laid out again when it changed.
     virtual Status RefreshElementNumber(ElementRecord* pElement);
+    // 40: both texts lose their lines, to be laid out again when next drawn.
     virtual Status ClearElementTexts(ElementRecord* pElement);
     virtual Status Activate(uint32_t modelNumber);
     // Reads the element-info file at `path` (by the game's source of object files).
@@ -499,6 +507,22 @@ public:
     int32_t GetTurnedElement() const { return m_turnedElement; }
     // A random start offset on the axes asked, between the margin and 1 - margin of the size.
     void RandomizeElementOffset(ElementRecord* pElement, uint8_t inX, uint8_t inY, float margin);
+
+    // ---- element texts ----------------------------------------------------------------------
+    // How the element's texts lie: its box (the text rectangle: 0 its own bounds, k the
+    // object's zone k - 1) through its view, its text size (0: the extra texts' size), the
+    // extra texts' font. False without a font.
+    bool GetElementTextLayout(const ElementRecord* pElement, ExtraTextLayout* pLayout);
+    // The element's popup text and number drawn over it, in its text colour or the default one,
+    // with its alpha.
+    void DrawElementTexts(ElementRecord* pElement);
+    // The element's string text while it has a popup text; null otherwise.
+    CExtraDimTextString* GetElementText(const ElementRecord* pElement) const;
+    // The text under the pointer takes the hover (the clickable cursor) or the click.
+    bool HoverElementText(const ElementRecord* pElement, float x, float y);
+    void ClickElementText(const ElementRecord* pElement, float x, float y);
+    // How far below a paged text its element still takes a hit (the extra-text manager's).
+    float TextHitOffset() const;
 
     // ---- hit tests --------------------------------------------------------------------------
     // p (in the element's view) strictly inside the element's rectangle: its bounds

@@ -212,8 +212,9 @@ struct ElementRecord {
     float anchorOffsets[2][3];      // the second is part of the element's position
     float brightness;               // [1.0]
     int32_t clickHandler;           // -1 none
-    int32_t textStringId;           // -1 none
-    int32_t popupTextIndex;         // -1 none
+    // The popup text shown on the element (setItemsText): an index among the extra-text
+    // manager's popup names, whose string follows the extra-text slots; -1 none.
+    int32_t textStringId;
     CExtraDimTextString* pStringText;  // owned
     int32_t reservedAfterString[2]; // [-1]
     CExtraDimTextNumber* pNumberText;  // owned
@@ -234,6 +235,11 @@ struct ElementRecord {
     float worldMatrix[16];
     uint32_t drawState;             // 0 not prepared, 1 visible, 2 not visible, 3 drawn
     uint8_t animationEnded;
+    int32_t score;                  // shown by the number text, wrapping as 32 bits
+    uint32_t scoreEasing;           // easing index of its count
+    uint32_t textColor;             // 0xAARRGGBB of the texts while ownTextColor is set
+    uint8_t ownTextColor;
+    float fadeVelocityFactor;       // of a looped velocity fade, 0 none
     uint32_t drawColor;             // RGB of the last preparation (its colour word or track)
     uint8_t drawAlpha;              // alpha of the last preparation, 0 to 255
 };
