@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FixedFont.h"
 #include "NimbrelObjects/CExtraDimTextNumber.h"
 #include "NimbrelObjects/CExtraDimTextString.h"
 #include "NimbrelWorld/CExtraTextManager.h"
@@ -12,23 +13,10 @@
 #include "NimbrelWorld/WorldManagers.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
-#include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace {
-
-// Every character as wide as the glyph width, a line as high as the glyph height.
-class CFixedFont : public CVornelFont {
-public:
-    explicit CFixedFont(WorldData* w) : CVornelFont(w)
-    {
-        AllocateTables();
-        for (uint32_t c = 32; c < 256; ++c)
-            SetCharRect(c, {0.0f, 0.0f, 32.0f / 1024.0f, 0.1f});
-        *GetMetrics() = {32, 1024.0f, 64.0f};
-    }
-};
 
 std::string Utf8(const char16_t* text) { return UtilsString_ToUtf8(text); }
 

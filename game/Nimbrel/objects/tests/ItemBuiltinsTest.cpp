@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "BuiltinFixture.h"
+#include "FixedFont.h"
+#include "NimbrelObjects/CExtraDimTextNumber.h"
 #include "NimbrelManagers/FadeModes.h"
 
 namespace {
@@ -397,4 +399,123 @@ TEST_F(ItemBuiltinsTest, CountsByRestrictionAndOperator)
         EXPECT_EQ(world.hall->getItemsCount(call), kStatusFailed);
         EXPECT_EQ(world.traces.back(), r.trace);
     }
+}
+
+// The texts of items: the score counted on the first listed item, the popup text, the colour,
+// and the place of an item in its looped drag.
+class TextBuiltinsTest : public ItemBuiltinsTest {
+protected:
+    void SetUp() override
+    {
+        world.Build("");
+        WorldData* w = world.GetWorldData();
+        w->pMath->SetIdentity(w->game.view.matrixScene);
+        world.SetSecondFont(&font);
+        ElementRecord* key = Hall(0);
+        key->size[0] = 10.0f;
+        key->size[1] = 20.0f;
+        const float bounds[4] = {-50.0f, -20.0f, 50.0f, 20.0f};
+        std::memcpy(key->bounds, bounds, sizeof bounds);
+    }
+    void TearDown() override { world.SetSecondFont(nullptr); }
+
+    CFixedFont font{world.GetWorldData()};
+};
+
+TEST_F(TextBuiltinsTest, ScoresChangeByTheirOperationAndWrapAsThirtyTwoBits)
+{
+    const struct {
+        const char* operation;
+        float value;
+        int32_t score;
+    } steps[] = {
+        {"", 100.0f, 100},          {"add_score", 50.0f, 150},   {"mul_score", 2.7f, 300},
+        {"set", 7.0f, 7},           {"add_score", 3e10f, INT32_MIN + 6},  // clamped, then wrapped
+        {"other", -2.9f, -2},       {"mul_score", -1e10f, 0},
+    };
+    for (const auto& s : steps) {
+        auto call = Record({"key,candle", s.operation, "outQuad"}, {s.value, 1.0f});
+        ASSERT_EQ(world.hall->setItemTextScore(call), kStatusDoneStoreResult) << s.operation << " " << s.value;
+        EXPECT_EQ(Hall(0)->score, s.score) << s.operation << " " << s.value;
+        ASSERT_NE(Hall(0)->pNumberText, nullptr);
+        EXPECT_EQ(Hall(0)->pNumberText->GetTarget(), uint32_t(s.score));
+        EXPECT_FLOAT_EQ(Hall(0)->pNumberText->GetRemaining(), 30.0f);
+    }
+    // Only the first listed item counts; an unknown curve changes nothing.
+    EXPECT_EQ(Hall(1)->pNumberText, nullptr);
+    EXPECT_EQ(Hall(0)->scoreEasing, uint32_t(FindEasingIndex("outQuad")));
+    auto bad = Record({"key", "add_score", "bounce"}, {5.0f, 1.0f});
+    EXPECT_EQ(world.hall->setItemTextScore(bad), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), ": invalid ease type bounce");
+    EXPECT_EQ(Hall(0)->score, 0);
+    auto none = Record({"nothing", "", "linear"}, {5.0f, 1.0f});
+    EXPECT_EQ(world.hall->setItemTextScore(none), kStatusDoneStoreResult);
+}
+
+TEST_F(TextBuiltinsTest, PopupTextAndColourOfTheListedItems)
+{
+    auto clear = Record({"key", ""});
+    Hall(0)->textStringId = 3;
+    EXPECT_EQ(world.hall->setItemsText(clear), kStatusDoneStoreResult);
+    EXPECT_EQ(Hall(0)->textStringId, -1);
+    auto unknown = Record({"key", "welcome"});
+    EXPECT_EQ(world.hall->setItemsText(unknown), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), ": unrecognize popup name welcome");
+
+    const struct {
+        const char* colour;
+        uint32_t value;
+        uint8_t own;
+    } colours[] = {{"0x80FF0000", 0x80FF0000u, 1}, {"default", 0, 0}, {"0xFF00FF00", 0xFF00FF00u, 1}, {"", 0, 0},
+                   {"red", 0, 1}};
+    for (const auto& c : colours) {
+        auto call = Record({"key,candle", c.colour});
+        EXPECT_EQ(world.hall->setItemsTextColor(call), kStatusDoneStoreResult);
+        for (uint32_t i : {0u, 1u}) {
+            EXPECT_EQ(Hall(i)->textColor, c.value) << c.colour;
+            EXPECT_EQ(Hall(i)->ownTextColor, c.own) << c.colour;
+        }
+    }
+    auto parameters = Record({"key", "anything=1"});
+    EXPECT_EQ(world.hall->setItemParameters(parameters), kStatusDoneStoreResult);
+}
+
+TEST_F(TextBuiltinsTest, DragPlacesAmongTheBaseAndTheirRefusals)
+{
+    ElementRecord* key = Hall(0);  // 10 wide, 20 high
+    key->fadeVelocityFactor = 1.0f;
+    const struct {
+        float dx, dy;
+        const char* parameters;
+        uint32_t result;
+    } cases[] = {
+        {-15.0f, 0.0f, "get_drag_x_pos_with_base=4", 1},  // 1.5 widths the negative way
+        {15.0f, 0.0f, "get_drag_x_pos_with_base=4", 3},   // -1 raised into the base
+        {-95.0f, 0.0f, "get_drag_x_pos_with_base=4", 1},  // 9 taken modulo
+        {0.0f, -90.0f, "get_drag_y_pos_with_base=3", 1},
+        {1e30f, 0.0f, "get_drag_x_pos_with_base=4", 0},   // clamped to 32 bits first
+        {-15.0f, -90.0f, "other,get_drag_x_pos_with_base=4,get_drag_y_pos_with_base=3", 1},
+    };
+    for (const auto& c : cases) {
+        key->dragOffset[0] = c.dx;
+        key->dragOffset[1] = c.dy;
+        auto call = Record({"key", c.parameters});
+        ASSERT_EQ(world.hall->getItemParameters(call), kStatusDoneStoreResult) << c.parameters;
+        EXPECT_EQ(call.resultValue, c.result) << c.dx << " " << c.dy << " " << c.parameters;
+    }
+    // A base of 0 or less is refused (it looped for ever); a size of 0 gives place 0.
+    for (const char* base : {"get_drag_x_pos_with_base=0", "get_drag_y_pos_with_base=-2"}) {
+        auto call = Record({"key", base});
+        EXPECT_EQ(world.hall->getItemParameters(call), kStatusFailed);
+        EXPECT_EQ(world.traces.back(), ": invalid parameters");
+    }
+    key->size[0] = 0.0f;
+    auto zero = Record({"key", "get_drag_x_pos_with_base=4"});
+    EXPECT_EQ(world.hall->getItemParameters(zero), kStatusDoneStoreResult);
+    EXPECT_EQ(zero.resultValue, 0u);
+    key->fadeVelocityFactor = 0.0f;
+    auto still = Record({"key", "get_drag_y_pos_with_base=4"});
+    EXPECT_EQ(world.hall->getItemParameters(still), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), ": get_drag_y_pos_with_base must specifies an item with "
+                                   "fade_velocity_looped_(randomized)_y parameter");
 }
