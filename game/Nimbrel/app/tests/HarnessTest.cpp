@@ -37,6 +37,8 @@
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/FadeModes.h"
+#include "NimbrelObjects/CExtraDimTextNumber.h"
+#include "NimbrelObjects/CExtraDimTextString.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
@@ -54,6 +56,7 @@
 #include "Vornel3D/C3DShader.h"
 #include "Vornel3D/C3DTextureRaw.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelPlatform/PlatformGL.h"
@@ -1311,6 +1314,95 @@ TEST_F(GameFolder, TheDeveloperSkipFindsEveryRemainingItem)
     ElementRecord* done = play.Element("well_done");
     EXPECT_TRUE(play.StepUntil([&] { return done->alpha == 1.0f && !(done->flags & kElementHidden); }));
     EXPECT_EQ(game.Stop(), 0);
+}
+
+namespace {
+
+// The white pixels of the text over an element, read back from the window (its box through the
+// view's fit); the element's pictures here have none of their own.
+uint32_t WhiteOver(NimbrelHarness& game, HallPlay& play, const char* name)
+{
+    const GameScreenScale& fit = game.Game()->screen;
+    const ElementRecord* e = play.Element(name);
+    const auto centre = play.Centre(name);
+    const int32_t halfW = int32_t(e->size[0] * fit.viewScaleX * 0.5f) - 6;
+    const int32_t halfH = int32_t(e->size[1] * fit.viewScaleY * 0.5f) - 6;
+    uint32_t white = 0;
+    for (int32_t y = centre.second - halfH; y < centre.second + halfH; ++y)
+        for (int32_t x = centre.first - halfW; x < centre.first + halfW; ++x) {
+            uint32_t colour = 0;
+            game.ReadPixel(x, y, &colour);
+            white += (colour & 0xC0C0C0u) == 0xC0C0C0u;
+        }
+    return white;
+}
+
+// A text line of an element as the player reads it (the tables hold the font's codes).
+std::string Readable(NimbrelHarness& game, const char16_t* line)
+{
+    std::u16string text = line ? line : u"";
+    game.World()->GetStringsManager()->UnmapChars(text.data());
+    return UtilsString_ToUtf8(text.c_str());
+}
+
+}  // namespace
+
+// The hall's score plate counts 100 up over a second on a find, shown from 0; the sign that the
+// sixth find brings says "Well done!", or "Bravo !" to a French player.
+TEST_F(GameFolder, TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage)
+{
+    WriteDeveloperFile(1);
+    uint32_t signWhite[2] = {};
+    for (int french = 0; french < 2; ++french) {
+        SCOPED_TRACE(french ? "French" : "English");
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            french ? setenv(name, "fr_FR.UTF-8", 1) : unsetenv(name);
+        // Each language starts a new game: no profile of the other run.
+        std::filesystem::remove_all(root + "/user");
+        std::filesystem::create_directories(root + "/user");
+        NimbrelHarness game;
+        const int started = game.Start();
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            unsetenv(name);
+        ASSERT_EQ(started, 0) << boxes;
+        HallPlay play(game);
+        ASSERT_TRUE(play.Reach());
+        ASSERT_TRUE(game.Step());
+        ElementRecord* plate = play.Element("score_plate");
+        ASSERT_NE(plate->pNumberText, nullptr);
+        EXPECT_EQ(Readable(game, plate->pNumberText->GetLine(0)->pText), "0");
+        const uint32_t zero = WhiteOver(game, play, "score_plate");
+        EXPECT_GT(zero, 10u);
+
+        // The count runs over the frames of a second, up and never down, to 100.
+        play.Click(play.Centre("key"));
+        std::vector<std::string> shown;
+        ASSERT_TRUE(play.StepUntil([&] {
+            const std::string now = Readable(game, plate->pNumberText->GetLine(0)->pText);
+            if (shown.empty() || shown.back() != now)
+                shown.push_back(now);
+            return plate->pNumberText->GetRemaining() == 0.0f;
+        }));
+        ASSERT_TRUE(game.Step());
+        EXPECT_EQ(Readable(game, plate->pNumberText->GetLine(0)->pText), "100");
+        EXPECT_GT(shown.size(), 2u);
+        for (size_t i = 1; i < shown.size(); ++i)
+            EXPECT_LT(std::stoi(shown[i - 1]), std::stoi(shown[i]));
+        EXPECT_GT(WhiteOver(game, play, "score_plate"), zero);
+
+        // The developer skip finds the rest; the sign comes with its words.
+        game.PostKey(VK_F1 + 3);
+        ElementRecord* sign = play.Element("well_done");
+        ASSERT_TRUE(play.StepUntil([&] { return sign->alpha == 1.0f && !(sign->flags & kElementHidden); }));
+        ASSERT_TRUE(game.Step());
+        ASSERT_NE(sign->pStringText, nullptr);
+        EXPECT_EQ(Readable(game, sign->pStringText->GetLine(0)->pText), french ? "Bravo !" : "Well done!");
+        signWhite[french] = WhiteOver(game, play, "well_done");
+        EXPECT_GT(signWhite[french], 100u);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    EXPECT_NE(signWhite[0], signWhite[1]);
+    EXPECT_EQ(boxes, "");
 }
 
 namespace {
