@@ -395,8 +395,10 @@ Status CExtraDimTextBase::Load(UtilsStream* pStream)
         const bool read = pStream->ReadString(&text, false) && pStream->Read(glyph, 4, 2) &&
                           pStream->Read(position, 4, 3) && pStream->Read(box, 4, 4) && Get(pStream, &scale) &&
                           Get(pStream, &style) && Get(pStream, &flags) && Get(pStream, &code);
-        const Status status = read ? AddLine(text, style, uint8_t(flags), code, glyph, position, box, scale)
-                                   : kStatusFailed;
+        // The flags are a byte: a word with more is damaged.
+        const Status status = read && flags <= 0xFF
+                                  ? AddLine(text, style, uint8_t(flags), code, glyph, position, box, scale)
+                                  : kStatusFailed;
         UTILS_FREE(text);
         if (Failed(status)) {
             Clear();

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "FixedFont.h"
 #include "NimbrelLevels/CObjectsLevel.h"
+#include "NimbrelObjects/CExtraDimTextString.h"
+#include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -668,3 +671,45 @@ TEST_F(ObjectInputTest, TheCursorShowsWhatAPressWouldDo)
 }
 
 }  // namespace
+
+// An element's paged text: its page buttons below it lengthen the element's hit rectangle by
+// the extra-text manager's offset, the pointer over a button that would act shows the
+// clickable cursor, and a click there turns the page.
+TEST_F(ObjectInputTest, APagedTextTakesTheHoverAndTheClickAndLengthensTheHit)
+{
+    CFixedFont font(w);
+    m_world.SetSecondFont(&font);
+    m_world.SetManager(kManagerExtraText, new CExtraTextManager(w));  // buttons 64 x 64
+    ElementRecord& e = level->Add(300, 200, 400, 40, kElementDraggable);
+    const float bounds[4] = {-200, -20, 200, 20};
+    std::memcpy(e.bounds, bounds, sizeof bounds);
+    level->AddZone(100, 180, 500, 220);
+    e.hitRect = 0;
+    level->Prepare();
+    HitRecord hit;
+    EXPECT_EQ(level->FindElementAt(300, 230, &hit, 0, -1, nullptr, nullptr), kStatusFailed);
+
+    // The text of two pages over the element's box (100, 180) - (500, 220).
+    e.textStringId = 0;
+    ASSERT_EQ(level->SetElementText(&e, 0, 0), kStatusOk);
+    const float glyph[2] = {10, 10}, position[3] = {100, 180, 0}, box[4] = {100, 180, 500, 220};
+    ASSERT_EQ(e.pStringText->AddLine(u"more", 0, 0, 0, glyph, position, box, 1.0f), kStatusOk);
+    ASSERT_TRUE(e.pStringText->IsPaged());
+    hit = HitRecord();
+    EXPECT_EQ(level->FindElementAt(300, 230, &hit, 0, -1, nullptr, nullptr), kStatusOk);
+
+    // Over the next button the text's cursor wins over the drag's; over the previous one (none
+    // on the first page), below the line, the drag's stays.
+    EXPECT_EQ(level->UpdateCursorState(450, 215, nullptr), kStatusOk);
+    EXPECT_STREQ(level->GetChosenCursor(), "clickable");
+    EXPECT_EQ(level->UpdateCursorState(150, 240, nullptr), kStatusOk);
+    EXPECT_STREQ(level->GetChosenCursor(), "draggable");
+
+    e.flags = kElementClickable;
+    EXPECT_EQ(Click(450, 215, 450, 215), kStatusOk);
+    EXPECT_EQ(e.pStringText->GetPage(), 1u);
+    EXPECT_EQ(Click(150, 215, 150, 215), kStatusOk);
+    EXPECT_EQ(e.pStringText->GetPage(), 0u);
+    m_world.SetSecondFont(nullptr);
+    m_world.SetManager(kManagerExtraText, nullptr);
+}
