@@ -374,7 +374,7 @@ Status CExtraDimTextBase::Save(UtilsStream* pStream)
             !Put(pStream, l.style) || !Put(pStream, flags) || !Put(pStream, l.code))
             return kStatusFailed;
     }
-    return kStatusOk;
+    return SaveOwn(pStream) ? kStatusOk : kStatusFailed;
 }
 
 Status CExtraDimTextBase::Load(UtilsStream* pStream)
@@ -404,6 +404,10 @@ Status CExtraDimTextBase::Load(UtilsStream* pStream)
             Clear();
             return status;
         }
+    }
+    if (!LoadOwn(pStream)) {
+        Clear();
+        return kStatusFailed;
     }
     m_mode = mode;
     return kStatusOk;

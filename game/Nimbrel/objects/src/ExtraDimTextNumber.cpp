@@ -76,29 +76,21 @@ Status CExtraDimTextNumber::Relayout(const ExtraTextLayout& layout)
     return LayOutValue(int32_t(m_shown == kExtraNumberNone ? m_target : m_shown), layout);
 }
 
-Status CExtraDimTextNumber::Save(UtilsStream* pStream)
+bool CExtraDimTextNumber::SaveOwn(UtilsStream* pStream)
 {
-    const Status status = CExtraDimTextBase::Save(pStream);
-    if (Failed(status))
-        return status;
-    return pStream->Write(&m_target, 4, 1) && pStream->Write(&m_easing, 4, 1) ? kStatusOk : kStatusFailed;
+    return pStream->Write(&m_target, 4, 1) && pStream->Write(&m_easing, 4, 1);
 }
 
-Status CExtraDimTextNumber::Load(UtilsStream* pStream)
+bool CExtraDimTextNumber::LoadOwn(UtilsStream* pStream)
 {
-    Status status = CExtraDimTextBase::Load(pStream);
     uint32_t target = kExtraNumberNone, easing = kExtraNumberNone;
-    if (Succeeded(status) && !(pStream->Read(&target, 4, 1) && pStream->Read(&easing, 4, 1)))
-        status = kStatusFailed;
-    if (Failed(status)) {
-        Clear();
-        return status;
-    }
+    if (!pStream->Read(&target, 4, 1) || !pStream->Read(&easing, 4, 1))
+        return false;
     // A loaded number shows its value: no count goes on.
     m_target = target;
     m_easing = easing;
     m_shown = kExtraNumberNone;
     m_delta = 0;
     m_total = m_remaining = 0.0f;
-    return kStatusOk;
+    return true;
 }

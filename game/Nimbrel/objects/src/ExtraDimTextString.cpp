@@ -60,28 +60,18 @@ Status CExtraDimTextString::BuildLines(const ExtraTextEntry* pEntries, uint32_t 
     return kStatusOk;
 }
 
-Status CExtraDimTextString::Save(UtilsStream* pStream)
+bool CExtraDimTextString::SaveOwn(UtilsStream* pStream)
 {
-    const Status status = CExtraDimTextBase::Save(pStream);
-    if (Failed(status))
-        return status;
-    return pStream->Write(&m_stringIndex, 4, 1) && pStream->Write(&m_commons, 1, 1) ? kStatusOk : kStatusFailed;
+    return pStream->Write(&m_stringIndex, 4, 1) && pStream->Write(&m_commons, 1, 1);
 }
 
-Status CExtraDimTextString::Load(UtilsStream* pStream)
+bool CExtraDimTextString::LoadOwn(UtilsStream* pStream)
 {
-    m_stringIndex = -1;
-    m_commons = 0;
-    Status status = CExtraDimTextBase::Load(pStream);
     int32_t index = -1;
     uint8_t commons = 0;
-    if (Succeeded(status) && !(pStream->Read(&index, 4, 1) && pStream->Read(&commons, 1, 1)))
-        status = kStatusFailed;
-    if (Failed(status)) {
-        Clear();
-        return status;
-    }
+    if (!pStream->Read(&index, 4, 1) || !pStream->Read(&commons, 1, 1))
+        return false;
     m_stringIndex = index;
     m_commons = commons;
-    return kStatusOk;
+    return true;
 }

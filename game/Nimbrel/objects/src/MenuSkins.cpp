@@ -68,13 +68,15 @@ Status CMenuSkin::Build(C3DTexture** textures)
     return kStatusOk;
 }
 
-bool CMenuSkin::Snap(float width, float height, float border, float* pCorners, float* pBorder)
+bool CMenuSkin::Snap(float* pOut, float width, float height, float border, float* pCorners, float* pBorder)
 {
     pCorners[0] = SnapToPixel(-width * 0.5f);
     pCorners[1] = SnapToPixel(-height * 0.5f);
     pCorners[2] = SnapToPixel(width * 0.5f);
     pCorners[3] = SnapToPixel(height * 0.5f);
     *pBorder = SnapToPixel(border);
+    for (int i = 0; pOut && i < 4; ++i)
+        pOut[i] = pCorners[i];
     m_width = int32_t(width);
     m_height = int32_t(height);
     return m_pObject != nullptr;
@@ -106,11 +108,7 @@ void CMenuSkin::SetQuad(uint32_t part, float left, float top, float right, float
 void CMenuButtonSkin::SetRect(float* pOut, float width, float height, float border, uint32_t word, uint8_t repeat)
 {
     float c[4], b = 0.0f;
-    const bool built = Snap(width, height, border, c, &b);
-    if (pOut)
-        for (int i = 0; i < 4; ++i)
-            pOut[i] = c[i];
-    if (!built)
+    if (!Snap(pOut, width, height, border, c, &b))
         return;
     const float L = c[0], T = c[1], R = c[2], B = c[3];
     const float r = Repeats(1, (R - b) - (L + b), false, repeat);
@@ -124,11 +122,7 @@ void CMenuButtonSkin::SetRect(float* pOut, float width, float height, float bord
 void CMenuDialogSkin::SetRect(float* pOut, float width, float height, float border, uint32_t word, uint8_t repeat)
 {
     float c[4], b = 0.0f;
-    const bool built = Snap(width, height, border, c, &b);
-    if (pOut)
-        for (int i = 0; i < 4; ++i)
-            pOut[i] = c[i];
-    if (!built)
+    if (!Snap(pOut, width, height, border, c, &b))
         return;
     // Three columns and three rows: the borders, and the stretch or tiling between them.
     const float x[4] = {c[0], c[0] + b, c[2] - b, c[2]};

@@ -121,6 +121,10 @@ protected:
     // one button height about its bottom line.
     bool InLeftZone(float x, float y) const;
     bool InRightZone(float x, float y) const;
+    // What the derived class keeps after the lines, written and read back; false on a short
+    // stream (the load then keeps no lines).
+    virtual bool SaveOwn(UtilsStream*) { return true; }
+    virtual bool LoadOwn(UtilsStream*) { return true; }
     // Layout without the Clear: the text's lines go after those there are.
     Status AppendLayout(const char16_t* text, const ExtraTextLayout& layout, float* pMeasured);
     float TextScale() const;

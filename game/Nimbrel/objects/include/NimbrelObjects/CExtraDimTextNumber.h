@@ -20,8 +20,6 @@ public:
     // Counts down the time left: the shown value follows the curve and the text is marked for
     // Relayout whenever it changes.
     Status Step(float frames) override;
-    Status Load(UtilsStream* pStream) override;
-    Status Save(UtilsStream* pStream) override;
     // Lays the value out ("%d") and starts the count from the previous value (from 0 for the
     // first) over `seconds`; 0 seconds shows the value at once.
     virtual Status SetNumber(int32_t value, float seconds, uint32_t easing, const ExtraTextLayout& layout);
@@ -33,6 +31,11 @@ public:
     uint32_t GetEasing() const { return m_easing; }
     uint32_t GetShown() const { return m_shown; }
     float GetRemaining() const { return m_remaining; }
+
+protected:
+    // The target and the easing after the lines.
+    bool SaveOwn(UtilsStream* pStream) override;
+    bool LoadOwn(UtilsStream* pStream) override;
 
 private:
     Status LayOutValue(int32_t value, const ExtraTextLayout& layout);

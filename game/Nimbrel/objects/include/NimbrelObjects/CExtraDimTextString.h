@@ -19,8 +19,6 @@ public:
     using CExtraDimTextBase::CExtraDimTextBase;
 
     Status Clear() override;
-    Status Load(UtilsStream* pStream) override;
-    Status Save(UtilsStream* pStream) override;
     // The entries stacked down the box, each in its share of the height.
     virtual Status BuildLines(const ExtraTextEntry* pEntries, uint32_t count, const ExtraTextLayout& layout);
     // The string laid out once into the layout's box.
@@ -30,6 +28,11 @@ public:
     uint8_t GetCommons() const { return m_commons; }
     // The string of the tables (a placeholder for an index outside them); never null.
     const char16_t* LookUp(int32_t stringIndex, uint8_t commons) const;
+
+protected:
+    // The string index and the commons flag after the lines.
+    bool SaveOwn(UtilsStream* pStream) override;
+    bool LoadOwn(UtilsStream* pStream) override;
 
 private:
     int32_t m_stringIndex = -1;

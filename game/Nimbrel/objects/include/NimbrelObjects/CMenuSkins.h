@@ -45,8 +45,9 @@ public:
     C3DObject* GetObject() const { return m_pObject; }
 
 protected:
-    // The snapped corners and border, the size stored. False without a mesh.
-    bool Snap(float width, float height, float border, float* pCorners, float* pBorder);
+    // The snapped corners (also to pOut when given) and border, the size stored. False
+    // without a mesh.
+    bool Snap(float* pOut, float width, float height, float border, float* pCorners, float* pBorder);
     // How many times a part's texture fits along a length at its pixel size (at least once);
     // 1 without repeat.
     float Repeats(uint32_t part, float length, bool vertical, uint8_t repeat) const;
