@@ -123,8 +123,8 @@ TEST_F(SceneCommandTest, HallModelsHaveAGroupPerElement)
     for (const char* file : {"Test_object_3.obj.3dx", "Test_object_3.col.3dx"}) {
         const auto [status, info] = RunTool("model info " + Path(file));
         ASSERT_EQ(status, 0) << file;
-        EXPECT_NE(info.find("model groups 19 "), std::string::npos) << info;
-        EXPECT_NE(info.find("group 18 id 18 link -1 base 108 vertices 6 first 108 indices 6 primitives 2 type 1"),
+        EXPECT_NE(info.find("model groups 20 "), std::string::npos) << info;
+        EXPECT_NE(info.find("group 19 id 19 link -1 base 114 vertices 6 first 114 indices 6 primitives 2 type 1"),
                   std::string::npos) << info;
     }
     for (const char* entry : {"Nimbrel_object_1.obj.3dx", "Nimbrel_object_1.col.3dx", "Nimbrel_object_1.ani.raw"})
