@@ -672,10 +672,11 @@ struct RootPicture {
     uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-RootPicture ReadRootWindow(const std::string& path)
+// A window as xwd writes it ("-root", or "-id" and the window's id), read back the same way.
+RootPicture ReadXwd(const std::string& window, const std::string& path)
 {
     RootPicture picture;
-    if (std::system(("xwd -root -silent -out \"" + path + "\"").c_str()) != 0)
+    if (std::system(("xwd " + window + " -silent -out \"" + path + "\"").c_str()) != 0)
         return picture;
     std::ifstream in(path, std::ios::binary);
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -709,6 +710,8 @@ RootPicture ReadRootWindow(const std::string& path)
         }
     return picture;
 }
+
+RootPicture ReadRootWindow(const std::string& path) { return ReadXwd("-root", path); }
 
 // A picture of the sample's pack as 0xRRGGBB words, top row first (a texture stores its bottom
 // row first); empty when it cannot be read.
@@ -1082,6 +1085,20 @@ public:
         const WindowPoint p = Centre(element);
         return !Near(Colour(p), Background(p), 12);
     }
+    // The white pixels (the hall's texts) within `half` reference units about the element's
+    // centre, in one capture of the window kept at `path`.
+    uint32_t White(const std::string& element, float halfWidth, float halfHeight, const std::string& path) const
+    {
+        const RootPicture window = ReadXwd("-id " + id, path);
+        const auto& c = centres.at(element);
+        const WindowPoint from = Window(c.first - halfWidth, c.second - halfHeight);
+        const WindowPoint to = Window(c.first + halfWidth, c.second + halfHeight);
+        uint32_t white = 0;
+        for (int y = std::max(from.y, 0); y < std::min(to.y, window.height); ++y)
+            for (int x = std::max(from.x, 0); x < std::min(to.x, window.width); ++x)
+                white += (window.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
+        return white;
+    }
     // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
     // pointer, covers nothing the test reads.
     bool Click(WindowPoint p) const
@@ -1251,6 +1268,47 @@ TEST_F(HallProgram, InDeveloperModeF4FindsEveryRemainingItem)
         EXPECT_TRUE(WaitUntil([&] { return hall.Gone(item); })) << item;
     EXPECT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
     Quit();
+}
+
+// The score plate counts up on a find, and the sign that the last find brings carries its words
+// in the player's language: "Well done!", or "Bravo !" with a French system language.
+TEST_F(HallProgram, TheScorePlateCountsUpAndTheSignSpeaksThePlayersLanguage)
+{
+    uint32_t sign[2] = {};
+    for (int french = 0; french < 2; ++french) {
+        SCOPED_TRACE(french ? "French" : "English");
+        if (french) {
+            // A new player again, whose system speaks French, on the same data.
+            fs::remove_all(root + "/user");
+            fs::create_directories(root + "/user");
+            for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+                environment.push_back({name, "fr_FR.UTF-8"});
+            Continue();
+        } else {
+            StartNewPlayer(true);
+        }
+        if (HasFatalFailure())
+            return;
+        const std::string capture = root + "/window.xwd";
+        const auto plate = [&] { return hall.White("score_plate", 70.0f, 18.0f, capture); };
+        const uint32_t zero = plate();
+        EXPECT_GT(zero, 0u);
+        Find("key");
+        EXPECT_TRUE(WaitUntil([&] { return plate() > zero; }));
+        ASSERT_TRUE(hall.Key("F4"));
+        ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+        // Once the sign has faded in, its words stay as they are.
+        uint32_t last = 0;
+        EXPECT_TRUE(WaitUntil([&] {
+            const uint32_t now = hall.White("well_done", 150.0f, 40.0f, capture);
+            const bool still = now > 100 && now == last;
+            last = now;
+            return still;
+        }));
+        sign[french] = last;
+        Quit();
+    }
+    EXPECT_NE(sign[0], sign[1]);
 }
 
 // The hall's script waits for its items list while the player finds the items: a game closed
