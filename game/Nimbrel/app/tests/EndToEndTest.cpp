@@ -672,11 +672,10 @@ struct RootPicture {
     uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// A window as xwd writes it ("-root", or "-id" and the window's id), read back the same way.
-RootPicture ReadXwd(const std::string& window, const std::string& path)
+RootPicture ReadRootWindow(const std::string& path)
 {
     RootPicture picture;
-    if (std::system(("xwd " + window + " -silent -out \"" + path + "\"").c_str()) != 0)
+    if (std::system(("xwd -root -silent -out \"" + path + "\"").c_str()) != 0)
         return picture;
     std::ifstream in(path, std::ios::binary);
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -710,8 +709,6 @@ RootPicture ReadXwd(const std::string& window, const std::string& path)
         }
     return picture;
 }
-
-RootPicture ReadRootWindow(const std::string& path) { return ReadXwd("-root", path); }
 
 // A picture of the sample's pack as 0xRRGGBB words, top row first (a texture stores its bottom
 // row first); empty when it cannot be read.
@@ -1085,18 +1082,18 @@ public:
         const WindowPoint p = Centre(element);
         return !Near(Colour(p), Background(p), 12);
     }
-    // The white pixels (the hall's texts) within `half` reference units about the element's
-    // centre, in one capture of the window kept at `path`.
-    uint32_t White(const std::string& element, float halfWidth, float halfHeight, const std::string& path) const
+    // The white pixels (the hall's texts) over the element, `inset` reference units in from its
+    // edges, in one capture of the screen kept at `xwdPath`.
+    uint32_t White(const std::string& element, float inset, const std::string& xwdPath) const
     {
-        const RootPicture window = ReadXwd("-id " + id, path);
-        const auto& c = centres.at(element);
-        const WindowPoint from = Window(c.first - halfWidth, c.second - halfHeight);
-        const WindowPoint to = Window(c.first + halfWidth, c.second + halfHeight);
+        const RootPicture screen = ReadRootWindow(xwdPath);
+        const SceneRect& r = rects.at(element);
+        const WindowPoint a = Window(r.x + inset, r.y + inset);
+        const WindowPoint b = Window(r.x + r.width - inset, r.y + r.height - inset);
         uint32_t white = 0;
-        for (int y = std::max(from.y, 0); y < std::min(to.y, window.height); ++y)
-            for (int x = std::max(from.x, 0); x < std::min(to.x, window.width); ++x)
-                white += (window.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
+        for (int y = std::max(top + a.y, 0); y < std::min(top + b.y, screen.height); ++y)
+            for (int x = std::max(left + a.x, 0); x < std::min(left + b.x, screen.width); ++x)
+                white += (screen.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
         return white;
     }
     // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
@@ -1290,7 +1287,7 @@ TEST_F(HallProgram, TheScorePlateCountsUpAndTheSignSpeaksThePlayersLanguage)
         if (HasFatalFailure())
             return;
         const std::string capture = root + "/window.xwd";
-        const auto plate = [&] { return hall.White("score_plate", 70.0f, 18.0f, capture); };
+        const auto plate = [&] { return hall.White("score_plate", 6.0f, capture); };
         const uint32_t zero = plate();
         EXPECT_GT(zero, 0u);
         Find("key");
@@ -1300,7 +1297,7 @@ TEST_F(HallProgram, TheScorePlateCountsUpAndTheSignSpeaksThePlayersLanguage)
         // Once the sign has faded in, its words stay as they are.
         uint32_t last = 0;
         EXPECT_TRUE(WaitUntil([&] {
-            const uint32_t now = hall.White("well_done", 150.0f, 40.0f, capture);
+            const uint32_t now = hall.White("well_done", 8.0f, capture);
             const bool still = now > 100 && now == last;
             last = now;
             return still;
