@@ -46,7 +46,7 @@ protected:
 
 // A text particle drawn as a green square of its vertical scale.
 C3DObject* g_textQuad = nullptr;
-void DrawTextAsQuad(const float* position, uint32_t, const float* scale, uint16_t, const char16_t*, uint32_t)
+void DrawTextAsQuad(const float* position, uint32_t, const float* scale, uint16_t, const char16_t*, uintptr_t)
 {
     g_textQuad->SetIdentity();
     g_textQuad->SetPosition(position[0], position[1], 0.0f);

@@ -168,10 +168,10 @@ TEST_F(ParticlesTest, ATextRisesOneLineOverItsLifeAndIsDrawnByTheCallback)
     manager.RenderAll();
     manager.SetTextContext(77);
     manager.SetTextCallback([](const float* position, uint32_t, const float* scale, uint16_t flags,
-                               const char16_t* string, uint32_t value) {
+                               const char16_t* string, uintptr_t value) {
         texts.push_back(string);
         ys.push_back(position[1]);
-        context = value + uint32_t(scale[1]) + flags;
+        context = uint32_t(value) + uint32_t(scale[1]) + flags;
     });
     for (int frame = 1; frame < 90; frame += 22) {
         const float t = float(frame) / 90.0f;

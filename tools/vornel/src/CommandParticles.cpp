@@ -35,7 +35,7 @@ constexpr const char* kTextFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.t
 CVornelFont* g_font = nullptr;
 
 void DrawText(const float* position, uint32_t color, const float* scale, uint16_t flags, const char16_t* text,
-              uint32_t)
+              uintptr_t)
 {
     if (g_font)
         g_font->DrawText(text, position[0], position[1], position[2], flags, color, scale[0], scale[1], nullptr,

@@ -26,9 +26,9 @@ struct ParticleSpriteRecord {
 };
 
 // Draws a text particle: position (three floats), colour (ARGB), scale (two floats), text
-// flags, text, and the manager's text context.
+// flags, text, and the manager's text context (wide enough to carry the drawer's pointer).
 using ParticleTextCallback = void (*)(const float* position, uint32_t color, const float* scale, uint16_t flags,
-                                      const char16_t* text, uint32_t context);
+                                      const char16_t* text, uintptr_t context);
 
 class CParticulesBase : public CManagedObject {
 public:
@@ -54,7 +54,7 @@ public:
 
     void SetEnableMask(uint32_t mask) { m_nEnableMask = mask; }
     void SetTextCallback(ParticleTextCallback callback) { m_pfnText = callback; }
-    void SetTextContext(uint32_t context) { m_nTextContext = context; }
+    void SetTextContext(uintptr_t context) { m_nTextContext = context; }
 
     // Each adds a particle of its kind when the kind is enabled, steps it once and lists it:
     // null when disabled, refused by Init, out of memory, or finished by that first step.
@@ -71,9 +71,10 @@ public:
                              uint16_t flags, float lifetime, uint32_t color);
 
     void SetParticlePosition(CParticule* pParticle, const float* position);
-    void RemoveAll();
+    // Virtual: a derived manager clears what it adds along with the particles.
+    virtual void RemoveAll();
     // Removes the particles whose kind bits all lie in the mask.
-    void RemoveByKind(uint32_t mask);
+    virtual void RemoveByKind(uint32_t mask);
     // kStatusFailed, and the particle left alone, when it is not listed.
     Status RemoveParticle(CParticule* pParticle);
 
@@ -81,7 +82,7 @@ public:
     float GetStep() const;
     uint32_t GetEnableMask() const { return m_nEnableMask; }
     ParticleTextCallback GetTextCallback() const { return m_pfnText; }
-    uint32_t GetTextContext() const { return m_nTextContext; }
+    uintptr_t GetTextContext() const { return m_nTextContext; }
     C3DObject* GetObject() const { return m_pObject; }
     C3DTexture* GetTexture(uint32_t index) const { return index < kParticleTextureCount ? m_pTextures[index] : nullptr; }
     uint32_t GetParticleCount() const { return m_particles.GetCount(); }
@@ -98,5 +99,5 @@ protected:
     C3DObject* m_pObject = nullptr;
     C3DTexture* m_pTextures[kParticleTextureCount] = {};
     ParticleTextCallback m_pfnText = nullptr;
-    uint32_t m_nTextContext = 0;
+    uintptr_t m_nTextContext = 0;
 };

@@ -744,10 +744,11 @@ uint32_t LoadingPictureCorner()
     return picture.pixels.empty() ? 0xFFFFFFFFu : picture.At(0, picture.height - 1);
 }
 
-// The pixel (x, y) of an X window as the server shows it, 0xRRGGBB, read with xwd; -1 when it
-// cannot be read.
-int64_t WindowPixel(const std::string& id, int x, int y)
+// An X window as the server shows it, 0xRRGGBB words, read with xwd; empty when it cannot be
+// read.
+RootPicture ReadWindowPicture(const std::string& id)
 {
+    RootPicture picture;
     std::string image;
     if (FILE* pipe = popen(("xwd -silent -id " + id + " 2>/dev/null").c_str(), "r")) {
         char buffer[65536];
@@ -762,27 +763,43 @@ int64_t WindowPixel(const std::string& id, int x, int y)
         return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
     };
     if (image.size() < 100)
-        return -1;
+        return picture;
     const uint32_t headerSize = word(0), width = word(4), height = word(5), byteOrder = word(7);
     const uint32_t bitsPerPixel = word(11), bytesPerLine = word(12), colours = word(19);
     const uint32_t redMask = word(14), greenMask = word(15), blueMask = word(16);
-    if (bitsPerPixel != 32 || x < 0 || y < 0 || uint32_t(x) >= width || uint32_t(y) >= height)
-        return -1;
-    const size_t at = size_t(headerSize) + size_t(colours) * 12 + size_t(y) * bytesPerLine + size_t(x) * 4;
-    if (at + 4 > image.size())
-        return -1;
-    const auto* p = reinterpret_cast<const uint8_t*>(image.data()) + at;
-    const uint32_t value = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                                                uint32_t(p[3]) << 24
-                                          : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 |
-                                                uint32_t(p[0]) << 24;
-    auto channel = [value](uint32_t mask) {
+    const size_t start = size_t(headerSize) + size_t(colours) * 12;
+    if (bitsPerPixel != 32 || bytesPerLine < width * 4 || start + size_t(bytesPerLine) * height > image.size())
+        return picture;
+    const auto shiftOf = [](uint32_t mask) {
         uint32_t shift = 0;
         while (mask && !(mask >> shift & 1))
             ++shift;
-        return (value & mask) >> shift;
+        return shift;
     };
-    return int64_t(channel(redMask) << 16 | channel(greenMask) << 8 | channel(blueMask));
+    const uint32_t redShift = shiftOf(redMask), greenShift = shiftOf(greenMask), blueShift = shiftOf(blueMask);
+    picture.width = int(width);
+    picture.height = int(height);
+    picture.pixels.reserve(size_t(width) * height);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const auto* p = reinterpret_cast<const uint8_t*>(image.data()) + start + size_t(y) * bytesPerLine + x * 4;
+            const uint32_t value = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                                        uint32_t(p[3]) << 24
+                                                  : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 |
+                                                        uint32_t(p[0]) << 24;
+            picture.pixels.push_back((value & redMask) >> redShift << 16 | (value & greenMask) >> greenShift << 8 |
+                                     (value & blueMask) >> blueShift);
+        }
+    return picture;
+}
+
+// The pixel (x, y) of an X window as the server shows it, 0xRRGGBB; -1 when it cannot be read.
+int64_t WindowPixel(const std::string& id, int x, int y)
+{
+    const RootPicture picture = ReadWindowPicture(id);
+    if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+        return -1;
+    return picture.At(x, y);
 }
 
 // The first splash picture is warm (more red than blue) left of its logo, the studio's cool.
@@ -1095,6 +1112,18 @@ public:
             for (int x = std::max(left + a.x, 0); x < std::min(left + b.x, screen.width); ++x)
                 white += (screen.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
         return white;
+    // How many pixels of the reference rectangle show a clear green (a score pop-up's).
+    int GreenPixels(float left, float top, float right, float bottom) const
+    {
+        const RootPicture picture = ReadWindowPicture(id);
+        const WindowPoint from = Window(left, top), to = Window(right, bottom);
+        int count = 0;
+        for (int y = std::max(from.y, 0); y < std::min(to.y, picture.height); ++y)
+            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x) {
+                const uint32_t c = picture.At(x, y);
+                count += (c >> 8 & 0xFF) >= 160 && (c >> 16 & 0xFF) < 100 && (c & 0xFF) < 100;
+            }
+        return count;
     }
     // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
     // pointer, covers nothing the test reads.
@@ -1306,6 +1335,16 @@ TEST_F(HallProgram, TheScorePlateCountsUpAndTheSignSpeaksThePlayersLanguage)
         Quit();
     }
     EXPECT_NE(sign[0], sign[1]);
+// A find scores a green "+1" that rises from the item's corner, in the particles' front layer.
+TEST_F(HallProgram, AFindScoresAGreenPlusOneOverTheItem)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    const auto green = [&] { return hall.GreenPixels(552.0f, 506.0f, 700.0f, 640.0f); };
+    const int before = green();
+    EXPECT_TRUE(ClickUntil(hall.Centre("key"), [&] { return green() > before + 20; })) << before;
+    Quit();
 }
 
 // The hall's script waits for its items list while the player finds the items: a game closed

@@ -213,6 +213,5 @@ Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(cal
 Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMouseConfig(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::addParticulesOnItems(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }

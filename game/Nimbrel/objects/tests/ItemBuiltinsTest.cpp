@@ -10,6 +10,7 @@
 #include "BuiltinFixture.h"
 #include "FixedFont.h"
 #include "NimbrelObjects/CExtraDimTextNumber.h"
+#include "NimbrelManagers/CParticules.h"
 #include "NimbrelManagers/FadeModes.h"
 
 namespace {
@@ -518,4 +519,45 @@ TEST_F(TextBuiltinsTest, DragPlacesAmongTheBaseAndTheirRefusals)
     EXPECT_EQ(world.hall->getItemParameters(still), kStatusFailed);
     EXPECT_EQ(world.traces.back(), ": get_drag_y_pos_with_base must specifies an item with "
                                    "fade_velocity_looped_(randomized)_y parameter");
+// The particle command's parameters pick the frame, texture, time and colour; a score pop-up
+// reads its number; another command does nothing, and each succeeds.
+TEST_F(ItemBuiltinsTest, ParticlesOnItemsByCommand)
+{
+    world.Build("");
+    auto* particles = new CParticules(world.GetWorldData());
+    world.SetManager(kManagerParticles, particles);
+    const auto last = [&] { return static_cast<CParticule*>(particles->GetParticles().GetLast()); };
+    const struct {
+        const char* command;
+        const char* parameters;
+        uint32_t count, texture, firstGroup, lastGroup, color;
+    } cases[] = {
+        {"add_particule_star", "size=2,quarter=3", 1, 1, 10, 10, 0xFFFFFFFFu},
+        {"add_particule_star", "texture=pulse,size=1,size=9,quarter=7,color=0x80FF0000", 1, 2, 19, 19, 0x80FF0000u},
+        {"add_particule_pulse", "color=0x80FF0000,texture=extra", 1, 3, 16, 16, 0xFFFFFFFFu},
+        {"add_particule_text", "-2.9", 1, 1, kParticleGroupCount, kParticleGroupCount, 0xFF0000u},
+        // Explosions take the smallest size and a random frame from the quarter on.
+        {"add_particule_explosion_around", "size=3,quarter=2", 15, 1, 5, 7, 0xFFFFFFFFu},
+        {"add_particule_fountain", "size=2", 0, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        particles->RemoveAll();
+        ScriptBuiltinCall call = Record({"key,candle", c.command, c.parameters});
+        EXPECT_EQ(world.hall->addParticulesOnItems(call), kStatusDoneStoreResult) << c.command;
+        EXPECT_GE(particles->GetParticleCount(), 2 * c.count) << c.command << " " << c.parameters;
+        if (!c.count) {
+            EXPECT_EQ(particles->GetParticleCount(), 0u);
+            continue;
+        }
+        EXPECT_EQ(last()->GetTextureIndex(), c.texture) << c.parameters;
+        EXPECT_GE(last()->GetGroup(), c.firstGroup) << c.parameters;
+        EXPECT_LE(last()->GetGroup(), c.lastGroup) << c.parameters;
+        if (auto* text = dynamic_cast<CParticuleText*>(last())) {
+            EXPECT_EQ(std::u16string(text->GetText()), u"-2");
+            EXPECT_EQ(text->GetColor() & 0xFFFFFFu, c.color);
+        } else {
+            EXPECT_EQ(last()->GetColor() & 0xFFFFFFu, c.color & 0xFFFFFFu) << c.parameters;
+        }
+    }
+    world.SetManager(kManagerParticles, nullptr);
 }

@@ -12,6 +12,7 @@
 #include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelManagers/CLoading.h"
 #include "NimbrelManagers/CObstruction.h"
+#include "NimbrelManagers/CParticules.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CProgressBar.h"
@@ -308,7 +309,12 @@ void CNimbrelWorld::EndDefaultShader()
         shaders->EndDefaultShader();
 }
 
-void CNimbrelWorld::RenderParticles(int32_t) {}
+void CNimbrelWorld::RenderParticles(int32_t layer)
+{
+    // The layer is a kind mask: 4 the pulses behind the scene, -5 every other kind in front.
+    if (CParticules* particles = GetParticules())
+        particles->Render(static_cast<uint32_t>(layer));
+}
 
 void CNimbrelWorld::UpdateTimers()
 {
@@ -453,6 +459,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CCursors(m_pWorldData);
     case kManagerTouchScreen:
         return new (std::nothrow) CTouchScreen(m_pWorldData);
+    case kManagerParticles:
+        return new (std::nothrow) CParticules(m_pWorldData);
     default:
         return nullptr;
     }
@@ -533,6 +541,11 @@ CFlashlight* CNimbrelWorld::GetFlashlight() const
     return dynamic_cast<CFlashlight*>(m_pManagers[kManagerFlashlight]);
 }
 
+CParticules* CNimbrelWorld::GetParticules() const
+{
+    return dynamic_cast<CParticules*>(m_pManagers[kManagerParticles]);
+}
+
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t objectNumber)
 {
     CObjectsManager* objects = GetObjectsManager();
@@ -553,9 +566,18 @@ bool CNimbrelWorld::IsObjectActivated(uint32_t objectNumber)
            m_gameState != kGameStateLevelActivation;
 }
 
-Status CNimbrelWorld::SetUpParticles(const float*, const int32_t*, uint32_t, uint32_t)
+Status CNimbrelWorld::SetUpParticles(const float* sizes, const int32_t* kinds, uint32_t count, uint32_t blendFlags)
 {
-    return kStatusOk;
+    CParticules* particles = GetParticules();
+    if (!particles)
+        return kStatusOk;
+    particles->SetTextCallback(&CNimbrelWorld::DrawText);
+    particles->SetTextContext(reinterpret_cast<uintptr_t>(this));
+    particles->SetEnableMask(kParticulesEnableMask);
+    ParticleSpriteRecord records[kParticleGroupCount] = {};
+    for (uint32_t i = 0; i < count && i < kParticleGroupCount; ++i)
+        records[i] = {sizes[i], static_cast<uint32_t>(kinds[i]), 0};
+    return particles->LoadParameters(records, blendFlags);
 }
 
 Status CNimbrelWorld::SetUpTouchScreen(float halfWidth, uint32_t color, const char16_t* section,

@@ -147,10 +147,12 @@ Status CNimbrelWorld::ReloadSceneObjects()
     return kStatusOk;
 }
 
-void CNimbrelWorld::DrawText(float x, float y, float z, uint32_t color, float scaleX, float scaleY, uint32_t flags,
-                             const char16_t* text, CNimbrelWorld* pWorld)
+void CNimbrelWorld::DrawText(const float* position, uint32_t color, const float* scale, uint16_t flags,
+                             const char16_t* text, uintptr_t world)
 {
+    auto* pWorld = reinterpret_cast<CNimbrelWorld*>(world);
     if (pWorld && text)
         if (CVornelFont* font = pWorld->GetMainFont())
-            font->DrawText(text, x, y, z, flags, color, scaleX, scaleY, nullptr, nullptr, 0);
+            font->DrawText(text, position[0], position[1], position[2], flags, color, scale[0], scale[1], nullptr,
+                           nullptr, 0);
 }

@@ -2,6 +2,7 @@
 // budget, the events that show and hide them, and the active list that orders them.
 #include <algorithm>
 
+#include "NimbrelManagers/CParticules.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -91,6 +92,13 @@ Status CObjectsManager::ReloadWorldManager(int32_t slot)
         return kStatusOk;
     manager->Unload();
     return Failed(manager->Load()) ? kStatusFailed : kStatusOk;
+}
+
+void CObjectsManager::RemoveAllParticles()
+{
+    CNimbrelWorld* world = WorldOf(m_pWorldData);
+    if (CParticules* particles = world ? world->GetParticules() : nullptr)
+        particles->RemoveAll();
 }
 
 Status CObjectsManager::ResetManagers(uint8_t resetObjectives)

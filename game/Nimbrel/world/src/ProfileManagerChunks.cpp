@@ -4,6 +4,7 @@
 #include "NimbrelManagers/CCursors.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CParticules.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CShaderManager.h"
@@ -92,6 +93,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagFades, kManagerFade, SaveChunk<CFadeManager>, LoadChunk<CFadeManager>},
         {kProfileTagShader, kManagerShader, SaveChunk<CShaderManager>, LoadChunk<CShaderManager>},
         {kProfileTagSplash, kManagerSplash, SaveChunk<CSplashscreens>, LoadChunk<CSplashscreens>},
+        {kProfileTagParticles, kManagerParticles, SaveChunk<CParticules>, LoadChunk<CParticules>},
         {kProfileTagSurround, kManagerSurround, SaveStream<CSurroundManager, &CSurroundManager::SaveToStream>,
          LoadStream<CSurroundManager, &CSurroundManager::LoadFromStream>},
         {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},

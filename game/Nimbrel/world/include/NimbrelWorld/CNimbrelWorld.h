@@ -36,6 +36,7 @@ class CScriptManager;
 class CTransitions;
 class CShaderManager;
 class CSplashscreens;
+class CParticules;
 class CTimerManager;
 class CPopupManager;
 class CSurroundManager;
@@ -209,9 +210,10 @@ public:
     Status Relayout();
     Status ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
                              uint8_t keepWindow, const void* pMenu) override;
-    // The particles' text drawing: the text through the world's main font, no hit point.
-    static void DrawText(float x, float y, float z, uint32_t color, float scaleX, float scaleY, uint32_t flags,
-                         const char16_t* text, CNimbrelWorld* pWorld);
+    // The particles' text drawing: the text through the main font of the world (the context),
+    // no hit point.
+    static void DrawText(const float* position, uint32_t color, const float* scale, uint16_t flags,
+                         const char16_t* text, uintptr_t world);
 
     // ---- game states ------------------------------------------------------------------------
     // Stores the state and starts the screen transition of the kind; the transition's answer.
@@ -279,6 +281,7 @@ public:
     CCursors* GetCursors() const;
     CTouchScreen* GetTouchScreen() const;
     CFlashlight* GetFlashlight() const;
+    CParticules* GetParticules() const;
     // The objects manager, null until the world load made it.
     CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects

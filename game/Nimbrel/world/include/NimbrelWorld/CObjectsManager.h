@@ -221,8 +221,9 @@ protected:
     virtual CManagedObject* FlashlightFirst();
     // The touch mark of the state word's slot at (x, y) less the cursor's hot spot.
     virtual void AddTouchMark(float x, float y, uint32_t state);
+    // Every particle and emitter gone.
+    virtual void RemoveAllParticles();
     // What a level change asks of the managers of later parts, answered for absent ones.
-    virtual void RemoveAllParticles() {}
     virtual void ClearEffectClicks() {}
     // Pending label groups and the narrator line dropped (with `full`), the popup and the
     // object popup closed.
