@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchParticleSprites.h"
 #include "BenchTimedApart.h"
 #include "OffscreenRenderer.h"
 #include "Vornel3D/C3DObject.h"
@@ -54,22 +55,6 @@ struct Scene {
     bool ready = false;
 };
 
-// An uncompressed 32-bit TGA picture: a soft disc of the colour.
-void WriteTga(const std::filesystem::path& path, uint8_t r, uint8_t g, uint8_t b)
-{
-    const int side = 32;
-    std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, side, 0, side, 0, 32, 8};
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            const float d = std::hypot(x - 15.5f, y - 15.5f) / 16.0f;
-            bytes.insert(bytes.end(), {b, g, r, uint8_t(d < 1.0f ? 255.0f * (1.0f - d) : 0.0f)});
-        }
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
-}
-
 // The quad of a listed particle, read back from its kind.
 Quad QuadOf(CParticule* p)
 {
@@ -101,10 +86,10 @@ bool MakeScene(Scene& s)
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("bench_particles-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
-    WriteTga(folder / "a.tga", 255, 200, 80);
-    WriteTga(folder / "b.tga", 255, 255, 160);
-    WriteTga(folder / "c.tga", 120, 200, 255);
-    WriteTga(folder / "d.tga", 255, 120, 220);
+    WriteSpriteTga(folder / "a.tga", 255, 200, 80);
+    WriteSpriteTga(folder / "b.tga", 255, 255, 160);
+    WriteSpriteTga(folder / "c.tga", 120, 200, 255);
+    WriteSpriteTga(folder / "d.tga", 255, 120, 220);
     UtilsString_Copy(w->dataPath, kWorldTextSize, UtilsString_FromUtf8((folder.string() + "/").c_str()).c_str());
     s.settings = std::make_unique<UtilsParameters_Text>(kSettings, uint32_t(std::strlen(kSettings)));
     w->pAppSettings = s.settings.get();

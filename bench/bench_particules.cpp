@@ -9,8 +9,6 @@
 
 #include <GL/glew.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -18,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchParticleSprites.h"
+#include "BenchSamePicture.h"
 #include "BenchTimedApart.h"
 #include "NimbrelManagers/CParticules.h"
 #include "OffscreenRenderer.h"
@@ -44,22 +44,6 @@ struct Scene {
     bool ready = false;
 };
 
-// An uncompressed 32-bit TGA picture: a soft disc of the colour.
-void WriteTga(const std::filesystem::path& path, uint8_t r, uint8_t g, uint8_t b)
-{
-    const int side = 32;
-    std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, side, 0, side, 0, 32, 8};
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            const float d = std::hypot(x - 15.5f, y - 15.5f) / 16.0f;
-            bytes.insert(bytes.end(), {b, g, r, uint8_t(d < 1.0f ? 255.0f * (1.0f - d) : 0.0f)});
-        }
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
-}
-
 bool MakeScene(Scene& s)
 {
     std::string error;
@@ -69,9 +53,9 @@ bool MakeScene(Scene& s)
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("bench_particules-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
-    WriteTga(folder / "b.tga", 255, 255, 160);
-    WriteTga(folder / "c.tga", 120, 200, 255);
-    WriteTga(folder / "d.tga", 255, 120, 220);
+    WriteSpriteTga(folder / "b.tga", 255, 255, 160);
+    WriteSpriteTga(folder / "c.tga", 120, 200, 255);
+    WriteSpriteTga(folder / "d.tga", 255, 120, 220);
     UtilsString_Copy(w->dataPath, kWorldTextSize, UtilsString_FromUtf8((folder.string() + "/").c_str()).c_str());
     s.settings = std::make_unique<UtilsParameters_Text>(kSettings, uint32_t(std::strlen(kSettings)));
     w->pAppSettings = s.settings.get();
@@ -134,6 +118,10 @@ void GameOverEngine(benchmark::State& state)
     Scene& s = GetScene();
     if (!s.ready) {
         state.SkipWithError("no display or no GL context");
+        return;
+    }
+    if (!SamePicture(kWidth, kHeight, [&] { DrawFrame(s, *s.game); }, [&] { DrawFrame(s, *s.engine); })) {
+        state.SkipWithError("the two managers draw different pictures");
         return;
     }
     TimeApart(state, [&] { DrawFrame(s, *s.game); }, [&] { DrawFrame(s, *s.engine); });
