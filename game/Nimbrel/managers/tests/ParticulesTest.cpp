@@ -14,7 +14,6 @@
 
 #include "MemoryBackEnd.h"
 #include "NimbrelManagers/CParticules.h"
-#include "NimbrelObjects/ParseColor.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
@@ -233,20 +232,6 @@ TEST_F(ParticulesTest, RemovalAndProfileLoadsLeaveTheManagerIdle)
     UtilsStream_Chunk chunk(170000);
     EXPECT_EQ(manager.SaveToStream(nullptr, &chunk), kStatusOk);
     EXPECT_EQ(chunk.GetPayloadSize(), 0u);
-}
-
-TEST(ParseColor, ReadsEightDigitsAfterTheirPrefix)
-{
-    const struct {
-        const char* text;
-        uint32_t color;
-    } cases[] = {
-        {"0xff00ff00", 0xFF00FF00u}, {"0xFF00FF00", 0xFF00FF00u}, {"ff00ff00", 0x12345678u},
-        {"0x80", 0x80u},  // a short colour ends with its text
-        {"0x", 0u},       {nullptr, 0x12345678u}, {"0x12345678ab", 0x12345678u},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ParseColor(c.text, 0x12345678u), c.color) << (c.text ? c.text : "(null)");
 }
 
 }  // namespace

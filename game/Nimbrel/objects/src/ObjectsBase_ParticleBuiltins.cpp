@@ -6,7 +6,7 @@
 
 #include "NimbrelManagers/CParticules.h"
 #include "NimbrelObjects/CObjectsBase.h"
-#include "NimbrelObjects/ParseColor.h"
+#include "NimbrelLevels/LevelValues.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
 #include "VornelUtils/WorldData.h"
