@@ -1112,6 +1112,7 @@ public:
             for (int x = std::max(left + a.x, 0); x < std::min(left + b.x, screen.width); ++x)
                 white += (screen.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
         return white;
+    }
     // How many pixels of the reference rectangle show a clear green (a score pop-up's).
     int GreenPixels(float left, float top, float right, float bottom) const
     {
@@ -1335,6 +1336,8 @@ TEST_F(HallProgram, TheScorePlateCountsUpAndTheSignSpeaksThePlayersLanguage)
         Quit();
     }
     EXPECT_NE(sign[0], sign[1]);
+}
+
 // A find scores a green "+1" that rises from the item's corner, in the particles' front layer.
 TEST_F(HallProgram, AFindScoresAGreenPlusOneOverTheItem)
 {

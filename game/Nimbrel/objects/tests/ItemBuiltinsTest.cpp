@@ -519,6 +519,8 @@ TEST_F(TextBuiltinsTest, DragPlacesAmongTheBaseAndTheirRefusals)
     EXPECT_EQ(world.hall->getItemParameters(still), kStatusFailed);
     EXPECT_EQ(world.traces.back(), ": get_drag_y_pos_with_base must specifies an item with "
                                    "fade_velocity_looped_(randomized)_y parameter");
+}
+
 // The particle command's parameters pick the frame, texture, time and colour; a score pop-up
 // reads its number; another command does nothing, and each succeeds.
 TEST_F(ItemBuiltinsTest, ParticlesOnItemsByCommand)
