@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../../objects/tests/BuiltinFixture.h"
+#include "LevelPayload.h"
 #include "LevelProbe.h"
 #include "NimbrelLevels/LevelValues.h"
 #include "NimbrelObjects/ObjectProfile.h"
@@ -287,30 +288,6 @@ TEST(LevelCallbacks, ReachTheScriptWithTheirTypedArguments)
 }
 
 // ---- saved state -------------------------------------------------------------------------------
-
-// The payload of the object chunk the probe saves.
-std::vector<uint8_t> SavedPayload(CObjectsBase& object)
-{
-    UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
-    stream.Open();
-    UtilsStream_ChunkList list(&stream);
-    UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagObject, nullptr);
-    EXPECT_EQ(object.SaveToProfile(&list, chunk), kStatusOk);
-    UtilsStream_Static* inner = chunk->GetInnerStream();
-    std::vector<uint8_t> bytes(inner->GetBlock(), inner->GetBlock() + inner->GetSize());
-    stream.Close();
-    return bytes;
-}
-
-Status LoadPayload(CObjectsBase& object, const std::vector<uint8_t>& bytes, size_t size)
-{
-    UtilsStream_Chunk chunk(kProfileTagObject);
-    chunk.Open(kStreamReadWriteGrowable);
-    if (size)
-        chunk.Write(bytes.data(), 1, uint32_t(size));
-    chunk.Rewind();
-    return object.LoadFromProfile(&chunk);
-}
 
 TEST_F(LevelConventions, StateRoundTripsAndEveryCutPrefixFailsWithFreshFields)
 {

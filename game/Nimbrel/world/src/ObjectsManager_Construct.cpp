@@ -9,8 +9,11 @@
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
+#include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelLevels/CObjectsLevelMixture.h"
+#include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/GameData.h"
@@ -72,6 +75,12 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelExploration(m_pWorldData, wordA, wordB);
     case kObjectKindEmpty:
         return new (std::nothrow) CObjectsLevelEmpty(m_pWorldData, wordA, wordB);
+    case kObjectKindCircles:
+        return new (std::nothrow) CObjectsLevelCircles(m_pWorldData, wordA, wordB);
+    case kObjectKindSpider:
+        return new (std::nothrow) CObjectsLevelSpider(m_pWorldData, wordA, wordB);
+    case kObjectKindMixture:
+        return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
     case kObjectKindPopups:
         return new (std::nothrow) CObjectsInterfacePopups(m_pWorldData, wordA, wordB);
     case kObjectKindItemsList:

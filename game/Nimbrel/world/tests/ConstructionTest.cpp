@@ -7,8 +7,11 @@
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
+#include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelLevels/CObjectsLevelMixture.h"
+#include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -102,6 +105,12 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbox*>(made), nullptr);
         else if (code == kObjectKindButtons)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceButtons*>(made), nullptr);
+        else if (code == kObjectKindCircles)
+            EXPECT_NE(dynamic_cast<CObjectsLevelCircles*>(made), nullptr);
+        else if (code == kObjectKindSpider)
+            EXPECT_NE(dynamic_cast<CObjectsLevelSpider*>(made), nullptr);
+        else if (code == kObjectKindMixture)
+            EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {

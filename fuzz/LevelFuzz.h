@@ -1,0 +1,124 @@
+#pragma once
+// The level kinds the fuzz targets play, each a scene object of a few named elements with no
+// world around it, and what a target needs of every kind: its element names, its saved
+// payload, and whether its own fields are at their fresh values. A later kind adds its row.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "LevelProbe.h"
+#include "NimbrelLevels/CObjectsLevelCircles.h"
+#include "NimbrelObjects/ObjectProfile.h"
+#include "NimbrelWorld/GameData.h"
+#include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_Static.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+// A level of kind `Kind` whose elements are named, with the sorted name index the lookups use.
+template <class Kind>
+class CFuzzLevel : public Kind {
+public:
+    CFuzzLevel(WorldData* w, const std::vector<const char*>& names) : Kind(w, 0, 0)
+    {
+        const uint32_t count = uint32_t(names.size());
+        this->m_pElements = this->AllocElements(count);
+        this->m_pNameIndex = static_cast<uint32_t*>(UTILS_CALLOC(count, sizeof(uint32_t)));
+        if (!this->m_pElements || !this->m_pNameIndex)
+            std::abort();
+        this->m_elementCount = count;
+        for (uint32_t i = 0; i < count; ++i) {
+            ElementRecord* e = this->GetItemRecord(i);
+            CObjectsBase::ResetElement(e);
+            e->index = i;
+            e->pName = UtilsString_DupA(names[i]);
+            uint32_t at = i;
+            // Insertion into the index by name.
+            while (at > 0 && std::strcmp(names[this->m_pNameIndex[at - 1]], names[i]) > 0) {
+                this->m_pNameIndex[at] = this->m_pNameIndex[at - 1];
+                --at;
+            }
+            this->m_pNameIndex[at] = i;
+        }
+    }
+
+    // The object chunk's payload as it saves.
+    std::vector<uint8_t> Saved()
+    {
+        UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
+        stream.Open();
+        UtilsStream_ChunkList list(&stream);
+        UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagObject, nullptr);
+        if (Failed(this->SaveToProfile(&list, chunk)))
+            std::abort();
+        const UtilsStream_Static* inner = chunk->GetInnerStream();
+        std::vector<uint8_t> bytes(inner->GetBlock(), inner->GetBlock() + inner->GetSize());
+        stream.Close();
+        return bytes;
+    }
+    Status Load(const std::vector<uint8_t>& payload)
+    {
+        UtilsStream_Chunk chunk(kProfileTagObject);
+        chunk.Open(kStreamReadWriteGrowable);
+        if (!payload.empty())
+            chunk.Write(payload.data(), 1, uint32_t(payload.size()));
+        chunk.Rewind();
+        return this->LoadFromProfile(&chunk);
+    }
+    bool Fits() { return this->StateFits(); }
+    // What the level saves loads back and saves the same bytes again (a turn in progress
+    // comes back at rest, and is not saved).
+    void SavesAndLoadsBack()
+    {
+        const std::vector<uint8_t> saved = Saved();
+        if (Failed(Load(saved)) || Saved() != saved)
+            std::abort();
+    }
+    // Every field of the kind at its fresh value.
+    bool Fresh();
+};
+
+// The test kind: counter, item, target and two marks (32-bit), paused and solved (bytes).
+constexpr size_t kProbeStateSize = 5 * 4 + 2;
+inline const std::vector<const char*>& ProbeNames()
+{
+    static const std::vector<const char*> names = {"board", "coin", "knob"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelProbe>::Fresh()
+{
+    return Counter() == 0 && Item() == -1 && Target() == 1 && Marks()[0] == 0 && Marks()[1] == 0 && !IsPaused() &&
+           !IsSolved();
+}
+
+// Circles: six references and the random count, two rings of six and ten places.
+constexpr size_t kCirclesStateSize = 4 * (7 + 12 + 10);
+inline const std::vector<const char*>& CirclesNames()
+{
+    static const std::vector<const char*> names = {"board", "centre_l", "centre_r", "red", "green", "blue", "arrow"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelCircles>::Fresh()
+{
+    const CirclesBoard& b = GetBoard();
+    return b.Play() == -1 && b.Centre(kCirclesRingLeft) == -1 && b.Centre(kCirclesRingRight) == -1 &&
+           b.KindLeft() == -1 && b.KindMiddle() == -1 && b.KindRight() == -1 && b.RandomCount() == 0 &&
+           !b.IsDealt() && !IsSolved() && !IsPaused();
+}
+
+// A fuzz input's world: the world data and the game record, freed after the level.
+struct FuzzLevelWorld {
+    FuzzLevelWorld() : game(GameDataCreate())
+    {
+        world.pGame = game;
+        world.frameTime = 1.0;
+    }
+    ~FuzzLevelWorld() { GameDataFree(game); }
+    WorldData world;
+    GameData* game;
+};

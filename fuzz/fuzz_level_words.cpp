@@ -1,0 +1,72 @@
+// A mini-game kind played from any bytes: the first byte picks the kind (LevelFuzz.h), the rest
+// are lines of moves: "w NAME VALUE" a parameter word, "e NAME VALUE" an event, "c TEXT" an
+// object command, "f N" N frames (at most 100), "k" the force-solve, "s" a save loaded back.
+// Whatever the moves, the level's fields fit the object, and a save loads back the same.
+#include "LevelFuzz.h"
+
+namespace {
+
+constexpr uint32_t kMostFrames = 100;
+
+template <class Kind>
+void Play(const std::vector<const char*>& names, const uint8_t* data, size_t size)
+{
+    FuzzLevelWorld w;
+    CFuzzLevel<Kind> level(&w.world, names);
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    size_t at = 0;
+    while (at < input.size()) {
+        size_t end = input.find('\n', at);
+        if (end == std::string::npos)
+            end = input.size();
+        std::string line = input.substr(at, end - at);
+        at = end + 1;
+        // Words and events take a name and a value, both ending at a blank; a NUL ends the text.
+        line = line.substr(0, std::strlen(line.c_str()));
+        if (line.size() < 1)
+            continue;
+        const std::string rest = line.size() > 2 ? line.substr(2) : std::string();
+        const size_t blank = rest.find(' ');
+        std::string name = rest.substr(0, blank);
+        std::string value = blank == std::string::npos ? std::string() : rest.substr(blank + 1);
+        switch (line[0]) {
+        case 'w':
+            level.LoadEventsFromParam(name.c_str(), value.data());
+            break;
+        case 'e':
+            level.OnEvent(name.c_str(), value.data());
+            break;
+        case 'c':
+            level.OnCommand(rest.c_str());
+            break;
+        case 'f':
+            for (uint32_t i = 0, n = uint32_t(TokenInt(rest.c_str())); i < n && i < kMostFrames; ++i)
+                level.UpdateState();
+            break;
+        case 'k':
+            level.OnCheatCodes(0);
+            break;
+        case 's':
+            level.SavesAndLoadsBack();
+            break;
+        default:
+            break;
+        }
+        if (!level.Fits())
+            std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    switch (data[0] % 1) {
+    default:
+        Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);
+        break;
+    }
+    return 0;
+}
