@@ -125,6 +125,16 @@ void CMusicManager::Update(float speed)
         m_pSound->Play();
 }
 
+void CMusicManager::Stop()
+{
+    if (AudioEngine() && m_pSound && m_pSound->IsPlaying())
+        m_pSound->Stop();
+    m_level = 0.0f;
+    m_fadingIn = 0;
+    m_musicName[0] = 0;
+    m_pendingPath[0] = 0;
+}
+
 void CMusicManager::SetVolume(float volume, uint8_t stopAtZero)
 {
     if (volume != -1.0f)

@@ -220,3 +220,28 @@ TEST_F(SoundManagers, SoundsManagerStopsItsSoundsAtUnload)
 }
 
 }  // namespace
+
+// The silence of setMusic(""): no fade brings the music back, the same file played again does.
+TEST_F(SoundManagers, StopStaysSilentUntilTheSameMusicIsPlayedAgain)
+{
+    LoadWorld("[MUSIC]\nMUSIC_FILE_NAME = theme.wav\n");
+    ASSERT_EQ(m_world->CreateMusicManager(), kStatusOk);
+    CMusicManager* music = m_world->GetMusicManager();
+    music->SetVolume(-1.0f, 1);
+    ASSERT_TRUE(Sound()->playing);
+    // A switch under way is forgotten too.
+    EXPECT_EQ(music->Play(u"other.wav", 0, 1), kStatusFailed);
+    EXPECT_NE(music->GetPendingPath()[0], 0);
+    music->Stop();
+    EXPECT_FALSE(Sound()->playing);
+    EXPECT_EQ(music->GetLevel(), 0.0f);
+    EXPECT_FALSE(music->IsFadingIn());
+    EXPECT_EQ(music->GetMusicName()[0], 0);
+    EXPECT_EQ(music->GetPendingPath()[0], 0);
+    Frames(music, 40, 0.05f);
+    EXPECT_FALSE(Sound()->playing);
+    EXPECT_EQ(music->Play(u"theme.wav", 0, 1), kStatusOk);
+    music->SetVolume(-1.0f, 1);
+    EXPECT_TRUE(Sound()->playing);
+    EXPECT_EQ(music->GetLevel(), 1.0f);
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "VornelAudio/CAudioEngineAL.h"
+
 using Bytes = std::vector<uint8_t>;
 
 inline void PutU16(Bytes& b, uint32_t v)
@@ -125,3 +127,14 @@ private:
     std::string m_path;
     std::vector<std::string> m_files;
 };
+
+// The loopback mix of the next `frames` stereo frames, RMS of its left channel.
+inline double LoopbackRms(CAudioEngineAL* engine, uint32_t frames)
+{
+    std::vector<float> out(size_t(frames) * 2);
+    engine->RenderLoopback(out.data(), frames);
+    double sum = 0;
+    for (uint32_t i = 0; i < frames; ++i)
+        sum += double(out[2 * i]) * out[2 * i];
+    return std::sqrt(sum / frames);
+}

@@ -32,6 +32,9 @@ public:
     // crossFade and without force a playing music fades out first: the switch is deferred and
     // the result is kStatusFailed. The same file again only brings the level back to full.
     Status Play(const char16_t* fileName, uint8_t force, uint8_t crossFade);
+    // Silence that stays: the sound stops, the fade and the names are cleared so that Update
+    // does not bring it back and the same file played again starts it anew.
+    void Stop();
     // Whether the file's name differs from the music held (see Play).
     bool IsDifferent(const char16_t* fileName, uint8_t force);
 

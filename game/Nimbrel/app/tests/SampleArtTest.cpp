@@ -64,7 +64,7 @@ TEST_F(SampleArt, SoundsAreWavFilesBesideThePack)
 {
     // The surround manager plays loose files only.
     for (const char* name : {"default_click.wav", "null_click.wav", "negative_click.wav", "sounds/null.wav",
-                             "sounds/birds.stream.wav"}) {
+                             "sounds/birds.stream.wav", "sounds/candle.wav"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(Find(name));
         std::FILE* file = std::fopen((kDataFolder + name).c_str(), "rb");

@@ -107,12 +107,7 @@ protected:
     // The mix of the next frame unit, RMS of its left channel.
     double RenderUnit()
     {
-        std::vector<float> out(size_t(kFramesPerUnit) * 2);
-        engine->RenderLoopback(out.data(), kFramesPerUnit);
-        double sum = 0;
-        for (uint32_t i = 0; i < kFramesPerUnit; ++i)
-            sum += double(out[2 * i]) * out[2 * i];
-        return std::sqrt(sum / kFramesPerUnit);
+        return LoopbackRms(engine.get(), kFramesPerUnit);
     }
     // One frame unit: the update, then its sound.
     double Step()

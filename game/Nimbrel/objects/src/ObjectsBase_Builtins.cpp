@@ -180,14 +180,6 @@ Status CObjectsBase::setCursor(ScriptBuiltinCall&) { return kStatusDoneStoreResu
 Status CObjectsBase::onItemsClickParticules(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::_onRemoveInventoryItems(ScriptBuiltinCall& call) { return _onAddInventoryItems(call); }
 
-// Sounds: without the sound managers they play nothing and succeed.
-Status CObjectsBase::setMusic(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::setNullClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::setDefaultClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::setNegativeClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::setItemsClickSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-Status CObjectsBase::playSound(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
-
 // Builtins whose managers and bodies this build does not have yet.
 Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
@@ -206,12 +198,9 @@ Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsHintable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsRollOverable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setHintPopup(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setMouseConfig(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }

@@ -53,6 +53,8 @@ public:
     }
     ~CFixtureObject() override { this->Release(); }
 
+    using Base::PlayClickSound;
+
     // The script the object loads, compiled from text ("" for none).
     std::string source;
     uint32_t scriptLoads = 0;

@@ -25,6 +25,7 @@ class C3DEngine;
 class CObstruction;
 class CShaderTransitionNoise;
 class CSurroundManager;
+class CMusicManager;
 class CChaptersManager;
 class CCommandListManager;
 class CScriptManager;
@@ -82,6 +83,9 @@ constexpr uint32_t kObjectModelTextureVariants = 0x800;
 // Modifier tracks per element, one per kind (scale, position, rotation, alpha, colour, vertex
 // positions, vertex texture coordinates).
 constexpr uint32_t kElementTrackKinds = 7;
+// The mouse configuration words of setMouseConfig.
+constexpr uint32_t kMouseFree = 0;
+constexpr uint32_t kMouseLock = 1;
 // A saved track state: two words per track kind.
 constexpr uint32_t kSavedTrackStateWords = 2 * kElementTrackKinds;
 
@@ -562,6 +566,8 @@ public:
     uint32_t GetTypeCode() const { return m_typeCode; }
     uint32_t GetObjectNumber() const { return m_objectNumber; }
     uint32_t GetConstructWord() const { return m_constructWord; }
+    // How the mouse drags this object's items: kMouseFree or kMouseLock.
+    uint32_t GetMouseConfig() const { return m_mouseConfig; }
     const char* GetName() const { return m_pName; }
     uint32_t GetElementCount() const { return m_elementCount; }
     const ElementRecord* GetElements() const { return m_pElements; }
@@ -798,6 +804,15 @@ protected:
     virtual void ResetEffects();
     virtual uint32_t AddEffect(uint32_t kind, uint32_t element);
     virtual void RemoveEffect(uint32_t id);
+    // The music manager, or null when the world has no audio engine or no music manager.
+    CMusicManager* Music() const;
+    // The surround manager, or null when the world has no audio engine: the sound builtins
+    // then do nothing.
+    CSurroundManager* AudibleSounds() const;
+    // The click sound of a role (null, default, negative) from the call's name.
+    Status SetClickSound(ScriptBuiltinCall& call, uint32_t role);
+    // Sets (set) or clears `flag` of every listed element, which must all be this object's.
+    Status SetListedItemsFlag(ScriptBuiltinCall& call, uint32_t flag, bool set);
     // Surround sound: the object's ambient sounds and its elements' click sounds (by their
     // ids in this object).
     CSurroundManager* Sounds() const;
@@ -934,6 +949,7 @@ protected:
     uint32_t m_sizeWord = 0;        // loaded size units
     uint32_t m_objectNumber;
     uint32_t m_constructWord;
+    uint32_t m_mouseConfig = 0;
     uint8_t m_ready = 0;            // the interface's first layout succeeded
     char* m_pName = nullptr;
     CFIFOList m_soundList;          // owned 8-bit names
