@@ -599,8 +599,11 @@ TEST_F(GameFolder, SampleHallActivatesFromThePack)
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
     ASSERT_TRUE(game.Step());
-    WorldData* world = game.World()->GetWorldData();
-    CObjectsLevelExploration hall(world, 1, 0);
+    // The manager's own hall: item lists in its script name the items of object 1.
+    auto* managed = dynamic_cast<CObjectsLevelExploration*>(game.World()->GetObjectsManager()->GetObject(1));
+    ASSERT_NE(managed, nullptr);
+    ASSERT_FALSE(managed->IsLoaded());
+    CObjectsLevelExploration& hall = *managed;
     ASSERT_EQ(hall.Load(), kStatusOk);
     ASSERT_EQ(hall.BuildFromRaw(u"Nimbrel_object_1.raw"), kStatusOk);
     // As a level change prepares the level: its script names the objects it needs first.

@@ -414,7 +414,7 @@ TEST_F(SceneBuiltinsTest, BuiltinsOfLaterFamiliesFailAndSoundsSucceed)
 {
     world.Build("");
     auto call = Record({"key", "key"});
-    EXPECT_EQ(world.hall->setItemsHintable(call), kStatusFailed);
+    EXPECT_EQ(world.hall->setItemsAnimationRandom(call), kStatusFailed);
     EXPECT_EQ(world.traces.back(), ": not available");
     call = Record({"music.wav"});
     EXPECT_EQ(world.hall->setMusic(call), kStatusDoneStoreResult);
