@@ -1290,11 +1290,31 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
     // The congratulations fade in; a click sends them away (they take it once shown whole).
     ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
     ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
-    // The door leads to the study, a room of one colour.
+    // The door leads to the study, a room of one colour, dark but where the flashlight shines:
+    // a press lights a circle around it, which dims out 3 s after the last press (a move alone
+    // never lights it), until the lamp on the desk lights the whole room.
     ASSERT_TRUE(hall.Click(hall.Centre("door")));
+    const int64_t kStudy = 0x5A3E2B;
     // (Its notebook and its lamp's glow open over its middle and its top right corner.)
     const WindowPoint window = hall.Window(150.0f, 700.0f);
-    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0x5A3E2B); }, 60)) << std::hex << hall.Colour(window);
+    const WindowPoint spot = hall.Window(400.0f, 300.0f);
+    const WindowPoint lit = hall.Window(400.0f, 340.0f);  // beside the press's touch mark
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0) && Near(hall.Colour(lit), 0); }, 60))
+        << std::hex << hall.Colour(window);
+    // The study takes clicks once its transition has faded: press until the light shows.
+    auto pressed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            pressed = std::chrono::steady_clock::now();
+            return hall.Click(spot) && WaitUntil([&] { return Near(hall.Colour(lit), kStudy); }, 2);
+        },
+        30))
+        << std::hex << hall.Colour(lit);
+    EXPECT_TRUE(Near(hall.Colour(window), 0)) << std::hex << hall.Colour(window);
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(lit), 0); }, 30)) << std::hex << hall.Colour(lit);
+    EXPECT_GE(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(3));
+    ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), [&] { return Near(hall.Colour(window), kStudy); }))
+        << std::hex << hall.Colour(window);
     Quit();
 }
 

@@ -30,6 +30,7 @@
 #include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
@@ -1252,6 +1253,76 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
     play.Click(play.Centre("lamp"));
     EXPECT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
     EXPECT_EQ(game.Stop(), 0);
+}
+
+// The study is seen only where its flashlight shines: dark at first, lit in a circle where the
+// player presses, the whole room once its lamp is lit. The light is no part of the saved scene:
+// a game continued in the study finds it dark again, until the lamp is lit.
+TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
+{
+    const uint32_t kBrown = 0x5A3E2B;
+    // Points of the study's floor, given in reference units; the window is of another size.
+    std::pair<int32_t, int32_t> spot, lit, far;
+    auto reachStudy = [&](NimbrelHarness& game, HallPlay& play) -> CObjectsLevelExploration* {
+        if (!StepUntilPlaying(game))
+            return nullptr;
+        const WorldData* w = game.World()->GetWorldData();
+        const float scale = float(w->realWidth) / game.Game()->screen.referenceWidth;
+        spot = {int32_t(std::lround(400.0f * scale)), int32_t(std::lround(300.0f * scale))};
+        lit = {spot.first, int32_t(std::lround(340.0f * scale))};
+        far = {int32_t(std::lround(150.0f * scale)), int32_t(std::lround(700.0f * scale))};
+        CObjectsManager* objects = game.World()->GetObjectsManager();
+        CTransitions* transitions = game.World()->GetTransitions();
+        CObjectsLevelExploration* study = nullptr;
+        const bool there = play.StepUntil([&] {
+            study = dynamic_cast<CObjectsLevelExploration*>(objects->GetCurrentLevelObject());
+            return study && std::strcmp(study->GetName(), "study") == 0 && game.State() == kGameStatePlaying &&
+                   study->IsFlashlightMode() && (!transitions || transitions->IsFadeValueZero());
+        });
+        play.hall = study;
+        return there ? study : nullptr;
+    };
+    // Presses there, then rests the pointer in the corner, where the game's cursor covers
+    // nothing that is read.
+    auto press = [](NimbrelHarness& game, std::pair<int32_t, int32_t> at) {
+        game.PostClick(at.first, at.second);
+        game.Post(WM_MOUSEMOVE, 0, Platform_MakeLParam(1, 1));
+    };
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntilPlaying(game));
+        ASSERT_EQ(game.World()->GetObjectsManager()->SetCurrentLevel(3, 0, 0), kStatusOk);
+        ASSERT_TRUE(game.Step());
+        HallPlay play(game);
+        CObjectsLevelExploration* study = reachStudy(game, play);
+        ASSERT_NE(study, nullptr);
+        ASSERT_TRUE(game.Step());
+        EXPECT_TRUE(NearColour(play.Colour(spot), 0)) << std::hex << play.Colour(spot);
+        EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
+        CFlashlight* light = game.World()->GetFlashlight();
+        ASSERT_NE(light, nullptr);
+        press(game, spot);
+        ASSERT_TRUE(play.StepUntil([&] { return light->GetState() == kFlashlightOn; }));
+        ASSERT_TRUE(game.Step());
+        // (The press's touch mark rings the spot itself for a moment.)
+        EXPECT_TRUE(NearColour(play.Colour(lit), kBrown)) << std::hex << play.Colour(lit);
+        EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    CObjectsLevelExploration* study = reachStudy(game, play);
+    ASSERT_NE(study, nullptr);
+    ASSERT_TRUE(game.Step());
+    EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
+    press(game, play.Centre("lamp"));
+    ASSERT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
+    ASSERT_TRUE(game.Step());
+    EXPECT_TRUE(NearColour(play.Colour(far), kBrown)) << std::hex << play.Colour(far);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
 }
 
 // A dissolve takes an item away through its draw, pixel by pixel from its edges in: near its

@@ -4,8 +4,11 @@
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelObjects/ObjectsWrap.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/WorldData.h"
 
 CObjectsLevel::CObjectsLevel(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
     : CObjectsBase(pWorldData, objectNumber, constructWord)
@@ -56,6 +59,30 @@ CObjectsLevelExploration::CObjectsLevelExploration(WorldData* pWorldData, uint32
     : CObjectsLevel(pWorldData, objectNumber, constructWord)
 {
     m_typeCode = kObjectKindExploration;
+}
+
+CFlashlight* CObjectsLevelExploration::ActiveFlashlight() const
+{
+    if (!IsFlashlightMode() || !m_pWorldData)
+        return nullptr;
+    const auto* world = dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld);
+    return world ? world->GetFlashlight() : nullptr;
+}
+
+Status CObjectsLevelExploration::UpdateState()
+{
+    const Status status = CObjectsLevel::UpdateState();
+    if (CFlashlight* flashlight = ActiveFlashlight())
+        flashlight->Update();
+    return status;
+}
+
+Status CObjectsLevelExploration::Draw()
+{
+    const Status status = CObjectsLevel::Draw();
+    if (CFlashlight* flashlight = ActiveFlashlight())
+        flashlight->Render();
+    return status;
 }
 
 Status CObjectsLevelExploration::OnEvent(const char* name, char* value)

@@ -11,6 +11,7 @@
 #include "LevelPayload.h"
 #include "LevelProbe.h"
 #include "NimbrelLevels/LevelValues.h"
+#include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -358,22 +359,46 @@ TEST(PlainLevels, TheEmptyLevelTakesOnlyResetAndNeverSkips)
     EXPECT_EQ(frame->setObjectExtraRender(abuse), kStatusDoneStoreResult);
 }
 
-TEST(PlainLevels, TheFlashlightEventSwitchesTheExplorationLevelsMode)
+TEST(PlainLevels, TheFlashlightEventSwitchesTheExplorationLevelsModeAndCentresTheLight)
 {
     CBuiltinWorld world;
     world.Build("");
+    WorldData* w = world.GetWorldData();
+    w->pGame->screen.referenceWidth = 1024.0f;
+    w->pGame->screen.referenceHeight = 768.0f;
+    w->frameTime = 1.0;
+    auto* light = new CFlashlight(w);
+    world.SetManager(kManagerFlashlight, light);
     CObjectsLevelExploration* hall = world.hall.get();
     const struct {
         const char* value;
         bool mode;
     } steps[] = {{"on", true}, {"on", true}, {"dim", true}, {"off", false}, {"dim", false}, {"off", false}};
     for (const auto& step : steps) {
+        // A press has switched the light on away from the centre: each event puts it out there.
+        light->OnMouseDown(40.0f, 30.0f, 0);
+        ASSERT_EQ(light->GetState(), kFlashlightSwitchingOn);
         ScriptBuiltinCall call = Pair("flashlight", step.value);
         EXPECT_EQ(hall->setObjectExtraRender(call), kStatusDoneStoreResult) << step.value;
         EXPECT_EQ(hall->IsFlashlightMode(), step.mode) << step.value;
+        EXPECT_EQ(light->GetState(), kFlashlightOff) << step.value;
+        EXPECT_EQ(light->GetX(), 512.0f);
+        EXPECT_EQ(light->GetY(), 384.0f);
+        EXPECT_EQ(light->GetActivity(), 0.0f);
     }
     ScriptBuiltinCall other = Pair("event", "skip");
     EXPECT_EQ(hall->setObjectExtraRender(other), kStatusDoneNoResult);
+
+    // The level steps the light only in flashlight mode.
+    light->OnMouseDown(40.0f, 30.0f, 0);
+    hall->UpdateState();
+    EXPECT_EQ(light->GetLevel(), 0.0f);
+    ScriptBuiltinCall on = Pair("flashlight", "on");
+    ASSERT_EQ(hall->setObjectExtraRender(on), kStatusDoneStoreResult);
+    light->OnMouseDown(40.0f, 30.0f, 0);
+    hall->UpdateState();
+    EXPECT_FLOAT_EQ(light->GetLevel(), 0.1f);
+    world.SetManager(kManagerFlashlight, nullptr);
 }
 
 }  // namespace

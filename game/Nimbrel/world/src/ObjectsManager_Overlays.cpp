@@ -10,9 +10,6 @@
 
 namespace {
 
-// The mode word's bit of an object that works with the flashlight.
-constexpr uint32_t kModeFlashlight = 0x2;
-
 CNimbrelWorld* WorldOf(WorldData* w)
 {
     return w ? dynamic_cast<CNimbrelWorld*>(w->pWorld) : nullptr;

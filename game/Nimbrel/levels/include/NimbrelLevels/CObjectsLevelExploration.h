@@ -3,17 +3,24 @@
 // Its script may switch the flashlight mode, in which only a lit circle of the scene shows.
 #include "NimbrelLevels/CObjectsLevel.h"
 
-// The mode word's bit of a level in flashlight mode.
-constexpr uint32_t kModeFlashlight = 0x2;
+class CFlashlight;
 
 class CObjectsLevelExploration : public CObjectsLevel {
 public:
     CObjectsLevelExploration(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
 
+    // The object's step; in flashlight mode the flashlight's too.
+    Status UpdateState() override;
+    // The object; in flashlight mode the flashlight over it.
+    Status Draw() override;
     // The level base's events; then ("flashlight", "on" or "off") sets or clears the
     // flashlight mode, any other value leaves it, and each centres the flashlight
     // (kStatusDoneStoreResult). Every other name is not handled.
     Status OnEvent(const char* name, char* value) override;
 
     bool IsFlashlightMode() const { return (m_modeWord & kModeFlashlight) != 0; }
+
+private:
+    // The world's flashlight while this level is in flashlight mode.
+    CFlashlight* ActiveFlashlight() const;
 };

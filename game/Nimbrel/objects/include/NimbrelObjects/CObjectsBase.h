@@ -99,6 +99,10 @@ constexpr uint32_t kArgumentsMessage = 0x40001141u;
 // No call waits on "finished".
 constexpr uint32_t kNoFinishWaiter = 0xFFFFFFFFu;
 
+// The mode word's bit of an object in flashlight mode: the flashlight takes its presses first
+// and, on an exploration level, is drawn over it.
+constexpr uint32_t kModeFlashlight = 0x2;
+
 // Run state: "OnStart" fires on leaving 0, "OnRun" on leaving 1.
 enum ObjectRunState : uint32_t { kRunNotStarted = 0, kRunStarted = 1, kRunRunning = 2 };
 
@@ -998,7 +1002,7 @@ protected:
     CCommandList* m_pDraggedEventList = nullptr;
     CCommandList* m_pTurnedEventList = nullptr;
     CCommandList* m_pShownEventList = nullptr;
-    uint32_t m_modeWord = 0;        // 0x2: the flashlight takes presses first
+    uint32_t m_modeWord = 0;        // kModeFlashlight
     const char* m_pChosenCursor = "";
     CEffectManager* m_pEffectManager = nullptr;
     uint32_t m_finishWaiter = kNoFinishWaiter;  // host word of the call waiting on "finished"
