@@ -2,6 +2,7 @@
 
 #include "NimbrelObjects/ObjectsWrap.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/WorldData.h"
 
 CObjectsInterface::CObjectsInterface(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
     : CObjectsBase(pWorldData, objectNumber, constructWord)
@@ -36,6 +37,13 @@ Status CObjectsInterface::setObjectExtraRender(ScriptBuiltinCall& call)
 {
     return CObjectsBase::setObjectExtraRender(call) == kStatusDoneStoreResult ? kStatusDoneStoreResult
                                                                              : kStatusDoneNoResult;
+}
+
+float CObjectsInterface::ScreenScale(uint32_t axis) const
+{
+    const GameViewRecord& view = m_pWorldData->game.view;
+    const float scale = axis == 0 ? view.interfaceScaleX : view.interfaceScaleY;
+    return scale > 0.0f ? scale : 1.0f;
 }
 
 ElementRecord* CObjectsInterface::AllocElements(uint32_t count) { return AllocPlainElements(count); }

@@ -53,13 +53,6 @@ ElementRecord* CObjectsInterfaceToolbar::BoundElement(int32_t index)
     return index >= 0 ? GetItemRecord(uint32_t(index)) : nullptr;
 }
 
-float CObjectsInterfaceToolbar::ScreenScale(uint32_t axis) const
-{
-    const GameViewRecord& view = m_pWorldData->game.view;
-    const float scale = axis == 0 ? view.interfaceScaleX : view.interfaceScaleY;
-    return scale > 0.0f ? scale : 1.0f;
-}
-
 ElementRecord* CObjectsInterfaceToolbar::AllocElements(uint32_t count)
 {
     auto* records = static_cast<ToolbarElementRecord*>(UTILS_CALLOC(count ? count : 1, sizeof(ToolbarElementRecord)));

@@ -62,6 +62,17 @@ int32_t TokenInt(const char* token)
     return token ? UtilsString_ToIntA(token) : 0;
 }
 
+int32_t TruncateToInt32(float value)
+{
+    if (!(value == value))
+        return 0;
+    if (value >= 2147483647.0f)
+        return INT32_MAX;
+    if (value <= -2147483648.0f)
+        return INT32_MIN;
+    return int32_t(value);
+}
+
 float TokenFloat(const char* token)
 {
     if (!token)

@@ -198,9 +198,6 @@ Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setHintPopup(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call) { return NotAvailable(call); }

@@ -76,14 +76,7 @@ ParticleParameters ReadParticleParameters(const char* text, bool withSize)
 // number at all is 0).
 int32_t ScoreOf(const char* text)
 {
-    const float value = std::strtof(text ? text : "", nullptr);
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483520.0f)
-        return INT32_MAX;
-    if (value <= -2147483648.0f)
-        return INT32_MIN;
-    return int32_t(value);
+    return TruncateToInt32(std::strtof(text ? text : "", nullptr));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelObjects/CExtraDimTextNumber.h"
+#include "NimbrelLevels/LevelValues.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -15,18 +16,6 @@
 namespace {
 
 bool Empty(const char* text) { return !text || !*text; }
-
-// A script float as a 32-bit integer: cut toward zero within the 32-bit range (NaN is 0).
-int32_t TruncateToInt32(float value)
-{
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483647.0f)
-        return INT32_MAX;
-    if (value <= -2147483648.0f)
-        return INT32_MIN;
-    return int32_t(value);
-}
 
 // "0x" and up to eight hexadecimal digits (alpha, red, green, blue); 0 for anything else.
 uint32_t ParseColor(const char* text)

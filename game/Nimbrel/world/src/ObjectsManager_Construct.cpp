@@ -5,6 +5,8 @@
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
+#include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
@@ -91,6 +93,10 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsInterfaceToolbox(m_pWorldData, wordA, wordB);
     case kObjectKindButtons:
         return new (std::nothrow) CObjectsInterfaceButtons(m_pWorldData, wordA, wordB);
+    case kObjectKindMonitor:
+        return new (std::nothrow) CObjectsInterfaceMonitor(m_pWorldData, wordA, wordB);
+    case kObjectKindHint:
+        return new (std::nothrow) CObjectsInterfaceHint(m_pWorldData, wordA, wordB);
     default:
         // The other kinds come with their interfaces and mini-games.
         return nullptr;

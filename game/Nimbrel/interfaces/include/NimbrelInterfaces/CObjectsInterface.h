@@ -23,4 +23,8 @@ public:
     ElementRecord* ItemRecordAt(ElementRecord* pArray, uint32_t index) override;
 
     bool IsReady() const { return m_ready != 0; }
+
+protected:
+    // World units to window pixels on the axis (0 x, 1 y): the interface scale, 1 when unset.
+    float ScreenScale(uint32_t axis) const;
 };

@@ -35,8 +35,6 @@ public:
 protected:
     // The bound element, or null.
     ElementRecord* BoundElement(int32_t index);
-    // World units to window pixels on the axis (0 x, 1 y): the interface scale, 1 when unset.
-    float ScreenScale(uint32_t axis) const;
 
     int32_t m_previousElement = -1;
     int32_t m_nextElement = -1;

@@ -44,6 +44,10 @@ const char* TokenValue(const char* token, const char* key);
 int32_t TokenInt(const char* token);
 float TokenFloat(const char* token);
 
+// A script or score float as a 32-bit integer: cut toward zero, held within the 32-bit range
+// (NaN is 0), so that the largest float never overflows the conversion.
+int32_t TruncateToInt32(float value);
+
 // Where the error texts of the levels' parameter words go: nowhere. A bad value is answered
 // by its status alone.
 void NoTrace(const char* format, ...);

@@ -1,0 +1,75 @@
+// The score monitor's saved records from any bytes: they load or are refused with a status,
+// never keeping a record count other than the scene's, a type past the table or a text without
+// its end; what loads takes a score, is saved and loads again.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
+#include "VornelUtils/UtilsStream_Chunk.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_Static.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// Object number 3 without an objects manager: a scene of four objects.
+constexpr uint32_t kObjectNumber = 3;
+constexpr uint32_t kSceneObjects = kObjectNumber + 1;
+
+Status LoadBytes(CObjectsInterfaceMonitor& monitor, std::vector<uint8_t>& bytes)
+{
+    UtilsStream_Static stream(kStreamRead, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    stream.Open();
+    UtilsStream_ChunkList list(&stream);
+    UtilsStream_Chunk* chunk = list.ReadFirst();
+    const Status status = chunk ? monitor.LoadMonitorState(chunk) : kStatusFailed;
+    stream.Close();
+    return status;
+}
+
+std::vector<uint8_t> SaveBytes(CObjectsInterfaceMonitor& monitor)
+{
+    UtilsStream_Static out(kStreamReadWriteGrowable, nullptr, 0);
+    out.Open();
+    UtilsStream_ChunkList list(&out);
+    UtilsStream_Chunk* chunk = list.CreateChunk(1, nullptr);
+    if (!chunk || Failed(monitor.SaveMonitorState(chunk)) || !list.WriteAll())
+        std::abort();
+    const auto* block = static_cast<const uint8_t*>(out.GetBlock());
+    std::vector<uint8_t> saved(block, block + out.GetSize());
+    out.Close();
+    return saved;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static WorldData* world = new WorldData{};
+    std::vector<uint8_t> bytes(data, data + size);
+    CObjectsInterfaceMonitor monitor(world, kObjectNumber, 0);
+    const Status status = LoadBytes(monitor, bytes);
+    if (status != kStatusOk && status != kStatusFailed && status != kStatusOutOfMemory)
+        std::abort();
+    if (Failed(status)) {
+        if (monitor.GetRecordCount() != 0)
+            std::abort();
+        return 0;
+    }
+    if (monitor.GetRecordCount() != 0 && monitor.GetRecordCount() != kSceneObjects)
+        std::abort();
+    for (uint32_t i = 0; i < monitor.GetRecordCount(); ++i)
+        if (const MonitorRecord* record = monitor.GetRecord(i)) {
+            if (record->displayType > kMonitorNothing || record->text[kMonitorTextLength - 1] != 0)
+                std::abort();
+            // Any saved value, infinities and NaN included, formats within the integers.
+            monitor.Update(i, "add_score", 1.0f);
+        }
+    const std::vector<uint8_t> saved = SaveBytes(monitor);
+    CObjectsInterfaceMonitor again(world, kObjectNumber, 0);
+    std::vector<uint8_t> copy = saved;
+    if (Failed(LoadBytes(again, copy)) || SaveBytes(again) != saved)
+        std::abort();
+    return 0;
+}
