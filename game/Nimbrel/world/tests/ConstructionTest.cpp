@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
+#include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
@@ -111,6 +113,10 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelSpider*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
+        else if (code == kObjectKindHint)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(made), nullptr);
+        else if (code == kObjectKindMonitor)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {
