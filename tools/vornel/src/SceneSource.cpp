@@ -611,8 +611,8 @@ bool CSceneReader::ElementLine(const std::vector<Token>& words)
         e.record.effectKind = kind;
         e.effect = {};
         if (words.size() == 6 &&
-            (!ParseU32(words[2].text, &e.effect.word0) || !ParseByte(words[3].text, &e.effect.byte1) ||
-             !ParseByte(words[4].text, &e.effect.byte2) || !ParseU32(words[5].text, &e.effect.word3)))
+            (!ParseFloat(words[2].text, &e.effect.period) || !ParseByte(words[3].text, &e.effect.minimum) ||
+             !ParseByte(words[4].text, &e.effect.maximum) || !ParseFloat(words[5].text, &e.effect.angle)))
             return Fail("bad effect parameters");
         return true;
     }
@@ -797,8 +797,9 @@ void PrintElement(std::ostringstream& out, const ElementInfoView& view, uint32_t
     if (r.effectKind != kEffectNone) {
         out << "  effect " << (r.effectKind <= kEffectKindLast ? kEffectNames[r.effectKind] : "?");
         const EffectParameters p = r.pEffectParameters ? *r.pEffectParameters : EffectParameters{};
-        if (p.word0 || p.byte1 || p.byte2 || p.word3)
-            out << " " << p.word0 << " " << unsigned(p.byte1) << " " << unsigned(p.byte2) << " " << p.word3;
+        if (p.period != 0.0f || p.minimum || p.maximum || p.angle != 0.0f)
+            out << " " << Float(p.period) << " " << unsigned(p.minimum) << " " << unsigned(p.maximum) << " "
+                << Float(p.angle);
         out << "\n";
     }
     for (uint32_t i = 0; i < r.extraCount; ++i) {

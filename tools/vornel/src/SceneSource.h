@@ -16,7 +16,7 @@
 //     anim KIND DURATION=VALUE ...      a keyframe track of the animation file: scale V,
 //                                       position X,Y,Z, rotation X,Y,Z, alpha V, colour #AARRGGBB;
 //                                       durations in thirtieths of a second
-//     effect storm|flicker|pulse|flicker-cycle|drift [W0 B1 B2 W3]
+//     effect storm|flicker|pulse|flicker-cycle|drift [SECONDS MIN MAX ANGLE]
 //     extra W0 W1 W2 W3
 //     raw KEY=VALUE ...
 //

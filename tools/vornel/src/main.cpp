@@ -128,7 +128,7 @@ const CommandRow kCommands[] = {
      "  texture NAME | hit polygon X,Y X,Y X,Y ...   (about the centre; else the quad)\n"
      "  anim scale|position|rotation|alpha|colour DURATION=VALUE ...   (30ths of a second;\n"
      "       scale and alpha V, position and rotation X,Y,Z, colour #AARRGGBB)\n"
-     "  effect storm|flicker|pulse|flicker-cycle|drift [W0 B1 B2 W3]\n"
+     "  effect storm|flicker|pulse|flicker-cycle|drift [SECONDS MIN MAX ANGLE]\n"
      "  extra W0 W1 W2 W3\n"
      "  raw [lead=N] [flag4=N] [word=N] [anim=A,B] [link=ELEMENT] [slot=N] [bounds=L,T,R,B]\n"
      "      [offset=X,Y]\n"

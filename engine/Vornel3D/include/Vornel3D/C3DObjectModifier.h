@@ -161,6 +161,9 @@ public:
     uint32_t GetScheduleCount() const { return m_nScheduleCount; }
     const C3DModifierScheduleEntry* GetSchedule() const { return m_pSchedule; }
     const C3DModifierState& GetState() const { return *m_pState; }
+    // Plays from the caller's state record (several playbacks of one track each keep their
+    // own); null goes back to the track's own record.
+    void UseState(C3DModifierState* pState) { m_pState = pState ? pState : &m_state; }
     C3DObject* GetTarget() const { return m_pTarget; }
     void SetTarget(C3DObject* pTarget, uint32_t group)
     {

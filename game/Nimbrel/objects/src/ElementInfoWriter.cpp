@@ -61,10 +61,10 @@ void WriteElement(CWriter& out, const ElementRecord& e)
     out.Value(e.effectKind);
     if (e.effectKind != kEffectNone) {
         const EffectParameters p = e.pEffectParameters ? *e.pEffectParameters : EffectParameters{};
-        out.Value(p.word0);
-        out.Value(p.byte1);
-        out.Value(p.byte2);
-        out.Value(p.word3);
+        out.Value(p.period);
+        out.Value(p.minimum);
+        out.Value(p.maximum);
+        out.Value(p.angle);
     }
     out.Value(e.referenceWord);
     out.Value(e.textSize);

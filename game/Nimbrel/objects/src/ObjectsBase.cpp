@@ -132,5 +132,4 @@ ElementInfoView CObjectsBase::GetElementInfoView() const
 
 // ---- what an object answers before its models, script, commands and profile state exist ----
 
-Status CObjectsBase::RestartEffects() { return kStatusOk; }
 Status CObjectsBase::SaveState(UtilsStream_ChunkList*, UtilsStream_Chunk*) { return kStatusOk; }

@@ -20,6 +20,21 @@
 
 namespace {
 
+// The three colour channels times a factor, each held to 0..255.
+uint32_t ScaleChannels(uint32_t color, float factor)
+{
+    if (factor == 1.0f)
+        return color & 0xFFFFFFu;
+    if (!(factor > 0.0f))
+        return 0;
+    uint32_t scaled = 0;
+    for (uint32_t shift = 0; shift < 24; shift += 8) {
+        const float channel = float(color >> shift & 0xFFu) * factor;
+        scaled |= uint32_t(channel >= 255.0f ? 255.0f : channel + 0.5f) << shift;
+    }
+    return scaled;
+}
+
 // Codes of the renderers' blend and compare tables.
 constexpr uint32_t kBlendSourceAlpha = 5;
 constexpr uint32_t kBlendOne = 3;
@@ -274,8 +289,9 @@ Status CObjectsBase::PrepareElementDraw(ElementRecord* pElement, float alpha, ui
     math->Scale(e.localMatrix, scale, scale, 1.0f);
     math->Translate(e.localMatrix, -e.pivot[0], -e.pivot[1], 0.0f);
 
-    // The colour word's top byte is part of the alpha.
-    e.drawColor = color & 0xFFFFFFu;
+    // The colour word's top byte is part of the alpha; the element's and the object's
+    // brightness (an element effect's level) scale the channels.
+    e.drawColor = ScaleChannels(color, e.brightness * m_brightness);
     e.drawAlpha = AlphaByte(float(trackAlpha) * (1.0f / 255.0f) * e.alpha * e.alphaMultiplier * m_alpha * alpha *
                             float(color >> 24));
 

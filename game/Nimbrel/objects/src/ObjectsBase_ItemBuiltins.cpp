@@ -58,11 +58,6 @@ Status CObjectsBase::RefuseForeignItem(const ScriptBuiltinCall& call, const CObj
     return kStatusFailed;
 }
 
-void CObjectsBase::RestartSharedEffectCycle()
-{
-    // The effect manager comes with the effects: without one there is no cycle to restart.
-}
-
 uint32_t CObjectsBase::AddFade(uint32_t mode, float seconds, uint32_t object, uint32_t element,
                                const CommandHandle* pCommand)
 {

@@ -359,10 +359,4 @@ void CObjectsBase::OnModelReleased()
 
 // ---- the managers of later parts, absent ------------------------------------------------------
 
-Status CObjectsBase::CreateEffectManager() { return kStatusOk; }
-void CObjectsBase::ReleaseEffectManager() {}
-void CObjectsBase::UpdateEffects() {}
-void CObjectsBase::ResetEffects() {}
-uint32_t CObjectsBase::AddEffect(uint32_t, uint32_t) { return 0; }
-void CObjectsBase::RemoveEffect(uint32_t) {}
 void CObjectsBase::RemoveDropTarget(uint32_t) {}

@@ -373,8 +373,6 @@ bool CObjectsBase::GetTutorialStep(TutorialStep*) { return false; }
 
 Status CObjectsBase::DropElement(float, float, ElementRecord*, uint32_t*) { return kStatusFailed; }
 
-bool CObjectsBase::HasNoCycleEffect() { return true; }
-
 uint32_t CObjectsBase::StartActionFade(uint32_t action, uint32_t element)
 {
     return AddFade(action, m_pWorldData->game.view.defaultFadeSeconds, m_objectNumber, element, nullptr);

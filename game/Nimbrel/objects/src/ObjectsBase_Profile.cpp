@@ -1,10 +1,11 @@
 // The object's and its elements' state in the player's profile: the runtime fields, the
-// command lists, posted messages, records and the elements' animation tracks. The profile
+// command lists, posted messages, effects, records and the elements' animation tracks. The profile
 // writer opens the object chunk (20000) and one element chunk (20001) per element; this fills
 // and reads them. Every index read back is checked and set to its rest value when it does not
 // fit the object, so a damaged profile resumes a playable scene.
 #include <initializer_list>
 
+#include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -96,8 +97,8 @@ Status CObjectsBase::SaveToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chu
         ok = messages->WriteStringA(message->text, true) && Put(messages, message->wParam) &&
              Put(messages, message->lParam);
     }
-    // The effect manager keeps no state of its own yet: its chunk stays empty.
-    ok = ok && pList->CreateChunk(kProfileTagObjectEffects, pChunk) != nullptr;
+    UtilsStream_Chunk* effects = ok ? pList->CreateChunk(kProfileTagObjectEffects, pChunk) : nullptr;
+    ok = effects && (!m_pEffectManager || Succeeded(m_pEffectManager->SaveToStream(pList, effects)));
     UtilsStream_Chunk* records = ok ? pList->CreateChunk(kProfileTagObjectRecords, pChunk) : nullptr;
     uint32_t open = 0;
     for (void* item = m_recordList.GetFirst(); item; item = m_recordList.GetNext())
@@ -163,10 +164,21 @@ Status CObjectsBase::ReadObjectState(UtilsStream_Chunk* pChunk)
             status = LoadMessages(child);
         else if (child->GetTag() == kProfileTagObjectRecords)
             status = LoadRecords(child);
+        else if (child->GetTag() == kProfileTagObjectEffects)
+            status = LoadEffects(child);
         if (Failed(status))
             return OBJECT_PROFILE_ERROR(status);
     }
     return Failed(pChunk->GetLastReadStatus()) ? OBJECT_PROFILE_ERROR(kStatusFailed) : kStatusOk;
+}
+
+Status CObjectsBase::LoadEffects(UtilsStream_Chunk* pChunk)
+{
+    // An empty chunk saved no effects: the scene's own stay.
+    if (!m_pEffectManager || pChunk->BytesLeft() == 0)
+        return kStatusOk;
+    const Status status = m_pEffectManager->LoadFromStream(pChunk);
+    return status == kStatusOutOfMemory ? status : Failed(status) ? kStatusFailed : kStatusOk;
 }
 
 Status CObjectsBase::LoadMessages(UtilsStream_Chunk* pChunk)

@@ -533,8 +533,8 @@ Status CObjectsBase::ReadElement(UtilsStream* pStream, ElementRecord* pElement)
                 return kStatusOutOfMemory;
         }
         EffectParameters& p = *e.pEffectParameters;
-        if (!ReadValue(pStream, &p.word0) || !ReadValue(pStream, &p.byte1) || !ReadValue(pStream, &p.byte2) ||
-            !ReadValue(pStream, &p.word3))
+        if (!ReadValue(pStream, &p.period) || !ReadValue(pStream, &p.minimum) || !ReadValue(pStream, &p.maximum) ||
+            !ReadValue(pStream, &p.angle))
             return kStatusFailed;
     }
     if (!ReadValue(pStream, &e.referenceWord) || !ReadValue(pStream, &e.textSize) || !ReadValue(pStream, &e.textRect) ||

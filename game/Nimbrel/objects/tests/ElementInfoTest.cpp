@@ -76,7 +76,7 @@ std::vector<uint8_t> Fixture(const Tweak& t = Tweak())
     // Element 0.
     b.U8(5).U32(t.drawSlot).U8(0).U8(1).U8(1).U8(6).U32(t.anchor).I32(t.lock).U32(0x80FF8000).U32(t.effect);
     if (t.effect)
-        b.U32(1500).U8(10).U8(200).U32(45);
+        b.F32(1.5f).U8(10).U8(200).F32(45.0f);
     b.I32(4).U32(18).U32(2).I32(t.hitProxy).I32(t.hitRect).I32(t.material).U32(0x3).I32(t.zone).I32(t.third);
     if (t.textLength)
         b.U32(t.textLength).Raw(t.firstName.data(), t.firstName.size());
@@ -198,10 +198,10 @@ TEST_F(ElementInfoTest, ReadsEveryFieldWhereTheObjectKeepsIt)
     EXPECT_EQ(lamp.color, 0x80FF8000u);
     EXPECT_EQ(lamp.effectKind, uint32_t(kEffectPulse));
     ASSERT_NE(lamp.pEffectParameters, nullptr);
-    EXPECT_EQ(lamp.pEffectParameters->word0, 1500u);
-    EXPECT_EQ(lamp.pEffectParameters->byte1, 10);
-    EXPECT_EQ(lamp.pEffectParameters->byte2, 200);
-    EXPECT_EQ(lamp.pEffectParameters->word3, 45u);
+    EXPECT_FLOAT_EQ(lamp.pEffectParameters->period, 1.5f);
+    EXPECT_EQ(lamp.pEffectParameters->minimum, 10);
+    EXPECT_EQ(lamp.pEffectParameters->maximum, 200);
+    EXPECT_FLOAT_EQ(lamp.pEffectParameters->angle, 45.0f);
     EXPECT_EQ(lamp.referenceWord, 4);
     EXPECT_EQ(lamp.textSize, 18u);
     EXPECT_EQ(lamp.textRect, 2u);

@@ -146,6 +146,7 @@ Status CObjectsManager::Draw()
             continue;
         FIFONode* position = m_activeList.GetCurrentNode();
         object->Draw();
+        DrawClickEffects(object->GetObjectNumber());
         // An object popup and a tool box panel show over the object they belong to.
         if (popupManager)
             popupManager->RenderWithObjects(object->GetObjectNumber());

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
+#include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
@@ -83,6 +84,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelSpider(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
+    case kObjectKindEffects:
+        return new (std::nothrow) CObjectsInterfaceEffects(m_pWorldData, wordA, wordB);
     case kObjectKindPopups:
         return new (std::nothrow) CObjectsInterfacePopups(m_pWorldData, wordA, wordB);
     case kObjectKindItemsList:

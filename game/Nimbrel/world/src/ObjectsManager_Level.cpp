@@ -2,6 +2,7 @@
 // budget, the events that show and hide them, and the active list that orders them.
 #include <algorithm>
 
+#include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelManagers/CParticules.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimedItems.h"
@@ -99,6 +100,18 @@ void CObjectsManager::RemoveAllParticles()
     CNimbrelWorld* world = WorldOf(m_pWorldData);
     if (CParticules* particles = world ? world->GetParticules() : nullptr)
         particles->RemoveAll();
+}
+
+void CObjectsManager::ClearEffectClicks()
+{
+    if (auto* effects = dynamic_cast<CObjectsInterfaceEffects*>(GetInterfaceObject(kInterfaceEffects)))
+        effects->ResetClickEffects();
+}
+
+void CObjectsManager::DrawClickEffects(uint32_t objectNumber)
+{
+    if (auto* effects = dynamic_cast<CObjectsInterfaceEffects*>(GetInterfaceObject(kInterfaceEffects)))
+        effects->DrawClickEffects(objectNumber);
 }
 
 Status CObjectsManager::ResetManagers(uint8_t resetObjectives)

@@ -265,6 +265,8 @@ public:
     virtual Status LoadFromProfile(UtilsStream_Chunk* pChunk);
     virtual Status SaveToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
     virtual Status LoadElementFromProfile(UtilsStream_Chunk* pChunk, ElementRecord* pElement);
+    // Chunk 20005: the effect manager's slots.
+    Status LoadEffects(UtilsStream_Chunk* pChunk);
     virtual Status SaveElementToProfile(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk,
                                         ElementRecord* pElement);
     virtual Status ReloadElementInfos();
@@ -450,6 +452,7 @@ public:
     Status ReleaseModifiers();
     C3DObjectModifier* GetElementTrack(uint32_t element, uint32_t kind) const;
     C3DObject* GetRenderModel() const { return m_pRenderModel; }
+    CEffectManager* GetEffectManager() const { return m_pEffectManager; }
     C3DObject* GetCollisionModel() const { return m_pCollisionModel; }
 
     // ---- element helpers ------------------------------------------------------------------
@@ -866,7 +869,8 @@ protected:
     virtual void OnAbuseClick();
     // The object's effects count no flicker-cycle effect (nothing to restart on an empty click).
     virtual bool HasNoCycleEffect();
-    virtual void StartClickEffect(ElementRecord* pElement) { (void)pElement; }
+    // A click that starts a dissolve plays the game's click effect over the element.
+    virtual void StartClickEffect(ElementRecord* pElement);
     // A fade of the action on the element, of the default length: its id, 0 when none runs.
     virtual uint32_t StartActionFade(uint32_t action, uint32_t element);
     virtual uint32_t StartTurnRotation(uint32_t target, uint32_t element);

@@ -101,12 +101,13 @@ struct AnimationTrack {
     char* pName;
 };
 
-// The effect's parameters, stored as the file lays them out; the effect manager reads them.
+// The element's effect values, stored as the file lays them out: the effects read them (and a
+// storm writes its interval into the period).
 struct EffectParameters {
-    uint32_t word0;
-    uint8_t byte1;
-    uint8_t byte2;
-    uint32_t word3;
+    float period;       // seconds
+    uint8_t minimum;    // levels 0..255
+    uint8_t maximum;
+    float angle;        // degrees: the direction of a drift
 };
 
 // An extra record of four words, stored as read.

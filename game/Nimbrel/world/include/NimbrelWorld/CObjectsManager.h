@@ -224,7 +224,9 @@ protected:
     // Every particle and emitter gone.
     virtual void RemoveAllParticles();
     // What a level change asks of the managers of later parts, answered for absent ones.
-    virtual void ClearEffectClicks() {}
+    virtual void ClearEffectClicks();
+    // The click effects playing over the object, drawn after it.
+    void DrawClickEffects(uint32_t objectNumber);
     // Pending label groups and the narrator line dropped (with `full`), the popup and the
     // object popup closed.
     virtual void ResetPopups(uint8_t full);
