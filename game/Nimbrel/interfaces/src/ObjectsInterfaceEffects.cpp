@@ -198,27 +198,36 @@ void CObjectsInterfaceEffects::ResetClickEffects()
         std::memset(m_pMarks, 0, m_markCount);
 }
 
-Status CObjectsInterfaceEffects::SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk)
+Status CObjectsInterfaceEffects::SaveClickEffectState(UtilsStream_Chunk* pChunk)
 {
-    if (Failed(CObjectsInterface::SaveState(pList, pChunk)) || !pChunk)
-        return kStatusFailed;
-    return Put(pChunk, m_effectObject) && Put(pChunk, m_effectElement) ? kStatusOk : kStatusFailed;
+    return pChunk && Put(pChunk, m_effectObject) && Put(pChunk, m_effectElement) ? kStatusOk : kStatusFailed;
 }
 
-Status CObjectsInterfaceEffects::LoadFromProfile(UtilsStream_Chunk* pChunk)
+Status CObjectsInterfaceEffects::LoadClickEffectState(UtilsStream_Chunk* pChunk)
 {
-    ResetClickEffects();
-    if (Failed(CObjectsInterface::LoadFromProfile(pChunk)))
-        return kStatusFailed;
     int32_t words[2];
-    if (!Get(pChunk, &words[0]) || !Get(pChunk, &words[1]))
+    if (!pChunk || !Get(pChunk, &words[0]) || !Get(pChunk, &words[1]))
         return kStatusFailed;
-    // Unregistered, or this object's own element.
     const bool none = words[0] == -1 && words[1] == -1;
     const bool own = words[0] == int32_t(m_objectNumber) && words[1] >= 0 && uint32_t(words[1]) < m_elementCount;
     if (!none && !own)
         return kStatusFailed;
     m_effectObject = words[0];
     m_effectElement = words[1];
+    return kStatusOk;
+}
+
+Status CObjectsInterfaceEffects::SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk)
+{
+    if (Failed(CObjectsInterface::SaveState(pList, pChunk)))
+        return kStatusFailed;
+    return SaveClickEffectState(pChunk);
+}
+
+Status CObjectsInterfaceEffects::LoadFromProfile(UtilsStream_Chunk* pChunk)
+{
+    ResetClickEffects();
+    if (Failed(CObjectsInterface::LoadFromProfile(pChunk)) || Failed(LoadClickEffectState(pChunk)))
+        return kStatusFailed;
     return AllocateMarks();
 }

@@ -28,7 +28,10 @@ CSurroundManager* Surround(WorldData* pWorldData)
 
 CEffectManager::~CEffectManager()
 {
-    Unload();
+    // Dropped, not finished: an owner that goes takes its elements with it.
+    for (uint32_t i = 0; i < m_slotCount; ++i)
+        delete m_ppEffects[i];
+    UTILS_FREE(m_ppEffects);
 }
 
 Status CEffectManager::Unload()

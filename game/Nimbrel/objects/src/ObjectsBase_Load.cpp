@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -27,6 +28,8 @@ CObjectsBase::~CObjectsBase()
     FreeElementCommandLists();
     for (CCommandList* list : {m_pClickedEventList, m_pDraggedEventList, m_pTurnedEventList, m_pShownEventList})
         delete list;
+    // Its effects go with the object, unfinished: the elements go too.
+    delete m_pEffectManager;
 }
 
 CScriptManager* CObjectsBase::Scripts() const

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
+#include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
@@ -117,6 +118,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(made), nullptr);
         else if (code == kObjectKindMonitor)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(made), nullptr);
+        else if (code == kObjectKindEffects)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {

@@ -36,6 +36,11 @@ public:
     // Every copy dropped; the tracks play their own state again.
     void ResetClickEffects();
 
+    // The registered object and element after the base state: -1 and -1, or this object and one
+    // of its elements; any other pair is refused (kStatusFailed) and nothing changes.
+    Status SaveClickEffectState(UtilsStream_Chunk* pChunk);
+    Status LoadClickEffectState(UtilsStream_Chunk* pChunk);
+
     int32_t GetEffectElement() const { return m_effectElement; }
     uint32_t GetRunningCount() { return m_running.GetCount(); }
 

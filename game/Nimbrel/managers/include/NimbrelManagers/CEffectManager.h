@@ -14,6 +14,7 @@ class CEffectManager : public CManagedObject {
 public:
     // The manager of the scene object with that number: its effects name its elements.
     CEffectManager(WorldData* pWorldData, uint32_t ownerIndex) : CManagedObject(pWorldData), m_ownerIndex(ownerIndex) {}
+    // Deletes the effects without finishing them.
     ~CEffectManager() override;
 
     // Every effect finished and deleted; the slots freed.
