@@ -1292,7 +1292,8 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
     ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
     // The door leads to the study, a room of one colour, dark but where the flashlight shines:
     // a press lights a circle around it, which dims out 3 s after the last press (a move alone
-    // never lights it), until the lamp on the desk lights the whole room.
+    // never lights it), until the lamp on the desk lights the whole room. Its map shows until
+    // clicked.
     ASSERT_TRUE(hall.Click(hall.Centre("door")));
     const int64_t kStudy = 0x5A3E2B;
     // (Its notebook and its lamp's glow open over its middle and its top right corner.)
@@ -1313,6 +1314,17 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
     EXPECT_TRUE(Near(hall.Colour(window), 0)) << std::hex << hall.Colour(window);
     ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(lit), 0); }, 30)) << std::hex << hall.Colour(lit);
     EXPECT_GE(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(3));
+
+    // The map on the desk shows whole, over the study, until the next click takes it away.
+    const WindowPoint map = hall.Window(830.0f, 480.0f);
+    const auto paper = [&] {
+        const int64_t c = hall.Colour(window);
+        return c >= 0 && (c >> 16 & 0xFF) > 0xB0 && (c >> 8 & 0xFF) > 0x98 && (c & 0xFF) < (c >> 16 & 0xFF) - 0x30;
+    };
+    ASSERT_TRUE(ClickUntil(map, paper)) << std::hex << hall.Colour(window);
+    ASSERT_TRUE(WaitUntil([&] { return hall.Click(map) && WaitUntil([&] { return !paper(); }, 8); }, 30));
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0); }, 30)) << std::hex << hall.Colour(window);
+
     ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), [&] { return Near(hall.Colour(window), kStudy); }))
         << std::hex << hall.Colour(window);
     Quit();

@@ -76,7 +76,8 @@ Status CObjectsBase::_waitForPopupMessage(ScriptBuiltinCall& call)
     CToolboxManager* toolbox = Toolbox(m_pWorldData);
     const int32_t index = objects && call.Text(0) ? objects->FindLevelByNameAndType(call.Text(0), kObjectKindPopups) : -1;
     CObjectsBase* popups = index >= 0 ? objects->GetObject(uint32_t(index)) : nullptr;
-    if (!toolbox || !popups || !popups->IsLoaded()) {
+    // Its message shows in the level: a popups object out of it would hold the queue.
+    if (!toolbox || !popups || !popups->IsLoaded() || !popups->IsWanted()) {
         TraceCall(call, kTraceError, "no popups object %s", call.Text(0) ? call.Text(0) : "");
         return kStatusFailed;
     }
@@ -96,7 +97,7 @@ Status CObjectsBase::_waitForToolbox(ScriptBuiltinCall& call)
         TraceCall(call, kTraceError, "no tool box %s", call.Text(0) ? call.Text(0) : "");
         return kStatusFailed;
     }
-    const char* name = call.argumentCount > 1 ? call.Text(1) : nullptr;
-    return toolbox->AddEntry(kToolboxPanel, uint32_t(index), m_objectNumber, name, nullptr, call.hostWord,
+    // Registered with one text: the panel's own text, a second argument, is always absent.
+    return toolbox->AddEntry(kToolboxPanel, uint32_t(index), m_objectNumber, nullptr, nullptr, call.hostWord,
                              ActivationIndex(call), call.tail ? 1 : 0);
 }

@@ -11,6 +11,7 @@
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CTimerManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelScript/ScriptVM.h"
 #include "NimbrelWorld/CExtraTextManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
@@ -83,6 +84,17 @@ private:
     }
 };
 
+// A tool box in no window, whose object popup stays open: requests queue up behind what shows.
+class TestToolbox : public CToolboxManager {
+public:
+    using CToolboxManager::CToolboxManager;
+
+protected:
+    bool IsObjectPopupOpen() const override { return true; }
+    Status Present(const CToolboxRequest&) override { return kStatusOk; }
+    Status RegisterWait(const CToolboxRequest&) override { return kStatusOk; }
+};
+
 class WaitBuiltinsTest : public ::testing::Test {
 protected:
     WaitBuiltinsTest()
@@ -105,7 +117,8 @@ protected:
     }
     ~WaitBuiltinsTest() override
     {
-        for (uint32_t m : {kManagerTimer, kManagerSplash, kManagerPopup, kManagerObjective, kManagerExtraText})
+        for (uint32_t m : {kManagerToolbox, kManagerTimer, kManagerSplash, kManagerPopup, kManagerObjective,
+                           kManagerExtraText})
             world.SetManager(m, nullptr);
         font.Unload();
     }
@@ -298,4 +311,59 @@ TEST_F(WaitBuiltinsTest, TheToolBoxGivesItsWaitingCallerOneAndCloses)
     EXPECT_EQ(world.hall->CallScriptHandler(handler, 0x0FFFFFFFu, 1, nullptr, 0, kScriptNoResume), kStatusOk);
     EXPECT_EQ(Global("got"), 1u);
     EXPECT_EQ(world.requests, (std::vector<std::string>{"level 1 -1 0", "level 1 -1 0"}));
+}
+
+TEST_F(WaitBuiltinsTest, ToolBoxPanelsAndPopupMessagesQueueTheirWaitingCaller)
+{
+    Build("function panel() { _waitForToolbox(\"bar\"); eTRACE(\"closed\"); }\n"
+          "function unknown() { _waitForToolbox(\"nothing\"); eTRACE(\"closed\"); }\n"
+          "function message() { _waitForPopupMessage(\"bar\", \"drawer_note\", \"drawer\"); eTRACE(\"read\"); }\n"
+          "function last() { _waitForPopupMessage(\"bar\", \"other\", \"drawer\"); }\n");
+    auto* toolbox = new TestToolbox(world.GetWorldData());
+    world.SetManager(kManagerToolbox, toolbox);
+    ASSERT_EQ(toolbox->Load(), kStatusOk);
+    EXPECT_EQ(Call("unknown"), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), "_waitForToolbox: no tool box nothing");
+
+    // A panel keeps who waits on it: the object, the call and the activation that makes it. Its
+    // text is always absent. (A panel shows already: this one waits in the queue.)
+    ASSERT_EQ(toolbox->ShowToolbox(1, nullptr), kStatusOk);
+    world.bar->SetTypeCode(kObjectKindToolbox);
+    ASSERT_EQ(Call("panel"), kStatusWait);
+    ASSERT_EQ(toolbox->GetQueueCount(), 1u);
+    const CToolboxRequest* request = toolbox->GetFirstRequest();
+    EXPECT_EQ(request->kind, kToolboxPanel);
+    EXPECT_EQ(request->interfaceObject, 2u);
+    EXPECT_EQ(request->callerObject, 0u);
+    EXPECT_EQ(request->pFirst, nullptr);
+    EXPECT_EQ(request->pSecond, nullptr);
+    EXPECT_EQ(request->noWait, 0);
+    const ScriptModule* module = world.hall->GetScript()->GetModule();
+    ASSERT_LT(request->extra, module->activations.size());
+    EXPECT_EQ(module->activations[request->extra]->hostWord, request->waitFunction);
+    // The same panel twice is refused.
+    EXPECT_EQ(Call("panel"), kStatusFailed);
+    EXPECT_EQ(toolbox->GetQueueCount(), 1u);
+    toolbox->ClearEntries();
+
+    // A popup message needs its popups object loaded and in the level.
+    world.bar->SetTypeCode(kObjectKindPopups);
+    world.bar->SetWanted(0);
+    EXPECT_EQ(Call("message"), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), "_waitForPopupMessage: no popups object bar");
+    world.bar->SetWanted(1);
+    world.bar->SetModelLoaded(0);
+    EXPECT_EQ(Call("message"), kStatusFailed);
+    world.bar->SetModelLoaded(1);
+    EXPECT_EQ(toolbox->GetQueueCount(), 0u);
+    ASSERT_EQ(Call("message"), kStatusWait);
+    request = toolbox->GetFirstRequest();
+    EXPECT_EQ(request->kind, kToolboxMessage);
+    EXPECT_STREQ(request->pFirst, "drawer_note");
+    EXPECT_STREQ(request->pSecond, "drawer");
+    EXPECT_EQ(request->extra, 0xFFFFFFFFu);
+    // Nothing is left to run after the call: queued, it does not wait.
+    EXPECT_EQ(Call("last"), kStatusOk);
+    ASSERT_EQ(toolbox->GetQueueCount(), 2u);
+    world.SetManager(kManagerToolbox, nullptr);
 }
