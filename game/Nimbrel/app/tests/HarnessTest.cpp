@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -23,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
@@ -191,12 +194,15 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 8u);
+    ASSERT_EQ(objects->GetObjectCount(), 10u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceToolbox), objects->GetObject(6));
     EXPECT_EQ(objects->GetObject(7)->GetTypeCode(), uint32_t(kObjectKindButtons));
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(objects->GetObject(8)), nullptr);
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfaceHint), objects->GetObject(8));
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(objects->GetObject(9)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -1851,7 +1857,8 @@ TEST_F(GameFolder, TheHallsJournalShowsItsObjectiveAndTheCandlesHaloBlinks)
     CPopupManager* popups = game.World()->GetPopupManager();
     CObjectiveManager* objectives = game.World()->GetObjectiveManager();
     ASSERT_TRUE(popups && objectives);
-    EXPECT_EQ(objectives->GetCurrentObjective(), -1);
+    // The hunt began with the hall; the journal shows it.
+    EXPECT_GE(objectives->GetCurrentObjective(), 0);
     play.Click(play.Centre("journal"));
     ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
     EXPECT_GE(objectives->GetCurrentObjective(), 0);
@@ -1859,6 +1866,89 @@ TEST_F(GameFolder, TheHallsJournalShowsItsObjectiveAndTheCandlesHaloBlinks)
     game.PostKey(VK_ESCAPE);
     ASSERT_TRUE(play.StepUntil([&] { return variable("objectiveRead") == 1u; }));
     EXPECT_FALSE(popups->IsPopupOpen());
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The hall's hint button and monitor: the monitor reads "0/6" from the start; a click on the
+// hint fades its glow in over an item still to find, drawn there and brightening it, and keeps
+// that item's list entry bright; each heirloom found counts one, the coin once its three copies
+// are found; at six the narrator says well done, once; with nothing left the hint shows the
+// hunt's objective.
+TEST_F(GameFolder, TheHintPointsOutWhatIsLeftAndTheMonitorCountsTheHeirlooms)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    auto* hint = dynamic_cast<CObjectsInterfaceHint*>(objects->GetInterfaceObject(kInterfaceHint));
+    const int32_t monitorIndex = objects->FindLevelByNameAndType("monitor", kObjectKindMonitor);
+    auto* monitor = monitorIndex >= 0 ? dynamic_cast<CObjectsInterfaceMonitor*>(objects->GetObject(uint32_t(monitorIndex)))
+                                      : nullptr;
+    auto* list = dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5));
+    CPopupManager* popups = game.World()->GetPopupManager();
+    ASSERT_TRUE(hint && monitor && list && popups);
+    const uint32_t hall = play.hall->GetObjectNumber();
+    const auto count = [&] {
+        const MonitorRecord* record = monitor->GetRecord(hall);
+        return record ? Readable(game, record->text) : std::string("(none)");
+    };
+    const auto variable = [&play](const char* name) {
+        uint32_t value = 0;
+        play.hall->GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    EXPECT_EQ(count(), "0/6");
+
+    std::map<std::string, uint32_t> before;
+    for (const char* item : kHallItems)
+        before[item] = play.Colour(play.Centre(item));
+    float at[3];
+    hint->ProjectElementToScreen(at, hint->GetItemRecord(uint32_t(hint->FindElementByName("button"))));
+    const std::pair<int32_t, int32_t> button = {int32_t(std::lround(at[0])), int32_t(std::lround(at[1]))};
+    play.Click(button);
+    ASSERT_TRUE(play.StepUntil([&] { return hint->GetEffectState() == kHintShown; }));
+    const HintTarget target = hint->GetTarget();
+    ASSERT_EQ(target.level, int32_t(hall));
+    ElementRecord* item = play.hall->GetItemRecord(uint32_t(target.element));
+    EXPECT_EQ(item->flags & (kElementHintable | kElementFound), kElementHintable);
+    // The glow is added over the item: brighter there than the item alone.
+    const uint32_t lit = play.Colour(play.Centre(item->pName));
+    const auto sum = [](uint32_t c) { return (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF); };
+    EXPECT_GT(sum(lit), sum(before[item->pName]) + 30) << item->pName << std::hex << " " << lit;
+    // The list keeps the entry bright: the item's own, or for a coin its leader's.
+    const int32_t coin = play.hall->FindElementByName("coin");
+    const bool copy = std::strncmp(item->pName, "coin", 4) == 0;
+    EXPECT_EQ(list->GetHighlightElement(), copy ? coin : target.element);
+    // A click while it shows restarts the shown phase.
+    play.Click(button);
+    EXPECT_EQ(hint->GetEffectState(), kHintShown);
+    EXPECT_LT(hint->GetProgress(), 0.1f);
+    ASSERT_TRUE(play.StepUntil([&] { return hint->GetEffectState() == kHintIdle; }));
+
+    for (const char* name : kHallItems) {
+        SCOPED_TRACE(name);
+        play.Click(play.Centre(name));
+        ASSERT_TRUE(play.Gone(name));
+        if (std::strcmp(name, "key") == 0)
+            EXPECT_EQ(count(), "1/6");
+        if (std::strcmp(name, "coin2") == 0)
+            EXPECT_EQ(count(), "5/6");
+    }
+    EXPECT_EQ(count(), "6/6");
+    EXPECT_EQ(variable("wellDone"), 1u);
+    EXPECT_EQ(variable("counted"), 6u);
+    EXPECT_TRUE(popups->IsNarratorShowing());
+    EXPECT_EQ(Readable(game, popups->GetNarratorText()), "Well done! The six heirlooms are found.");
+
+    // Nothing left: the hint shows the hunt.
+    ASSERT_TRUE(play.StepUntil([&] { return !popups->IsNarratorShowing(); }));
+    ASSERT_FALSE(popups->IsPopupOpen());
+    play.Click(button);
+    ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
+    EXPECT_EQ(Readable(game, popups->GetText()).rfind("The journal's first page", 0), 0u) << Readable(game, popups->GetText());
+    EXPECT_EQ(hint->GetEffectState(), kHintIdle);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
