@@ -1856,3 +1856,124 @@ TEST_F(Program, TheLetterboxBarsTakeTheBordersColour)
     kill(pid, SIGTERM);
     EXPECT_EQ(Wait(pid), 0) << Stderr();
 }
+
+// The hall's hint button and score monitor played from outside. The monitor's plate shows its
+// count from the start, another after the first find and another at the end. A click on the hint
+// lamps one item still to find with the glow (beside the item, where the hall's picture showed,
+// the glow shows) while that item's entry in the list stays bright and the others dim; a second
+// click while it shows keeps it lit past the time the first alone would have ended. The
+// narrator's well done comes once; with nothing left, the hint opens the hunt on the parchment.
+TEST_F(HallProgram, TheHintLightsAnItemLeftAndTheMonitorCountsTheFinds)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    const std::string staging = kBin + "/../sample_staging/" NIMBREL_APP_NAME;
+    const std::map<std::string, SceneRect> hint = SceneRects(staging + "_object_8.raw");
+    const std::map<std::string, SceneRect> monitor = SceneRects(staging + "_object_9.raw");
+    const std::map<std::string, SceneRect> items = SceneRects(staging + "_object_1.raw");
+    ASSERT_TRUE(hint.count("button") && monitor.count("plate"));
+    const SceneRect& lamp = hint.at("button");
+    const WindowPoint button = hall.Window(lamp.x + lamp.width * 0.5f, lamp.y + lamp.height * 0.5f);
+
+    // The count: where the pale text pixels lie over the plate, in one capture of the window.
+    const auto count = [&] {
+        const RootPicture picture = ReadWindowPicture(hall.id);
+        const SceneRect& plate = monitor.at("plate");
+        const WindowPoint from = hall.Window(plate.x + 4.0f, plate.y + 4.0f);
+        const WindowPoint to = hall.Window(plate.x + plate.width - 4.0f, plate.y + plate.height - 4.0f);
+        std::vector<int> pale;
+        for (int y = std::max(from.y, 0); y < std::min(to.y, picture.height); ++y)
+            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x) {
+                const uint32_t c = picture.At(x, y);
+                if ((c >> 16 & 0xFF) > 200 && (c >> 8 & 0xFF) > 190 && (c & 0xFF) > 140)
+                    pale.push_back(y * 4096 + x);
+            }
+        return pale;
+    };
+    // The count once it has stopped changing.
+    const auto settledCount = [&] {
+        std::vector<int> last = count(), now;
+        WaitUntil([&] {
+            now = count();
+            const bool still = now == last;
+            last = now;
+            return still;
+        });
+        return now;
+    };
+    const std::vector<int> none = settledCount();
+    EXPECT_GT(none.size(), 20u);
+
+    // Beside each item to find (to its right), a point that shows the hall's picture: the glow
+    // lights it.
+    const char* const cellOf[] = {"key", "candle", "book", "apple", "quill", "coin"};
+    std::map<std::string, WindowPoint> beside;
+    for (const char* name : kHallItems) {
+        const SceneRect& r = items.at(name);
+        const WindowPoint p = hall.Window(r.x + r.width + 8.0f, r.y + r.height * 0.5f);
+        if (hall.ShowsThePicture(p))
+            beside[name] = p;
+    }
+    ASSERT_GE(beside.size(), 6u);
+    const auto lit = [&] {
+        for (const auto& [name, p] : beside)
+            if (!hall.ShowsThePicture(p))
+                return name;
+        return std::string();
+    };
+    ASSERT_TRUE(hall.Click(button));
+    std::string target;
+    ASSERT_TRUE(WaitUntil([&] { return !(target = lit()).empty(); })) << Stderr();
+    const auto litAt = std::chrono::steady_clock::now();
+    // Its list entry stays bright, the others dim.
+    int cell = 5;
+    for (int i = 0; i < 5; ++i)
+        if (target == cellOf[i])
+            cell = i;
+    EXPECT_TRUE(WaitForCells([cell](const std::vector<ListCell>& c) {
+        for (int i = 0; i < 6; ++i)
+            if (c[i].Written() != (i == cell))
+                return false;
+        return true;
+    })) << target;
+    // A second click in the shown phase: the glow (on whichever item it now points at) is still
+    // there when the first alone would have faded out.
+    std::this_thread::sleep_until(litAt + std::chrono::milliseconds(1600));
+    ASSERT_TRUE(hall.Click(button));
+    std::this_thread::sleep_until(litAt + std::chrono::milliseconds(5200));
+    EXPECT_FALSE(lit().empty());
+    ASSERT_TRUE(WaitUntil([&] { return lit().empty(); }));
+
+    // Each heirloom found counts one: another count after the first, another at the end.
+    Find("key");
+    if (HasFatalFailure())
+        return;
+    std::vector<int> one;
+    EXPECT_TRUE(WaitUntil([&] { return (one = settledCount()) != none && one.size() > 20; }));
+    const WindowPoint band = hall.Window(100.0f, 48.0f);
+    for (const char* name : {"candle", "book", "apple", "quill", "coin", "coin2"}) {
+        Find(name);
+        if (HasFatalFailure())
+            return;
+    }
+    // The first find's narrator line has gone by now; the last find brings the well done.
+    ASSERT_TRUE(WaitUntil([&] { return hall.ShowsThePicture(band); }, 20));
+    Find("coin3");
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(WaitUntil([&] { return !hall.ShowsThePicture(band); }));
+    std::vector<int> six;
+    EXPECT_TRUE(WaitUntil([&] { return (six = settledCount()) != one && six != none && six.size() > 20; }));
+    // It goes by itself and does not come again.
+    EXPECT_TRUE(WaitUntil([&] { return hall.ShowsThePicture(band); }, 20));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_TRUE(hall.ShowsThePicture(band));
+
+    // Nothing is left: the hint shows the hunt's objective on the popups' parchment.
+    const WindowPoint parchment = hall.Window(240.0f, 200.0f);
+    EXPECT_FALSE(IsParchment(hall.Colour(parchment)));
+    ASSERT_TRUE(hall.Click(button));
+    EXPECT_TRUE(WaitUntil([&] { return IsParchment(hall.Colour(parchment)); })) << std::hex << hall.Colour(parchment);
+    Quit();
+}
