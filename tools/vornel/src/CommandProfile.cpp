@@ -339,6 +339,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeSurroundChunk(chunk, line);
     case kProfileTagCursors:
         return DescribeCursorsChunk(chunk, line);
+    case kProfileTagTutorial:
+        return DescribeTutoChunk(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

@@ -4,6 +4,7 @@
 
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CSurroundManager.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsString.h"
@@ -72,5 +73,31 @@ bool DescribeCursorsChunk(UtilsStream_Chunk* pChunk, std::string& text)
 {
     const uint32_t size = pChunk->GetPayloadSize();
     text = size == 0 ? "cursors: nothing kept" : "cursors: " + std::to_string(size) + " unexpected bytes";
+    return true;
+}
+
+bool DescribeTutoChunk(UtilsStream_Chunk* pChunk, std::string& text)
+{
+    static const char* const kStates[] = {"delay", "fading in", "shown", "fading out", "closed"};
+    ChunkStream stream(pChunk);
+    CTutoManager tuto(nullptr);
+    if (Failed(tuto.LoadFromStream(&stream)))
+        return false;
+    char line[320];
+    std::snprintf(line, sizeof line, "tutorial: skip all %u, %s, timer %g, waiting commands %u",
+                  unsigned(tuto.GetSkipAll()), kStates[tuto.GetState()], double(tuto.GetTimer()),
+                  tuto.GetCommandList()->GetCount());
+    text = line;
+    if (!tuto.HasStep())
+        return true;
+    const TutoStep& s = tuto.GetCurrentStep();
+    std::snprintf(line, sizeof line,
+                  "\n  step of object %u: item %d of object %u, position %u, text %u, flags 0x%X, delay %g, "
+                  "item flags 0x%X, done %u",
+                  s.object, s.itemElement == kTutoNoIndex ? -1 : int32_t(s.itemElement), s.itemObject,
+                  s.positionKey, s.textIndex, s.flags, double(s.delay), s.itemFlags, unsigned(s.done));
+    text += line;
+    if (s.pCallback)
+        text += std::string(", calls \"") + s.pCallback + "\" with \"" + (s.pName ? s.pName : "") + "\"";
     return true;
 }

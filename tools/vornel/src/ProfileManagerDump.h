@@ -12,3 +12,5 @@ bool DescribeSplashChunk(UtilsStream_Chunk* pChunk, std::string& text);
 bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text);
 // The cursors' chunk (190000), which the game leaves empty: what it holds, if anything.
 bool DescribeCursorsChunk(UtilsStream_Chunk* pChunk, std::string& text);
+// The tutorial's chunk (210000): skip all, the display state and the step shown.
+bool DescribeTutoChunk(UtilsStream_Chunk* pChunk, std::string& text);

@@ -7,6 +7,7 @@
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CCursors.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
@@ -376,5 +377,23 @@ TEST(CommandProfile, TheCursorsChunkIsEmpty)
     const auto dump = DumpWritten(memory);
     ASSERT_EQ(dump.first, 0) << dump.second;
     EXPECT_NE(dump.second.find("chunk 190000 at 0: size 20, payload 0\n  cursors: nothing kept\n"), std::string::npos)
+        << dump.second;
+}
+
+TEST(CommandProfile, TheTutorialChunkShowsTheStepAndTheSkip)
+{
+    auto w = std::make_unique<WorldData>();
+    CTutoManager tuto(w.get());
+    ASSERT_EQ(tuto.Load(), kStatusOk);
+    tuto.SetSkipAll(1);
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    ChunkStream stream(list.CreateChunk(kProfileTagTutorial, nullptr));
+    ASSERT_EQ(tuto.SaveToStream(&stream), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+    const auto dump = DumpWritten(memory);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("tutorial: skip all 1, closed, timer 0, waiting commands 0\n"), std::string::npos)
         << dump.second;
 }

@@ -198,6 +198,3 @@ Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailab
 Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_pushTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::popTuto(ScriptBuiltinCall& call) { return NotAvailable(call); }

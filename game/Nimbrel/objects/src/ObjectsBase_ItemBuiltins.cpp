@@ -205,11 +205,6 @@ bool CObjectsBase::MakeElementClickable(CObjectsBase* owner, ElementRecord* elem
     return (element->flags & kElementTutorialMark) != 0;
 }
 
-void CObjectsBase::RefreshTutorialItems()
-{
-    // The tutorial manager comes with the tutorial: until then no step looks at the items.
-}
-
 void CObjectsBase::RemoveClickCommands(uint32_t element, uint32_t kind, bool release)
 {
     if (CCommandList* list = GetElementClickList(element))

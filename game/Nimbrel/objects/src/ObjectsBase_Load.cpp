@@ -4,6 +4,7 @@
 
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelManagers/CEffectManager.h"
+#include "NimbrelObjects/TutoStep.h"
 #include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -30,6 +31,8 @@ CObjectsBase::~CObjectsBase()
         delete list;
     // Its effects go with the object, unfinished: the elements go too.
     delete m_pEffectManager;
+    for (void* step = m_tutoSteps.GetFirst(); step; step = m_tutoSteps.RemoveCurrent(0))
+        FreeTutoStep(static_cast<TutoStep*>(step));
 }
 
 CScriptManager* CObjectsBase::Scripts() const

@@ -369,8 +369,6 @@ Status CObjectsBase::UpdateCursorState(float x, float y, void* pOut)
 // ---- the managers a gesture reaches ----------------------------------------------------------
 // Each answers for an absent manager; the manager's own part adds its call.
 
-bool CObjectsBase::GetTutorialStep(TutorialStep*) { return false; }
-
 Status CObjectsBase::DropElement(float, float, ElementRecord*, uint32_t*) { return kStatusFailed; }
 
 uint32_t CObjectsBase::StartActionFade(uint32_t action, uint32_t element)

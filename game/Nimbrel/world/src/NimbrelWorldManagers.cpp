@@ -22,6 +22,7 @@
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTouchScreen.h"
 #include "NimbrelManagers/CTransitions.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CExtraTextManager.h"
@@ -461,6 +462,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CTouchScreen(m_pWorldData);
     case kManagerParticles:
         return new (std::nothrow) CParticules(m_pWorldData);
+    case kManagerTuto:
+        return new (std::nothrow) CTutoManager(m_pWorldData);
     default:
         return nullptr;
     }
@@ -544,6 +547,11 @@ CFlashlight* CNimbrelWorld::GetFlashlight() const
 CParticules* CNimbrelWorld::GetParticules() const
 {
     return dynamic_cast<CParticules*>(m_pManagers[kManagerParticles]);
+}
+
+CTutoManager* CNimbrelWorld::GetTutoManager() const
+{
+    return dynamic_cast<CTutoManager*>(m_pManagers[kManagerTuto]);
 }
 
 CCommandTarget* CNimbrelWorld::GetCommandTarget(uint32_t objectNumber)

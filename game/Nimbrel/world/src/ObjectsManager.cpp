@@ -7,6 +7,7 @@
 #include "NimbrelManagers/CDragInertia.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "Vornel3D/C3DMath.h"
@@ -122,6 +123,8 @@ void CObjectsManager::Update()
         }
         FIFONode* position = m_activeList.GetCurrentNode();
         object->UpdateState();
+        if (CTutoManager* tuto = object->IsUnderOverlay() ? nullptr : Tutorial())
+            tuto->UpdateWithObjects(object->GetObjectNumber());
         m_activeList.SetCurrentNode(position);
         popupOwnerSeen = popupOwnerSeen || object->GetObjectNumber() == popupOwner;
         toolboxOwnerSeen = toolboxOwnerSeen || object->GetObjectNumber() == toolboxOwner;
@@ -152,6 +155,8 @@ Status CObjectsManager::Draw()
             popupManager->RenderWithObjects(object->GetObjectNumber());
         if (toolboxManager)
             toolboxManager->RenderWithObjects(object->GetObjectNumber());
+        if (CTutoManager* tuto = object->IsUnderOverlay() ? nullptr : Tutorial())
+            tuto->RenderWithObjects(object->GetObjectNumber());
         m_activeList.SetCurrentNode(position);
         abuse = abuse || object->GetAbuse();
     }
@@ -196,6 +201,11 @@ Status CObjectsManager::OnMouseDown(float x, float y, uint32_t state)
         auto* object = static_cast<CObjectsBase*>(item);
         if (SkipInWalk(object, &passedOverlay))
             continue;
+        if (TutorialTakesPress(object, x, y)) {
+            if (m_pDragInertia)
+                m_pDragInertia->BeginDrag(x, y);
+            return kStatusOk;
+        }
         if (Succeeded(object->OnMouseDown(x, y, state))) {
             if (m_pDragInertia)
                 m_pDragInertia->BeginDrag(x, y);
@@ -248,8 +258,11 @@ Status CObjectsManager::OnMouseUp(float x, float y, uint32_t state)
     for (void* item = m_activeList.GetLast(); item && !taken; item = m_activeList.GetPrevious()) {
         auto* object = static_cast<CObjectsBase*>(item);
         if (!SkipInWalk(object, &passedOverlay))
-            taken = Succeeded(object->OnClick(x, y, state));
+            taken = TutorialTakesClick(object, x, y, state) || Succeeded(object->OnClick(x, y, state));
     }
+    CTutoManager* tuto = taken ? nullptr : Tutorial();
+    if (tuto && tuto->IsWaitingForAnyClick())
+        tuto->OnInput();
     const bool nothingOpen = !IsPopupShowing() && GetPopupOwner() == kNoObjectIndex &&
                              GetToolboxOwner() == kNoObjectIndex;
     if (!taken && nothingOpen && !m_panning) {
@@ -293,7 +306,8 @@ Status CObjectsManager::OfferCursor(float x, float y)
     bool passedOverlay = false;
     for (void* item = m_activeList.GetLast(); item; item = m_activeList.GetPrevious()) {
         auto* object = static_cast<CObjectsBase*>(item);
-        if (!SkipInWalk(object, &passedOverlay) && Succeeded(object->UpdateCursorState(x, y, nullptr)))
+        if (!SkipInWalk(object, &passedOverlay) &&
+            (TutorialTakesCursor(object, x, y) || Succeeded(object->UpdateCursorState(x, y, nullptr))))
             return kStatusOk;
     }
     return kStatusFailed;

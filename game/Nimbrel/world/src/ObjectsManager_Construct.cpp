@@ -9,6 +9,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
@@ -94,6 +95,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsInterfaceToolbarInventory(m_pWorldData, wordA, wordB);
     case kObjectKindToolbox:
         return new (std::nothrow) CObjectsInterfaceToolbox(m_pWorldData, wordA, wordB);
+    case kObjectKindTuto:
+        return new (std::nothrow) CObjectsInterfaceTuto(m_pWorldData, wordA, wordB);
     case kObjectKindButtons:
         return new (std::nothrow) CObjectsInterfaceButtons(m_pWorldData, wordA, wordB);
     case kObjectKindMonitor:

@@ -11,6 +11,7 @@
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CObjectiveManager.h"
@@ -76,8 +77,6 @@ Status SaveCommands(CManagedObject* m, UtilsStream_ChunkList*, UtilsStream_Chunk
 
 const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
 {
-    // Particles (170000, before the surround sound) and tutorial (210000) join before the
-    // objectives, in this order, with their managers.
     static const ProfileManagerChunk kChunks[] = {
         {kProfileTagObjectsManager, kManagerObjects, SaveStream<CObjectsManager, &CObjectsManager::SaveState>,
          LoadStream<CObjectsManager, &CObjectsManager::LoadState>},
@@ -96,6 +95,8 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagParticles, kManagerParticles, SaveChunk<CParticules>, LoadChunk<CParticules>},
         {kProfileTagSurround, kManagerSurround, SaveStream<CSurroundManager, &CSurroundManager::SaveToStream>,
          LoadStream<CSurroundManager, &CSurroundManager::LoadFromStream>},
+        {kProfileTagTutorial, kManagerTuto, SaveStream<CTutoManager, &CTutoManager::SaveToStream>,
+         LoadStream<CTutoManager, &CTutoManager::LoadFromStream>},
         {kProfileTagObjectives, kManagerObjective, SaveChunk<CObjectiveManager>, LoadChunk<CObjectiveManager>},
         {kProfileTagCursors, kManagerCursors, SaveChunk<CCursors>, LoadChunk<CCursors>},
     };

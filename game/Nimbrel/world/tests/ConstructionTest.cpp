@@ -7,6 +7,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
+#include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
@@ -106,6 +107,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(made), nullptr);
         else if (code == kObjectKindToolbox)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbox*>(made), nullptr);
+        else if (code == kObjectKindTuto)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(made), nullptr);
         else if (code == kObjectKindButtons)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceButtons*>(made), nullptr);
         else if (code == kObjectKindCircles)

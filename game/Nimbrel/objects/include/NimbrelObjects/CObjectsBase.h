@@ -583,6 +583,11 @@ public:
     uint32_t GetZoneCount() const { return m_zoneCount; }
     const ObjectZone* GetZones() const { return m_pZones; }
     uint32_t GetPositionCount() const { return m_positionCount; }
+    // The tutorial steps this object queued (TutoStep records, owned), and whether the tutorial
+    // manager is walking them (a pop from a callback then leaves them alone).
+    CFIFOList& GetTutoSteps() { return m_tutoSteps; }
+    uint8_t IsWalkingTutoSteps() const { return m_tutoWalking; }
+    void SetWalkingTutoSteps(uint8_t walking) { m_tutoWalking = walking; }
     const NamedPosition* GetPositions() const { return m_pPositions; }
     uint32_t GetSelectedPosition() const { return m_selectedPosition; }
     // The offset a running move adds to the object's position.
@@ -852,9 +857,9 @@ protected:
     // The tutorial's current step; false without a tutorial.
     virtual bool GetTutorialStep(TutorialStep* pStep);
     // The tutorial takes the input its step waits for.
-    virtual void OnTutorialInput() {}
+    virtual void OnTutorialInput();
     // The empty-click mode of the tutorial's current step.
-    virtual bool IsTutorialWaitingForClick() { return false; }
+    virtual bool IsTutorialWaitingForClick();
     // Asks the cursors for this frame's cursor by name ("clickable", "draggable",
     // "droppable"), null for the arrow, and keeps the name asked for.
     virtual void SelectCursor(const char* name);
@@ -1017,6 +1022,8 @@ protected:
     uint64_t m_messageSerial = 0;   // of the last message posted
     C3DObjectModifier* (*m_pModifierTable)[kElementTrackKinds] = nullptr;  // one row per element
     uint32_t m_modifierRows = 0;
+    CFIFOList m_tutoSteps;          // TutoStep records queued by this object's script
+    uint8_t m_tutoWalking = 0;      // the tutorial manager walks m_tutoSteps
 };
 
 // A posted message.

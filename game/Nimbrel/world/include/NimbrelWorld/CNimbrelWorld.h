@@ -37,6 +37,7 @@ class CTransitions;
 class CShaderManager;
 class CSplashscreens;
 class CParticules;
+class CTutoManager;
 class CTimerManager;
 class CPopupManager;
 class CSurroundManager;
@@ -282,6 +283,7 @@ public:
     CTouchScreen* GetTouchScreen() const;
     CFlashlight* GetFlashlight() const;
     CParticules* GetParticules() const;
+    CTutoManager* GetTutoManager() const;
     // The objects manager, null until the world load made it.
     CObjectsManager* GetObjectsManager() const;
     // The number of scene objects of the construction; false while there is no objects

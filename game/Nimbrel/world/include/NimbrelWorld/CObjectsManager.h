@@ -16,6 +16,7 @@
 
 class CDragInertia;
 class CObjectsBase;
+class CTutoManager;
 struct HitRecord;
 class UtilsStream;
 
@@ -238,13 +239,21 @@ protected:
     virtual void OnAbuseClick();
     virtual void UpdateAbuse();
     virtual void RenderAbuse();
-    virtual void CloseTutorialStep() {}
-    virtual void TutorialItemsChanged() {}
+    virtual void CloseTutorialStep();
+    virtual void TutorialItemsChanged();
     virtual Status UpdateLabelGroups() { return kStatusOk; }
     virtual Status ResetAllSounds();
     virtual Status PrepareAllSounds();
     virtual Status StopObjectSounds(uint32_t objectNumber);
-    virtual void SetTutorialOff(uint8_t off) { (void)off; }
+    virtual void SetTutorialOff(uint8_t off);
+    // The tutorial manager, when there is one.
+    CTutoManager* Tutorial() const;
+    // A step of the object shows: the tutorial object takes the gesture first (its hit test for
+    // a press, its click for a release, its cursor), or any press when the step waits for one.
+    // True when the tutorial took it.
+    bool TutorialTakesPress(CObjectsBase* pObject, float x, float y);
+    bool TutorialTakesClick(CObjectsBase* pObject, float x, float y, uint32_t state);
+    bool TutorialTakesCursor(CObjectsBase* pObject, float x, float y);
     // The main script's "OnStart", "OnEnableTutorial" or "OnDisableTutorial".
     virtual void CallMainScript(const char* function);
     // The loading screen's bar, through the world (each step draws a frame).
