@@ -333,6 +333,10 @@ Status CTutoManager::OnItemsChanged()
     if (active)
         active->SetCurrentNode(kept);
     if (!chosen) {
+        // A step shown whose record has gone (popped, or not kept by a continued game) goes as
+        // if the player had ended it: its pop then resumes the scripts waiting for it.
+        if (HasStep() && m_state != kTutoClosed && !QueuedCurrent(nullptr))
+            OnInput();
         m_current.done = 1;
         m_question = 0;
         // A frame that has gone keeps no step behind it.
@@ -408,7 +412,10 @@ void CTutoManager::OnInput()
 
 Status CTutoManager::RemoveStep(CObjectsBase* pOwner, TutoStep* pStep)
 {
+    // Marked before the callback, which may queue and show another step.
     const bool current = HasStep() && SameTutoStep(*pStep, m_current);
+    if (current)
+        m_current.done = 1;
     if (ElementRecord* element = pStep->itemElement == kTutoNoIndex
                                      ? nullptr
                                      : SceneElementAt(m_pWorldData, pStep->itemObject, pStep->itemElement))
@@ -420,11 +427,8 @@ Status CTutoManager::RemoveStep(CObjectsBase* pOwner, TutoStep* pStep)
         result = pOwner->CallScriptFunction(pStep->pCallback, kCallMaskCommand, 0, arguments, kArgumentsStepName);
     }
     FreeTutoStep(pStep);
-    if (current) {
-        m_current.done = 1;
-        if (m_pCommands)
-            m_pCommands->BurnAll(0, 0, 0, -1);
-    }
+    if (current && m_pCommands)
+        m_pCommands->BurnAll(0, 0, 0, -1);
     return result;
 }
 

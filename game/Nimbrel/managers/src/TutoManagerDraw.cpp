@@ -170,7 +170,20 @@ void CTutoManager::DrawArrow(CObjectsInterfaceTuto* pTuto, float alpha)
         return;
     float target[3], from[3];
     owner->ProjectElementToScreen(target, item);
-    pTuto->ProjectElementToScreen(from, centre);
+    // The centre part where the frame stands: its place plus the step's position key.
+    float place[3];
+    pTuto->GetElementPosition(place, centre);
+    const uint32_t key = pTuto->GetSelectedPosition();
+    const NamedPosition* offset = key != 0 && key < pTuto->GetPositionCount() ? &pTuto->GetPositions()[key] : nullptr;
+    if (offset) {
+        place[0] += offset->x;
+        place[1] += offset->y;
+        place[2] += offset->z;
+    }
+    C3DVector3 v;
+    m_pWorldData->pMath->Vec3TransformCoord(&v, place[0], place[1], place[2], pTuto->GetElementViewMatrix(centre));
+    from[0] = v.x;
+    from[1] = v.y;
     const float dx = target[0] - from[0], dy = target[1] - from[1];
     const float length = std::sqrt(dx * dx + dy * dy);
     const float angle = std::atan2(dy, dx);
@@ -180,16 +193,11 @@ void CTutoManager::DrawArrow(CObjectsInterfaceTuto* pTuto, float alpha)
     const float back = length > 0.0f ? width / length : 0.0f;
     float local[3];
     pTuto->ScreenToElement(local, target[0] - dx * back, target[1] - dy * back, 0.0f, arrow);
-    float place[3];
+    // The draw adds the position key again.
     pTuto->GetElementPosition(place, arrow);
+    const float shift[3] = {offset ? offset->x : 0.0f, offset ? offset->y : 0.0f, offset ? offset->z : 0.0f};
     for (int i = 0; i < 3; ++i)
-        place[i] += local[i];
-    const uint32_t key = pTuto->GetSelectedPosition();
-    if (key != 0 && key < pTuto->GetPositionCount()) {
-        place[0] -= pTuto->GetPositions()[key].x;
-        place[1] -= pTuto->GetPositions()[key].y;
-        place[2] -= pTuto->GetPositions()[key].z;
-    }
+        place[i] += local[i] - shift[i];
     pTuto->SetElementPosition(arrow, place);
     pTuto->DrawSingleElement(arrow, alpha);
 }

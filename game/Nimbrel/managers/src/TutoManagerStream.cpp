@@ -92,6 +92,8 @@ Status CTutoManager::LoadFromStream(UtilsStream* pStream)
         m_pStepText->Clear();
         m_pSkipText->Clear();
         m_pQuestionText->Clear();
+        // The scripts that waited for it go on at the next update.
+        m_pending = m_pCommands->GetCount() != 0;
     }
     return kStatusOk;
 }

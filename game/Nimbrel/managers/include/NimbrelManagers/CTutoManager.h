@@ -63,6 +63,8 @@ public:
     Status Unload() override;
     // Unless closed: the frame and the texts laid out again, an item step shown again.
     Status Layout();
+    // The world's relayout after a display change.
+    Status Reload() override { return Layout(); }
     // A step that has faded out is popped (every step when the tutorial is skipped) and the
     // next one chosen.
     void Update() override;
