@@ -3,8 +3,8 @@
 #include <initializer_list>
 
 #include "NimbrelObjects/CObjectsBase.h"
-#include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelObjects/TutoStep.h"
+#include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelManagers/CTimedItems.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CCommandListManager.h"
