@@ -99,9 +99,7 @@ bool RegisterToolBuiltins(ScriptVM* vm, ScriptModule* module, const char* set)
            ScriptModule_RegisterBuiltin(vm, module, "_wait", Wait, ScriptPackArgumentCode(0x4), 0, 0) >= 0;
 }
 
-namespace {
-
-int Fail(ScriptVM* vm, Status status)
+int PrintScriptError(ScriptVM* vm, Status status)
 {
     std::string text = vm->errorText ? UtilsString_ToUtf8(vm->errorText) : std::string();
     if (text.empty())
@@ -110,15 +108,13 @@ int Fail(ScriptVM* vm, Status status)
     return 1;
 }
 
-// A new module linked to `linked`, with the host builtins, compiled from `path` (a source or
-// a compiled image) and linked; its top-level code runs unless `runTopLevel` is false (its
-// globals then come from a saved state). Null after printing the error.
-ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, bool runTopLevel, CSceneRun* scene,
-                   int* exitCode)
+// Its globals then come from a saved state when the top-level code does not run.
+ScriptModule* LoadRunModule(ScriptVM* vm, ScriptModule* linked, const std::string& path, bool runTopLevel,
+                            CSceneRun* scene, int* exitCode)
 {
     ScriptModule* module = ScriptModule_Create(vm, linked);
     if (!module) {
-        *exitCode = Fail(vm, kScriptOutOfMemory);
+        *exitCode = PrintScriptError(vm, kScriptOutOfMemory);
         return nullptr;
     }
     const bool registered = scene ? scene->Register(vm, module) : RegisterToolBuiltins(vm, module, "run");
@@ -141,11 +137,13 @@ ScriptModule* Load(ScriptVM* vm, ScriptModule* linked, const std::string& path, 
         return nullptr;
     }
     if (status < 0) {
-        *exitCode = Fail(vm, status);
+        *exitCode = PrintScriptError(vm, status);
         return nullptr;
     }
     return module;
 }
+
+namespace {
 
 // Chunk tags of a saved state file: the globals, the run state, the synchronized variables.
 constexpr uint32_t kStateChunkTags[3] = {30001, 30002, 30003};
@@ -255,14 +253,14 @@ int Run(const std::string& path, const RunOptions& options, const std::vector<St
     int exitCode = 0;
     ScriptModule* module = nullptr;
     for (const std::string& library : options.libraries) {
-        module = Load(vm, module, library, true, options.scene.get(), &exitCode);
+        module = LoadRunModule(vm, module, library, true, options.scene.get(), &exitCode);
         if (!module) {
             ScriptVM_Destroy(vm);
             return exitCode;
         }
     }
     const bool loading = !options.loadState.empty();
-    module = Load(vm, module, path, !loading, options.scene.get(), &exitCode);
+    module = LoadRunModule(vm, module, path, !loading, options.scene.get(), &exitCode);
     if (module && loading) {
         const Status status = LoadState(vm, module, options.loadState);
         if (status == kScriptFileOpen || (status < 0 && !vm->errorText)) {
@@ -270,7 +268,7 @@ int Run(const std::string& path, const RunOptions& options, const std::vector<St
             exitCode = 1;
             module = nullptr;
         } else if (status < 0) {
-            exitCode = Fail(vm, status);
+            exitCode = PrintScriptError(vm, status);
             module = nullptr;
         }
     }
@@ -305,7 +303,7 @@ int Run(const std::string& path, const RunOptions& options, const std::vector<St
             }
         }
         if (status < 0 && status != kScriptWait && status != kScriptCallerStopped) {
-            exitCode = Fail(vm, status);
+            exitCode = PrintScriptError(vm, status);
             break;
         }
     }

@@ -28,6 +28,7 @@ int CommandShader(int argc, char** argv);
 int CommandProfile(int argc, char** argv);
 int CommandVideo(int argc, char** argv);
 int CommandParticles(int argc, char** argv);
+int CommandLevel(int argc, char** argv);
 // The run subcommand of CommandScript.
 int CommandScriptRun(int argc, char** argv);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -135,6 +136,10 @@ bool DescribeObjectChunk(UtilsStream_Chunk* pChunk, std::string& text)
         ok = ok && Succeeded(object.LoadFromProfile(pChunk));
         if (ok)
             object.DescribeObject(text);
+        // A mini-game's own state follows the scene object's part.
+        char board[512];
+        if (ok && DescribeLevelState(type, pChunk, count, board, sizeof board))
+            AppendFormat(text, "  level %s\n", board);
         i = 0;
         for (UtilsStream_Chunk* child = pChunk->ReadFirstChild(); child && ok; child = pChunk->ReadNextChild()) {
             if (child->GetTag() != kProfileTagElement)

@@ -12,7 +12,9 @@
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptTree.h"
 #include "NimbrelScript/ScriptValue.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/GameData.h"
+#include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/ScriptCommonBuiltins.h"
 #include "Vornel3D_ToolBox/CManagedWorld.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -84,18 +86,32 @@ bool CSceneRun::AddAnswer(const std::string& option)
     return true;
 }
 
-bool CSceneRun::LoadElements(const std::string& path)
+bool CSceneRun::LoadElements(const std::string& path) { return LoadElements(path, kObjectKindLevelBase); }
+
+bool CSceneRun::LoadElements(const std::string& path, uint32_t typeCode)
 {
-    m_world = std::make_unique<WorldData>();
-    m_pGame = GameDataCreate();
-    if (!m_pGame) {
-        std::printf("error out of memory\n");
+    m_object.reset();
+    if (!m_world) {
+        m_world = std::make_unique<WorldData>();
+        m_pGame = GameDataCreate();
+        if (!m_pGame) {
+            std::printf("error out of memory\n");
+            return false;
+        }
+        m_world->pGame = m_pGame;
+        m_pGame->modeWord = kResourceSourceFile;  // the path as given, no data folder in front
+        m_pGame->traceSink = PrintTrace;
+    }
+    if (typeCode == kObjectKindLevelBase) {
+        m_object = std::make_unique<CObjectsLevel>(m_world.get(), 0, 0);
+    } else {
+        CObjectsManager factory(m_world.get());
+        m_object.reset(factory.CreateObject(typeCode, 0, 0));
+    }
+    if (!m_object) {
+        std::printf("error no level kind %u in this build\n", typeCode);
         return false;
     }
-    m_world->pGame = m_pGame;
-    m_pGame->modeWord = kResourceSourceFile;  // the path as given, no data folder in front
-    m_pGame->traceSink = PrintTrace;
-    m_object = std::make_unique<CObjectsLevel>(m_world.get(), 0, 0);
     const Status status = m_object->BuildFromRaw(UtilsString_FromUtf8(path.c_str()).c_str());
     if (Failed(status)) {
         std::printf("error %s: not a readable element-info file: %s\n", path.c_str(), StatusWords(status).c_str());
@@ -137,6 +153,7 @@ Status CSceneRun::Call(ScriptVM* vm, ScriptModule* module, ScriptFunction* node,
     const uint32_t itemLists = ItemListsOf(name);
     std::string text = "call " + name + "(";
     std::vector<const char*> lists;
+    std::vector<std::string> texts;
     const uint32_t count = ScriptArgumentCount(argumentCode);
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t digit = (argumentCode >> (4 * i)) & 0xFu;
@@ -145,12 +162,15 @@ Status CSceneRun::Call(ScriptVM* vm, ScriptModule* module, ScriptFunction* node,
         if (i)
             text += ", ";
         if (digit == kScriptArgLong) {
-            text += std::to_string(ScriptModule_GetParamLong(vm, module, node, caller, i + 1));
+            texts.push_back(std::to_string(ScriptModule_GetParamLong(vm, module, node, caller, i + 1)));
+            text += texts.back();
         } else if (digit == kScriptArgFloat) {
-            text += FloatText(ScriptModule_GetParamFloat(vm, module, node, caller, i + 1));
+            texts.push_back(FloatText(ScriptModule_GetParamFloat(vm, module, node, caller, i + 1)));
+            text += texts.back();
         } else {
             const char* value = ScriptModule_GetParamString(vm, module, node, caller, i + 1);
-            text += "\"" + std::string(value ? value : "") + "\"";
+            texts.emplace_back(value ? value : "");
+            text += "\"" + texts.back() + "\"";
             if (value && (itemLists >> i) & 1u)
                 lists.push_back(value);
         }
@@ -159,6 +179,11 @@ Status CSceneRun::Call(ScriptVM* vm, ScriptModule* module, ScriptFunction* node,
     if (run->m_object)
         for (const char* list : lists)
             run->ResolveItems(name.c_str(), list, fileIndex, line);
+    Status taken = kScriptBuiltinResult;
+    if (run->m_taker && run->m_taker(name, texts, tail, &taken)) {
+        std::fflush(stdout);
+        return taken;
+    }
     if (name[0] == '_') {
         // As in the game, a wait that nothing would follow does not wait.
         std::printf("%s %s\n", tail ? "tail" : "wait", name.c_str());

@@ -203,6 +203,20 @@ const CommandRow kCommands[] = {
      "The pictures are those that section [PARTICULES] of FILE.ini names (\"firework.png\",\n"
      "\"star.png\", \"pulse.png\" and \"extra.png\" without it), read from DATA_DIR. The text\n"
      "is drawn with a glyph pair of DejaVu Sans.\n"},
+    {"level", CommandLevel,
+     "usage: vornel level run ELEMENTS.raw SCRIPT [--seed N] [--moves FILE] [--kind CODE]\n"
+     "\n"
+     "run plays a mini-game level outside the game: the level of kind CODE (by default the kind\n"
+     "whose code is the object's name, such as CIRCLES) is built from its element-info file, the\n"
+     "random generator seeded with N (1), and its script (a source or an image compiled with\n"
+     "--builtins scene) runs \"OnStart\", the level's check (\"setup incomplete\" when it fails)\n"
+     "and \"OnRun\". The level's words (setObjectParameters), events (setObjectExtraRender) and\n"
+     "commands (_waitForEvent) reach the level itself, a refused one printed with its status;\n"
+     "every other builtin prints as with script run --scene. Then each line of FILE is a move:\n"
+     "  !click X Y | !press X Y | !move X Y | !release X Y   (play-item units)\n"
+     "  !item NAME | !key DIR | !event NAME VALUE | !command TEXT | !frames N | !print\n"
+     "!frames runs N frames of 1/30 s, !print prints the board's text form. When the level\n"
+     "finishes, \"finish solved=N\" is printed and a call waiting on \"finished\" goes on.\n"},
     {"script", CommandScript,
      "usage: vornel script dump FILE [--builtins run|game|scene]\n"
      "       vornel script compile IN.script OUT.img [--builtins run|game|scene]\n"

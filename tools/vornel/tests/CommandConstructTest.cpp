@@ -37,6 +37,7 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "object object_2 EMPTY 0\nobject object_3 EXPLO 0\nobject object_4 POPUPS 0\n"
               "object object_5 ITEMS_LIST 0\nobject object_6 TOOLBOX 0\nobject object_7 BUTTONS 0\n"
               "object object_8 HINT 0\nobject object_9 MONITOR 0\n"
+              "object object_10 CIRCLES 0\nobject object_11 SPIDER 0\nobject object_12 MIXTURE 0\n"
               "chapter 1 object_1\nchapter 2 object_0\ninterface popups object_4\ninterface toolbox object_6\n"
               "interface hint object_8\n"
               "label hall_floor 0 0 0 0 @hall@key @hall@apple @hall@coin\n"

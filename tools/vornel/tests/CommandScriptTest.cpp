@@ -24,7 +24,7 @@ TEST(ScriptCommand, DumpsTheSampleScripts)
         EXPECT_NE(output.find("body (plain, base 0):"), std::string::npos);
     }
     auto [status, output] = RunTool("script dump " + kSamples + "Nimbrel_main.script");
-    EXPECT_NE(output.find("function 6 \"main\" [own] parameters 1"), std::string::npos) << output;
+    EXPECT_NE(output.find("function 7 \"main\" [own] parameters 1"), std::string::npos) << output;
 }
 
 TEST(ScriptCommand, ReportsCompileErrors)

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,7 +13,19 @@ NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv)
     if (!result.empty && argv && argv[1])
         result.text = argv[1];
     for (int i = 1; i + 1 < argc; ++i) {
-        if (!argv[i] || std::strcmp(argv[i], "--frames") != 0 || !argv[i + 1])
+        if (!argv[i] || !argv[i + 1])
+            continue;
+        if (std::strcmp(argv[i], "--level") == 0) {
+            result.level = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--chapter") == 0) {
+            // As the script command reads its chapter: atoi's number, 1-based, 0 and below the first.
+            const long value = std::strtol(argv[++i], nullptr, 10);
+            result.chapter = value > 1 ? static_cast<uint32_t>(std::min<long>(value, INT32_MAX) - 1) : 0;
+            continue;
+        }
+        if (std::strcmp(argv[i], "--frames") != 0)
             continue;
         errno = 0;
         char* end = nullptr;

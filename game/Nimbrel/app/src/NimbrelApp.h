@@ -17,11 +17,15 @@ struct PlatformWindow;
 int NimbrelMain(int argc, char** argv);
 
 // What the command line asks. Any argument at all turns the single-instance check off;
-// "--frames N" (N > 0) also ends the message loop after N frames.
+// "--frames N" (N > 0) also ends the message loop after N frames; "--level NAME" starts the
+// game at that level after the main script, in chapter "--chapter N" (1-based, 1 when not
+// given), as `_command("load_object", NAME, N)` would.
 struct NimbrelCommandLine {
     bool empty = true;
     const char* text = "";    // the first argument, for the window record
     uint32_t frameLimit = 0;  // 0: no limit
+    const char* level = nullptr;
+    uint32_t chapter = 0;     // the chapter's index
 };
 NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv);
 
@@ -53,6 +57,7 @@ struct NimbrelSession {
     uint32_t sleepMs = 0;
     bool instanceLocked = false;
     bool ended = false;  // the loop has ended: a quit, a close or a failing frame
+    const char* startLevel = nullptr;  // the level the command line starts at
 };
 
 // 0 when the game runs; else the exit status, with everything made released and the box of
@@ -82,6 +87,7 @@ uint32_t FrameTimerPeriod(int32_t framesPerSecond);
 // driver would run the game unseen), or another copy runs and was raised.
 void SayNoDisplay();
 void SayOtherCopyRunning();
+void SayUnknownLevel(const char* name);
 
 // Box captions and texts.
 void ShowWarningBox(const char16_t* text);

@@ -115,6 +115,7 @@ int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
 {
     const NimbrelCommandLine& commandLine = options.commandLine;
     SetFrameLimit(commandLine.frameLimit);
+    session.startLevel = commandLine.level;
     SetFrameFailed(false);
     session.ended = false;
 
@@ -176,6 +177,8 @@ int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
     if (!w)
         return Fail(session, u"");
     world->SetDisplayChangeCallback(UpdateWindowTitle);
+    if (commandLine.level)
+        world->SetStartLevel(commandLine.level, commandLine.chapter);
     world->SetFlag(2, 1);
     world->SetPlatformIndex(0);
 
@@ -292,9 +295,13 @@ int NimbrelShutdown(NimbrelSession& session)
         Platform_KillTimer(session.window, kTimerId);
     // A frame fails when the player leaves too (the stop flag): that is no failure.
     const GameData* game = world->GetGameData();
-    const bool failed = FrameFailed() && !(game && game->stop);
+    bool failed = FrameFailed() && !(game && game->stop);
     if (failed)
         ShowErrorBox(LastErrorText());
+    if (world->IsStartLevelUnknown()) {
+        SayUnknownLevel(session.startLevel);
+        failed = true;
+    }
     world->Unload();
     if (Failed(world->DestroyMainWindow()))
         ShowErrorBox(LastErrorText());

@@ -19,3 +19,8 @@ void SayOtherCopyRunning()
                "for example: ./nimbrel --second\n",
                stderr);
 }
+
+void SayUnknownLevel(const char* name)
+{
+    std::fprintf(stderr, "nimbrel: no level is named \"%s\" in this game's construction.\n", name);
+}

@@ -56,6 +56,18 @@ TEST(CommandLine, AnyArgumentTurnsTheInstanceCheckOff)
 
     const char* bad[] = {"nimbrel", "--frames", "12x", "--frames", "-3", "--frames"};
     EXPECT_EQ(ParseCommandLine(6, bad).frameLimit, 0u);
+
+    // A start at a level: its chapter counts from 1, as the script command's does.
+    const char* level[] = {"nimbrel", "--level", "circles", "--chapter", "2", "--frames", "5"};
+    const NimbrelCommandLine start = ParseCommandLine(7, level);
+    EXPECT_STREQ(start.level, "circles");
+    EXPECT_EQ(start.chapter, 1u);
+    EXPECT_EQ(start.frameLimit, 5u);
+    for (const char* chapter : {"0", "-4", "x", "1"}) {
+        const char* first[] = {"nimbrel", "--chapter", chapter, "--level", "hall"};
+        EXPECT_EQ(ParseCommandLine(5, first).chapter, 0u) << chapter;
+    }
+    EXPECT_EQ(ParseCommandLine(1, none).level, nullptr);
 }
 
 TEST(FrameLimit, ReachingItAsksTheLoopToEnd)

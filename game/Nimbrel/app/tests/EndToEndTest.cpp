@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "../../levels/tests/CirclesSolver.h"
 #include "NimbrelWorld/ScreenFit.h"
 #include "ProfileDump.h"
 #include "VornelAudio/CAudioEngineAL.h"
@@ -997,6 +998,20 @@ std::map<std::string, SceneRect> SceneRects(const std::string& elementInfo)
     return rects;
 }
 
+// The fit of the reference screen into the window (offset x, y, then scale x, y), as the
+// game computes it from the window's size; false when the window cannot be measured.
+bool WindowFit(const std::string& id, float* fit)
+{
+    const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
+    const size_t at = geometry.find("Geometry: ");
+    int width = 0, height = 0;
+    if (at == std::string::npos || std::sscanf(geometry.c_str() + at, "Geometry: %dx%d", &width, &height) != 2)
+        return false;
+    ComputeScreenFit(uint16_t(width), uint16_t(height), kDefaultReferenceWidth, kDefaultReferenceHeight,
+                     ChooseTextureLevel(uint16_t(width), uint16_t(height), 1024, 768), 1, fit, nullptr, nullptr);
+    return true;
+}
+
 // What one cell of the hall's items list shows: where its pale gold text pixels lie (and how
 // far left they begin) and how many green pixels its check mark has.
 struct ListCell {
@@ -1017,13 +1032,8 @@ public:
     bool Open(const std::string& windowId)
     {
         id = windowId;
-        const std::string geometry = Shell("xdotool getwindowgeometry " + id + " 2>/dev/null");
-        const size_t at = geometry.find("Geometry: ");
-        int width = 0, height = 0;
-        if (at == std::string::npos || std::sscanf(geometry.c_str() + at, "Geometry: %dx%d", &width, &height) != 2)
+        if (!WindowFit(id, fit))
             return false;
-        ComputeScreenFit(uint16_t(width), uint16_t(height), kDefaultReferenceWidth, kDefaultReferenceHeight,
-                         ChooseTextureLevel(uint16_t(width), uint16_t(height), 1024, 768), 1, fit, nullptr, nullptr);
         rects = SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_1.raw");
         list = SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_5.raw");
         const std::string info = Shell("xwininfo -id " + id);
@@ -1977,3 +1987,265 @@ TEST_F(HallProgram, TheHintLightsAnItemLeftAndTheMonitorCountsTheFinds)
     EXPECT_TRUE(WaitUntil([&] { return IsParchment(hall.Colour(parchment)); })) << std::hex << hall.Colour(parchment);
     Quit();
 }
+
+// ---- chapter 2's mini-games ----------------------------------------------------------------------
+
+namespace {
+
+// The sample's objects of chapter 2's mini-games.
+constexpr uint32_t kCirclesObject = 10, kMixtureObject = 12;
+
+// A level of the sample in the program's window: its elements' centres from its built
+// element-info file (`vornel scene dump`), fitted into the window, xdotool's clicks, and the
+// window's colours from one capture.
+class LevelWindow {
+public:
+    bool Open(const std::string& windowId)
+    {
+        id = windowId;
+        return WindowFit(id, fit);
+    }
+    // The elements of the sample's object `number`.
+    bool Read(uint32_t number)
+    {
+        rects = SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_" + std::to_string(number) + ".raw");
+        return !rects.empty();
+    }
+    WindowPoint Window(float x, float y) const
+    {
+        return {int(std::lround(fit[0] + x * fit[2])), int(std::lround(fit[1] + y * fit[3]))};
+    }
+    WindowPoint Centre(const std::string& element) const
+    {
+        const SceneRect& r = rects.at(element);
+        return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
+    }
+    // The colours at the points, from one capture of the window (-1 outside it).
+    std::vector<int64_t> Colours(const std::vector<WindowPoint>& points) const
+    {
+        const RootPicture picture = ReadWindowPicture(id);
+        std::vector<int64_t> colours;
+        for (const WindowPoint& p : points)
+            colours.push_back(p.x >= 0 && p.y >= 0 && p.x < picture.width && p.y < picture.height ? picture.At(p.x, p.y)
+                                                                                                   : -1);
+        return colours;
+    }
+    int64_t Colour(WindowPoint p) const { return Colours({p})[0]; }
+    // The pointer then goes to the window's corner, so that the cursor covers nothing read.
+    bool Click(WindowPoint p) const
+    {
+        return std::system(("xdotool mousemove --window " + id + " " + std::to_string(p.x) + " " +
+                            std::to_string(p.y) + " click 1 mousemove --window " + id + " 1 1")
+                               .c_str()) == 0;
+    }
+
+    std::string id;
+    std::map<std::string, SceneRect> rects;
+
+private:
+    float fit[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+};
+
+// The three flat colours of the circles' kinds: red (left), green (middle), blue (right).
+char CirclesKind(int64_t rgb)
+{
+    if (rgb < 0)
+        return '?';
+    const int r = int(rgb >> 16 & 0xFF), g = int(rgb >> 8 & 0xFF), b = int(rgb & 0xFF);
+    if (r > 150 && g < 100 && b < 100)
+        return 'L';
+    if (g > 130 && r < 100 && b < 120)
+        return 'M';
+    if (b > 150 && r < 100 && g < 130)
+        return 'R';
+    return '?';
+}
+
+bool IsBannerGold(int64_t rgb)
+{
+    return rgb >= 0 && (rgb >> 16 & 0xFF) > 200 && (rgb >> 8 & 0xFF) > 170 && (rgb & 0xFF) < 120;
+}
+
+// The circles level of the sample, as the player sees it: the ten places at their ring
+// positions about the two centres, read as "LLLMMMMRRR", and the solver's turns as its arrows.
+class CirclesProgram : public Program {
+protected:
+    class NoRandom : public LevelBoardHost {
+        uint32_t NextRandom() override { return 0; }
+        void BoardFinished(uint8_t) override {}
+    };
+
+    void SetUp() override
+    {
+        Program::SetUp();
+        if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+        // The rings' layout, dealt once: the places' order along the rings.
+        const char* items[] = {"circles_game_play", "circles_register_center_left", "circles_register_center_right",
+                               "circles_register_items_ref_left", "circles_register_items_ref_middle",
+                               "circles_register_items_ref_right"};
+        for (int32_t i = 0; i < 6; ++i)
+            *board.ItemWord(items[i]) = i;
+        board.Word("circles_random_count", "1");
+        ASSERT_EQ(board.Deal(), kStatusOk);
+    }
+
+    // The program, from the start at the circles or from the saved game, up to the rings'
+    // deal on the screen, clicked through the splash pictures.
+    void Begin(const std::vector<std::string>& args)
+    {
+        pid = Start("nimbrel", args);
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "") << Stderr();
+        ASSERT_TRUE(level.Open(id));
+        ASSERT_TRUE(level.Read(kCirclesObject));
+        const WindowPoint corner = level.Window(1000.0f, 740.0f);
+        auto lastClick = std::chrono::steady_clock::now();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (Arrangement().find('?') == std::string::npos)
+                    return true;
+                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(700)) {
+                    level.Click(corner);
+                    lastClick = std::chrono::steady_clock::now();
+                }
+                return false;
+            },
+            120))
+            << Arrangement() << Stderr();
+    }
+
+    // Each place's kind, from the colour at its centre: a ring's position k lies the ring's
+    // radius (the centres' distance) from its centre at 30 + 60 k degrees.
+    std::string Arrangement()
+    {
+        const SceneRect& l = level.rects.at("centre_l");
+        const SceneRect& r = level.rects.at("centre_r");
+        const float centres[2][2] = {{l.x + l.width * 0.5f, l.y + l.height * 0.5f},
+                                     {r.x + r.width * 0.5f, r.y + r.height * 0.5f}};
+        const float radius = centres[1][0] - centres[0][0];
+        std::vector<WindowPoint> points(kCirclesPlaces);
+        for (CirclesRing ring : {kCirclesRingLeft, kCirclesRingRight})
+            for (uint32_t k = 0; k < kCirclesRingPositions; ++k) {
+                float m[16];
+                CirclesBoard::PlaceMatrix(30.0f + 60.0f * float(k), radius, m);
+                const float* c = centres[ring == kCirclesRingRight];
+                points[board.RingPlace(ring, k)] = level.Window(c[0] + m[12], c[1] + m[13]);
+            }
+        std::string kinds;
+        for (int64_t colour : level.Colours(points))
+            kinds += CirclesKind(colour);
+        return kinds;
+    }
+
+    // The shortest turns from what the screen shows, as arrows.
+    std::vector<std::string> Solution()
+    {
+        const std::string kinds = Arrangement();
+        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 'L'), 3) << kinds;
+        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 'M'), 4) << kinds;
+        SetCirclesArrangement(board, kinds);
+        const char* arrows[] = {"arrow_left_up", "arrow_left_down", "arrow_right_up", "arrow_right_down"};
+        std::vector<std::string> moves;
+        for (CirclesAction move : SolveCircles(board).moves)
+            moves.push_back(arrows[move]);
+        return moves;
+    }
+
+    // Clicks an arrow and waits until the places show `after` at rest.
+    void Turn(const std::string& arrow, const std::string& after)
+    {
+        SCOPED_TRACE(arrow);
+        ASSERT_TRUE(level.Click(level.Centre(arrow)));
+        ASSERT_TRUE(WaitUntil([&] { return Arrangement() == after; }, 10)) << Arrangement() << " not " << after;
+    }
+    // The arrangement after the arrow's turn.
+    std::string Turned(const std::string& kinds, const std::string& arrow)
+    {
+        const char* arrows[] = {"arrow_left_up", "arrow_left_down", "arrow_right_up", "arrow_right_down"};
+        SetCirclesArrangement(board, kinds);
+        board.Turn(CirclesAction(std::find(arrows, arrows + 4, arrow) - arrows));
+        return CirclesArrangement(board);
+    }
+    void SolveAndSeeTheBanner()
+    {
+        std::string kinds = Arrangement();
+        const std::vector<std::string> moves = Solution();
+        ASSERT_FALSE(moves.empty()) << kinds;
+        for (const std::string& arrow : moves) {
+            kinds = Turned(kinds, arrow);
+            Turn(arrow, kinds);
+            if (HasFatalFailure())
+                return;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    }
+    void Quit()
+    {
+        kill(pid, SIGTERM);
+        ASSERT_EQ(Wait(pid), 0) << Stderr();
+    }
+
+    NoRandom random;
+    CirclesBoard board{&random};
+    LevelWindow level;
+    pid_t pid = 0;
+};
+
+// Started at the circles: the player reads the rings, solves them with the arrows and sees the
+// banner; the spider goes on alone, then the mixture's three flasks are poured in order.
+TEST_F(CirclesProgram, TheCirclesAreSolvedAndTheChapterGoesOnToTheSpiderAndTheMixture)
+{
+    LinkData();
+    Begin({"--level", "circles", "--chapter", "2", "--frames", "1000000"});
+    if (HasFatalFailure())
+        return;
+    SolveAndSeeTheBanner();
+    if (HasFatalFailure())
+        return;
+    // The spider's wall, then the mixture's table, at a corner none of their items covers.
+    const WindowPoint corner = level.Window(980.0f, 40.0f);
+    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x2A2430); }, 20)) << Stderr();
+    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x3A2A20); }, 30)) << Stderr();
+    ASSERT_TRUE(level.Read(kMixtureObject));
+    for (const char* flask : {"flask_red", "flask_blue", "flask_green"}) {
+        SCOPED_TRACE(flask);
+        const WindowPoint at = level.Centre(flask);
+        ASSERT_FALSE(Near(level.Colour(at), 0x3A2A20));
+        ASSERT_TRUE(level.Click(at));
+        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(at), 0x3A2A20); }, 10));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    Quit();
+}
+
+// A game closed in the middle of the circles continues with the same board, which then solves.
+TEST_F(CirclesProgram, AClosedGameContinuesWithTheSameBoard)
+{
+    LinkData();
+    Begin({"--level", "circles", "--chapter", "2", "--frames", "1000000"});
+    if (HasFatalFailure())
+        return;
+    const std::vector<std::string> moves = Solution();
+    ASSERT_FALSE(moves.empty());
+    // One turn away from the way to the solution, so that the saved board is not the dealt one.
+    const std::string turned = Turned(Arrangement(), moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up");
+    Turn(moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up", turned);
+    if (HasFatalFailure())
+        return;
+    Quit();
+    // The profile holds the board as the level saved it, which `vornel profile dump` prints.
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    EXPECT_NE(dump.find("  level circles places " + turned + " left 3,4,5,2,1,0 right 7,8,9,5,6,3\n"),
+              std::string::npos)
+        << dump;
+    Begin({"--frames", "1000000"});
+    if (HasFatalFailure())
+        return;
+    EXPECT_EQ(Arrangement(), turned);
+    SolveAndSeeTheBanner();
+    Quit();
+}
+
+}  // namespace

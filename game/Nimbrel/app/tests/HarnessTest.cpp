@@ -194,7 +194,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 10u);
+    ASSERT_EQ(objects->GetObjectCount(), 13u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));

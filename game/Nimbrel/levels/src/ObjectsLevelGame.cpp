@@ -80,6 +80,14 @@ Status CObjectsLevelGame::OnEvent(const char* name, char* value)
 
 Status CObjectsLevelGame::OnAction(const char*, char*) { return kStatusDoneNoResult; }
 
+uint32_t CObjectsLevelGame::PrintBoard(char* out, uint32_t capacity) const
+{
+    if (!capacity)
+        return 0;
+    UtilsString_CopyA(out, capacity, "no board");
+    return uint32_t(std::strlen(out));
+}
+
 Status CObjectsLevelGame::OnCommand(const char* command)
 {
     // The base clears the finished mark on "reset" and never takes a command.

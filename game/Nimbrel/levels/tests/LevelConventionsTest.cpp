@@ -133,15 +133,6 @@ public:
     std::unique_ptr<CFixtureProbe> probe;
 };
 
-ScriptBuiltinCall Pair(const char* name, const char* value)
-{
-    ScriptBuiltinCall call{};
-    call.arguments[0] = reinterpret_cast<uintptr_t>(name);
-    call.arguments[1] = reinterpret_cast<uintptr_t>(value);
-    call.argumentCount = 2;
-    return call;
-}
-
 class LevelConventions : public ::testing::Test {
 protected:
     void SetUp() override
@@ -152,12 +143,12 @@ protected:
     // A word through the kind's handler (the fixture's builtin records words instead).
     Status Word(const char* name, const char* value)
     {
-        ScriptBuiltinCall call = Pair(name, value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(name, value);
         return probe->CObjectsLevelGame::setObjectParameters(call);
     }
     Status Event(const char* name, const char* value)
     {
-        ScriptBuiltinCall call = Pair(name, value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(name, value);
         return probe->setObjectExtraRender(call);
     }
 
@@ -351,11 +342,11 @@ TEST(PlainLevels, TheEmptyLevelTakesOnlyResetAndNeverSkips)
     EXPECT_EQ(frame->OnCommand("pause"), kStatusFailed);
     EXPECT_EQ(frame->OnCommand("resume"), kStatusFailed);
     for (auto [name, value] : {std::pair{"event", "skip"}, {"event", "other"}, {"flashlight", "on"}}) {
-        ScriptBuiltinCall call = Pair(name, value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(name, value);
         EXPECT_EQ(frame->setObjectExtraRender(call), kStatusDoneNoResult) << name << " " << value;
     }
     EXPECT_FALSE(frame->IsFinished());
-    ScriptBuiltinCall abuse = Pair("abuse", "on");
+    ScriptBuiltinCall abuse = ScriptBuiltinCall::Texts("abuse", "on");
     EXPECT_EQ(frame->setObjectExtraRender(abuse), kStatusDoneStoreResult);
 }
 
@@ -378,7 +369,7 @@ TEST(PlainLevels, TheFlashlightEventSwitchesTheExplorationLevelsModeAndCentresTh
         // A press has switched the light on away from the centre: each event puts it out there.
         light->OnMouseDown(40.0f, 30.0f, 0);
         ASSERT_EQ(light->GetState(), kFlashlightSwitchingOn);
-        ScriptBuiltinCall call = Pair("flashlight", step.value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts("flashlight", step.value);
         EXPECT_EQ(hall->setObjectExtraRender(call), kStatusDoneStoreResult) << step.value;
         EXPECT_EQ(hall->IsFlashlightMode(), step.mode) << step.value;
         EXPECT_EQ(light->GetState(), kFlashlightOff) << step.value;
@@ -386,14 +377,14 @@ TEST(PlainLevels, TheFlashlightEventSwitchesTheExplorationLevelsModeAndCentresTh
         EXPECT_EQ(light->GetY(), 384.0f);
         EXPECT_EQ(light->GetActivity(), 0.0f);
     }
-    ScriptBuiltinCall other = Pair("event", "skip");
+    ScriptBuiltinCall other = ScriptBuiltinCall::Texts("event", "skip");
     EXPECT_EQ(hall->setObjectExtraRender(other), kStatusDoneNoResult);
 
     // The level steps the light only in flashlight mode.
     light->OnMouseDown(40.0f, 30.0f, 0);
     hall->UpdateState();
     EXPECT_EQ(light->GetLevel(), 0.0f);
-    ScriptBuiltinCall on = Pair("flashlight", "on");
+    ScriptBuiltinCall on = ScriptBuiltinCall::Texts("flashlight", "on");
     ASSERT_EQ(hall->setObjectExtraRender(on), kStatusDoneStoreResult);
     light->OnMouseDown(40.0f, 30.0f, 0);
     hall->UpdateState();

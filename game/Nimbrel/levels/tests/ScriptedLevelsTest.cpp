@@ -16,15 +16,6 @@
 
 namespace {
 
-ScriptBuiltinCall Pair(const char* name, const char* value)
-{
-    ScriptBuiltinCall call{};
-    call.arguments[0] = reinterpret_cast<uintptr_t>(name);
-    call.arguments[1] = reinterpret_cast<uintptr_t>(value);
-    call.argumentCount = 2;
-    return call;
-}
-
 template <class Kind>
 struct ScriptedLevel {
     explicit ScriptedLevel(uint32_t typeCode)
@@ -49,16 +40,16 @@ void ExpectScriptedAnswers(Kind& level)
 {
     // Every word is taken and changes nothing (the kind's own handler, under the fixture's).
     for (const char* word : {"spider_speed", "", "mixture_item_name"}) {
-        ScriptBuiltinCall call = Pair(word, "7");
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(word, "7");
         EXPECT_EQ(level.CObjectsLevelScripted::setObjectParameters(call), kStatusDoneStoreResult) << word;
     }
     // "skip" is not handled and finishes nothing; "abuse" is the level base's.
     for (auto [name, value] : {std::pair{"event", "skip"}, {"event", "other"}, {"spider_action", "1"}}) {
-        ScriptBuiltinCall call = Pair(name, value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(name, value);
         EXPECT_EQ(level.setObjectExtraRender(call), kStatusDoneNoResult) << name << " " << value;
     }
     EXPECT_FALSE(level.IsFinished());
-    ScriptBuiltinCall abuse = Pair("abuse", "on");
+    ScriptBuiltinCall abuse = ScriptBuiltinCall::Texts("abuse", "on");
     EXPECT_EQ(level.setObjectExtraRender(abuse), kStatusDoneStoreResult);
     EXPECT_EQ(level.GetAbuse(), 1);
     // No command is taken, "reset" included, which lets the level finish again.

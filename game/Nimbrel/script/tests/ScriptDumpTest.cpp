@@ -37,7 +37,7 @@ TEST(ScriptDump, MainScriptWithItsInclude)
     EXPECT_TRUE(Has(listing, "Nimbrel_common.script\""));
     EXPECT_TRUE(Has(listing, "function 0 \"clampLevel\" [own,exported] parameters 3"));
     EXPECT_TRUE(Has(listing, "\"visits\" [own,synchronized]"));
-    EXPECT_TRUE(Has(listing, "function 6 \"main\" [own] parameters 1"));
+    EXPECT_TRUE(Has(listing, "function 7 \"main\" [own] parameters 1"));
     // Calls from inside a function to top-level functions are references found by name.
     EXPECT_TRUE(Has(listing, "\"trace\" [by-name] (reference)"));
     // Builtins the tool does not register are left to the linked modules.

@@ -244,6 +244,12 @@ Status CNimbrelWorld::MainScriptStep()
         Log(m_pWorldData->logPath, 0, kInternalError);
         return kStatusFailed;
     }
+    if (m_pStartLevel && Failed(LoadLevelByName(m_pStartLevel, m_startChapter))) {
+        // Not a failure of the game: the program ends and names the level it did not find.
+        m_startLevelUnknown = true;
+        if (m_pWorldData->pGame)
+            m_pWorldData->pGame->stop = 1;
+    }
     return kStatusOk;
 }
 

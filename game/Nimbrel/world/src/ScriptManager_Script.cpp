@@ -193,15 +193,8 @@ Status CScriptManager::HandleCommand(void* object, ScriptBuiltinCall& call)
     if (!objects)
         return kStatusFailed;
     if (std::strcmp(command, "load_object") == 0) {
-        const int32_t index = objects->FindLevelIndexByName(a);
-        if (index < 0)
-            return kStatusFailed;
-        // A 1-based chapter, never past the last one; without chapters the current one stays.
-        const CChaptersManager* chapters = world->GetChaptersManager();
-        const uint32_t count = chapters ? chapters->GetChapterCount() : 0;
-        const uint32_t chapter = count ? std::min(OneBased(b), count - 1) : kNoObjectIndex;
         // The level change replaces the calling script: it stays suspended.
-        return Failed(objects->SetCurrentLevel(uint32_t(index), chapter, 0)) ? kStatusFailed : kStatusWait;
+        return Failed(world->LoadLevelByName(a, OneBased(b))) ? kStatusFailed : kStatusWait;
     }
     if (std::strcmp(command, "load_profile") == 0) {
         CProfileManager* profiles = world->GetProfileManager();

@@ -43,6 +43,8 @@ public:
         return status;
     }
 
+    uint32_t PrintBoard(char* out, uint32_t capacity) const override { return m_board.Print(out, capacity); }
+
     const Board& GetBoard() const { return m_board; }
     Board& GetBoard() { return m_board; }
 

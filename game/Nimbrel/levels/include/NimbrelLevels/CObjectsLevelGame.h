@@ -99,6 +99,10 @@ public:
     // be written.
     Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk) override;
 
+    // The board's text form into `out` (always terminated), for the tools; its length. A kind
+    // without a board model writes "no board".
+    virtual uint32_t PrintBoard(char* out, uint32_t capacity) const;
+
     uint8_t IsPaused() const { return m_paused; }
     uint8_t IsSolved() const { return m_solved; }
 

@@ -273,6 +273,16 @@ public:
     CTimerManager* GetTimerManager() const;
     CPopupManager* GetPopupManager() const;
     CToolboxManager* GetToolboxManager() const;
+
+    // ---- a level by name --------------------------------------------------------------------
+    // The level named `name` becomes current in chapter `chapter` (an index, cut to the last
+    // chapter; without chapters the current one stays), as `_command("load_object")` asks;
+    // kStatusFailed when no level has that name.
+    Status LoadLevelByName(const char* name, uint32_t chapter);
+    // A start at a level (the program's "--level NAME --chapter N"): after the main script the
+    // world loads it. A name no level has stops the game, and the program says so.
+    void SetStartLevel(const char* name, uint32_t chapter);
+    bool IsStartLevelUnknown() const { return m_startLevelUnknown; }
     // The screen transitions and the progress bar, null until the start-up load made them.
     CTransitions* GetTransitions() const;
     CProgressBar* GetProgressBar() const;
@@ -465,6 +475,9 @@ private:
     std::string FormatOptions() const;
 
     int32_t m_gameState = kGameStateIdle;
+    const char* m_pStartLevel = nullptr;  // the caller's text, kept for the program's life
+    uint32_t m_startChapter = 0;
+    bool m_startLevelUnknown = false;
     int32_t m_inputReceiver = 0;
     CManagedObject* m_pManagers[kManagerCount] = {};
     CManagedObject** m_ppRegistered = nullptr;

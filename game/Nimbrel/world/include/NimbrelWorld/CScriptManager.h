@@ -90,6 +90,15 @@ struct ScriptBuiltinCall {
     uint8_t waitTaken;           // the plain form handed waitCommand to something
     uint32_t tail;             // nothing of its function runs after the call
 
+    // A call of two texts, as a script hands an object a word or an event (name, value).
+    static ScriptBuiltinCall Texts(const char* first, const char* second)
+    {
+        ScriptBuiltinCall call{};
+        call.arguments[0] = reinterpret_cast<uintptr_t>(first);
+        call.arguments[1] = reinterpret_cast<uintptr_t>(second);
+        call.argumentCount = 2;
+        return call;
+    }
     const char* Text(uint32_t i) const { return reinterpret_cast<const char*>(arguments[i]); }
     uint32_t Long(uint32_t i) const { return static_cast<uint32_t>(arguments[i]); }
     float Float(uint32_t i) const;

@@ -1,0 +1,282 @@
+// vornel level run: plays a mini-game outside the game. The level object is made as the
+// factory makes its kind and built from its element-info file; its script runs "OnStart",
+// the level's check and "OnRun" with the scene builtins of `script run --scene`, but for the
+// level's own: its words (setObjectParameters), its events (setObjectExtraRender) and the
+// commands and "finished" of _waitForEvent reach the level's real handlers. Then the moves of
+// the file play it, frame by frame; "finish solved=N" is printed when the level finishes, and
+// the call waiting for it goes on.
+#include "Commands.h"
+#include "ScriptSceneRun.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "NimbrelLevels/CObjectsLevelGame.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelScript/ScriptRun.h"
+#include "NimbrelScript/ScriptStatus.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsRandom.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
+
+namespace {
+
+// The level kind whose code is `code` (case aside, without its padding), 0 when none is.
+uint32_t KindByCode(const std::string& code)
+{
+    const ObjectsTypeInfo* rows = ObjectKindTable();
+    for (int i = 0; i < kObjectKindCount; ++i) {
+        std::string own = UtilsString_ToUtf8(rows[i].code);
+        own.erase(own.find_last_not_of(' ') + 1);
+        if (IsLevelKind(rows[i].typeCode) && !code.empty() && own.size() == code.size() &&
+            std::equal(own.begin(), own.end(), code.begin(),
+                       [](char a, char b) { return std::toupper(uint8_t(a)) == std::toupper(uint8_t(b)); }))
+            return rows[i].typeCode;
+    }
+    return 0;
+}
+
+class CLevelRun {
+public:
+    int Run(const std::string& elements, const std::string& script, uint32_t seed, const std::string& kind,
+            const std::string& moves);
+
+private:
+    // The level's own builtins; false for the others, which print as the scene run prints them.
+    bool Take(const std::string& name, const std::vector<std::string>& texts, uint32_t tail, Status* pStatus);
+    // One line of the moves; false when it cannot be read.
+    bool Move(const std::string& line);
+    // After every step: a finish is said once, and the call waiting for it goes on.
+    void CheckFinish();
+    bool RunEvent(const char* name, bool reuse);
+    void PrintBoard();
+
+    CSceneRun m_scene;
+    CObjectsBase* m_pLevel = nullptr;
+    ScriptVM* m_pVM = nullptr;
+    ScriptModule* m_pModule = nullptr;
+    bool m_finishWaiter = false;
+    bool m_finishSaid = false;
+    int m_exit = 0;
+};
+
+bool CLevelRun::Take(const std::string& name, const std::vector<std::string>& texts, uint32_t, Status* pStatus)
+{
+    const char* first = texts.size() > 0 ? texts[0].c_str() : "";
+    const char* second = texts.size() > 1 ? texts[1].c_str() : "";
+    *pStatus = kScriptBuiltinResult;
+    if (name == "setObjectParameters" || name == "setObjectExtraRender") {
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(first, second);
+        const Status status = name == "setObjectParameters" ? m_pLevel->setObjectParameters(call)
+                                                             : m_pLevel->setObjectExtraRender(call);
+        // A refused word is said, and the script goes on to show the rest.
+        if (Failed(status) && status != kStatusDoneStoreResult && status != kStatusDoneNoResult)
+            std::printf("refused %s(\"%s\", \"%s\"): %s\n", name.c_str(), first, second, StatusWords(status).c_str());
+        return true;
+    }
+    if (name != "_waitForEvent")
+        return false;
+    const Status status = m_pLevel->OnCommand(first);
+    if (status != kStatusFailed)
+        return true;
+    if (std::strcmp(first, "finished") != 0 || !m_pLevel->IsLevel())
+        return false;
+    std::printf("wait finished\n");
+    m_finishWaiter = true;
+    *pStatus = kScriptWait;
+    return true;
+}
+
+bool CLevelRun::RunEvent(const char* name, bool reuse)
+{
+    if (ScriptModule_HasFunction(m_pVM, m_pModule, name) < 0)
+        return true;
+    const Status status =
+        ScriptModule_Run(m_pVM, m_pModule, name, reuse, 0, nullptr, 0, reuse ? 0u : kScriptNoResume);
+    if (status < 0 && status != kScriptWait && status != kScriptCallerStopped) {
+        m_exit = PrintScriptError(m_pVM, status);
+        return false;
+    }
+    return true;
+}
+
+void CLevelRun::CheckFinish()
+{
+    if (m_finishSaid || !m_pLevel->IsFinished())
+        return;
+    m_finishSaid = true;
+    const auto* game = dynamic_cast<const CObjectsLevelGame*>(m_pLevel);
+    std::printf("finish solved=%d\n", game ? int(game->IsSolved()) : 1);
+    if (m_finishWaiter) {
+        m_finishWaiter = false;
+        RunEvent("OnRun", true);
+    }
+}
+
+void CLevelRun::PrintBoard()
+{
+    char text[512] = "no board";
+    if (const auto* game = dynamic_cast<const CObjectsLevelGame*>(m_pLevel))
+        game->PrintBoard(text, sizeof text);
+    std::printf("%s\n", text);
+}
+
+bool CLevelRun::Move(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string move;
+    words >> move;
+    if (move == "!print") {
+        PrintBoard();
+    } else if (move == "!frames") {
+        uint32_t count = 0;
+        if (!(words >> count))
+            return false;
+        for (uint32_t i = 0; i < count && m_exit == 0; ++i) {
+            m_pLevel->UpdateState();
+            CheckFinish();
+        }
+    } else if (move == "!event") {
+        std::string name, value;
+        if (!(words >> name))
+            return false;
+        std::getline(words >> std::ws, value);
+        ScriptBuiltinCall call = ScriptBuiltinCall::Texts(name.c_str(), value.c_str());
+        const Status status = m_pLevel->setObjectExtraRender(call);
+        if (status == kStatusFailed)
+            std::printf("refused %s: %s\n", line.c_str(), StatusWords(status).c_str());
+    } else if (move == "!command") {
+        std::string text;
+        std::getline(words >> std::ws, text);
+        const Status status = m_pLevel->OnCommand(text.c_str());
+        if (Failed(status))
+            std::printf("refused %s: %s\n", line.c_str(), StatusWords(status).c_str());
+    } else if (move == "!click" || move == "!press" || move == "!move" || move == "!release") {
+        float x = 0.0f, y = 0.0f;
+        if (!(words >> x >> y))
+            return false;
+        const Status status = move == "!click"   ? m_pLevel->OnClick(x, y, 0)
+                              : move == "!press" ? m_pLevel->OnMouseDown(x, y, 1)
+                              : move == "!move"  ? m_pLevel->OnMouseMove(x, y, 1)
+                                                 : m_pLevel->OnMouseUp(x, y, 0);
+        if (Failed(status))
+            std::printf("not taken %s\n", line.c_str());
+    } else if (move == "!item") {
+        std::string name;
+        if (!(words >> name))
+            return false;
+        const int32_t element = m_pLevel->FindElementByName(name.c_str());
+        if (element < 0)
+            std::printf("no item %s\n", name.c_str());
+        else
+            m_pLevel->OnElementClicked(m_pLevel->GetItemRecord(uint32_t(element)));
+    } else if (move == "!key") {
+        // No kind of this build takes keys.
+        std::printf("not taken %s\n", line.c_str());
+    } else {
+        return false;
+    }
+    CheckFinish();
+    return true;
+}
+
+int CLevelRun::Run(const std::string& elements, const std::string& script, uint32_t seed, const std::string& kind,
+                   const std::string& moves)
+{
+    std::vector<std::string> lines;
+    if (!moves.empty()) {
+        std::ifstream in(moves);
+        if (!in) {
+            std::printf("error cannot read the moves in %s\n", moves.c_str());
+            return 1;
+        }
+        for (std::string line; std::getline(in, line);) {
+            line.erase(0, line.find_first_not_of(" \t"));
+            if (!line.empty() && line[0] != '#')
+                lines.push_back(line);
+        }
+    }
+    // The kind: the one named, else the one whose code the object's name is.
+    uint32_t typeCode = KindByCode(kind);
+    if (kind.empty()) {
+        if (!m_scene.LoadElements(elements))
+            return 1;
+        const char* name = m_scene.Object()->GetName();
+        typeCode = KindByCode(name ? name : "");
+    }
+    if (typeCode == 0) {
+        std::printf("error no level kind named %s\n", kind.empty() ? "by the object" : kind.c_str());
+        return 1;
+    }
+    if (!m_scene.LoadElements(elements, typeCode))
+        return 1;
+    m_pLevel = m_scene.Object();
+    WorldData* world = m_scene.World();
+    UtilsRandom_Seed(world, seed);
+    world->frameTime = 1.0;
+    m_scene.SetTaker([this](const std::string& name, const std::vector<std::string>& texts, uint32_t tail,
+                            Status* pStatus) { return Take(name, texts, tail, pStatus); });
+
+    m_pVM = ScriptVM_Create();
+    if (!m_pVM) {
+        std::printf("error out of memory\n");
+        return 1;
+    }
+    m_pModule = LoadRunModule(m_pVM, nullptr, script, true, &m_scene, &m_exit);
+    if (m_pModule) {
+        m_pLevel->ResetRunState();
+        if (RunEvent("OnStart", false)) {
+            const Status check = m_pLevel->CheckSetup();
+            if (Failed(check))
+                std::printf("setup incomplete: %s\n", StatusWords(check).c_str());
+            if (RunEvent("OnRun", false)) {
+                CheckFinish();
+                for (const std::string& line : lines)
+                    if (m_exit == 0 && !Move(line)) {
+                        std::printf("error cannot read the move \"%s\"\n", line.c_str());
+                        m_exit = 1;
+                    }
+            }
+        }
+    }
+    std::fflush(stdout);
+    ScriptVM_Destroy(m_pVM);
+    return m_exit;
+}
+
+}  // namespace
+
+int CommandLevel(int argc, char** argv)
+{
+    if (argc < 3 || std::strcmp(argv[0], "run") != 0)
+        return kExitUsage;
+    uint32_t seed = 1;
+    std::string kind, moves;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            return kExitUsage;
+        if (option == "--seed") {
+            char* end = nullptr;
+            const unsigned long value = std::strtoul(argv[++i], &end, 10);
+            if (!*argv[i] || *end || value > 0xFFFFFFFFul)
+                return kExitUsage;
+            seed = uint32_t(value);
+        } else if (option == "--moves") {
+            moves = argv[++i];
+        } else if (option == "--kind") {
+            kind = argv[++i];
+        } else {
+            return kExitUsage;
+        }
+    }
+    CLevelRun run;
+    return run.Run(argv[1], argv[2], seed, kind, moves);
+}

@@ -1,0 +1,91 @@
+// vornel level run: the sample's circles played from its own script and solved by the actions
+// of a moves file; refused words, a setup left incomplete, moves that do not read, and kinds
+// that the tool does not know.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "GoldenScripts.h"
+#include "ToolTestSupport.h"
+
+namespace {
+
+using goldentest::kGolden;
+using goldentest::ReadText;
+using goldentest::RunInGolden;
+
+class LevelCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/circles/circles.scene " + folder.Path().string() +
+                              " --base Nimbrel --number 10")
+                      .status,
+                  0);
+    }
+    std::string Raw() const { return (folder.Path() / "Nimbrel_object_10.raw").string(); }
+    std::string Write(const std::string& name, const std::string& text) const
+    {
+        const std::string path = (folder.Path() / name).string();
+        tooltest::WriteFile(path, text);
+        return path;
+    }
+
+    const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
+    tooltest::TempFolder folder{"vornel_level_run_"};
+};
+
+TEST_F(LevelCommand, TheSampleCirclesSolveWithTheirActions)
+{
+    const goldentest::Outcome outcome = RunInGolden("level run " + Raw() + " " + sample +
+                                                    "scripts/Nimbrel_object_10.0.script --seed 7 --moves "
+                                                    "sample_circles.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_circles.out"));
+    // Another seed deals another board.
+    const std::string print = Write("print.moves", "!print\n");
+    const goldentest::Outcome other = RunInGolden("level run " + Raw() + " " + sample +
+                                                  "scripts/Nimbrel_object_10.0.script --seed 8 --moves " + print);
+    EXPECT_EQ(other.status, 0);
+    EXPECT_EQ(other.output.find("finish solved"), std::string::npos);
+    EXPECT_EQ(other.output.find("circles places LMLMMRMRLR"), std::string::npos) << other.output;
+}
+
+TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
+{
+    const std::string script = Write("refused.script",
+                                     "function OnStart() {\n"
+                                     "    setObjectParameters(\"circles_game_play\", \"ghost\");\n"
+                                     "    setObjectParameters(\"circles_random_count\", \"-3\");\n"
+                                     "}\n"
+                                     "function OnRun() {\n"
+                                     "    _waitForEvent(\"reset\");\n"
+                                     "}\n");
+    const std::string moves = Write("moves", "!print\n!command shuffle\n!key left\n!event event skip\n!frames x\n");
+    const goldentest::Outcome outcome = RunInGolden("level run " + Raw() + " " + script + " --moves " + moves);
+    const std::string kBad = "bad or unsupported data (0x80000001)";
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.output,
+              "call setObjectParameters(\"circles_game_play\", \"ghost\")\n"
+              "refused setObjectParameters(\"circles_game_play\", \"ghost\"): " + kBad + "\n"
+                  "call setObjectParameters(\"circles_random_count\", \"-3\")\n"
+                  "setup incomplete: " + kBad + "\n"
+                  "call _waitForEvent(\"reset\")\n"
+                  "tail _waitForEvent\n"
+                  "circles not dealt\n"
+                  "refused !command shuffle: " + kBad + "\n"
+                  "not taken !key left\n"
+                  "finish solved=1\n"
+                  "error cannot read the move \"!frames x\"\n");
+    // The kind by name; the spider takes every word and has no board.
+    const goldentest::Outcome spider =
+        RunInGolden("level run " + Raw() + " " + script + " --kind spider --moves " + Write("p", "!print\n"));
+    EXPECT_EQ(spider.status, 0);
+    EXPECT_NE(spider.output.find("no board\n"), std::string::npos) << spider.output;
+    EXPECT_EQ(spider.output.find("refused"), std::string::npos) << spider.output;
+    EXPECT_EQ(RunInGolden("level run " + Raw() + " " + script + " --kind HALL").status, 1);
+    for (const char* arguments : {"level run", "level walk a b", "level run a b --seed", "level run a b --seed x"})
+        EXPECT_EQ(RunInGolden(arguments).status, 2) << arguments;
+}
+
+}  // namespace
