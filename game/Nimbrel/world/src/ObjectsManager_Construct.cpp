@@ -156,7 +156,7 @@ Status CObjectsManager::LoadResidentModels()
     for (uint32_t i = 0; i < m_objectCount; ++i) {
         CObjectsBase* object = m_ppObjects[i];
         const ObjectsTypeInfo* kind = object ? FindObjectKind(object->GetTypeCode()) : nullptr;
-        if (kind && kind->resident && Failed(object->LoadReleaseModel(0)))
+        if (kind && kind->resident && Failed(object->LoadReleaseModel(i)))
             return kStatusFailed;
     }
     return kStatusOk;

@@ -249,6 +249,8 @@ TEST_F(Construction, ResidentKindsAloneGetAModelAtWorldLoad)
     }
     EXPECT_EQ(trace, expected);
     EXPECT_EQ(trace, (Trace{"model labels", "model tuto"}));
+    // Each loads its own model files, by its place in the list.
+    EXPECT_EQ(static_cast<SceneTestObject*>(objects->GetObject(3))->modelNumber, 3u);
 }
 
 // ---- lookups ------------------------------------------------------------------------------

@@ -71,7 +71,11 @@ public:
     Status UpdateCursorState(float, float, void*) override { return Note("cursor", takesCursor); }
     Status UpdateState() override { return Note("update", true); }
     Status Draw() override { return Note("draw", true); }
-    Status LoadReleaseModel(uint32_t) override { return Note("model", true); }
+    Status LoadReleaseModel(uint32_t number) override
+    {
+        modelNumber = number;
+        return Note("model", true);
+    }
     // What the construction needs of a load: no renderer, scripts or commands.
     Status Load() override
     {
@@ -80,6 +84,7 @@ public:
     }
 
     bool takesDown = false, takesUp = false, takesClick = false, takesCursor = false;
+    uint32_t modelNumber = 0xFFFFFFFFu;   // the model files the last load asked for
 
 private:
     Status Note(const char* what, bool takes)
