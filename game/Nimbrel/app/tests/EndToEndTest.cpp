@@ -1123,18 +1123,23 @@ public:
                 white += (screen.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u;
         return white;
     }
-    // How many pixels of the reference rectangle show a clear green (a score pop-up's).
-    int GreenPixels(float left, float top, float right, float bottom) const
+    // How many pixels of the reference rectangle pass the test, in one capture of the window.
+    int CountPixels(float left, float top, float right, float bottom, bool (*test)(uint32_t)) const
     {
         const RootPicture picture = ReadWindowPicture(id);
         const WindowPoint from = Window(left, top), to = Window(right, bottom);
         int count = 0;
         for (int y = std::max(from.y, 0); y < std::min(to.y, picture.height); ++y)
-            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x) {
-                const uint32_t c = picture.At(x, y);
-                count += (c >> 8 & 0xFF) >= 160 && (c >> 16 & 0xFF) < 100 && (c & 0xFF) < 100;
-            }
+            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x)
+                count += test(picture.At(x, y));
         return count;
+    }
+    // How many pixels of the reference rectangle show a clear green (a score pop-up's).
+    int GreenPixels(float left, float top, float right, float bottom) const
+    {
+        return CountPixels(left, top, right, bottom, [](uint32_t c) {
+            return (c >> 8 & 0xFF) >= 160 && (c >> 16 & 0xFF) < 100 && (c & 0xFF) < 100;
+        });
     }
     // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
     // pointer, covers nothing the test reads.
@@ -1302,12 +1307,15 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
     ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
     // The door leads to the study, a room of one colour, dark but where the flashlight shines:
     // a press lights a circle around it, which dims out 3 s after the last press (a move alone
-    // never lights it), until the lamp on the desk lights the whole room. Its map shows until
-    // clicked.
+    // never lights it), until the lamp on the desk lights the whole room. Its opening text about
+    // its portraits is closed first; its map shows until clicked.
     ASSERT_TRUE(hall.Click(hall.Centre("door")));
     const int64_t kStudy = 0x5A3E2B;
     // (Its notebook and its lamp's glow open over its middle and its top right corner.)
     const WindowPoint window = hall.Window(150.0f, 700.0f);
+    const WindowPoint parchment = hall.Window(240.0f, 200.0f);
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(parchment), 0xEADFC4, 12); }, 60)) << Stderr();
+    ASSERT_TRUE(hall.Key("Escape"));
     const WindowPoint spot = hall.Window(400.0f, 300.0f);
     const WindowPoint lit = hall.Window(400.0f, 340.0f);  // beside the press's touch mark
     ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0) && Near(hall.Colour(lit), 0); }, 60))
@@ -1337,6 +1345,60 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
 
     ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), [&] { return Near(hall.Colour(window), kStudy); }))
         << std::hex << hall.Colour(window);
+    Quit();
+}
+
+// The study opens with its text about its portraits: the text reveals letter by letter (two
+// readings of its lines differ) while the portraits come in under it; a click during the reveal
+// only completes it, Escape closes it. Once the lamp is lit, the notebook panel fades in and
+// Escape closes it too; the drawer's note, asked for as it fades out, shows after it.
+TEST_F(HallProgram, TheStudysPortraitsComeInWithItsTextAndEscapeClosesItsNotebook)
+{
+    StartNewPlayer(true);
+    if (HasFatalFailure())
+        return;
+    Find("key");
+    ASSERT_TRUE(hall.Key("F4"));
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
+
+    // The parchment of the popup text, the face of the first portrait, the dark letters of the
+    // page on the parchment.
+    const WindowPoint parchment = hall.Window(240.0f, 200.0f), face = hall.Window(342.0f, 506.0f);
+    const auto letters = [&] {
+        return hall.CountPixels(300.0f, 300.0f, 724.0f, 452.0f,
+                                [](uint32_t c) { return (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF) < 300; });
+    };
+    const auto onParchment = [&] { return Near(hall.Colour(parchment), 0xEADFC4, 12); };
+    ASSERT_TRUE(ClickUntil(hall.Centre("door"), onParchment)) << Stderr();
+    const int first = letters();
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(face), 0xE8C8A0, 16); })) << std::hex << hall.Colour(face);
+    const int second = letters();
+    EXPECT_GT(second, first);
+    // A click completes the page and leaves it open.
+    ASSERT_TRUE(hall.Click(hall.Window(512.0f, 120.0f)));
+    int last = -1;
+    ASSERT_TRUE(WaitUntil([&] { return std::exchange(last, letters()) == last; }));
+    EXPECT_GT(last, second);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(letters(), last);
+    EXPECT_TRUE(onParchment());
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !onParchment(); }));
+
+    // The lamp lights the room and the notebook fades in; Escape fades it out, and the drawer's
+    // note shows in the popups' frame after it; Escape closes that too.
+    const WindowPoint page = hall.Window(300.0f, 170.0f), frame = hall.Window(280.0f, 560.0f);
+    const auto notebook = [&] { return Near(hall.Colour(page), 0xF3EAD2, 12); };
+    const auto note = [&] { return Near(hall.Colour(frame), 0x1C2440, 24); };
+    ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), notebook)) << std::hex << hall.Colour(page);
+    EXPECT_FALSE(note());
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !notebook(); }));
+    ASSERT_TRUE(WaitUntil(note)) << std::hex << hall.Colour(frame);
+    ASSERT_TRUE(hall.Key("Escape"));
+    EXPECT_TRUE(WaitUntil([&] { return !note(); }));
     Quit();
 }
 

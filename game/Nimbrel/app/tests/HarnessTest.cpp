@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
@@ -194,7 +195,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 13u);
+    ASSERT_EQ(objects->GetObjectCount(), 14u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
@@ -203,6 +204,8 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(objects->GetObject(8)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceHint), objects->GetObject(8));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(objects->GetObject(9)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(objects->GetObject(13)), nullptr);
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfaceLabels), objects->GetObject(13));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -1247,11 +1250,15 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
         const CObjectsBase* level = objects->GetCurrentLevelObject();
         return level && std::strcmp(level->GetName(), "study") == 0 && game.State() == kGameStatePlaying;
     }));
-    // The study starts dark, in flashlight mode, until a click on its lamp lights the room.
+    // The study starts dark, in flashlight mode, until a click on its lamp lights the room; its
+    // opening text about its portraits is closed first.
     auto* study = dynamic_cast<CObjectsLevelExploration*>(objects->GetCurrentLevelObject());
     ASSERT_NE(study, nullptr);
     ASSERT_TRUE(play.StepUntil([&] { return study->IsFlashlightMode(); }));
     play.hall = study;
+    CPopupManager* popups = game.World()->GetPopupManager();
+    ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
+    game.PostKey(VK_ESCAPE);
     ASSERT_TRUE(play.StepUntil([&] { return (play.Element("lamp")->flags & kElementClickable) != 0; }));
     // No click is taken while the screen transition fades.
     CTransitions* transitions = game.World()->GetTransitions();
@@ -1759,8 +1766,8 @@ TEST_F(GameFolder, TimedChangesPlayOnTheHallAtTheFrameStep)
     EXPECT_EQ(boxes, "");
 }
 
-// Once its lamp is lit, the study opens its notebook, a tool box panel that fades in over the
-// scene; a click on its
+// The study opens with a labelled text whose portraits come in as it reveals. Once its lamp is
+// lit, it opens its notebook, a tool box panel that fades in over the scene; a click on its
 // close button fades it out and the study's script goes on at the start of the fade-out, asking
 // for the drawer's note, which shows in the popups object's frame with the drawer's picture; the
 // note closes with Escape and the script goes on again. The buttons panel's switch hides and
@@ -1790,9 +1797,39 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
         return done();
     };
 
+    // The study opens with its text about its portraits: the labels object's model load told
+    // the popup manager its three pictures, which the text's label shows while it reveals
+    // letter by letter; a click only completes the reveal, Escape closes the text.
+    ASSERT_TRUE(stepUntil([&] { return popups->IsPopupOpen(); }));
+    CObjectsBase* labels = objects->GetInterfaceObject(kInterfaceLabels);
+    ASSERT_NE(labels, nullptr);
+    ASSERT_EQ(popups->GetLabelElementCount(), 3u);
+    ASSERT_EQ(popups->GetLabelTextCount(), 1u);
+    EXPECT_STREQ(popups->GetLabelText(0)->pText, "portraits");
+    EXPECT_EQ(popups->GetLabelIndex(), game.World()->GetLabels()->FindLabelByName("portraits"));
+    for (uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(popups->GetElementLabel(i), 0);
+        EXPECT_FALSE(labels->GetItemRecord(i)->flags & kElementHidden) << i;
+    }
+    EXPECT_TRUE(popups->IsRevealing());
+    const std::u16string early = popups->GetPageText();
+    ASSERT_TRUE(stepUntil([&] { return popups->GetLabelState() == kPopupShown; }));
+    EXPECT_GT(std::u16string(popups->GetPageText()).size(), early.size());
+    ASSERT_TRUE(popups->IsRevealing());
+    CTransitions* transitions = game.World()->GetTransitions();
+    ASSERT_TRUE(stepUntil([&] { return transitions->IsFadeValueZero(); }));
+    game.PostClick(512, 700);
+    ASSERT_TRUE(game.Step());
+    EXPECT_FALSE(popups->IsRevealing());
+    EXPECT_TRUE(popups->IsPopupOpen());
+    EXPECT_EQ(variable("portraitsRead"), 0u);
+    game.PostKey(VK_ESCAPE);
+    ASSERT_TRUE(stepUntil([&] { return variable("portraitsRead") == 1u; }));
+    EXPECT_FALSE(popups->IsPopupOpen());
+    EXPECT_EQ(popups->GetLabelIndex(), -1);
+
     // The lamp lights the room; then the notebook fades in, drawn with the study, and its
     // caller waits.
-    CTransitions* transitions = game.World()->GetTransitions();
     ASSERT_TRUE(stepUntil([&] { return transitions->IsFadeValueZero(); }));
     float at[3];
     study->ProjectElementToScreen(at, study->GetItemRecord(uint32_t(study->FindElementByName("lamp"))));

@@ -78,7 +78,13 @@ void CPopupManager::Render()
     if (m_pPageText && popups && popups->GetRoleElement(kPopupsBackground)) {
         ShowButtons(m_previousShown, 1, 0);
         DrawRole(popups, kPopupsBackground, 1.0f);
+        // A label's pictures lie in three layers: two under the band, one over it.
+        const bool labelled = m_labelIndex != -1;
+        if (labelled)
+            DrawLabelLayers(1, 2);
         DrawRole(popups, kPopupsBandDown, 1.0f);
+        if (labelled)
+            DrawLabelLayers(3, 3);
         DrawRole(popups, kPopupsNext, 1.0f);
         if (m_previousShown)
             DrawRole(popups, kPopupsPrevious, 1.0f);

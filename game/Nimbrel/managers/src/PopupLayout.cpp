@@ -40,14 +40,6 @@ char16_t* FindNthNewline(char16_t* text, uint32_t n)
 
 }  // namespace
 
-// "L=": the label is looked up once the labels manager's groups are shown with the text; until
-// then the tag is accepted and no label is attached.
-Status PopupLabelTag(CPopupManager* pManager, char16_t*)
-{
-    pManager->m_labelIndex = -1;
-    return kStatusOk;
-}
-
 char16_t CPopupManager::Symbol(char16_t ascii) const
 {
     const CStringsManager* strings = Strings(m_pWorldData);
@@ -200,6 +192,7 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
 {
     FreePages();
     ResetLabelsGroups();
+    RestLabelElements();
     RestoreCut();
     m_pCut = FindChar(part, Symbol(u'#'));
     if (m_pCut) {
@@ -210,6 +203,7 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     m_pLaidOutPart = part;
     m_pPartEnd = m_pCut;
     const char16_t* shown = RunTags(part);
+    CountDownLabelElements();
 
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
@@ -279,6 +273,7 @@ bool CPopupManager::AdvancePopupText(char16_t* text, uint8_t instant)
 {
     if (m_pReveal && !instant) {
         EndReveal();
+        StopLabelAnimations();
         return false;
     }
     if (m_pageCount && m_pageIndex + 1 < m_pageCount) {
@@ -344,6 +339,7 @@ void CPopupManager::StepReveal(float step)
             ++at;
     if (!*at) {
         m_pReveal = nullptr;
+        StopLabelAnimations();
         return;
     }
     m_pReveal = at;

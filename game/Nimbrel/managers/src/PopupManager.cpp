@@ -23,8 +23,6 @@
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
 
-Status PopupLabelTag(CPopupManager* pManager, char16_t* value);
-
 namespace {
 
 constexpr const char16_t* kNarratorSection = u"NARRATOR";
@@ -37,6 +35,11 @@ CNimbrelWorld* GameWorld(WorldData* w)
 Status AcceptTag(CPopupManager*, char16_t*)
 {
     return kStatusOk;
+}
+
+Status LabelTag(CPopupManager* pManager, char16_t* value)
+{
+    return pManager->OnLabelTag(value);
 }
 
 // The fade of the object popup and the label: 0.1 a frame-step unit each way.
@@ -92,7 +95,7 @@ Status CPopupManager::Load()
     const CStringsManager* strings = world ? world->GetStringsManager() : nullptr;
     const bool remap = strings && Font() && Font()->GetFontType() == kFontCharset;
     static const PopupTag kTags[kPopupTagCount] = {
-        {u"L=", nullptr, 2, PopupLabelTag},  {u"A=", nullptr, 2, AcceptTag}, {u"narrator", nullptr, 8, AcceptTag},
+        {u"L=", nullptr, 2, LabelTag},       {u"A=", nullptr, 2, AcceptTag}, {u"narrator", nullptr, 8, AcceptTag},
         {u"S=", nullptr, 2, AcceptTag},      {u"T=", nullptr, 2, AcceptTag},
     };
     m_pNarratorPrefix = UtilsString_DupW(u"\\narrator\\");
@@ -130,6 +133,7 @@ Status CPopupManager::Unload()
     m_pMessageText = nullptr;
     m_objectIndex = m_elementIndex = -1;
     ResetLabelsGroups();
+    FreeLabelsList();
     FreeTags();
     delete m_pCommands;
     m_pCommands = nullptr;
@@ -150,6 +154,7 @@ void CPopupManager::ResetLabelsGroups()
     UTILS_FREE(m_pGroups);
     m_pGroups = nullptr;
     m_groupCount = 0;
+    m_currentGroup = -1;
 }
 
 // ---- what the manager asks of the game ---------------------------------------------------------

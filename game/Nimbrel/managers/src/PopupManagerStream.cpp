@@ -253,19 +253,21 @@ Status CPopupManager::LoadLabels(UtilsStream_Chunk* c)
     if (!Get(c, &m_labelState) || !Get(c, &m_labelAlpha) || !Get(c, &m_labelIndex) || !Get(c, &count) ||
         m_labelState > kPopupGone || count > c->BytesLeft() / kLabelGroupBytes)
         return kStatusFailed;
-    // No label is attached until the labels are shown with the text: the channel is read whole
-    // and checked, then left idle.
+    // Every label named must be one of the table's; a label is attached to a text only.
+    const uint32_t labels = LabelCount();
+    const auto known = [labels](int32_t index) { return index >= 0 && uint32_t(index) < labels; };
+    if ((m_labelIndex != -1 && (!known(m_labelIndex) || !m_pText)) || !(m_labelAlpha >= 0.0f && m_labelAlpha <= 1.0f))
+        return kStatusFailed;
     if (count) {
         m_pGroups = static_cast<PopupLabelGroup*>(UTILS_CALLOC(count, sizeof(PopupLabelGroup)));
         if (!m_pGroups)
             return OutOfMemory();
     }
-    for (; m_groupCount < count; ++m_groupCount)
-        if (!Get(c, &m_pGroups[m_groupCount].labelIndex) || !Get(c, &m_pGroups[m_groupCount].active))
+    for (; m_groupCount < count; ++m_groupCount) {
+        PopupLabelGroup& group = m_pGroups[m_groupCount];
+        if (!Get(c, &group.labelIndex) || !Get(c, &group.active) || !known(group.labelIndex) || group.active > 1)
             return kStatusFailed;
-    m_labelState = kPopupGone;
-    m_labelAlpha = 0.0f;
-    m_labelIndex = -1;
-    ResetLabelsGroups();
+    }
+    m_currentGroup = static_cast<int32_t>(m_groupCount) - 1;
     return kStatusOk;
 }

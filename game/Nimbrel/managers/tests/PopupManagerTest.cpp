@@ -1,18 +1,27 @@
 // The popup manager on a font of known widths: tags, parts and pages, the keys and clicks, the
-// narrator line, and chunk 70000 written, read back and refused when damaged.
+// narrator line, the labels and their pictures, and chunk 70000 written, read back and refused
+// when damaged.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../../interfaces/tests/NamedElementsObject.h"
 #include "MemoryBackEnd.h"
+#include "SceneFixture.h"
+#include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
+#include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CSurroundManager.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/ProfileChunks.h"
+#include "NimbrelWorld/WorldManagers.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -30,8 +39,35 @@ public:
     int transitions = 0;
     uint32_t button = kPopupButtonBeside;   // what the popups object names under every click
     std::vector<uint32_t> clicks;            // the click sounds asked for
+    // The labels table, and the labels object at object number 0.
+    std::vector<LabelRecord> labels;
+    CObjectsBase* labelsObject = nullptr;
 
 protected:
+    int32_t FindLabel(const char* name) const override
+    {
+        for (size_t i = 0; i < labels.size(); ++i)
+            if (std::strcmp(labels[i].group.pName, name) == 0)
+                return int32_t(i);
+        return -1;
+    }
+    const LabelRecord* LabelAt(int32_t index) const override
+    {
+        return index >= 0 && size_t(index) < labels.size() ? &labels[size_t(index)] : nullptr;
+    }
+    uint32_t LabelCount() const override { return uint32_t(labels.size()); }
+    CObjectsBase* LabelsObject() const override { return labelsObject; }
+    CObjectsBase* ObjectAt(uint32_t index) const override { return index == 0 ? labelsObject : nullptr; }
+    Status LoadLabelPicture(uint32_t element) override
+    {
+        loadedPictures.push_back(element);
+        return kStatusOk;
+    }
+    void ReleaseLabelPicture(uint32_t element) override { releasedPictures.push_back(element); }
+
+public:
+    std::vector<uint32_t> loadedPictures, releasedPictures;
+
     CVornelFont* Font() const override { return m_font; }
     const char16_t* StringAt(int32_t index) const override
     {
@@ -108,9 +144,20 @@ protected:
         return status;
     }
 
+    // A label of the labels object's elements; dim: its members dim under a later label.
+    void AddLabel(const char* name, std::vector<uint32_t> elements, uint8_t dim = 0)
+    {
+        auto& members = labelMembers.emplace_back();
+        for (uint32_t e : elements)
+            members.push_back(GroupMember{0, nullptr, 0, e});
+        popups->labels.push_back(
+            LabelRecord{GroupRecord{const_cast<char*>(name), members.data(), uint32_t(members.size())}, 0, 0, 0, dim});
+    }
+
     CMemoryWorld world;
     CVornelFont font{world.data.get()};
     std::unique_ptr<TestPopups> popups;
+    std::deque<std::vector<GroupMember>> labelMembers;
 };
 
 TEST_F(PopupManagerTest, TheTagTableMatchesFiveWordsAndTagsLeaveTheShownText)
@@ -127,7 +174,7 @@ TEST_F(PopupManagerTest, TheTagTableMatchesFiveWordsAndTagsLeaveTheShownText)
     } cases[] = {
         {u"\\A=1,S=snd,T=2\\hello", u"hello"},
         {u"\\Q=zz,unknown\\hello", u"hello"},
-        {u"\\L=box\\hello", u"hello"},        // no label until the labels are shown with texts
+        {u"\\L=box\\hello", u"hello"},        // a label the table does not know attaches nothing
         {u"\\narrator\\hello", u"(none)"},    // at the head of a string: the narrator line
         {u"\\unclosed hello", u"\\unclosed hello"},
         {u"one|two", u"one\ntwo"},
@@ -341,6 +388,172 @@ TEST_F(PopupManagerTest, AProfileRestoresThePageAndRefusesDamagedOffsets)
         EXPECT_EQ(Load(bad), kStatusFailed) << field;
         EXPECT_FALSE(popups->IsPopupOpen());
     }
+}
+
+// The labels object's elements in a row: a, b and c, which no label lists.
+using LabelsRow = NamedElementsObject<CObjectsInterfaceButtons>;
+
+// A label brings its members in with the text: shown, alpha 1, drawn in their layers; the
+// others rest hidden. The text reveals letter by letter, a click only completes the reveal, and
+// the pictures fade in at 0.1 a frame step. Each element keeps its picture three parts.
+TEST_F(PopupManagerTest, ALabelShowsItsMembersWhileItsTextRevealsLetterByLetter)
+{
+    LabelsRow row(world.data.get(), {"a", "b", "c"});
+    popups->labelsObject = &row;
+    AddLabel("faces", {0, 1});
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    ASSERT_EQ(popups->GetLabelElementCount(), 3u);
+    EXPECT_EQ(popups->GetElementLabel(0), 0);
+    EXPECT_EQ(popups->GetElementLabel(1), 0);
+    EXPECT_EQ(popups->GetElementLabel(2), -1);
+    ASSERT_EQ(popups->GetLabelTextCount(), 1u);
+    EXPECT_STREQ(popups->GetLabelText(0)->pText, "faces");
+
+    row.GetItemRecord(0)->flags = kElementHidden | kElementLocked;
+    row.GetItemRecord(0)->action = 0x2;
+    row.GetItemRecord(2)->alpha = 1.0f;
+    ASSERT_EQ(Show(u"\\L=faces\\hello#two#three#four#five"), kStatusOk);
+    EXPECT_EQ(popups->GetLabelIndex(), 0);
+    for (uint32_t i : {0u, 1u}) {
+        const ElementRecord* e = row.GetItemRecord(i);
+        EXPECT_EQ(e->flags & (kElementHidden | kElementLocked | kElementPassFiltered), kElementPassFiltered) << i;
+        EXPECT_EQ(e->alpha, 1.0f);
+        EXPECT_EQ(e->action, 0u);
+    }
+    EXPECT_EQ(row.GetItemRecord(2)->flags & kLabelRestFlags, kLabelRestFlags);
+    EXPECT_EQ(row.GetItemRecord(2)->alpha, 0.0f);
+    EXPECT_EQ(popups->GetLabelCountdown(0), kLabelCountdown - 1);
+    EXPECT_EQ(popups->GetLabelText(0)->shown, 2u);
+    EXPECT_EQ(popups->loadedPictures, (std::vector<uint32_t>{0, 1}));
+
+    // Letter by letter; a click completes the page and the text stays.
+    EXPECT_EQ(Page(), u"h");
+    Frames(3);
+    EXPECT_EQ(Page(), u"hell");
+    EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
+    EXPECT_FLOAT_EQ(popups->GetLabelAlpha(), 0.3f);
+    Click();
+    EXPECT_EQ(Page(), u"hello");
+    EXPECT_FALSE(popups->IsRevealing());
+    Frames(8);
+    EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupShown));
+
+    // The next parts name no label: the pictures rest and their countdowns run out, while the
+    // label stays attached to the text and its parts reveal too.
+    Click();
+    EXPECT_EQ(Page(), u"t");
+    EXPECT_EQ(row.GetItemRecord(0)->flags & kElementHidden, kElementHidden);
+    EXPECT_EQ(popups->GetLabelCountdown(0), 1u);
+    EXPECT_EQ(popups->GetLabelText(0)->shown, 2u);
+    Click();
+    EXPECT_EQ(Page(), u"two");
+    Click();
+    EXPECT_EQ(popups->GetLabelCountdown(0), 0u);
+    EXPECT_EQ(popups->GetLabelText(0)->shown, 0u);
+    EXPECT_EQ(popups->releasedPictures, (std::vector<uint32_t>{0, 1}));
+
+    // A name the table does not know attaches nothing: the text shows whole.
+    popups->Close(0);
+    EXPECT_EQ(popups->GetLabelIndex(), -1);
+    Show(u"\\L=nobody\\hi");
+    EXPECT_EQ(popups->GetLabelIndex(), -1);
+    EXPECT_EQ(Page(), u"hi");
+    EXPECT_FALSE(popups->IsRevealing());
+}
+
+// Two labels in one tag block: the first becomes an older group, its members dim to 0.5 when its
+// label asks for it and keep their alpha when not.
+TEST_F(PopupManagerTest, OlderLabelGroupsDimToHalf)
+{
+    LabelsRow row(world.data.get(), {"a", "b", "c", "d"});
+    popups->labelsObject = &row;
+    AddLabel("dims", {0}, 1);
+    AddLabel("stays", {1});
+    AddLabel("last", {2, 3});
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    Show(u"\\L=dims,L=stays,L=last\\hi");
+    ASSERT_EQ(popups->GetGroupCount(), 3u);
+    EXPECT_EQ(popups->GetCurrentGroup(), 2);
+    EXPECT_EQ(popups->GetLabelIndex(), 2);
+    EXPECT_EQ(row.GetItemRecord(0)->alpha, kLabelDimAlpha);
+    EXPECT_EQ(row.GetItemRecord(1)->alpha, 1.0f);
+    EXPECT_EQ(row.GetItemRecord(2)->alpha, 1.0f);
+    EXPECT_EQ(popups->GetGroup(0)->active, 0);
+    EXPECT_EQ(popups->GetGroup(1)->active, 0);
+    EXPECT_EQ(popups->GetGroup(2)->active, 1);
+    // At level activation the pending groups keep their pictures.
+    popups->UpdateLabelsGroups();
+    EXPECT_EQ(popups->GetLabelCountdown(3), kLabelCountdown);
+    popups->ResetLabelsGroups();
+    EXPECT_EQ(popups->GetGroupCount(), 0u);
+    EXPECT_EQ(popups->GetCurrentGroup(), -1);
+}
+
+// The labels object refuses to draw its elements while the popup manager has no label attached.
+TEST_F(PopupManagerTest, TheLabelsObjectDrawsNothingWhileNoLabelIsAttached)
+{
+    SceneFixtureWorld game;
+    game.GetWorldData()->pMath = world.math.get();
+    auto* manager = new TestPopups(game.GetWorldData(), &font);
+    game.SetManager(kManagerPopup, manager);
+    ASSERT_EQ(manager->Load(), kStatusOk);
+    NamedElementsObject<CObjectsInterfaceLabels> labels(game.GetWorldData(), {"a"});
+    manager->labelsObject = &labels;
+    manager->labels.push_back(LabelRecord{GroupRecord{const_cast<char*>("one"), nullptr, 0}, 0, 0, 0, 0});
+    ElementRecord* e = labels.GetItemRecord(0);
+    e->alpha = 1.0f;
+    EXPECT_EQ(labels.PrepareElementDraw(e, 1.0f, 1), kStatusFailed);
+    EXPECT_EQ(labels.DrawElement(e), kStatusFailed);
+    manager->strings = {u"\\L=one\\hello"};
+    ASSERT_EQ(manager->ShowStringIndex(0), kStatusOk);
+    EXPECT_EQ(labels.PrepareElementDraw(e, 1.0f, 1), kStatusOk);
+    manager->Close(0);
+    EXPECT_EQ(labels.PrepareElementDraw(e, 1.0f, 1), kStatusFailed);
+    game.GetWorldData()->pMath = nullptr;
+}
+
+// The label channel goes into the profile and comes back; a label or a group the table does not
+// hold, or a count past the bytes, is refused.
+TEST_F(PopupManagerTest, TheLabelChannelIsSavedAndItsIndexesAreChecked)
+{
+    LabelsRow row(world.data.get(), {"a", "b"});
+    popups->labelsObject = &row;
+    AddLabel("one", {0});
+    AddLabel("two", {1});
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    Show(u"\\L=one,L=two\\hello there");
+    Frames(2);
+    const std::vector<uint8_t> saved = Save();
+    popups->Close(0);
+    ASSERT_EQ(Load(saved), kStatusOk);
+    EXPECT_EQ(popups->GetLabelIndex(), 1);
+    EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
+    ASSERT_EQ(popups->GetGroupCount(), 2u);
+    EXPECT_EQ(popups->GetGroup(0)->labelIndex, 0);
+    EXPECT_EQ(popups->GetGroup(0)->active, 0);
+    EXPECT_EQ(popups->GetCurrentGroup(), 1);
+    EXPECT_TRUE(popups->IsRevealing());
+
+    // 70004 ends the chunk: state, alpha, label, count, then two records of 5 bytes.
+    const size_t records = saved.size() - 10;
+    const size_t label = records - 8, count = records - 4;
+    const auto patched = [&saved](size_t at, int32_t value) {
+        std::vector<uint8_t> bad = saved;
+        std::memcpy(&bad[at], &value, 4);
+        return bad;
+    };
+    const struct {
+        size_t at;
+        int32_t value;
+    } cases[] = {{label, 2}, {label, -2}, {records, 7}, {records + 5, -1}, {count, 1000}, {count, -1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Load(patched(c.at, c.value)), kStatusFailed) << c.at << " " << c.value;
+        EXPECT_EQ(popups->GetGroupCount(), 0u);
+        EXPECT_EQ(popups->GetLabelIndex(), -1);
+    }
+    // With the table gone, the saved label is refused too.
+    popups->labels.clear();
+    EXPECT_EQ(Load(saved), kStatusFailed);
 }
 
 }  // namespace

@@ -138,6 +138,7 @@ Status CObjectsManager::Draw()
 {
     CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
+    CObjectsBase* labels = GetInterfaceObject(kInterfaceLabels);
     const auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
     CPopupManager* popupManager = world ? world->GetPopupManager() : nullptr;
     bool abuse = false;
@@ -145,7 +146,7 @@ Status CObjectsManager::Draw()
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
         // The popup and tool box managers draw for their interfaces.
-        if (!object->IsShown() || !object->IsWanted() || object == popups || object == toolbox)
+        if (!object->IsShown() || !object->IsWanted() || object == popups || object == toolbox || object == labels)
             continue;
         FIFONode* position = m_activeList.GetCurrentNode();
         object->Draw();

@@ -7,6 +7,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
 #include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
@@ -103,6 +104,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsInterfaceMonitor(m_pWorldData, wordA, wordB);
     case kObjectKindHint:
         return new (std::nothrow) CObjectsInterfaceHint(m_pWorldData, wordA, wordB);
+    case kObjectKindLabels:
+        return new (std::nothrow) CObjectsInterfaceLabels(m_pWorldData, wordA, wordB);
     default:
         // The other kinds come with their interfaces and mini-games.
         return nullptr;

@@ -140,6 +140,9 @@ void CObjectsManager::ClearLevelManagers()
     RemoveAllParticles();
     if (auto* fades = world ? dynamic_cast<CTimedItemManager*>(world->GetManager(kManagerFade)) : nullptr)
         fades->RemoveAll();
+    // The pictures of the labels still pending stay with the level.
+    if (CPopupManager* popups = world ? world->GetPopupManager() : nullptr)
+        popups->UpdateLabelsGroups();
     ResetPopups(0);
     CloseToolboxAtOnce();
     CenterFlashlight();

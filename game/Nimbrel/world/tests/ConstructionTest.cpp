@@ -5,6 +5,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
 #include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
@@ -123,6 +124,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(made), nullptr);
         else if (code == kObjectKindEffects)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(made), nullptr);
+        else if (code == kObjectKindLabels)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {

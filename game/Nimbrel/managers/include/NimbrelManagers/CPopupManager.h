@@ -15,6 +15,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 
 class CCommandList;
+class CObjectsBase;
 class CObjectsInterfacePopups;
 class CVornelFont;
 class UtilsStream_Chunk;
@@ -22,6 +23,7 @@ class UtilsStream_ChunkList;
 struct CommandHandle;
 struct ElementRecord;
 struct GameTextStyle;
+struct LabelRecord;
 
 // The channel states of the object popup and the label.
 enum PopupFadeState : uint32_t {
@@ -55,6 +57,20 @@ struct PopupLabelGroup {
     int32_t labelIndex;
     uint8_t active;
 };
+
+// A distinct label text of the labels object's elements and how many of its elements are shown.
+struct PopupLabelText {
+    char* pText;  // owned
+    uint32_t shown;
+};
+
+// A labels object's element keeps its picture this many part layouts after it last showed.
+constexpr uint8_t kLabelCountdown = 3;
+// The elements of the labels object are put at rest with these flags at every part: hidden,
+// drawn only in their layers, locked.
+constexpr uint32_t kLabelRestFlags = 0xC1;
+// The members of an earlier label group whose label asks for it are dimmed to this alpha.
+constexpr float kLabelDimAlpha = 0.5f;
 
 class CPopupManager : public CManagedObject {
 public:
@@ -92,7 +108,20 @@ public:
     Status CloseObjectPopup(uint8_t transition);
     Status AddCommand(const CommandHandle& handle);
     void ResetNarratorLine();
+    // Forgets the pending label groups.
     void ResetLabelsGroups();
+
+    // Labels. The "L=" tag: the label of that name attaches to the text and its members show
+    // (a name the labels table does not know attaches nothing). kStatusFailed when a member
+    // cannot be prepared; kStatusOutOfMemory (latched).
+    Status OnLabelTag(const char16_t* value);
+    // The labels object's elements, each with the label text it shows (-1 none): called when
+    // that object loads its model.
+    Status BuildLabelsList();
+    // At level activation: the members of the pending groups keep their pictures.
+    void UpdateLabelsGroups();
+    // The current group's members stop their animations.
+    void StopLabelAnimations();
     // Lays the three channels out again from their string indexes (after a display change).
     Status Relayout();
 
@@ -127,6 +156,26 @@ public:
     float GetNarratorFadeSpeed() const { return m_narratorFadeSpeed; }
     const PopupTag* GetTag(uint32_t index) const { return index < kPopupTagCount ? &m_tags[index] : nullptr; }
     int32_t GetLabelIndex() const { return m_labelIndex; }
+    uint32_t GetLabelState() const { return m_labelState; }
+    float GetLabelAlpha() const { return m_labelAlpha; }
+    uint32_t GetGroupCount() const { return m_groupCount; }
+    const PopupLabelGroup* GetGroup(uint32_t index) const { return index < m_groupCount ? &m_pGroups[index] : nullptr; }
+    int32_t GetCurrentGroup() const { return m_currentGroup; }
+    uint32_t GetLabelElementCount() const { return m_labelElementCount; }
+    // The countdown and the label text index of a labels object's element; 0 and -1 outside.
+    uint8_t GetLabelCountdown(uint32_t element) const
+    {
+        return element < m_labelElementCount ? m_pCountdowns[element] : 0;
+    }
+    int32_t GetElementLabel(uint32_t element) const
+    {
+        return element < m_labelElementCount ? m_pElementLabels[element] : -1;
+    }
+    uint32_t GetLabelTextCount() const { return m_labelTextCount; }
+    const PopupLabelText* GetLabelText(uint32_t index) const
+    {
+        return index < m_labelTextCount ? &m_pLabelTexts[index] : nullptr;
+    }
     bool IsRevealing() const { return m_pReveal != nullptr; }
     CCommandList* GetCommandList() const { return m_pCommands; }
 
@@ -156,10 +205,20 @@ protected:
     // After a popup closed: the current level object's queued commands, the click of this
     // frame taken, the tool box's next request. kStatusFailed when that fails.
     virtual Status AfterClose();
+    // The labels table (-1 and null for a name or an index it does not hold) and its size.
+    virtual int32_t FindLabel(const char* name) const;
+    virtual const LabelRecord* LabelAt(int32_t index) const;
+    virtual uint32_t LabelCount() const;
+    // The objects manager's labels object, null when there is none.
+    virtual CObjectsBase* LabelsObject() const;
+    // A scene object by its index, null when there is none.
+    virtual CObjectsBase* ObjectAt(uint32_t index) const;
+    // The picture of a labels object's element, which its model only names: loaded when it is
+    // not (a failure when it cannot be), released.
+    virtual Status LoadLabelPicture(uint32_t element);
+    virtual void ReleaseLabelPicture(uint32_t element);
 
 private:
-    friend Status PopupLabelTag(CPopupManager* pManager, char16_t* value);
-
     void FreeTags();
     void FreePages();
     void FreePopupText();
@@ -179,6 +238,19 @@ private:
     // The object popup's element of its scene object, fitted into the item box about its centre.
     void DrawObjectItem(uint32_t objectIndex, ElementRecord* pBox, const float* pCentre);
     void StepNarrator(float step);
+    // The labels object's elements at rest and their countdowns one part further.
+    void RestLabelElements();
+    void CountDownLabelElements();
+    // The labels object's element keeps its picture for the next parts; its text counts it.
+    void KeepLabelPicture(uint32_t element);
+    // The member's element of its object; null outside the scene.
+    ElementRecord* MemberElement(uint32_t object, uint32_t element, CObjectsBase** ppObject) const;
+    // The text index of a label text, added when new; -1 out of memory.
+    int32_t LabelTextIndex(const char* text);
+    void FreeLabelsList();
+    // The labels object's layers first to last (its elements' draw passes), at the label's
+    // alpha; the first layer begins the object's draw.
+    void DrawLabelLayers(uint32_t first, uint32_t last);
     // A copy of `length` characters with `from` replaced by `to`; owned.
     static char16_t* CopyReplacing(const char16_t* text, size_t length, char16_t from, char16_t to);
     // The full text of a popup, its line-break symbols made newlines; owned.
@@ -230,6 +302,13 @@ private:
     float m_labelAlpha = 0.0f;
     PopupLabelGroup* m_pGroups = nullptr;
     uint32_t m_groupCount = 0;
+    int32_t m_currentGroup = -1;
+    // Per element of the labels object.
+    uint8_t* m_pCountdowns = nullptr;
+    int32_t* m_pElementLabels = nullptr;
+    uint32_t m_labelElementCount = 0;
+    PopupLabelText* m_pLabelTexts = nullptr;
+    uint32_t m_labelTextCount = 0;
 
     // Object popup.
     int32_t m_objectIndex = -1;

@@ -444,6 +444,8 @@ public:
     void SetElementAnimation(uint32_t element, uint32_t mode, uint8_t play, uint8_t reverse, uint8_t pause,
                              uint32_t restart);
     void RandomizeElementAnimation(uint32_t element);
+    // The element's tracks play its current animation track again.
+    void RestartElementTrack(uint32_t index);
     // Reads "%s_object_%d.ani.raw": one word per element and track kind, each non-zero word
     // followed by that track's keys.
     Status AttachModifiers(const char16_t* path);
@@ -921,8 +923,6 @@ protected:
     // The two state words of a track (its key and the time within it) into `pair`; 0 and 0
     // without a track.
     static void KeepTrackState(const C3DObjectModifier* pTrack, uint32_t* pair);
-    // The element's tracks play its current animation track again.
-    void RestartElementTrack(uint32_t index);
     // ---- profile state --------------------------------------------------------------------
     // A present byte, then the list's own state when there is a list.
     Status SaveCommandList(UtilsStream_Chunk* pChunk, const CCommandList* pList);
