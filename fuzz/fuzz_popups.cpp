@@ -1,17 +1,46 @@
 // The popup manager's profile chunk (70000 with its four parts) from any bytes: it loads or is
-// refused with a status, never writing outside a text for a stored offset nor allocating for
-// counts the chunk cannot hold; what loads is stepped, saved and loaded again.
+// refused with a status, never writing outside a text for a stored offset, naming a label its
+// table does not hold, nor allocating for counts the chunk cannot hold; what loads is stepped,
+// saved and loaded again.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/WorldData.h"
 
 namespace {
+
+// A popup manager with a labels table of two labels ("one" and "two") without members.
+class LabelledPopups : public CPopupManager {
+public:
+    using CPopupManager::CPopupManager;
+
+protected:
+    int32_t FindLabel(const char* name) const override
+    {
+        for (int32_t i = 0; i < 2; ++i)
+            if (std::strcmp(kLabels[i].group.pName, name) == 0)
+                return i;
+        return -1;
+    }
+    const LabelRecord* LabelAt(int32_t index) const override
+    {
+        return index >= 0 && index < 2 ? &kLabels[index] : nullptr;
+    }
+    uint32_t LabelCount() const override { return 2; }
+
+private:
+    static inline const LabelRecord kLabels[2] = {
+        {{const_cast<char*>("one"), nullptr, 0}, 0, 0, 0, 1},
+        {{const_cast<char*>("two"), nullptr, 0}, 0, 0, 0, 0},
+    };
+};
 
 Status LoadBytes(CPopupManager& popups, std::vector<uint8_t>& bytes)
 {
@@ -36,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return w;
     }();
     std::vector<uint8_t> bytes(data, data + size);
-    CPopupManager popups(world);
+    LabelledPopups popups(world);
     if (Failed(popups.Load()))
         std::abort();
     const Status status = LoadBytes(popups, bytes);
@@ -57,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto* block = static_cast<const uint8_t*>(out.GetBlock());
     std::vector<uint8_t> saved(block, block + out.GetSize());
     out.Close();
-    CPopupManager again(world);
+    LabelledPopups again(world);
     if (Failed(again.Load()) || Failed(LoadBytes(again, saved)))
         std::abort();
     return 0;
