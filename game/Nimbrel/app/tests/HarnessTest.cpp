@@ -1293,6 +1293,15 @@ TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
                    study->IsFlashlightMode() && (!transitions || transitions->IsFadeValueZero());
         });
         play.hall = study;
+        // A new visit opens with the text about the portraits, closed first.
+        CPopupManager* popups = game.World()->GetPopupManager();
+        if (there && popups->IsPopupOpen()) {
+            game.PostKey(VK_ESCAPE);
+            if (!play.StepUntil([&] {
+                    return !popups->IsPopupOpen() && (!transitions || transitions->IsFadeValueZero());
+                }))
+                return nullptr;
+        }
         return there ? study : nullptr;
     };
     // Presses there, then rests the pointer in the corner, where the game's cursor covers
