@@ -11,6 +11,7 @@
 
 #include "../../objects/tests/BuiltinFixture.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
+#include "NimbrelManagers/CParticules.h"
 #include "NimbrelWorld/CObjectiveManager.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
@@ -191,6 +192,24 @@ TEST_F(HintTest, TheEffectFadesInStaysAndFadesOutByTheDefaultDurations)
     EXPECT_EQ(hint->GetEffectState(), kHintIdle);
     EXPECT_EQ(glow->alpha, 0.0f);
     EXPECT_NE(glow->flags & kElementHidden, 0u);
+}
+
+TEST_F(HintTest, WithoutAnEffectElementAnEmitterCirclesTheItemForThreeSeconds)
+{
+    auto* particles = new CParticules(world.GetWorldData());
+    world.SetManager(kManagerParticles, particles);
+    Flags(0, kH | kElementClickable, 0);
+    ASSERT_EQ(hint->Click(), kStatusOk);
+    EXPECT_EQ(particles->GetEmitterCount(), 1u);
+    EXPECT_EQ(hint->GetEffectState(), kHintIdle);
+    EXPECT_EQ(hint->GetTarget().element, int32_t(kCandle));
+    // 90 ticks, then it is gone.
+    for (int i = 0; i < 90; ++i)
+        particles->Update();
+    EXPECT_EQ(particles->GetEmitterCount(), 1u);
+    particles->Update();
+    EXPECT_EQ(particles->GetEmitterCount(), 0u);
+    world.SetManager(kManagerParticles, nullptr);
 }
 
 TEST_F(HintTest, AClickWhileShownRestartsTheShownPhaseAndOneWhileFadingOutFadesBackIn)
