@@ -27,6 +27,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
@@ -108,18 +109,82 @@ protected:
 
 };
 
+// The title's menu while the game plays it; null elsewhere.
+CObjectsInterfaceMenu* PlayedTitle(NimbrelHarness& game)
+{
+    CObjectsManager* objects = game.World() ? game.World()->GetObjectsManager() : nullptr;
+    CObjectsBase* current = objects ? objects->GetCurrentObject() : nullptr;
+    return game.State() == kGameStatePlaying && current && current->GetTypeCode() == kObjectKindMenu
+               ? static_cast<CObjectsInterfaceMenu*>(current)
+               : nullptr;
+}
+
+// The title's road into the game, as a player takes it: play; then on the name entry the name
+// "Player" and Return, or on the profile list the current slot's row (the first used one
+// without a current slot). A click waits for the screen to settle: none is taken while a
+// transition shows. False when the menu does not move.
+bool PlayTheRoad(NimbrelHarness& game, CObjectsInterfaceMenu* menu)
+{
+    auto clickUntil = [&](float x, float y, const std::function<bool()>& moved) {
+        for (int i = 0; i < 200; ++i) {
+            game.PostClick(int32_t(x), int32_t(y));
+            for (int frame = 0; frame < 3; ++frame)
+                if (!game.Step())
+                    return false;
+            if (moved())
+                return true;
+        }
+        return false;
+    };
+    if (menu->GetPage() == kMenuMain) {
+        float at[3];
+        menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextPlay))));
+        if (!clickUntil(at[0], at[1], [&] { return menu->GetPage() != kMenuMain || PlayedTitle(game) != menu; }))
+            return false;
+    }
+    if (PlayedTitle(game) != menu)
+        return true;
+    if (menu->GetPage() == kMenuProfileName) {
+        for (char16_t c : std::u16string(u"Player\r")) {
+            game.PostCharacter(c);
+            if (!game.Step())
+                return false;
+        }
+        return true;
+    }
+    CProfileManager* profiles = game.World()->GetProfileManager();
+    uint32_t count = 0;
+    const MenuEntry* rows = menu->GetEntries(kMenuListProfiles, &count);
+    int32_t slot = profiles->GetCurrentSlot() && profiles->GetCurrentSlot()->used ? profiles->GetCurrentIndex() : -1;
+    for (uint32_t i = 0; slot < 0 && i < count; ++i)
+        if (profiles->GetSlot(int32_t(i))->used)
+            slot = int32_t(i);
+    if (menu->GetPage() != kMenuProfiles || slot < 0 || uint32_t(slot) >= count)
+        return false;
+    const MenuEntry& row = rows[slot];
+    return clickUntil(row.x, row.y + row.textHeight * row.scale * 0.5f,
+                      [&] { return menu->GetPage() != kMenuProfiles || PlayedTitle(game) != menu; });
+}
+
 // Frames until the game is in `state`, for at most half a minute: transitions take their
-// time whatever the frame rate. Each new state on the way is appended.
+// time whatever the frame rate. Each new state on the way is appended. The game plays once it
+// has left the title by its road.
 bool StepUntil(NimbrelHarness& game, int32_t state, std::vector<int32_t>* states)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (game.State() != state && std::chrono::steady_clock::now() < deadline) {
-        if (!game.Step())
+    for (;;) {
+        if (game.State() == state) {
+            CObjectsInterfaceMenu* title = state == kGameStatePlaying ? PlayedTitle(game) : nullptr;
+            if (!title)
+                return true;
+            if (!PlayTheRoad(game, title))
+                return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline || !game.Step())
             return false;
         if (states && (states->empty() || states->back() != game.State()))
             states->push_back(game.State());
     }
-    return game.State() == state;
 }
 
 // A world whose objects manager cannot be loaded, as when its construction file is missing.
@@ -195,8 +260,10 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 14u);
+    ASSERT_EQ(objects->GetObjectCount(), 15u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceToolbarItemsList*>(objects->GetObject(5)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfacePopups), objects->GetObject(4));
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceToolbox), objects->GetObject(6));
@@ -330,10 +397,10 @@ TEST_F(GameFolder, TheWorldLoadRunsTheMainScriptFromThePack)
     EXPECT_EQ(scripts->OnEnableTutorial(), 0);
     EXPECT_EQ(main->GetLong("tutorial", &value, true), 0);
     EXPECT_EQ(value, 1u);
-    // "main" chose the first profile's level, which ran "OnStart" once already.
+    // "main" chose the title, a level of no chapter: "OnStart" waits for the first chapter.
     EXPECT_EQ(scripts->OnStart(), 0);
     EXPECT_EQ(main->GetLong("visits", &value, false), 0);
-    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(value, 1u);
     ASSERT_TRUE(game.Step(29));
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
@@ -422,7 +489,7 @@ TEST_F(GameFolder, AProfilePlayedInOneRunIsThereInTheNext)
         CProfileManager* profiles = game.World()->GetProfileManager();
         ASSERT_NE(profiles, nullptr);
         EXPECT_EQ(profiles->GetSlotCount(), 3u);
-        // The main script started a game in the first slot; the second is empty.
+        // The main script showed the title: no slot is used yet.
         EXPECT_FALSE(profiles->GetSlot(1)->used);
         // The player names slot 1 and plays 20 seconds in it.
         profiles->SetCurrentSlot(1);
@@ -440,8 +507,8 @@ TEST_F(GameFolder, AProfilePlayedInOneRunIsThereInTheNext)
     ASSERT_TRUE(game.Step());
     CProfileManager* profiles = game.World()->GetProfileManager();
     ASSERT_NE(profiles, nullptr);
-    // The sample's main script plays the first slot whatever the options say.
-    EXPECT_EQ(profiles->GetCurrentIndex(), 0);
+    // The options kept the slot played last; the title leaves it current.
+    EXPECT_EQ(profiles->GetCurrentIndex(), 1);
     const ProfileSlot* slot = profiles->GetSlot(1);
     ASSERT_NE(slot, nullptr);
     EXPECT_TRUE(slot->used);
@@ -1995,6 +2062,68 @@ TEST_F(GameFolder, TheHintPointsOutWhatIsLeftAndTheMonitorCountsTheHeirlooms)
     ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
     EXPECT_EQ(Readable(game, popups->GetText()).rfind("The journal's first page", 0), 0u) << Readable(game, popups->GetText());
     EXPECT_EQ(hint->GetEffectState(), kHintIdle);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    // The main script loads the title; every slot is empty on a first start.
+    CObjectsInterfaceMenu* menu = nullptr;
+    for (int i = 0; i < 600 && !menu; ++i) {
+        ASSERT_TRUE(game.Step());
+        menu = PlayedTitle(game);
+    }
+    ASSERT_NE(menu, nullptr);
+    CProfileManager* profiles = game.World()->GetProfileManager();
+    EXPECT_TRUE(profiles->AreAllSlotsEmpty());
+    EXPECT_EQ(menu->CheckSetup(), kStatusOk);
+    EXPECT_EQ(menu->GetPage(), uint32_t(kMenuMain));
+    ASSERT_TRUE(game.Step(60));
+    // The options button shows on the panel, its text on it: the dark face beside the letters.
+    auto centre = [&](uint32_t role) {
+        float at[3];
+        menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(role))));
+        return std::make_pair(int32_t(at[0]), int32_t(at[1]));
+    };
+    const auto options = centre(kMenuTextOptions);
+    const auto button = centre(kMenuButton02);
+    EXPECT_EQ(options, button);
+    uint32_t face = 0;
+    ASSERT_TRUE(game.ReadPixel(button.first - 100, button.second, &face));
+    EXPECT_EQ(face & 0xFFFFFFu, 0x3a3050u) << std::hex << face;
+
+    // Play: slot 0 and the name entry, laid out in the popups object's frame.
+    const auto play = centre(kMenuTextPlay);
+    game.PostClick(play.first, play.second);
+    ASSERT_TRUE(game.Step(2));
+    EXPECT_EQ(menu->GetPage(), uint32_t(kMenuProfileName));
+    EXPECT_EQ(profiles->GetCurrentIndex(), 0);
+    uint32_t count = 0;
+    const MenuEntry* entries = menu->GetEntries(kMenuListName, &count);
+    ASSERT_EQ(count, 4u);
+    float frame[4];
+    ASSERT_TRUE(menu->GetPopupFrameRect(frame));
+    for (uint32_t i = 0; i < count; ++i) {
+        EXPECT_GT(entries[i].y, frame[1]) << i;
+        EXPECT_LT(entries[i].y, frame[3]) << i;
+        EXPECT_GT(entries[i].textWidth, 0.0f) << i;
+    }
+    // One character a frame, as typing gives them; "!" is no name character.
+    for (char16_t c : std::u16string(u"Player!")) {
+        game.PostCharacter(c);
+        ASSERT_TRUE(game.Step());
+    }
+    EXPECT_EQ(UtilsString_ToUtf8(menu->GetNameBuffer()), "Player");
+    game.PostCharacter(13);
+    ASSERT_TRUE(game.Step());
+    // Return took the name and started chapter 1 at the hall.
+    ASSERT_NE(profiles->GetSlot(0)->name, nullptr);
+    EXPECT_EQ(UtilsString_ToUtf8(profiles->GetSlot(0)->name), "Player");
+    ASSERT_TRUE(StepUntilPlaying(game));
+    EXPECT_STREQ(game.World()->GetObjectsManager()->GetCurrentLevelObject()->GetName(), "hall");
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

@@ -403,6 +403,9 @@ Status CNimbrelWorld::OnMouseUp(float x, float y, uint32_t flag)
     const GameData* game = GetGameData();
     if (flag || !game || game->busy)
         return kStatusOk;
+    // The click of this frame, for whoever draws its own buttons (the menu); what closes a
+    // panel takes it back.
+    m_pWorldData->game.input.clicked = 1;
     CObjectsManager* objects = GetObjectsManager();
     switch (m_inputReceiver) {
     case kInputObjects: {

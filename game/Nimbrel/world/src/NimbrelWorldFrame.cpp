@@ -236,6 +236,8 @@ Status CNimbrelWorld::Render()
     SurroundEndFrame();
     if (m_pManagers[kManagerShader])
         EndDefaultShader();
+    // A click nobody took this frame does not reach the next one.
+    m_pWorldData->game.input.clicked = 0;
     game->inRender = 0;
     return kStatusOk;
 }

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelManagers/CAbuse.h"
 #include "NimbrelManagers/CBorders.h"
 #include "NimbrelManagers/CCursors.h"
@@ -29,6 +30,7 @@
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectiveManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/GroupTables.h"
@@ -231,14 +233,38 @@ void CNimbrelWorld::SkipCurrentLevel(uint8_t withControl)
         level->OnCheatCodes(withControl);
 }
 
-void CNimbrelWorld::NotifyCurrentObject(uint32_t) {}
+namespace {
+
+// The menu when it is the objects manager's current object.
+CObjectsInterfaceMenu* CurrentMenu(CObjectsManager* objects)
+{
+    CObjectsBase* current = objects ? objects->GetCurrentObject() : nullptr;
+    return current && current->GetTypeCode() == kObjectKindMenu ? static_cast<CObjectsInterfaceMenu*>(current)
+                                                                 : nullptr;
+}
+
+}  // namespace
+
+void CNimbrelWorld::NotifyCurrentObject(uint32_t operation)
+{
+    // Operation 3: the object lays itself out again.
+    CObjectsManager* objects = GetObjectsManager();
+    CObjectsBase* current = objects ? objects->GetCurrentObject() : nullptr;
+    if (current && operation == 3)
+        current->UpdateComponents();
+}
 
 int32_t CNimbrelWorld::GetMenuPage()
 {
-    return -1;
+    const CObjectsInterfaceMenu* menu = CurrentMenu(GetObjectsManager());
+    return menu ? int32_t(menu->GetPage()) : -1;
 }
 
-void CNimbrelWorld::SetMenuPage(int32_t) {}
+void CNimbrelWorld::SetMenuPage(int32_t page)
+{
+    if (CObjectsInterfaceMenu* menu = CurrentMenu(GetObjectsManager()))
+        menu->SetPage(uint32_t(page));
+}
 
 void CNimbrelWorld::ReenterCurrentLevel()
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "VornelPlatform/PlatformTime.h"
@@ -244,6 +245,10 @@ Status CNimbrelWorld::MainScriptStep()
         Log(m_pWorldData->logPath, 0, kInternalError);
         return kStatusFailed;
     }
+    // A start at a level plays it in the current profile's game, as play on the title would
+    // start or continue that game.
+    if (m_pStartLevel && m_pManagers[kManagerObjects])
+        GetObjectsManager()->SelectChapterLevel(0);
     if (m_pStartLevel && Failed(LoadLevelByName(m_pStartLevel, m_startChapter))) {
         // Not a failure of the game: the program ends and names the level it did not find.
         m_startLevelUnknown = true;

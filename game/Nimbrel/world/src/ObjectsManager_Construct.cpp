@@ -9,6 +9,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
@@ -88,6 +89,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
     case kObjectKindEffects:
         return new (std::nothrow) CObjectsInterfaceEffects(m_pWorldData, wordA, wordB);
+    case kObjectKindMenu:
+        return new (std::nothrow) CObjectsInterfaceMenu(m_pWorldData, wordA, wordB);
     case kObjectKindPopups:
         return new (std::nothrow) CObjectsInterfacePopups(m_pWorldData, wordA, wordB);
     case kObjectKindItemsList:

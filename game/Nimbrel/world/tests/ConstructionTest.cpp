@@ -7,6 +7,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
@@ -126,6 +127,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(made), nullptr);
         else if (code == kObjectKindLabels)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(made), nullptr);
+        else if (code == kObjectKindMenu)
+            EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(made), nullptr);
         else
             EXPECT_EQ(made, nullptr);
         if (made) {
