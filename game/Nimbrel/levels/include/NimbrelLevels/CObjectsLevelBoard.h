@@ -4,7 +4,8 @@
 // once a frame, saves its fields, and draws, plays sounds and converts screen points for it.
 // The board answers with statuses and reports its win test through the host.
 //
-// A board class gives: Clear, ItemWord, SetItem, Word, Action, CheckSetup, Deal, Step, StopMove, Fits,
+// A board class gives: its Host (LevelBoardHost, or an interface derived from it that the kind's
+// level implements), Clear, ItemWord, SetItem, Word, Action, CheckSetup, Deal, Step, StopMove, Fits,
 // StateFields (a template over LevelState) and Print, and kItemWordsClearSolved (whether an
 // accepted item word clears the solved flag).
 #include "NimbrelLevels/CObjectsLevelGame.h"
@@ -12,7 +13,7 @@
 #include "VornelUtils/UtilsRandom.h"
 
 template <class Board>
-class CObjectsLevelBoard : public CObjectsLevelGame, protected LevelBoardHost {
+class CObjectsLevelBoard : public CObjectsLevelGame, protected Board::Host {
 public:
     CObjectsLevelBoard(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
         : CObjectsLevelGame(pWorldData, objectNumber, constructWord), m_board(this)

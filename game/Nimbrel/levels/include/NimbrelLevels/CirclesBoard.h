@@ -36,6 +36,7 @@ enum CirclesAction : uint32_t {
 
 class CirclesBoard {
 public:
+    using Host = LevelBoardHost;
     // Item references that only an item word sets.
     static constexpr bool kItemWordsClearSolved = true;
 

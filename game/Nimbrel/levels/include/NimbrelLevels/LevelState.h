@@ -1,7 +1,7 @@
 #pragma once
 // A level kind's own state in its object's profile chunk, behind the scene object's part. The
 // kind lists its fields once, in order, and the same list saves and loads them: 32-bit fields
-// as (4, 1), arrays as (4, n), bytes as (1, 1). After the first failure nothing more moves.
+// as (4, 1), arrays as (4, n), bytes as (1, 1), texts as (1, n). After the first failure nothing more moves.
 #include <cstdint>
 
 class UtilsStream_Chunk;
@@ -16,6 +16,7 @@ public:
     LevelState& Words(int32_t* values, uint32_t count) { return Move(values, 4, count); }
     LevelState& Words(uint32_t* values, uint32_t count) { return Move(values, 4, count); }
     LevelState& Byte(uint8_t& value) { return Move(&value, 1, 1); }
+    LevelState& Bytes(void* values, uint32_t count) { return Move(values, 1, count); }
 
     bool Writing() const { return m_write; }
     // Every field moved.
