@@ -10,6 +10,7 @@
 
 #include "LevelProbe.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
+#include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/GameData.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -35,6 +36,8 @@ public:
             CObjectsBase::ResetElement(e);
             e->index = i;
             e->pName = UtilsString_DupA(names[i]);
+            // Every item has a size, for the kinds that size their boards by an item.
+            e->size[0] = e->size[1] = 64.0f;
             uint32_t at = i;
             // Insertion into the index by name.
             while (at > 0 && std::strcmp(names[this->m_pNameIndex[at - 1]], names[i]) > 0) {
@@ -109,6 +112,23 @@ inline bool CFuzzLevel<CObjectsLevelCircles>::Fresh()
     return b.Play() == -1 && b.Centre(kCirclesRingLeft) == -1 && b.Centre(kCirclesRingRight) == -1 &&
            b.KindLeft() == -1 && b.KindMiddle() == -1 && b.KindRight() == -1 && b.RandomCount() == 0 &&
            !b.IsDealt() && !IsSolved() && !IsPaused();
+}
+
+// Labyrinth: paused and solved, then a board never sized: flags, items, cell sizes, the four
+// arrows, columns and rows, the cell count, rows given, no element, token and goal.
+constexpr size_t kLabyrinthStateSize = 2 + 2 + 4 * 2 + 4 * 5 + 7 * 4 + 4 * 2 + 4 + 4 + 4 + 4 * 2;
+inline const std::vector<const char*>& LabyrinthNames()
+{
+    static const std::vector<const char*> names = {"maze", "up", "down", "left", "right", "reset",
+                                                   "ball", "crate", "gate_on", "gate_off", "switch_on", "switch_off"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelLabyrinthe>::Fresh()
+{
+    const LabyrinthBoard& b = GetBoard();
+    return b.MazeItem() == -1 && b.ResetItem() == -1 && b.ElementCount() == 0 && b.Columns() == 0 && !b.IsDealt() &&
+           !b.Flashlight() && !b.Gestures() && !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

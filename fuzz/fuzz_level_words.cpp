@@ -1,6 +1,7 @@
 // A mini-game kind played from any bytes: the first byte picks the kind (LevelFuzz.h), the rest
 // are lines of moves: "w NAME VALUE" a parameter word, "e NAME VALUE" an event, "c TEXT" an
-// object command, "f N" N frames (at most 100), "k" the force-solve, "s" a save loaded back.
+// object command, "f N" N frames (at most 100), "a N" a frame with an arrow key down (0 up,
+// 1 right, 2 down, 3 left), "k" the force-solve, "s" a save loaded back.
 // Whatever the moves, the level's fields fit the object, and a save loads back the same.
 #include "LevelFuzz.h"
 
@@ -43,6 +44,15 @@ void Play(const std::vector<const char*>& names, const uint8_t* data, size_t siz
             for (uint32_t i = 0, n = uint32_t(TokenInt(rest.c_str())); i < n && i < kMostFrames; ++i)
                 level.UpdateState();
             break;
+        case 'a': {
+            GameFrameInput& keys = w.world.game.input;
+            uint8_t* arrows[] = {&keys.arrowUp, &keys.arrowRight, &keys.arrowDown, &keys.arrowLeft};
+            uint8_t* arrow = arrows[uint32_t(TokenInt(rest.c_str())) % 4];
+            *arrow = 1;
+            level.UpdateState();
+            *arrow = 0;
+            break;
+        }
         case 'k':
             level.OnCheatCodes(0);
             break;
@@ -63,7 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 1) {
+    switch (data[0] % 2) {
+    case 0:
+        Play<CObjectsLevelLabyrinthe>(LabyrinthNames(), data + 1, size - 1);
+        break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);
         break;

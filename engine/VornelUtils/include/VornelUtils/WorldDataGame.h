@@ -36,6 +36,12 @@ struct GameDrawCache {
     int32_t zoneIndex;
 };
 
+// Engine key codes of the arrow keys (the world's key table).
+constexpr uint32_t kEngineKeyUp = 34;
+constexpr uint32_t kEngineKeyRight = 35;
+constexpr uint32_t kEngineKeyDown = 36;
+constexpr uint32_t kEngineKeyLeft = 37;
+
 // Input of the current frame that the game's managers consume.
 struct GameFrameInput {
     uint8_t clicked;                      // a click this frame; cleared by whoever takes it

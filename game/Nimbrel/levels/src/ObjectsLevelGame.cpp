@@ -166,14 +166,19 @@ uint32_t CObjectsLevelGame::CallbackTypeWord(std::initializer_list<LevelArgument
 
 Status CObjectsLevelGame::CallResponse(const LevelCallback& callback, std::initializer_list<LevelArgument> arguments)
 {
-    if (!callback.Name() || arguments.size() > kLevelCallbackArguments)
+    return CallFunction(callback.Name(), arguments);
+}
+
+Status CObjectsLevelGame::CallFunction(const char* function, std::initializer_list<LevelArgument> arguments)
+{
+    if (!function || arguments.size() > kLevelCallbackArguments)
         return kStatusFailed;
     uintptr_t words[1 + kLevelCallbackArguments] = {0};
     uint32_t i = 1;
     for (const LevelArgument& argument : arguments)
         words[i++] = argument.isText ? reinterpret_cast<uintptr_t>(argument.text ? argument.text : "")
                                      : uintptr_t(uint32_t(argument.number));
-    return CallScriptFunction(callback.Name(), kLevelCallbackAnyInstance, 0, words, CallbackTypeWord(arguments));
+    return CallScriptFunction(function, kLevelCallbackAnyInstance, 0, words, CallbackTypeWord(arguments));
 }
 
 // ---- saved state -------------------------------------------------------------------------------

@@ -3,13 +3,19 @@
 // input directions, the element functions, and the saved board with a full cell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
+#include <map>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../../objects/tests/BuiltinFixture.h"
+#include "LevelPayload.h"
+#include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/LabyrinthBoard.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -381,6 +387,248 @@ TEST(LabyrinthBoard, TheSavedBoardPlaysOnAndAFullCellTakesNobody)
         Load(line.board, damaged);
         EXPECT_FALSE(line.board.Fits(12)) << d.at;
     }
+}
+
+
+// The moves that solve a dealt maze, fewest first, found over the saved boards it can reach
+// (token, blocks and gates, and the switches' marks); empty when none does.
+std::vector<uint32_t> Solve(Maze& maze)
+{
+    const std::vector<uint8_t> start = Save(maze.board);
+    std::map<std::vector<uint8_t>, std::pair<std::vector<uint8_t>, uint32_t>> from = {{start, {{}, 0}}};
+    std::deque<std::vector<uint8_t>> queue = {start};
+    while (!queue.empty()) {
+        const std::vector<uint8_t> at = queue.front();
+        queue.pop_front();
+        Load(maze.board, at);
+        if (maze.board.OnGoal()) {
+            std::vector<uint32_t> moves;
+            for (std::vector<uint8_t> step = at; step != start; step = from[step].first)
+                moves.insert(moves.begin(), from[step].second);
+            return moves;
+        }
+        for (uint32_t d = 0; d < kLabyrinthDirections; ++d) {
+            Load(maze.board, at);
+            if (!maze.Press(d))
+                continue;
+            const std::vector<uint8_t> next = Save(maze.board);
+            if (from.emplace(next, std::make_pair(at, d)).second)
+                queue.push_back(next);
+        }
+    }
+    return {};
+}
+
+TEST(LabyrinthBoard, AMazeOfAPushedBlockHoldingItsGateOpenIsSolved)
+{
+    const Words words = With(kBall, {{"labyrinthe_register_sliding_block", "char=b, item=crate, mode=slide_x"},
+                                     {"labyrinthe_register_switch_and_gate",
+                                      "char_gate=g, item_gate_on=gate_on, item_gate_off=gate_off, char_switch=s, "
+                                      "item_switch_on=switch_on, item_switch_off=switch_off, mode=push"}});
+    const std::vector<std::string> rows = {"#######", "#o....#", "#.###.#", "#..bs.#", "###.#g#", "#...#x#", "#######"};
+    Maze maze(words, rows);
+    const std::vector<uint32_t> moves = Solve(maze);
+    const std::vector<uint32_t> known = {kLabyrinthDown, kLabyrinthRight, kLabyrinthRight, kLabyrinthLeft,
+                                         kLabyrinthUp,   kLabyrinthRight, kLabyrinthDown,  kLabyrinthDown,
+                                         kLabyrinthDown};
+    EXPECT_EQ(moves, known);
+    Maze played(words, rows);
+    for (uint32_t move : known)
+        EXPECT_TRUE(played.Press(move));
+    EXPECT_TRUE(played.board.IsSolved());
+    EXPECT_EQ(played.Text(), "#######\n#.....#\n#.###.#\n#...b.#\n###.#g#\n#...#o#\n#######");
+}
+
+// ---- the level in the builtins' world -----------------------------------------------------------
+
+template <class Kind>
+class CCounting : public Kind {
+public:
+    using Kind::Kind;
+    bool Finish(uint8_t solved) override
+    {
+        const bool was = this->m_finished != 0;
+        const bool taken = Kind::Finish(solved);
+        finishes += !was && this->m_finished;
+        return taken;
+    }
+    uint32_t finishes = 0;
+};
+using CFixtureLabyrinthe = CFixtureObject<CCounting<CObjectsLevelLabyrinthe>>;
+
+class LabyrinthLevel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        world.Scripts()->Init();
+        level = std::make_unique<CFixtureLabyrinthe>(world.GetWorldData(), 0, kObjectKindLabyrinthe, "labyrinth",
+                                                     std::vector<const char*>(std::begin(kItems), std::end(kItems)),
+                                                     &world.requests);
+        world.Objects()->Adopt({level.get()});
+        ASSERT_EQ(level->Load(), kStatusOk);
+        world.Objects()->SetCurrentObject(level.get());
+        for (uint32_t i = 0; i < std::size(kItems); ++i) {
+            ElementRecord* e = level->GetItemRecord(i);
+            e->size[0] = e->size[1] = i == 0 ? 70.0f : 10.0f;
+        }
+        world.GetWorldData()->frameTime = 1.0;
+    }
+    void TearDown() override
+    {
+        world.Objects()->Forget();
+        level.reset();
+    }
+    Status Word(const char* name, const char* value)
+    {
+        std::string copy = value;
+        return level->LoadEventsFromParam(name, copy.data());
+    }
+    Status Event(const char* name, const char* value)
+    {
+        std::string copy = value;
+        return level->OnEvent(name, copy.data());
+    }
+    // The usual items, a maze of the rows with a wall, the token and the goal, and "reset".
+    void Configure(const std::vector<std::string>& rows)
+    {
+        const std::pair<const char*, const char*> items[] = {
+            {"labyrinthe_item_name", "maze"},          {"labyrinthe_register_arrow_up", "up"},
+            {"labyrinthe_register_arrow_down", "down"}, {"labyrinthe_register_arrow_left", "left"},
+            {"labyrinthe_register_arrow_right", "right"}, {"labyrinthe_register_arrow_reset", "reset"}};
+        for (const auto& [name, value] : items)
+            ASSERT_EQ(Word(name, value), kStatusDoneStoreResult) << name;
+        const std::string size = std::to_string(rows[0].size()) + "x" + std::to_string(rows.size());
+        ASSERT_EQ(Word("labyrinthe_add_col_row", size.c_str()), kStatusDoneStoreResult);
+        for (const auto& [name, value] : kBall)
+            ASSERT_EQ(Word(name, value), kStatusDoneStoreResult) << name;
+        for (const std::string& row : rows)
+            ASSERT_EQ(Word("labyrinthe_add_row", row.c_str()), kStatusDoneStoreResult) << row;
+        ASSERT_EQ(level->CheckSetup(), kStatusOk);
+        ASSERT_EQ(level->OnCommand("reset"), kStatusOk);
+    }
+    // One frame with an arrow key down: 0 up, 1 right, 2 down, 3 left as the world keeps them.
+    void Key(int key)
+    {
+        GameFrameInput& input = world.GetWorldData()->game.input;
+        uint8_t* keys[] = {&input.arrowUp, &input.arrowRight, &input.arrowDown, &input.arrowLeft};
+        *keys[key] = 1;
+        level->UpdateState();
+        *keys[key] = 0;
+    }
+    void Frames(uint32_t count)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            level->UpdateState();
+    }
+    std::string Text()
+    {
+        char text[1024];
+        level->GetBoard().Print(text, sizeof text);
+        return text;
+    }
+    const ElementRecord& Item(const char* name) { return *level->GetItemRecord(uint32_t(level->FindElementByName(name))); }
+
+    CBuiltinWorld world;
+    std::unique_ptr<CFixtureLabyrinthe> level;
+};
+
+TEST_F(LabyrinthLevel, KeysMoveTheTokenAndTheBlockedArrowsDim)
+{
+    EXPECT_EQ(level->CheckSetup(), kStatusFailed);
+    Configure({"#####", "#o...", "#...x"});
+    // Only right and down are open: the others are found and at half alpha.
+    for (const char* name : {"up", "left"}) {
+        EXPECT_FLOAT_EQ(Item(name).alpha, 0.5f) << name;
+        EXPECT_TRUE(Item(name).flags & kElementFound) << name;
+    }
+    EXPECT_FLOAT_EQ(Item("right").alpha, 1.0f);
+    EXPECT_FALSE(Item("down").flags & kElementFound);
+    // A blocked key moves nothing.
+    Key(0);
+    EXPECT_EQ(Text(), "#####\n#o...\n#...x");
+    // The slide runs a cell a frame on screen; keys wait for it.
+    Key(1);
+    EXPECT_EQ(Text(), "#####\n#...o\n#...x");
+    EXPECT_TRUE(level->GetBoard().IsMoving());
+    Key(2);
+    EXPECT_EQ(Text(), "#####\n#...o\n#...x");
+    Frames(2);
+    EXPECT_FALSE(level->GetBoard().IsMoving());
+    // One cell down is the goal: solved and finished as the cell runs out, in that frame.
+    Key(2);
+    EXPECT_EQ(Text(), "#####\n#....\n#...o");
+    EXPECT_EQ(level->IsSolved(), 1);
+    EXPECT_EQ(level->finishes, 1u);
+}
+
+TEST_F(LabyrinthLevel, PauseSkipAndTheFlashlight)
+{
+    Configure({"o..x"});
+    ASSERT_EQ(level->OnCommand("pause"), kStatusOk);
+    Key(1);
+    EXPECT_EQ(Text(), "o..x");
+    EXPECT_EQ(level->OnCheatCodes(0), kStatusOk);
+    EXPECT_EQ(level->finishes, 0u);
+    ASSERT_EQ(level->OnCommand("resume"), kStatusOk);
+    EXPECT_EQ(Event("flashlight", "on"), kStatusDoneStoreResult);
+    EXPECT_EQ(level->GetBoard().Flashlight(), 1);
+    EXPECT_EQ(Event("flashlight", "dim"), kStatusDoneStoreResult);
+    EXPECT_EQ(level->GetBoard().Flashlight(), 1);
+    // "skip" stops the slide where it is and finishes at once.
+    Key(1);
+    EXPECT_TRUE(level->GetBoard().IsMoving());
+    EXPECT_EQ(Event("event", "skip"), kStatusDoneStoreResult);
+    EXPECT_FALSE(level->GetBoard().IsMoving());
+    EXPECT_EQ(level->finishes, 1u);
+    // "reset" puts the token back, ends a pause and lets the level finish again.
+    ASSERT_EQ(level->OnCommand("pause"), kStatusOk);
+    ASSERT_EQ(level->OnCommand("reset"), kStatusOk);
+    EXPECT_EQ(level->IsPaused(), 0);
+    EXPECT_EQ(Text(), "o..x");
+    Key(1);
+    Frames(3);
+    EXPECT_EQ(level->finishes, 2u);
+}
+
+TEST_F(LabyrinthLevel, AProfileSavedMidMazeLoadsAndPlaysOnAndABadOneStartsAfresh)
+{
+    Configure({"#o..#", "#...#", "###x#"});
+    Key(1);
+    const std::string after = Text();
+    const std::vector<uint8_t> payload = SavedPayload(*level);
+    ASSERT_EQ(LoadPayload(*level, payload), kStatusOk);
+    EXPECT_EQ(Text(), after);
+    EXPECT_EQ(SavedPayload(*level), payload);
+    Frames(3);
+    Key(2);
+    EXPECT_EQ(Text(), "#...#\n#...#\n###o#");
+    Frames(3);
+    EXPECT_EQ(level->finishes, 1u);
+
+    // Columns past 255, rows of 0 beside columns, a token that is the goal.
+    // Found by its opening: paused, solved, flashlight and gestures, the reset item (5), the
+    // maze item (0), the cell width (70 / 5) and height (70 / 3).
+    const float width = 14.0f, height = 70.0f / 3.0f;
+    std::vector<uint8_t> opening = {0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0};
+    opening.insert(opening.end(), reinterpret_cast<const uint8_t*>(&width), reinterpret_cast<const uint8_t*>(&width) + 4);
+    opening.insert(opening.end(), reinterpret_cast<const uint8_t*>(&height), reinterpret_cast<const uint8_t*>(&height) + 4);
+    const auto found = std::search(payload.begin(), payload.end(), opening.begin(), opening.end());
+    ASSERT_NE(found, payload.end());
+    const size_t columns = size_t(found - payload.begin()) + 4 + 8 + 20 + 28;
+    const struct {
+        size_t at;
+        int32_t value;
+    } damages[] = {{columns, 300}, {columns + 4, 0}, {payload.size() - 8, 2}};
+    for (const auto& d : damages) {
+        std::vector<uint8_t> damaged = payload;
+        std::memcpy(&damaged[d.at], &d.value, 4);
+        EXPECT_EQ(LoadPayload(*level, damaged), kStatusOk) << d.at;
+        EXPECT_EQ(Text(), "labyrinth not set") << d.at;
+        EXPECT_EQ(level->GetBoard().ElementCount(), 0u) << d.at;
+    }
+    // A cut state starts afresh too, and says so.
+    EXPECT_EQ(LoadPayload(*level, payload, payload.size() - 3), kStatusFailed);
+    EXPECT_EQ(Text(), "labyrinth not set");
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ constexpr const char16_t* kSection = u"FLASHLIGHT";
 constexpr float kSwitchOnRate = 0.1f;
 constexpr float kSwitchOffRate = 0.01f;
 // A press with this button code never restarts the light.
-constexpr uint32_t kNoButton = 0xFF;
 
 }  // namespace
 
@@ -152,7 +151,7 @@ Status CFlashlight::OnPointer(float x, float y, uint32_t state, bool press)
     if (press) {
         if (m_state == kFlashlightOn) {
             // Far from where it was, the light fades in afresh at the new place.
-            if (state != kNoButton && std::hypot(x - m_x, y - m_y) > m_moveThreshold) {
+            if (state != kFlashlightNoButton && std::hypot(x - m_x, y - m_y) > m_moveThreshold) {
                 m_state = kFlashlightSwitchingOn;
                 m_level = 0.0f;
             }

@@ -41,6 +41,12 @@ Status CNimbrelWorld::Update()
         return managed;
     game->overlayX = 0;
     game->overlayY = 0.0f;
+    // The arrow keys that went down this frame, for the levels played by keys.
+    GameFrameInput& input = m_pWorldData->game.input;
+    input.arrowUp = m_pWorldData->keyPressed[kEngineKeyUp];
+    input.arrowRight = m_pWorldData->keyPressed[kEngineKeyRight];
+    input.arrowDown = m_pWorldData->keyPressed[kEngineKeyDown];
+    input.arrowLeft = m_pWorldData->keyPressed[kEngineKeyLeft];
 
     if (m_pManagers[kManagerObjects]) {
         uint32_t reset = 1;

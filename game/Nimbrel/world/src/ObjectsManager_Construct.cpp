@@ -18,6 +18,7 @@
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -81,6 +82,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelExploration(m_pWorldData, wordA, wordB);
     case kObjectKindEmpty:
         return new (std::nothrow) CObjectsLevelEmpty(m_pWorldData, wordA, wordB);
+    case kObjectKindLabyrinthe:
+        return new (std::nothrow) CObjectsLevelLabyrinthe(m_pWorldData, wordA, wordB);
     case kObjectKindCircles:
         return new (std::nothrow) CObjectsLevelCircles(m_pWorldData, wordA, wordB);
     case kObjectKindSpider:

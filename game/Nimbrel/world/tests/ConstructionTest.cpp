@@ -16,6 +16,7 @@
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -113,6 +114,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(made), nullptr);
         else if (code == kObjectKindButtons)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceButtons*>(made), nullptr);
+        else if (code == kObjectKindLabyrinthe)
+            EXPECT_NE(dynamic_cast<CObjectsLevelLabyrinthe*>(made), nullptr);
         else if (code == kObjectKindCircles)
             EXPECT_NE(dynamic_cast<CObjectsLevelCircles*>(made), nullptr);
         else if (code == kObjectKindSpider)

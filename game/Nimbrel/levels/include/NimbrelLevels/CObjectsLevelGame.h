@@ -126,6 +126,8 @@ protected:
     // Calls the callback's function with the leading integer 0 and `arguments`; kStatusFailed
     // without a callback or with too many arguments, else the call's status.
     Status CallResponse(const LevelCallback& callback, std::initializer_list<LevelArgument> arguments);
+    // The same for a function named otherwise (kStatusFailed for none).
+    Status CallFunction(const char* function, std::initializer_list<LevelArgument> arguments);
     // The type word of a callback with the leading 0 and `arguments`.
     static uint32_t CallbackTypeWord(std::initializer_list<LevelArgument> arguments);
 

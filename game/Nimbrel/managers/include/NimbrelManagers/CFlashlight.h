@@ -9,6 +9,10 @@
 
 class C3DObject;
 
+// The button code of a press that carries no button (a level moving the light to its token): it
+// never restarts a light that is on.
+constexpr uint32_t kFlashlightNoButton = 0xFF;
+
 enum FlashlightState : uint32_t {
     kFlashlightSwitchingOn = 0,
     kFlashlightOn = 1,
