@@ -184,6 +184,23 @@ public:
     }
 
 protected:
+    // The kind's keys: its character's, its item's and its second look's, "function_name=", and
+    // those ParseOther reads; an unknown item or a value ParseOther refuses refuses the list.
+    Status ParseKeys(char* list, const char* characterKey, const char* itemKey, const char* secondKey)
+    {
+        LevelListWalk walk(list);
+        for (char* token = walk.Next(); token; token = walk.Next()) {
+            const char* first = TokenValue(token, itemKey);
+            const char* second = secondKey ? TokenValue(token, secondKey) : nullptr;
+            if ((first && Failed(TakeItem(first, &m_items[0]))) || (second && Failed(TakeItem(second, &m_items[1]))) ||
+                Failed(ParseOther(token)))
+                return kStatusFailed;
+            ParseCharacter(token, characterKey);
+        }
+        return kStatusOk;
+    }
+    virtual Status ParseOther(const char*) { return kStatusOk; }
+
     // An item key: kStatusFailed for an unknown item.
     Status TakeItem(const char* name, int32_t* pItem)
     {
@@ -205,17 +222,7 @@ class CLabyrintheToken : public CLabyrinthePicture {
 public:
     explicit CLabyrintheToken(LabyrinthBoard* pBoard) : CLabyrinthePicture(pBoard, kLabyrinthToken) {}
 
-    Status Parse(char* list) override
-    {
-        LevelListWalk walk(list);
-        for (char* token = walk.Next(); token; token = walk.Next()) {
-            const char* item = TokenValue(token, "item=");
-            if (item && Failed(TakeItem(item, &m_items[0])))
-                return kStatusFailed;
-            ParseCharacter(token, "char=");
-        }
-        return kStatusOk;
-    }
+    Status Parse(char* list) override { return ParseKeys(list, "char=", "item=", nullptr); }
     bool CanEnter(CLabyrintheElement*, bool, uint32_t) const override { return false; }
 };
 
@@ -226,22 +233,16 @@ class CLabyrintheBlock : public CLabyrinthePicture {
 public:
     explicit CLabyrintheBlock(LabyrinthBoard* pBoard) : CLabyrinthePicture(pBoard, kLabyrinthBlock) {}
 
-    Status Parse(char* list) override
+    Status Parse(char* list) override { return ParseKeys(list, "char=", "item=", nullptr); }
+    Status ParseOther(const char* token) override
     {
-        LevelListWalk walk(list);
-        for (char* token = walk.Next(); token; token = walk.Next()) {
-            const char* item = TokenValue(token, "item=");
-            if (item && Failed(TakeItem(item, &m_items[0])))
-                return kStatusFailed;
-            const char* mode = TokenValue(token, "mode=");
-            if (Is(mode, "slide_x"))
-                m_directions = kHorizontal;
-            else if (Is(mode, "slide_y"))
-                m_directions = kVertical;
-            else if (Is(mode, "slide_xy"))
-                m_directions = kHorizontal | kVertical;
-            ParseCharacter(token, "char=");
-        }
+        const char* mode = TokenValue(token, "mode=");
+        if (Is(mode, "slide_x"))
+            m_directions = kHorizontal;
+        else if (Is(mode, "slide_y"))
+            m_directions = kVertical;
+        else if (Is(mode, "slide_xy"))
+            m_directions = kHorizontal | kVertical;
         return kStatusOk;
     }
 
@@ -282,19 +283,7 @@ class CLabyrintheGate : public CLabyrinthePicture {
 public:
     explicit CLabyrintheGate(LabyrinthBoard* pBoard) : CLabyrinthePicture(pBoard, kLabyrinthGate) {}
 
-    Status Parse(char* list) override
-    {
-        LevelListWalk walk(list);
-        for (char* token = walk.Next(); token; token = walk.Next()) {
-            const char* on = TokenValue(token, "item_gate_on=");
-            const char* off = TokenValue(token, "item_gate_off=");
-            if ((on && Failed(TakeItem(on, &m_items[0]))) || (off && Failed(TakeItem(off, &m_items[1]))))
-                return kStatusFailed;
-            if (const char* value = TokenValue(token, "char_gate="))
-                m_character = uint8_t(*value);
-        }
-        return kStatusOk;
-    }
+    Status Parse(char* list) override { return ParseKeys(list, "char_gate=", "item_gate_on=", "item_gate_off="); }
 
     bool CanEnter(CLabyrintheElement*, bool, uint32_t) const override { return m_open != 0; }
 
@@ -328,23 +317,18 @@ public:
 
     Status Parse(char* list) override
     {
-        LevelListWalk walk(list);
-        for (char* token = walk.Next(); token; token = walk.Next()) {
-            const char* on = TokenValue(token, "item_switch_on=");
-            const char* off = TokenValue(token, "item_switch_off=");
-            if ((on && Failed(TakeItem(on, &m_items[0]))) || (off && Failed(TakeItem(off, &m_items[1]))))
-                return kStatusFailed;
-            if (const char* mode = TokenValue(token, "mode=")) {
-                if (Is(mode, "push"))
-                    m_mode = kPush;
-                else if (Is(mode, "switch_opened") || Is(mode, "switch_closed"))
-                    m_mode = kToggle;
-                else
-                    return kStatusFailed;
-                m_startsOpen = Is(mode, "switch_opened");
-            }
-            ParseCharacter(token, "char_switch=");
-        }
+        return ParseKeys(list, "char_switch=", "item_switch_on=", "item_switch_off=");
+    }
+    // Another mode is refused.
+    Status ParseOther(const char* token) override
+    {
+        const char* mode = TokenValue(token, "mode=");
+        if (!mode)
+            return kStatusOk;
+        if (!Is(mode, "push") && !Is(mode, "switch_opened") && !Is(mode, "switch_closed"))
+            return kStatusFailed;
+        m_mode = Is(mode, "push") ? kPush : kToggle;
+        m_startsOpen = Is(mode, "switch_opened");
         return kStatusOk;
     }
 

@@ -10,6 +10,7 @@
 
 #include "../../objects/tests/BuiltinFixture.h"
 #include "CirclesSolver.h"
+#include "CountingLevel.h"
 #include "LevelPayload.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelObjects/ObjectProfile.h"
@@ -243,19 +244,6 @@ TEST(CirclesBoard, SharedPlacesAreDrawnAtOnePointOfBothRings)
 
 // ---- the level in the builtins' world -----------------------------------------------------------
 
-template <class Kind>
-class CCounting : public Kind {
-public:
-    using Kind::Kind;
-    bool Finish(uint8_t solved) override
-    {
-        const bool was = this->m_finished != 0;
-        const bool taken = Kind::Finish(solved);
-        finishes += !was && this->m_finished;
-        return taken;
-    }
-    uint32_t finishes = 0;
-};
 using CFixtureCircles = CFixtureObject<CCounting<CObjectsLevelCircles>>;
 
 class CirclesLevel : public ::testing::Test {

@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../../objects/tests/BuiltinFixture.h"
+#include "CountingLevel.h"
 #include "LevelPayload.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/LabyrinthBoard.h"
@@ -441,19 +442,6 @@ TEST(LabyrinthBoard, AMazeOfAPushedBlockHoldingItsGateOpenIsSolved)
 
 // ---- the level in the builtins' world -----------------------------------------------------------
 
-template <class Kind>
-class CCounting : public Kind {
-public:
-    using Kind::Kind;
-    bool Finish(uint8_t solved) override
-    {
-        const bool was = this->m_finished != 0;
-        const bool taken = Kind::Finish(solved);
-        finishes += !was && this->m_finished;
-        return taken;
-    }
-    uint32_t finishes = 0;
-};
 using CFixtureLabyrinthe = CFixtureObject<CCounting<CObjectsLevelLabyrinthe>>;
 
 class LabyrinthLevel : public ::testing::Test {
