@@ -319,10 +319,13 @@ void LabyrinthBoard::StepElement(CLabyrintheElement* mover, uint32_t direction)
         cell.column += kStep[direction][0];
         cell.row += kStep[direction][1];
     }
-    mover->m_anchor.column += kStep[direction][0];
-    mover->m_anchor.row += kStep[direction][1];
-    mover->m_pending[0] += float(kStep[direction][0]);
-    mover->m_pending[1] += float(kStep[direction][1]);
+    // An element placed nowhere has no anchor to move, and nothing slides on screen.
+    if (!old.empty()) {
+        mover->m_anchor.column += kStep[direction][0];
+        mover->m_anchor.row += kStep[direction][1];
+        mover->m_pending[0] += float(kStep[direction][0]);
+        mover->m_pending[1] += float(kStep[direction][1]);
+    }
     mover->m_moved = 1;
     for (const LabyrinthCellRef& cell : mover->m_cells) {
         int32_t* places = Places(cell.column, cell.row);

@@ -254,6 +254,16 @@ TEST(LabyrinthBoard, TheGoalFinishesOnlyAfterTheSlideOnScreen)
     EXPECT_FALSE(maze.board.IsSolved());
 }
 
+// A token in no row counts as on the goal: its first move solves, and it stays where it is.
+TEST(LabyrinthBoard, ATokenPlacedNowhereSolvesAtOnce)
+{
+    Maze maze(kBall, {"..x"});
+    EXPECT_TRUE(maze.board.Press(kLabyrinthUp));
+    EXPECT_TRUE(maze.board.IsSolved());
+    EXPECT_EQ(maze.board.Token()->Anchor().row, 0);
+    EXPECT_FALSE(maze.board.Token()->MovingOnScreen());
+}
+
 TEST(LabyrinthBoard, AFailedFunctionFailsTheMoveItFollows)
 {
     Maze maze(kBall, {"o..#"});
