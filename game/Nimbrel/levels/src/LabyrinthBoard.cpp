@@ -605,9 +605,8 @@ void LabyrinthBoard::StateFields(LevelState& state)
     state.Word(m_token).Word(m_goal);
 }
 
-bool LabyrinthBoard::GridsFit(uint32_t elementCount) const
+bool LabyrinthBoard::GridsFit() const
 {
-    (void)elementCount;
     const int32_t elements = int32_t(m_elements.size());
     if (m_rowsGiven > m_rows)
         return false;
@@ -639,7 +638,7 @@ bool LabyrinthBoard::Fits(uint32_t elementCount) const
     for (const float size : {m_cellSize[0], m_cellSize[1], m_halfCell[0], m_halfCell[1]})
         if (!SizeFits(size))
             return false;
-    if (m_characters.size() != size_t(m_columns) * m_rows || !GridsFit(elementCount))
+    if (m_characters.size() != size_t(m_columns) * m_rows || !GridsFit())
         return false;
     const int32_t elements = int32_t(m_elements.size());
     if (m_token < -1 || m_token >= elements || (m_token >= 0 && m_elements[m_token]->m_kind != kLabyrinthToken))

@@ -266,8 +266,8 @@ private:
     bool ElementFits(const CLabyrintheElement& element, uint32_t elementCount) const;
     bool PicturePlace(const CLabyrintheElement& element, float* pX, float* pY) const;
     int32_t IndexOf(const CLabyrintheElement* element) const;
-    // Whether the grids read back are sized by the columns and rows.
-    bool GridsFit(uint32_t elementCount) const;
+    // Whether the rows given and the grids' element indexes read back stand.
+    bool GridsFit() const;
 
     LabyrinthHost* m_pHost;
     int32_t m_maze;

@@ -1,7 +1,8 @@
 #pragma once
 // A level kind's own state in its object's profile chunk, behind the scene object's part. The
 // kind lists its fields once, in order, and the same list saves and loads them: 32-bit fields
-// as (4, 1), arrays as (4, n), bytes as (1, 1), texts as (1, n). After the first failure nothing more moves.
+// as (4, 1), arrays as (4, n), bytes as (1, 1), texts as (1, n). After the first failure
+// nothing more moves.
 #include <cstdint>
 
 class UtilsStream_Chunk;
