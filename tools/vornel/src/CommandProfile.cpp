@@ -341,6 +341,8 @@ bool Decode(UtilsStream_Chunk* chunk, std::string& line)
         return DescribeCursorsChunk(chunk, line);
     case kProfileTagTutorial:
         return DescribeTutoChunk(chunk, line);
+    case kProfileTagDragDrop:
+        return DescribeDragDropChunk(chunk, line);
     default:
         return true;   // written by the game's managers: sizes only
     }

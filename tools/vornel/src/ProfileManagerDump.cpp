@@ -1,13 +1,17 @@
 #include "ProfileManagerDump.h"
 
 #include <cstdio>
+#include <memory>
 
+#include "NimbrelManagers/CDragDropManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
+#include "NimbrelWorld/CCommandListManager.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 namespace {
 
@@ -65,6 +69,41 @@ bool DescribeSurroundChunk(UtilsStream_Chunk* pChunk, std::string& text)
         std::snprintf(line, sizeof line, "\n  sound %zu: \"%s\", %u holders%s%s", i, sound.name.c_str(),
                       sound.useCount, sound.keepLoaded ? ", kept loaded" : "", sound.loop ? ", looped" : "");
         text += line;
+    }
+    return true;
+}
+
+bool DescribeDragDropChunk(UtilsStream_Chunk* pChunk, std::string& text)
+{
+    // Read without a scene: the indexes are shown as stored.
+    auto world = std::make_unique<WorldData>();
+    CDragDropManager drops(world.get());
+    if (Failed(drops.Load()) || Failed(drops.LoadFromStream(pChunk)))
+        return false;
+    const auto answer = [](int32_t level, const char* function) {
+        std::string out = function ? "\"" + std::string(function) + "\"" : std::string("none");
+        return level >= 0 ? out + " of object " + std::to_string(level) : out;
+    };
+    char line[256];
+    uint32_t rules = 0;
+    for (uint32_t id = 1; id <= drops.GetRuleCount(); ++id)
+        rules += drops.GetRule(id) != nullptr;
+    std::snprintf(line, sizeof line, "drag and drop: %u rules in %u slots, waiting commands %u", rules,
+                  drops.GetRuleCount(), drops.GetCommandList()->GetCount());
+    text = line;
+    for (uint32_t id = 1; id <= drops.GetRuleCount(); ++id) {
+        const DropRule* r = drops.GetRule(id);
+        if (!r)
+            continue;
+        std::snprintf(line, sizeof line, "\n  rule %u: element %u of object %u, places to use %u%s, refused answer ", id,
+                      r->element, r->object, r->consumeSource, r->consumeDestination ? ", places found" : "");
+        text += line + answer(r->refusedLevel, r->pRefused);
+        for (uint32_t p = 0; p < r->placeCount; ++p) {
+            const DropPlace& place = r->pPlaces[p];
+            std::snprintf(line, sizeof line, "\n    place: element %u of object %u, uses %d, answer ", place.element,
+                          place.object, place.uses);
+            text += line + answer(place.answerLevel, place.pAnswer);
+        }
     }
     return true;
 }

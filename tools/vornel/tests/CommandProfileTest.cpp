@@ -397,3 +397,34 @@ TEST(CommandProfile, TheTutorialChunkShowsTheStepAndTheSkip)
     EXPECT_NE(dump.second.find("tutorial: skip all 1, closed, timer 0, waiting commands 0\n"), std::string::npos)
         << dump.second;
 }
+
+// Chunk 150000 as the drag-and-drop manager writes it: the key's rule with the drawer, named
+// twice, and a refused answer in the study; a free slot; one script waiting for a drop.
+TEST(CommandProfile, DumpsTheDropRulesWithTheirPlacesAndAnswers)
+{
+    auto w = std::make_unique<WorldData>();
+    UtilsStream_Static memory(kStreamReadWriteGrowable, nullptr, 0);
+    memory.Open();
+    UtilsStream_ChunkList list(&memory);
+    UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagDragDrop, nullptr);
+    const uint32_t rule[7] = {0, 8, 3, 1, 1, 1, 2};   // index, object, element, consume words, places, uses
+    const uint32_t place[3] = {3, 2, 0xFFFFFFFFu};     // object, element, answer level
+    const uint32_t count = 2, refusedLevel = 3;
+    const uint8_t present = 1, free = 0;
+    ASSERT_TRUE(chunk->Write(&count, 4, 1) && chunk->Write(&present, 1, 1) && chunk->Write(rule, 4, 7) &&
+                chunk->Write(place, 4, 3) && chunk->WriteStringA("drawerOpened", false) &&
+                chunk->Write(&refusedLevel, 4, 1) && chunk->WriteStringA("NoFit", false) && chunk->Write(&free, 1, 1));
+    CCommandList waiting(w.get());
+    ASSERT_EQ(waiting.Add(CommandHandle{1, 4, 1, 0, 0}), kStatusOk);
+    ChunkStream stream(chunk);
+    ASSERT_EQ(waiting.Save(&stream), kStatusOk);
+    ASSERT_TRUE(list.WriteAll());
+    const auto dump = DumpWritten(memory);
+    ASSERT_EQ(dump.first, 0) << dump.second;
+    EXPECT_NE(dump.second.find("  drag and drop: 1 rules in 2 slots, waiting commands 1\n"
+                               "  rule 1: element 3 of object 8, places to use 1, places found, refused answer "
+                               "\"NoFit\" of object 3\n"
+                               "    place: element 2 of object 3, uses 2, answer \"drawerOpened\"\n"),
+              std::string::npos)
+        << dump.second;
+}

@@ -273,6 +273,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMonitor*>(objects->GetObject(9)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(objects->GetObject(13)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceLabels), objects->GetObject(13));
+    EXPECT_EQ(objects->GetObject(14)->GetTypeCode(), uint32_t(kObjectKindInventory));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);

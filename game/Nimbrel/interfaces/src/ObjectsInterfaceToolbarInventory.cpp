@@ -163,9 +163,11 @@ Status CObjectsInterfaceToolbarInventory::PrepareElementDraw(ElementRecord* pEle
 
 Status CObjectsInterfaceToolbarInventory::OnClick(float x, float y, uint32_t state)
 {
+    // A click beside the bar's elements is the base's, which leaves it to the objects below: taken
+    // here, it would never reach the scene under the bar.
     HitRecord hit;
     if (Failed(FindElementAt(x, y, &hit, 0.0f, -1, nullptr, nullptr)) || hit.element < 0)
-        return kStatusOk;
+        return CObjectsInterfaceToolbar::OnClick(x, y, state);
     // The arrows have no pages to turn: they only answer with the click.
     if (hit.element == m_previousElement || hit.element == m_nextElement) {
         PlayDefaultClick();

@@ -105,6 +105,13 @@ TEST_F(InventoryTest, SixPlacesAreLaidOutAcrossTheBoxAndTheQueriesNeverChange)
     EXPECT_EQ(bar->getObjectParameters(other), kStatusFailed);
 }
 
+// A click beside the bar's elements is left to the scene under the bar.
+TEST_F(InventoryTest, AClickBesideTheBarIsNotTaken)
+{
+    BindFrame();
+    EXPECT_EQ(bar->OnClick(900.0f, 700.0f, 0), kStatusFailed);
+}
+
 TEST_F(InventoryTest, AddsTakeTheFirstFreePlaceUntilTheBarIsFull)
 {
     BindFrame();

@@ -32,6 +32,12 @@ CCommandListManager* SceneCommands(WorldData* pWorldData)
     return world ? world->GetCommandListManager() : nullptr;
 }
 
+CObjectsManager* SceneObjectsManager(WorldData* pWorldData)
+{
+    CNimbrelWorld* world = WorldOf(pWorldData);
+    return world ? world->GetObjectsManager() : nullptr;
+}
+
 bool SceneHasObject(WorldData* pWorldData, uint32_t objectIndex)
 {
     CNimbrelWorld* world = WorldOf(pWorldData);
@@ -41,7 +47,6 @@ bool SceneHasObject(WorldData* pWorldData, uint32_t objectIndex)
 
 CDragInertia* SceneDragInertia(WorldData* pWorldData)
 {
-    CNimbrelWorld* world = WorldOf(pWorldData);
-    CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr;
+    CObjectsManager* objects = SceneObjectsManager(pWorldData);
     return objects ? objects->GetDragInertia() : nullptr;
 }

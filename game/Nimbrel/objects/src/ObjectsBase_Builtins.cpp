@@ -185,13 +185,9 @@ Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call) { return NotAva
 Status CObjectsBase::_setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemDroppable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_setItemDroppable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsRotable(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_waitItemTurned(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsCommand(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_setItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::isItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }
 Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }

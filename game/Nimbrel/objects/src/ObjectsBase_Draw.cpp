@@ -79,8 +79,6 @@ uint8_t AlphaByte(float value)
 
 C3DEngine* CObjectsBase::Engine() const { return m_pWorldData ? m_pWorldData->p3DEngine : nullptr; }
 
-bool CObjectsBase::IsDraggedByManager(const ElementRecord*) { return false; }
-
 // ---- views ---------------------------------------------------------------------------------
 
 const float* CObjectsBase::GetViewMatrix() const

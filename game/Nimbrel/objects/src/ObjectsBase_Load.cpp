@@ -365,4 +365,3 @@ void CObjectsBase::OnModelReleased()
 
 // ---- the managers of later parts, absent ------------------------------------------------------
 
-void CObjectsBase::RemoveDropTarget(uint32_t) {}

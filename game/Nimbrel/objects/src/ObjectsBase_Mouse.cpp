@@ -326,8 +326,13 @@ Status CObjectsBase::OnElementTurnReleased(ElementRecord* pElement)
 
 Status CObjectsBase::UpdateCursorState(float x, float y, void* pOut)
 {
-    // Drop targets under a dragged element choose their cursor with the drag-and-drop manager.
+    // The places of this object's drop rules first, wherever they are.
     HitRecord hit;
+    if (SelectDropTargetCursor(x, y, &hit)) {
+        if (pOut)
+            *static_cast<HitRecord*>(pOut) = hit;
+        return kStatusOk;
+    }
     TutorialStep step;
     const bool restricting = GetTutorialStep(&step) && !step.done && step.object == m_objectNumber &&
                              (step.mode & kTutorialRestricts) == kTutorialRestricts;
@@ -369,7 +374,6 @@ Status CObjectsBase::UpdateCursorState(float x, float y, void* pOut)
 // ---- the managers a gesture reaches ----------------------------------------------------------
 // Each answers for an absent manager; the manager's own part adds its call.
 
-Status CObjectsBase::DropElement(float, float, ElementRecord*, uint32_t*) { return kStatusFailed; }
 
 uint32_t CObjectsBase::StartActionFade(uint32_t action, uint32_t element)
 {

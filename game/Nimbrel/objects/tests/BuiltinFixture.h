@@ -124,6 +124,7 @@ public:
     void SetTypeCode(uint32_t code) { this->m_typeCode = code; }
     void SetReleaseMode(uint32_t mode) { this->m_releaseMode = mode; }
     void SetWanted(uint8_t wanted) { this->m_wanted = wanted; }
+    void SetLocked(uint8_t locked) { this->m_locked = locked; }
     void SetLastMark(int32_t mark) { this->m_lastMark = mark; }
     void SetOverlay(uint8_t overlay) { this->m_overlay = overlay; }
     void SetModelLoaded(uint8_t loaded) { this->m_loaded = loaded; }

@@ -327,7 +327,8 @@ TEST_F(ObjectProfileTest, ElementChunkLoadsAndSavesItsBytesAgain)
     EXPECT_EQ(door.noAutoPrepare, 0);
     EXPECT_EQ(door.noDraw, 1);
     EXPECT_EQ(door.drawSlotOverride, 1);
-    EXPECT_EQ(door.reservedAfterDrop[5], 0xB5u);
+    EXPECT_EQ(door.placeUses, 0xB0u);
+    EXPECT_EQ(door.reservedAfterDrop[4], 0xB5u);
     EXPECT_EQ(door.scaleIndex, 1u);
     EXPECT_EQ(door.animationMode[0], 1);
     EXPECT_EQ(door.reservedBytes[1], 8);

@@ -8,6 +8,7 @@
 #include "NimbrelManagers/CAbuse.h"
 #include "NimbrelManagers/CBorders.h"
 #include "NimbrelManagers/CCursors.h"
+#include "NimbrelManagers/CDragDropManager.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CFlashlight.h"
@@ -166,6 +167,11 @@ void CNimbrelWorld::CloseToolbox()
 CToolboxManager* CNimbrelWorld::GetToolboxManager() const
 {
     return dynamic_cast<CToolboxManager*>(m_pManagers[kManagerToolbox]);
+}
+
+CDragDropManager* CNimbrelWorld::GetDragDropManager() const
+{
+    return dynamic_cast<CDragDropManager*>(m_pManagers[kManagerDragDrop]);
 }
 
 CSurroundManager* CNimbrelWorld::GetSurroundManager() const
@@ -470,6 +476,8 @@ CManagedObject* CNimbrelWorld::NewManager(int32_t slot)
         return new (std::nothrow) CPopupManager(m_pWorldData);
     case kManagerToolbox:
         return new (std::nothrow) CToolboxManager(m_pWorldData);
+    case kManagerDragDrop:
+        return new (std::nothrow) CDragDropManager(m_pWorldData);
     case kManagerShader:
         return new (std::nothrow) CShaderManager(m_pWorldData);
     case kManagerSplash:

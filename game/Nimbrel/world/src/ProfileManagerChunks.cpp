@@ -2,6 +2,7 @@
 #include "NimbrelWorld/ProfileManagerChunks.h"
 
 #include "NimbrelManagers/CCursors.h"
+#include "NimbrelManagers/CDragDropManager.h"
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
 #include "NimbrelManagers/CParticules.h"
@@ -91,6 +92,7 @@ const ProfileManagerChunk* ProfileManagerChunks(uint32_t* pCount)
         {kProfileTagTimers, kManagerTimer, SaveChunk<CTimerManager>, LoadChunk<CTimerManager>},
         {kProfileTagFades, kManagerFade, SaveChunk<CFadeManager>, LoadChunk<CFadeManager>},
         {kProfileTagShader, kManagerShader, SaveChunk<CShaderManager>, LoadChunk<CShaderManager>},
+        {kProfileTagDragDrop, kManagerDragDrop, SaveChunk<CDragDropManager>, LoadChunk<CDragDropManager>},
         {kProfileTagSplash, kManagerSplash, SaveChunk<CSplashscreens>, LoadChunk<CSplashscreens>},
         {kProfileTagParticles, kManagerParticles, SaveChunk<CParticules>, LoadChunk<CParticules>},
         {kProfileTagSurround, kManagerSurround, SaveStream<CSurroundManager, &CSurroundManager::SaveToStream>,

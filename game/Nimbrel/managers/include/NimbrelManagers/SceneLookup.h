@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class CObjectsBase;
+class CObjectsManager;
 class CCommandListManager;
 class CDragInertia;
 struct ElementRecord;
@@ -12,6 +13,7 @@ struct WorldData;
 CObjectsBase* SceneObjectAt(WorldData* pWorldData, uint32_t objectIndex);
 ElementRecord* SceneElementAt(WorldData* pWorldData, uint32_t objectIndex, uint32_t elementIndex);
 CCommandListManager* SceneCommands(WorldData* pWorldData);
+CObjectsManager* SceneObjectsManager(WorldData* pWorldData);
 // Whether a saved object index names a live object; without a game of objects (a tool reading
 // a file) every index does.
 bool SceneHasObject(WorldData* pWorldData, uint32_t objectIndex);

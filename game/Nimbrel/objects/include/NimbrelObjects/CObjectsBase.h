@@ -465,6 +465,13 @@ public:
     void StopElementScaling(ElementRecord* pElement);
     void StopObjectMove();
     void RemoveElementDropTarget(ElementRecord* pElement);
+    // What an accepted drop does to the dragged element once it is used up: by the count of
+    // places its rule asks for (ConsumeElement: marked found), then in every case
+    // (FinishElementDrop: faded out where it was dropped).
+    virtual Status ConsumeElement(ElementRecord* pElement);
+    virtual Status FinishElementDrop(ElementRecord* pElement);
+    // The tutorial takes a new look at the marked items.
+    virtual void RefreshTutorialItems();
     // A fresh effect of the kind for the element; true when the kind changed.
     bool SetElementEffect(ElementRecord* pElement, uint32_t kind);
 
@@ -757,8 +764,6 @@ protected:
     // Clickable with `action` as the fade its click starts: found, turnable, drop-record and
     // draggable bits cleared, the running fade stopped. True when it carries the tutorial mark.
     static bool MakeElementClickable(CObjectsBase* owner, ElementRecord* element, uint32_t action);
-    // The tutorial takes a new look at the marked items.
-    virtual void RefreshTutorialItems();
     // The element's click list loses its handles of `kind`, released at the command list
     // manager when `release`.
     void RemoveClickCommands(uint32_t element, uint32_t kind, bool release);
@@ -867,9 +872,13 @@ protected:
     virtual void SelectCursor(const char* name);
     // The drop of a dragged element with a drop record: a non-negative status when it was
     // taken, the target object and element in words 2 and 3 of the result.
-    virtual bool HasDragDrop() { return false; }
+    virtual bool HasDragDrop();
     virtual Status DropElement(float x, float y, ElementRecord* pElement, uint32_t* pResult);
-    virtual void EndDropHighlight() {}
+    // Ends the glide home of a refused item at once.
+    virtual void EndDropHighlight();
+    // A place of one of this object's drop rules under (x, y): the "droppable" cursor, the place
+    // in the record; false when there is none.
+    virtual bool SelectDropTargetCursor(float x, float y, HitRecord* pRecord);
     virtual void PlayElementSound(uint32_t sound);
     virtual void PlayDefaultClick();
     virtual void PlayNullClick();

@@ -191,7 +191,8 @@ struct ElementRecord {
     float alphaMultiplier;          // [1.0]
     int32_t dragParameters[2];      // drawn in its place while dragged; prepared along; -1 none
     uint32_t dropRecord;            // 1-based, 0 none
-    uint32_t reservedAfterDrop[6];
+    uint32_t placeUses;             // drop rules naming this element as a place
+    uint32_t reservedAfterDrop[5];
     uint32_t turnTarget;            // rotation key frame started when a turn ends, 0 none
     uint32_t rotationId;
     float rotationOffset;           // added to the rotation while a rotation animator runs

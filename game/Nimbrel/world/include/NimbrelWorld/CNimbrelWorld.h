@@ -43,6 +43,7 @@ class CPopupManager;
 class CSurroundManager;
 class CAbuse;
 class CToolboxManager;
+class CDragDropManager;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -273,6 +274,7 @@ public:
     CTimerManager* GetTimerManager() const;
     CPopupManager* GetPopupManager() const;
     CToolboxManager* GetToolboxManager() const;
+    CDragDropManager* GetDragDropManager() const;
 
     // ---- a level by name --------------------------------------------------------------------
     // The level named `name` becomes current in chapter `chapter` (an index, cut to the last

@@ -1,0 +1,197 @@
+// The study's inventory bar played in this process through the harness, with the mouse as a
+// player drags: once the drawer's note is read the key and three coins come into the bar; the
+// key let go beside the drawer glides home and the narrator says it does not fit; on the drawer
+// it leaves the bar and the drawer slides open; the money box takes two coins and refuses the
+// third.
+#include "NimbrelHarness.h"
+#include "SampleGameFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
+#include "NimbrelManagers/CDragDropManager.h"
+#include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelManagers/CToolboxManager.h"
+#include "NimbrelManagers/CTransitions.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
+#include "NimbrelWorld/CScriptBase.h"
+#include "VornelPlatform/PlatformMessage.h"
+#include "VornelUtils/UtilsString.h"
+
+namespace {
+
+constexpr uint32_t kStudy = 3, kInventory = 15;
+
+struct Point {
+    int32_t x, y;
+};
+
+class StudyInventory : public SampleGameFolder {
+protected:
+    bool StepUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            if (!game.Step())
+                return false;
+        return done();
+    }
+    uint32_t Variable(CObjectsBase* object, const char* name)
+    {
+        uint32_t value = 0;
+        object->GetScript()->GetLong(name, &value, false);
+        return value;
+    }
+    Point Centre(CObjectsBase* object, const char* element)
+    {
+        float at[3];
+        object->ProjectElementToScreen(at, object->GetItemRecord(uint32_t(object->FindElementByName(element))));
+        return {int32_t(std::lround(at[0])), int32_t(std::lround(at[1]))};
+    }
+    uint32_t Pixel(Point p)
+    {
+        uint32_t colour = 0;
+        game.ReadPixel(p.x, p.y, &colour);
+        return colour & 0xFFFFFFu;
+    }
+    // Press, moves of a frame each, release, as a player drags.
+    void Drag(Point from, Point to)
+    {
+        game.Post(WM_MOUSEMOVE, 0, Platform_MakeLParam(from.x, from.y));
+        game.Post(WM_LBUTTONDOWN, MK_LBUTTON, Platform_MakeLParam(from.x, from.y));
+        ASSERT_TRUE(game.Step());
+        for (int i = 1; i <= 6; ++i) {
+            const int32_t x = from.x + (to.x - from.x) * i / 6, y = from.y + (to.y - from.y) * i / 6;
+            game.Post(WM_MOUSEMOVE, MK_LBUTTON, Platform_MakeLParam(x, y));
+            ASSERT_TRUE(game.Step());
+        }
+        game.Post(WM_LBUTTONUP, 0, Platform_MakeLParam(to.x, to.y));
+        ASSERT_TRUE(game.Step());
+    }
+    // The study, its lamp lit, its notebook and its drawer's note read: the bar is filled.
+    void ReachTheFilledBar()
+    {
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntil([&] { return game.State() == kGameStatePlaying; }));
+        objects = game.World()->GetObjectsManager();
+        ASSERT_EQ(objects->SetCurrentLevel(kStudy, kNoObjectIndex, 0), kStatusOk);
+        ASSERT_TRUE(StepUntil([&] { return game.State() == kGameStatePlaying; }));
+        study = objects->GetObject(kStudy);
+        bar = dynamic_cast<CObjectsInterfaceToolbarInventory*>(objects->GetObject(kInventory));
+        ASSERT_TRUE(study && bar);
+        CTransitions* transitions = game.World()->GetTransitions();
+        const auto settled = [&] { return transitions->IsFadeValueZero(); };
+        ASSERT_TRUE(StepUntil(settled));
+        const Point lamp = Centre(study, "lamp");
+        game.PostClick(lamp.x, lamp.y);
+        ASSERT_TRUE(StepUntil([&] { return Variable(study, "lit") == 1u; }));
+        CToolboxManager* toolbox = game.World()->GetToolboxManager();
+        ASSERT_TRUE(StepUntil([&] { return toolbox->GetState() == kToolboxShown; }));
+        const Point close = Centre(objects->GetInterfaceObject(kInterfaceToolbox), "close");
+        game.PostClick(close.x, close.y);
+        ASSERT_TRUE(StepUntil([&] { return Variable(study, "notebookRead") == 1u; }));
+        CPopupManager* popups = game.World()->GetPopupManager();
+        ASSERT_TRUE(StepUntil([&] { return popups->IsObjectPopupOpen(); }));
+        game.PostKey(VK_ESCAPE);
+        ASSERT_TRUE(StepUntil([&] { return Variable(study, "drawerRead") == 1u; }));
+        key = uint32_t(bar->FindElementByName("key"));
+        coin = uint32_t(bar->FindElementByName("coin"));
+        // The items fade into their places; the drag waits for the screen to settle.
+        ASSERT_TRUE(StepUntil([&] {
+            return settled() && bar->GetItemRecord(key)->alpha == 1.0f && bar->GetItemRecord(coin)->alpha == 1.0f;
+        }));
+        ASSERT_TRUE(game.Step(2));
+    }
+    bool AtHome(uint32_t element)
+    {
+        const ElementRecord* e = bar->GetItemRecord(element);
+        return e->dragOffset[0] == 0.0f && e->dragOffset[1] == 0.0f && !(e->flags & kElementLocked);
+    }
+    std::string CountText(uint32_t place)
+    {
+        char16_t text[32] = {};
+        bar->GetCountText(place, text, 32);
+        return UtilsString_ToUtf8(text);
+    }
+
+    NimbrelHarness game;
+    CObjectsManager* objects = nullptr;
+    CObjectsBase* study = nullptr;
+    CObjectsInterfaceToolbarInventory* bar = nullptr;
+    uint32_t key = 0, coin = 0;
+};
+
+TEST_F(StudyInventory, TheKeyOpensTheDrawerAndTheMoneyBoxTakesTwoCoins)
+{
+    ReachTheFilledBar();
+    if (HasFatalFailure())
+        return;
+    ASSERT_EQ(bar->FindPlace(key), 0);
+    ASSERT_EQ(bar->FindPlace(coin), 1);
+    EXPECT_EQ(CountText(1), "3 x ");
+    const Point keyHome = Centre(bar, "key");
+    const uint32_t keyColour = Pixel(keyHome);
+    EXPECT_EQ(keyColour, 0xE0C040u);
+
+    // Beside the drawer: the key glides home and the narrator says it does not fit.
+    const Point drawer = Centre(study, "drawer");
+    Drag(keyHome, {drawer.x, drawer.y - 150});
+    if (HasFatalFailure())
+        return;
+    EXPECT_EQ(game.World()->GetDragDropManager()->GetReturningElement(), int32_t(key));
+    ASSERT_TRUE(StepUntil([&] { return Variable(study, "misfits") == 1u; }));
+    EXPECT_TRUE(game.World()->GetPopupManager()->IsNarratorShowing());
+    ASSERT_TRUE(StepUntil([&] { return AtHome(key); }));
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(Pixel(keyHome), keyColour);
+    EXPECT_EQ(bar->FindPlace(key), 0);
+
+    // On the drawer: the key leaves the bar, the waiting bar script goes on and the drawer
+    // slides open, down the screen.
+    const uint32_t drawerColour = Pixel(drawer);
+    const uint32_t belowBefore = Pixel({drawer.x, drawer.y + 60});
+    Drag(keyHome, drawer);
+    if (HasFatalFailure())
+        return;
+    CObjectsBase* inventory = bar;
+    ASSERT_TRUE(StepUntil([&] { return Variable(inventory, "keyUsed") == 1u; }));
+    EXPECT_EQ(bar->FindPlace(key), -1);
+    EXPECT_EQ(bar->GetPlace(0)->element, -1);
+    ASSERT_TRUE(StepUntil([&] { return Variable(study, "drawerOpen") == 1u; }));
+    ASSERT_TRUE(game.Step());
+    EXPECT_NE(Pixel(keyHome), keyColour);
+    EXPECT_NE(Pixel({drawer.x, drawer.y + 60}), belowBefore);
+    EXPECT_EQ(Pixel({drawer.x, drawer.y + 60}), drawerColour);
+
+    // The money box: two coins go in, the third is refused; the bar counts what is left.
+    const Point box = Centre(study, "moneybox");
+    const Point coinHome = Centre(bar, "coin");
+    Drag(coinHome, box);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(StepUntil([&] { return Variable(study, "coins") == 1u && AtHome(coin); }));
+    EXPECT_EQ(CountText(1), "3 x ");
+    Drag(coinHome, box);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(StepUntil([&] { return Variable(study, "coins") == 2u && AtHome(coin); }));
+    EXPECT_EQ(CountText(1), "2 x ");
+    Drag(coinHome, box);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(StepUntil([&] { return Variable(study, "misfits") == 2u && AtHome(coin); }));
+    EXPECT_EQ(Variable(study, "coins"), 2u);
+    EXPECT_EQ(bar->GetPlace(1)->count, 2u);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+}  // namespace
