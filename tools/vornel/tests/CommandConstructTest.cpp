@@ -39,6 +39,7 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "object object_8 HINT 0\nobject object_9 MONITOR 0\n"
               "object object_10 CIRCLES 0\nobject object_11 SPIDER 0\nobject object_12 MIXTURE 0\n"
               "object object_13 LABELS 0\nobject object_14 MENU 0\n"
+              "object object_15 INVENTORY 0\n"
               "chapter 1 object_1\nchapter 2 object_0\ninterface menu object_14\ninterface labels object_13\n"
               "interface popups object_4\n"
               "interface toolbox object_6\ninterface hint object_8\n"
@@ -47,7 +48,7 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"
               "popup hall_welcome 0\npopup hall_done 1\npopup intro 2\npopup first_find 3\npopup key 4\n"
               "popup candle 5\npopup book 6\npopup apple 7\npopup quill 8\npopup coin 9\npopup drawer_note 10\n"
-              "popup find_six 11\npopup monitor_done 12\npopup portraits 13\n");
+              "popup find_six 11\npopup monitor_done 12\npopup portraits 13\npopup no_fit 14\n");
     const std::string built = ReadFile(Path("out.raw"));
     Write("again.construct", dump);
     ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);
