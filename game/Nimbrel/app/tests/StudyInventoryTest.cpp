@@ -89,6 +89,11 @@ protected:
         ASSERT_TRUE(study && bar);
         CTransitions* transitions = game.World()->GetTransitions();
         const auto settled = [&] { return transitions->IsFadeValueZero(); };
+        // The study's opening text about its portraits is closed first.
+        CPopupManager* popups = game.World()->GetPopupManager();
+        ASSERT_TRUE(StepUntil([&] { return popups->IsPopupOpen(); }));
+        game.PostKey(VK_ESCAPE);
+        ASSERT_TRUE(StepUntil([&] { return Variable(study, "portraitsRead") == 1u; }));
         ASSERT_TRUE(StepUntil(settled));
         const Point lamp = Centre(study, "lamp");
         game.PostClick(lamp.x, lamp.y);
@@ -98,7 +103,6 @@ protected:
         const Point close = Centre(objects->GetInterfaceObject(kInterfaceToolbox), "close");
         game.PostClick(close.x, close.y);
         ASSERT_TRUE(StepUntil([&] { return Variable(study, "notebookRead") == 1u; }));
-        CPopupManager* popups = game.World()->GetPopupManager();
         ASSERT_TRUE(StepUntil([&] { return popups->IsObjectPopupOpen(); }));
         game.PostKey(VK_ESCAPE);
         ASSERT_TRUE(StepUntil([&] { return Variable(study, "drawerRead") == 1u; }));
