@@ -1171,6 +1171,31 @@ public:
             return (c >> 8 & 0xFF) >= 160 && (c >> 16 & 0xFF) < 100 && (c & 0xFF) < 100;
         });
     }
+    // How many pixels within `radius` window pixels of the point show a pale blue-white (the
+    // sparkle of a find).
+    int PalePixels(WindowPoint p, int radius) const
+    {
+        const RootPicture picture = ReadWindowPicture(id);
+        int count = 0;
+        for (int y = std::max(p.y - radius, 0); y < std::min(p.y + radius, picture.height); ++y)
+            for (int x = std::max(p.x - radius, 0); x < std::min(p.x + radius, picture.width); ++x) {
+                const uint32_t c = picture.At(x, y);
+                count += (c & 0xFF) >= 220 && (c >> 8 & 0xFF) >= 220;
+            }
+        return count;
+    }
+    // The element's pixels as shown, its rectangle read from one capture of the window.
+    std::vector<uint32_t> Pixels(const std::string& element) const
+    {
+        const RootPicture picture = ReadWindowPicture(id);
+        const SceneRect& r = rects.at(element);
+        const WindowPoint a = Window(r.x, r.y), b = Window(r.x + r.width, r.y + r.height);
+        std::vector<uint32_t> pixels;
+        for (int y = std::max(a.y, 0); y < std::min(b.y, picture.height); ++y)
+            for (int x = std::max(a.x, 0); x < std::min(b.x, picture.width); ++x)
+                pixels.push_back(picture.At(x, y));
+        return pixels;
+    }
     // The pointer is then put in the window's corner, so that the game's cursor, drawn at the
     // pointer, covers nothing the test reads.
     bool Click(WindowPoint p) const
@@ -1526,6 +1551,47 @@ TEST_F(HallProgram, AFindScoresAGreenPlusOneOverTheItem)
     const auto green = [&] { return hall.GreenPixels(552.0f, 506.0f, 700.0f, 640.0f); };
     const int before = green();
     EXPECT_TRUE(ClickUntil(hall.Centre("key"), [&] { return green() > before + 20; })) << before;
+    Quit();
+}
+
+// The key dissolves when found, and the game's click effect sparkles over it until it has
+// played; the green "+1" rises beside.
+TEST_F(HallProgram, AFoundKeySparklesWhileItDissolves)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    const WindowPoint key = hall.Centre("key");
+    const int before = hall.PalePixels(key, 40);
+    EXPECT_TRUE(ClickUntil(key, [&] { return hall.PalePixels(key, 40) > before + 40; })) << before;
+    EXPECT_TRUE(WaitUntil([&] { return hall.Gone("key"); }));
+    EXPECT_LE(hall.PalePixels(key, 40), before + 5);
+    Quit();
+}
+
+// The chandelier's light pulses and the clouds drift past the window: two readings of each
+// differ, a moment apart.
+TEST_F(HallProgram, TheChandelierPulsesAndTheCloudsDrift)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    for (const char* element : {"chandelier", "clouds"}) {
+        SCOPED_TRACE(element);
+        const std::vector<uint32_t> first = hall.Pixels(element);
+        ASSERT_FALSE(first.empty());
+        // A pulse changes every pixel's light; a drift moves the clouds' pixels.
+        const auto changed = [&first](const std::vector<uint32_t>& now) {
+            size_t count = 0;
+            for (size_t i = 0; i < first.size() && i < now.size(); ++i)
+                count += !Near(int64_t(first[i]), int64_t(now[i]), 24);
+            return count;
+        };
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::vector<uint32_t> now = hall.Pixels(element);
+            return now.size() == first.size() && changed(now) > first.size() / 10;
+        }, 10));
+    }
     Quit();
 }
 

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "NimbrelInterfaces/CObjectsInterfaceEffects.h"
 #include "NimbrelInterfaces/CObjectsInterfaceHint.h"
 #include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
@@ -260,7 +261,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 16u);
+    ASSERT_EQ(objects->GetObjectCount(), 17u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -274,6 +275,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(objects->GetObject(13)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceLabels), objects->GetObject(13));
     EXPECT_EQ(objects->GetObject(15)->GetTypeCode(), uint32_t(kObjectKindInventory));
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -1126,7 +1128,8 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
     for (const int32_t index : {key, coin}) {
         const ElementRecord* item = hall->GetItemRecord(uint32_t(index));
         EXPECT_EQ(item->flags & kElementClickable, kElementClickable) << item->index;
-        EXPECT_EQ(item->action, kFadeHide) << item->index;
+        // The key dissolves, the others fade.
+        EXPECT_EQ(item->action, index == key ? kFadeTransition : kFadeHide) << item->index;
     }
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");

@@ -33,13 +33,13 @@ double Uniform(WorldData* pWorldData, double scale)
     return pWorldData ? double(UtilsRandom_Next(pWorldData)) * scale : 0.0;
 }
 
-CSurroundManager* Surround(WorldData* pWorldData)
+}  // namespace
+
+CSurroundManager* EffectSurround(WorldData* pWorldData)
 {
     auto* world = pWorldData ? dynamic_cast<CNimbrelWorld*>(pWorldData->pWorld) : nullptr;
     return world ? world->GetSurroundManager() : nullptr;
 }
-
-}  // namespace
 
 EffectSharedStorm& SharedStorm() { return g_storm; }
 EffectSharedCycle& SharedCycle() { return g_cycle; }
@@ -60,7 +60,7 @@ Status StepSharedStorm(WorldData* pWorldData)
         if (s.interval > 0.0f)
             s.t += step / (double(s.interval) * 30.0) * s.speed;
         if (ReachedOne(s.t)) {
-            if (CSurroundManager* surround = s.sound >= 0 ? Surround(pWorldData) : nullptr)
+            if (CSurroundManager* surround = s.sound >= 0 ? EffectSurround(pWorldData) : nullptr)
                 surround->PlaySoundIndex(uint32_t(s.sound));
             s.state = kStormRising;
             s.t = 0.0;

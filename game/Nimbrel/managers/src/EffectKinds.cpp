@@ -1,6 +1,7 @@
 // The five effect kinds over the shared storm and cycle of Effect.cpp.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "NimbrelManagers/CEffect.h"
 #include "NimbrelManagers/CSurroundManager.h"
@@ -27,6 +28,25 @@ float Level(uint8_t low, uint8_t high, float curve)
     return (float(low) + (float(high) - float(low)) * curve) / 255.0f;
 }
 
+// The thunder's file as the settings name it; false when they name none.
+bool StormSoundName(WorldData* pWorldData, char* pName)
+{
+    char16_t wide[kWorldTextSize] = {};
+    if (UtilsParameters* settings = pWorldData ? pWorldData->pAppSettings : nullptr)
+        settings->GetString(u"EFFECT_STORM", u"STORM_SOUND_FILE_NAME", u"", wide, kWorldTextSize);
+    WideToAnsiCopy(wide, pName, kWorldTextSize);
+    return pName[0] != 0;
+}
+
+// Whether the surround manager holds the thunder at that index.
+bool IsStormSound(WorldData* pWorldData, int32_t index)
+{
+    CSurroundManager* surround = EffectSurround(pWorldData);
+    const SurroundSound* sound = surround && index >= 0 ? surround->GetSound(uint32_t(index)) : nullptr;
+    char name[kWorldTextSize];
+    return sound && sound->pName && StormSoundName(pWorldData, name) && std::strcmp(sound->pName, name) == 0;
+}
+
 bool GetFlag(UtilsStream_Chunk* pChunk, uint8_t* pFlag)
 {
     // A direction is up or down: any other byte is a damaged record.
@@ -45,21 +65,14 @@ CEffectStorm::CEffectStorm(WorldData* pWorldData, uint32_t objectIndex, uint32_t
 Status CEffectStorm::Start()
 {
     auto* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
-    CSurroundManager* surround = world ? world->GetSurroundManager() : nullptr;
+    CSurroundManager* surround = EffectSurround(m_pWorldData);
     EffectSharedStorm& storm = SharedStorm();
-    if (!world || !world->GetAudioEngine() || !surround)
-        return kStatusOk;
-    if (storm.sound >= 0 && surround->GetSound(uint32_t(storm.sound)))
+    if (!world || !world->GetAudioEngine() || !surround || IsStormSound(m_pWorldData, storm.sound))
         return kStatusOk;
     storm.sound = -1;
-    UtilsParameters* settings = m_pWorldData->pAppSettings;
-    char16_t wide[kWorldTextSize] = {};
-    if (settings)
-        settings->GetString(u"EFFECT_STORM", u"STORM_SOUND_FILE_NAME", u"", wide, kWorldTextSize);
-    if (!wide[0])
-        return kStatusOk;
     char name[kWorldTextSize];
-    WideToAnsiCopy(wide, name, kWorldTextSize);
+    if (!StormSoundName(m_pWorldData, name))
+        return kStatusOk;
     storm.sound = surround->AddKeptSound(name, 1);
     return storm.sound >= 0 ? kStatusOk : kStatusFailed;
 }
@@ -99,6 +112,10 @@ bool CEffectStorm::LoadFromStream(UtilsStream_Chunk* pChunk)
         !std::isfinite(s.level))
         return false;
     s.t = t;
+    // The thunder is an index into this game's table of sounds: one that is not the thunder
+    // there is none, and the next storm prepares it again.
+    if (!IsStormSound(m_pWorldData, s.sound))
+        s.sound = -1;
     SharedStorm() = s;
     return true;
 }

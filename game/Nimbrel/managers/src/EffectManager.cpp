@@ -18,12 +18,6 @@ namespace {
 // What an effect names before its fields are read.
 constexpr uint32_t kNoTarget = 0xFFFFFFFFu;
 
-CSurroundManager* Surround(WorldData* pWorldData)
-{
-    auto* world = pWorldData ? dynamic_cast<CNimbrelWorld*>(pWorldData->pWorld) : nullptr;
-    return world ? world->GetSurroundManager() : nullptr;
-}
-
 }  // namespace
 
 CEffectManager::~CEffectManager()
@@ -123,7 +117,7 @@ void CEffectManager::Update()
 Status CEffectManager::StopStormSound()
 {
     const int32_t sound = SharedStorm().sound;
-    CSurroundManager* surround = m_stormCount && sound >= 0 ? Surround(m_pWorldData) : nullptr;
+    CSurroundManager* surround = m_stormCount && sound >= 0 ? EffectSurround(m_pWorldData) : nullptr;
     SurroundSound* entry = surround ? surround->GetSound(uint32_t(sound)) : nullptr;
     if (!entry || !entry->pAudio || !entry->pAudio->IsPlaying())
         return kStatusOk;
@@ -145,14 +139,8 @@ Status CEffectManager::SaveToStream(UtilsStream_ChunkList*, UtilsStream_Chunk* p
 
 bool CEffectManager::IsLiveTarget(const CEffect* pEffect) const
 {
-    if (pEffect->GetObjectIndex() != m_ownerIndex ||
-        !SceneElementAt(m_pWorldData, pEffect->GetObjectIndex(), pEffect->GetElementIndex()))
-        return false;
-    if (pEffect->GetKind() != kEffectStorm || SharedStorm().sound < 0)
-        return true;
-    // The thunder is a sound of the game's table.
-    CSurroundManager* surround = Surround(m_pWorldData);
-    return surround && surround->GetSound(uint32_t(SharedStorm().sound));
+    return pEffect->GetObjectIndex() == m_ownerIndex &&
+           SceneElementAt(m_pWorldData, pEffect->GetObjectIndex(), pEffect->GetElementIndex());
 }
 
 Status CEffectManager::LoadFromStream(UtilsStream_Chunk* pChunk)

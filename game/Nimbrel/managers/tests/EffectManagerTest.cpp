@@ -6,17 +6,23 @@
 
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 #include <functional>
 #include <vector>
 
+#include "AudioTestSupport.h"
 #include "MemoryBackEnd.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CEffect.h"
 #include "SceneFixture.h"
 #include "Vornel3D/C3DObjectIndex.h"
+#include "VornelAudio/CAudioEngineAL.h"
 #include "VornelUtils/UtilsMemory.h"
+#include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
+#include "VornelUtils/UtilsString.h"
 
 namespace {
 
@@ -352,7 +358,6 @@ TEST_F(EffectChunkTest, ADamagedChunkIsRefusedWholeAndTheCountsComeFromTheSlots)
         {"a kind word unlike its slot's", withCounts(renamed, 1, 0, 0), kStatusFailed},
         {"an element past the object's", withCounts(Pulse(kLevel, 5), 1, 0, 0), kStatusFailed},
         {"an element of another object", withCounts(Pulse(9, 0), 1, 0, 0), kStatusFailed},
-        {"a thunder the game does not hold", withCounts(soundless, 1, 1, 0), kStatusFailed},
         {"a direction that is neither up nor down", withCounts(wrongDirection, 1, 0, 0), kStatusFailed},
         {"no counts after the slots", Bytes().U32(1).Raw(Pulse(kLevel, 0).data.data(), 21).data, kStatusFailed},
     };
@@ -372,12 +377,69 @@ TEST_F(EffectChunkTest, ADamagedChunkIsRefusedWholeAndTheCountsComeFromTheSlots)
             EXPECT_EQ(SharedStorm().interval, 7.0f);
         }
     }
+    // A thunder at an index the game's sounds do not give it is none: the next storm prepares it.
+    ASSERT_EQ(Load(withCounts(soundless, 1, 1, 0)), kStatusOk);
+    EXPECT_EQ(SharedStorm().sound, -1);
     // Every cut of a whole chunk fails and keeps nothing.
     const std::vector<uint8_t> whole = withCounts(storm, 1, 1, 0);
     for (size_t size = 0; size < whole.size(); ++size) {
         ASSERT_EQ(Load(std::vector<uint8_t>(whole.begin(), whole.begin() + long(size))), kStatusFailed) << size;
         EXPECT_EQ(effects->GetSlotCount(), 0u);
     }
+}
+
+// The storm's thunder, through the surround manager on OpenAL's loopback device: prepared by the
+// first storm from [EFFECT_STORM], heard with the first flash, stopped on request.
+class ThunderWorld : public SceneFixtureWorld {
+public:
+    void UseAudio(CEngineModule* pEngine) { m_pAudioEngine = pEngine; }
+};
+
+TEST(StormThunder, TheFirstFlashPlaysTheSettingsThunderAndItStopsOnRequest)
+{
+    ScratchFolder folder;
+    mkdir((folder.Path() + "/sounds").c_str(), 0700);
+    folder.Write("sounds/thunder.wav", PcmWave(1, 44100, Tone(1, 44100, 80, 3.0, 0.5)));
+    ThunderWorld world;
+    WorldData* w = world.GetWorldData();
+    UtilsString_Copy(w->dataPath, kWorldTextSize, UtilsString_FromUtf8((folder.Path() + "/").c_str()).c_str());
+    const std::string text = "[EFFECT_STORM]\nSTORM_SOUND_FILE_NAME = sounds/thunder.wav\n";
+    UtilsParameters_Text settings(text.data(), uint32_t(text.size()));
+    w->pAppSettings = &settings;
+    CAudioEngineAL engine(w);
+    ASSERT_EQ(engine.InitLoopback(44100), kStatusOk);
+    world.UseAudio(&engine);
+    auto* surround = new CSurroundManager(w);
+    world.SetManager(kManagerSurround, surround);
+    world.level->At(0)->pEffectParameters = static_cast<EffectParameters*>(UTILS_CALLOC(1, sizeof(EffectParameters)));
+    *world.level->At(0)->pEffectParameters = EffectParameters{10.0f, 30, 255, 0.0f};
+    ResetSharedEffects();
+    {
+        CEffectManager effects(w, kLevel);
+        ASSERT_EQ(effects.AddEffect(kEffectStorm, kLevel, 0), 1u);
+        const int32_t index = SharedStorm().sound;
+        ASSERT_GE(index, 0);
+        const SurroundSound* thunder = surround->GetSound(uint32_t(index));
+        ASSERT_NE(thunder, nullptr);
+        EXPECT_STREQ(thunder->pName, "sounds/thunder.wav");
+        ASSERT_NE(thunder->pAudio, nullptr);
+        // A second storm shares it.
+        EXPECT_EQ(effects.AddEffect(kEffectStorm, kLevel, 1), 2u);
+        EXPECT_EQ(SharedStorm().sound, index);
+        for (int n = 0; n < 299; ++n)
+            effects.Update();
+        EXPECT_FALSE(thunder->pAudio->IsPlaying());
+        effects.Update();
+        EXPECT_TRUE(thunder->pAudio->IsPlaying());
+        EXPECT_GT(LoopbackRms(&engine, 4410), 0.01);
+        EXPECT_EQ(effects.StopStormSound(), kStatusOk);
+        EXPECT_FALSE(thunder->pAudio->IsPlaying());
+    }
+    world.SetManager(kManagerSurround, nullptr);
+    world.UseAudio(nullptr);
+    engine.Release();
+    w->pAppSettings = nullptr;
+    ResetSharedEffects();
 }
 
 }  // namespace

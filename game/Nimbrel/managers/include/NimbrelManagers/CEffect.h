@@ -14,6 +14,7 @@
 #include "VornelUtils/BaseObject.h"
 #include "VornelUtils/Status.h"
 
+class CSurroundManager;
 class UtilsStream_Chunk;
 struct ElementRecord;
 struct EffectParameters;
@@ -56,6 +57,8 @@ constexpr double kEffectPhaseSlack = 1e-6;
 
 EffectSharedStorm& SharedStorm();
 EffectSharedCycle& SharedCycle();
+// The game's surround manager, which plays the thunder; null without one.
+CSurroundManager* EffectSurround(WorldData* pWorldData);
 // Both back to where a new game starts them.
 void ResetSharedEffects();
 

@@ -37,8 +37,8 @@ public:
     Status SaveToStream(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk);
     // Drops every effect, then reads the slots back. kStatusFailed for a chunk that is cut
     // short, holds more slots than its bytes, a kind outside 1..5 with fields, or an effect that
-    // names no live element of its owner or a thunder the game does not hold; nothing is kept
-    // of such a chunk. The storm and cycle counts come from the slots read.
+    // names no live element of its owner; nothing is kept of such a chunk. The storm and cycle
+    // counts come from the slots read; a thunder the game does not hold is read as none.
     Status LoadFromStream(UtilsStream_Chunk* pChunk);
 
     CEffect* GetEffect(uint32_t id) const { return id >= 1 && id <= m_slotCount ? m_ppEffects[id - 1] : nullptr; }
