@@ -6,36 +6,22 @@
 #include <vector>
 
 #include "NimbrelManagers/CDragDropManager.h"
-#include "VornelUtils/UtilsStream_Chunk.h"
-#include "VornelUtils/UtilsStream_ChunkList.h"
-#include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/WorldData.h"
+
+#include "ChunkFuzz.h"
 
 namespace {
 
 Status LoadBytes(CDragDropManager& drops, std::vector<uint8_t>& bytes)
 {
-    UtilsStream_Static stream(kStreamRead, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    stream.Open();
-    UtilsStream_ChunkList list(&stream);
-    UtilsStream_Chunk* chunk = list.ReadFirst();
-    const Status status = chunk ? drops.LoadFromStream(chunk) : kStatusFailed;
-    stream.Close();
-    return status;
+    return LoadFirstChunk(bytes, [&](UtilsStream_Chunk* chunk) { return drops.LoadFromStream(chunk); });
 }
 
 std::vector<uint8_t> Save(CDragDropManager& drops)
 {
-    UtilsStream_Static out(kStreamReadWriteGrowable, nullptr, 0);
-    out.Open();
-    UtilsStream_ChunkList list(&out);
-    UtilsStream_Chunk* chunk = list.CreateChunk(150000, nullptr);
-    if (!chunk || Failed(drops.SaveToStream(&list, chunk)) || !list.WriteAll())
-        std::abort();
-    const auto* block = static_cast<const uint8_t*>(out.GetBlock());
-    std::vector<uint8_t> saved(block, block + out.GetSize());
-    out.Close();
-    return saved;
+    return SaveOneChunk(150000, [&](UtilsStream_ChunkList* list, UtilsStream_Chunk* chunk) {
+        return drops.SaveToStream(list, chunk);
+    });
 }
 
 }  // namespace

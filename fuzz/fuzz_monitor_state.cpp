@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
-#include "VornelUtils/UtilsStream_Chunk.h"
-#include "VornelUtils/UtilsStream_ChunkList.h"
-#include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/WorldData.h"
+
+#include "ChunkFuzz.h"
 
 namespace {
 
@@ -19,27 +18,14 @@ constexpr uint32_t kSceneObjects = kObjectNumber + 1;
 
 Status LoadBytes(CObjectsInterfaceMonitor& monitor, std::vector<uint8_t>& bytes)
 {
-    UtilsStream_Static stream(kStreamRead, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    stream.Open();
-    UtilsStream_ChunkList list(&stream);
-    UtilsStream_Chunk* chunk = list.ReadFirst();
-    const Status status = chunk ? monitor.LoadMonitorState(chunk) : kStatusFailed;
-    stream.Close();
-    return status;
+    return LoadFirstChunk(bytes, [&](UtilsStream_Chunk* chunk) { return monitor.LoadMonitorState(chunk); });
 }
 
 std::vector<uint8_t> SaveBytes(CObjectsInterfaceMonitor& monitor)
 {
-    UtilsStream_Static out(kStreamReadWriteGrowable, nullptr, 0);
-    out.Open();
-    UtilsStream_ChunkList list(&out);
-    UtilsStream_Chunk* chunk = list.CreateChunk(1, nullptr);
-    if (!chunk || Failed(monitor.SaveMonitorState(chunk)) || !list.WriteAll())
-        std::abort();
-    const auto* block = static_cast<const uint8_t*>(out.GetBlock());
-    std::vector<uint8_t> saved(block, block + out.GetSize());
-    out.Close();
-    return saved;
+    return SaveOneChunk(1, [&](UtilsStream_ChunkList*, UtilsStream_Chunk* chunk) {
+        return monitor.SaveMonitorState(chunk);
+    });
 }
 
 }  // namespace
