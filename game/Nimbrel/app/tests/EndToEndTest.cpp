@@ -2577,3 +2577,125 @@ TEST_F(HallProgram, ACutOrScrambledProfileNeverBreaksTheStart)
         }
     }
 }
+
+// ---- the study's inventory bar -------------------------------------------------------------------
+
+namespace {
+
+// Presses at `from`, moves to `to` in steps as a hand does, and lets go there; the pointer then
+// goes to the window's corner, where the game's cursor covers nothing read.
+bool Drag(const std::string& id, WindowPoint from, WindowPoint to)
+{
+    std::string command = "xdotool mousemove --window " + id + " " + std::to_string(from.x) + " " +
+                          std::to_string(from.y) + " sleep 0.1 mousedown 1 sleep 0.1";
+    for (int i = 1; i <= 8; ++i)
+        command += " mousemove --window " + id + " " + std::to_string(from.x + (to.x - from.x) * i / 8) + " " +
+                   std::to_string(from.y + (to.y - from.y) * i / 8) + " sleep 0.05";
+    command += " mouseup 1 sleep 0.1 mousemove --window " + id + " 1 1";
+    return std::system(command.c_str()) == 0;
+}
+
+}  // namespace
+
+// The study's bar, played with drags of the pointer: once the drawer's note is read the key and
+// three coins ("3 x") come into the bar. The key let go beside the drawer glides home and the
+// narrator says it does not fit; let go on the drawer it leaves the bar and the drawer slides
+// open. The money box takes two coins (the count goes down once both are in) and refuses the
+// third, which the narrator says.
+TEST_F(HallProgram, TheStudysBarTakesTheKeyToTheDrawerAndTwoCoinsToTheMoneyBox)
+{
+    StartNewPlayer(true);
+    if (HasFatalFailure())
+        return;
+    Find("key");
+    ASSERT_TRUE(hall.Key("F4"));
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
+    const WindowPoint parchment = hall.Window(240.0f, 200.0f);
+    const auto onParchment = [&] { return Near(hall.Colour(parchment), 0xEADFC4, 12); };
+    ASSERT_TRUE(ClickUntil(hall.Centre("door"), onParchment)) << Stderr();
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !onParchment(); }));
+    const WindowPoint page = hall.Window(300.0f, 170.0f), frame = hall.Window(280.0f, 560.0f);
+    const auto notebook = [&] { return Near(hall.Colour(page), 0xF3EAD2, 12); };
+    const auto note = [&] { return Near(hall.Colour(frame), 0x1C2440, 24); };
+    ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), notebook)) << std::hex << hall.Colour(page);
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil(note)) << std::hex << hall.Colour(frame);
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !note(); }));
+
+    // The bar's band along the bottom; the key and the coins fade into their places.
+    const std::string id = hall.id;
+    const int bandTop = hall.Window(0.0f, 684.0f).y, bandBottom = hall.Window(0.0f, 756.0f).y;
+    const uint32_t kKey = 0xE0C040, kCoin = 0x40A0E0, kBand = 0x20182A, kDrawer = 0x7A5230;
+    WindowPoint key{-1, -1}, coin{-1, -1};
+    ASSERT_TRUE(WaitUntil([&] {
+        key = ColourCentre(id, kKey, bandTop, bandBottom);
+        coin = ColourCentre(id, kCoin, bandTop, bandBottom);
+        return key.x >= 0 && coin.x >= 0 && Near(hall.Colour(key), kKey, 2) && Near(hall.Colour(coin), kCoin, 2);
+    }));
+    EXPECT_LT(key.x, coin.x);
+    // The count at the foot of the coins' place: its light letters, left of the coin (the key's
+    // yellow is not light enough to count).
+    const auto count = [&] {
+        const RootPicture picture = ReadWindowPicture(id);
+        std::vector<int> letters;
+        for (int y = std::max(coin.y - 40, 0); y < std::min(bandBottom, picture.height); ++y)
+            for (int x = std::max(key.x + 20, 0); x < std::min(coin.x - 16, picture.width); ++x)
+                if (const uint32_t c = picture.At(x, y); (c >> 16 & 0xFF) > 0x80 && (c >> 8 & 0xFF) > 0x80 &&
+                                                        (c & 0xFF) > 0x60)
+                    letters.push_back(y * 4096 + x);
+        return letters;
+    };
+    const std::vector<int> three = count();
+    EXPECT_GT(three.size(), 20u);
+
+    // The narrator's band shows at the top of the room while a line is said.
+    const WindowPoint band = hall.Window(100.0f, 48.0f);
+    const auto narrated = [&] {
+        const int64_t c = hall.Colour(band);
+        return c >= 0 && (c >> 16 & 0xFF) < 0x50 && (c & 0xFF) >= (c >> 16 & 0xFF);
+    };
+    ASSERT_FALSE(narrated());
+
+    // Let go above the drawer: the key glides home and the narrator says it does not fit.
+    const WindowPoint drawer = hall.Window(512.0f, 568.0f), below = hall.Window(512.0f, 640.0f);
+    const int64_t belowBefore = hall.Colour(below);
+    ASSERT_TRUE(Drag(id, key, hall.Window(512.0f, 400.0f)));
+    EXPECT_TRUE(WaitUntil(narrated));
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(key), kKey, 2); }));
+    ASSERT_TRUE(WaitUntil([&] { return !narrated(); }, 20));
+
+    // On the drawer: the key's place empties and the drawer slides down, open.
+    ASSERT_TRUE(Drag(id, key, drawer));
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(key), kBand, 6); })) << std::hex << hall.Colour(key);
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(below), kDrawer, 6); })) << std::hex << hall.Colour(below);
+    EXPECT_FALSE(Near(belowBefore, kDrawer, 6));
+    EXPECT_FALSE(narrated());
+
+    // The money box: the first coin goes in (no word from the narrator, the count stays), the
+    // second brings the count down, the third is refused.
+    const WindowPoint box = hall.Window(748.0f, 572.0f);
+    ASSERT_TRUE(Drag(id, coin, box));
+    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(narrated());
+    EXPECT_EQ(count(), three);
+    ASSERT_TRUE(Drag(id, coin, box));
+    std::vector<int> two;
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2) && (two = count()) != three && two.size() > 20; }));
+    EXPECT_FALSE(narrated());
+    ASSERT_TRUE(Drag(id, coin, box));
+    EXPECT_TRUE(WaitUntil(narrated));
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2); }));
+    EXPECT_EQ(count(), two);
+    Quit();
+    // The bar's script waited on the key's drop and went on: no command waits on a drop; the
+    // coins' rule is kept with both its places used.
+    const std::string dump =
+        ProfileDump(root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav");
+    EXPECT_NE(dump.find("drag and drop: 1 rules in 2 slots, waiting commands 0"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("element 4 of object 15, places to use 0"), std::string::npos) << dump;
+}
