@@ -6,6 +6,7 @@
 
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/LevelState.h"
+#include "NimbrelLevels/WheelStackBoard.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 
 namespace {
@@ -33,6 +34,39 @@ void Describe(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint3
         std::snprintf(out + length, capacity - length, " (does not fit)");
 }
 
+// The wheel stack's groups read back name their items by index.
+class NoWheelStackHost : public WheelStackHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    int32_t FindItem(const char*) override { return -1; }
+    const char* ItemName(int32_t) override { return nullptr; }
+    void TagItem(int32_t, int32_t) override {}
+    void PlacePoint(int32_t, int32_t, float, float* pOut3) override { pOut3[0] = pOut3[1] = pOut3[2] = 0.0f; }
+    void PlayItemSound(int32_t) override {}
+    void PlayNull() override {}
+};
+
+// The paused and solved flags come before the wheel stack's board.
+void DescribeWheelStack(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
+{
+    NoWheelStackHost host;
+    WheelStackBoard board(&host);
+    LevelState state(pChunk, false);
+    uint8_t paused = 0, solved = 0;
+    state.Byte(paused).Byte(solved);
+    board.StateFields(state);
+    if (!state.Ok()) {
+        std::snprintf(out, capacity, "cut short");
+        return;
+    }
+    const uint32_t length = board.Print(out, capacity);
+    if ((!board.Fits(elementCount) || paused > 1 || solved > 1) && length < capacity)
+        std::snprintf(out + length, capacity - length, " (does not fit)");
+    else if (solved && length < capacity)
+        std::snprintf(out + length, capacity - length, " solved");
+}
+
 }  // namespace
 
 bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out,
@@ -43,6 +77,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
     switch (typeCode) {
     case kObjectKindCircles:
         Describe<CirclesBoard>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindWheelStack:
+        DescribeWheelStack(pChunk, elementCount, out, capacity);
         return true;
     default:
         return false;

@@ -19,6 +19,7 @@
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
+#include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -120,6 +121,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelCircles*>(made), nullptr);
         else if (code == kObjectKindSpider)
             EXPECT_NE(dynamic_cast<CObjectsLevelSpider*>(made), nullptr);
+        else if (code == kObjectKindWheelStack)
+            EXPECT_NE(dynamic_cast<CObjectsLevelWheelStack*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
         else if (code == kObjectKindHint)
