@@ -11,6 +11,7 @@
 #include "LevelProbe.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/GameData.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -129,6 +130,20 @@ inline bool CFuzzLevel<CObjectsLevelLabyrinthe>::Fresh()
     const LabyrinthBoard& b = GetBoard();
     return b.MazeItem() == -1 && b.ResetItem() == -1 && b.ElementCount() == 0 && b.Columns() == 0 && !b.IsDealt() &&
            !b.Flashlight() && !b.Gestures() && !IsSolved() && !IsPaused();
+}
+
+// Wheel stack: paused, solved and dragging, then no group.
+constexpr size_t kWheelStackStateSize = 3 + 4;
+inline const std::vector<const char*>& WheelStackNames()
+{
+    static const std::vector<const char*> names = {"wheel", "d0", "d1", "d2", "d3", "d4", "d5", "a", "b", "c"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelWheelStack>::Fresh()
+{
+    const WheelStackBoard& b = GetBoard();
+    return b.GroupCount() == 0 && !b.DraggingEnabled() && !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

@@ -27,12 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
     case 0:
         LoadKind<CObjectsLevelProbe>(ProbeNames(), kProbeStateSize, data + 1, size - 1);
         break;
     case 2:
         LoadKind<CObjectsLevelLabyrinthe>(LabyrinthNames(), kLabyrinthStateSize, data + 1, size - 1);
+        break;
+    case 3:
+        LoadKind<CObjectsLevelWheelStack>(WheelStackNames(), kWheelStackStateSize, data + 1, size - 1);
         break;
     default:
         LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);

@@ -1,7 +1,8 @@
 // A mini-game kind played from any bytes: the first byte picks the kind (LevelFuzz.h), the rest
 // are lines of moves: "w NAME VALUE" a parameter word, "e NAME VALUE" an event, "c TEXT" an
 // object command, "f N" N frames (at most 100), "a N" a frame with an arrow key down (0 up,
-// 1 right, 2 down, 3 left), "k" the force-solve, "s" a save loaded back.
+// 1 right, 2 down, 3 left), "k" the force-solve, "s" a save loaded back, "i NAME" a click on
+// that element, "p X Y", "m X Y", "r X Y" a press, a move and a release there.
 // Whatever the moves, the level's fields fit the object, and a save loads back the same.
 #include "LevelFuzz.h"
 
@@ -59,6 +60,24 @@ void Play(const std::vector<const char*>& names, const uint8_t* data, size_t siz
         case 's':
             level.SavesAndLoadsBack();
             break;
+        case 'i': {
+            const int32_t element = level.FindElementByName(name.c_str());
+            if (element >= 0)
+                level.OnElementClicked(level.GetItemRecord(uint32_t(element)));
+            break;
+        }
+        case 'p':
+        case 'm':
+        case 'r': {
+            const float x = TokenFloat(name.c_str()), y = TokenFloat(value.c_str());
+            if (line[0] == 'p')
+                level.OnMouseDown(x, y, 1);
+            else if (line[0] == 'm')
+                level.OnMouseMove(x, y, 1);
+            else
+                level.OnMouseUp(x, y, 0);
+            break;
+        }
         default:
             break;
         }
@@ -73,9 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 2) {
+    switch (data[0] % 3) {
     case 0:
         Play<CObjectsLevelLabyrinthe>(LabyrinthNames(), data + 1, size - 1);
+        break;
+    case 2:
+        Play<CObjectsLevelWheelStack>(WheelStackNames(), data + 1, size - 1);
         break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);

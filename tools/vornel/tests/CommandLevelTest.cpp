@@ -51,6 +51,20 @@ TEST_F(LevelCommand, TheSampleCirclesSolveWithTheirActions)
     EXPECT_EQ(other.output.find("circles places LMLMMRMRLR"), std::string::npos) << other.output;
 }
 
+// The wheel stack by its kind's code: clicked by item names, the last disc dragged out.
+TEST_F(LevelCommand, TheSampleWheelStackSolvesWithItsClicksAndADrag)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/wheelstack/wheelstack.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 17")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_17.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_17.0.script --kind wheel_stk --moves sample_wheelstack.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_wheelstack.out"));
+}
+
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
 {
     const std::string script = Write("refused.script",

@@ -2463,6 +2463,123 @@ TEST_F(CirclesProgram, AClosedGameContinuesWithTheSameBoard)
     Quit();
 }
 
+constexpr uint32_t kWheelStackObject = 17;
+
+// The wheel stack of the sample, as the player sees it: the disc at each of its eight places
+// (the left stack bottom first, the wheel's left and right slots, the right stack), read as
+// "r", "g", "b" or "-", and the sample's click list played on the dummies and the wheel.
+class WheelStackProgram : public CirclesProgram {
+protected:
+    // The places the discs show at, then what they show after each of the sample's clicks.
+    static constexpr const char* kPlaces[] = {"left_0", "left_1", "left_2", "slot_in",
+                                              "slot_out", "right_0", "right_1", "right_2"};
+    static constexpr const char* kClicks[] = {"left_2", "wheel", "slot_out", "left_1", "wheel",
+                                              "slot_out", "left_0", "wheel", "slot_out"};
+    static constexpr const char* kAfter[] = {"bg-r----", "bg--r---", "bg---r--", "b--g-r--", "b---gr--",
+                                             "b----rg-", "---b-rg-", "----brg-", "-----rgb"};
+
+    void Begin(const std::vector<std::string>& args, const std::string& shows)
+    {
+        pid = Start("nimbrel", args);
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "") << Stderr();
+        ASSERT_TRUE(level.Open(id));
+        ASSERT_TRUE(level.Read(kWheelStackObject));
+        HallWindow title;
+        ASSERT_TRUE(title.Open(id));
+        const std::string profile = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+        std::error_code error;
+        const bool returning = fs::exists(profile) && fs::file_size(profile, error) > 0;
+        bool road = false;
+        const WindowPoint corner = level.Window(1000.0f, 740.0f);
+        auto lastClick = std::chrono::steady_clock::now();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (Discs() == shows)
+                    return true;
+                if (!road && title.TitleShows()) {
+                    road = PlayTheTitle(title, returning);
+                    return false;
+                }
+                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(700)) {
+                    level.Click(corner);
+                    lastClick = std::chrono::steady_clock::now();
+                }
+                return false;
+            },
+            120))
+            << Discs() << Stderr();
+    }
+    std::string Discs()
+    {
+        std::vector<WindowPoint> points;
+        for (const char* place : kPlaces)
+            points.push_back(level.Centre(place));
+        std::string discs;
+        for (int64_t colour : level.Colours(points)) {
+            const char kind = CirclesKind(colour);
+            discs += kind == 'L' ? 'r' : kind == 'M' ? 'g' : kind == 'R' ? 'b' : '-';
+        }
+        return discs;
+    }
+    // Clicks `from` to `to` of the list, each waited for on the screen.
+    void Play(size_t from, size_t to)
+    {
+        for (size_t c = from; c < to && !HasFatalFailure(); ++c) {
+            SCOPED_TRACE(kClicks[c]);
+            ASSERT_TRUE(level.Click(level.Centre(kClicks[c])));
+            ASSERT_TRUE(WaitUntil([&] { return Discs() == kAfter[c]; }, 10)) << Discs() << " not " << kAfter[c];
+        }
+    }
+    // The banner over the solved stacks, then chapter 2 goes on to the circles' board.
+    void SeeTheBannerAndTheNextLevel()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+        const WindowPoint corner = level.Window(1000.0f, 740.0f);
+        EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x202830); }, 20)) << Stderr();
+    }
+};
+
+// Started at the wheel stack: the three discs go across by the sample's clicks on the places
+// and the wheel; the banner shows and the circles follow.
+TEST_F(WheelStackProgram, TheDiscsCrossTheWheelAndTheChapterGoesOnToTheCircles)
+{
+    LinkData();
+    Begin({"--level", "wheelstack", "--chapter", "2", "--frames", "1000000"}, "bgr-----");
+    if (HasFatalFailure())
+        return;
+    Play(0, std::size(kClicks));
+    if (HasFatalFailure())
+        return;
+    SeeTheBannerAndTheNextLevel();
+    Quit();
+}
+
+// A game closed after two moves continues with the discs where they were, and solves.
+TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
+{
+    LinkData();
+    Begin({"--level", "wheelstack", "--chapter", "2", "--frames", "1000000"}, "bgr-----");
+    if (HasFatalFailure())
+        return;
+    Play(0, 2);
+    if (HasFatalFailure())
+        return;
+    Quit();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    EXPECT_NE(dump.find("  level wheelstack left[#"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(" wheel r1 {in[#"), std::string::npos) << dump;
+    Begin({"--frames", "1000000"}, kAfter[1]);
+    if (HasFatalFailure())
+        return;
+    Play(2, std::size(kClicks));
+    if (HasFatalFailure())
+        return;
+    SeeTheBannerAndTheNextLevel();
+    Quit();
+}
+
 }  // namespace
 
 namespace {

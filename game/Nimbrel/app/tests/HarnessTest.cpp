@@ -261,7 +261,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 17u);
+    ASSERT_EQ(objects->GetObjectCount(), 18u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -275,6 +275,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_NE(dynamic_cast<CObjectsInterfaceLabels*>(objects->GetObject(13)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceLabels), objects->GetObject(13));
     EXPECT_EQ(objects->GetObject(15)->GetTypeCode(), uint32_t(kObjectKindInventory));
+    EXPECT_EQ(objects->GetObject(17)->GetTypeCode(), uint32_t(kObjectKindWheelStack));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
