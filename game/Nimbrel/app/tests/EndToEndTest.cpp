@@ -2298,11 +2298,19 @@ protected:
     // deal on the screen, clicked through the splash pictures.
     void Begin(const std::vector<std::string>& args)
     {
+        BeginUntil(args, kCirclesObject, [&] { return Arrangement(); },
+                   [&](const std::string& shown) { return shown.find('?') == std::string::npos; });
+    }
+    // The program up to the level `object` on the screen: until `ready` holds for what `read`
+    // reads there.
+    void BeginUntil(const std::vector<std::string>& args, uint32_t object, const std::function<std::string()>& read,
+                    const std::function<bool(const std::string&)>& ready)
+    {
         pid = Start("nimbrel", args);
         const std::string id = MainWindow(pid);
         ASSERT_NE(id, "") << Stderr();
         ASSERT_TRUE(level.Open(id));
-        ASSERT_TRUE(level.Read(kCirclesObject));
+        ASSERT_TRUE(level.Read(object));
         // A saved game is continued from the title: play, then the profile's row.
         HallWindow title;
         ASSERT_TRUE(title.Open(id));
@@ -2314,7 +2322,7 @@ protected:
         auto lastClick = std::chrono::steady_clock::now();
         ASSERT_TRUE(WaitUntil(
             [&] {
-                if (Arrangement().find('?') == std::string::npos)
+                if (ready(read()))
                     return true;
                 if (!road && title.TitleShows()) {
                     road = PlayTheTitle(title, returning);
@@ -2327,7 +2335,7 @@ protected:
                 return false;
             },
             120))
-            << Arrangement() << Stderr();
+            << read() << Stderr();
     }
 
     // Each place's kind, from the colour at its centre: a ring's position k lies the ring's
@@ -2480,35 +2488,8 @@ protected:
 
     void Begin(const std::vector<std::string>& args, const std::string& shows)
     {
-        pid = Start("nimbrel", args);
-        const std::string id = MainWindow(pid);
-        ASSERT_NE(id, "") << Stderr();
-        ASSERT_TRUE(level.Open(id));
-        ASSERT_TRUE(level.Read(kWheelStackObject));
-        HallWindow title;
-        ASSERT_TRUE(title.Open(id));
-        const std::string profile = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
-        std::error_code error;
-        const bool returning = fs::exists(profile) && fs::file_size(profile, error) > 0;
-        bool road = false;
-        const WindowPoint corner = level.Window(1000.0f, 740.0f);
-        auto lastClick = std::chrono::steady_clock::now();
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                if (Discs() == shows)
-                    return true;
-                if (!road && title.TitleShows()) {
-                    road = PlayTheTitle(title, returning);
-                    return false;
-                }
-                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(700)) {
-                    level.Click(corner);
-                    lastClick = std::chrono::steady_clock::now();
-                }
-                return false;
-            },
-            120))
-            << Discs() << Stderr();
+        BeginUntil(args, kWheelStackObject, [&] { return Discs(); },
+                   [&](const std::string& discs) { return discs == shows; });
     }
     std::string Discs()
     {
