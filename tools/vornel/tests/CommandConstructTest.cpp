@@ -44,12 +44,13 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "chapter 1 object_1\nchapter 2 object_0\ninterface menu object_14\ninterface labels object_13\n"
               "interface popups object_4\n"
               "interface toolbox object_6\ninterface hint object_8\ninterface effects object_16\n"
-              "label hall_floor 0 0 0 0 @hall@key @hall@apple @hall@coin\n"
-              "label portraits 0 0 0 0 @labels@portrait_1 @labels@portrait_2 @labels@portrait_3\n"
+              "label hall_floor 4294967295 0 0 0 @hall@key @hall@apple @hall@coin\n"
+              "label portraits 3 1 0 0 @labels@portrait_1 @labels@portrait_2 @labels@portrait_3\n"
               "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"
               "popup hall_welcome 0\npopup hall_done 1\npopup intro 2\npopup first_find 3\npopup key 4\n"
               "popup candle 5\npopup book 6\npopup apple 7\npopup quill 8\npopup coin 9\npopup drawer_note 10\n"
-              "popup find_six 11\npopup monitor_done 12\npopup portraits 13\npopup no_fit 14\n");
+              "popup find_six 11\npopup monitor_done 12\npopup portraits 13\npopup no_fit 14\n"
+              "popup portraits_title 15\n");
     const std::string built = ReadFile(Path("out.raw"));
     Write("again.construct", dump);
     ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);

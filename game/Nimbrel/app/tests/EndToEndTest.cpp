@@ -1438,8 +1438,8 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
 }
 
 // The study opens with its text about its portraits: the text reveals letter by letter (two
-// readings of its lines differ) while the portraits come in under it; a click during the reveal
-// only completes it, Escape closes it. Once the lamp is lit, the notebook panel fades in and
+// readings of its lines differ) in its label's text box, under the box's title, while the
+// portraits come in under it; a click during the reveal only completes it, Escape closes it. Once the lamp is lit, the notebook panel fades in and
 // Escape closes it too; the drawer's note, asked for as it fades out, shows after it.
 TEST_F(HallProgram, TheStudysPortraitsComeInWithItsTextAndEscapeClosesItsNotebook)
 {
@@ -1453,12 +1453,10 @@ TEST_F(HallProgram, TheStudysPortraitsComeInWithItsTextAndEscapeClosesItsNoteboo
     ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
 
     // The parchment of the popup text, the face of the first portrait, the dark letters of the
-    // page on the parchment.
+    // page in its text box on the parchment (262, 176, 500 x 200).
     const WindowPoint parchment = hall.Window(240.0f, 200.0f), face = hall.Window(342.0f, 506.0f);
-    const auto letters = [&] {
-        return hall.CountPixels(300.0f, 300.0f, 724.0f, 452.0f,
-                                [](uint32_t c) { return (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF) < 300; });
-    };
+    const auto isLetter = [](uint32_t c) { return (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF) < 300; };
+    const auto letters = [&] { return hall.CountPixels(262.0f, 176.0f, 762.0f, 376.0f, isLetter); };
     const auto onParchment = [&] { return Near(hall.Colour(parchment), 0xEADFC4, 12); };
     ASSERT_TRUE(ClickUntil(hall.Centre("door"), onParchment)) << Stderr();
     const int first = letters();
@@ -1473,6 +1471,34 @@ TEST_F(HallProgram, TheStudysPortraitsComeInWithItsTextAndEscapeClosesItsNoteboo
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(letters(), last);
     EXPECT_TRUE(onParchment());
+    {
+        // Nothing is written on the parchment around the box; the title is the box's first line,
+        // centred across it and shorter than the lines under it.
+        EXPECT_EQ(hall.CountPixels(232.0f, 186.0f, 258.0f, 450.0f, isLetter), 0);
+        EXPECT_EQ(hall.CountPixels(262.0f, 380.0f, 762.0f, 450.0f, isLetter), 0);
+        const RootPicture picture = ReadWindowPicture(hall.id);
+        const WindowPoint from = hall.Window(262.0f, 176.0f), to = hall.Window(762.0f, 376.0f);
+        // Each line's leftmost and rightmost letter pixels, rows without letters between lines.
+        std::vector<std::pair<int, int>> lines;
+        bool inLine = false;
+        for (int y = from.y; y < std::min(to.y, picture.height); ++y) {
+            int first = -1, end = -1;
+            for (int x = from.x; x < std::min(to.x, picture.width); ++x)
+                if (isLetter(picture.At(x, y))) {
+                    first = first < 0 ? x : first;
+                    end = x;
+                }
+            if (first >= 0 && !inLine)
+                lines.emplace_back(first, end);
+            else if (first >= 0)
+                lines.back() = {std::min(lines.back().first, first), std::max(lines.back().second, end)};
+            inLine = first >= 0;
+        }
+        ASSERT_GE(lines.size(), 2u);
+        const int middle = hall.Window(512.0f, 0.0f).x;
+        EXPECT_NEAR((lines[0].first + lines[0].second) / 2, middle, 8) << lines[0].first << " " << lines[0].second;
+        EXPECT_LT(lines[0].second - lines[0].first, lines[1].second - lines[1].first);
+    }
     ASSERT_TRUE(hall.Key("Escape"));
     ASSERT_TRUE(WaitUntil([&] { return !onParchment(); }));
 

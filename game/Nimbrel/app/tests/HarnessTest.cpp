@@ -1884,9 +1884,14 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     ASSERT_TRUE(stepUntil([&] { return popups->IsPopupOpen(); }));
     CObjectsBase* labels = objects->GetInterfaceObject(kInterfaceLabels);
     ASSERT_NE(labels, nullptr);
-    ASSERT_EQ(popups->GetLabelElementCount(), 3u);
+    ASSERT_EQ(popups->GetLabelElementCount(), 4u);
     ASSERT_EQ(popups->GetLabelTextCount(), 1u);
     EXPECT_STREQ(popups->GetLabelText(0)->pText, "portraits");
+    // The text lies in the label's text box, the labels object's fourth element, which shows no
+    // picture of its own.
+    EXPECT_EQ(popups->GetElementLabel(3), -1);
+    ASSERT_NE(popups->LabelTextBox(), nullptr);
+    EXPECT_STREQ(popups->LabelTextBox()->pName, "portraits_text");
     EXPECT_EQ(popups->GetLabelIndex(), game.World()->GetLabels()->FindLabelByName("portraits"));
     for (uint32_t i = 0; i < 3; ++i) {
         EXPECT_EQ(popups->GetElementLabel(i), 0);
@@ -1904,6 +1909,10 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     EXPECT_FALSE(popups->IsRevealing());
     EXPECT_TRUE(popups->IsPopupOpen());
     EXPECT_EQ(variable("portraitsRead"), 0u);
+    // The box's title comes first, centred over the lines under it.
+    const std::u16string page = popups->GetPageText();
+    EXPECT_EQ(page.find(u"The founders\n"), page.find_first_not_of(u' '));
+    EXPECT_GT(page.find_first_not_of(u' '), 0u);
     game.PostKey(VK_ESCAPE);
     ASSERT_TRUE(stepUntil([&] { return variable("portraitsRead") == 1u; }));
     EXPECT_FALSE(popups->IsPopupOpen());

@@ -1,24 +1,12 @@
 // The score monitor on screen: the current level's text over the monitor element, placed by the
-// element's alignment byte, in its text colour.
+// element's anchor mode, in its text colour.
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 
+#include "NimbrelObjects/TextAnchor.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/WorldData.h"
-
-namespace {
-
-// Where the text sits in the element's rectangle, by the element's alignment byte.
-enum MonitorAlignment : uint8_t {
-    kAlignTopCentre = 1,       // 1 and 2
-    kAlignTopCentreAlt = 2,
-    kAlignMiddle = 3,          // 3 and 4: centred both ways
-    kAlignMiddleAlt = 4,
-    kAlignTopRight = 5,
-};
-
-}  // namespace
 
 Status CObjectsInterfaceMonitor::DrawElement(ElementRecord* pElement)
 {
@@ -46,23 +34,10 @@ void CObjectsInterfaceMonitor::DrawScore(const ElementRecord& element, const cha
     const float width = game->text.monitor.width * game->screen.textScale;
     const float height = game->text.monitor.height * game->screen.textScale;
     const C3DVector3 size = font->GetTextSize(text, width, height);
-    float x = left, y = top;
-    switch (element.flagByte4) {
-    case kAlignTopCentre:
-    case kAlignTopCentreAlt:
-        x = left + (right - left - size.x) * 0.5f;
-        break;
-    case kAlignMiddle:
-    case kAlignMiddleAlt:
-        x = left + (right - left - size.x) * 0.5f;
-        y = top + (bottom - top - size.y) * 0.5f;
-        break;
-    case kAlignTopRight:
-        x = right - size.x;
-        break;
-    default:
-        break;
-    }
+    const float box[2] = {right - left, bottom - top}, measured[2] = {size.x, size.y};
+    float offset[2];
+    TextAnchorOffset(element.flagByte4, box, measured, offset);
+    const float x = left + offset[0], y = top + offset[1];
     const uint32_t colour = uint32_t(element.drawAlpha) << 24 | (element.textColor & 0xFFFFFFu);
     font->DrawText(text, x, y, 0.0f, 0, colour, width, height, nullptr, nullptr, 0);
 }

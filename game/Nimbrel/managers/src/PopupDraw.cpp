@@ -6,6 +6,7 @@
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/SceneLookup.h"
 #include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelObjects/TextAnchor.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
@@ -88,9 +89,19 @@ void CPopupManager::Render()
         DrawRole(popups, kPopupsNext, 1.0f);
         if (m_previousShown)
             DrawRole(popups, kPopupsPrevious, 1.0f);
-        float at[2] = {m_pWorldData->virtualWidth * 0.5f + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY};
-        VirtualToScreen(at);
-        DrawText(m_pPageText, at[0], at[1], kPageFlags | m_pageAlign, game->text.popup, game->text.popup.color);
+        // In the label's text box from its top left corner, or centred on the screen.
+        ElementRecord* box = labelled ? LabelTextBox() : nullptr;
+        if (box) {
+            float at[3], corner[2] = {m_pageX - box->size[0] * 0.5f, m_pageY - box->size[1] * 0.5f};
+            LabelsObject()->ProjectElementToScreen(at, box);
+            VirtualToScreen(corner);
+            DrawText(m_pPageText, at[0] + corner[0], at[1] + corner[1], kTextShadow | m_pageAlign, game->text.popup,
+                     game->text.popup.color);
+        } else {
+            float at[2] = {m_pWorldData->virtualWidth * 0.5f + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY};
+            VirtualToScreen(at);
+            DrawText(m_pPageText, at[0], at[1], kPageFlags | m_pageAlign, game->text.popup, game->text.popup.color);
+        }
     }
 }
 
@@ -115,10 +126,18 @@ void CPopupManager::RenderWithObjects(uint32_t objectIndex)
     DrawObjectItem(objectIndex, box, centre);
 
     if (m_pMessageText) {
-        float at[3];
+        // Placed in the box by its anchor mode from its top left corner, else centred on it.
+        const bool anchored = IsTextAnchorMode(box->flagByte4);
+        float at[3], corner[2] = {m_messageX, m_messageY};
+        if (anchored) {
+            corner[0] -= box->size[0] * 0.5f;
+            corner[1] -= box->size[1] * 0.5f;
+            VirtualToScreen(corner);
+        }
         popups->ProjectElementToScreen(at, box);
-        DrawText(m_pMessageText, at[0] + m_messageX, at[1] + m_messageY, kPageFlags | m_messageAlign,
-                 game->text.message, WithAlpha(game->text.message.color, m_objectAlpha));
+        const uint32_t flags = (anchored ? kTextShadow : kPageFlags) | m_messageAlign;
+        DrawText(m_pMessageText, at[0] + corner[0], at[1] + corner[1], flags, game->text.message,
+                 WithAlpha(game->text.message.color, m_objectAlpha));
     }
 }
 

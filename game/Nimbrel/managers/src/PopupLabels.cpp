@@ -3,10 +3,11 @@
 // keeps a countdown of the parts since it last showed and the label text it shows, and every
 // label text counts how many of its elements are shown.
 //
-// A label's words and bytes, as this manager reads them: word 1 the labels object's element of
-// the label's own text (not used yet), word 2 its title flag (not used yet), byte 1 the display
-// flag (not used yet), byte 2 the dim flag: once a later label shows in the same part, the members of this one
-// dim to kLabelDimAlpha.
+// A label's words and bytes, as this manager reads them: word 1 the labels object's element that
+// is the label's text box (-1 none: the page is centred on the screen), word 2 the title flag
+// (the text box element's title goes in front of each part), byte 1 the display flag (the
+// members show as the label asks), byte 2 the dim flag (once a later label shows in the same
+// part, the members of this one dim to kLabelDimAlpha).
 #include <cstring>
 
 #include "NimbrelManagers/CPopupManager.h"
@@ -84,13 +85,25 @@ CObjectsBase* CPopupManager::ObjectAt(uint32_t index) const
     return objects ? objects->GetObject(index) : nullptr;
 }
 
+uint8_t CPopupManager::LabelPictureShift(const WorldData* pWorldData, int8_t bias)
+{
+    if (!pWorldData || (pWorldData->pGame && pWorldData->pGame->pictureQuality))
+        return 0;
+    const int32_t level = int32_t(bias) + pWorldData->game.view.textureLevel;
+    return uint8_t(level > 0 ? level : 0);
+}
+
 Status CPopupManager::LoadLabelPicture(uint32_t element)
 {
-    C3DTexture* picture = LabelPicture(LabelsObject(), element);
+    CObjectsBase* labels = LabelsObject();
+    C3DTexture* picture = LabelPicture(labels, element);
     if (!picture || picture->IsLoaded() || !picture->GetName())
         return kStatusOk;
-    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
-    return AutoLoadTexture(game ? GameObjectSource(*game) : 0, picture, picture->GetName(), m_pWorldData);
+    const GameData* game = m_pWorldData->pGame;
+    m_pWorldData->textureMipShift = LabelPictureShift(m_pWorldData, labels->GetTextureBias());
+    const Status status = AutoLoadTexture(game ? GameObjectSource(*game) : 0, picture, picture->GetName(), m_pWorldData);
+    m_pWorldData->textureMipShift = 0;
+    return status;
 }
 
 void CPopupManager::ReleaseLabelPicture(uint32_t element)
@@ -105,6 +118,14 @@ ElementRecord* CPopupManager::MemberElement(uint32_t object, uint32_t element, C
     CObjectsBase* owner = ObjectAt(object);
     *ppObject = owner;
     return owner && element < owner->GetElementCount() ? owner->GetItemRecord(element) : nullptr;
+}
+
+ElementRecord* CPopupManager::LabelTextBox() const
+{
+    const LabelRecord* label = m_labelIndex != -1 ? LabelAt(m_labelIndex) : nullptr;
+    CObjectsBase* labels = label ? LabelsObject() : nullptr;
+    // A word past the elements (-1 above all) names no box.
+    return labels && label->word1 < labels->GetElementCount() ? labels->GetItemRecord(label->word1) : nullptr;
 }
 
 // ---- the list of the labels object's elements ------------------------------------------------
@@ -268,6 +289,8 @@ Status CPopupManager::OnLabelTag(const char16_t* value)
         e->scaleIndex = 0;
         e->scaleOffset = 0.0f;
         e->flags = (e->flags | kElementPassFiltered) & ~(kElementHidden | kElementLocked);
+        e->displayState = label->byte1 ? kDisplayAsLabel : e->flags & kElementDropTarget ? kDisplayDropPlace : kDisplayNormal;
+        e->displayTime = 0.0f;
     }
 
     // The groups before this one: their animations stop, their members dim when their label

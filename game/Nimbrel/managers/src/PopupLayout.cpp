@@ -1,8 +1,12 @@
 // The text half of the popup manager: tags, parts and pages, and the reveal.
+#include <cmath>
 #include <cstring>
 
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelManagers/CPopupManager.h"
+#include "NimbrelObjects/CObjectsBase.h"
+#include "NimbrelObjects/TextAnchor.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
@@ -145,10 +149,83 @@ bool CPopupManager::SetCurrentPage(uint32_t index, size_t length)
     UTILS_FREE(m_pPageText);
     m_pPageText = copy;
     m_pageIndex = index;
-    // Without a label the page is centred on the screen: no offset of its own.
+    PlacePage();
+    return true;
+}
+
+void CPopupManager::PlacePage()
+{
+    // Without a text box the page is centred on the screen: no offset of its own.
     m_pageX = m_pageY = 0.0f;
     m_pageAlign = 0;
-    return true;
+    const ElementRecord* box = LabelTextBox();
+    CVornelFont* font = Font();
+    if (!box || !font || !m_pPageText)
+        return;
+    const GameTextStyle* style = m_pWorldData && m_pWorldData->pGame ? &m_pWorldData->pGame->text.popup : nullptr;
+    const float scale = TextScale();
+    const C3DVector3 size = font->GetTextSize(m_pPageText, (style ? style->width : 40.0f) * scale,
+                                              (style ? style->height : 40.0f) * scale);
+    const float measured[2] = {std::fabs(size.x), std::fabs(size.y)};
+    float offset[2];
+    TextAnchorOffset(box->flagByte4, box->size, measured, offset);
+    m_pageX = offset[0];
+    m_pageY = offset[1];
+}
+
+const char16_t* CPopupManager::LabelTitle() const
+{
+    const LabelRecord* label = m_labelIndex != -1 ? LabelAt(m_labelIndex) : nullptr;
+    if (!label || !label->word2)
+        return nullptr;
+    // The text box's title is a popup text; a label without a box, or a title past the table,
+    // says so in its place.
+    const ElementRecord* box = LabelTextBox();
+    const int64_t index = box ? int64_t(PopupTextBase()) + box->geometryWord : -1;
+    const char16_t* title = index >= 0 && index <= INT32_MAX ? StringAt(int32_t(index)) : nullptr;
+    return title ? title : kMissingString;
+}
+
+char16_t* CPopupManager::TitledPart(const char16_t* title, const char16_t* part, size_t length) const
+{
+    const size_t titleLength = UtilsString_Length(title);
+    auto* text = static_cast<char16_t*>(UTILS_MALLOC((titleLength + length + 1) * sizeof(char16_t)));
+    if (!text)
+        return nullptr;
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    const char16_t lineBreak = Symbol(u'|'), into = game && game->popupLayout ? Symbol(u' ') : u'\n';
+    for (size_t i = 0; i < titleLength; ++i)
+        text[i] = title[i] == lineBreak ? into : title[i];
+    std::memcpy(text + titleLength, part, length * sizeof(char16_t));
+    text[titleLength + length] = 0;
+    return text;
+}
+
+char16_t* CPopupManager::CentreLinesOwned(char16_t* text, const GameTextStyle& style)
+{
+    CVornelFont* font = Font();
+    if (!font || !text)
+        return text;
+    const float scaleX = style.width * TextScale(), scaleY = style.height * TextScale();
+    const size_t length = UtilsString_Length(text);
+    size_t lines = 1;
+    for (size_t i = 0; i < length; ++i)
+        lines += text[i] == u'\n';
+    // Room for the padding of every line: at most half the widest line in blanks.
+    const float pad = std::fabs(font->CharWidth(Symbol(u' '), scaleX));
+    const float widest = std::fabs(font->GetTextSize(text, scaleX, scaleY).x);
+    const size_t pads = pad > 0.0f && widest / pad < 65536.0f ? size_t(widest / pad * 0.5f) + 1 : 0;
+    const size_t capacity = length + 2 + lines * pads;
+    if (capacity > UINT32_MAX)
+        return text;
+    auto* centred = static_cast<char16_t*>(UTILS_CALLOC(capacity, sizeof(char16_t)));
+    if (!centred)
+        return text;
+    std::memcpy(centred, text, length * sizeof(char16_t));
+    // A text too long to centre keeps its lines as they are.
+    font->CentreLines(centred, uint32_t(capacity), scaleX, scaleY, Symbol(u' '), u'\n');
+    UTILS_FREE(text);
+    return centred;
 }
 
 void CPopupManager::SetButtons()
@@ -207,12 +284,26 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
 
     const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
-    const float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
-    const float boxHeight = (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
+    // The label's text box, or most of the screen.
+    const ElementRecord* box = LabelTextBox();
+    const float boxWidth = box ? box->size[0] : (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
+    const float boxHeight = box ? box->size[1] : (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
     const float width = game ? game->text.popup.width : 40.0f, height = game ? game->text.popup.height : 40.0f;
-    const size_t length = m_pCut ? static_cast<size_t>(m_pCut - shown) : UtilsString_Length(shown);
+    size_t length = m_pCut ? static_cast<size_t>(m_pCut - shown) : UtilsString_Length(shown);
+    char16_t* titled = nullptr;
+    if (const char16_t* title = LabelTitle()) {
+        titled = TitledPart(title, shown, length);
+        if (!titled) {
+            RestoreCut();
+            OutOfMemory();
+            return false;
+        }
+        shown = titled;
+        length = UtilsString_Length(titled);
+    }
     size_t wrappedLength = 0;
     char16_t* wrapped = WrapOwned(shown, length, width, boxWidth, 2, false, &wrappedLength);
+    UTILS_FREE(titled);
     RestoreCut();
     if (!wrapped) {
         OutOfMemory();
@@ -255,7 +346,11 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
         rest = cut + 1;
     }
     UTILS_FREE(wrapped);
-    if (m_pageCount == 0 || !SetCurrentPage(0, firstLength))
+    // The box's anchor mode may centre every line under the widest of its page.
+    const bool centred = box && TextAnchorCentresLines(box->flagByte4) && game;
+    for (uint32_t i = 0; centred && i < m_pageCount; ++i)
+        m_ppPages[i] = CentreLinesOwned(m_ppPages[i], game->text.popup);
+    if (m_pageCount == 0 || !SetCurrentPage(0, centred ? kLengthUnknown : firstLength))
         return false;
     if (m_labelIndex != -1 && m_pPageText[0]) {
         // The first character shows at once; an instant layout shows the page whole.
@@ -357,7 +452,8 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     // The message fills the popups object's item box; without one, the popup text's box.
     float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
     CObjectsInterfacePopups* popups = PopupsObject();
-    if (const ElementRecord* box = popups ? popups->GetRoleElement(kPopupsItemBox) : nullptr)
+    const ElementRecord* box = popups ? popups->GetRoleElement(kPopupsItemBox) : nullptr;
+    if (box)
         boxWidth = box->size[0];
     const char16_t* shown = text ? text : kMissingString;
     size_t wrappedLength = 0;
@@ -368,5 +464,19 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     m_pMessageText = wrapped;
     m_messageX = m_messageY = 0.0f;
     m_messageAlign = 0;
+    // The item box's anchor mode places the message in it as a label's box places a page.
+    CVornelFont* font = Font();
+    if (box && game && font && IsTextAnchorMode(box->flagByte4)) {
+        if (TextAnchorCentresLines(box->flagByte4))
+            m_pMessageText = CentreLinesOwned(m_pMessageText, game->text.message);
+        const float scale = TextScale();
+        const C3DVector3 size =
+            font->GetTextSize(m_pMessageText, game->text.message.width * scale, game->text.message.height * scale);
+        const float measured[2] = {std::fabs(size.x), std::fabs(size.y)};
+        float offset[2];
+        TextAnchorOffset(box->flagByte4, box->size, measured, offset);
+        m_messageX = offset[0];
+        m_messageY = offset[1];
+    }
     return kStatusOk;
 }

@@ -416,10 +416,19 @@ void CPopupManager::StepNarrator(float step)
 void CPopupManager::Update()
 {
     const float step = m_pWorldData ? static_cast<float>(m_pWorldData->frameTime) : 0.0f;
+    // The labels object shows, and steps, only while a label is attached to the text.
+    CObjectsBase* labels = LabelsObject();
+    if (labels)
+        labels->SetShown(0);
     StepNarrator(step);
     if (m_pText) {
-        if (m_labelIndex != -1)
+        if (m_labelIndex != -1) {
             StepFade(m_labelState, m_labelAlpha, step);
+            if (labels)
+                labels->SetShown(1);
+            if (labels && labels->IsLoaded())
+                labels->Update();
+        }
         StepReveal(step);
         if (TakeReleasedKey(m_pWorldData, kEngineKeySpace, &GameFrameInput::spaceReleased)) {
             if (AdvancePopupText(m_pPart, 0))

@@ -17,6 +17,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceLabels.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CSurroundManager.h"
+#include "NimbrelObjects/TextAnchor.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/GroupTables.h"
@@ -144,14 +145,17 @@ protected:
         return status;
     }
 
-    // A label of the labels object's elements; dim: its members dim under a later label.
-    void AddLabel(const char* name, std::vector<uint32_t> elements, uint8_t dim = 0)
+    // A label of the labels object's elements; dim: its members dim under a later label;
+    // display: they show as the label asks; box: the element of its text box (-1 none); title:
+    // the box's title goes first.
+    void AddLabel(const char* name, std::vector<uint32_t> elements, uint8_t dim = 0, uint8_t display = 0,
+                  uint32_t box = ~0u, uint32_t title = 0)
     {
         auto& members = labelMembers.emplace_back();
         for (uint32_t e : elements)
             members.push_back(GroupMember{0, nullptr, 0, e});
-        popups->labels.push_back(
-            LabelRecord{GroupRecord{const_cast<char*>(name), members.data(), uint32_t(members.size())}, 0, 0, 0, dim});
+        const GroupRecord group{const_cast<char*>(name), members.data(), uint32_t(members.size())};
+        popups->labels.push_back(LabelRecord{group, box, title, display, dim});
     }
 
     CMemoryWorld world;
@@ -411,6 +415,7 @@ TEST_F(PopupManagerTest, ALabelShowsItsMembersWhileItsTextRevealsLetterByLetter)
 
     row.GetItemRecord(0)->flags = kElementHidden | kElementLocked;
     row.GetItemRecord(0)->action = 0x2;
+    row.GetItemRecord(1)->flags = kElementDropTarget;
     row.GetItemRecord(2)->alpha = 1.0f;
     ASSERT_EQ(Show(u"\\L=faces\\hello#two#three#four#five"), kStatusOk);
     EXPECT_EQ(popups->GetLabelIndex(), 0);
@@ -420,6 +425,10 @@ TEST_F(PopupManagerTest, ALabelShowsItsMembersWhileItsTextRevealsLetterByLetter)
         EXPECT_EQ(e->alpha, 1.0f);
         EXPECT_EQ(e->action, 0u);
     }
+    // A label that does not ask for its own display shows a drop place as one.
+    EXPECT_EQ(row.GetItemRecord(0)->displayState, uint32_t(kDisplayNormal));
+    EXPECT_EQ(row.GetItemRecord(1)->displayState, uint32_t(kDisplayDropPlace));
+    EXPECT_EQ(row.GetItemRecord(2)->displayState, uint32_t(kDisplayNone));
     EXPECT_EQ(row.GetItemRecord(2)->flags & kLabelRestFlags, kLabelRestFlags);
     EXPECT_EQ(row.GetItemRecord(2)->alpha, 0.0f);
     EXPECT_EQ(popups->GetLabelCountdown(0), kLabelCountdown - 1);
@@ -499,7 +508,7 @@ TEST_F(PopupManagerTest, TheLabelsObjectDrawsNothingWhileNoLabelIsAttached)
     ASSERT_EQ(manager->Load(), kStatusOk);
     NamedElementsObject<CObjectsInterfaceLabels> labels(game.GetWorldData(), {"a"});
     manager->labelsObject = &labels;
-    manager->labels.push_back(LabelRecord{GroupRecord{const_cast<char*>("one"), nullptr, 0}, 0, 0, 0, 0});
+    manager->labels.push_back(LabelRecord{GroupRecord{const_cast<char*>("one"), nullptr, 0}, ~0u, 0, 0, 0});
     ElementRecord* e = labels.GetItemRecord(0);
     e->alpha = 1.0f;
     EXPECT_EQ(labels.PrepareElementDraw(e, 1.0f, 1), kStatusFailed);
@@ -554,6 +563,118 @@ TEST_F(PopupManagerTest, TheLabelChannelIsSavedAndItsIndexesAreChecked)
     // With the table gone, the saved label is refused too.
     popups->labels.clear();
     EXPECT_EQ(Load(saved), kStatusFailed);
+}
+
+// A label's text box: the part is wrapped to the box's width and cut into pages of its height,
+// the box's title goes in front of it, and the box's anchor mode places each page in it (2 and 4
+// centre each line under the widest too); a mode outside 1 to 5 leaves the page at the box's
+// corner. A letter is 40 wide, a blank 20, a line 40 high.
+TEST_F(PopupManagerTest, ALabelsTextBoxPlacesItsPagesByItsAnchorMode)
+{
+    auto game = std::make_unique<GameData>();
+    game->screen.textScale = 1.0f;
+    game->text.popupBorderRatio = 0.9f;
+    game->text.popup = GameTextStyle{40.0f, 40.0f, 0};
+    world.data->pGame = game.get();
+    LabelsRow row(world.data.get(), {"face", "box"});
+    popups->labelsObject = &row;
+    ElementRecord* box = row.GetItemRecord(1);
+    box->size[0] = 400.0f;
+    box->size[1] = 200.0f;
+    box->geometryWord = 1;
+    AddLabel("boxed", {0}, 0, 1, 1, 1);
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    const auto show = [&](const std::u16string& text) {
+        popups->Close(0);
+        popups->strings = {text, u"ab|"};
+        EXPECT_EQ(popups->ShowStringIndex(0), kStatusOk);
+        // The page reveals; a click shows it whole.
+        Click();
+    };
+
+    const struct {
+        uint8_t mode;
+        float x, y;
+        const char16_t* page;
+    } cases[] = {
+        {0, 0.0f, 0.0f, u"ab\nhello"},        {1, 100.0f, 0.0f, u"ab\nhello"},  {2, 100.0f, 0.0f, u"   ab\nhello"},
+        {3, 100.0f, 60.0f, u"ab\nhello"},     {4, 100.0f, 60.0f, u"   ab\nhello"}, {5, 200.0f, 0.0f, u"ab\nhello"},
+        {6, 0.0f, 0.0f, u"ab\nhello"},
+    };
+    for (const auto& c : cases) {
+        box->flagByte4 = c.mode;
+        show(u"\\L=boxed\\hello");
+        EXPECT_EQ(Page(), c.page) << int(c.mode);
+        EXPECT_EQ(popups->GetPageX(), c.x) << int(c.mode);
+        EXPECT_EQ(popups->GetPageY(), c.y) << int(c.mode);
+    }
+    EXPECT_EQ(row.GetItemRecord(0)->displayState, uint32_t(kDisplayAsLabel));
+
+    // Ten letters a line and five lines a page: the title and seven words make two pages, and
+    // the second is placed by its own size.
+    box->flagByte4 = kTextAnchorMiddle;
+    show(u"\\L=boxed\\aaaaaaaa bbbbbbbb cccccccc dddddddd eeeeeeee ffffffff gggggggg");
+    EXPECT_EQ(popups->GetPageCount(), 2u);
+    EXPECT_EQ(popups->GetPageY(), 0.0f);
+    Click();
+    Click();
+    EXPECT_EQ(Page(), u"eeeeeeee\nffffffff\ngggggggg");
+    EXPECT_EQ(popups->GetPageX(), 40.0f);
+    EXPECT_EQ(popups->GetPageY(), 40.0f);
+
+    // Under the popup layout flag the title runs into the text; a title past the table says so.
+    game->popupLayout = 1;
+    show(u"\\L=boxed\\hello");
+    EXPECT_EQ(Page(), u"ab hello");
+    box->geometryWord = 7;
+    show(u"\\L=boxed\\hello");
+    EXPECT_EQ(Page().rfind(u"MISSING STRING", 0), 0u) << std::string(Page().begin(), Page().end());
+
+    // A label without the title flag shows its part alone.
+    popups->labels[0].word2 = 0;
+    show(u"\\L=boxed\\hello");
+    EXPECT_EQ(Page(), u"hello");
+    popups->Close(0);
+    world.data->pGame = nullptr;
+}
+
+// The labels object shows only while a label is attached to the popup text.
+TEST_F(PopupManagerTest, TheLabelsObjectShowsOnlyWhileALabelIsAttached)
+{
+    LabelsRow row(world.data.get(), {"a"});
+    popups->labelsObject = &row;
+    AddLabel("one", {0});
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    row.SetShown(1);
+    Frames(1);
+    EXPECT_EQ(row.IsShown(), 0);
+    Show(u"\\L=one\\hi#there");
+    Frames(1);
+    EXPECT_EQ(row.IsShown(), 1);
+    popups->Close(0);
+    Frames(1);
+    EXPECT_EQ(row.IsShown(), 0);
+}
+
+// Label pictures load with the halvings of the labels object's model, or whole under the
+// picture-quality flag.
+TEST(PopupLabelPictures, LoadWithTheModelsHalvingsOrWholeForQuality)
+{
+    CMemoryWorld world;
+    GameData game{};
+    const struct {
+        int8_t level, bias;
+        uint8_t quality;
+        uint8_t shift;
+    } cases[] = {{1, 0, 0, 1}, {1, 1, 0, 2}, {1, -3, 0, 0}, {2, 0, 1, 0}};
+    for (const auto& c : cases) {
+        world.data->game.view.textureLevel = c.level;
+        game.pictureQuality = c.quality;
+        world.data->pGame = &game;
+        EXPECT_EQ(CPopupManager::LabelPictureShift(world.data.get(), c.bias), c.shift) << int(c.level) << int(c.bias);
+    }
+    world.data->pGame = nullptr;
+    EXPECT_EQ(CPopupManager::LabelPictureShift(world.data.get(), 0), 2u);
 }
 
 }  // namespace

@@ -105,10 +105,12 @@ void CObjectsManager::Update()
     const uint32_t toolboxOwner = GetToolboxOwner();
     CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
+    CObjectsBase* labels = GetInterfaceObject(kInterfaceLabels);
     bool popupOwnerSeen = false, toolboxOwnerSeen = false, abuse = false;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
-        if (!object->IsShown() || !object->IsWanted())
+        // The popup manager steps the labels object with its text.
+        if (!object->IsShown() || !object->IsWanted() || object == labels)
             continue;
         // The popups and the tool box show over the object that opened them.
         if (object == popups) {

@@ -122,6 +122,13 @@ public:
     void UpdateLabelsGroups();
     // The current group's members stop their animations.
     void StopLabelAnimations();
+    // The labels object's element that is the attached label's text box; null when the label
+    // names none (its page is centred on the screen) or no label is attached. Its anchor mode
+    // places the page in it, and its word is the popup text of the label's title.
+    ElementRecord* LabelTextBox() const;
+    // The halvings a label picture loads with: none under the game's picture-quality flag, else
+    // those of the labels object's model (its texture bias on the window's level).
+    static uint8_t LabelPictureShift(const WorldData* pWorldData, int8_t bias);
     // Lays the three channels out again from their string indexes (after a display change).
     Status Relayout();
 
@@ -146,6 +153,11 @@ public:
     const char16_t* GetMessageText() const { return m_pMessageText; }
     uint32_t GetPageCount() const { return m_pageCount; }
     uint32_t GetPageIndex() const { return m_pageIndex; }
+    // The page's and the message's places in their boxes.
+    float GetPageX() const { return m_pageX; }
+    float GetPageY() const { return m_pageY; }
+    float GetMessageX() const { return m_messageX; }
+    float GetMessageY() const { return m_messageY; }
     const char16_t* GetPage(uint32_t index) const { return index < m_pageCount ? m_ppPages[index] : nullptr; }
     uint32_t GetPartIndex() const;
     // Whether the previous button shows: a later page or a later part.
@@ -231,6 +243,16 @@ private:
     char16_t* RunTags(char16_t* part);
     static constexpr size_t kLengthUnknown = ~size_t(0);
     bool SetCurrentPage(uint32_t index, size_t length = kLengthUnknown);
+    // The current page's place in the label's text box, by the box's anchor mode.
+    void PlacePage();
+    // The attached label's title, null when it asks for none.
+    const char16_t* LabelTitle() const;
+    // The title, its line breaks made newlines (spaces under the game's popup layout flag), in
+    // front of `length` characters of the part; owned.
+    char16_t* TitledPart(const char16_t* title, const char16_t* part, size_t length) const;
+    // The owned text with its lines centred under its widest at that style's size; the text
+    // itself when it cannot be centred.
+    char16_t* CentreLinesOwned(char16_t* text, const GameTextStyle& style);
     void SetButtons();
     void StepReveal(float step);
     void DrawText(const char16_t* text, float x, float y, uint32_t flags, const GameTextStyle& style, uint32_t color);

@@ -78,6 +78,15 @@ enum ElementDrawState : uint32_t {
     kDrawDrawn = 3,
 };
 
+// How a popup text's label shows one of its members: not by a label, as the label asks, as a
+// plain element, as a drop place.
+enum ElementDisplayState : uint32_t {
+    kDisplayNone = 0,
+    kDisplayAsLabel = 1,
+    kDisplayNormal = 2,
+    kDisplayDropPlace = 3,
+};
+
 // A named place: the object's positions and an element's positions. An absent name answers to
 // "default".
 struct NamedPosition {
@@ -244,4 +253,7 @@ struct ElementRecord {
     float fadeVelocityFactor;       // of a looped velocity fade, 0 none
     uint32_t drawColor;             // RGB of the last preparation (its colour word or track)
     uint8_t drawAlpha;              // alpha of the last preparation, 0 to 255
+    // How a popup text's label shows the element (ElementDisplayState) and since when.
+    uint32_t displayState;
+    float displayTime;
 };

@@ -124,6 +124,8 @@ struct GameData {
     uint32_t constructionReserved;
     uint8_t noSave;                  // set by the menu together with developer mode
     uint8_t noShaderFades;           // the dissolve could not be loaded: fades use alpha instead
+    uint8_t popupLayout;             // the line breaks of a label's title become spaces
+    uint8_t pictureQuality;          // label pictures load whole, without the window's halvings
     // The machine's identifier (here: the 8-bit application name) and its length.
     char uniqueIdentifier[kManagedNameSize];
     uint32_t uniqueIdentifierLength;
