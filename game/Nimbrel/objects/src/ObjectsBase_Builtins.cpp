@@ -179,18 +179,3 @@ Status CObjectsBase::_waitItemAnimation(ScriptBuiltinCall&) { return kStatusDone
 Status CObjectsBase::setCursor(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::onItemsClickParticules(ScriptBuiltinCall&) { return kStatusDoneStoreResult; }
 Status CObjectsBase::_onRemoveInventoryItems(ScriptBuiltinCall& call) { return _onAddInventoryItems(call); }
-
-// Builtins whose managers and bodies this build does not have yet.
-Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_setObjectsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemDraggable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsRotable(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_waitItemTurned(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsCommand(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::isItemsPosition(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_setItemsScale(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::_setItemsAnimation(ScriptBuiltinCall& call) { return NotAvailable(call); }
-Status CObjectsBase::setItemsAnimationRandom(ScriptBuiltinCall& call) { return NotAvailable(call); }

@@ -320,14 +320,20 @@ void CObjectsBase::RestartElementTrack(uint32_t index)
     if (!element || element->currentTrack >= element->trackCount)
         return;
     AnimationTrack& track = element->pTracks[element->currentTrack];
-    const bool whole = track.lastKey == track.firstKey;
-    const uint32_t next = whole ? 0 : track.lastKey + 1;
-    const uint32_t range = SetElementModifierRange(index, track.firstKey, next, FloatOfWord(track.rangeWord), 0);
-    if (whole)
-        track.lastKey = range;
+    SetElementTrackRange(index, &track, 0);
     // Both animation bytes: the track loops (the additive byte plays no part in it).
     const uint8_t play = element->animationByteA && element->animationByteB;
     SetElementAnimation(index, track.trackWord, play, element->animationMode[0], element->animationMode[1], 0);
+}
+
+void CObjectsBase::SetElementTrackRange(uint32_t index, AnimationTrack* pTrack, uint32_t restart)
+{
+    const bool whole = pTrack->lastKey == pTrack->firstKey;
+    const uint32_t next = whole ? 0 : pTrack->lastKey + 1;
+    const uint32_t range =
+        SetElementModifierRange(index, pTrack->firstKey, next, FloatOfWord(pTrack->rangeWord), restart);
+    if (whole)
+        pTrack->lastKey = range;
 }
 
 uint32_t CObjectsBase::SetElementModifierRange(uint32_t element, uint32_t first, uint32_t next, float seconds,
@@ -357,7 +363,9 @@ void CObjectsBase::SetElementAnimation(uint32_t element, uint32_t mode, uint8_t 
 
 void CObjectsBase::RandomizeElementAnimation(uint32_t element)
 {
+    // One phase for the whole element, so that its tracks stay together.
+    const float phase = 0.05f + float(UtilsRandom_Next(m_pWorldData)) * kRandomPhaseFactor;
     for (uint32_t kind = 0; kind < kElementTrackKinds; ++kind)
         if (C3DObjectModifier* track = GetElementTrack(element, kind))
-            track->Seek(0.05f + float(UtilsRandom_Next(m_pWorldData)) * kRandomPhaseFactor);
+            track->Seek(phase);
 }

@@ -12,10 +12,20 @@
 
 namespace {
 
-// An unnamed position answers to "default".
-bool PositionIsNamed(const NamedPosition& position, const char* name)
+// An unnamed position, scale or animation answers to "default".
+template <class Record>
+bool PositionIsNamed(const Record& record, const char* name)
 {
-    return std::strcmp(position.pName ? position.pName : kDefaultPositionName, name) == 0;
+    return std::strcmp(record.pName ? record.pName : kDefaultPositionName, name) == 0;
+}
+
+template <class Record>
+int32_t FindNamed(const Record* records, uint32_t count, const char* name)
+{
+    for (uint32_t i = 0; name && records && i < count; ++i)
+        if (PositionIsNamed(records[i], name))
+            return int32_t(i);
+    return -1;
 }
 
 }  // namespace
@@ -48,10 +58,22 @@ int32_t CObjectsBase::FindElementPosition(uint32_t element, const char* name) co
     if (!name || element >= m_elementCount)
         return -1;
     const ElementRecord& record = *const_cast<CObjectsBase*>(this)->GetItemRecord(element);
-    for (uint32_t i = 0; i < record.positionCount; ++i)
-        if (PositionIsNamed(record.pPositions[i], name))
-            return int32_t(i);
-    return -1;
+    return FindNamed(record.pPositions, record.positionCount, name);
+}
+
+int32_t CObjectsBase::FindObjectPosition(const char* name) const
+{
+    return FindNamed(m_pPositions, m_positionCount, name);
+}
+
+int32_t CObjectsBase::FindElementScale(const ElementRecord* pElement, const char* name)
+{
+    return FindNamed(pElement->pScales, pElement->scaleCount, name);
+}
+
+int32_t CObjectsBase::FindElementAnimation(const ElementRecord* pElement, const char* name)
+{
+    return FindNamed(pElement->pTracks, pElement->trackCount, name);
 }
 
 // ---- the elements' modifier tracks ---------------------------------------------------------------

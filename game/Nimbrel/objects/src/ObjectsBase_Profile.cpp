@@ -288,8 +288,8 @@ bool CObjectsBase::ElementRuntimeWords(UtilsStream_Chunk* pChunk, ElementRecord&
         {&e.positionIndex, 4, 1}, {&e.reservedAfterPosition, 4, 1},
         {&e.scaleIndex, 4, 1},    {&e.positionPaused, 1, 1},
         {&e.rotationPaused, 1, 1}, {&e.scalePaused, 1, 1},
-        {&e.reservedByte, 1, 1},  {e.animationMode, 1, 2},
-        {e.reservedBytes, 1, 2},
+        {&e.animationResumed, 1, 1}, {e.animationMode, 1, 2},
+        {&e.animationRandom, 1, 1}, {&e.animationWaited, 1, 1},
     };
     for (const Field& field : fields)
         if (write ? !pChunk->Write(field.p, field.size, field.count) : !pChunk->Read(field.p, field.size, field.count))

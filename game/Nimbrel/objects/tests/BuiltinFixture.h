@@ -30,6 +30,7 @@
 #include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "Vornel3D/C3DMath.h"
+#include "Vornel3D/C3DObjectModifier.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
@@ -121,6 +122,25 @@ public:
     }
     void CloseToolbox() override { ++toolboxCloses; }
 
+    // A rotation track of two keys of `steps` frame steps each on every element, the table made
+    // as the animation file would; the listed elements get one animation of that name over both
+    // keys.
+    void GiveSwings(const std::vector<uint32_t>& elements, const char* animation, float steps)
+    {
+        this->m_pModifierTable = static_cast<C3DObjectModifier* (*)[kElementTrackKinds]>(
+            UTILS_CALLOC(this->m_elementCount, sizeof(C3DObjectModifier*[kElementTrackKinds])));
+        this->m_modifierRows = this->m_elementCount;
+        for (uint32_t element : elements) {
+            C3DModifierVectorKey keys[2] = {{0, steps, 0.0f, 0.0f, 0.0f}, {0, steps, 0.0f, 0.0f, 1.0f}};
+            C3DObjectModifier* swing = CreateObjectModifier(kModifierRotation, this->m_pWorldData);
+            ASSERT_EQ(swing->CreateFromKeys(nullptr, element, keys, 2, 2, 1.0f), kStatusOk);
+            this->m_pModifierTable[element][kModifierRotation] = swing;
+            ElementRecord* e = this->GetItemRecord(element);
+            e->pTracks = static_cast<AnimationTrack*>(UTILS_CALLOC(1, sizeof(AnimationTrack)));
+            e->pTracks[0] = AnimationTrack{kModifierRepeat, 0, 0, 0, 1, UtilsString_DupA(animation)};
+            e->trackCount = 1;
+        }
+    }
     void SetTypeCode(uint32_t code) { this->m_typeCode = code; }
     void SetReleaseMode(uint32_t mode) { this->m_releaseMode = mode; }
     void SetWanted(uint8_t wanted) { this->m_wanted = wanted; }

@@ -331,7 +331,7 @@ TEST_F(ObjectProfileTest, ElementChunkLoadsAndSavesItsBytesAgain)
     EXPECT_EQ(door.reservedAfterDrop[4], 0xB5u);
     EXPECT_EQ(door.scaleIndex, 1u);
     EXPECT_EQ(door.animationMode[0], 1);
-    EXPECT_EQ(door.reservedBytes[1], 8);
+    EXPECT_EQ(door.animationWaited, 8);
     EXPECT_EQ(door.levelTag, 6);
     EXPECT_EQ(door.clickHandler, 5);
     EXPECT_EQ(door.reservedAfterString[0], 2);

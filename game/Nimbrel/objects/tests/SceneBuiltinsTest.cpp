@@ -410,12 +410,12 @@ TEST_F(SceneBuiltinsTest, WaitsLeaveNoCommandThatNothingTook)
     EXPECT_EQ(LiveCommands(commands), before + 2);
 }
 
-TEST_F(SceneBuiltinsTest, BuiltinsOfLaterFamiliesFailAndSoundsSucceed)
+TEST_F(SceneBuiltinsTest, RotationsFailInTheBaseAndSoundsSucceed)
 {
     world.Build("");
     auto call = Record({"key", "key"});
-    EXPECT_EQ(world.hall->setItemsAnimationRandom(call), kStatusFailed);
-    EXPECT_EQ(world.traces.back(), ": not available");
+    EXPECT_EQ(world.hall->setItemsRotation(call), kStatusFailed);
+    EXPECT_EQ(world.hall->_waitItemRotation(call), kStatusFailed);
     call = Record({"music.wav"});
     EXPECT_EQ(world.hall->setMusic(call), kStatusDoneStoreResult);
     EXPECT_EQ(world.hall->_waitItemPosition(call), kStatusDoneStoreResult);

@@ -12,6 +12,8 @@ constexpr uint32_t kFadeLoopedY = 0x40;
 constexpr uint32_t kFadeVelocity = 0x80;
 constexpr uint32_t kFadeSuperposition = 0x100;
 constexpr uint32_t kFadeTransition = 0x200;
+// A looped drag that starts at a random offset.
+constexpr uint32_t kFadeRandomized = 0x400;
 
 // "none", "fade_show", "force_show", ... "fade_transition" (exact); anything else 0.
 uint32_t FadeModeFromName(const char* name);

@@ -443,7 +443,11 @@ public:
     uint32_t SetElementModifierRange(uint32_t element, uint32_t first, uint32_t next, float seconds, uint32_t flag);
     void SetElementAnimation(uint32_t element, uint32_t mode, uint8_t play, uint8_t reverse, uint8_t pause,
                              uint32_t restart);
+    // Every track of the element at one random phase in [0.05, 0.95) of its keys.
     void RandomizeElementAnimation(uint32_t element);
+    // The element's tracks play the animation's keys (an animation of one key: all of them,
+    // its last key then set to where they end); `restart` from the first.
+    void SetElementTrackRange(uint32_t index, AnimationTrack* pTrack, uint32_t restart);
     // The element's tracks play its current animation track again.
     void RestartElementTrack(uint32_t index);
     // Reads "%s_object_%d.ani.raw": one word per element and track kind, each non-zero word
@@ -572,6 +576,11 @@ public:
     int32_t FindOrAddObjectPosition(const char* name);
     // The first position of the element called `name`, -1 when none or no such element.
     int32_t FindElementPosition(uint32_t element, const char* name) const;
+    // The first object position, element scale or element animation called `name` (an
+    // unnamed one is "default"), -1 when none; nothing is added.
+    int32_t FindObjectPosition(const char* name) const;
+    static int32_t FindElementScale(const ElementRecord* pElement, const char* name);
+    static int32_t FindElementAnimation(const ElementRecord* pElement, const char* name);
     // The base point, plus the selected position, plus the animated offset while it moves.
     void GetPosition(float* pX, float* pY, float* pZ) const;
     // Removes and frees every entry of the record list.
@@ -620,6 +629,8 @@ public:
     void SetAbuse(uint8_t abuse) { m_abuse = abuse; }
     // The waiters for the event "dragged"; null when none.
     CCommandList* GetDraggedEventList() const { return m_pDraggedEventList; }
+    // The waiters for a release after a turn; null when none.
+    CCommandList* GetTurnedEventList() const { return m_pTurnedEventList; }
     // The waiters for this object to be shown again; null when none.
     CCommandList* GetShownEventList() const { return m_pShownEventList; }
     CCommandList* GetElementClickList(uint32_t i) const
@@ -764,6 +775,20 @@ protected:
     // Clickable with `action` as the fade its click starts: found, turnable, drop-record and
     // draggable bits cleared, the running fade stopped. True when it carries the tutorial mark.
     static bool MakeElementClickable(CObjectsBase* owner, ElementRecord* element, uint32_t action);
+    // Draggable with the drag mode `mode` (its drop target gone, the found, turnable,
+    // drop-record and clickable bits cleared, the fade stopped), or turnable (found,
+    // drop-record, draggable and clickable cleared). True when it carries the tutorial mark.
+    bool MakeElementDraggable(ElementRecord* pElement, uint32_t mode);
+    bool MakeElementTurnable(ElementRecord* pElement);
+    // Where a newly draggable element starts: a randomized looped drag at a random offset on
+    // its axes, any other at its place; snapped and wrapped. With `pushOut` an offset within
+    // one snap step of 0 on a looped axis goes a step further out (snapped and wrapped again).
+    void PlaceDragStart(ElementRecord* pElement, bool pushOut);
+    // The animation named by the call's second argument on each listed element, on the tracks
+    // of the element's own object, with the call's "pause", "resume" and "invert" words;
+    // `waited` for the waiting form. The first element and its owner, and how many there were.
+    Status StartListedAnimations(ScriptBuiltinCall& call, bool waited, CObjectsBase** ppFirstOwner,
+                                 ElementRecord** ppFirst, uint32_t* pCount);
     // The element's click list loses its handles of `kind`, released at the command list
     // manager when `release`.
     void RemoveClickCommands(uint32_t element, uint32_t kind, bool release);

@@ -215,9 +215,10 @@ struct ElementRecord {
     uint8_t positionPaused;
     uint8_t rotationPaused;
     uint8_t scalePaused;
-    uint8_t reservedByte;
-    uint8_t animationMode[2];
-    uint8_t reservedBytes[2];
+    uint8_t animationResumed;       // the animation went on from where it was ("resume")
+    uint8_t animationMode[2];       // inverted, paused: handed to the tracks
+    uint8_t animationRandom;        // started at a random phase (setItemsAnimationRandom)
+    uint8_t animationWaited;        // a script waits for the animation's end
     uint32_t currentTrack;
     int32_t levelTag;               // a mini-game level's mark on its items; -1 none
     float anchorOffsets[2][3];      // the second is part of the element's position
