@@ -5,10 +5,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelLevels/LevelStateText.h"
+#include "NimbrelManagers/CEffect.h"
+#include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -18,6 +21,12 @@
 namespace {
 
 const char* Named(const char* name) { return name ? name : "(none)"; }
+
+const char* EffectKindName(uint32_t kind)
+{
+    static const char* const kNames[] = {"free", "storm", "flicker", "pulse", "flicker cycle", "drift"};
+    return kind < sizeof kNames / sizeof kNames[0] ? kNames[kind] : "unknown";
+}
 
 // A level that shows what the profile reads into it.
 class CDumpLevel : public CObjectsLevelExploration {
@@ -31,6 +40,8 @@ public:
             GetItemRecord(i)->index = i;
         }
         ResizeElementCommandLists(m_elementCount);
+        // The effects chunk is read as saved: the dump has no scene to check its targets in.
+        m_pEffectManager = new (std::nothrow) CEffectManager(w, kEffectOwnerAny);
     }
     ~CDumpLevel() override { Release(); }
 
@@ -62,6 +73,7 @@ public:
                    r->words[3], r->words[4], r->words[5], r->words[6], r->words[7], Named(r->pTextA),
                    Named(r->pTextB));
         }
+        DescribeEffects(text);
     }
 
     static void DescribeElement(std::string& text, const char* name, const ElementRecord& e)
@@ -85,6 +97,35 @@ public:
     }
 
 private:
+    // The effects chunk: its slots, then the game's shared storm and cycle that its storms and
+    // cycles saved.
+    void DescribeEffects(std::string& text) const
+    {
+        const CEffectManager* effects = m_pEffectManager;
+        if (!effects || !effects->GetSlotCount())
+            return;
+        AppendFormat(text, "  effects: %u slots; storms %u, cycles %u\n", effects->GetSlotCount(),
+                     effects->GetStormCount(), effects->GetCycleCount());
+        for (uint32_t id = 1; id <= effects->GetSlotCount(); ++id) {
+            const CEffect* effect = effects->GetEffect(id);
+            if (!effect) {
+                AppendFormat(text, "  effect %u: free\n", id);
+                continue;
+            }
+            AppendFormat(text, "  effect %u: %s on object %u, element %u\n", id, EffectKindName(effect->GetKind()),
+                         effect->GetObjectIndex(), effect->GetElementIndex());
+        }
+        if (effects->GetStormCount()) {
+            const EffectSharedStorm& s = SharedStorm();
+            AppendFormat(text, "  storm: phase %u at %g, every %g s at speed %g, flash %u of %u, level %g\n", s.state,
+                         s.t, double(s.interval), double(s.speed), s.flashesDone, s.flashesPerStorm, double(s.level));
+        }
+        if (effects->GetCycleCount()) {
+            const EffectSharedCycle& c = SharedCycle();
+            AppendFormat(text, "  cycle: phase %u at %g, level %g\n", c.state, c.t, double(c.level));
+        }
+    }
+
     static void DescribeList(std::string& text, const char* what, int32_t index, const CCommandList* list)
     {
         if (!list)

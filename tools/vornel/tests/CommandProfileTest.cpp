@@ -72,6 +72,10 @@ public:
         GetItemRecord(1)->flags = kElementFound | kElementClickable;
         ResizeElementCommandLists(2);
         PostMessage(UtilsString_DupA("open"), 3, 4);
+        // The lamp flashes with the storm and the key pulses.
+        CreateEffectManager();
+        AddEffect(kEffectStorm, 0);
+        AddEffect(kEffectPulse, 1);
     }
     ~CHallLevel() override { Release(); }
 };
@@ -108,7 +112,9 @@ TEST(CommandProfile, DumpsTheSceneObjectsRowByRow)
     for (const char* expected : {"  object \"hall\", type 513, kind state 0\n",
                                  "  run state 0, variant -1, finish waiter -1, finished 0\n", "  message \"open\" 3 4\n",
                                  "  element \"lamp\": offset (0, 0, 0)", "    flags 0x0, action 0x0",
-                                 "  element \"key\"", "    flags 0x10000002, action 0x0", "    chunk 20003 at"})
+                                 "  element \"key\"", "    flags 0x10000002, action 0x0", "    chunk 20003 at",
+                                 "  effects: 2 slots; storms 1, cycles 0\n  effect 1: storm on object 1, element 0\n"
+                                 "  effect 2: pulse on object 1, element 1\n  storm: phase 0 at 0, every 10 s at speed 1"})
         EXPECT_NE(dump.second.find(expected), std::string::npos) << expected << "\nin:\n" << dump.second;
 }
 

@@ -1180,13 +1180,25 @@ public:
     // sparkle of a find).
     int PalePixels(WindowPoint p, int radius) const
     {
+        return PixelsNear(p, radius, [](uint32_t c) { return (c & 0xFF) >= 220 && (c >> 8 & 0xFF) >= 220; });
+    }
+    // How many pixels within `radius` window pixels of the point show the pale yellow of a star
+    // (a find throws one); the touch mark's deeper yellow is not counted.
+    int StarPixels(WindowPoint p, int radius) const
+    {
+        return PixelsNear(p, radius, [](uint32_t c) {
+            const uint32_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
+            return r >= 240 && g >= 220 && b >= 140 && b + 20 <= g;
+        });
+    }
+    template <typename Test>
+    int PixelsNear(WindowPoint p, int radius, Test test) const
+    {
         const RootPicture picture = ReadWindowPicture(id);
         int count = 0;
         for (int y = std::max(p.y - radius, 0); y < std::min(p.y + radius, picture.height); ++y)
-            for (int x = std::max(p.x - radius, 0); x < std::min(p.x + radius, picture.width); ++x) {
-                const uint32_t c = picture.At(x, y);
-                count += (c & 0xFF) >= 220 && (c >> 8 & 0xFF) >= 220;
-            }
+            for (int x = std::max(p.x - radius, 0); x < std::min(p.x + radius, picture.width); ++x)
+                count += test(picture.At(x, y)) ? 1 : 0;
         return count;
     }
     // The element's pixels as shown, its rectangle read from one capture of the window.
@@ -1582,6 +1594,18 @@ TEST_F(HallProgram, AFindScoresAGreenPlusOneOverTheItem)
     const auto green = [&] { return hall.GreenPixels(552.0f, 506.0f, 700.0f, 640.0f); };
     const int before = green();
     EXPECT_TRUE(ClickUntil(hall.Centre("key"), [&] { return green() > before + 20; })) << before;
+    Quit();
+}
+
+// A find throws pale yellow stars from the item.
+TEST_F(HallProgram, AFindThrowsStarsFromTheItem)
+{
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    const WindowPoint book = hall.Centre("book");
+    const int before = hall.StarPixels(book, 40);
+    EXPECT_TRUE(ClickUntil(book, [&] { return hall.StarPixels(book, 40) > before + 40; })) << before;
     Quit();
 }
 

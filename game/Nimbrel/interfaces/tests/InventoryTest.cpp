@@ -162,10 +162,14 @@ TEST_F(InventoryTest, TheBuiltinsNameTheBarsOwnItems)
         Status status;
         std::vector<int32_t> held;
     };
+    // "a" and "c" are the bar's own names; the hall's "key" is not the bar's "key".
+    bar->GetItemRecord(7)->inactive = 1;
     const Case adds[] = {
         {"coin", 0, kStatusFailed, {-1, -1, -1, -1, -1, -1}},   // no count
         {"coin", 3, kStatusDoneStoreResult, {4, -1, -1, -1, -1, -1}},
         {"key,a", 1, kStatusDoneStoreResult, {4, 3, 5, -1, -1, -1}},
+        {"b", 0xFFFFFFFFu, kStatusDoneStoreResult, {4, 3, 5, 6, -1, -1}},   // -1 is a count
+        {"c,d", 1, kStatusDoneStoreResult, {4, 3, 5, 6, 8, -1}},            // the inactive c passed over
     };
     for (const Case& c : adds) {
         ScriptBuiltinCall call = Call(c.items, c.count);
@@ -175,7 +179,7 @@ TEST_F(InventoryTest, TheBuiltinsNameTheBarsOwnItems)
     EXPECT_EQ(bar->GetPlace(0)->count, 3u);
     ScriptBuiltinCall remove = Call("key", 0);
     EXPECT_EQ(hall->onRemoveInventoryItems(remove), kStatusDoneStoreResult);
-    EXPECT_EQ(Held(), (std::vector<int32_t>{4, -1, 5, -1, -1, -1}));
+    EXPECT_EQ(Held(), (std::vector<int32_t>{4, -1, 5, 6, 8, -1}));
     // The waiting forms are refused.
     ScriptBuiltinCall waiting = Call("key", 1);
     EXPECT_EQ(hall->_onAddInventoryItems(waiting), kStatusFailed);

@@ -429,3 +429,87 @@ TEST_F(ItemsListTest, AHighlightNeedsTheCurrentPageAndTheCheatFindsEverything)
 }
 
 }  // namespace
+
+// The builtin's two lists: another object's element fails with its text, an inactive one is
+// passed over with a warning, the second list skips names of nothing quietly; only a call that
+// counted items and has work after it waits, and one that does not leaves the list no waiter.
+TEST_F(ItemsListTest, TheListBuiltinChecksItsItemsAndWaitsOnlyWhenItCan)
+{
+    Build();
+    BindFrame();
+    world.Objects()->SetCurrentObject(world.hall.get());
+    world.hall->GetItemRecord(1)->inactive = 1;   // the candle
+    constexpr uint32_t kHost = 6;
+    const struct {
+        const char* first;
+        const char* second;
+        uint32_t tail;
+        Status status;
+        uint32_t entries, others, waiter;
+        std::vector<std::string> traces;   // the builtin's name is the script's: none here
+    } cases[] = {
+        {"key,candle", "", 0, kStatusWait, 1, 0, kHost,
+         {": Toolbar recognizes bad element ! (candle) in (hall)"}},
+        {"key", "nothing,book,candle", 1, kStatusDoneStoreResult, 1, 1, kItemsListNoWaiter, {}},
+        {"nothing", "", 0, kStatusDoneStoreResult, 0, 0, kItemsListNoWaiter,
+         {": unrecognized element \"nothing\"", ": Toolbar list must contains at least one item"}},
+        {"key,@frame@corner", "", 0, kStatusFailed, 1, 0, 0,
+         {": Toolbar list must contains only items contained in the current object"}},
+        {"book", "@frame@edge", 0, kStatusFailed, 1, 0, 0,
+         {": Toolbar list must contains only items contained in the current object"}},
+    };
+    for (const auto& c : cases) {
+        world.traces.clear();
+        ScriptBuiltinCall call{};
+        call.arguments[0] = reinterpret_cast<uintptr_t>(c.first);
+        call.arguments[1] = reinterpret_cast<uintptr_t>(c.second);
+        call.arguments[2] = reinterpret_cast<uintptr_t>("");
+        call.argumentCount = 3;
+        call.hostWord = kHost;
+        call.tail = c.tail;
+        EXPECT_EQ(world.hall->_onToolbarList(call), c.status) << c.first;
+        const ItemsList* list = items->GetList(kHall);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->entryCount, c.entries) << c.first;
+        EXPECT_EQ(list->otherCount, c.others) << c.first;
+        if (c.status != kStatusFailed) {
+            EXPECT_EQ(list->waitHandle, c.waiter) << c.first;
+        }
+        EXPECT_EQ(world.traces, c.traces) << c.first;
+    }
+}
+
+// A leader's group holds members of its own object; a member already grouped keeps its group
+// and the second leader gets none.
+TEST_F(ItemsListTest, AGroupTakesItsOwnObjectsMembersAndKeepsAnOldOne)
+{
+    Build();
+    const auto group = [&](const char* leader, const char* members) {
+        ScriptBuiltinCall call = Words(leader, members);
+        return big->setItemGroup(call);
+    };
+    const auto members = [&](uint32_t leader) {
+        const ElementRecord* e = big->GetItemRecord(leader);
+        return std::vector<uint32_t>(e->pGroupMembers, e->pGroupMembers + e->groupMemberCount);
+    };
+    EXPECT_EQ(group("e0", "e1,e2,e3"), kStatusDoneStoreResult);
+    EXPECT_EQ(members(0), (std::vector<uint32_t>{1, 2, 3}));
+    world.traces.clear();
+    EXPECT_EQ(group("e4", "e5,e2"), kStatusDoneStoreResult);
+    EXPECT_EQ(world.traces, std::vector<std::string>{": item already grouped e5,e2"});
+    EXPECT_EQ(members(0), (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_TRUE(members(4).empty());
+    EXPECT_EQ(big->GetItemRecord(5)->grouped, 0);
+    EXPECT_EQ(big->GetItemRecord(2)->grouped, 1);
+    EXPECT_EQ(big->GetItemRecord(0)->grouped, 0);
+    // Another object's element: refused, the old group kept.
+    world.traces.clear();
+    EXPECT_EQ(group("e0", "e6,@hall@key"), kStatusFailed);
+    EXPECT_EQ(world.traces, std::vector<std::string>{": invalid out of object item e6,@hall@key"});
+    EXPECT_EQ(members(0), (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_EQ(big->GetItemRecord(6)->grouped, 0);
+    // A new group of the leader frees the old members.
+    EXPECT_EQ(group("e0", "e7"), kStatusDoneStoreResult);
+    EXPECT_EQ(members(0), (std::vector<uint32_t>{7}));
+    EXPECT_EQ(big->GetItemRecord(1)->grouped, 0);
+}

@@ -204,6 +204,24 @@ TEST_F(MonitorTest, TheBuiltinsNameTheMonitorAndActOnTheCallingLevel)
     EXPECT_EQ(monitor->GetRecord(kHall), nullptr);
     ASSERT_NE(monitor->GetRecord(kFrame), nullptr);
     EXPECT_EQ(monitor->GetRecord(kFrame)->displayType, uint32_t(kMonitorScore));
+    // A type outside the table and an unknown update fail; the update's fault is told, the
+    // type's is the monitor's own to tell.
+    words[2] = "sideways";
+    call.arguments[2] = reinterpret_cast<uintptr_t>(words[2]);
+    world.traces.clear();
+    EXPECT_EQ(world.frame->setMonitorParameters(call), kStatusFailed);
+    EXPECT_TRUE(world.traces.empty());
+    ScriptBuiltinCall update{};
+    const float score = 2.0f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &score, 4);
+    update.arguments[0] = reinterpret_cast<uintptr_t>("monitor");
+    update.arguments[1] = reinterpret_cast<uintptr_t>("halve_score");
+    update.arguments[2] = bits;
+    update.argumentCount = 3;
+    EXPECT_EQ(world.frame->onMonitorUpdate(update), kStatusFailed);
+    ASSERT_EQ(world.traces.size(), 1u);
+    EXPECT_NE(world.traces.back().find("invalid parameters"), std::string::npos);
 
     // The monitor's own words: its element, every other word taken, no query answered.
     ScriptBuiltinCall bind{};

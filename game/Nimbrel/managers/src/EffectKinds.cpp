@@ -300,8 +300,14 @@ void CEffectDrift::Update()
     const double d = std::modf(PeriodStep(values->period), &whole);
     float du = float(d) * m_direction[0], dv = float(d) * m_direction[1];
     m_progress += d;
-    m_offset[0] += du;
-    m_offset[1] += dv;
+    if (m_offsetPending) {
+        // The picture first goes to where the saved progress had it.
+        du += m_offset[0];
+        dv += m_offset[1];
+        m_offsetPending = false;
+    }
+    m_offset[0] += float(d) * m_direction[0];
+    m_offset[1] += float(d) * m_direction[1];
     if (m_progress >= 1.0 - kEffectPhaseSlack) {
         // A whole period: the picture goes back to where it started.
         du -= m_offset[0];
@@ -345,10 +351,14 @@ bool CEffectDrift::LoadFromStream(UtilsStream_Chunk* pChunk)
     if (!CEffect::LoadFromStream(pChunk) || !Get(pChunk, &m_progress) || !Get(pChunk, &m_direction[0]) ||
         !Get(pChunk, &m_direction[1]))
         return false;
-    m_offset[0] = m_offset[1] = 0.0f;
     // The progress is a share of one period and the direction a unit vector.
-    return m_progress >= 0.0 && m_progress <= 1.0 && std::fabs(m_direction[0]) <= 1.0f &&
-           std::fabs(m_direction[1]) <= 1.0f;
+    if (!(m_progress >= 0.0 && m_progress <= 1.0 && std::fabs(m_direction[0]) <= 1.0f &&
+          std::fabs(m_direction[1]) <= 1.0f))
+        return false;
+    m_offset[0] = float(m_progress) * m_direction[0];
+    m_offset[1] = float(m_progress) * m_direction[1];
+    m_offsetPending = m_offset[0] != 0.0f || m_offset[1] != 0.0f;
+    return true;
 }
 
 bool CEffectDrift::SaveToStream(UtilsStream_Chunk* pChunk)

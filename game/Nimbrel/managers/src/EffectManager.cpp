@@ -139,6 +139,8 @@ Status CEffectManager::SaveToStream(UtilsStream_ChunkList*, UtilsStream_Chunk* p
 
 bool CEffectManager::IsLiveTarget(const CEffect* pEffect) const
 {
+    if (m_ownerIndex == kEffectOwnerAny)
+        return true;
     return pEffect->GetObjectIndex() == m_ownerIndex &&
            SceneElementAt(m_pWorldData, pEffect->GetObjectIndex(), pEffect->GetElementIndex());
 }

@@ -14,6 +14,7 @@
 #include "MemoryBackEnd.h"
 #include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CEffect.h"
+#include "NimbrelWorld/ProfileChunks.h"
 #include "SceneFixture.h"
 #include "Vornel3D/C3DObjectIndex.h"
 #include "VornelAudio/CAudioEngineAL.h"
@@ -22,6 +23,8 @@
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
+#include "VornelUtils/UtilsStream_ChunkList.h"
+#include "VornelUtils/UtilsStream_Static.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace {
@@ -34,6 +37,9 @@ class ModelLevel : public FiveElementLevel {
 public:
     using FiveElementLevel::FiveElementLevel;
     void SetModel(C3DObject* pModel) { m_pRenderModel = pModel; }
+    using FiveElementLevel::AddEffect;
+    using FiveElementLevel::CreateEffectManager;
+    using FiveElementLevel::UpdateEffects;
 };
 
 // Public: the cases of a table reach it from their lambdas.
@@ -394,6 +400,92 @@ class ThunderWorld : public SceneFixtureWorld {
 public:
     void UseAudio(CEngineModule* pEngine) { m_pAudioEngine = pEngine; }
 };
+
+// A scene object's effects go with its chunk of the profile and come back in a fresh world as
+// they were: the same slots and shared storm and cycle, the pulse at its level and the drifted
+// picture where it stood.
+TEST(ObjectEffectsProfile, ComeBackInAFreshWorldAsTheyWere)
+{
+    struct Scene : EffectsTest {
+        void TestBody() override {}
+        ModelLevel* Level() { return static_cast<ModelLevel*>(world.level.get()); }
+        void Prepare()
+        {
+            ASSERT_EQ(Level()->CreateEffectManager(), kStatusOk);
+            for (uint32_t i = 0; i < 5; ++i)
+                Set(i, 1.5f, 20, 220, 30.0f);
+        }
+        std::vector<uint8_t> Save()
+        {
+            UtilsStream_Static stream(kStreamReadWriteGrowable, nullptr, 0);
+            stream.Open();
+            UtilsStream_ChunkList list(&stream);
+            UtilsStream_Chunk* chunk = list.CreateChunk(kProfileTagObject, nullptr);
+            EXPECT_EQ(Level()->SaveToProfile(&list, chunk), kStatusOk);
+            EXPECT_TRUE(list.WriteAll());
+            const auto* block = static_cast<const uint8_t*>(stream.GetBlock());
+            return std::vector<uint8_t>(block, block + stream.GetSize());
+        }
+        Status Load(std::vector<uint8_t> bytes)
+        {
+            UtilsStream_Static stream(kStreamRead, bytes.data(), uint32_t(bytes.size()));
+            stream.Open();
+            UtilsStream_ChunkList list(&stream);
+            UtilsStream_Chunk* chunk = list.ReadFirst();
+            return chunk ? Level()->LoadFromProfile(chunk) : kStatusFailed;
+        }
+        std::vector<float> Drifted()
+        {
+            std::vector<float> uv;
+            for (uint32_t v = 12; v < 16; ++v)
+                uv.insert(uv.end(), {UV(v).x, UV(v).y});
+            return uv;
+        }
+    };
+    auto played = std::make_unique<Scene>();
+    played->Prepare();
+    ModelLevel* level = played->Level();
+    level->AddEffect(kEffectStorm, 0);
+    level->AddEffect(kEffectPulse, 1);
+    level->AddEffect(kEffectFlickerCycle, 2);
+    level->AddEffect(kEffectDrift, 3);
+    for (int n = 0; n < 340; ++n)
+        level->UpdateEffects();
+    const std::vector<uint8_t> saved = played->Save();
+    const EffectSharedStorm storm = SharedStorm();
+    const EffectSharedCycle cycle = SharedCycle();
+    const std::vector<float> rest = {0.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f, 0.5f};
+    ASSERT_NE(played->Drifted(), rest) << "the picture has drifted";
+    level->UpdateEffects();
+    const std::vector<float> drifted = played->Drifted();
+    const float pulse = played->E(1)->brightness;
+    played.reset();
+
+    Scene fresh;
+    fresh.Prepare();
+    ASSERT_EQ(fresh.Load(saved), kStatusOk);
+    const CEffectManager* effects = fresh.Level()->GetEffectManager();
+    ASSERT_EQ(effects->GetSlotCount(), 4u);
+    for (uint32_t id = 1; id <= 4; ++id) {
+        ASSERT_NE(effects->GetEffect(id), nullptr) << id;
+        EXPECT_EQ(effects->GetEffect(id)->GetElementIndex(), id - 1);
+    }
+    EXPECT_EQ(effects->GetEffect(4)->GetKind(), kEffectDrift);
+    EXPECT_EQ(effects->GetStormCount(), 1u);
+    EXPECT_EQ(effects->GetCycleCount(), 1u);
+    EXPECT_EQ(SharedStorm().state, storm.state);
+    EXPECT_EQ(SharedStorm().flashesDone, storm.flashesDone);
+    EXPECT_FLOAT_EQ(float(SharedStorm().t), float(storm.t));
+    EXPECT_EQ(SharedCycle().state, cycle.state);
+    EXPECT_FLOAT_EQ(float(SharedCycle().t), float(cycle.t));
+    EXPECT_EQ(fresh.Save(), saved);
+    fresh.Level()->UpdateEffects();
+    EXPECT_NEAR(fresh.E(1)->brightness, pulse, 1e-4f);
+    const std::vector<float> uv = fresh.Drifted();
+    ASSERT_EQ(uv.size(), drifted.size());
+    for (size_t i = 0; i < uv.size(); ++i)
+        EXPECT_NEAR(uv[i], drifted[i], 1e-4f) << i;
+}
 
 TEST(StormThunder, TheFirstFlashPlaysTheSettingsThunderAndItStopsOnRequest)
 {

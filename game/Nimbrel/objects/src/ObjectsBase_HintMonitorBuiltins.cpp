@@ -26,11 +26,9 @@ Status CObjectsBase::setMonitorParameters(ScriptBuiltinCall& call)
         TraceCall(call, kTraceError, "unrecognized object %s", call.Text(0) ? call.Text(0) : "");
         return kStatusFailed;
     }
-    if (Failed(monitor->SetParameters(m_objectNumber, call.Text(1), call.Text(2)))) {
-        TraceCall(call, kTraceError, "invalid parameters");
-        return kStatusFailed;
-    }
-    return kStatusDoneStoreResult;
+    // The monitor tells its own faults (a type word outside its table).
+    return Failed(monitor->SetParameters(m_objectNumber, call.Text(1), call.Text(2))) ? kStatusFailed
+                                                                                       : kStatusDoneStoreResult;
 }
 
 Status CObjectsBase::onMonitorUpdate(ScriptBuiltinCall& call)

@@ -533,14 +533,22 @@ TEST_F(ItemBuiltinsTest, ParticlesOnItemsByCommand)
         const char* command;
         const char* parameters;
         uint32_t count, texture, firstGroup, lastGroup, color;
+        const char16_t* text;
     } cases[] = {
-        {"add_particule_star", "size=2,quarter=3", 1, 1, 10, 10, 0xFFFFFFFFu},
-        {"add_particule_star", "texture=pulse,size=1,size=9,quarter=7,color=0x80FF0000", 1, 2, 19, 19, 0x80FF0000u},
-        {"add_particule_pulse", "color=0x80FF0000,texture=extra", 1, 3, 16, 16, 0xFFFFFFFFu},
-        {"add_particule_text", "-2.9", 1, 1, kParticleGroupCount, kParticleGroupCount, 0xFF0000u},
+        {"add_particule_star", "size=2,quarter=3", 1, 1, 10, 10, 0xFFFFFFFFu, nullptr},
+        {"add_particule_star", "", 1, 1, 16, 16, 0xFFFFFFFFu, nullptr},   // the defaults
+        {"add_particule_star", "quarter=0,texture=firework", 1, 0, 16, 16, 0xFFFFFFFFu, nullptr},
+        {"add_particule_star", "size=3,quarter=9,texture=extra,texture=sparkle", 1, 3, 15, 15, 0xFFFFFFFFu, nullptr},
+        {"add_particule_pulse", "texture=star,quarter=-4,other", 1, 1, 19, 19, 0xFFFFFFFFu, nullptr},
+        {"add_particule_star", "texture=pulse,size=1,size=9,quarter=7,color=0x80FF0000", 1, 2, 19, 19, 0x80FF0000u, nullptr},
+        {"add_particule_pulse", "color=0x80FF0000,texture=extra", 1, 3, 16, 16, 0xFFFFFFFFu, nullptr},
+        {"add_particule_text", "-2.9", 1, 1, kParticleGroupCount, kParticleGroupCount, 0xFF0000u, u"-2"},
+        // Held within 32 bits before the truncation.
+        {"add_particule_text", "1e30", 1, 1, kParticleGroupCount, kParticleGroupCount, 0x00FF00u, u"+2147483647"},
+        {"add_particule_text", "-1e30", 1, 1, kParticleGroupCount, kParticleGroupCount, 0xFF0000u, u"-2147483648"},
         // Explosions take the smallest size and a random frame from the quarter on.
-        {"add_particule_explosion_around", "size=3,quarter=2", 15, 1, 5, 7, 0xFFFFFFFFu},
-        {"add_particule_fountain", "size=2", 0, 0, 0, 0, 0},
+        {"add_particule_explosion_around", "size=3,quarter=2", 15, 1, 5, 7, 0xFFFFFFFFu, nullptr},
+        {"add_particule_fountain", "size=2", 0, 0, 0, 0, 0, nullptr},
     };
     for (const auto& c : cases) {
         particles->RemoveAll();
@@ -555,7 +563,7 @@ TEST_F(ItemBuiltinsTest, ParticlesOnItemsByCommand)
         EXPECT_GE(last()->GetGroup(), c.firstGroup) << c.parameters;
         EXPECT_LE(last()->GetGroup(), c.lastGroup) << c.parameters;
         if (auto* text = dynamic_cast<CParticuleText*>(last())) {
-            EXPECT_EQ(std::u16string(text->GetText()), u"-2");
+            EXPECT_EQ(std::u16string(text->GetText()), c.text);
             EXPECT_EQ(text->GetColor() & 0xFFFFFFu, c.color);
         } else {
             EXPECT_EQ(last()->GetColor() & 0xFFFFFFu, c.color & 0xFFFFFFu) << c.parameters;

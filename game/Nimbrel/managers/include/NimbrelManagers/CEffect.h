@@ -178,6 +178,9 @@ private:
     double m_progress = 0.0;
     float m_direction[2] = {0.0f, 0.0f};
     float m_offset[2] = {0.0f, 0.0f};
+    // Read from a profile: the freshly loaded picture still stands at its start, and the first
+    // update moves it to where the saved progress had it.
+    bool m_offsetPending = false;
     std::vector<uint32_t> m_vertices;  // kept between frames: no allocation once grown
 };
 

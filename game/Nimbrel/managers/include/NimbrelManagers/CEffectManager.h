@@ -10,6 +10,10 @@ class CEffect;
 class UtilsStream_Chunk;
 class UtilsStream_ChunkList;
 
+// The owner of a manager that reads a saved chunk outside a game (the profile dump): there is no
+// scene to check the effects against, so they are read as they were saved.
+constexpr uint32_t kEffectOwnerAny = 0xFFFFFFFFu;
+
 class CEffectManager : public CManagedObject {
 public:
     // The manager of the scene object with that number: its effects name its elements.
