@@ -40,17 +40,19 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "object object_10 CIRCLES 0\nobject object_11 SPIDER 0\nobject object_12 MIXTURE 0\n"
               "object object_13 LABELS 0\nobject object_14 MENU 0\n"
               "object object_15 INVENTORY 0\nobject object_16 EFFECTS 0\n"
-              "object object_17 WHEEL_STK 0\n"
+              "object object_17 WHEEL_STK 0\nobject object_18 TUTO 0\n"
               "chapter 1 object_1\nchapter 2 object_0\ninterface menu object_14\ninterface labels object_13\n"
               "interface popups object_4\n"
-              "interface toolbox object_6\ninterface hint object_8\ninterface effects object_16\n"
+              "interface toolbox object_6\ninterface tutorial object_18\ninterface hint object_8\n"
+              "interface effects object_16\n"
               "label hall_floor 4294967295 0 0 0 @hall@key @hall@apple @hall@coin\n"
               "label portraits 3 1 0 0 @labels@portrait_1 @labels@portrait_2 @labels@portrait_3\n"
               "group hall_items @hall@key @hall@candle @hall@book @hall@apple @hall@quill @hall@coin\n"
               "popup hall_welcome 0\npopup hall_done 1\npopup intro 2\npopup first_find 3\npopup key 4\n"
               "popup candle 5\npopup book 6\npopup apple 7\npopup quill 8\npopup coin 9\npopup drawer_note 10\n"
               "popup find_six 11\npopup monitor_done 12\npopup portraits 13\npopup no_fit 14\n"
-              "popup portraits_title 15\n");
+              "popup portraits_title 15\npopup tuto_welcome 16\npopup tuto_key 17\npopup tuto_more 18\n"
+              "popup tuto_skip 19\npopup tuto_skip_question 20\npopup hint_study 21\n");
     const std::string built = ReadFile(Path("out.raw"));
     Write("again.construct", dump);
     ASSERT_EQ(Build(Path("again.construct"), "again.raw").first, 0);

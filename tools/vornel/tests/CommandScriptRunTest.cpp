@@ -80,6 +80,19 @@ TEST(ScriptRunCommand, SceneItemListsResolveAgainstTheElements)
     }
 }
 
+// The sample hall's script run on the hall's built element infos, with these calls.
+Outcome RunSampleHall(const std::string& calls)
+{
+    const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
+    tooltest::TempFolder folder("vornel_sample_hall_");
+    const Outcome built = RunInGolden("scene build " + sample + "scenes/hall/hall.scene " + folder.Path().string() +
+                                      " --base Nimbrel --number 1");
+    if (built.status != 0)
+        return built;
+    return RunInGolden("script run " + sample + "scripts/Nimbrel_object_1.0.script --scene --elements " +
+                       (folder.Path() / "Nimbrel_object_1.raw").string() + calls);
+}
+
 // The sample hall's script: the hall's run waits for its welcome text, fades the title card
 // out, waits a second, starts the candle's blinking and opens its journal to clicks, and waits
 // for the items list, then shows the congratulations with the door to the study, the door
@@ -89,22 +102,23 @@ TEST(ScriptRunCommand, SceneItemListsResolveAgainstTheElements)
 // answers at once in the game), the candle's ending the blinking.
 TEST(ScriptRunCommand, SampleHallFindsItsItemsAndOpensTheStudy)
 {
-    const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
-    tooltest::TempFolder folder("vornel_sample_hall_");
-    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/hall/hall.scene " + folder.Path().string() +
-                          " --base Nimbrel --number 1")
-                  .status,
-              0);
-    std::string arguments = "script run " + sample + "scripts/Nimbrel_object_1.0.script --scene --elements " +
-                            (folder.Path() / "Nimbrel_object_1.raw").string() +
-                            " --call OnRun --resume 1 --resume 0 --resume 0 --resume 0 --call Blink --arg none"
+    std::string arguments = " --call OnRun --resume 1 --resume 0 --resume 0 --resume 0 --call Blink --arg none"
                             " --call OnJournal --arg journal --resume 0";
     for (const char* item : {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"})
         arguments += std::string(" --call OnFind --arg ") + item + (item[0] == 'k' ? " --resume 0" : "");
     arguments += " --call Blink --arg none";
-    const Outcome outcome = RunInGolden(arguments);
+    const Outcome outcome = RunSampleHall(arguments);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_finds.out"));
+}
+
+// A new player's tutorial in the hall: the welcome waits for its step to close, then the arrow
+// step on the key waits for the key's click, and the skippable step goes on without a wait.
+TEST(ScriptRunCommand, SampleHallQueuesItsTutorialStepByStep)
+{
+    const Outcome outcome = RunSampleHall(" --call Tutorial --arg none --resume 0 --resume 0");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_tutorial.out"));
 }
 
 } // namespace

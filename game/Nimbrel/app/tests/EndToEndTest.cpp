@@ -1311,7 +1311,7 @@ protected:
         const WindowPoint floor = hall.Window(1000.0f, 740.0f);
         const WindowPoint beside = hall.Window(940.0f, 700.0f);
         auto lastClick = std::chrono::steady_clock::now() - std::chrono::seconds(1);
-        bool road = false;
+        bool road = false, returning = false;
         const bool shown = WaitUntil(
             [&] {
                 if (hall.ShowsThePicture(beside))
@@ -1320,7 +1320,8 @@ protected:
                     const std::string profile = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME
                                                        ".v3.profile_full_0.sav";
                     std::error_code error;
-                    road = PlayTheTitle(hall, fs::exists(profile) && fs::file_size(profile, error) > 0);
+                    returning = fs::exists(profile) && fs::file_size(profile, error) > 0;
+                    road = PlayTheTitle(hall, returning);
                     return false;
                 }
                 if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(500)) {
@@ -1331,7 +1332,31 @@ protected:
             },
             120);
         ASSERT_TRUE(shown) << Stderr();
+        tutorialAtFirstSight = TutorialShows();
         ASSERT_TRUE(WaitUntil([this] { return hall.Playing(); }, 60)) << Stderr();
+        if (answerTutorial && !returning)
+            AnswerTutorial();
+    }
+    // The tutorial's frame (tuto.scene), low on the hall's left: a point of its left edge, the
+    // same at both of its places.
+    bool TutorialShows() const
+    {
+        const int64_t c = hall.Colour(hall.Window(208.0f, 640.0f));
+        return c >= 0 && (c >> 16 & 0xFF) > 150 && (c & 0xFF) < 110;
+    }
+    // The frame's close part, a red disc, at the frame's first place.
+    bool CloseShows() const
+    {
+        const int64_t c = hall.Colour(hall.Window(480.0f, 570.0f));
+        return c >= 0 && (c >> 16 & 0xFF) > 150 && (c >> 8 & 0xFF) < 90;
+    }
+    // A new player's road to the hall answers the tutorial as a player who knows the game: the
+    // close part, then "yes" (the question's left button) skips it all.
+    void AnswerTutorial()
+    {
+        ASSERT_TRUE(WaitUntil([this] { return TutorialShows(); }, 10)) << Stderr();
+        ASSERT_TRUE(ClickUntil(hall.Window(480.0f, 570.0f), [this] { return !CloseShows(); })) << Stderr();
+        ASSERT_TRUE(ClickUntil(hall.Window(264.0f, 672.0f), [this] { return !TutorialShows(); })) << Stderr();
     }
     // Clicks the point until the condition holds, as a player clicks again when nothing
     // happened: the game takes no click while the last picture is still fading away, nor on an
@@ -1382,6 +1407,10 @@ protected:
     pid_t pid = 0;
     std::string program = "nimbrel";
     HallWindow hall;
+    // Whether the road to the hall answers a new player's tutorial, and whether the tutorial's
+    // frame showed as the hall first showed.
+    bool answerTutorial = true;
+    bool tutorialAtFirstSight = false;
 };
 
 TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
@@ -2849,4 +2878,81 @@ TEST_F(HallProgram, TheStudysBarTakesTheKeyToTheDrawerAndTwoCoinsToTheMoneyBox)
         ProfileDump(root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav");
     EXPECT_NE(dump.find("drag and drop: 1 rules in 2 slots, waiting commands 0"), std::string::npos) << dump;
     EXPECT_NE(dump.find("element 4 of object 15, places to use 0"), std::string::npos) << dump;
+}
+
+// A new player's tutorial in the hall: the welcome step fades in after its delay and a click
+// inside its frame closes it; the arrow step points at the key and goes when the key is found,
+// which resumes the hall's waiting _pushTuto and queues the skippable step; its skip text, then
+// "yes", skips the whole tutorial and switches it off in the profile, so that the next run of
+// that profile shows no step.
+TEST_F(HallProgram, TheTutorialGuidesANewPlayerUntilItIsSkipped)
+{
+    answerTutorial = false;
+    StartNewPlayer();
+    if (HasFatalFailure())
+        return;
+    EXPECT_FALSE(tutorialAtFirstSight) << "the welcome step waits its delay";
+    ASSERT_TRUE(WaitUntil([this] { return TutorialShows(); }, 10));
+    const auto white = [](uint32_t c) { return (c & 0xC0C0C0u) == 0xC0C0C0u; };
+    EXPECT_GT(hall.CountPixels(232.0f, 566.0f, 468.0f, 680.0f, white), 30) << "the welcome text";
+    ASSERT_TRUE(ClickUntil(hall.Window(350.0f, 640.0f), [this] { return !TutorialShows(); }));
+
+    // The arrow step, at the frame's low place, points at the key from its left.
+    const auto cyan = [](uint32_t c) { return (c >> 16 & 0xFF) < 120 && (c >> 8 & 0xFF) > 180 && (c & 0xFF) > 200; };
+    ASSERT_TRUE(WaitUntil([&] { return hall.CountPixels(540.0f, 560.0f, 640.0f, 660.0f, cyan) > 100; }, 10));
+    EXPECT_TRUE(TutorialShows());
+    Find("key");
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return hall.CountPixels(540.0f, 560.0f, 640.0f, 660.0f, cyan) == 0; }, 10));
+
+    // The step queued after the waiting call shows its skip text in the frame's bottom band.
+    ASSERT_TRUE(WaitUntil([&] { return TutorialShows() && hall.CountPixels(232.0f, 684.0f, 468.0f, 708.0f, white) > 20; },
+                          10));
+    ASSERT_TRUE(ClickUntil(hall.Window(350.0f, 696.0f), [this] { return !CloseShows(); }));
+    ASSERT_TRUE(ClickUntil(hall.Window(264.0f, 672.0f), [this] { return !TutorialShows(); }));
+    // The other items still wait for their clicks.
+    Find("candle");
+    if (HasFatalFailure())
+        return;
+    Quit();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    EXPECT_NE(dump.find("flags 0x1\n"), std::string::npos) << dump;
+
+    Continue();
+    if (HasFatalFailure())
+        return;
+    EXPECT_FALSE(WaitUntil([this] { return TutorialShows(); }, 3)) << "no step for a player who skipped it";
+    Quit();
+}
+
+// In the study, whose items are not hintable, the hint button shows the popup bound to it by
+// the study's script.
+TEST_F(HallProgram, TheHintButtonInTheStudyShowsItsBoundPopup)
+{
+    StartNewPlayer(true);
+    if (HasFatalFailure())
+        return;
+    Find("key");
+    ASSERT_TRUE(hall.Key("F4"));
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
+    ASSERT_TRUE(ClickUntil(hall.Centre("well_done"), [&] { return hall.Gone("well_done"); }));
+    const WindowPoint parchment = hall.Window(240.0f, 200.0f);
+    const auto onParchment = [&] { return Near(hall.Colour(parchment), 0xEADFC4, 12); };
+    // The study opens with its portraits' text; Escape closes it.
+    ASSERT_TRUE(ClickUntil(hall.Centre("door"), onParchment)) << Stderr();
+    ASSERT_TRUE(hall.Key("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !onParchment(); }));
+    // The hint's lamp (hint.scene), at the same place as in the hall.
+    const auto letters = [&] {
+        return hall.CountPixels(300.0f, 300.0f, 724.0f, 452.0f,
+                                [](uint32_t c) { return (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF) < 300; });
+    };
+    ASSERT_TRUE(ClickUntil(hall.Window(56.0f, 128.0f), onParchment)) << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return letters() > 200; })) << letters();
+    ASSERT_TRUE(hall.Key("Escape"));
+    EXPECT_TRUE(WaitUntil([&] { return !onParchment(); }));
+    Quit();
 }

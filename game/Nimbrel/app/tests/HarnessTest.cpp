@@ -31,6 +31,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
+#include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CDragInertia.h"
@@ -43,6 +44,7 @@
 #include "NimbrelManagers/CShaderManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
+#include "NimbrelManagers/CTutoManager.h"
 #include "NimbrelManagers/FadeModes.h"
 #include "NimbrelObjects/CExtraDimTextNumber.h"
 #include "NimbrelObjects/CExtraDimTextString.h"
@@ -261,7 +263,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 18u);
+    ASSERT_EQ(objects->GetObjectCount(), 19u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -277,6 +279,8 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(objects->GetObject(15)->GetTypeCode(), uint32_t(kObjectKindInventory));
     EXPECT_EQ(objects->GetObject(17)->GetTypeCode(), uint32_t(kObjectKindWheelStack));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
+    EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(objects->GetObject(18)), nullptr);
+    EXPECT_EQ(objects->GetInterfaceObject(kInterfaceTutorial), objects->GetObject(18));
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(0)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(1)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsLevelEmpty*>(objects->GetObject(2)), nullptr);
@@ -862,7 +866,7 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
         // No MAIN_FONT section: every default.
         {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u, 0.9f},
         // The sample's sizes and colours, every size doubled.
-        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 56.0f, 60.0f, 0xFFFFFFFFu, 0.5f},
+        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 56.0f, 32.0f, 0xFFFFFFFFu, 0.5f},
     };
     for (const auto& c : cases) {
         g_settingsFrom = c.from;
@@ -2140,4 +2144,49 @@ TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
     EXPECT_STREQ(game.World()->GetObjectsManager()->GetCurrentLevelObject()->GetName(), "hall");
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
+}
+
+// A new player's tutorial in the hall: a welcome ended at once leaves the arrow step on the key,
+// which waits (the key marked) while the hall's script has not yet made the key clickable and
+// shows as soon as it has; the key's click pops it, the script's waiting _pushTuto goes on and
+// queues the skippable step.
+TEST_F(GameFolder, TheHallsKeyStepWaitsForTheKeyAndItsClickResumesTheTutorial)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(StepUntilPlaying(game));
+    ASSERT_TRUE(CloseHallIntro(game));
+    play.hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+    ASSERT_NE(play.hall, nullptr);
+    CTutoManager* tuto = game.World()->GetTutoManager();
+    ASSERT_NE(tuto, nullptr);
+    const auto variable = [&play](const char* name) {
+        uint32_t value = 0;
+        play.hall->GetScript()->GetLong(name, &value, false);
+        return value;
+    };
+    ElementRecord* key = play.Element("key");
+    const uint32_t keyIndex = uint32_t(play.hall->FindElementByName("key"));
+
+    ASSERT_TRUE(play.StepUntil([&] { return tuto->HasStep(); }));
+    EXPECT_EQ(tuto->GetState(), uint32_t(kTutoDelay));
+    tuto->OnInput();
+    ASSERT_TRUE(play.StepUntil([&] { return variable("welcomed") == 1; }));
+    EXPECT_FALSE(key->flags & kElementClickable);
+    EXPECT_TRUE(key->flags & kElementTutorialMark);
+    EXPECT_FALSE(tuto->HasStep());
+
+    ASSERT_TRUE(play.StepUntil([&] { return tuto->HasStep(); }));
+    EXPECT_TRUE(key->flags & kElementClickable);
+    EXPECT_EQ(tuto->GetCurrentStep().itemElement, keyIndex);
+    ASSERT_TRUE(play.StepUntil([&] { return tuto->GetState() == kTutoShown; }));
+    EXPECT_EQ(variable("keyTaught"), 0u);
+    play.Click(play.Centre("key"));
+    ASSERT_TRUE(play.StepUntil([&] { return variable("keyTaught") == 1; }));
+    EXPECT_FALSE(key->flags & kElementTutorialMark);
+    ASSERT_TRUE(play.StepUntil([&] { return tuto->HasStep(); }));
+    EXPECT_TRUE(tuto->GetCurrentStep().flags & kTutoSkippable);
+    EXPECT_EQ(tuto->GetCurrentStep().itemElement, kTutoNoIndex);
+    EXPECT_EQ(game.Stop(), 0);
 }

@@ -277,8 +277,9 @@ Status CObjectsInterfaceHint::OnClick(float x, float y, uint32_t state)
         return kStatusOk;
     if (Failed(status))
         return status;
+    // A tutorial that was switched off takes no input.
     TutorialStep step;
-    if (GetTutorialStep(&step) && !step.done && step.object == m_objectNumber)
+    if (GetTutorialStep(&step) && !step.done && !step.off && step.object == m_objectNumber)
         OnTutorialInput();
     return kStatusOk;
 }

@@ -33,7 +33,7 @@ public:
     int32_t hit = -1;
     std::vector<std::string> sounds;
     bool tutorial = false;
-    TutorialStep step = {0, kHint, 0, 0};
+    TutorialStep step = {0, kHint, 0, 0, 0};
     uint32_t tutorialInputs = 0;
 
     Status FindElementAt(float, float, HitRecord* pRecord, float, int32_t, float*, float*) override
@@ -255,6 +255,11 @@ TEST_F(HintTest, AClickTestReturningZeroRefusesWithTheNullClickExceptInDeveloper
     // A function that says yes, then one the script does not have: the click fails.
     ASSERT_EQ(hint->Word("hint_click_test", "Yes"), kStatusDoneStoreResult);
     EXPECT_EQ(hint->Click(), kStatusOk);
+    EXPECT_EQ(hint->tutorialInputs, 2u);
+    // A tutorial switched off hears nothing of the hint.
+    hint->step.off = 1;
+    EXPECT_EQ(hint->Click(), kStatusOk);
+    EXPECT_EQ(hint->tutorialInputs, 2u);
     ASSERT_EQ(hint->Word("hint_click_test", "Missing"), kStatusDoneStoreResult);
     EXPECT_EQ(hint->Click(), kStatusFailed);
 }

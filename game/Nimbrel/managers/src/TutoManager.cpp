@@ -538,6 +538,7 @@ bool CTutoManager::GetGate(TutorialStep* pStep) const
     pStep->object = m_current.itemObject;
     pStep->element = m_current.itemElement;
     pStep->mode = m_current.itemFlags;
+    pStep->off = m_skipAll;
     return true;
 }
 

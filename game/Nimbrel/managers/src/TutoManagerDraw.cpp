@@ -114,10 +114,12 @@ Status CTutoManager::Layout()
 
 // ---- the frame's fade --------------------------------------------------------------------------
 
+// The tutorial object is resident and never among the level's objects: its frame fades with the
+// object the step belongs to, as it is drawn with it.
 Status CTutoManager::UpdateWithObjects(uint32_t objectIndex)
 {
-    CObjectsInterfaceTuto* tuto = m_state == kTutoClosed ? nullptr : TutoObject();
-    if (!tuto || tuto->GetObjectNumber() != objectIndex)
+    CObjectsInterfaceTuto* tuto = m_state == kTutoClosed || !HasStep() ? nullptr : TutoObject();
+    if (!tuto || objectIndex != m_current.itemObject)
         return kStatusOk;
     const float step = m_pWorldData ? float(m_pWorldData->frameTime) : 0.0f;
     const float rate = FadeRate();

@@ -133,11 +133,12 @@ protected:
         const TutoStepArguments args = {position, text, flags, seconds, item, itemWords, callback};
         return tuto->ParseStep(kLevel, {"pushTuto", 0, 0}, args, wait);
     }
-    // Frames of the fade until the state changes (at most n).
+    // Frames of the fade until the state changes (at most n); the frame fades with the step's
+    // object.
     void Frames(int n)
     {
         for (int i = 0; i < n; ++i)
-            tuto->UpdateWithObjects(kFrame);
+            tuto->UpdateWithObjects(kLevel);
     }
     void ShowFully()
     {

@@ -592,7 +592,7 @@ TEST_F(ObjectInputTest, TheTutorialGate)
         {0, 4, restrict | kTutorialAnyDrag, kTutorialAllowClick, true},
     };
     for (const auto& c : cases) {
-        const TutorialStep step = {c.done, 1, c.element, c.mode};
+        const TutorialStep step = {c.done, 1, c.element, c.mode, 0};
         EXPECT_EQ(TutorialGateBlocks(step, 1, 3, c.allow), c.blocks) << std::hex << c.mode << " " << c.element;
         EXPECT_TRUE(TutorialGateBlocks(step, 2, 3, c.allow) || !c.blocks);
     }
@@ -601,7 +601,7 @@ TEST_F(ObjectInputTest, TheTutorialGate)
     e.action = 0x2;
     level->Prepare();
     level->tutorial = true;
-    level->step = {0, 1, 0, restrict};
+    level->step = {0, 1, 0, restrict, 0};
     EXPECT_EQ(Click(50.0f, 50.0f, 50.0f, 50.0f), kStatusOk);
     EXPECT_EQ(level->sounds, (std::vector<std::string>{"null"}));
     EXPECT_TRUE(level->fades.empty());

@@ -240,8 +240,18 @@ Status CObjectsManager::ActivateLevel(uint32_t level, uint8_t releaseAll, uint8_
     const uint32_t chapter = ScriptChapter();
     for (uint32_t i = 0; i < m_objectCount; ++i) {
         CObjectsBase* object = m_ppObjects[i];
-        if (!object || object->IsLoaded() || !(object->IsWanted() || IsResident(object)))
+        if (!object || !(object->IsWanted() || IsResident(object)))
             continue;
+        // A resident's model came with the world, but its script is set up here like any other
+        // object's, once, so that a resident object configured by its script (the tutorial's
+        // frame) is ready for the level. Without a script it is left as it is.
+        if (object->IsLoaded()) {
+            if (IsResident(object) && startScripts && object->m_runState == kRunNotStarted &&
+                Succeeded(object->LoadScript(chapter, 0)) && Succeeded(object->ResetRunState()) &&
+                Succeeded(object->FireScriptEvent(kEventStart)) && Succeeded(object->CheckSetup()))
+                object->m_runState = kRunStarted;
+            continue;
+        }
         for (;;) {
             // A code left over from an earlier failure must not pass for this one's.
             if (m_pWorldData)

@@ -202,6 +202,21 @@ TEST_F(Levels, ActivationShowsTheLevelWithItsDependenciesAndOrdersTheActiveList)
     EXPECT_EQ(ActiveNames(), (std::vector<std::string>{"attic"}));
 }
 
+// A resident's model comes with the world load; its script still starts with the first
+// activation that starts scripts, and only once.
+TEST_F(Levels, AResidentLoadedWithTheWorldStartsItsScriptOnce)
+{
+    o[3]->SetLoaded(true);
+    o[3]->scriptLoaded = false;
+    EXPECT_FALSE(Has(Activate(1, 0, 0), "OnStart labels"));
+    const Trace first = Activate(1);
+    EXPECT_FALSE(Has(first, "load labels"));
+    EXPECT_TRUE(Has(first, "OnStart labels"));
+    EXPECT_TRUE(o[3]->scriptLoaded);
+    EXPECT_FALSE(Has(Activate(1), "OnStart labels"));
+    EXPECT_EQ(ActiveNames(), (std::vector<std::string>{"hall"}));
+}
+
 TEST_F(Levels, ActivationEndsTheFadesAndALevelChangeEveryTimedChange)
 {
     o[1]->SetElements({"door"});

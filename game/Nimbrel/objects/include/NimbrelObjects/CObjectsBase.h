@@ -56,6 +56,8 @@ struct TutorialStep {
     uint32_t object;
     uint32_t element;
     uint32_t mode;
+    // The tutorial is switched off (skipped by the player or by the profile).
+    uint8_t off;
 };
 // Mode bits of a step: all of kTutorialRestricts limit input to the step's element, which may
 // then be clicked or dragged as the other bits allow; kTutorialAnyDrag lets any element be
