@@ -11,6 +11,7 @@
 #include "LevelProbe.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/GameData.h"
@@ -39,6 +40,8 @@ public:
             e->pName = UtilsString_DupA(names[i]);
             // Every item has a size, for the kinds that size their boards by an item.
             e->size[0] = e->size[1] = 64.0f;
+            e->bounds[0] = e->bounds[1] = -32.0f;
+            e->bounds[2] = e->bounds[3] = 32.0f;
             uint32_t at = i;
             // Insertion into the index by name.
             while (at > 0 && std::strcmp(names[this->m_pNameIndex[at - 1]], names[i]) > 0) {
@@ -144,6 +147,20 @@ inline bool CFuzzLevel<CObjectsLevelWheelStack>::Fresh()
 {
     const WheelStackBoard& b = GetBoard();
     return b.GroupCount() == 0 && !b.DraggingEnabled() && !IsSolved() && !IsPaused();
+}
+
+// Switch: the fields of a board never configured, no link table and no cells.
+constexpr size_t kSwitchStateSize = 7 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4 + 1 + 4 + 4;
+inline const std::vector<const char*>& SwitchNames()
+{
+    static const std::vector<const char*> names = {"picture", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelSwitch>::Fresh()
+{
+    const PictureGridBoard& b = GetBoard();
+    return b.PlayItem() == -1 && b.GameType() == 0 && b.Columns() == 0 && !b.IsDealt() && !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

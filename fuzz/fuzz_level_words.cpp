@@ -92,12 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
     case 0:
         Play<CObjectsLevelLabyrinthe>(LabyrinthNames(), data + 1, size - 1);
         break;
     case 2:
         Play<CObjectsLevelWheelStack>(WheelStackNames(), data + 1, size - 1);
+        break;
+    case 3:
+        Play<CObjectsLevelSwitch>(SwitchNames(), data + 1, size - 1);
         break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);

@@ -65,6 +65,20 @@ TEST_F(LevelCommand, TheSampleWheelStackSolvesWithItsClicksAndADrag)
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_wheelstack.out"));
 }
 
+// The switch dealt by a seed and put back by the selection sort's clicks, the last by a drag.
+TEST_F(LevelCommand, TheSampleSwitchSolvesByClicksAndADrag)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/switch/switch.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 19")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_19.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_19.0.script --seed 7 --moves sample_switch.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_switch.out"));
+}
+
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
 {
     const std::string script = Write("refused.script",

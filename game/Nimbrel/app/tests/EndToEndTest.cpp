@@ -2594,18 +2594,18 @@ protected:
             ASSERT_TRUE(WaitUntil([&] { return Discs() == kAfter[c]; }, 10)) << Discs() << " not " << kAfter[c];
         }
     }
-    // The banner over the solved stacks, then chapter 2 goes on to the circles' board.
+    // The banner over the solved stacks, then chapter 2 goes on to the switch's floor.
     void SeeTheBannerAndTheNextLevel()
     {
         ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
         const WindowPoint corner = level.Window(1000.0f, 740.0f);
-        EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x202830); }, 20)) << Stderr();
+        EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x302838); }, 20)) << Stderr();
     }
 };
 
 // Started at the wheel stack: the three discs go across by the sample's clicks on the places
-// and the wheel; the banner shows and the circles follow.
-TEST_F(WheelStackProgram, TheDiscsCrossTheWheelAndTheChapterGoesOnToTheCircles)
+// and the wheel; the banner shows and the switch follows.
+TEST_F(WheelStackProgram, TheDiscsCrossTheWheelAndTheChapterGoesOnToTheSwitch)
 {
     LinkData();
     Begin({"--level", "wheelstack", "--chapter", "2", "--frames", "1000000"}, "bgr-----");
@@ -2615,6 +2615,68 @@ TEST_F(WheelStackProgram, TheDiscsCrossTheWheelAndTheChapterGoesOnToTheCircles)
     if (HasFatalFailure())
         return;
     SeeTheBannerAndTheNextLevel();
+    Quit();
+}
+
+constexpr uint32_t kSwitchObject = 19;
+
+// The switch of the sample, as the player sees it: the piece at each of the nine cells read by
+// its colour ("0" to "8", "?" for none), put back by selection sort, two clicks an exchange.
+class SwitchProgram : public CirclesProgram {
+protected:
+    std::string Pieces()
+    {
+        static const int64_t colours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x30B0B0,
+                                          0x3050D0, 0x9040C0, 0xE070B0, 0x806040};
+        const SceneRect& r = level.rects.at("picture");
+        std::vector<WindowPoint> points;
+        for (int c = 0; c < 9; ++c)
+            points.push_back(level.Window(r.x + 100.0f * float(c % 3) + 60.0f, r.y + 100.0f * float(c / 3) + 60.0f));
+        std::string pieces;
+        for (int64_t colour : level.Colours(points)) {
+            char piece = '?';
+            for (int i = 0; i < 9; ++i)
+                if (Near(colour, colours[i], 12))
+                    piece = char('0' + i);
+            pieces += piece;
+        }
+        return pieces;
+    }
+    WindowPoint Cell(size_t c)
+    {
+        const SceneRect& r = level.rects.at("picture");
+        return level.Window(r.x + 100.0f * float(c % 3) + 50.0f, r.y + 100.0f * float(c / 3) + 50.0f);
+    }
+};
+
+// Started at the switch: the nine pieces read off the screen and put back by clicks; the whole
+// picture, the banner, then the circles.
+TEST_F(SwitchProgram, ThePiecesAreReadAndPutBackByClicks)
+{
+    LinkData();
+    BeginUntil({"--level", "switch", "--chapter", "2", "--frames", "1000000"}, kSwitchObject,
+               [&] { return Pieces(); },
+               [&](const std::string& pieces) {
+                   std::string sorted = pieces;
+                   std::sort(sorted.begin(), sorted.end());
+                   return sorted == "012345678" && pieces != "012345678";
+               });
+    if (HasFatalFailure())
+        return;
+    std::string pieces = Pieces();
+    for (char piece = '0'; piece <= '8'; ++piece) {
+        const size_t at = pieces.find(piece), home = size_t(piece - '0');
+        if (at == home)
+            continue;
+        SCOPED_TRACE(pieces);
+        ASSERT_TRUE(level.Click(Cell(at)));
+        ASSERT_TRUE(level.Click(Cell(home)));
+        std::swap(pieces[at], pieces[home]);
+        ASSERT_TRUE(WaitUntil([&] { return Pieces() == pieces; }, 10)) << Pieces() << " not " << pieces;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    const WindowPoint corner = level.Window(1000.0f, 740.0f);
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x202830); }, 20)) << Stderr();
     Quit();
 }
 

@@ -6,6 +6,7 @@
 
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/LevelState.h"
+#include "NimbrelLevels/PictureGridBoard.h"
 #include "NimbrelLevels/WheelStackBoard.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 
@@ -67,6 +68,30 @@ void DescribeWheelStack(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* 
         std::snprintf(out + length, capacity - length, " solved");
 }
 
+// The switch level's paused and solved flags stand among the board's fields.
+void DescribeSwitch(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
+{
+    class NoGridHost : public PictureGridHost {
+    public:
+        uint32_t NextRandom() override { return 0; }
+        void BoardFinished(uint8_t) override {}
+        bool ItemBounds(int32_t, float*) override { return false; }
+        void PlayItemSound(int32_t) override {}
+        void PlayNull() override {}
+    } host;
+    PictureGridBoard board(&host);
+    LevelState state(pChunk, false);
+    uint8_t paused = 0, solved = 0;
+    board.StateFields(state, paused, solved);
+    if (!state.Ok()) {
+        std::snprintf(out, capacity, "cut short");
+        return;
+    }
+    const uint32_t length = board.Print(out, capacity);
+    if ((!board.Fits(elementCount) || paused > 1 || solved > 1) && length < capacity)
+        std::snprintf(out + length, capacity - length, " (does not fit)");
+}
+
 }  // namespace
 
 bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out,
@@ -80,6 +105,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindWheelStack:
         DescribeWheelStack(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindSwitch:
+        DescribeSwitch(pChunk, elementCount, out, capacity);
         return true;
     default:
         return false;

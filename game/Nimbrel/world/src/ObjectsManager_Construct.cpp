@@ -21,6 +21,7 @@
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
+#include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CObjectsManager.h"
@@ -91,6 +92,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelSpider(m_pWorldData, wordA, wordB);
     case kObjectKindWheelStack:
         return new (std::nothrow) CObjectsLevelWheelStack(m_pWorldData, wordA, wordB);
+    case kObjectKindSwitch:
+        return new (std::nothrow) CObjectsLevelSwitch(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
     case kObjectKindEffects:

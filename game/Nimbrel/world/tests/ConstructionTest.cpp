@@ -19,6 +19,7 @@
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
+#include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/GameData.h"
@@ -123,6 +124,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelSpider*>(made), nullptr);
         else if (code == kObjectKindWheelStack)
             EXPECT_NE(dynamic_cast<CObjectsLevelWheelStack*>(made), nullptr);
+        else if (code == kObjectKindSwitch)
+            EXPECT_NE(dynamic_cast<CObjectsLevelSwitch*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
         else if (code == kObjectKindHint)

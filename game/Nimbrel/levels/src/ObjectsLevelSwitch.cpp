@@ -1,0 +1,235 @@
+// The switch level: the board's pointer input on the play item, its host and its saved state.
+#include "NimbrelLevels/CObjectsLevelSwitch.h"
+
+#include <cmath>
+
+#include "NimbrelObjects/ObjectsWrap.h"
+#include "NimbrelWorld/ObjectKindTable.h"
+#include "Vornel3D/C3DObject.h"
+
+namespace {
+
+constexpr float kQuarter = 1.57079632679490f;
+constexpr uint32_t kHalfOpacity = 0x80;
+
+}  // namespace
+
+CObjectsLevelSwitch::CObjectsLevelSwitch(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
+    : CObjectsLevelBoard<PictureGridBoard>(pWorldData, objectNumber, constructWord)
+{
+    m_typeCode = kObjectKindSwitch;
+}
+
+bool CObjectsLevelSwitch::ItemBounds(int32_t item, float* pBounds4)
+{
+    const ElementRecord* e = item >= 0 ? GetItemRecord(uint32_t(item)) : nullptr;
+    if (!e)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        pBounds4[i] = e->bounds[i];
+    return true;
+}
+
+void CObjectsLevelSwitch::PlayItemSound(int32_t item)
+{
+    if (const ElementRecord* e = item >= 0 ? GetItemRecord(uint32_t(item)) : nullptr)
+        PlayClickSound(e);
+    else
+        PlayDefaultClick();
+}
+
+Status CObjectsLevelSwitch::ResetRunState()
+{
+    m_paused = m_solved = 0;
+    m_board.ResetRun();
+    return kStatusOk;
+}
+
+Status CObjectsLevelSwitch::ResetBoard()
+{
+    m_paused = 0;
+    return CObjectsLevelBoard<PictureGridBoard>::ResetBoard();
+}
+
+void CObjectsLevelSwitch::StateFields(LevelState& state) { m_board.StateFields(state, m_paused, m_solved); }
+
+bool CObjectsLevelSwitch::StateFits()
+{
+    return m_paused <= 1 && m_solved <= 1 && CObjectsLevelBoard<PictureGridBoard>::StateFits();
+}
+
+bool CObjectsLevelSwitch::OnPlayItem(float x, float y, float* pLocal)
+{
+    const ElementRecord* play = m_board.PlayItem() >= 0 ? GetItemRecord(uint32_t(m_board.PlayItem())) : nullptr;
+    if (!play)
+        return false;
+    ScreenToElement(pLocal, x, y, 0.0f, play);
+    return pLocal[0] >= play->bounds[0] && pLocal[0] < play->bounds[2] && pLocal[1] >= play->bounds[1] &&
+           pLocal[1] < play->bounds[3];
+}
+
+Status CObjectsLevelSwitch::OnMouseDown(float x, float y, uint32_t state)
+{
+    float p[3];
+    if (!InPlay() || !OnPlayItem(x, y, p))
+        return CObjectsLevelBoard<PictureGridBoard>::OnMouseDown(x, y, state);
+    return m_board.Press(p[0], p[1]);
+}
+
+Status CObjectsLevelSwitch::OnMouseMove(float x, float y, uint32_t state)
+{
+    if (!InPlay())
+        return CObjectsLevelBoard<PictureGridBoard>::OnMouseMove(x, y, state);
+    float p[3];
+    const bool inside = OnPlayItem(x, y, p);
+    return m_board.Move(p[0], p[1], inside);
+}
+
+Status CObjectsLevelSwitch::OnMouseUp(float x, float y, uint32_t state)
+{
+    if (!InPlay())
+        return CObjectsLevelBoard<PictureGridBoard>::OnMouseUp(x, y, state);
+    float p[3];
+    OnPlayItem(x, y, p);
+    return m_board.Release(p[0], p[1]);
+}
+
+Status CObjectsLevelSwitch::OnClick(float x, float y, uint32_t state)
+{
+    float p[3];
+    if (!InPlay() || !OnPlayItem(x, y, p) || m_board.CellAt(p[0], p[1]) < 0)
+        return CObjectsLevelBoard<PictureGridBoard>::OnClick(x, y, state);
+    return m_board.Click(p[0], p[1]);
+}
+
+// ---- drawing -----------------------------------------------------------------------------------
+
+bool CObjectsLevelSwitch::ReadQuad(uint32_t group, Quad* pQuad)
+{
+    C3DObject* model = m_pRenderModel;
+    uint32_t indexFirst, indexCount, primitives, type, faceMode, id;
+    if (!model || Failed(model->GetGroupFields(group, &pQuad->first, &pQuad->count, &indexFirst, &indexCount,
+                                               &primitives, &type, &faceMode, &id)) ||
+        pQuad->count == 0)
+        return false;
+    for (uint32_t k = 0; k < pQuad->count; ++k) {
+        const C3DVector3 p = model->GetVertexPosition(pQuad->first + k);
+        const C3DVector2 uv = model->GetVertexUV0(pQuad->first + k);
+        pQuad->positions.push_back(p);
+        pQuad->shares.push_back(uv);
+        const float at[2] = {p.x, p.y}, share[2] = {uv.x, uv.y};
+        for (int axis = 0; axis < 2; ++axis) {
+            pQuad->low[axis] = k == 0 ? at[axis] : std::fmin(pQuad->low[axis], at[axis]);
+            pQuad->high[axis] = k == 0 ? at[axis] : std::fmax(pQuad->high[axis], at[axis]);
+            pQuad->uvLow[axis] = k == 0 ? share[axis] : std::fmin(pQuad->uvLow[axis], share[axis]);
+            pQuad->uvHigh[axis] = k == 0 ? share[axis] : std::fmax(pQuad->uvHigh[axis], share[axis]);
+        }
+    }
+    // A corner at the smallest coordinate tells which way the texture runs along each axis.
+    for (uint32_t k = 0; k < pQuad->count; ++k) {
+        const C3DVector3& p = pQuad->positions[k];
+        const C3DVector2& uv = pQuad->shares[k];
+        if (p.x == pQuad->low[0])
+            pQuad->flipped[0] = uv.x > pQuad->uvLow[0];
+        if (p.y == pQuad->low[1])
+            pQuad->flipped[1] = uv.y > pQuad->uvLow[1];
+    }
+    return pQuad->high[0] > pQuad->low[0] && pQuad->high[1] > pQuad->low[1];
+}
+
+void CObjectsLevelSwitch::DrawPiece(ElementRecord* pPlay, const Quad& quad, uint32_t piece, float x, float y,
+                                    float angle, uint32_t argb)
+{
+    C3DObject* model = m_pRenderModel;
+    const uint32_t sides[2] = {m_board.Columns(), m_board.Rows()};
+    const uint32_t at[2] = {piece % sides[0], piece / sides[0]};
+    const float cell[2] = {m_board.CellWidth(), m_board.CellHeight()};
+    const float c = std::cos(angle), s = std::sin(angle);
+    for (uint32_t k = 0; k < quad.count; ++k) {
+        const C3DVector3& p = quad.positions[k];
+        const C3DVector2& uv = quad.shares[k];
+        float corner[2] = {p.x, p.y}, share[2] = {uv.x, uv.y}, offset[2];
+        for (int axis = 0; axis < 2; ++axis) {
+            const float f = (corner[axis] - quad.low[axis]) / (quad.high[axis] - quad.low[axis]);
+            offset[axis] = (f - 0.5f) * cell[axis];
+            const float span = quad.uvHigh[axis] - quad.uvLow[axis];
+            const float g = span != 0.0f ? (share[axis] - quad.uvLow[axis]) / span : 0.0f;
+            const uint32_t part = quad.flipped[axis] ? sides[axis] - 1 - at[axis] : at[axis];
+            share[axis] = quad.uvLow[axis] + span * (float(part) + g) / float(sides[axis]);
+        }
+        model->SetVertexPosition(quad.first + k, x + offset[0] * c - offset[1] * s, y + offset[0] * s + offset[1] * c,
+                                 p.z);
+        model->SetVertexUV0(quad.first + k, share[0], share[1]);
+    }
+    const uint32_t keptColor = pPlay->drawColor;
+    const uint8_t keptAlpha = pPlay->drawAlpha;
+    pPlay->drawColor = argb & 0xFFFFFFu;
+    pPlay->drawAlpha = uint8_t(uint32_t(keptAlpha) * (argb >> 24) / 255u);
+    ObjectsWrap_DrawElement<CObjectsLevel>(*this, pPlay);
+    pPlay->drawColor = keptColor;
+    pPlay->drawAlpha = keptAlpha;
+}
+
+Status CObjectsLevelSwitch::DrawElement(ElementRecord* pElement)
+{
+    Quad quad;
+    if (!pElement || !m_board.IsDealt() || int32_t(pElement->index) != m_board.PlayItem() ||
+        !ReadQuad(pElement->index, &quad))
+        return ObjectsWrap_DrawElement<CObjectsLevel>(*this, pElement);
+    const uint32_t n = m_board.CellCount(), kind = m_board.Animation(), a = m_board.AnimatedA(), b = m_board.AnimatedB();
+    const bool switching = m_board.GameType() == kGridTypeSwitch;
+    const int32_t dragged = m_board.DragCell();
+    const float progress = m_board.Progress();
+    auto centre = [this](uint32_t cell, float* p) {
+        p[0] = m_board.Origin()[0] + (float(cell % m_board.Columns()) + 0.5f) * m_board.CellWidth();
+        p[1] = m_board.Origin()[1] + (float(cell / m_board.Columns()) + 0.5f) * m_board.CellHeight();
+    };
+    for (uint32_t i = 0; i < n; ++i) {
+        const bool animated = ((kind == kGridClickExchange || kind == kGridQuarterTurn) && (i == a || i == b)) ||
+                              (kind == kGridDragExchange && i == a);
+        if (animated)
+            continue;
+        const bool half = (switching && int32_t(i) == dragged) || (kind == kGridGoingBack && i == a);
+        const uint32_t tint = m_board.Selected() == i ? m_board.SelectedColor() : 0xFFFFFFFFu;
+        float p[2];
+        centre(i, p);
+        const PictureGridCell& cell = m_board.Cell(i);
+        DrawPiece(pElement, quad, cell.piece, p[0], p[1], float(cell.turn) * kQuarter,
+                  half ? (tint & 0xFFFFFFu) | kHalfOpacity << 24 : tint);
+    }
+    if (switching && dragged >= 0 && uint32_t(dragged) < n) {
+        float p[2];
+        centre(uint32_t(dragged), p);
+        const PictureGridCell& cell = m_board.Cell(uint32_t(dragged));
+        DrawPiece(pElement, quad, cell.piece, p[0] + m_board.DragOffset()[0], p[1] + m_board.DragOffset()[1],
+                  float(cell.turn) * kQuarter, 0xFFFFFFFFu);
+    }
+    if (kind == kGridClickExchange || kind == kGridDragExchange) {
+        // Each piece slides from the cell it came from into its new one.
+        const uint32_t ends[2][2] = {{a, b}, {b, a}};
+        for (const auto& end : ends) {
+            if (end[0] >= n || end[1] >= n)
+                continue;
+            float to[2], from[2];
+            centre(end[0], to);
+            centre(end[1], from);
+            const PictureGridCell& cell = m_board.Cell(end[0]);
+            DrawPiece(pElement, quad, cell.piece, to[0] + (from[0] - to[0]) * (1.0f - progress),
+                      to[1] + (from[1] - to[1]) * (1.0f - progress), float(cell.turn) * kQuarter, 0xFFFFFFFFu);
+        }
+    } else if ((kind == kGridGoingBack || kind == kGridQuarterTurn) && a < n) {
+        float p[2];
+        centre(a, p);
+        const PictureGridCell& cell = m_board.Cell(a);
+        const bool back = kind == kGridGoingBack;
+        const float turn = float(cell.turn) * kQuarter + (back ? 0.0f : progress * kQuarter - kQuarter);
+        DrawPiece(pElement, quad, cell.piece, p[0] + (back ? m_board.ReturnOffset()[0] * (1.0f - progress) : 0.0f),
+                  p[1] + (back ? m_board.ReturnOffset()[1] * (1.0f - progress) : 0.0f), turn, 0xFFFFFFFFu);
+    }
+    // The quad as the model held it, for the next frame and the hit tests.
+    for (uint32_t k = 0; k < quad.count; ++k) {
+        m_pRenderModel->SetVertexPosition(quad.first + k, quad.positions[k].x, quad.positions[k].y, quad.positions[k].z);
+        m_pRenderModel->SetVertexUV0(quad.first + k, quad.shares[k].x, quad.shares[k].y);
+    }
+    return kStatusOk;
+}
