@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "NimbrelLevels/LevelState.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -37,4 +38,30 @@ inline Status LoadPayload(CObjectsBase& object, const std::vector<uint8_t>& byte
 inline Status LoadPayload(CObjectsBase& object, const std::vector<uint8_t>& bytes)
 {
     return LoadPayload(object, bytes, bytes.size());
+}
+
+// A board model's own fields as its StateFields writes them, and those bytes read back into a
+// board (whether every field could be read).
+template <class Board>
+std::vector<uint8_t> SavedBoard(Board& board)
+{
+    UtilsStream_Chunk chunk(1);
+    chunk.Open(kStreamReadWriteGrowable);
+    LevelState state(&chunk, true);
+    board.StateFields(state);
+    EXPECT_TRUE(state.Ok());
+    const UtilsStream_Static* inner = chunk.GetInnerStream();
+    return std::vector<uint8_t>(inner->GetBlock(), inner->GetBlock() + inner->GetSize());
+}
+
+template <class Board>
+bool LoadBoard(Board& board, const std::vector<uint8_t>& bytes)
+{
+    UtilsStream_Chunk chunk(1);
+    chunk.Open(kStreamReadWriteGrowable);
+    chunk.Write(bytes.data(), 1, uint32_t(bytes.size()));
+    chunk.Rewind();
+    LevelState state(&chunk, false);
+    board.StateFields(state);
+    return state.Ok();
 }

@@ -298,33 +298,15 @@ TEST_F(SwitchGrid, TheSavedBoardComesBackAndABadOneDoesNotFit)
 {
     Configure("switch", {"1,2,3,4,5,6,7,8,9"});
     ASSERT_EQ(board.Deal(), kStatusOk);
-    auto save = [](PictureGridBoard& b) {
-        UtilsStream_Chunk chunk(1);
-        chunk.Open(kStreamReadWriteGrowable);
-        LevelState state(&chunk, true);
-        b.StateFields(state);
-        EXPECT_TRUE(state.Ok());
-        const UtilsStream_Static* inner = chunk.GetInnerStream();
-        return std::vector<uint8_t>(inner->GetBlock(), inner->GetBlock() + inner->GetSize());
-    };
-    auto load = [](PictureGridBoard& b, const std::vector<uint8_t>& bytes) {
-        UtilsStream_Chunk chunk(1);
-        chunk.Open(kStreamReadWriteGrowable);
-        chunk.Write(bytes.data(), 1, uint32_t(bytes.size()));
-        chunk.Rewind();
-        LevelState state(&chunk, false);
-        b.StateFields(state);
-        return state.Ok();
-    };
-    const std::vector<uint8_t> bytes = save(board);
+    const std::vector<uint8_t> bytes = SavedBoard(board);
     // 7 words, 4 sizes, 4 bytes, the excluded piece, the flags, the count, the colour, the link
     // count, the table's size and its 9 bytes, the cell count and 9 cells.
     ASSERT_EQ(bytes.size(), 7 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4 + 1 + 4 + 9 + 4 + 9 * 4);
     TestHost h;
     PictureGridBoard back(&h);
-    ASSERT_TRUE(load(back, bytes));
+    ASSERT_TRUE(LoadBoard(back, bytes));
     EXPECT_TRUE(back.Fits(1));
-    EXPECT_EQ(save(back), bytes);
+    EXPECT_EQ(SavedBoard(back), bytes);
     const size_t table = 7 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4 + 1, cells = table + 4 + 9 + 4;
     const struct {
         size_t at;
@@ -336,7 +318,7 @@ TEST_F(SwitchGrid, TheSavedBoardComesBackAndABadOneDoesNotFit)
         std::vector<uint8_t> damaged = bytes;
         std::memcpy(&damaged[d.at], &d.value, d.size);
         PictureGridBoard read(&h);
-        load(read, damaged);
+        LoadBoard(read, damaged);
         EXPECT_FALSE(read.Fits(1)) << d.at;
     }
 }

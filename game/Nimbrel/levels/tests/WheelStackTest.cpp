@@ -405,27 +405,9 @@ TEST_F(WheelStack, ABreadthFirstSearchConfirmsTheSampleClicks)
 TEST_F(WheelStack, TheSavedLayoutKeepsAWheelItemWhole)
 {
     Configure();
-    auto save = [&](WheelStackBoard& b) {
-        UtilsStream_Chunk chunk(1);
-        chunk.Open(kStreamReadWriteGrowable);
-        LevelState state(&chunk, true);
-        b.StateFields(state);
-        EXPECT_TRUE(state.Ok());
-        const UtilsStream_Static* inner = chunk.GetInnerStream();
-        return std::vector<uint8_t>(inner->GetBlock(), inner->GetBlock() + inner->GetSize());
-    };
-    auto load = [&](WheelStackBoard& b, const std::vector<uint8_t>& bytes) {
-        UtilsStream_Chunk chunk(1);
-        chunk.Open(kStreamReadWriteGrowable);
-        chunk.Write(bytes.data(), 1, uint32_t(bytes.size()));
-        chunk.Rewind();
-        LevelState state(&chunk, false);
-        b.StateFields(state);
-        return state.Ok();
-    };
     // Dragging, the count, then the left stack: type, rotation, two zero bytes and its -1 as
     // 0xFF twice; its name.
-    std::vector<uint8_t> bytes = save(board);
+    std::vector<uint8_t> bytes = SavedBoard(board);
     const std::vector<uint8_t> left = {1, 3, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 5, 0, 0, 0, 1, 'l', 'e', 'f', 't', 0};
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + left.size()), left);
     // The wheel's record: its index below 256 as the low byte twice after two zero bytes.
@@ -433,18 +415,18 @@ TEST_F(WheelStack, TheSavedLayoutKeepsAWheelItemWhole)
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), wheel.begin(), wheel.end()), bytes.end());
     TestHost h;
     WheelStackBoard back(&h);
-    ASSERT_TRUE(load(back, bytes));
+    ASSERT_TRUE(LoadBoard(back, bytes));
     EXPECT_TRUE(back.Fits(uint32_t(kNames.size())));
-    EXPECT_EQ(save(back), bytes);
+    EXPECT_EQ(SavedBoard(back), bytes);
     // An index of 300 rides in the byte after the rotation: it comes back whole.
     std::vector<uint8_t> far = bytes;
     const auto at = std::search(far.begin(), far.end(), wheel.begin(), wheel.end()) - far.begin();
     far[at + 2] = 1, far[at + 4] = 44, far[at + 5] = 44;
-    ASSERT_TRUE(load(back, far));
+    ASSERT_TRUE(LoadBoard(back, far));
     EXPECT_EQ(back.Group(1).wheelItem, 300);
     EXPECT_FALSE(back.Fits(uint32_t(kNames.size())));
     EXPECT_TRUE(back.Fits(301));
-    EXPECT_EQ(save(back), far);
+    EXPECT_EQ(SavedBoard(back), far);
 }
 
 // ---- the level in the builtins' world -----------------------------------------------------------
