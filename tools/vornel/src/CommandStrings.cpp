@@ -1,12 +1,15 @@
 // vornel strings: string tables written from a UTF-8 text, one string a line, and printed back
-// as text; with a symbols table, remapped for the indexed tables of charset fonts.
+// as text; with a symbols table, remapped for the indexed tables of charset fonts. With
+// --credits, the text is one block of lines (the menu's credits file).
 #include "Commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "NimbrelInterfaces/MenuCredits.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
 #include "VornelPlatform/PlatformFile.h"
@@ -100,7 +103,17 @@ std::string Escape(const char16_t* text)
     return UtilsString_ToUtf8(escaped.c_str());
 }
 
-int Build(const char* inPath, const char* outPath, const char* symbolsPath)
+// Writes the stream's block to the file: false after saying why.
+bool WriteBlock(UtilsStream_Static& out, const char* outPath)
+{
+    if (!Platform_WriteFileAtomic(outPath, out.GetBlock(), out.GetSize())) {
+        std::fprintf(stderr, "vornel strings: cannot write %s\n", outPath);
+        return false;
+    }
+    return true;
+}
+
+int Build(const char* inPath, const char* outPath, const char* symbolsPath, bool credits)
 {
     CStringsManager symbols(nullptr, nullptr);
     if (symbolsPath && !LoadSymbols(symbolsPath, &symbols))
@@ -113,6 +126,7 @@ int Build(const char* inPath, const char* outPath, const char* symbolsPath)
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         text.erase(0, 3);
     CStringsRaw table(nullptr);
+    std::u16string block;   // the credits: the lines, each ended by a NUL
     size_t lineNumber = 0;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
@@ -134,8 +148,14 @@ int Build(const char* inPath, const char* outPath, const char* symbolsPath)
                 if (UtilsString_Length(string.c_str()) != length)
                     reason = std::string("a character that ") + symbolsPath + " maps to 0";
             }
-            if (reason.empty() && table.Insert(string.c_str(), -1) < 0)
+            if (reason.empty() && credits) {
+                block += string;
+                block.push_back(u'\0');
+                if (block.size() > kCreditsFileCapacity)
+                    reason = "the credits pass " + std::to_string(kCreditsFileCapacity) + " characters";
+            } else if (reason.empty() && table.Insert(string.c_str(), -1) < 0) {
                 reason = "out of memory";
+            }
         }
         if (!reason.empty()) {
             std::fprintf(stderr, "vornel strings: %s:%zu: %s\n", inPath, lineNumber, reason.c_str());
@@ -143,12 +163,45 @@ int Build(const char* inPath, const char* outPath, const char* symbolsPath)
         }
     }
     UtilsStream_Static out(kStreamReadWriteGrowable, nullptr, 0);
-    if (Failed(out.Open()) || Failed(table.Save(&out)) ||
-        !Platform_WriteFileAtomic(outPath, out.GetBlock(), out.GetSize())) {
+    const Status written = Failed(out.Open()) ? kStatusFailed
+                           : credits          ? WriteCreditsText(&out, block.data(), uint32_t(block.size()))
+                                              : table.Save(&out);
+    if (Failed(written)) {
         std::fprintf(stderr, "vornel strings: cannot write %s\n", outPath);
         return 1;
     }
-    return 0;
+    return WriteBlock(out, outPath) ? 0 : 1;
+}
+
+// A credits file (its size is its header's and its characters' exactly) printed a line at a
+// time; false when the file is not one.
+bool DumpCredits(const std::string& bytes, const CStringsManager* symbols)
+{
+    uint32_t count = 0;
+    if (bytes.size() < kCreditsHeaderSize)
+        return false;
+    std::memcpy(&count, bytes.data() + 1, sizeof count);
+    if (uint64_t(bytes.size()) != kCreditsHeaderSize + 2 * uint64_t(count))
+        return false;
+    std::vector<char16_t> text(kCreditsFileCapacity + 1);
+    UtilsStream_Static stream(kStreamRead, const_cast<char*>(bytes.data()), uint32_t(bytes.size()));
+    if (Failed(stream.Open()) || Failed(ReadCreditsText(&stream, text.data(), u'\0', &count)))
+        return false;
+    // The last line's end is the block's terminator.
+    std::u16string block(text.data());
+    if (!block.empty() && block.back() == u'\n')
+        block.pop_back();
+    for (size_t at = 0; count > 0;) {
+        const size_t end = std::min(block.find(u'\n', at), block.size());
+        std::u16string line = block.substr(at, end - at);
+        if (symbols)
+            symbols->UnmapChars(line.data());
+        std::printf("%s\n", Escape(line.c_str()).c_str());
+        if (end == block.size())
+            break;
+        at = end + 1;
+    }
+    return true;
 }
 
 int Dump(const char* path, const char* symbolsPath)
@@ -156,6 +209,9 @@ int Dump(const char* path, const char* symbolsPath)
     CStringsManager symbols(nullptr, nullptr);
     if (symbolsPath && !LoadSymbols(symbolsPath, &symbols))
         return 1;
+    std::string bytes;
+    if (ReadWholeFile(path, &bytes) && DumpCredits(bytes, symbolsPath ? &symbols : nullptr))
+        return 0;
     CStringsRaw table(nullptr);
     const bool read = ReadTableFile(path, [&](UtilsStream* stream) {
         if (Succeeded(table.Load(stream)))
@@ -179,9 +235,12 @@ int Dump(const char* path, const char* symbolsPath)
 int CommandStrings(int argc, char** argv)
 {
     const char* symbolsPath = nullptr;
+    bool credits = false;
     std::vector<const char*> operands;
     for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--symbols") == 0) {
+        if (std::strcmp(argv[i], "--credits") == 0) {
+            credits = true;
+        } else if (std::strcmp(argv[i], "--symbols") == 0) {
             if (++i == argc || symbolsPath)
                 return kExitUsage;
             symbolsPath = argv[i];
@@ -190,8 +249,8 @@ int CommandStrings(int argc, char** argv)
         }
     }
     if (operands.size() == 3 && std::strcmp(operands[0], "build") == 0)
-        return Build(operands[1], operands[2], symbolsPath);
-    if (operands.size() == 2 && std::strcmp(operands[0], "dump") == 0)
+        return Build(operands[1], operands[2], symbolsPath, credits);
+    if (operands.size() == 2 && std::strcmp(operands[0], "dump") == 0 && !credits)
         return Dump(operands[1], symbolsPath);
     return kExitUsage;
 }

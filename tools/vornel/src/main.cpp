@@ -247,14 +247,16 @@ const CommandRow kCommands[] = {
      "against the scene object of that element-info file, and the names they do not find are\n"
      "printed as \"trace NAME error|warning: TEXT\".\n"},
     {"strings", CommandStrings,
-     "usage: vornel strings build IN.txt OUT.raw [--symbols SYMBOLS.raw]\n"
+     "usage: vornel strings build IN.txt OUT.raw [--symbols SYMBOLS.raw] [--credits]\n"
      "       vornel strings dump FILE.raw [--symbols SYMBOLS.raw]\n"
      "\n"
      "build writes a string table from a UTF-8 text, one string a line: a byte-order mark is\n"
      "skipped, lines that start with \"//\" are comments, and \\n, \\t and \\\\ stand for a line\n"
      "feed, a tab and a backslash. dump prints each string as \"INDEX: text\", escaped the same\n"
      "way. --symbols passes the text through a symbols table (build) or back (dump), for the\n"
-     "indexed tables of charset fonts.\n"},
+     "indexed tables of charset fonts. With --credits, build writes the menu's credits file\n"
+     "instead: one block of at most 4096 characters, each line ended by a NUL; dump prints a\n"
+     "credits file back a line at a time.\n"},
 };
 
 const char kToolUsage[] =

@@ -154,4 +154,40 @@ TEST_F(StringsCommandTest, SymbolsRemapAndUnmap)
               std::make_pair(1, "vornel strings: " + Path("bad.raw") + ": not a symbols table (or a damaged one)\n"));
 }
 
+TEST_F(StringsCommandTest, CreditsBuildAsOneBlockAndDumpBack)
+{
+    struct Case {
+        const char* what;
+        std::string text, dump;
+    };
+    const Case cases[] = {
+        {"English", "// a comment\nNIMBREL\n\nThe team|and friends\nThank you!\n",
+         "NIMBREL\n\nThe team|and friends\nThank you!\n"},
+        {"French", "Crédits\nL'équipe de Nimbrel\nMerci d'avoir joué !", "Crédits\nL'équipe de Nimbrel\nMerci d'avoir joué !\n"},
+    };
+    for (const Case& c : cases) {
+        Write("credits.txt", c.text);
+        ASSERT_EQ(RunTool("strings build --credits " + Path("credits.txt") + " " + Path("credits.raw")).first, 0)
+            << c.what;
+        EXPECT_EQ(RunTool("strings dump " + Path("credits.raw")), std::make_pair(0, c.dump)) << c.what;
+    }
+    // The block: the header, then each line ended by a NUL.
+    Write("two.txt", std::string("a\nb\n"));
+    ASSERT_EQ(RunTool("strings build " + Path("two.txt") + " " + Path("two.raw") + " --credits").first, 0);
+    Bytes expected{2};
+    Put(expected, 4, 4);
+    expected.push_back(2);
+    Put(expected, 0, 4);
+    for (char16_t c : std::u16string(u"a\0b\0", 4))
+        Put(expected, c, 2);
+    std::ifstream in(Path("two.raw"), std::ios::binary);
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), expected);
+
+    // More than 4096 characters fail, naming the line, and write nothing.
+    Write("long.txt", std::string(4096, 'x') + "\n");
+    const auto result = RunTool("strings build --credits " + Path("long.txt") + " " + Path("long.raw"), true);
+    EXPECT_EQ(result, std::make_pair(1, "vornel strings: " + Path("long.txt") + ":1: the credits pass 4096 characters\n"));
+    EXPECT_FALSE(Exists("long.raw"));
+}
+
 }  // namespace

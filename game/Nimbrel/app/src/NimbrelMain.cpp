@@ -295,7 +295,7 @@ int NimbrelShutdown(NimbrelSession& session)
         Platform_KillTimer(session.window, kTimerId);
     // A frame fails when the player leaves too (the stop flag): that is no failure.
     const GameData* game = world->GetGameData();
-    bool failed = FrameFailed() && !(game && game->stop);
+    bool failed = (FrameFailed() && !(game && game->stop)) || world->HasEndedOnFailure();
     if (failed)
         ShowErrorBox(LastErrorText());
     if (world->IsStartLevelUnknown()) {

@@ -998,6 +998,76 @@ struct ListCell {
     bool operator==(const ListCell& other) const { return text == other.text && mark == other.mark; }
 };
 
+// What the menu measures its pages with, as the built sample has it: the commons strings of a
+// language and the widths of the main font's characters (`vornel strings dump` and `vornel font
+// info` read them back), at the menu's text height.
+class SampleMenuTexts : public MenuTextSource {
+public:
+    // False when the sample's font or strings cannot be read.
+    bool Load(const std::string& language, float textHeight)
+    {
+        height = textHeight;
+        widths.clear();
+        commons.clear();
+        const std::string vornel = "\"" + kBin + "/vornel\" ";
+        const std::string staging = kBin + "/../sample_staging/";
+        std::istringstream cells(Shell(vornel + "font info \"" + staging + "fonts/main.charset\" 2>/dev/null"));
+        float charHeight = 0.0f, sheetWidth = 0.0f;
+        for (std::string line; std::getline(cells, line);) {
+            unsigned page = 0, mask = 0, pixels = 0, code = 0, unicode = 0;
+            float sheetHeight = 0.0f, left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
+            if (std::sscanf(line.c_str(), "page %u: mask 0x%X, height %u, sheet %fx%f", &page, &mask, &pixels,
+                            &sheetWidth, &sheetHeight) == 5) {
+                charHeight = float(pixels);
+                continue;
+            }
+            // "  0xCODE U+XXXX c (left, top)-(right, bottom)": the cell after the character.
+            const size_t dash = line.rfind(")-(");
+            const size_t open = dash == std::string::npos ? dash : line.rfind(" (", dash);
+            if (std::sscanf(line.c_str(), " 0x%X U+%X", &code, &unicode) == 2 && open != std::string::npos &&
+                std::sscanf(line.c_str() + open, " (%f, %f)-(%f, %f)", &left, &top, &right, &bottom) == 4 &&
+                charHeight > 0.0f)
+                widths[char16_t(unicode)] = (right - left) * sheetWidth / charHeight;
+        }
+        std::istringstream strings(Shell(vornel + "strings dump \"" + staging + "strings/_strings." + language +
+                                         ".commons.utf8.indexed.ucs2.raw\" --symbols \"" + staging +
+                                         "strings/_symbols.utf8.indexed.ucs2.raw\" 2>/dev/null"));
+        for (std::string line; std::getline(strings, line);) {
+            const size_t colon = line.find(": ");
+            if (colon != std::string::npos)
+                commons.push_back(UtilsString_FromUtf8(line.substr(colon + 2).c_str()));
+        }
+        return !widths.empty() && !commons.empty();
+    }
+    const char16_t* CommonString(uint32_t id) override
+    {
+        return id < commons.size() ? commons[id].c_str() : u"MISSING COMMONS STRING !!!";
+    }
+    void Measure(const char16_t* text, float* pSize) override
+    {
+        float line = 0.0f, widest = 0.0f;
+        uint32_t lines = 1;
+        for (const char16_t* c = text; c && *c; ++c) {
+            if (*c == u'\n') {
+                line = 0.0f;
+                ++lines;
+                continue;
+            }
+            const auto it = widths.find(*c);
+            line += it != widths.end() ? it->second * height : 0.0f;
+            widest = std::max(widest, line);
+        }
+        pSize[0] = widest;
+        pSize[1] = height * float(lines);
+    }
+    char16_t* WrapParagraph(const char16_t* text, float) override { return UtilsString_DupW(text); }
+
+private:
+    float height = 0.0f;
+    std::map<char16_t, float> widths;   // at a text height of 1
+    std::vector<std::u16string> commons;
+};
+
 // The sample's hall in the program's window: its elements' centres mapped through the fit of
 // the reference screen into the window, xdotool's clicks and keys, and the colours shown.
 class HallWindow {
@@ -1058,37 +1128,56 @@ public:
         const SceneRect& r = title.at(element);
         return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
     }
-    // The middle of entry i of a menu page (ids and kinds), laid out by the menu's own code in
-    // the popups object's frame at the menu's text height: the sample's 60 units times the text
-    // scale of this window. A text's width moves no row; one is taken as half its height a
-    // character.
-    WindowPoint MenuPoint(const std::vector<std::pair<uint32_t, uint32_t>>& page, float marginLines, size_t i) const
+    // A menu page (ids and kinds) laid out by the menu's own code in the popups object's frame,
+    // measured with the sample's font and strings of the menu's language at the menu's text
+    // height: the sample's 60 units times the text scale of this window.
+    std::vector<MenuEntry> MenuPage(const std::vector<std::pair<uint32_t, uint32_t>>& page, float marginLines) const
     {
         const SceneRect& f = popups.at("frame");
         const WindowPoint a = Window(f.x, f.y), b = Window(f.x + f.width, f.y + f.height);
         const float topLeft[2] = {float(a.x), float(a.y)}, bottomRight[2] = {float(b.x), float(b.y)};
-        struct Texts : MenuTextSource {
-            float height = 0.0f;
-            const char16_t* CommonString(uint32_t) override { return u"Profile 1"; }
-            void Measure(const char16_t* text, float* pSize) override
-            {
-                pSize[0] = 0.5f * height * float(UtilsString_Length(text));
-                pSize[1] = height;
-            }
-            char16_t* WrapParagraph(const char16_t*, float) override { return nullptr; }
-        } texts;
-        const float wr = float(windowSize[0]) / 1024.0f, hr = float(windowSize[1]) / 768.0f;
-        const float scale = windowSize[0] > 1024 || windowSize[1] > 768 ? 1.0f : std::min(wr, (wr + hr) * 0.5f);
-        texts.height = 60.0f * scale;
+        const float height = MenuTextHeight();
+        if (textsLanguage != menuLanguage) {
+            EXPECT_TRUE(texts.Load(menuLanguage, height)) << "the sample's font or " << menuLanguage << " strings";
+            textsLanguage = menuLanguage;
+        }
         std::vector<MenuEntry> entries(page.size());
         for (size_t k = 0; k < page.size(); ++k) {
             entries[k].id = page[k].first;
             entries[k].kind = page[k].second;
         }
         LayoutMenuEntries(texts, entries.data(), uint32_t(entries.size()), topLeft, bottomRight,
-                          marginLines * texts.height, 1.0f);
-        const MenuEntry& e = entries.at(i);
+                          marginLines * height, 1.0f);
+        return entries;
+    }
+    float MenuTextHeight() const
+    {
+        const float wr = float(windowSize[0]) / 1024.0f, hr = float(windowSize[1]) / 768.0f;
+        const float scale = windowSize[0] > 1024 || windowSize[1] > 768 ? 1.0f : std::min(wr, (wr + hr) * 0.5f);
+        return 60.0f * scale;
+    }
+    // The middle of entry i of a menu page.
+    WindowPoint MenuPoint(const std::vector<std::pair<uint32_t, uint32_t>>& page, float marginLines, size_t i) const
+    {
+        const MenuEntry e = MenuPage(page, marginLines).at(i);
         return {int(std::lround(e.x)), int(std::lround(e.y + e.textHeight * e.scale * 0.5f))};
+    }
+    // The language the menu's texts are in from now on ("en", "fr").
+    void SetMenuLanguage(const std::string& language) { menuLanguage = language; }
+    // Which pixels inside the popups object's frame are light (the menu's white texts), row by
+    // row, in one capture of the window; the rows' width to pWidth.
+    std::vector<uint8_t> FrameLight(int* pWidth) const
+    {
+        const RootPicture picture = ReadWindowPicture(id);
+        const SceneRect& f = popups.at("frame");
+        const WindowPoint a = Window(f.x, f.y), b = Window(f.x + f.width, f.y + f.height);
+        std::vector<uint8_t> light;
+        *pWidth = b.x - a.x;
+        for (int y = a.y; y < b.y; ++y)
+            for (int x = a.x; x < b.x; ++x)
+                light.push_back(x >= 0 && y >= 0 && x < picture.width && y < picture.height &&
+                                (picture.At(x, y) & 0xC0C0C0u) == 0xC0C0C0u);
+        return light;
     }
     WindowPoint ProfileRow(size_t slot) const { return MenuPoint({{53, 0}, {54, 0}, {55, 0}}, 4.0f, slot); }
     // Yes (left) and no (right) of a question.
@@ -1241,6 +1330,9 @@ private:
     std::map<std::string, SceneRect> rects, list, title, popups;
     RootPicture background;
     int windowSize[2] = {0, 0};
+    std::string menuLanguage = "en";
+    mutable std::string textsLanguage;
+    mutable SampleMenuTexts texts;
 };
 
 // The six items of the hall's list, the coin with its two further copies.
@@ -3018,3 +3110,145 @@ TEST_F(HallProgram, TheHintButtonInTheStudyShowsItsBoundPopup)
     EXPECT_TRUE(WaitUntil([&] { return !onParchment(); }));
     Quit();
 }
+
+namespace {
+
+// How far the frame's texts moved up between two captures: the shift of the second's rows that
+// best matches the first's (light pixels a row), up to `most` pixels.
+int UpwardShift(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int width, int most)
+{
+    const int rows = width > 0 ? int(before.size()) / width : 0;
+    std::vector<int> a(size_t(rows), 0), b(size_t(rows), 0);
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < width; ++x) {
+            a[size_t(y)] += before[size_t(y * width + x)];
+            b[size_t(y)] += after[size_t(y * width + x)];
+        }
+    int best = -1;
+    double bestScore = -1.0;
+    for (int d = 0; d <= most && d < rows; ++d) {
+        double score = 0.0;
+        for (int y = 0; y + d < rows; ++y)
+            score += double(b[size_t(y)]) * a[size_t(y + d)];
+        if (score > bestScore) {
+            bestScore = score;
+            best = d;
+        }
+    }
+    return best;
+}
+
+// The onsets of the default click (its 700 to 1400 Hz sweep) in what OpenAL wrote, in frames.
+std::vector<size_t> DefaultClicks(const std::vector<float>& played)
+{
+    std::vector<size_t> onsets;
+    for (int64_t at = FirstInBand(played, 0, 700.0, 1400.0, 25.0, 0.1); at >= 0;) {
+        onsets.push_back(size_t(at));
+        // The next one after this one's sweep.
+        at = FirstInBand(played, size_t(at) + kMixRate / 4, 700.0, 1400.0, 25.0, 0.1);
+    }
+    return onsets;
+}
+
+}  // namespace
+
+// The title's options, played on the real program: music off (its box goes out), sounds off
+// without a click and on again with the default click (what OpenAL wrote is silent when the
+// sounds go off), the credits scrolling up
+// (about 60 units a second), French chosen on the language page (the options page comes back in
+// French); the options file keeps the music off and the French language after exit, yes.
+TEST_F(HallProgram, TheTitlesOptionsSwitchTheSettingsShowTheCreditsAndChangeTheLanguage)
+{
+    const std::string out = PlayToWaveFile(false);
+    LinkData();
+    WriteWindowedOptions(root + "/user");
+    pid = Start(program, {"--frames", "1000000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "") << Stderr();
+    ASSERT_TRUE(hall.Open(id));
+    ASSERT_TRUE(WaitUntil([&] { return hall.TitleShows(); }, 120)) << Stderr();
+    ASSERT_TRUE(ClickUntil(hall.TitleCentre("text_options"), [&] { return hall.MenuFrameShows(); }));
+    const std::vector<std::pair<uint32_t, uint32_t>> options = {{41, 0}, {44, 0}, {52, 0}, {48, 0}, {49, 0}};
+    const auto entry = [&](size_t i) { return hall.MenuPoint(options, 2.0f, i); };
+    // A switch's box left of the widest text: light at its centre while the setting is on.
+    const auto box = [&](size_t i) {
+        const MenuEntry e = hall.MenuPage(options, 2.0f).at(i);
+        const float size = 0.5f * hall.MenuTextHeight() * e.scale;
+        return WindowPoint{int(std::lround(e.x - e.widestText * e.scale * 0.5f - 1.5f * size)),
+                           int(std::lround(e.y + size))};
+    };
+    const auto on = [&](size_t i) {
+        const int64_t c = hall.Colour(box(i));
+        return c >= 0 && (c & 0xC0C0C0) == 0xC0C0C0;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return on(0) && on(1); })) << "music and sounds start on";
+    EXPECT_FALSE(on(2)) << "a window, not the full screen";
+    // One click each, a second and a half apart, so that each is heard (or not) on its own.
+    const auto clickOnce = [&](size_t i, bool after) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const auto when = std::chrono::steady_clock::now();
+        EXPECT_TRUE(hall.Click(entry(i)));
+        EXPECT_TRUE(WaitUntil([&] { return on(i) == after; })) << "switch " << i;
+        return when;
+    };
+    const auto musicOff = clickOnce(0, false);
+    const auto soundsOff = clickOnce(1, false);
+    const auto soundsOn = clickOnce(1, true);
+    // The credits scroll up through the frame.
+    int width = 0;
+    const std::vector<uint8_t> optionsPage = hall.FrameLight(&width);
+    ASSERT_TRUE(ClickUntil(entry(4), [&] { return !on(1) && hall.FrameLight(&width) != optionsPage; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto first = std::chrono::steady_clock::now();
+    const std::vector<uint8_t> before = hall.FrameLight(&width);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto second = std::chrono::steady_clock::now();
+    const std::vector<uint8_t> after = hall.FrameLight(&width);
+    const double seconds = std::chrono::duration<double>(second - first).count();
+    const int shift = UpwardShift(before, after, width, 200);
+    EXPECT_NEAR(double(shift), 60.0 * seconds, 20.0 * seconds) << "over " << seconds << " s";
+
+    // Back to the options; the language page; French.
+    ASSERT_TRUE(ClickUntil(hall.PopupCentre("close"), [&] { return !on(0) && on(1); }));
+    const std::vector<uint8_t> english = hall.FrameLight(&width);
+    const std::vector<std::pair<uint32_t, uint32_t>> languages = {{74, 0}, {75, 0}};
+    ASSERT_TRUE(ClickUntil(entry(3), [&] { return hall.FrameLight(&width) != english; }));
+    ASSERT_TRUE(hall.Click(hall.MenuPoint(languages, 2.0f, 1)));
+    hall.SetMenuLanguage("fr");
+    // The title is entered again in French, on the options page: the music's box is out still.
+    std::vector<uint8_t> french;
+    EXPECT_TRUE(WaitUntil([&] {
+        french = hall.FrameLight(&width);
+        return hall.MenuFrameShows() && !on(0) && on(1) && french != english;
+    }, 30));
+    size_t differ = 0;
+    for (size_t i = 0; i < english.size() && i < french.size(); ++i)
+        differ += english[i] != french[i];
+    EXPECT_GT(differ, 200u);
+
+    // The main page, exit, yes.
+    ASSERT_TRUE(ClickUntil(hall.PopupCentre("close"), [&] { return hall.TitleShows(); }));
+    ASSERT_TRUE(ClickUntil(hall.TitleCentre("text_exit"), [&] { return hall.MenuFrameShows(); }));
+    hall.Click(hall.Answer(true));
+    ASSERT_EQ(Wait(pid), 0) << Stderr();
+    const std::string saved = ReadFile(root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.options.sav");
+    EXPECT_NE(saved.find("MUSICS_VOLUME = 0\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("SOUNDS_VOLUME = 100\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("COUNTRY_INDEX = 1\n"), std::string::npos) << saved;
+
+    // What was heard: the music's click, none for the sounds going off and the one for them
+    // coming back, each where the time between the clicks puts it.
+    const std::vector<size_t> clicks = DefaultClicks(ReadStereo(out));
+    const auto frames = [](std::chrono::steady_clock::duration d) {
+        return std::chrono::duration<double>(d).count() * double(kMixRate);
+    };
+    const auto heardNear = [&](double at, double within) {
+        return std::any_of(clicks.begin(), clicks.end(), [&](size_t c) { return std::fabs(double(c) - at) < within; });
+    };
+    bool placed = false;
+    for (size_t music : clicks)
+        placed = placed || (heardNear(double(music) + frames(soundsOn - musicOff), 0.3 * kMixRate) &&
+                            !heardNear(double(music) + frames(soundsOff - musicOff), 0.5 * kMixRate));
+    EXPECT_TRUE(placed) << clicks.size() << " default clicks";
+}
+

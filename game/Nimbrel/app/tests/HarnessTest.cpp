@@ -66,6 +66,7 @@
 #include "Vornel3D/C3DTextureRaw.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CVornelFontEx.h"
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelPlatform/PlatformGL.h"
@@ -2190,4 +2191,129 @@ TEST_F(GameFolder, TheHallsKeyStepWaitsForTheKeyAndItsClickResumesTheTutorial)
     EXPECT_TRUE(tuto->GetCurrentStep().flags & kTutoSkippable);
     EXPECT_EQ(tuto->GetCurrentStep().itemElement, kTutoNoIndex);
     EXPECT_EQ(game.Stop(), 0);
+}
+
+// The title's options: the sample's switches and buttons, the full screen switched on and off,
+// the credits read from the pack and scrolled up, and the other language chosen on the language
+// page, which enters the title again.
+TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    CObjectsInterfaceMenu* menu = nullptr;
+    for (int i = 0; i < 600 && !menu; ++i) {
+        ASSERT_TRUE(game.Step());
+        menu = PlayedTitle(game);
+    }
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(game.Step(60));
+    auto clickUntil = [&](float x, float y, const std::function<bool()>& done) {
+        for (int i = 0; i < 100; ++i) {
+            game.PostClick(int32_t(x), int32_t(y));
+            for (int frame = 0; frame < 3; ++frame)
+                if (!game.Step())
+                    return false;
+            if (done())
+                return true;
+        }
+        return false;
+    };
+    auto entry = [&](uint32_t list, uint32_t id) {
+        uint32_t count = 0;
+        const MenuEntry* entries = menu->GetEntries(list, &count);
+        for (uint32_t i = 0; i < count; ++i)
+            if (entries[i].id == id)
+                return std::make_pair(entries[i].x, entries[i].y + entries[i].textHeight * entries[i].scale * 0.5f);
+        return std::make_pair(-1.0f, -1.0f);
+    };
+    float at[3];
+    menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextOptions))));
+    ASSERT_TRUE(clickUntil(at[0], at[1], [&] { return menu->GetPage() == kMenuOptions; }));
+    uint32_t count = 0;
+    const MenuEntry* options = menu->GetEntries(kMenuListOptions, &count);
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < count; ++i)
+        ids.push_back(options[i].id);
+    // The sound switch needs the sounds (the harness may run without an audio device).
+    std::vector<uint32_t> expected = {41, 44, 52, 48, 49};
+    if (!game.World()->GetAudioEngine() || !game.World()->GetSurroundManager())
+        expected.erase(expected.begin() + 1);
+    EXPECT_EQ(ids, expected);
+    // The credits and the switch to the other language, in the language the game started in.
+    const bool french = game.World()->GetCurrentLanguage() == 1;
+
+    // The full screen switched: the world's flag flips, and the switch's box follows it on the
+    // next frame. (Xvfb has no window manager to resize the window: the pointer's mapping would
+    // no longer match it, so the way back is the entry's own action.)
+    WorldData* data = game.World()->GetWorldData();
+    const auto fullScreenEntry = [&]() -> MenuEntry* {
+        uint32_t n = 0;
+        auto* e = const_cast<MenuEntry*>(menu->GetEntries(kMenuListOptions, &n));
+        for (uint32_t i = 0; i < n; ++i)
+            if (e[i].id == kMenuIdFullScreen)
+                return &e[i];
+        return nullptr;
+    };
+    const uint8_t windowed = data->fullScreen;
+    const auto screen = entry(kMenuListOptions, kMenuIdFullScreen);
+    ASSERT_TRUE(clickUntil(screen.first, screen.second, [&] { return data->fullScreen != windowed; }));
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(fullScreenEntry()->toggle, data->fullScreen ? 0 : 1);
+    menu->OnOptionEntry(*fullScreenEntry());
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(data->fullScreen, windowed);
+    EXPECT_EQ(fullScreenEntry()->toggle, data->fullScreen ? 0 : 1);
+    EXPECT_FALSE(game.World()->HasEndedOnFailure());
+
+    // The credits: this language's file, the extra credits and the identification block.
+    const auto credits = entry(kMenuListOptions, kMenuIdCredits);
+    ASSERT_TRUE(clickUntil(credits.first, credits.second, [&] { return menu->GetPage() == kMenuCredits; }));
+    std::u16string text = menu->GetCreditsText();
+    static_cast<CVornelFontEx*>(game.World()->GetMainFont())->RemapText(text.data());
+    EXPECT_NE(text.find(french ? u"NIMBREL\nUne aventure" : u"NIMBREL\nA seek-and-find adventure"), std::u16string::npos)
+        << UtilsString_ToUtf8(text.c_str());
+    EXPECT_NE(text.find(u"Vornel\nScripts"), std::u16string::npos);   // "|" breaks a line
+    EXPECT_NE(text.find(french ? u"Version Linux" : u"Linux version"), std::u16string::npos);
+    ASSERT_NE(menu->GetCredits(), nullptr);
+    const float start = menu->GetCreditsScroll();
+    ASSERT_TRUE(game.Step(10));
+    EXPECT_LT(menu->GetCreditsScroll(), start);
+    // Closed by the popups object's button: back to the options, the text dropped.
+    CObjectsInterfacePopups* popups = static_cast<CObjectsInterfacePopups*>(
+        game.World()->GetObjectsManager()->GetObject(uint32_t(menu->GetPopupsIndex())));
+    popups->ProjectElementToScreen(at, popups->GetRoleElement(kPopupsClose));
+    ASSERT_TRUE(clickUntil(at[0], at[1], [&] { return menu->GetPage() == kMenuOptions; }));
+    EXPECT_EQ(menu->GetCredits(), nullptr);
+
+    // The other language: the title is entered again in it, on the options page.
+    const auto language = entry(kMenuListOptions, kMenuIdLanguage);
+    ASSERT_TRUE(clickUntil(language.first, language.second, [&] { return menu->GetPage() == kMenuLanguages; }));
+    const int32_t other = french ? 0 : 1;
+    const auto name = entry(kMenuListLanguages, kMenuIdFirstLanguage + uint32_t(other));
+    ASSERT_TRUE(clickUntil(name.first, name.second, [&] { return game.World()->GetCurrentLanguage() == other; }));
+    for (int i = 0; i < 600 && PlayedTitle(game) == nullptr; ++i)
+        ASSERT_TRUE(game.Step());
+    menu = PlayedTitle(game);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetPage(), uint32_t(kMenuOptions));
+    options = menu->GetEntries(kMenuListOptions, &count);
+    ASSERT_EQ(count, expected.size());
+    std::u16string music = options[0].text;
+    static_cast<CVornelFontEx*>(game.World()->GetMainFont())->RemapText(music.data());
+    EXPECT_EQ(music, french ? u"Music" : u"Musique");
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// A game ended on a failure (a display the options could not switch) ends the program as failed,
+// its text in the error box, where the player's own end gives 0.
+TEST_F(GameFolder, AGameEndedOnAFailureEndsTheProgramAsFailed)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    game.World()->EndOnFailure(u"The display could not be switched.");
+    EXPECT_FALSE(game.Step());
+    EXPECT_EQ(game.Stop(), -1);
+    EXPECT_NE(boxes.find("The display could not be switched."), std::string::npos) << boxes;
 }

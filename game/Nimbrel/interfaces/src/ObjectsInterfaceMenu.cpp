@@ -120,7 +120,7 @@ bool CObjectsInterfaceMenu::IsLanguageAvailable(uint32_t language)
 bool CObjectsInterfaceMenu::HasSoundOptions()
 {
     CNimbrelWorld* world = WorldOf(m_pWorldData);
-    return world && world->GetSoundsManager() && world->GetSurroundManager();
+    return world && world->GetAudioEngine() && world->GetSurroundManager();
 }
 
 void CObjectsInterfaceMenu::SetPendingDocument(const char16_t* address)
@@ -210,6 +210,9 @@ Status CObjectsInterfaceMenu::CheckSetup()
 uint32_t CObjectsInterfaceMenu::SetPage(uint32_t page)
 {
     m_page = page;
+    // The click that changed the page is spent: the new page does not take it as its own.
+    if (m_pWorldData)
+        m_pWorldData->game.input.clicked = 0;
     if (m_pWorldData && m_pWorldData->pTimer)
         m_pWorldData->pTimer->RequestExtraUpdate();
     return page;
@@ -332,8 +335,11 @@ Status CObjectsInterfaceMenu::OnClick(float x, float y, uint32_t state)
         case kMenuProfileName:
             SetPage(kMenuProfiles);
             break;
-        case kMenuLanguages:
         case kMenuCredits:
+            ReleaseCredits();
+            SetPage(kMenuOptions);
+            break;
+        case kMenuLanguages:
             SetPage(kMenuOptions);
             break;
         case kMenuDeleteProfile:
@@ -392,6 +398,12 @@ Status CObjectsInterfaceMenu::PickElementUnderCursor(float, float, uint32_t)
 {
     // Only the credits take a press (they scroll by dragging).
     return m_page == kMenuCredits ? kStatusOk : kStatusFailed;
+}
+
+Status CObjectsInterfaceMenu::OnMouseUp(float x, float y, uint32_t state)
+{
+    CObjectsInterface::OnMouseUp(x, y, state);
+    return kStatusFailed;
 }
 
 Status CObjectsInterfaceMenu::UpdateCursorState(float x, float y, void* pOut)

@@ -45,7 +45,8 @@ bool CObjectsInterfaceMenu::PointerNear(float x, float y, float radius) const
 void CObjectsInterfaceMenu::DrawSheetQuad(C3DObject* pSheet, uint32_t quad, float x, float y, float size,
                                           uint32_t color)
 {
-    if (!pSheet)
+    const uint32_t drawn = pSheet == m_pLanguagesSheet ? m_languagesQuads : m_profilesQuads;
+    if (!pSheet || quad >= drawn)
         return;
     C3DTransform transform(m_pWorldData);
     transform.SetIdentity();
@@ -56,7 +57,8 @@ void CObjectsInterfaceMenu::DrawSheetQuad(C3DObject* pSheet, uint32_t quad, floa
     pSheet->DrawEx(quad);
 }
 
-bool CObjectsInterfaceMenu::DrawEntry(const MenuEntry& entry, const char16_t* text, float factor)
+bool CObjectsInterfaceMenu::DrawEntry(const MenuEntry& entry, const char16_t* text, float factor, uint8_t alpha,
+                                      bool button)
 {
     CVornelFont* font = Font();
     CNimbrelWorld* world = m_pWorldData ? dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld) : nullptr;
@@ -64,7 +66,7 @@ bool CObjectsInterfaceMenu::DrawEntry(const MenuEntry& entry, const char16_t* te
     TextSize(size);
     const float scale = entry.scale * factor;
     bool over = false;
-    if (entry.kind >= kMenuEntryLeft && entry.kind <= kMenuEntryCentred && m_pButtonSkin) {
+    if (button && entry.kind >= kMenuEntryLeft && entry.kind <= kMenuEntryCentred && m_pButtonSkin) {
         const float height = entry.buttonHeight * m_buttonHeightRatio * scale;
         const float width = 2.0f * height + entry.buttonWidth * m_buttonWidthRatio * scale;
         const float centreY = entry.y + entry.textHeight * scale * 0.5f;
@@ -77,7 +79,8 @@ bool CObjectsInterfaceMenu::DrawEntry(const MenuEntry& entry, const char16_t* te
     }
     if (font && text) {
         const C3DVector2 pointer = {m_pWorldData->mouseX, m_pWorldData->mouseY};
-        const uint32_t color = world ? world->MainTextStyle().color : kOpaque;
+        const uint32_t main = world ? world->MainTextStyle().color : kOpaque;
+        const uint32_t color = (main & 0x00FFFFFFu) | ((main >> 24) * alpha / 0xFFu) << 24;
         const C3DVector3 r = font->DrawText(text, entry.x, entry.y, entry.z, kEntryFlags, color, size[0] * scale,
                                             size[1] * scale, &pointer, nullptr, 0);
         over = over || r.z != 0.0f;
@@ -136,10 +139,13 @@ Status CObjectsInterfaceMenu::Draw()
         DrawNameEntry();
         break;
     case kMenuOptions:
-        DrawEntries(kMenuListOptions, m_page);
+        DrawOptions();
         break;
     case kMenuLanguages:
-        DrawEntries(kMenuListLanguages, m_page);
+        DrawLanguages();
+        break;
+    case kMenuCredits:
+        DrawCredits();
         break;
     case kMenuLeave:
     case kMenuDeleteProfile:

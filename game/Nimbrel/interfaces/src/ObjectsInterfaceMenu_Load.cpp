@@ -23,6 +23,8 @@
 namespace {
 
 constexpr const char16_t* kSection = u"MENU_DIALOG";
+// A sheet without a quad limit of its own has at most this many.
+constexpr uint64_t kMenuSheetQuadLimit = 256;
 // A screen mesh like the skins' (coloured, textured, drawn in the interface view).
 constexpr uint32_t kSheetObjectFlags = 0x28010;
 constexpr uint32_t kSheetObjectCreation = 0x20C29;
@@ -130,10 +132,18 @@ void MenuSheetCell(uint32_t k, int32_t lines, int32_t rows, int32_t defaultLines
     pUV[3] = 1.0f / float(L);
 }
 
+uint32_t MenuSheetQuads(int32_t lines, int32_t rows, int32_t defaultLines, int32_t defaultRows, uint32_t maximum)
+{
+    const uint64_t cells = uint64_t(lines < 1 ? defaultLines : lines) * uint64_t(rows < 1 ? defaultRows : rows);
+    const uint64_t limit = maximum ? maximum : kMenuSheetQuadLimit;
+    return uint32_t(std::min(cells, limit));
+}
+
 namespace {
 
 // A sheet: one quad a cell, corners (-1, -1) to (1, 1), at most `maxQuads`; quads past the
-// grid are left empty (never drawn). Null when the engine makes none.
+// grid are left empty, and the count of those drawn goes to *pQuads. Null when the engine
+// makes none.
 C3DObject* BuildSheet(WorldData* w, const SheetKeys& keys, uint32_t maxQuads, uint32_t* pQuads, C3DTexture** ppTexture)
 {
     C3DEngine* engine = C3DEngine::FromWorld(w);
@@ -141,10 +151,7 @@ C3DObject* BuildSheet(WorldData* w, const SheetKeys& keys, uint32_t maxQuads, ui
         return nullptr;
     const int32_t lines = ReadInt(w, keys.lines, keys.defaultLines);
     const int32_t rows = ReadInt(w, keys.rows, keys.defaultRows);
-    const uint32_t L = uint32_t(lines < 1 ? keys.defaultLines : lines);
-    const uint32_t R = uint32_t(rows < 1 ? keys.defaultRows : rows);
-    const uint64_t cells = uint64_t(L) * R;
-    const uint32_t quads = maxQuads ? uint32_t(std::min<uint64_t>(cells, maxQuads)) : uint32_t(std::min<uint64_t>(cells, 256));
+    const uint32_t quads = MenuSheetQuads(lines, rows, keys.defaultLines, keys.defaultRows, maxQuads);
     C3DObject* sheet = engine->CreateObject(kSheetObjectFlags, kSheetObjectCreation);
     if (!sheet)
         return nullptr;
@@ -216,11 +223,11 @@ Status CObjectsInterfaceMenu::LoadSkins()
 
 Status CObjectsInterfaceMenu::LoadSheets()
 {
-    uint32_t quads = 0;
-    m_pLanguagesSheet = BuildSheet(m_pWorldData, kLanguagesSheet, kMenuLanguageQuads, &quads, &m_pLanguagesTexture);
+    m_pLanguagesSheet =
+        BuildSheet(m_pWorldData, kLanguagesSheet, kMenuLanguageQuads, &m_languagesQuads, &m_pLanguagesTexture);
     if (!m_pLanguagesSheet || !m_pLanguagesTexture)
         return kStatusFailed;
-    m_pProfilesSheet = BuildSheet(m_pWorldData, kProfilesSheet, 0, &quads, &m_pProfilesTexture);
+    m_pProfilesSheet = BuildSheet(m_pWorldData, kProfilesSheet, 0, &m_profilesQuads, &m_pProfilesTexture);
     if (!m_pProfilesSheet || !m_pProfilesTexture)
         return kStatusFailed;
     return kStatusOk;
@@ -352,6 +359,7 @@ void CObjectsInterfaceMenu::FreeSheets()
         engine->ReleaseObject(m_pProfilesSheet);
     }
     m_pLanguagesSheet = m_pProfilesSheet = nullptr;
+    m_languagesQuads = m_profilesQuads = 0;
     ReleaseTextures(m_pWorldData, &m_pLanguagesTexture, 1);
     ReleaseTextures(m_pWorldData, &m_pProfilesTexture, 1);
 }
@@ -367,6 +375,9 @@ Status CObjectsInterfaceMenu::Release()
     FreeSheets();
     for (uint32_t list = 0; list < kMenuListCount; ++list)
         ReleaseEntries(list);
+    ReleaseCredits();
+    UTILS_FREE(m_pCreditsText);
+    m_pCreditsText = nullptr;
     return CObjectsInterface::Release();
 }
 
@@ -489,13 +500,14 @@ void LayoutMenuEntries(MenuTextSource& source, MenuEntry* pEntries, uint32_t cou
     }
 }
 
-bool CObjectsInterfaceMenu::GetPopupFrameRect(float* pRect)
+bool CObjectsInterfaceMenu::GetPopupFrameRect(float* pRect, bool clip)
 {
     CObjectsInterfacePopups* popups = Popups();
     const ElementRecord* frame = popups && popups->GetFrameCount()
                                      ? popups->GetItemRecord(uint32_t(popups->GetFrame()[0]))
                                      : nullptr;
-    if (!frame || Failed(popups->GetElementScreenRect(pRect, frame, -1, 0)))
+    const int32_t rectangle = frame && clip ? frame->zone : -1;
+    if (!frame || Failed(popups->GetElementScreenRect(pRect, frame, rectangle, 0)))
         return false;
     pRect[0] *= ScreenScale(0);
     pRect[2] *= ScreenScale(0);
@@ -538,5 +550,9 @@ Status CObjectsInterfaceMenu::UpdateComponents()
                   2.0f * size[0], 1.0f);
     for (uint32_t list : {kMenuListName, kMenuListConfirm, kMenuListText17, kMenuListText18})
         LayoutEntries(m_lists[list], m_listCounts[list], topLeft, bottomRight, 0.0f, 1.0f);
+    // The credits follow the new frame (and the strings of a new language).
+    ReleaseCredits();
+    if (m_page == kMenuCredits && Failed(LoadStrings(CurrentLanguage())))
+        LoadStrings(0);
     return kStatusOk;
 }

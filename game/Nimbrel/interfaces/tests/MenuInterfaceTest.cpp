@@ -122,6 +122,48 @@ TEST(MenuLayoutTest, SheetCellsAndTheDefaultGridForCountsBelowOne)
     }
 }
 
+TEST(MenuLayoutTest, QuadsPastASmallerGridAreNotDrawnOnEitherSheet)
+{
+    struct Case {
+        const char* what;
+        int32_t lines, rows, defaultLines, defaultRows;
+        uint32_t maximum, quads;
+    };
+    const Case cases[] = {
+        // The languages sheet: 17 quads at most, fewer on a smaller grid.
+        {"languages 4 x 8", 4, 8, 4, 8, 17, 17},
+        {"languages 1 x 2", 1, 2, 4, 8, 17, 2},
+        {"languages 0 x 0", 0, 0, 4, 8, 17, 17},
+        {"languages 3 x 3", 3, 3, 4, 8, 17, 9},
+        // The profiles sheet: as many as its grid has.
+        {"profiles 2 x 2", 2, 2, 2, 2, 0, 4},
+        {"profiles 1 x 2", 1, 2, 2, 2, 0, 2},
+        {"profiles -1 x 3", -1, 3, 2, 2, 0, 6},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MenuSheetQuads(c.lines, c.rows, c.defaultLines, c.defaultRows, c.maximum), c.quads) << c.what;
+}
+
+TEST(MenuLayoutTest, TheCreditsScrollUpAndStartAgainBelowTheFrame)
+{
+    struct Case {
+        const char* what;
+        float position, step, text, frame, glide;
+        float after;
+    };
+    const Case cases[] = {
+        {"two units a frame step", 100.0f, 1.0f, 500.0f, 400.0f, 0.0f, 98.0f},
+        {"a slower frame", 100.0f, 0.5f, 500.0f, 400.0f, 0.0f, 99.0f},
+        {"the player's glide", 100.0f, 1.0f, 500.0f, 400.0f, -7.0f, 91.0f},
+        // Still in sight: -(500 + 200) is the limit.
+        {"at the limit", -698.0f, 1.0f, 500.0f, 400.0f, 0.0f, -700.0f},
+        {"past it: 1.1 frames down", -699.0f, 1.0f, 500.0f, 400.0f, 0.0f, 440.0f},
+        {"past it, with a glide", -699.0f, 1.0f, 500.0f, 400.0f, 3.0f, 443.0f},
+    };
+    for (const Case& c : cases)
+        EXPECT_FLOAT_EQ(MenuCreditsScroll(c.position, c.step, c.text, c.frame, c.glide), c.after) << c.what;
+}
+
 // Profiles without files: the slots as a test sets them; renames and deletes in memory.
 class MemoryProfiles : public CProfileManager {
 public:
@@ -194,6 +236,26 @@ protected:
         return std::find(languages.begin(), languages.end(), language) != languages.end();
     }
     void SetPendingDocument(const char16_t* address) override { documents.push_back(address); }
+
+public:
+    void PlayElementClickSound(int32_t sound) override { clicks.push_back(sound); }
+    std::vector<int32_t> clicks;
+    std::vector<float> musicVolumes, soundVolumes;
+    std::vector<uint8_t> switches;
+    Status switchResult = kStatusOk;
+    bool fullScreen = false;
+    std::vector<std::u16string> failures;
+
+protected:
+    void SetMusicVolume(float volume) override { musicVolumes.push_back(volume); }
+    void SetSoundVolume(float volume) override { soundVolumes.push_back(volume); }
+    bool IsFullScreen() override { return fullScreen; }
+    Status SwitchDisplay(uint8_t on) override
+    {
+        switches.push_back(on);
+        return switchResult;
+    }
+    void EndOnFailure(const char16_t* line) override { failures.push_back(line); }
 };
 
 using MenuObject = NamedElementsObject<TestMenu>;
@@ -542,6 +604,62 @@ TEST_F(MenuTest, OkStartsANewGameOrReturnsToTheList)
     menu.SetPage(kMenuProfileName);
     menu.AcceptName();
     EXPECT_EQ(menu.GetPage(), uint32_t(kMenuProfileName));
+}
+
+TEST_F(MenuTest, OptionsSwitchTheirSettingsAndOpenTheirPages)
+{
+    MenuEntry music = {}, sound = {}, screen = {};
+    music.id = music.alternateId = kMenuIdMusic;
+    sound.id = sound.alternateId = kMenuIdSound;
+    screen.id = screen.alternateId = kMenuIdFullScreen;
+    // Music off, then on again: the default click each time.
+    menu.OnOptionEntry(music);
+    EXPECT_EQ(music.toggle, 1);
+    menu.OnOptionEntry(music);
+    EXPECT_EQ(music.toggle, 0);
+    EXPECT_EQ(menu.musicVolumes, (std::vector<float>{0.0f, 1.0f}));
+    EXPECT_EQ(menu.clicks, (std::vector<int32_t>{0, 0}));
+    // The click that silences the sounds is not heard; the one that brings them back is.
+    menu.clicks.clear();
+    menu.OnOptionEntry(sound);
+    EXPECT_EQ(sound.toggle, 1);
+    EXPECT_TRUE(menu.clicks.empty());
+    menu.OnOptionEntry(sound);
+    EXPECT_EQ(sound.toggle, 0);
+    EXPECT_EQ(menu.soundVolumes, (std::vector<float>{0.0f, 1.0f}));
+    EXPECT_EQ(menu.clicks, std::vector<int32_t>{0});
+
+    // The display switches to the other mode; the box follows the window, not the click.
+    menu.OnOptionEntry(screen);
+    menu.fullScreen = true;
+    menu.OnOptionEntry(screen);
+    EXPECT_EQ(menu.switches, (std::vector<uint8_t>{1, 0}));
+    EXPECT_EQ(screen.toggle, 0);
+    EXPECT_TRUE(menu.failures.empty());
+    // A display that cannot be switched ends the program as failed.
+    menu.switchResult = kStatusFailed;
+    menu.OnOptionEntry(screen);
+    ASSERT_EQ(menu.failures.size(), 1u);
+    EXPECT_NE(menu.failures[0].find(u"display"), std::u16string::npos);
+
+    struct Case {
+        uint32_t id, page;
+    };
+    const Case pages[] = {
+        {kMenuIdLanguage, kMenuLanguages},
+        {kMenuIdDeleteQuestion, kMenuDeleteProfile},
+        // No credits file to read: the page stays.
+        {kMenuIdCredits, kMenuOptions},
+    };
+    for (const Case& c : pages) {
+        MenuEntry e = {};
+        e.id = c.id;
+        menu.SetPage(kMenuOptions);
+        menu.clicks.clear();
+        menu.OnOptionEntry(e);
+        EXPECT_EQ(menu.GetPage(), c.page) << c.id;
+        EXPECT_EQ(menu.clicks.size(), c.page == kMenuOptions ? 0u : 1u) << c.id;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/ChaptersManager.h"
+#include "VornelUtils/UtilsString.h"
 
 Status CNimbrelWorld::LoadLevelByName(const char* name, uint32_t chapter)
 {
@@ -22,4 +23,13 @@ void CNimbrelWorld::SetStartLevel(const char* name, uint32_t chapter)
     m_pStartLevel = name;
     m_startChapter = chapter;
     m_startLevelUnknown = false;
+}
+
+void CNimbrelWorld::EndOnFailure(const char16_t* text)
+{
+    m_endedOnFailure = true;
+    if (text)
+        UtilsString_Copy(m_pWorldData->lastErrorText, kWorldTextSize, text);
+    if (GameData* game = GetGameData())
+        game->stop = 1;
 }

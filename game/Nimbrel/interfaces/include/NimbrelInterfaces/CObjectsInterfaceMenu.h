@@ -13,6 +13,7 @@ class C3DObject;
 class C3DTexture;
 class CMenuButtonSkin;
 class CMenuDialogSkin;
+class CExtraDimTextString;
 class CObjectsInterfacePopups;
 class CProfileManager;
 class CStringsManager;
@@ -146,6 +147,18 @@ public:
     virtual char16_t* WrapParagraph(const char16_t* text, float width) = 0;
 };
 
+// How many quads of a sheet of lines x rows are drawn (counts below 1 take the defaults), at
+// most `maximum` (0: no more than the grid): a frame past them is not drawn.
+uint32_t MenuSheetQuads(int32_t lines, int32_t rows, int32_t defaultLines, int32_t defaultRows, uint32_t maximum);
+
+// The credits' scroll after one frame: up by two units a frame step; once the text has passed
+// above the frame by half the frame's height it starts again below, at 1.1 frame heights; then
+// the player's drag glide is added.
+float MenuCreditsScroll(float position, float frameStep, float textHeight, float frameHeight, float glide);
+// The characters the credits text holds: the credits file, the extra credits file and the
+// identification block, each cut to what is left.
+constexpr uint32_t kMenuCreditsTextSize = 2 * 4096 + 1024;
+
 // Lays out `count` entries in the rectangle (top-left, bottom-right) with the margin and the
 // widest text to start from.
 void LayoutMenuEntries(MenuTextSource& source, MenuEntry* pEntries, uint32_t count, const float* pTopLeft,
@@ -165,6 +178,8 @@ public:
     Status UpdateState() override;
     Status Draw() override;
     Status PickElementUnderCursor(float x, float y, uint32_t state) override;
+    // The release of the press the credits took still comes to the menu as a click.
+    Status OnMouseUp(float x, float y, uint32_t state) override;
     Status OnClick(float x, float y, uint32_t state) override;
     Status UpdateCursorState(float x, float y, void* pOut) override;
     // The popups object, the play text and the exit text bound: 0.
@@ -176,10 +191,25 @@ public:
     uint32_t GetPage() const { return m_page; }
 
     // -1 plays the null click, 0 the default click, another id this object's element sound.
-    void PlayElementClickSound(int32_t sound);
+    virtual void PlayElementClickSound(int32_t sound);
+    // The credits text of the language (its file, the extra credits, the identification block)
+    // laid out in the popups object's frame: 0; kStatusFailed when the credits file cannot be
+    // read or laid out, kStatusOutOfMemory.
+    Status LoadStrings(uint32_t language);
+    // The credits file at the path into the buffer (kCreditsFileCapacity + 1 characters), from
+    // the external pack only or from any source: 0 when it was read.
+    Status OnLoadCreditsTextEx(const char16_t* path, char16_t* pBuffer, bool externalOnly);
+    // Drops the credits text block and its size: 0.
+    Status ReleaseCredits();
+    // The options entry's action (a click on it).
+    void OnOptionEntry(MenuEntry& entry);
+    float GetCreditsScroll() const { return m_creditsScroll; }
+    const CExtraDimTextString* GetCredits() const { return m_pCredits; }
+    // The credits text as last built (empty without one).
+    const char16_t* GetCreditsText() const { return m_pCreditsText ? m_pCreditsText : u""; }
     // The screen rectangle {left, top, right, bottom} of the popups object's first frame
-    // element; false without one.
-    bool GetPopupFrameRect(float* pRect);
+    // element (with `clip`, its clip rectangle when it has one); false without one.
+    bool GetPopupFrameRect(float* pRect, bool clip = false);
     // The list's layout, measured with the menu's strings and font.
     void LayoutEntries(MenuEntry* pEntries, uint32_t count, const float* pTopLeft, const float* pBottomRight,
                        float margin, float widest);
@@ -218,14 +248,36 @@ protected:
     virtual void SetPendingDocument(const char16_t* address);
     // The menu's text size (width, height): the main text style times the text scale.
     virtual void TextSize(float* pSize);
+    // The options' settings.
+    virtual bool IsMusicOn();
+    virtual void SetMusicVolume(float volume);
+    virtual bool IsSoundOn();
+    virtual void SetSoundVolume(float volume);
+    virtual bool IsFullScreen();
+    // Asks the world to switch the display: 0 when it did.
+    virtual Status SwitchDisplay(uint8_t fullScreen);
+    // The program ends with the failure status, the line logged.
+    virtual void EndOnFailure(const char16_t* line);
+    virtual void ChangeLanguage(uint32_t language);
+    virtual uint32_t CurrentLanguage();
 
     // Pages other than the main page, drawn and played every frame.
     void DrawEntries(uint32_t list, uint32_t page);
     void DrawProfileList();
     void DrawNameEntry();
-    // A text entry at its place, the pointer tested; true when the pointer is over it (or
-    // over its button).
-    bool DrawEntry(const MenuEntry& entry, const char16_t* text, float factor);
+    void DrawOptions();
+    void DrawLanguages();
+    void DrawCredits();
+    void DrawVersionLine();
+    // The identification block after the credits, cut to the capacity.
+    void AppendIdentification(char16_t* text, size_t capacity);
+    // Reads the named credits file of the language ("_strings.<code>.<name><suffix>").
+    Status ReadCreditsFile(uint32_t language, const char16_t* name, char16_t* pBuffer);
+    // A text entry at its place (a button entry on its button, unless `button` is false), the
+    // pointer tested; true when the pointer is over it (or over its button).
+    bool DrawEntry(const MenuEntry& entry, const char16_t* text, float factor, uint8_t alpha = 0xFF,
+                   bool button = true);
+    // Draws nothing for a quad past the sheet's drawn quads.
     void DrawSheetQuad(C3DObject* pSheet, uint32_t quad, float x, float y, float size, uint32_t color);
     void DrawPopupFrame(uint32_t page);
     // The click of this frame, taken once.
@@ -254,6 +306,7 @@ protected:
     int32_t m_roles[kMenuRoleCount];
     C3DObject* m_pLanguagesSheet = nullptr;
     C3DObject* m_pProfilesSheet = nullptr;
+    uint32_t m_languagesQuads = 0, m_profilesQuads = 0;
     C3DTexture* m_pLanguagesTexture = nullptr;
     C3DTexture* m_pProfilesTexture = nullptr;
     C3DTexture* m_dialogTextures[9] = {};
@@ -267,4 +320,8 @@ protected:
     MenuEntry* m_lists[kMenuListCount] = {};
     uint32_t m_listCounts[kMenuListCount] = {};
     char16_t m_name[kMenuNameBufferSize] = {};
+    CExtraDimTextString* m_pCredits = nullptr;
+    float m_creditsSize[3] = {};
+    float m_creditsScroll = 0.0f;
+    char16_t* m_pCreditsText = nullptr;   // owned, kMenuCreditsTextSize characters
 };

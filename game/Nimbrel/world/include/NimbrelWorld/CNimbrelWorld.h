@@ -285,6 +285,11 @@ public:
     // world loads it. A name no level has stops the game, and the program says so.
     void SetStartLevel(const char* name, uint32_t chapter);
     bool IsStartLevelUnknown() const { return m_startLevelUnknown; }
+    // Ends the game as failed (the program's failure status) with the text as the last error:
+    // what a player's choice that leaves nothing to play in does (a display that cannot be
+    // switched).
+    void EndOnFailure(const char16_t* text);
+    bool HasEndedOnFailure() const { return m_endedOnFailure; }
     // The screen transitions and the progress bar, null until the start-up load made them.
     CTransitions* GetTransitions() const;
     CProgressBar* GetProgressBar() const;
@@ -480,6 +485,7 @@ private:
     const char* m_pStartLevel = nullptr;  // the caller's text, kept for the program's life
     uint32_t m_startChapter = 0;
     bool m_startLevelUnknown = false;
+    bool m_endedOnFailure = false;
     int32_t m_inputReceiver = 0;
     CManagedObject* m_pManagers[kManagerCount] = {};
     CManagedObject** m_ppRegistered = nullptr;
