@@ -260,7 +260,8 @@ protected:
 
 using MenuObject = NamedElementsObject<TestMenu>;
 
-const std::vector<const char*> kMenuNames = {"play", "continue", "options", "exit", "b1", "b2", "b3", "parent", "fb"};
+const std::vector<const char*> kMenuNames = {"play", "continue", "options", "exit", "b1",
+                                             "b2",   "b3",       "parent",  "fb",   "gc"};
 
 class MenuTest : public ::testing::Test {
 protected:
@@ -398,11 +399,14 @@ TEST_F(MenuTest, ListsFollowTheGamesConfiguration)
 TEST_F(MenuTest, TheMainPageShowsItsButtonsWhileThereIsASlot)
 {
     Bind();
+    ASSERT_EQ(menu.Set("menu_button_gamecenter", "gc"), kStatusDoneStoreResult);
     world->pGame->socialLinks[0].enabled = 1;
     ASSERT_EQ(menu.UpdateState(), kStatusOk);
     for (const char* name : {"play", "options", "exit", "b1", "b2", "b3", "parent", "fb"})
         EXPECT_TRUE(Shown(name)) << name;
     EXPECT_FALSE(Shown("continue"));
+    // A bound gamecenter button never shows.
+    EXPECT_FALSE(Shown("gc"));
     const ElementRecord* parent = menu.GetItemRecord(uint32_t(menu.Find("parent")));
     const ElementRecord* play = menu.GetItemRecord(uint32_t(menu.Find("play")));
     EXPECT_TRUE(play->flags & kElementClickable);
