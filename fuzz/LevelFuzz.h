@@ -12,6 +12,8 @@
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
+#include "NimbrelLevels/CObjectsLevelTubing.h"
+#include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/GameData.h"
@@ -163,6 +165,36 @@ inline bool CFuzzLevel<CObjectsLevelSwitch>::Fresh()
     return b.PlayItem() == -1 && b.GameType() == 0 && b.Columns() == 0 && !b.IsDealt() && !IsSolved() && !IsPaused();
 }
 
+// Tubing: no items, no type, no table, board or ends, no cell in play, the colour, cell size and
+// origin, the four flags, then the selection, press, drag and swap fields.
+constexpr size_t kTubingStateSize = 4 * 3 + 2 * 4 + 4 * 2 + 4 * 3 + 4 * 5 + 4 + 2 + 4 * 3 + 4 * 5 + 4 * 6;
+inline const std::vector<const char*>& TubingNames()
+{
+    static const std::vector<const char*> names = {"pipes", "water", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelTubing>::Fresh()
+{
+    const TubingBoard& b = GetBoard();
+    return b.FirstItem() == -1 && b.SecondItem() == -1 && b.GameType() == 0 && b.CellCount() == 0 &&
+           b.Entries().empty() && b.Stars().empty() && b.Ats().empty() && !b.Started() && !IsSolved() && !IsPaused();
+}
+
+// Wheels: the play item, the game type, paused and solved, no ring.
+constexpr size_t kWheelsStateSize = 4 * 2 + 2 + 4;
+inline const std::vector<const char*>& WheelsNames()
+{
+    static const std::vector<const char*> names = {"dial", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelWheels>::Fresh()
+{
+    const WheelsBoard& b = GetBoard();
+    return b.Play() == -1 && b.GameType() == 0 && b.Rings().empty() && !IsSolved() && !IsPaused();
+}
+
 // A fuzz input's world: the world data and the game record, freed after the level.
 struct FuzzLevelWorld {
     FuzzLevelWorld() : game(GameDataCreate())
@@ -171,6 +203,6 @@ struct FuzzLevelWorld {
         world.frameTime = 1.0;
     }
     ~FuzzLevelWorld() { GameDataFree(game); }
-    WorldData world;
+    WorldData world = {};
     GameData* game;
 };

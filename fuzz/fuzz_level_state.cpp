@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 5) {
+    switch (data[0] % 7) {
     case 0:
         LoadKind<CObjectsLevelProbe>(ProbeNames(), kProbeStateSize, data + 1, size - 1);
         break;
@@ -39,6 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 4:
         LoadKind<CObjectsLevelSwitch>(SwitchNames(), kSwitchStateSize, data + 1, size - 1);
+        break;
+    case 5:
+        LoadKind<CObjectsLevelTubing>(TubingNames(), kTubingStateSize, data + 1, size - 1);
+        break;
+    case 6:
+        LoadKind<CObjectsLevelWheels>(WheelsNames(), kWheelsStateSize, data + 1, size - 1);
         break;
     default:
         LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);

@@ -2,7 +2,7 @@
 // are lines of moves: "w NAME VALUE" a parameter word, "e NAME VALUE" an event, "c TEXT" an
 // object command, "f N" N frames (at most 100), "a N" a frame with an arrow key down (0 up,
 // 1 right, 2 down, 3 left), "k" the force-solve, "s" a save loaded back, "i NAME" a click on
-// that element, "p X Y", "m X Y", "r X Y" a press, a move and a release there.
+// that element, "p X Y", "m X Y", "r X Y" and "t X Y" a press, a move, a release and a click there.
 // Whatever the moves, the level's fields fit the object, and a save loads back the same.
 #include "LevelFuzz.h"
 
@@ -68,14 +68,17 @@ void Play(const std::vector<const char*>& names, const uint8_t* data, size_t siz
         }
         case 'p':
         case 'm':
-        case 'r': {
+        case 'r':
+        case 't': {
             const float x = TokenFloat(name.c_str()), y = TokenFloat(value.c_str());
             if (line[0] == 'p')
                 level.OnMouseDown(x, y, 1);
             else if (line[0] == 'm')
                 level.OnMouseMove(x, y, 1);
-            else
+            else if (line[0] == 'r')
                 level.OnMouseUp(x, y, 0);
+            else
+                level.OnClick(x, y, 0);
             break;
         }
         default:
@@ -92,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 4) {
+    switch (data[0] % 6) {
     case 0:
         Play<CObjectsLevelLabyrinthe>(LabyrinthNames(), data + 1, size - 1);
         break;
@@ -101,6 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 3:
         Play<CObjectsLevelSwitch>(SwitchNames(), data + 1, size - 1);
+        break;
+    case 4:
+        Play<CObjectsLevelTubing>(TubingNames(), data + 1, size - 1);
+        break;
+    case 5:
+        Play<CObjectsLevelWheels>(WheelsNames(), data + 1, size - 1);
         break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);

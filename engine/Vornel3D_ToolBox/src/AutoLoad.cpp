@@ -148,6 +148,20 @@ Status AutoLoadTexture(uint32_t source, C3DTexture* pTexture, const char16_t* na
     return AutoLoadFromSource(source, kNames, name, path, name, target, w);
 }
 
+Status AutoLoad3DObjectTexture(uint32_t source, C3DObject* pObject, uint32_t a, uint32_t b, int32_t group,
+                               uint32_t stage, const char16_t* name, WorldData* w)
+{
+    static const AutoLoadNames kNames = {u"AutoLoad3DObjectTexture", u"MakeTextureFromAddress",
+                                         u"LoadTextureFromPacker", u"LoadTextureFromFile"};
+    if (!w || !pObject || !name)
+        return kStatusFailed;
+    char16_t path[kWorldTextSize] = {};
+    if (source == kResourceSourceFile)
+        UtilsString_Format(path, kWorldTextSize, u"%s%s", w->dataPath, name);
+    CObjectTextureTarget target(pObject, a, b, group, stage);
+    return AutoLoadFromSource(source, kNames, name, path, source == kResourceSourceFile ? path : name, target, w);
+}
+
 Status AutoLoad3DObjectOneTextureFromParam(uint32_t source, C3DObject* pObject, uint32_t a, uint32_t b,
                                            int32_t group, uint32_t stage, const char16_t* section,
                                            const char16_t* key, const char16_t* defaultName,

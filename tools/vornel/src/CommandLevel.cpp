@@ -84,9 +84,17 @@ bool CLevelRun::Take(const std::string& name, const std::vector<std::string>& te
     if (name != "_waitForEvent")
         return false;
     const Status status = m_pLevel->OnCommand(first);
+    const bool finished = std::strcmp(first, "finished") == 0;
+    // A level that answers "finished" itself (the timed tubing) ends the wait by its finish.
+    if (status == kStatusWait && finished) {
+        std::printf("wait finished\n");
+        m_finishWaiter = true;
+        *pStatus = kScriptWait;
+        return true;
+    }
     if (status != kStatusFailed)
         return true;
-    if (std::strcmp(first, "finished") != 0 || !m_pLevel->IsLevel())
+    if (!finished || !m_pLevel->IsLevel())
         return false;
     std::printf("wait finished\n");
     m_finishWaiter = true;

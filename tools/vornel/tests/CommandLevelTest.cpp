@@ -1,6 +1,7 @@
 // vornel level run: the sample's circles played from its own script and solved by the actions
-// of a moves file; refused words, a setup left incomplete, moves that do not read, and kinds
-// that the tool does not know.
+// of a moves file; the sample's tubing solved by clicks at its cells, and a timed tubing whose
+// "finished" ends the wait; the sample's wheels solved by clicks on their rings; refused words,
+// a setup left incomplete, moves that do not read, and kinds that the tool does not know.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -114,6 +115,80 @@ TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
     EXPECT_EQ(RunInGolden("level run " + Raw() + " " + script + " --kind HALL").status, 1);
     for (const char* arguments : {"level run", "level walk a b", "level run a b --seed", "level run a b --seed x"})
         EXPECT_EQ(RunInGolden(arguments).status, 2) << arguments;
+}
+
+// The tubing's element infos beside the circles'.
+class TubingLevelCommand : public LevelCommand {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/tubing/tubing.scene " + folder.Path().string() +
+                              " --base Nimbrel --number 20")
+                      .status,
+                  0);
+    }
+    std::string Raw() const { return (folder.Path() / "Nimbrel_object_20.raw").string(); }
+};
+
+TEST_F(TubingLevelCommand, TheSampleTubingSolvesByClicksAtItsCells)
+{
+    const goldentest::Outcome outcome = RunInGolden("level run " + Raw() + " " + sample +
+                                                    "scripts/Nimbrel_object_20.0.script --seed 7 --moves "
+                                                    "sample_tubing.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_tubing.out"));
+}
+
+// A timed game whose water reaches nothing ends unsolved inside its own "finished", and the call
+// waiting on it goes on.
+TEST_F(TubingLevelCommand, ATimedGameEndsItsOwnWait)
+{
+    const std::string script = Write("timed.script",
+                                     "function OnStart() {\n"
+                                     "    setObjectParameters(\"tubing_first_item_name\", \"pipes\");\n"
+                                     "    setObjectParameters(\"tubing_second_item_name\", \"water\");\n"
+                                     "    setObjectParameters(\"tubing_game_type\", \"timed\");\n"
+                                     "    setObjectParameters(\"tubing_ref_row_col\", \"2x2\");\n"
+                                     "    setObjectParameters(\"tubing_add_ref_line\", \"1,2\");\n"
+                                     "    setObjectParameters(\"tubing_set_ref_type\", \"char=1,left,right\");\n"
+                                     "    setObjectParameters(\"tubing_board_row_col\", \"2x2\");\n"
+                                     "    setObjectParameters(\"tubing_add_board_line\", \"*1=0,@1=0\");\n"
+                                     "    setObjectParameters(\"tubing_set_input_output_type\", \"*=top,@=right\");\n"
+                                     "    setObjectParameters(\"tubing_response_callback\", \"OnWater\");\n"
+                                     "}\n"
+                                     "function OnRun() {\n"
+                                     "    _waitForEvent(\"reset\");\n"
+                                     "    _waitForEvent(\"finished\");\n"
+                                     "    setItemsHide(\"solved\");\n"
+                                     "}\n");
+    const goldentest::Outcome outcome = RunInGolden("level run " + Raw() + " " + script);
+    EXPECT_EQ(outcome.status, 0);
+    const std::string tail = "call _waitForEvent(\"finished\")\nwait finished\nfinish solved=0\n"
+                             "call setItemsHide(\"solved\")\n";
+    ASSERT_GE(outcome.output.size(), tail.size());
+    EXPECT_EQ(outcome.output.substr(outcome.output.size() - tail.size()), tail) << outcome.output;
+}
+
+// The wheels' element infos.
+class WheelsLevelCommand : public LevelCommand {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/wheels/wheels.scene " + folder.Path().string() +
+                              " --base Nimbrel --number 21")
+                      .status,
+                  0);
+    }
+    std::string Raw() const { return (folder.Path() / "Nimbrel_object_21.raw").string(); }
+};
+
+TEST_F(WheelsLevelCommand, TheSampleWheelsSolveByClicksOnTheirRings)
+{
+    const goldentest::Outcome outcome = RunInGolden("level run " + Raw() + " " + sample +
+                                                    "scripts/Nimbrel_object_21.0.script --seed 7 --moves "
+                                                    "sample_wheels.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_wheels.out"));
 }
 
 }  // namespace

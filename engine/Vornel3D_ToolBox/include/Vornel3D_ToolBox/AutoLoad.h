@@ -45,6 +45,12 @@ Status AutoLoadFromSource(uint32_t source, const AutoLoadNames& names, const cha
 // name as given, for every source.
 Status AutoLoadTexture(uint32_t source, C3DTexture* pTexture, const char16_t* name, WorldData* pWorldData);
 
+// One texture of a 3D object by the caller's name (a loose file: data path + name), into
+// `group` (k3DAllGroups: every group) and `stage` with the texture words a and b. The error text
+// names the name as given, or the full path for a loose file.
+Status AutoLoad3DObjectTexture(uint32_t source, C3DObject* pObject, uint32_t a, uint32_t b, int32_t group,
+                               uint32_t stage, const char16_t* name, WorldData* pWorldData);
+
 // One texture of a 3D object named by a settings key (default `defaultName`; for a loose file
 // read as a path, the data path in front), into `group` and `stage` with the texture words a
 // and b. The error text names the text read (the full path for a loose file).

@@ -29,7 +29,9 @@
 #include <vector>
 
 #include "../../levels/tests/CirclesSolver.h"
+#include "../../levels/tests/WheelsSolver.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
+#include "NimbrelLevels/TubingBoard.h"
 #include "NimbrelWorld/ScreenFit.h"
 #include "ProfileDump.h"
 #include "VornelAudio/CAudioEngineAL.h"
@@ -2794,6 +2796,239 @@ TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
     if (HasFatalFailure())
         return;
     SeeTheBannerAndTheNextLevel();
+    Quit();
+}
+
+}  // namespace
+
+namespace {
+
+constexpr uint32_t kTubingObject = 20, kWheelsObject = 21;
+
+// The sample tubing's way from the star end to the at end: each cell (column, row) of the 4 x 4
+// board and the sides its pipe must open.
+struct TubingWay {
+    uint32_t column;
+    uint32_t row;
+    uint8_t sides;
+};
+constexpr TubingWay kTubingWay[] = {{0, 1, kTubingLeft | kTubingRight},
+                                    {1, 1, kTubingLeft | kTubingBottom},
+                                    {1, 2, kTubingTop | kTubingRight},
+                                    {2, 2, kTubingLeft | kTubingRight},
+                                    {3, 2, kTubingLeft | kTubingRight}};
+
+// A pipe (brass, or the water over it) against the dark ground of a cell; the water alone.
+bool IsPipe(int64_t rgb) { return rgb >= 0 && ((rgb >> 16 & 0xFF) > 120 || (rgb & 0xFF) > 150); }
+bool IsWater(int64_t rgb) { return rgb >= 0 && (rgb & 0xFF) > 180 && (rgb >> 16 & 0xFF) < 140; }
+
+// The tubing of the sample, as the player sees it: each pipe of the way read by the colour at
+// the middle of each edge of its cell, as the letters of its open sides ("LR", "TB" ...).
+class TubingProgram : public CirclesProgram {
+protected:
+    void Begin()
+    {
+        BeginUntil({"--level", "tubing", "--chapter", "2", "--frames", "1000000"}, kTubingObject,
+                   [&] { return Way(); }, [&](const std::string&) { return WayShows(); });
+    }
+    // A cell's centre in reference pixels.
+    void CellCentre(uint32_t column, uint32_t row, float* pX, float* pY) const
+    {
+        const SceneRect& board = level.rects.at("pipes");
+        *pX = board.x + (float(column) + 0.5f) * board.width / 4.0f;
+        *pY = board.y + (float(row) + 0.5f) * board.height / 4.0f;
+    }
+    // The open sides of every cell of the way, from one capture.
+    std::vector<uint8_t> WaySides()
+    {
+        const float reach = 0.4f * level.rects.at("pipes").width / 4.0f;
+        const struct {
+            float dx, dy;
+            uint8_t side;
+        } edges[] = {{-reach, 0.0f, kTubingLeft}, {reach, 0.0f, kTubingRight}, {0.0f, -reach, kTubingTop},
+                     {0.0f, reach, kTubingBottom}};
+        std::vector<WindowPoint> points;
+        for (const TubingWay& cell : kTubingWay) {
+            float x, y;
+            CellCentre(cell.column, cell.row, &x, &y);
+            for (const auto& e : edges)
+                points.push_back(level.Window(x + e.dx, y + e.dy));
+        }
+        const std::vector<int64_t> colours = level.Colours(points);
+        std::vector<uint8_t> sides;
+        for (size_t c = 0; c < std::size(kTubingWay); ++c) {
+            uint8_t open = 0;
+            for (size_t e = 0; e < 4; ++e)
+                if (IsPipe(colours[4 * c + e]))
+                    open |= edges[e].side;
+            sides.push_back(open);
+        }
+        return sides;
+    }
+    std::string Way()
+    {
+        std::string text;
+        for (uint8_t open : WaySides()) {
+            for (const auto& [side, letter] : {std::pair{kTubingLeft, 'L'}, {kTubingTop, 'T'}, {kTubingRight, 'R'},
+                                               {kTubingBottom, 'B'}})
+                if (open & side)
+                    text += letter;
+            text += ' ';
+        }
+        return text;
+    }
+    // Every pipe of the way shows two open sides: none is turning.
+    bool WayShows()
+    {
+        for (uint8_t open : WaySides()) {
+            const uint8_t rest = open & uint8_t(open - 1);
+            if (rest == 0 || (rest & uint8_t(rest - 1)) != 0)
+                return false;
+        }
+        return true;
+    }
+};
+
+// Started at the tubing: the player reads each pipe of the way, clicks it round to the way, sees
+// the water reach the at end and the banner, and chapter 2 goes on to the wheels.
+TEST_F(TubingProgram, ThePipesAreTurnedToTheWayAndTheWaterRunsThrough)
+{
+    LinkData();
+    Begin();
+    if (HasFatalFailure())
+        return;
+    const std::vector<uint8_t> sides = WaySides();
+    for (size_t c = 0; c < std::size(kTubingWay); ++c) {
+        const TubingWay& cell = kTubingWay[c];
+        int32_t quarters = 0;
+        while (quarters < 4 && TubingBoard::TurnSides(sides[c], quarters) != cell.sides)
+            ++quarters;
+        ASSERT_LT(quarters, 4) << c << ": " << Way();
+        float x, y;
+        CellCentre(cell.column, cell.row, &x, &y);
+        for (int32_t k = 0; k < quarters; ++k) {
+            ASSERT_TRUE(level.Click(level.Window(x, y)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Way() == "LR LB TR LR LR "; }, 10)) << Way();
+    float x, y;
+    CellCentre(3, 2, &x, &y);
+    ASSERT_TRUE(WaitUntil([&] { return IsWater(level.Colour(level.Window(x, y))); }, 20)) << Stderr();
+    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    // The wheels' dial, inside its inner ring.
+    ASSERT_TRUE(level.Read(kWheelsObject));
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("dial")), 0x1A1820); }, 20)) << Stderr();
+    Quit();
+}
+
+class NoWheelsHost : public WheelsHost {
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    void PlayBoardSound(bool) override {}
+};
+
+// ---- wheels -------------------------------------------------------------------------------------
+
+// The gold of the rings' markers.
+bool IsMarker(int64_t rgb)
+{
+    return rgb >= 0 && (rgb >> 16 & 0xFF) > 200 && (rgb >> 8 & 0xFF) > 190 && (rgb & 0xFF) < 120;
+}
+
+class WheelsProgram : public CirclesProgram {
+protected:
+    void SetUp() override
+    {
+        CirclesProgram::SetUp();
+        if (IsSkipped())
+            return;
+        // The sample's rings as its script registers them.
+        *board.ItemWord("wheel_game_play") = 0;
+        std::string type = "click";
+        board.Word("wheel_game_type", type.data());
+        for (const char* ring : {"name=outer,percent_external=1.0,percent_internal=0.68,divisions_count=8",
+                                 "name=middle,percent_external=0.66,percent_internal=0.38,divisions_count=8",
+                                 "name=inner,percent_external=0.36,percent_internal=0.1,divisions_count=12"}) {
+            std::string tokens = ring;
+            ASSERT_EQ(board.Word("wheel_register_ring", tokens.data()), kStatusDoneStoreResult);
+        }
+        std::string link = "ring_name_src=middle,ring_name_dst=inner";
+        ASSERT_EQ(board.Word("wheel_link_rings", link.data()), kStatusDoneStoreResult);
+    }
+    // A point of ring r's band, `degrees` clockwise from the top, in reference pixels.
+    WindowPoint RingPoint(uint32_t r, float degrees) const
+    {
+        const SceneRect& dial = level.rects.at("dial");
+        const WheelsRing& ring = board.Rings()[r];
+        const float radius = (ring.inner + ring.outer) * 0.5f * (dial.width + dial.height) / 4.0f;
+        const float a = degrees * 3.14159265f / 180.0f;
+        return level.Window(dial.x + dial.width * 0.5f + radius * std::sin(a),
+                            dial.y + dial.height * 0.5f - radius * std::cos(a));
+    }
+    // Each ring's division, from where its marker shows; -1 for a ring whose marker stands
+    // between divisions or is not seen.
+    std::vector<int32_t> Divisions()
+    {
+        std::vector<WindowPoint> points;
+        for (uint32_t r = 0; r < board.Rings().size(); ++r)
+            for (uint32_t d = 0; d < board.Rings()[r].divisions; ++d)
+                points.push_back(RingPoint(r, 360.0f * float(d) / float(board.Rings()[r].divisions)));
+        const std::vector<int64_t> colours = level.Colours(points);
+        std::vector<int32_t> divisions;
+        size_t at = 0;
+        for (const WheelsRing& ring : board.Rings()) {
+            int32_t found = -1;
+            for (uint32_t d = 0; d < ring.divisions; ++d, ++at)
+                if (IsMarker(colours[at]))
+                    found = found < 0 ? int32_t(d) : -2;
+            divisions.push_back(found < 0 ? -1 : found);
+        }
+        return divisions;
+    }
+    std::string DivisionsText()
+    {
+        std::string text;
+        for (int32_t d : Divisions())
+            text += std::to_string(d) + " ";
+        return text;
+    }
+    bool DialShows()
+    {
+        for (int32_t d : Divisions())
+            if (d < 0)
+                return false;
+        return true;
+    }
+
+    NoWheelsHost host;
+    WheelsBoard board{&host};
+};
+
+// Started at the wheels: the player finds each ring's marker, clicks the rings the search gives
+// (the middle one turning the inner one too) and sees the banner, then the chapter's next level.
+TEST_F(WheelsProgram, TheMarkersAreTurnedToTheTop)
+{
+    LinkData();
+    BeginUntil({"--level", "wheels", "--chapter", "2", "--frames", "1000000"}, kWheelsObject,
+               [&] { return DivisionsText(); }, [&](const std::string&) { return DialShows(); });
+    if (HasFatalFailure())
+        return;
+    const std::vector<int32_t> seen = Divisions();
+    const std::vector<uint32_t> divisions(seen.begin(), seen.end());
+    const std::vector<int32_t> clicks = SolveWheels(board.Rings(), divisions);
+    ASSERT_FALSE(clicks.empty());
+    ASSERT_GE(clicks[0], 0);
+    for (int32_t ring : clicks) {
+        // The bottom of the ring's band.
+        ASSERT_TRUE(level.Click(RingPoint(uint32_t(ring), 180.0f)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Divisions() == std::vector<int32_t>{0, 0, 0}; }, 10)) << DivisionsText();
+    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    // The wheel stack's left post.
+    ASSERT_TRUE(level.Read(kWheelStackObject));
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("post_left")), 0x806040); }, 20)) << Stderr();
     Quit();
 }
 

@@ -264,7 +264,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 20u);
+    ASSERT_EQ(objects->GetObjectCount(), 22u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -280,6 +280,8 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(objects->GetObject(15)->GetTypeCode(), uint32_t(kObjectKindInventory));
     EXPECT_EQ(objects->GetObject(17)->GetTypeCode(), uint32_t(kObjectKindWheelStack));
     EXPECT_EQ(objects->GetObject(19)->GetTypeCode(), uint32_t(kObjectKindSwitch));
+    EXPECT_EQ(objects->GetObject(20)->GetTypeCode(), uint32_t(kObjectKindTubing));
+    EXPECT_EQ(objects->GetObject(21)->GetTypeCode(), uint32_t(kObjectKindWheels));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(objects->GetObject(18)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceTutorial), objects->GetObject(18));

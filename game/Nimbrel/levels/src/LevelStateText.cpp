@@ -7,6 +7,8 @@
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/LevelState.h"
 #include "NimbrelLevels/PictureGridBoard.h"
+#include "NimbrelLevels/TubingBoard.h"
+#include "NimbrelLevels/WheelsBoard.h"
 #include "NimbrelLevels/WheelStackBoard.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 
@@ -19,10 +21,26 @@ public:
     void BoardFinished(uint8_t) override {}
 };
 
-template <class Board>
+class NoTubingHost : public TubingHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    void WaterMoving(bool) override {}
+    void BoardEnded(uint8_t) override {}
+    void PlayBoardSound(bool) override {}
+};
+
+class NoWheelsHost : public WheelsHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    void PlayBoardSound(bool) override {}
+};
+
+template <class Board, class Host = NoHost>
 void Describe(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
 {
-    NoHost host;
+    Host host;
     Board board(&host);
     LevelState state(pChunk, false);
     board.StateFields(state);
@@ -108,6 +126,12 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindSwitch:
         DescribeSwitch(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindTubing:
+        Describe<TubingBoard, NoTubingHost>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindWheels:
+        Describe<WheelsBoard, NoWheelsHost>(pChunk, elementCount, out, capacity);
         return true;
     default:
         return false;

@@ -27,6 +27,33 @@ LevelState& LevelState::Move(void* buffer, uint32_t size, uint32_t count)
     return *this;
 }
 
+LevelState& LevelState::MoveText(std::string& value, bool wide)
+{
+    if (!m_ok)
+        return *this;
+    if (m_write) {
+        if (wide) {
+            const std::u16string text = UtilsString_FromUtf8(value.c_str());
+            m_ok = m_pChunk->WriteString(value.empty() ? nullptr : text.c_str(), false);
+        } else {
+            m_ok = m_pChunk->WriteStringA(value.empty() ? nullptr : value.c_str(), false);
+        }
+        return *this;
+    }
+    if (wide) {
+        char16_t* text = nullptr;
+        m_ok = m_pChunk->ReadString(&text, false);
+        value = text ? UtilsString_ToUtf8(text) : std::string();
+        UTILS_FREE(text);
+    } else {
+        char* text = nullptr;
+        m_ok = m_pChunk->ReadStringA(&text, false);
+        value = text ? text : "";
+        UTILS_FREE(text);
+    }
+    return *this;
+}
+
 // ---- callbacks -------------------------------------------------------------------------------
 
 LevelCallback::~LevelCallback() { Clear(); }

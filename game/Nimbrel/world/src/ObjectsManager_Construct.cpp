@@ -22,6 +22,8 @@
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
+#include "NimbrelLevels/CObjectsLevelTubing.h"
+#include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CObjectsManager.h"
@@ -96,6 +98,10 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelSwitch(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
+    case kObjectKindTubing:
+        return new (std::nothrow) CObjectsLevelTubing(m_pWorldData, wordA, wordB);
+    case kObjectKindWheels:
+        return new (std::nothrow) CObjectsLevelWheels(m_pWorldData, wordA, wordB);
     case kObjectKindEffects:
         return new (std::nothrow) CObjectsInterfaceEffects(m_pWorldData, wordA, wordB);
     case kObjectKindMenu:

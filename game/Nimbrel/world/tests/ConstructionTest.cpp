@@ -17,6 +17,8 @@
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelTubing.h"
+#include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
@@ -128,6 +130,10 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelSwitch*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
+        else if (code == kObjectKindTubing)
+            EXPECT_NE(dynamic_cast<CObjectsLevelTubing*>(made), nullptr);
+        else if (code == kObjectKindWheels)
+            EXPECT_NE(dynamic_cast<CObjectsLevelWheels*>(made), nullptr);
         else if (code == kObjectKindHint)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(made), nullptr);
         else if (code == kObjectKindMonitor)

@@ -4,6 +4,7 @@
 // as (4, 1), arrays as (4, n), bytes as (1, 1), texts as (1, n). After the first failure
 // nothing more moves.
 #include <cstdint>
+#include <string>
 
 class UtilsStream_Chunk;
 
@@ -18,6 +19,10 @@ public:
     LevelState& Words(uint32_t* values, uint32_t count) { return Move(values, 4, count); }
     LevelState& Byte(uint8_t& value) { return Move(&value, 1, 1); }
     LevelState& Bytes(void* values, uint32_t count) { return Move(values, 1, count); }
+    // An 8-bit text, and a wide one kept as UTF-8, as stream strings; an empty text is written
+    // as none, and none reads as empty.
+    LevelState& Text(std::string& value) { return MoveText(value, false); }
+    LevelState& WideText(std::string& value) { return MoveText(value, true); }
 
     bool Writing() const { return m_write; }
     // Every field moved.
@@ -25,6 +30,7 @@ public:
 
 private:
     LevelState& Move(void* buffer, uint32_t size, uint32_t count);
+    LevelState& MoveText(std::string& value, bool wide);
 
     UtilsStream_Chunk* m_pChunk;
     bool m_write;
