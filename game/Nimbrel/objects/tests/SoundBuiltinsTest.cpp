@@ -203,3 +203,17 @@ TEST_F(SoundBuiltinsTest, HintableAndRollOverMarksStayInTheCallingObject)
     EXPECT_NE(Hall(1)->flags & kElementHintable, 0u);
     EXPECT_EQ(Hall(2)->flags & kElementHintable, 0u);
 }
+
+// The hint's popup is bound only through a loaded hint object at the hint's interface index.
+TEST_F(SoundBuiltinsTest, HintPopupNeedsAHintObjectAtTheHintsIndex)
+{
+    world.Build("");
+    auto call = Record({"find_six"});
+    EXPECT_EQ(world.hall->setHintPopup(call), kStatusFailed);
+    EXPECT_EQ(world.traces.back(), ": no hint object");
+    // The bar is an interface, but not the hint.
+    world.Objects()->SetInterface(kInterfaceHint, 2);
+    world.traces.clear();
+    EXPECT_EQ(world.hall->setHintPopup(call), kStatusFailed);
+    EXPECT_EQ(world.traces, std::vector<std::string>{": no hint object"});
+}
