@@ -3441,6 +3441,10 @@ TEST_F(HallProgram, TheTitlesOptionsSwitchTheSettingsShowTheCreditsAndChangeTheL
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const auto second = std::chrono::steady_clock::now();
     const std::vector<uint8_t> after = hall.FrameLight(&width);
+    // The lines still below the frame are not drawn over the title.
+    EXPECT_EQ(hall.CountPixels(262.0f, 590.0f, 762.0f, 660.0f,
+                               [](uint32_t c) { return (c & 0xC0C0C0u) == 0xC0C0C0u; }),
+              0);
     const double seconds = std::chrono::duration<double>(second - first).count();
     const int shift = UpwardShift(before, after, width, 200);
     EXPECT_NEAR(double(shift), 60.0 * seconds, 20.0 * seconds) << "over " << seconds << " s";

@@ -2272,9 +2272,10 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     ASSERT_TRUE(clickUntil(credits.first, credits.second, [&] { return menu->GetPage() == kMenuCredits; }));
     std::u16string text = menu->GetCreditsText();
     static_cast<CVornelFontEx*>(game.World()->GetMainFont())->RemapText(text.data());
-    EXPECT_NE(text.find(french ? u"NIMBREL\nUne aventure" : u"NIMBREL\nA seek-and-find adventure"), std::u16string::npos)
-        << UtilsString_ToUtf8(text.c_str());
-    EXPECT_NE(text.find(u"Vornel\nScripts"), std::u16string::npos);   // "|" breaks a line
+    // Each line centred (padded in front), "|" breaking a line as a NUL does.
+    EXPECT_NE(text.find(u" NIMBREL\n"), std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
+    EXPECT_NE(text.find(french ? u" Une aventure" : u" A seek-and-find adventure\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u" Vornel\n"), std::u16string::npos);
     EXPECT_NE(text.find(french ? u"Version Linux" : u"Linux version"), std::u16string::npos);
     ASSERT_NE(menu->GetCredits(), nullptr);
     const float start = menu->GetCreditsScroll();

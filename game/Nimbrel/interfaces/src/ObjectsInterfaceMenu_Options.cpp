@@ -15,7 +15,8 @@
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/GameData.h"
-#include "Vornel3D/C3DObject.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DView.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
@@ -374,6 +375,10 @@ Status CObjectsInterfaceMenu::LoadStrings(uint32_t language)
     layout.glyph[1] = game->text.credits.height;
     layout.mode = kExtraTextSinglePage;
     layout.style.centreX = 1;
+    // Each line centred in the block, as credits stand.
+    if (layout.pFont)
+        layout.pFont->CentreLines(m_pCreditsText, kMenuCreditsTextSize, layout.glyph[0] * game->screen.textScale,
+                                  layout.glyph[1] * game->screen.textScale, Symbol(u' '), u'\n');
     float measured[2] = {0.0f, 0.0f};
     if (Failed(m_pCredits->Layout(m_pCreditsText, layout, measured)))
         return kStatusFailed;
@@ -404,20 +409,19 @@ void CObjectsInterfaceMenu::DrawCredits()
             inertia->Step(&glide[0], &glide[1], &glide[2]);
         m_creditsScroll = MenuCreditsScroll(m_creditsScroll, float(m_pWorldData->frameTime), m_creditsSize[1],
                                             frame[3] - frame[1], glide[1]);
-        // Within the frame's clip rectangle, when it has one: the font's drawing tests against
-        // the rectangle drawn into the depth buffer.
-        const ElementRecord* element = popups->GetItemRecord(uint32_t(popups->GetFrame()[0]));
-        const bool clipped = element && element->zone >= 0 && popups->SelectZoneMask(element->zone);
-        CVornelFont* font = Font();
-        C3DObject* glyphs = font ? font->GetObject() : nullptr;
-        const uint32_t creation = glyphs ? glyphs->GetCreationWord() : 0;
-        if (glyphs && clipped)
-            glyphs->SetCreationWord(creation | k3DDrawDepthTest);
+        // Within the frame (its clip rectangle when it has one): the renderer's scissor keeps
+        // the lines that have scrolled past it from showing over the title.
+        float clip[4];
+        C3DEngine* engine = C3DEngine::FromWorld(m_pWorldData);
+        C3DView* view = engine ? engine->GetView() : nullptr;
+        const bool clipped = view && GetPopupFrameRect(clip, true);
+        if (clipped)
+            view->SetScissor(int32_t(std::floor(clip[0])), int32_t(std::floor(clip[1])),
+                             int32_t(std::ceil(clip[2] - clip[0])), int32_t(std::ceil(clip[3] - clip[1])));
         const float offset[2] = {0.0f, m_creditsScroll};
         m_pCredits->Draw(world ? world->MainTextStyle().color : kOpaque, offset);
-        if (glyphs)
-            glyphs->SetCreationWord(creation);
-        popups->ResetMaterialCache();
+        if (clipped)
+            view->DisableScissor();
     }
     DrawVersionLine();
 }
