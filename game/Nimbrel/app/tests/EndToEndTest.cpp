@@ -1569,6 +1569,9 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
 
     ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), [&] { return Near(hall.Colour(window), kStudy); }))
         << std::hex << hall.Colour(window);
+    // The key found in the hall waits in the first place of the inventory bar, along the bottom.
+    const WindowPoint key = hall.Window(255.0f, 720.0f);
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(key), 0xE0C040, 16); }, 10)) << std::hex << hall.Colour(key);
     Quit();
 }
 
