@@ -141,8 +141,10 @@ public:
     float CellWidth() const { return m_cellSize[0]; }
     float CellHeight() const { return m_cellSize[1]; }
     const float* Origin() const { return m_origin; }
+    // The piece left out of the picture (the jigsaw's blank), -1 for none.
+    int32_t Excluded() const { return m_excluded; }
 
-private:
+protected:
     Status GameType(char* value);
     Status Grid(const char* value);
     Status LinkCount(const char* value);
