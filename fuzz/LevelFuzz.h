@@ -195,6 +195,16 @@ inline bool CFuzzLevel<CObjectsLevelWheels>::Fresh()
     return b.Play() == -1 && b.GameType() == 0 && b.Rings().empty() && !IsSolved() && !IsPaused();
 }
 
+// Jigsaw: the fields of a board never configured, no cells; the switch's names.
+constexpr size_t kJigsawStateSize = 3 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4 + 4;
+template <>
+inline bool CFuzzLevel<CObjectsLevelJigsaw>::Fresh()
+{
+    const JigsawBoard& b = GetBoard();
+    return b.PlayItem() == -1 && b.GameType() == 0 && b.Columns() == 0 && b.Excluded() == -1 && !b.IsDealt() &&
+           !IsSolved() && !IsPaused();
+}
+
 // A fuzz input's world: the world data and the game record, freed after the level.
 struct FuzzLevelWorld {
     FuzzLevelWorld() : game(GameDataCreate())

@@ -38,7 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LoadKind<CObjectsLevelWheelStack>(WheelStackNames(), kWheelStackStateSize, data + 1, size - 1);
         break;
     case 4:
-        LoadKind<CObjectsLevelSwitch>(SwitchNames(), kSwitchStateSize, data + 1, size - 1);
+        // The high bit picks the switch's sibling, the jigsaw.
+        if (data[0] & 0x80)
+            LoadKind<CObjectsLevelJigsaw>(SwitchNames(), kJigsawStateSize, data + 1, size - 1);
+        else
+            LoadKind<CObjectsLevelSwitch>(SwitchNames(), kSwitchStateSize, data + 1, size - 1);
         break;
     case 5:
         LoadKind<CObjectsLevelTubing>(TubingNames(), kTubingStateSize, data + 1, size - 1);

@@ -103,7 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Play<CObjectsLevelWheelStack>(WheelStackNames(), data + 1, size - 1);
         break;
     case 3:
-        Play<CObjectsLevelSwitch>(SwitchNames(), data + 1, size - 1);
+        // The high bit picks the switch's sibling, the jigsaw.
+        if (data[0] & 0x80)
+            Play<CObjectsLevelJigsaw>(SwitchNames(), data + 1, size - 1);
+        else
+            Play<CObjectsLevelSwitch>(SwitchNames(), data + 1, size - 1);
         break;
     case 4:
         Play<CObjectsLevelTubing>(TubingNames(), data + 1, size - 1);

@@ -80,6 +80,19 @@ TEST_F(LevelCommand, TheSampleSwitchSolvesByClicksAndADrag)
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_switch.out"));
 }
 
+// A jigsaw slide game dealt by a seed and solved by the slides a search of every state finds.
+TEST_F(LevelCommand, AJigsawSolvesBySlidesIntoTheBlank)
+{
+    ASSERT_EQ(RunInGolden("scene build jigsaw_level.scene " + folder.Path().string() + " --base Nimbrel --number 1")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_1.raw").string() +
+                    " jigsaw_level.script --seed 7 --moves jigsaw_level.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "jigsaw_level.out"));
+}
+
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
 {
     const std::string script = Write("refused.script",

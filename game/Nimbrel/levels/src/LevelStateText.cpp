@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "NimbrelLevels/CirclesBoard.h"
+#include "NimbrelLevels/JigsawBoard.h"
 #include "NimbrelLevels/LevelState.h"
 #include "NimbrelLevels/PictureGridBoard.h"
 #include "NimbrelLevels/TubingBoard.h"
@@ -86,8 +87,9 @@ void DescribeWheelStack(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* 
         std::snprintf(out + length, capacity - length, " solved");
 }
 
-// The switch level's paused and solved flags stand among the board's fields.
-void DescribeSwitch(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
+// A picture grid level's paused and solved flags stand among the board's fields.
+template <class Board>
+void DescribeGrid(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
 {
     class NoGridHost : public PictureGridHost {
     public:
@@ -97,7 +99,7 @@ void DescribeSwitch(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out,
         void PlayItemSound(int32_t) override {}
         void PlayNull() override {}
     } host;
-    PictureGridBoard board(&host);
+    Board board(&host);
     LevelState state(pChunk, false);
     uint8_t paused = 0, solved = 0;
     board.StateFields(state, paused, solved);
@@ -125,7 +127,10 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         DescribeWheelStack(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindSwitch:
-        DescribeSwitch(pChunk, elementCount, out, capacity);
+        DescribeGrid<PictureGridBoard>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindJigsaw:
+        DescribeGrid<JigsawBoard>(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindTubing:
         Describe<TubingBoard, NoTubingHost>(pChunk, elementCount, out, capacity);

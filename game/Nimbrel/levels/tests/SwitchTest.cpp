@@ -1,7 +1,7 @@
 // The picture grid board as the switch level plays it: its words, the shuffle by moves of the
 // game type and its refusals, clicks, drags and releases on the cells, the animation and the
 // win test, solvers by clicks (exchanges and quarter turns), and the saved board, by itself
-// and in the level.
+// and in the level (the switch and the jigsaw).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -305,22 +305,20 @@ namespace {
 
 // ---- the level in the builtins' world -----------------------------------------------------------
 
-using CFixtureSwitch = CFixtureObject<CCounting<CObjectsLevelSwitch>>;
-
-TEST(SwitchLevel, ASavedBoardComesBackAndABadOneStartsAfresh)
+// A level of the kind given its words, dealt, saved and loaded back; then its last cell's piece
+// set beyond the grid: the level starts afresh, the profile goes on.
+template <class Level>
+void SavedLevelComesBack(uint32_t typeCode, const std::vector<std::pair<const char*, const char*>>& words)
 {
     CBuiltinWorld world;
     world.Scripts()->Init();
-    auto level = std::make_unique<CFixtureSwitch>(world.GetWorldData(), 0, kObjectKindSwitch, "switch",
-                                                  std::vector<const char*>{"picture", "other"}, &world.requests);
+    auto level = std::make_unique<CFixtureObject<CCounting<Level>>>(
+        world.GetWorldData(), 0, typeCode, "grid", std::vector<const char*>{"picture", "other"}, &world.requests);
     world.Objects()->Adopt({level.get()});
     ASSERT_EQ(level->Load(), kStatusOk);
     UtilsRandom_Seed(world.GetWorldData(), 5);
     level->GetItemRecord(0)->bounds[0] = level->GetItemRecord(0)->bounds[1] = -150.0f;
     level->GetItemRecord(0)->bounds[2] = level->GetItemRecord(0)->bounds[3] = 150.0f;
-    const std::pair<const char*, const char*> words[] = {
-        {"switch_game_play", "picture"}, {"switch_game_type", "switch"}, {"switch_row_col", "3x3"},
-        {"switch_random_count", "5"},    {"switch_link_count", "1"},     {"switch_link_list", "1,2,3,4,5,6,7,8,9"}};
     for (const auto& [name, value] : words) {
         std::string copy = value;
         ASSERT_EQ(level->LoadEventsFromParam(name, copy.data()), kStatusDoneStoreResult) << name;
@@ -335,13 +333,28 @@ TEST(SwitchLevel, ASavedBoardComesBackAndABadOneStartsAfresh)
     level->PrintBoard(text, sizeof text);
     EXPECT_EQ(text, dealt);
     EXPECT_EQ(SavedPayload(*level), payload);
-    // The last cell's piece beyond the grid: the level starts afresh, the profile goes on.
     std::vector<uint8_t> damaged = payload;
     damaged[damaged.size() - 4] = 9;
     EXPECT_EQ(LoadPayload(*level, damaged), kStatusOk);
     EXPECT_FALSE(level->GetBoard().IsDealt());
     EXPECT_EQ(level->GetBoard().PlayItem(), -1);
     world.Objects()->Forget();
+}
+
+TEST(SwitchLevel, ASavedBoardComesBackAndABadOneStartsAfresh)
+{
+    SavedLevelComesBack<CObjectsLevelSwitch>(
+        kObjectKindSwitch, {{"switch_game_play", "picture"}, {"switch_game_type", "switch"}, {"switch_row_col", "3x3"},
+                            {"switch_random_count", "5"}, {"switch_link_count", "1"},
+                            {"switch_link_list", "1,2,3,4,5,6,7,8,9"}});
+}
+
+TEST(JigsawLevel, ASavedBoardComesBackAndABadOneStartsAfresh)
+{
+    SavedLevelComesBack<CObjectsLevelJigsaw>(kObjectKindJigsaw, {{"jigsaw_game_play", "picture"},
+                                                                 {"jigsaw_row_col", "3x3"},
+                                                                 {"jigsaw_game_type", "slide_x,slide_y,blank=3x3"},
+                                                                 {"jigsaw_random_count", "40"}});
 }
 
 }  // namespace

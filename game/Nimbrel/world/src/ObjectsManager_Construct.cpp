@@ -96,6 +96,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelWheelStack(m_pWorldData, wordA, wordB);
     case kObjectKindSwitch:
         return new (std::nothrow) CObjectsLevelSwitch(m_pWorldData, wordA, wordB);
+    case kObjectKindJigsaw:
+        return new (std::nothrow) CObjectsLevelJigsaw(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
     case kObjectKindTubing:

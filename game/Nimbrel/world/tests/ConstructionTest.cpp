@@ -128,6 +128,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelWheelStack*>(made), nullptr);
         else if (code == kObjectKindSwitch)
             EXPECT_NE(dynamic_cast<CObjectsLevelSwitch*>(made), nullptr);
+        else if (code == kObjectKindJigsaw)
+            EXPECT_NE(dynamic_cast<CObjectsLevelJigsaw*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
         else if (code == kObjectKindTubing)
@@ -197,8 +199,8 @@ const RefusedCase kRefused[] = {
      0},
     {"type 999", [](ConstructionLayout& s) { s.objects[0].typeCode = 999; }, nullptr, nullptr, kStatusFailed, nullptr,
      0},
-    // The jigsaw has a row but no class in this build.
-    {"row without a class", [](ConstructionLayout& s) { s.objects[1].typeCode = 514; }, nullptr, nullptr,
+    // The sliding level has a row but no class in this build.
+    {"row without a class", [](ConstructionLayout& s) { s.objects[1].typeCode = 516; }, nullptr, nullptr,
      kStatusOutOfMemory, nullptr, kStatusOutOfMemory},
     {"word A not the index", [](ConstructionLayout& s) { s.objects[1].wordA = 0; }, nullptr, nullptr, kStatusMismatch,
      kInvalidConstructionText, kStatusMismatch},

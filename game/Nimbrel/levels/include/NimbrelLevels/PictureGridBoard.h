@@ -136,6 +136,9 @@ public:
     uint32_t AnimatedB() const { return m_b; }
     float Progress() const { return m_progress; }
     int32_t DragCell() const { return m_drag[0] < 0 ? -1 : m_drag[1] * int32_t(m_columns) + m_drag[0]; }
+    // The drag's column and row, -1 when not set (a slide repeat drag fixes one of them).
+    int32_t DragColumn() const { return m_drag[0]; }
+    int32_t DragRow() const { return m_drag[1]; }
     const float* DragOffset() const { return m_dragOffset; }
     const float* ReturnOffset() const { return m_returnOffset; }
     float CellWidth() const { return m_cellSize[0]; }

@@ -1,5 +1,6 @@
-// The switch level: the board's pointer input on the play item, its host and its saved state.
-#include "NimbrelLevels/CObjectsLevelSwitch.h"
+// The picture grid levels: the board's pointer input on the play item, its host, its saved state
+// and its drawing.
+#include "NimbrelLevels/CObjectsLevelPictureGrid.h"
 
 #include <cmath>
 
@@ -14,15 +15,28 @@ constexpr uint32_t kHalfOpacity = 0x80;
 
 }  // namespace
 
-CObjectsLevelSwitch::CObjectsLevelSwitch(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
-    : CObjectsLevelBoard<PictureGridBoard>(pWorldData, objectNumber, constructWord)
+template <class Board>
+CObjectsLevelPictureGrid<Board>::CObjectsLevelPictureGrid(WorldData* pWorldData, uint32_t objectNumber,
+                                                          uint32_t constructWord, uint32_t typeCode)
+    : Base(pWorldData, objectNumber, constructWord)
 {
-    m_typeCode = kObjectKindSwitch;
+    this->m_typeCode = typeCode;
 }
 
-bool CObjectsLevelSwitch::ItemBounds(int32_t item, float* pBounds4)
+CObjectsLevelSwitch::CObjectsLevelSwitch(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
+    : CObjectsLevelPictureGrid<PictureGridBoard>(pWorldData, objectNumber, constructWord, kObjectKindSwitch)
 {
-    const ElementRecord* e = item >= 0 ? GetItemRecord(uint32_t(item)) : nullptr;
+}
+
+CObjectsLevelJigsaw::CObjectsLevelJigsaw(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
+    : CObjectsLevelPictureGrid<JigsawBoard>(pWorldData, objectNumber, constructWord, kObjectKindJigsaw)
+{
+}
+
+template <class Board>
+bool CObjectsLevelPictureGrid<Board>::ItemBounds(int32_t item, float* pBounds4)
+{
+    const ElementRecord* e = item >= 0 ? this->GetItemRecord(uint32_t(item)) : nullptr;
     if (!e)
         return false;
     for (int i = 0; i < 4; ++i)
@@ -30,81 +44,92 @@ bool CObjectsLevelSwitch::ItemBounds(int32_t item, float* pBounds4)
     return true;
 }
 
-void CObjectsLevelSwitch::PlayItemSound(int32_t item)
+template <class Board>
+void CObjectsLevelPictureGrid<Board>::PlayItemSound(int32_t item)
 {
-    if (const ElementRecord* e = item >= 0 ? GetItemRecord(uint32_t(item)) : nullptr)
-        PlayClickSound(e);
+    if (const ElementRecord* e = item >= 0 ? this->GetItemRecord(uint32_t(item)) : nullptr)
+        this->PlayClickSound(e);
     else
-        PlayDefaultClick();
+        this->PlayDefaultClick();
 }
 
-Status CObjectsLevelSwitch::ResetRunState()
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::ResetRunState()
 {
     m_paused = m_solved = 0;
     m_board.ResetRun();
     return kStatusOk;
 }
 
-Status CObjectsLevelSwitch::ResetBoard()
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::ResetBoard()
 {
     m_paused = 0;
-    return CObjectsLevelBoard<PictureGridBoard>::ResetBoard();
+    return Base::ResetBoard();
 }
 
-void CObjectsLevelSwitch::StateFields(LevelState& state) { m_board.StateFields(state, m_paused, m_solved); }
+template <class Board>
+void CObjectsLevelPictureGrid<Board>::StateFields(LevelState& state) { m_board.StateFields(state, m_paused, m_solved); }
 
-bool CObjectsLevelSwitch::StateFits()
+template <class Board>
+bool CObjectsLevelPictureGrid<Board>::StateFits()
 {
-    return m_paused <= 1 && m_solved <= 1 && CObjectsLevelBoard<PictureGridBoard>::StateFits();
+    return m_paused <= 1 && m_solved <= 1 && Base::StateFits();
 }
 
-bool CObjectsLevelSwitch::OnPlayItem(float x, float y, float* pLocal)
+template <class Board>
+bool CObjectsLevelPictureGrid<Board>::OnPlayItem(float x, float y, float* pLocal)
 {
-    const ElementRecord* play = m_board.PlayItem() >= 0 ? GetItemRecord(uint32_t(m_board.PlayItem())) : nullptr;
+    const ElementRecord* play = m_board.PlayItem() >= 0 ? this->GetItemRecord(uint32_t(m_board.PlayItem())) : nullptr;
     if (!play)
         return false;
-    ScreenToElement(pLocal, x, y, 0.0f, play);
+    this->ScreenToElement(pLocal, x, y, 0.0f, play);
     return pLocal[0] >= play->bounds[0] && pLocal[0] < play->bounds[2] && pLocal[1] >= play->bounds[1] &&
            pLocal[1] < play->bounds[3];
 }
 
-Status CObjectsLevelSwitch::OnMouseDown(float x, float y, uint32_t state)
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::OnMouseDown(float x, float y, uint32_t state)
 {
     float p[3];
     if (!InPlay() || !OnPlayItem(x, y, p))
-        return CObjectsLevelBoard<PictureGridBoard>::OnMouseDown(x, y, state);
+        return Base::OnMouseDown(x, y, state);
     return m_board.Press(p[0], p[1]);
 }
 
-Status CObjectsLevelSwitch::OnMouseMove(float x, float y, uint32_t state)
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::OnMouseMove(float x, float y, uint32_t state)
 {
     if (!InPlay())
-        return CObjectsLevelBoard<PictureGridBoard>::OnMouseMove(x, y, state);
+        return Base::OnMouseMove(x, y, state);
     float p[3];
     const bool inside = OnPlayItem(x, y, p);
     return m_board.Move(p[0], p[1], inside);
 }
 
-Status CObjectsLevelSwitch::OnMouseUp(float x, float y, uint32_t state)
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::OnMouseUp(float x, float y, uint32_t state)
 {
     if (!InPlay())
-        return CObjectsLevelBoard<PictureGridBoard>::OnMouseUp(x, y, state);
+        return Base::OnMouseUp(x, y, state);
     float p[3];
     OnPlayItem(x, y, p);
     return m_board.Release(p[0], p[1]);
 }
 
-Status CObjectsLevelSwitch::OnClick(float x, float y, uint32_t state)
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::OnClick(float x, float y, uint32_t state)
 {
     float p[3];
     if (!InPlay() || !OnPlayItem(x, y, p) || m_board.CellAt(p[0], p[1]) < 0)
-        return CObjectsLevelBoard<PictureGridBoard>::OnClick(x, y, state);
+        return Base::OnClick(x, y, state);
     return m_board.Click(p[0], p[1]);
 }
 
 // ---- drawing -----------------------------------------------------------------------------------
 
-bool CObjectsLevelSwitch::ReadQuad(uint32_t group, Quad* pQuad)
+template <class Board>
+bool CObjectsLevelPictureGrid<Board>::ReadQuad(uint32_t group, Quad* pQuad)
 {
     C3DObject* model = m_pRenderModel;
     uint32_t indexFirst, indexCount, primitives, type, faceMode, id;
@@ -137,7 +162,8 @@ bool CObjectsLevelSwitch::ReadQuad(uint32_t group, Quad* pQuad)
     return pQuad->high[0] > pQuad->low[0] && pQuad->high[1] > pQuad->low[1];
 }
 
-void CObjectsLevelSwitch::DrawPiece(ElementRecord* pPlay, const Quad& quad, uint32_t piece, float x, float y,
+template <class Board>
+void CObjectsLevelPictureGrid<Board>::DrawPiece(ElementRecord* pPlay, const Quad& quad, uint32_t piece, float x, float y,
                                     float angle, uint32_t argb)
 {
     C3DObject* model = m_pRenderModel;
@@ -170,7 +196,8 @@ void CObjectsLevelSwitch::DrawPiece(ElementRecord* pPlay, const Quad& quad, uint
     pPlay->drawAlpha = keptAlpha;
 }
 
-Status CObjectsLevelSwitch::DrawElement(ElementRecord* pElement)
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::DrawElement(ElementRecord* pElement)
 {
     Quad quad;
     if (!pElement || !m_board.IsDealt() || int32_t(pElement->index) != m_board.PlayItem() ||
@@ -184,18 +211,40 @@ Status CObjectsLevelSwitch::DrawElement(ElementRecord* pElement)
         p[0] = m_board.Origin()[0] + (float(cell % m_board.Columns()) + 0.5f) * m_board.CellWidth();
         p[1] = m_board.Origin()[1] + (float(cell / m_board.Columns()) + 0.5f) * m_board.CellHeight();
     };
+    const bool exchange = kind == kGridClickExchange || kind == kGridDragExchange || kind == kGridSlide;
+    const bool sliding = m_board.GameType() == kGridTypeSlide && (m_board.TypeFlags() & kGridFlagSlide);
+    const bool repeat = sliding && (m_board.TypeFlags() & kGridFlagRepeat);
+    const float* offset = m_board.DragOffset();
+    const uint32_t columns = m_board.Columns(), rows = m_board.Rows();
     for (uint32_t i = 0; i < n; ++i) {
-        const bool animated = ((kind == kGridClickExchange || kind == kGridQuarterTurn) && (i == a || i == b)) ||
+        const PictureGridCell& cell = m_board.Cell(i);
+        const bool animated = ((exchange || kind == kGridQuarterTurn) && (i == a || i == b)) ||
                               (kind == kGridDragExchange && i == a);
-        if (animated)
+        if (animated || int32_t(cell.piece) == m_board.Excluded())
             continue;
         const bool half = (switching && int32_t(i) == dragged) || (kind == kGridGoingBack && i == a);
         const uint32_t tint = m_board.Selected() == i ? m_board.SelectedColor() : 0xFFFFFFFFu;
-        float p[2];
+        // A slide drag pushes the cells marked toward the blank, or carries the dragged line
+        // round, a copy of each of its pieces entering from the side it leaves.
+        float p[2], wrap[2] = {0.0f, 0.0f};
         centre(i, p);
-        const PictureGridCell& cell = m_board.Cell(i);
-        DrawPiece(pElement, quad, cell.piece, p[0], p[1], float(cell.turn) * kQuarter,
-                  half ? (tint & 0xFFFFFFu) | kHalfOpacity << 24 : tint);
+        if (sliding && !repeat) {
+            const uint8_t to = cell.scratch;
+            if ((to == kSlideLeft && offset[0] < 0.0f) || (to == kSlideRight && offset[0] > 0.0f))
+                p[0] += offset[0];
+            if ((to == kSlideUp && offset[1] < 0.0f) || (to == kSlideDown && offset[1] > 0.0f))
+                p[1] += offset[1];
+        } else if (repeat && m_board.DragColumn() < 0 && m_board.DragRow() == int32_t(i / columns)) {
+            p[0] += offset[0];
+            wrap[0] = offset[0] > 0.0f ? -float(columns) * m_board.CellWidth() : float(columns) * m_board.CellWidth();
+        } else if (repeat && m_board.DragRow() < 0 && m_board.DragColumn() == int32_t(i % columns)) {
+            p[1] += offset[1];
+            wrap[1] = offset[1] > 0.0f ? -float(rows) * m_board.CellHeight() : float(rows) * m_board.CellHeight();
+        }
+        const uint32_t argb = half ? (tint & 0xFFFFFFu) | kHalfOpacity << 24 : tint;
+        DrawPiece(pElement, quad, cell.piece, p[0], p[1], float(cell.turn) * kQuarter, argb);
+        if ((wrap[0] != 0.0f && offset[0] != 0.0f) || (wrap[1] != 0.0f && offset[1] != 0.0f))
+            DrawPiece(pElement, quad, cell.piece, p[0] + wrap[0], p[1] + wrap[1], float(cell.turn) * kQuarter, argb);
     }
     if (switching && dragged >= 0 && uint32_t(dragged) < n) {
         float p[2];
@@ -204,11 +253,11 @@ Status CObjectsLevelSwitch::DrawElement(ElementRecord* pElement)
         DrawPiece(pElement, quad, cell.piece, p[0] + m_board.DragOffset()[0], p[1] + m_board.DragOffset()[1],
                   float(cell.turn) * kQuarter, 0xFFFFFFFFu);
     }
-    if (kind == kGridClickExchange || kind == kGridDragExchange) {
+    if (exchange) {
         // Each piece slides from the cell it came from into its new one.
         const uint32_t ends[2][2] = {{a, b}, {b, a}};
         for (const auto& end : ends) {
-            if (end[0] >= n || end[1] >= n)
+            if (end[0] >= n || end[1] >= n || int32_t(m_board.Cell(end[0]).piece) == m_board.Excluded())
                 continue;
             float to[2], from[2];
             centre(end[0], to);
@@ -233,3 +282,6 @@ Status CObjectsLevelSwitch::DrawElement(ElementRecord* pElement)
     }
     return kStatusOk;
 }
+
+template class CObjectsLevelPictureGrid<PictureGridBoard>;
+template class CObjectsLevelPictureGrid<JigsawBoard>;
