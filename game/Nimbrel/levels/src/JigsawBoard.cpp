@@ -109,22 +109,13 @@ int32_t JigsawBoard::BlankCell() const
     return -1;
 }
 
-void JigsawBoard::RotateColumn(uint32_t column, int32_t shift)
+void JigsawBoard::RotateLine(uint32_t first, uint32_t stride, uint32_t count, int32_t shift)
 {
-    std::vector<PictureGridCell> line(m_rows);
-    for (uint32_t i = 0; i < m_rows; ++i)
-        line[size_t(((int64_t(i) + shift) % m_rows + m_rows) % m_rows)] = m_cells[At(column, i)];
-    for (uint32_t i = 0; i < m_rows; ++i)
-        m_cells[At(column, i)] = line[i];
-}
-
-void JigsawBoard::RotateRow(uint32_t row, int32_t shift)
-{
-    std::vector<PictureGridCell> line(m_columns);
-    for (uint32_t i = 0; i < m_columns; ++i)
-        line[size_t(((int64_t(i) + shift) % m_columns + m_columns) % m_columns)] = m_cells[At(i, row)];
-    for (uint32_t i = 0; i < m_columns; ++i)
-        m_cells[At(i, row)] = line[i];
+    std::vector<PictureGridCell> line(count);
+    for (uint32_t i = 0; i < count; ++i)
+        line[size_t(((int64_t(i) + shift) % count + count) % count)] = m_cells[first + i * stride];
+    for (uint32_t i = 0; i < count; ++i)
+        m_cells[first + i * stride] = line[i];
 }
 
 bool JigsawBoard::RandomSlide()
@@ -478,27 +469,13 @@ Status JigsawBoard::Click(float x, float y)
 
 void JigsawBoard::StateFields(LevelState& state, uint8_t& paused, uint8_t& solved)
 {
-    const bool reading = !state.Writing();
     state.Word(m_play).Word(m_type).Word(m_animation);
     state.Word(m_cellSize[0]).Word(m_cellSize[1]).Word(m_origin[0]).Word(m_origin[1]);
     state.Byte(paused).Byte(solved).Byte(m_columns).Byte(m_rows);
     uint16_t blank = uint16_t(m_excluded);
     state.Bytes(&blank, 2).Bytes(&m_flags, 2).Byte(m_randomCount).Word(m_selectedColor);
     m_excluded = int16_t(blank);
-    // The board's cells, 0 before the first "reset".
-    uint32_t cells = uint32_t(m_cells.size());
-    state.Word(cells);
-    if (reading) {
-        if (!state.Ok())
-            return;
-        if (cells != 0 && cells != CellCount()) {
-            m_unfit = true;
-            return;
-        }
-        m_cells.assign(cells, PictureGridCell{0, 0, 0});
-    }
-    for (PictureGridCell& cell : m_cells)
-        state.Bytes(&cell.piece, 2).Byte(cell.turn).Byte(cell.scratch);
+    CellFields(state);
 }
 
 bool JigsawBoard::Fits(uint32_t elementCount) const
@@ -512,19 +489,5 @@ bool JigsawBoard::Fits(uint32_t elementCount) const
     if (m_unfit || m_play < -1 || (m_play >= 0 && uint32_t(m_play) >= elementCount) || m_type > kGridTypeRotate ||
         !animation || (m_flags & ~flags) || m_excluded < -1 || (m_excluded >= 0 && uint32_t(m_excluded) >= n))
         return false;
-    if ((m_columns == 0) != (m_rows == 0) || m_columns == 1 || m_rows == 1 || !m_links.empty())
-        return false;
-    if (!m_cells.empty() && m_cells.size() != n)
-        return false;
-    for (const PictureGridCell& cell : m_cells)
-        if (cell.piece >= n || cell.turn > 3 || cell.scratch > kSlideRight)
-            return false;
-    for (uint32_t cell : {m_a, m_b})
-        if (cell != kGridNoIndex && cell >= m_cells.size())
-            return false;
-    const float values[] = {m_progress, m_cellSize[0], m_cellSize[1], m_origin[0], m_origin[1]};
-    for (float value : values)
-        if (!std::isfinite(value))
-            return false;
-    return m_selected == kGridNoCell || m_selected < m_cells.size();
+    return m_links.empty() && CellsFit(kSlideRight);
 }

@@ -448,10 +448,15 @@ void PictureGridBoard::StateFields(LevelState& state, uint8_t& paused, uint8_t& 
         m_links.assign(tableSize, 0);
     }
     state.Bytes(m_links.data(), tableSize);
+    CellFields(state);
+}
+
+void PictureGridBoard::CellFields(LevelState& state)
+{
     // The board's cells, 0 before the first "reset".
     uint32_t cells = uint32_t(m_cells.size());
     state.Word(cells);
-    if (reading) {
+    if (!state.Writing()) {
         if (!state.Ok())
             return;
         if (cells != 0 && cells != CellCount()) {
@@ -464,24 +469,15 @@ void PictureGridBoard::StateFields(LevelState& state, uint8_t& paused, uint8_t& 
         state.Bytes(&cell.piece, 2).Byte(cell.turn).Byte(cell.scratch);
 }
 
-bool PictureGridBoard::Fits(uint32_t elementCount) const
+bool PictureGridBoard::CellsFit(uint8_t mostScratch) const
 {
     const uint32_t n = CellCount();
-    const bool animation = m_animation == kGridIdle || m_animation == kGridClickExchange ||
-                           m_animation == kGridDragExchange || m_animation == kGridGoingBack ||
-                           m_animation == kGridQuarterTurn;
-    if (m_unfit || (m_play < -1 || (m_play >= 0 && uint32_t(m_play) >= elementCount)) || m_type > kGridTypeRotate ||
-        m_type == kGridTypeSlide || !animation || (m_flags & ~(kGridFlagSwitch | kGridFlagRotate)) || m_excluded != -1)
+    if ((m_columns == 0) != (m_rows == 0) || m_columns == 1 || m_rows == 1)
         return false;
-    if ((m_columns == 0) != (m_rows == 0) || (m_columns == 1 || m_rows == 1) || m_linkLists > m_linkCount)
+    if (!m_cells.empty() && m_cells.size() != n)
         return false;
-    if (m_links.size() != size_t(n) * m_linkCount || (!m_cells.empty() && m_cells.size() != n))
-        return false;
-    for (uint8_t mark : m_links)
-        if (mark > 1)
-            return false;
     for (const PictureGridCell& cell : m_cells)
-        if (cell.piece >= n || cell.turn > 3)
+        if (cell.piece >= n || cell.turn > 3 || cell.scratch > mostScratch)
             return false;
     for (uint32_t cell : {m_a, m_b})
         if (cell != kGridNoIndex && cell >= m_cells.size())
@@ -491,6 +487,23 @@ bool PictureGridBoard::Fits(uint32_t elementCount) const
         if (!std::isfinite(value))
             return false;
     return m_selected == kGridNoCell || m_selected < m_cells.size();
+}
+
+bool PictureGridBoard::Fits(uint32_t elementCount) const
+{
+    const uint32_t n = CellCount();
+    const bool animation = m_animation == kGridIdle || m_animation == kGridClickExchange ||
+                           m_animation == kGridDragExchange || m_animation == kGridGoingBack ||
+                           m_animation == kGridQuarterTurn;
+    if (m_unfit || (m_play < -1 || (m_play >= 0 && uint32_t(m_play) >= elementCount)) || m_type > kGridTypeRotate ||
+        m_type == kGridTypeSlide || !animation || (m_flags & ~(kGridFlagSwitch | kGridFlagRotate)) || m_excluded != -1)
+        return false;
+    if (m_linkLists > m_linkCount || m_links.size() != size_t(n) * m_linkCount)
+        return false;
+    for (uint8_t mark : m_links)
+        if (mark > 1)
+            return false;
+    return CellsFit(0xFF);
 }
 
 uint32_t PictureGridBoard::Print(char* out, uint32_t capacity) const

@@ -45,8 +45,8 @@ public:
     // The cell that holds the blank piece, -1 for none.
     int32_t BlankCell() const;
     // Rotates column `column` (or row `row`) cyclically: the piece at place i goes to i + shift.
-    void RotateColumn(uint32_t column, int32_t shift);
-    void RotateRow(uint32_t row, int32_t shift);
+    void RotateColumn(uint32_t column, int32_t shift) { RotateLine(column, m_columns, m_rows, shift); }
+    void RotateRow(uint32_t row, int32_t shift) { RotateLine(row * m_columns, 1, m_columns, shift); }
 
     void StateFields(LevelState& state, uint8_t& paused, uint8_t& solved);
     void StateFields(LevelState& state)
@@ -58,6 +58,7 @@ public:
 
 private:
     Status TypeWord(char* value);
+    void RotateLine(uint32_t first, uint32_t stride, uint32_t count, int32_t shift);
     bool Sliding() const { return m_type == kGridTypeSlide && (m_flags & kGridFlagSlide); }
     uint32_t At(uint32_t column, uint32_t row) const { return row * m_columns + column; }
     // The slide of cell c into a neighbouring blank (columns first, then rows); false when the

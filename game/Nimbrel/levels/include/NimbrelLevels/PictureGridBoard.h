@@ -159,6 +159,10 @@ protected:
     uint32_t LinkedPairs() const;
     void ClearPointer();
     void Sound();
+    // The cell count and the cells of the saved board; whether the grid, the cells (scratch
+    // bytes up to `mostScratch`), the moving cells, the sizes and the selection fit.
+    void CellFields(LevelState& state);
+    bool CellsFit(uint8_t mostScratch) const;
 
     PictureGridHost* m_pHost;
     int32_t m_play;
