@@ -119,6 +119,24 @@ TEST(ScriptRunCommand, SampleHallQueuesItsTutorialStepByStep)
     const Outcome outcome = RunSampleHall(" --call Tutorial --arg none --resume 0 --resume 0");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_tutorial.out"));
+// The sample's clock room: it starts its pendulum; its run makes the drawer draggable and
+// waits for the dial's turn, the door's slide and the weight's drop in turn; a miss answers
+// without a builtin, the weight on its hook shows the hanging one.
+TEST(ScriptRunCommand, SampleClockRoomWaitsForTheDialTheDoorAndTheWeight)
+{
+    const std::string sample = std::string(VORNEL_SOURCE_DIR) + "/data/sample/";
+    tooltest::TempFolder folder("vornel_sample_clock_");
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/clock_room/clock_room.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 22")
+                  .status,
+              0);
+    const Outcome outcome = RunInGolden(
+        "script run " + sample + "scripts/Nimbrel_object_22.0.script --scene --elements " +
+        (folder.Path() / "Nimbrel_object_22.raw").string() +
+        " --call OnStart --call OnRun --resume 0 --resume 0 --resume 0 --call WeightMissed --arg weight --arg hook"
+        " --call WeightHung --arg weight --arg hook");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_clock_room.out"));
 }
 
 } // namespace

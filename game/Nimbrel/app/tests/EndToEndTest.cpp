@@ -3348,6 +3348,104 @@ TEST_F(HallProgram, TheHintButtonInTheStudyShowsItsBoundPopup)
     EXPECT_TRUE(WaitUntil([&] { return letters() > 200; })) << letters();
     ASSERT_TRUE(hall.Key("Escape"));
     EXPECT_TRUE(WaitUntil([&] { return !onParchment(); }));
+// ---- the clock room ------------------------------------------------------------------------------
+
+namespace {
+
+// The sample's clock room.
+constexpr uint32_t kClockRoomObject = 22;
+
+// The clock room from its start on the title's road: its elements from its element infos.
+class ClockRoomProgram : public CirclesProgram {
+protected:
+    void Begin()
+    {
+        LinkData();
+        BeginUntil({"--level", "clock_room", "--chapter", "1", "--frames", "1000000"}, kClockRoomObject,
+                   [&] { return std::to_string(level.Colour(level.Centre("hook"))); },
+                   [](const std::string& hook) { return Near(std::stoll(hook), 0x202020, 4); });
+    }
+    bool Shows(WindowPoint p, uint32_t rgb) const { return Near(level.Colour(p), rgb, 6); }
+    // The pointer pressed at `from`; moved to each point of `path` in `steps` moves; let go.
+    bool Press(WindowPoint from) const
+    {
+        return std::system(("xdotool mousemove --window " + level.id + " " + std::to_string(from.x) + " " +
+                            std::to_string(from.y) + " sleep 0.1 mousedown 1 sleep 0.1")
+                               .c_str()) == 0;
+    }
+    bool Move(WindowPoint from, const std::vector<WindowPoint>& path, int steps = 6) const
+    {
+        std::string command = "xdotool";
+        for (const WindowPoint& to : path) {
+            for (int i = 1; i <= steps; ++i)
+                command += " mousemove --window " + level.id + " " + std::to_string(from.x + (to.x - from.x) * i / steps) +
+                           " " + std::to_string(from.y + (to.y - from.y) * i / steps) + " sleep 0.04";
+            from = to;
+        }
+        return std::system(command.c_str()) == 0;
+    }
+    bool Release() const
+    {
+        return std::system(("xdotool sleep 0.1 mouseup 1 sleep 0.1 mousemove --window " + level.id + " 1 1").c_str()) ==
+               0;
+    }
+    bool Drag(WindowPoint from, const std::vector<WindowPoint>& path) const
+    {
+        return Press(from) && Move(from, path) && Release();
+    }
+};
+
+}  // namespace
+
+// The pendulum swings; the dial turned round and let go slides the case's door aside, showing
+// the weight; the weight let go beside the hook glides back, on the hook it hangs there. The
+// drawer follows the pointer along its rail while it is held, not past the rail's end, and is
+// back in its place when let go.
+TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
+{
+    Begin();
+    if (HasFatalFailure())
+        return;
+    const uint32_t kDoor = 0x7A5030, kWeight = 0xB8C0C8, kCase = 0x4A2E18, kWall = 0x2A3442, kDrawer = 0x8A6A40,
+                   kRail = 0x1A1A1A, kPendulum = 0xD8B45A;
+    // The pendulum swings out to either side of its rest.
+    EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(200.0f, 430.0f), kPendulum); }));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(260.0f, 430.0f), kPendulum); }));
+
+    // The dial turned a half round about its centre and let go: the door slides aside.
+    const WindowPoint dial = level.Centre("dial"), weight = level.Centre("weight");
+    ASSERT_TRUE(Shows(weight, kDoor));
+    const auto around = [&](float degrees) {
+        const float a = degrees * 3.14159265f / 180.0f;
+        return level.Window(230.0f + 45.0f * std::cos(a), 210.0f + 45.0f * std::sin(a));
+    };
+    ASSERT_TRUE(Drag(around(0.0f), {around(45.0f), around(90.0f), around(135.0f), around(180.0f)}));
+    ASSERT_TRUE(WaitUntil([&] { return Shows(weight, kWeight); })) << std::hex << level.Colour(weight);
+    EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(480.0f, 560.0f), kDoor); }));
+
+    // Beside the hook the weight glides back; on it, it hangs there and leaves the case.
+    const WindowPoint hook = level.Centre("hook"), hung = level.Centre("weight_hung");
+    const WindowPoint beside = level.Window(520.0f, 300.0f);
+    ASSERT_TRUE(Drag(weight, {beside}));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(weight, kWeight) && Shows(beside, kWall); }));
+    EXPECT_FALSE(Shows(hung, kWeight));
+    ASSERT_TRUE(Drag(weight, {hook}));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(hung, kWeight); })) << std::hex << level.Colour(hung);
+    EXPECT_TRUE(WaitUntil([&] { return Shows(weight, kCase); })) << std::hex << level.Colour(weight);
+
+    // The drawer held and moved along its rail follows the pointer; a move that leaves the rail
+    // is not followed; let go, it is back in its place. (Read beside the pointer, where the
+    // game's cursor does not cover it.)
+    const WindowPoint drawer = level.Centre("drawer"), along = level.Window(800.0f, 630.0f);
+    const WindowPoint beforeAlong = level.Window(765.0f, 612.0f), home = level.Window(615.0f, 612.0f);
+    ASSERT_TRUE(Press(drawer) && Move(drawer, {along}));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(beforeAlong, kDrawer) && Shows(home, kRail); }))
+        << std::hex << level.Colour(beforeAlong) << " " << level.Colour(home);
+    ASSERT_TRUE(Move(along, {level.Window(1012.0f, 630.0f)}, 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(Shows(beforeAlong, kDrawer));
+    ASSERT_TRUE(Release());
+    EXPECT_TRUE(WaitUntil([&] { return Shows(home, kDrawer) && Shows(beforeAlong, kRail); }));
     Quit();
 }
 
