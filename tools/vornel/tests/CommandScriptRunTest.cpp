@@ -119,6 +119,8 @@ TEST(ScriptRunCommand, SampleHallQueuesItsTutorialStepByStep)
     const Outcome outcome = RunSampleHall(" --call Tutorial --arg none --resume 0 --resume 0");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_hall_tutorial.out"));
+}
+
 // The sample's clock room: it starts its pendulum; its run makes the drawer draggable and
 // waits for the dial's turn, the door's slide and the weight's drop in turn; a miss answers
 // without a builtin, the weight on its hook shows the hanging one.

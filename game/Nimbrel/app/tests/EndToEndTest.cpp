@@ -3352,6 +3352,9 @@ TEST_F(HallProgram, TheHintButtonInTheStudyShowsItsBoundPopup)
     EXPECT_TRUE(WaitUntil([&] { return letters() > 200; })) << letters();
     ASSERT_TRUE(hall.Key("Escape"));
     EXPECT_TRUE(WaitUntil([&] { return !onParchment(); }));
+    Quit();
+}
+
 // ---- the clock room ------------------------------------------------------------------------------
 
 namespace {
