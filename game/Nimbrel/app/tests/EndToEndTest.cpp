@@ -1605,11 +1605,14 @@ TEST_F(HallProgram, TheStudysPortraitsComeInWithItsTextAndItsNotebookClosesByIts
     EXPECT_GT(second, first);
     // A click completes the page and leaves it open.
     ASSERT_TRUE(hall.Click(hall.Window(512.0f, 120.0f)));
+    // Still for a while: a slow frame must not pass for the end of the page.
     int last = -1;
-    ASSERT_TRUE(WaitUntil([&] { return std::exchange(last, letters()) == last; }));
+    ASSERT_TRUE(WaitUntil([&] {
+        last = letters();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return letters() == last;
+    }));
     EXPECT_GT(last, second);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(letters(), last);
     EXPECT_TRUE(onParchment());
     {
         // Nothing is written on the parchment around the box; the title is the box's first line,
@@ -2684,12 +2687,16 @@ protected:
         }
         return discs;
     }
-    // Clicks `from` to `to` of the list, each waited for on the screen.
+    // Clicks `from` to `to` of the list, each waited for on the screen. A click that changed
+    // nothing is made again, as a player would: the level's opening may still take the first.
     void Play(size_t from, size_t to)
     {
         for (size_t c = from; c < to && !HasFatalFailure(); ++c) {
             SCOPED_TRACE(kClicks[c]);
-            ASSERT_TRUE(level.Click(level.Centre(kClicks[c])));
+            const std::string before = Discs();
+            const WindowPoint at = level.Centre(kClicks[c]);
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && WaitUntil([&] { return Discs() != before; }, 2); }, 20))
+                << before;
             ASSERT_TRUE(WaitUntil([&] { return Discs() == kAfter[c]; }, 10)) << Discs() << " not " << kAfter[c];
         }
     }
@@ -3232,7 +3239,8 @@ TEST_F(HallProgram, TheStudysBarTakesTheKeyToTheDrawerAndTwoCoinsToTheMoneyBox)
         const int64_t c = hall.Colour(band);
         return c >= 0 && (c >> 16 & 0xFF) < 0x50 && (c & 0xFF) >= (c >> 16 & 0xFF);
     };
-    ASSERT_FALSE(narrated());
+    // The study's own line may still be said when the bar is ready.
+    ASSERT_TRUE(WaitUntil([&] { return !narrated(); }, 20));
 
     // Let go above the drawer: the key glides home and the narrator says it does not fit.
     const WindowPoint drawer = hall.Window(512.0f, 568.0f), below = hall.Window(512.0f, 640.0f);
