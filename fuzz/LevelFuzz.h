@@ -11,6 +11,7 @@
 #include "LevelProbe.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
@@ -203,6 +204,20 @@ inline bool CFuzzLevel<CObjectsLevelJigsaw>::Fresh()
     const JigsawBoard& b = GetBoard();
     return b.PlayItem() == -1 && b.GameType() == 0 && b.Columns() == 0 && b.Excluded() == -1 && !b.IsDealt() &&
            !IsSolved() && !IsPaused();
+}
+
+// Puzzle: no play item, paused and solved, no pieces (nothing more is saved).
+constexpr size_t kPuzzleStateSize = 4 + 2 + 4;
+inline const std::vector<const char*>& PuzzleNames()
+{
+    static const std::vector<const char*> names = {"picture", "piece_01", "piece_02", "piece_03", "piece_04", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelPuzzle>::Fresh()
+{
+    const PuzzleBoard& b = GetBoard();
+    return b.PlayItem() == -1 && b.Count() == 0 && b.Rotate() == 0 && b.SnapFinish() == 0 && !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

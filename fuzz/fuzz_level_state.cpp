@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 7) {
+    switch (data[0] % 8) {
     case 0:
         LoadKind<CObjectsLevelProbe>(ProbeNames(), kProbeStateSize, data + 1, size - 1);
         break;
@@ -49,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 6:
         LoadKind<CObjectsLevelWheels>(WheelsNames(), kWheelsStateSize, data + 1, size - 1);
+        break;
+    case 7:
+        LoadKind<CObjectsLevelPuzzle>(PuzzleNames(), kPuzzleStateSize, data + 1, size - 1);
         break;
     default:
         LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);

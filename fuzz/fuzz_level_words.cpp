@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    switch (data[0] % 6) {
+    switch (data[0] % 7) {
     case 0:
         Play<CObjectsLevelLabyrinthe>(LabyrinthNames(), data + 1, size - 1);
         break;
@@ -114,6 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 5:
         Play<CObjectsLevelWheels>(WheelsNames(), data + 1, size - 1);
+        break;
+    case 6:
+        Play<CObjectsLevelPuzzle>(PuzzleNames(), data + 1, size - 1);
         break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);

@@ -8,6 +8,7 @@
 #include "NimbrelLevels/JigsawBoard.h"
 #include "NimbrelLevels/LevelState.h"
 #include "NimbrelLevels/PictureGridBoard.h"
+#include "NimbrelLevels/PuzzleBoard.h"
 #include "NimbrelLevels/TubingBoard.h"
 #include "NimbrelLevels/WheelsBoard.h"
 #include "NimbrelLevels/WheelStackBoard.h"
@@ -112,6 +113,36 @@ void DescribeGrid(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, u
         std::snprintf(out + length, capacity - length, " (does not fit)");
 }
 
+class NoPuzzleHost : public PuzzleHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    int32_t FindItem(const char*) override { return -1; }
+    bool ItemPlace(int32_t, float*, float*) override { return false; }
+    bool PieceHit(int32_t, float, float) override { return false; }
+    void PlayItemSound(int32_t) override {}
+    void PlayArea(float* pArea4) override { pArea4[0] = pArea4[1] = pArea4[2] = pArea4[3] = 0.0f; }
+};
+
+// The puzzle's paused and solved flags stand among the board's fields, after the play item.
+void DescribePuzzle(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
+{
+    NoPuzzleHost host;
+    PuzzleBoard board(&host);
+    LevelState state(pChunk, false);
+    uint8_t paused = 0, solved = 0;
+    board.StateFields(state, paused, solved);
+    if (!state.Ok()) {
+        std::snprintf(out, capacity, "cut short");
+        return;
+    }
+    const uint32_t length = board.Print(out, capacity);
+    if ((!board.Fits(elementCount) || paused > 1 || solved > 1) && length < capacity)
+        std::snprintf(out + length, capacity - length, " (does not fit)");
+    else if (solved && length < capacity)
+        std::snprintf(out + length, capacity - length, " solved");
+}
+
 }  // namespace
 
 bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out,
@@ -131,6 +162,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindJigsaw:
         DescribeGrid<JigsawBoard>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindPuzzle:
+        DescribePuzzle(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindTubing:
         Describe<TubingBoard, NoTubingHost>(pChunk, elementCount, out, capacity);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "NimbrelWorld/ScreenFit.h"
 #include "VornelUtils/UtilsString.h"
 
 GameData* GameDataCreate()
@@ -20,6 +21,7 @@ GameData* GameDataCreate()
     game->musicVolume = 1.0f;
     game->soundsVolume = 1.0f;
     game->brightness = kBrightnessUnchanged;
+    ComputePlayArea(kDefaultReferenceWidth, kDefaultReferenceHeight, game->playArea);
     return game;
 }
 

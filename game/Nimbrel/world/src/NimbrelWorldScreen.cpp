@@ -69,6 +69,7 @@ void CNimbrelWorld::ComputeView()
     float fit[4];
     ComputeScreenFit(w->realWidth, w->realHeight, s.referenceWidth, s.referenceHeight, s.textureLevelShift, 1, fit,
                      s.safeRect, &s.overflowX);
+    ComputePlayArea(s.referenceWidth, s.referenceHeight, GetGameData()->playArea);
     s.fitX = fit[0];
     s.fitY = fit[1];
     s.fitScaleX = fit[2];

@@ -21,6 +21,7 @@
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
+#include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
@@ -96,6 +97,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelWheelStack(m_pWorldData, wordA, wordB);
     case kObjectKindSwitch:
         return new (std::nothrow) CObjectsLevelSwitch(m_pWorldData, wordA, wordB);
+    case kObjectKindPuzzle:
+        return new (std::nothrow) CObjectsLevelPuzzle(m_pWorldData, wordA, wordB);
     case kObjectKindJigsaw:
         return new (std::nothrow) CObjectsLevelJigsaw(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:

@@ -77,6 +77,17 @@ bool ComputeScreenFit(uint16_t width, uint16_t height, float referenceWidth, flo
     return true;
 }
 
+void ComputePlayArea(float referenceWidth, float referenceHeight, float* pOut4)
+{
+    SanitizeReferenceSize(&referenceWidth, &referenceHeight);
+    const float sx = referenceWidth / (2.0f * kDefaultReferenceWidth);
+    const float sy = referenceHeight / (2.0f * kDefaultReferenceHeight);
+    pOut4[0] = kSafeRect[0] * sx;
+    pOut4[1] = kSafeRect[1] * sy;
+    pOut4[2] = kSafeRect[2] * sx;
+    pOut4[3] = kSafeRect[3] * sy;
+}
+
 uint8_t ChooseTextureLevel(uint16_t width, uint16_t height, uint16_t referenceWidth, uint16_t referenceHeight)
 {
     return std::min(DoublingsToReach(NextPowerOfTwo(width), NextPowerOfTwo(referenceWidth)),

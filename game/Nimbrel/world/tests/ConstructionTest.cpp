@@ -21,6 +21,7 @@
 #include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
+#include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
 #include "NimbrelObjects/CObjectsBase.h"
@@ -128,6 +129,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelWheelStack*>(made), nullptr);
         else if (code == kObjectKindSwitch)
             EXPECT_NE(dynamic_cast<CObjectsLevelSwitch*>(made), nullptr);
+        else if (code == kObjectKindPuzzle)
+            EXPECT_NE(dynamic_cast<CObjectsLevelPuzzle*>(made), nullptr);
         else if (code == kObjectKindJigsaw)
             EXPECT_NE(dynamic_cast<CObjectsLevelJigsaw*>(made), nullptr);
         else if (code == kObjectKindMixture)

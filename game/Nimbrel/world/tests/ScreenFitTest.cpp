@@ -96,6 +96,23 @@ TEST(ScreenFit, FitOfTheReferenceScreen)
     EXPECT_TRUE(ComputeScreenFit(600, 900, 1024, 768, 1, 1, nullptr, nullptr, nullptr));
 }
 
+// The safe rectangle is laid out for a screen of 2048 x 1536: the play area is it in the
+// reference's own coordinates, a bad reference taken as the default.
+TEST(ScreenFit, PlayAreaIsTheSafeRectangleInSceneCoordinates)
+{
+    struct Case {
+        float width, height, area[4];
+    } cases[] = {{1024.0f, 768.0f, {32.0f, 114.0f, 992.0f, 654.0f}},
+                 {2048.0f, 1536.0f, {64.0f, 228.0f, 1984.0f, 1308.0f}},
+                 {0.0f, 0.0f, {32.0f, 114.0f, 992.0f, 654.0f}}};
+    for (const Case& c : cases) {
+        float area[4];
+        ComputePlayArea(c.width, c.height, area);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FLOAT_EQ(area[i], c.area[i]) << c.width << " " << i;
+    }
+}
+
 TEST(ScreenFit, ViewRectangleMapsTheWindowCorners)
 {
     RecordingWorld world;

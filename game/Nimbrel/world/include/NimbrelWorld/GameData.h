@@ -129,6 +129,9 @@ struct GameData {
     // The machine's identifier (here: the 8-bit application name) and its length.
     char uniqueIdentifier[kManagedNameSize];
     uint32_t uniqueIdentifierLength;
+    // The mini-games' play area in scene coordinates (x0, y0, x1, y1): set with the view from
+    // the reference size (ComputePlayArea); the default reference's until then.
+    float playArea[4];
     BuiltinTraceSink traceSink;
     void* traceContext;
 };

@@ -17,6 +17,11 @@ void SanitizeReferenceSize(float* pWidth, float* pHeight);
 bool ComputeScreenFit(uint16_t width, uint16_t height, float referenceWidth, float referenceHeight,
                       uint8_t levelShift, uint8_t allowLift, float* fitOut, float* safeOut, float* overflowOut);
 
+// The play area of the mini-games (the puzzle scatters its pieces in it and keeps dragged ones
+// inside): the fixed safe rectangle, laid out for a screen of twice the default reference,
+// brought into the scene coordinates of a reference of that size. Four floats x0, y0, x1, y1.
+void ComputePlayArea(float referenceWidth, float referenceHeight, float* pOut4);
+
 // How many times textures authored for the reference size are halved for the window: the
 // smaller of the two axes, each compared by its power of two.
 uint8_t ChooseTextureLevel(uint16_t width, uint16_t height, uint16_t referenceWidth, uint16_t referenceHeight);
