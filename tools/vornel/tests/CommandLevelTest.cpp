@@ -80,17 +80,18 @@ TEST_F(LevelCommand, TheSampleSwitchSolvesByClicksAndADrag)
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_switch.out"));
 }
 
-// A jigsaw slide game dealt by a seed and solved by the slides a search of every state finds.
-TEST_F(LevelCommand, AJigsawSolvesBySlidesIntoTheBlank)
+// The sample's jigsaw dealt by a seed and solved by the slides a search of every state finds.
+TEST_F(LevelCommand, TheSampleJigsawSolvesBySlidesIntoTheGap)
 {
-    ASSERT_EQ(RunInGolden("scene build jigsaw_level.scene " + folder.Path().string() + " --base Nimbrel --number 1")
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/jigsaw/jigsaw.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 23")
                   .status,
               0);
     const goldentest::Outcome outcome =
-        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_1.raw").string() +
-                    " jigsaw_level.script --seed 7 --moves jigsaw_level.moves");
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_23.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_23.0.script --seed 7 --moves sample_jigsaw.moves");
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.output, ReadText(kGolden / "jigsaw_level.out"));
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_jigsaw.out"));
 }
 
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)

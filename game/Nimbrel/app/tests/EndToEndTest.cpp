@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "../../levels/tests/CirclesSolver.h"
+#include "../../levels/tests/JigsawSolver.h"
 #include "../../levels/tests/WheelsSolver.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelLevels/TubingBoard.h"
@@ -2600,7 +2601,8 @@ protected:
 };
 
 // Started at the circles: the player reads the rings, solves them with the arrows and sees the
-// banner; the spider goes on alone, then the mixture's three flasks are poured in order.
+// banner; the spider goes on alone, then the mixture's three flasks are poured in order, and the
+// jigsaw follows.
 TEST_F(CirclesProgram, TheCirclesAreSolvedAndTheChapterGoesOnToTheSpiderAndTheMixture)
 {
     LinkData();
@@ -2623,6 +2625,8 @@ TEST_F(CirclesProgram, TheCirclesAreSolvedAndTheChapterGoesOnToTheSpiderAndTheMi
         ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(at), 0x3A2A20); }, 10));
     }
     EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    // Then the jigsaw's floor.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x2C3828); }, 20)) << Stderr();
     Quit();
 }
 
@@ -2783,6 +2787,83 @@ TEST_F(SwitchProgram, ThePiecesAreReadAndPutBackByClicks)
     ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
     const WindowPoint corner = level.Window(1000.0f, 740.0f);
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x202830); }, 20)) << Stderr();
+    Quit();
+}
+
+constexpr uint32_t kJigsawObject = 23;
+
+// The jigsaw of the sample, as the player sees it: the piece at each of the nine cells read by
+// its colour ("0" to "8", "_" for the gap, where the frame shows through, "?" for neither).
+class JigsawProgram : public CirclesProgram {
+protected:
+    std::string Pieces()
+    {
+        static const int64_t colours[] = {0xB03060, 0xF0A030, 0xA0D040, 0x2080A0, 0xF0F0A0,
+                                          0x6030A0, 0x40C0E0, 0xD06020, 0x208040};
+        const SceneRect& r = level.rects.at("picture");
+        std::vector<WindowPoint> points;
+        for (int c = 0; c < 9; ++c)
+            points.push_back(level.Window(r.x + 100.0f * float(c % 3) + 60.0f, r.y + 100.0f * float(c / 3) + 60.0f));
+        std::string pieces;
+        for (int64_t colour : level.Colours(points)) {
+            char piece = Near(colour, 0x504840, 12) ? '_' : '?';
+            for (int i = 0; i < 9; ++i)
+                if (Near(colour, colours[i], 12))
+                    piece = char('0' + i);
+            pieces += piece;
+        }
+        return pieces;
+    }
+    WindowPoint Cell(size_t c)
+    {
+        const SceneRect& r = level.rects.at("picture");
+        return level.Window(r.x + 100.0f * float(c % 3) + 50.0f, r.y + 100.0f * float(c / 3) + 50.0f);
+    }
+};
+
+// Started at the jigsaw: the eight pieces and the gap read off the screen, slid home by the
+// clicks of the shortest solution a search of every state finds; the whole picture with its
+// ninth piece, then the banner that ends the chapter.
+TEST_F(JigsawProgram, ThePiecesAreReadAndSlidHomeByClicks)
+{
+    const std::unordered_map<uint32_t, uint8_t> distance = JigsawDistances();
+    LinkData();
+    BeginUntil({"--level", "jigsaw", "--chapter", "2", "--frames", "1000000"}, kJigsawObject,
+               [&] { return Pieces(); },
+               [&](const std::string& pieces) {
+                   std::string sorted = pieces;
+                   std::sort(sorted.begin(), sorted.end());
+                   return sorted == "01234567_" && pieces != "01234567_";
+               });
+    if (HasFatalFailure())
+        return;
+    std::string pieces = Pieces();
+    std::vector<uint8_t> cells;
+    for (char piece : pieces)
+        cells.push_back(piece == '_' ? 8 : uint8_t(piece - '0'));
+    const std::vector<uint32_t> clicks = JigsawClicks(cells, distance);
+    ASSERT_FALSE(clicks.empty()) << pieces;
+    for (uint32_t c : clicks) {
+        SCOPED_TRACE(pieces);
+        std::swap(pieces[c], pieces[pieces.find('_')]);
+        // A click eaten by the window is clicked again: once the piece has slid, its cell is
+        // the gap, where a click does nothing.
+        auto clicked = std::chrono::steady_clock::time_point{};
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (Pieces() == pieces)
+                    return true;
+                if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
+                    level.Click(Cell(c));
+                    clicked = std::chrono::steady_clock::now();
+                }
+                return false;
+            },
+            10))
+            << Pieces() << " not " << pieces;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Pieces() == "012345678"; }, 10)) << Pieces() << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
     Quit();
 }
 

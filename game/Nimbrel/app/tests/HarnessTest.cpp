@@ -264,7 +264,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 23u);
+    ASSERT_EQ(objects->GetObjectCount(), 24u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -283,6 +283,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(objects->GetObject(20)->GetTypeCode(), uint32_t(kObjectKindTubing));
     EXPECT_EQ(objects->GetObject(21)->GetTypeCode(), uint32_t(kObjectKindWheels));
     EXPECT_NE(dynamic_cast<CObjectsLevelExploration*>(objects->GetObject(22)), nullptr);
+    EXPECT_EQ(objects->GetObject(23)->GetTypeCode(), uint32_t(kObjectKindJigsaw));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(objects->GetObject(18)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceTutorial), objects->GetObject(18));

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "GridTestHost.h"
+#include "JigsawSolver.h"
 #include "LevelPayload.h"
 #include "NimbrelLevels/JigsawBoard.h"
 
@@ -215,64 +215,24 @@ TEST_F(Jigsaw, ExchangesNeedNoListsAndRotationsTurn)
     EXPECT_TRUE(turned.IsWon());
 }
 
-// Every state of the 3 x 3 slide game with its distance to the solved board, the blank being
-// piece 8, searched breadth first from the solved board.
-std::unordered_map<uint32_t, uint8_t> Distances()
-{
-    const auto key = [](const std::vector<uint8_t>& pieces) {
-        uint32_t k = 0;
-        for (uint8_t p : pieces)
-            k = k * 9 + p;
-        return k;
-    };
-    std::unordered_map<uint32_t, uint8_t> distance;
-    std::deque<std::vector<uint8_t>> queue{{0, 1, 2, 3, 4, 5, 6, 7, 8}};
-    distance[key(queue.front())] = 0;
-    while (!queue.empty()) {
-        const std::vector<uint8_t> pieces = queue.front();
-        queue.pop_front();
-        const uint32_t blank = uint32_t(std::find(pieces.begin(), pieces.end(), 8) - pieces.begin());
-        const uint8_t d = distance[key(pieces)];
-        for (int32_t step : {-3, 3, -1, 1}) {
-            const int32_t other = int32_t(blank) + step;
-            if (other < 0 || other > 8 || (std::abs(step) == 1 && uint32_t(other) / 3 != blank / 3))
-                continue;
-            std::vector<uint8_t> next = pieces;
-            std::swap(next[blank], next[uint32_t(other)]);
-            if (distance.emplace(key(next), uint8_t(d + 1)).second)
-                queue.push_back(next);
-        }
-    }
-    return distance;
-}
-
 TEST_F(Jigsaw, ASearchOfEveryStateSolvesTheSlideGameByClicks)
 {
-    const std::unordered_map<uint32_t, uint8_t> distance = Distances();
+    const std::unordered_map<uint32_t, uint8_t> distance = JigsawDistances();
     ASSERT_EQ(distance.size(), 181440u);
     ASSERT_EQ(Configure("slide_x,slide_y,blank=3x3"), kStatusOk);
     ASSERT_EQ(board.Deal(), kStatusOk);
     const auto key = [&]() {
-        uint32_t k = 0;
-        for (uint32_t p : Pieces())
-            k = k * 9 + p;
-        return k;
+        const std::vector<uint32_t> pieces = Pieces();
+        return JigsawKey(std::vector<uint8_t>(pieces.begin(), pieces.end()));
     };
+    const std::vector<uint32_t> pieces = Pieces();
+    const std::vector<uint32_t> clicks = JigsawClicks(std::vector<uint8_t>(pieces.begin(), pieces.end()), distance);
     ASSERT_GT(distance.at(key()), 0);
-    for (uint32_t moves = 0; !board.IsWon() && moves < 40; ++moves) {
+    ASSERT_EQ(clicks.size(), distance.at(key()));
+    // Each click slides its piece into the blank, one move nearer.
+    for (uint32_t c : clicks) {
         const uint8_t now = distance.at(key());
-        const uint32_t blank = uint32_t(board.BlankCell());
-        // The neighbour of the blank whose slide brings the board one move nearer.
-        for (uint32_t c = 0; c < 9; ++c) {
-            const uint32_t dc = c % 3 > blank % 3 ? c % 3 - blank % 3 : blank % 3 - c % 3;
-            const uint32_t dr = c / 3 > blank / 3 ? c / 3 - blank / 3 : blank / 3 - c / 3;
-            if (dc + dr != 1)
-                continue;
-            Click(c);
-            if (distance.at(key()) < now)
-                break;
-            Click(blank);  // back
-        }
+        Click(c);
         ASSERT_EQ(distance.at(key()), now - 1);
     }
     EXPECT_TRUE(board.IsWon());
