@@ -1,8 +1,10 @@
 // The script language against Lua 5.4: the same six programs written in both, each called
 // once per benchmark iteration (the script through ScriptModule_Run, Lua through lua_pcall).
 // Compiling and loading are outside the timed loops. Each program is named ScriptX / LuaX;
-// PlainX runs the script with every instruction through its handler (ScriptVM::fastPaths off),
-// to show what the executor's shortcuts give.
+// ShortcutsX runs the script without the compiled form of loops (ScriptVM::compiledLoops off),
+// as the executor ran before it, and PlainX with every instruction through its handler
+// (ScriptVM::fastPaths off). At the end a table gives, per program, the script's CPU time over
+// Lua's and over the shortcuts' of the same run.
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -13,7 +15,9 @@ extern "C" {
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptHost.h"
@@ -193,13 +197,14 @@ struct ScriptWorld {
     ScriptModule* module = nullptr;
     bool ready = false;
 
-    explicit ScriptWorld(bool fastPaths)
+    ScriptWorld(bool fastPaths, bool compiledLoops)
     {
         vm = ScriptVM_Create();
         module = vm ? ScriptModule_Create(vm, nullptr) : nullptr;
         if (!module)
             return;
         vm->fastPaths = fastPaths;
+        vm->compiledLoops = compiledLoops;
         ScriptModule_RegisterBuiltin(vm, module, "hostAdd", ScriptHostAdd, ScriptPackArgumentCode(0x11), 0, 0);
         Status status = ScriptModule_CompileMemory(vm, module, kScriptSource, sizeof(kScriptSource) - 1);
         if (status >= 0)
@@ -255,13 +260,19 @@ struct LuaWorld {
 
 ScriptWorld& Script()
 {
-    static ScriptWorld world(true);
+    static ScriptWorld world(true, true);
+    return world;
+}
+
+ScriptWorld& Shortcuts()
+{
+    static ScriptWorld world(true, false);
     return world;
 }
 
 ScriptWorld& Plain()
 {
-    static ScriptWorld world(false);
+    static ScriptWorld world(false, false);
     return world;
 }
 
@@ -289,12 +300,14 @@ void RunProgram(benchmark::State& state, World& world, const char* name, uint32_
     state.SetLabel(result);
 }
 
-#define PROGRAM_PAIR(Name, function, argument)                                                      \
-    void Script##Name(benchmark::State& state) { RunProgram(state, Script(), function, argument); } \
-    void Lua##Name(benchmark::State& state) { RunProgram(state, Lua(), function, argument); }       \
-    void Plain##Name(benchmark::State& state) { RunProgram(state, Plain(), function, argument); }   \
-    BENCHMARK(Script##Name)->Unit(benchmark::kMillisecond);                                         \
-    BENCHMARK(Lua##Name)->Unit(benchmark::kMillisecond);                                            \
+#define PROGRAM_PAIR(Name, function, argument)                                                             \
+    void Script##Name(benchmark::State& state) { RunProgram(state, Script(), function, argument); }        \
+    void Lua##Name(benchmark::State& state) { RunProgram(state, Lua(), function, argument); }              \
+    void Shortcuts##Name(benchmark::State& state) { RunProgram(state, Shortcuts(), function, argument); }  \
+    void Plain##Name(benchmark::State& state) { RunProgram(state, Plain(), function, argument); }          \
+    BENCHMARK(Script##Name)->Unit(benchmark::kMillisecond);                                                \
+    BENCHMARK(Lua##Name)->Unit(benchmark::kMillisecond);                                                   \
+    BENCHMARK(Shortcuts##Name)->Unit(benchmark::kMillisecond);                                             \
     BENCHMARK(Plain##Name)->Unit(benchmark::kMillisecond)
 
 PROGRAM_PAIR(IntegerLoop, "integerLoop", kLoopCount);
@@ -304,4 +317,53 @@ PROGRAM_PAIR(Strings, "strings", kStringCount);
 PROGRAM_PAIR(Primes, "primes", kPrimeLimit);
 PROGRAM_PAIR(BuiltinCalls, "builtins", kCallCount);
 
+const char* const kProgramNames[] = {"IntegerLoop", "FloatSeries", "FunctionCalls", "Strings", "Primes", "BuiltinCalls"};
+
+// The console's report, then the ratios of the same run (CPU time: the machine may be shared).
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (!run.error_occurred)
+                cpu_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-14s %12s %12s %14s\n", "program", "script/Lua", "script/today", "today/Lua");
+        for (const char* name : kProgramNames) {
+            const double script = Time("Script", name);
+            const double lua = Time("Lua", name);
+            const double today = Time("Shortcuts", name);
+            if (script <= 0 || lua <= 0 || today <= 0)
+                continue;
+            std::printf("%-14s %11.2fx %11.2fx %13.2fx\n", name, script / lua, script / today, today / lua);
+        }
+    }
+
+private:
+    double Time(const char* world, const char* program) const
+    {
+        const auto found = cpu_.find(std::string(world) + program);
+        return found == cpu_.end() ? 0.0 : found->second;
+    }
+
+    std::map<std::string, double> cpu_;
+};
+
 } // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,6 +4,7 @@
 
 #include "NimbrelScript/ScriptOps.h"
 #include "ScriptInternal.h"
+#include "ScriptLoopCode.h"
 
 #include <new>
 
@@ -29,6 +30,7 @@ void Decode(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptFunct
     const size_t count = block->instructions.size();
     code->decoded.assign(count, ScriptDecoded{});
     code->segments.clear();
+    code->loops.clear();
     for (size_t i = 0; i < count; ++i) {
         const ScriptInstruction& instruction = block->instructions[i];
         ScriptDecoded& decoded = code->decoded[i];

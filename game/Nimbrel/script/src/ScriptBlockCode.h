@@ -32,6 +32,7 @@ enum ScriptDecodedKind : uint8_t {
 };
 
 struct ScriptSegment;
+struct ScriptLoop;
 
 enum ScriptSegmentState : uint8_t { kSegmentUntried = 0, kSegmentReady, kSegmentNone };
 
@@ -42,6 +43,11 @@ struct ScriptDecoded {
     uint32_t hint = 0;               // a declaration's slot the last time it was declared
     void* target = nullptr;          // the declaration or block the instruction names
     ScriptSegment* segment = nullptr; // owned by the block code
+    // Instruction 23 entering a loop: its compiled form (ScriptLoopCode.h), owned by the block
+    // code, and how far making it got.
+    uint8_t loopState = kSegmentUntried;
+    uint8_t loopAttempts = 0;
+    ScriptLoop* loop = nullptr;
 };
 
 // One step of a segment, on cells.
@@ -100,6 +106,7 @@ struct ScriptBlockCode {
     const ScriptFunction* function = nullptr;
     std::vector<ScriptDecoded> decoded;
     std::vector<std::unique_ptr<ScriptSegment>> segments;
+    std::vector<std::unique_ptr<ScriptLoop>> loops;
 };
 
 // The block's code, made afresh when it does not fit the block and function any more.

@@ -9,13 +9,16 @@
 // - runs of data instructions fused into segments (ScriptBlockCode.h);
 // - child blocks run inline, without activation records, while their block has no running
 //   record; the records are made, as they would have been, the moment anything else (a call,
-//   a builtin, a return, a failure) needs them.
+//   a builtin, a return, a failure) needs them;
+// - loops whose work is all data run in their compiled form (ScriptLoopCode.h), where
+//   ScriptVM::compiledLoops allows it.
 // Anything in doubt - strings, other references, anything that could fail - goes to the
 // handler, which then does exactly what it always does.
 #include "NimbrelScript/ScriptOps.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "ScriptBlockCode.h"
 #include "ScriptInternal.h"
+#include "ScriptLoopCode.h"
 #include "ScriptNumberRules.h"
 #include "ScriptStackInline.h"
 
@@ -138,6 +141,31 @@ Status Materialize(ScriptVM* vm, ScriptModule* module, ScriptActivation* activat
         parent = record;
     }
     return kScriptOk;
+}
+
+// Runs the loop that `op` enters in its compiled form (made the first time, against the stack
+// as it stands); false when the executor must run it (nothing was changed then but what
+// whole turns of the loop did, so the loop starts afresh with a turn). `depth` is the inline
+// depth of the block that enters it.
+bool RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
+                     ScriptDecoded* op, ScriptBlock* target, int depth)
+{
+    if (op->loopState == kSegmentNone)
+        return false;
+    if (op->loopState == kSegmentUntried) {
+        op->loop = ScriptBuildLoop(vm, from->code.get(), target, activation);
+        if (op->loop) {
+            op->loopState = kSegmentReady;
+        } else {
+            if (++op->loopAttempts >= kSegmentAttempts)
+                op->loopState = kSegmentNone;
+            return false;
+        }
+    }
+    // Blocks nested deeper than the executor runs inline would have left records.
+    if (depth + static_cast<int>(op->loop->depth) >= kInlineDepth)
+        return false;
+    return ScriptRunLoop(vm, module, activation, *op->loop) == kScriptOk;
 }
 
 } // namespace
@@ -302,6 +330,12 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                     const ScriptActivation* last =
                         noRecord ? nullptr : ScriptLastActivationOf(module, function, target);
                     if (!last || !last->stack) {
+                        if (ScriptIsLoopBlock(target) && vm->compiledLoops &&
+                            RunCompiledLoop(vm, module, activation, frame.block, &op, target, depth)) {
+                            position++;
+                            result = kScriptOk;
+                            continue;
+                        }
                         position++;
                         ++depth;
                         SetFrame(vm, &frames[depth], target, function, shortcuts);

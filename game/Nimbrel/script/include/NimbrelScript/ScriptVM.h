@@ -37,6 +37,10 @@ struct ScriptVM {
     // false: every instruction goes through its handler one by one, without the executor's
     // shortcuts (the results are the same; for comparing and measuring).
     bool fastPaths = true;
+    // false: loops whose work is all data run through the executor's shortcuts instead of
+    // their compiled form (the results are the same; for comparing and measuring). Only
+    // used with fastPaths.
+    bool compiledLoops = true;
 };
 
 // What a builtin gives back (zeroed before the call).

@@ -1,0 +1,414 @@
+// Compiling a loop into register code (ScriptLoopCode.h): the instructions of the loop block
+// and of every block it enters are walked once, in order, on a model of the stack; the model
+// gives each slot its cell, and the control flow of the blocks (leaving, ending, the else
+// chains, restarting, break and continue) becomes jumps.
+#include "ScriptLoopCode.h"
+
+#include "NimbrelScript/ScriptOps.h"
+#include "ScriptInternal.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+// The stack as the compiler sees it, slot by slot.
+struct ModelSlot {
+    ScriptDeclaration* declaration;
+    bool hidden;     // COMMAND or LINKED: a declaration lookup passes over it
+    bool pushed;     // pushed inside the loop
+    bool referenced; // some slot references it
+    int cell;        // the cell its value is in (through its reference); -1 none yet
+    uint32_t target; // the slot it references, when made a reference inside the loop
+};
+
+// A jump to an instruction of a block not compiled yet, or to the end of a block.
+struct Forward {
+    uint32_t instruction; // in the block being compiled
+    uint32_t op;          // the jump to patch
+    uint32_t size;        // the model's size the jump arrives with; kScriptNone: any
+};
+
+// A loop being compiled, with what break and continue need.
+struct LoopContext {
+    ScriptBlock* block;
+    uint32_t top;                  // its first operation
+    std::vector<uint32_t> exits;   // jumps to its end (break)
+    std::vector<Forward>* forward; // the jumps into its own instructions (continue)
+    size_t chainIndex;             // its place in the chain of open blocks
+};
+
+class LoopBuilder {
+public:
+    LoopBuilder(ScriptVM* vm, const ScriptStack* stack, ScriptFunction* function, ScriptLoop* loop)
+        : vm_(vm), stack_(stack), function_(function), loop_(loop)
+    {
+        model_.reserve(stack->Count() + 32);
+        for (const ScriptValue& slot : stack->slots) {
+            const bool hidden = slot.type == kScriptTypeCommand || slot.type == kScriptTypeLinked;
+            model_.push_back(ModelSlot{slot.declaration, hidden, false, false, -1, 0});
+        }
+    }
+
+    bool Build(ScriptBlock* block)
+    {
+        if (block->base != model_.size())
+            return false;
+        loop_->entryCount = block->base;
+        std::vector<uint32_t> exits;
+        if (!Loop(block, true, &exits))
+            return false;
+        const uint32_t end = Here();
+        Emit(ScriptLoopOp{kLoopEnd, 0, 0, 0, 0});
+        for (uint32_t jump : exits)
+            loop_->ops[jump].target = end;
+        return Finish();
+    }
+
+private:
+    uint32_t Here() const { return static_cast<uint32_t>(loop_->ops.size()); }
+    uint32_t Emit(const ScriptLoopOp& op)
+    {
+        loop_->ops.push_back(op);
+        return Here() - 1;
+    }
+
+    bool Standard(uint32_t opcode) const
+    {
+        return opcode < kScriptOpcodeCount && vm_->handlers[opcode] == ScriptHandlerFor(opcode);
+    }
+
+    // Instruction 23 entering an else-if or else block, as the executor skips them after an
+    // if or else-if block that ran to its end.
+    bool EntersElse(const ScriptInstruction& instruction) const
+    {
+        if (instruction.opcode != kScriptOpEnterBlock || instruction.b >= function_->blocks.size())
+            return false;
+        const uint32_t kind = function_->blocks[instruction.b]->kind;
+        return kind == kScriptBlockElseIf || kind == kScriptBlockElse;
+    }
+
+    // The block instruction 23 enters, when it is one of this function's that the loop may run.
+    ScriptBlock* Entered(const ScriptInstruction& instruction) const
+    {
+        if (ScriptBlockOwner(nullptr, function_, instruction.a) != function_ || instruction.b == kScriptNone)
+            return nullptr;
+        ScriptBlock* block = ScriptGetBlock(function_, instruction.b);
+        if (!block)
+            return nullptr;
+        for (const ScriptBlock* open : chain_) {
+            if (open == block)
+                return nullptr;
+        }
+        return block;
+    }
+
+    // The model cut back to `size`, as ending a block does; false when a slot made a
+    // reference inside the loop would then point past the stack.
+    bool CutTo(uint32_t size)
+    {
+        if (size > model_.size())
+            return false;
+        for (uint32_t i = 0; i < size; ++i) {
+            if (model_[i].pushed && model_[i].hidden && model_[i].target >= size)
+                return false;
+        }
+        model_.resize(size);
+        return true;
+    }
+
+    // A loop block: its turns, restarting at its end; its leaving and break jumps go to `exits`.
+    bool Loop(ScriptBlock* block, bool outermost, std::vector<uint32_t>* exits)
+    {
+        const uint32_t base = static_cast<uint32_t>(model_.size());
+        if (block->base != base)
+            return false;
+        const uint32_t top = Here();
+        if (outermost)
+            Emit(ScriptLoopOp{kLoopTurn, 0, 0, 0, 0});
+        std::vector<Forward> forward;
+        LoopContext context{block, top, {}, &forward, chain_.size()};
+        loops_.push_back(&context);
+        std::vector<uint32_t> leaves;
+        const bool built = Body(block, &forward, &leaves);
+        loops_.pop_back();
+        if (!built || !CutTo(base))
+            return false;
+        Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, top});
+        exits->insert(exits->end(), leaves.begin(), leaves.end());
+        exits->insert(exits->end(), context.exits.begin(), context.exits.end());
+        return true;
+    }
+
+    // The instructions of one block, in order. Leave-if-zero jumps go to `leaves`; the block's
+    // end is where the code falls through. `forward` holds the jumps still to land in it.
+    bool Body(ScriptBlock* block, std::vector<Forward>* forward, std::vector<uint32_t>* leaves)
+    {
+        chain_.push_back(block);
+        loop_->blocks.push_back(block);
+        if (chain_.size() > loop_->depth)
+            loop_->depth = static_cast<uint32_t>(chain_.size());
+        const uint32_t base = static_cast<uint32_t>(model_.size());
+        const uint32_t count = static_cast<uint32_t>(block->instructions.size());
+        bool built = true;
+        for (uint32_t i = 0; built && i <= count; ++i) {
+            for (size_t f = 0; f < forward->size();) {
+                const Forward& jump = (*forward)[f];
+                if (jump.instruction != i) {
+                    ++f;
+                    continue;
+                }
+                if (jump.size != kScriptNone && jump.size != model_.size())
+                    return false;
+                loop_->ops[jump.op].target = Here();
+                (*forward)[f] = forward->back();
+                forward->pop_back();
+            }
+            if (i == count)
+                break;
+            built = Instruction(block, i, base, forward, leaves);
+        }
+        chain_.pop_back();
+        return built && forward->empty();
+    }
+
+    bool Instruction(ScriptBlock* block, uint32_t position, uint32_t base, std::vector<Forward>* forward,
+                     std::vector<uint32_t>* leaves)
+    {
+        const ScriptInstruction& instruction = block->instructions[position];
+        if (!Standard(instruction.opcode))
+            return false;
+        const uint32_t size = static_cast<uint32_t>(model_.size());
+        switch (instruction.opcode) {
+        case kScriptOpDeclare:
+            return instruction.a < function_->declarations.size() &&
+                   Declare(function_->declarations[instruction.a].get());
+        case kScriptOpReference: {
+            const uint32_t a = instruction.a;
+            const uint32_t b = instruction.b;
+            // Only a slot of this block becomes a reference, so that what lies below a block's
+            // base keeps its shape whichever way the block is left.
+            if (a >= size || b >= size || a == b || a < base || !model_[a].pushed || model_[a].referenced)
+                return false;
+            const int target = CellOf(b);
+            if (target < 0)
+                return false;
+            model_[a].hidden = true;
+            model_[a].cell = target;
+            model_[a].target = b;
+            model_[b].referenced = true;
+            return true;
+        }
+        case kScriptOpRemove:
+            return instruction.a <= size && size - instruction.a >= base && CutTo(size - instruction.a);
+        case kScriptOpAssign: {
+            if (size == 0)
+                return false;
+            const uint32_t b = instruction.b == kScriptNone ? size - 1 : instruction.b;
+            return Binary(kLoopAssign, 0, instruction.a, b);
+        }
+        case kScriptOpSetLong: {
+            const int x = instruction.a < size ? CellOf(instruction.a) : -1;
+            if (x < 0)
+                return false;
+            Emit(ScriptLoopOp{kLoopSetLong, 0, static_cast<uint16_t>(x), instruction.b, 0});
+            return true;
+        }
+        case kScriptOpLeaveIfZero: {
+            const int x = instruction.a < size ? CellOf(instruction.a) : -1;
+            if (x < 0)
+                return false;
+            leaves->push_back(Emit(ScriptLoopOp{kLoopJumpIfZero, 0, static_cast<uint16_t>(x), 0, 0}));
+            return true;
+        }
+        case kScriptOpEnterBlock: {
+            ScriptBlock* child = Entered(instruction);
+            if (!child || child->base != size)
+                return false;
+            if (ScriptIsLoopBlock(child)) {
+                std::vector<uint32_t> exits;
+                if (!Loop(child, false, &exits))
+                    return false;
+                for (uint32_t jump : exits)
+                    loop_->ops[jump].target = Here();
+                return true;
+            }
+            std::vector<Forward> inner;
+            std::vector<uint32_t> childLeaves;
+            if (!Body(child, &inner, &childLeaves) || !CutTo(size))
+                return false;
+            if (child->kind == kScriptBlockIf || child->kind == kScriptBlockElseIf) {
+                // Ran to its end: the else-if and else blocks that follow are passed over.
+                uint32_t next = position + 1;
+                while (next < block->instructions.size() && EntersElse(block->instructions[next]))
+                    ++next;
+                if (next != position + 1)
+                    forward->push_back(Forward{next, Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0}), kScriptNone});
+            }
+            for (uint32_t jump : childLeaves)
+                loop_->ops[jump].target = Here();
+            return true;
+        }
+        case kScriptOpBreak: {
+            if (loops_.empty())
+                return false;
+            loops_.back()->exits.push_back(Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0}));
+            return true;
+        }
+        case kScriptOpContinue: {
+            if (loops_.empty())
+                return false;
+            LoopContext* loop = loops_.back();
+            const uint32_t jump = Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, loop->top});
+            if (loop->block->kind == kScriptBlockFor) {
+                // The step: the loop block's last instruction, with the blocks above it ended.
+                const uint32_t last = static_cast<uint32_t>(loop->block->instructions.size());
+                const uint32_t arrive =
+                    loop->chainIndex + 1 < chain_.size() ? chain_[loop->chainIndex + 1]->base : size;
+                loop->forward->push_back(Forward{last > 0 ? last - 1 : 0, jump, arrive});
+            }
+            return true;
+        }
+        default:
+            if (instruction.opcode >= kScriptOpMul && instruction.opcode <= kScriptOpOr)
+                return Binary(kLoopOperator, static_cast<uint8_t>(instruction.opcode), instruction.a, instruction.b);
+            return false;
+        }
+    }
+
+    bool Binary(uint8_t code, uint8_t opcode, uint32_t a, uint32_t b)
+    {
+        const uint32_t size = static_cast<uint32_t>(model_.size());
+        if (a >= size || b >= size)
+            return false;
+        const int x = CellOf(a);
+        const int y = x < 0 ? -1 : CellOf(b);
+        if (y < 0)
+            return false;
+        Emit(ScriptLoopOp{code, opcode, static_cast<uint16_t>(x), static_cast<uint32_t>(y), 0});
+        return true;
+    }
+
+    bool Declare(ScriptDeclaration* declaration)
+    {
+        uint32_t found = kScriptNone;
+        for (size_t i = model_.size(); i-- > 0;) {
+            if (model_[i].declaration == declaration && !model_[i].hidden) {
+                found = static_cast<uint32_t>(i);
+                break;
+            }
+        }
+        const bool resolves = (declaration->attributes & (kScriptAttrByName | kScriptAttrLinked)) != 0;
+        bool first = true;
+        for (ScriptDeclaration* seen : seen_) {
+            if (seen == declaration) {
+                first = false;
+                break;
+            }
+        }
+        if (first) {
+            seen_.push_back(declaration);
+            if (found != kScriptNone) {
+                if (declaration->liveSlots != 1 || model_[found].pushed)
+                    return false;
+                loop_->found.emplace_back(declaration, found);
+            } else {
+                if (declaration->liveSlots != 0 || resolves)
+                    return false;
+                loop_->absent.push_back(declaration);
+            }
+        } else if (found == kScriptNone && resolves) {
+            return false;
+        }
+        if (found != kScriptNone)
+            return true;
+        if (cells_.size() >= kScriptLoopCells)
+            return false;
+        const int cell = static_cast<int>(cells_.size());
+        cells_.push_back(Cell{declaration, 0});
+        model_.push_back(ModelSlot{declaration, false, true, false, cell, 0});
+        Emit(ScriptLoopOp{kLoopInit, declaration->constType, static_cast<uint16_t>(cell),
+                          declaration->constType != 0 ? declaration->constValue : 0, 0});
+        return true;
+    }
+
+    // The cell of a slot's value; a slot that was on the stack before the loop gets a cell
+    // loaded from it. -1 when the loop cannot hold it.
+    int CellOf(uint32_t index)
+    {
+        ModelSlot& slot = model_[index];
+        if (slot.cell >= 0)
+            return slot.cell;
+        if (slot.pushed || index >= stack_->Count() || stack_->slots[index].type == kScriptTypeLinked ||
+            cells_.size() >= kScriptLoopCells)
+            return -1;
+        slot.cell = static_cast<int>(cells_.size());
+        cells_.push_back(Cell{nullptr, index});
+        return slot.cell;
+    }
+
+    // The cells renumbered with the loaded ones first.
+    bool Finish()
+    {
+        std::vector<uint32_t> order(cells_.size());
+        uint32_t next = 0;
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            if (!cells_[i].pushed) {
+                order[i] = next++;
+                loop_->loads.push_back(cells_[i].slot);
+            }
+        }
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            if (cells_[i].pushed)
+                order[i] = next++;
+        }
+        for (ScriptLoopOp& op : loop_->ops) {
+            switch (op.code) {
+            case kLoopAssign:
+            case kLoopOperator:
+                op.y = order[op.y];
+                op.x = static_cast<uint16_t>(order[op.x]);
+                break;
+            case kLoopInit:
+            case kLoopSetLong:
+            case kLoopJumpIfZero: op.x = static_cast<uint16_t>(order[op.x]); break;
+            default: break;
+            }
+        }
+        loop_->cellCount = next;
+        return true;
+    }
+
+    struct Cell {
+        ScriptDeclaration* pushed; // null: loaded from slot `slot`
+        uint32_t slot;
+    };
+
+    ScriptVM* vm_;
+    const ScriptStack* stack_;
+    ScriptFunction* function_;
+    ScriptLoop* loop_;
+    std::vector<ModelSlot> model_;
+    std::vector<ScriptDeclaration*> seen_;
+    std::vector<Cell> cells_;
+    std::vector<ScriptBlock*> chain_;    // the blocks open at the instruction being compiled
+    std::vector<LoopContext*> loops_;    // the loops open there, innermost last
+};
+
+} // namespace
+
+ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptActivation* activation)
+{
+    ScriptFunction* function = activation->function;
+    if (!code || !activation->stack || !function || !ScriptIsLoopBlock(block))
+        return nullptr;
+    std::unique_ptr<ScriptLoop> loop(new (std::nothrow) ScriptLoop);
+    if (!loop)
+        return nullptr;
+    LoopBuilder builder(vm, activation->stack, function, loop.get());
+    if (!builder.Build(block))
+        return nullptr;
+    ScriptLoop* made = loop.get();
+    code->loops.push_back(std::move(loop));
+    return made;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The compiled form of a loop: a loop block with everything it enters (bodies, steps, ifs and
+// their else chains, inner loops), compiled into register code when all of it is data work -
+// declarations, references, removals, assignments, operators, leave-if-zero, break and
+// continue - so that nothing inside it can be seen from outside while it runs.
+//
+// Like a segment (ScriptBlockCode.h) it is made from the stack as it stands when the loop is
+// entered, and keeps the conditions under which every declaration lands where it landed then
+// (the stack's size; per declaration "its one live slot is slot k" or "no slot anywhere").
+// Under those conditions the layout of the stack at every instruction inside the loop is fixed
+// whatever path the run takes (each block ends at its base, and nothing below a block's base
+// changes shape inside it), so the slots the loop pushes become cells of a frame, the slots
+// below it are loaded into cells once, and the instructions become operations on cells.
+//
+// Every turn of the loop starts from the same stack, the loop's block at position 0, so a
+// turn is the unit of doubt: the loaded cells are kept as they were when the turn began, and
+// anything the fast rules cannot decide (a string, a division by zero, an unset value, a
+// failing test) puts them back, writes them to their slots and hands the loop to the executor
+// at that turn's start, where it does exactly what it always does. At the loop's end the
+// loaded cells are written back and the stack is the one the loop was entered with.
+#include "NimbrelScript/ScriptVM.h"
+#include "ScriptBlockCode.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+enum ScriptLoopCode : uint8_t {
+    kLoopInit,       // cell x := a fresh slot of a declaration (literal type `opcode`, value y)
+    kLoopAssign,     // cell x := cell y by the assignment rules
+    kLoopSetLong,    // cell x := ULONG y
+    kLoopOperator,   // cell x := cell x (operator `opcode`) cell y
+    kLoopJumpIfZero, // cell x zero: go to `target`
+    kLoopJump,       // go to `target`
+    kLoopTurn,       // a turn of the outermost loop begins
+    kLoopEnd,        // the loop is over
+};
+
+struct ScriptLoopOp {
+    uint8_t code;   // ScriptLoopCode
+    uint8_t opcode; // the operator's opcode; a fresh cell's literal type
+    uint16_t x;     // the cell worked on
+    uint32_t y;     // the other cell, a value
+    uint32_t target;
+};
+
+struct ScriptLoop {
+    uint32_t entryCount = 0; // stack size at entry (the loop block's base)
+    std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
+    std::vector<ScriptDeclaration*> absent;                     // no live slot anywhere
+    std::vector<uint32_t> loads;     // cells 0 .. loads.size()-1: loaded from these slots
+    uint32_t cellCount = 0;
+    std::vector<ScriptLoopOp> ops;
+    std::vector<ScriptBlock*> blocks; // every block the loop runs, itself first
+    uint32_t depth = 0;               // the most blocks open at once, itself included
+};
+
+// Most cells a compiled loop uses.
+constexpr uint32_t kScriptLoopCells = 256;
+
+// Compiles the loop block `block` of the activation's function against the activation's stack
+// as it is; null when some of it is not data work or the layout is not fixed.
+ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptActivation* activation);
+
+// Runs the loop to its end: kScriptOk when it ran (the loop is over, its block left, the stack
+// as it was on entry), kScriptFailed when the executor must run it from the start of a turn
+// (the loaded slots then hold what the turns before it left; nothing else changed).
+Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop);
