@@ -271,7 +271,8 @@ private:
         }
         default:
             if (instruction.opcode >= kScriptOpMul && instruction.opcode <= kScriptOpOr)
-                return Binary(kLoopOperator, static_cast<uint8_t>(instruction.opcode), instruction.a, instruction.b);
+                return Binary(static_cast<uint8_t>(kLoopOperator + (instruction.opcode - kScriptOpMul)),
+                              static_cast<uint8_t>(instruction.opcode), instruction.a, instruction.b);
             return false;
         }
     }
@@ -363,20 +364,61 @@ private:
                 order[i] = next++;
         }
         for (ScriptLoopOp& op : loop_->ops) {
-            switch (op.code) {
-            case kLoopAssign:
-            case kLoopOperator:
+            if (op.code == kLoopAssign || op.code >= kLoopOperator) {
                 op.y = order[op.y];
                 op.x = static_cast<uint16_t>(order[op.x]);
-                break;
-            case kLoopInit:
-            case kLoopSetLong:
-            case kLoopJumpIfZero: op.x = static_cast<uint16_t>(order[op.x]); break;
-            default: break;
+            } else if (op.code == kLoopInit || op.code == kLoopSetLong || op.code == kLoopJumpIfZero) {
+                op.x = static_cast<uint16_t>(order[op.x]);
             }
         }
         loop_->cellCount = next;
+        Tighten();
         return true;
+    }
+
+    // Work that cannot change a result is taken out of the turns: a fresh cell that nothing
+    // uses is not made; a literal's cell that nothing writes is made once, before the loop;
+    // an assignment of a cell to itself only checks that it holds a number.
+    void Tighten()
+    {
+        std::vector<ScriptLoopOp>& ops = loop_->ops;
+        std::vector<uint8_t> used(loop_->cellCount, 0);
+        std::vector<uint8_t> written(loop_->cellCount, 0);
+        for (const ScriptLoopOp& op : ops) {
+            if (op.code == kLoopAssign || op.code >= kLoopOperator) {
+                used[op.x] = used[op.y] = 1;
+                written[op.x] = 1;
+            } else if (op.code == kLoopSetLong) {
+                used[op.x] = written[op.x] = 1;
+            } else if (op.code == kLoopJumpIfZero) {
+                used[op.x] = 1;
+            }
+        }
+        std::vector<ScriptLoopOp> tight;
+        std::vector<uint8_t> hoisted(loop_->cellCount, 0);
+        for (const ScriptLoopOp& op : ops) {
+            if (op.code == kLoopInit && used[op.x] && op.opcode != 0 && !written[op.x] && !hoisted[op.x]) {
+                tight.push_back(op);
+                hoisted[op.x] = 1;
+            }
+        }
+        std::vector<uint32_t> moved(ops.size() + 1);
+        const size_t front = tight.size();
+        for (size_t i = 0; i < ops.size(); ++i) {
+            moved[i] = static_cast<uint32_t>(tight.size());
+            ScriptLoopOp op = ops[i];
+            if (op.code == kLoopInit && (!used[op.x] || hoisted[op.x]))
+                continue;
+            if (op.code == kLoopAssign && op.x == op.y)
+                op.code = kLoopCheck;
+            tight.push_back(op);
+        }
+        moved[ops.size()] = static_cast<uint32_t>(tight.size());
+        for (size_t i = front; i < tight.size(); ++i) {
+            if (tight[i].code == kLoopJump || tight[i].code == kLoopJumpIfZero)
+                tight[i].target = moved[tight[i].target];
+        }
+        ops.swap(tight);
     }
 
     struct Cell {

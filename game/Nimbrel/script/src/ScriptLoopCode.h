@@ -29,13 +29,13 @@ enum ScriptLoopCode : uint8_t {
     kLoopInit,       // cell x := a fresh slot of a declaration (literal type `opcode`, value y)
     kLoopAssign,     // cell x := cell y by the assignment rules
     kLoopSetLong,    // cell x := ULONG y
-    kLoopOperator,   // cell x := cell x (operator `opcode`) cell y
     kLoopJumpIfZero, // cell x zero: go to `target`
     kLoopJump,       // go to `target`
     kLoopTurn,       // a turn of the outermost loop begins
     kLoopEnd,        // the loop is over
+    kLoopCheck,      // cell x := cell x (an assignment to itself: a number stays as it is)
+    kLoopOperator,   // kLoopOperator + (opcode - 7): cell x := cell x (operator) cell y
 };
-
 struct ScriptLoopOp {
     uint8_t code;   // ScriptLoopCode
     uint8_t opcode; // the operator's opcode; a fresh cell's literal type

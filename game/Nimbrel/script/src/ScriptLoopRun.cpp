@@ -127,14 +127,46 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
             cells[op.x].type = kScriptTypeULong;
             cells[op.x].value = op.y;
             break;
-        case kLoopOperator: {
-            // A literal on the left is an error of the handler.
+        case kLoopCheck: {
             Cell& x = cells[op.x];
-            if (x.constType != 0 || !Read(cells[op.y], &type, &value) ||
-                !ScriptNumberOperate(op.opcode, &x.type, &x.value, type, value))
+            if (x.constType == 0) {
+                if (x.type != kScriptTypeULong && x.type != kScriptTypeFloat)
+                    goto doubt;
+            } else if (!Read(x, &type, &value) || !ScriptNumberAssign(&x.type, &x.value, type, value)) {
                 goto doubt;
+            }
             break;
         }
+#define SCRIPT_LOOP_OPERATOR(opcode, longCase)                                                        \
+    case kLoopOperator + (opcode - kScriptOpMul): {                                                 \
+        Cell& x = cells[op.x];                                                                      \
+        const Cell& y = cells[op.y];                                                                \
+        if (x.type == kScriptTypeULong && x.constType == 0 &&                                       \
+            (y.constType ? y.constType : y.type) == kScriptTypeULong) {                             \
+            const uint32_t l = x.value;                                                             \
+            const uint32_t r = y.constType ? y.constValue : y.value;                                \
+            longCase;                                                                               \
+        } else if (x.constType != 0 || !Read(y, &type, &value) ||                                   \
+                   !ScriptNumberOperate(opcode, &x.type, &x.value, type, value)) {                  \
+            goto doubt;                                                                             \
+        }                                                                                           \
+        break;                                                                                      \
+    }
+        // Two ULONG cells (the common case) inline; everything else by the number rules, a
+        // literal on the left being an error of the handler.
+        SCRIPT_LOOP_OPERATOR(kScriptOpMul, x.value = l * r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpDiv, if (r == 0) goto doubt; x.value = l / r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpAdd, x.value = l + r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpSub, x.value = l - r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpEqual, x.value = l == r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpNotEqual, x.value = l != r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpLess, x.value = l < r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpLessEqual, x.value = l <= r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpGreater, x.value = l > r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpGreaterEqual, x.value = l >= r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpAnd, x.value = l != 0 && r != 0)
+        SCRIPT_LOOP_OPERATOR(kScriptOpOr, x.value = l != 0 || r != 0)
+#undef SCRIPT_LOOP_OPERATOR
         case kLoopJumpIfZero:
             if (!Read(cells[op.x], &type, &value))
                 goto doubt;
@@ -148,9 +180,11 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
             for (size_t i = 0; i < loadCount; ++i)
                 turnStart[i] = cells[i];
             break;
-        default: // kLoopEnd
+        case kLoopEnd:
             WriteBack(cells, targets, loadCount);
             return kScriptOk;
+        default:
+            goto doubt;
         }
     }
 doubt:
