@@ -11,6 +11,7 @@
 #include "LevelProbe.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
@@ -218,6 +219,22 @@ inline bool CFuzzLevel<CObjectsLevelPuzzle>::Fresh()
 {
     const PuzzleBoard& b = GetBoard();
     return b.PlayItem() == -1 && b.Count() == 0 && b.Rotate() == 0 && b.SnapFinish() == 0 && !IsSolved() && !IsPaused();
+}
+
+// Match-3: the three references and the animation, the cell size and corner, the eight bytes,
+// the game type, four words and two floats, no callback, no cells, the score and three flags.
+constexpr size_t kMatch3StateSize = 4 * 4 + 4 * 4 + 8 + 2 + 4 * 4 + 4 * 2 + 4 + 4 + 4 + 3;
+inline const std::vector<const char*>& Match3Names()
+{
+    static const std::vector<const char*> names = {"board", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelMatch3>::Fresh()
+{
+    const Match3Board& b = GetBoard();
+    return b.BoardItem() == -1 && b.Monitor() == -1 && b.Popups() == -1 && b.GameType() == 0 && b.Width() == 0 &&
+           !b.HasBoard() && b.Score() == 0 && !b.Won() && !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

@@ -53,6 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 7:
         LoadKind<CObjectsLevelPuzzle>(PuzzleNames(), kPuzzleStateSize, data + 1, size - 1);
         break;
+    case 1:
+        // The high bit picks the match-3.
+        if (data[0] & 0x80)
+            LoadKind<CObjectsLevelMatch3>(Match3Names(), kMatch3StateSize, data + 1, size - 1);
+        else
+            LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);
+        break;
     default:
         LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);
         break;

@@ -118,6 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 6:
         Play<CObjectsLevelPuzzle>(PuzzleNames(), data + 1, size - 1);
         break;
+    case 1:
+        // The high bit picks the match-3.
+        if (data[0] & 0x80)
+            Play<CObjectsLevelMatch3>(Match3Names(), data + 1, size - 1);
+        else
+            Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);
+        break;
     default:
         Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);
         break;

@@ -7,6 +7,7 @@
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/JigsawBoard.h"
 #include "NimbrelLevels/LevelState.h"
+#include "NimbrelLevels/Match3Board.h"
 #include "NimbrelLevels/PictureGridBoard.h"
 #include "NimbrelLevels/PuzzleBoard.h"
 #include "NimbrelLevels/TubingBoard.h"
@@ -30,6 +31,19 @@ public:
     void WaterMoving(bool) override {}
     void BoardEnded(uint8_t) override {}
     void PlayBoardSound(bool) override {}
+};
+
+class NoMatch3Host : public Match3Host {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    void Reseed() override {}
+    void PlayBoardSound(bool) override {}
+    void Removed(const char*, int32_t) override {}
+    void NoMoveLeft() override {}
+    void ShowSparkle(uint32_t) override {}
+    void RemoveSparkle() override {}
+    void Collected(uint32_t) override {}
 };
 
 class NoWheelsHost : public WheelsHost {
@@ -171,6 +185,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindWheels:
         Describe<WheelsBoard, NoWheelsHost>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindMatch3:
+        Describe<Match3Board, NoMatch3Host>(pChunk, elementCount, out, capacity);
         return true;
     default:
         return false;

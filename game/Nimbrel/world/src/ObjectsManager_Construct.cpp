@@ -23,6 +23,7 @@
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
+#include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelWheelStack.h"
@@ -107,6 +108,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelTubing(m_pWorldData, wordA, wordB);
     case kObjectKindWheels:
         return new (std::nothrow) CObjectsLevelWheels(m_pWorldData, wordA, wordB);
+    case kObjectKindMatch3:
+        return new (std::nothrow) CObjectsLevelMatch3(m_pWorldData, wordA, wordB);
     case kObjectKindEffects:
         return new (std::nothrow) CObjectsInterfaceEffects(m_pWorldData, wordA, wordB);
     case kObjectKindMenu:

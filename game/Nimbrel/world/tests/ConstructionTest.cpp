@@ -17,6 +17,7 @@
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
+#include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
@@ -139,6 +140,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelTubing*>(made), nullptr);
         else if (code == kObjectKindWheels)
             EXPECT_NE(dynamic_cast<CObjectsLevelWheels*>(made), nullptr);
+        else if (code == kObjectKindMatch3)
+            EXPECT_NE(dynamic_cast<CObjectsLevelMatch3*>(made), nullptr);
         else if (code == kObjectKindHint)
             EXPECT_NE(dynamic_cast<CObjectsInterfaceHint*>(made), nullptr);
         else if (code == kObjectKindMonitor)
