@@ -73,8 +73,10 @@ Status JigsawBoard::TypeWord(char* value)
             }
             const RowCol cell = ParseRowCol(token + 6, "%dx%d");
             const int64_t blank = int64_t(m_columns) * FromOne(cell.second) + FromOne(cell.first);
-            // The blank is saved in 16 bits: a larger one could only name a cell it is not.
-            if (blank > INT16_MAX) {
+            // The blank is saved in 16 bits: a larger one could only name a cell it is not. A
+            // dealt board holds no piece past the grid: such a blank would leave it unplayable,
+            // so the board keeps its own (before the deal "reset" refuses it).
+            if (blank > INT16_MAX || (IsDealt() && blank >= int64_t(CellCount()))) {
                 NoTrace("jigsaw_game_type: blank %s outside the grid", token + 6);
                 return kStatusFailed;
             }
@@ -487,7 +489,7 @@ bool JigsawBoard::Fits(uint32_t elementCount) const
     const uint16_t flags = kGridFlagSlide | kGridFlagRows | kGridFlagColumns | kGridFlagRepeat | kGridFlagSwitch |
                            kGridFlagRotate;
     if (m_unfit || m_play < -1 || (m_play >= 0 && uint32_t(m_play) >= elementCount) || m_type > kGridTypeRotate ||
-        !animation || (m_flags & ~flags) || m_excluded < -1 || (m_excluded >= 0 && uint32_t(m_excluded) >= n))
+        !animation || (m_flags & ~flags) || m_excluded < -1 || (IsDealt() && m_excluded >= 0 && uint32_t(m_excluded) >= n))
         return false;
     return m_links.empty() && CellsFit(kSlideRight);
 }

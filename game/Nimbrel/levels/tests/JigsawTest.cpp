@@ -105,6 +105,23 @@ TEST_F(Jigsaw, TypeTokensAndTheBlank)
     EXPECT_EQ(Word("jigsaw_game_type", "blank=200x200"), kStatusFailed);
 }
 
+// A blank past the grid is taken before the deal, which then refuses it, and refused on a dealt
+// board, which keeps its own; the saved board holds a blank past the grid only without cells.
+TEST_F(Jigsaw, ABlankPastTheGridIsNeverPlayed)
+{
+    // One slide: the blank (piece 8) moves left.
+    host.values = {0, 0x80000000u};
+    ASSERT_EQ(Configure("slide_x,blank=3x4", "3x3", "1"), kStatusFailed);
+    EXPECT_EQ(board.Excluded(), 11);
+    EXPECT_EQ(board.Deal(), kStatusFailed);
+    EXPECT_TRUE(board.Fits(1));
+    ASSERT_EQ(Word("jigsaw_game_type", "slide_x,blank=3x3"), kStatusDoneStoreResult);
+    ASSERT_EQ(board.Deal(), kStatusOk);
+    EXPECT_EQ(Word("jigsaw_game_type", "slide_x,blank=3x4"), kStatusFailed);
+    EXPECT_EQ(board.Excluded(), 8);
+    EXPECT_TRUE(board.Fits(1));
+}
+
 TEST_F(Jigsaw, SetupsAndShufflesThatCannotBePlayedAreRefused)
 {
     const struct {

@@ -54,6 +54,7 @@ public:
         uint8_t paused = 0, solved = 0;
         StateFields(state, paused, solved);
     }
+    // The saved board checked; a blank past the grid only without cells, where "reset" refuses it.
     bool Fits(uint32_t elementCount) const;
 
 private:
