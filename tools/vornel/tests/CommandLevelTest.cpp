@@ -1,6 +1,7 @@
 // vornel level run: the sample's circles played from its own script and solved by the actions
 // of a moves file; the sample's tubing solved by clicks at its cells, and a timed tubing whose
-// "finished" ends the wait; the sample's wheels solved by clicks on their rings; refused words,
+// "finished" ends the wait; the sample's wheels solved by clicks on their rings; the sample's
+// puzzle solved by short presses and drags home, and a snap-finish puzzle by joins; refused words,
 // a setup left incomplete, moves that do not read, and kinds that the tool does not know.
 #include <gtest/gtest.h>
 
@@ -78,6 +79,66 @@ TEST_F(LevelCommand, TheSampleSwitchSolvesByClicksAndADrag)
                     "scripts/Nimbrel_object_19.0.script --seed 7 --moves sample_switch.moves");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_switch.out"));
+}
+
+// The puzzle scattered by a seed: its two turned pieces brought upright by short presses, then
+// every piece dragged home, where it locks.
+TEST_F(LevelCommand, TheSamplePuzzleSolvesByShortPressesAndDragsHome)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/puzzle/puzzle.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 24")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_24.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_24.0.script --seed 11 --moves sample_puzzle.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_puzzle.out"));
+}
+
+// With snap finish on, the first piece dropped at its home does not lock; the second joins it
+// and the third joins the second, which closes the chain and solves.
+TEST_F(LevelCommand, ASnapFinishPuzzleSolvesByJoins)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/puzzle/puzzle.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 24")
+                  .status,
+              0);
+    const std::string script = Write("snap.script", R"(var solved = 0;
+
+function OnStart() {
+    setObjectParameters("puzzle_game_play", "picture");
+    setObjectParameters("puzzle_number_element", "3");
+    setObjectParameters("puzzle_game_element", "piece");
+    setObjectParameters("puzzle_snap_range", "20");
+    setObjectParameters("finish_snap", "1");
+    setObjectParameters("puzzle_snap", "3");
+    setObjectParameters("snap_piece", "2");
+    setObjectParameters("snap_piece", "1,3");
+    setObjectParameters("snap_piece", "2");
+}
+
+function OnRun() {
+    _waitForEvent("reset");
+    _waitForEvent("finished");
+    solved = 1;
+}
+)");
+    // Seed 11 scatters the pieces to (237, 194), (99, 456) and (480, 249); the third is pressed
+    // where the joined pair does not cover it.
+    const std::string moves = Write("snap.moves", "!press 237 194\n!move 412 234\n!release 412 234\n!print\n"
+                                                  "!press 98 456\n!move 512 234\n!release 512 234\n!print\n"
+                                                  "!press 480 292\n!move 612 277\n!release 612 277\n!print\n");
+    const goldentest::Outcome outcome = RunInGolden("level run " + (folder.Path() / "Nimbrel_object_24.raw").string() +
+                                                    " " + script + " --seed 11 --moves " + moves);
+    EXPECT_EQ(outcome.status, 0);
+    const std::string end = "puzzle 1@(412.032,234.055) r2 | 2@(98.7487,456.477) r0 | 3@(480.368,249.411) r1\n"
+                            "puzzle 1@(412.032,234.055) r2 +2 | 2@(512.032,234.055) r2 +1 | 3@(480.368,249.411) r0\n"
+                            "finish solved=1\n"
+                            "puzzle 1@(412.032,234.055) r2 +2,3 | 2@(512.032,234.055) r2 +1,3 | "
+                            "3@(612.032,234.055) r2 +1,2\n";
+    ASSERT_GE(outcome.output.size(), end.size());
+    EXPECT_EQ(outcome.output.substr(outcome.output.size() - end.size()), end) << outcome.output;
 }
 
 // The sample's jigsaw dealt by a seed and solved by the slides a search of every state finds.

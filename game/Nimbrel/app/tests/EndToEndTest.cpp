@@ -2823,7 +2823,7 @@ protected:
 
 // Started at the jigsaw: the eight pieces and the gap read off the screen, slid home by the
 // clicks of the shortest solution a search of every state finds; the whole picture with its
-// ninth piece, then the banner that ends the chapter.
+// ninth piece, the banner, then the puzzle.
 TEST_F(JigsawProgram, ThePiecesAreReadAndSlidHomeByClicks)
 {
     const std::unordered_map<uint32_t, uint8_t> distance = JigsawDistances();
@@ -2864,6 +2864,8 @@ TEST_F(JigsawProgram, ThePiecesAreReadAndSlidHomeByClicks)
     }
     ASSERT_TRUE(WaitUntil([&] { return Pieces() == "012345678"; }, 10)) << Pieces() << Stderr();
     EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    // Then the puzzle's floor, in a corner where no piece falls.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 740.0f)), 0x203830); }, 20)) << Stderr();
     Quit();
 }
 
@@ -3441,6 +3443,140 @@ TEST_F(HallProgram, TheHintButtonInTheStudyShowsItsBoundPopup)
     EXPECT_TRUE(WaitUntil([&] { return letters() > 200; })) << letters();
     ASSERT_TRUE(hall.Key("Escape"));
     EXPECT_TRUE(WaitUntil([&] { return !onParchment(); }));
+    Quit();
+}
+
+// ---- the puzzle ----------------------------------------------------------------------------------
+
+namespace {
+
+constexpr uint32_t kPuzzleObject = 24;
+
+// The puzzle of the sample, as the player sees it: each piece found on the screen by its flat
+// colour (the box of its pixels), its quarter turns by the corner where its white mark shows.
+class PuzzleProgram : public CirclesProgram {
+protected:
+    struct Seen {
+        int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+        WindowPoint Centre() const { return {(left + right) / 2, (top + bottom) / 2}; }
+    };
+    static constexpr int kPieces = 6;
+
+    std::vector<Seen> Look(RootPicture* pPicture = nullptr) const
+    {
+        static const int64_t colours[kPieces] = {0xD03030, 0xE0A020, 0x30A040, 0x3060D0, 0x9040C0, 0x20B0B0};
+        RootPicture picture = ReadWindowPicture(level.id);
+        std::vector<Seen> seen(kPieces);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                for (int k = 0; k < kPieces; ++k)
+                    if (Near(picture.At(x, y), colours[k], 12)) {
+                        Seen& s = seen[size_t(k)];
+                        ++s.count;
+                        s.left = std::min(s.left, x);
+                        s.top = std::min(s.top, y);
+                        s.right = std::max(s.right, x);
+                        s.bottom = std::max(s.bottom, y);
+                        break;
+                    }
+        if (pPicture)
+            *pPicture = std::move(picture);
+        return seen;
+    }
+    // Nearly the pixels of a whole piece, 100 x 100 less its mark of 20 x 20 (and the mark's
+    // blended edge), in the window's scale.
+    int Whole() const
+    {
+        const WindowPoint a = level.Window(0.0f, 0.0f), b = level.Window(100.0f, 100.0f);
+        return (b.x - a.x) * (b.y - a.y) * 94 / 100;
+    }
+    // Upright the mark shows in the upper left corner; each quarter turn carries it on to the
+    // next corner, upper right, lower right, lower left. -1 when no corner shows it.
+    int Turn(const Seen& s, const RootPicture& picture) const
+    {
+        const WindowPoint c = s.Centre(), a = level.Window(0.0f, 0.0f), b = level.Window(32.0f, 32.0f);
+        const int dx = b.x - a.x, dy = b.y - a.y;
+        const WindowPoint corners[4] = {{c.x - dx, c.y - dy}, {c.x + dx, c.y - dy}, {c.x + dx, c.y + dy}, {c.x - dx, c.y + dy}};
+        for (int t = 0; t < 4; ++t) {
+            const WindowPoint p = corners[t];
+            if (p.x >= 0 && p.y >= 0 && p.x < picture.width && p.y < picture.height &&
+                Near(picture.At(p.x, p.y), 0xFFFFFF, 12))
+                return t;
+        }
+        return -1;
+    }
+    static std::string Name(int k) { return "piece_0" + std::to_string(k + 1); }
+    // What the screen shows of each piece: its pixels, its box and its turn.
+    std::string Describe(const std::vector<Seen>& seen, const RootPicture& picture) const
+    {
+        std::string text;
+        for (const Seen& s : seen)
+            text += std::to_string(s.count) + " [" + std::to_string(s.left) + "," + std::to_string(s.top) + " " +
+                    std::to_string(s.right) + "," + std::to_string(s.bottom) + "]^" + std::to_string(Turn(s, picture)) +
+                    "; ";
+        return text + "whole " + std::to_string(Whole());
+    }
+};
+
+}  // namespace
+
+// Started at the puzzle: each piece in turn, the one that nothing covers, is found by its
+// colour, turned upright by short presses and dragged home, where it locks; then the finished
+// picture (without the pieces' marks) and the banner.
+TEST_F(PuzzleProgram, EachPieceIsTurnedUprightAndDraggedHome)
+{
+    LinkData();
+    BeginUntil({"--level", "puzzle", "--chapter", "2", "--frames", "1000000"}, kPuzzleObject,
+               [&] {
+                   std::string shown;
+                   for (const Seen& s : Look())
+                       shown += s.count > 0 ? '+' : '-';
+                   return shown;
+               },
+               [](const std::string& shown) { return shown == "++++++"; });
+    if (HasFatalFailure())
+        return;
+    const int whole = Whole();
+    std::vector<bool> home(kPieces, false);
+    for (int placed = 0; placed < kPieces; ++placed) {
+        // The piece that shows whole among those not yet home lies on top of the others.
+        int k = -1;
+        RootPicture picture;
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<Seen> seen = Look(&picture);
+            k = -1;
+            for (int i = 0; i < kPieces; ++i)
+                if (!home[size_t(i)] && seen[size_t(i)].count >= whole &&
+                    (k < 0 || seen[size_t(i)].count > seen[size_t(k)].count))
+                    k = i;
+            return k >= 0 && Turn(seen[size_t(k)], picture) >= 0;
+        })) << Describe(Look(&picture), picture);
+        SCOPED_TRACE(Name(k));
+        Seen seen = Look(&picture)[size_t(k)];
+        const WindowPoint at = seen.Centre();
+        // Short presses turn it a quarter each, until its mark shows upper left.
+        for (int presses = 0; Turn(seen, picture) != 0; ++presses) {
+            ASSERT_LT(presses, 8) << Turn(seen, picture);
+            const int before = Turn(seen, picture);
+            ASSERT_TRUE(level.Click(at));
+            WaitUntil([&] {
+                seen = Look(&picture)[size_t(k)];
+                return Turn(seen, picture) != before;
+            }, 3);
+        }
+        const WindowPoint target = level.Centre(Name(k));
+        ASSERT_TRUE(Drag(level.id, at, target));
+        EXPECT_TRUE(WaitUntil([&] {
+            const WindowPoint c = Look()[size_t(k)].Centre();
+            return std::abs(c.x - target.x) <= 1 && std::abs(c.y - target.y) <= 1;
+        })) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
+        home[size_t(k)] = true;
+    }
+    // The finished picture has no marks: its first piece's corner shows the piece's colour.
+    const SceneRect& first = level.rects.at(Name(0));
+    const WindowPoint mark = level.Window(first.x + 18.0f, first.y + 18.0f);
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(mark), 0xD03030, 12); })) << std::hex << level.Colour(mark);
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
     Quit();
 }
 
