@@ -59,7 +59,7 @@ public:
         if (!Loop(block, true, &exits))
             return false;
         const uint32_t end = Here();
-        Emit(ScriptLoopOp{kLoopEnd, 0, 0, 0, 0});
+        Emit(ScriptLoopOp{kLoopEnd, 0, 0, 0, 0, 0});
         for (uint32_t jump : exits)
             loop_->ops[jump].target = end;
         return Finish();
@@ -125,7 +125,7 @@ private:
             return false;
         const uint32_t top = Here();
         if (outermost)
-            Emit(ScriptLoopOp{kLoopTurn, 0, 0, 0, 0});
+            Emit(ScriptLoopOp{kLoopTurn, 0, 0, 0, 0, 0});
         std::vector<Forward> forward;
         LoopContext context{block, top, {}, &forward, chain_.size()};
         loops_.push_back(&context);
@@ -134,7 +134,7 @@ private:
         loops_.pop_back();
         if (!built || !CutTo(base))
             return false;
-        Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, top});
+        Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, top, 0});
         exits->insert(exits->end(), leaves.begin(), leaves.end());
         exits->insert(exits->end(), context.exits.begin(), context.exits.end());
         return true;
@@ -209,16 +209,16 @@ private:
         }
         case kScriptOpSetLong: {
             const int x = instruction.a < size ? CellOf(instruction.a) : -1;
-            if (x < 0)
+            if (x < 0 || IsLiteral(x))
                 return false;
-            Emit(ScriptLoopOp{kLoopSetLong, 0, static_cast<uint16_t>(x), instruction.b, 0});
+            Emit(ScriptLoopOp{kLoopSetLong, 0, static_cast<uint16_t>(x), instruction.b, 0, 0});
             return true;
         }
         case kScriptOpLeaveIfZero: {
             const int x = instruction.a < size ? CellOf(instruction.a) : -1;
             if (x < 0)
                 return false;
-            leaves->push_back(Emit(ScriptLoopOp{kLoopJumpIfZero, 0, static_cast<uint16_t>(x), 0, 0}));
+            leaves->push_back(Emit(ScriptLoopOp{kLoopJumpIfZero, 0, static_cast<uint16_t>(x), 0, 0, 0}));
             return true;
         }
         case kScriptOpEnterBlock: {
@@ -243,7 +243,7 @@ private:
                 while (next < block->instructions.size() && EntersElse(block->instructions[next]))
                     ++next;
                 if (next != position + 1)
-                    forward->push_back(Forward{next, Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0}), kScriptNone});
+                    forward->push_back(Forward{next, Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0, 0}), kScriptNone});
             }
             for (uint32_t jump : childLeaves)
                 loop_->ops[jump].target = Here();
@@ -252,14 +252,14 @@ private:
         case kScriptOpBreak: {
             if (loops_.empty())
                 return false;
-            loops_.back()->exits.push_back(Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0}));
+            loops_.back()->exits.push_back(Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0, 0}));
             return true;
         }
         case kScriptOpContinue: {
             if (loops_.empty())
                 return false;
             LoopContext* loop = loops_.back();
-            const uint32_t jump = Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, loop->top});
+            const uint32_t jump = Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, loop->top, 0});
             if (loop->block->kind == kScriptBlockFor) {
                 // The step: the loop block's last instruction, with the blocks above it ended.
                 const uint32_t last = static_cast<uint32_t>(loop->block->instructions.size());
@@ -271,22 +271,22 @@ private:
         }
         default:
             if (instruction.opcode >= kScriptOpMul && instruction.opcode <= kScriptOpOr)
-                return Binary(static_cast<uint8_t>(kLoopOperator + (instruction.opcode - kScriptOpMul)),
-                              static_cast<uint8_t>(instruction.opcode), instruction.a, instruction.b);
+                return Binary(static_cast<uint8_t>(kLoopOperator + (instruction.opcode - kScriptOpMul)), 0,
+                              instruction.a, instruction.b);
             return false;
         }
     }
 
-    bool Binary(uint8_t code, uint8_t opcode, uint32_t a, uint32_t b)
+    bool Binary(uint8_t code, uint8_t form, uint32_t a, uint32_t b)
     {
         const uint32_t size = static_cast<uint32_t>(model_.size());
         if (a >= size || b >= size)
             return false;
         const int x = CellOf(a);
         const int y = x < 0 ? -1 : CellOf(b);
-        if (y < 0)
+        if (y < 0 || IsLiteral(x))
             return false;
-        Emit(ScriptLoopOp{code, opcode, static_cast<uint16_t>(x), static_cast<uint32_t>(y), 0});
+        Emit(ScriptLoopOp{code, form, static_cast<uint16_t>(x), static_cast<uint32_t>(y), 0, 0});
         return true;
     }
 
@@ -329,8 +329,16 @@ private:
         cells_.push_back(Cell{declaration, 0});
         model_.push_back(ModelSlot{declaration, false, true, false, cell, 0});
         Emit(ScriptLoopOp{kLoopInit, declaration->constType, static_cast<uint16_t>(cell),
-                          declaration->constType != 0 ? declaration->constValue : 0, 0});
+                          declaration->constType != 0 ? declaration->constValue : 0, 0, 0});
         return true;
+    }
+
+    // A literal's cell reads as its constant; one that an operation would write (the handler's
+    // business: its own type changes, or it fails) keeps the loop out of its compiled form.
+    bool IsLiteral(int cell) const
+    {
+        const ScriptDeclaration* declaration = cells_[static_cast<size_t>(cell)].pushed;
+        return declaration && declaration->constType != 0;
     }
 
     // The cell of a slot's value; a slot that was on the stack before the loop gets a cell
@@ -373,11 +381,12 @@ private:
         }
         loop_->cellCount = next;
         Tighten();
+        Fuse();
         return true;
     }
 
     // Work that cannot change a result is taken out of the turns: a fresh cell that nothing
-    // uses is not made; a literal's cell that nothing writes is made once, before the loop;
+    // uses is not made; a literal's cell (never written) is made once, before the loop;
     // an assignment of a cell to itself only checks that it holds a number.
     void Tighten()
     {
@@ -397,7 +406,7 @@ private:
         std::vector<ScriptLoopOp> tight;
         std::vector<uint8_t> hoisted(loop_->cellCount, 0);
         for (const ScriptLoopOp& op : ops) {
-            if (op.code == kLoopInit && used[op.x] && op.opcode != 0 && !written[op.x] && !hoisted[op.x]) {
+            if (op.code == kLoopInit && used[op.x] && op.form != 0 && !written[op.x] && !hoisted[op.x]) {
                 tight.push_back(op);
                 hoisted[op.x] = 1;
             }
@@ -419,6 +428,155 @@ private:
                 tight[i].target = moved[tight[i].target];
         }
         ops.swap(tight);
+    }
+
+    // Whether the operation goes to its target (a jump, or an operator that tests its result).
+    static bool Jumps(const ScriptLoopOp& op)
+    {
+        return op.code == kLoopJump || op.code == kLoopJumpIfZero ||
+               (op.code >= kLoopOperator && (op.form & kLoopTest) != 0);
+    }
+
+    static bool IsOperator(const ScriptLoopOp& op) { return op.code >= kLoopOperator; }
+
+    // The operations some jump lands on.
+    static std::vector<uint8_t> Landings(const std::vector<ScriptLoopOp>& ops)
+    {
+        std::vector<uint8_t> landing(ops.size() + 1, 0);
+        landing[0] = 1;
+        for (const ScriptLoopOp& op : ops) {
+            if (Jumps(op))
+                landing[op.target] = 1;
+        }
+        return landing;
+    }
+
+    // Replaces the operations by `out`; moved[i] is where operation i (or what followed it) went.
+    void Replace(std::vector<ScriptLoopOp>* out, std::vector<uint32_t>* moved)
+    {
+        (*moved)[loop_->ops.size()] = static_cast<uint32_t>(out->size());
+        for (ScriptLoopOp& op : *out) {
+            if (Jumps(op))
+                op.target = (*moved)[op.target];
+        }
+        loop_->ops.swap(*out);
+    }
+
+    // Pairs of operations made one where the second cannot be arrived at alone: a fresh cell
+    // set at once (from a cell, or to a number); a fresh number that only one operator reads,
+    // which then takes it as its operand; an operator whose result the next operation tests.
+    // And a check of a cell dropped where an operator on that cell follows before anything
+    // else could look at it: the operator refuses what the check refuses, and any refusal
+    // puts the turn back as it was.
+    void Fuse()
+    {
+        for (int pass = 0; pass < 5; ++pass) {
+            const std::vector<ScriptLoopOp>& ops = loop_->ops;
+            const std::vector<uint8_t> landing = Landings(ops);
+            std::vector<uint32_t> uses(loop_->cellCount, 0);
+            for (const ScriptLoopOp& op : ops) {
+                if (op.code == kLoopAssign || op.code == kLoopCopy ||
+                    (IsOperator(op) && (op.form & kLoopImmediate) == 0))
+                    ++uses[op.y];
+                if (IsOperator(op) && (op.form & kLoopCopied) != 0)
+                    ++uses[op.z];
+                if (op.code != kLoopJump && op.code != kLoopTurn && op.code != kLoopEnd)
+                    ++uses[op.x];
+            }
+            std::vector<ScriptLoopOp> out;
+            std::vector<uint32_t> moved(ops.size() + 1);
+            for (size_t i = 0; i < ops.size(); ++i) {
+                moved[i] = static_cast<uint32_t>(out.size());
+                ScriptLoopOp op = ops[i];
+                const bool paired = i + 1 < ops.size() && !landing[i + 1];
+                const ScriptLoopOp* next = paired ? &ops[i + 1] : nullptr;
+                if (pass == 0 && next && op.code == kLoopInit && op.form == 0 && next->x == op.x) {
+                    if (next->code == kLoopAssign && next->y != op.x) {
+                        out.push_back(ScriptLoopOp{kLoopCopy, 0, op.x, next->y, 0, 0});
+                        moved[i + 1] = moved[i];
+                        ++i;
+                        continue;
+                    }
+                    if (next->code == kLoopSetLong) {
+                        out.push_back(ScriptLoopOp{kLoopSetFresh, 0, op.x, next->y, 0, 0});
+                        moved[i + 1] = moved[i];
+                        ++i;
+                        continue;
+                    }
+                }
+                if (pass == 1 && next && op.code == kLoopSetFresh && IsOperator(*next) &&
+                    (next->form & kLoopImmediate) == 0 && next->y == op.x && next->x != op.x && uses[op.x] == 2) {
+                    ScriptLoopOp folded = *next;
+                    folded.form |= kLoopImmediate;
+                    folded.y = op.y;
+                    out.push_back(folded);
+                    moved[i + 1] = moved[i];
+                    ++i;
+                    continue;
+                }
+                if (pass == 2 && op.code == kLoopCheck && CheckNeedless(ops, landing, i))
+                    continue;
+                if (pass == 3 && next && op.code == kLoopCopy && IsOperator(*next) &&
+                    (next->form & kLoopCopied) == 0 && next->x == op.x) {
+                    ScriptLoopOp copied = *next;
+                    copied.form |= kLoopCopied;
+                    copied.z = op.y;
+                    out.push_back(copied);
+                    moved[i + 1] = moved[i];
+                    ++i;
+                    continue;
+                }
+                if (pass == 4 && next && IsOperator(op) && (op.form & kLoopTest) == 0 &&
+                    next->code == kLoopJumpIfZero && next->x == op.x) {
+                    op.form |= kLoopTest;
+                    op.target = next->target;
+                    out.push_back(op);
+                    moved[i + 1] = moved[i];
+                    ++i;
+                    continue;
+                }
+                out.push_back(op);
+            }
+            Replace(&out, &moved);
+        }
+        // The jumps back to the top end a turn and begin the next in one step.
+        std::vector<ScriptLoopOp>& ops = loop_->ops;
+        for (size_t turn = 0; turn < ops.size(); ++turn) {
+            if (ops[turn].code != kLoopTurn)
+                continue;
+            for (ScriptLoopOp& op : ops) {
+                if (op.code == kLoopJump && op.target == turn) {
+                    op.code = kLoopNextTurn;
+                    op.target = static_cast<uint32_t>(turn + 1);
+                }
+            }
+            break;
+        }
+        // The loaded cells a turn may change.
+        std::vector<uint8_t> written(loop_->loads.size(), 0);
+        for (const ScriptLoopOp& op : ops) {
+            if (op.code != kLoopJump && op.code != kLoopJumpIfZero && op.code != kLoopTurn &&
+                op.code != kLoopNextTurn && op.code != kLoopEnd && op.x < written.size())
+                written[op.x] = 1;
+        }
+        for (size_t i = 0; i < written.size(); ++i) {
+            if (written[i])
+                loop_->turnCells.push_back(static_cast<uint16_t>(i));
+        }
+    }
+
+    static bool CheckNeedless(const std::vector<ScriptLoopOp>& ops, const std::vector<uint8_t>& landing, size_t at)
+    {
+        const uint16_t cell = ops[at].x;
+        for (size_t j = at + 1; j < ops.size() && !landing[j]; ++j) {
+            const ScriptLoopOp& op = ops[j];
+            if (((IsOperator(op) && (op.form & kLoopCopied) == 0) || op.code == kLoopCheck) && op.x == cell)
+                return true;
+            if (Jumps(op) || op.code == kLoopTurn || op.code == kLoopEnd || op.x == cell ||
+                (IsOperator(op) && (op.form & kLoopCopied) != 0 && op.z == cell))
+                return false;
+        }
+        return false;
     }
 
     struct Cell {

@@ -34,14 +34,25 @@ enum ScriptLoopCode : uint8_t {
     kLoopTurn,       // a turn of the outermost loop begins
     kLoopEnd,        // the loop is over
     kLoopCheck,      // cell x := cell x (an assignment to itself: a number stays as it is)
+    kLoopNextTurn,   // the outermost loop ends a turn and begins the next at `target`
+    kLoopCopy,       // cell x := a fresh slot, then := cell y
+    kLoopSetFresh,   // cell x := a fresh slot, then := ULONG y
     kLoopOperator,   // kLoopOperator + (opcode - 7): cell x := cell x (operator) cell y
+};
+
+// An operator's form bits.
+enum ScriptLoopForm : uint8_t {
+    kLoopImmediate = 1, // the right operand is ULONG y, not a cell
+    kLoopTest = 2,      // then go to `target` when cell x is zero
+    kLoopCopied = 4,    // first cell x := a fresh slot, then := cell z
 };
 struct ScriptLoopOp {
     uint8_t code;   // ScriptLoopCode
-    uint8_t opcode; // the operator's opcode; a fresh cell's literal type
+    uint8_t form;   // an operator's ScriptLoopForm bits; a fresh cell's literal type
     uint16_t x;     // the cell worked on
     uint32_t y;     // the other cell, a value
     uint32_t target;
+    uint32_t z;
 };
 
 struct ScriptLoop {
@@ -49,6 +60,7 @@ struct ScriptLoop {
     std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
     std::vector<ScriptDeclaration*> absent;                     // no live slot anywhere
     std::vector<uint32_t> loads;     // cells 0 .. loads.size()-1: loaded from these slots
+    std::vector<uint16_t> turnCells; // the loaded cells the loop writes: kept at each turn
     uint32_t cellCount = 0;
     std::vector<ScriptLoopOp> ops;
     std::vector<ScriptBlock*> blocks; // every block the loop runs, itself first

@@ -9,11 +9,11 @@
 
 namespace {
 
+// A cell holds what its slot reads as: a literal's cell its constant (never written), any
+// other its slot's type and value.
 struct Cell {
     uint8_t type;
-    uint8_t constType; // a literal's type: the cell reads as (constType, constValue)
     uint32_t value;
-    uint32_t constValue;
 };
 
 // The slot that holds the value of slot `index`; null for a reference to a linked module's
@@ -30,11 +30,9 @@ inline ScriptValue* Follow(ScriptVM* vm, ScriptModule* module, ScriptActivation*
                : nullptr;
 }
 
-inline bool Read(const Cell& cell, uint8_t* type, uint32_t* value)
+inline bool IsNumber(uint8_t type)
 {
-    *type = cell.constType ? cell.constType : cell.type;
-    *value = cell.constType ? cell.constValue : cell.value;
-    return *type == kScriptTypeULong || *type == kScriptTypeFloat;
+    return type == kScriptTypeULong || type == kScriptTypeFloat;
 }
 
 // No block the loop runs has a running record: entering them would then only have renewed
@@ -87,27 +85,31 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
     if (!NoRunningRecords(module, activation->function, loop))
         return kScriptFailed;
 
-    // Load; two slots that lead to the same value are left to the executor.
+    // Load; two slots that lead to the same value, and a literal's slot, are left to the
+    // executor.
     Cell cells[kScriptLoopCells];
-    Cell turnStart[kScriptLoopCells];
+    // A turn's start, field by field: copying whole cells just written field by field would
+    // wait on the stores.
+    uint8_t turnType[kScriptLoopCells];
+    uint32_t turnValue[kScriptLoopCells];
     ScriptValue* targets[kScriptLoopCells];
     const size_t loadCount = loop.loads.size();
     for (size_t i = 0; i < loadCount; ++i) {
         ScriptValue* target = Follow(vm, module, activation, slots, loop.loads[i]);
-        if (!target)
+        if (!target || (target->declaration && target->declaration->constType != 0))
             return kScriptFailed;
         for (size_t j = 0; j < i; ++j) {
             if (targets[j] == target)
                 return kScriptFailed;
         }
         targets[i] = target;
-        const ScriptDeclaration* declaration = target->declaration;
-        const bool literal = declaration && declaration->constType != 0;
-        cells[i] = Cell{target->type, static_cast<uint8_t>(literal ? declaration->constType : 0), target->value,
-                        literal ? declaration->constValue : 0};
+        cells[i].type = target->type;
+        cells[i].value = target->value;
     }
 
     const ScriptLoopOp* ops = loop.ops.data();
+    const uint16_t* turnCells = loop.turnCells.data();
+    const size_t turnCount = loop.turnCells.size();
     uint32_t at = 0;
     for (;;) {
         const ScriptLoopOp& op = ops[at++];
@@ -115,45 +117,62 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         uint32_t value = 0;
         switch (op.code) {
         case kLoopInit:
-            cells[op.x] = Cell{kScriptTypeUnknown, op.opcode, 0, op.y};
+            cells[op.x].type = op.form != 0 ? op.form : static_cast<uint8_t>(kScriptTypeUnknown);
+            cells[op.x].value = op.y;
             break;
         case kLoopAssign: {
             Cell& x = cells[op.x];
-            if (!Read(cells[op.y], &type, &value) || !ScriptNumberAssign(&x.type, &x.value, type, value))
+            const Cell& y = cells[op.y];
+            if (!ScriptNumberAssign(&x.type, &x.value, y.type, y.value))
                 goto doubt;
             break;
         }
         case kLoopSetLong:
+        case kLoopSetFresh:
             cells[op.x].type = kScriptTypeULong;
             cells[op.x].value = op.y;
             break;
-        case kLoopCheck: {
-            Cell& x = cells[op.x];
-            if (x.constType == 0) {
-                if (x.type != kScriptTypeULong && x.type != kScriptTypeFloat)
-                    goto doubt;
-            } else if (!Read(x, &type, &value) || !ScriptNumberAssign(&x.type, &x.value, type, value)) {
+        case kLoopCheck:
+            if (!IsNumber(cells[op.x].type))
                 goto doubt;
-            }
+            break;
+        case kLoopCopy: {
+            const Cell& y = cells[op.y];
+            if (!IsNumber(y.type))
+                goto doubt;
+            cells[op.x].type = y.type;
+            cells[op.x].value = y.value;
             break;
         }
 #define SCRIPT_LOOP_OPERATOR(opcode, longCase)                                                        \
     case kLoopOperator + (opcode - kScriptOpMul): {                                                 \
         Cell& x = cells[op.x];                                                                      \
-        const Cell& y = cells[op.y];                                                                \
-        if (x.type == kScriptTypeULong && x.constType == 0 &&                                       \
-            (y.constType ? y.constType : y.type) == kScriptTypeULong) {                             \
+        if (op.form & kLoopCopied) {                                                                \
+            const Cell& z = cells[op.z];                                                            \
+            if (!IsNumber(z.type))                                                                  \
+                goto doubt;                                                                         \
+            x.type = z.type;                                                                        \
+            x.value = z.value;                                                                      \
+        }                                                                                           \
+        if (op.form & kLoopImmediate) {                                                             \
+            type = kScriptTypeULong;                                                                \
+            value = op.y;                                                                           \
+        } else {                                                                                    \
+            type = cells[op.y].type;                                                                \
+            value = cells[op.y].value;                                                              \
+        }                                                                                           \
+        if (x.type == kScriptTypeULong && type == kScriptTypeULong) {                               \
             const uint32_t l = x.value;                                                             \
-            const uint32_t r = y.constType ? y.constValue : y.value;                                \
+            const uint32_t r = value;                                                               \
             longCase;                                                                               \
-        } else if (x.constType != 0 || !Read(y, &type, &value) ||                                   \
-                   !ScriptNumberOperate(opcode, &x.type, &x.value, type, value)) {                  \
+        } else if (!ScriptNumberOperate(opcode, &x.type, &x.value, type, value)) {                  \
             goto doubt;                                                                             \
         }                                                                                           \
+        if ((op.form & kLoopTest) && x.value == 0)                                                  \
+            at = op.target;                                                                         \
         break;                                                                                      \
     }
-        // Two ULONG cells (the common case) inline; everything else by the number rules, a
-        // literal on the left being an error of the handler.
+        // Two ULONG cells (the common case) inline; everything else by the number rules.
         SCRIPT_LOOP_OPERATOR(kScriptOpMul, x.value = l * r)
         SCRIPT_LOOP_OPERATOR(kScriptOpDiv, if (r == 0) goto doubt; x.value = l / r)
         SCRIPT_LOOP_OPERATOR(kScriptOpAdd, x.value = l + r)
@@ -168,17 +187,22 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         SCRIPT_LOOP_OPERATOR(kScriptOpOr, x.value = l != 0 || r != 0)
 #undef SCRIPT_LOOP_OPERATOR
         case kLoopJumpIfZero:
-            if (!Read(cells[op.x], &type, &value))
+            if (!IsNumber(cells[op.x].type))
                 goto doubt;
-            if (value == 0)
+            if (cells[op.x].value == 0)
                 at = op.target;
             break;
         case kLoopJump:
             at = op.target;
             break;
+        case kLoopNextTurn:
+            at = op.target;
+            [[fallthrough]];
         case kLoopTurn:
-            for (size_t i = 0; i < loadCount; ++i)
-                turnStart[i] = cells[i];
+            for (size_t i = 0; i < turnCount; ++i) {
+                turnType[turnCells[i]] = cells[turnCells[i]].type;
+                turnValue[turnCells[i]] = cells[turnCells[i]].value;
+            }
             break;
         case kLoopEnd:
             WriteBack(cells, targets, loadCount);
@@ -188,6 +212,10 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         }
     }
 doubt:
-    WriteBack(turnStart, targets, loadCount);
+    for (size_t i = 0; i < turnCount; ++i) {
+        cells[turnCells[i]].type = turnType[turnCells[i]];
+        cells[turnCells[i]].value = turnValue[turnCells[i]];
+    }
+    WriteBack(cells, targets, loadCount);
     return kScriptFailed;
 }
