@@ -18,6 +18,11 @@
 // failing test) puts them back, writes them to their slots and hands the loop to the executor
 // at that turn's start, where it does exactly what it always does. At the loop's end the
 // loaded cells are written back and the stack is the one the loop was entered with.
+//
+// A cell holds what its slot reads as. A literal's cell is never written (a loop that would
+// write one is not compiled, and a slot of a literal below the loop is left to the executor),
+// so the constant is the cell's value. Pairs of operations that always run together are made
+// one after the walk (ScriptLoopBuild.cpp), with the same results.
 #include "NimbrelScript/ScriptVM.h"
 #include "ScriptBlockCode.h"
 
@@ -26,7 +31,7 @@
 #include <vector>
 
 enum ScriptLoopCode : uint8_t {
-    kLoopInit,       // cell x := a fresh slot of a declaration (literal type `opcode`, value y)
+    kLoopInit,       // cell x := a fresh slot of a declaration (a literal: type `form`, value y)
     kLoopAssign,     // cell x := cell y by the assignment rules
     kLoopSetLong,    // cell x := ULONG y
     kLoopJumpIfZero, // cell x zero: go to `target`
@@ -46,13 +51,14 @@ enum ScriptLoopForm : uint8_t {
     kLoopTest = 2,      // then go to `target` when cell x is zero
     kLoopCopied = 4,    // first cell x := a fresh slot, then := cell z
 };
+
 struct ScriptLoopOp {
     uint8_t code;   // ScriptLoopCode
     uint8_t form;   // an operator's ScriptLoopForm bits; a fresh cell's literal type
     uint16_t x;     // the cell worked on
     uint32_t y;     // the other cell, a value
     uint32_t target;
-    uint32_t z;
+    uint32_t z;     // kLoopCopied: the cell copied first
 };
 
 struct ScriptLoop {
