@@ -4,7 +4,8 @@
 // level's own: its words (setObjectParameters), its events (setObjectExtraRender) and the
 // commands and "finished" of _waitForEvent reach the level's real handlers. Then the moves of
 // the file play it, frame by frame; "finish solved=N" is printed when the level finishes, and
-// the call waiting for it goes on.
+// the call waiting for it goes on. "!key up|down|left|right" plays one frame with that arrow
+// key down.
 #include "Commands.h"
 #include "ScriptSceneRun.h"
 
@@ -186,8 +187,21 @@ bool CLevelRun::Move(const std::string& line)
         else
             m_pLevel->OnElementClicked(m_pLevel->GetItemRecord(uint32_t(element)));
     } else if (move == "!key") {
-        // No kind of this build takes keys.
-        std::printf("not taken %s\n", line.c_str());
+        // One frame with the arrow key down, as the world sets it for the frame it goes down.
+        std::string name;
+        if (!(words >> name))
+            return false;
+        GameFrameInput& input = m_scene.World()->game.input;
+        uint8_t* key = name == "up"      ? &input.arrowUp
+                       : name == "down"  ? &input.arrowDown
+                       : name == "left"  ? &input.arrowLeft
+                       : name == "right" ? &input.arrowRight
+                                         : nullptr;
+        if (!key)
+            return false;
+        *key = 1;
+        m_pLevel->UpdateState();
+        *key = 0;
     } else {
         return false;
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -179,8 +180,13 @@ bool DescribeObjectChunk(UtilsStream_Chunk* pChunk, std::string& text)
             object.DescribeObject(text);
         // A mini-game's own state follows the scene object's part.
         char board[512];
-        if (ok && DescribeLevelState(type, pChunk, count, board, sizeof board))
-            AppendFormat(text, "  level %s\n", board);
+        if (ok && DescribeLevelState(type, pChunk, count, board, sizeof board)) {
+            // A board of several lines (the labyrinth's rows) keeps them under its first.
+            std::string lines = board;
+            for (size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at + 1))
+                lines.insert(at + 1, "        ");
+            AppendFormat(text, "  level %s\n", lines.c_str());
+        }
         i = 0;
         for (UtilsStream_Chunk* child = pChunk->ReadFirstChild(); child && ok; child = pChunk->ReadNextChild()) {
             if (child->GetTag() != kProfileTagElement)

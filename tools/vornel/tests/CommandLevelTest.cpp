@@ -178,7 +178,6 @@ TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
                   "tail _waitForEvent\n"
                   "circles not dealt\n"
                   "refused !command shuffle: " + kBad + "\n"
-                  "not taken !key left\n"
                   "finish solved=1\n"
                   "error cannot read the move \"!frames x\"\n");
     // The kind by name; the spider takes every word and has no board.

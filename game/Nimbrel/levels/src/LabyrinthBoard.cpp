@@ -603,6 +603,14 @@ void LabyrinthBoard::StateFields(LevelState& state)
         }
     }
     state.Word(m_token).Word(m_goal);
+    // Neither flag is saved: a board read back mid-slide runs its slide out, and one whose token
+    // already stands on the goal finishes when it comes to rest instead of playing on past it.
+    if (reading && state.Ok() && m_token >= -1 && m_token < int32_t(m_elements.size()) && m_goal >= -1 &&
+        m_goal < int32_t(m_elements.size())) {
+        const CLabyrintheElement* token = Token();
+        m_moving = token && token->MovingOnScreen();
+        m_solved = IsDealt() && token && OnGoal();
+    }
 }
 
 bool LabyrinthBoard::GridsFit() const

@@ -6,6 +6,7 @@
 
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/JigsawBoard.h"
+#include "NimbrelLevels/LabyrinthBoard.h"
 #include "NimbrelLevels/LevelState.h"
 #include "NimbrelLevels/Match3Board.h"
 #include "NimbrelLevels/PictureGridBoard.h"
@@ -82,11 +83,23 @@ public:
     void PlayNull() override {}
 };
 
-// The paused and solved flags come before the wheel stack's board.
-void DescribeWheelStack(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
+// The labyrinth's pictures are not drawn and its functions not called.
+class NoLabyrinthHost : public LabyrinthHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    int32_t FindItem(const char*) override { return -1; }
+    bool ItemSize(int32_t, float*, float*) override { return false; }
+    void ShowArrow(int32_t, bool) override {}
+    Status CallElementFunction(const char*, const char*) override { return kStatusOk; }
+};
+
+// The paused and solved flags come before the board of the wheel stack and of the labyrinth.
+template <class Board, class Host>
+void DescribeAfterFlags(UtilsStream_Chunk* pChunk, uint32_t elementCount, char* out, uint32_t capacity)
 {
-    NoWheelStackHost host;
-    WheelStackBoard board(&host);
+    Host host;
+    Board board(&host);
     LevelState state(pChunk, false);
     uint8_t paused = 0, solved = 0;
     state.Byte(paused).Byte(solved);
@@ -169,7 +182,10 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         Describe<CirclesBoard>(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindWheelStack:
-        DescribeWheelStack(pChunk, elementCount, out, capacity);
+        DescribeAfterFlags<WheelStackBoard, NoWheelStackHost>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindLabyrinthe:
+        DescribeAfterFlags<LabyrinthBoard, NoLabyrinthHost>(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindSwitch:
         DescribeGrid<PictureGridBoard>(pChunk, elementCount, out, capacity);

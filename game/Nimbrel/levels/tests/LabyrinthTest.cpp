@@ -18,6 +18,7 @@
 #include "LevelPayload.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/LabyrinthBoard.h"
+#include "NimbrelLevels/LevelStateText.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_Static.h"
 
@@ -360,6 +361,18 @@ TEST(LabyrinthBoard, TheSavedBoardPlaysOnAndAFullCellTakesNobody)
     EXPECT_TRUE(copy.board.Fits(12));
     EXPECT_EQ(copy.Text(), maze.Text());
     EXPECT_EQ(Save(copy.board), saved);
+    // The tools print it from behind the level's paused and solved flags.
+    {
+        const std::vector<uint8_t> flags = {0, 1};
+        UtilsStream_Chunk chunk(1);
+        chunk.Open(kStreamReadWriteGrowable);
+        chunk.Write(flags.data(), 1, 2);
+        chunk.Write(saved.data(), 1, uint32_t(saved.size()));
+        chunk.Rewind();
+        char text[256];
+        ASSERT_TRUE(DescribeLevelState(kObjectKindLabyrinthe, &chunk, 12, text, sizeof text));
+        EXPECT_EQ(std::string(text), maze.Text() + " solved");
+    }
     EXPECT_TRUE(copy.Press(kLabyrinthRight));
     EXPECT_EQ(copy.Text(), "..ob.\n#...x");
 
@@ -590,23 +603,34 @@ TEST_F(LabyrinthLevel, PauseSkipAndTheFlashlight)
 
 TEST_F(LabyrinthLevel, AProfileSavedMidMazeLoadsAndPlaysOnAndABadOneStartsAfresh)
 {
-    Configure({"#o..#", "#...#", "###x#"});
+    Configure({"#o..#", "#...#", "#...#", "###x#"});
     Key(1);
     const std::string after = Text();
     const std::vector<uint8_t> payload = SavedPayload(*level);
     ASSERT_EQ(LoadPayload(*level, payload), kStatusOk);
     EXPECT_EQ(Text(), after);
     EXPECT_EQ(SavedPayload(*level), payload);
+    // Read back in the middle of its slide: the token slides on, and keys wait for it.
+    EXPECT_TRUE(level->GetBoard().IsMoving());
+    Key(2);
+    EXPECT_EQ(Text(), after);
     Frames(3);
     Key(2);
-    EXPECT_EQ(Text(), "#...#\n#...#\n###o#");
+    EXPECT_EQ(Text(), "#...#\n#...#\n#...#\n###o#");
+    // Saved as the token slides onto the goal: read back, it finishes once at rest.
+    const std::vector<uint8_t> onGoal = SavedPayload(*level);
+    EXPECT_EQ(level->finishes, 0u);
+    ASSERT_EQ(LoadPayload(*level, onGoal), kStatusOk);
+    EXPECT_TRUE(level->GetBoard().IsSolved());
+    Key(0);
+    EXPECT_EQ(Text(), "#...#\n#...#\n#...#\n###o#");
     Frames(3);
     EXPECT_EQ(level->finishes, 1u);
 
     // Columns past 255, rows of 0 beside columns, a token that is the goal.
     // Found by its opening: paused, solved, flashlight and gestures, the reset item (5), the
-    // maze item (0), the cell width (70 / 5) and height (70 / 3).
-    const float width = 14.0f, height = 70.0f / 3.0f;
+    // maze item (0), the cell width (70 / 5) and height (70 / 4).
+    const float width = 14.0f, height = 70.0f / 4.0f;
     std::vector<uint8_t> opening = {0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0};
     opening.insert(opening.end(), reinterpret_cast<const uint8_t*>(&width), reinterpret_cast<const uint8_t*>(&width) + 4);
     opening.insert(opening.end(), reinterpret_cast<const uint8_t*>(&height), reinterpret_cast<const uint8_t*>(&height) + 4);
