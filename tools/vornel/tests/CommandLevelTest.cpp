@@ -1,7 +1,8 @@
 // vornel level run: the sample's circles played from its own script and solved by the actions
 // of a moves file; the sample's tubing solved by clicks at its cells, and a timed tubing whose
 // "finished" ends the wait; the sample's wheels solved by clicks on their rings; the sample's
-// puzzle solved by short presses and drags home, and a snap-finish puzzle by joins; refused words,
+// puzzle solved by short presses and drags home, and a snap-finish puzzle by joins; the
+// sample's labyrinth solved by its arrow keys; refused words,
 // a setup left incomplete, moves that do not read, and kinds that the tool does not know.
 #include <gtest/gtest.h>
 
@@ -153,6 +154,20 @@ TEST_F(LevelCommand, TheSampleJigsawSolvesBySlidesIntoTheGap)
                     "scripts/Nimbrel_object_23.0.script --seed 7 --moves sample_jigsaw.moves");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_jigsaw.out"));
+}
+
+// The labyrinth by its kind's code, played by its arrow keys.
+TEST_F(LevelCommand, TheSampleLabyrinthSolvesByItsKeys)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/labyrinth/labyrinth.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 25")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_25.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_25.0.script --kind labyrinthe --moves sample_labyrinth.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_labyrinth.out"));
 }
 
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)

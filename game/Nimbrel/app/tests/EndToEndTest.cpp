@@ -2894,6 +2894,124 @@ TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
     Quit();
 }
 
+constexpr uint32_t kLabyrinthObject = 25;
+
+// The labyrinth of the sample, as the player sees it: the cell of the 7 x 7 maze that shows the
+// red ball, the arrow buttons bright or dimmed, and the sample's key list typed into the window.
+class LabyrinthProgram : public CirclesProgram {
+protected:
+    // The key list that solves the maze, and the ball's cell (column, row) after each key.
+    static constexpr const char* kKeys[] = {"Down", "Right", "Right", "Left", "Up", "Right", "Down", "Down", "Down"};
+    static constexpr const char* kAfter[] = {"1,3", "2,3", "3,3", "1,3", "1,1", "5,1", "5,2", "5,4", "5,5"};
+
+    void Begin(const std::vector<std::string>& args, const std::string& shows)
+    {
+        BeginUntil(args, kLabyrinthObject, [&] { return Ball(); },
+                   [&](const std::string& ball) { return ball == shows; });
+    }
+    WindowPoint Cell(int column, int row) const
+    {
+        const SceneRect& maze = level.rects.at("maze");
+        return level.Window(maze.x + 80.0f * float(column) + 40.0f, maze.y + 80.0f * float(row) + 40.0f);
+    }
+    // "column,row" of the one cell the ball shows in, "-" for none or several.
+    std::string Ball()
+    {
+        std::vector<WindowPoint> points;
+        for (int cell = 0; cell < 49; ++cell)
+            points.push_back(Cell(cell % 7, cell / 7));
+        const std::vector<int64_t> colours = level.Colours(points);
+        std::string ball = "-";
+        for (int cell = 0; cell < 49; ++cell) {
+            if (CirclesKind(colours[size_t(cell)]) != 'L')
+                continue;
+            if (ball != "-")
+                return "-";
+            ball = std::to_string(cell % 7) + "," + std::to_string(cell / 7);
+        }
+        return ball;
+    }
+    // Which arrows show bright brass on their rims (up, down, left, right): "1" bright, "0" dimmed.
+    std::string Arrows()
+    {
+        std::vector<WindowPoint> points;
+        for (const char* arrow : {"arrow_up", "arrow_down", "arrow_left", "arrow_right"}) {
+            const SceneRect& r = level.rects.at(arrow);
+            points.push_back(level.Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f + 35.0f));
+        }
+        std::string bright;
+        for (int64_t rgb : level.Colours(points))
+            bright += rgb >= 0 && (rgb >> 16 & 0xFF) > 190 && (rgb >> 8 & 0xFF) > 150 ? '1' : '0';
+        return bright;
+    }
+    // Types the key into the window until the ball shows at `after` (a key typed while the
+    // window is not yet listening is typed again).
+    void Key(const std::string& key, const std::string& after)
+    {
+        SCOPED_TRACE(key + " to " + after);
+        const std::string type = "xdotool windowfocus --sync " + level.id + " key " + key;
+        ASSERT_TRUE(WaitUntil([&] { return std::system(type.c_str()) == 0 && WaitUntil([&] { return Ball() == after; }, 2); },
+                              20))
+            << Ball() << Stderr();
+    }
+    void Play(size_t from, size_t to)
+    {
+        for (size_t k = from; k < to && !HasFatalFailure(); ++k)
+            Key(kKeys[k], kAfter[k]);
+    }
+};
+
+// Started at the labyrinth: up and left are dimmed where the ball starts; a move and the reset
+// button put it back; the key list brings the ball onto the goal and the banner shows, the
+// last of chapter 2.
+TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
+{
+    LinkData();
+    Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(WaitUntil([&] { return Arrows() == "0101"; })) << Arrows();
+    Play(0, 1);
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(WaitUntil([&] { return Arrows() == "1001"; })) << Arrows();
+    const WindowPoint reset = level.Centre("reset_button");
+    ASSERT_TRUE(WaitUntil([&] { return level.Click(reset) && WaitUntil([&] { return Ball() == "1,1"; }, 2); }, 20))
+        << Ball();
+    Play(0, std::size(kKeys));
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    EXPECT_EQ(Ball(), "5,5");
+    Quit();
+}
+
+// A game closed in the middle of the maze, the crate on the switch, continues with the same
+// board, which `vornel profile dump` prints, and plays on to the goal.
+TEST_F(LabyrinthProgram, AGameClosedMidMazeContinuesThere)
+{
+    LinkData();
+    Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
+    if (HasFatalFailure())
+        return;
+    Play(0, 5);
+    if (HasFatalFailure())
+        return;
+    Quit();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    EXPECT_NE(dump.find("  level #######\n        #o....#\n        #.###.#\n        #...b.#\n"), std::string::npos)
+        << dump;
+    Begin({"--frames", "1000000"}, kAfter[4]);
+    if (HasFatalFailure())
+        return;
+    Play(5, std::size(kKeys));
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    Quit();
+}
+
 }  // namespace
 
 namespace {
@@ -3522,7 +3640,7 @@ protected:
 
 // Started at the puzzle: each piece in turn, the one that nothing covers, is found by its
 // colour, turned upright by short presses and dragged home, where it locks; then the finished
-// picture (without the pieces' marks) and the banner.
+// picture (without the pieces' marks), the banner, and the labyrinth.
 TEST_F(PuzzleProgram, EachPieceIsTurnedUprightAndDraggedHome)
 {
     LinkData();
@@ -3577,6 +3695,8 @@ TEST_F(PuzzleProgram, EachPieceIsTurnedUprightAndDraggedHome)
     const WindowPoint mark = level.Window(first.x + 18.0f, first.y + 18.0f);
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(mark), 0xD03030, 12); })) << std::hex << level.Colour(mark);
     EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    // Then the labyrinth's floor.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(980.0f, 40.0f)), 0x1E3440); }, 20)) << Stderr();
     Quit();
 }
 
