@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "LevelProbe.h"
+#include "NimbrelLevels/CObjectsLevelBlackJack.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMatch3.h"
@@ -235,6 +236,27 @@ inline bool CFuzzLevel<CObjectsLevelMatch3>::Fresh()
     const Match3Board& b = GetBoard();
     return b.BoardItem() == -1 && b.Monitor() == -1 && b.Popups() == -1 && b.GameType() == 0 && b.Width() == 0 &&
            !b.HasBoard() && b.Score() == 0 && !b.Won() && !IsSolved() && !IsPaused();
+}
+
+// Black jack: twelve items, no callback, the game fields, the flags, bet, coins and cards left,
+// the shoe's 312 entries of three bytes, two empty hands with their values.
+constexpr size_t kBlackJackStateSize = 4 * 12 + 4 + 4 * 3 + 2 + 4 * 3 + 3 * kBlackJackShoeSize + 2 * (4 + 4);
+inline const std::vector<const char*>& BlackJackNames()
+{
+    static const std::vector<const char*> names = {"table", "bet", "coins", "user",  "bank",  "deck",
+                                                   "coin",  "card", "sheet", "b_bet", "b_hit", "b_stand"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelBlackJack>::Fresh()
+{
+    const BlackJackBoard& b = GetBoard();
+    for (uint32_t item = 0; item < kBlackJackItemCount; ++item)
+        if (b.Item(BlackJackItem(item)) != -1)
+            return false;
+    return b.Callback().empty() && b.GameState() == 0 && b.Coins() == 0 && b.Bet() == 0 &&
+           b.Remaining() == kBlackJackShoeSize && b.Hand(false).empty() && b.Hand(true).empty() && !IsSolved() &&
+           !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

@@ -48,7 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LoadKind<CObjectsLevelTubing>(TubingNames(), kTubingStateSize, data + 1, size - 1);
         break;
     case 6:
-        LoadKind<CObjectsLevelWheels>(WheelsNames(), kWheelsStateSize, data + 1, size - 1);
+        // The high bit picks black jack.
+        if (data[0] & 0x80)
+            LoadKind<CObjectsLevelBlackJack>(BlackJackNames(), kBlackJackStateSize, data + 1, size - 1);
+        else
+            LoadKind<CObjectsLevelWheels>(WheelsNames(), kWheelsStateSize, data + 1, size - 1);
         break;
     case 7:
         LoadKind<CObjectsLevelPuzzle>(PuzzleNames(), kPuzzleStateSize, data + 1, size - 1);

@@ -113,7 +113,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Play<CObjectsLevelTubing>(TubingNames(), data + 1, size - 1);
         break;
     case 5:
-        Play<CObjectsLevelWheels>(WheelsNames(), data + 1, size - 1);
+        // The high bit picks black jack.
+        if (data[0] & 0x80)
+            Play<CObjectsLevelBlackJack>(BlackJackNames(), data + 1, size - 1);
+        else
+            Play<CObjectsLevelWheels>(WheelsNames(), data + 1, size - 1);
         break;
     case 6:
         Play<CObjectsLevelPuzzle>(PuzzleNames(), data + 1, size - 1);

@@ -5,7 +5,7 @@
 // commands and "finished" of _waitForEvent reach the level's real handlers. Then the moves of
 // the file play it, frame by frame; "finish solved=N" is printed when the level finishes, and
 // the call waiting for it goes on. "!key up|down|left|right" plays one frame with that arrow
-// key down.
+// key down. The level's callbacks are printed with their arguments and run in the script.
 #include "Commands.h"
 #include "ScriptSceneRun.h"
 
@@ -57,6 +57,8 @@ private:
     // After every step: a finish is said once, and the call waiting for it goes on.
     void CheckFinish();
     bool RunEvent(const char* name, bool reuse);
+    // A level's callback: said with its arguments, then run in the level's module.
+    Status RunCallback(const char* function, uintptr_t* words, uint32_t typeWord);
     void PrintBoard();
 
     CSceneRun m_scene;
@@ -114,6 +116,31 @@ bool CLevelRun::RunEvent(const char* name, bool reuse)
         return false;
     }
     return true;
+}
+
+Status CLevelRun::RunCallback(const char* function, uintptr_t* words, uint32_t typeWord)
+{
+    // The type word counts the words in its top four bits, one type digit each, the leading 0
+    // in the lowest.
+    const uint32_t count = typeWord >> 28;
+    std::string said;
+    for (uint32_t i = 1; i < count; ++i) {
+        if (i > 1)
+            said += ", ";
+        if ((typeWord >> (4 * i) & 0xF) == 4)
+            said += std::string("\"") + reinterpret_cast<const char*>(words[i]) + "\"";
+        else
+            said += std::to_string(int32_t(uint32_t(words[i])));
+    }
+    std::printf("callback %s(%s)\n", function, said.c_str());
+    if (ScriptModule_HasFunction(m_pVM, m_pModule, function) < 0) {
+        std::printf("no function %s\n", function);
+        return kStatusFailed;
+    }
+    const Status status = ScriptModule_Run(m_pVM, m_pModule, function, false, 0, words, typeWord, kScriptNoResume);
+    if (status < 0 && status != kScriptWait && status != kScriptCallerStopped)
+        std::printf("callback %s failed: %s\n", function, StatusWords(status).c_str());
+    return status;
 }
 
 void CLevelRun::CheckFinish()
@@ -252,6 +279,10 @@ int CLevelRun::Run(const std::string& elements, const std::string& script, uint3
         return 1;
     }
     m_pModule = LoadRunModule(m_pVM, nullptr, script, true, &m_scene, &m_exit);
+    if (auto* game = dynamic_cast<CObjectsLevelGame*>(m_pLevel))
+        game->SetCallbackSink([this](const char* function, uintptr_t* words, uint32_t typeWord) {
+            return RunCallback(function, words, typeWord);
+        });
     if (m_pModule) {
         m_pLevel->ResetRunState();
         if (RunEvent("OnStart", false)) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "NimbrelLevels/BlackJackBoard.h"
 #include "NimbrelLevels/CirclesBoard.h"
 #include "NimbrelLevels/JigsawBoard.h"
 #include "NimbrelLevels/LabyrinthBoard.h"
@@ -52,6 +53,14 @@ public:
     uint32_t NextRandom() override { return 0; }
     void BoardFinished(uint8_t) override {}
     void PlayBoardSound(bool) override {}
+};
+
+class NoBlackJackHost : public BlackJackHost {
+public:
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+    void Settled(uint32_t, uint32_t) override {}
+    void PlayDealSound() override {}
 };
 
 template <class Board, class Host = NoHost>
@@ -204,6 +213,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindMatch3:
         Describe<Match3Board, NoMatch3Host>(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindBlackJack:
+        Describe<BlackJackBoard, NoBlackJackHost>(pChunk, elementCount, out, capacity);
         return true;
     default:
         return false;

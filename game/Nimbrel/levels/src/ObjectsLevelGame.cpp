@@ -27,6 +27,8 @@ LevelState& LevelState::Move(void* buffer, uint32_t size, uint32_t count)
     return *this;
 }
 
+int64_t LevelState::BytesLeft() const { return m_ok && m_pChunk ? m_pChunk->BytesLeft() : 0; }
+
 LevelState& LevelState::MoveText(std::string& value, bool wide)
 {
     if (!m_ok)
@@ -205,6 +207,8 @@ Status CObjectsLevelGame::CallFunction(const char* function, std::initializer_li
     for (const LevelArgument& argument : arguments)
         words[i++] = argument.isText ? reinterpret_cast<uintptr_t>(argument.text ? argument.text : "")
                                      : uintptr_t(uint32_t(argument.number));
+    if (m_callbackSink)
+        return m_callbackSink(function, words, CallbackTypeWord(arguments));
     return CallScriptFunction(function, kLevelCallbackAnyInstance, 0, words, CallbackTypeWord(arguments));
 }
 

@@ -15,6 +15,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
+#include "NimbrelLevels/CObjectsLevelBlackJack.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -92,6 +93,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelLabyrinthe(m_pWorldData, wordA, wordB);
     case kObjectKindCircles:
         return new (std::nothrow) CObjectsLevelCircles(m_pWorldData, wordA, wordB);
+    case kObjectKindBlackJack:
+        return new (std::nothrow) CObjectsLevelBlackJack(m_pWorldData, wordA, wordB);
     case kObjectKindSpider:
         return new (std::nothrow) CObjectsLevelSpider(m_pWorldData, wordA, wordB);
     case kObjectKindWheelStack:

@@ -13,6 +13,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
+#include "NimbrelLevels/CObjectsLevelBlackJack.h"
 #include "NimbrelLevels/CObjectsLevelCircles.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -124,6 +125,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelLabyrinthe*>(made), nullptr);
         else if (code == kObjectKindCircles)
             EXPECT_NE(dynamic_cast<CObjectsLevelCircles*>(made), nullptr);
+        else if (code == kObjectKindBlackJack)
+            EXPECT_NE(dynamic_cast<CObjectsLevelBlackJack*>(made), nullptr);
         else if (code == kObjectKindSpider)
             EXPECT_NE(dynamic_cast<CObjectsLevelSpider*>(made), nullptr);
         else if (code == kObjectKindWheelStack)

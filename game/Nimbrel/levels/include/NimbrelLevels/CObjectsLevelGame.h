@@ -19,7 +19,9 @@
 // kStatusDoneNoResult (0x80000022) an event carried out or ignored, kStatusFailed a bad value
 // (its text goes to NoTrace), kStatusOutOfMemory an allocation that failed (kept as the
 // world's last error).
+#include <functional>
 #include <initializer_list>
+#include <utility>
 
 #include "NimbrelLevels/CObjectsLevel.h"
 #include "NimbrelLevels/LevelState.h"
@@ -60,6 +62,11 @@ constexpr uint32_t kLevelArgumentText = 4;
 constexpr uint32_t kLevelCallbackAnyInstance = 0x0FFFFFFFu;
 // The arguments after the leading 0 that a callback can carry.
 constexpr uint32_t kLevelCallbackArguments = 6;
+
+// Where a level's callbacks go instead of its object's script: the function's name, the
+// argument words (the leading 0 first) and the type word. The tools that play a level without
+// the game's script manager run the callbacks in their own module through it.
+using LevelCallbackSink = std::function<Status(const char* function, uintptr_t* words, uint32_t typeWord)>;
 
 class CObjectsLevelGame : public CObjectsLevel {
 public:
@@ -102,6 +109,8 @@ public:
     // The board's text form into `out` (always terminated), for the tools; its length. A kind
     // without a board model writes "no board".
     virtual uint32_t PrintBoard(char* out, uint32_t capacity) const;
+
+    void SetCallbackSink(LevelCallbackSink sink) { m_callbackSink = std::move(sink); }
 
     uint8_t IsPaused() const { return m_paused; }
     uint8_t IsSolved() const { return m_solved; }
@@ -146,4 +155,7 @@ protected:
 
     uint8_t m_paused = 0;
     uint8_t m_solved = 0;
+
+private:
+    LevelCallbackSink m_callbackSink;
 };

@@ -25,6 +25,9 @@ public:
     LevelState& WideText(std::string& value) { return MoveText(value, true); }
 
     bool Writing() const { return m_write; }
+    // The bytes a read can still take (0 once a move failed), so that a count read back is
+    // checked before anything is sized by it.
+    int64_t BytesLeft() const;
     // Every field moved.
     bool Ok() const { return m_ok; }
 
