@@ -280,4 +280,19 @@ TEST_F(WheelsLevelCommand, TheSampleWheelsSolveByClicksOnTheirRings)
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_wheels.out"));
 }
 
+// The black jack: three games of a bet of 10 and a stand, their callbacks from the seeded
+// shoe, the third skipping the level.
+TEST_F(LevelCommand, TheSampleBlackJackSettlesThreeGamesAndSkips)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/blackjack/blackjack.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 26")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_26.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_26.0.script --seed 7 --kind BLACK_JACK --moves sample_blackjack.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_blackjack.out"));
+}
+
 }  // namespace

@@ -2962,8 +2962,8 @@ protected:
 };
 
 // Started at the labyrinth: up and left are dimmed where the ball starts; a move and the reset
-// button put it back; the key list brings the ball onto the goal and the banner shows, the
-// last of chapter 2.
+// button put it back; the key list brings the ball onto the goal and the banner shows; then
+// chapter 2 goes on to the black jack.
 TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
 {
     LinkData();
@@ -2983,6 +2983,9 @@ TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
         return;
     ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
     EXPECT_EQ(Ball(), "5,5");
+    // Chapter 2 goes on to the black jack's felt.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 40.0f)), 0x1E5A32, 6); }, 20))
+        << Stderr();
     Quit();
 }
 
@@ -3946,3 +3949,90 @@ TEST_F(HallProgram, TheTitlesOptionsSwitchTheSettingsShowTheCreditsAndChangeTheL
     EXPECT_TRUE(placed) << clicks.size() << " default clicks";
 }
 
+namespace {
+
+constexpr uint32_t kBlackJackObject = 26;
+// The cards' size and how far a hand spreads, in card widths.
+constexpr float kCardWidth = 110.0f, kCardHeight = 169.0f, kHandSpread = 0.44f;
+
+// The card sheet cell whose flat colour this is (red 36 + 24 x column, green 40 + 36 x row,
+// blue 150); -1 for any other colour.
+int32_t SheetCell(int64_t rgb)
+{
+    if (rgb < 0)
+        return -1;
+    const int r = int(rgb >> 16 & 0xFF), g = int(rgb >> 8 & 0xFF), b = int(rgb & 0xFF);
+    const int column = int(std::lround((r - 36) / 24.0)), row = int(std::lround((g - 40) / 36.0));
+    if (std::abs(b - 150) > 10 || column < 0 || column > 8 || row < 0 || row > 5 ||
+        std::abs(r - (36 + 24 * column)) > 8 || std::abs(g - (40 + 36 * row)) > 8)
+        return -1;
+    return row * 9 + column;
+}
+
+// The black jack table of the sample, as the player sees it: the buttons' plates at full colour
+// while they take clicks (a disabled one is drawn at 0.75 over the felt), and the cards by the
+// flat colour of their sheet cells near their lower left corners, where no later card of the
+// hand covers them.
+class BlackJackProgram : public CirclesProgram {
+protected:
+    static constexpr uint32_t kFelt = 0x1E5A32;
+
+    // A button's plate beside its word.
+    bool Enabled(const char* button, uint32_t plate)
+    {
+        const SceneRect& r = level.rects.at(button);
+        return Near(level.Colour(level.Window(r.x + 12.0f, r.y + r.height * 0.5f)), plate, 6);
+    }
+    bool BetEnabled() { return Enabled("bet", 0x2A6AD0); }
+    bool StandEnabled() { return Enabled("stand", 0xC03A3A); }
+    // The cell shown by card `i` (from 1) of a hand of `n` cards at `place`.
+    int32_t Card(const char* place, uint32_t i, uint32_t n)
+    {
+        const SceneRect& p = level.rects.at(place);
+        const float x = p.x + p.width * 0.5f + float(i) / float(n) * kHandSpread * kCardWidth;
+        const float y = p.y + p.height * 0.5f;
+        return SheetCell(level.Colour(level.Window(x - kCardWidth * 0.5f + 9.0f, y + kCardHeight * 0.5f - 12.0f)));
+    }
+    static bool IsCard(int32_t cell) { return cell >= 0 && cell < 53 && cell != 44; }
+};
+
+// Started at the black jack: three games of a bet and a stand by the buttons. After each deal the
+// player's cards and the bank's face-up card show their sheet cells and the bank's other card
+// its back (cell 44); the stand turns it up and the bet takes clicks again after the
+// settlement. The third settlement ends the level: its banner shows.
+TEST_F(BlackJackProgram, ThreeGamesOfABetAndAStandEndTheTable)
+{
+    LinkData();
+    BeginUntil({"--level", "blackjack", "--chapter", "2", "--frames", "1000000"}, kBlackJackObject,
+               [&] { return std::to_string(level.Colour(level.Window(1000.0f, 40.0f))); },
+               [&](const std::string&) { return Near(level.Colour(level.Window(1000.0f, 40.0f)), kFelt, 6) &&
+                                                BetEnabled(); });
+    if (HasFatalFailure())
+        return;
+    for (int game = 0; game < 3; ++game) {
+        SCOPED_TRACE("game " + std::to_string(game + 1));
+        ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20)) << Stderr();
+        // A click eaten before the table takes it is made again; a taken bet disables its button.
+        ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && WaitUntil([&] { return !BetEnabled(); }, 2); },
+                              20));
+        // The deal: player, bank face up, player, bank face down; then stand takes clicks.
+        ASSERT_TRUE(WaitUntil([&] { return StandEnabled(); }, 20)) << Stderr();
+        const std::string shown = std::to_string(Card("user_cards", 1, 2)) + " " + std::to_string(Card("user_cards", 2, 2)) +
+                                  " " + std::to_string(Card("bank_cards", 1, 2)) + " " +
+                                  std::to_string(Card("bank_cards", 2, 2));
+        EXPECT_TRUE(IsCard(Card("user_cards", 1, 2))) << shown;
+        EXPECT_TRUE(IsCard(Card("user_cards", 2, 2))) << shown;
+        EXPECT_TRUE(IsCard(Card("bank_cards", 1, 2))) << shown;
+        EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
+        ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && WaitUntil([&] { return !StandEnabled(); }, 2); },
+                              20));
+        // The bank's second card turned up.
+        EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
+        if (game < 2)
+            ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20)) << Stderr();
+    }
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20)) << Stderr();
+    Quit();
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "CountingLevel.h"
 #include "LevelPayload.h"
 #include "NimbrelLevels/CObjectsLevelBlackJack.h"
+#include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsRandom.h"
 
@@ -357,6 +358,21 @@ TEST_F(BlackJackTable, TheSavedTableComesBackAndItsChecksRefuseBadValues)
         LoadBoard(bad, damaged);
         EXPECT_FALSE(bad.Fits(4)) << d.what;
     }
+    // The tools print a saved table as its text form.
+    const auto describe = [](const std::vector<uint8_t>& bytes) {
+        UtilsStream_Chunk chunk(1);
+        chunk.Open(kStreamReadWriteGrowable);
+        chunk.Write(bytes.data(), 1, uint32_t(bytes.size()));
+        chunk.Rewind();
+        char text[512];
+        EXPECT_TRUE(DescribeLevelState(kObjectKindBlackJack, &chunk, 4, text, sizeof text));
+        return std::string(text);
+    };
+    EXPECT_EQ(describe(saved), a);
+    std::vector<uint8_t> damaged = saved;
+    damaged[shoe + 1] = 13;
+    EXPECT_EQ(describe(damaged), std::string(a) + " (does not fit)");
+    EXPECT_EQ(describe(std::vector<uint8_t>(saved.begin(), saved.begin() + 100)), "cut short");
 }
 
 // ---- the level ----------------------------------------------------------------------------------
