@@ -14,6 +14,7 @@
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelLevels/CObjectsLevelPuzzle.h"
+#include "NimbrelLevels/CObjectsLevelSliding.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
@@ -257,6 +258,23 @@ inline bool CFuzzLevel<CObjectsLevelBlackJack>::Fresh()
     return b.Callback().empty() && b.GameState() == 0 && b.Coins() == 0 && b.Bet() == 0 &&
            b.Remaining() == kBlackJackShoeSize && b.Hand(false).empty() && b.Hand(true).empty() && !IsSolved() &&
            !IsPaused();
+}
+
+// Sliding blocks: no item, no grids, no pieces, no board: the item, both sizes, the piece count,
+// the exit side, the line counters, the cell size and origin, three flags, the exit progress and
+// no play board.
+constexpr size_t kSlidingStateSize = 4 + 4 + 2 + 4 + 4 + 8 + 16 + 3 + 4 + 4;
+inline const std::vector<const char*>& SlidingNames()
+{
+    static const std::vector<const char*> names = {"board", "other"};
+    return names;
+}
+template <>
+inline bool CFuzzLevel<CObjectsLevelSliding>::Fresh()
+{
+    const SlidingBoard& b = GetBoard();
+    return b.BoardItem() == -1 && b.RefWidth() == 0 && b.Columns() == 0 && b.Pieces().empty() && !b.InPlay() &&
+           !IsSolved() && !IsPaused();
 }
 
 // A fuzz input's world: the world data and the game record, freed after the level.

@@ -58,9 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LoadKind<CObjectsLevelPuzzle>(PuzzleNames(), kPuzzleStateSize, data + 1, size - 1);
         break;
     case 1:
-        // The high bit picks the match-3.
+        // The high bit picks the match-3, the next one the sliding blocks.
         if (data[0] & 0x80)
             LoadKind<CObjectsLevelMatch3>(Match3Names(), kMatch3StateSize, data + 1, size - 1);
+        else if (data[0] & 0x40)
+            LoadKind<CObjectsLevelSliding>(SlidingNames(), kSlidingStateSize, data + 1, size - 1);
         else
             LoadKind<CObjectsLevelCircles>(CirclesNames(), kCirclesStateSize, data + 1, size - 1);
         break;

@@ -1,8 +1,9 @@
 // A mini-game kind played from any bytes: the first byte picks the kind (LevelFuzz.h), the rest
 // are lines of moves: "w NAME VALUE" a parameter word, "e NAME VALUE" an event, "c TEXT" an
 // object command, "f N" N frames (at most 100), "a N" a frame with an arrow key down (0 up,
-// 1 right, 2 down, 3 left), "k" the force-solve, "s" a save loaded back, "i NAME" a click on
-// that element, "p X Y", "m X Y", "r X Y" and "t X Y" a press, a move, a release and a click there.
+// 1 right, 2 down, 3 left), "k" the force-solve, "u" the set-up check, "s" a save loaded back,
+// "i NAME" a click on that element, "p X Y", "m X Y", "r X Y" and "t X Y" a press, a move, a
+// release and a click there.
 // Whatever the moves, the level's fields fit the object, and a save loads back the same.
 #include "LevelFuzz.h"
 
@@ -56,6 +57,9 @@ void Play(const std::vector<const char*>& names, const uint8_t* data, size_t siz
         }
         case 'k':
             level.OnCheatCodes(0);
+            break;
+        case 'u':
+            level.CheckSetup();
             break;
         case 's':
             level.SavesAndLoadsBack();
@@ -123,9 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Play<CObjectsLevelPuzzle>(PuzzleNames(), data + 1, size - 1);
         break;
     case 1:
-        // The high bit picks the match-3.
+        // The high bit picks the match-3, the next one the sliding blocks.
         if (data[0] & 0x80)
             Play<CObjectsLevelMatch3>(Match3Names(), data + 1, size - 1);
+        else if (data[0] & 0x40)
+            Play<CObjectsLevelSliding>(SlidingNames(), data + 1, size - 1);
         else
             Play<CObjectsLevelCircles>(CirclesNames(), data + 1, size - 1);
         break;

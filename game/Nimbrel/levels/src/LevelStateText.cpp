@@ -12,6 +12,7 @@
 #include "NimbrelLevels/Match3Board.h"
 #include "NimbrelLevels/PictureGridBoard.h"
 #include "NimbrelLevels/PuzzleBoard.h"
+#include "NimbrelLevels/SlidingBoard.h"
 #include "NimbrelLevels/TubingBoard.h"
 #include "NimbrelLevels/WheelsBoard.h"
 #include "NimbrelLevels/WheelStackBoard.h"
@@ -204,6 +205,9 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
         return true;
     case kObjectKindPuzzle:
         DescribePuzzle(pChunk, elementCount, out, capacity);
+        return true;
+    case kObjectKindSliding:
+        Describe<SlidingBoard>(pChunk, elementCount, out, capacity);
         return true;
     case kObjectKindTubing:
         Describe<TubingBoard, NoTubingHost>(pChunk, elementCount, out, capacity);

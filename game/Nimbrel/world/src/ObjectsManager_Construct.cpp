@@ -21,6 +21,7 @@
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelLevels/CObjectsLevelLabyrinthe.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
+#include "NimbrelLevels/CObjectsLevelSliding.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
@@ -107,6 +108,8 @@ CObjectsBase* CObjectsManager::CreateObject(uint32_t typeCode, uint32_t wordA, u
         return new (std::nothrow) CObjectsLevelJigsaw(m_pWorldData, wordA, wordB);
     case kObjectKindMixture:
         return new (std::nothrow) CObjectsLevelMixture(m_pWorldData, wordA, wordB);
+    case kObjectKindSliding:
+        return new (std::nothrow) CObjectsLevelSliding(m_pWorldData, wordA, wordB);
     case kObjectKindTubing:
         return new (std::nothrow) CObjectsLevelTubing(m_pWorldData, wordA, wordB);
     case kObjectKindWheels:

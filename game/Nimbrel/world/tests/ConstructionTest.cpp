@@ -22,6 +22,7 @@
 #include "NimbrelLevels/CObjectsLevelTubing.h"
 #include "NimbrelLevels/CObjectsLevelWheels.h"
 #include "NimbrelLevels/CObjectsLevelMixture.h"
+#include "NimbrelLevels/CObjectsLevelSliding.h"
 #include "NimbrelLevels/CObjectsLevelSpider.h"
 #include "NimbrelLevels/CObjectsLevelPuzzle.h"
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
@@ -139,6 +140,8 @@ TEST(ObjectFactory, MakesTheClassesOfThisBuildAndNothingElse)
             EXPECT_NE(dynamic_cast<CObjectsLevelJigsaw*>(made), nullptr);
         else if (code == kObjectKindMixture)
             EXPECT_NE(dynamic_cast<CObjectsLevelMixture*>(made), nullptr);
+        else if (code == kObjectKindSliding)
+            EXPECT_NE(dynamic_cast<CObjectsLevelSliding*>(made), nullptr);
         else if (code == kObjectKindTubing)
             EXPECT_NE(dynamic_cast<CObjectsLevelTubing*>(made), nullptr);
         else if (code == kObjectKindWheels)
@@ -208,9 +211,6 @@ const RefusedCase kRefused[] = {
      0},
     {"type 999", [](ConstructionLayout& s) { s.objects[0].typeCode = 999; }, nullptr, nullptr, kStatusFailed, nullptr,
      0},
-    // The sliding level has a row but no class in this build.
-    {"row without a class", [](ConstructionLayout& s) { s.objects[1].typeCode = 516; }, nullptr, nullptr,
-     kStatusOutOfMemory, nullptr, kStatusOutOfMemory},
     {"word A not the index", [](ConstructionLayout& s) { s.objects[1].wordA = 0; }, nullptr, nullptr, kStatusMismatch,
      kInvalidConstructionText, kStatusMismatch},
     {"interface index past the objects", [](ConstructionLayout& s) { s.interfaces[kInterfaceHint] = 2; }, nullptr,
