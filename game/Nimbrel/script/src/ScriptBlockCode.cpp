@@ -49,6 +49,7 @@ void Decode(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptFunct
         case kScriptOpSetLong: decoded.kind = kScriptDecodedSetLong; break;
         case kScriptOpReference: decoded.kind = kScriptDecodedReference; break;
         case kScriptOpLeaveIfZero: decoded.kind = kScriptDecodedLeaveIfZero; break;
+        case kScriptOpBindParam: decoded.kind = kScriptDecodedBindParam; break;
         case kScriptOpEnterBlock:
             if (ScriptBlockOwner(nullptr, function, instruction.a) == function && instruction.b != kScriptNone) {
                 if (ScriptBlock* target = ScriptGetBlock(function, instruction.b)) {

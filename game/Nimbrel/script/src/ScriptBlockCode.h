@@ -29,6 +29,7 @@ enum ScriptDecodedKind : uint8_t {
     kScriptDecodedOperator,
     kScriptDecodedLeaveIfZero,
     kScriptDecodedEnter,
+    kScriptDecodedBindParam,
 };
 
 struct ScriptSegment;

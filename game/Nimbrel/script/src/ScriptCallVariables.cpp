@@ -34,15 +34,22 @@ ScriptDeclaration* ScriptCallVariable(ScriptFunction* caller, const ScriptFuncti
     const bool indexed = n < kIndexedArgumentLimit;
     // The callee's serial, not its address: a node may be freed and another made there.
     const uint64_t key = callee->serial ^ (static_cast<uint64_t>(n) << 56);
+    ScriptFunction::RecentArgument* recent = &caller->recentArguments[n % ScriptFunction::kRecentArguments];
     if (indexed && callee->serial != 0) {
+        if (recent->declaration && recent->key == key)
+            return recent->declaration;
         auto found = caller->argumentIndex.find(key);
-        if (found != caller->argumentIndex.end())
+        if (found != caller->argumentIndex.end()) {
+            *recent = ScriptFunction::RecentArgument{key, found->second};
             return found->second;
+        }
     }
     const std::string name = CallVariableName(callee->name, n);
     ScriptDeclaration* declaration = ScriptFindArgument(caller, name.c_str());
-    if (declaration && indexed && callee->serial != 0)
+    if (declaration && indexed && callee->serial != 0) {
         caller->argumentIndex[key] = declaration;
+        *recent = ScriptFunction::RecentArgument{key, declaration};
+    }
     return declaration;
 }
 

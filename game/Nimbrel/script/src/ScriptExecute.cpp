@@ -320,6 +320,34 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
                 break;
             }
+            case kScriptDecodedBindParam: {
+                // A parameter found under its name in the caller's stack as a plain number is
+                // copied as the handler copies it; the result slot (0) is bound to where the
+                // caller keeps it. A missing name or anything to follow goes to the handler.
+                if (instruction->a >= slotCount)
+                    break;
+                ScriptValue* slot = &slots[instruction->a];
+                if (slot->type != kScriptTypeUnknown) {
+                    done = true;
+                    break;
+                }
+                ScriptActivation* caller = ScriptCallerActivation(activation);
+                if (!caller || !caller->stack)
+                    break;
+                const std::string& name = ScriptParameterName(function, instruction->b);
+                const uint32_t found = caller->stack->FindNamed(name.c_str(), name.size());
+                if (found == kScriptNone)
+                    break;
+                if (instruction->b == 0) {
+                    slot->type = kScriptTypeExtern;
+                    slot->value = found;
+                    done = true;
+                    break;
+                }
+                const ScriptValue* source = &caller->stack->slots[found];
+                done = source->type <= kScriptTypeString && FastAssign(slot, source);
+                break;
+            }
             case kScriptDecodedEnter: {
                 ScriptBlock* target = static_cast<ScriptBlock*>(op.target);
                 if (depth + 1 < kInlineDepth) {

@@ -27,6 +27,8 @@ void ScriptFunction::Reset()
     hasReturn = 0;
     paramCount = 0;
     argumentIndex.clear();
+    for (RecentArgument& recent : recentArguments)
+        recent = RecentArgument{};
     parameterNames.clear();
     callee = nullptr;
     calleeEpoch = 0;

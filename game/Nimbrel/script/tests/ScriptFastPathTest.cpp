@@ -275,6 +275,29 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
          "+ i; } var m = 0; while (m < n * 2) { m++; } var r = hold(\"b\"); for (var j = 0; j < r; j++) { m = m + "
          "j; } note(\"\" + m + \" \" + total); return m; }",
          {"main", "+7", "+4", "main", "+0", "+3"}},
+        // Calls: parameters of every type and from every kind of slot (a literal, a global, a
+        // string, a float, another call's result), recursion, a wait inside a callee (the run
+        // state is saved while it waits) and errors inside callees, each naming its own line.
+        {"var g = 4;\r\n"
+         "function fact(n) { if (n < 2) { return 1; } return n * half(n - 1); }\r\n"
+         "function half(n) { if (n < 2) { return 1; } return n * fact(n - 1); }\r\n"
+         "function mix(a, b, c) { note(\"\" + a + \"/\" + b + \"/\" + c); return a + b; }\r\n"
+         "function main() { var r = fact(6); r = r + mix(g, 2.5, \"s\"); r = mix(fact(3), r, 1); "
+         "var t = mix(\"x\", \"y\", g); note(\"\" + r + t); return r; }",
+         {"main", "main"}},
+        {"var log = \"\";\r\n"
+         "function inner(a, b) {\r\nvar got = hold(\"in\" + a);\r\nlog = log + got;\r\nreturn a + b + got;\r\n}\r\n"
+         "function outer(a) { var x = inner(a, 10); var y = inner(x, a); return x + y; }\r\n"
+         "function main() { var r = outer(2); note(\"\" + r + log); return r; }",
+         {"main", "+4", "+5", "main", "+1", "outer", "+2", "+3"}},
+        {"function bad(a, b) {\r\nvar sum = a + b;\r\nsum = sum / (b - b);\r\nreturn sum;\r\n}\r\n"
+         "function worse(a) {\r\nvar diff = a;\r\ndiff = diff - \"s\";\r\nreturn diff;\r\n}\r\n"
+         "function main() {\r\nvar r = bad(1, 2);\r\nnote(\"never\");\r\n}\r\n"
+         "function other() {\r\nvar r = worse(3);\r\nnote(\"never\");\r\n}\r\n"
+         "function deep(n) {\r\nif (n == 0) { return bad(n, 0); }\r\nreturn deeper(n - 1);\r\n}\r\n"
+         "function deeper(n) {\r\nreturn deep(n);\r\n}\r\n"
+         "function start() {\r\nreturn deep(3);\r\n}\r\n",
+         {"main", "other", "start", "deep", "main"}},
         // A loop whose counter reaches it through a reference made outside.
         {"function step(n) { var s = 0; for (var i = 0; i < n; i++) { s = s + i; n = n - 0; } return s; }\r\n"
          "function main() { var x = step(6); x = x + step(3); note(\"\" + x); return x; }",

@@ -150,6 +150,14 @@ struct ScriptFunction {
     // Run-time indexes, not part of the compiled form (rebuilt on demand):
     // the argument variables of calls made by this function, by (callee node, argument number);
     std::unordered_map<uint64_t, ScriptDeclaration*> argumentIndex;
+    // the entries of argumentIndex used last, one per argument number modulo their count, so
+    // that a builtin reading its arguments at every call finds them without hashing;
+    struct RecentArgument {
+        uint64_t key = 0;
+        ScriptDeclaration* declaration = nullptr; // null: empty
+    };
+    static constexpr uint32_t kRecentArguments = 8;
+    RecentArgument recentArguments[kRecentArguments];
     // the names "_%s_%d_" under which callers pass this function's parameters, by number;
     std::vector<std::string> parameterNames;
     // for a call node: the function it calls, found while the code in the VM was as in
