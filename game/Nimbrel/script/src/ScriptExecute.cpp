@@ -434,6 +434,20 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                 }
                 Status made = Materialize(vm, module, activation, frames, depth);
                 return made < 0 ? made : kScriptControlMoved;
+            } else if (standard && opcode == kScriptOpCallFunction) {
+                // The driver would go down to the innermost record just made and run this
+                // instruction's handler there first; done here, one round through it less.
+                Status made = Materialize(vm, module, activation, frames, depth);
+                if (made < 0)
+                    return made;
+                ScriptActivation* leaf = activation;
+                while (leaf->child)
+                    leaf = leaf->child;
+                result = handler(vm, module, leaf, instruction);
+                if (result < 0)
+                    return result;
+                leaf->position++;
+                return kScriptControlMoved;
             } else {
                 // Anything else is done by the driver on the records.
                 Status made = Materialize(vm, module, activation, frames, depth);
