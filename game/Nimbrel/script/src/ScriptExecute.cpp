@@ -11,7 +11,10 @@
 //   record; the records are made, as they would have been, the moment anything else (a call,
 //   a builtin, a return, a failure) needs them;
 // - loops whose work is all data run in their compiled form (ScriptLoopCode.h), where
-//   ScriptVM::compiledLoops allows it.
+//   ScriptVM::compiledLoops allows it;
+// - what the driver would do next without anything in between - a loop record's next turn,
+//   a call from the records just made for inline blocks - is done here, and a parameter
+//   passed as a plain number is bound without its handler.
 // Anything in doubt - strings, other references, anything that could fail - goes to the
 // handler, which then does exactly what it always does.
 #include "NimbrelScript/ScriptOps.h"
@@ -185,8 +188,17 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
         Frame& frame = frames[depth];
         uint32_t& position = depth == 0 ? activation->position : frame.position;
         if (position >= frame.count) {
-            if (depth == 0)
+            if (depth == 0) {
+                // A loop's record turns again as the driver would turn it, without the round
+                // through the driver.
+                if (shortcuts && result == kScriptOk && ScriptIsLoopBlock(frame.block) && activation->stack) {
+                    ScriptStackTruncate(activation->stack, frame.block->base);
+                    position = 0;
+                    elseSkip = false;
+                    continue;
+                }
                 return result;
+            }
             // An inline block ends as the driver ends an activation.
             ScriptStack* stack = activation->stack;
             if (ScriptIsLoopBlock(frame.block)) {
