@@ -5,7 +5,10 @@
 // commands and "finished" of _waitForEvent reach the level's real handlers. Then the moves of
 // the file play it, frame by frame; "finish solved=N" is printed when the level finishes, and
 // the call waiting for it goes on. "!key up|down|left|right" plays one frame with that arrow
-// key down. The level's callbacks are printed with their arguments and run in the script.
+// key down. The level's callbacks are printed with their arguments and run in the script. A
+// match-3 deals from the seed and the seeds after it, and the monitor and popups objects its
+// script names are stand-ins that print each score they are sent that differs from the last and
+// each narrator line.
 #include "Commands.h"
 #include "ScriptSceneRun.h"
 
@@ -14,11 +17,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelGame.h"
+#include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelScript/ScriptRun.h"
 #include "NimbrelScript/ScriptStatus.h"
@@ -44,6 +49,38 @@ uint32_t KindByCode(const std::string& code)
     return 0;
 }
 
+// The monitor and popups objects of a match-3, by the names its script gives.
+class CStandIns : public Match3Outlets {
+public:
+    int32_t FindObject(const char* name, uint32_t typeCode) override
+    {
+        m_names.push_back(std::string(typeCode == kObjectKindMonitor ? "monitor " : "popups ") + name);
+        return int32_t(m_names.size() - 1);
+    }
+    Status SetScore(int32_t monitor, uint32_t, float score) override
+    {
+        const std::string& name = Name(monitor);
+        if (m_scores.count(name) == 0 || m_scores[name] != score)
+            std::printf("%s set_score %g\n", name.c_str(), double(score));
+        m_scores[name] = score;
+        return kStatusOk;
+    }
+    void ShowNarratorLine(int32_t popups, uint32_t stringNumber) override
+    {
+        std::printf("%s narrator common string %u\n", Name(popups).c_str(), unsigned(stringNumber));
+    }
+
+private:
+    const std::string& Name(int32_t object)
+    {
+        static const std::string none = "none";
+        return object >= 0 && size_t(object) < m_names.size() ? m_names[size_t(object)] : none;
+    }
+
+    std::vector<std::string> m_names;
+    std::map<std::string, float> m_scores;
+};
+
 class CLevelRun {
 public:
     int Run(const std::string& elements, const std::string& script, uint32_t seed, const std::string& kind,
@@ -61,7 +98,11 @@ private:
     Status RunCallback(const char* function, uintptr_t* words, uint32_t typeWord);
     void PrintBoard();
 
+    // What a drawn frame shows beyond the level's update: a match-3's score.
+    void Shown();
+
     CSceneRun m_scene;
+    CStandIns m_standIns;
     CObjectsBase* m_pLevel = nullptr;
     ScriptVM* m_pVM = nullptr;
     ScriptModule* m_pModule = nullptr;
@@ -156,6 +197,12 @@ void CLevelRun::CheckFinish()
     }
 }
 
+void CLevelRun::Shown()
+{
+    if (auto* match3 = dynamic_cast<CObjectsLevelMatch3*>(m_pLevel))
+        match3->ShowScore();
+}
+
 void CLevelRun::PrintBoard()
 {
     char text[512] = "no board";
@@ -177,6 +224,7 @@ bool CLevelRun::Move(const std::string& line)
             return false;
         for (uint32_t i = 0; i < count && m_exit == 0; ++i) {
             m_pLevel->UpdateState();
+            Shown();
             CheckFinish();
         }
     } else if (move == "!event") {
@@ -270,6 +318,10 @@ int CLevelRun::Run(const std::string& elements, const std::string& script, uint3
     WorldData* world = m_scene.World();
     UtilsRandom_Seed(world, seed);
     world->frameTime = 1.0;
+    if (auto* match3 = dynamic_cast<CObjectsLevelMatch3*>(m_pLevel)) {
+        match3->SetOutlets(&m_standIns);
+        match3->SetSeedSource([seed]() mutable { return seed++; });
+    }
     m_scene.SetTaker([this](const std::string& name, const std::vector<std::string>& texts, uint32_t tail,
                             Status* pStatus) { return Take(name, texts, tail, pStatus); });
 

@@ -170,6 +170,24 @@ TEST_F(LevelCommand, TheSampleLabyrinthSolvesByItsKeys)
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_labyrinth.out"));
 }
 
+// The sample's match-3 dealt from a seed and won by a greedy player's clicks: the stand-in
+// monitor prints the score as it counts up to thirty, then the level finishes.
+TEST_F(LevelCommand, TheSampleMatch3IsWonByAGreedyPlayer)
+{
+    ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/match3/match3.scene " + folder.Path().string() +
+                          " --base Nimbrel --number 27")
+                  .status,
+              0);
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + (folder.Path() / "Nimbrel_object_27.raw").string() + " " + sample +
+                    "scripts/Nimbrel_object_27.0.script --seed 7 --moves sample_match3.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_match3.out"));
+    const size_t last = outcome.output.rfind("set_score");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_EQ(outcome.output.compare(last, 29, "set_score 30\nfinish solved=1\n"), 0) << outcome.output;
+}
+
 TEST_F(LevelCommand, RefusedWordsAnIncompleteSetupAndMovesThatDoNotRead)
 {
     const std::string script = Write("refused.script",

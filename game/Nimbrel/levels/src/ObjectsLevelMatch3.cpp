@@ -126,10 +126,13 @@ Status CObjectsLevelMatch3::CheckSetup()
     if (Failed(m_board.CheckSetup()))
         return kStatusFailed;
     const ElementRecord* board = SizeBoard();
-    if (!board || !m_pMesh)
+    if (!board)
         return kStatusFailed;
+    // Without a renderer (the tools) there is no mesh to build.
+    if (!m_pMesh)
+        return kStatusOk;
     BuildTileMesh(*board);
-    return kStatusOk;
+    return m_meshBuilt ? kStatusOk : kStatusFailed;
 }
 
 const ElementRecord* CObjectsLevelMatch3::BoardRecord()
