@@ -2869,6 +2869,141 @@ TEST_F(JigsawProgram, ThePiecesAreReadAndSlidHomeByClicks)
     Quit();
 }
 
+constexpr uint32_t kMatch3Object = 27;
+
+// The match-3 of the sample, as the player sees it: each of the 64 cells read by its colour
+// ("1" to "6", "?" for none), a quarter of a cell in from its upper left corner, away from the
+// centre where the help sparkle shows; and the pale text pixels over the monitor's plate.
+class Match3Program : public CirclesProgram {
+protected:
+    std::string Cells()
+    {
+        static const int64_t colours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x3050D0, 0x9040C0};
+        const SceneRect& r = level.rects.at("board");
+        std::vector<WindowPoint> points;
+        for (int c = 0; c < 64; ++c)
+            points.push_back(level.Window(r.x + 40.0f * float(c % 8) + 10.0f, r.y + 40.0f * float(c / 8) + 10.0f));
+        std::string cells;
+        for (int64_t colour : level.Colours(points)) {
+            char kind = '?';
+            for (int i = 0; i < 6; ++i)
+                if (Near(colour, colours[i], 12))
+                    kind = char('1' + i);
+            cells += kind;
+        }
+        return cells;
+    }
+    // The board once it has stopped moving: two reads alike, every cell known.
+    std::string Settled()
+    {
+        std::string last = Cells(), now;
+        WaitUntil(
+            [&] {
+                now = Cells();
+                const bool still = now == last && now.find('?') == std::string::npos;
+                last = now;
+                return still;
+            },
+            20);
+        return now;
+    }
+    WindowPoint Cell(size_t c)
+    {
+        const SceneRect& r = level.rects.at("board");
+        return level.Window(r.x + 40.0f * float(c % 8) + 20.0f, r.y + 40.0f * float(c / 8) + 20.0f);
+    }
+    std::vector<int> Plate()
+    {
+        const RootPicture picture = ReadWindowPicture(level.id);
+        const SceneRect& plate = monitor.at("plate");
+        const WindowPoint from = level.Window(plate.x + 4.0f, plate.y + 4.0f);
+        const WindowPoint to = level.Window(plate.x + plate.width - 4.0f, plate.y + plate.height - 4.0f);
+        std::vector<int> pale;
+        for (int y = std::max(from.y, 0); y < std::min(to.y, picture.height); ++y)
+            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x) {
+                const uint32_t c = picture.At(x, y);
+                if ((c >> 16 & 0xFF) > 200 && (c >> 8 & 0xFF) > 190 && (c & 0xFF) > 140)
+                    pale.push_back(y * 4096 + x);
+            }
+        return pale;
+    }
+    // The first two neighbours in reading order whose switch lines up three of a colour.
+    static bool GreedyMove(const std::string& cells, size_t* pA, size_t* pB)
+    {
+        const auto runs = [](const std::string& g) {
+            for (size_t c = 0; c < 64; ++c) {
+                const size_t x = c % 8, y = c / 8;
+                if ((x + 2 < 8 && g[c + 1] == g[c] && g[c + 2] == g[c]) ||
+                    (y + 2 < 8 && g[c + 8] == g[c] && g[c + 16] == g[c]))
+                    return true;
+            }
+            return false;
+        };
+        for (size_t a = 0; a < 64; ++a)
+            for (size_t b : {a + 1, a + 8}) {
+                if ((b == a + 1 && a % 8 == 7) || b >= 64 || cells[a] == cells[b])
+                    continue;
+                std::string g = cells;
+                std::swap(g[a], g[b]);
+                if (runs(g)) {
+                    *pA = a;
+                    *pB = b;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    std::map<std::string, SceneRect> monitor =
+        SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_9.raw");
+};
+
+// Started at the match-3: the board read off the screen away from the cells' centres, each
+// greedy switch made by two clicks (the first again until its piece shows selected, the second
+// again until the board moves), waiting for the board to settle after each; the monitor counts
+// up, and thirty points bring the banner that ends the chapter.
+TEST_F(Match3Program, AGreedyPlayerClicksTheBoardToThirtyPoints)
+{
+    LinkData();
+    BeginUntil({"--level", "match3", "--chapter", "2", "--frames", "1000000"}, kMatch3Object,
+               [&] { return Cells(); }, [&](const std::string& cells) { return cells.find('?') == std::string::npos; });
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(monitor.count("plate"));
+    const std::vector<int> none = Plate();
+    bool counted = false;
+    for (int move = 0; move < 60 && !IsBannerGold(level.Colour(level.Centre("solved"))); ++move) {
+        const std::string cells = Settled();
+        if (IsBannerGold(level.Colour(level.Centre("solved"))))
+            break;
+        size_t a = 0, b = 0;
+        ASSERT_TRUE(GreedyMove(cells, &a, &b)) << cells;
+        SCOPED_TRACE(cells);
+        // A click eaten by the window is clicked again: the first until its piece shows in the
+        // selection's grey, the second until the board is no longer what it was.
+        const auto clickUntil = [&](size_t c, const std::function<bool()>& done) {
+            auto clicked = std::chrono::steady_clock::time_point{};
+            return WaitUntil(
+                [&] {
+                    if (done())
+                        return true;
+                    if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
+                        level.Click(Cell(c));
+                        clicked = std::chrono::steady_clock::now();
+                    }
+                    return false;
+                },
+                10);
+        };
+        ASSERT_TRUE(clickUntil(a, [&] { return Cells()[a] == '?'; })) << Cells();
+        ASSERT_TRUE(clickUntil(b, [&] { return Cells() != cells && Cells()[a] != '?'; })) << Cells();
+        counted = counted || WaitUntil([&] { return Plate() != none; }, 5);
+    }
+    EXPECT_TRUE(counted) << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20)) << Stderr();
+    Quit();
+}
+
 // A game closed after two moves continues with the discs where they were, and solves.
 TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
 {
@@ -3999,7 +4134,7 @@ protected:
 // Started at the black jack: three games of a bet and a stand by the buttons. After each deal the
 // player's cards and the bank's face-up card show their sheet cells and the bank's other card
 // its back (cell 44); the stand turns it up and the bet takes clicks again after the
-// settlement. The third settlement ends the level: its banner shows.
+// settlement. The third settlement ends the level: its banner shows, then the match-3.
 TEST_F(BlackJackProgram, ThreeGamesOfABetAndAStandEndTheTable)
 {
     LinkData();
@@ -4032,6 +4167,8 @@ TEST_F(BlackJackProgram, ThreeGamesOfABetAndAStandEndTheTable)
             ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20)) << Stderr();
     }
     EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20)) << Stderr();
+    // Then the match-3's floor.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 740.0f)), 0x38203C); }, 20)) << Stderr();
     Quit();
 }
 
