@@ -14,6 +14,7 @@
 #include "LevelPayload.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelLevels/CObjectsLevelMatch3.h"
+#include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "VornelUtils/UtilsRandom.h"
 
@@ -633,6 +634,27 @@ TEST(Match3Board, AGreedyPlayerWinsTheSampleByClicks)
         EXPECT_EQ(board.Score(), 30) << seed;
         EXPECT_EQ(host.finishes, std::vector<uint8_t>{1}) << seed;
     }
+}
+
+TEST(Match3Board, TheSavedBoardReadsBackAsText)
+{
+    TestHost host;
+    Match3Board board(&host);
+    Configure(board, "switch", "4x4");
+    Dealt(board, {"1121", "3452", "5632", "3456"});
+    const std::vector<uint8_t> bytes = SavedBoard(board);
+    UtilsStream_Chunk chunk(1);
+    chunk.Open(kStreamReadWriteGrowable);
+    chunk.Write(bytes.data(), 1, uint32_t(bytes.size()));
+    chunk.Rewind();
+    char text[256];
+    ASSERT_TRUE(DescribeLevelState(kObjectKindMatch3, &chunk, 1, text, sizeof text));
+    EXPECT_STREQ(text, "match3 4x4 score 0/30 animation 0\n1:1 1:1 2:1 1:1\n3:1 4:1 5:1 2:1\n5:1 6:1 3:1 2:1\n"
+                       "3:1 4:1 5:1 6:1");
+    // A board item beyond the object is told.
+    chunk.Rewind();
+    ASSERT_TRUE(DescribeLevelState(kObjectKindMatch3, &chunk, 0, text, sizeof text));
+    EXPECT_NE(std::strstr(text, "(does not fit)"), nullptr) << text;
 }
 
 // ---- help ---------------------------------------------------------------------------------------

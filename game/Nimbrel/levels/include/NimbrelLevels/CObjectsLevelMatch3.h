@@ -66,6 +66,12 @@ public:
     void SetSeedSource(std::function<uint32_t()> source) { m_seedSource = std::move(source); }
 
 protected:
+    // The particles go with the level's activation: no sparkle is held over it.
+    void ResetFields() override
+    {
+        CObjectsLevelBoard<Match3Board>::ResetFields();
+        m_pSparkle = nullptr;
+    }
     Status ResetBoard() override;
     void StateFields(LevelState& state) override { m_board.StateFields(state, m_paused); }
     bool StateFits() override { return m_board.Fits(m_elementCount) && m_paused <= 1; }
