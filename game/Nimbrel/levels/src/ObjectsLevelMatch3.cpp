@@ -330,10 +330,11 @@ bool CObjectsLevelMatch3::BoardPoint(float x, float y, float* pX, float* pY)
 
 Status CObjectsLevelMatch3::OnMouseDown(float x, float y, uint32_t state)
 {
+    // A press beside the cells goes to the level's other items.
     float bx, by;
-    if (!InPlay() || !BoardPoint(x, y, &bx, &by))
-        return CObjectsLevelBoard<Match3Board>::OnMouseDown(x, y, state);
-    return m_board.Press(bx, by) ? kStatusOk : kStatusFailed;
+    if (InPlay() && BoardPoint(x, y, &bx, &by) && m_board.Press(bx, by))
+        return kStatusOk;
+    return CObjectsLevelBoard<Match3Board>::OnMouseDown(x, y, state);
 }
 
 Status CObjectsLevelMatch3::OnMouseMove(float x, float y, uint32_t state)
@@ -355,9 +356,9 @@ Status CObjectsLevelMatch3::OnMouseUp(float x, float y, uint32_t state)
 Status CObjectsLevelMatch3::OnClick(float x, float y, uint32_t state)
 {
     float bx, by;
-    if (!InPlay() || !BoardPoint(x, y, &bx, &by))
-        return CObjectsLevelBoard<Match3Board>::OnClick(x, y, state);
-    return m_board.Click(bx, by) ? kStatusOk : kStatusFailed;
+    if (InPlay() && BoardPoint(x, y, &bx, &by) && m_board.Click(bx, by))
+        return kStatusOk;
+    return CObjectsLevelBoard<Match3Board>::OnClick(x, y, state);
 }
 
 // ---- drawing ------------------------------------------------------------------------------------
