@@ -88,6 +88,31 @@ int32_t* Match3Board::ItemWord(const char* name) { return Is(name, "match3_game_
 
 Status Match3Board::Word(const char* name, char* value)
 {
+    // The dealt board is laid out by these: a word that changes one of them leaves no board,
+    // which the next "reset" deals afresh, rather than cells read past their end or kinds off
+    // the sheet.
+    const uint8_t shape[] = {m_tilesAcross, m_tilesDown, m_width, m_height, m_kindCount, m_kindOffset, m_bonusTile};
+    const Status status = ApplyWord(name, value);
+    const uint8_t now[] = {m_tilesAcross, m_tilesDown, m_width, m_height, m_kindCount, m_kindOffset, m_bonusTile};
+    if (HasBoard() && std::memcmp(shape, now, sizeof shape) != 0)
+        DropBoard();
+    return status;
+}
+
+void Match3Board::DropBoard()
+{
+    m_cells.clear();
+    m_bonusOnBoard = 0;
+    m_animation = kMatch3Idle;
+    m_progress = m_lineReturn = 0.0f;
+    m_cellA = m_cellB = -1;
+    m_helpTimer = 0.0f;
+    m_selected = kMatch3NoCell;
+    ClearPress();
+}
+
+Status Match3Board::ApplyWord(const char* name, char* value)
+{
     if (Is(name, "match3_game_type")) {
         // Bits are only added.
         LevelListWalk walk(value);

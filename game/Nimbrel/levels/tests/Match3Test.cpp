@@ -173,6 +173,36 @@ TEST(Match3Board, WordsAreCutRaisedAndAdded)
     EXPECT_EQ(Word(board, "match3_unheard_of", "1"), kStatusDoneStoreResult);
 }
 
+// A word that lays the board out differently takes the dealt board away until the next deal;
+// the same value again, or any other word, keeps it.
+TEST(Match3Board, AWordThatReshapesTheBoardLeavesNoBoardUntilTheNextDeal)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"match3_grid_row_col", "3x3"},   {"match3_grid_row_col", "9x8"},    {"match3_row_col", "2x2"},
+        {"match3_elem_used_count", "5"},  {"match3_elem_used_offset", "2"},  {"match3_elem_bonus_index", "3"}};
+    for (const auto& [name, value] : cases) {
+        TestHost host;
+        Match3Board board(&host);
+        Configure(board);
+        ASSERT_EQ(board.Deal(), kStatusOk);
+        EXPECT_EQ(Word(board, "match3_grid_row_col", "8x8"), kStatusDoneStoreResult);
+        EXPECT_EQ(Word(board, "match3_points_to_win", "40"), kStatusDoneStoreResult);
+        ASSERT_TRUE(board.HasBoard());
+        EXPECT_EQ(Word(board, name, value), kStatusDoneStoreResult);
+        EXPECT_FALSE(board.HasBoard()) << name << " " << value;
+        EXPECT_TRUE(board.Fits(3)) << name << " " << value;
+        EXPECT_FALSE(board.InPlay());
+    }
+    TestHost host;
+    Match3Board board(&host);
+    Configure(board);
+    ASSERT_EQ(board.Deal(), kStatusOk);
+    Word(board, "match3_grid_row_col", "6x5");
+    ASSERT_EQ(board.Deal(), kStatusOk);
+    EXPECT_TRUE(board.Fits(3));
+    EXPECT_EQ(board.Width() * board.Height(), 30u);
+}
+
 TEST(Match3Board, TheReplacementKindWrapsByTheKindCount)
 {
     TestHost host;

@@ -231,6 +231,9 @@ private:
     void MarkPair(uint32_t a, uint32_t b, bool rowTest, uint16_t* pMarked);
     void ClearPress();
     void EndAnimation();
+    Status ApplyWord(const char* name, char* value);
+    // No board, as before the first "reset".
+    void DropBoard();
 
     Match3Host* m_pHost;
     // Configuration.
