@@ -2,12 +2,15 @@
 // of a moves file; the sample's tubing solved by clicks at its cells, and a timed tubing whose
 // "finished" ends the wait; the sample's wheels solved by clicks on their rings; the sample's
 // puzzle solved by short presses and drags home, and a snap-finish puzzle by joins; the
-// sample's labyrinth solved by its arrow keys; refused words,
+// sample's labyrinth solved by its arrow keys; the sample's sliding blocks solved by the drags a
+// search confirms; refused words,
 // a setup left incomplete, moves that do not read, and kinds that the tool does not know.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
+#include "../../../game/Nimbrel/levels/tests/SlidingSolver.h"
 #include "GoldenScripts.h"
 #include "ToolTestSupport.h"
 
@@ -311,6 +314,68 @@ TEST_F(LevelCommand, TheSampleBlackJackSettlesThreeGamesAndSkips)
                     "scripts/Nimbrel_object_26.0.script --seed 7 --kind BLACK_JACK --moves sample_blackjack.moves");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_blackjack.out"));
+}
+
+// The sliding blocks' element infos beside the circles'.
+class SlidingLevelCommand : public LevelCommand {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(RunInGolden("scene build " + sample + "scenes/sliding/sliding.scene " + folder.Path().string() +
+                              " --base Nimbrel --number 28")
+                      .status,
+                  0);
+    }
+    std::string Raw() const { return (folder.Path() / "Nimbrel_object_28.raw").string(); }
+};
+
+class NoSlidingHost : public LevelBoardHost {
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+};
+
+// The known drags of the sample: the piece on (column, row) moved by (columns, rows) cells.
+constexpr SlidingDrag kSampleDrags[] = {{0, 2, 0, 1}, {2, 2, -2, 0}, {2, 4, 0, -2}, {4, 4, -2, 0},
+                                        {4, 0, 0, 3}, {0, 1, 3, 0},  {2, 2, 0, -2}, {0, 2, 4, 0}};
+
+// The search over the sample finds no shorter way than the known drags, which solve it in the
+// model and, as pointer drags of the moves file, in vornel level run.
+TEST_F(SlidingLevelCommand, TheSampleSlidingSolvesByTheDragsTheSearchConfirms)
+{
+    const std::string script = sample + "scripts/Nimbrel_object_28.0.script";
+    NoSlidingHost host;
+    SlidingBoard board(&host);
+    ASSERT_TRUE(SlidingBoardFromScript(script, board));
+    bool solvable = false;
+    EXPECT_EQ(SolveSliding(board, &solvable).size(), std::size(kSampleDrags));
+    EXPECT_TRUE(solvable);
+    for (const SlidingDrag& drag : kSampleDrags) {
+        EXPECT_FALSE(board.IsWon());
+        EXPECT_TRUE(board.Shift(drag.row * board.Columns() + drag.column, drag.columns, drag.rows))
+            << drag.column << "," << drag.row;
+    }
+    EXPECT_TRUE(board.IsWon());
+
+    // The moves file drags the same pieces by the same cells, from the cells' centres.
+    std::string drags;
+    for (const SlidingDrag& d : kSampleDrags) {
+        const int x = 312 + 80 * int(d.column), y = 184 + 80 * int(d.row);
+        const int hx = x + 40 * d.columns, hy = y + 40 * d.rows, ex = x + 80 * d.columns, ey = y + 80 * d.rows;
+        drags += "!press " + std::to_string(x) + " " + std::to_string(y) + "\n!move " + std::to_string(hx) + " " +
+                 std::to_string(hy) + "\n!move " + std::to_string(ex) + " " + std::to_string(ey) + "\n!release " +
+                 std::to_string(ex) + " " + std::to_string(ey) + "\n";
+    }
+    std::string played;
+    std::istringstream moves(ReadText(kGolden / "sample_sliding.moves"));
+    for (std::string line; std::getline(moves, line);)
+        if (line.rfind("!press", 0) == 0 || line.rfind("!move", 0) == 0 || line.rfind("!release", 0) == 0)
+            played += line + "\n";
+    EXPECT_EQ(played, drags);
+
+    const goldentest::Outcome outcome =
+        RunInGolden("level run " + Raw() + " " + script + " --moves sample_sliding.moves");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, ReadText(kGolden / "sample_sliding.out"));
 }
 
 }  // namespace

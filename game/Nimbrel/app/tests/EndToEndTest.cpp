@@ -30,6 +30,7 @@
 
 #include "../../levels/tests/CirclesSolver.h"
 #include "../../levels/tests/JigsawSolver.h"
+#include "../../levels/tests/SlidingSolver.h"
 #include "../../levels/tests/WheelsSolver.h"
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelLevels/TubingBoard.h"
@@ -2457,18 +2458,10 @@ bool IsBannerGold(int64_t rgb)
 
 // The circles level of the sample, as the player sees it: the ten places at their ring
 // positions about the two centres, read as "LLLMMMMRRR", and the solver's turns as its arrows.
-class CirclesProgram : public Program {
-protected:
-    class NoRandom : public LevelBoardHost {
-        uint32_t NextRandom() override { return 0; }
-        void BoardFinished(uint8_t) override {}
-    };
-
-    void SetUp() override
+class CirclesPlayer {
+public:
+    explicit CirclesPlayer(LevelWindow& window) : level(window)
     {
-        Program::SetUp();
-        if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
         // The rings' layout, dealt once: the places' order along the rings.
         const char* items[] = {"circles_game_play", "circles_register_center_left", "circles_register_center_right",
                                "circles_register_items_ref_left", "circles_register_items_ref_middle",
@@ -2476,51 +2469,7 @@ protected:
         for (int32_t i = 0; i < 6; ++i)
             *board.ItemWord(items[i]) = i;
         board.Word("circles_random_count", "1");
-        ASSERT_EQ(board.Deal(), kStatusOk);
-    }
-
-    // The program, from the start at the circles or from the saved game, up to the rings'
-    // deal on the screen, clicked through the splash pictures.
-    void Begin(const std::vector<std::string>& args)
-    {
-        BeginUntil(args, kCirclesObject, [&] { return Arrangement(); },
-                   [&](const std::string& shown) { return shown.find('?') == std::string::npos; });
-    }
-    // The program up to the level `object` on the screen: until `ready` holds for what `read`
-    // reads there.
-    void BeginUntil(const std::vector<std::string>& args, uint32_t object, const std::function<std::string()>& read,
-                    const std::function<bool(const std::string&)>& ready)
-    {
-        pid = Start("nimbrel", args);
-        const std::string id = MainWindow(pid);
-        ASSERT_NE(id, "") << Stderr();
-        ASSERT_TRUE(level.Open(id));
-        ASSERT_TRUE(level.Read(object));
-        // A saved game is continued from the title: play, then the profile's row.
-        HallWindow title;
-        ASSERT_TRUE(title.Open(id));
-        const std::string profile = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
-        std::error_code error;
-        const bool returning = fs::exists(profile) && fs::file_size(profile, error) > 0;
-        bool road = false;
-        const WindowPoint corner = level.Window(1000.0f, 740.0f);
-        auto lastClick = std::chrono::steady_clock::now();
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                if (ready(read()))
-                    return true;
-                if (!road && title.TitleShows()) {
-                    road = PlayTheTitle(title, returning);
-                    return false;
-                }
-                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(700)) {
-                    level.Click(corner);
-                    lastClick = std::chrono::steady_clock::now();
-                }
-                return false;
-            },
-            120))
-            << read() << Stderr();
+        EXPECT_EQ(board.Deal(), kStatusOk);
     }
 
     // Each place's kind, from the colour at its centre: a ring's position k lies the ring's
@@ -2545,6 +2494,7 @@ protected:
             kinds += CirclesKind(colour);
         return kinds;
     }
+    static bool Dealt(const std::string& kinds) { return kinds.find('?') == std::string::npos; }
 
     // The shortest turns from what the screen shows, as arrows.
     std::vector<std::string> Solution()
@@ -2583,20 +2533,104 @@ protected:
         for (const std::string& arrow : moves) {
             kinds = Turned(kinds, arrow);
             Turn(arrow, kinds);
-            if (HasFatalFailure())
+            if (::testing::Test::HasFatalFailure())
                 return;
         }
-        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
     }
+
+private:
+    class NoRandom : public LevelBoardHost {
+        uint32_t NextRandom() override { return 0; }
+        void BoardFinished(uint8_t) override {}
+    };
+
+    LevelWindow& level;
+    NoRandom random;
+    CirclesBoard board{&random};
+};
+
+// After the circles the spider goes on alone; then the mixture's three flasks are poured in
+// order, by a click each, and its banner shows.
+void PlayTheSpiderAndTheMixture(LevelWindow& level)
+{
+    // The spider's wall, then the mixture's table, at a corner none of their items covers.
+    const WindowPoint corner = level.Window(980.0f, 40.0f);
+    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x2A2430); }, 20));
+    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x3A2A20); }, 30));
+    ASSERT_TRUE(level.Read(kMixtureObject));
+    for (const char* flask : {"flask_red", "flask_blue", "flask_green"}) {
+        SCOPED_TRACE(flask);
+        const WindowPoint at = level.Centre(flask);
+        ASSERT_FALSE(Near(level.Colour(at), 0x3A2A20));
+        ASSERT_TRUE(level.Click(at));
+        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(at), 0x3A2A20); }, 10));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+}
+
+// A sample level as the program shows it: started at the circles (or from the saved game) and
+// followed on the screen by the sample's level window.
+class CirclesProgram : public Program {
+protected:
+    void SetUp() override
+    {
+        Program::SetUp();
+        if (!HaveXdotool() || std::system("command -v xwd >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "needs an X display, xdotool and xwd (run under xvfb-run)";
+    }
+
+    // The program, from the start at the circles or from the saved game, up to the rings'
+    // deal on the screen, clicked through the splash pictures.
+    void Begin(const std::vector<std::string>& args)
+    {
+        BeginUntil(args, kCirclesObject, [&] { return circles.Arrangement(); }, CirclesPlayer::Dealt);
+    }
+    // The program up to the level `object` on the screen: until `ready` holds for what `read`
+    // reads there.
+    void BeginUntil(const std::vector<std::string>& args, uint32_t object, const std::function<std::string()>& read,
+                    const std::function<bool(const std::string&)>& ready)
+    {
+        pid = Start("nimbrel", args);
+        const std::string id = MainWindow(pid);
+        ASSERT_NE(id, "") << Stderr();
+        ASSERT_TRUE(level.Open(id));
+        ASSERT_TRUE(level.Read(object));
+        // A saved game is continued from the title: play, then the profile's row.
+        HallWindow title;
+        ASSERT_TRUE(title.Open(id));
+        const std::string profile = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+        std::error_code error;
+        const bool returning = fs::exists(profile) && fs::file_size(profile, error) > 0;
+        bool road = false;
+        const WindowPoint corner = level.Window(1000.0f, 740.0f);
+        auto lastClick = std::chrono::steady_clock::now();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (ready(read()))
+                    return true;
+                if (!road && title.TitleShows()) {
+                    road = PlayTheTitle(title, returning);
+                    return false;
+                }
+                if (std::chrono::steady_clock::now() - lastClick >= std::chrono::milliseconds(700)) {
+                    level.Click(corner);
+                    lastClick = std::chrono::steady_clock::now();
+                }
+                return false;
+            },
+            120))
+            << read() << Stderr();
+    }
+
     void Quit()
     {
         kill(pid, SIGTERM);
         ASSERT_EQ(Wait(pid), 0) << Stderr();
     }
 
-    NoRandom random;
-    CirclesBoard board{&random};
     LevelWindow level;
+    CirclesPlayer circles{level};
     pid_t pid = 0;
 };
 
@@ -2609,23 +2643,14 @@ TEST_F(CirclesProgram, TheCirclesAreSolvedAndTheChapterGoesOnToTheSpiderAndTheMi
     Begin({"--level", "circles", "--chapter", "2", "--frames", "1000000"});
     if (HasFatalFailure())
         return;
-    SolveAndSeeTheBanner();
+    circles.SolveAndSeeTheBanner();
     if (HasFatalFailure())
         return;
-    // The spider's wall, then the mixture's table, at a corner none of their items covers.
-    const WindowPoint corner = level.Window(980.0f, 40.0f);
-    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x2A2430); }, 20)) << Stderr();
-    ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x3A2A20); }, 30)) << Stderr();
-    ASSERT_TRUE(level.Read(kMixtureObject));
-    for (const char* flask : {"flask_red", "flask_blue", "flask_green"}) {
-        SCOPED_TRACE(flask);
-        const WindowPoint at = level.Centre(flask);
-        ASSERT_FALSE(Near(level.Colour(at), 0x3A2A20));
-        ASSERT_TRUE(level.Click(at));
-        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(at), 0x3A2A20); }, 10));
-    }
-    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    PlayTheSpiderAndTheMixture(level);
+    if (HasFatalFailure())
+        return;
     // Then the jigsaw's floor.
+    const WindowPoint corner = level.Window(980.0f, 40.0f);
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x2C3828); }, 20)) << Stderr();
     Quit();
 }
@@ -2637,11 +2662,12 @@ TEST_F(CirclesProgram, AClosedGameContinuesWithTheSameBoard)
     Begin({"--level", "circles", "--chapter", "2", "--frames", "1000000"});
     if (HasFatalFailure())
         return;
-    const std::vector<std::string> moves = Solution();
+    const std::vector<std::string> moves = circles.Solution();
     ASSERT_FALSE(moves.empty());
     // One turn away from the way to the solution, so that the saved board is not the dealt one.
-    const std::string turned = Turned(Arrangement(), moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up");
-    Turn(moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up", turned);
+    const std::string turned =
+        circles.Turned(circles.Arrangement(), moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up");
+    circles.Turn(moves[0] == "arrow_left_up" ? "arrow_right_up" : "arrow_left_up", turned);
     if (HasFatalFailure())
         return;
     Quit();
@@ -2654,8 +2680,8 @@ TEST_F(CirclesProgram, AClosedGameContinuesWithTheSameBoard)
     Begin({"--frames", "1000000"});
     if (HasFatalFailure())
         return;
-    EXPECT_EQ(Arrangement(), turned);
-    SolveAndSeeTheBanner();
+    EXPECT_EQ(circles.Arrangement(), turned);
+    circles.SolveAndSeeTheBanner();
     Quit();
 }
 
@@ -2664,8 +2690,10 @@ constexpr uint32_t kWheelStackObject = 17;
 // The wheel stack of the sample, as the player sees it: the disc at each of its eight places
 // (the left stack bottom first, the wheel's left and right slots, the right stack), read as
 // "r", "g", "b" or "-", and the sample's click list played on the dummies and the wheel.
-class WheelStackProgram : public CirclesProgram {
-protected:
+class WheelStackPlayer {
+public:
+    explicit WheelStackPlayer(LevelWindow& window) : level(window) {}
+
     // The places the discs show at, then what they show after each of the sample's clicks.
     static constexpr const char* kPlaces[] = {"left_0", "left_1", "left_2", "slot_in",
                                               "slot_out", "right_0", "right_1", "right_2"};
@@ -2674,11 +2702,6 @@ protected:
     static constexpr const char* kAfter[] = {"bg-r----", "bg--r---", "bg---r--", "b--g-r--", "b---gr--",
                                              "b----rg-", "---b-rg-", "----brg-", "-----rgb"};
 
-    void Begin(const std::vector<std::string>& args, const std::string& shows)
-    {
-        BeginUntil(args, kWheelStackObject, [&] { return Discs(); },
-                   [&](const std::string& discs) { return discs == shows; });
-    }
     std::string Discs()
     {
         std::vector<WindowPoint> points;
@@ -2695,7 +2718,7 @@ protected:
     // nothing is made again, as a player would: the level's opening may still take the first.
     void Play(size_t from, size_t to)
     {
-        for (size_t c = from; c < to && !HasFatalFailure(); ++c) {
+        for (size_t c = from; c < to && !::testing::Test::HasFatalFailure(); ++c) {
             SCOPED_TRACE(kClicks[c]);
             const std::string before = Discs();
             const WindowPoint at = level.Centre(kClicks[c]);
@@ -2704,13 +2727,34 @@ protected:
             ASSERT_TRUE(WaitUntil([&] { return Discs() == kAfter[c]; }, 10)) << Discs() << " not " << kAfter[c];
         }
     }
+    // The banner over the solved stacks.
+    void SeeTheBanner()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class WheelStackProgram : public CirclesProgram {
+protected:
+    void Begin(const std::vector<std::string>& args, const std::string& shows)
+    {
+        BeginUntil(args, kWheelStackObject, [&] { return stacks.Discs(); },
+                   [&](const std::string& discs) { return discs == shows; });
+    }
     // The banner over the solved stacks, then chapter 2 goes on to the switch's floor.
     void SeeTheBannerAndTheNextLevel()
     {
-        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+        stacks.SeeTheBanner();
+        if (HasFatalFailure())
+            return;
         const WindowPoint corner = level.Window(1000.0f, 740.0f);
         EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x302838); }, 20)) << Stderr();
     }
+
+    WheelStackPlayer stacks{level};
 };
 
 // Started at the wheel stack: the three discs go across by the sample's clicks on the places
@@ -2721,7 +2765,7 @@ TEST_F(WheelStackProgram, TheDiscsCrossTheWheelAndTheChapterGoesOnToTheSwitch)
     Begin({"--level", "wheelstack", "--chapter", "2", "--frames", "1000000"}, "bgr-----");
     if (HasFatalFailure())
         return;
-    Play(0, std::size(kClicks));
+    stacks.Play(0, std::size(WheelStackPlayer::kClicks));
     if (HasFatalFailure())
         return;
     SeeTheBannerAndTheNextLevel();
@@ -2732,8 +2776,10 @@ constexpr uint32_t kSwitchObject = 19;
 
 // The switch of the sample, as the player sees it: the piece at each of the nine cells read by
 // its colour ("0" to "8", "?" for none), put back by selection sort, two clicks an exchange.
-class SwitchProgram : public CirclesProgram {
-protected:
+class SwitchPlayer {
+public:
+    explicit SwitchPlayer(LevelWindow& window) : level(window) {}
+
     std::string Pieces()
     {
         static const int64_t colours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x30B0B0,
@@ -2757,6 +2803,38 @@ protected:
         const SceneRect& r = level.rects.at("picture");
         return level.Window(r.x + 100.0f * float(c % 3) + 50.0f, r.y + 100.0f * float(c / 3) + 50.0f);
     }
+    // All nine pieces show, not all in their places.
+    static bool Dealt(const std::string& pieces)
+    {
+        std::string sorted = pieces;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted == "012345678" && pieces != "012345678";
+    }
+    // Each piece clicked home by selection sort, two clicks an exchange; the whole picture and
+    // the banner.
+    void PutBack()
+    {
+        std::string pieces = Pieces();
+        for (char piece = '0'; piece <= '8'; ++piece) {
+            const size_t at = pieces.find(piece), home = size_t(piece - '0');
+            if (at == home)
+                continue;
+            SCOPED_TRACE(pieces);
+            ASSERT_TRUE(level.Click(Cell(at)));
+            ASSERT_TRUE(level.Click(Cell(home)));
+            std::swap(pieces[at], pieces[home]);
+            ASSERT_TRUE(WaitUntil([&] { return Pieces() == pieces; }, 10)) << Pieces() << " not " << pieces;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class SwitchProgram : public CirclesProgram {
+protected:
+    SwitchPlayer switcher{level};
 };
 
 // Started at the switch: the nine pieces read off the screen and put back by clicks; the whole
@@ -2765,26 +2843,12 @@ TEST_F(SwitchProgram, ThePiecesAreReadAndPutBackByClicks)
 {
     LinkData();
     BeginUntil({"--level", "switch", "--chapter", "2", "--frames", "1000000"}, kSwitchObject,
-               [&] { return Pieces(); },
-               [&](const std::string& pieces) {
-                   std::string sorted = pieces;
-                   std::sort(sorted.begin(), sorted.end());
-                   return sorted == "012345678" && pieces != "012345678";
-               });
+               [&] { return switcher.Pieces(); }, SwitchPlayer::Dealt);
     if (HasFatalFailure())
         return;
-    std::string pieces = Pieces();
-    for (char piece = '0'; piece <= '8'; ++piece) {
-        const size_t at = pieces.find(piece), home = size_t(piece - '0');
-        if (at == home)
-            continue;
-        SCOPED_TRACE(pieces);
-        ASSERT_TRUE(level.Click(Cell(at)));
-        ASSERT_TRUE(level.Click(Cell(home)));
-        std::swap(pieces[at], pieces[home]);
-        ASSERT_TRUE(WaitUntil([&] { return Pieces() == pieces; }, 10)) << Pieces() << " not " << pieces;
-    }
-    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    switcher.PutBack();
+    if (HasFatalFailure())
+        return;
     const WindowPoint corner = level.Window(1000.0f, 740.0f);
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x202830); }, 20)) << Stderr();
     Quit();
@@ -2794,8 +2858,10 @@ constexpr uint32_t kJigsawObject = 23;
 
 // The jigsaw of the sample, as the player sees it: the piece at each of the nine cells read by
 // its colour ("0" to "8", "_" for the gap, where the frame shows through, "?" for neither).
-class JigsawProgram : public CirclesProgram {
-protected:
+class JigsawPlayer {
+public:
+    explicit JigsawPlayer(LevelWindow& window) : level(window) {}
+
     std::string Pieces()
     {
         static const int64_t colours[] = {0xB03060, 0xF0A030, 0xA0D040, 0x2080A0, 0xF0F0A0,
@@ -2819,6 +2885,53 @@ protected:
         const SceneRect& r = level.rects.at("picture");
         return level.Window(r.x + 100.0f * float(c % 3) + 50.0f, r.y + 100.0f * float(c / 3) + 50.0f);
     }
+    // All eight pieces and the gap show, not all in their places.
+    static bool Dealt(const std::string& pieces)
+    {
+        std::string sorted = pieces;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted == "01234567_" && pieces != "01234567_";
+    }
+    // The pieces slid home by the clicks of the shortest solution the search's `distance` gives;
+    // the whole picture with its ninth piece and the banner.
+    void SlideHome(const std::unordered_map<uint32_t, uint8_t>& distance)
+    {
+        std::string pieces = Pieces();
+        std::vector<uint8_t> cells;
+        for (char piece : pieces)
+            cells.push_back(piece == '_' ? 8 : uint8_t(piece - '0'));
+        const std::vector<uint32_t> clicks = JigsawClicks(cells, distance);
+        ASSERT_FALSE(clicks.empty()) << pieces;
+        for (uint32_t c : clicks) {
+            SCOPED_TRACE(pieces);
+            std::swap(pieces[c], pieces[pieces.find('_')]);
+            // A click eaten by the window is clicked again: once the piece has slid, its cell is
+            // the gap, where a click does nothing.
+            auto clicked = std::chrono::steady_clock::time_point{};
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    if (Pieces() == pieces)
+                        return true;
+                    if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
+                        level.Click(Cell(c));
+                        clicked = std::chrono::steady_clock::now();
+                    }
+                    return false;
+                },
+                10))
+                << Pieces() << " not " << pieces;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Pieces() == "012345678"; }, 10)) << Pieces();
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class JigsawProgram : public CirclesProgram {
+protected:
+    JigsawPlayer jigsaw{level};
 };
 
 // Started at the jigsaw: the eight pieces and the gap read off the screen, slid home by the
@@ -2829,41 +2942,12 @@ TEST_F(JigsawProgram, ThePiecesAreReadAndSlidHomeByClicks)
     const std::unordered_map<uint32_t, uint8_t> distance = JigsawDistances();
     LinkData();
     BeginUntil({"--level", "jigsaw", "--chapter", "2", "--frames", "1000000"}, kJigsawObject,
-               [&] { return Pieces(); },
-               [&](const std::string& pieces) {
-                   std::string sorted = pieces;
-                   std::sort(sorted.begin(), sorted.end());
-                   return sorted == "01234567_" && pieces != "01234567_";
-               });
+               [&] { return jigsaw.Pieces(); }, JigsawPlayer::Dealt);
     if (HasFatalFailure())
         return;
-    std::string pieces = Pieces();
-    std::vector<uint8_t> cells;
-    for (char piece : pieces)
-        cells.push_back(piece == '_' ? 8 : uint8_t(piece - '0'));
-    const std::vector<uint32_t> clicks = JigsawClicks(cells, distance);
-    ASSERT_FALSE(clicks.empty()) << pieces;
-    for (uint32_t c : clicks) {
-        SCOPED_TRACE(pieces);
-        std::swap(pieces[c], pieces[pieces.find('_')]);
-        // A click eaten by the window is clicked again: once the piece has slid, its cell is
-        // the gap, where a click does nothing.
-        auto clicked = std::chrono::steady_clock::time_point{};
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                if (Pieces() == pieces)
-                    return true;
-                if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
-                    level.Click(Cell(c));
-                    clicked = std::chrono::steady_clock::now();
-                }
-                return false;
-            },
-            10))
-            << Pieces() << " not " << pieces;
-    }
-    ASSERT_TRUE(WaitUntil([&] { return Pieces() == "012345678"; }, 10)) << Pieces() << Stderr();
-    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    jigsaw.SlideHome(distance);
+    if (HasFatalFailure())
+        return;
     // Then the puzzle's floor, in a corner where no piece falls.
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 740.0f)), 0x203830); }, 20)) << Stderr();
     Quit();
@@ -2874,8 +2958,10 @@ constexpr uint32_t kMatch3Object = 27;
 // The match-3 of the sample, as the player sees it: each of the 64 cells read by its colour
 // ("1" to "6", "?" for none), a quarter of a cell in from its upper left corner, away from the
 // centre where the help sparkle shows; and the pale text pixels over the monitor's plate.
-class Match3Program : public CirclesProgram {
-protected:
+class Match3Player {
+public:
+    explicit Match3Player(LevelWindow& window) : level(window) {}
+
     std::string Cells()
     {
         static const int64_t colours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x3050D0, 0x9040C0};
@@ -2956,51 +3042,70 @@ protected:
 
     std::map<std::string, SceneRect> monitor =
         SceneRects(kBin + "/../sample_staging/" NIMBREL_APP_NAME "_object_9.raw");
+    // Greedy switches by two clicks each, the board settled after each, until the monitor has
+    // counted up and thirty points bring the banner.
+    void PlayToThirtyPoints()
+    {
+        ASSERT_TRUE(monitor.count("plate"));
+        const std::vector<int> none = Plate();
+        bool counted = false;
+        for (int move = 0; move < 60 && !IsBannerGold(level.Colour(level.Centre("solved"))); ++move) {
+            const std::string cells = Settled();
+            if (IsBannerGold(level.Colour(level.Centre("solved"))))
+                break;
+            size_t a = 0, b = 0;
+            ASSERT_TRUE(GreedyMove(cells, &a, &b)) << cells;
+            SCOPED_TRACE(cells);
+            // A click eaten by the window is clicked again: the first until its piece shows in the
+            // selection's grey, the second until the board is no longer what it was.
+            const auto clickUntil = [&](size_t c, const std::function<bool()>& done) {
+                auto clicked = std::chrono::steady_clock::time_point{};
+                return WaitUntil(
+                    [&] {
+                        if (done())
+                            return true;
+                        if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
+                            level.Click(Cell(c));
+                            clicked = std::chrono::steady_clock::now();
+                        }
+                        return false;
+                    },
+                    10);
+            };
+            ASSERT_TRUE(clickUntil(a, [&] { return Cells()[a] == '?'; })) << Cells();
+            ASSERT_TRUE(clickUntil(b, [&] { return Cells() != cells && Cells()[a] != '?'; })) << Cells();
+            counted = counted || WaitUntil([&] { return Plate() != none; }, 5);
+        }
+        EXPECT_TRUE(counted);
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class Match3Program : public CirclesProgram {
+protected:
+    Match3Player match3{level};
 };
 
 // Started at the match-3: the board read off the screen away from the cells' centres, each
 // greedy switch made by two clicks (the first again until its piece shows selected, the second
 // again until the board moves), waiting for the board to settle after each; the monitor counts
-// up, and thirty points bring the banner that ends the chapter.
+// up, and thirty points bring the banner; the sliding blocks follow.
 TEST_F(Match3Program, AGreedyPlayerClicksTheBoardToThirtyPoints)
 {
     LinkData();
     BeginUntil({"--level", "match3", "--chapter", "2", "--frames", "1000000"}, kMatch3Object,
-               [&] { return Cells(); }, [&](const std::string& cells) { return cells.find('?') == std::string::npos; });
+               [&] { return match3.Cells(); },
+               [&](const std::string& cells) { return cells.find('?') == std::string::npos; });
     if (HasFatalFailure())
         return;
-    ASSERT_TRUE(monitor.count("plate"));
-    const std::vector<int> none = Plate();
-    bool counted = false;
-    for (int move = 0; move < 60 && !IsBannerGold(level.Colour(level.Centre("solved"))); ++move) {
-        const std::string cells = Settled();
-        if (IsBannerGold(level.Colour(level.Centre("solved"))))
-            break;
-        size_t a = 0, b = 0;
-        ASSERT_TRUE(GreedyMove(cells, &a, &b)) << cells;
-        SCOPED_TRACE(cells);
-        // A click eaten by the window is clicked again: the first until its piece shows in the
-        // selection's grey, the second until the board is no longer what it was.
-        const auto clickUntil = [&](size_t c, const std::function<bool()>& done) {
-            auto clicked = std::chrono::steady_clock::time_point{};
-            return WaitUntil(
-                [&] {
-                    if (done())
-                        return true;
-                    if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
-                        level.Click(Cell(c));
-                        clicked = std::chrono::steady_clock::now();
-                    }
-                    return false;
-                },
-                10);
-        };
-        ASSERT_TRUE(clickUntil(a, [&] { return Cells()[a] == '?'; })) << Cells();
-        ASSERT_TRUE(clickUntil(b, [&] { return Cells() != cells && Cells()[a] != '?'; })) << Cells();
-        counted = counted || WaitUntil([&] { return Plate() != none; }, 5);
-    }
-    EXPECT_TRUE(counted) << Stderr();
-    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20)) << Stderr();
+    match3.PlayToThirtyPoints();
+    if (HasFatalFailure())
+        return;
+    // Then the sliding blocks' floor.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 740.0f)), 0x145050); }, 20)) << Stderr();
     Quit();
 }
 
@@ -3011,7 +3116,7 @@ TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
     Begin({"--level", "wheelstack", "--chapter", "2", "--frames", "1000000"}, "bgr-----");
     if (HasFatalFailure())
         return;
-    Play(0, 2);
+    stacks.Play(0, 2);
     if (HasFatalFailure())
         return;
     Quit();
@@ -3019,10 +3124,10 @@ TEST_F(WheelStackProgram, AClosedGameContinuesWhereTheDiscsStood)
     const std::string dump = ProfileDump(file);
     EXPECT_NE(dump.find("  level wheelstack left[#"), std::string::npos) << dump;
     EXPECT_NE(dump.find(" wheel r1 {in[#"), std::string::npos) << dump;
-    Begin({"--frames", "1000000"}, kAfter[1]);
+    Begin({"--frames", "1000000"}, WheelStackPlayer::kAfter[1]);
     if (HasFatalFailure())
         return;
-    Play(2, std::size(kClicks));
+    stacks.Play(2, std::size(WheelStackPlayer::kClicks));
     if (HasFatalFailure())
         return;
     SeeTheBannerAndTheNextLevel();
@@ -3033,17 +3138,14 @@ constexpr uint32_t kLabyrinthObject = 25;
 
 // The labyrinth of the sample, as the player sees it: the cell of the 7 x 7 maze that shows the
 // red ball, the arrow buttons bright or dimmed, and the sample's key list typed into the window.
-class LabyrinthProgram : public CirclesProgram {
-protected:
+class LabyrinthPlayer {
+public:
+    explicit LabyrinthPlayer(LevelWindow& window) : level(window) {}
+
     // The key list that solves the maze, and the ball's cell (column, row) after each key.
     static constexpr const char* kKeys[] = {"Down", "Right", "Right", "Left", "Up", "Right", "Down", "Down", "Down"};
     static constexpr const char* kAfter[] = {"1,3", "2,3", "3,3", "1,3", "1,1", "5,1", "5,2", "5,4", "5,5"};
 
-    void Begin(const std::vector<std::string>& args, const std::string& shows)
-    {
-        BeginUntil(args, kLabyrinthObject, [&] { return Ball(); },
-                   [&](const std::string& ball) { return ball == shows; });
-    }
     WindowPoint Cell(int column, int row) const
     {
         const SceneRect& maze = level.rects.at("maze");
@@ -3087,13 +3189,35 @@ protected:
         const std::string type = "xdotool windowfocus --sync " + level.id + " key " + key;
         ASSERT_TRUE(WaitUntil([&] { return std::system(type.c_str()) == 0 && WaitUntil([&] { return Ball() == after; }, 2); },
                               20))
-            << Ball() << Stderr();
+            << Ball();
     }
     void Play(size_t from, size_t to)
     {
-        for (size_t k = from; k < to && !HasFatalFailure(); ++k)
+        for (size_t k = from; k < to && !::testing::Test::HasFatalFailure(); ++k)
             Key(kKeys[k], kAfter[k]);
     }
+    // The whole key list, the ball on the goal, the banner.
+    void RollToTheGoal()
+    {
+        Play(0, std::size(kKeys));
+        if (::testing::Test::HasFatalFailure())
+            return;
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class LabyrinthProgram : public CirclesProgram {
+protected:
+    void Begin(const std::vector<std::string>& args, const std::string& shows)
+    {
+        BeginUntil(args, kLabyrinthObject, [&] { return labyrinth.Ball(); },
+                   [&](const std::string& ball) { return ball == shows; });
+    }
+
+    LabyrinthPlayer labyrinth{level};
 };
 
 // Started at the labyrinth: up and left are dimmed where the ball starts; a move and the reset
@@ -3105,19 +3229,20 @@ TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
     Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
     if (HasFatalFailure())
         return;
-    EXPECT_TRUE(WaitUntil([&] { return Arrows() == "0101"; })) << Arrows();
-    Play(0, 1);
+    EXPECT_TRUE(WaitUntil([&] { return labyrinth.Arrows() == "0101"; })) << labyrinth.Arrows();
+    labyrinth.Play(0, 1);
     if (HasFatalFailure())
         return;
-    EXPECT_TRUE(WaitUntil([&] { return Arrows() == "1001"; })) << Arrows();
+    EXPECT_TRUE(WaitUntil([&] { return labyrinth.Arrows() == "1001"; })) << labyrinth.Arrows();
     const WindowPoint reset = level.Centre("reset_button");
-    ASSERT_TRUE(WaitUntil([&] { return level.Click(reset) && WaitUntil([&] { return Ball() == "1,1"; }, 2); }, 20))
-        << Ball();
-    Play(0, std::size(kKeys));
+    ASSERT_TRUE(
+        WaitUntil([&] { return level.Click(reset) && WaitUntil([&] { return labyrinth.Ball() == "1,1"; }, 2); }, 20))
+        << labyrinth.Ball();
+    labyrinth.Play(0, std::size(LabyrinthPlayer::kKeys));
     if (HasFatalFailure())
         return;
     ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
-    EXPECT_EQ(Ball(), "5,5");
+    EXPECT_EQ(labyrinth.Ball(), "5,5");
     // Chapter 2 goes on to the black jack's felt.
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 40.0f)), 0x1E5A32, 6); }, 20))
         << Stderr();
@@ -3132,7 +3257,7 @@ TEST_F(LabyrinthProgram, AGameClosedMidMazeContinuesThere)
     Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
     if (HasFatalFailure())
         return;
-    Play(0, 5);
+    labyrinth.Play(0, 5);
     if (HasFatalFailure())
         return;
     Quit();
@@ -3140,10 +3265,10 @@ TEST_F(LabyrinthProgram, AGameClosedMidMazeContinuesThere)
     const std::string dump = ProfileDump(file);
     EXPECT_NE(dump.find("  level #######\n        #o....#\n        #.###.#\n        #...b.#\n"), std::string::npos)
         << dump;
-    Begin({"--frames", "1000000"}, kAfter[4]);
+    Begin({"--frames", "1000000"}, LabyrinthPlayer::kAfter[4]);
     if (HasFatalFailure())
         return;
-    Play(5, std::size(kKeys));
+    labyrinth.Play(5, std::size(LabyrinthPlayer::kKeys));
     if (HasFatalFailure())
         return;
     EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
@@ -3175,13 +3300,10 @@ bool IsWater(int64_t rgb) { return rgb >= 0 && (rgb & 0xFF) > 180 && (rgb >> 16 
 
 // The tubing of the sample, as the player sees it: each pipe of the way read by the colour at
 // the middle of each edge of its cell, as the letters of its open sides ("LR", "TB" ...).
-class TubingProgram : public CirclesProgram {
-protected:
-    void Begin()
-    {
-        BeginUntil({"--level", "tubing", "--chapter", "2", "--frames", "1000000"}, kTubingObject,
-                   [&] { return Way(); }, [&](const std::string&) { return WayShows(); });
-    }
+class TubingPlayer {
+public:
+    explicit TubingPlayer(LevelWindow& window) : level(window) {}
+
     // A cell's centre in reference pixels.
     void CellCentre(uint32_t column, uint32_t row, float* pX, float* pY) const
     {
@@ -3238,6 +3360,43 @@ protected:
         }
         return true;
     }
+    // Each pipe of the way clicked round to it; the water through to the at end, the banner.
+    void TurnToTheWay()
+    {
+        const std::vector<uint8_t> sides = WaySides();
+        for (size_t c = 0; c < std::size(kTubingWay); ++c) {
+            const TubingWay& cell = kTubingWay[c];
+            int32_t quarters = 0;
+            while (quarters < 4 && TubingBoard::TurnSides(sides[c], quarters) != cell.sides)
+                ++quarters;
+            ASSERT_LT(quarters, 4) << c << ": " << Way();
+            float x, y;
+            CellCentre(cell.column, cell.row, &x, &y);
+            for (int32_t k = 0; k < quarters; ++k) {
+                ASSERT_TRUE(level.Click(level.Window(x, y)));
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            }
+        }
+        EXPECT_TRUE(WaitUntil([&] { return Way() == "LR LB TR LR LR "; }, 10)) << Way();
+        float x, y;
+        CellCentre(3, 2, &x, &y);
+        ASSERT_TRUE(WaitUntil([&] { return IsWater(level.Colour(level.Window(x, y))); }, 20));
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class TubingProgram : public CirclesProgram {
+protected:
+    void Begin()
+    {
+        BeginUntil({"--level", "tubing", "--chapter", "2", "--frames", "1000000"}, kTubingObject,
+                   [&] { return tubing.Way(); }, [&](const std::string&) { return tubing.WayShows(); });
+    }
+
+    TubingPlayer tubing{level};
 };
 
 // Started at the tubing: the player reads each pipe of the way, clicks it round to the way, sees
@@ -3248,25 +3407,9 @@ TEST_F(TubingProgram, ThePipesAreTurnedToTheWayAndTheWaterRunsThrough)
     Begin();
     if (HasFatalFailure())
         return;
-    const std::vector<uint8_t> sides = WaySides();
-    for (size_t c = 0; c < std::size(kTubingWay); ++c) {
-        const TubingWay& cell = kTubingWay[c];
-        int32_t quarters = 0;
-        while (quarters < 4 && TubingBoard::TurnSides(sides[c], quarters) != cell.sides)
-            ++quarters;
-        ASSERT_LT(quarters, 4) << c << ": " << Way();
-        float x, y;
-        CellCentre(cell.column, cell.row, &x, &y);
-        for (int32_t k = 0; k < quarters; ++k) {
-            ASSERT_TRUE(level.Click(level.Window(x, y)));
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        }
-    }
-    EXPECT_TRUE(WaitUntil([&] { return Way() == "LR LB TR LR LR "; }, 10)) << Way();
-    float x, y;
-    CellCentre(3, 2, &x, &y);
-    ASSERT_TRUE(WaitUntil([&] { return IsWater(level.Colour(level.Window(x, y))); }, 20)) << Stderr();
-    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    tubing.TurnToTheWay();
+    if (HasFatalFailure())
+        return;
     // The wheels' dial, inside its inner ring.
     ASSERT_TRUE(level.Read(kWheelsObject));
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("dial")), 0x1A1820); }, 20)) << Stderr();
@@ -3287,13 +3430,10 @@ bool IsMarker(int64_t rgb)
     return rgb >= 0 && (rgb >> 16 & 0xFF) > 200 && (rgb >> 8 & 0xFF) > 190 && (rgb & 0xFF) < 120;
 }
 
-class WheelsProgram : public CirclesProgram {
-protected:
-    void SetUp() override
+class WheelsPlayer {
+public:
+    explicit WheelsPlayer(LevelWindow& window) : level(window)
     {
-        CirclesProgram::SetUp();
-        if (IsSkipped())
-            return;
         // The sample's rings as its script registers them.
         *board.ItemWord("wheel_game_play") = 0;
         std::string type = "click";
@@ -3302,10 +3442,10 @@ protected:
                                  "name=middle,percent_external=0.66,percent_internal=0.38,divisions_count=8",
                                  "name=inner,percent_external=0.36,percent_internal=0.1,divisions_count=12"}) {
             std::string tokens = ring;
-            ASSERT_EQ(board.Word("wheel_register_ring", tokens.data()), kStatusDoneStoreResult);
+            EXPECT_EQ(board.Word("wheel_register_ring", tokens.data()), kStatusDoneStoreResult);
         }
         std::string link = "ring_name_src=middle,ring_name_dst=inner";
-        ASSERT_EQ(board.Word("wheel_link_rings", link.data()), kStatusDoneStoreResult);
+        EXPECT_EQ(board.Word("wheel_link_rings", link.data()), kStatusDoneStoreResult);
     }
     // A point of ring r's band, `degrees` clockwise from the top, in reference pixels.
     WindowPoint RingPoint(uint32_t r, float degrees) const
@@ -3352,8 +3492,33 @@ protected:
         return true;
     }
 
+    // The rings the search gives clicked (the middle one turning the inner one too); every
+    // marker at the top, the banner.
+    void TurnToTheTop()
+    {
+        const std::vector<int32_t> seen = Divisions();
+        const std::vector<uint32_t> divisions(seen.begin(), seen.end());
+        const std::vector<int32_t> clicks = SolveWheels(board.Rings(), divisions);
+        ASSERT_FALSE(clicks.empty());
+        ASSERT_GE(clicks[0], 0);
+        for (int32_t ring : clicks) {
+            // The bottom of the ring's band.
+            ASSERT_TRUE(level.Click(RingPoint(uint32_t(ring), 180.0f)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+        EXPECT_TRUE(WaitUntil([&] { return Divisions() == std::vector<int32_t>{0, 0, 0}; }, 10)) << DivisionsText();
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
     NoWheelsHost host;
     WheelsBoard board{&host};
+};
+
+class WheelsProgram : public CirclesProgram {
+protected:
+    WheelsPlayer wheels{level};
 };
 
 // Started at the wheels: the player finds each ring's marker, clicks the rings the search gives
@@ -3362,21 +3527,12 @@ TEST_F(WheelsProgram, TheMarkersAreTurnedToTheTop)
 {
     LinkData();
     BeginUntil({"--level", "wheels", "--chapter", "2", "--frames", "1000000"}, kWheelsObject,
-               [&] { return DivisionsText(); }, [&](const std::string&) { return DialShows(); });
+               [&] { return wheels.DivisionsText(); }, [&](const std::string&) { return wheels.DialShows(); });
     if (HasFatalFailure())
         return;
-    const std::vector<int32_t> seen = Divisions();
-    const std::vector<uint32_t> divisions(seen.begin(), seen.end());
-    const std::vector<int32_t> clicks = SolveWheels(board.Rings(), divisions);
-    ASSERT_FALSE(clicks.empty());
-    ASSERT_GE(clicks[0], 0);
-    for (int32_t ring : clicks) {
-        // The bottom of the ring's band.
-        ASSERT_TRUE(level.Click(RingPoint(uint32_t(ring), 180.0f)));
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    }
-    EXPECT_TRUE(WaitUntil([&] { return Divisions() == std::vector<int32_t>{0, 0, 0}; }, 10)) << DivisionsText();
-    ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    wheels.TurnToTheTop();
+    if (HasFatalFailure())
+        return;
     // The wheel stack's left post.
     ASSERT_TRUE(level.Read(kWheelStackObject));
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("post_left")), 0x806040); }, 20)) << Stderr();
@@ -3710,8 +3866,10 @@ constexpr uint32_t kPuzzleObject = 24;
 
 // The puzzle of the sample, as the player sees it: each piece found on the screen by its flat
 // colour (the box of its pixels), its quarter turns by the corner where its white mark shows.
-class PuzzleProgram : public CirclesProgram {
-protected:
+class PuzzlePlayer {
+public:
+    explicit PuzzlePlayer(LevelWindow& window) : level(window) {}
+
     struct Seen {
         int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
         WindowPoint Centre() const { return {(left + right) / 2, (top + bottom) / 2}; }
@@ -3772,6 +3930,68 @@ protected:
                     "; ";
         return text + "whole " + std::to_string(Whole());
     }
+    // Which pieces show on the screen, "+" or "-" each.
+    std::string Shown() const
+    {
+        std::string shown;
+        for (const Seen& s : Look())
+            shown += s.count > 0 ? '+' : '-';
+        return shown;
+    }
+    // Each piece in turn, the one that nothing covers, found by its colour, turned upright by
+    // short presses and dragged home, where it locks; the finished picture and the banner.
+    void PlaceEveryPiece()
+    {
+        const int whole = Whole();
+        std::vector<bool> home(kPieces, false);
+        for (int placed = 0; placed < kPieces; ++placed) {
+            // The piece that shows whole among those not yet home lies on top of the others.
+            int k = -1;
+            RootPicture picture;
+            ASSERT_TRUE(WaitUntil([&] {
+                const std::vector<Seen> seen = Look(&picture);
+                k = -1;
+                for (int i = 0; i < kPieces; ++i)
+                    if (!home[size_t(i)] && seen[size_t(i)].count >= whole &&
+                        (k < 0 || seen[size_t(i)].count > seen[size_t(k)].count))
+                        k = i;
+                return k >= 0 && Turn(seen[size_t(k)], picture) >= 0;
+            })) << Describe(Look(&picture), picture);
+            SCOPED_TRACE(Name(k));
+            Seen seen = Look(&picture)[size_t(k)];
+            const WindowPoint at = seen.Centre();
+            // Short presses turn it a quarter each, until its mark shows upper left.
+            for (int presses = 0; Turn(seen, picture) != 0; ++presses) {
+                ASSERT_LT(presses, 8) << Turn(seen, picture);
+                const int before = Turn(seen, picture);
+                ASSERT_TRUE(level.Click(at));
+                WaitUntil([&] {
+                    seen = Look(&picture)[size_t(k)];
+                    return Turn(seen, picture) != before;
+                }, 3);
+            }
+            const WindowPoint target = level.Centre(Name(k));
+            ASSERT_TRUE(Drag(level.id, at, target));
+            EXPECT_TRUE(WaitUntil([&] {
+                const WindowPoint c = Look()[size_t(k)].Centre();
+                return std::abs(c.x - target.x) <= 1 && std::abs(c.y - target.y) <= 1;
+            })) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
+            home[size_t(k)] = true;
+        }
+        // The finished picture has no marks: its first piece's corner shows the piece's colour.
+        const SceneRect& first = level.rects.at(Name(0));
+        const WindowPoint mark = level.Window(first.x + 18.0f, first.y + 18.0f);
+        EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(mark), 0xD03030, 12); })) << std::hex << level.Colour(mark);
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class PuzzleProgram : public CirclesProgram {
+protected:
+    PuzzlePlayer puzzle{level};
 };
 
 }  // namespace
@@ -3783,56 +4003,12 @@ TEST_F(PuzzleProgram, EachPieceIsTurnedUprightAndDraggedHome)
 {
     LinkData();
     BeginUntil({"--level", "puzzle", "--chapter", "2", "--frames", "1000000"}, kPuzzleObject,
-               [&] {
-                   std::string shown;
-                   for (const Seen& s : Look())
-                       shown += s.count > 0 ? '+' : '-';
-                   return shown;
-               },
-               [](const std::string& shown) { return shown == "++++++"; });
+               [&] { return puzzle.Shown(); }, [](const std::string& shown) { return shown == "++++++"; });
     if (HasFatalFailure())
         return;
-    const int whole = Whole();
-    std::vector<bool> home(kPieces, false);
-    for (int placed = 0; placed < kPieces; ++placed) {
-        // The piece that shows whole among those not yet home lies on top of the others.
-        int k = -1;
-        RootPicture picture;
-        ASSERT_TRUE(WaitUntil([&] {
-            const std::vector<Seen> seen = Look(&picture);
-            k = -1;
-            for (int i = 0; i < kPieces; ++i)
-                if (!home[size_t(i)] && seen[size_t(i)].count >= whole &&
-                    (k < 0 || seen[size_t(i)].count > seen[size_t(k)].count))
-                    k = i;
-            return k >= 0 && Turn(seen[size_t(k)], picture) >= 0;
-        })) << Describe(Look(&picture), picture);
-        SCOPED_TRACE(Name(k));
-        Seen seen = Look(&picture)[size_t(k)];
-        const WindowPoint at = seen.Centre();
-        // Short presses turn it a quarter each, until its mark shows upper left.
-        for (int presses = 0; Turn(seen, picture) != 0; ++presses) {
-            ASSERT_LT(presses, 8) << Turn(seen, picture);
-            const int before = Turn(seen, picture);
-            ASSERT_TRUE(level.Click(at));
-            WaitUntil([&] {
-                seen = Look(&picture)[size_t(k)];
-                return Turn(seen, picture) != before;
-            }, 3);
-        }
-        const WindowPoint target = level.Centre(Name(k));
-        ASSERT_TRUE(Drag(level.id, at, target));
-        EXPECT_TRUE(WaitUntil([&] {
-            const WindowPoint c = Look()[size_t(k)].Centre();
-            return std::abs(c.x - target.x) <= 1 && std::abs(c.y - target.y) <= 1;
-        })) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
-        home[size_t(k)] = true;
-    }
-    // The finished picture has no marks: its first piece's corner shows the piece's colour.
-    const SceneRect& first = level.rects.at(Name(0));
-    const WindowPoint mark = level.Window(first.x + 18.0f, first.y + 18.0f);
-    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(mark), 0xD03030, 12); })) << std::hex << level.Colour(mark);
-    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10)) << Stderr();
+    puzzle.PlaceEveryPiece();
+    if (HasFatalFailure())
+        return;
     // Then the labyrinth's floor.
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(980.0f, 40.0f)), 0x1E3440); }, 20)) << Stderr();
     Quit();
@@ -3890,14 +4066,14 @@ protected:
 // The pendulum swings; the dial turned round and let go slides the case's door aside, showing
 // the weight; the weight let go beside the hook glides back, on the hook it hangs there. The
 // drawer follows the pointer along its rail while it is held, not past the rail's end, and is
-// back in its place when let go.
+// back in its place when let go. The stairs then lead on to chapter 2.
 TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
 {
     Begin();
     if (HasFatalFailure())
         return;
     const uint32_t kDoor = 0x7A5030, kWeight = 0xB8C0C8, kCase = 0x4A2E18, kWall = 0x2A3442, kDrawer = 0x8A6A40,
-                   kRail = 0x1A1A1A, kPendulum = 0xD8B45A;
+                   kRail = 0x1A1A1A, kPendulum = 0xD8B45A, kStairs = 0x6A5A48;
     // The pendulum swings out to either side of its rest.
     EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(200.0f, 430.0f), kPendulum); }));
     EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(260.0f, 430.0f), kPendulum); }));
@@ -3936,6 +4112,13 @@ TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
     EXPECT_TRUE(Shows(beforeAlong, kDrawer));
     ASSERT_TRUE(Release());
     EXPECT_TRUE(WaitUntil([&] { return Shows(home, kDrawer) && Shows(beforeAlong, kRail); }));
+
+    // The hung weight has shown the stairs down; a click on them opens chapter 2's title card
+    // over the whole room, as a player goes on from the manor to the puzzles.
+    const WindowPoint stairs = level.Centre("stairs"), corner = level.Window(40.0f, 40.0f);
+    ASSERT_TRUE(Shows(stairs, kStairs)) << std::hex << level.Colour(stairs);
+    ASSERT_TRUE(level.Click(stairs));
+    EXPECT_TRUE(WaitUntil([&] { return !Shows(corner, kWall) && !Shows(stairs, kStairs); }, 20)) << Stderr();
     Quit();
 }
 
@@ -4108,8 +4291,10 @@ int32_t SheetCell(int64_t rgb)
 // while they take clicks (a disabled one is drawn at 0.75 over the felt), and the cards by the
 // flat colour of their sheet cells near their lower left corners, where no later card of the
 // hand covers them.
-class BlackJackProgram : public CirclesProgram {
-protected:
+class BlackJackPlayer {
+public:
+    explicit BlackJackPlayer(LevelWindow& window) : level(window) {}
+
     static constexpr uint32_t kFelt = 0x1E5A32;
 
     // A button's plate beside its word.
@@ -4129,6 +4314,42 @@ protected:
         return SheetCell(level.Colour(level.Window(x - kCardWidth * 0.5f + 9.0f, y + kCardHeight * 0.5f - 12.0f)));
     }
     static bool IsCard(int32_t cell) { return cell >= 0 && cell < 53 && cell != 44; }
+    // Three games of a bet and a stand by the buttons, each deal and settlement seen on the
+    // table; the third settlement ends the level: its banner.
+    void PlayThreeGames()
+    {
+        for (int game = 0; game < 3; ++game) {
+            SCOPED_TRACE("game " + std::to_string(game + 1));
+            ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
+            // A click eaten before the table takes it is made again; a taken bet disables its button.
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && WaitUntil([&] { return !BetEnabled(); }, 2); },
+                                  20));
+            // The deal: player, bank face up, player, bank face down; then stand takes clicks.
+            ASSERT_TRUE(WaitUntil([&] { return StandEnabled(); }, 20));
+            const std::string shown = std::to_string(Card("user_cards", 1, 2)) + " " + std::to_string(Card("user_cards", 2, 2)) +
+                                      " " + std::to_string(Card("bank_cards", 1, 2)) + " " +
+                                      std::to_string(Card("bank_cards", 2, 2));
+            EXPECT_TRUE(IsCard(Card("user_cards", 1, 2))) << shown;
+            EXPECT_TRUE(IsCard(Card("user_cards", 2, 2))) << shown;
+            EXPECT_TRUE(IsCard(Card("bank_cards", 1, 2))) << shown;
+            EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && WaitUntil([&] { return !StandEnabled(); }, 2); },
+                                  20));
+            // The bank's second card turned up.
+            EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
+            if (game < 2)
+                ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20));
+    }
+
+private:
+    LevelWindow& level;
+};
+
+class BlackJackProgram : public CirclesProgram {
+protected:
+    BlackJackPlayer blackjack{level};
 };
 
 // Started at the black jack: three games of a bet and a stand by the buttons. After each deal the
@@ -4140,36 +4361,258 @@ TEST_F(BlackJackProgram, ThreeGamesOfABetAndAStandEndTheTable)
     LinkData();
     BeginUntil({"--level", "blackjack", "--chapter", "2", "--frames", "1000000"}, kBlackJackObject,
                [&] { return std::to_string(level.Colour(level.Window(1000.0f, 40.0f))); },
-               [&](const std::string&) { return Near(level.Colour(level.Window(1000.0f, 40.0f)), kFelt, 6) &&
-                                                BetEnabled(); });
+               [&](const std::string&) {
+                   return Near(level.Colour(level.Window(1000.0f, 40.0f)), BlackJackPlayer::kFelt, 6) &&
+                          blackjack.BetEnabled();
+               });
     if (HasFatalFailure())
         return;
-    for (int game = 0; game < 3; ++game) {
-        SCOPED_TRACE("game " + std::to_string(game + 1));
-        ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20)) << Stderr();
-        // A click eaten before the table takes it is made again; a taken bet disables its button.
-        ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && WaitUntil([&] { return !BetEnabled(); }, 2); },
-                              20));
-        // The deal: player, bank face up, player, bank face down; then stand takes clicks.
-        ASSERT_TRUE(WaitUntil([&] { return StandEnabled(); }, 20)) << Stderr();
-        const std::string shown = std::to_string(Card("user_cards", 1, 2)) + " " + std::to_string(Card("user_cards", 2, 2)) +
-                                  " " + std::to_string(Card("bank_cards", 1, 2)) + " " +
-                                  std::to_string(Card("bank_cards", 2, 2));
-        EXPECT_TRUE(IsCard(Card("user_cards", 1, 2))) << shown;
-        EXPECT_TRUE(IsCard(Card("user_cards", 2, 2))) << shown;
-        EXPECT_TRUE(IsCard(Card("bank_cards", 1, 2))) << shown;
-        EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
-        ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && WaitUntil([&] { return !StandEnabled(); }, 2); },
-                              20));
-        // The bank's second card turned up.
-        EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
-        if (game < 2)
-            ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20)) << Stderr();
-    }
-    EXPECT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20)) << Stderr();
+    blackjack.PlayThreeGames();
+    if (HasFatalFailure())
+        return;
     // Then the match-3's floor.
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(1000.0f, 740.0f)), 0x38203C); }, 20)) << Stderr();
     Quit();
 }
 
 }  // namespace
+
+namespace {
+
+// The sample's sliding blocks, the last level of chapter 2, and the floor it opens with.
+constexpr uint32_t kSlidingObject = 28;
+constexpr uint32_t kSlidingFloor = 0x145050;
+
+class NoSlidingHost : public LevelBoardHost {
+    uint32_t NextRandom() override { return 0; }
+    void BoardFinished(uint8_t) override {}
+};
+
+// The sliding blocks of the sample, as the player sees them: each cell's piece code read from
+// the colour at its centre ("." for the empty tray), the rows parted by "/"; the sample's board
+// as its script configures it, solved by the search's drags, each played by the pointer and
+// waited for on the screen.
+class SlidingPlayer {
+public:
+    explicit SlidingPlayer(LevelWindow& window) : level(window)
+    {
+        EXPECT_TRUE(SlidingBoardFromScript(std::string(VORNEL_SOURCE_DIR) + "/data/sample/scripts/" NIMBREL_APP_NAME
+                                           "_object_" + std::to_string(kSlidingObject) + ".0.script",
+                                           board));
+    }
+
+    WindowPoint CellPoint(uint32_t column, uint32_t row) const
+    {
+        const SceneRect& r = level.rects.at("blocks");
+        return level.Window(r.x + (float(column) + 0.5f) * r.width / float(board.Columns()),
+                            r.y + (float(row) + 0.5f) * r.height / float(board.Rows()));
+    }
+    std::string Cells()
+    {
+        static const struct {
+            uint32_t rgb;
+            char code;
+        } kinds[] = {{0xD03030, '1'}, {0x3050D0, '2'}, {0x30B040, '3'}, {0xE08020, '4'}, {0x9040C0, '5'}, {0x2A2018, '.'}};
+        std::vector<WindowPoint> points;
+        for (uint32_t c = 0; c < board.CellCount(); ++c)
+            points.push_back(CellPoint(c % board.Columns(), c / board.Columns()));
+        const std::vector<int64_t> colours = level.Colours(points);
+        std::string cells;
+        for (size_t c = 0; c < colours.size(); ++c) {
+            if (c && c % board.Columns() == 0)
+                cells += '/';
+            char code = '?';
+            for (const auto& kind : kinds)
+                if (Near(colours[c], kind.rgb, 12))
+                    code = kind.code;
+            cells += code;
+        }
+        return cells;
+    }
+    // What the model's board shows in the same form; once solved, without the goal piece.
+    std::string Expected() const
+    {
+        std::string cells;
+        const std::vector<SlidingCell>& play = board.Play();
+        for (size_t c = 0; c < play.size(); ++c) {
+            if (c && c % board.Columns() == 0)
+                cells += '/';
+            const bool gone = board.IsWon() && (play[c].marks & kSlidingGoalPiece);
+            cells += play[c].Occupied() && !gone ? char('1' + play[c].piece) : '.';
+        }
+        return cells;
+    }
+    // The search's drags, each seen on the screen; the goal piece gone and the banner saying the
+    // chapter is done.
+    void DragToTheExit()
+    {
+        bool solvable = false;
+        const std::vector<SlidingDrag> drags = SolveSliding(board, &solvable);
+        ASSERT_TRUE(solvable);
+        for (const SlidingDrag& d : drags) {
+            SCOPED_TRACE(std::to_string(d.column) + "," + std::to_string(d.row) + " by " + std::to_string(d.columns) +
+                         "," + std::to_string(d.rows));
+            ASSERT_TRUE(board.Shift(d.row * board.Columns() + d.column, d.columns, d.rows));
+            const std::string after = Expected();
+            ASSERT_TRUE(Drag(level.id, CellPoint(d.column, d.row),
+                             CellPoint(uint32_t(int32_t(d.column) + d.columns), uint32_t(int32_t(d.row) + d.rows))));
+            ASSERT_TRUE(WaitUntil([&] { return Cells() == after; }, 10)) << Cells() << " not " << after;
+        }
+        const SceneRect& done = level.rects.at("done");
+        const WindowPoint plate = level.Window(done.x + 16.0f, done.y + done.height * 0.5f);
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(plate)); }, 10));
+    }
+
+private:
+    LevelWindow& level;
+    NoSlidingHost host;
+    SlidingBoard board{&host};
+};
+
+class SlidingProgram : public CirclesProgram {
+protected:
+    SlidingPlayer sliding{level};
+};
+
+}  // namespace
+
+// Started at the sliding blocks: the pieces read off the screen stand as the sample's board; the
+// search's drags by the pointer bring the goal piece onto both goal cells, it is gone, and the
+// banner says the chapter is done. The saved game holds the solved board.
+TEST_F(SlidingProgram, TheDragsLetTheGoalPieceOutAndTheChapterIsDone)
+{
+    LinkData();
+    BeginUntil({"--level", "sliding", "--chapter", "2", "--frames", "1000000"}, kSlidingObject,
+               [&] { return sliding.Cells(); }, [&](const std::string& cells) { return cells == sliding.Expected(); });
+    if (HasFatalFailure())
+        return;
+    sliding.DragToTheExit();
+    if (HasFatalFailure())
+        return;
+    Quit();
+    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string dump = ProfileDump(file);
+    // The goal piece stands on the goal cells of the third row.
+    const size_t board = dump.find("  level sliding 6x6\n");
+    EXPECT_NE(board, std::string::npos) << dump;
+    EXPECT_NE(dump.find("\n        . . . . @*1 @*1\n", board), std::string::npos) << dump;
+}
+
+namespace {
+
+// Chapter 2 as a player plays it: every level of it, each with its own player above.
+class ChapterTwoProgram : public CirclesProgram {
+protected:
+    // After a banner, the next level's element infos and the colour it opens with.
+    void Next(uint32_t object, const std::function<WindowPoint()>& at, uint32_t rgb)
+    {
+        ASSERT_TRUE(level.Read(object));
+        const WindowPoint p = at();
+        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(p), rgb); }, 20)) << object << Stderr();
+    }
+    WindowPoint Corner() const { return level.Window(1000.0f, 740.0f); }
+
+    TubingPlayer tubing{level};
+    WheelsPlayer wheels{level};
+    WheelStackPlayer stacks{level};
+    SwitchPlayer switcher{level};
+    JigsawPlayer jigsaw{level};
+    PuzzlePlayer puzzle{level};
+    LabyrinthPlayer labyrinth{level};
+    BlackJackPlayer blackjack{level};
+    Match3Player match3{level};
+    SlidingPlayer sliding{level};
+};
+
+}  // namespace
+
+// Chapter 2 played through from its title card, whose click opens the first level: each level is
+// read off the screen and played by its kind's reader, solver or move list, and after its banner
+// the next one is waited for, up to the sliding blocks' banner that says the chapter is done.
+TEST_F(ChapterTwoProgram, EveryLevelIsPlayedInItsTurnToTheChaptersEnd)
+{
+    const std::unordered_map<uint32_t, uint8_t> distance = JigsawDistances();
+    LinkData();
+    BeginUntil({"--level", "puzzles", "--chapter", "2", "--frames", "1000000"}, kTubingObject,
+               [&] { return tubing.Way(); }, [&](const std::string&) { return tubing.WayShows(); });
+    if (HasFatalFailure())
+        return;
+    tubing.TurnToTheWay();
+    if (HasFatalFailure())
+        return;
+    Next(kWheelsObject, [&] { return level.Centre("dial"); }, 0x1A1820);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return wheels.DialShows(); }, 20)) << wheels.DivisionsText();
+    wheels.TurnToTheTop();
+    if (HasFatalFailure())
+        return;
+    Next(kWheelStackObject, [&] { return level.Centre("post_left"); }, 0x806040);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return stacks.Discs() == "bgr-----"; }, 20)) << stacks.Discs();
+    stacks.Play(0, std::size(WheelStackPlayer::kClicks));
+    if (HasFatalFailure())
+        return;
+    stacks.SeeTheBanner();
+    if (HasFatalFailure())
+        return;
+    Next(kSwitchObject, [&] { return Corner(); }, 0x302838);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return SwitchPlayer::Dealt(switcher.Pieces()); }, 20)) << switcher.Pieces();
+    switcher.PutBack();
+    if (HasFatalFailure())
+        return;
+    Next(kCirclesObject, [&] { return Corner(); }, 0x202830);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return CirclesPlayer::Dealt(circles.Arrangement()); }, 20)) << circles.Arrangement();
+    circles.SolveAndSeeTheBanner();
+    if (HasFatalFailure())
+        return;
+    PlayTheSpiderAndTheMixture(level);
+    if (HasFatalFailure())
+        return;
+    Next(kJigsawObject, [&] { return level.Window(980.0f, 40.0f); }, 0x2C3828);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return JigsawPlayer::Dealt(jigsaw.Pieces()); }, 20)) << jigsaw.Pieces();
+    jigsaw.SlideHome(distance);
+    if (HasFatalFailure())
+        return;
+    Next(kPuzzleObject, [&] { return Corner(); }, 0x203830);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return puzzle.Shown() == "++++++"; }, 20)) << puzzle.Shown();
+    puzzle.PlaceEveryPiece();
+    if (HasFatalFailure())
+        return;
+    Next(kLabyrinthObject, [&] { return level.Window(980.0f, 40.0f); }, 0x1E3440);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return labyrinth.Ball() == "1,1"; }, 20)) << labyrinth.Ball();
+    labyrinth.RollToTheGoal();
+    if (HasFatalFailure())
+        return;
+    Next(kBlackJackObject, [&] { return level.Window(1000.0f, 40.0f); }, BlackJackPlayer::kFelt);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return blackjack.BetEnabled(); }, 20));
+    blackjack.PlayThreeGames();
+    if (HasFatalFailure())
+        return;
+    Next(kMatch3Object, [&] { return Corner(); }, 0x38203C);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return match3.Cells().find('?') == std::string::npos; }, 20)) << match3.Cells();
+    match3.PlayToThirtyPoints();
+    if (HasFatalFailure())
+        return;
+    Next(kSlidingObject, [&] { return Corner(); }, kSlidingFloor);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return sliding.Cells() == sliding.Expected(); }, 20)) << sliding.Cells();
+    sliding.DragToTheExit();
+    Quit();
+}

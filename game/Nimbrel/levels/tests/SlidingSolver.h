@@ -1,9 +1,13 @@
 #pragma once
 // The fewest drags that solve a sliding board: a breadth-first search over its play boards, each
-// drag moving one instance by whole cells along one axis within its free range.
+// drag moving one instance by whole cells along one axis within its free range; and a board set
+// up from a scene script's words.
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <queue>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,4 +93,30 @@ inline std::vector<SlidingDrag> SolveSliding(SlidingBoard& board, bool* pSolvabl
     for (std::string at = solved; !at.empty() && at != first; at = from[at].first)
         drags.insert(drags.begin(), from[at].second);
     return drags;
+}
+
+// The board as a scene script configures it: the script's "sliding_" words read from its text
+// (the board item standing as element 0), set up and reset on cells one unit wide. False when
+// the script cannot be read or its board cannot be set up.
+inline bool SlidingBoardFromScript(const std::string& path, SlidingBoard& board)
+{
+    std::ifstream in(path);
+    if (!in)
+        return false;
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string source = text.str();
+    const std::regex word("setObjectParameters\\(\"(sliding_[a-z_]+)\", \"([^\"]*)\"\\)");
+    for (auto it = std::sregex_iterator(source.begin(), source.end(), word); it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[1];
+        std::string value = (*it)[2];
+        if (int32_t* item = board.ItemWord(name.c_str()))
+            *item = 0;
+        else if (board.Word(name.c_str(), value.data()) != kStatusDoneStoreResult)
+            return false;
+    }
+    if (Failed(board.CheckSetup()))
+        return false;
+    board.SetArea(0.0f, 0.0f, float(board.Columns()), float(board.Rows()));
+    return Succeeded(board.Deal());
 }
