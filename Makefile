@@ -3,6 +3,8 @@
 # make test   builds the sanitizer tree and runs the whole suite
 # make bench  builds the release tree with the benchmarks and runs them
 # make fuzz   builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
+# make windows builds the Windows tree (build/windows) with mingw-w64: engine, game, nimbrel.exe
+#             and the test programs, which make test also runs under Wine
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
@@ -17,7 +19,7 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps test release run bench fuzz clean
+.PHONY: all deps test release run bench fuzz clean windows windows-tree
 
 all: release
 
@@ -30,7 +32,29 @@ build/test/CMakeCache.txt:
 
 test: deps build/test/CMakeCache.txt
 	cmake --build build/test -j $(JOBS)
+	$(MAKE) --no-print-directory windows-tree
 	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 600 -j $(JOBS)
+	@# One Wine prefix for the whole run, made before the tests start side by side.
+	test -f $(WINEPREFIX)/system.reg || (WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all wineboot -i && \
+		WINEPREFIX=$(WINEPREFIX) wineserver -w)
+	cd build/windows && WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all $(XVFB) \
+		ctest --output-on-failure --timeout 600 -j $(JOBS)
+
+# The Windows tree: mingw-w64 with the libraries of scripts/build-windows-deps.sh (built once
+# per machine into a cache outside the clone); its data is made by build/test's vornel.
+WINEPREFIX := $(CURDIR)/build/windows/wineprefix
+HOST_VORNEL := $(CURDIR)/build/test/bin/vornel
+
+windows: deps build/test/CMakeCache.txt
+	cmake --build build/test -j $(JOBS) --target vornel
+	$(MAKE) --no-print-directory windows-tree
+
+windows-tree:
+	deps_prefix=$$(bash scripts/build-windows-deps.sh) && \
+	cmake -S . -B build/windows $(GENERATOR) $(LAUNCHER) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/scripts/mingw-w64.cmake \
+		-DNIMBREL_WINDOWS_DEPS=$$deps_prefix -DNIMBREL_HOST_VORNEL=$(HOST_VORNEL) \
+		-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1" -DCMAKE_C_FLAGS_DEBUG="-O1"
+	cmake --build build/windows -j $(JOBS)
 
 build/release/CMakeCache.txt:
 	cmake -S . -B build/release $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Release \

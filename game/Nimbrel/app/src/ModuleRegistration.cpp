@@ -1,9 +1,12 @@
 // The engine modules this program is built with, registered before the world selects them.
 #include "ModuleRegistration.h"
 
+#if NIMBREL_WITH_AL
 #include "VornelAudio/CAudioEngineAL.h"
+#endif
+#if NIMBREL_WITH_NETWORK
 #include "VornelNetwork/CNetworkEngine.h"
-
+#endif
 #if NIMBREL_WITH_GL
 #include "Vornel3D_GL/Module3D_GL.h"
 #endif
@@ -13,6 +16,10 @@ void RegisterProgramModules(WorldData* pWorldData)
 #if NIMBREL_WITH_GL
     RegisterModule3D_GL(pWorldData);
 #endif
+#if NIMBREL_WITH_AL
     RegisterModuleAudio_AL(pWorldData);
+#endif
+#if NIMBREL_WITH_NETWORK
     RegisterModuleNetwork_OS(pWorldData);
+#endif
 }

@@ -1,0 +1,37 @@
+# The tests that the Windows tree does not run under Wine, one row each with its reason:
+#   "File.cpp: reason"          the test source is left out of the Windows program
+#   "Program/Pattern: reason"   the GoogleTest pattern is filtered out when Program runs
+# Everything else runs in both trees: the same GoogleTest programs, built twice.
+set(NIMBREL_WINE_EXCLUDED
+  "PlatformXdotoolTest.cpp: xdotool moves the X server's pointer into SDL windows"
+  "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
+  "PlatformMessageTest.cpp: compares with SDL's own key and event codes"
+  "PlatformSaveTest.cpp: kills forked children at each step of a save with POSIX signals and rlimits"
+  "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
+  "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"
+)
+
+# nimbrel_wine_exclusions(PROGRAM SOURCES_VAR ENVIRONMENT_VAR): drops the listed files from
+# the sources and returns the GoogleTest filter of the program's listed patterns as test
+# environment, beside the Wine prefix of this tree.
+function(nimbrel_wine_exclusions PROGRAM SOURCES_VAR ENVIRONMENT_VAR)
+  set(sources ${${SOURCES_VAR}})
+  set(patterns "")
+  foreach(row ${NIMBREL_WINE_EXCLUDED})
+    string(REGEX REPLACE ":.*$" "" what "${row}")
+    if(what MATCHES "^([A-Za-z0-9_]+)/(.+)$")
+      if(CMAKE_MATCH_1 STREQUAL PROGRAM)
+        list(APPEND patterns ${CMAKE_MATCH_2})
+      endif()
+    else()
+      list(FILTER sources EXCLUDE REGEX "/${what}$")
+    endif()
+  endforeach()
+  set(environment "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "WINEDEBUG=-all")
+  if(patterns)
+    string(JOIN ":" filter ${patterns})
+    list(APPEND environment "GTEST_FILTER=-${filter}")
+  endif()
+  set(${SOURCES_VAR} ${sources} PARENT_SCOPE)
+  set(${ENVIRONMENT_VAR} ${environment} PARENT_SCOPE)
+endfunction()
