@@ -5,7 +5,6 @@
 set(NIMBREL_WINE_EXCLUDED
   "PlatformXdotoolTest.cpp: xdotool moves the X server's pointer into SDL windows"
   "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
-  "PlatformMessageTest.cpp: compares with SDL's own key and event codes"
   "PlatformSaveTest.cpp: kills forked children at each step of a save with POSIX signals and rlimits"
   "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
   "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "GLDevice_GL.h"
 #include "GLHeaders_GL.h"
 #include "Vornel3D/C3DMath.h"
 #include "Vornel3D/C3DTexture.h"
@@ -169,8 +170,11 @@ Status C3DEngine_GL::Init(void* pWindow, uint16_t width, uint16_t height, uint8_
         m_pWorldData->lastErrorCode = kStatusModuleMissing;
         return kStatusModuleMissing;
     }
-    // The window layer switches full screen in place and chose the pixel format when it made
-    // the window; a context kept across Invalidate is made current again here.
+    // The display mode and the pixel format, where the system leaves them to the renderer; a
+    // refused mode leaves the window windowed.
+    if (Failed(GLDevice_PrepareWindow(m_context.pWindow, width, height, colorDepth, fullscreen)))
+        return kStatusFailed;
+    // A context kept across Invalidate is made current again here.
     if (m_context.pContext && !Platform_GL_MakeCurrent(m_context.pWindow, m_context.pContext)) {
         m_pWorldData->lastErrorCode = kStatusSystemCallFailed;
         return kStatusSystemCallFailed;
@@ -182,6 +186,8 @@ Status C3DEngine_GL::Invalidate(uint32_t value)
 {
     if (Failed(C3DEngine::Invalidate(value)))
         return kStatusFailed;
+    if (m_pWorldData)
+        GLDevice_ReleaseWindow(m_context.pWindow, m_pWorldData->fullScreen);
     if (m_context.pContext && !Platform_GL_MakeCurrent(m_context.pWindow, nullptr))
         return kStatusFailed;
     return kStatusOk;

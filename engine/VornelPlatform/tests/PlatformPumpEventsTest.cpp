@@ -238,3 +238,34 @@ TEST_F(PlatformPumpEvents, DestroyingAWindowDropsItsTimersAndMessages)
     EXPECT_FALSE(PumpUntil(WM_USER, &m, 10));
     EXPECT_FALSE(Platform_PostMessage(reinterpret_cast<PlatformWindow*>(&m), WM_USER, 0, 0));
 }
+
+TEST(PlatformKeys, ScancodesGiveUsLayoutVirtualKeys)
+{
+    struct Case {
+        SDL_Scancode scancode;
+        bool numLock;
+        uint32_t vk;
+    };
+    const Case cases[] = {
+        {SDL_SCANCODE_A, true, 'A'},          {SDL_SCANCODE_Z, true, 'Z'},
+        {SDL_SCANCODE_0, true, '0'},          {SDL_SCANCODE_1, true, '1'},
+        {SDL_SCANCODE_9, true, '9'},          {SDL_SCANCODE_ESCAPE, true, VK_ESCAPE},
+        {SDL_SCANCODE_F1, true, VK_F1},       {SDL_SCANCODE_F12, true, VK_F12},
+        {SDL_SCANCODE_F24, true, VK_F24},     {SDL_SCANCODE_RETURN, true, VK_RETURN},
+        {SDL_SCANCODE_KP_ENTER, true, VK_RETURN}, {SDL_SCANCODE_LSHIFT, true, VK_SHIFT},
+        {SDL_SCANCODE_RCTRL, true, VK_CONTROL}, {SDL_SCANCODE_RALT, true, VK_MENU},
+        {SDL_SCANCODE_LGUI, true, VK_LWIN},   {SDL_SCANCODE_APPLICATION, true, VK_APPS},
+        {SDL_SCANCODE_KP_0, true, VK_NUMPAD0}, {SDL_SCANCODE_KP_9, true, VK_NUMPAD9},
+        {SDL_SCANCODE_KP_0, false, VK_INSERT}, {SDL_SCANCODE_KP_8, false, VK_UP},
+        {SDL_SCANCODE_KP_PERIOD, true, VK_DECIMAL}, {SDL_SCANCODE_KP_PERIOD, false, VK_DELETE},
+        {SDL_SCANCODE_KP_DIVIDE, false, VK_DIVIDE}, {SDL_SCANCODE_SEMICOLON, true, VK_OEM_1},
+        {SDL_SCANCODE_GRAVE, true, VK_OEM_3}, {SDL_SCANCODE_NONUSBACKSLASH, true, VK_OEM_102},
+        {SDL_SCANCODE_COMMA, true, VK_OEM_COMMA}, {SDL_SCANCODE_LEFT, true, VK_LEFT},
+        {SDL_SCANCODE_PAGEUP, true, VK_PRIOR}, {SDL_SCANCODE_MUTE, true, 0},
+        {SDL_SCANCODE_UNKNOWN, true, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Platform_VirtualKeyFromScancode(c.scancode, c.numLock), c.vk)
+            << SDL_GetScancodeName(c.scancode) << " numLock " << c.numLock;
+    EXPECT_EQ(Platform_VirtualKeyFromScancode(100000, true), 0u);
+}

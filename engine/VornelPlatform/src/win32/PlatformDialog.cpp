@@ -1,0 +1,77 @@
+#include "PlatformWin32.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "VornelPlatform/PlatformDialog.h"
+
+namespace {
+
+PlatformMessageBoxHook g_hook = nullptr;
+void* g_hookUser = nullptr;
+
+// A termination request from the console (Ctrl+C, Ctrl+Break, its window closed) while a box
+// is open closes the box, so the program goes on to end as it would after the box instead of
+// waiting on a box nobody may see.
+std::atomic<bool> g_boxOpen{false};
+std::atomic<bool> g_terminated{false};
+std::atomic<DWORD> g_boxThread{0};
+
+BOOL CALLBACK CloseBoxWindow(HWND hwnd, LPARAM)
+{
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+BOOL WINAPI OnConsoleEvent(DWORD event)
+{
+    if (!g_boxOpen.load() || (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT))
+        return FALSE;
+    g_terminated.store(true);
+    // The box is the thread's only window without an owner of ours: a post reaches it from here.
+    EnumThreadWindows(g_boxThread.load(), CloseBoxWindow, 0);
+    return TRUE;
+}
+
+UINT IconOf(PlatformMessageBoxKind kind)
+{
+    switch (kind) {
+    case PlatformMessageBoxKind::kWarning: return MB_ICONWARNING;
+    case PlatformMessageBoxKind::kError: return MB_ICONERROR;
+    default: return MB_ICONINFORMATION;
+    }
+}
+
+}  // namespace
+
+void Platform_SetMessageBoxHook(PlatformMessageBoxHook hook, void* user)
+{
+    g_hook = hook;
+    g_hookUser = user;
+}
+
+bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, const char* textUtf8)
+{
+    const char* caption = captionUtf8 ? captionUtf8 : "";
+    const char* text = textUtf8 ? textUtf8 : "";
+    if (g_hook && g_hook(kind, caption, text, g_hookUser))
+        return false;
+
+    static const bool watched = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
+    g_terminated.store(false);
+    g_boxThread.store(GetCurrentThreadId());
+    g_boxOpen.store(watched);
+    const std::u16string wideCaption = PlatformWin32::Utf16FromUtf8(caption);
+    const std::u16string wideText = PlatformWin32::Utf16FromUtf8(text);
+    const int shown = MessageBoxW(nullptr, PlatformWin32::Wide(wideText), PlatformWin32::Wide(wideCaption),
+                                  MB_OK | MB_SETFOREGROUND | MB_TASKMODAL | IconOf(kind));
+    g_boxOpen.store(false);
+    if (g_terminated.load())
+        return true;
+    if (shown != 0)
+        return false;
+    // No desktop to show it on: the words still reach someone.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+    return false;
+}
