@@ -7,6 +7,7 @@ set(NIMBREL_WINE_EXCLUDED
   "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
   "PlatformSaveTest.cpp: kills forked children at each step of a save with POSIX signals and rlimits"
   "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
+  "VornelPlatform_tests/PlatformDialog.WithoutADisplayTheBoxGoesToStandardError: Windows always has a desktop to show the box on"
   "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"
 )
 
