@@ -24,19 +24,6 @@ bool Record(PlatformMessageBoxKind kind, const char* caption, const char* text, 
     return true;
 }
 
-// Sets the variable, or removes it when value is null, with either tree's C library.
-void SetVariable(const char* name, const char* value)
-{
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
-#endif
-}
-
 }  // namespace
 
 TEST(PlatformDialog, HookTakesEveryBox)
@@ -57,13 +44,13 @@ TEST(PlatformDialog, WithoutADisplayTheBoxGoesToStandardError)
     std::string display;
     if (const char* d = std::getenv("DISPLAY"))
         display = d;
-    SetVariable("DISPLAY", nullptr);
-    SetVariable("WAYLAND_DISPLAY", nullptr);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     testing::internal::CaptureStderr();
     Platform_MessageBox(PlatformMessageBoxKind::kWarning, "Warning (v3,115)",
                         "The Data path is unreachable.\n\nThe application will now exit.");
     const std::string err = testing::internal::GetCapturedStderr();
     if (!display.empty())
-        SetVariable("DISPLAY", display.c_str());
+        setenv("DISPLAY", display.c_str(), 1);
     EXPECT_EQ(err, "Warning (v3,115): The Data path is unreachable.\n\nThe application will now exit.\n");
 }
