@@ -23,6 +23,9 @@ struct CVideoOggWriter::Streams {
 
 namespace {
 
+// Not M_PI: the C library of every system does not define it in standard C++.
+constexpr double kPi = 3.14159265358979323846;
+
 void AppendPage(std::vector<uint8_t>& out, const ogg_page& page)
 {
     out.insert(out.end(), page.header, page.header + page.header_len);
@@ -362,9 +365,9 @@ Status VideoTestCard_Write(const VideoOggFormat& format, double seconds, double 
             for (uint32_t i = 0; i < samples; ++i) {
                 const double t = double(i) / format.rate, phase = c * 0.5;
                 const double edge = std::min({1.0, double(i) / fade, double(samples - i) / fade});
-                const double v = std::sin(2 * M_PI * toneHz * t + phase) +
-                                 std::sin(2 * M_PI * toneHz * 1.25 * t + phase) +
-                                 std::sin(2 * M_PI * toneHz * 1.5 * t + phase);
+                const double v = std::sin(2 * kPi * toneHz * t + phase) +
+                                 std::sin(2 * kPi * toneHz * 1.25 * t + phase) +
+                                 std::sin(2 * kPi * toneHz * 1.5 * t + phase);
                 channels[c][i] = float(0.25 * edge * v);
             }
             pointers.push_back(channels[c].data());

@@ -123,8 +123,8 @@ Status CImageRecipeDrawer::Draw(const std::string& name, const std::string& text
     }
     UtilsRandom_Seed(random.get(), 1);
     std::error_code ignored;
-    m_open.push_back(fs::weakly_canonical(fs::path(name), ignored).string());
-    Context context{reader, canvas, fs::path(name).parent_path(), *random};
+    m_open.push_back(fs::weakly_canonical(fs::u8path(name), ignored).u8string());
+    Context context{reader, canvas, fs::u8path(name).parent_path(), *random};
     Status status = kStatusOk;
     bool sized = false;
     while (Succeeded(status) && reader.NextLine() && reader.Error().empty()) {
@@ -299,7 +299,7 @@ Status CImageRecipeDrawer::Text(Context& context)
         return reader.Fail("'" + align + "' is not left, centre or right");
     if (!reader.Colour(5, colour))
         return kStatusFailed;
-    const std::string font = reader.Count() == 9 ? (context.folder / reader.Word(8)).string() : kDefaultFontPath;
+    const std::string font = reader.Count() == 9 ? (context.folder / reader.Word(8)).u8string() : kDefaultFontPath;
     Note(m_inputs, font);
     CFontFace face;
     const Status status = face.Open(font, uint32_t(size));
@@ -322,17 +322,17 @@ Status CImageRecipeDrawer::LoadPicture(Context& context, const std::string& word
     const fs::path path = context.folder / word;
     if (EndsWith(word, ".recipe")) {
         std::error_code ignored;
-        const std::string canonical = fs::weakly_canonical(path, ignored).string();
+        const std::string canonical = fs::weakly_canonical(path, ignored).u8string();
         if (std::find(m_open.begin(), m_open.end(), canonical) != m_open.end())
-            return reader.Fail(path.string() + " includes itself");
+            return reader.Fail(path.u8string() + " includes itself");
         if (m_open.size() >= kNestingLimit)
             return reader.Fail("recipes are included more than 8 deep");
         CRecipeCanvas inner;
         std::string error;
-        const Status status = DrawFile(path.string(), inner, error);
+        const Status status = DrawFile(path.u8string(), inner, error);
         if (Failed(status)) {
             // The complaint of the recipe included, where it went wrong.
-            reader.Fail(error.empty() ? "cannot draw " + path.string() : error);
+            reader.Fail(error.empty() ? "cannot draw " + path.u8string() : error);
             return status;
         }
         picture.width = inner.Width();
@@ -340,14 +340,14 @@ Status CImageRecipeDrawer::LoadPicture(Context& context, const std::string& word
         picture.rgba = inner.Pixels();
         return kStatusOk;
     }
-    Note(m_inputs, path.string());
+    Note(m_inputs, path.u8string());
     WorldData world{};
     C3DTextureRaw image(&world);
-    const Status status = image.LoadFromFile(UtilsString_FromUtf8(path.c_str()).c_str());
+    const Status status = image.LoadFromFile(UtilsString_FromUtf8(path.u8string().c_str()).c_str());
     const bool ok = Succeeded(status) && ToRgba(image, picture);
     image.Release();
     if (!ok)
-        return reader.Fail("cannot read the picture " + path.string());
+        return reader.Fail("cannot read the picture " + path.u8string());
     return kStatusOk;
 }
 

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "PlatformInstanceKey.h"
 
-constexpr size_t kMaxKeyLength = 64;
+namespace {
 
 int g_lockFd = -1;
 volatile sig_atomic_t g_raiseRequested = 0;
@@ -21,23 +21,6 @@ bool g_handlerInstalled = false;
 void OnRaiseSignal(int)
 {
     g_raiseRequested = 1;
-}
-
-bool ValidKey(const char* key)
-{
-    if (!key)
-        return false;
-    const size_t length = std::strlen(key);
-    if (length == 0 || length > kMaxKeyLength)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        const char c = key[i];
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '_' || c == '-' || c == '.';
-        if (!ok)
-            return false;
-    }
-    return std::strcmp(key, ".") != 0 && std::strcmp(key, "..") != 0;
 }
 
 bool LockPath(const char* key, char* path, size_t capacity)
@@ -91,7 +74,7 @@ PlatformInstanceResult Platform_AcquireInstanceLock(const char* key)
     if (g_lockFd >= 0)
         return PlatformInstanceResult::kFirst;
     char path[4096];
-    if (!ValidKey(key) || !LockPath(key, path, sizeof path))
+    if (!PlatformInstanceKey_IsValid(key) || !LockPath(key, path, sizeof path))
         return PlatformInstanceResult::kUnavailable;
     const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)

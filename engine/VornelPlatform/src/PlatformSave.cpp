@@ -8,54 +8,21 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "PlatformPaths.h"
+#include "PlatformSaveSteps.h"
 
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
-// Names taken by earlier processes of the same id are skipped; this many tries and no more.
-constexpr int kCreateAttempts = 64;
-
-PlatformSaveHook g_hook = nullptr;
-void* g_hookContext = nullptr;
-unsigned long g_temporaryCounter = 0;
-
-long AskHook(PlatformSaveStep step, size_t written)
-{
-    if (!g_hook)
-        return 0;
-    const long answer = g_hook(g_hookContext, step, written);
-    if (answer < 0)
-        errno = EIO;
-    return answer;
-}
-
-bool HookFails(PlatformSaveStep step)
-{
-    return AskHook(step, 0) < 0;
-}
-
-// The folder part of a path ("." for a bare name) and the name in it.
-void SplitPath(const std::string& path, std::string* folder, std::string* name)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        *folder = ".";
-        *name = path;
-    } else {
-        *folder = slash == 0 ? "/" : path.substr(0, slash);
-        *name = path.substr(slash + 1);
-    }
-}
+using PlatformSaveSteps::AskHook;
+using PlatformSaveSteps::HookFails;
 
 // A new, empty temporary file beside the target, opened for writing; -1 when none can be made.
 int CreateTemporary(const std::string& target, std::string* temporary)
 {
-    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        *temporary = target + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(g_temporaryCounter++);
+    for (int attempt = 0; attempt < PlatformSaveSteps::kCreateAttempts; ++attempt) {
+        *temporary = PlatformSaveSteps::NextTemporaryName(target, static_cast<unsigned long>(::getpid()));
         const int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -101,32 +68,13 @@ bool SyncFolder(const std::string& folder)
     return synced;
 }
 
-// "<name>.tmp-<digits>-<digits>": a temporary file of this target left by a killed save.
-bool IsTemporaryOf(const char* entry, const std::string& name)
-{
-    const size_t markLength = std::strlen(kTemporaryMark);
-    if (std::strncmp(entry, name.c_str(), name.size()) != 0 ||
-        std::strncmp(entry + name.size(), kTemporaryMark, markLength) != 0)
-        return false;
-    const char* p = entry + name.size() + markLength;
-    for (int number = 0; number < 2; ++number) {
-        if (*p < '0' || *p > '9')
-            return false;
-        while (*p >= '0' && *p <= '9')
-            ++p;
-        if (number == 0 && *p++ != '-')
-            return false;
-    }
-    return *p == '\0';
-}
-
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
 {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
     while (dirent* entry = ::readdir(dir))
-        if (IsTemporaryOf(entry->d_name, name))
+        if (PlatformSaveSteps::IsTemporaryOf(entry->d_name, name))
             ::unlink((folder + "/" + entry->d_name).c_str());
     ::closedir(dir);
 }
@@ -139,7 +87,7 @@ bool Platform_WriteFileAtomic(const char* utf8Path, const void* data, size_t siz
         return false;
     const std::string target = PlatformPathWithSlashes(utf8Path);
     std::string folder, name;
-    SplitPath(target, &folder, &name);
+    PlatformSaveSteps::SplitPath(target, false, &folder, &name);
     if (name.empty())
         return false;
 
@@ -164,10 +112,4 @@ bool Platform_WriteFileAtomic(const char* utf8Path, const void* data, size_t siz
         return false;
     RemoveStaleTemporaries(folder, name);
     return true;
-}
-
-void Platform_SetSaveHook(PlatformSaveHook hook, void* context)
-{
-    g_hook = hook;
-    g_hookContext = context;
 }

@@ -57,3 +57,8 @@ void Platform_Sleep(uint32_t ms)
     while (nanosleep(&request, &remaining) != 0 && errno == EINTR)
         request = remaining;
 }
+
+bool Platform_LocalTime(std::time_t when, std::tm* local)
+{
+    return local && localtime_r(&when, local) != nullptr;
+}

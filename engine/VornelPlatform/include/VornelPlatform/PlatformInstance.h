@@ -1,7 +1,8 @@
 #pragma once
-// One running instance per key: a lock file "<key>.lock" in $XDG_RUNTIME_DIR (else /tmp)
-// holds the owner's process id. A second start asks the owner to bring its windows to the
-// front; the owner's pump does so when it next runs.
+// One running instance per key: on Linux a lock file "<key>.lock" in $XDG_RUNTIME_DIR (else
+// /tmp) holds the owner's process id; on Windows the owner holds a named mutex "<key>". A
+// second start asks the owner to bring its windows to the front; the owner's pump does so
+// when it next runs.
 
 enum class PlatformInstanceResult {
     kFirst,         // this process holds the lock until Platform_ReleaseInstanceLock or exit

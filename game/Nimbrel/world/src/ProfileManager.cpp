@@ -9,6 +9,7 @@
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "VornelPlatform/PlatformFile.h"
+#include "VornelPlatform/PlatformTime.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsParameters.h"
@@ -271,7 +272,7 @@ Status CProfileManager::OnGameCompleted(int32_t index, uint8_t save)
         ResetPlayTime(slot);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_r(&now, &local)) {
+    if (Platform_LocalTime(now, &local)) {
         slot->completionDate.second = static_cast<uint8_t>(local.tm_sec);
         slot->completionDate.minute = static_cast<uint8_t>(local.tm_min);
         slot->completionDate.hour = static_cast<uint8_t>(local.tm_hour);

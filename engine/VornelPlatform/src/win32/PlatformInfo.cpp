@@ -1,0 +1,6 @@
+#include "VornelPlatform/PlatformInfo.h"
+
+const char* Platform_Name()
+{
+    return "Windows";
+}

@@ -1,0 +1,35 @@
+// The user's environment on Windows: the roaming application data folder and the system's
+// default language.
+#include "VornelPlatform/PlatformUser.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "PlatformWideText.h"
+
+bool Platform_GetUserDataFolder(char* buffer, size_t capacity)
+{
+    if (!buffer || capacity == 0)
+        return false;
+    buffer[0] = '\0';
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0])
+        return false;
+    std::string utf8 = PlatformWideText::ToUtf8(folder);
+    if (utf8.empty())
+        return false;
+    if (utf8.back() != '\\' && utf8.back() != '/')
+        utf8 += '\\';
+    if (utf8.size() + 1 > capacity)
+        return false;
+    std::memcpy(buffer, utf8.c_str(), utf8.size() + 1);
+    return true;
+}
+
+uint16_t Platform_GetSystemLanguageId()
+{
+    return static_cast<uint16_t>(GetSystemDefaultLangID());
+}
