@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -146,43 +147,14 @@ DWORD FullScreenStyle()
     return WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
 }
 
-std::u16string Utf16FromUtf8(const char* utf8)
-{
-    std::u16string text;
-    if (!utf8 || !*utf8)
-        return text;
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length <= 1)
-        return text;
-    text.resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, reinterpret_cast<wchar_t*>(&text[0]), length);
-    text.resize(static_cast<size_t>(length - 1));  // the terminator is the string's own
-    return text;
-}
-
-std::string Utf8FromUtf16(const char16_t* text)
-{
-    std::string utf8;
-    if (!text || !*text)
-        return utf8;
-    const auto* wide = reinterpret_cast<const wchar_t*>(text);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return utf8;
-    utf8.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length - 1));
-    return utf8;
-}
-
 void SetError(const char* context)
 {
     const DWORD code = GetLastError();
-    char16_t detail[256] = {};
+    wchar_t detail[256] = {};
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, reinterpret_cast<wchar_t*>(detail),
-                                        static_cast<DWORD>(sizeof detail / sizeof detail[0]), nullptr);
-    std::string text = length ? Utf8FromUtf16(detail) : std::string();
+                                        code, 0, detail, static_cast<DWORD>(sizeof detail / sizeof detail[0]),
+                                        nullptr);
+    std::string text = length ? PlatformWideText::ToUtf8(detail) : std::string();
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
     if (text.empty() && code != 0) {
