@@ -30,6 +30,16 @@ bool KeptForTheEngine(UINT message)
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_GETMINMAXINFO) {
+        // A client area as small as asked: the system's smallest frame would otherwise widen
+        // a small window to fit its caption buttons. (This comes before the creation's own
+        // messages, so before the window is known.)
+        DefWindowProcW(hwnd, message, wParam, lParam);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize.x = 1;
+        limits->ptMinTrackSize.y = 1;
+        return 0;
+    }
     if (message == WM_NCCREATE) {
         // The platform window rides along with the creation, so that the messages of the
         // creation itself already find it.
