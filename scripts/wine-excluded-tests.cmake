@@ -6,7 +6,6 @@ set(NIMBREL_WINE_EXCLUDED
   "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
   "PlatformSaveTest.cpp: kills forked children at each step of a save with POSIX signals and rlimits"
   "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
-  "VornelPlatform_tests/PlatformDialog.WithoutADisplayTheBoxGoesToStandardError: Windows always has a desktop to show the box on"
   "VornelPlatform_tests/PlatformKeyState.ShiftHeldBeforeAnyWindowIsSeen: Wine learns the keyboard's state only from the X events of its own windows, so a key held while none of them has the focus goes unseen"
   "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"
 )
