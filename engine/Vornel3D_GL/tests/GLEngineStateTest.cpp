@@ -303,3 +303,18 @@ TEST_F(GLEngineStateTest, UnloadDeletesTheContextAndTheView)
     EXPECT_EQ(m_engine->GetContext().pContext, nullptr);
     EXPECT_TRUE(m_engine->GetObjectList().IsEmpty());
 }
+
+TEST_F(GLEngineStateTest, ADisplayChangeKeepsTheContext)
+{
+    // Full screen at a size no display offers: the mode is refused where the renderer asks
+    // for one, and the window stays windowed; either way the context draws again.
+    ASSERT_EQ(m_engine->Invalidate(0), 0);
+    ASSERT_EQ(m_engine->Init(m_window, 64, 48, 1, 32, 0), 0);
+    m_world->colorClear = 0xFF336699u;
+    ASSERT_EQ(m_engine->Clear(), 0);
+    EXPECT_EQ(Pixel(10, 10), (Rgba{0x33, 0x66, 0x99, 0}));
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(Platform_GL_GetDrawableSize(m_window, &width, &height));
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 48);
+}

@@ -214,31 +214,6 @@ TEST_F(PlatformPumpEvents, WindowEvents)
     EXPECT_EQ(all[5].window, m_window);
 }
 
-TEST_F(PlatformPumpEvents, TimerFiresFromItsDeadlineUntilKilled)
-{
-    ASSERT_TRUE(Platform_SetTimer(m_window, 7, 15));
-    PlatformMessage m{};
-    ASSERT_TRUE(PumpUntil(WM_TIMER, &m, 5000));
-    EXPECT_EQ(m.window, m_window);
-    EXPECT_EQ(m.wParam, 7u);
-    ASSERT_TRUE(PumpUntil(WM_TIMER, &m, 5000));  // periodic
-    EXPECT_TRUE(Platform_KillTimer(m_window, 7));
-    EXPECT_FALSE(Platform_KillTimer(m_window, 7));
-    EXPECT_FALSE(PumpUntil(WM_TIMER, &m, 100));
-}
-
-TEST_F(PlatformPumpEvents, DestroyingAWindowDropsItsTimersAndMessages)
-{
-    ASSERT_TRUE(Platform_SetTimer(m_window, 1, 10));
-    ASSERT_TRUE(Platform_PostMessage(m_window, WM_USER, 0, 0));
-    Platform_DestroyWindow(m_window);
-    m_window = nullptr;
-    PlatformMessage m{};
-    EXPECT_FALSE(PumpUntil(WM_TIMER, &m, 100));
-    EXPECT_FALSE(PumpUntil(WM_USER, &m, 10));
-    EXPECT_FALSE(Platform_PostMessage(reinterpret_cast<PlatformWindow*>(&m), WM_USER, 0, 0));
-}
-
 TEST(PlatformKeys, ScancodesGiveUsLayoutVirtualKeys)
 {
     struct Case {

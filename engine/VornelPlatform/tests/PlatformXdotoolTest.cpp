@@ -1,31 +1,84 @@
 // Real input from the X server: xdotool drives the pointer and keyboard of the display that
-// xvfb-run provides, and the pump must turn what SDL receives into message records.
-#include <SDL.h>
+// xvfb-run provides, and the pump must turn what the window receives into message records.
+// Under Wine the same display carries the Windows program's windows, and xdotool is started
+// as the Unix program it is.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#endif
 
 #include "PlatformTestSupport.h"
 #include "VornelPlatform/PlatformInput.h"
 
 namespace {
 
+#ifdef _WIN32
+// Wine's drive Z: is the Unix root.
+constexpr const char* kXdotool = "Z:\\usr\\bin\\xdotool";
+constexpr const char* kShell = "Z:\\bin\\sh";
+
+std::string WineName(std::string unixPath)
+{
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+#endif
+
 bool HaveXdotool()
 {
     const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+#ifdef _WIN32
+    return _access(kXdotool, 0) == 0 && _access(kShell, 0) == 0;
+#else
     const char* driver = std::getenv("SDL_VIDEODRIVER");
-    if (!display || !*display || (driver && *driver && std::strcmp(driver, "x11") != 0))
+    if (driver && *driver && std::strcmp(driver, "x11") != 0)
         return false;
     return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+#endif
 }
 
 bool Xdotool(const std::string& arguments)
 {
+#ifdef _WIN32
+    // Wine starts a Unix program without waiting for it or learning its exit status: a shell
+    // runs xdotool and leaves the status in a file, and the file is waited for.
+    static int serial = 0;
+    const std::string done = "/tmp/nimbrel-xdotool-" + std::to_string(_getpid()) + "-" + std::to_string(++serial);
+    const std::string script = "\"xdotool " + arguments + " >/dev/null 2>&1; echo $? > " + done + ".part && mv " +
+                               done + ".part " + done + "\"";
+    const char* argv[] = {"sh", "-c", script.c_str(), nullptr};
+    if (_spawnv(_P_NOWAIT, kShell, argv) == -1)
+        return false;
+    const std::string status = WineName(done);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+        if (std::FILE* file = std::fopen(status.c_str(), "r")) {
+            int code = -1;
+            const bool read = std::fscanf(file, "%d", &code) == 1;
+            std::fclose(file);
+            std::remove(status.c_str());
+            return read && code == 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+#else
     const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+#endif
 }
 
 class PlatformXdotool : public ::testing::Test {

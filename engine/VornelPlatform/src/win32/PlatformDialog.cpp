@@ -61,9 +61,9 @@ bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, c
     g_terminated.store(false);
     g_boxThread.store(GetCurrentThreadId());
     g_boxOpen.store(watched);
-    const std::u16string wideCaption = PlatformWin32::Utf16FromUtf8(caption);
-    const std::u16string wideText = PlatformWin32::Utf16FromUtf8(text);
-    const int shown = MessageBoxW(nullptr, PlatformWin32::Wide(wideText), PlatformWin32::Wide(wideCaption),
+    const std::wstring wideCaption = PlatformWideText::FromUtf8(caption);
+    const std::wstring wideText = PlatformWideText::FromUtf8(text);
+    const int shown = MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(),
                                   MB_OK | MB_SETFOREGROUND | MB_TASKMODAL | IconOf(kind));
     g_boxOpen.store(false);
     if (g_terminated.load())

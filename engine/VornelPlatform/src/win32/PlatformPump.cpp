@@ -46,6 +46,12 @@ namespace PlatformWin32 {
 
 void QueueMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
+    // One WM_TIMER per timer however late, as the system's queue has it: a modal loop (a box,
+    // a window being dragged) dispatches timers that nobody takes until it ends.
+    if (message == WM_TIMER && std::any_of(g_kept.begin(), g_kept.end(), [&](const PlatformMessage& m) {
+            return m.message == WM_TIMER && m.window == window && m.wParam == wParam;
+        }))
+        return;
     g_kept.push_back(Make(window, message, wParam, lParam));
 }
 

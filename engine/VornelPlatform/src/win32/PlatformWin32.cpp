@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -29,6 +30,16 @@ bool KeptForTheEngine(UINT message)
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_GETMINMAXINFO) {
+        // A client area as small as asked: the system's smallest frame would otherwise widen
+        // a small window to fit its caption buttons. (This comes before the creation's own
+        // messages, so before the window is known.)
+        DefWindowProcW(hwnd, message, wParam, lParam);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize.x = 1;
+        limits->ptMinTrackSize.y = 1;
+        return 0;
+    }
     if (message == WM_NCCREATE) {
         // The platform window rides along with the creation, so that the messages of the
         // creation itself already find it.
@@ -146,43 +157,14 @@ DWORD FullScreenStyle()
     return WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
 }
 
-std::u16string Utf16FromUtf8(const char* utf8)
-{
-    std::u16string text;
-    if (!utf8 || !*utf8)
-        return text;
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length <= 1)
-        return text;
-    text.resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, reinterpret_cast<wchar_t*>(&text[0]), length);
-    text.resize(static_cast<size_t>(length - 1));  // the terminator is the string's own
-    return text;
-}
-
-std::string Utf8FromUtf16(const char16_t* text)
-{
-    std::string utf8;
-    if (!text || !*text)
-        return utf8;
-    const auto* wide = reinterpret_cast<const wchar_t*>(text);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return utf8;
-    utf8.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length - 1));
-    return utf8;
-}
-
 void SetError(const char* context)
 {
     const DWORD code = GetLastError();
-    char16_t detail[256] = {};
+    wchar_t detail[256] = {};
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, reinterpret_cast<wchar_t*>(detail),
-                                        static_cast<DWORD>(sizeof detail / sizeof detail[0]), nullptr);
-    std::string text = length ? Utf8FromUtf16(detail) : std::string();
+                                        code, 0, detail, static_cast<DWORD>(sizeof detail / sizeof detail[0]),
+                                        nullptr);
+    std::string text = length ? PlatformWideText::ToUtf8(detail) : std::string();
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
     if (text.empty() && code != 0) {

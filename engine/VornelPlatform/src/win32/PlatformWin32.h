@@ -9,8 +9,9 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
+
+#include "PlatformWideText.h"
 
 struct PlatformWindow {
     HWND hwnd = nullptr;
@@ -42,14 +43,6 @@ const std::vector<PlatformWindow*>& Windows();
 // Window styles: the framed window (with sizing borders when resizable) and full screen.
 DWORD WindowedStyle(bool resizable);
 DWORD FullScreenStyle();
-
-// Text at the seam: UTF-8 in, 16-bit units out (wchar_t is 16-bit here).
-std::u16string Utf16FromUtf8(const char* utf8);
-std::string Utf8FromUtf16(const char16_t* text);
-inline const wchar_t* Wide(const std::u16string& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // The last error text: the context plus the system's description of GetLastError().
 void SetError(const char* context);

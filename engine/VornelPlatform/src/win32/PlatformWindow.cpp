@@ -74,9 +74,9 @@ PlatformWindow* Platform_CreateWindow(const PlatformWindowDesc& desc)
     const int32_t y = desc.y == kPlatformWindowCentred ? (desktopHeight - desc.height) / 2 : desc.y;
     const RECT outer = OuterRect(style, x, y, desc.width, desc.height);
 
-    const std::u16string title = PlatformWin32::Utf16FromUtf8(desc.title);
+    const std::wstring title = PlatformWideText::FromUtf8(desc.title);
     PlatformWin32::AddWindow(window);
-    HWND hwnd = CreateWindowExW(0, PlatformWin32::kWindowClassName, PlatformWin32::Wide(title), style,
+    HWND hwnd = CreateWindowExW(0, PlatformWin32::kWindowClassName, title.c_str(), style,
                                 outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), window);
     if (!hwnd) {
@@ -163,8 +163,8 @@ bool Platform_SetWindowTitle(PlatformWindow* window, const char* titleUtf8)
     HWND hwnd = PlatformWin32::Hwnd(window);
     if (!hwnd)
         return false;
-    const std::u16string title = PlatformWin32::Utf16FromUtf8(titleUtf8);
-    if (!SetWindowTextW(hwnd, PlatformWin32::Wide(title))) {
+    const std::wstring title = PlatformWideText::FromUtf8(titleUtf8);
+    if (!SetWindowTextW(hwnd, title.c_str())) {
         PlatformWin32::SetError("the title cannot be set");
         return false;
     }
