@@ -4,10 +4,12 @@
 # Everything else runs in both trees: the same GoogleTest programs, built twice.
 set(NIMBREL_WINE_EXCLUDED
   "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
-  "PlatformSaveTest.cpp: kills forked children at each step of a save with POSIX signals and rlimits"
+  "VornelPlatform_save_tests/PlatformSaveTest.AFullDiskFailsCleanly: a file size limit (setrlimit) stands for the full disk, and Windows has none"
   "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
   "VornelPlatform_tests/PlatformKeyState.ShiftHeldBeforeAnyWindowIsSeen: Wine learns the keyboard's state only from the X events of its own windows, so a key held while none of them has the focus goes unseen"
-  "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"
+  "VornelPlatform_tests/PlatformUser.DataFolderFollowsXdgDataHomeThenHome: the XDG folders are Linux's; Windows gives its application data folder"
+  "VornelPlatform_tests/PlatformUser.DataFolderTooLongForTheBufferIsRefused: made with an XDG folder, which Windows does not read"
+  "VornelPlatform_tests/PlatformUser.SystemLanguageReadsLcAllFirst: the locale variables are Linux's; Windows gives its own default language"
   "VornelPlatform_tests/PlatformDialog.WithoutADisplayTheBoxGoesToStandardError: Windows always has a display: the box is MessageBoxW, which waits for a click"
   "VornelPlatform_tests/PlatformFileTest.WritingUsesTheExactName: Windows names are case-blind, so writing file.txt replaces File.TXT"
   "Vornel3D_ToolBox_tests/StringsManagerTest.TheCurrentLanguageFallsBack: the system language is Windows' own, not the locale variables that the test sets"

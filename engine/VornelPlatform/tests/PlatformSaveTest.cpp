@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,12 +17,29 @@
 #include <string>
 #include <vector>
 
+#include "TestSystem.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kOld = "old options, whole";
 const std::string kNew(10000, 'n');  // long enough for a write cut in two
+
+// A kill at a step: the process ends there and then, nothing of ours runs after it.
+#ifdef _WIN32
+constexpr int kKilledCode = 77;
+constexpr const char* kRootVariable = "VORNEL_SAVE_TEST_ROOT";
+void KillNow()
+{
+    std::_Exit(kKilledCode);
+}
+#else
+void KillNow()
+{
+    ::raise(SIGKILL);
+}
+#endif
 
 // What the test hook does: note the steps, cut writes short, fail or kill at one step.
 struct HookPlan {
@@ -39,7 +58,7 @@ long TestHook(void* context, PlatformSaveStep step, size_t written)
         plan.steps.push_back(step);
     if (step == plan.at && (step != PlatformSaveStep::kWrite || written >= plan.atWritten)) {
         if (plan.kill)
-            ::raise(SIGKILL);
+            KillNow();
         if (plan.fail)
             return -1;
     }
@@ -51,9 +70,17 @@ class PlatformSaveTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vornel_save_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_root = pattern;
+#ifdef _WIN32
+        // A death test's child is a new process that runs the test again from its start: it
+        // works in its parent's folder, named through the environment.
+        if (const char* parents = std::getenv(kRootVariable))
+            m_root = parents;
+        else
+            TestSystem_SetEnv(kRootVariable, (m_root = TestSystem_MakeTempFolder("vornel_save_")).c_str());
+#else
+        m_root = TestSystem_MakeTempFolder("vornel_save_");
+#endif
+        ASSERT_FALSE(m_root.empty());
         m_target = m_root + "/options.sav";
         std::ofstream(m_target, std::ios::binary) << kOld;
     }
@@ -61,6 +88,9 @@ protected:
     void TearDown() override
     {
         Platform_SetSaveHook(nullptr, nullptr);
+#ifdef _WIN32
+        TestSystem_SetEnv(kRootVariable, nullptr);
+#endif
         std::error_code error;
         fs::remove_all(m_root, error);
     }
@@ -96,6 +126,7 @@ protected:
         std::_Exit(0);
     }
 
+#ifndef _WIN32
     // In a child: a save that may grow no file past `bytes`; exits 0 when the save failed.
     void SaveUnderFileSizeLimit(rlim_t bytes) const
     {
@@ -105,6 +136,7 @@ protected:
         ::setrlimit(RLIMIT_FSIZE, &limit);
         std::_Exit(Save(kNew) ? 1 : 0);
     }
+#endif
 
     std::string m_root, m_target;
 };
@@ -121,11 +153,13 @@ TEST_F(PlatformSaveTest, ReplacesTheWholeFileAndLeavesNothingElse)
     const std::string other = m_root + "\\profile.sav";
     ASSERT_TRUE(Platform_WriteFileAtomic(other.c_str(), "p", 1));
     EXPECT_EQ(Read(m_root + "/profile.sav"), "p");
+#ifndef _WIN32
     struct stat info;
     ASSERT_EQ(::stat((m_root + "/profile.sav").c_str(), &info), 0);
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(info.st_mode & 0777, 0644 & ~mask);
+#endif
     EXPECT_EQ(Names(), (std::vector<std::string>{"options.sav", "profile.sav"}));
 }
 
@@ -191,7 +225,11 @@ TEST_F(PlatformSaveTest, AKillAtAnyStepLeavesOneWholeVersion)
         plan.atWritten = c.atWritten;
         plan.writeCap = kNew.size() / 2;
         plan.kill = true;
+#ifdef _WIN32
+        EXPECT_EXIT(SaveWithHook(&plan), ::testing::ExitedWithCode(kKilledCode), "");
+#else
         EXPECT_EXIT(SaveWithHook(&plan), ::testing::KilledBySignal(SIGKILL), "");
+#endif
         EXPECT_EQ(Read(m_target), c.renamed ? kNew : kOld);
         EXPECT_EQ(Names().size(), c.renamed ? 1u : 2u) << "a killed save leaves its temporary file";
 
@@ -202,6 +240,7 @@ TEST_F(PlatformSaveTest, AKillAtAnyStepLeavesOneWholeVersion)
     }
 }
 
+#ifndef _WIN32
 TEST_F(PlatformSaveTest, AFullDiskFailsCleanly)
 {
     // The file size limit stands for a full disk: the write stops part-way with EFBIG.
@@ -209,6 +248,7 @@ TEST_F(PlatformSaveTest, AFullDiskFailsCleanly)
     EXPECT_EQ(Read(m_target), kOld);
     EXPECT_EQ(Names(), std::vector<std::string>{"options.sav"});
 }
+#endif
 
 TEST_F(PlatformSaveTest, OnlyThisTargetsLeftOversAreRemoved)
 {
@@ -226,7 +266,7 @@ TEST_F(PlatformSaveTest, RefusedSaves)
     const std::string inMissingFolder = m_root + "/nowhere/options.sav";
     EXPECT_FALSE(Platform_WriteFileAtomic(inMissingFolder.c_str(), "x", 1));
     const std::string aFolder = m_root + "/folder";
-    ASSERT_EQ(::mkdir(aFolder.c_str(), 0755), 0);
+    ASSERT_EQ(TestSystem_MakeFolder(aFolder), 0);
     EXPECT_FALSE(Platform_WriteFileAtomic(aFolder.c_str(), "x", 1));
     EXPECT_FALSE(Platform_WriteFileAtomic((m_root + "/").c_str(), "x", 1));
     EXPECT_FALSE(Platform_WriteFileAtomic(nullptr, "x", 1));

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include "TestSystem.h"
 
 namespace {
 
@@ -16,17 +19,11 @@ public:
             m_had = true;
             m_old = old;
         }
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+        TestSystem_SetEnv(name, value);
     }
     ~ScopedEnv()
     {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
+        TestSystem_SetEnv(m_name, m_had ? m_old.c_str() : nullptr);
     }
 
 private:
@@ -58,6 +55,22 @@ TEST(PlatformUser, DataFolderFollowsXdgDataHomeThenHome)
         EXPECT_STREQ(buffer, "");
     }
 }
+
+#ifdef _WIN32
+TEST(PlatformUser, DataFolderIsTheUsersApplicationDataFolder)
+{
+    char buffer[1024];
+    ASSERT_TRUE(Platform_GetUserDataFolder(buffer, sizeof buffer));
+    const std::string folder = buffer;
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '\\');
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder)));
+    // One character short of the terminator: refused, and the buffer left empty.
+    std::string shortBuffer(folder.size(), 'x');
+    EXPECT_FALSE(Platform_GetUserDataFolder(&shortBuffer[0], shortBuffer.size()));
+    EXPECT_EQ(shortBuffer[0], '\0');
+}
+#endif
 
 TEST(PlatformUser, DataFolderTooLongForTheBufferIsRefused)
 {

@@ -1,6 +1,8 @@
 #pragma once
 // Files and folders by the paths the system writes: Windows separators and a case-blind file
-// system; saved files written whole or not at all. Paths are UTF-8.
+// system; saved files written whole or not at all. Paths are UTF-8. On Windows the system
+// itself takes both separators and matches names without regard to case: paths are used as
+// given, and the save's sync and rename are FlushFileBuffers and a write-through MoveFileExW.
 #include <cstddef>
 #include <cstdio>
 
