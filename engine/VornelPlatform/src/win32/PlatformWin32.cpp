@@ -97,7 +97,8 @@ bool RegisterWindowClass()
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
+    // The program's own icon where it carries one (resource 115), else the system's.
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(115));
     if (!windowClass.hIcon)
         windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -109,6 +110,14 @@ bool RegisterWindowClass()
     }
     g_classRegistered = true;
     return true;
+}
+
+void UnregisterWindowClass()
+{
+    if (!g_classRegistered || !g_windows.empty())
+        return;
+    UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+    g_classRegistered = false;
 }
 
 PlatformWindow* FromHwnd(HWND hwnd)
