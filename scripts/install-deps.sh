@@ -15,6 +15,7 @@ packages=(
   liblua5.4-dev
   xvfb xauth xdotool x11-utils x11-apps xfonts-base
   xdg-utils
+  g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
 )
 
 missing=()

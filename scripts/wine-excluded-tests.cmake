@@ -8,6 +8,10 @@ set(NIMBREL_WINE_EXCLUDED
   "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
   "VornelPlatform_tests/PlatformKeyState.ShiftHeldBeforeAnyWindowIsSeen: Wine learns the keyboard's state only from the X events of its own windows, so a key held while none of them has the focus goes unseen"
   "PlatformUserTest.cpp: the XDG folders and locale variables of the POSIX side"
+  "VornelPlatform_tests/PlatformDialog.WithoutADisplayTheBoxGoesToStandardError: Windows always has a display: the box is MessageBoxW, which waits for a click"
+  "VornelPlatform_tests/PlatformFileTest.WritingUsesTheExactName: Windows names are case-blind, so writing file.txt replaces File.TXT"
+  "Vornel3D_ToolBox_tests/StringsManagerTest.TheCurrentLanguageFallsBack: the system language is Windows' own, not the locale variables that the test sets"
+  "Vornel3D_ToolBox_tests/StringsManager.SystemLanguageIdentifiers: the system language is Windows' own, not the locale variables that the test sets"
 )
 
 # nimbrel_wine_exclusions(PROGRAM SOURCES_VAR ENVIRONMENT_VAR): drops the listed files from

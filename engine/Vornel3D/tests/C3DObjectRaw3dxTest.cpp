@@ -10,6 +10,7 @@
 #include "Vornel3D/C3DObjectModifier.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
+#include "TestSystem.h"
 
 using namespace modeltest;
 
@@ -240,8 +241,8 @@ TEST_F(Raw3dxTest, FilesMemoryAndPackEntriesByExtension)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("vornel-3dx-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
-    const std::u16string model = UtilsString_FromUtf8((folder / "model.3DX").c_str());
-    const std::u16string other = UtilsString_FromUtf8((folder / "model.3ds").c_str());
+    const std::u16string model = UtilsString_FromUtf8((folder / "model.3DX").u8string().c_str());
+    const std::u16string other = UtilsString_FromUtf8((folder / "model.3ds").u8string().c_str());
 
     C3DObjectRaw raw(world.get());
     Fill(raw, kIndexKind16);
@@ -263,7 +264,7 @@ TEST_F(Raw3dxTest, FilesMemoryAndPackEntriesByExtension)
     // A pack entry: other data follows it and is not read.
     std::vector<uint8_t> pack(bytes);
     pack.insert(pack.end(), 16, 0xEE);
-    FILE* file = fmemopen(pack.data(), pack.size(), "rb");
+    FILE* file = TestSystem_OpenMemory(pack.data(), pack.size());
     ASSERT_NE(file, nullptr);
     PackRecord entry{};
     entry.pFile = file;

@@ -25,7 +25,7 @@ protected:
     {
         const auto path = folder / name;
         std::ofstream(path, std::ios::binary) << text;
-        return raw.LoadFromFile(UtilsString_FromUtf8(path.c_str()).c_str());
+        return raw.LoadFromFile(UtilsString_FromUtf8(path.u8string().c_str()).c_str());
     }
 
     std::unique_ptr<WorldData> world = std::make_unique<WorldData>();

@@ -431,7 +431,7 @@ TEST_F(RawTest, ModelLoadersReadFilesAndMemoryAndKeepTheName)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("vornel-model-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
-    const std::u16string path = UtilsString_FromUtf8((folder / "model.3dx").c_str());
+    const std::u16string path = UtilsString_FromUtf8((folder / "model.3dx").u8string().c_str());
     const std::u16string textures = UtilsString_FromUtf8((folder.string() + "/").c_str());
     gSourceImage = MemoryTga(2, 2, 9, 9, 9);
     std::ofstream(folder / "rock.tga", std::ios::binary)
@@ -467,7 +467,7 @@ TEST_F(RawTest, ModelLoadersReadFilesAndMemoryAndKeepTheName)
 
     // Written back through the object, the model reads as it was.
     ASSERT_EQ(object->LoadModelFromAddress(bytes.data(), uint32_t(bytes.size()), u"memory.3dx"), kStatusOk);
-    const std::u16string saved = UtilsString_FromUtf8((folder / "saved.3dx").c_str());
+    const std::u16string saved = UtilsString_FromUtf8((folder / "saved.3dx").u8string().c_str());
     ASSERT_EQ(object->SaveModelToFile(saved.c_str(), blocks), kStatusOk);
     C3DObjectRaw back(&Data());
     ASSERT_EQ(back.LoadFromFile(saved.c_str()), kStatusOk);

@@ -221,7 +221,7 @@ TEST_F(TextureRawTest, NonPowerOfTwoCodesBySource)
     EXPECT_EQ(raw.LoadFromFile(Wide(path).c_str()), kStatusUnsupportedImage);
     EXPECT_EQ(world->lastErrorCode, StatusCode(0x8001000Cu));
 
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = std::fopen(path.u8string().c_str(), "rb");
     ASSERT_NE(file, nullptr);
     PackRecord entry{};
     entry.pFile = file;
@@ -356,7 +356,7 @@ TEST_F(TextureRawTest, PngPackEntryEndsAtItsSize)
     file.insert(file.end(), png.begin(), png.end());
     const auto path = folder / "cut.pak";
     WriteBytes(path, file);
-    FILE* stream = std::fopen(path.c_str(), "rb");
+    FILE* stream = std::fopen(path.u8string().c_str(), "rb");
     ASSERT_NE(stream, nullptr);
     PackRecord entry{};
     entry.pFile = stream;

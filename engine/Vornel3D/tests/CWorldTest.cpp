@@ -18,6 +18,7 @@
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsString.h"
 #include "WorldTestModules.h"
+#include "TestSystem.h"
 
 namespace {
 
@@ -425,9 +426,9 @@ TEST_F(WorldTest, MissingPackIsLatched)
 
 TEST_F(WorldTest, APackClosedByUnloadOpensAgainUnderTheSamePath)
 {
-    char folder[] = "/tmp/vornel_world_pack_XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string file = std::string(folder) + "/game.pak";
+    const std::string folder = TestSystem_MakeTempFolder("vornel_world_pack_");
+    ASSERT_FALSE(folder.empty());
+    const std::string file = folder + "/game.pak";
     std::FILE* out = std::fopen(file.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fputs("*=0", out);
@@ -447,8 +448,7 @@ TEST_F(WorldTest, APackClosedByUnloadOpensAgainUnderTheSamePath)
     EXPECT_EQ(Data().pack.startOffset, 4u);
     EXPECT_EQ(Data().lastErrorCode, kStatusOk);
     m_world->Unload();
-    std::remove(file.c_str());
-    ::rmdir(folder);
+    EXPECT_TRUE(TestSystem_RemoveTree(folder));
 }
 
 TEST_F(WorldTest, PathsTooLongForTheirFieldsAreRefused)

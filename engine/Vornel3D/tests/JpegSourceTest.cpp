@@ -42,7 +42,7 @@ protected:
             bytes[i] = uint8_t(i * 13 + 1);
         content = bytes;
         WriteBytes(folder / "data.bin", bytes);
-        file = std::fopen((folder / "data.bin").c_str(), "rb");
+        file = std::fopen((folder / "data.bin").u8string().c_str(), "rb");
         ASSERT_NE(file, nullptr);
         std::fseek(file, start, SEEK_SET);
     }
@@ -164,7 +164,7 @@ TEST(JpegImage, PackEntryIsDecodedOnlyUpToItsSize)
     pack.insert(pack.end(), jpeg.begin(), jpeg.end());
     pack.insert(pack.end(), jpeg.begin(), jpeg.end());
     WriteBytes(folder / "data.pak", pack);
-    FILE* file = std::fopen((folder / "data.pak").c_str(), "rb");
+    FILE* file = std::fopen((folder / "data.pak").u8string().c_str(), "rb");
     ASSERT_NE(file, nullptr);
 
     struct Case {
@@ -212,7 +212,7 @@ TEST(JpegImage, EntriesOfARealPack)
     }
     const auto png = EncodePng(4, 2, 2, std::vector<uint8_t>(16, 7));
     const auto packPath = folder / "data.pak";
-    FILE* out = std::fopen(packPath.c_str(), "wb");
+    FILE* out = std::fopen(packPath.u8string().c_str(), "wb");
     ASSERT_NE(out, nullptr);
     ASSERT_EQ(WritePackCountRecord(out, 3), kStatusOk);
     ASSERT_EQ(WritePackRecord(out, "pics\\small.jpg", jpegs[0].data(), uint32_t(jpegs[0].size())), kStatusOk);

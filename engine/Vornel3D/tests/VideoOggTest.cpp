@@ -14,6 +14,7 @@
 #include "VideoTestWorld.h"
 #include "Vornel3D/VideoOggWriter.h"
 #include "VornelUtils/UtilsString.h"
+#include "TestSystem.h"
 
 namespace {
 
@@ -419,7 +420,7 @@ TEST(VideoOggTest, SmallFilesPlayFromEverySource)
     auto* packed = static_cast<C3DVideoOgg*>(world.engine->CreateVideo(0, 0));
     std::vector<uint8_t> pack(file);
     pack.insert(pack.end(), 100, 0xFF); // another entry's bytes follow
-    FILE* stream = fmemopen(pack.data(), pack.size(), "rb");
+    FILE* stream = TestSystem_OpenMemory(pack.data(), pack.size());
     ASSERT_NE(stream, nullptr);
     PackRecord entry{};
     entry.pFile = stream;
@@ -429,7 +430,7 @@ TEST(VideoOggTest, SmallFilesPlayFromEverySource)
     EXPECT_EQ(std::u16string(packed->GetName()), u"videos/small.ogv");
 
     const auto path = std::filesystem::temp_directory_path() / ("vornel-video-" + std::to_string(getpid()) + ".ogv");
-    FILE* out = std::fopen(path.c_str(), "wb");
+    FILE* out = std::fopen(path.u8string().c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fwrite(file.data(), 1, file.size(), out);
     std::fclose(out);

@@ -13,6 +13,7 @@
 #include "Vornel3D_ToolBox/CSoundsManager.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsString.h"
+#include "TestSystem.h"
 
 namespace {
 
@@ -22,9 +23,8 @@ protected:
     void SetUp() override
     {
         CFakeAudioEngine::failCreate = false;
-        char folder[] = "/tmp/vornel_music_XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
+        m_folder = TestSystem_MakeTempFolder("vornel_music_");
+        ASSERT_FALSE(m_folder.empty());
         for (const char* name : {"theme.wav", "other.wav"})
             if (std::FILE* f = std::fopen((m_folder + "/" + name).c_str(), "wb"))
                 std::fclose(f);

@@ -9,6 +9,7 @@
 #include "ResourceTestData.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
+#include "TestSystem.h"
 
 namespace {
 
@@ -50,14 +51,11 @@ public:
     {
         if (const char* old = std::getenv("LC_ALL"))
             m_old = old, m_had = true;
-        setenv("LC_ALL", locale, 1);
+        TestSystem_SetEnv("LC_ALL", locale);
     }
     ~LocaleScope()
     {
-        if (m_had)
-            setenv("LC_ALL", m_old.c_str(), 1);
-        else
-            unsetenv("LC_ALL");
+        TestSystem_SetEnv("LC_ALL", m_had ? m_old.c_str() : nullptr);
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include "TestSystem.h"
 
 namespace {
 
@@ -44,13 +45,13 @@ TEST(PlatformDialog, WithoutADisplayTheBoxGoesToStandardError)
     std::string display;
     if (const char* d = std::getenv("DISPLAY"))
         display = d;
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
+    TestSystem_SetEnv("DISPLAY", nullptr);
+    TestSystem_SetEnv("WAYLAND_DISPLAY", nullptr);
     testing::internal::CaptureStderr();
     Platform_MessageBox(PlatformMessageBoxKind::kWarning, "Warning (v3,115)",
                         "The Data path is unreachable.\n\nThe application will now exit.");
     const std::string err = testing::internal::GetCapturedStderr();
     if (!display.empty())
-        setenv("DISPLAY", display.c_str(), 1);
+        TestSystem_SetEnv("DISPLAY", display.c_str());
     EXPECT_EQ(err, "Warning (v3,115): The Data path is unreachable.\n\nThe application will now exit.\n");
 }

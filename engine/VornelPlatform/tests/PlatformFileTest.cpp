@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "TestSystem.h"
 
 namespace {
 
@@ -15,11 +16,10 @@ class PlatformFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vornel_file_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        ASSERT_EQ(::mkdir((m_root + "/Data").c_str(), 0700), 0);
-        ASSERT_EQ(::mkdir((m_root + "/Data/Sub").c_str(), 0700), 0);
+        m_root = TestSystem_MakeTempFolder("vornel_file_");
+        ASSERT_FALSE(m_root.empty());
+        ASSERT_EQ(TestSystem_MakeFolder(m_root + "/Data"), 0);
+        ASSERT_EQ(TestSystem_MakeFolder(m_root + "/Data/Sub"), 0);
         std::FILE* f = std::fopen((m_root + "/Data/Sub/File.TXT").c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fputs("hello", f);
@@ -28,8 +28,7 @@ protected:
 
     void TearDown() override
     {
-        std::string command = "rm -rf '" + m_root + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_TRUE(TestSystem_RemoveTree(m_root));
     }
 
     std::string ReadAll(std::FILE* f)

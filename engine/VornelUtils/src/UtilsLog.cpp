@@ -19,7 +19,7 @@ void WriteLine(const char16_t* logPath, const char16_t* line)
     if (!logPath || !*logPath)
         return;
     const std::string path = UtilsString_ToUtf8(logPath);
-    std::FILE* file = Platform_OpenFile(path.c_str(), "a");
+    std::FILE* file = Platform_OpenFile(path.c_str(), "ab");
     if (!file)
         return;
     std::fwrite(utf8.data(), 1, utf8.size(), file);

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "TestSystem.h"
 
 namespace {
 
@@ -15,17 +16,15 @@ class UtilsLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vornel_log_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_root = pattern;
+        m_root = TestSystem_MakeTempFolder("vornel_log_");
+        ASSERT_FALSE(m_root.empty());
         // Written the way the system names its log: Windows separators.
         m_logPath = UtilsString_FromUtf8((m_root + "\\game.log").c_str());
     }
 
     void TearDown() override
     {
-        std::string command = "rm -rf '" + m_root + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_TRUE(TestSystem_RemoveTree(m_root));
     }
 
     bool LogExists() const
