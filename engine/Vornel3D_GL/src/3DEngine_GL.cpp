@@ -172,8 +172,12 @@ Status C3DEngine_GL::Init(void* pWindow, uint16_t width, uint16_t height, uint8_
     }
     // The display mode and the pixel format, where the system leaves them to the renderer; a
     // refused mode leaves the window windowed.
-    if (Failed(GLDevice_PrepareWindow(m_context.pWindow, width, height, colorDepth, fullscreen)))
+    const Status prepared = GLDevice_PrepareWindow(m_context.pWindow, width, height, colorDepth, fullscreen);
+    if (Failed(prepared)) {
+        if (prepared == kStatusSystemCallFailed)  // the window gave no device context
+            m_pWorldData->lastErrorCode = prepared;
         return kStatusFailed;
+    }
     // A context kept across Invalidate is made current again here.
     if (m_context.pContext && !Platform_GL_MakeCurrent(m_context.pWindow, m_context.pContext)) {
         m_pWorldData->lastErrorCode = kStatusSystemCallFailed;

@@ -10,8 +10,8 @@
 struct PlatformWindow;
 
 // Before the first context is made (and again after every Invalidate). fullscreen is cleared
-// when the display refuses the mode: the window then stays windowed. Fails when the window
-// cannot take the pixel format.
+// when the display refuses the mode: the window then stays windowed. kStatusSystemCallFailed
+// when the window gives no device context, kStatusFailed when it cannot take the pixel format.
 Status GLDevice_PrepareWindow(PlatformWindow* window, uint16_t width, uint16_t height, uint8_t colorDepth,
                               uint8_t& fullscreen);
 

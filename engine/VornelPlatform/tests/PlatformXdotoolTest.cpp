@@ -172,6 +172,32 @@ TEST_F(PlatformXdotool, TypedKeysGiveKeyAndCharacterMessages)
     EXPECT_EQ(got, expected);
 }
 
+TEST_F(PlatformXdotool, AltKeysAreSystemKeysAndAltAloneOpensNoMenu)
+{
+    // Elsewhere than the typing test left the pointer: --sync waits for the pointer to move.
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(14, 12)));
+    Platform_RaiseWindow(m_window);
+    DrainMessages(100);
+    // Alt+Enter is the full-screen switch; Alt alone must not take the keyboard into a menu
+    // that would keep the next key (and every frame) from the window.
+    ASSERT_TRUE(Xdotool("key --delay 20 alt+Return alt b"));
+    std::vector<PlatformMessage> seen;
+    PlatformMessage up{};
+    while (PumpUntil(WM_KEYUP, &up, 5000, &seen) && up.wParam != 'B') {
+    }
+    ASSERT_EQ(up.wParam, uintptr_t('B'));
+    const auto enter = OnlyMessages(seen, {WM_SYSKEYDOWN});
+    ASSERT_FALSE(enter.empty());
+    bool altEnter = false;
+    for (const PlatformMessage& m : enter)
+        altEnter = altEnter || (m.wParam == VK_RETURN && (uint32_t(m.lParam) & KF_ALTDOWN_BIT) && (m.lParam & 1));
+    EXPECT_TRUE(altEnter);
+    const auto typed = OnlyMessages(seen, {WM_KEYDOWN, WM_CHAR});
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(typed[0].wParam, uintptr_t('B'));
+    EXPECT_EQ(typed[1].wParam, uintptr_t('b'));
+}
+
 TEST(PlatformKeyState, ShiftHeldBeforeAnyWindowIsSeen)
 {
     if (!HaveXdotool())

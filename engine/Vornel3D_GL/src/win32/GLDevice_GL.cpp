@@ -49,6 +49,20 @@ Status SetRendererPixelFormat(HWND hwnd)
     return set ? kStatusOk : kStatusFailed;
 }
 
+// The full-screen window covered the display in the mode it had; it covers it in the new one,
+// so that the client area is the display again.
+void CoverTheDisplay(HWND hwnd)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY);
+    if (!monitor || !GetMonitorInfoW(monitor, &info))
+        return;
+    const RECT& area = info.rcMonitor;
+    SetWindowPos(hwnd, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 Status GLDevice_PrepareWindow(PlatformWindow* window, uint16_t width, uint16_t height, uint8_t colorDepth,
@@ -64,7 +78,9 @@ Status GLDevice_PrepareWindow(PlatformWindow* window, uint16_t width, uint16_t h
         mode.dmBitsPerPel = colorDepth;
         mode.dmPelsWidth = width;
         mode.dmPelsHeight = height;
-        if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
+        if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL)
+            CoverTheDisplay(hwnd);
+        else
             fullscreen = 0;  // the display keeps its mode and the window stays windowed
     }
     return SetRendererPixelFormat(hwnd);

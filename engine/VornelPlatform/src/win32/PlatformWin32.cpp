@@ -11,8 +11,9 @@ std::vector<PlatformWindow*> g_windows;
 char g_lastError[512] = "";
 bool g_classRegistered = false;
 
-// The messages the engine reads (besides everything from WM_USER on, which only ever comes
-// from a post of our own). The rest is the system's business.
+// The messages the engine reads, and the private ones (WM_USER up to the strings' range) that
+// a program posts to itself. The rest, registered strings that the system broadcasts among
+// them, is the system's business.
 bool KeptForTheEngine(UINT message)
 {
     switch (message) {
@@ -24,7 +25,7 @@ bool KeptForTheEngine(UINT message)
     case WM_MOUSEHWHEEL:
         return true;
     default:
-        return message >= WM_USER;
+        return message >= WM_USER && message < 0xC000;
     }
 }
 
@@ -97,7 +98,8 @@ bool RegisterWindowClass()
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
+    // The program's own icon where it carries one (resource 115), else the system's.
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(115));
     if (!windowClass.hIcon)
         windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -109,6 +111,14 @@ bool RegisterWindowClass()
     }
     g_classRegistered = true;
     return true;
+}
+
+void UnregisterWindowClass()
+{
+    if (!g_classRegistered || !g_windows.empty())
+        return;
+    UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+    g_classRegistered = false;
 }
 
 PlatformWindow* FromHwnd(HWND hwnd)

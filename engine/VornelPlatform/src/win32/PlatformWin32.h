@@ -29,6 +29,8 @@ namespace PlatformWin32 {
 // reads for the pump and leaves the rest to the system.
 extern const wchar_t* const kWindowClassName;
 bool RegisterWindowClass();
+// Once no window of ours is left.
+void UnregisterWindowClass();
 
 // The platform window behind a window handle; null for a window that is not ours (or no
 // longer alive).

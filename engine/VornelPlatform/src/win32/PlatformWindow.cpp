@@ -46,7 +46,7 @@ bool Platform_HasDisplay()
 
 void Platform_ShutdownDisplay()
 {
-    // Nothing to close: the window class lives as long as the program.
+    PlatformWin32::UnregisterWindowClass();
 }
 
 PlatformWindow* Platform_CreateWindow(const PlatformWindowDesc& desc)
