@@ -146,29 +146,59 @@ Status Materialize(ScriptVM* vm, ScriptModule* module, ScriptActivation* activat
     return kScriptOk;
 }
 
+// The inline frames around a compiled loop, for when the loop needs their records.
+struct Enclosing {
+    ScriptVM* vm;
+    ScriptModule* module;
+    ScriptActivation* activation;
+    const Frame* frames;
+    int depth;
+};
+
+ScriptActivation* MaterializeEnclosing(void* context)
+{
+    const Enclosing* enclosing = static_cast<const Enclosing*>(context);
+    if (Materialize(enclosing->vm, enclosing->module, enclosing->activation, enclosing->frames, enclosing->depth) < 0)
+        return nullptr;
+    ScriptActivation* leaf = enclosing->activation;
+    while (leaf->child)
+        leaf = leaf->child;
+    return leaf;
+}
+
 // Runs the loop that `op` enters in its compiled form (made the first time, against the stack
-// as it stands); false when the executor must run it (nothing was changed then but what
-// whole turns of the loop did, so the loop starts afresh with a turn). `depth` is the inline
-// depth of the block that enters it.
-bool RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
-                     ScriptDecoded* op, ScriptBlock* target, int depth)
+// as it stands), the entering frame's position already past the entry. kScriptOk: the loop
+// ran, go on; kScriptFailed: the executor must run it (nothing was changed then but what whole
+// turns of the loop did, so the loop starts afresh with a turn); kScriptControlMoved: the loop
+// made records (its own waiting at a turn's start, or those of the frames around it once it
+// ended), which the driver takes over; kScriptOutOfMemory: a record could not be made.
+// `depth` is the inline depth of the block that enters it.
+Status RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
+                       ScriptDecoded* op, ScriptBlock* target, const Frame* frames, int depth)
 {
     if (op->loopState == kSegmentNone)
-        return false;
+        return kScriptFailed;
     if (op->loopState == kSegmentUntried) {
-        op->loop = ScriptBuildLoop(vm, from->code.get(), target, activation);
+        op->loop = ScriptBuildLoop(vm, module, from->code.get(), target, activation);
         if (op->loop) {
             op->loopState = kSegmentReady;
         } else {
             if (++op->loopAttempts >= kSegmentAttempts)
                 op->loopState = kSegmentNone;
-            return false;
+            return kScriptFailed;
         }
     }
     // Blocks nested deeper than the executor runs inline would have left records.
     if (depth + static_cast<int>(op->loop->depth) >= kInlineDepth)
-        return false;
-    return ScriptRunLoop(vm, module, activation, *op->loop) == kScriptOk;
+        return kScriptFailed;
+    Enclosing enclosing{vm, module, activation, frames, depth};
+    ScriptLoopEnclosure enclosure;
+    enclosure.materialize = MaterializeEnclosing;
+    enclosure.context = &enclosing;
+    const Status ran = ScriptRunLoop(vm, module, activation, *op->loop, &enclosure);
+    if (ran == kScriptOk && enclosure.made && depth > 0)
+        return kScriptControlMoved;
+    return ran;
 }
 
 } // namespace
@@ -254,7 +284,11 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                         result = kScriptOk;
                         continue;
                     }
-                    leave = ran == kScriptLeaveBlock ? ran : kScriptOk;
+                    if (ran == kScriptLeaveBlock) {
+                        // The record stands at the leave-if-zero, as after its handler.
+                        leave = ran;
+                        position = op.segment->leaveAt;
+                    }
                 }
             }
             bool done = leave == kScriptLeaveBlock;
@@ -370,11 +404,20 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                     const ScriptActivation* last =
                         noRecord ? nullptr : ScriptLastActivationOf(module, function, target);
                     if (!last || !last->stack) {
-                        if (ScriptIsLoopBlock(target) && vm->compiledLoops &&
-                            RunCompiledLoop(vm, module, activation, frame.block, &op, target, depth)) {
+                        if (ScriptIsLoopBlock(target) && vm->compiledLoops) {
                             position++;
-                            result = kScriptOk;
-                            continue;
+                            const Status ran =
+                                RunCompiledLoop(vm, module, activation, frame.block, &op, target, frames, depth);
+                            if (ran == kScriptOk) {
+                                result = kScriptOk;
+                                continue;
+                            }
+                            if (ran == kScriptControlMoved)
+                                return ran;
+                            if (ran == kScriptOutOfMemory)
+                                return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex,
+                                                  instruction->line, u"out of memory entering a block");
+                            position--;
                         }
                         position++;
                         ++depth;

@@ -50,6 +50,124 @@ bool NoRunningRecords(ScriptModule* module, ScriptFunction* function, const Scri
     return true;
 }
 
+// The calls can be made as they were compiled: each node still calls the same function, which
+// is not running, and the module has room for every record the loop could make.
+bool SitesHold(ScriptVM* vm, ScriptModule* module, const ScriptLoop& loop)
+{
+    if (module->activations.size() + loop.blocks.size() + loop.sites.size() + 64 >= kScriptActivationLimit)
+        return false;
+    for (const ScriptLoopSite& site : loop.sites) {
+        if (site.node->calleeEpoch != vm->codeEpoch || site.node->callee != site.callee)
+            return false;
+        const ScriptActivation* last = ScriptLastActivationOf(module, site.callee, &site.callee->body);
+        if (last && last->stack)
+            return false;
+    }
+    return true;
+}
+
+// The records a call leaves, made as the executor and the driver make them: the blocks run
+// inline around the loop, the loop's own block (which then keeps running), the blocks open at
+// the call and the callee's body. All but the loop's own are ended at once; where the blocks
+// end is kept as they are left. False when a record cannot be made.
+class LoopRecords {
+public:
+    LoopRecords(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop,
+                ScriptLoopEnclosure* enclosure)
+        : vm_(vm), module_(module), activation_(activation), loop_(loop), enclosure_(enclosure)
+    {
+    }
+
+    ScriptActivation* Own() const { return records_[0]; }
+    ScriptActivation* Record(uint32_t block) const { return records_[block]; }
+
+    bool Call(const ScriptLoopSite& site)
+    {
+        ScriptActivation* made[kScriptLoopRecordBlocks];
+        size_t count = 0;
+        if (!Open(site.chain.data(), site.chain.size(), made, &count))
+            return false;
+        ScriptActivation* parent = count > 0 ? made[count - 1] : records_[0];
+        ScriptActivation* callee =
+            ScriptStartActivation(vm_, module_, site.callee, &site.callee->body, parent, nullptr, false);
+        if (!callee)
+            return false;
+        callee->position = site.returnAt;
+        ScriptEndActivation(vm_, module_, callee);
+        Close(made, count);
+        return true;
+    }
+
+    // A break or continue once the loop's block has a record: the blocks above it get theirs
+    // and end where they stand; a break ends the loop's at the end of the run.
+    bool Unwind(const ScriptLoopUnwind& unwind)
+    {
+        uint16_t chain[kScriptLoopRecordBlocks];
+        const size_t length = unwind.chain.size();
+        for (size_t k = 0; k < length; ++k)
+            chain[k] = unwind.chain[k].first;
+        ScriptActivation* made[kScriptLoopRecordBlocks];
+        size_t count = 0;
+        if (!Open(chain, length, made, &count))
+            return false;
+        for (size_t k = 1; k < length; ++k)
+            made[k - 1]->position = unwind.chain[k].second;
+        Close(made, count);
+        if (unwind.isBreak)
+            records_[0]->position = unwind.chain[0].second;
+        return true;
+    }
+
+    // The loop is over: its record ends.
+    void End()
+    {
+        if (records_[0])
+            ScriptEndActivation(vm_, module_, records_[0]);
+    }
+
+private:
+    // Records for the blocks of `chain` (the loop's own first), started under one another.
+    bool Open(const uint16_t* chain, size_t length, ScriptActivation** made, size_t* count)
+    {
+        ScriptFunction* function = activation_->function;
+        if (!records_[0]) {
+            ScriptActivation* parent = enclosure_->materialize(enclosure_->context);
+            if (!parent)
+                return false;
+            enclosure_->made = true;
+            records_[0] =
+                ScriptStartActivation(vm_, module_, function, loop_.blocks[0], parent, activation_->stack, false);
+            if (!records_[0])
+                return false;
+        }
+        ScriptActivation* parent = records_[0];
+        for (size_t k = 1; k < length; ++k) {
+            ScriptActivation* record =
+                ScriptStartActivation(vm_, module_, function, loop_.blocks[chain[k]], parent, activation_->stack, false);
+            if (!record) {
+                Close(made, *count);
+                return false;
+            }
+            records_[chain[k]] = record;
+            made[(*count)++] = parent = record;
+        }
+        return true;
+    }
+
+    void Close(ScriptActivation** made, size_t count)
+    {
+        while (count > 0)
+            ScriptEndActivation(vm_, module_, made[--count]);
+    }
+
+    ScriptVM* vm_;
+    ScriptModule* module_;
+    ScriptActivation* activation_;
+    const ScriptLoop& loop_;
+    ScriptLoopEnclosure* enclosure_;
+    ScriptActivation* records_[kScriptLoopRecordBlocks] = {};
+};
+
 void WriteBack(const Cell* cells, ScriptValue* const* targets, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
@@ -66,7 +184,8 @@ void WriteBack(const Cell* cells, ScriptValue* const* targets, size_t count)
 
 } // namespace
 
-Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop)
+Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop,
+                     ScriptLoopEnclosure* enclosure)
 {
     ScriptStack* stack = activation->stack;
     if (!stack || stack->slots.size() != loop.entryCount || loop.cellCount > kScriptLoopCells)
@@ -84,6 +203,14 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
     }
     if (!NoRunningRecords(module, activation->function, loop))
         return kScriptFailed;
+    if (!loop.sites.empty() && !SitesHold(vm, module, loop))
+        return kScriptFailed;
+    LoopRecords records(vm, module, activation, loop, enclosure);
+    // The turn that last ran a call inside each block; the loop's own block counts as called
+    // in every turn (its record, once made, is always the one a leaving ends).
+    uint32_t called[kScriptLoopRecordBlocks] = {};
+    uint8_t siteDone[kScriptLoopRecordBlocks] = {};
+    uint32_t turn = 0;
 
     // Load; two slots that lead to the same value, and a literal's slot, are left to the
     // executor.
@@ -133,7 +260,8 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
             cells[op.x].value = op.y;
             break;
         case kLoopCheck:
-            if (!IsNumber(cells[op.x].type))
+            // An unset value assigned to itself stays unset, as a number stays the number.
+            if (!IsNumber(cells[op.x].type) && cells[op.x].type != kScriptTypeUnknown)
                 goto doubt;
             break;
         case kLoopCopy: {
@@ -199,13 +327,44 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
             at = op.target;
             [[fallthrough]];
         case kLoopTurn:
+            called[0] = ++turn;
             for (size_t i = 0; i < turnCount; ++i) {
                 turnType[turnCells[i]] = cells[turnCells[i]].type;
                 turnValue[turnCells[i]] = cells[turnCells[i]].value;
             }
             break;
+        case kLoopCall: {
+            const ScriptLoopSite& site = loop.sites[op.y];
+            const size_t length = site.chain.size();
+            for (size_t k = 1; k < length; ++k)
+                called[site.chain[k]] = turn;
+            if (!siteDone[op.y]) {
+                if (!records.Call(site))
+                    goto failed;
+                siteDone[op.y] = 1;
+            }
+            break;
+        }
+        case kLoopExit:
+            if (called[op.y] == turn && records.Record(op.y))
+                records.Record(op.y)->position = op.z;
+            break;
+        case kLoopLeave:
+            if (!IsNumber(cells[op.x].type))
+                goto doubt;
+            if (cells[op.x].value == 0) {
+                if (called[op.y] == turn && records.Record(op.y))
+                    records.Record(op.y)->position = op.z;
+                at = op.target;
+            }
+            break;
+        case kLoopUnwind:
+            if (records.Own() && !records.Unwind(loop.unwinds[op.y]))
+                goto failed;
+            break;
         case kLoopEnd:
             WriteBack(cells, targets, loadCount);
+            records.End();
             return kScriptOk;
         default:
             goto doubt;
@@ -217,5 +376,14 @@ doubt:
         cells[turnCells[i]].value = turnValue[turnCells[i]];
     }
     WriteBack(cells, targets, loadCount);
+    if (records.Own()) {
+        // The loop's record stands at the turn's start, as the executor's would.
+        records.Own()->position = 0;
+        return kScriptControlMoved;
+    }
     return kScriptFailed;
+failed:
+    // A record could not be made: out of memory.
+    WriteBack(cells, targets, loadCount);
+    return kScriptOutOfMemory;
 }
