@@ -166,18 +166,23 @@ ScriptActivation* MaterializeEnclosing(void* context)
     return leaf;
 }
 
+// How a loop's compiled form went.
+enum class LoopRun {
+    Ran,    // the loop is over: go on after it
+    Inline, // the executor must run it (nothing was changed then but what whole turns of the
+            // loop did, so the loop starts afresh with a turn)
+    Driver, // records were made (the loop's own waiting, or those of the frames around it once
+            // it ended, or a builtin's caller): the driver takes over with the status given
+};
+
 // Runs the loop that `op` enters in its compiled form (made the first time, against the stack
-// as it stands), the entering frame's position already past the entry. kScriptOk: the loop
-// ran, go on; kScriptFailed: the executor must run it (nothing was changed then but what whole
-// turns of the loop did, so the loop starts afresh with a turn); kScriptControlMoved: the loop
-// made records (its own waiting at a turn's start, or those of the frames around it once it
-// ended), which the driver takes over; kScriptOutOfMemory: a record could not be made.
-// `depth` is the inline depth of the block that enters it.
-Status RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
-                       ScriptDecoded* op, ScriptBlock* target, const Frame* frames, int depth)
+// as it stands), the entering frame's position already past the entry. `depth` is the inline
+// depth of the block that enters it.
+LoopRun RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
+                        ScriptDecoded* op, ScriptBlock* target, const Frame* frames, int depth, Status* handed)
 {
     if (op->loopState == kSegmentNone)
-        return kScriptFailed;
+        return LoopRun::Inline;
     if (op->loopState == kSegmentUntried) {
         op->loop = ScriptBuildLoop(vm, module, from->code.get(), target, activation);
         if (op->loop) {
@@ -185,20 +190,30 @@ Status RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* act
         } else {
             if (++op->loopAttempts >= kSegmentAttempts)
                 op->loopState = kSegmentNone;
-            return kScriptFailed;
+            return LoopRun::Inline;
         }
     }
     // Blocks nested deeper than the executor runs inline would have left records.
     if (depth + static_cast<int>(op->loop->depth) >= kInlineDepth)
-        return kScriptFailed;
+        return LoopRun::Inline;
     Enclosing enclosing{vm, module, activation, frames, depth};
     ScriptLoopEnclosure enclosure;
     enclosure.materialize = MaterializeEnclosing;
     enclosure.context = &enclosing;
     const Status ran = ScriptRunLoop(vm, module, activation, *op->loop, &enclosure);
-    if (ran == kScriptOk && enclosure.made && depth > 0)
-        return kScriptControlMoved;
-    return ran;
+    if (ran == kScriptOk) {
+        *handed = kScriptControlMoved;
+        return enclosure.made && depth > 0 ? LoopRun::Driver : LoopRun::Ran;
+    }
+    if (ran == kScriptControlMoved) {
+        *handed = enclosure.status;
+        return LoopRun::Driver;
+    }
+    if (ran == kScriptOutOfMemory) {
+        *handed = kScriptOutOfMemory;
+        return LoopRun::Driver;
+    }
+    return LoopRun::Inline;
 }
 
 } // namespace
@@ -406,17 +421,19 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                     if (!last || !last->stack) {
                         if (ScriptIsLoopBlock(target) && vm->compiledLoops) {
                             position++;
-                            const Status ran =
-                                RunCompiledLoop(vm, module, activation, frame.block, &op, target, frames, depth);
-                            if (ran == kScriptOk) {
+                            Status handed = kScriptControlMoved;
+                            const LoopRun ran = RunCompiledLoop(vm, module, activation, frame.block, &op, target,
+                                                                frames, depth, &handed);
+                            if (ran == LoopRun::Ran) {
                                 result = kScriptOk;
                                 continue;
                             }
-                            if (ran == kScriptControlMoved)
-                                return ran;
-                            if (ran == kScriptOutOfMemory)
-                                return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex,
-                                                  instruction->line, u"out of memory entering a block");
+                            if (ran == LoopRun::Driver) {
+                                if (handed == kScriptOutOfMemory)
+                                    return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex,
+                                                      instruction->line, u"out of memory entering a block");
+                                return handed;
+                            }
                             position--;
                         }
                         position++;

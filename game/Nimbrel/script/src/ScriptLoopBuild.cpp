@@ -287,6 +287,8 @@ private:
         }
         case kScriptOpCallFunction:
             return Call(instruction);
+        case kScriptOpCallBuiltin:
+            return Builtin(instruction);
         default:
             if (instruction.opcode >= kScriptOpMul && instruction.opcode <= kScriptOpOr)
                 return Binary(static_cast<uint8_t>(kLoopOperator + (instruction.opcode - kScriptOpMul)), 0,
@@ -362,6 +364,34 @@ private:
         model_.swap(caller);
         if (!built)
             return false;
+        loop_->sites.push_back(std::move(site));
+        return true;
+    }
+
+    // A builtin call in the loop's own turns: the stack above the loop's entry as it stands
+    // here, and where each open block stands.
+    bool Builtin(const ScriptInstruction& instruction)
+    {
+        if (loops_.size() != 1 || chain_.size() > kScriptLoopRecordBlocks)
+            return false;
+        ScriptLoopSite site;
+        site.instruction = &instruction;
+        for (size_t k = 0; k < chain_.size(); ++k) {
+            site.chain.push_back(static_cast<uint16_t>(BlockId(chain_[k])));
+            site.positions.push_back(k + 1 < chain_.size() ? at_[k] + 1 : at_[k]);
+        }
+        for (size_t i = loop_->entryCount; i < model_.size(); ++i) {
+            const ModelSlot& slot = model_[i];
+            if (!slot.pushed || slot.cell < 0)
+                return false;
+            const bool literal = slot.declaration && slot.declaration->constType != 0;
+            if (slot.hidden)
+                site.layout.push_back(ScriptLoopSlot{slot.declaration, 1, 0, slot.target});
+            else
+                site.layout.push_back(
+                    ScriptLoopSlot{slot.declaration, 0, static_cast<uint8_t>(literal), static_cast<uint32_t>(slot.cell)});
+        }
+        Emit(ScriptLoopOp{kLoopBuiltin, 0, 0, static_cast<uint32_t>(loop_->sites.size()), 0, 0});
         loop_->sites.push_back(std::move(site));
         return true;
     }
@@ -549,6 +579,12 @@ private:
             }
         }
         loop_->cellCount = next;
+        for (ScriptLoopSite& site : loop_->sites) {
+            for (ScriptLoopSlot& slot : site.layout) {
+                if (!slot.reference)
+                    slot.value = order[slot.value];
+            }
+        }
         if (!loop_->sites.empty() && (loop_->blocks.size() > kScriptLoopRecordBlocks ||
                                       loop_->sites.size() > kScriptLoopRecordBlocks))
             return false;
@@ -584,6 +620,13 @@ private:
                 used[op.x] = written[op.x] = 1;
             } else if (op.code == kLoopJumpIfZero || op.code == kLoopLeave) {
                 used[op.x] = 1;
+            }
+        }
+        // A cell a builtin call lays out on the stack is made as the slot is.
+        for (const ScriptLoopSite& site : loop_->sites) {
+            for (const ScriptLoopSlot& slot : site.layout) {
+                if (!slot.reference)
+                    used[slot.value] = written[slot.value] = 1;
             }
         }
         std::vector<ScriptLoopOp> tight;
@@ -677,6 +720,12 @@ private:
             const std::vector<ScriptLoopOp>& ops = loop_->ops;
             const std::vector<uint8_t> landing = Landings(ops);
             std::vector<uint32_t> uses(loop_->cellCount, 0);
+            for (const ScriptLoopSite& site : loop_->sites) {
+                for (const ScriptLoopSlot& slot : site.layout) {
+                    if (!slot.reference)
+                        uses[slot.value] += 2;
+                }
+            }
             for (const ScriptLoopOp& op : ops) {
                 if (op.code == kLoopAssign || op.code == kLoopCopy ||
                     (IsOperator(op) && (op.form & kLoopImmediate) == 0))

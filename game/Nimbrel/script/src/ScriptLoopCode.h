@@ -52,6 +52,7 @@ enum ScriptLoopCode : uint8_t {
     kLoopCopy,       // cell x := a fresh slot, then := cell y
     kLoopSetFresh,   // cell x := a fresh slot, then := ULONG y
     kLoopCall,       // call site y begins (ScriptLoopSite); the callee's work follows
+    kLoopBuiltin,    // builtin call site y (ScriptLoopSite): made on the stack and the records
     kLoopExit,       // block y is left at position z
     kLoopLeave,      // cell x zero: block y is left at position z, go to `target`
     kLoopUnwind,     // break or continue y (ScriptLoopUnwind) leaves the blocks above the loop's
@@ -74,12 +75,26 @@ struct ScriptLoopOp {
     uint32_t z;     // kLoopCopied: the cell copied first
 };
 
-// A call of a script function inside the loop.
+// A slot of the stack as it stands at a builtin call, above the loop's entry.
+struct ScriptLoopSlot {
+    ScriptDeclaration* declaration;
+    uint8_t reference; // 1: a COMMAND reference to slot `value`; 0: the contents of cell `value`
+    uint8_t literal;   // a literal's slot: pushed unset, it reads as its constant
+    uint32_t value;
+};
+
+// A call inside the loop: of a script function compiled in place, or of a builtin, which is
+// called on the stack and the records as the executor would have them.
 struct ScriptLoopSite {
     ScriptFunction* node = nullptr;    // the call's node in the running function
     ScriptFunction* callee = nullptr;  // what it called when the loop was compiled
     uint32_t returnAt = 0;             // where the callee's record ends: its return, or its end
     std::vector<uint16_t> chain;       // the blocks open at the call, the loop's own first
+    // Builtins only: the call instruction, where each open block stands (the leaf at the
+    // call) and the stack above the loop's entry.
+    const ScriptInstruction* instruction = nullptr;
+    std::vector<uint32_t> positions;
+    std::vector<ScriptLoopSlot> layout;
 };
 
 // A break or continue of the loop's own turns, from inside the blocks in `chain` (the loop's
@@ -110,6 +125,9 @@ struct ScriptLoopEnclosure {
     ScriptActivation* (*materialize)(void* context) = nullptr;
     void* context = nullptr;
     bool made = false; // set when the loop made records
+    // With kScriptControlMoved: what the executor hands the driver (a builtin's wait or
+    // failure, else kScriptControlMoved).
+    Status status = 0;
 };
 
 // Most cells a compiled loop uses.

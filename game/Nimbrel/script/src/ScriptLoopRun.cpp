@@ -6,6 +6,7 @@
 #include "NimbrelScript/ScriptOps.h"
 #include "ScriptInternal.h"
 #include "ScriptNumberRules.h"
+#include "ScriptStackInline.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ bool SitesHold(ScriptVM* vm, ScriptModule* module, const ScriptLoop& loop)
     if (module->activations.size() + loop.blocks.size() + loop.sites.size() + 64 >= kScriptActivationLimit)
         return false;
     for (const ScriptLoopSite& site : loop.sites) {
+        if (site.instruction)
+            continue; // a builtin: its record is looked up when it is called
         if (site.node->calleeEpoch != vm->codeEpoch || site.node->callee != site.callee)
             return false;
         const ScriptActivation* last = ScriptLastActivationOf(module, site.callee, &site.callee->body);
@@ -118,6 +121,41 @@ public:
         return true;
     }
 
+    // Records for the blocks open at a builtin call, each where it stands, kept running while
+    // the builtin runs; the leaf (the caller), or null.
+    ScriptActivation* OpenAt(const ScriptLoopSite& site)
+    {
+        openCount_ = 0;
+        if (!Open(site.chain.data(), site.chain.size(), open_, &openCount_))
+            return nullptr;
+        records_[0]->position = site.positions[0];
+        ownGeneration_ = records_[0]->generation;
+        for (size_t k = 0; k < openCount_; ++k) {
+            open_[k]->position = site.positions[k + 1];
+            generations_[k] = open_[k]->generation;
+        }
+        return openCount_ > 0 ? open_[openCount_ - 1] : records_[0];
+    }
+
+    // Whether the records OpenAt made are still running, as they were.
+    bool OpenIntact() const
+    {
+        if (!records_[0]->stack || records_[0]->generation != ownGeneration_)
+            return false;
+        for (size_t k = 0; k < openCount_; ++k) {
+            if (!open_[k]->stack || open_[k]->generation != generations_[k])
+                return false;
+        }
+        return true;
+    }
+
+    // The blocks above the loop's own end again (where they end is kept as they are left).
+    void CloseOpen()
+    {
+        Close(open_, openCount_);
+        openCount_ = 0;
+    }
+
     // The loop is over: its record ends.
     void End()
     {
@@ -166,7 +204,53 @@ private:
     const ScriptLoop& loop_;
     ScriptLoopEnclosure* enclosure_;
     ScriptActivation* records_[kScriptLoopRecordBlocks] = {};
+    ScriptActivation* open_[kScriptLoopRecordBlocks] = {};
+    uint64_t generations_[kScriptLoopRecordBlocks] = {};
+    uint64_t ownGeneration_ = 0;
+    size_t openCount_ = 0;
 };
+
+// The slots of a builtin call's stack above the loop's entry, as the instructions leave them.
+void Spill(ScriptStack* stack, const ScriptLoopSite& site, const Cell* cells)
+{
+    for (const ScriptLoopSlot& slot : site.layout) {
+        const uint32_t index = ScriptStackPush(stack, slot.declaration);
+        ScriptValue& value = stack->slots[index];
+        if (slot.reference) {
+            value.type = kScriptTypeCommand;
+            value.value = slot.value;
+        } else if (!slot.literal) {
+            value.type = cells[slot.value].type;
+            value.value = cells[slot.value].value;
+        }
+    }
+}
+
+// After a builtin call: the stack laid out as it was spilled, its slots read back into their
+// cells; false when the builtin changed what the loop relies on (then the executor takes over
+// from the records, as it would have run on after the call).
+bool ReadBack(const ScriptStack* stack, uint32_t entryCount, const ScriptLoopSite& site, Cell* cells)
+{
+    if (stack->slots.size() != entryCount + site.layout.size())
+        return false;
+    const ScriptValue* slots = stack->slots.data() + entryCount;
+    for (size_t j = 0; j < site.layout.size(); ++j) {
+        const ScriptLoopSlot& slot = site.layout[j];
+        const ScriptValue& value = slots[j];
+        if (value.declaration != slot.declaration)
+            return false;
+        if (slot.reference) {
+            if (value.type != kScriptTypeCommand || value.value != slot.value)
+                return false;
+        } else if (!slot.literal) {
+            if (!IsNumber(value.type) && value.type != kScriptTypeUnknown)
+                return false;
+            cells[slot.value].type = value.type;
+            cells[slot.value].value = value.value;
+        }
+    }
+    return true;
+}
 
 void WriteBack(const Cell* cells, ScriptValue* const* targets, size_t count)
 {
@@ -211,6 +295,11 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
     uint32_t called[kScriptLoopRecordBlocks] = {};
     uint8_t siteDone[kScriptLoopRecordBlocks] = {};
     uint32_t turn = 0;
+    // The cells right after the last builtin call of this turn: a doubt after it hands the loop
+    // over from there (the call is not made twice).
+    Cell calledCells[kScriptLoopCells];
+    uint32_t calledTurn = 0;
+    uint32_t calledSite = 0;
 
     // Load; two slots that lead to the same value, and a literal's slot, are left to the
     // executor.
@@ -345,6 +434,48 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
             }
             break;
         }
+        case kLoopBuiltin: {
+            const ScriptLoopSite& site = loop.sites[op.y];
+            const size_t length = site.chain.size();
+            for (size_t k = 1; k < length; ++k)
+                called[site.chain[k]] = turn;
+            WriteBack(cells, targets, loadCount);
+            ScriptActivation* leaf = records.OpenAt(site);
+            if (!leaf)
+                goto failed;
+            Spill(stack, site, cells);
+            const Status status = vm->handlers[kScriptOpCallBuiltin](vm, module, leaf, site.instruction);
+            if (status < 0) {
+                // A wait, a stop or a failure: the driver takes it from the records.
+                enclosure->status = status;
+                return kScriptControlMoved;
+            }
+            leaf->position++;
+            if (activation->stack != stack || !records.OpenIntact() ||
+                !ReadBack(stack, loop.entryCount, site, cells)) {
+                enclosure->status = kScriptControlMoved;
+                return kScriptControlMoved;
+            }
+            // The stack may have moved; the loaded slots are found again.
+            slots = stack->slots.data();
+            for (size_t i = 0; i < loadCount; ++i) {
+                ScriptValue* target = Follow(vm, module, activation, slots, loop.loads[i]);
+                if (!target) {
+                    enclosure->status = kScriptControlMoved;
+                    return kScriptControlMoved;
+                }
+                targets[i] = target;
+                cells[i].type = target->type;
+                cells[i].value = target->value;
+            }
+            ScriptStackTruncate(stack, loop.entryCount);
+            records.CloseOpen();
+            for (uint32_t i = 0; i < loop.cellCount; ++i)
+                calledCells[i] = cells[i];
+            calledTurn = turn;
+            calledSite = op.y;
+            break;
+        }
         case kLoopExit:
             if (called[op.y] == turn && records.Record(op.y))
                 records.Record(op.y)->position = op.z;
@@ -371,6 +502,20 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         }
     }
 doubt:
+    if (calledTurn == turn && turn != 0) {
+        // After a builtin call of this turn: from right after it, on the records.
+        const ScriptLoopSite& site = loop.sites[calledSite];
+        for (uint32_t i = 0; i < loop.cellCount; ++i)
+            cells[i] = calledCells[i];
+        WriteBack(cells, targets, loadCount);
+        ScriptActivation* leaf = records.OpenAt(site);
+        if (!leaf)
+            return kScriptOutOfMemory;
+        leaf->position++;
+        Spill(stack, site, cells);
+        enclosure->status = kScriptControlMoved;
+        return kScriptControlMoved;
+    }
     for (size_t i = 0; i < turnCount; ++i) {
         cells[turnCells[i]].type = turnType[turnCells[i]];
         cells[turnCells[i]].value = turnValue[turnCells[i]];
@@ -379,6 +524,7 @@ doubt:
     if (records.Own()) {
         // The loop's record stands at the turn's start, as the executor's would.
         records.Own()->position = 0;
+        enclosure->status = kScriptControlMoved;
         return kScriptControlMoved;
     }
     return kScriptFailed;

@@ -91,6 +91,7 @@ public:
         const uintptr_t self = reinterpret_cast<uintptr_t>(this);
         ScriptModule_RegisterBuiltin(vm, module, "note", Note, ScriptPackArgumentCode(0x4), self, 0);
         ScriptModule_RegisterBuiltin(vm, module, "hold", Hold, ScriptPackArgumentCode(0x4), self, 0);
+        ScriptModule_RegisterBuiltin(vm, module, "echo", Echo, ScriptPackArgumentCode(0x14), self, 0);
     }
     ~Recorder() { ScriptVM_Destroy(vm); }
 
@@ -108,6 +109,22 @@ public:
         self->log.push_back(entry.str());
         result->type = kScriptTypeULong;
         result->value = static_cast<uint32_t>(self->log.size());
+        return kScriptBuiltinResult;
+    }
+
+    // A string made of its number argument.
+    static Status Echo(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActivation* caller, uint32_t,
+                       uint32_t, uintptr_t* bound1, uintptr_t*, uint32_t, ScriptBuiltinResult* result, uint32_t,
+                       uint32_t line)
+    {
+        Recorder* self = reinterpret_cast<Recorder*>(*bound1);
+        const uint32_t number = ScriptModule_GetParamLong(vm, module, node, caller, 1);
+        self->log.push_back("echo line " + std::to_string(line) + " " + std::to_string(number) + " chain " +
+                            DescribeChain(caller));
+        const std::string text = "e" + std::to_string(number);
+        result->type = kScriptTypeString;
+        result->text = static_cast<char*>(UTILS_MALLOC(text.size() + 1));
+        std::memcpy(result->text, text.c_str(), text.size() + 1);
         return kScriptBuiltinResult;
     }
 
@@ -325,6 +342,23 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
          "function third() { var t = 1; var unset; for (var i = 0; i < 4; i++) { if (i == 2) { t = mix(unset, t, "
          "1); } t = mix(t, 2, 1); } note(\"\" + t); return t; }",
          {"main", "other", "third", "main"}},
+        // Loops calling builtins with numbers, which run compiled and call them on the stack
+        // and the records the executor would have: in bodies, ifs and else chains, with breaks
+        // and continues after them, inside blocks run inline; waits inside the loop, resumed;
+        // a string result and a failure after a call in the same turn.
+        {"var g = 0;\r\n"
+         "function main() { var t = 0; for (var i = 0; i < 12; i++) { t = t + note(i); if (i == 3) { g = note(t + "
+         "1); continue; } else if (i > 9) { note(100 + i); break; } else { t = t + 1; } var k = 0; while (k < 2) { "
+         "k++; } } note(t + g); return t; }",
+         {"main", "main"}},
+        {"function main() { var t = 0; var n = 4; if (n > 1) { var j = 0; while (j < n) { j++; var got = hold(j); "
+         "t = t + got; if (got == 9) { break; } note(t); } } note(t); return t; }",
+         {"main", "+2", "+3", "+4", "main", "+9", "main", "+1", "+1", "+1", "+1"}},
+        {"function main() {\r\nvar t = 0;\r\nfor (var i = 0; i < 5; i++) {\r\nt = t + note(i);\r\nif (i == 2) {\r\n"
+         "t = t / (i - 2);\r\n}\r\n}\r\nreturn t;\r\n}\r\n"
+         "function other() { var t = 0; var last = 0; for (var i = 0; i < 5; i++) { t = t + note(i); last = "
+         "echo(i); t = t + 1; } note(last); return t; }",
+         {"main", "other", "main"}},
         // A loop whose counter reaches it through a reference made outside.
         {"function step(n) { var sv = 0; for (var i = 0; i < n; i++) { sv = sv + i; n = n - 0; } return sv; }\r\n"
          "function main() { var x = step(6); x = x + step(3); note(\"\" + x); return x; }",
@@ -440,8 +474,14 @@ private:
     std::string Statement(int depth)
     {
         int kind = Pick(depth > 0 ? 12 : 7);
-        if (dataLoops_ && loops_ > 0 && (kind == 3 || kind == 4))
+        if (dataLoops_ && loops_ > 0 && (kind == 3 || kind == 4)) {
+            // Builtins given numbers, so that the loop runs compiled with its calls.
+            if (Pick(3) == 0)
+                return Target() + " = " + Target() + " + note(" + Operand() + ");\r\n";
+            if (Pick(6) == 0)
+                return "hold(" + Operand() + ");\r\n";
             kind = 2;
+        }
         switch (kind) {
         case 0: {
             std::string text = Target() + " = ";
