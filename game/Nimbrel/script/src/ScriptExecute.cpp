@@ -10,8 +10,9 @@
 // - child blocks run inline, without activation records, while their block has no running
 //   record; the records are made, as they would have been, the moment anything else (a call,
 //   a builtin, a return, a failure) needs them;
-// - loops whose work is all data run in their compiled form (ScriptLoopCode.h), where
-//   ScriptVM::compiledLoops allows it;
+// - loops whose work is all data, calls of functions whose bodies are data and builtin calls
+//   run in their compiled form (ScriptLoopCode.h), where ScriptVM::compiledLoops allows it;
+//   the records such a loop makes are handed to the driver;
 // - what the driver would do next without anything in between - a loop record's next turn,
 //   a call from the records just made for inline blocks - is done here, and a parameter
 //   passed as a plain number is bound without its handler.

@@ -8,6 +8,22 @@
 #include "ScriptNumberRules.h"
 #include "ScriptStackInline.h"
 
+// With GCC and Clang every operation jumps to the next itself (labels as values), so that each
+// jump predicts its own successor; other compilers go round the switch.
+#if defined(__GNUC__)
+#define SCRIPT_LOOP_THREADED 1
+#define SCRIPT_LOOP_LABEL(name) name:
+#define SCRIPT_LOOP_NEXT()              \
+    do {                                \
+        op = &ops[at++];                \
+        goto* kTargets[op->code];       \
+    } while (0)
+#else
+#define SCRIPT_LOOP_THREADED 0
+#define SCRIPT_LOOP_LABEL(name)
+#define SCRIPT_LOOP_NEXT() break
+#endif
+
 namespace {
 
 // A cell holds what its slot reads as: a literal's cell its constant (never written), any
@@ -149,6 +165,15 @@ public:
         return true;
     }
 
+    // The records OpenAt made for the same site, still running, set where they stand again.
+    ScriptActivation* Reopen(const ScriptLoopSite& site)
+    {
+        records_[0]->position = site.positions[0];
+        for (size_t k = 0; k < openCount_; ++k)
+            open_[k]->position = site.positions[k + 1];
+        return openCount_ > 0 ? open_[openCount_ - 1] : records_[0];
+    }
+
     // The blocks above the loop's own end again (where they end is kept as they are left).
     void CloseOpen()
     {
@@ -226,6 +251,22 @@ void Spill(ScriptStack* stack, const ScriptLoopSite& site, const Cell* cells)
     }
 }
 
+// The same layout still on the stack after the site's last call: the values written again.
+void Refill(ScriptStack* stack, uint32_t entryCount, const ScriptLoopSite& site, const Cell* cells)
+{
+    ScriptValue* slots = stack->slots.data() + entryCount;
+    for (size_t j = 0; j < site.layout.size(); ++j) {
+        const ScriptLoopSlot& slot = site.layout[j];
+        if (slot.reference || slot.literal)
+            continue;
+        ScriptValue& value = slots[j];
+        if (value.text)
+            ScriptValue_Reset(&value);
+        value.type = cells[slot.value].type;
+        value.value = cells[slot.value].value;
+    }
+}
+
 // After a builtin call: the stack laid out as it was spilled, its slots read back into their
 // cells; false when the builtin changed what the loop relies on (then the executor takes over
 // from the records, as it would have run on after the call).
@@ -300,6 +341,17 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
     Cell calledCells[kScriptLoopCells];
     uint32_t calledTurn = 0;
     uint32_t calledSite = 0;
+    // After a builtin call its slots and the records of its blocks are left standing until
+    // something else needs the stack or the records: the next call of the same site only
+    // writes the values again. Nothing looks at them in between.
+    int lingering = -1;
+    auto settle = [&]() {
+        if (lingering >= 0) {
+            ScriptStackTruncate(stack, loop.entryCount);
+            records.CloseOpen();
+            lingering = -1;
+        }
+    };
 
     // Load; two slots that lead to the same value, and a literal's slot, are left to the
     // executor.
@@ -327,56 +379,66 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
     const uint16_t* turnCells = loop.turnCells.data();
     const size_t turnCount = loop.turnCells.size();
     uint32_t at = 0;
+    const ScriptLoopOp* op = nullptr;
+#if SCRIPT_LOOP_THREADED
+    static void* const kTargets[] = {
+        &&OpInit, &&OpAssign, &&OpSetLong, &&OpJumpIfZero, &&OpJump, &&OpTurn, &&OpEnd, &&OpCheck, &&OpNextTurn,
+        &&OpCopy, &&OpSetFresh, &&OpCall, &&OpBuiltin, &&OpExit, &&OpLeave, &&OpUnwind, &&OpMul, &&OpDiv, &&OpAdd,
+        &&OpSub, &&OpEqual, &&OpNotEqual, &&OpLess, &&OpLessEqual, &&OpGreater, &&OpGreaterEqual, &&OpAnd, &&OpOr,
+    };
+    static_assert(sizeof(kTargets) / sizeof(kTargets[0]) == kLoopOperator + (kScriptOpOr - kScriptOpMul) + 1,
+                  "one target per operation code");
+#endif
     for (;;) {
-        const ScriptLoopOp& op = ops[at++];
+        op = &ops[at++];
         uint8_t type = 0;
         uint32_t value = 0;
-        switch (op.code) {
-        case kLoopInit:
-            cells[op.x].type = op.form != 0 ? op.form : static_cast<uint8_t>(kScriptTypeUnknown);
-            cells[op.x].value = op.y;
-            break;
-        case kLoopAssign: {
-            Cell& x = cells[op.x];
-            const Cell& y = cells[op.y];
+        switch (op->code) {
+        case kLoopInit: SCRIPT_LOOP_LABEL(OpInit)
+            cells[op->x].type = op->form != 0 ? op->form : static_cast<uint8_t>(kScriptTypeUnknown);
+            cells[op->x].value = op->y;
+            SCRIPT_LOOP_NEXT();
+        case kLoopAssign: SCRIPT_LOOP_LABEL(OpAssign) {
+            Cell& x = cells[op->x];
+            const Cell& y = cells[op->y];
             if (!ScriptNumberAssign(&x.type, &x.value, y.type, y.value))
                 goto doubt;
-            break;
+            SCRIPT_LOOP_NEXT();
         }
-        case kLoopSetLong:
-        case kLoopSetFresh:
-            cells[op.x].type = kScriptTypeULong;
-            cells[op.x].value = op.y;
-            break;
-        case kLoopCheck:
+        case kLoopSetLong: SCRIPT_LOOP_LABEL(OpSetLong)
+        case kLoopSetFresh: SCRIPT_LOOP_LABEL(OpSetFresh)
+            cells[op->x].type = kScriptTypeULong;
+            cells[op->x].value = op->y;
+            SCRIPT_LOOP_NEXT();
+        case kLoopCheck: SCRIPT_LOOP_LABEL(OpCheck)
             // An unset value assigned to itself stays unset, as a number stays the number.
-            if (!IsNumber(cells[op.x].type) && cells[op.x].type != kScriptTypeUnknown)
+            if (!IsNumber(cells[op->x].type) && cells[op->x].type != kScriptTypeUnknown)
                 goto doubt;
-            break;
-        case kLoopCopy: {
-            const Cell& y = cells[op.y];
+            SCRIPT_LOOP_NEXT();
+        case kLoopCopy: SCRIPT_LOOP_LABEL(OpCopy) {
+            const Cell& y = cells[op->y];
             if (!IsNumber(y.type))
                 goto doubt;
-            cells[op.x].type = y.type;
-            cells[op.x].value = y.value;
-            break;
+            cells[op->x].type = y.type;
+            cells[op->x].value = y.value;
+            SCRIPT_LOOP_NEXT();
         }
-#define SCRIPT_LOOP_OPERATOR(opcode, longCase)                                                        \
-    case kLoopOperator + (opcode - kScriptOpMul): {                                                 \
-        Cell& x = cells[op.x];                                                                      \
-        if (op.form & kLoopCopied) {                                                                \
-            const Cell& z = cells[op.z];                                                            \
+#define SCRIPT_LOOP_OPERATOR(opcode, label, longCase)                                                        \
+    case kLoopOperator + (opcode - kScriptOpMul): SCRIPT_LOOP_LABEL(label) {                                                 \
+        Cell& x = cells[op->x];                                                                      \
+        if (op->form & kLoopCopied) {                                                                \
+            const Cell& z = cells[op->z];                                                            \
             if (!IsNumber(z.type))                                                                  \
                 goto doubt;                                                                         \
             x.type = z.type;                                                                        \
             x.value = z.value;                                                                      \
         }                                                                                           \
-        if (op.form & kLoopImmediate) {                                                             \
+        if (op->form & kLoopImmediate) {                                                             \
             type = kScriptTypeULong;                                                                \
-            value = op.y;                                                                           \
+            value = op->y;                                                                           \
         } else {                                                                                    \
-            type = cells[op.y].type;                                                                \
-            value = cells[op.y].value;                                                              \
+            type = cells[op->y].type;                                                                \
+            value = cells[op->y].value;                                                              \
         }                                                                                           \
         if (x.type == kScriptTypeULong && type == kScriptTypeULong) {                               \
             const uint32_t l = x.value;                                                             \
@@ -385,65 +447,75 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         } else if (!ScriptNumberOperate(opcode, &x.type, &x.value, type, value)) {                  \
             goto doubt;                                                                             \
         }                                                                                           \
-        if ((op.form & kLoopTest) && x.value == 0)                                                  \
-            at = op.target;                                                                         \
-        break;                                                                                      \
+        if ((op->form & kLoopTest) && x.value == 0)                                                  \
+            at = op->target;                                                                         \
+        SCRIPT_LOOP_NEXT();                                                                               \
     }
         // Two ULONG cells (the common case) inline; everything else by the number rules.
-        SCRIPT_LOOP_OPERATOR(kScriptOpMul, x.value = l * r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpDiv, if (r == 0) goto doubt; x.value = l / r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpAdd, x.value = l + r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpSub, x.value = l - r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpEqual, x.value = l == r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpNotEqual, x.value = l != r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpLess, x.value = l < r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpLessEqual, x.value = l <= r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpGreater, x.value = l > r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpGreaterEqual, x.value = l >= r)
-        SCRIPT_LOOP_OPERATOR(kScriptOpAnd, x.value = l != 0 && r != 0)
-        SCRIPT_LOOP_OPERATOR(kScriptOpOr, x.value = l != 0 || r != 0)
+        SCRIPT_LOOP_OPERATOR(kScriptOpMul, OpMul, x.value = l * r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpDiv, OpDiv, if (r == 0) goto doubt; x.value = l / r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpAdd, OpAdd, x.value = l + r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpSub, OpSub, x.value = l - r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpEqual, OpEqual, x.value = l == r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpNotEqual, OpNotEqual, x.value = l != r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpLess, OpLess, x.value = l < r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpLessEqual, OpLessEqual, x.value = l <= r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpGreater, OpGreater, x.value = l > r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpGreaterEqual, OpGreaterEqual, x.value = l >= r)
+        SCRIPT_LOOP_OPERATOR(kScriptOpAnd, OpAnd, x.value = l != 0 && r != 0)
+        SCRIPT_LOOP_OPERATOR(kScriptOpOr, OpOr, x.value = l != 0 || r != 0)
 #undef SCRIPT_LOOP_OPERATOR
-        case kLoopJumpIfZero:
-            if (!IsNumber(cells[op.x].type))
+        case kLoopJumpIfZero: SCRIPT_LOOP_LABEL(OpJumpIfZero)
+            if (!IsNumber(cells[op->x].type))
                 goto doubt;
-            if (cells[op.x].value == 0)
-                at = op.target;
-            break;
-        case kLoopJump:
-            at = op.target;
-            break;
-        case kLoopNextTurn:
-            at = op.target;
+            if (cells[op->x].value == 0)
+                at = op->target;
+            SCRIPT_LOOP_NEXT();
+        case kLoopJump: SCRIPT_LOOP_LABEL(OpJump)
+            at = op->target;
+            SCRIPT_LOOP_NEXT();
+        case kLoopNextTurn: SCRIPT_LOOP_LABEL(OpNextTurn)
+            at = op->target;
             [[fallthrough]];
-        case kLoopTurn:
+        case kLoopTurn: SCRIPT_LOOP_LABEL(OpTurn)
             called[0] = ++turn;
             for (size_t i = 0; i < turnCount; ++i) {
                 turnType[turnCells[i]] = cells[turnCells[i]].type;
                 turnValue[turnCells[i]] = cells[turnCells[i]].value;
             }
-            break;
-        case kLoopCall: {
-            const ScriptLoopSite& site = loop.sites[op.y];
+            SCRIPT_LOOP_NEXT();
+        case kLoopCall: SCRIPT_LOOP_LABEL(OpCall) {
+            const ScriptLoopSite& site = loop.sites[op->y];
             const size_t length = site.chain.size();
             for (size_t k = 1; k < length; ++k)
                 called[site.chain[k]] = turn;
-            if (!siteDone[op.y]) {
+            if (!siteDone[op->y]) {
+                settle();
                 if (!records.Call(site))
                     goto failed;
-                siteDone[op.y] = 1;
+                siteDone[op->y] = 1;
             }
-            break;
+            SCRIPT_LOOP_NEXT();
         }
-        case kLoopBuiltin: {
-            const ScriptLoopSite& site = loop.sites[op.y];
+        case kLoopBuiltin: SCRIPT_LOOP_LABEL(OpBuiltin) {
+            const ScriptLoopSite& site = loop.sites[op->y];
             const size_t length = site.chain.size();
             for (size_t k = 1; k < length; ++k)
                 called[site.chain[k]] = turn;
             WriteBack(cells, targets, loadCount);
-            ScriptActivation* leaf = records.OpenAt(site);
-            if (!leaf)
-                goto failed;
-            Spill(stack, site, cells);
+            ScriptActivation* leaf = nullptr;
+            if (lingering == static_cast<int>(op->y) && stack->slots.size() == loop.entryCount + site.layout.size() &&
+                records.OpenIntact()) {
+                leaf = records.Reopen(site);
+                Refill(stack, loop.entryCount, site, cells);
+            } else {
+                settle();
+                leaf = records.OpenAt(site);
+                if (!leaf)
+                    goto failed;
+                Spill(stack, site, cells);
+            }
+            lingering = static_cast<int>(op->y);
             const Status status = vm->handlers[kScriptOpCallBuiltin](vm, module, leaf, site.instruction);
             if (status < 0) {
                 // A wait, a stop or a failure: the driver takes it from the records.
@@ -468,33 +540,33 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
                 cells[i].type = target->type;
                 cells[i].value = target->value;
             }
-            ScriptStackTruncate(stack, loop.entryCount);
-            records.CloseOpen();
             for (uint32_t i = 0; i < loop.cellCount; ++i)
                 calledCells[i] = cells[i];
             calledTurn = turn;
-            calledSite = op.y;
-            break;
+            calledSite = op->y;
+            SCRIPT_LOOP_NEXT();
         }
-        case kLoopExit:
-            if (called[op.y] == turn && records.Record(op.y))
-                records.Record(op.y)->position = op.z;
-            break;
-        case kLoopLeave:
-            if (!IsNumber(cells[op.x].type))
+        case kLoopExit: SCRIPT_LOOP_LABEL(OpExit)
+            if (called[op->y] == turn && records.Record(op->y))
+                records.Record(op->y)->position = op->z;
+            SCRIPT_LOOP_NEXT();
+        case kLoopLeave: SCRIPT_LOOP_LABEL(OpLeave)
+            if (!IsNumber(cells[op->x].type))
                 goto doubt;
-            if (cells[op.x].value == 0) {
-                if (called[op.y] == turn && records.Record(op.y))
-                    records.Record(op.y)->position = op.z;
-                at = op.target;
+            if (cells[op->x].value == 0) {
+                if (called[op->y] == turn && records.Record(op->y))
+                    records.Record(op->y)->position = op->z;
+                at = op->target;
             }
-            break;
-        case kLoopUnwind:
-            if (records.Own() && !records.Unwind(loop.unwinds[op.y]))
+            SCRIPT_LOOP_NEXT();
+        case kLoopUnwind: SCRIPT_LOOP_LABEL(OpUnwind)
+            settle();
+            if (records.Own() && !records.Unwind(loop.unwinds[op->y]))
                 goto failed;
-            break;
-        case kLoopEnd:
+            SCRIPT_LOOP_NEXT();
+        case kLoopEnd: SCRIPT_LOOP_LABEL(OpEnd)
             WriteBack(cells, targets, loadCount);
+            settle();
             records.End();
             return kScriptOk;
         default:
@@ -502,6 +574,7 @@ Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activ
         }
     }
 doubt:
+    settle();
     if (calledTurn == turn && turn != 0) {
         // After a builtin call of this turn: from right after it, on the records.
         const ScriptLoopSite& site = loop.sites[calledSite];
@@ -530,6 +603,7 @@ doubt:
     return kScriptFailed;
 failed:
     // A record could not be made: out of memory.
+    settle();
     WriteBack(cells, targets, loadCount);
     return kScriptOutOfMemory;
 }

@@ -6,7 +6,7 @@
 // the saved globals and run states byte for byte after every call (see ExpectSameLog for the
 // ended records of the plain handlers), and what stays running.
 // Hand-written programs cover the forms of the language; generated ones cover their mixtures,
-// failures included.
+// failures included, and loops that call functions and builtins (which run compiled too).
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
