@@ -327,6 +327,8 @@ ScriptSegment* ScriptBuildSegment(ScriptVM* vm, ScriptBlock* block, ScriptActiva
         const ScriptInstruction& instruction = block->instructions[end];
         if (!Fusable(instruction.opcode) || !IsStandard(vm, instruction.opcode) || !builder.Add(instruction, function))
             break;
+        if (instruction.opcode == kScriptOpLeaveIfZero)
+            segment->leaveAt = end;
         ++end;
     }
     if (end - position < kShortestSegment || segment->ops.empty())

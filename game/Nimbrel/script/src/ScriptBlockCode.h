@@ -90,6 +90,7 @@ struct ScriptSegment {
     uint32_t entryCount = 0;         // stack size at entry
     uint32_t lowWater = 0;           // the lowest stack size within the segment
     bool leaves = false;             // has a leave-if-zero (at most one)
+    uint32_t leaveAt = 0;            // its instruction
     std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
     std::vector<ScriptDeclaration*> absent;                     // no live slot anywhere
     std::vector<ScriptSegmentCell> cells;        // while building; then the loads come first

@@ -10,8 +10,9 @@
 // - child blocks run inline, without activation records, while their block has no running
 //   record; the records are made, as they would have been, the moment anything else (a call,
 //   a builtin, a return, a failure) needs them;
-// - loops whose work is all data run in their compiled form (ScriptLoopCode.h), where
-//   ScriptVM::compiledLoops allows it;
+// - loops whose work is all data, calls of functions whose bodies are data and builtin calls
+//   run in their compiled form (ScriptLoopCode.h), where ScriptVM::compiledLoops allows it;
+//   the records such a loop makes are handed to the driver;
 // - what the driver would do next without anything in between - a loop record's next turn,
 //   a call from the records just made for inline blocks - is done here, and a parameter
 //   passed as a plain number is bound without its handler.
@@ -146,29 +147,74 @@ Status Materialize(ScriptVM* vm, ScriptModule* module, ScriptActivation* activat
     return kScriptOk;
 }
 
+// The inline frames around a compiled loop, for when the loop needs their records.
+struct Enclosing {
+    ScriptVM* vm;
+    ScriptModule* module;
+    ScriptActivation* activation;
+    const Frame* frames;
+    int depth;
+};
+
+ScriptActivation* MaterializeEnclosing(void* context)
+{
+    const Enclosing* enclosing = static_cast<const Enclosing*>(context);
+    if (Materialize(enclosing->vm, enclosing->module, enclosing->activation, enclosing->frames, enclosing->depth) < 0)
+        return nullptr;
+    ScriptActivation* leaf = enclosing->activation;
+    while (leaf->child)
+        leaf = leaf->child;
+    return leaf;
+}
+
+// How a loop's compiled form went.
+enum class LoopRun {
+    Ran,    // the loop is over: go on after it
+    Inline, // the executor must run it (nothing was changed then but what whole turns of the
+            // loop did, so the loop starts afresh with a turn)
+    Driver, // records were made (the loop's own waiting, or those of the frames around it once
+            // it ended, or a builtin's caller): the driver takes over with the status given
+};
+
 // Runs the loop that `op` enters in its compiled form (made the first time, against the stack
-// as it stands); false when the executor must run it (nothing was changed then but what
-// whole turns of the loop did, so the loop starts afresh with a turn). `depth` is the inline
+// as it stands), the entering frame's position already past the entry. `depth` is the inline
 // depth of the block that enters it.
-bool RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
-                     ScriptDecoded* op, ScriptBlock* target, int depth)
+LoopRun RunCompiledLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, ScriptBlock* from,
+                        ScriptDecoded* op, ScriptBlock* target, const Frame* frames, int depth, Status* handed)
 {
     if (op->loopState == kSegmentNone)
-        return false;
+        return LoopRun::Inline;
     if (op->loopState == kSegmentUntried) {
-        op->loop = ScriptBuildLoop(vm, from->code.get(), target, activation);
+        op->loop = ScriptBuildLoop(vm, module, from->code.get(), target, activation);
         if (op->loop) {
             op->loopState = kSegmentReady;
         } else {
             if (++op->loopAttempts >= kSegmentAttempts)
                 op->loopState = kSegmentNone;
-            return false;
+            return LoopRun::Inline;
         }
     }
     // Blocks nested deeper than the executor runs inline would have left records.
     if (depth + static_cast<int>(op->loop->depth) >= kInlineDepth)
-        return false;
-    return ScriptRunLoop(vm, module, activation, *op->loop) == kScriptOk;
+        return LoopRun::Inline;
+    Enclosing enclosing{vm, module, activation, frames, depth};
+    ScriptLoopEnclosure enclosure;
+    enclosure.materialize = MaterializeEnclosing;
+    enclosure.context = &enclosing;
+    const Status ran = ScriptRunLoop(vm, module, activation, *op->loop, &enclosure);
+    if (ran == kScriptOk) {
+        *handed = kScriptControlMoved;
+        return enclosure.made && depth > 0 ? LoopRun::Driver : LoopRun::Ran;
+    }
+    if (ran == kScriptControlMoved) {
+        *handed = enclosure.status;
+        return LoopRun::Driver;
+    }
+    if (ran == kScriptOutOfMemory) {
+        *handed = kScriptOutOfMemory;
+        return LoopRun::Driver;
+    }
+    return LoopRun::Inline;
 }
 
 } // namespace
@@ -254,7 +300,11 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                         result = kScriptOk;
                         continue;
                     }
-                    leave = ran == kScriptLeaveBlock ? ran : kScriptOk;
+                    if (ran == kScriptLeaveBlock) {
+                        // The record stands at the leave-if-zero, as after its handler.
+                        leave = ran;
+                        position = op.segment->leaveAt;
+                    }
                 }
             }
             bool done = leave == kScriptLeaveBlock;
@@ -370,11 +420,22 @@ Status ScriptExecuteBlock(ScriptVM* vm, ScriptModule* module, ScriptActivation* 
                     const ScriptActivation* last =
                         noRecord ? nullptr : ScriptLastActivationOf(module, function, target);
                     if (!last || !last->stack) {
-                        if (ScriptIsLoopBlock(target) && vm->compiledLoops &&
-                            RunCompiledLoop(vm, module, activation, frame.block, &op, target, depth)) {
+                        if (ScriptIsLoopBlock(target) && vm->compiledLoops) {
                             position++;
-                            result = kScriptOk;
-                            continue;
+                            Status handed = kScriptControlMoved;
+                            const LoopRun ran = RunCompiledLoop(vm, module, activation, frame.block, &op, target,
+                                                                frames, depth, &handed);
+                            if (ran == LoopRun::Ran) {
+                                result = kScriptOk;
+                                continue;
+                            }
+                            if (ran == LoopRun::Driver) {
+                                if (handed == kScriptOutOfMemory)
+                                    return ScriptFail(vm, module, kScriptFailed, instruction->fileIndex,
+                                                      instruction->line, u"out of memory entering a block");
+                                return handed;
+                            }
+                            position--;
                         }
                         position++;
                         ++depth;

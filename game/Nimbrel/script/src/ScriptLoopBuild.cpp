@@ -40,8 +40,9 @@ struct LoopContext {
 
 class LoopBuilder {
 public:
-    LoopBuilder(ScriptVM* vm, const ScriptStack* stack, ScriptFunction* function, ScriptLoop* loop)
-        : vm_(vm), stack_(stack), function_(function), loop_(loop)
+    LoopBuilder(ScriptVM* vm, ScriptModule* module, const ScriptStack* stack, ScriptFunction* function,
+                ScriptLoop* loop)
+        : vm_(vm), module_(module), stack_(stack), function_(function), loop_(loop)
     {
         model_.reserve(stack->Count() + 32);
         for (const ScriptValue& slot : stack->slots) {
@@ -145,6 +146,7 @@ private:
     bool Body(ScriptBlock* block, std::vector<Forward>* forward, std::vector<uint32_t>* leaves)
     {
         chain_.push_back(block);
+        at_.push_back(0);
         loop_->blocks.push_back(block);
         if (chain_.size() > loop_->depth)
             loop_->depth = static_cast<uint32_t>(chain_.size());
@@ -166,9 +168,11 @@ private:
             }
             if (i == count)
                 break;
+            at_.back() = i;
             built = Instruction(block, i, base, forward, leaves);
         }
         chain_.pop_back();
+        at_.pop_back();
         return built && forward->empty();
     }
 
@@ -218,7 +222,12 @@ private:
             const int x = instruction.a < size ? CellOf(instruction.a) : -1;
             if (x < 0)
                 return false;
-            leaves->push_back(Emit(ScriptLoopOp{kLoopJumpIfZero, 0, static_cast<uint16_t>(x), 0, 0, 0}));
+            // Leaving a block of the loop's own turns ends the record a call may have given it.
+            if (loops_.size() == 1)
+                leaves->push_back(
+                    Emit(ScriptLoopOp{kLoopLeave, 0, static_cast<uint16_t>(x), BlockId(block), 0, position}));
+            else
+                leaves->push_back(Emit(ScriptLoopOp{kLoopJumpIfZero, 0, static_cast<uint16_t>(x), 0, 0, 0}));
             return true;
         }
         case kScriptOpEnterBlock: {
@@ -237,6 +246,9 @@ private:
             std::vector<uint32_t> childLeaves;
             if (!Body(child, &inner, &childLeaves) || !CutTo(size))
                 return false;
+            if (loops_.size() == 1)
+                Emit(ScriptLoopOp{kLoopExit, 0, 0, BlockId(child), 0,
+                                  static_cast<uint32_t>(child->instructions.size())});
             if (child->kind == kScriptBlockIf || child->kind == kScriptBlockElseIf) {
                 // Ran to its end: the else-if and else blocks that follow are passed over.
                 uint32_t next = position + 1;
@@ -252,12 +264,16 @@ private:
         case kScriptOpBreak: {
             if (loops_.empty())
                 return false;
+            if (loops_.size() == 1)
+                Unwind(true);
             loops_.back()->exits.push_back(Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, 0, 0}));
             return true;
         }
         case kScriptOpContinue: {
             if (loops_.empty())
                 return false;
+            if (loops_.size() == 1)
+                Unwind(false);
             LoopContext* loop = loops_.back();
             const uint32_t jump = Emit(ScriptLoopOp{kLoopJump, 0, 0, 0, loop->top, 0});
             if (loop->block->kind == kScriptBlockFor) {
@@ -269,12 +285,194 @@ private:
             }
             return true;
         }
+        case kScriptOpCallFunction:
+            return Call(instruction);
+        case kScriptOpCallBuiltin:
+            return Builtin(instruction);
         default:
             if (instruction.opcode >= kScriptOpMul && instruction.opcode <= kScriptOpOr)
                 return Binary(static_cast<uint8_t>(kLoopOperator + (instruction.opcode - kScriptOpMul)), 0,
                               instruction.a, instruction.b);
             return false;
         }
+    }
+
+    // The place of an open block in the loop's block list.
+    uint32_t BlockId(const ScriptBlock* block) const
+    {
+        for (size_t i = 0; i < loop_->blocks.size(); ++i) {
+            if (loop_->blocks[i] == block)
+                return static_cast<uint32_t>(i);
+        }
+        return 0; // not reached: a block is listed when it is entered
+    }
+
+    // A break or continue of the outermost loop: the blocks open here, each at the position
+    // the executor's records would stand at (past the entry of the next; the leaf at itself).
+    void Unwind(bool isBreak)
+    {
+        ScriptLoopUnwind unwind;
+        unwind.isBreak = isBreak;
+        for (size_t k = 0; k < chain_.size(); ++k)
+            unwind.chain.emplace_back(static_cast<uint16_t>(BlockId(chain_[k])),
+                                      k + 1 < chain_.size() ? at_[k] + 1 : at_[k]);
+        Emit(ScriptLoopOp{kLoopUnwind, 0, 0, static_cast<uint32_t>(loop_->unwinds.size()), 0, 0});
+        loop_->unwinds.push_back(std::move(unwind));
+    }
+
+    // A call of a script function whose body is data work alone, compiled in place: its slots
+    // become cells, its result slot the caller's cell that the binding finds. Only in the
+    // loop's own turns (not inside an inner loop), and never of the running function itself.
+    bool Call(const ScriptInstruction& instruction)
+    {
+        if (loops_.size() != 1 || instruction.a >= function_->functions.size())
+            return false;
+        ScriptFunction* node = function_->functions[instruction.a].get();
+        ScriptFunction* callee = node->calleeEpoch == vm_->codeEpoch ? node->callee : nullptr;
+        if (!callee) {
+            callee = ScriptResolveCallee(ScriptOwnerModule(vm_, module_, function_), function_, instruction.a);
+            if (!callee)
+                return false;
+            node->callee = callee;
+            node->calleeEpoch = vm_->codeEpoch;
+        }
+        if (callee == function_)
+            return false;
+        // Each parameter as the callee's binding finds it: by name, from the top of the
+        // caller's stack; only slots the loop pushed have a place fixed here.
+        std::vector<int> arguments(callee->paramCount, -1);
+        for (uint32_t n = 0; n < callee->paramCount; ++n) {
+            const std::string& name = ScriptParameterName(callee, n);
+            for (size_t i = model_.size(); i-- > 0;) {
+                const ScriptDeclaration* declaration = model_[i].declaration;
+                if (declaration && declaration->name == name) {
+                    if (model_[i].pushed)
+                        arguments[n] = CellOf(static_cast<uint32_t>(i));
+                    break;
+                }
+            }
+        }
+        ScriptLoopSite site;
+        site.node = node;
+        site.callee = callee;
+        for (const ScriptBlock* open : chain_)
+            site.chain.push_back(static_cast<uint16_t>(BlockId(open)));
+        Emit(ScriptLoopOp{kLoopCall, 0, 0, static_cast<uint32_t>(loop_->sites.size()), 0, 0});
+        std::vector<ModelSlot> caller;
+        caller.swap(model_);
+        const bool built = CalleeBody(callee, arguments, &site.returnAt);
+        model_.swap(caller);
+        if (!built)
+            return false;
+        loop_->sites.push_back(std::move(site));
+        return true;
+    }
+
+    // A builtin call in the loop's own turns: the stack above the loop's entry as it stands
+    // here, and where each open block stands.
+    bool Builtin(const ScriptInstruction& instruction)
+    {
+        if (loops_.size() != 1 || chain_.size() > kScriptLoopRecordBlocks)
+            return false;
+        ScriptLoopSite site;
+        site.instruction = &instruction;
+        for (size_t k = 0; k < chain_.size(); ++k) {
+            site.chain.push_back(static_cast<uint16_t>(BlockId(chain_[k])));
+            site.positions.push_back(k + 1 < chain_.size() ? at_[k] + 1 : at_[k]);
+        }
+        for (size_t i = loop_->entryCount; i < model_.size(); ++i) {
+            const ModelSlot& slot = model_[i];
+            if (!slot.pushed || slot.cell < 0)
+                return false;
+            const bool literal = slot.declaration && slot.declaration->constType != 0;
+            if (slot.hidden)
+                site.layout.push_back(ScriptLoopSlot{slot.declaration, 1, 0, slot.target});
+            else
+                site.layout.push_back(
+                    ScriptLoopSlot{slot.declaration, 0, static_cast<uint8_t>(literal), static_cast<uint32_t>(slot.cell)});
+        }
+        Emit(ScriptLoopOp{kLoopBuiltin, 0, 0, static_cast<uint32_t>(loop_->sites.size()), 0, 0});
+        loop_->sites.push_back(std::move(site));
+        return true;
+    }
+
+    // The callee's body on a model of its own stack, which starts empty at every call.
+    bool CalleeBody(ScriptFunction* callee, const std::vector<int>& arguments, uint32_t* returnAt)
+    {
+        const std::vector<ScriptInstruction>& list = callee->body.instructions;
+        std::vector<Forward> none;
+        std::vector<uint32_t> noLeaves;
+        bool fresh = false; // the top slot was pushed by the instruction before
+        for (uint32_t i = 0; i < list.size(); ++i) {
+            const ScriptInstruction& instruction = list[i];
+            if (!Standard(instruction.opcode))
+                return false;
+            const bool wasFresh = fresh;
+            fresh = false;
+            switch (instruction.opcode) {
+            case kScriptOpReturn:
+                *returnAt = i;
+                return true;
+            case kScriptOpDeclare: {
+                if (instruction.a >= callee->declarations.size())
+                    return false;
+                const size_t before = model_.size();
+                if (!CalleeDeclare(callee->declarations[instruction.a].get()))
+                    return false;
+                fresh = model_.size() > before;
+                break;
+            }
+            case kScriptOpBindParam: {
+                const uint32_t a = instruction.a;
+                const uint32_t b = instruction.b;
+                if (!wasFresh || a + 1 != model_.size() || b >= arguments.size() || arguments[b] < 0 ||
+                    IsLiteral(model_[a].cell))
+                    return false;
+                if (b == 0) {
+                    // EXTERN: the result slot reads and writes the caller's slot.
+                    model_[a].cell = arguments[0];
+                } else {
+                    Emit(ScriptLoopOp{kLoopAssign, 0, static_cast<uint16_t>(model_[a].cell),
+                                      static_cast<uint32_t>(arguments[b]), 0, 0});
+                }
+                break;
+            }
+            case kScriptOpReference:
+            case kScriptOpRemove:
+            case kScriptOpAssign:
+            case kScriptOpSetLong:
+                if (!Instruction(&callee->body, i, 0, &none, &noLeaves))
+                    return false;
+                break;
+            default:
+                if (instruction.opcode < kScriptOpMul || instruction.opcode > kScriptOpOr ||
+                    !Instruction(&callee->body, i, 0, &none, &noLeaves))
+                    return false;
+                break;
+            }
+        }
+        *returnAt = static_cast<uint32_t>(list.size());
+        return true;
+    }
+
+    // A declaration of the callee: its slot in the callee's stack, or a fresh one. Globals
+    // reached by name or through a link are left to the executor.
+    bool CalleeDeclare(ScriptDeclaration* declaration)
+    {
+        if (declaration->attributes & (kScriptAttrByName | kScriptAttrLinked))
+            return false;
+        for (size_t i = model_.size(); i-- > 0;) {
+            if (model_[i].declaration == declaration && !model_[i].hidden)
+                return true;
+        }
+        if (cells_.size() >= kScriptLoopCells)
+            return false;
+        const int cell = static_cast<int>(cells_.size());
+        cells_.push_back(Cell{declaration, 0});
+        model_.push_back(ModelSlot{declaration, false, true, false, cell, 0});
+        Emit(ScriptLoopOp{kLoopInit, declaration->constType, static_cast<uint16_t>(cell),
+                          declaration->constType != 0 ? declaration->constValue : 0, 0, 0});
+        return true;
     }
 
     bool Binary(uint8_t code, uint8_t form, uint32_t a, uint32_t b)
@@ -375,11 +573,32 @@ private:
             if (op.code == kLoopAssign || op.code >= kLoopOperator) {
                 op.y = order[op.y];
                 op.x = static_cast<uint16_t>(order[op.x]);
-            } else if (op.code == kLoopInit || op.code == kLoopSetLong || op.code == kLoopJumpIfZero) {
+            } else if (op.code == kLoopInit || op.code == kLoopSetLong || op.code == kLoopJumpIfZero ||
+                       op.code == kLoopLeave) {
                 op.x = static_cast<uint16_t>(order[op.x]);
             }
         }
         loop_->cellCount = next;
+        for (ScriptLoopSite& site : loop_->sites) {
+            for (ScriptLoopSlot& slot : site.layout) {
+                if (!slot.reference)
+                    slot.value = order[slot.value];
+            }
+        }
+        if (!loop_->sites.empty() && (loop_->blocks.size() > kScriptLoopRecordBlocks ||
+                                      loop_->sites.size() > kScriptLoopRecordBlocks))
+            return false;
+        if (loop_->sites.empty()) {
+            // Without calls no block of the loop ever has a record to end.
+            for (ScriptLoopOp& op : loop_->ops) {
+                if (op.code == kLoopLeave) {
+                    op.code = kLoopJumpIfZero;
+                    op.y = 0;
+                    op.z = 0;
+                }
+            }
+            loop_->unwinds.clear();
+        }
         Tighten();
         Fuse();
         return true;
@@ -399,8 +618,15 @@ private:
                 written[op.x] = 1;
             } else if (op.code == kLoopSetLong) {
                 used[op.x] = written[op.x] = 1;
-            } else if (op.code == kLoopJumpIfZero) {
+            } else if (op.code == kLoopJumpIfZero || op.code == kLoopLeave) {
                 used[op.x] = 1;
+            }
+        }
+        // A cell a builtin call lays out on the stack is made as the slot is.
+        for (const ScriptLoopSite& site : loop_->sites) {
+            for (const ScriptLoopSlot& slot : site.layout) {
+                if (!slot.reference)
+                    used[slot.value] = written[slot.value] = 1;
             }
         }
         std::vector<ScriptLoopOp> tight;
@@ -418,13 +644,15 @@ private:
             ScriptLoopOp op = ops[i];
             if (op.code == kLoopInit && (!used[op.x] || hoisted[op.x]))
                 continue;
+            if (loop_->sites.empty() && (op.code == kLoopExit || op.code == kLoopUnwind))
+                continue;
             if (op.code == kLoopAssign && op.x == op.y)
                 op.code = kLoopCheck;
             tight.push_back(op);
         }
         moved[ops.size()] = static_cast<uint32_t>(tight.size());
         for (size_t i = front; i < tight.size(); ++i) {
-            if (tight[i].code == kLoopJump || tight[i].code == kLoopJumpIfZero)
+            if (tight[i].code == kLoopJump || tight[i].code == kLoopJumpIfZero || tight[i].code == kLoopLeave)
                 tight[i].target = moved[tight[i].target];
         }
         ops.swap(tight);
@@ -433,8 +661,26 @@ private:
     // Whether the operation goes to its target (a jump, or an operator that tests its result).
     static bool Jumps(const ScriptLoopOp& op)
     {
-        return op.code == kLoopJump || op.code == kLoopJumpIfZero ||
+        return op.code == kLoopJump || op.code == kLoopJumpIfZero || op.code == kLoopLeave ||
                (op.code >= kLoopOperator && (op.form & kLoopTest) != 0);
+    }
+
+    // Whether x names a cell.
+    static bool HasCell(const ScriptLoopOp& op)
+    {
+        switch (op.code) {
+        case kLoopInit:
+        case kLoopAssign:
+        case kLoopSetLong:
+        case kLoopJumpIfZero:
+        case kLoopCheck:
+        case kLoopCopy:
+        case kLoopSetFresh:
+        case kLoopLeave:
+            return true;
+        default:
+            return op.code >= kLoopOperator;
+        }
     }
 
     static bool IsOperator(const ScriptLoopOp& op) { return op.code >= kLoopOperator; }
@@ -474,13 +720,19 @@ private:
             const std::vector<ScriptLoopOp>& ops = loop_->ops;
             const std::vector<uint8_t> landing = Landings(ops);
             std::vector<uint32_t> uses(loop_->cellCount, 0);
+            for (const ScriptLoopSite& site : loop_->sites) {
+                for (const ScriptLoopSlot& slot : site.layout) {
+                    if (!slot.reference)
+                        uses[slot.value] += 2;
+                }
+            }
             for (const ScriptLoopOp& op : ops) {
                 if (op.code == kLoopAssign || op.code == kLoopCopy ||
                     (IsOperator(op) && (op.form & kLoopImmediate) == 0))
                     ++uses[op.y];
                 if (IsOperator(op) && (op.form & kLoopCopied) != 0)
                     ++uses[op.z];
-                if (op.code != kLoopJump && op.code != kLoopTurn && op.code != kLoopEnd)
+                if (HasCell(op))
                     ++uses[op.x];
             }
             std::vector<ScriptLoopOp> out;
@@ -555,8 +807,7 @@ private:
         // The loaded cells a turn may change.
         std::vector<uint8_t> written(loop_->loads.size(), 0);
         for (const ScriptLoopOp& op : ops) {
-            if (op.code != kLoopJump && op.code != kLoopJumpIfZero && op.code != kLoopTurn &&
-                op.code != kLoopNextTurn && op.code != kLoopEnd && op.x < written.size())
+            if (HasCell(op) && op.code != kLoopJumpIfZero && op.code != kLoopLeave && op.x < written.size())
                 written[op.x] = 1;
         }
         for (size_t i = 0; i < written.size(); ++i) {
@@ -572,7 +823,7 @@ private:
             const ScriptLoopOp& op = ops[j];
             if (((IsOperator(op) && (op.form & kLoopCopied) == 0) || op.code == kLoopCheck) && op.x == cell)
                 return true;
-            if (Jumps(op) || op.code == kLoopTurn || op.code == kLoopEnd || op.x == cell ||
+            if (Jumps(op) || !HasCell(op) || op.x == cell ||
                 (IsOperator(op) && (op.form & kLoopCopied) != 0 && op.z == cell))
                 return false;
         }
@@ -585,6 +836,7 @@ private:
     };
 
     ScriptVM* vm_;
+    ScriptModule* module_;
     const ScriptStack* stack_;
     ScriptFunction* function_;
     ScriptLoop* loop_;
@@ -592,12 +844,14 @@ private:
     std::vector<ScriptDeclaration*> seen_;
     std::vector<Cell> cells_;
     std::vector<ScriptBlock*> chain_;    // the blocks open at the instruction being compiled
+    std::vector<uint32_t> at_;           // the instruction of each of them being compiled
     std::vector<LoopContext*> loops_;    // the loops open there, innermost last
 };
 
 } // namespace
 
-ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptActivation* activation)
+ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptModule* module, ScriptBlockCode* code, ScriptBlock* block,
+                            ScriptActivation* activation)
 {
     ScriptFunction* function = activation->function;
     if (!code || !activation->stack || !function || !ScriptIsLoopBlock(block))
@@ -605,7 +859,7 @@ ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* bl
     std::unique_ptr<ScriptLoop> loop(new (std::nothrow) ScriptLoop);
     if (!loop)
         return nullptr;
-    LoopBuilder builder(vm, activation->stack, function, loop.get());
+    LoopBuilder builder(vm, module, activation->stack, function, loop.get());
     if (!builder.Build(block))
         return nullptr;
     ScriptLoop* made = loop.get();

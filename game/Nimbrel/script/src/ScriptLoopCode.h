@@ -19,6 +19,15 @@
 // at that turn's start, where it does exactly what it always does. At the loop's end the
 // loaded cells are written back and the stack is the one the loop was entered with.
 //
+// Calls of script functions whose bodies are data work alone (parameters, locals, operators,
+// a return) are compiled into the loop too: the callee's slots become cells of the same frame,
+// its result slot the caller's cell it refers to. A call leaves activation records behind
+// (the callee's body, the blocks the executor would have given records to make it) which
+// nothing can look at while the loop runs, so they are made, or taken again, the first time
+// each call site runs, and ended at once; the positions they end at are kept as the blocks
+// are left. From then on the loop's own block has a running record, as it would have, and a
+// doubt hands the loop to the driver in that record at the turn's start.
+//
 // A cell holds what its slot reads as. A literal's cell is never written (a loop that would
 // write one is not compiled, and a slot of a literal below the loop is left to the executor),
 // so the constant is the cell's value. Pairs of operations that always run together are made
@@ -42,6 +51,11 @@ enum ScriptLoopCode : uint8_t {
     kLoopNextTurn,   // the outermost loop ends a turn and begins the next at `target`
     kLoopCopy,       // cell x := a fresh slot, then := cell y
     kLoopSetFresh,   // cell x := a fresh slot, then := ULONG y
+    kLoopCall,       // call site y begins (ScriptLoopSite); the callee's work follows
+    kLoopBuiltin,    // builtin call site y (ScriptLoopSite): made on the stack and the records
+    kLoopExit,       // block y is left at position z
+    kLoopLeave,      // cell x zero: block y is left at position z, go to `target`
+    kLoopUnwind,     // break or continue y (ScriptLoopUnwind) leaves the blocks above the loop's
     kLoopOperator,   // kLoopOperator + (opcode - 7): cell x := cell x (operator) cell y
 };
 
@@ -61,6 +75,35 @@ struct ScriptLoopOp {
     uint32_t z;     // kLoopCopied: the cell copied first
 };
 
+// A slot of the stack as it stands at a builtin call, above the loop's entry.
+struct ScriptLoopSlot {
+    ScriptDeclaration* declaration;
+    uint8_t reference; // 1: a COMMAND reference to slot `value`; 0: the contents of cell `value`
+    uint8_t literal;   // a literal's slot: pushed unset, it reads as its constant
+    uint32_t value;
+};
+
+// A call inside the loop: of a script function compiled in place, or of a builtin, which is
+// called on the stack and the records as the executor would have them.
+struct ScriptLoopSite {
+    ScriptFunction* node = nullptr;    // the call's node in the running function
+    ScriptFunction* callee = nullptr;  // what it called when the loop was compiled
+    uint32_t returnAt = 0;             // where the callee's record ends: its return, or its end
+    std::vector<uint16_t> chain;       // the blocks open at the call, the loop's own first
+    // Builtins only: the call instruction, where each open block stands (the leaf at the
+    // call) and the stack above the loop's entry.
+    const ScriptInstruction* instruction = nullptr;
+    std::vector<uint32_t> positions;
+    std::vector<ScriptLoopSlot> layout;
+};
+
+// A break or continue of the loop's own turns, from inside the blocks in `chain` (the loop's
+// own first), each left at its position.
+struct ScriptLoopUnwind {
+    bool isBreak = false;
+    std::vector<std::pair<uint16_t, uint32_t>> chain;
+};
+
 struct ScriptLoop {
     uint32_t entryCount = 0; // stack size at entry (the loop block's base)
     std::vector<std::pair<ScriptDeclaration*, uint32_t>> found; // one live slot, at this index
@@ -71,16 +114,36 @@ struct ScriptLoop {
     std::vector<ScriptLoopOp> ops;
     std::vector<ScriptBlock*> blocks; // every block the loop runs, itself first
     uint32_t depth = 0;               // the most blocks open at once, itself included
+    std::vector<ScriptLoopSite> sites;
+    std::vector<ScriptLoopUnwind> unwinds;
+};
+
+// What the executor does for a compiled loop that makes records: gives the blocks it runs
+// inline around the loop the records they stand for, and returns the innermost record (the
+// one the loop's record is started under); null when that fails.
+struct ScriptLoopEnclosure {
+    ScriptActivation* (*materialize)(void* context) = nullptr;
+    void* context = nullptr;
+    bool made = false; // set when the loop made records
+    // With kScriptControlMoved: what the executor hands the driver (a builtin's wait or
+    // failure, else kScriptControlMoved).
+    Status status = 0;
 };
 
 // Most cells a compiled loop uses.
 constexpr uint32_t kScriptLoopCells = 256;
+// Most blocks, and most call sites, of a compiled loop that makes calls.
+constexpr uint32_t kScriptLoopRecordBlocks = 64;
 
 // Compiles the loop block `block` of the activation's function against the activation's stack
 // as it is; null when some of it is not data work or the layout is not fixed.
-ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptBlockCode* code, ScriptBlock* block, ScriptActivation* activation);
+ScriptLoop* ScriptBuildLoop(ScriptVM* vm, ScriptModule* module, ScriptBlockCode* code, ScriptBlock* block,
+                            ScriptActivation* activation);
 
 // Runs the loop to its end: kScriptOk when it ran (the loop is over, its block left, the stack
-// as it was on entry), kScriptFailed when the executor must run it from the start of a turn
-// (the loaded slots then hold what the turns before it left; nothing else changed).
-Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop);
+// as it was on entry; `enclosure->made` tells whether records were made), kScriptFailed when
+// the executor must run it from the start of a turn (the loaded slots then hold what the turns
+// before it left; nothing else changed), kScriptControlMoved when records were made and the
+// loop's own record waits at the start of a turn for the driver.
+Status ScriptRunLoop(ScriptVM* vm, ScriptModule* module, ScriptActivation* activation, const ScriptLoop& loop,
+                     ScriptLoopEnclosure* enclosure);

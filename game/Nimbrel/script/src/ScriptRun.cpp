@@ -111,6 +111,9 @@ Status Drive(ScriptVM* vm, ScriptModule* module, ScriptActivation* current, cons
         }
 
         case kScriptWait: {
+            // The waiting call is the leaf's (a compiled loop calls builtins from below the
+            // activation it runs in).
+            current = Leaf(current);
             // A wait that is the last thing its top-level function does is not kept.
             const bool tail = ScriptIsTailCall(current);
             current->position++;

@@ -6,7 +6,7 @@
 // the saved globals and run states byte for byte after every call (see ExpectSameLog for the
 // ended records of the plain handlers), and what stays running.
 // Hand-written programs cover the forms of the language; generated ones cover their mixtures,
-// failures included.
+// failures included, and loops that call functions and builtins (which run compiled too).
 #include "NimbrelScript/ScriptCompiler.h"
 #include "NimbrelScript/ScriptHost.h"
 #include "NimbrelScript/ScriptRun.h"
@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <random>
 #include <sstream>
@@ -90,6 +91,7 @@ public:
         const uintptr_t self = reinterpret_cast<uintptr_t>(this);
         ScriptModule_RegisterBuiltin(vm, module, "note", Note, ScriptPackArgumentCode(0x4), self, 0);
         ScriptModule_RegisterBuiltin(vm, module, "hold", Hold, ScriptPackArgumentCode(0x4), self, 0);
+        ScriptModule_RegisterBuiltin(vm, module, "echo", Echo, ScriptPackArgumentCode(0x14), self, 0);
     }
     ~Recorder() { ScriptVM_Destroy(vm); }
 
@@ -107,6 +109,22 @@ public:
         self->log.push_back(entry.str());
         result->type = kScriptTypeULong;
         result->value = static_cast<uint32_t>(self->log.size());
+        return kScriptBuiltinResult;
+    }
+
+    // A string made of its number argument.
+    static Status Echo(ScriptVM* vm, ScriptModule* module, ScriptFunction* node, ScriptActivation* caller, uint32_t,
+                       uint32_t, uintptr_t* bound1, uintptr_t*, uint32_t, ScriptBuiltinResult* result, uint32_t,
+                       uint32_t line)
+    {
+        Recorder* self = reinterpret_cast<Recorder*>(*bound1);
+        const uint32_t number = ScriptModule_GetParamLong(vm, module, node, caller, 1);
+        self->log.push_back("echo line " + std::to_string(line) + " " + std::to_string(number) + " chain " +
+                            DescribeChain(caller));
+        const std::string text = "e" + std::to_string(number);
+        result->type = kScriptTypeString;
+        result->text = static_cast<char*>(UTILS_MALLOC(text.size() + 1));
+        std::memcpy(result->text, text.c_str(), text.size() + 1);
         return kScriptBuiltinResult;
     }
 
@@ -233,8 +251,8 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
         // Failures halfway through a statement: the state they leave must be the same.
         {"var x = 1; var y = 0;\r\nfunction main() { x = x + 1; y = x / 0; note(\"never\"); }", {"main", "main"}},
         {"var x = 1;\r\nfunction main() { x = x + 2; x = x + \"a\"; }", {"main", "+1"}},
-        {"function main() { var a = 1.5; var b = 2; a = a * b; b = b + a; var c = b > a; var d = a < 1.0; if (d) { "
-         "note(\"d\"); } note(\"\" + a + \" \" + b + \" \" + c); var e = 5; e = -1; return e; }",
+        {"function main() { var a = 1.5; var bv = 2; a = a * bv; bv = bv + a; var c = bv > a; var dv = a < 1.0; if (dv) { "
+         "note(\"d\"); } note(\"\" + a + \" \" + bv + \" \" + c); var ev = 5; ev = -1; return ev; }",
          {"main"}},
         {"function main() { var n = 3; n = n && 0 || 1; var m = n == 1; m = m + (n != 2) * 10; note(\"\" + m); "
          "return m; }",
@@ -252,20 +270,20 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
         {"var top = 0;\r\nfor (var t = 0; t < 5; t++) { top = top + t * 2; }\r\n"
          "function main() { var found = 0; var other = 0; for (var c = 2; c < 80; c++) { var prime = 1; for (var "
          "d = 2; d * d <= c; d++) { if (c / d * d == c) { prime = 0; break; } } if (prime) { found++; } else if (c "
-         "> 70) { other += 2; continue; } else { other++; } var w = 0; while (w < 3) { w++; if (w == 2) { "
-         "continue; } other = other + w; } } note(\"\" + found + \" \" + other + \" \" + top); return found; }",
+         "> 70) { other += 2; continue; } else { other++; } var wv = 0; while (wv < 3) { wv++; if (wv == 2) { "
+         "continue; } other = other + wv; } } note(\"\" + found + \" \" + other + \" \" + top); return found; }",
          {"main", "main"}},
         {"function main() { var sum = 0; var half = 0.5; for (var k = 0; k < 9; k++) { sum = sum + half; if (k > "
-         "5) { sum = sum * 2; } } var f = 1.0; var g = 0; while (f < 100.0) { f = f * 1.5; g++; } note(\"\" + sum "
-         "+ \" \" + f + \" \" + g); return g; }",
+         "5) { sum = sum * 2; } } var fv = 1.0; var g = 0; while (fv < 100.0) { fv = fv * 1.5; g++; } note(\"\" + sum "
+         "+ \" \" + fv + \" \" + g); return g; }",
          {"main"}},
         // A turn that cannot be run compiled (a division by zero, a string, an unset value)
         // hands the loop over at that turn's start; a failure names its line.
         {"function main() { var a = 0; var b = 10; for (var i = 0; i < 6; i++) { a = a + i; b = b - 1; if (i == "
          "4) { a = a / (b - b); } } note(\"\" + a + \" \" + b); return a; }",
          {"main"}},
-        {"function main() { var a = 0; var s = 0; for (var i = 0; i < 6; i++) { a = a + i; if (i == 3) { s = "
-         "\"x\"; } } note(\"\" + a + \" \" + s); return a; }",
+        {"function main() { var a = 0; var sv = 0; for (var i = 0; i < 6; i++) { a = a + i; if (i == 3) { sv = "
+         "\"x\"; } } note(\"\" + a + \" \" + sv); return a; }",
          {"main"}},
         {"function main() { var a = 0;\r\nfor (var i = 0; i < 6; i++) {\r\na = a + i;\r\nif (i == 2) { a = "
          "a - \"x\"; }\r\n}\r\nnote(\"never\"); }",
@@ -298,13 +316,59 @@ TEST(ScriptFastPaths, HandWrittenProgramsBehaveTheSame)
          "function deeper(n) {\r\nreturn deep(n);\r\n}\r\n"
          "function start() {\r\nreturn deep(3);\r\n}\r\n",
          {"main", "other", "start", "deep", "main"}},
+        // Loops calling functions whose bodies are data work, which run compiled with the
+        // calls in place: in bodies, ifs, else chains and conditions, before breaks and
+        // continues, around inner loops, inside blocks run inline; parameters of every kind
+        // (a float, a string, an unset value, a division by zero in the callee) and the
+        // records the calls leave, saved while a later wait holds the run.
+        {"var g = 2;\r\n"
+         "function mix(a, b, c) { return a + b - c; }\r\n"
+         "function twice(val) { var wv = val; wv = wv * 2; return wv; }\r\n"
+         "function none(val) { var wv = val + 1; }\r\n"
+         "function main() { var t = 0; var u = 1; for (var i = 0; i < 40; i++) { t = mix(t, i, 1); if (i > 30) { "
+         "u = twice(u) - u; } else if (mix(i, 0, 0) == 7) { u = u + 100; continue; } else { none(i); } "
+         "if (t > 500) { break; } var k = 0; while (k < 3) { k++; t = t + k; } } note(\"\" + t + \" \" + u); "
+         "var r = hold(\"after\"); for (var j = 0; j < 5; j++) { r = mix(r, j, g); } return r; }",
+         {"main", "+4", "main", "+0"}},
+        {"function mix(a, b, c) { return a + b - c; }\r\n"
+         "function main() { var x = 3; if (x > 1) { var n = 0; while (n < 10) { n = mix(n, 1, 0); if (n == 5) "
+         "{ var held = hold(\"mid\"); n = n + held; } } x = n; } note(\"\" + x); return x; }",
+         {"main", "+2", "main", "+20"}},
+        {"function mix(a, b, c) {\r\nvar sv = a + b;\r\nsv = sv / c;\r\nreturn sv;\r\n}\r\n"
+         "function main() {\r\nvar t = 10;\r\nfor (var i = 3; i > 0; i = i - 1) {\r\nt = mix(t, 1, i - 1);\r\n}"
+         "\r\nnote(\"never\");\r\n}\r\n"
+         "function other() { var t = 1; for (var i = 0; i < 6; i++) { t = mix(t, 1.5, 2); if (i == 3) { t = "
+         "mix(\"s\", t, 1); } } note(\"\" + t); return t; }\r\n"
+         "function third() { var t = 1; var unset; for (var i = 0; i < 4; i++) { if (i == 2) { t = mix(unset, t, "
+         "1); } t = mix(t, 2, 1); } note(\"\" + t); return t; }",
+         {"main", "other", "third", "main"}},
+        // Loops calling builtins with numbers, which run compiled and call them on the stack
+        // and the records the executor would have: in bodies, ifs and else chains, with breaks
+        // and continues after them, inside blocks run inline; waits inside the loop, resumed;
+        // a string result and a failure after a call in the same turn.
+        {"var g = 0;\r\n"
+         "function main() { var t = 0; for (var i = 0; i < 12; i++) { t = t + note(i); if (i == 3) { g = note(t + "
+         "1); continue; } else if (i > 9) { note(100 + i); break; } else { t = t + 1; } var k = 0; while (k < 2) { "
+         "k++; } } note(t + g); return t; }",
+         {"main", "main"}},
+        {"function main() { var t = 0; var n = 4; if (n > 1) { var j = 0; while (j < n) { j++; var got = hold(j); "
+         "t = t + got; if (got == 9) { break; } note(t); } } note(t); return t; }",
+         {"main", "+2", "+3", "+4", "main", "+9", "main", "+1", "+1", "+1", "+1"}},
+        {"function main() {\r\nvar t = 0;\r\nfor (var i = 0; i < 5; i++) {\r\nt = t + note(i);\r\nif (i == 2) {\r\n"
+         "t = t / (i - 2);\r\n}\r\n}\r\nreturn t;\r\n}\r\n"
+         "function other() { var t = 0; var last = 0; for (var i = 0; i < 5; i++) { t = t + note(i); last = "
+         "echo(i); t = t + 1; } note(last); return t; }",
+         {"main", "other", "main"}},
         // A loop whose counter reaches it through a reference made outside.
-        {"function step(n) { var s = 0; for (var i = 0; i < n; i++) { s = s + i; n = n - 0; } return s; }\r\n"
+        {"function step(n) { var sv = 0; for (var i = 0; i < n; i++) { sv = sv + i; n = n - 0; } return sv; }\r\n"
          "function main() { var x = step(6); x = x + step(3); note(\"\" + x); return x; }",
          {"main"}},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.source);
+        Recorder probe(Executor::Compiled);
+        EXPECT_GE(ScriptModule_CompileMemory(probe.vm, probe.module, test.source, std::strlen(test.source)), 0)
+            << TestLastError(probe.vm);
         ExpectSameBehaviour(test.source, test.steps);
     }
 }
@@ -323,6 +387,7 @@ public:
         std::ostringstream source;
         source << "var g0 = 3; var g1 = 1.5; var g2 = \"g\";\r\n";
         source << "function helper(p0, p1) { var q0 = p0; q0 = q0 + p1; if (q0 > 40) { q0 = 1; } return q0; }\r\n";
+        source << "function mix3(p0, p1, p2) { var q0 = p0 * p1; return q0 - p2; }\r\n";
         source << "function main() {\r\n";
         names_.clear();
         loops_ = 0;
@@ -352,10 +417,15 @@ private:
     std::string Operand()
     {
         if (dataLoops_ && loops_ > 0) {
-            switch (Pick(9)) {
+            switch (Pick(10)) {
             case 0: return Pick(8) == 0 ? "\"s\"" : std::to_string(Pick(9));
             case 1: return "1.5";
             case 2: return "(" + Expression(1) + ")";
+            case 3: {
+                std::string text = "mix3(" + names_[static_cast<size_t>(Pick(static_cast<int>(names_.size())))];
+                text += ", " + Operand();
+                return text + ", " + std::to_string(Pick(4)) + ")";
+            }
             default: return names_[static_cast<size_t>(Pick(static_cast<int>(names_.size())))];
             }
         }
@@ -404,8 +474,14 @@ private:
     std::string Statement(int depth)
     {
         int kind = Pick(depth > 0 ? 12 : 7);
-        if (dataLoops_ && loops_ > 0 && (kind == 3 || kind == 4))
+        if (dataLoops_ && loops_ > 0 && (kind == 3 || kind == 4)) {
+            // Builtins given numbers, so that the loop runs compiled with its calls.
+            if (Pick(3) == 0)
+                return Target() + " = " + Target() + " + note(" + Operand() + ");\r\n";
+            if (Pick(6) == 0)
+                return "hold(" + Operand() + ");\r\n";
             kind = 2;
+        }
         switch (kind) {
         case 0: {
             std::string text = Target() + " = ";
