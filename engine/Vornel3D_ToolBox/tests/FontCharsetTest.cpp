@@ -229,8 +229,9 @@ TEST_F(CharsetMainFontTest, AMissingPageOrCharsetFailsTheFontAndLeavesNothingBeh
         }
         EXPECT_EQ(world->world.LoadMainFont(1, u"DESKTOP_FONT"), kStatusFailed) << c.main.size();
         EXPECT_EQ(world->world.GetMainFont(), nullptr);
-        if (c.logged)
+        if (c.logged) {
             EXPECT_NE(folder.Read("test.log").find(c.logged), std::string::npos) << c.logged;
+        }
         Finish(world);
     }
 }

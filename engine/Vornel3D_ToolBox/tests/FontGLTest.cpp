@@ -82,8 +82,9 @@ TEST_F(FontGLTest, TextLandsInItsMeasuredBoxWithItsShadowTwoUnitsRightAndBelow)
                 ++covered;
             }
             const bool nearBox = x >= left && x < right + 3 && y >= top && y < bottom + 2;
-            if (!nearBox)
+            if (!nearBox) {
                 EXPECT_TRUE(IsBackground(s)) << "shadow outside at " << x << ", " << y;
+            }
             // Where the plain text left the background, the shadowed frame shows the dark copy
             // of coverage two pixels up and left.
             if (IsBackground(p) && !IsBackground(s)) {
