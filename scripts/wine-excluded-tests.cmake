@@ -5,7 +5,6 @@
 set(NIMBREL_WINE_EXCLUDED
   "PlatformPumpEventsTest.cpp: feeds the pump SDL events of its own"
   "VornelPlatform_save_tests/PlatformSaveTest.AFullDiskFailsCleanly: a file size limit (setrlimit) stands for the full disk, and Windows has none"
-  "PlatformInstanceTest.cpp: starts the second instance with fork and a signal"
   "VornelPlatform_tests/PlatformKeyState.ShiftHeldBeforeAnyWindowIsSeen: Wine learns the keyboard's state only from the X events of its own windows, so a key held while none of them has the focus goes unseen"
   "VornelPlatform_tests/PlatformUser.DataFolderFollowsXdgDataHomeThenHome: the XDG folders are Linux's; Windows gives its application data folder"
   "VornelPlatform_tests/PlatformUser.DataFolderTooLongForTheBufferIsRefused: made with an XDG folder, which Windows does not read"

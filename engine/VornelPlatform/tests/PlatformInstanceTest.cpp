@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
+
+#ifdef _WIN32
+#include <process.h>
+
+#include "TestSystem.h"
+#else
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +23,7 @@ std::string MakeRuntimeFolder()
 }
 
 }  // namespace
+#endif
 
 TEST(PlatformInstance, BadKeysAreRefused)
 {
@@ -28,6 +34,31 @@ TEST(PlatformInstance, BadKeysAreRefused)
               PlatformInstanceResult::kUnavailable);
 }
 
+#ifdef _WIN32
+TEST(PlatformInstance, SecondStartAsksTheFirstToRaiseItsWindows)
+{
+    // The second start is a death test's child: a new process that runs this test again from
+    // its start and takes the first's key from the environment. Its own first try already
+    // finds the key held.
+    const char* kKeyVariable = "VORNEL_INSTANCE_TEST_KEY";
+    const char* inherited = std::getenv(kKeyVariable);
+    const std::string key = inherited ? inherited : "VornelInstanceTest" + std::to_string(::_getpid());
+    TestSystem_SetEnv(kKeyVariable, key.c_str());
+    Platform_TakeRaiseRequest();
+    const PlatformInstanceResult first = Platform_AcquireInstanceLock(key.c_str());
+    EXPECT_EXIT(std::_Exit(Platform_AcquireInstanceLock(key.c_str()) == PlatformInstanceResult::kOtherRunning ? 0 : 11),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(first, PlatformInstanceResult::kFirst);
+    EXPECT_TRUE(Platform_TakeRaiseRequest());
+    EXPECT_FALSE(Platform_TakeRaiseRequest());
+
+    // Once released, the next start is the first again.
+    Platform_ReleaseInstanceLock();
+    EXPECT_EQ(Platform_AcquireInstanceLock(key.c_str()), PlatformInstanceResult::kFirst);
+    Platform_ReleaseInstanceLock();
+    TestSystem_SetEnv(kKeyVariable, nullptr);
+}
+#else
 TEST(PlatformInstance, SecondStartAsksTheFirstToRaiseItsWindows)
 {
     const std::string folder = MakeRuntimeFolder();
@@ -77,3 +108,4 @@ TEST(PlatformInstance, SecondStartAsksTheFirstToRaiseItsWindows)
     unlink(lockFile.c_str());
     rmdir(folder.c_str());
 }
+#endif
