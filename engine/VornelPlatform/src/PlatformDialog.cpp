@@ -1,4 +1,4 @@
-#include "VornelPlatform/PlatformDialog.h"
+#include "PlatformBoxRoute.h"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -17,9 +17,6 @@
 #include "PlatformSdl.h"
 
 namespace {
-
-PlatformMessageBoxHook g_hook = nullptr;
-void* g_hookUser = nullptr;
 
 // A box can be shown only on a real display: not on SDL's display-less drivers.
 bool CanShowBoxes()
@@ -137,17 +134,11 @@ bool ShowWatchedBox(Uint32 flags, const char* caption, const char* text, bool* s
 
 }  // namespace
 
-void Platform_SetMessageBoxHook(PlatformMessageBoxHook hook, void* user)
-{
-    g_hook = hook;
-    g_hookUser = user;
-}
-
 bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, const char* textUtf8)
 {
     const char* caption = captionUtf8 ? captionUtf8 : "";
     const char* text = textUtf8 ? textUtf8 : "";
-    if (g_hook && g_hook(kind, caption, text, g_hookUser))
+    if (PlatformBox_OfferToHook(kind, caption, text))
         return false;
     if (CanShowBoxes()) {
         Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
@@ -160,7 +151,6 @@ bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, c
         if (shown || terminated)
             return terminated;
     }
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    std::fflush(stderr);
+    PlatformBox_ToStandardError(caption, text);
     return false;
 }

@@ -3,12 +3,9 @@
 #include <atomic>
 #include <cstdio>
 
-#include "VornelPlatform/PlatformDialog.h"
+#include "PlatformBoxRoute.h"
 
 namespace {
-
-PlatformMessageBoxHook g_hook = nullptr;
-void* g_hookUser = nullptr;
 
 // A termination request from the console (Ctrl+C, Ctrl+Break, its window closed) while a box
 // is open closes the box, so the program goes on to end as it would after the box instead of
@@ -44,17 +41,11 @@ UINT IconOf(PlatformMessageBoxKind kind)
 
 }  // namespace
 
-void Platform_SetMessageBoxHook(PlatformMessageBoxHook hook, void* user)
-{
-    g_hook = hook;
-    g_hookUser = user;
-}
-
 bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, const char* textUtf8)
 {
     const char* caption = captionUtf8 ? captionUtf8 : "";
     const char* text = textUtf8 ? textUtf8 : "";
-    if (g_hook && g_hook(kind, caption, text, g_hookUser))
+    if (PlatformBox_OfferToHook(kind, caption, text))
         return false;
 
     static const bool watched = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
@@ -71,7 +62,6 @@ bool Platform_MessageBox(PlatformMessageBoxKind kind, const char* captionUtf8, c
     if (shown != 0)
         return false;
     // No desktop to show it on: the words still reach someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    std::fflush(stderr);
+    PlatformBox_ToStandardError(caption, text);
     return false;
 }
