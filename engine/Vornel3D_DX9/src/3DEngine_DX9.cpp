@@ -162,7 +162,7 @@ Status C3DEngineDX90::Load(void* pWindow)
     IDirect3D9* d3d = m_block.pD3D;
     const bool created = CreateDeviceByAttempts(
         [&](D3DDEVTYPE type, uint32_t behaviour) {
-            // The parameters of a failed attempt may have been changed by the runtime.
+            // The runtime may rewrite the parameters it is given: the block keeps those asked for.
             D3DPRESENT_PARAMETERS pp = m_block.presentation;
             IDirect3DDevice9* device = nullptr;
             if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, type, m_block.hWindow, behaviour, &pp, &device)) || !device)
@@ -171,7 +171,6 @@ Status C3DEngineDX90::Load(void* pWindow)
                 device->Release();
                 return false;
             }
-            m_block.presentation = pp;
             m_block.pDevice = device;
             return true;
         },
@@ -259,7 +258,6 @@ Status C3DEngineDX90::SetDisplayMode(void* pWindow, uint16_t width, uint16_t hei
             return Fail(kStatusSystemCallFailed);
         }
     }
-    m_block.presentation = pp;
     m_block.deviceLost = 0;
     ApplyDeviceDefaults();
     return kStatusOk;
