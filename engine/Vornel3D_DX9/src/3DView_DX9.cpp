@@ -84,8 +84,12 @@ Status C3DViewDX90::SetViewport(int32_t x, int32_t y, int32_t width, int32_t hei
     viewport.Y = DWORD(y);
     viewport.Width = DWORD(width);
     viewport.Height = DWORD(height);
-    viewport.MinZ = m_pWorldData->nearDistance;
-    viewport.MaxZ = m_pWorldData->farDistance;
+    // The device's depth range lies within 0..1: the camera's distances (1 and 20000 by
+    // default) would squeeze every depth onto 1, and the depth test would order nothing.
+    const float nearZ = m_pWorldData->nearDistance, farZ = m_pWorldData->farDistance;
+    const bool inRange = nearZ >= 0.0f && nearZ <= farZ && farZ <= 1.0f;
+    viewport.MinZ = inRange ? nearZ : 0.0f;
+    viewport.MaxZ = inRange ? farZ : 1.0f;
     device->SetViewport(&viewport);
     return kStatusOk;
 }

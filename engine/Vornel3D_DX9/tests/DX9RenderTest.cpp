@@ -169,6 +169,29 @@ TEST_F(DX9RenderTest, FaceModesCullTheBackFaceOfTheirWinding)
     }
 }
 
+TEST_F(DX9RenderTest, DepthTestKeepsTheNearerQuad)
+{
+    // The camera's distances (1 and 20000) are no depth range for the device: the viewport
+    // keeps 0..1, so a farther quad drawn later stays behind.
+    m_world->colorClear = 0xFF000000u;
+    C3DObject* nearQuad = MakeQuad(0x8000 | 0x10000, 10, 10, 20, 20, 0xFFFF0000u, nullptr);
+    C3DObject* farQuad = MakeQuad(0x8000 | 0x10000, 20, 20, 20, 20, 0xFF00FF00u, nullptr);
+    ASSERT_NE(nearQuad, nullptr);
+    ASSERT_NE(farQuad, nullptr);
+    nearQuad->Translate(0, 0, -100);
+    farQuad->Translate(0, 0, 100);
+    D3DVIEWPORT9 viewport;
+    Device()->GetViewport(&viewport);
+    EXPECT_EQ(viewport.MinZ, 0.0f);
+    EXPECT_EQ(viewport.MaxZ, 1.0f);
+    m_engine->BeginScene();
+    nearQuad->Draw();
+    farQuad->Draw();
+    EXPECT_EQ(Pixel(25, 25), (Rgb{255, 0, 0}));
+    EXPECT_EQ(Pixel(35, 35), (Rgb{0, 255, 0}));
+    m_engine->EndScene();
+}
+
 TEST_F(DX9RenderTest, IndexDrawCountsFollowThePrimitiveType)
 {
     struct Case {

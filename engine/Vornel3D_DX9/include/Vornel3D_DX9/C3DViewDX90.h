@@ -20,7 +20,8 @@ public:
     // A ramp per channel from the world's brightness and channel level: 128 nearly straight,
     // lower darker, higher brighter. 0.
     Status SetGammaRamp() override;
-    // Depth range from the world's near and far camera distances. 0.
+    // Depth range from the world's near and far camera distances when they lie within 0..1,
+    // else the whole range 0..1. 0.
     Status SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
     Status DisableScissor() override;
     // The rectangle (x, y)-(x + width, y + height), counted from the top of the display.
