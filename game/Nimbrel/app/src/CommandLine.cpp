@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "NimbrelApp.h"
+#include "VornelUtils/RegisterModules.h"
+#include "VornelUtils/UtilsString.h"
 
 NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv)
 {
@@ -23,6 +25,14 @@ NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv)
             // As the script command reads its chapter: atoi's number, 1-based, 0 and below the first.
             const long value = std::strtol(argv[++i], nullptr, 10);
             result.chapter = value > 1 ? static_cast<uint32_t>(std::min<long>(value, INT32_MAX) - 1) : 0;
+            continue;
+        }
+        if (std::strcmp(argv[i], "--renderer") == 0) {
+            // A code that names no renderer leaves the program's own.
+            const char* code = argv[++i];
+            for (const ModuleDescriptor& row : kModuleDescriptors3D)
+                if (row.code && row.version != 0 && UtilsString_FromUtf8(code) == row.code)
+                    result.renderer = static_cast<uint16_t>(row.id);
             continue;
         }
         if (std::strcmp(argv[i], "--frames") != 0)

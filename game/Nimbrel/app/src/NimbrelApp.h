@@ -19,13 +19,20 @@ int NimbrelMain(int argc, char** argv);
 // What the command line asks. Any argument at all turns the single-instance check off;
 // "--frames N" (N > 0) also ends the message loop after N frames; "--level NAME" starts the
 // game at that level after the main script, in chapter "--chapter N" (1-based, 1 when not
-// given), as `_command("load_object", NAME, N)` would.
+// given), as `_command("load_object", NAME, N)` would; "--renderer CODE" selects the renderer
+// module of that code ("DX9", "GL") in place of the program's own, when it is registered.
+// No renderer chosen on the command line: the program selects its own.
+constexpr uint16_t kProgramRendererChoice = 0xFFFF;
+
 struct NimbrelCommandLine {
     bool empty = true;
     const char* text = "";    // the first argument, for the window record
     uint32_t frameLimit = 0;  // 0: no limit
     const char* level = nullptr;
     uint32_t chapter = 0;     // the chapter's index
+    // The renderer's module id chosen by "--renderer CODE" (a 3D descriptor's code, such as
+    // "DX9" or "GL"); kProgramRendererChoice: the program's own.
+    uint16_t renderer = kProgramRendererChoice;
 };
 NimbrelCommandLine ParseCommandLine(int argc, const char* const* argv);
 

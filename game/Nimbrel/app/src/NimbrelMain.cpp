@@ -198,7 +198,9 @@ int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
     const uint8_t verticalSync = worldSettings.GetBool(u"WORLD", u"V_SYNC_ENABLE", 1) ? 1 : 0;
     const uint8_t resizable = worldSettings.GetBool(u"WORLD", u"RESIZABLE", 0) ? 1 : 0;
     uint8_t fullScreen = worldSettings.GetBool(u"WORLD", u"FULLSCREEN", 1) ? 1 : 0;
-    if (Failed(ValidPlatform(kProgramRenderer, kProgramAudio, kProgramInput, kProgramNetwork, w))) {
+    const uint16_t renderer =
+        options.commandLine.renderer != kProgramRendererChoice ? options.commandLine.renderer : kProgramRenderer;
+    if (Failed(ValidPlatform(renderer, kProgramAudio, kProgramInput, kProgramNetwork, w))) {
         LogValidPlatformFailure(w);
         return Fail(session, u"");
     }

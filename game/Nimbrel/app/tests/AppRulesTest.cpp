@@ -70,6 +70,25 @@ TEST(CommandLine, AnyArgumentTurnsTheInstanceCheckOff)
     EXPECT_EQ(ParseCommandLine(1, none).level, nullptr);
 }
 
+TEST(CommandLine, RendererByItsModuleCode)
+{
+    struct Case {
+        const char* code;
+        uint16_t renderer;
+    };
+    // The codes of the 3D descriptor table; a code that names none leaves the program's own.
+    const Case cases[] = {{"DX9", 2}, {"GL", 5}, {"gl", kProgramRendererChoice}, {"", kProgramRendererChoice},
+                          {"DX99", kProgramRendererChoice}};
+    for (const Case& c : cases) {
+        const char* argv[] = {"nimbrel", "--renderer", c.code, "--frames", "3"};
+        const NimbrelCommandLine parsed = ParseCommandLine(5, argv);
+        EXPECT_EQ(parsed.renderer, c.renderer) << c.code;
+        EXPECT_EQ(parsed.frameLimit, 3u) << c.code;
+    }
+    const char* none[] = {"nimbrel", "--renderer"};
+    EXPECT_EQ(ParseCommandLine(2, none).renderer, kProgramRendererChoice);
+}
+
 TEST(FrameLimit, ReachingItAsksTheLoopToEnd)
 {
     SetFrameLimit(2);
