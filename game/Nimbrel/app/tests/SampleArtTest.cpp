@@ -91,7 +91,8 @@ TEST_F(SampleArt, LooseSplashLiesBesideThePack)
 
 TEST_F(SampleArt, FragmentShadersArePackedAsWritten)
 {
-    for (const char* name : {"textures/default.gl.frag", "textures/transition.gl.frag"}) {
+    for (const char* name : {"textures/default.gl.frag", "textures/transition.gl.frag", "textures/default.dx.frag",
+                             "textures/transition.dx.frag"}) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(Find(name));
         std::string packed(pack.lastEntrySize, '\0');
