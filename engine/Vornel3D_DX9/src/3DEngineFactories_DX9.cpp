@@ -4,6 +4,8 @@
 #include "Vornel3D_DX9/C3DEngineDX90.h"
 #include "Vornel3D_DX9/C3DObjectIndex_DX90.h"
 #include "Vornel3D_DX9/C3DObjectsDX90.h"
+#include "Vornel3D_DX9/C3DShader_DX90.h"
+#include "Vornel3D_DX9/C3DStencilShadowDX90.h"
 #include "Vornel3D_DX9/C3DTextureDX90.h"
 #include "VornelUtils/WorldData.h"
 
@@ -86,12 +88,15 @@ Status C3DEngineDX90::ReleaseTexture(C3DTexture* pTexture, uint8_t direct)
     return kStatusOk;
 }
 
-C3DShader* C3DEngineDX90::CreateShader(uint32_t, uint32_t)
+C3DShader* C3DEngineDX90::CreateShader(uint32_t flags, uint32_t second)
 {
-    // No shader kind of this renderer yet.
-    if (m_pWorldData)
-        m_pWorldData->lastErrorCode = kStatusKindNotHandled;
-    return nullptr;
+    C3DShader* shader = new (std::nothrow) C3DShader_DX90(m_pWorldData, this);
+    if (!shader) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return nullptr;
+    }
+    return Failed(AddShader(shader, flags, second)) ? nullptr : shader;
 }
 
 Status C3DEngineDX90::ReleaseShader(C3DShader* pShader)
@@ -102,12 +107,12 @@ Status C3DEngineDX90::ReleaseShader(C3DShader* pShader)
     return kStatusOk;
 }
 
-C3DStencilShadow* C3DEngineDX90::CreateStencilShadow(uint32_t, uint32_t)
+C3DStencilShadow* C3DEngineDX90::CreateStencilShadow(uint32_t count, uint32_t color)
 {
-    // No stencil-shadow kind of this renderer yet.
-    if (m_pWorldData)
-        m_pWorldData->lastErrorCode = kStatusKindNotHandled;
-    return nullptr;
+    C3DStencilShadow* shadow = Allocate<C3DStencilShadowDX90>(m_pWorldData);
+    if (!shadow)
+        return nullptr;
+    return Failed(AddStencilShadow(shadow, count, color)) ? nullptr : shadow;
 }
 
 Status C3DEngineDX90::ReleaseStencilShadow(C3DStencilShadow* pShadow)
