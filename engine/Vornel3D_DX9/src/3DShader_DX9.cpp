@@ -1,6 +1,7 @@
 #include "Vornel3D_DX9/C3DShader_DX90.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "Vornel3D/C3DTexture.h"
@@ -79,10 +80,14 @@ Status C3DShader_DX90::CompileProgram(const char* text, uint32_t length, const c
                                           &errors, ppTable)
              : D3DXCompileShader(text, length, nullptr, nullptr, entry, profile, 0, ppCode, &errors, ppTable);
     if (FAILED(result) || !*ppCode) {
-        const char* message = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
+        // The compiler's text need not end in a terminator.
+        std::string message;
+        if (errors)
+            message.assign(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+        message.resize(std::strlen(message.c_str()));
         Log(m_pWorldData ? m_pWorldData->logPath : nullptr, 1,
             u"# C3DShader_DX90::Compile - %S failed! (\"%s\", 0x%08X)\n%S\n", entry, m_pName ? m_pName : u"",
-            uint32_t(result), message);
+            uint32_t(result), message.c_str());
         ReleaseCom(errors);
         ReleaseCom(*ppCode);
         ReleaseCom(*ppTable);

@@ -79,6 +79,18 @@ void C3DStencilShadowDX90::Draw(uint32_t i)
     IDirect3DDevice9* d = DX9DrawingDeviceFromWorld(m_pWorldData);
     if (!d)
         return;
+    // The stage and lighting states that colour the quad are put back afterwards: objects
+    // drawn without their own states would take the shadow colour.
+    DWORD colorOp = 0, colorArg1 = 0, alphaOp = 0, alphaArg1 = 0, stage1ColorOp = 0, factor = 0, lighting = 0,
+          colorVertex = 0;
+    d->GetTextureStageState(0, D3DTSS_COLOROP, &colorOp);
+    d->GetTextureStageState(0, D3DTSS_COLORARG1, &colorArg1);
+    d->GetTextureStageState(0, D3DTSS_ALPHAOP, &alphaOp);
+    d->GetTextureStageState(0, D3DTSS_ALPHAARG1, &alphaArg1);
+    d->GetTextureStageState(1, D3DTSS_COLOROP, &stage1ColorOp);
+    d->GetRenderState(D3DRS_TEXTUREFACTOR, &factor);
+    d->GetRenderState(D3DRS_LIGHTING, &lighting);
+    d->GetRenderState(D3DRS_COLORVERTEX, &colorVertex);
     const float* sides = caster->pSides;
     const float* caps = caster->capCount > 0 ? caster->pCaps : nullptr;
 
@@ -88,8 +100,6 @@ void C3DStencilShadowDX90::Draw(uint32_t i)
     if (C3DView* view = engine ? engine->GetView() : nullptr)
         view->ApplyPerspective();
     d->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(m_matrix));
-    // The counts of one caster never add to another's.
-    d->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
 
     // Only the stencil buffer is written while the volume is drawn.
     d->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -139,7 +149,9 @@ void C3DStencilShadowDX90::Draw(uint32_t i)
     d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
     d->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
     d->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    // Each count is set back to zero as its pixel is darkened: the counts of one caster never
+    // add to the next one's.
+    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_ZERO);
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     if (m_pQuad) {
         d->SetFVF(kDX9ShadowQuadFVF);
@@ -166,4 +178,12 @@ void C3DStencilShadowDX90::Draw(uint32_t i)
             DrawTriangles(d, caps, caster->capCount);
         d->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     }
+    d->SetTextureStageState(0, D3DTSS_COLOROP, colorOp);
+    d->SetTextureStageState(0, D3DTSS_COLORARG1, colorArg1);
+    d->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
+    d->SetTextureStageState(0, D3DTSS_ALPHAARG1, alphaArg1);
+    d->SetTextureStageState(1, D3DTSS_COLOROP, stage1ColorOp);
+    d->SetRenderState(D3DRS_TEXTUREFACTOR, factor);
+    d->SetRenderState(D3DRS_LIGHTING, lighting);
+    d->SetRenderState(D3DRS_COLORVERTEX, colorVertex);
 }
