@@ -185,6 +185,12 @@ Status C3DEngineDX90::Load(void* pWindow)
         return Status(caps);
     ApplyDeviceDefaults();
 
+    if (m_pView) {
+        // A second Load replaces the view of the first.
+        m_pView->Release();
+        delete m_pView;
+        m_pView = nullptr;
+    }
     auto* view = new (std::nothrow) C3DViewDX90(m_pWorldData);
     if (!view)
         return Fail(kStatusOutOfMemory);
