@@ -328,6 +328,64 @@ TEST_F(DX9RenderTest, LostDeviceDrawsNothingUntilItIsReset)
     EXPECT_EQ(m_engine->HandleDeviceError(E_FAIL), kStatusFailed);
 }
 
+TEST_F(DX9RenderTest, ALostFrameIsSkippedAndTheNextOneDraws)
+{
+    C3DObject* quad = MakeQuad(0, 10, 10, 10, 10, 0xFFFFFF00u, nullptr);
+    ASSERT_NE(quad, nullptr);
+    m_world->colorClear = 0xFF000000u;
+    m_engine->BeginScene();
+    // A present that reports the device lost: the frame is given up and nothing is drawn
+    // until the device answers again.
+    EXPECT_EQ(m_engine->HandleDeviceError(D3DERR_DEVICELOST), 0);
+    EXPECT_EQ(m_engine->GetBlock().deviceLost, 1);
+    quad->Draw();
+    EXPECT_EQ(Pixel(15, 15), (Rgb{0, 0, 0}));
+    m_engine->EndScene();
+    ASSERT_EQ(m_engine->BeginScene(), 0);
+    EXPECT_EQ(m_engine->GetBlock().deviceLost, 0);
+    quad->Draw();
+    EXPECT_EQ(Pixel(15, 15), (Rgb{255, 255, 0}));
+    EXPECT_EQ(m_engine->EndScene(), 0);
+}
+
+TEST_F(DX9RenderTest, EveryKindDrawsThroughEveryDrawPath)
+{
+    // Every layout through every draw path, with the render bits that touch lighting, fog,
+    // depth, wireframe and the further stages; each frame is presented.
+    C3DTexture* texture = MakeTexture(0, 0x20, 4, 2, 24, AsymmetricPicture());
+    m_world->fog.enabled = {1, 1};
+    m_world->light1.enabled = {1, 1};
+    const uint32_t creations[] = {0x800, 0x1000 | 0x01 | 0x02 | 0x04 | 0x20, 0x20000 | 0x800, 0x400 | 0x8000 | 0x10000,
+                                  0x4000 | 0x800 | 0x2000 | 0x400};
+    for (uint32_t kind : {0x02u, 0x04u, 0x08u, 0x10u}) {
+        for (uint32_t creation : creations) {
+            C3DObject* object = m_engine->CreateObject(kind, creation);
+            ASSERT_NE(object, nullptr);
+            ASSERT_EQ(object->Create(2, 4, 8), 0);
+            object->Lock(0, 2);
+            object->ResetIndices();
+            for (uint32_t i = 0; i < 4; ++i)
+                object->SetVertex(i, float(i % 2) * 20, float(i / 2) * 20, 5, 0xFF808080u, float(i % 2), float(i / 2),
+                                  0, 0, -1, 0xFF000000u);
+            object->SetGroup(0, 0, 4, 0, 4, 2, 0, 1, 0xFFFFFFFFu);
+            object->SetGroup(1, 0, 4, 4, 4, 3, 4, 0, 0xFFFFFFFFu);
+            object->SetTextureAllGroups(texture, 0);
+            object->SetTextureAllGroups(texture, 1);
+            object->Unlock(1);
+            ASSERT_EQ(m_engine->BeginScene(), 0);
+            object->Draw();
+            object->DrawEx(1);
+            object->DrawGeometry();
+            object->DrawGroupGeometry(0);
+            object->PrepareGroup(0);
+            object->DrawGroup(0);
+            object->FinishGroup(0);
+            EXPECT_EQ(m_engine->EndScene(), 0) << "kind " << kind << " creation " << std::hex << creation;
+            EXPECT_EQ(m_engine->ReleaseObject(object), 0);
+        }
+    }
+}
+
 TEST_F(DX9RenderTest, DemoSceneIsWrittenAsPng)
 {
     // The small scene of the other renderer's demo, drawn through this one: a tiled

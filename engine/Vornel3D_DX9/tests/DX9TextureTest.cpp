@@ -188,3 +188,19 @@ TEST_F(DX9TextureTest, CopyFromScreenScalesTheBackBufferIntoTheWholeTexture)
     EXPECT_EQ(fresh->GetWidth(), 128);
     EXPECT_EQ(fresh->GetHeight(), 96);
 }
+
+TEST_F(DX9TextureTest, TheFramePresentedIsKeptInTheEnginesCopy)
+{
+    // Present discards the back buffer: the engine copies each finished frame first.
+    C3DTextureDX90* copy = Make(0, 128, 96, 24, std::vector<uint8_t>(128 * 96 * 3, 0));
+    m_engine->SetPresentedFrameCopy(copy);
+    m_world->colorClear = 0xFF4080C0u;
+    ASSERT_EQ(m_engine->BeginScene(), 0);
+    ASSERT_EQ(m_engine->EndScene(), 0);
+    const std::vector<uint8_t> texels = Texels(copy, 4);
+    ASSERT_FALSE(texels.empty());
+    EXPECT_NEAR(texels[2], 0x40, 2);
+    EXPECT_NEAR(texels[1], 0x80, 2);
+    EXPECT_NEAR(texels[0], 0xC0, 2);
+    m_engine->SetPresentedFrameCopy(nullptr);
+}
