@@ -1,6 +1,10 @@
 #pragma once
 // WAV images built byte by byte for the tests, and a scratch folder for files.
+#ifdef _WIN32
+#include <filesystem>
+#else
 #include <unistd.h>
+#endif
 
 #include <cmath>
 #include <cstdint>
@@ -9,7 +13,18 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include "VornelAudio/CAudioEngineAL.h"
+#endif
+
+class CAudioEngine;
+class CAudioObject;
+struct WorldData;
+
+// Each module's test file gives the shared tests its engine, started on a device the tests can
+// hear (null when it cannot start), and a sound of the module that no engine made.
+CAudioEngine* StartTestAudioEngine(WorldData* pWorldData);
+CAudioObject* MakeLooseTestSound(WorldData* pWorldData);
 
 using Bytes = std::vector<uint8_t>;
 
@@ -89,7 +104,8 @@ inline std::vector<int16_t> Tone(uint16_t channels, uint32_t rate, double hz, do
     const size_t frames = size_t(rate * seconds);
     std::vector<int16_t> samples(frames * channels);
     for (size_t i = 0; i < frames; ++i) {
-        const int16_t v = int16_t(std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * hz * double(i) / rate)));
+        const double turn = 2.0 * 3.14159265358979323846 * hz * double(i) / rate;
+        const int16_t v = int16_t(std::lround(amplitude * 32767.0 * std::sin(turn)));
         for (uint16_t c = 0; c < channels; ++c)
             samples[i * channels + c] = v;
     }
@@ -99,6 +115,23 @@ inline std::vector<int16_t> Tone(uint16_t channels, uint32_t rate, double hz, do
 // A folder removed with its files when the object goes.
 class ScratchFolder {
 public:
+#ifdef _WIN32
+    ScratchFolder()
+    {
+        // One folder per object under the system's temporary folder.
+        static int count = 0;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                             ("vornel_audio_" + std::to_string(std::rand()) + "_" + std::to_string(++count));
+        std::error_code error;
+        if (std::filesystem::create_directories(folder, error))
+            m_path = folder.string();
+    }
+    ~ScratchFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+    }
+#else
     ScratchFolder()
     {
         char name[] = "/tmp/vornel_audio_XXXXXX";
@@ -111,6 +144,7 @@ public:
             std::remove(f.c_str());
         rmdir(m_path.c_str());
     }
+#endif
     std::string Write(const std::string& name, const Bytes& bytes)
     {
         const std::string path = m_path + "/" + name;
@@ -128,6 +162,7 @@ private:
     std::vector<std::string> m_files;
 };
 
+#ifndef _WIN32
 // The loopback mix of the next `frames` stereo frames, RMS of its left channel.
 inline double LoopbackRms(CAudioEngineAL* engine, uint32_t frames)
 {
@@ -138,3 +173,4 @@ inline double LoopbackRms(CAudioEngineAL* engine, uint32_t frames)
         sum += double(out[2 * i]) * out[2 * i];
     return std::sqrt(sum / frames);
 }
+#endif
