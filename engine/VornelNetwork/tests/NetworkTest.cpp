@@ -1,8 +1,14 @@
 // The network engine's lists and the HTTP client against a server on 127.0.0.1 run by the test.
+// The same program tests the client over libcurl (Linux) and over WinINet (Windows).
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -16,8 +22,51 @@
 
 namespace {
 
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+constexpr int kSendFlags = 0;
+void CloseSocket(SocketHandle s)
+{
+    closesocket(s);
+}
+// Closing the listener is what wakes a thread waiting in accept.
+void StopListening(SocketHandle s)
+{
+    closesocket(s);
+}
+bool Accepted(SocketHandle s)
+{
+    return s != INVALID_SOCKET;
+}
+// Winsock for the whole program.
+const struct Winsock {
+    Winsock()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~Winsock() { WSACleanup(); }
+} g_winsock;
+#else
+using SocketHandle = int;
+constexpr int kSendFlags = MSG_NOSIGNAL;
+void CloseSocket(SocketHandle s)
+{
+    close(s);
+}
+// Shutting the listener down wakes a thread waiting in accept.
+void StopListening(SocketHandle s)
+{
+    shutdown(s, SHUT_RDWR);
+}
+bool Accepted(SocketHandle s)
+{
+    return s >= 0;
+}
+#endif
+
 // Binds the socket to a free port of 127.0.0.1; the port.
-uint16_t BindLoopback(int socketFd)
+uint16_t BindLoopback(SocketHandle socketFd)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -43,9 +92,11 @@ public:
     }
     ~TestServer()
     {
-        shutdown(m_listener, SHUT_RDWR);  // wakes accept
+        StopListening(m_listener);
         m_thread.join();
-        close(m_listener);
+#ifndef _WIN32
+        CloseSocket(m_listener);
+#endif
     }
     std::u16string Url(const char* path) const
     {
@@ -58,27 +109,27 @@ private:
     void Serve()
     {
         for (;;) {
-            const int connection = accept(m_listener, nullptr, nullptr);
-            if (connection < 0)
+            const SocketHandle connection = accept(m_listener, nullptr, nullptr);
+            if (!Accepted(connection))
                 return;
             std::string request;
             char buffer[1024];
             while (request.find("\r\n\r\n") == std::string::npos) {
-                const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
+                const auto n = recv(connection, buffer, int(sizeof buffer), 0);
                 if (n <= 0)
                     break;
                 request.append(buffer, size_t(n));
             }
             m_lastRequest = request;
             Answer(connection, request.substr(4, request.find(' ', 4) - 4));
-            close(connection);
+            CloseSocket(connection);
         }
     }
-    static void Send(int connection, const std::string& text)
+    static void Send(SocketHandle connection, const std::string& text)
     {
-        send(connection, text.data(), text.size(), MSG_NOSIGNAL);
+        send(connection, text.data(), int(text.size()), kSendFlags);
     }
-    void Answer(int connection, const std::string& path)
+    void Answer(SocketHandle connection, const std::string& path)
     {
         if (path == "/big") {
             std::string body(20000, 'x');
@@ -93,12 +144,12 @@ private:
             Send(connection, "HTTP/1.1 302 Found\r\nLocation: /missing\r\nContent-Length: 0\r\n\r\n");
         } else if (path == "/silent") {
             char buffer[64];
-            while (recv(connection, buffer, sizeof buffer, 0) > 0) {
+            while (recv(connection, buffer, int(sizeof buffer), 0) > 0) {
             }
         }
     }
 
-    int m_listener = -1;
+    SocketHandle m_listener;
     uint16_t m_port = 0;
     std::thread m_thread;
     std::string m_lastRequest;
@@ -165,9 +216,9 @@ TEST_F(NetworkTest, FailuresGiveNoCallback)
     EXPECT_EQ(g_received.calls, 0);
 
     // No answer at all.
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    const SocketHandle probe = socket(AF_INET, SOCK_STREAM, 0);
     const uint16_t port = BindLoopback(probe);
-    close(probe);  // a port nobody listens on
+    CloseSocket(probe);  // a port nobody listens on
     const std::string closed = "http://127.0.0.1:" + std::to_string(port) + "/";
     EXPECT_EQ(m_client->Request(std::u16string(closed.begin(), closed.end()).c_str()), kStatusFailed);
     EXPECT_EQ(m_client->Request(u"ftp://127.0.0.1/file"), kStatusFailed);

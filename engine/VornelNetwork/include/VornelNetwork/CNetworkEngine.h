@@ -2,7 +2,7 @@
 // The network module: creates and owns network clients and servers, one list per kind. Only
 // the HTTP client does anything: one blocking GET whose first block of answer goes to a
 // callback. The TCP and UDP clients and servers succeed without effect. "OS" (network id 1)
-// is the implementation over libcurl.
+// is the implementation over the system's HTTP: libcurl on Linux, WinINet on Windows.
 #include <cstdint>
 
 #include "VornelUtils/EngineModule.h"
