@@ -5,6 +5,7 @@
 
 #include "CAudioObjectDX81.h"
 #include "VornelAudio/ModuleAudio_DX81.h"
+#include "VornelPlatform/PlatformNative.h"
 #include "VornelUtils/RegisterModules.h"
 #include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/WorldData.h"
@@ -15,21 +16,11 @@ constexpr uint32_t kPrimaryRate = 44100;
 constexpr uint16_t kPrimaryChannels = 2;
 constexpr uint16_t kPrimaryBits = 16;
 
-// The platform layer keeps the main window's handle to itself; the sounds follow the focus of
-// this thread's top-level window, which is the one the world was given.
-BOOL CALLBACK TakeFirstWindow(HWND window, LPARAM found)
-{
-    if (GetParent(window) != nullptr)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
+// The sounds follow the focus of the world's window; without one (a test, a tool) that of the
+// desktop.
 HWND FocusWindow(void* pWindow)
 {
-    HWND window = nullptr;
-    if (pWindow)
-        EnumThreadWindows(GetCurrentThreadId(), TakeFirstWindow, reinterpret_cast<LPARAM>(&window));
+    HWND window = pWindow ? static_cast<HWND>(Platform_GetNativeWindow(static_cast<PlatformWindow*>(pWindow))) : nullptr;
     return window ? window : GetDesktopWindow();
 }
 

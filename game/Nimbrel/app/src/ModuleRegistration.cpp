@@ -1,11 +1,12 @@
 // The engine modules this program is built with, registered before the world selects them.
 #include "ModuleRegistration.h"
 
-#if NIMBREL_WITH_AL
-#include "VornelAudio/CAudioEngineAL.h"
-#endif
-#if NIMBREL_WITH_NETWORK
 #include "VornelNetwork/CNetworkEngine.h"
+
+#ifdef _WIN32
+#include "VornelAudio/ModuleAudio_DX81.h"
+#else
+#include "VornelAudio/CAudioEngineAL.h"
 #endif
 #if NIMBREL_WITH_DX9
 #include "Vornel3D_DX9/Module3D_DX9.h"
@@ -22,10 +23,10 @@ void RegisterProgramModules(WorldData* pWorldData)
 #if NIMBREL_WITH_GL
     RegisterModule3D_GL(pWorldData);
 #endif
-#if NIMBREL_WITH_AL
+#ifdef _WIN32
+    RegisterModuleAudio_DX81(pWorldData);
+#else
     RegisterModuleAudio_AL(pWorldData);
 #endif
-#if NIMBREL_WITH_NETWORK
     RegisterModuleNetwork_OS(pWorldData);
-#endif
 }

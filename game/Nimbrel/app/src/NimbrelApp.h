@@ -10,6 +10,7 @@
 class CNimbrelWorld;
 class UtilsParameters_Static;
 struct PlatformWindow;
+struct WorldData;
 
 // The exit status of the program: 0 after a normal end (the player left, or the window was
 // closed), -1 after a failure (a start-up that failed, a frame that failed) or when another
@@ -95,6 +96,8 @@ uint32_t FrameTimerPeriod(int32_t framesPerSecond);
 void SayNoDisplay();
 void SayOtherCopyRunning();
 void SayUnknownLevel(const char* name);
+// In developer mode: the renderer, audio, input and network modules the world runs on.
+void SayModules(const WorldData* w, bool audioRunning, bool networkRunning);
 
 // Box captions and texts.
 void ShowWarningBox(const char16_t* text);

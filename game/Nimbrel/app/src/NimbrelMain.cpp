@@ -236,6 +236,8 @@ int NimbrelStartUp(NimbrelSession& session, const NimbrelStartOptions& options)
     if (Failed(world->Load(window, clientWidth, clientHeight, colorDepth, 0, fullScreen, resizable, verticalSync,
                            kOrientation, kDataPath, 0xFFFF, 0xFFFF)))
         return Fail(session, LastErrorText());
+    if (world->GetGameData()->developerMode)
+        SayModules(w, world->GetAudioEngine() != nullptr, world->GetNetworkEngine() != nullptr);
     char16_t title[kWorldTextSize] = {};
     world->GetGameString(kNimbrelClassName, session.appName, title);
     Platform_SetWindowTitle(window, UtilsString_ToUtf8(title).c_str());

@@ -1,7 +1,11 @@
-// What the program says on standard error when it does not start, where no box would be seen.
+// What the program says on standard error when it does not start, where no box would be seen,
+// and the modules it runs on for a developer.
 #include <cstdio>
+#include <string>
 
 #include "NimbrelApp.h"
+#include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 void SayNoDisplay()
 {
@@ -23,4 +27,18 @@ void SayOtherCopyRunning()
 void SayUnknownLevel(const char* name)
 {
     std::fprintf(stderr, "nimbrel: no level is named \"%s\" in this game's construction.\n", name);
+}
+
+void SayModules(const WorldData* w, bool audioRunning, bool networkRunning)
+{
+    // A module that did not start stays selected in the record: it is named with its reason.
+    auto name = [w](int kind, bool running) {
+        const ModuleDescriptor* d = w->selected[kind].pDescriptor;
+        if (!d)
+            return std::string("none");
+        const std::string code = "\"" + UtilsString_ToUtf8(d->code) + "\"";
+        return running ? code : "none (" + code + " found no device)";
+    };
+    std::fprintf(stderr, "nimbrel: renderer %s, audio %s, input none, network %s\n", name(kModule3D, true).c_str(),
+                 name(kModuleAudio, audioRunning).c_str(), name(kModuleNetwork, networkRunning).c_str());
 }
