@@ -1,10 +1,6 @@
 #pragma once
 // WAV images built byte by byte for the tests, and a scratch folder for files.
-#ifdef _WIN32
 #include <filesystem>
-#else
-#include <unistd.h>
-#endif
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "TestSystem.h"
 
 #ifndef _WIN32
 #include "VornelAudio/CAudioEngineAL.h"
@@ -115,36 +113,13 @@ inline std::vector<int16_t> Tone(uint16_t channels, uint32_t rate, double hz, do
 // A folder removed with its files when the object goes.
 class ScratchFolder {
 public:
-#ifdef _WIN32
-    ScratchFolder()
-    {
-        // One folder per object under the system's temporary folder.
-        static int count = 0;
-        const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                             ("vornel_audio_" + std::to_string(std::rand()) + "_" + std::to_string(++count));
-        std::error_code error;
-        if (std::filesystem::create_directories(folder, error))
-            m_path = folder.string();
-    }
+    ScratchFolder() : m_path(TestSystem_MakeTempFolder("vornel_audio_")) {}
     ~ScratchFolder()
     {
         std::error_code error;
-        std::filesystem::remove_all(m_path, error);
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, error);
     }
-#else
-    ScratchFolder()
-    {
-        char name[] = "/tmp/vornel_audio_XXXXXX";
-        if (mkdtemp(name))
-            m_path = name;
-    }
-    ~ScratchFolder()
-    {
-        for (const std::string& f : m_files)
-            std::remove(f.c_str());
-        rmdir(m_path.c_str());
-    }
-#endif
     std::string Write(const std::string& name, const Bytes& bytes)
     {
         const std::string path = m_path + "/" + name;
@@ -152,14 +127,12 @@ public:
             std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
-        m_files.push_back(path);
         return path;
     }
     const std::string& Path() const { return m_path; }
 
 private:
     std::string m_path;
-    std::vector<std::string> m_files;
 };
 
 #ifndef _WIN32
