@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -357,7 +355,7 @@ TEST_F(GameFolder, AConstructionOfAnotherGameEndsWithTheErrorBoxAnd255)
     EXPECT_EXIT(
         {
             Platform_SetMessageBoxHook(nullptr, nullptr);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            TestSystem_SetEnv("SDL_VIDEODRIVER", "offscreen");
             NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
             options.createWorld = []() -> CNimbrelWorld* { return new StrangerWorld(); };
             NimbrelHarness game(options);
@@ -579,7 +577,7 @@ TEST_F(GameFolder, AFailingWorldLoadShowsTheErrorBoxAndExitsWith255)
     EXPECT_EXIT(
         {
             Platform_SetMessageBoxHook(nullptr, nullptr);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            TestSystem_SetEnv("SDL_VIDEODRIVER", "offscreen");
             NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
             options.createWorld = []() -> CNimbrelWorld* { return new BrokenWorld(); };
             NimbrelHarness game(options);
@@ -1539,14 +1537,14 @@ TEST_F(GameFolder, TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage)
     for (int french = 0; french < 2; ++french) {
         SCOPED_TRACE(french ? "French" : "English");
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-            french ? setenv(name, "fr_FR.UTF-8", 1) : unsetenv(name);
+            TestSystem_SetEnv(name, french ? "fr_FR.UTF-8" : nullptr);
         // Each language starts a new game: no profile of the other run.
         std::filesystem::remove_all(root + "/user");
         std::filesystem::create_directories(root + "/user");
         NimbrelHarness game;
         const int started = game.Start();
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-            unsetenv(name);
+            TestSystem_SetEnv(name, nullptr);
         ASSERT_EQ(started, 0) << boxes;
         HallPlay play(game);
         ASSERT_TRUE(play.Reach());
@@ -1650,12 +1648,12 @@ TEST_F(GameFolder, TheSplashSequencePlaysItsEntriesAndOneReleaseSkipsOne)
 TEST_F(GameFolder, AFrenchPlayerSeesTheFrenchStudioPicture)
 {
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-        setenv(name, "fr_FR.UTF-8", 1);
+        TestSystem_SetEnv(name, "fr_FR.UTF-8");
     NimbrelHarness game;
     game.PlaySplash(true);
     const int started = game.Start();
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-        unsetenv(name);
+        TestSystem_SetEnv(name, nullptr);
     ASSERT_EQ(started, 0) << boxes;
     ASSERT_TRUE(game.Step());
     EXPECT_EQ(SplashPicture(game), "splashscreen_1_1024x768.jpg");

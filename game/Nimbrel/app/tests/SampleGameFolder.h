@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "TestSystem.h"
 #include "VornelPlatform/PlatformDialog.h"
+#include "VornelPlatform/PlatformUser.h"
 
 class SampleGameFolder : public ::testing::Test {
 protected:
@@ -22,21 +21,25 @@ protected:
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display)
             GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        char pattern[] = "/tmp/nimbrel_game_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        root = TestSystem_MakeTempFolder("nimbrel_game_");
+        ASSERT_FALSE(root.empty());
         data = root + "/run/Data_full_Win32";
         fs::create_directories(data);
         fs::create_directories(root + "/user");
-        for (const auto& entry : fs::directory_iterator(std::string(NIMBREL_BIN_DIR) + "/Data_full_Win32"))
+        for (const auto& entry : fs::directory_iterator(std::string(NIMBREL_BIN_DIR) + "/Data_full_Win32")) {
+#ifdef _WIN32
+            // Wine's links are not the system's: the few megabytes of sample data are copied.
+            fs::copy(entry.path(), data + "/" + entry.path().filename().string(), fs::copy_options::recursive);
+#else
             fs::create_symlink(entry.path(), data + "/" + entry.path().filename().string());
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldCwd = cwd;
-        ASSERT_EQ(chdir((root + "/run").c_str()), 0);
-        setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
+#endif
+        }
+        ForgetSavedGames();
+        oldCwd = fs::current_path().string();
+        fs::current_path(root + "/run");
+        TestSystem_SetEnv("XDG_DATA_HOME", (root + "/user").c_str());
         // The game in this process plays to no device (OpenAL reads this once, at its first use).
-        setenv("ALSOFT_DRIVERS", "null", 1);
+        TestSystem_SetEnv("ALSOFT_DRIVERS", "null");
         Platform_SetMessageBoxHook(
             [](PlatformMessageBoxKind, const char* caption, const char* text, void* user) {
                 *static_cast<std::string*>(user) += std::string(caption) + ": " + text + "\n";
@@ -47,11 +50,24 @@ protected:
     void TearDown() override
     {
         Platform_SetMessageBoxHook(nullptr, nullptr);
-        if (!oldCwd.empty())
-            chdir(oldCwd.c_str());
         std::error_code error;
+        if (!oldCwd.empty())
+            std::filesystem::current_path(oldCwd, error);
+        ForgetSavedGames();
         if (!root.empty())
             std::filesystem::remove_all(root, error);
+    }
+
+    // On Windows the game keeps its options and profiles in the user's roaming folder, which
+    // every test of the program shares: each test starts and ends without the game's folder.
+    static void ForgetSavedGames()
+    {
+#ifdef _WIN32
+        char folder[1024];
+        std::error_code error;
+        if (Platform_GetUserDataFolder(folder, sizeof folder))
+            std::filesystem::remove_all(std::filesystem::u8path(std::string(folder) + "Nimbrel " NIMBREL_APP_NAME), error);
+#endif
     }
 
     std::string root, data, oldCwd, boxes;
