@@ -13,6 +13,11 @@ set(NIMBREL_WINE_EXCLUDED
   "VornelPlatform_tests/PlatformFileTest.WritingUsesTheExactName: Windows names are case-blind, so writing file.txt replaces File.TXT"
   "Vornel3D_ToolBox_tests/StringsManagerTest.TheCurrentLanguageFallsBack: the system language is Windows' own, not the locale variables that the test sets"
   "Vornel3D_ToolBox_tests/StringsManager.SystemLanguageIdentifiers: the system language is Windows' own, not the locale variables that the test sets"
+  "NimbrelApp_harness_tests/GameFolder.AConstructionOfAnotherGameEndsWithTheErrorBoxAnd255: the dying child shows the real box, MessageBoxW, which waits for a click (Windows always has a display)"
+  "NimbrelApp_harness_tests/GameFolder.AFailingWorldLoadShowsTheErrorBoxAndExitsWith255: the dying child shows the real box, MessageBoxW, which waits for a click (Windows always has a display)"
+  "NimbrelApp_harness_tests/GameFolder.TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage: the system language is Windows' own, not the locale variables that the test sets"
+  "NimbrelApp_harness_tests/GameFolder.AFrenchPlayerSeesTheFrenchStudioPicture: the system language is Windows' own, not the locale variables that the test sets"
+  "NimbrelApp_harness_tests/GameFolder.AGameInProgressContinuesWhereThePlayerLeftIt: reads the saved profile back with the vornel tool, which the Windows tree does not build"
 )
 
 # nimbrel_wine_exclusions(PROGRAM SOURCES_VAR ENVIRONMENT_VAR): drops the listed files from

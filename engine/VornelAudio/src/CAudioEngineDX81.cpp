@@ -20,7 +20,8 @@ constexpr uint16_t kPrimaryBits = 16;
 // desktop.
 HWND FocusWindow(void* pWindow)
 {
-    HWND window = pWindow ? static_cast<HWND>(Platform_GetNativeWindow(static_cast<PlatformWindow*>(pWindow))) : nullptr;
+    auto* platformWindow = static_cast<PlatformWindow*>(pWindow);
+    HWND window = platformWindow ? static_cast<HWND>(Platform_GetNativeWindow(platformWindow)) : nullptr;
     return window ? window : GetDesktopWindow();
 }
 

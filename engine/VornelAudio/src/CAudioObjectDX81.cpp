@@ -93,9 +93,9 @@ void CAudioObjectDX81::FillFromWave(CWaveFile& wave, uint32_t size, uint16_t bit
         return;
     uint32_t filled = 0;
     if (Succeeded(wave.ResetFile())) {
+        auto* bytes = static_cast<uint8_t*>(region);
         uint32_t read = 0;
-        while (filled < locked && Succeeded(wave.Read(static_cast<uint8_t*>(region) + filled, locked - filled, &read)) &&
-               read > 0)
+        while (filled < locked && Succeeded(wave.Read(bytes + filled, locked - filled, &read)) && read > 0)
             filled += read;
     }
     // What the file does not hold plays as silence.

@@ -124,7 +124,8 @@ TEST_F(AudioModuleTest, StreamChunksMustMatchTheStream)
     EXPECT_EQ(stream->GetRingSeconds(), 4u);
     EXPECT_TRUE(stream->IsLoaded());
     const std::vector<int16_t> tooLong(size_t(kRate) * 5, 0);
-    EXPECT_EQ(stream->UpdateAudioFromRaw(1, kRate, uint32_t(tooLong.size()), tooLong.data()), kStatusOk);  // cut to a ring
+    // A chunk longer than the ring is cut to one ring.
+    EXPECT_EQ(stream->UpdateAudioFromRaw(1, kRate, uint32_t(tooLong.size()), tooLong.data()), kStatusOk);
     EXPECT_EQ(stream->UpdateAudioFromRaw(2, kRate, 10, tooLong.data()), kStatusFailed);
     EXPECT_EQ(stream->UpdateAudioFromRaw(1, kRate / 2, 10, tooLong.data()), kStatusFailed);
     EXPECT_EQ(stream->UpdateAudioFromRaw(1, kRate, 10, nullptr), kStatusFailed);

@@ -498,7 +498,7 @@ TEST_F(GameFolder, TheHallIsReadFromThePackByTheGamesSourceOfObjectFiles)
 
 TEST_F(GameFolder, AProfilePlayedInOneRunIsThereInTheNext)
 {
-    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_1.sav";
+    const std::string file = UserFolder() + "Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_1.sav";
     {
         NimbrelHarness game;
         ASSERT_EQ(game.Start(), 0) << boxes;
@@ -909,7 +909,7 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
 
 TEST_F(GameFolder, AGameInProgressContinuesWhereThePlayerLeftIt)
 {
-    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string file = UserFolder() + "Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
     auto hall = [](NimbrelHarness& game) {
         CObjectsBase* level = game.World()->GetObjectsManager()->GetCurrentLevelObject();
         return level && level->GetName() && std::string(level->GetName()) == "hall" ? level : nullptr;
@@ -1006,7 +1006,7 @@ TEST_F(GameFolder, TheShellLoadRegistersItsManagersInOrder)
 
 TEST_F(GameFolder, AProfileWhoseSceneStateCannotBeReadStillPlays)
 {
-    const std::string file = root + "/user/Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
+    const std::string file = UserFolder() + "Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
     {
         NimbrelHarness game;
         ASSERT_EQ(game.Start(), 0) << boxes;

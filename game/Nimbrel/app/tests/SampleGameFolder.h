@@ -58,6 +58,17 @@ protected:
             std::filesystem::remove_all(root, error);
     }
 
+    // The folder of the game's per-user files, with a trailing separator.
+    std::string UserFolder() const
+    {
+#ifdef _WIN32
+        char folder[1024];
+        return Platform_GetUserDataFolder(folder, sizeof folder) ? std::string(folder) : std::string();
+#else
+        return root + "/user/";
+#endif
+    }
+
     // On Windows the game keeps its options and profiles in the user's roaming folder, which
     // every test of the program shares: each test starts and ends without the game's folder.
     static void ForgetSavedGames()
@@ -66,7 +77,8 @@ protected:
         char folder[1024];
         std::error_code error;
         if (Platform_GetUserDataFolder(folder, sizeof folder))
-            std::filesystem::remove_all(std::filesystem::u8path(std::string(folder) + "Nimbrel " NIMBREL_APP_NAME), error);
+            std::filesystem::remove_all(std::filesystem::u8path(folder + std::string("Nimbrel " NIMBREL_APP_NAME)),
+                                        error);
 #endif
     }
 
