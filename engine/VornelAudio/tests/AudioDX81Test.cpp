@@ -345,6 +345,28 @@ TEST_F(AudioDX81Test, PlayAndStopRewindPauseKeepsThePosition)
     Stop();
 }
 
+TEST_F(AudioDX81Test, PositionsCountTheSoundsOwnFrames)
+{
+    // Half a second into each: 8-bit sounds are not counted as 16-bit ones.
+    const struct {
+        uint16_t channels, bits;
+        uint32_t rate, bytes;
+    } cases[] = {{1, 8, 8000, 4000}, {2, 8, 22050, 22050}, {1, 16, 44100, 44100}, {2, 16, 44100, 88200}};
+    Start();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.channels << " x " << c.bits << " bits at " << c.rate);
+        const Bytes data(size_t(c.rate) * c.channels * c.bits / 8, c.bits == 8 ? 0x80 : 0);
+        const std::string path = m_folder.Write("p" + std::to_string(m_count++) + ".wav",
+                                                Riff({Chunk("fmt ", FormatPayload(1, c.channels, c.rate, c.bits)),
+                                                      Chunk("data", data)}));
+        CAudioObject* sound = m_engine->CreateObject(0, 0);
+        ASSERT_EQ(sound->LoadFromFile(UtilsString_FromUtf8(path.c_str()).c_str(), 0), kStatusOk);
+        ASSERT_EQ(sound->SetPosition(c.bytes), kStatusOk);
+        EXPECT_EQ(sound->GetPositionMs(), 500u);
+    }
+    Stop();
+}
+
 TEST_F(AudioDX81Test, AStreamPlaysWhatWasWrittenThenSilenceNeverTheRingAgain)
 {
     const std::vector<int16_t> first = Sweep(kPlayedRate, 2.0, 0.5);
