@@ -1,5 +1,7 @@
 #include "NimbrelHarness.h"
 
+#include "Vornel3D_GL/Module3D_GL.h"
+
 #include "VornelPlatform/PlatformGL.h"
 #include "VornelPlatform/PlatformPump.h"
 #include "VornelPlatform/PlatformWindow.h"
@@ -23,6 +25,8 @@ NimbrelStartOptions NimbrelHarness::DefaultOptions()
     options.commandLine.text = "--harness";
     options.forceWindow = true;
     options.manualFrames = true;
+    // The pictures are read back through OpenGL: the harness plays on the GL renderer.
+    options.commandLine.renderer = kModule3DId_GL;
     return options;
 }
 

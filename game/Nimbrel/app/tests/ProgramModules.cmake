@@ -1,5 +1,6 @@
-# Runs nimbrel.exe under Wine on a copy of the sample data with the developer flags on, from the
-# hall for FRAMES frames, and checks that it ends well and names the modules it ran on.
+# Runs nimbrel.exe under Wine on a copy of the sample data with the developer flags on, on the
+# renderer RENDERER from the hall for FRAMES frames, and checks that it ends well and names the
+# modules it ran on.
 #   cmake -DWINE=... -DPROGRAM=nimbrel.exe -DDATA=bin/Data_full_Win32 -DVORNEL=... -DWORK=folder
 #         -DRENDERER=DX9|GL -DFRAMES=N -P ProgramModules.cmake
 file(REMOVE_RECURSE ${WORK})
@@ -12,7 +13,7 @@ if(NOT written EQUAL 0)
   message(FATAL_ERROR "the developer flags file could not be written")
 endif()
 get_filename_component(program_name ${PROGRAM} NAME)
-execute_process(COMMAND ${WINE} ${program_name} --level hall --frames ${FRAMES}
+execute_process(COMMAND ${WINE} ${program_name} --renderer ${RENDERER} --level hall --frames ${FRAMES}
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status ERROR_VARIABLE errors OUTPUT_VARIABLE output)
 file(REMOVE_RECURSE ${WORK})
 set(expected "nimbrel: renderer \"${RENDERER}\", audio \"DX81\", input none, network \"OS\"")
