@@ -73,9 +73,11 @@ Status CManagedWorld::CreateMainWindow(uint16_t& width, uint16_t& height, uint8_
     char16_t title[kWorldTextSize] = {};
     GetGameString(className, appName, title);
     const std::string titleUtf8 = UtilsString_ToUtf8(title);
+    const std::string classUtf8 = className ? UtilsString_ToUtf8(className) : std::string();
 
     PlatformWindowDesc desc;
     desc.title = titleUtf8.c_str();
+    desc.className = classUtf8.c_str();
     desc.x = 0;  // the client area at the rectangle's origin; PlaceWindow centres it
     desc.y = 0;
     desc.width = width;

@@ -86,3 +86,27 @@ TEST_F(PlatformWindowMessages, DestroyingAWindowDropsItsTimersAndMessages)
     EXPECT_FALSE(PumpUntil(WM_USER, &m, 10));
     EXPECT_FALSE(Platform_PostMessage(reinterpret_cast<PlatformWindow*>(&m), WM_USER, 0, 0));
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "VornelPlatform/PlatformNative.h"
+
+// A window made under the program's own class name is found by that name, as a second start
+// of the program looks for the first one's window.
+TEST_F(PlatformWindowMessages, AWindowOfANamedClassIsFoundByItsClass)
+{
+    PlatformWindowDesc desc;
+    desc.title = "named class";
+    desc.className = "KESTRAN_NB_v3";
+    PlatformWindow* named = Platform_CreateWindow(desc);
+    ASSERT_NE(named, nullptr) << Platform_GetLastErrorText();
+    EXPECT_EQ(FindWindowW(L"KESTRAN_NB_v3", nullptr), static_cast<HWND>(Platform_GetNativeWindow(named)));
+    // The platform's own class still serves the windows that name none.
+    wchar_t className[64] = {};
+    GetClassNameW(static_cast<HWND>(Platform_GetNativeWindow(m_window)), className, 64);
+    EXPECT_STRNE(className, L"KESTRAN_NB_v3");
+    Platform_DestroyWindow(named);
+    EXPECT_EQ(FindWindowW(L"KESTRAN_NB_v3", nullptr), nullptr);
+}
+#endif

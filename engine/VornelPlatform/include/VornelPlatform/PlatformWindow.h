@@ -9,6 +9,8 @@ constexpr int32_t kPlatformWindowCentred = INT32_MIN;  // as x or y: centred on 
 
 struct PlatformWindowDesc {
     const char* title = "";        // UTF-8
+    const char* className = nullptr;  // the system's window class, where it has them (UTF-8);
+                                      // null or empty: the platform's own
     int32_t x = kPlatformWindowCentred;
     int32_t y = kPlatformWindowCentred;
     int32_t width = 640;           // client size

@@ -9,7 +9,7 @@ namespace {
 
 std::vector<PlatformWindow*> g_windows;
 char g_lastError[512] = "";
-bool g_classRegistered = false;
+std::vector<std::wstring> g_classes;  // registered by this program, unregistered together
 
 // The messages the engine reads, and the private ones (WM_USER up to the strings' range) that
 // a program posts to itself. The rest, registered strings that the system broadcasts among
@@ -86,9 +86,9 @@ namespace PlatformWin32 {
 
 const wchar_t* const kWindowClassName = L"VornelWindow";
 
-bool RegisterWindowClass()
+bool RegisterWindowClass(const std::wstring& name)
 {
-    if (g_classRegistered)
+    if (std::find(g_classes.begin(), g_classes.end(), name) != g_classes.end())
         return true;
     // Sizes are pixels of the display, not of a scaled desktop.
     SetProcessDPIAware();
@@ -104,21 +104,22 @@ bool RegisterWindowClass()
         windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kWindowClassName;
+    windowClass.lpszClassName = name.c_str();
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         SetError("the window class cannot be registered");
         return false;
     }
-    g_classRegistered = true;
+    g_classes.push_back(name);
     return true;
 }
 
 void UnregisterWindowClass()
 {
-    if (!g_classRegistered || !g_windows.empty())
+    if (!g_windows.empty())
         return;
-    UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
-    g_classRegistered = false;
+    for (const std::wstring& name : g_classes)
+        UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
+    g_classes.clear();
 }
 
 PlatformWindow* FromHwnd(HWND hwnd)

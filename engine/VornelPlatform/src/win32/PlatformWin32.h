@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "PlatformWideText.h"
@@ -25,11 +26,12 @@ struct PlatformWindow {
 
 namespace PlatformWin32 {
 
-// The class of every window of ours. The window procedure keeps each message that the engine
-// reads for the pump and leaves the rest to the system.
+// The class of every window of ours that asks for none by name. Every class of ours has the
+// one window procedure, which keeps each message that the engine reads for the pump and leaves
+// the rest to the system.
 extern const wchar_t* const kWindowClassName;
-bool RegisterWindowClass();
-// Once no window of ours is left.
+bool RegisterWindowClass(const std::wstring& name = kWindowClassName);
+// Every class of ours, once no window of ours is left.
 void UnregisterWindowClass();
 
 // The platform window behind a window handle; null for a window that is not ours (or no

@@ -57,7 +57,10 @@ PlatformWindow* Platform_CreateWindow(const PlatformWindowDesc& desc)
         PlatformWin32::SetError("a window cannot have this size", detail);
         return nullptr;
     }
-    if (!PlatformWin32::RegisterWindowClass())
+    // The program's class by its own name, so that the system finds its window by it.
+    const std::wstring className = desc.className && *desc.className ? PlatformWideText::FromUtf8(desc.className)
+                                                                      : std::wstring(PlatformWin32::kWindowClassName);
+    if (!PlatformWin32::RegisterWindowClass(className))
         return nullptr;
     auto* window = new (std::nothrow) PlatformWindow;
     if (!window) {
@@ -76,7 +79,7 @@ PlatformWindow* Platform_CreateWindow(const PlatformWindowDesc& desc)
 
     const std::wstring title = PlatformWideText::FromUtf8(desc.title);
     PlatformWin32::AddWindow(window);
-    HWND hwnd = CreateWindowExW(0, PlatformWin32::kWindowClassName, title.c_str(), style,
+    HWND hwnd = CreateWindowExW(0, className.c_str(), title.c_str(), style,
                                 outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), window);
     if (!hwnd) {
