@@ -3977,26 +3977,36 @@ public:
             })) << Describe(Look(&picture), picture);
             SCOPED_TRACE(Name(k));
             Seen seen = Look(&picture)[size_t(k)];
-            const WindowPoint at = seen.Centre();
-            // Short presses turn it a quarter each, until its mark shows upper left.
-            for (int presses = 0; Turn(seen, picture) != 0; ++presses) {
-                ASSERT_LT(presses, 8) << Turn(seen, picture);
-                const int before = Turn(seen, picture);
-                ASSERT_TRUE(level.Click(at));
-                WaitUntil([&] {
-                    seen = Look(&picture)[size_t(k)];
-                    return Turn(seen, picture) != before;
-                }, 3);
-            }
+            // Short presses turn it a quarter each, until its mark shows upper left. A turn still
+            // running is read only once two looks agree, so that no press goes past upright.
+            const auto turnUpright = [&](WindowPoint at) {
+                for (int presses = 0;; ++presses) {
+                    int now = -2, last = -3;
+                    WaitUntil([&] {
+                        last = now;
+                        seen = Look(&picture)[size_t(k)];
+                        now = Turn(seen, picture);
+                        return now == last && now >= 0;
+                    }, 5);
+                    if (now == 0)
+                        return true;
+                    if (presses >= 8)
+                        return false;
+                    level.Click(at);
+                    WaitUntil([&] { return Turn(Look(&picture)[size_t(k)], picture) != now; }, 3);
+                }
+            };
             const WindowPoint target = level.Centre(Name(k));
             const auto atHome = [&] {
                 const WindowPoint c = Look()[size_t(k)].Centre();
                 return std::abs(c.x - target.x) <= 1 && std::abs(c.y - target.y) <= 1;
             };
             // A drag whose motion a busy machine delivered too late leaves the piece short of
-            // home: it is dragged again from where it lies.
-            WindowPoint from = at;
+            // home, and a press seen late may have turned it on: it is turned upright again and
+            // dragged from where it lies.
+            WindowPoint from = seen.Centre();
             for (int drags = 0; drags < 3 && !atHome(); ++drags) {
+                ASSERT_TRUE(turnUpright(from)) << Turn(seen, picture);
                 ASSERT_TRUE(Drag(level.id, from, target));
                 if (WaitUntil(atHome, drags < 2 ? 5 : 15))
                     break;
