@@ -3428,9 +3428,10 @@ TEST_F(TubingProgram, ThePipesAreTurnedToTheWayAndTheWaterRunsThrough)
     tubing.TurnToTheWay();
     if (HasFatalFailure())
         return;
-    // The wheels' dial, inside its inner ring.
+    // The wheels' dial, inside its inner ring, once the banner, the transition and the load
+    // have passed, which a busy machine takes its time over.
     ASSERT_TRUE(level.Read(kWheelsObject));
-    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("dial")), 0x1A1820); }, 20)) << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("dial")), 0x1A1820); }, 60)) << Stderr();
     Quit();
 }
 
@@ -4540,12 +4541,13 @@ namespace {
 // Chapter 2 as a player plays it: every level of it, each with its own player above.
 class ChapterTwoProgram : public CirclesProgram {
 protected:
-    // After a banner, the next level's element infos and the colour it opens with.
+    // After a banner, the next level's element infos and the colour it opens with (a busy
+    // machine takes its time over the banner, the transition and the load).
     void Next(uint32_t object, const std::function<WindowPoint()>& at, uint32_t rgb)
     {
         ASSERT_TRUE(level.Read(object));
         const WindowPoint p = at();
-        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(p), rgb); }, 20)) << object << Stderr();
+        ASSERT_TRUE(WaitUntil([&] { return Near(level.Colour(p), rgb); }, 60)) << object << Stderr();
     }
     WindowPoint Corner() const { return level.Window(1000.0f, 740.0f); }
 
