@@ -3979,23 +3979,27 @@ public:
             SCOPED_TRACE(Name(k));
             Seen seen = Look(&picture)[size_t(k)];
             // Short presses turn it a quarter each, until its mark shows upper left. A turn still
-            // running is read only once two looks agree, so that no press goes past upright.
+            // running is read only once two looks agree, so that no press goes past upright, and
+            // a piece whose turn cannot be read yet (a busy machine's slow turn or slide) is not
+            // pressed at all.
             const auto turnUpright = [&](WindowPoint at) {
-                for (int presses = 0;; ++presses) {
+                for (int presses = 0; presses <= 8; ++presses) {
                     int now = -2, last = -3;
-                    WaitUntil([&] {
-                        last = now;
-                        seen = Look(&picture)[size_t(k)];
-                        now = Turn(seen, picture);
-                        return now == last && now >= 0;
-                    }, 5);
+                    if (!WaitUntil([&] {
+                            last = now;
+                            seen = Look(&picture)[size_t(k)];
+                            now = Turn(seen, picture);
+                            return now == last && now >= 0;
+                        }, 20))
+                        return false;
                     if (now == 0)
                         return true;
-                    if (presses >= 8)
+                    if (presses == 8)
                         return false;
                     level.Click(at);
                     WaitUntil([&] { return Turn(Look(&picture)[size_t(k)], picture) != now; }, 3);
                 }
+                return false;
             };
             const WindowPoint target = level.Centre(Name(k));
             const auto atHome = [&] {
