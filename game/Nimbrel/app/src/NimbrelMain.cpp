@@ -267,6 +267,13 @@ bool NimbrelRunOnce(NimbrelSession& session)
         return false;
     PlatformMessage message{};
     while (Platform_PeekMessage(&message)) {
+        // The world keeps one typed character a frame: a character typed before a frame took the
+        // last one gets a frame of its own first, so that a slow frame loses no letter of a name.
+        if (message.message == WM_CHAR && session.world->GetWorldData()->lastChar != 0 &&
+            !RunPolledFrame(session.world, session.window)) {
+            session.ended = true;
+            return false;
+        }
         WindowProc(message);
         if (message.message == WM_QUIT || message.message == WM_CLOSE) {
             session.ended = true;
