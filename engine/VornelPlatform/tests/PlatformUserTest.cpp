@@ -57,26 +57,45 @@ TEST(PlatformUser, DataFolderFollowsXdgDataHomeThenHome)
 }
 
 #ifdef _WIN32
-TEST(PlatformUser, DataFolderIsTheUsersApplicationDataFolder)
+TEST(PlatformUser, DataFolderFollowsAppDataThenTheUsersApplicationDataFolder)
 {
     char buffer[1024];
+    {
+        const std::string scratch = TestSystem_MakeTempFolder("vornel_appdata");
+        ASSERT_FALSE(scratch.empty());
+        ScopedEnv data("APPDATA", scratch.c_str());
+        ASSERT_TRUE(Platform_GetUserDataFolder(buffer, sizeof buffer));
+        EXPECT_EQ(std::string(buffer), scratch + "\\");
+        std::filesystem::remove(std::filesystem::u8path(scratch));
+    }
+    {
+        // A value longer than any path the system takes is refused, not cut.
+        const std::string tooLong = "C:\\" + std::string(300, 'x');
+        ScopedEnv data("APPDATA", tooLong.c_str());
+        EXPECT_FALSE(Platform_GetUserDataFolder(buffer, sizeof buffer));
+        EXPECT_STREQ(buffer, "");
+    }
+    ScopedEnv data("APPDATA", nullptr);
     ASSERT_TRUE(Platform_GetUserDataFolder(buffer, sizeof buffer));
     const std::string folder = buffer;
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '\\');
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder)));
-    // One character short of the terminator: refused, and the buffer left empty.
-    std::string shortBuffer(folder.size(), 'x');
-    EXPECT_FALSE(Platform_GetUserDataFolder(&shortBuffer[0], shortBuffer.size()));
-    EXPECT_EQ(shortBuffer[0], '\0');
 }
 #endif
 
 TEST(PlatformUser, DataFolderTooLongForTheBufferIsRefused)
 {
+#ifdef _WIN32
+    ScopedEnv data("APPDATA", "D:\\player");
+    const char* const expected = "D:\\player\\";
+#else
     ScopedEnv data("XDG_DATA_HOME", "/srv/data");
-    char exact[11];  // "/srv/data/" and its terminator
-    EXPECT_TRUE(Platform_GetUserDataFolder(exact, sizeof exact));
+    const char* const expected = "/srv/data/";
+#endif
+    char exact[11];  // the folder, its separator and the terminator
+    ASSERT_TRUE(Platform_GetUserDataFolder(exact, sizeof exact));
+    EXPECT_STREQ(exact, expected);
     char shortBuffer[10];
     EXPECT_FALSE(Platform_GetUserDataFolder(shortBuffer, sizeof shortBuffer));
     EXPECT_STREQ(shortBuffer, "");

@@ -4,9 +4,10 @@
 #include <cstdint>
 
 // The per-user data folder, UTF-8, with a trailing separator: on Linux $XDG_DATA_HOME when it
-// is an absolute path, else $HOME/.local/share, with '/'; on Windows the roaming application
-// data folder (CSIDL_APPDATA) with '\\'. False (and an empty buffer when capacity > 0) when
-// none is known or the path does not fit with its terminator.
+// is an absolute path, else $HOME/.local/share, with '/'; on Windows %APPDATA%, else (unset)
+// the roaming application data folder (CSIDL_APPDATA), with '\\' unless the value ends with a
+// separator. False (and an empty buffer when capacity > 0) when none is known or the path
+// does not fit with its terminator.
 bool Platform_GetUserDataFolder(char* buffer, size_t capacity);
 
 // The system language as a Windows language identifier (primary language in the low 10

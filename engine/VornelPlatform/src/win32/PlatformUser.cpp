@@ -1,5 +1,5 @@
-// The user's environment on Windows: the roaming application data folder and the system's
-// default language.
+// The user's environment on Windows: the roaming application data folder (APPDATA) and the
+// system's default language.
 #include "VornelPlatform/PlatformUser.h"
 
 #include <windows.h>
@@ -15,8 +15,14 @@ bool Platform_GetUserDataFolder(char* buffer, size_t capacity)
     if (!buffer || capacity == 0)
         return false;
     buffer[0] = '\0';
+    // APPDATA names the folder as the user (or whoever started us) wants it; the shell's
+    // own answer only stands in when the variable is not set.
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0])
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder, MAX_PATH);
+    if (length >= MAX_PATH)
+        return false;
+    if (length == 0 &&
+        (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]))
         return false;
     std::string utf8 = PlatformWideText::ToUtf8(folder);
     if (utf8.empty())
