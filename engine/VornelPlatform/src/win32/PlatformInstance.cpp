@@ -43,6 +43,9 @@ PlatformInstanceResult Platform_AcquireInstanceLock(const char* key)
     }
     if (error == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
+        // The system lets only the program the user just started take the foreground: it
+        // hands that right on, or the owner's raise would only flash its taskbar button.
+        AllowSetForegroundWindow(ASFW_ANY);
         SetEvent(raiseEvent);
         CloseHandle(raiseEvent);
         return PlatformInstanceResult::kOtherRunning;
