@@ -136,11 +136,17 @@ Status CManagedWorld::OnActivate(const PlatformMessage& message)
     if (deactivated) {
         if ((RendererIs(kMaskDX81) || RendererIs(kMaskDXM)) && m_p3DEngine && Failed(m_p3DEngine->Invalidate(1)))
             return kStatusFailed;
-        // The desktop's own mode comes back by itself: the full screen here is the desktop's.
+        // Where the renderer changed the display's mode, the player gets the desktop's back
+        // while away from the game.
+        if (!Platform_RestoreDesktopDisplayMode())
+            return kStatusFailed;
         Platform_MinimiseWindow(message.window);
         Platform_PostMessage(message.window, WM_SETCURSOR, 0, 0);
         return kStatusOk;
     }
+    const WorldData* w = m_pWorldData;
+    if (!Platform_SetFullScreenDisplayMode(w->virtualWidth, w->virtualHeight, w->colorDepth))
+        return kStatusFailed;
     if (Platform_IsWindowMinimised(message.window))
         Platform_RaiseWindow(message.window);
     Platform_PostMessage(message.window, WM_SETCURSOR, 0, 0);

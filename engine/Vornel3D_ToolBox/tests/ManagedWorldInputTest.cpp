@@ -189,6 +189,27 @@ TEST_F(ManagedInput, ClickActivationIsNoDeactivation)
     dx.Unload();
 }
 
+TEST_F(ManagedInput, ReturningToTheFullScreenAsksForTheGamesDisplayMode)
+{
+    // Where the full screen has a display mode of its own (Windows), the game's mode is asked
+    // for again on the way back, and a mode the display does not have fails the activation;
+    // the desktop's full screen has none to ask for. Leaving gives the desktop's mode back.
+    WorldData* w = world.GetWorldData();
+    w->fullScreen = 1;
+    const uint16_t width = w->virtualWidth, height = w->virtualHeight;
+    w->virtualWidth = 123;
+    w->virtualHeight = 45;
+#ifdef _WIN32
+    EXPECT_EQ(Send(WM_ACTIVATE, WA_ACTIVE, 0), kStatusFailed);
+#else
+    EXPECT_EQ(Send(WM_ACTIVATE, WA_ACTIVE, 0), kStatusOk);
+#endif
+    EXPECT_EQ(Send(WM_ACTIVATE, WA_INACTIVE, 0), kStatusOk);
+    w->virtualWidth = width;
+    w->virtualHeight = height;
+    w->fullScreen = 0;
+}
+
 TEST_F(ManagedInput, FailedDisplayChangeClearsItsFlag)
 {
     // No window to switch.

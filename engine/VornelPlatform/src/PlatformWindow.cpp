@@ -239,6 +239,16 @@ bool Platform_IsWindowFullScreen(PlatformWindow* window)
     return sdl && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
+bool Platform_SetFullScreenDisplayMode(int32_t, int32_t, int32_t)
+{
+    return true;  // the desktop's full screen keeps the desktop's mode
+}
+
+bool Platform_RestoreDesktopDisplayMode()
+{
+    return true;
+}
+
 void Platform_SetWindowResizable(PlatformWindow* window, bool resizable)
 {
     if (SDL_Window* sdl = PlatformSdl::Sdl(window))

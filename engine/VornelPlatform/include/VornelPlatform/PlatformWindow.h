@@ -64,6 +64,12 @@ bool Platform_GetWindowBorders(PlatformWindow* window, int32_t* top, int32_t* le
 // Desktop full screen, switched in place so that a GL context survives.
 bool Platform_SetWindowFullScreen(PlatformWindow* window, bool fullScreen);
 bool Platform_IsWindowFullScreen(PlatformWindow* window);
+
+// The display's mode while the program is full screen, and the desktop's own mode back, where
+// the renderer's full screen changes the mode (Windows: width x height at bitsPerPixel). Where
+// full screen is the desktop's own (SDL), there is no mode to change and both succeed.
+bool Platform_SetFullScreenDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel);
+bool Platform_RestoreDesktopDisplayMode();
 void Platform_SetWindowResizable(PlatformWindow* window, bool resizable);
 
 // One pointer kept with the window for its owner (the world).
