@@ -71,6 +71,7 @@ Status GLDevice_PrepareWindow(PlatformWindow* window, uint16_t width, uint16_t h
     HWND hwnd = static_cast<HWND>(Platform_GetNativeWindow(window));
     if (!hwnd)
         return kStatusFailed;
+    bool modeChanged = false;
     if (fullscreen) {
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
@@ -78,12 +79,17 @@ Status GLDevice_PrepareWindow(PlatformWindow* window, uint16_t width, uint16_t h
         mode.dmBitsPerPel = colorDepth;
         mode.dmPelsWidth = width;
         mode.dmPelsHeight = height;
-        if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL)
+        modeChanged = ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+        if (modeChanged)
             CoverTheDisplay(hwnd);
         else
             fullscreen = 0;  // the display keeps its mode and the window stays windowed
     }
-    return SetRendererPixelFormat(hwnd);
+    const Status formatted = SetRendererPixelFormat(hwnd);
+    // A renderer that cannot start must not leave the desktop in the game's mode.
+    if (Failed(formatted) && modeChanged)
+        ChangeDisplaySettingsW(nullptr, 0);
+    return formatted;
 }
 
 void GLDevice_ReleaseWindow(PlatformWindow*, uint8_t fullscreen)
