@@ -153,11 +153,12 @@ Status C3DEngine_GL::Unload()
         m_pView = nullptr;
     }
     const Status invalidated = Invalidate(0);
+    bool deleted = true;
     if (m_context.pContext) {
-        Platform_GL_DeleteContext(m_context.pContext);
+        deleted = Platform_GL_DeleteContext(m_context.pContext);
         m_context.pContext = nullptr;
     }
-    return Failed(base) || Failed(invalidated) ? kStatusFailed : kStatusOk;
+    return Failed(base) || Failed(invalidated) || !deleted ? kStatusFailed : kStatusOk;
 }
 
 Status C3DEngine_GL::Init(void* pWindow, uint16_t width, uint16_t height, uint8_t fullscreen, uint8_t colorDepth,

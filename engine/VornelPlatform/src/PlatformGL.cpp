@@ -18,10 +18,11 @@ PlatformGLContext* Platform_GL_CreateContext(PlatformWindow* window)
     return static_cast<PlatformGLContext*>(context);
 }
 
-void Platform_GL_DeleteContext(PlatformGLContext* context)
+bool Platform_GL_DeleteContext(PlatformGLContext* context)
 {
     if (context && PlatformSdl::VideoStarted())
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+    return true;  // SDL reports nothing
 }
 
 bool Platform_GL_MakeCurrent(PlatformWindow* window, PlatformGLContext* context)

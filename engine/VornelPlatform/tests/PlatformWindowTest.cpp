@@ -54,7 +54,7 @@ TEST(PlatformWindow, GLWindowWithContextSizeAndUserPointer)
     Platform_GL_SwapWindow(window);
     ASSERT_TRUE(Platform_GL_GetDrawableSize(window, &w, &h));
     EXPECT_EQ(w, 320);
-    Platform_GL_DeleteContext(context);
+    EXPECT_TRUE(Platform_GL_DeleteContext(context));
 
     Platform_DestroyWindow(window);
     EXPECT_EQ(Platform_GetWindowUserPointer(window), nullptr);  // no longer a live window
@@ -70,3 +70,47 @@ TEST(PlatformWindow, CursorCountWorksLikeTheSystemCount)
     EXPECT_EQ(Platform_ShowCursor(true), 1);
     EXPECT_EQ(Platform_ShowCursor(false), 0);
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <future>
+#include <thread>
+
+// The system keeps a context that another thread has current: the deletion says it failed, so
+// that the renderer's unload can say so too.
+TEST(PlatformWindow, AContextTheSystemWillNotDeleteIsReported)
+{
+    REQUIRE_DISPLAY();
+    PlatformWindowDesc desc;
+    desc.width = 64;
+    desc.height = 64;
+    PlatformWindow* window = Platform_CreateWindow(desc);
+    ASSERT_NE(window, nullptr) << Platform_GetLastErrorText();
+    PlatformGLContext* context = Platform_GL_CreateContext(window);
+    ASSERT_NE(context, nullptr) << Platform_GetLastErrorText();
+    ASSERT_TRUE(Platform_GL_MakeCurrent(window, nullptr));
+
+    std::promise<bool> taken;
+    std::promise<void> asked;
+    std::future<void> askedFuture = asked.get_future();
+    std::thread holder([&] {
+        const bool made = Platform_GL_MakeCurrent(window, context);
+        taken.set_value(made);
+        askedFuture.wait();
+        if (made) {  // what the deletion could not do, the holder does once it lets go
+            const HGLRC held = wglGetCurrentContext();
+            wglMakeCurrent(nullptr, nullptr);
+            wglDeleteContext(held);
+        }
+    });
+    const bool made = taken.get_future().get();
+    EXPECT_TRUE(made);
+    const bool deleted = Platform_GL_DeleteContext(context);
+    asked.set_value();
+    holder.join();
+    EXPECT_FALSE(deleted);
+    Platform_DestroyWindow(window);
+    DrainMessages(50);
+}
+#endif

@@ -7,7 +7,9 @@ struct PlatformGLContext;
 
 // Creates a context on the window and makes it current; null on failure.
 PlatformGLContext* Platform_GL_CreateContext(PlatformWindow* window);
-void Platform_GL_DeleteContext(PlatformGLContext* context);
+// False when the system refuses to delete the context (it is gone from here either way); a
+// null context is nothing to delete.
+bool Platform_GL_DeleteContext(PlatformGLContext* context);
 bool Platform_GL_MakeCurrent(PlatformWindow* window, PlatformGLContext* context);
 
 void Platform_GL_SwapWindow(PlatformWindow* window);

@@ -87,14 +87,17 @@ PlatformGLContext* Platform_GL_CreateContext(PlatformWindow* window)
     return context;
 }
 
-void Platform_GL_DeleteContext(PlatformGLContext* context)
+bool Platform_GL_DeleteContext(PlatformGLContext* context)
 {
     if (!context)
-        return;
+        return true;
     if (wglGetCurrentContext() == context->rendering)
         wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(context->rendering);
+    const bool deleted = wglDeleteContext(context->rendering) != FALSE;
+    if (!deleted)
+        PlatformWin32::SetError("the GL context cannot be deleted");
     delete context;
+    return deleted;
 }
 
 bool Platform_GL_MakeCurrent(PlatformWindow* window, PlatformGLContext* context)
