@@ -14,9 +14,13 @@ std::atomic<bool> g_boxOpen{false};
 std::atomic<bool> g_terminated{false};
 std::atomic<DWORD> g_boxThread{0};
 
+// Only the box is closed: the thread's other windows (the game's own, the system's hidden
+// ones) would take a WM_CLOSE for the end of the program.
 BOOL CALLBACK CloseBoxWindow(HWND hwnd, LPARAM)
 {
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    wchar_t className[16] = {};
+    if (GetClassNameW(hwnd, className, 16) > 0 && lstrcmpW(className, L"#32770") == 0)
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
@@ -25,7 +29,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     if (!g_boxOpen.load() || (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT))
         return FALSE;
     g_terminated.store(true);
-    // The box is the thread's only window without an owner of ours: a post reaches it from here.
+    // The box is a top-level window of the thread that showed it: a post reaches it from here.
     EnumThreadWindows(g_boxThread.load(), CloseBoxWindow, 0);
     return TRUE;
 }
