@@ -155,8 +155,12 @@ Status CAudioObjectDX81::LoadFromFile(const char16_t* path, uint8_t flag)
             Release();
             return kStatusFailed;
         }
+        // Parameters that could not be read would be set back as garbage.
         m_3DParameters.dwSize = sizeof m_3DParameters;
-        m_p3DBuffer->GetAllParameters(&m_3DParameters);
+        if (FAILED(m_p3DBuffer->GetAllParameters(&m_3DParameters))) {
+            Release();
+            return kStatusFailed;
+        }
         m_3DParameters.dwMode = DS3DMODE_HEADRELATIVE;
         m_p3DBuffer->SetAllParameters(&m_3DParameters, m_applyMode);
     }
