@@ -2071,10 +2071,12 @@ TEST_F(GameFolder, TheHintPointsOutWhatIsLeftAndTheMonitorCountsTheHeirlooms)
         SCOPED_TRACE(name);
         play.Click(play.Centre(name));
         ASSERT_TRUE(play.Gone(name));
-        if (std::strcmp(name, "key") == 0)
+        if (std::strcmp(name, "key") == 0) {
             EXPECT_EQ(count(), "1/6");
-        if (std::strcmp(name, "coin2") == 0)
+        }
+        if (std::strcmp(name, "coin2") == 0) {
             EXPECT_EQ(count(), "5/6");
+        }
     }
     EXPECT_EQ(count(), "6/6");
     EXPECT_EQ(variable("wellDone"), 1u);
