@@ -107,6 +107,8 @@ C3DEngineDX90::~C3DEngineDX90()
 
 void C3DEngineDX90::ReleaseDevice()
 {
+    // The shader stages hold references into the device: they go before it does.
+    ReleaseShaderTextures();
     if (m_block.pD3D) {
         m_block.pD3D->Release();
         m_block.pD3D = nullptr;
@@ -215,8 +217,6 @@ Status C3DEngineDX90::Unload()
     }
     m_pVertexConstants = nullptr;
     m_pPixelConstants = nullptr;
-    for (IDirect3DBaseTexture9*& texture : m_pShaderTextures)
-        texture = nullptr;
     ReleaseDevice();
     return kStatusOk;
 }
@@ -405,8 +405,22 @@ const D3DXMATRIX& C3DEngineDX90::UpdateWorldViewProj()
 
 void C3DEngineDX90::SetShaderTexture(uint32_t stage, IDirect3DBaseTexture9* pTexture)
 {
-    if (stage < 4)
-        m_pShaderTextures[stage] = pTexture;
+    if (stage >= 4) {
+        if (pTexture)
+            pTexture->Release();
+        return;
+    }
+    // Each object's state block unbinds the stages, which frees a texture whose owner has let it
+    // go: the stage keeps its own reference so that the rebind never sets a texture freed.
+    if (m_pShaderTextures[stage])
+        m_pShaderTextures[stage]->Release();
+    m_pShaderTextures[stage] = pTexture;
+}
+
+void C3DEngineDX90::ReleaseShaderTextures()
+{
+    for (uint32_t stage = 0; stage < 4; ++stage)
+        SetShaderTexture(stage, nullptr);
 }
 
 IDirect3DBaseTexture9* C3DEngineDX90::GetShaderTexture(uint32_t stage) const

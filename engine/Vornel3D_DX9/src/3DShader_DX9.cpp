@@ -192,13 +192,12 @@ void C3DShader_DX90::Begin(C3DTexture* pTexture0, C3DTexture* pTexture1, C3DText
         pTexture1->Select(kDX9ShaderTextureDrawFlags, 1);
     if (pTexture0)
         pTexture0->Select(kDX9ShaderTextureDrawFlags, 0);
-    // Each object's state block empties the stages; the engine sets these again after it.
+    // Each object's state block empties the stages; the engine sets these again after it, and
+    // keeps the reference GetTexture gives until End.
     for (uint32_t stage = 0; stage < 4; ++stage) {
         IDirect3DBaseTexture9* texture = nullptr;
         if (FAILED(device->GetTexture(stage, &texture)))
             texture = nullptr;
-        if (texture)
-            texture->Release();
         m_pEngine->SetShaderTexture(stage, texture);
     }
     device->SetPixelShader(m_pPixelShader);
@@ -213,8 +212,10 @@ void C3DShader_DX90::End()
         m_pEngine->SetVertexConstantTable(nullptr);
     if (device)
         device->SetPixelShader(nullptr);
-    if (m_pEngine)
+    if (m_pEngine) {
         m_pEngine->SetPixelConstantTable(nullptr);
+        m_pEngine->ReleaseShaderTextures();
+    }
 }
 
 // ---- constants ------------------------------------------------------------------------------

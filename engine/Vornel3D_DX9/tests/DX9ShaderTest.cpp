@@ -250,6 +250,41 @@ TEST_F(DX9ShaderTest, BeginMakesBothProgramsCurrentAndTheEngineRemembersTheStage
     Device()->SetPixelShader(nullptr);
 }
 
+// A texture released by its owner while a shader's Begin has it on a stage lives on in the
+// engine: each object's state block unbinds the stages, and the engine sets them again.
+TEST_F(DX9ShaderTest, AStageTextureOutlivesItsOwnerUntilEnd)
+{
+    ASSERT_EQ(Make(kTint), 0);
+    C3DTexture* texture = Solid(10, 20, 30, 255);
+    IDirect3DBaseTexture9* device = DeviceTextureOf(texture);
+    C3DObject* quad = MakeQuad(k3DDrawOwnStates, 16, 16, 32, 32, 0xFFFFFFFFu, nullptr);
+    ASSERT_NE(quad, nullptr);
+    ASSERT_EQ(m_engine->BeginScene(), 0);
+    m_shader->Begin(nullptr, texture, nullptr);
+    ASSERT_EQ(m_engine->ReleaseTexture(texture, 1), 0);
+    // Only the engine's reference is left beside this probe's.
+    EXPECT_EQ(device->AddRef(), 2u);
+    device->Release();
+    quad->Draw();
+    EXPECT_EQ(BoundOn(1), device);
+    D3DSURFACE_DESC desc{};
+    EXPECT_EQ(static_cast<IDirect3DTexture9*>(device)->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, 4u);
+    m_shader->End();
+    for (uint32_t stage = 0; stage < 4; ++stage)
+        EXPECT_EQ(m_engine->GetShaderTexture(stage), nullptr) << "stage " << stage;
+    m_engine->EndScene();
+
+    // Stages still held when the engine unloads go before the device does: none is lost.
+    m_shader->Begin(nullptr, Solid(1, 2, 3, 255), nullptr);
+    EXPECT_NE(m_engine->GetShaderTexture(1), nullptr);
+    m_shader = nullptr;
+    EXPECT_EQ(m_engine->Unload(), 0);
+    delete m_engine;
+    m_engine = nullptr;
+    EXPECT_EQ(ReadText(m_logFile).find("memory leaks"), std::string::npos) << ReadText(m_logFile);
+}
+
 // The objects feed "WorldViewProj" from the screen projection: the quad lands where the fixed
 // pipeline puts it, in the colours the pixel constants make of its vertex colour.
 TEST_F(DX9ShaderTest, PixelConstantsSetByNameChangeThePixels)

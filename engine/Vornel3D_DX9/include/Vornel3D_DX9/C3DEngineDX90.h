@@ -52,8 +52,9 @@ public:
 
     // Interface, device (with the fall-backs above), capabilities, view, texture limits.
     Status Load(void* pWindow) override;
-    // The lists (base), the view, the interface, then the device; a device still referenced
-    // logs "# C3DEngineDX90 detected memory leaks in DX90! (%u lost)\n". 0.
+    // The lists (base), the view, the shader stages' textures, the interface, then the device;
+    // a device still referenced logs
+    // "# C3DEngineDX90 detected memory leaks in DX90! (%u lost)\n". 0.
     Status Unload() override;
     // SetDisplayMode (the base's, then this one's through the base Init), every object's state
     // block recorded again, the viewport.
@@ -110,15 +111,19 @@ public:
     // With a changed matrix and a current vertex-shader constant table: world x view x
     // projection into "WorldViewProj". Returns the last product.
     const D3DXMATRIX& UpdateWorldViewProj();
-    // The textures that the current shader's Begin found on stages 0-3, set again.
+    // The textures that the current shader's Begin found on stages 0-3 (held by the engine),
+    // set again.
     void RebindShaderTextures();
 
     ID3DXConstantTable* GetVertexConstantTable() const { return m_pVertexConstants; }
     ID3DXConstantTable* GetPixelConstantTable() const { return m_pPixelConstants; }
     void SetVertexConstantTable(ID3DXConstantTable* pTable) { m_pVertexConstants = pTable; }
     void SetPixelConstantTable(ID3DXConstantTable* pTable) { m_pPixelConstants = pTable; }
-    // Stage 0-3; a stage out of range is ignored (null).
+    // Stage 0-3: the stage takes over the caller's reference to the texture and releases the one
+    // it held. A stage out of range releases the texture given and keeps nothing (null).
     void SetShaderTexture(uint32_t stage, IDirect3DBaseTexture9* pTexture);
+    // Releases the textures of stages 0-3 (the shader's End, the device's release).
+    void ReleaseShaderTextures();
     IDirect3DBaseTexture9* GetShaderTexture(uint32_t stage) const;
 
     const C3DRendererBlockDX90& GetBlock() const { return m_block; }

@@ -33,9 +33,9 @@ public:
     // With a pixel program: the back buffer scaled into the texture at that level.
     void CopyScreen(C3DTexture* pTexture, int32_t level) override;
     // Both programs current, their tables the engine's; the textures given are selected on
-    // stages 2, 1 and 0, and the textures then on stages 0-3 remembered by the engine.
+    // stages 2, 1 and 0, and the textures then on stages 0-3 held by the engine until End.
     void Begin(C3DTexture* pTexture0, C3DTexture* pTexture1, C3DTexture* pTexture2) override;
-    // No program current, the engine's tables cleared.
+    // No program current, the engine's tables cleared and its stage textures released.
     void End() override;
     // Compiles the size bytes at data (no terminator needed); the caller keeps its block.
     Status MakeFromAddress(const void* data, uint32_t size, const char16_t* name) override;
