@@ -102,7 +102,7 @@ bool C3DObjectBase_DX90::BeginDraw(bool ownStates, bool renderStates, bool point
     return true;
 }
 
-void C3DObjectBase_DX90::PrepareGroupOf(uint32_t position, uint32_t material, uint32_t textures)
+bool C3DObjectBase_DX90::PrepareGroupOf(uint32_t position, uint32_t material, uint32_t textures)
 {
     IDirect3DDevice9* device = Device();
     const uint32_t w = m_nCreation;
@@ -129,7 +129,7 @@ void C3DObjectBase_DX90::PrepareGroupOf(uint32_t position, uint32_t material, ui
         for (uint32_t stage = 1; stage < k3DTextureStages; ++stage)
             if (C3DTexture* texture = GetTexture(textures, stage))
                 texture->Select(w, stage);
-    m_pIndex->Select(m_pIndex->GetGroup(position));
+    return Succeeded(m_pIndex->Select(m_pIndex->GetGroup(position)));
 }
 
 void C3DObjectBase_DX90::DrawRecord(const C3DGroupRecord& record, bool cull)
@@ -138,9 +138,13 @@ void C3DObjectBase_DX90::DrawRecord(const C3DGroupRecord& record, bool cull)
     const C3DObjectIndex_DX90* indices = DX9IndexOf(m_pIndex);
     const uint32_t count = DrawCount(record.type, record.primitiveCount);
     const uint32_t vertices = m_vertices.GetCount();
+    // Without its own buffers the object would draw from the stream and indices that the
+    // previous object left current.
+    if (!device || !indices || !m_pVertexBuffer || !indices->GetIndexBuffer())
+        return;
     // A group that reaches past the index list or the vertices draws nothing rather than
     // have the device read beyond either buffer.
-    if (!device || !indices || count == 0 || record.baseVertex >= vertices ||
+    if (count == 0 || record.baseVertex >= vertices ||
         !indices->IndicesBelow(record.firstIndex, count, vertices - record.baseVertex))
         return;
     if (cull)
@@ -162,8 +166,8 @@ void C3DObjectBase_DX90::Draw()
         const C3DGroupRecord* record = at ? m_pIndex->GetGroup(at->id) : nullptr;
         if (!record)
             continue;
-        PrepareGroupOf(i, at->id, at->id);
-        DrawRecord(*record, true);
+        if (PrepareGroupOf(i, at->id, at->id))
+            DrawRecord(*record, true);
     }
 }
 
@@ -172,8 +176,8 @@ void C3DObjectBase_DX90::DrawEx(uint32_t position)
     const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
     if (!at || !BeginDraw(true, true, true))
         return;
-    PrepareGroupOf(position, at->id, position);
-    DrawRecord(*at, true);
+    if (PrepareGroupOf(position, at->id, position))
+        DrawRecord(*at, true);
 }
 
 void C3DObjectBase_DX90::DrawGeometry()
@@ -185,8 +189,8 @@ void C3DObjectBase_DX90::DrawGeometry()
         const C3DGroupRecord* record = at ? m_pIndex->GetGroup(at->id) : nullptr;
         if (!record)
             continue;
-        m_pIndex->Select(at);
-        DrawRecord(*record, false);
+        if (Succeeded(m_pIndex->Select(at)))
+            DrawRecord(*record, false);
     }
 }
 
@@ -195,8 +199,8 @@ void C3DObjectBase_DX90::DrawGroupGeometry(uint32_t position)
     const C3DGroupRecord* at = m_pIndex ? m_pIndex->GetGroup(position) : nullptr;
     if (!at || !BeginDraw(true, false, false))
         return;
-    m_pIndex->Select(at);
-    DrawRecord(*at, false);
+    if (Succeeded(m_pIndex->Select(at)))
+        DrawRecord(*at, false);
 }
 
 void C3DObjectBase_DX90::PrepareGroup(uint32_t position)

@@ -4,6 +4,7 @@
 #include "Vornel3D/C3DObjectIndex.h"
 #include "Vornel3D/C3DTextureRaw.h"
 #include "Vornel3D_DX9/C3DObjectBase_DX90.h"
+#include "Vornel3D_DX9/C3DObjectIndex_DX90.h"
 #include "Vornel3D_DX9/C3DTextureDX90.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -251,6 +252,53 @@ TEST_F(DX9RenderTest, GroupsPastTheirBuffersDrawNothing)
     object->Draw();
     EXPECT_EQ(Pixel(20, 20), (Rgb{255, 0, 0}));
     m_engine->EndScene();
+}
+
+TEST_F(DX9RenderTest, AnObjectWithoutItsIndexBufferDrawsNothingThroughAnyPath)
+{
+    m_world->colorClear = 0xFF000000u;
+    C3DObject* other = MakeQuad(0, 10, 10, 20, 20, 0xFFFF0000u, nullptr);
+    C3DObject* broken = MakeQuad(0, 60, 10, 20, 20, 0xFF00FF00u, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(broken, nullptr);
+    // Its index buffer cannot be made again: the indices stay in memory, the vertices and their
+    // buffer stay from before.
+    void* block = m_world->pRendererBlock;
+    m_world->pRendererBlock = nullptr;
+    EXPECT_EQ(broken->Create(1, 4, 4), kStatusFailed);
+    m_world->pRendererBlock = block;
+    broken->Lock(0, 2);
+    broken->ResetIndices();
+    broken->SetGroup(0, 0, 4, 0, 4, 2, 0, 1, 0xFFFFFFFFu);
+    broken->Unlock(1);
+    ASSERT_NE(DX9IndexOf(broken->GetObjectIndex()), nullptr);
+    ASSERT_EQ(DX9IndexOf(broken->GetObjectIndex())->GetIndexBuffer(), nullptr);
+    ASSERT_NE(static_cast<C3DObjectBase_DX90*>(broken)->GetVertexBuffer(), nullptr);
+
+    struct Path {
+        const char* name;
+        void (*draw)(C3DObject*);
+    } paths[] = {
+        {"Draw", [](C3DObject* o) { o->Draw(); }},
+        {"DrawEx", [](C3DObject* o) { o->DrawEx(0); }},
+        {"DrawGeometry", [](C3DObject* o) { o->DrawGeometry(); }},
+        {"DrawGroupGeometry", [](C3DObject* o) { o->DrawGroupGeometry(0); }},
+        {"PrepareGroup, DrawGroup", [](C3DObject* o) {
+             o->PrepareGroup(0);
+             o->DrawGroup(0);
+         }},
+    };
+    for (const Path& path : paths) {
+        ASSERT_EQ(m_engine->BeginScene(), 0);
+        // The other object's indices are left current.
+        other->Draw();
+        EXPECT_EQ(Pixel(20, 20), (Rgb{255, 0, 0})) << path.name;
+        m_engine->Clear();
+        path.draw(broken);
+        EXPECT_EQ(Pixel(70, 20), (Rgb{0, 0, 0})) << path.name;
+        EXPECT_EQ(Pixel(20, 20), (Rgb{0, 0, 0})) << path.name;
+        m_engine->EndScene();
+    }
 }
 
 TEST_F(DX9RenderTest, ClearBuffersClearsThroughWriteMasksLeftOff)

@@ -83,9 +83,10 @@ protected:
     // states, projection, world transform and vertex stream. False when nothing may be drawn.
     bool BeginDraw(bool ownStates, bool renderStates, bool pointSize);
     // The material of group `material`, the textures of group `textures` and the index
-    // selection of the record at `position`.
-    void PrepareGroupOf(uint32_t position, uint32_t material, uint32_t textures);
-    // The indexed draw of record j, when its range lies inside the index list and vertices.
+    // selection of the record at `position`; false when the indices could not be selected.
+    bool PrepareGroupOf(uint32_t position, uint32_t material, uint32_t textures);
+    // The indexed draw of record j, when the object has both its buffers and the record's range
+    // lies inside the index list and vertices.
     void DrawRecord(const C3DGroupRecord& record, bool cull);
     void ReleaseStateBlock();
     void ReleaseVertexBuffer();
