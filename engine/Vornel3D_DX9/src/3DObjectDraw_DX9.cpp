@@ -149,10 +149,11 @@ void C3DObjectBase_DX90::DrawRecord(const C3DGroupRecord& record, bool cull)
         return;
     if (cull)
         device->SetRenderState(D3DRS_CULLMODE, CullMode(record.faceMode));
-    const uint32_t available = vertices - record.baseVertex;
-    device->DrawIndexedPrimitive(PrimitiveType(record.type), INT(record.baseVertex), 0,
-                                 record.vertexCount < available ? record.vertexCount : available, record.firstIndex,
-                                 record.primitiveCount);
+    // The device is told of every vertex the indices were checked against: a record's own
+    // vertex count (a model file's word) may fall short of what its indices use, and a device
+    // may copy or transform only the vertices it is told of.
+    device->DrawIndexedPrimitive(PrimitiveType(record.type), INT(record.baseVertex), 0, vertices - record.baseVertex,
+                                 record.firstIndex, record.primitiveCount);
 }
 
 // ---- draws --------------------------------------------------------------------------------

@@ -254,6 +254,22 @@ TEST_F(DX9RenderTest, GroupsPastTheirBuffersDrawNothing)
     m_engine->EndScene();
 }
 
+TEST_F(DX9RenderTest, AGroupWhoseVertexCountFallsShortDrawsEveryVertexItsIndicesUse)
+{
+    // A model file's group may give fewer vertices than its indices reach; the device is told
+    // of all of them, as it copies or transforms only the vertices it is told of.
+    m_world->colorClear = 0xFF000000u;
+    C3DObject* quad = MakeQuad(0, 20, 20, 40, 40, 0xFF00FF00u, nullptr);
+    ASSERT_NE(quad, nullptr);
+    quad->SetGroup(0, 0, 1, 0, 4, 2, 0, 1, 0xFFFFFFFFu);
+    ASSERT_EQ(m_engine->BeginScene(), 0);
+    quad->Draw();
+    for (const auto& inside : {std::make_pair(24, 24), std::make_pair(56, 24), std::make_pair(24, 56),
+                               std::make_pair(56, 56)})
+        EXPECT_EQ(Pixel(inside.first, inside.second), (Rgb{0, 255, 0})) << inside.first << ", " << inside.second;
+    m_engine->EndScene();
+}
+
 TEST_F(DX9RenderTest, AnObjectWithoutItsIndexBufferDrawsNothingThroughAnyPath)
 {
     m_world->colorClear = 0xFF000000u;
