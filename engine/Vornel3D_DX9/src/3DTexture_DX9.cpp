@@ -57,6 +57,17 @@ D3DFORMAT C3DTextureDX90::FormatOfDepth(uint8_t depth)
     }
 }
 
+bool C3DTextureDX90::HoldsTexelsOfDepth(D3DFORMAT format, uint8_t depth)
+{
+    // The conversion writes two bytes (luminance, alpha) below 24 bits and four (B, G, R, A)
+    // from 24 up; X8R8G8B8 and A8R8G8B8 share that layout.
+    if (depth == 8 || depth == 16)
+        return format == D3DFMT_A8L8;
+    if (depth == 24 || depth == 32)
+        return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8;
+    return false;
+}
+
 D3DTEXTUREFILTERTYPE C3DTextureDX90::MinFilter(uint32_t second)
 {
     return (second & kDX9TexMinPoint) ? D3DTEXF_POINT : D3DTEXF_LINEAR;
@@ -132,8 +143,18 @@ Status C3DTextureDX90::MakeFromRaw(uint16_t width, uint16_t height, uint8_t dept
         m_pTexture = nullptr;
         return kStatusFailed;
     }
-    if (pixels && Failed(Fill(width, height, depth, pixels)))
-        return kStatusFailed;
+    if (pixels) {
+        // D3DX may make the texture smaller than asked (the device's size limits) or of another
+        // format: the image would then be written past its rows.
+        D3DSURFACE_DESC desc;
+        if (FAILED(m_pTexture->GetLevelDesc(0, &desc)) || desc.Width < width || desc.Height < height ||
+            !HoldsTexelsOfDepth(desc.Format, depth)) {
+            ReleaseDeviceTexture();
+            return kStatusFailed;
+        }
+        if (Failed(Fill(width, height, depth, pixels)))
+            return kStatusFailed;
+    }
     return C3DTexture::MakeFromRaw(width, height, depth, pixels, name);
 }
 
@@ -150,7 +171,7 @@ Status C3DTextureDX90::UpdateFromRaw(uint16_t width, uint16_t height, uint8_t de
     if (FormatOfDepth(depth) == D3DFMT_UNKNOWN)
         return kStatusOk;
     // A texel wider than the texture's own would run past its rows.
-    if ((depth <= 16) != (desc.Format == D3DFMT_A8L8))
+    if (!HoldsTexelsOfDepth(desc.Format, depth))
         return kStatusFailed;
     return Fill(width, height, depth, pixels);
 }

@@ -97,6 +97,21 @@ TEST_F(DX9TextureTest, AnUnknownDepthFailsAfterTheOldTextureWent)
     EXPECT_FALSE(texture->IsLoaded());
 }
 
+TEST_F(DX9TextureTest, AnImageWiderThanTheDeviceAllowsIsRefused)
+{
+    // D3DX makes the texture as wide as the device allows, narrower than the image: its rows
+    // would be written past the texture's end.
+    const DWORD widest = m_engine->GetBlock().caps.MaxTextureWidth;
+    if (widest >= 0xFFFF)
+        GTEST_SKIP() << "this device takes textures of any width the image can have";
+    const uint16_t width = uint16_t(widest + 1);
+    C3DTextureDX90* texture = Make(0, 2, 2, 32, std::vector<uint8_t>(16, 7));
+    ASSERT_NE(texture->GetDeviceTexture(), nullptr);
+    const std::vector<uint8_t> pixels(size_t(width) * 4, 9);
+    EXPECT_EQ(texture->MakeFromRaw(width, 1, 32, pixels.data(), u"wide.raw"), kStatusFailed);
+    EXPECT_EQ(texture->GetDeviceTexture(), nullptr);
+}
+
 TEST_F(DX9TextureTest, SelectSetsBlendingAddressingAndFilters)
 {
     struct Case {
@@ -159,6 +174,20 @@ TEST_F(DX9TextureTest, UpdateFromRawRewritesWithinTheTextureOnly)
     EXPECT_EQ(texture->UpdateFromRaw(2, 3, 24, large.data()), kStatusFailed);
     C3DTextureDX90* grey = Make(0, 2, 2, 8, std::vector<uint8_t>(4, 0));
     EXPECT_EQ(grey->UpdateFromRaw(2, 2, 32, large.data()), kStatusFailed);
+    EXPECT_EQ(grey->UpdateFromRaw(2, 2, 24, large.data()), kStatusFailed);
+    EXPECT_EQ(texture->UpdateFromRaw(2, 2, 16, large.data()), kStatusFailed);
+    // Four-byte texels of either kind take 24 and 32 bits; a texture of two-byte texels that
+    // D3DX may make in their place takes neither.
+    struct Case {
+        D3DFORMAT format;
+        uint8_t depth;
+        bool holds;
+    } cases[] = {
+        {D3DFMT_X8R8G8B8, 32, true},  {D3DFMT_A8R8G8B8, 24, true}, {D3DFMT_R5G6B5, 24, false},
+        {D3DFMT_A1R5G5B5, 32, false}, {D3DFMT_A8L8, 16, true},     {D3DFMT_A8R8G8B8, 8, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(C3DTextureDX90::HoldsTexelsOfDepth(c.format, c.depth), c.holds) << c.format << " " << int(c.depth);
     EXPECT_EQ(texture->UpdateFromRaw(2, 2, 12, large.data()), 0);
     EXPECT_EQ(Texels(texture, 8)[2], 255);
     EXPECT_EQ(texture->UpdateFromRaw(2, 2, 24, nullptr), kStatusFailed);

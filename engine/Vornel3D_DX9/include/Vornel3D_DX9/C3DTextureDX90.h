@@ -36,19 +36,24 @@ public:
     // texture without a device texture gets one of the back buffer's own size. 0 or 0x80000001.
     Status CopyFromScreen(uint8_t subImage, uint8_t screenSize, uint8_t alpha, int32_t level) override;
     // Depth 8 (A8L8, full alpha), 16 (A8L8), 24 (X8R8G8B8) or 32 (A8R8G8B8); another depth
-    // fails after the old device texture went. Raw row h-1 becomes texture row 0.
+    // fails after the old device texture went. Raw row h-1 becomes texture row 0. With pixels,
+    // a device texture smaller than the image or of another texel layout is dropped: 0x80000001.
     Status MakeFromRaw(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels,
                        const char16_t* name) override;
     bool IsLoaded() override;
     Status Clear() override;
     // Rewrites the device texture with the same conversion; a depth that is not 8, 16, 24 or
-    // 32 copies nothing. A size larger than the texture, no pixels or no texture: 0x80000001.
+    // 32 copies nothing. A size larger than the texture, a texture whose texels are not the
+    // depth's (HoldsTexelsOfDepth), no pixels or no texture: 0x80000001.
     Status UpdateFromRaw(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels) override;
 
     IDirect3DTexture9* GetDeviceTexture() const { return m_pTexture; }
 
     // The device format of a raw depth; D3DFMT_UNKNOWN for a depth the texture refuses.
     static D3DFORMAT FormatOfDepth(uint8_t depth);
+    // Whether texels of this format have the layout that raw pixels of that depth convert to:
+    // A8L8 for 8 and 16, X8R8G8B8 or A8R8G8B8 for 24 and 32.
+    static bool HoldsTexelsOfDepth(D3DFORMAT format, uint8_t depth);
     // Sampler filters of a second word.
     static D3DTEXTUREFILTERTYPE MinFilter(uint32_t second);
     static D3DTEXTUREFILTERTYPE MagFilter(uint32_t second);
