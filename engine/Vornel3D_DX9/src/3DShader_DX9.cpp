@@ -165,6 +165,12 @@ Status C3DShader_DX90::LoadFromFile(const char16_t* path)
     return Build(nullptr, 0, path);
 }
 
+void C3DShader_DX90::ReplacePixelShader(IDirect3DPixelShader9* pShader)
+{
+    ReleaseCom(m_pPixelShader);
+    m_pPixelShader = pShader;
+}
+
 // ---- drawing --------------------------------------------------------------------------------
 
 void C3DShader_DX90::CopyScreen(C3DTexture* pTexture, int32_t level)

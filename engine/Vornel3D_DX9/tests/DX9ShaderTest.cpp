@@ -1,10 +1,12 @@
 // HLSL shaders through D3DX: what a failed compile leaves, the loaders, the programs and tables
-// made current between Begin and End, pixel constants by name changing pixels, and the
-// sample's two shaders drawing where the compiler samples textures.
+// made current between Begin and End, pixel constants by name changing pixels, textures
+// sampled on three stages by an assembled pixel program, and the sample's two shaders drawing
+// where the compiler samples textures.
 #include "DX9TestSupport.h"
 
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -12,6 +14,7 @@
 
 #include "Vornel3D_DX9/C3DShader_DX90.h"
 #include "Vornel3D_DX9/C3DTextureDX90.h"
+#include "Vornel3D_DX9/RendererBlockDX90.h"
 #include "VornelUtils/UtilsString.h"
 
 namespace {
@@ -74,6 +77,55 @@ bool CompilerSamplesTextures()
         errors->Release();
     return SUCCEEDED(result);
 }
+
+// Samples stages 0, 1 and 2 at the vertex program's uv: stage 0 times stage 1, plus stage 2.
+const char* const kSampleThreeStages = R"(ps_2_0
+dcl t0.xy
+dcl_2d s0
+dcl_2d s1
+dcl_2d s2
+texld r0, t0, s0
+texld r1, t0, s1
+texld r2, t0, s2
+mad r0, r0, r1, r2
+mov oC0, r0
+)";
+
+// A shader whose pixel program is assembled rather than compiled: the text gives the vertex
+// program and the constant tables, as the game's shaders do, so the draws take the same path.
+class CAssembledPixelShader : public C3DShader_DX90 {
+public:
+    using C3DShader_DX90::C3DShader_DX90;
+
+    // D3DX's words when the assembly fails, else empty.
+    std::string Assemble(const char* assembly)
+    {
+        ID3DXBuffer* code = nullptr;
+        ID3DXBuffer* errors = nullptr;
+        std::string failure;
+        const HRESULT result = D3DXAssembleShader(assembly, UINT(std::strlen(assembly)), nullptr, nullptr, 0, &code,
+                                                  &errors);
+        IDirect3DPixelShader9* shader = nullptr;
+        if (FAILED(result) || !code) {
+            std::ostringstream words;
+            words << "D3DXAssembleShader 0x" << std::hex << uint32_t(result);
+            failure = words.str();
+            if (errors)
+                failure.append(": ").append(static_cast<const char*>(errors->GetBufferPointer()),
+                                            errors->GetBufferSize());
+        } else if (FAILED(DX9DeviceFromWorld(m_pWorldData)
+                              ->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader))) {
+            failure = "CreatePixelShader";
+        } else {
+            ReplacePixelShader(shader);
+        }
+        if (code)
+            code->Release();
+        if (errors)
+            errors->Release();
+        return failure;
+    }
+};
 
 class DX9ShaderTest : public DX9EngineTest {
 protected:
@@ -335,6 +387,61 @@ TEST_F(DX9ShaderTest, CopyScreenFillsTheTextureOnlyWithAPixelProgram)
     ASSERT_EQ(Make(kTint), 0);
     m_shader->CopyScreen(texture, 0);
     EXPECT_EQ(texel(), (Rgb{0x40, 0xC0, 0x20}));
+    m_engine->EndScene();
+}
+
+// Wine 8's HLSL compiler samples no texture, so the stages a shader's Begin sets up are shown
+// through an assembled pixel program: the object's own texture on stage 0, Begin's on stages 1
+// and 2. Each object's state block empties the stages before its draw; the engine sets Begin's
+// again, and the picture lands texel for texel where the uv of the vertex program puts it.
+TEST_F(DX9ShaderTest, AnAssembledPixelProgramSamplesTheStagesBeginSetsUp)
+{
+    auto* shader = new (std::nothrow) CAssembledPixelShader(m_world.get(), m_engine);
+    ASSERT_NE(shader, nullptr);
+    ASSERT_EQ(m_engine->AddShader(shader, 1, 0), 0); // the engine's to release from here on
+    ASSERT_EQ(shader->MakeFromAddress(kTint, uint32_t(std::strlen(kTint)), u"assembled.dx.frag"), 0);
+    IDirect3DPixelShader9* compiled = shader->GetPixelShader();
+    const std::string failure = shader->Assemble(kSampleThreeStages);
+    ASSERT_EQ(failure, "");
+    ASSERT_NE(shader->GetPixelShader(), compiled);
+
+    // A 4 x 2 picture, top row red, green, blue, white; bottom row black, yellow, cyan,
+    // magenta; stored bottom row first as raw images are.
+    const Rgb top[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    const Rgb bottom[4] = {{0, 0, 0}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+    std::vector<uint8_t> picture;
+    for (const Rgb* row : {bottom, top})
+        for (int i = 0; i < 4; ++i)
+            picture.insert(picture.end(), {row[i].r, row[i].g, row[i].b});
+    C3DTexture* element = MakeTexture(0, kDX9TexMinPoint | kDX9TexMagPoint, 4, 2, 24, picture);
+    C3DTexture* half = Solid(128, 128, 128, 255);
+    C3DTexture* offset = Solid(0, 32, 64, 255);
+    // Pixel centres lie on whole coordinates: the quad covers the centres 16 to 23 and 8 to 11,
+    // each texel 2 x 2 of them.
+    C3DObject* quad = MakeQuad(k3DDrawOwnStates | k3DDrawTexture0, 15.5f, 7.5f, 8, 4, 0xFFFFFFFFu, element);
+    ASSERT_NE(quad, nullptr);
+    m_world->colorClear = 0xFF000080u;
+    ASSERT_EQ(m_engine->BeginScene(), 0);
+    shader->Begin(nullptr, half, offset);
+    quad->Draw();
+    shader->End();
+    const std::vector<uint32_t> frame = Frame();
+    ASSERT_EQ(frame.size(), size_t(128 * 96));
+    auto at = [&](int x, int y) { return Split(frame[size_t(y) * 128 + x]); };
+    auto shown = [](const Rgb& texel) {
+        return Rgb{uint8_t(texel.r / 2), uint8_t(texel.g / 2 + 32), uint8_t(texel.b / 2 + 64)};
+    };
+    for (int j = 0; j < 4; ++j) {
+        for (int i = 0; i < 8; ++i) {
+            const Rgb expected = shown((j < 2 ? top : bottom)[i / 2]);
+            EXPECT_TRUE(Near(at(16 + i, 8 + j), expected))
+                << "pixel " << i << ", " << j << ": " << at(16 + i, 8 + j) << " for " << expected;
+        }
+    }
+    const Rgb background{0, 0, 0x80};
+    for (const auto& outside : {std::make_pair(15, 8), std::make_pair(24, 8), std::make_pair(16, 7),
+                                std::make_pair(16, 12)})
+        EXPECT_EQ(at(outside.first, outside.second), background) << outside.first << ", " << outside.second;
     m_engine->EndScene();
 }
 

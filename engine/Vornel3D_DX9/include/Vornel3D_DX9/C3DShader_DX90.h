@@ -55,6 +55,12 @@ public:
     ID3DXConstantTable* GetPixelConstants() const { return m_pPixelConstants; }
     IDirect3DVertexDeclaration9* GetDeclaration() const { return m_pDeclaration; }
 
+protected:
+    // A pixel program from elsewhere in place of the one the text gave: a D3DX whose HLSL
+    // compiler samples no texture still assembles one. The text's constant table stays, so the
+    // objects go on feeding it and keep the program current. Takes over the caller's reference.
+    void ReplacePixelShader(IDirect3DPixelShader9* pShader);
+
 private:
     // One program of the text (or of the file when path is given) into code and its table.
     Status CompileProgram(const char* text, uint32_t length, const char16_t* path, const char* entry,
