@@ -426,13 +426,16 @@ Status CDragDropManager::Drop(float x, float y, uint32_t id, uint32_t object, ui
 
 Status CDragDropManager::Consume(int32_t rule, uint32_t placeIndex)
 {
+    // The inventory bar and the place's click commands run scripts, which may declare rules and
+    // move the rule array: what is needed of the rule is copied before them.
     DropRule& r = m_pRules[rule];
-    CObjectsBase* owner = Object(r.object);
-    ElementRecord* item = Element(r.object, r.element);
+    const uint32_t object = r.object, element = r.element;
+    CObjectsBase* owner = Object(object);
+    ElementRecord* item = Element(object, element);
     if (!owner || !item)
         return kStatusFailed;
     if (item->dragParameters[1] >= 0)
-        if (ElementRecord* link = Element(r.object, uint32_t(item->dragParameters[1])))
+        if (ElementRecord* link = Element(object, uint32_t(item->dragParameters[1])))
             link->dragOffset[0] = link->dragOffset[1] = link->dragOffset[2] = 0.0f;
 
     bool usedUp = r.consumeSource == 0, byCount = false;
@@ -465,11 +468,11 @@ Status CDragDropManager::Consume(int32_t rule, uint32_t placeIndex)
         }
     }
     if (!usedUp) {
-        StartReturn(r.object, r.element);
+        StartReturn(object, element);
         return kStatusFailed;
     }
     // The burns above may have run scripts: the item is looked up again.
-    if (ElementRecord* e = Element(r.object, r.element)) {
+    if (ElementRecord* e = Element(object, element)) {
         if (byCount)
             owner->ConsumeElement(e);
         owner->FinishElementDrop(e);

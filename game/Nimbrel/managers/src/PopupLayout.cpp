@@ -406,7 +406,7 @@ void CPopupManager::PreviousPopupPage()
         SetButtons();
         return;
     }
-    if (!m_pPart || m_pPart == m_pFirstPart)
+    if (!m_pPart || !m_pFirstPart || m_pPart <= m_pFirstPart)
         return;
     // The part before starts after the separator that precedes the one before this part.
     const char16_t separator = Symbol(u'#');

@@ -187,12 +187,18 @@ Status CPopupManager::LoadPopupText(UtilsStream_Chunk* c)
     if (!PositionAt(m_pText, part, true, &m_pPart) || !PositionAt(m_pText, first, true, &m_pFirstPart) ||
         !PositionAt(m_pText, cut, false, &pCut))
         return kStatusFailed;
+    // The steps back to an earlier part scan from the current part down to the first one.
+    if (!m_pPart != !m_pFirstPart || m_pPart < m_pFirstPart)
+        return kStatusFailed;
+    // A cut holds back a character of the text, never its end: restored, it must not shorten it.
+    if (pCut && !cutChar)
+        return kStatusFailed;
     if (!c->ReadString(&m_pPageText, false))
         return kStatusFailed;
     if (m_pPageText && !(Get(c, &reveal) && Get(c, &revealChar)))
         return kStatusFailed;
     char16_t* pReveal = nullptr;
-    if (!PositionAt(m_pPageText, reveal, false, &pReveal))
+    if (!PositionAt(m_pPageText, reveal, false, &pReveal) || (pReveal && !revealChar))
         return kStatusFailed;
     uint32_t count = 0, index = 0;
     if (!Get(c, &count) || !Get(c, &index) || count > c->BytesLeft() / kStringBytes || (count && index >= count) ||

@@ -56,6 +56,13 @@ bool StartsWith(const char16_t* text, const char16_t* prefix)
     return true;
 }
 
+// The numbered entries the settings define.
+uint32_t DefinedCount(UtilsParameters* settings)
+{
+    const int32_t count = settings ? settings->GetInt(kSection, u"SPLASHSCREENS_COUNT", 0) : 0;
+    return count > 0 ? uint32_t(count) : 0;
+}
+
 // The file name part of a path.
 const char16_t* FileNameOf(const char16_t* path)
 {
@@ -122,8 +129,7 @@ Status CSplashscreens::Load()
         m_pVolumes = new (std::nothrow) UtilsParameters_Packer(kVolumesName, w->pfnPackLocator, pack, kScrambleKey);
 
     UtilsParameters* settings = w->pAppSettings;
-    const int32_t count = settings ? settings->GetInt(kSection, u"SPLASHSCREENS_COUNT", 0) : 0;
-    m_nCount = count > 0 ? uint32_t(count) : 0;
+    m_nCount = DefinedCount(settings);
     m_fImageTime = (settings ? settings->GetFloat(kSection, u"SPLASHSCREENS_TIME_SEC", 1.0f) : 1.0f) * kUnitsPerSecond;
     m_nTransitionKind = uint32_t(settings ? settings->GetInt(kSection, u"SPLASHSCREENS_TRANSITION", 2) : 2);
 
@@ -483,7 +489,8 @@ Status CSplashscreens::SaveToStream(UtilsStream_ChunkList*, UtilsStream_Chunk* p
     return ok && Succeeded(m_pCommands->Save(&stream)) ? kStatusOk : kStatusFailed;
 }
 
-bool ReadSplashChunk(UtilsStream_Chunk* pStream, SplashChunkRecord* r, CCommandList* pCommands)
+bool ReadSplashChunk(UtilsStream_Chunk* pStream, SplashChunkRecord* r, CCommandList* pCommands,
+                     uint32_t definedCount)
 {
     *r = SplashChunkRecord{};
     if (!pStream || !pCommands)
@@ -493,7 +500,9 @@ bool ReadSplashChunk(UtilsStream_Chunk* pStream, SplashChunkRecord* r, CCommandL
               pStream->Read(&r->elapsed, 4, 1) && pStream->Read(&r->transitionKind, 4, 1) &&
               pStream->ReadString(&r->pTexture, false) && pStream->ReadString(&r->pVideo, false);
     // The kind chooses the group drawn, and a name longer than a path is no name of ours.
-    ok = ok && r->entryKind <= kSplashNothing && !std::isnan(r->imageTime) && !std::isnan(r->elapsed) &&
+    // The count drives the search for the next entry, one step per entry it names.
+    ok = ok && r->entryKind <= kSplashNothing && r->count <= definedCount && r->nextIndex <= r->count &&
+         !std::isnan(r->imageTime) && !std::isnan(r->elapsed) &&
          (!r->pTexture || UtilsString_Length(r->pTexture) < kWorldTextSize) &&
          (!r->pVideo || UtilsString_Length(r->pVideo) < kWorldTextSize);
     ChunkStream stream(pStream);
@@ -514,7 +523,8 @@ Status CSplashscreens::LoadFromStream(UtilsStream_Chunk* pStream)
 {
     ReleaseImage();
     SplashChunkRecord r;
-    if (!ReadSplashChunk(pStream, &r, m_pCommands))
+    const uint32_t defined = DefinedCount(m_pWorldData ? m_pWorldData->pAppSettings : nullptr);
+    if (!ReadSplashChunk(pStream, &r, m_pCommands, defined))
         return kStatusFailed;
     m_nEntryKind = r.entryKind;
     m_bDone = r.done;

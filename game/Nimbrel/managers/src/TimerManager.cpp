@@ -195,6 +195,15 @@ Status CTimerManager::SaveToStream(UtilsStream_ChunkList*, UtilsStream_Chunk* pS
 Status CTimerManager::LoadFromStream(UtilsStream_Chunk* pStream)
 {
     Unload();
+    const Status status = LoadTimers(pStream);
+    // A damaged chunk keeps none of its timers: a part of a profile's waits is no state of it.
+    if (status != kStatusOk)
+        Unload();
+    return status;
+}
+
+Status CTimerManager::LoadTimers(UtilsStream_Chunk* pStream)
+{
     uint32_t count = 0;
     if (!pStream || !pStream->Read(&count, 4, 1))
         return kStatusFailed;

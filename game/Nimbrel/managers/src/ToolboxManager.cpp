@@ -2,6 +2,7 @@
 #include "NimbrelManagers/CToolboxManager.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
@@ -203,21 +204,34 @@ Status CToolboxManager::AddEntry(uint8_t kind, uint32_t interfaceObject, uint32_
 
 Status CToolboxManager::OnPopupClosed()
 {
-    auto* request = static_cast<CToolboxRequest*>(m_queue.GetFirst());
-    if (!request)
+    // A show runs the interface's scripts, which may queue a request or close a popup and so
+    // come back here: what they queued waits until the show in progress is done.
+    if (m_presenting) {
+        m_askedMeanwhile = 1;
+        return kStatusOk;
+    }
+    auto* first = static_cast<CToolboxRequest*>(m_queue.GetFirst());
+    if (!first)
         return kStatusOk;
     // One panel and one object popup at a time: the request waits for its kind's to close.
-    if (request->kind == kToolboxPanel ? IsShowing() : IsObjectPopupOpen())
+    if (first->kind == kToolboxPanel ? IsShowing() : IsObjectPopupOpen())
         return kStatusOk;
+    // Out of the queue before any script runs: the request is this call's alone. One that cannot
+    // show would hold the head of the queue for ever, so it goes either way.
+    m_queue.Remove(first);
+    const std::unique_ptr<CToolboxRequest> request(first);
+    m_presenting = 1;
     Status status = Present(*request);
     if (Succeeded(status) && !request->noWait)
         status = RegisterWait(*request);
-    // A request that cannot show would hold the head of the queue for ever: it goes.
+    m_presenting = 0;
     if (Failed(status) && m_pWorldData)
         Log(m_pWorldData->logPath, 0, u"# CToolboxManager::OnPopupClosed - the request for %s could not show\n",
             UtilsString_FromUtf8(request->pFirst ? request->pFirst : "").c_str());
-    m_queue.Remove(request);
-    delete request;
+    if (m_askedMeanwhile) {
+        m_askedMeanwhile = 0;
+        OnPopupClosed();
+    }
     return Failed(status) ? kStatusFailed : kStatusOk;
 }
 
@@ -279,6 +293,7 @@ void CToolboxManager::Update()
         if (m_alpha < 0.0f) {
             m_alpha = 0.0f;
             m_state = kToolboxClosed;
+            Close(1);
         }
         break;
     case kToolboxClosed:

@@ -50,8 +50,9 @@ Status CTutoManager::SaveToStream(UtilsStream* pStream)
 
 bool CTutoManager::IsValidStep(const TutoStep& step)
 {
+    // Without its item's object a step names no element either.
     if (step.itemObject == kTutoNoIndex)
-        return true;
+        return step.itemElement == kTutoNoIndex;
     if (!SceneHasObject(m_pWorldData, step.object) || !SceneHasObject(m_pWorldData, step.itemObject))
         return false;
     if (step.itemElement == kTutoNoIndex)
@@ -66,8 +67,12 @@ Status CTutoManager::LoadFromStream(UtilsStream* pStream)
     Unload();
     if (!pStream || Failed(Load()))
         return kStatusFailed;
+    // Read whole into locals first: only a state that can be is taken.
+    uint8_t skipAll = 0;
+    uint32_t state = kTutoClosed;
+    float timer = 0.0f;
     TutoStep s = {};
-    bool ok = Get(pStream, &m_skipAll) && Get(pStream, &m_state) && Get(pStream, &m_timer) &&
+    bool ok = Get(pStream, &skipAll) && Get(pStream, &state) && Get(pStream, &timer) &&
               Succeeded(m_pStepText->Load(pStream)) && Succeeded(m_pSkipText->Load(pStream)) &&
               Succeeded(m_pQuestionText->Load(pStream));
     ok = ok && Get(pStream, &s.object) && Get(pStream, &s.itemObject) && Get(pStream, &s.itemElement) &&
@@ -82,18 +87,23 @@ Status CTutoManager::LoadFromStream(UtilsStream* pStream)
         return kStatusFailed;
     }
     ClearCurrent();
-    m_current = s;
+    m_skipAll = skipAll;
     // A step of objects or elements this game does not have, or a state or timer out of
     // range, is no step: the tutorial chooses again.
-    if (!IsValidStep(s) || m_state > kTutoClosed || !std::isfinite(m_timer) || !std::isfinite(s.delay)) {
-        ClearCurrent();
-        m_state = kTutoClosed;
-        m_timer = 0.0f;
-        m_pStepText->Clear();
-        m_pSkipText->Clear();
-        m_pQuestionText->Clear();
-        // The scripts that waited for it go on at the next update.
-        m_pending = m_pCommands->GetCount() != 0;
+    if (IsValidStep(s) && state <= kTutoClosed && std::isfinite(timer) && std::isfinite(s.delay)) {
+        m_current = s;
+        m_state = state;
+        m_timer = timer;
+        return kStatusOk;
     }
+    UTILS_FREE(s.pName);
+    UTILS_FREE(s.pCallback);
+    m_state = kTutoClosed;
+    m_timer = 0.0f;
+    m_pStepText->Clear();
+    m_pSkipText->Clear();
+    m_pQuestionText->Clear();
+    // The scripts that waited for it go on at the next update.
+    m_pending = m_pCommands->GetCount() != 0;
     return kStatusOk;
 }

@@ -42,11 +42,16 @@ const char* const kStudyScript =
     "var refused = 0;\n"
     "var other = \"-\";\n"
     "var waited = 0;\n"
+    "var grown = 0;\n"
     "function Fits(item, place) { accepted++; other = place; }\n"
     "function NoFit(item, place) { refused++; other = place; }\n"
     "function Redeclare(item, place) { accepted++; setItemDroppable(\"key\", \"lamp\", \"none\", \"Fits\", \"\"); }\n"
     "function WaitForTheDrop() { _setItemDroppable(\"key\", \"drawer,drawer\", \"consume_src\", \"Fits\", \"\");\n"
-    "  setItemDroppable(\"key\", \"shelf\", \"none\", \"\", \"\"); waited = 1; }\n";
+    "  setItemDroppable(\"key\", \"shelf\", \"none\", \"\", \"\"); waited = 1; }\n"
+    "function Grow(item) { setItemDroppable(\"coin_picture\", \"shelf\", \"none\", \"\", \"\");\n"
+    "  setItemDroppable(\"lamp\", \"shelf\", \"none\", \"\", \"\");\n"
+    "  setItemDroppable(\"box\", \"shelf\", \"none\", \"\", \"\"); grown = 1; }\n"
+    "function WatchTheDrawer() { onItemsClickFunction(\"drawer\", \"Grow\"); }\n";
 
 class DragDropTest : public ::testing::Test {
 protected:
@@ -281,6 +286,28 @@ TEST_F(DragDropTest, AnswersAndResumedScriptsMayReplaceTheRuleTheyCameFrom)
     ASSERT_EQ(rule->placeCount, 1u);
     EXPECT_EQ(rule->pPlaces[0].element, uint32_t(kLamp));
     EXPECT_EQ(Study(kDrawer)->flags & kElementDropTarget, 0u);
+}
+
+// The place's click, run by the drop that finds it, declares rules and moves the rule array
+// under the drop.
+TEST_F(DragDropTest, APlaceFoundByTheDropMayDeclareRules)
+{
+    ASSERT_EQ(Declare("key", "drawer", "consume_dst"), kStatusOk);
+    Study(kDrawer)->flags |= kElementClickable;
+    ASSERT_EQ(CBuiltinWorld::Call(study.get(), "WatchTheDrawer"), kStatusOk);
+    EXPECT_EQ(DropAt(At(kDrawer)), kStatusOk);
+    EXPECT_EQ(Global("grown"), 1u);
+    EXPECT_EQ(Global("accepted"), 1u);
+    EXPECT_NE(Study(kDrawer)->flags & kElementFound, 0u);
+    // The key is used up; the rules the click declared stand.
+    EXPECT_EQ(Study(kKey)->dropRecord, 0u);
+    EXPECT_NE(Study(kKey)->flags & kElementFound, 0u);
+    for (uint32_t item : {kCoinPicture, kLamp, kBox}) {
+        const DropRule* rule = drops->GetRule(Study(item)->dropRecord);
+        ASSERT_NE(rule, nullptr) << item;
+        EXPECT_EQ(rule->element, item);
+        EXPECT_EQ(rule->pPlaces[0].element, uint32_t(kShelf));
+    }
 }
 
 TEST_F(DragDropTest, AWaitingScriptGoesOnWithTheDrop)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <utility>
@@ -36,6 +37,8 @@ public:
     bool objectPopupOpen = false;
     bool presentFails = false;
     bool closeKey = false;
+    std::function<void()> onPresent;   // the shown interface's scripts
+    int hides = 0, closes = 0;
 
 protected:
     CObjectsInterfaceToolbox* Panel() const override { return m_panel; }
@@ -44,16 +47,18 @@ protected:
     {
         if (presentFails)
             return kStatusFailed;
+        if (onPresent)
+            std::exchange(onPresent, nullptr)();
         shown.push_back(request.callerObject);
         if (request.kind == kToolboxMessage)
             objectPopupOpen = true;
         return request.kind == kToolboxPanel ? ShowToolbox(request.callerObject, request.pFirst) : kStatusOk;
     }
     Status RegisterWait(const CToolboxRequest&) override { return kStatusOk; }
-    void AfterClose() override {}
+    void AfterClose() override { ++closes; }
     bool PressTakenByScene() const override { return false; }
     bool TakeCloseKey() override { return std::exchange(closeKey, false); }
-    void FireHide() override {}
+    void FireHide() override { ++hides; }
 
 private:
     TestPanel* m_panel;
@@ -156,9 +161,14 @@ TEST_F(ToolboxManagerTest, ACloseKeyFadesThePanelOutAndTheNextRequestShowsAfterI
     Frames(1);
     EXPECT_EQ(toolbox.GetState(), uint32_t(kToolboxFadingOut));
     EXPECT_EQ(toolbox.shown.size(), 1u);
+    EXPECT_EQ(toolbox.hides, 1);
+    EXPECT_EQ(toolbox.closes, 1);
     for (int i = 0; i < 20 && toolbox.GetState() == kToolboxFadingOut; ++i)
         Frames(1);
+    // Faded out, it is closed once more: its hide event, its waits and the level's commands.
     EXPECT_EQ(toolbox.GetState(), uint32_t(kToolboxClosed));
+    EXPECT_EQ(toolbox.hides, 2);
+    EXPECT_EQ(toolbox.closes, 2);
     EXPECT_EQ(toolbox.shown.size(), 1u);
     Frames(1);
     EXPECT_EQ(toolbox.shown, (std::vector<uint32_t>{1, 2}));
@@ -168,6 +178,31 @@ TEST_F(ToolboxManagerTest, ACloseKeyFadesThePanelOutAndTheNextRequestShowsAfterI
     Frames(1);
     EXPECT_FALSE(toolbox.IsShowing());
     EXPECT_EQ(panel.IsShown(), 0);
+}
+
+// The interface's scripts run while a request shows; a request they ask for waits until that
+// show is done, then shows unless one of its kind is on screen.
+TEST_F(ToolboxManagerTest, ARequestAskedForDuringAShowWaitsItsTurn)
+{
+    const struct {
+        uint8_t kind;
+        std::vector<uint32_t> shown;   // once the first show is done
+    } cases[] = {{kToolboxPanel, {1}}, {kToolboxMessage, {1, 2}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.kind));
+        TestToolbox box(world.get(), &panel);
+        ASSERT_EQ(box.Load(), kStatusOk);
+        box.onPresent = [&] { EXPECT_EQ(box.AddEntry(c.kind, 7, 2, "lens", "drawer", 12, 3, 0), kStatusWait); };
+        EXPECT_EQ(box.AddEntry(kToolboxPanel, 7, 1, "notebook", nullptr, 12, 3, 0), kStatusWait);
+        EXPECT_EQ(box.shown, c.shown);
+        EXPECT_EQ(box.GetCaller(), 1);
+        EXPECT_EQ(box.GetQueueCount(), c.shown.size() == 1 ? 1u : 0u);
+        // The panel closes and fades out; the waiting panel shows after it.
+        box.Close(1);
+        for (int i = 0; i < 30 && box.IsShowing() && box.GetCaller() == 1; ++i)
+            box.Update();
+        EXPECT_EQ(box.shown, (std::vector<uint32_t>{1, 2}));
+    }
 }
 
 // With a panel shown the release goes first to the manager: its close button and the panel's

@@ -25,18 +25,34 @@ void Carry(double& lower, double& upper, double limit)
     lower -= whole * limit;
 }
 
+// A field's whole units, kept inside [0, limit): rounding at a huge magnitude may carry a
+// little past either end.
+uint8_t WholeBelow(double value, double limit)
+{
+    return value >= 0.0 ? static_cast<uint8_t>(value < limit ? value : limit - 1.0) : 0;
+}
+
 void StoreCarried(ProfileTime& time, double fraction, double minutes, double hours, double days)
 {
+    // A clock beyond its last day stops at the last minute of that day.
+    const double lastMinute = (static_cast<double>(std::numeric_limits<uint32_t>::max()) * kHoursPerDay +
+                               (kHoursPerDay - 1)) * kMinutesPerHour + (kMinutesPerHour - 1);
+    const double total = ((days * kHoursPerDay + hours) * kMinutesPerHour + minutes) + fraction / kProfileMinuteUnits;
+    if (!(total < lastMinute + 1.0)) {
+        time = ProfileTime{0.0f, kMinutesPerHour - 1, kHoursPerDay - 1, std::numeric_limits<uint32_t>::max()};
+        return;
+    }
     Carry(fraction, minutes, kProfileMinuteUnits);
     Carry(minutes, hours, kMinutesPerHour);
     Carry(hours, days, kHoursPerDay);
-    // Rounding of a huge fraction may leave it at the limit.
     time.fraction = fraction >= 0.0 && fraction < kProfileMinuteUnits ? static_cast<float>(fraction) : 0.0f;
+    // A fraction just below the limit may round up to it as a float.
     if (!(time.fraction < kProfileMinuteUnits))
         time.fraction = 0.0f;
-    time.minutes = static_cast<uint8_t>(minutes);
-    time.hours = static_cast<uint8_t>(hours);
-    time.days = days >= static_cast<double>(std::numeric_limits<uint32_t>::max())
+    time.minutes = WholeBelow(minutes, kMinutesPerHour);
+    time.hours = WholeBelow(hours, kHoursPerDay);
+    time.days = days <= 0.0 ? 0
+                : days >= static_cast<double>(std::numeric_limits<uint32_t>::max())
                     ? std::numeric_limits<uint32_t>::max()
                     : static_cast<uint32_t>(days);
 }

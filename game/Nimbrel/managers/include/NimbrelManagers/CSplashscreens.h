@@ -48,9 +48,11 @@ struct SplashChunkRecord {
     char16_t* pVideo;
 };
 // Reads them, then the waiting commands into `pCommands`. False on a short chunk, an entry
-// kind outside 0-4, a time that is not a number or a name longer than a path; the record then
+// kind outside 0-4, a count above `definedCount` (the entries the settings define) or a next
+// index past it, a time that is not a number or a name longer than a path; the record then
 // owns no names.
-bool ReadSplashChunk(UtilsStream_Chunk* pStream, SplashChunkRecord* pRecord, CCommandList* pCommands);
+bool ReadSplashChunk(UtilsStream_Chunk* pStream, SplashChunkRecord* pRecord, CCommandList* pCommands,
+                     uint32_t definedCount = UINT32_MAX);
 void FreeSplashChunk(SplashChunkRecord* pRecord);
 
 class CSplashscreens : public CManagedObject {

@@ -60,7 +60,8 @@ public:
     void RemoveTimersOfObject(uint32_t objectIndex);
 
     // Chunk 120000: u32 count, then per timer f32 remaining, u32 mode, u32 object index,
-    // u32 call id, string function, string parameter, u32 handler key.
+    // u32 call id, string function, string parameter, u32 handler key. A load that fails
+    // leaves no timers.
     Status LoadFromStream(UtilsStream_Chunk* pStream);
     Status SaveToStream(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pStream);
 
@@ -78,6 +79,7 @@ private:
     template <typename Match>
     void RemoveWhere(Match match);
     static void FreeTimer(TimerRecord* pTimer);
+    Status LoadTimers(UtilsStream_Chunk* pStream);
 
     CFIFOList m_timers;
     uint8_t m_walking = 0;

@@ -113,6 +113,8 @@ private:
     Status LoadQueue(UtilsStream_Chunk* pChunk);
 
     uint8_t m_pressTaken = 0;
+    uint8_t m_presenting = 0;      // a request's show is running its scripts
+    uint8_t m_askedMeanwhile = 0;  // and they asked for the next request
     int32_t m_caller = -1;
     int32_t m_element = -1;
     uint32_t m_state = kToolboxIdle;
