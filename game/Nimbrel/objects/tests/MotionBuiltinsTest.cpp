@@ -223,6 +223,54 @@ TEST_F(MotionBuiltinsTest, ThreeMovesResumeOnceAfterTheLastAndAPauseHoldsItBack)
     EXPECT_EQ(WaitingCommands(), 0u);
 }
 
+// A waiting call with a name that a later entry lacks starts nothing: a move already running
+// with its freed command would later unlock whatever command took the record, and a wait on
+// two scalings would go on after the first.
+TEST_F(MotionBuiltinsTest, AWaitingCallWithAnUnknownNameStartsNoMove)
+{
+    Build("var scaled = 0;\n"
+          "var moved = 0;\n"
+          "function Items() { _setItemsPosition(\"key,book\", \"open\", \"linear\", 0.5); moved = 1; }\n"
+          "function Scales() { _setItemsScale(\"key,book\", \"big\", \"linear\", 0.5); moved = 2; }\n"
+          "function Objects() { _setObjectsPosition(\"frame,hall\", \"aside\", \"linear\", 0.5); moved = 3; }\n"
+          "function Grow() { _setItemsScale(\"candle,book\", \"big\", \"linear\", 1.0); scaled = 1; }\n"
+          "function Hold() { setItemsCommand(\"book\", \"pause\", \"scale\"); }\n"
+          "function Free() { setItemsCommand(\"book\", \"resume\", \"scale\"); }\n");
+    E(kBook)->positionCount = 1;
+    E(kBook)->scaleCount = 1;
+    ASSERT_GE(world.frame->FindOrAddObjectPosition("aside"), 1);
+    struct Row {
+        const char* function;
+        const char* trace;
+    } rows[] = {
+        {"Items", "_setItemsPosition: invalid position name open on book"},
+        {"Scales", "_setItemsScale: invalid scale name big on book"},
+        {"Objects", "_setObjectsPosition: invalid position name aside on hall"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.function);
+        world.traces.clear();
+        EXPECT_EQ(Call(r.function), kStatusFailed);
+        ASSERT_FALSE(world.traces.empty());
+        EXPECT_EQ(world.traces.back(), r.trace);
+        EXPECT_EQ(moves->GetCount() + scalings->GetCount(), 0u);
+        EXPECT_EQ(WaitingCommands(), 0u);
+    }
+
+    E(kBook)->scaleCount = 2;
+    ASSERT_EQ(Call("Items"), kStatusFailed);
+    ASSERT_EQ(Call("Grow"), kStatusWait);
+    ASSERT_EQ(Call("Hold"), kStatusOk);
+    Frames(40);
+    EXPECT_EQ(E(kCandle)->scaleIndex, 1u);
+    EXPECT_EQ(E(kKey)->positionIndex, 0u);
+    EXPECT_EQ(Global("scaled"), 0u);
+    ASSERT_EQ(Call("Free"), kStatusOk);
+    Frames(40);
+    EXPECT_EQ(Global("scaled"), 1u);
+    E(kBook)->positionCount = 2;
+}
+
 TEST_F(MotionBuiltinsTest, ObjectsMoveToTheirNamedPositions)
 {
     Build("var moved = 0;\n"
