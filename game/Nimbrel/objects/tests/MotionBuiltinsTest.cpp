@@ -327,6 +327,32 @@ TEST_F(MotionBuiltinsTest, AnAnimationWaitsOnTheFirstItemsEnd)
     EXPECT_EQ(WaitingCommands(), 0u);
 }
 
+// An animation of one key plays that key alone, each time, and keeps its record; only the
+// activation of the current track plays a one-key track to the end (and records that end).
+TEST_F(MotionBuiltinsTest, AnAnimationOfOneKeyPlaysThatKey)
+{
+    Build("function Play() { setItemsAnimation(\"key\", \"swing\", \"\"); }\n"
+          "var played = 0;\n"
+          "function Wait() { _setItemsAnimation(\"candle\", \"swing\", \"\"); played++; }\n");
+    world.hall->GiveSwings({kKey, kCandle}, "swing", 10.0f);
+    for (uint32_t element : {kKey, kCandle})
+        E(element)->pTracks[0].lastKey = 0;
+    ASSERT_EQ(Call("Play"), kStatusOk);
+    ASSERT_EQ(Call("Play"), kStatusOk);
+    ASSERT_EQ(Call("Wait"), kStatusWait);
+    for (uint32_t element : {kKey, kCandle}) {
+        SCOPED_TRACE(element);
+        const C3DModifierState& state = world.hall->GetElementTrack(element, kModifierRotation)->GetState();
+        EXPECT_EQ(state.rangeStart, 0u);
+        EXPECT_EQ(state.rangeEnd, 1u);
+        EXPECT_EQ(E(element)->pTracks[0].lastKey, 0u);
+    }
+    world.hall->RestartElementTrack(kKey);
+    const uint32_t end = world.hall->GetElementTrack(kKey, kModifierRotation)->GetState().rangeEnd;
+    EXPECT_GT(end, 1u);
+    EXPECT_EQ(E(kKey)->pTracks[0].lastKey, end);
+}
+
 TEST_F(MotionBuiltinsTest, ARandomStartPutsEveryTrackOfAnItemAtOneFraction)
 {
     Build();
