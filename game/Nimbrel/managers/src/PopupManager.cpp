@@ -505,13 +505,23 @@ Status CPopupManager::Relayout()
 {
     if (m_pText && m_stringIndex != -1) {
         const int32_t index = m_stringIndex;
+        // The part on screen stays on screen, from its first page: the text read again has
+        // every part where it was.
+        const size_t part = m_pPart ? static_cast<size_t>(m_pPart - m_pText) : 0;
+        const size_t first = m_pFirstPart ? static_cast<size_t>(m_pFirstPart - m_pText) : 0;
         const char16_t* text = StringAt(index);
         FreePopupText();
         m_stringIndex = index;
         m_pText = OpenText(text ? text : u"MISSING STRING !!!");
         if (!m_pText)
             return OutOfMemory();
-        AdvancePopupText(nullptr, 1);
+        if (part > 0 && first <= part && part <= UtilsString_Length(m_pText)) {
+            m_pFirstPart = m_pText + first;
+            m_pPart = m_pText + part;
+            LayOutPart(m_pPart, 1);
+        } else {
+            AdvancePopupText(nullptr, 1);
+        }
     }
     if (m_objectIndex != -1 && m_messageIndex != -1)
         SetObjectPopupText(m_messageIndex);
