@@ -501,6 +501,13 @@ TEST_F(PopupManagerTest, ALabelShowsItsMembersWhileItsTextRevealsLetterByLetter)
     EXPECT_EQ(Page(), u"hell");
     EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
     EXPECT_FLOAT_EQ(popups->GetLabelAlpha(), 0.3f);
+    // Laid out again (a new window): the reveal starts over, the pictures go on fading in.
+    ASSERT_EQ(popups->Relayout(), kStatusOk);
+    EXPECT_EQ(Page(), u"h");
+    EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
+    EXPECT_FLOAT_EQ(popups->GetLabelAlpha(), 0.3f);
+    EXPECT_EQ(popups->GetLabelCountdown(0), kLabelCountdown - 1);
+    EXPECT_EQ(popups->GetLabelText(0)->shown, 2u);
     Click();
     EXPECT_EQ(Page(), u"hello");
     EXPECT_FALSE(popups->IsRevealing());
