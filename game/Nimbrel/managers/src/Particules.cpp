@@ -248,8 +248,8 @@ void CParticules::StepEmitters()
                 const C3DVector3 at{e->centre.x + std::sin(e->angle + side) * e->radius,
                                     e->centre.y + std::cos(e->angle + side) * e->radius, e->centre.z};
                 const uint32_t group = kEmitterFrames[UtilsRandom_Next(m_pWorldData) & 1];
-                const float lifetime =
-                    kEmitterMinLifetime + float(UtilsRandom_Next(m_pWorldData)) * kEmitterLifetimeSpread * kRandomToUnit;
+                const float share = float(UtilsRandom_Next(m_pWorldData)) * kRandomToUnit;
+                const float lifetime = kEmitterMinLifetime + share * kEmitterLifetimeSpread;
                 AddParticle4(at, kEmitterTexture, group, kEmitterEnvelope, velocity, 0.0f, lifetime, e->color,
                              e->pTransform, 0);
             }

@@ -58,10 +58,11 @@ Status CObjectsBase::setItemsPosition(ScriptBuiltinCall& call)
         return kStatusFailed;
     };
     // A waiting call that fails frees its command: no move may have locked it by then.
-    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), [&](CObjectsBase* owner, ElementRecord* element) {
-            int32_t index;
-            return find(owner, element, &index);
-        })))
+    const auto known = [&](CObjectsBase* owner, ElementRecord* element) {
+        int32_t index;
+        return find(owner, element, &index);
+    };
+    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), known)))
         return kStatusFailed;
     auto* moves = EasedManager<CPositionManager>(m_pWorldData, kManagerPosition);
     const Status status = ForEachListedItem(call, call.Text(0), [&](CObjectsBase* owner, ElementRecord* element) {
@@ -116,10 +117,11 @@ Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call)
         return kStatusFailed;
     };
     // A waiting call that fails frees its command: no move may have locked it by then.
-    if (call.waitCommand && IsBuiltinFailure(ForEachListedObject(call, [&](CObjectsBase* object, uint32_t) {
-            int32_t index;
-            return find(object, &index);
-        })))
+    const auto known = [&](CObjectsBase* object, uint32_t) {
+        int32_t index;
+        return find(object, &index);
+    };
+    if (call.waitCommand && IsBuiltinFailure(ForEachListedObject(call, known)))
         return kStatusFailed;
     auto* moves = EasedManager<CPositionManager>(m_pWorldData, kManagerPosition);
     return ForEachListedObject(call, [&](CObjectsBase* object, uint32_t) {
@@ -162,10 +164,11 @@ Status CObjectsBase::setItemsScale(ScriptBuiltinCall& call)
         return kStatusFailed;
     };
     // A waiting call that fails frees its command: no scaling may have locked it by then.
-    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), [&](CObjectsBase*, ElementRecord* element) {
-            int32_t index;
-            return find(element, &index);
-        })))
+    const auto known = [&](CObjectsBase*, ElementRecord* element) {
+        int32_t index;
+        return find(element, &index);
+    };
+    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), known)))
         return kStatusFailed;
     auto* scalings = EasedManager<CScalingManager>(m_pWorldData, kManagerScaling);
     const Status status = ForEachListedItem(call, call.Text(0), [&](CObjectsBase* owner, ElementRecord* element) {
