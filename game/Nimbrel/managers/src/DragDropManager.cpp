@@ -208,11 +208,17 @@ Status CDragDropManager::AddTarget(uint32_t object, const char* item, const char
     for (int i = 0; i < 2; ++i) {
         char level[kLevelNameCapacity];
         const char* function = nullptr;
-        const bool split = SplitDropAnswer(texts[i], level, kLevelNameCapacity, &function);
-        answers[i].level = split && level[0] && objects ? objects->FindLevelIndexByName(level) : -1;
-        if (!split || (level[0] && answers[i].level < 0)) {
+        if (!SplitDropAnswer(texts[i], level, kLevelNameCapacity, &function)) {
             TraceBuiltin(m_pWorldData, trace, "unrecognized object %S", UtilsString_FromUtf8(texts[i]).c_str());
             return kStatusFailed;
+        }
+        answers[i].level = level[0] && objects ? objects->FindLevelIndexByName(level) : -1;
+        // A level that is not there answers in the dragged item's object: the item stays
+        // draggable, and the script is told.
+        if (level[0] && answers[i].level < 0) {
+            BuiltinTrace warning = trace;
+            warning.severity = kTraceWarning;
+            TraceBuiltin(m_pWorldData, warning, "unrecognized object %S", UtilsString_FromUtf8(level).c_str());
         }
         answers[i].function = function;
     }

@@ -30,7 +30,9 @@ constexpr float kFramesPerSecond = 30.0f;
 constexpr uint32_t kEmitterFrames[2] = {18, 19};
 constexpr uint32_t kEmitterTexture = 1;
 constexpr uint32_t kEmitterEnvelope = 0;
-constexpr float kEmitterLifetime = 1.0f;
+// A star lives at least this long, and less than a second.
+constexpr float kEmitterMinLifetime = 0.6f;
+constexpr float kEmitterLifetimeSpread = 1.0f - kEmitterMinLifetime;
 // The emitter's speeds (pixels a second) move its stars by this share, a short drift away.
 constexpr float kEmitterDrift = 0.1f / kFramesPerSecond;
 
@@ -139,7 +141,9 @@ void CParticules::AddExplosion(const C3DVector3& position, uint32_t texture, uin
             velocity.y = v * (float(UtilsRandom_Next(m_pWorldData)) * kRandomToTwo - 1.0f);
         }
         const uint32_t group = frame + UtilsRandom_Next(m_pWorldData) % frames;
-        AddParticle4(position, texture, group, envelope, velocity, gravity, seconds, color, placement, 1);
+        // Each lives between half and all of the explosion's time, so that they go one by one.
+        const float lifetime = seconds * (0.5f + float(UtilsRandom_Next(m_pWorldData)) * kRandomToHalf);
+        AddParticle4(position, texture, group, envelope, velocity, gravity, lifetime, color, placement, 1);
     }
 }
 
@@ -244,7 +248,9 @@ void CParticules::StepEmitters()
                 const C3DVector3 at{e->centre.x + std::sin(e->angle + side) * e->radius,
                                     e->centre.y + std::cos(e->angle + side) * e->radius, e->centre.z};
                 const uint32_t group = kEmitterFrames[UtilsRandom_Next(m_pWorldData) & 1];
-                AddParticle4(at, kEmitterTexture, group, kEmitterEnvelope, velocity, 0.0f, kEmitterLifetime, e->color,
+                const float share = float(UtilsRandom_Next(m_pWorldData)) * kRandomToUnit;
+                const float lifetime = kEmitterMinLifetime + share * kEmitterLifetimeSpread;
+                AddParticle4(at, kEmitterTexture, group, kEmitterEnvelope, velocity, 0.0f, lifetime, e->color,
                              e->pTransform, 0);
             }
             ++e->counter;

@@ -237,9 +237,12 @@ void CPopupManager::KeepLabelPicture(uint32_t element)
 {
     if (element >= m_labelElementCount)
         return;
+    // An element still counting down is counted as shown already: counted twice, its text
+    // would never reach 0 and its pictures would stay loaded.
+    const bool counted = m_pCountdowns[element] != 0;
     m_pCountdowns[element] = kLabelCountdown;
     const int32_t text = m_pElementLabels[element];
-    if (text >= 0 && uint32_t(text) < m_labelTextCount)
+    if (!counted && text >= 0 && uint32_t(text) < m_labelTextCount)
         ++m_pLabelTexts[text].shown;
 }
 

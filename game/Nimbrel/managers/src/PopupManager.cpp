@@ -505,13 +505,32 @@ Status CPopupManager::Relayout()
 {
     if (m_pText && m_stringIndex != -1) {
         const int32_t index = m_stringIndex;
+        // The part on screen stays on screen, from its first page: the text read again has
+        // every part where it was.
+        const size_t part = m_pPart ? static_cast<size_t>(m_pPart - m_pText) : 0;
+        const size_t first = m_pFirstPart ? static_cast<size_t>(m_pFirstPart - m_pText) : 0;
+        // A reveal under way starts again on the new page; the label's pictures do not fade
+        // in again.
+        const uint8_t instant = m_pReveal ? 0 : 1;
+        const uint32_t labelState = m_labelState;
+        const float labelAlpha = m_labelAlpha;
         const char16_t* text = StringAt(index);
         FreePopupText();
         m_stringIndex = index;
         m_pText = OpenText(text ? text : u"MISSING STRING !!!");
         if (!m_pText)
             return OutOfMemory();
-        AdvancePopupText(nullptr, 1);
+        if (part > 0 && first <= part && part <= UtilsString_Length(m_pText)) {
+            m_pFirstPart = m_pText + first;
+            m_pPart = m_pText + part;
+            LayOutPart(m_pPart, instant);
+        } else {
+            AdvancePopupText(nullptr, instant);
+        }
+        if (m_labelIndex != -1) {
+            m_labelState = labelState;
+            m_labelAlpha = labelAlpha;
+        }
     }
     if (m_objectIndex != -1 && m_messageIndex != -1)
         SetObjectPopupText(m_messageIndex);

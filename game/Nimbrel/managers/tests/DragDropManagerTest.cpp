@@ -151,7 +151,7 @@ TEST_F(DragDropTest, RestrictionWordsSetTheRuleOrLeaveNothingDeclared)
         {"drawer,drawer", "consume_src_on_or,consume_dst", "@study@Fits", kStatusOk, 1, 1},
         // Nothing half-declared: no place marked, the item not made draggable.
         {"drawer,box", "consume_dst,consume_everything", "Fits", kStatusFailed, 0, 0},
-        {"drawer", "none", "@attic@Fits", kStatusFailed, 0, 0},
+        {"drawer", "none", "@attic", kStatusFailed, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.places) + " " + c.words);
@@ -177,11 +177,35 @@ TEST_F(DragDropTest, RestrictionWordsSetTheRuleOrLeaveNothingDeclared)
         EXPECT_EQ(Study(kDrawer)->flags & kElementDropTarget, 0u);
         EXPECT_EQ(Study(kDrawer)->placeUses, 0u);
     }
-    EXPECT_EQ(world.traces.back(), "setItemDroppable: unrecognized object @attic@Fits");
+    EXPECT_EQ(world.traces.back(), "setItemDroppable: unrecognized object @attic");
     world.traces.clear();
     EXPECT_EQ(Declare("key", "drawer", "consume_everything"), kStatusFailed);
     EXPECT_EQ(world.traces.back(), "setItemDroppable: unrecognize restriction consume_everything");
     EXPECT_EQ(Declare("ghost", "drawer", "none"), kStatusFailed);
+}
+
+// An answer in a level that is not there is answered in the dragged item's own object: the
+// rule stands, and the script is warned of the level.
+TEST_F(DragDropTest, AnAnswerInAnUnknownLevelIsAnsweredInTheItemsObject)
+{
+    world.traces.clear();
+    world.severities.clear();
+    ASSERT_EQ(Declare("key", "drawer", "none", "@attic@Fits", "@cellar@NoFit"), kStatusOk);
+    EXPECT_EQ(world.traces, (std::vector<std::string>{"setItemDroppable: unrecognized object attic",
+                                                      "setItemDroppable: unrecognized object cellar"}));
+    EXPECT_EQ(world.severities, (std::vector<uint32_t>{kTraceWarning, kTraceWarning}));
+    const DropRule* rule = drops->GetRule(Study(kKey)->dropRecord);
+    ASSERT_NE(rule, nullptr);
+    EXPECT_EQ(rule->refusedLevel, -1);
+    ASSERT_EQ(rule->placeCount, 1u);
+    EXPECT_EQ(rule->pPlaces[0].answerLevel, -1);
+    EXPECT_EQ(Study(kKey)->flags & (kElementDraggable | kElementHasDropRecord),
+              kElementDraggable | kElementHasDropRecord);
+    EXPECT_EQ(DropAt(kNothing), kStatusFailed);
+    EXPECT_EQ(Global("refused"), 1u);
+    EXPECT_EQ(DropAt(At(kDrawer)), kStatusOk);
+    EXPECT_EQ(Global("accepted"), 1u);
+    EXPECT_EQ(Other(), "drawer");
 }
 
 TEST_F(DragDropTest, EveryPlaceMustTakeTheItemBeforeItIsUsedUp)

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -152,11 +153,14 @@ TEST_F(ParticulesTest, AThreeSecondEmitterEmitsTwoATickForNinetyTicksAndGoes)
         counts.push_back(manager.GetParticleCount());
         ASSERT_EQ(manager.GetEmitterCount(), 1u) << "tick " << tick;
     }
-    // Two a tick while none has run out; from then on as many come as go.
-    for (int tick = 1; tick < 30; ++tick)
+    // Two a tick while none has run out (the shortest lives 0.6 s); from a second on, none
+    // lives longer: between the last 18 and the last 30 ticks' stars.
+    for (int tick = 1; tick < 18; ++tick)
         EXPECT_EQ(counts[tick], 2u * tick) << "tick " << tick;
-    for (int tick = 30; tick <= 90; ++tick)
-        EXPECT_EQ(counts[tick], counts[29]) << "tick " << tick;
+    for (int tick = 31; tick <= 90; ++tick) {
+        EXPECT_GE(counts[tick], 34u) << "tick " << tick;
+        EXPECT_LE(counts[tick], 60u) << "tick " << tick;
+    }
     // Both sides of the circle, 100 from its centre.
     for (CParticuleFallingStar* p : FallingStars()) {
         const C3DVector3& at = p->GetPosition();
@@ -166,9 +170,35 @@ TEST_F(ParticulesTest, AThreeSecondEmitterEmitsTwoATickForNinetyTicksAndGoes)
     }
     Step(1);
     EXPECT_TRUE(manager.HasNoEmitter());
-    EXPECT_EQ(manager.GetParticleCount(), counts[90] - 2);
+    EXPECT_LE(manager.GetParticleCount(), counts[90]);
     Step(40);
     EXPECT_TRUE(manager.IsIdle());
+}
+
+// An explosion's stars live each a random half to whole of its time; an emitter's stars each
+// 0.6 to 1 second.
+TEST_F(ParticulesTest, ExplodedAndEmittedStarsLiveRandomTimes)
+{
+    const auto spread = [&](float low, float high) {
+        float shortest = high, longest = low;
+        for (CParticuleFallingStar* p : FallingStars()) {
+            EXPECT_GE(p->GetLifetime(), low);
+            EXPECT_LE(p->GetLifetime(), high);
+            shortest = std::min(shortest, p->GetLifetime());
+            longest = std::max(longest, p->GetLifetime());
+        }
+        return longest - shortest;
+    };
+    manager.AddExplosionUp({200.0f, 300.0f, 0.0f}, 1, 4, 3, 2.0f, 0xFFFFFFFFu, nullptr);
+    EXPECT_GT(spread(1.0f, 2.0f), 0.5f);
+    manager.RemoveAll();
+    manager.AddExplosionAround({200.0f, 300.0f, 0.0f}, 1, 4, 3, 3.0f, 0xFFFFFFFFu, nullptr);
+    EXPECT_GT(spread(1.5f, 3.0f), 0.75f);
+    manager.RemoveAll();
+    ASSERT_EQ(manager.AddEmitter({512.0f, 384.0f, 0.0f}, nullptr, 1.0f, 0xFFFFFF00u), kStatusOk);
+    Step(15);
+    ASSERT_EQ(FallingStars().size(), 30u);
+    EXPECT_GT(spread(0.6f, 1.0f), 0.2f);
 }
 
 TEST_F(ParticulesTest, ScoreTextsAreGreenFromZeroAndRedBelow)

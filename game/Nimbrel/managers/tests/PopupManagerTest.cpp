@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../../interfaces/tests/NamedElementsObject.h"
+#include "../../world/tests/RecordingWorld.h"
 #include "MemoryBackEnd.h"
 #include "SceneFixture.h"
 #include "NimbrelInterfaces/CObjectsInterfaceButtons.h"
@@ -300,6 +301,65 @@ TEST_F(PopupManagerTest, APageEndsAfterTheLastWholeLineThatFits)
     world.data->pGame = nullptr;
 }
 
+// A new window size changes the text scale: the world's relayout reaches the open popup, whose
+// pages are wrapped again for that scale, on the part it was showing.
+TEST_F(PopupManagerTest, TheWorldsRelayoutWrapsAnOpenPopupAgainOnItsPart)
+{
+    RecordingWorld game;
+    game.ReadScreenSettings();
+    WorldData* w = game.GetWorldData();
+    w->realWidth = 1024;
+    w->realHeight = 768;
+    GameData* data = game.GetGameData();
+    data->text.popupBorderRatio = 0.9f;
+    data->text.popup = GameTextStyle{40.0f, 40.0f, 0};
+    ASSERT_EQ(game.Relayout(), kStatusOk);
+    ASSERT_FLOAT_EQ(data->screen.textScale, 1.0f);
+    TestPopups shown(w, &font);
+    ASSERT_EQ(shown.Load(), kStatusOk);
+    ASSERT_EQ(game.RegisterManager(&shown), kStatusOk);
+    // 90 high: two lines a page at scale 1 (eighteen letters a line), four at 0.5 (36).
+    w->virtualWidth = 800;
+    w->virtualHeight = 100;
+    const std::u16string a(8, u'a'), b(8, u'b'), c(8, u'c');
+    shown.strings = {u"one#" + a + u" " + b + u" " + c + u" " + a + u" " + b + u" " + c + u"#three"};
+    ASSERT_EQ(shown.ShowStringIndex(0), kStatusOk);
+    shown.OnMouseUp(10.0f, 10.0f, 0);
+    ASSERT_EQ(shown.GetPartIndex(), 1u);
+    ASSERT_EQ(shown.GetPageCount(), 2u);
+    shown.OnMouseUp(10.0f, 10.0f, 0);
+    ASSERT_EQ(shown.GetPageIndex(), 1u);
+    EXPECT_EQ(std::u16string(shown.GetPageText()), b + u" " + c);
+
+    const struct {
+        uint16_t width, height;
+        float scale;
+        std::vector<std::u16string> pages;
+    } windows[] = {
+        {512, 384, 0.5f, {a + u" " + b + u" " + c + u" " + a + u"\n" + b + u" " + c}},
+        {1024, 768, 1.0f, {a + u" " + b + u"\n" + c + u" " + a, b + u" " + c}},
+    };
+    for (const auto& window : windows) {
+        SCOPED_TRACE(window.width);
+        w->realWidth = window.width;
+        w->realHeight = window.height;
+        ASSERT_EQ(game.Relayout(), kStatusOk);
+        ASSERT_FLOAT_EQ(data->screen.textScale, window.scale);
+        ASSERT_TRUE(shown.IsPopupOpen());
+        EXPECT_EQ(shown.GetPartIndex(), 1u);
+        EXPECT_TRUE(shown.IsPreviousShown());
+        ASSERT_EQ(shown.GetPageCount(), window.pages.size());
+        for (uint32_t i = 0; i < window.pages.size(); ++i)
+            EXPECT_EQ(std::u16string(shown.GetPage(i)), window.pages[i]) << i;
+        EXPECT_EQ(shown.GetPageIndex(), 0u);
+    }
+    // The parts go on from there.
+    shown.OnMouseUp(10.0f, 10.0f, 0);
+    shown.OnMouseUp(10.0f, 10.0f, 0);
+    EXPECT_EQ(std::u16string(shown.GetPageText()), u"three");
+    shown.Close(0);
+}
+
 TEST_F(PopupManagerTest, TheNarratorLineFadesInHoldsAndGoesByItself)
 {
     EXPECT_EQ(Show(u"\\narrator\\hello there"), kStatusFailed);   // nobody waits for it
@@ -441,6 +501,13 @@ TEST_F(PopupManagerTest, ALabelShowsItsMembersWhileItsTextRevealsLetterByLetter)
     EXPECT_EQ(Page(), u"hell");
     EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
     EXPECT_FLOAT_EQ(popups->GetLabelAlpha(), 0.3f);
+    // Laid out again (a new window): the reveal starts over, the pictures go on fading in.
+    ASSERT_EQ(popups->Relayout(), kStatusOk);
+    EXPECT_EQ(Page(), u"h");
+    EXPECT_EQ(popups->GetLabelState(), uint32_t(kPopupFadingIn));
+    EXPECT_FLOAT_EQ(popups->GetLabelAlpha(), 0.3f);
+    EXPECT_EQ(popups->GetLabelCountdown(0), kLabelCountdown - 1);
+    EXPECT_EQ(popups->GetLabelText(0)->shown, 2u);
     Click();
     EXPECT_EQ(Page(), u"hello");
     EXPECT_FALSE(popups->IsRevealing());

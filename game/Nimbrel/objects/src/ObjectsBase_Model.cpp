@@ -320,20 +320,20 @@ void CObjectsBase::RestartElementTrack(uint32_t index)
     if (!element || element->currentTrack >= element->trackCount)
         return;
     AnimationTrack& track = element->pTracks[element->currentTrack];
-    SetElementTrackRange(index, &track, 0);
+    // Activating the current track: one of a single key plays to the end of the keys, and
+    // that end becomes its last key.
+    if (track.lastKey == track.firstKey)
+        track.lastKey = SetElementModifierRange(index, track.firstKey, 0, FloatOfWord(track.rangeWord), 0);
+    else
+        SetElementTrackRange(index, &track, 0);
     // Both animation bytes: the track loops (the additive byte plays no part in it).
     const uint8_t play = element->animationByteA && element->animationByteB;
     SetElementAnimation(index, track.trackWord, play, element->animationMode[0], element->animationMode[1], 0);
 }
 
-void CObjectsBase::SetElementTrackRange(uint32_t index, AnimationTrack* pTrack, uint32_t restart)
+void CObjectsBase::SetElementTrackRange(uint32_t index, const AnimationTrack* pTrack, uint32_t restart)
 {
-    const bool whole = pTrack->lastKey == pTrack->firstKey;
-    const uint32_t next = whole ? 0 : pTrack->lastKey + 1;
-    const uint32_t range =
-        SetElementModifierRange(index, pTrack->firstKey, next, FloatOfWord(pTrack->rangeWord), restart);
-    if (whole)
-        pTrack->lastKey = range;
+    SetElementModifierRange(index, pTrack->firstKey, pTrack->lastKey + 1, FloatOfWord(pTrack->rangeWord), restart);
 }
 
 uint32_t CObjectsBase::SetElementModifierRange(uint32_t element, uint32_t first, uint32_t next, float seconds,

@@ -49,15 +49,27 @@ Status CObjectsBase::setItemsPosition(ScriptBuiltinCall& call)
         TraceCall(call, kTraceError, "invalid position type %S", Wide(call.Text(2)).c_str());
         return kStatusFailed;
     }
+    const auto find = [&](CObjectsBase* owner, ElementRecord* element, int32_t* pIndex) {
+        *pIndex = owner->FindElementPosition(element->index, call.Text(1));
+        if (*pIndex >= 0)
+            return kStatusOk;
+        TraceCall(call, kTraceError, "invalid position name %S on %S", Wide(call.Text(1)).c_str(),
+                  Wide(element->pName).c_str());
+        return kStatusFailed;
+    };
+    // A waiting call that fails frees its command: no move may have locked it by then.
+    const auto known = [&](CObjectsBase* owner, ElementRecord* element) {
+        int32_t index;
+        return find(owner, element, &index);
+    };
+    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), known)))
+        return kStatusFailed;
     auto* moves = EasedManager<CPositionManager>(m_pWorldData, kManagerPosition);
     const Status status = ForEachListedItem(call, call.Text(0), [&](CObjectsBase* owner, ElementRecord* element) {
         owner->StopElementMove(element);
-        const int32_t index = owner->FindElementPosition(element->index, call.Text(1));
-        if (index < 0) {
-            TraceCall(call, kTraceError, "invalid position name %S on %S", Wide(call.Text(1)).c_str(),
-                      Wide(element->pName).c_str());
+        int32_t index;
+        if (Failed(find(owner, element, &index)))
             return kStatusFailed;
-        }
         if (easing == 0 || !moves) {
             element->positionIndex = uint32_t(index);
             return kStatusOk;
@@ -96,15 +108,27 @@ Status CObjectsBase::setObjectsPosition(ScriptBuiltinCall& call)
         TraceCall(call, kTraceError, "invalid position type %S", Wide(call.Text(2)).c_str());
         return kStatusFailed;
     }
+    const auto find = [&](CObjectsBase* object, int32_t* pIndex) {
+        *pIndex = object->FindObjectPosition(call.Text(1));
+        if (*pIndex >= 0)
+            return kStatusOk;
+        TraceCall(call, kTraceError, "invalid position name %S on %S", Wide(call.Text(1)).c_str(),
+                  Wide(object->GetName()).c_str());
+        return kStatusFailed;
+    };
+    // A waiting call that fails frees its command: no move may have locked it by then.
+    const auto known = [&](CObjectsBase* object, uint32_t) {
+        int32_t index;
+        return find(object, &index);
+    };
+    if (call.waitCommand && IsBuiltinFailure(ForEachListedObject(call, known)))
+        return kStatusFailed;
     auto* moves = EasedManager<CPositionManager>(m_pWorldData, kManagerPosition);
     return ForEachListedObject(call, [&](CObjectsBase* object, uint32_t) {
         object->StopObjectMove();
-        const int32_t index = object->FindObjectPosition(call.Text(1));
-        if (index < 0) {
-            TraceCall(call, kTraceError, "invalid position name %S on %S", Wide(call.Text(1)).c_str(),
-                      Wide(object->GetName()).c_str());
+        int32_t index;
+        if (Failed(find(object, &index)))
             return kStatusFailed;
-        }
         if (easing == 0 || !moves) {
             object->EndPositionMove(uint32_t(index));
             return kStatusOk;
@@ -131,15 +155,27 @@ Status CObjectsBase::setItemsScale(ScriptBuiltinCall& call)
         TraceCall(call, kTraceError, "invalid scale type %S", Wide(call.Text(2)).c_str());
         return kStatusFailed;
     }
+    const auto find = [&](ElementRecord* element, int32_t* pIndex) {
+        *pIndex = FindElementScale(element, call.Text(1));
+        if (*pIndex >= 0)
+            return kStatusOk;
+        TraceCall(call, kTraceError, "invalid scale name %S on %S", Wide(call.Text(1)).c_str(),
+                  Wide(element->pName).c_str());
+        return kStatusFailed;
+    };
+    // A waiting call that fails frees its command: no scaling may have locked it by then.
+    const auto known = [&](CObjectsBase*, ElementRecord* element) {
+        int32_t index;
+        return find(element, &index);
+    };
+    if (call.waitCommand && Failed(ForEachListedItem(call, call.Text(0), known)))
+        return kStatusFailed;
     auto* scalings = EasedManager<CScalingManager>(m_pWorldData, kManagerScaling);
     const Status status = ForEachListedItem(call, call.Text(0), [&](CObjectsBase* owner, ElementRecord* element) {
         owner->StopElementScaling(element);
-        const int32_t index = FindElementScale(element, call.Text(1));
-        if (index < 0) {
-            TraceCall(call, kTraceError, "invalid scale name %S on %S", Wide(call.Text(1)).c_str(),
-                      Wide(element->pName).c_str());
+        int32_t index;
+        if (Failed(find(element, &index)))
             return kStatusFailed;
-        }
         if (easing == 0 || !scalings) {
             element->scaleIndex = uint32_t(index);
             return kStatusOk;

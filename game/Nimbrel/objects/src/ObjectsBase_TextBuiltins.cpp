@@ -17,16 +17,6 @@ namespace {
 
 bool Empty(const char* text) { return !text || !*text; }
 
-// "0x" and up to eight hexadecimal digits (alpha, red, green, blue); 0 for anything else.
-uint32_t ParseColor(const char* text)
-{
-    if (!text || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
-        return 0;
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text + 2, &end, 16);
-    return end && *end == 0 && end != text + 2 ? uint32_t(value) : 0;
-}
-
 // The drag offset along one axis as a place among `base` positions of the looped drag: the
 // offset counted in steps of the velocity factor times the element's size, brought into
 // [0, base). A step of zero gives 0.
@@ -94,7 +84,8 @@ Status CObjectsBase::setItemsTextColor(ScriptBuiltinCall& call)
 {
     const char* text = call.Text(1);
     const bool reset = Empty(text) || StringCompareA(text, "default") == 0;
-    const uint32_t color = reset ? 0 : ParseColor(text);
+    // The colour reader of every other colour word, so that a malformed value reads alike.
+    const uint32_t color = reset ? 0 : ParseColor(text, 0);
     ForEachListedItem(call, call.Text(0), [&](CObjectsBase*, ElementRecord* element) {
         element->textColor = color;
         element->ownTextColor = reset ? 0 : 1;

@@ -468,7 +468,11 @@ TEST_F(TextBuiltinsTest, PopupTextAndColourOfTheListedItems)
         uint32_t value;
         uint8_t own;
     } colours[] = {{"0x80FF0000", 0x80FF0000u, 1}, {"default", 0, 0}, {"0xFF00FF00", 0xFF00FF00u, 1}, {"", 0, 0},
-                   {"red", 0, 1}};
+                   {"red", 0, 1},
+                   // Malformed values read as every colour word reads them: eight characters
+                   // after a lower-case "0x", no fewer.
+                   {"0x80ff00", 0, 1}, {"0X80FF0000", 0, 1}, {"0x80FF0000ab", 0x80FF0000u, 1},
+                   {"0x80FF000G", 0x80FF0000u, 1}};
     for (const auto& c : colours) {
         auto call = Record({"key,candle", c.colour});
         EXPECT_EQ(world.hall->setItemsTextColor(call), kStatusDoneStoreResult);

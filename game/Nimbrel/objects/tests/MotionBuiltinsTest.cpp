@@ -223,6 +223,54 @@ TEST_F(MotionBuiltinsTest, ThreeMovesResumeOnceAfterTheLastAndAPauseHoldsItBack)
     EXPECT_EQ(WaitingCommands(), 0u);
 }
 
+// A waiting call with a name that a later entry lacks starts nothing: a move already running
+// with its freed command would later unlock whatever command took the record, and a wait on
+// two scalings would go on after the first.
+TEST_F(MotionBuiltinsTest, AWaitingCallWithAnUnknownNameStartsNoMove)
+{
+    Build("var scaled = 0;\n"
+          "var moved = 0;\n"
+          "function Items() { _setItemsPosition(\"key,book\", \"open\", \"linear\", 0.5); moved = 1; }\n"
+          "function Scales() { _setItemsScale(\"key,book\", \"big\", \"linear\", 0.5); moved = 2; }\n"
+          "function Objects() { _setObjectsPosition(\"frame,hall\", \"aside\", \"linear\", 0.5); moved = 3; }\n"
+          "function Grow() { _setItemsScale(\"candle,book\", \"big\", \"linear\", 1.0); scaled = 1; }\n"
+          "function Hold() { setItemsCommand(\"book\", \"pause\", \"scale\"); }\n"
+          "function Free() { setItemsCommand(\"book\", \"resume\", \"scale\"); }\n");
+    E(kBook)->positionCount = 1;
+    E(kBook)->scaleCount = 1;
+    ASSERT_GE(world.frame->FindOrAddObjectPosition("aside"), 1);
+    struct Row {
+        const char* function;
+        const char* trace;
+    } rows[] = {
+        {"Items", "_setItemsPosition: invalid position name open on book"},
+        {"Scales", "_setItemsScale: invalid scale name big on book"},
+        {"Objects", "_setObjectsPosition: invalid position name aside on hall"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.function);
+        world.traces.clear();
+        EXPECT_EQ(Call(r.function), kStatusFailed);
+        ASSERT_FALSE(world.traces.empty());
+        EXPECT_EQ(world.traces.back(), r.trace);
+        EXPECT_EQ(moves->GetCount() + scalings->GetCount(), 0u);
+        EXPECT_EQ(WaitingCommands(), 0u);
+    }
+
+    E(kBook)->scaleCount = 2;
+    ASSERT_EQ(Call("Items"), kStatusFailed);
+    ASSERT_EQ(Call("Grow"), kStatusWait);
+    ASSERT_EQ(Call("Hold"), kStatusOk);
+    Frames(40);
+    EXPECT_EQ(E(kCandle)->scaleIndex, 1u);
+    EXPECT_EQ(E(kKey)->positionIndex, 0u);
+    EXPECT_EQ(Global("scaled"), 0u);
+    ASSERT_EQ(Call("Free"), kStatusOk);
+    Frames(40);
+    EXPECT_EQ(Global("scaled"), 1u);
+    E(kBook)->positionCount = 2;
+}
+
 TEST_F(MotionBuiltinsTest, ObjectsMoveToTheirNamedPositions)
 {
     Build("var moved = 0;\n"
@@ -277,6 +325,32 @@ TEST_F(MotionBuiltinsTest, AnAnimationWaitsOnTheFirstItemsEnd)
     EXPECT_EQ(Call("NoItems"), kStatusOk);
     EXPECT_EQ(Global("swung"), 5u);
     EXPECT_EQ(WaitingCommands(), 0u);
+}
+
+// An animation of one key plays that key alone, each time, and keeps its record; only the
+// activation of the current track plays a one-key track to the end (and records that end).
+TEST_F(MotionBuiltinsTest, AnAnimationOfOneKeyPlaysThatKey)
+{
+    Build("function Play() { setItemsAnimation(\"key\", \"swing\", \"\"); }\n"
+          "var played = 0;\n"
+          "function Wait() { _setItemsAnimation(\"candle\", \"swing\", \"\"); played++; }\n");
+    world.hall->GiveSwings({kKey, kCandle}, "swing", 10.0f);
+    for (uint32_t element : {kKey, kCandle})
+        E(element)->pTracks[0].lastKey = 0;
+    ASSERT_EQ(Call("Play"), kStatusOk);
+    ASSERT_EQ(Call("Play"), kStatusOk);
+    ASSERT_EQ(Call("Wait"), kStatusWait);
+    for (uint32_t element : {kKey, kCandle}) {
+        SCOPED_TRACE(element);
+        const C3DModifierState& state = world.hall->GetElementTrack(element, kModifierRotation)->GetState();
+        EXPECT_EQ(state.rangeStart, 0u);
+        EXPECT_EQ(state.rangeEnd, 1u);
+        EXPECT_EQ(E(element)->pTracks[0].lastKey, 0u);
+    }
+    world.hall->RestartElementTrack(kKey);
+    const uint32_t end = world.hall->GetElementTrack(kKey, kModifierRotation)->GetState().rangeEnd;
+    EXPECT_GT(end, 1u);
+    EXPECT_EQ(E(kKey)->pTracks[0].lastKey, end);
 }
 
 TEST_F(MotionBuiltinsTest, ARandomStartPutsEveryTrackOfAnItemAtOneFraction)

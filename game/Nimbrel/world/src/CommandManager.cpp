@@ -115,17 +115,24 @@ Status CCommandListManager::RemoveObjectCommands(uint32_t target)
     return kStatusOk;
 }
 
+// A handle whose record was freed and taken again by another command locks nothing: its
+// holder would otherwise free the newcomer's lock when it ends.
+bool CCommandListManager::IsLive(const CommandHandle& handle) const
+{
+    return handle.recordIndex < m_count && m_pRecords[handle.recordIndex].magicIndex &&
+           m_pRecords[handle.recordIndex].magicIndex == handle.magicIndex;
+}
+
 Status CCommandListManager::Lock(const CommandHandle& handle)
 {
-    if (handle.recordIndex < m_count && m_pRecords[handle.recordIndex].magicIndex)
+    if (IsLive(handle))
         ++m_pRecords[handle.recordIndex].lockCount;
     return kStatusOk;
 }
 
 Status CCommandListManager::Unlock(const CommandHandle& handle)
 {
-    if (handle.recordIndex < m_count && m_pRecords[handle.recordIndex].magicIndex &&
-        m_pRecords[handle.recordIndex].lockCount > 0)
+    if (IsLive(handle) && m_pRecords[handle.recordIndex].lockCount > 0)
         --m_pRecords[handle.recordIndex].lockCount;
     return kStatusOk;
 }

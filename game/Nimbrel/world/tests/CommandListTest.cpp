@@ -114,6 +114,27 @@ TEST_F(CommandListTest, LockedCommandsDoNotBurnUntilUnlocked)
     EXPECT_EQ(commands->GetRecord(handle.recordIndex)->lockCount, 0u);
 }
 
+// A holder that kept the handle of a freed command (a move of a waiting call that failed) must
+// not unlock, nor lock, the command that took its record.
+TEST_F(CommandListTest, AStaleHandleNeitherLocksNorUnlocksItsRecordsNewCommand)
+{
+    Add();
+    const CommandHandle stale = Add();
+    commands->Lock(stale);
+    ASSERT_EQ(commands->RemoveLastCommand(), 0);
+    const CommandHandle fresh = Add();
+    ASSERT_EQ(fresh.recordIndex, stale.recordIndex);
+    commands->Lock(fresh);
+    commands->Unlock(stale);
+    EXPECT_TRUE(Burn(fresh));
+    EXPECT_EQ(target->burns, 0);
+    commands->Lock(stale);
+    commands->Unlock(fresh);
+    EXPECT_EQ(commands->GetRecord(fresh.recordIndex)->lockCount, 0u);
+    EXPECT_TRUE(Burn(fresh));
+    EXPECT_EQ(target->burns, 1);
+}
+
 TEST_F(CommandListTest, RecordsAreReusedFromTheTopAndRemovedByTheirRules)
 {
     const CommandHandle first = Add(0);

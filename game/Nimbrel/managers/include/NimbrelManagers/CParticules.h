@@ -61,7 +61,8 @@ public:
     Status LoadFromStream(UtilsStream_Chunk* pStream);
 
     // Falling stars thrown upwards, or all around, from the point: random frames from `frame`
-    // to the last of its four, random speeds and gravities by the settings.
+    // to the last of its four, random speeds and gravities by the settings, each living a
+    // random half to whole of the seconds.
     void AddExplosionUp(const C3DVector3& position, uint32_t texture, uint32_t frame, uint32_t envelope,
                         float seconds, uint32_t color, const float* placement);
     void AddExplosionAround(const C3DVector3& position, uint32_t texture, uint32_t frame, uint32_t envelope,
@@ -73,7 +74,8 @@ public:
                         float seconds, uint32_t color, const float* placement);
     CParticule* AddFirework(const C3DVector3& position, uint32_t texture, uint32_t frame, uint32_t envelope,
                             float seconds, uint32_t color, const float* placement);
-    // Circles the centre for the seconds; kStatusOutOfMemory when it cannot be kept.
+    // Circles the centre for the seconds, its stars living 0.6 to 1 second each;
+    // kStatusOutOfMemory when it cannot be kept.
     Status AddEmitter(const C3DVector3& centre, const float* transform, float seconds, uint32_t color);
     // "%+d" of the value rising from the point for `seconds`: green at 0 or more, red below,
     // at the particle text size times the scales.

@@ -129,8 +129,11 @@ public:
     // The halvings a label picture loads with: none under the game's picture-quality flag, else
     // those of the labels object's model (its texture bias on the window's level).
     static uint8_t LabelPictureShift(const WorldData* pWorldData, int8_t bias);
-    // Lays the three channels out again from their string indexes (after a display change).
+    // Lays the three channels out again from their string indexes (after a display change);
+    // the popup text keeps its current part.
     Status Relayout();
+    // The world's relayout (a new window size or text scale).
+    Status Reload() override { return Relayout(); }
 
     // One step of the popup text: the reveal finished, the next page or the next part (text:
     // the current part, null for the first). True when there is nothing more to show.

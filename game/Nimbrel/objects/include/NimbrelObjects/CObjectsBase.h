@@ -447,10 +447,10 @@ public:
                              uint32_t restart);
     // Every track of the element at one random phase in [0.05, 0.95) of its keys.
     void RandomizeElementAnimation(uint32_t element);
-    // The element's tracks play the animation's keys (an animation of one key: all of them,
-    // its last key then set to where they end); `restart` from the first.
-    void SetElementTrackRange(uint32_t index, AnimationTrack* pTrack, uint32_t restart);
-    // The element's tracks play its current animation track again.
+    // The element's tracks play the animation's keys, first to last; `restart` from the first.
+    void SetElementTrackRange(uint32_t index, const AnimationTrack* pTrack, uint32_t restart);
+    // The element's tracks play its current animation track again (one of a single key: all
+    // the keys, its last key then set to where they end).
     void RestartElementTrack(uint32_t index);
     // Reads "%s_object_%d.ani.raw": one word per element and track kind, each non-zero word
     // followed by that track's keys.

@@ -59,7 +59,7 @@ public:
     // Free every record (neither burning nor kept) matching all four words / of the object. 0.
     Status RemoveCommandByFunctionIndex(uint32_t target, uint32_t kind, uint32_t event, uint32_t functionIndex);
     Status RemoveObjectCommands(uint32_t target);
-    // Raise or lower the live record's lock count (the magic index is not compared). 0.
+    // Raise or lower the lock count of the handle's own record (same magic index). 0.
     Status Lock(const CommandHandle& handle);
     Status Unlock(const CommandHandle& handle);
     // True when consumed: a stale, foreign or locked handle, or a target that took it (the
@@ -78,6 +78,7 @@ protected:
 
 private:
     void Free(uint32_t index);
+    bool IsLive(const CommandHandle& handle) const;
 
     CommandRecord* m_pRecords = nullptr;
     uint32_t m_lastAdded = 0;
