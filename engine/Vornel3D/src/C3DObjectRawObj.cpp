@@ -1,4 +1,4 @@
-// The Wavefront ".obj" reader: the text of one exporter, whose files start with its banner.
+// The Wavefront ".obj" reader: the text of two exporters, whose files start with their banners.
 // Each line is tried against a few patterns in order, read the way the C library's scanf
 // reads them; a line that matches none (normals, comments, smoothing groups, faces that carry
 // normals) is passed over.
@@ -212,7 +212,8 @@ Status C3DObjectRaw::ParseObj(const char* text, uint64_t size)
         return kStatusFailed;
     while (lineEnd != begin && (lineEnd[-1] == '\n' || lineEnd[-1] == '\r'))
         --lineEnd;
-    if (std::string(begin, lineEnd) != kObjBanner)
+    const std::string banner(begin, lineEnd);
+    if (banner != kObjBanner && banner != kObjBannerMax)
         return kStatusFailed;
 
     CObjReader reader;

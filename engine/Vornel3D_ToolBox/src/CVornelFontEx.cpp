@@ -96,8 +96,10 @@ Status CVornelFontEx::CreatePageBuffers(const char16_t* caller)
     m_pObject->Release();
     if (Failed(m_pObject->Create(m_nPageCount, count, count)))
         return LatchOutOfMemory();
+    // Each page's group starts at its slice (its base vertex), so its indices count from there.
     m_pObject->Lock(0, 1);
-    m_pObject->ResetIndices();
+    for (uint32_t p = 0; p < m_nPageCount; ++p)
+        m_pObject->SetIndexRange(p * slice, slice);
     m_pObject->Unlock(0);
     return kStatusOk;
 }

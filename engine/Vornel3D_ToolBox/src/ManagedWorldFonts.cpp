@@ -39,6 +39,27 @@ void DropPages(C3DEngine* engine, C3DTexture** pages, uint32_t count)
             engine->ReleaseTexture(pages[i], 0);
 }
 
+// The page names are made by formatting the settings' pattern with the page number: a pattern
+// is used only when it takes exactly that one number ("%d") and no other argument ("%%" is a
+// plain '%').
+bool IsPagePattern(const char16_t* pattern)
+{
+    uint32_t numbers = 0;
+    for (const char16_t* p = pattern; *p; ++p) {
+        if (*p != u'%')
+            continue;
+        if (p[1] == u'%') {
+            ++p;
+            continue;
+        }
+        if (p[1] != u'd')
+            return false;
+        ++numbers;
+        ++p;
+    }
+    return numbers == 1;
+}
+
 }  // namespace
 
 void CManagedWorld::DropFonts()
@@ -170,6 +191,13 @@ Status CManagedWorld::LoadCharsetPages(CVornelFontEx* pFont, const char16_t* sec
     if (w->pAppSettings)
         w->pAppSettings->GetString(section, u"MAIN_FONT_CHARSET_TEXTURE_PATH", u"charset.%d.png", pattern,
                                    kWorldTextSize);
+    if (!IsPagePattern(pattern)) {
+        Log(w->logPath, 1,
+            u"# CManagedWorld::CreateFont failed! MAIN_FONT_CHARSET_TEXTURE_PATH \"%s\" must hold one %%d and no "
+            u"other conversion\n",
+            pattern);
+        return kStatusFailed;
+    }
     std::unique_ptr<C3DTexture*[]> pages(new (std::nothrow) C3DTexture*[count ? count : 1]());
     if (!pages) {
         w->lastErrorCode = kStatusOutOfMemory;

@@ -1,5 +1,6 @@
 // A charset font made from DejaVu Sans for a Russian text, drawn through the GL renderer from
-// its indexed codes and read back from the frame buffer; the managed world's main font of that
+// its indexed codes and read back from the frame buffer; a character of each page of a charset of
+// three pages; the managed world's main font of that
 // kind on the renderer, with a Russian string table in those codes and pages that follow the
 // language.
 #include <filesystem>
@@ -116,6 +117,61 @@ TEST_F(CharsetGLTest, ARussianTextInItsCodesLandsInItsMeasuredBox)
     font.DrawText(text.c_str(), 20.0f, 20.0f, 0.0f, 0, 0xFFFFFFFFu, 30.0f, 30.0f, nullptr, nullptr, 0);
     EXPECT_GT(CountInside(Block(0, 0, kWidth, kHeight), kWidth, 20.0f, 20.0f, 20.0f + size.x + 1.5f, 20.0f + size.y),
               400);
+    font.Unload();
+}
+
+// A charset of three pages (Latin, Greek and Cyrillic beyond the first 256 codes): a character of
+// each page draws from its own sheet, in its measured box.
+TEST_F(CharsetGLTest, ACharacterOfEachPageDrawsFromItsOwnSheet)
+{
+    Open(kWidth, kHeight);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    ScratchFolder folder;
+    std::u16string texts = u"AB";
+    for (char16_t c = 0xA1; c <= 0x24F; ++c)
+        if (c != 0xAD)
+            texts += c;
+    for (char16_t c = 0x391; c <= 0x3C9; ++c)
+        texts += c;
+    for (char16_t c = 0x410; c <= 0x44F; ++c)
+        texts += c;
+    CFontFace face;
+    ASSERT_EQ(face.OpenForSheet(kDejaVuSans), kStatusOk);
+    ASSERT_EQ(face.FitFaceToPixelHeight(30), kStatusOk);
+    CharsetBuild build;
+    ASSERT_EQ(BuildCharset(face, 30, 3, {{0x1, texts}}, build), kStatusOk);
+    ASSERT_EQ(build.sheets.size(), 3u);
+    ASSERT_EQ(WriteTo(folder.Wide("main.charset"), [&](UtilsStream* s) { return WriteCharset(build, s); }), kStatusOk);
+
+    CVornelFontEx font(m_world.get());
+    ASSERT_EQ(font.Init(kFontCharset, kFontScreenObject, kFontDefaultMaxChars), kStatusOk);
+    ASSERT_EQ(font.LoadFontCharsetFromFile(folder.Wide("main.charset").c_str()), kStatusOk);
+    ASSERT_EQ(font.GetPageCount(), 3u);
+    for (uint32_t p = 0; p < 3; ++p) {
+        std::unique_ptr<uint8_t[]> pixels = GlyphSheetPixels(build.sheets[p], 32);
+        C3DTextureRaw sheet(nullptr);
+        ASSERT_EQ(sheet.AttachPixels(uint16_t(kGlyphSheetWidth), uint16_t(build.sheets[p].height), 32, pixels.get()),
+                  kStatusOk);
+        const std::u16string path = folder.Wide("main." + std::to_string(p) + ".png");
+        ASSERT_EQ(sheet.SaveToFile(path.c_str(), false), kStatusOk);
+        ASSERT_EQ(font.GetObject()->LoadTextureFromFileEx(0x10000001, 0x52, path.c_str(), int32_t(p), 0), kStatusOk);
+    }
+    // A Latin letter with its accent on page 1, the Cyrillic Zhe on page 2; the A of page 0 to
+    // compare.
+    for (const auto& [unicode, page] : {std::pair<char16_t, uint32_t>{u'A', 0}, {0x1E4, 1}, {0x416, 2}}) {
+        SCOPED_TRACE(page);
+        const char16_t text[2] = {char16_t(build.symbols[unicode]), 0};
+        ASSERT_EQ(text[0] / 256u, page);
+        const C3DVector3 size = font.GetTextSize(text, 30.0f, 30.0f);
+        ASSERT_GT(size.x, 10.0f);
+        m_world->colorClear = kBackground;
+        m_engine->BeginScene();
+        font.DrawText(text, 20.0f, 20.0f, 0.0f, 0, 0xFFFFFFFFu, 30.0f, 30.0f, nullptr, nullptr, 0);
+        EXPECT_GT(CountInside(Block(0, 0, kWidth, kHeight), kWidth, 20.0f, 20.0f, 20.0f + size.x + 1.5f,
+                              20.0f + size.y),
+                  40);
+    }
     font.Unload();
 }
 

@@ -236,4 +236,35 @@ TEST_F(CharsetMainFontTest, AMissingPageOrCharsetFailsTheFontAndLeavesNothingBeh
     }
 }
 
+// The page pattern is formatted with the page number alone: a pattern that takes no number, two,
+// or any other argument fails the font with a line in the log.
+TEST_F(CharsetMainFontTest, APagePatternTakesOneNumberAndNothingElse)
+{
+    const struct {
+        const char* pattern;
+        bool loads;
+    } cases[] = {
+        {"fonts/main.%d.tga", true},     {"fonts/100%%.%d.tga", true},  {"fonts/main.tga", false},
+        {"fonts/main.%d.%d.tga", false}, {"fonts/main.%s.tga", false},  {"fonts/%s.%d.tga", false},
+        {"fonts/main.%02d.tga", false},  {"fonts/main.%d.%", false},    {"fonts/main.%ld.tga", false},
+        {"fonts/main.%n%d.tga", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        const std::string own = "[DESKTOP_FONT]\nMAIN_FONT_CHARSET_FILE_PATH = fonts/main.charset\n"
+                                "MAIN_FONT_CHARSET_TEXTURE_PATH = " +
+                                std::string(c.pattern) + "\n";
+        UtilsParameters_Text patterned{own.c_str(), uint32_t(own.size())};
+        auto world = World({{"fonts/main.charset", charset}, {"fonts/main.0.tga", page}, {"fonts/main.1.tga", page},
+                            {"fonts/100%.0.tga", page}, {"fonts/100%.1.tga", page}});
+        world->Data()->pAppSettings = &patterned;
+        EXPECT_EQ(world->world.LoadMainFont(1, u"DESKTOP_FONT"), c.loads ? kStatusOk : kStatusFailed);
+        EXPECT_EQ(world->world.GetMainFont() != nullptr, c.loads);
+        const std::string line = std::string("MAIN_FONT_CHARSET_TEXTURE_PATH \"") + c.pattern +
+                                 "\" must hold one %d and no other conversion";
+        EXPECT_EQ(folder.Read("test.log").find(line) != std::string::npos, !c.loads);
+        Finish(world);
+    }
+}
+
 }  // namespace

@@ -184,6 +184,9 @@ void CObjectsInterfaceToolbarItemsList::DrawList(ItemsList& list)
             const float fit = measured > page.cellWidth && measured > 0.0f ? page.cellWidth / measured : 1.0f;
             const ElementRecord* e = LevelElement(list.level, entry.element);
             uint32_t colour = e && (e->flags & kElementDropTarget) ? game->text.toolbarDroppableColor : style.color;
+            // An item the script gave a colour of its own shows in it until it is found.
+            if (e && e->ownTextColor && entry.remaining != 0)
+                colour = e->textColor;
             const float byte = drawn * 255.0f;
             colour = (colour & 0xFFFFFFu) | uint32_t(byte > 0.0f ? (byte < 255.0f ? byte : 255.0f) : 0.0f) << 24;
             font->DrawText(text, x, y, 0.0f, kCellTextFlags, colour, width * fit, height * fit, nullptr, nullptr, 0);

@@ -34,9 +34,12 @@ uint32_t CObjectsInterfaceToolbox::HitTestButtons(float x, float y, uint8_t play
     HitRecord record;
     if (Failed(FindElementAt(x, y, &record, 0.0f, -1, nullptr, nullptr)))
         return kToolboxHitNone;
-    // The close button's click sound comes with the surround manager.
-    (void)playSound;
-    return m_closeButton >= 0 && record.element == m_closeButton ? kToolboxHitClose : kToolboxHitOther;
+    if (m_closeButton < 0 || record.element != m_closeButton)
+        return kToolboxHitOther;
+    // The close button plays its own click sound, or the default click when it has none.
+    if (playSound)
+        PlayClickSound(GetItemRecord(static_cast<uint32_t>(m_closeButton)));
+    return kToolboxHitClose;
 }
 
 int32_t CObjectsInterfaceToolbox::GetToolboxCaller(uint32_t* pActivation)

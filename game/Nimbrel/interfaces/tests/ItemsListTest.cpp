@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "../../objects/tests/BuiltinFixture.h"
+#include "../../objects/tests/FixedFont.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_ChunkList.h"
@@ -221,6 +223,44 @@ TEST_F(ItemsListTest, HiddenEntriesComeInOneByOneAsFoundOnesFadeOut)
     // Found again, the entry and the counts stay.
     Click(big.get(), 3);
     EXPECT_EQ(list->remainingEntries, 19u);
+}
+
+// A font that records the colour of each text it draws.
+class CColourFont : public CFixedFont {
+public:
+    using CFixedFont::CFixedFont;
+    C3DVector3 DrawText(const char16_t* text, float, float, float, uint32_t, uint32_t color, float, float,
+                        const C3DVector2*, const void*, uint32_t) override
+    {
+        colours[UtilsString_ToUtf8(text)] = color;
+        return {};
+    }
+    std::map<std::string, uint32_t> colours;
+};
+
+// A listed item shows in the toolbar colour, in the droppable colour when it is a drop target, and
+// in its own text colour when the script gave it one, until it is found.
+TEST_F(ItemsListTest, AnItemsOwnTextColourShowsUntilItIsFound)
+{
+    Build();
+    BindFrame();
+    CColourFont font(world.GetWorldData());
+    world.SetMainFont(&font);
+    GameData* game = world.GetWorldData()->pGame;
+    game->text.toolbar.color = 0xFF0000AAu;
+    game->text.toolbarDroppableColor = 0xFF00AA00u;
+    big->GetItemRecord(1)->flags |= kElementDropTarget;
+    for (uint32_t i : {2u, 3u}) {
+        big->GetItemRecord(i)->ownTextColor = 1;
+        big->GetItemRecord(i)->textColor = 0x80123456u;
+    }
+    ASSERT_NE(Start(4, "enable_multi_page"), nullptr);
+    Click(big.get(), 3);
+    items->Draw();
+    world.SetMainFont(nullptr);
+    const std::map<std::string, uint32_t> expected = {
+        {"e0", 0xFF0000AAu}, {"e1", 0xFF00AA00u}, {"e2", 0xFF123456u}, {"e3", 0xFF0000AAu}};
+    EXPECT_EQ(font.colours, expected);
 }
 
 TEST_F(ItemsListTest, MultiPageListsTurnRoundWithoutFading)

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "NimbrelObjects/ObjectsWrap.h"
+#include "NimbrelWorld/GameData.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "Vornel3D/C3DObject.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr float kQuarter = 1.57079632679490f;
 constexpr uint32_t kHalfOpacity = 0x80;
+constexpr uint32_t kGreen = 0xFF00FF00u;
 
 }  // namespace
 
@@ -275,12 +277,46 @@ Status CObjectsLevelPictureGrid<Board>::DrawElement(ElementRecord* pElement)
         DrawPiece(pElement, quad, cell.piece, p[0] + (back ? m_board.ReturnOffset()[0] * (1.0f - progress) : 0.0f),
                   p[1] + (back ? m_board.ReturnOffset()[1] * (1.0f - progress) : 0.0f), turn, 0xFFFFFFFFu);
     }
-    // The quad as the model held it, for the next frame and the hit tests.
+    RestoreQuad(quad);
+    return kStatusOk;
+}
+
+template <class Board>
+void CObjectsLevelPictureGrid<Board>::RestoreQuad(const Quad& quad)
+{
     for (uint32_t k = 0; k < quad.count; ++k) {
         m_pRenderModel->SetVertexPosition(quad.first + k, quad.positions[k].x, quad.positions[k].y, quad.positions[k].z);
         m_pRenderModel->SetVertexUV0(quad.first + k, quad.shares[k].x, quad.shares[k].y);
     }
-    return kStatusOk;
+}
+
+template <class Board>
+Status CObjectsLevelPictureGrid<Board>::Draw()
+{
+    const Status status = Base::Draw();
+    const GameData* game = this->m_pWorldData ? this->m_pWorldData->pGame : nullptr;
+    const int32_t item = m_board.PlayItem();
+    ElementRecord* play =
+        item >= 0 && uint32_t(item) < this->m_elementCount ? this->GetItemRecord(uint32_t(item)) : nullptr;
+    // Only over a play item drawn this frame: its matrix is this frame's.
+    Quad quad;
+    if (!game || !game->developerMode || !game->debugLine || !game->itemDebug || !play ||
+        play->drawState != kDrawDrawn || !m_board.IsDealt() || !ReadQuad(play->index, &quad))
+        return status;
+    // Every piece once more at its cell, green and without its texture.
+    const uint32_t creation = m_pRenderModel->GetCreationWord();
+    m_pRenderModel->SetCreationWord((creation | k3DDrawWireframe) & ~k3DDrawTexture0);
+    for (uint32_t i = 0; i < m_board.CellCount(); ++i) {
+        const PictureGridCell& cell = m_board.Cell(i);
+        if (int32_t(cell.piece) == m_board.Excluded())
+            continue;
+        const float x = m_board.Origin()[0] + (float(i % m_board.Columns()) + 0.5f) * m_board.CellWidth();
+        const float y = m_board.Origin()[1] + (float(i / m_board.Columns()) + 0.5f) * m_board.CellHeight();
+        DrawPiece(play, quad, cell.piece, x, y, float(cell.turn) * kQuarter, kGreen);
+    }
+    m_pRenderModel->SetCreationWord(creation);
+    RestoreQuad(quad);
+    return status;
 }
 
 template class CObjectsLevelPictureGrid<PictureGridBoard>;

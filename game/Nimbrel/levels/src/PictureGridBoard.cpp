@@ -453,8 +453,15 @@ void PictureGridBoard::StateFields(LevelState& state, uint8_t& paused, uint8_t& 
 
 void PictureGridBoard::CellFields(LevelState& state)
 {
-    // The board's cells, 0 before the first "reset".
+    // The board's cells, only once "reset" has dealt them: nothing follows the fields before.
+    // A count of 0 in their place is read as no board too, as earlier builds wrote it.
     uint32_t cells = uint32_t(m_cells.size());
+    if (state.Writing() && cells == 0)
+        return;
+    if (!state.Writing() && state.Ok() && state.BytesLeft() == 0) {
+        m_cells.clear();
+        return;
+    }
     state.Word(cells);
     if (!state.Writing()) {
         if (!state.Ok())

@@ -256,6 +256,25 @@ TEST_F(Jigsaw, ASearchOfEveryStateSolvesTheSlideGameByClicks)
     EXPECT_EQ(host.finishes.back(), 1);
 }
 
+// Before the first "reset" there is no board: the fields end with the selected colour. A count
+// of 0 in the board's place, as earlier builds wrote it, reads as no board too.
+TEST_F(Jigsaw, WithoutABoardTheSavedFieldsEndWithTheColour)
+{
+    ASSERT_EQ(Configure("slide_x,slide_y,blank=3x3"), kStatusOk);
+    std::vector<uint8_t> bytes = SavedBoard(board);
+    ASSERT_EQ(bytes.size(), 3 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4);
+    std::vector<uint8_t> earlier = bytes;
+    earlier.insert(earlier.end(), 4, 0);
+    for (const auto* saved : {&bytes, &earlier}) {
+        TestHost h;
+        JigsawBoard back(&h);
+        ASSERT_TRUE(LoadBoard(back, *saved));
+        EXPECT_FALSE(back.IsDealt());
+        EXPECT_TRUE(back.Fits(1));
+        EXPECT_EQ(SavedBoard(back), bytes);
+    }
+}
+
 TEST_F(Jigsaw, TheSavedBoardComesBackAndABadOneDoesNotFit)
 {
     ASSERT_EQ(Configure("slide_x,slide_y,blank=3x3"), kStatusOk);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../../objects/tests/BuiltinFixture.h"
@@ -16,6 +17,8 @@
 #include "NimbrelLevels/CObjectsLevelSwitch.h"
 #include "NimbrelLevels/LevelState.h"
 #include "NimbrelLevels/PictureGridBoard.h"
+#include "NimbrelWorld/GameData.h"
+#include "Vornel3D/C3DObject.h"
 #include "VornelUtils/UtilsRandom.h"
 #include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -270,6 +273,25 @@ TEST_F(SwitchGrid, SolversByClicks)
     EXPECT_EQ(h.finishes.back(), 1);
 }
 
+// Before the first "reset" there is no board: the fields end with the link table. A count of 0
+// in the board's place, as earlier builds wrote it, reads as no board too.
+TEST_F(SwitchGrid, WithoutABoardTheSavedFieldsEndWithTheLinkTable)
+{
+    Configure("switch", {"1,2,3,4,5,6,7,8,9"});
+    std::vector<uint8_t> bytes = SavedBoard(board);
+    ASSERT_EQ(bytes.size(), 7 * 4 + 4 * 4 + 4 + 2 + 2 + 1 + 4 + 1 + 4 + 9);
+    std::vector<uint8_t> earlier = bytes;
+    earlier.insert(earlier.end(), 4, 0);
+    for (const auto* saved : {&bytes, &earlier}) {
+        TestHost h;
+        PictureGridBoard back(&h);
+        ASSERT_TRUE(LoadBoard(back, *saved));
+        EXPECT_FALSE(back.IsDealt());
+        EXPECT_TRUE(back.Fits(1));
+        EXPECT_EQ(SavedBoard(back), bytes);
+    }
+}
+
 TEST_F(SwitchGrid, TheSavedBoardComesBackAndABadOneDoesNotFit)
 {
     Configure("switch", {"1,2,3,4,5,6,7,8,9"});
@@ -324,8 +346,17 @@ void SavedLevelComesBack(uint32_t typeCode, const std::vector<std::pair<const ch
         ASSERT_EQ(level->LoadEventsFromParam(name, copy.data()), kStatusDoneStoreResult) << name;
     }
     ASSERT_EQ(level->CheckSetup(), kStatusOk);
-    ASSERT_EQ(level->OnCommand("reset"), kStatusOk);
     char text[128];
+    // Before "reset": no board, saved without one and read back so.
+    level->PrintBoard(text, sizeof text);
+    const std::string configured = text;
+    const std::vector<uint8_t> unset = SavedPayload(*level);
+    ASSERT_EQ(LoadPayload(*level, unset), kStatusOk);
+    EXPECT_FALSE(level->GetBoard().IsDealt());
+    level->PrintBoard(text, sizeof text);
+    EXPECT_EQ(text, configured);
+    EXPECT_EQ(SavedPayload(*level), unset);
+    ASSERT_EQ(level->OnCommand("reset"), kStatusOk);
     level->PrintBoard(text, sizeof text);
     const std::string dealt = text;
     const std::vector<uint8_t> payload = SavedPayload(*level);
@@ -339,6 +370,116 @@ void SavedLevelComesBack(uint32_t typeCode, const std::vector<std::pair<const ch
     EXPECT_FALSE(level->GetBoard().IsDealt());
     EXPECT_EQ(level->GetBoard().PlayItem(), -1);
     world.Objects()->Forget();
+}
+
+// A model whose group draws are recorded with the colour and creation word they had, and an
+// engine that makes the objects' models of that kind.
+class CRecordingModel : public CMemoryObject {
+public:
+    using CMemoryObject::CMemoryObject;
+    void DrawGroup(uint32_t group) override { draws.push_back({group, GetColor(), GetCreationWord()}); }
+    struct Draw {
+        uint32_t group, color, creation;
+    };
+    std::vector<Draw> draws;
+};
+
+class CRecordingEngine : public CMemoryEngine {
+public:
+    using CMemoryEngine::CMemoryEngine;
+    C3DObject* CreateObject(uint32_t flags, uint32_t second) override
+    {
+        auto* model = new CRecordingModel(m_pWorldData, C3DVertexLayout::Normal);
+        if (Failed(AddObject(model, flags, second))) {
+            delete model;
+            return nullptr;
+        }
+        if (!first)
+            first = model;
+        return model;
+    }
+    CRecordingModel* first = nullptr;  // an object's render model, made first at its load
+};
+
+// A level of the kind given its words, dealt and drawn over a quad of its play item: with the
+// developer's three switches on, every piece but a blank is drawn once more, green and without
+// its texture.
+template <class Level>
+void DeveloperPassOutlinesEveryPiece(uint32_t typeCode, const std::vector<std::pair<const char*, const char*>>& words,
+                                     size_t pieces)
+{
+    CBuiltinWorld world;
+    world.Scripts()->Init();
+    WorldData* w = world.GetWorldData();
+    C3DEngine* const worldEngine = w->p3DEngine;
+    CRecordingEngine engine(w);
+    w->p3DEngine = &engine;
+    auto level = std::make_unique<CFixtureObject<Level>>(w, 0, typeCode, "grid", std::vector<const char*>{"picture"},
+                                                         &world.requests);
+    world.Objects()->Adopt({level.get()});
+    ASSERT_EQ(level->Load(), kStatusOk);
+    UtilsRandom_Seed(w, 5);
+    ASSERT_NE(engine.first, nullptr);
+    CRecordingModel& model = *engine.first;
+    ASSERT_EQ(model.Create(1, 4, 6), kStatusOk);
+    model.Lock(0, 1);
+    const float corners[4][2] = {{-150.0f, -150.0f}, {150.0f, -150.0f}, {-150.0f, 150.0f}, {150.0f, 150.0f}};
+    for (uint32_t k = 0; k < 4; ++k)
+        model.SetVertex(k, corners[k][0], corners[k][1], 0.0f, 0xFFFFFFFFu, float(k & 1), float(k >> 1), 0.0f, 0.0f,
+                        -1.0f, 0);
+    const uint32_t indices[6] = {0, 1, 2, 2, 1, 3};
+    for (uint32_t k = 0; k < 6; ++k)
+        model.SetIndex(k, indices[k]);
+    model.SetGroup(0, 0, 4, 0, 6, 2, kPrimitiveTriangleList, 0, kGroupIdOwnNumber);
+    model.Unlock(0);
+    ElementRecord* play = level->GetItemRecord(0);
+    const float bounds[4] = {-150.0f, -150.0f, 150.0f, 150.0f};
+    std::memcpy(play->bounds, bounds, sizeof bounds);
+    play->color = 0xFFFFFFFFu;
+    for (const auto& [name, value] : words) {
+        std::string copy = value;
+        ASSERT_EQ(level->LoadEventsFromParam(name, copy.data()), kStatusDoneStoreResult) << name;
+    }
+    ASSERT_EQ(level->CheckSetup(), kStatusOk);
+    ASSERT_EQ(level->OnCommand("reset"), kStatusOk);
+    const auto outlines = [&] {
+        model.draws.clear();
+        level->Draw();
+        size_t green = 0;
+        for (const auto& d : model.draws)
+            green += d.group == 0 && d.color == 0xFF00FF00u && (d.creation & k3DDrawWireframe) &&
+                     !(d.creation & k3DDrawTexture0);
+        return green;
+    };
+    GameData* game = w->pGame;
+    EXPECT_EQ(outlines(), 0u);
+    EXPECT_EQ(model.draws.size(), pieces);
+    game->developerMode = game->debugLine = game->itemDebug = 1;
+    EXPECT_EQ(outlines(), pieces);
+    game->debugLine = 0;
+    EXPECT_EQ(outlines(), 0u);
+    world.Objects()->Forget();
+    level.reset();
+    w->p3DEngine = worldEngine;
+}
+
+TEST(SwitchLevel, TheDevelopersPassOutlinesEveryPiece)
+{
+    DeveloperPassOutlinesEveryPiece<CObjectsLevelSwitch>(
+        kObjectKindSwitch,
+        {{"switch_game_play", "picture"}, {"switch_game_type", "switch"}, {"switch_row_col", "3x3"},
+         {"switch_random_count", "5"}, {"switch_link_count", "1"}, {"switch_link_list", "1,2,3,4,5,6,7,8,9"}},
+        9);
+}
+
+TEST(JigsawLevel, TheDevelopersPassOutlinesEveryPieceButTheBlank)
+{
+    DeveloperPassOutlinesEveryPiece<CObjectsLevelJigsaw>(kObjectKindJigsaw,
+                                                         {{"jigsaw_game_play", "picture"},
+                                                          {"jigsaw_row_col", "3x3"},
+                                                          {"jigsaw_game_type", "slide_x,slide_y,blank=3x3"},
+                                                          {"jigsaw_random_count", "40"}},
+                                                         8);
 }
 
 TEST(SwitchLevel, ASavedBoardComesBackAndABadOneStartsAfresh)

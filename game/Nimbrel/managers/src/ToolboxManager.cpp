@@ -355,7 +355,10 @@ Status CToolboxManager::OnMouseUp(float x, float y, uint32_t state)
         // is released to it by the scene's road, which clicks it there.
         if (PressTakenByScene())
             return kStatusFailed;
-        return Succeeded(panel->OnClick(x, y, state)) ? kStatusOk : kStatusFailed;
+        // A click on the panel that it does not take is the null click, and stays the panel's.
+        if (Failed(panel->OnClick(x, y, state)))
+            panel->PlayNullClick();
+        return kStatusOk;
     default:
         return kStatusFailed;
     }

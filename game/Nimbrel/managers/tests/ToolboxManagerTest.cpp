@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,12 +22,16 @@
 
 namespace {
 
-// A panel whose click handling answers as the test says.
+// A panel whose click handling answers as the test says; the sounds it plays are recorded.
 class TestPanel : public NamedElementsObject<CObjectsInterfaceToolbox> {
 public:
     explicit TestPanel(WorldData* w) : NamedElementsObject(w, {"page", "close", "pen"}) {}
     Status OnClick(float, float, uint32_t) override { return clickTaken ? kStatusOk : kStatusFailed; }
+    void PlayElementSound(uint32_t sound) override { sounds.push_back("sound " + std::to_string(sound)); }
+    void PlayDefaultClick() override { sounds.push_back("default"); }
+    void PlayNullClick() override { sounds.push_back("null"); }
     bool clickTaken = false;
+    std::vector<std::string> sounds;
 };
 
 // The manager on a panel of its own; what it shows is recorded.
@@ -205,20 +210,24 @@ TEST_F(ToolboxManagerTest, ARequestAskedForDuringAShowWaitsItsTurn)
     }
 }
 
-// With a panel shown the release goes first to the manager: its close button and the panel's
-// own click take it (0); anything else is the scene's (kStatusFailed), never both.
+// With a panel shown the release goes first to the manager: its close button (with the button's
+// own click, else the default) and a click on the panel take it (0), the panel's own click or else
+// the null click; a release beside the panel is the scene's (kStatusFailed), never both.
 TEST_F(ToolboxManagerTest, TheReleaseGoesToThePanelOrToTheScene)
 {
     const struct {
         const char* element;   // null: nothing under the point
+        uint32_t closeSound;   // the close button's own click, 0 none
         bool clickTaken;
         Status answer;
         bool closes;
+        std::vector<std::string> sounds;
     } cases[] = {
-        {"close", false, kStatusOk, true},
-        {"pen", true, kStatusOk, false},
-        {"pen", false, kStatusFailed, false},
-        {nullptr, false, kStatusFailed, false},
+        {"close", 0, false, kStatusOk, true, {"default"}},
+        {"close", 9, false, kStatusOk, true, {"sound 9"}},
+        {"pen", 9, true, kStatusOk, false, {}},
+        {"pen", 9, false, kStatusOk, false, {"null"}},
+        {nullptr, 9, false, kStatusFailed, false, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.element ? c.element : "beside");
@@ -227,9 +236,12 @@ TEST_F(ToolboxManagerTest, TheReleaseGoesToThePanelOrToTheScene)
         Frames(10);
         ASSERT_EQ(toolbox.GetState(), uint32_t(kToolboxShown));
         panel.hit = c.element ? panel.Find(c.element) : -2;
+        panel.GetItemRecord(uint32_t(panel.Find("close")))->clickSound = c.closeSound;
         panel.clickTaken = c.clickTaken;
+        panel.sounds.clear();
         EXPECT_EQ(toolbox.OnMouseUp(5.0f, 5.0f, 0), c.answer);
         EXPECT_EQ(toolbox.GetState(), uint32_t(c.closes ? kToolboxFadingOut : kToolboxShown));
+        EXPECT_EQ(panel.sounds, c.sounds);
     }
 }
 

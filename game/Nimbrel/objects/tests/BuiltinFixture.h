@@ -262,6 +262,8 @@ public:
 
     CFixtureObjects* Objects() const { return static_cast<CFixtureObjects*>(GetObjectsManager()); }
     CScriptManager* Scripts() const { return GetScriptManager(); }
+    // The font the world draws its texts with (null: none); the test owns it.
+    void SetMainFont(CVornelFont* pFont) { m_pMainFont = pFont; }
 
     // The chapters of the construction: `count` of them, the first current.
     void SetChapters(uint32_t count, uint8_t flag = 0)

@@ -20,8 +20,11 @@ public:
     int32_t GetToolboxCaller(uint32_t* pActivation) override;
     void CloseToolbox() override;
 
-    // 3 on the close button, 4 on anything else or nothing, 0 when the hit test fails.
+    // 3 on the close button, 4 on anything else or nothing, 0 when the hit test fails. With
+    // playSound the close button clicks.
     uint32_t HitTestButtons(float x, float y, uint8_t playSound);
+    // The manager's answer to a click on the panel that nothing takes.
+    using CObjectsInterface::PlayNullClick;
     void SetCaller(int32_t caller, int32_t extra)
     {
         m_caller = caller;

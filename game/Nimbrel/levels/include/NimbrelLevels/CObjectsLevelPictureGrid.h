@@ -30,6 +30,8 @@ public:
     // The play item, once the board is dealt, as its pieces: the item's own quad drawn once a
     // piece, each time with that piece's share of its texture, at its cell and turned.
     Status DrawElement(ElementRecord* pElement) override;
+    // The level base's draw, then the developer's green pass over the pieces at their cells.
+    Status Draw() override;
 
 protected:
     // "reset" also ends a pause.
@@ -62,6 +64,8 @@ private:
         std::vector<C3DVector2> shares;
     };
     bool ReadQuad(uint32_t group, Quad* pQuad);
+    // The quad as the model held it, for the next frame and the hit tests.
+    void RestoreQuad(const Quad& quad);
     void DrawPiece(ElementRecord* pPlay, const Quad& quad, uint32_t piece, float x, float y, float angle,
                    uint32_t argb);
 };

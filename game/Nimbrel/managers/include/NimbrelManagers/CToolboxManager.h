@@ -60,8 +60,8 @@ public:
     void Update() override;
     Status OnMouseDown(float x, float y, uint32_t state) override;
     Status OnMouseMove(float x, float y, uint32_t state) override;
-    // With a panel shown: 0 when its close button closed it or its own click took the release;
-    // kStatusFailed otherwise, and the scene has the release.
+    // With a panel shown: 0 when the release was on the panel (its close button closes it, its
+    // own click takes it, else the null click); kStatusFailed otherwise, and the scene has it.
     Status OnMouseUp(float x, float y, uint32_t state) override;
     // The panel, with the object that asked for it.
     void RenderWithObjects(uint32_t objectIndex);
