@@ -7,6 +7,7 @@
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelUtils/UtilsTimer.h"
 
 namespace {
@@ -101,8 +102,13 @@ Status CNimbrelWorld::UpdateState()
         if (!IsFadeValueZero())
             break;
         game->busy = 1;
+        const int32_t previous = GetCurrentLanguage();
         if (Failed(LoadLanguage(m_pendingLanguage))) {
-            LoadLanguage(kLanguageNone);
+            // The language in use stays, with its strings and its font pages, and the one that
+            // failed is offered no more.
+            if (CStringsManager* strings = GetStringsManager())
+                strings->SetAvailable(static_cast<uint32_t>(m_pendingLanguage), false);
+            LoadLanguage(previous);
             m_pendingLanguage = GetCurrentLanguage();
         }
         // Both now hold the language in use.

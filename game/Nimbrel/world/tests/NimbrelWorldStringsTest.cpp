@@ -1,4 +1,5 @@
-// The game's string tables at start-up and the window title taken from them.
+// The game's string tables at start-up, the window title taken from them, and a language change
+// whose tables cannot be read.
 #include "NimbrelWorld/CNimbrelWorld.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsPackWriter.h"
@@ -34,7 +38,87 @@ std::vector<uint8_t> TableBytes(const std::vector<const char16_t*>& strings)
     return std::vector<uint8_t>(out.GetBlock(), out.GetBlock() + out.GetSize());
 }
 
+// Writes a pack of string tables.
+void WriteStringsPack(const std::string& path, const std::vector<std::pair<const char*, std::vector<uint8_t>>>& entries)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    WritePackCountRecord(file, uint32_t(entries.size()));
+    for (const auto& [name, bytes] : entries)
+        WritePackRecord(file, name, bytes.data(), uint32_t(bytes.size()));
+    std::fclose(file);
+}
+
+// An environment variable set for the life of the object.
+class EnvScope {
+public:
+    EnvScope(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old, m_had = true;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvScope() { m_had ? setenv(m_name, m_old.c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
 }  // namespace
+
+// French tables that open but cannot be read (a character size of 1): the change falls back to
+// English with its strings, French is offered no more, and the options keep English.
+TEST(NimbrelWorld, AChangeToALanguageWhoseTablesAreDamagedKeepsTheLanguageInUse)
+{
+    const fs::path root = fs::temp_directory_path() / ("nimbrel_language_" + std::to_string(getpid()));
+    fs::create_directories(root);
+    EnvScope data("XDG_DATA_HOME", (root / "share").string());
+    EnvScope home("HOME", (root / "home").string());
+    const std::string packPath = (root / "strings.pak").string();
+    std::vector<uint8_t> damaged = TableBytes({u"Nimbrel", u"Nimbrel – Le Manoir"});
+    damaged[0] = 1;
+    WriteStringsPack(packPath, {
+                                   {"strings/_strings.en.utf8.ucs2.raw", TableBytes({u"Nimbrel", u"Nimbrel – The Manor"})},
+                                   {"strings/_strings.en.commons.utf8.ucs2.raw", TableBytes({u"English"})},
+                                   {"strings/_strings.fr.utf8.ucs2.raw", damaged},
+                                   {"strings/_strings.fr.commons.utf8.ucs2.raw", TableBytes({u"Français"})},
+                               });
+    if (HasFatalFailure())
+        return;
+
+    CNimbrelWorld world;
+    ASSERT_EQ(world.LoadOptions(u"Game", nullptr, 0, 0, 1), kStatusOk);
+    const std::u16string widePack = UtilsString_FromUtf8(packPath.c_str());
+    ASSERT_EQ(world.SetParameters(nullptr, nullptr, nullptr, widePack.c_str(), 0, FindPackEntry, nullptr), kStatusOk);
+    world.GetGameData()->language = 0;
+    ASSERT_EQ(world.LoadStringsManager(), kStatusOk);
+    CStringsManager* strings = world.GetStringsManager();
+    ASSERT_TRUE(strings->IsAvailable(1));
+
+    world.ChangeLanguage(1);
+    ASSERT_EQ(world.GetGameState(), kGameStateLanguage);
+    ASSERT_EQ(world.Update(), kStatusOk);
+    EXPECT_EQ(world.GetGameData()->busy, 0);
+    EXPECT_EQ(strings->GetLanguage(), 0u);
+    EXPECT_EQ(world.GetPendingLanguage(), 0);
+    EXPECT_FALSE(strings->IsAvailable(1));
+    EXPECT_TRUE(strings->IsAvailable(0));
+    char16_t title[kWorldTextSize];
+    ASSERT_EQ(world.GetGameString(kNimbrelClassName, u"Nimbrel", title), kStatusOk);
+    EXPECT_EQ(std::u16string(title), u"Nimbrel – The Manor");
+    EXPECT_EQ(std::u16string(strings->GetTable()->GetString(2)), u"English");
+
+    ASSERT_EQ(world.SaveOptions(), kStatusOk);
+    std::ifstream in(root / "share" / "Nimbrel Game" / "Game.v3.options.sav", std::ios::binary);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_NE(saved.str().find("\nCOUNTRY_INDEX = 0\n"), std::string::npos) << saved.str();
+    world.Unload();
+    std::error_code error;
+    fs::remove_all(root, error);
+}
 
 TEST(NimbrelWorld, TheWindowTitleIsTheTablesSecondString)
 {
