@@ -160,8 +160,9 @@ bool CNimbrelWorld::IsToolboxOpen()
 
 void CNimbrelWorld::CloseToolbox()
 {
+    // The developer's skip: gone at once, without its fade.
     if (CToolboxManager* toolbox = GetToolboxManager())
-        toolbox->Close(1);
+        toolbox->Close(0);
 }
 
 CToolboxManager* CNimbrelWorld::GetToolboxManager() const
