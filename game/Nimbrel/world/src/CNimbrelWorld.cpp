@@ -117,6 +117,10 @@ Status CNimbrelWorld::LoadLanguage(int32_t language)
     }
     if (Failed(strings->Load(MainFontKind(), kStringsFolder, static_cast<uint32_t>(language), 0)))
         return kStatusFailed;
+    // A charset font keeps the pages of the language's charset only.
+    if (CVornelFont* font = GetMainFont();
+        font && font->GetFontType() == kFontCharset && Failed(LoadFontPagesForLanguage(font, strings->GetLanguage())))
+        return kStatusFailed;
     // The window title is a game string of the new language.
     if (strings->GetLanguage() != kLanguageCurrent)
         GetDisplayChangeCallback()(kDisplayChangedCode, GetMainWindow());

@@ -1,5 +1,5 @@
-// The game's string tables at start-up, the window title taken from them, and a language change
-// whose tables cannot be read.
+// The game's string tables at start-up, the window title taken from them, a language change
+// whose tables cannot be read, and the font pages of a charset font's language.
 #include "NimbrelWorld/CNimbrelWorld.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,8 +16,12 @@
 #include <utility>
 #include <vector>
 
+#include "MemoryBackEnd.h"
+#include "Vornel3D/C3DTexture.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "Vornel3D_ToolBox/CStringsRaw.h"
+#include "Vornel3D_ToolBox/CVornelFontEx.h"
+#include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsPackWriter.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -47,6 +52,38 @@ void WriteStringsPack(const std::string& path, const std::vector<std::pair<const
     for (const auto& [name, bytes] : entries)
         WritePackRecord(file, name, bytes.data(), uint32_t(bytes.size()));
     std::fclose(file);
+}
+
+// A charset of one page per mask, every cell one unit wide.
+std::vector<uint8_t> CharsetBytes(const std::vector<uint32_t>& masks)
+{
+    std::vector<uint8_t> bytes;
+    auto u32 = [&](uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(uint8_t(value >> shift));
+    };
+    auto f32 = [&](float value) {
+        uint32_t word;
+        std::memcpy(&word, &value, 4);
+        u32(word);
+    };
+    u32(kCharsetVersion);
+    u32(uint32_t(masks.size()));
+    u32(uint32_t(masks.size()));
+    for (uint32_t mask : masks) {
+        u32(mask);
+        u32(0);
+        u32(0);
+    }
+    for (size_t cell = 0; cell < masks.size() * kFontCharCount; ++cell)
+        for (float edge : {0.25f, 0.25f, 0.375f, 0.5f})
+            f32(edge);
+    for (size_t page = 0; page < masks.size(); ++page) {
+        bytes.push_back(8);
+        f32(64.0f);
+        f32(64.0f);
+    }
+    return bytes;
 }
 
 // An environment variable set for the life of the object.
@@ -172,4 +209,61 @@ TEST(NimbrelWorld, TheWindowTitleIsTheTablesSecondString)
     world.Unload();
     std::remove(packPath.c_str());
     oldLocale ? setenv("LC_ALL", savedLocale.c_str(), 1) : unsetenv("LC_ALL");
+}
+
+// The main font is a charset font: each language keeps the pages of its charset only, and a
+// page that cannot be loaded fails the language.
+TEST(NimbrelWorld, ALanguageOfACharsetFontLoadsItsFontPages)
+{
+    const std::string packPath =
+        fs::temp_directory_path() / ("nimbrel_charset_" + std::to_string(getpid()) + ".pak");
+    const std::vector<uint8_t> page = MemoryTga(4, 4, 255, 255, 255);
+    WriteStringsPack(packPath, {
+                                   {"strings/_strings.en.utf8.indexed.ucs2.raw", TableBytes({u"Nimbrel", u"The Manor"})},
+                                   {"strings/_strings.en.commons.utf8.indexed.ucs2.raw", TableBytes({u"English"})},
+                                   {"strings/_strings.ru.utf8.indexed.ucs2.raw", TableBytes({u"Nimbrel", u"Usad'ba"})},
+                                   {"strings/_strings.ru.commons.utf8.indexed.ucs2.raw", TableBytes({u"Russkiy"})},
+                                   {"fonts/main.charset", CharsetBytes({0x1, 0x2})},  // Latin, Cyrillic
+                                   {"fonts/main.0.tga", page},
+                                   {"fonts/main.1.tga", page},
+                               });
+    if (HasFatalFailure())
+        return;
+    CNimbrelWorld world;
+    world.SetDataFolder(u"Nimbrel", nullptr, 0, 0);
+    const std::u16string widePack = UtilsString_FromUtf8(packPath.c_str());
+    ASSERT_EQ(world.SetParameters(nullptr, nullptr, nullptr, widePack.c_str(), 0, FindPackEntry, nullptr), kStatusOk);
+    CMemoryEngine engine(world.GetWorldData());
+    const std::string text = "[DESKTOP_FONT]\nMAIN_FONT_CHARSET_FILE_PATH = fonts/main.charset\n"
+                             "MAIN_FONT_CHARSET_TEXTURE_PATH = fonts/main.%d.tga\n";
+    UtilsParameters_Text settings(text.c_str(), uint32_t(text.size()));
+    world.GetWorldData()->pAppSettings = &settings;
+    ASSERT_EQ(world.LoadMainFont(1, u"DESKTOP_FONT"), kStatusOk);
+    CVornelFont* font = world.GetMainFont();
+    ASSERT_EQ(font->GetFontType(), kFontCharset);
+    C3DTexture* latin = font->GetTexture(0);
+    C3DTexture* cyrillic = font->GetTexture(1);
+    ASSERT_TRUE(latin && cyrillic && latin->IsLoaded() && cyrillic->IsLoaded());
+    ASSERT_EQ(world.CreateStringsManager(), kStatusOk);
+    CStringsManager* strings = world.GetStringsManager();
+    ASSERT_EQ(strings->LoadTable(kStringsModeIndexed, kStringsFolder, 0), kStatusOk);
+
+    const struct {
+        int32_t language;
+        bool latinLoaded, cyrillicLoaded;
+    } cases[] = {{0, true, false}, {8, false, true}, {kLanguageNone, false, true}, {0, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        ASSERT_EQ(world.LoadLanguage(c.language), kStatusOk);
+        EXPECT_EQ(latin->IsLoaded(), c.latinLoaded);
+        EXPECT_EQ(cyrillic->IsLoaded(), c.cyrillicLoaded);
+    }
+    // The Cyrillic page has gone from the pack.
+    cyrillic->SetName(u"fonts/gone.tga");
+    EXPECT_EQ(world.LoadLanguage(8), kStatusFailed);
+    EXPECT_FALSE(cyrillic->IsLoaded());
+
+    world.Unload();
+    world.GetWorldData()->pAppSettings = nullptr;
+    std::remove(packPath.c_str());
 }
