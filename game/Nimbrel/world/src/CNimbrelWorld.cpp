@@ -478,11 +478,11 @@ Status CNimbrelWorld::OnMouseWheel(float delta)
     return kStatusOk;
 }
 
-const char16_t* ResolveItemDebugText(const char16_t* const* table, uint32_t count, uint32_t base, int32_t index)
+const char16_t* ResolveItemDebugText(const CStringsRaw* table, uint32_t base, int32_t index)
 {
     // The popup-group lookup answers -1 for an item of no group: that is no string either.
-    if (!table || index < 0 || base >= count || static_cast<uint32_t>(index) >= count - base ||
-        !table[base + static_cast<uint32_t>(index)])
+    const uint32_t count = table ? table->GetCount() : 0;
+    if (index < 0 || base >= count || static_cast<uint32_t>(index) >= count - base)
         return u"MISSING STRING !!!";
-    return table[base + static_cast<uint32_t>(index)];
+    return table->GetString(base + static_cast<uint32_t>(index));
 }

@@ -8,6 +8,8 @@
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+#include "VornelUtils/UtilsString.h"
 #include "VornelUtils/UtilsTimer.h"
 
 namespace {
@@ -292,7 +294,14 @@ void CNimbrelWorld::DrawDebugText(const char16_t* text)
     GameData* game = GetGameData();
     if (!game || !HasOverlayText())
         return;
-    DrawOverlayText(text, 0.0f, game->overlayY, kOverlayLineFlags);
+    // The line is made here, in Unicode; a charset font draws its own codes. (The tables' texts
+    // are in those codes already.)
+    char16_t line[kWorldTextSize];
+    UtilsString_Copy(line, kWorldTextSize, text);
+    if (MainFontKind() == kFontCharset)
+        if (const CStringsManager* strings = GetStringsManager())
+            strings->RemapChars(line);
+    DrawOverlayText(line, 0.0f, game->overlayY, kOverlayLineFlags);
     game->overlayY += game->text.information.height * game->screen.textScale;
 }
 

@@ -263,7 +263,9 @@ TEST(WorldKeys, TheDeveloperSkipClosesTheToolBoxAtOnce)
 
 TEST(WorldOverlay, ItemTextOfAMissingEntry)
 {
-    const char16_t* table[] = {u"zero", u"one", u"two", nullptr};
+    CStringsRaw table(nullptr);
+    for (const char16_t* text : {u"zero", u"one", u"two"})
+        table.Insert(text, -1);
     const struct {
         uint32_t base;
         int32_t index;
@@ -273,9 +275,8 @@ TEST(WorldOverlay, ItemTextOfAMissingEntry)
         {0, 3, u"MISSING STRING !!!"}, {5, 0, u"MISSING STRING !!!"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::u16string(ResolveItemDebugText(table, 4, c.base, c.index)), c.text)
-            << c.base << " " << c.index;
-    EXPECT_EQ(std::u16string(ResolveItemDebugText(nullptr, 0, 0, 0)), u"MISSING STRING !!!");
+        EXPECT_EQ(std::u16string(ResolveItemDebugText(&table, c.base, c.index)), c.text) << c.base << " " << c.index;
+    EXPECT_EQ(std::u16string(ResolveItemDebugText(nullptr, 0, 0)), u"MISSING STRING !!!");
 }
 
 TEST(WorldStrings, WindowTitleIsTheSecondGameString)
