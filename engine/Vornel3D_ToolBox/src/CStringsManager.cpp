@@ -114,13 +114,25 @@ Status CStringsManager::LoadTable(uint32_t mode, const char16_t* folder, uint8_t
     return kStatusOk;
 }
 
+void CStringsManager::SetAvailable(uint32_t language, bool available)
+{
+    if (language >= kLanguageCount || (m_available[language] != 0) == available)
+        return;
+    m_available[language] = available ? 1 : 0;
+    available ? ++m_nAvailableCount : --m_nAvailableCount;
+}
+
 Status CStringsManager::Load(uint32_t mode, const char16_t* folder, uint32_t language, uint8_t commonsOnly)
 {
     if (language > kLanguageCurrent)
         return kStatusFailed;
-    if (language != kLanguageCurrent)
-        m_nLanguage = language;
-    return OnRawLanguage(mode, folder, m_nLanguage, commonsOnly, m_pTable);
+    // The language changes only with its strings: a table that cannot be read leaves both the
+    // language in use and its strings.
+    const uint32_t chosen = language == kLanguageCurrent ? m_nLanguage : language;
+    if (Failed(OnRawLanguage(mode, folder, chosen, commonsOnly, m_pTable)))
+        return kStatusFailed;
+    m_nLanguage = chosen;
+    return kStatusOk;
 }
 
 Status CStringsManager::ReadTable(const char16_t* path, const char16_t* logName, CStringsRaw* pTable) const

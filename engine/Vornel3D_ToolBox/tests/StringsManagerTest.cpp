@@ -114,6 +114,14 @@ TEST_F(StringsManagerTest, AvailabilityWithAndWithoutForce)
     EXPECT_EQ(Available(manager), (std::vector<uint32_t>{0, 1, 2, 4}));  // Spanish has its common file
     EXPECT_EQ(manager.LoadTable(kStringsModeIndexed, u"strings/", 0), kStatusOk);
     EXPECT_EQ(Available(manager), (std::vector<uint32_t>{5}));
+    // A language taken out of the choice, and put back; numbers out of the table change nothing.
+    for (uint32_t language : {5u, 5u, kLanguageCount})
+        manager.SetAvailable(language, false);
+    EXPECT_EQ(Available(manager), std::vector<uint32_t>{});
+    EXPECT_EQ(manager.GetAvailableCount(), 0u);
+    manager.SetAvailable(7, true);
+    EXPECT_EQ(Available(manager), std::vector<uint32_t>{7});
+    EXPECT_EQ(manager.GetAvailableCount(), 1u);
 }
 
 TEST_F(StringsManagerTest, TheCurrentLanguageFallsBack)
@@ -160,12 +168,13 @@ TEST_F(StringsManagerTest, TheLanguageAndTheCommonStringsInOneTable)
     EXPECT_EQ(manager.GetCommonCount(), 3u);
     EXPECT_EQ(std::u16string(manager.GetLanguageCode()), u"fr");
 
-    // A language whose own file is missing, or whose common file is bad, leaves the table.
-    EXPECT_EQ(manager.Load(0, u"strings/", 2, 0), kStatusFailed);
-    EXPECT_EQ(manager.Load(0, u"strings/", 4, 0), kStatusFailed);
-    EXPECT_EQ(manager.Load(0, u"strings/", 3, 0), kStatusFailed);
+    // A language whose own file is missing, or whose common file is bad, leaves the table and
+    // the language in use.
+    for (uint32_t language : {2u, 4u, 3u, 18u}) {
+        EXPECT_EQ(manager.Load(0, u"strings/", language, 0), kStatusFailed) << language;
+        EXPECT_EQ(manager.GetLanguage(), 1u) << language;
+    }
     EXPECT_EQ(table.GetCount(), 6u);
-    EXPECT_EQ(manager.Load(0, u"strings/", 18, 0), kStatusFailed);
     // Commons only: the common strings from index 0.
     ASSERT_EQ(manager.Load(0, u"strings/", 2, 1), kStatusOk);
     EXPECT_EQ(Strings(table), List{u"Español"});

@@ -52,9 +52,9 @@ public:
     // picks the current language: kept when available, else the system language when
     // available, else the first available one; none available: the system language. 0.
     virtual Status LoadTable(uint32_t mode, const char16_t* folder, uint8_t force);
-    // A language other than kLanguageCurrent becomes the current one; then the current
-    // language is read into the table (OnRawLanguage). kStatusFailed for a language number
-    // above kLanguageCurrent.
+    // The language (kLanguageCurrent: the current one) is read into the table (OnRawLanguage)
+    // and becomes the current one. kStatusFailed, the language and the table as they were, when
+    // it cannot be read or for a language number above kLanguageCurrent.
     virtual Status Load(uint32_t mode, const char16_t* folder, uint32_t language, uint8_t commonsOnly);
     // Mode 2 reads the remapping table file; any other mode installs the identity table.
     // kStatusFailed (the table as it was) when the file is missing or bad.
@@ -93,6 +93,9 @@ public:
     // The current language's code ("en", "fr" ...): the variant word of localised file names.
     const char16_t* GetLanguageCode() const { return kStringsLanguages[m_nLanguage].code; }
     bool IsAvailable(uint32_t language) const { return language < kLanguageCount && m_available[language]; }
+    // Marks a language (below kLanguageCount) available or not, the count following: a
+    // language whose tables fail to read is taken out of the choice.
+    void SetAvailable(uint32_t language, bool available);
     uint32_t GetAvailableCount() const { return m_nAvailableCount; }
     // The common strings at the end of the table: string k of them has index
     // table count - common count + k.

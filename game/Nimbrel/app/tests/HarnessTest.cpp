@@ -1528,6 +1528,80 @@ std::string Readable(NimbrelHarness& game, const char16_t* line)
 
 }  // namespace
 
+namespace {
+
+// The sample's game with the texts of its developer overlay recorded as they are drawn.
+class OverlayWorld : public CNimbrelWorld {
+public:
+    struct Drawn {
+        std::u16string text;
+        float x, y;
+        uint32_t flags;
+    };
+    std::vector<Drawn> drawn;
+
+protected:
+    void DrawOverlayText(const char16_t* text, float x, float y, uint32_t flags) override
+    {
+        drawn.push_back({text ? text : u"", x, y, flags});
+        CNimbrelWorld::DrawOverlayText(text, x, y, flags);
+    }
+};
+
+}  // namespace
+
+// F3 shows, centred at the top, the popup text of the item under the pointer: the key's name
+// over the key, nothing beside the items or with F3 off, and the missing-string text for a
+// popup text the table does not hold.
+TEST_F(GameFolder, InDeveloperModeF3DrawsThePopupTextOfTheItemUnderThePointer)
+{
+    WriteDeveloperFile(1);
+    NimbrelStartOptions options = NimbrelHarness::DefaultOptions();
+    options.createWorld = []() -> CNimbrelWorld* { return new OverlayWorld(); };
+    NimbrelHarness game(options);
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    HallPlay play(game);
+    ASSERT_TRUE(play.Reach());
+    auto* world = static_cast<OverlayWorld*>(game.World());
+    const int32_t keyText = world->GetExtraTextManager()->FindPopupGroupByName("key");
+    ASSERT_GE(keyText, 0);
+    play.Element("key")->textStringId = keyText;
+
+    // The item texts of the frames after a pointer move.
+    auto itemTexts = [&](std::pair<int32_t, int32_t> at) {
+        game.Post(WM_MOUSEMOVE, 0, Platform_MakeLParam(at.first, at.second));
+        EXPECT_TRUE(game.Step());
+        world->drawn.clear();
+        EXPECT_TRUE(game.Step());
+        std::vector<OverlayWorld::Drawn> items;
+        for (const OverlayWorld::Drawn& d : world->drawn)
+            if (d.flags == 0x101)
+                items.push_back(d);
+        return items;
+    };
+    const auto key = play.Centre("key");
+    EXPECT_TRUE(itemTexts(key).empty());
+
+    game.PostKey(VK_F1 + 2);
+    ASSERT_TRUE(game.Step());
+    ASSERT_EQ(game.Game()->itemDebug, 1);
+    std::vector<OverlayWorld::Drawn> items = itemTexts(key);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(Readable(game, items[0].text.c_str()), "Key");
+    EXPECT_FLOAT_EQ(items[0].x, world->GetWorldData()->realWidth * 0.5f);
+    EXPECT_FLOAT_EQ(items[0].y, 0.0f);
+    EXPECT_TRUE(itemTexts({900, 120}).empty());
+    play.Element("key")->textStringId = 999;
+    items = itemTexts(key);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(UtilsString_ToUtf8(items[0].text.c_str()), "MISSING STRING !!!");
+
+    game.PostKey(VK_F1 + 2);
+    ASSERT_TRUE(game.Step());
+    EXPECT_TRUE(itemTexts(key).empty());
+    EXPECT_EQ(game.Stop(), 0);
+}
+
 // The hall's score plate counts 100 up over a second on a find, shown from 0; the sign that the
 // sixth find brings says "Well done!", or "Bravo !" to a French player.
 TEST_F(GameFolder, TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage)

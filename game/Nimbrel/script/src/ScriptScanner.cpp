@@ -22,8 +22,8 @@ bool BeginsWith(const char* text, size_t length, const char* keyword)
 }
 
 // Where brace insertion puts "{ " in a statement without '{', or npos for none: after the ')'
-// closing the first parenthesis of an if, else if, while or for head; after the first six
-// characters of an else.
+// closing the first parenthesis of an if, else if, while or for head; right after the word of an
+// else, so that a body on the same line keeps its first character.
 size_t BraceInsertionPoint(const char* text, size_t length)
 {
     if (std::memchr(text, '{', length))
@@ -44,7 +44,7 @@ size_t BraceInsertionPoint(const char* text, size_t length)
         return std::string::npos;
     }
     if (BeginsWith(text, length, "else"))
-        return length > 6 ? 6 : length - 1;
+        return length > 4 ? 4 : std::string::npos;
     return std::string::npos;
 }
 

@@ -138,6 +138,7 @@ TEST_F(ScriptProgram, UnbracedBodiesCompileLikeBracedOnes)
         {"var y = 0; if (y) y = 1; else if (y == 0) y = 2;", "var y = 0; if (y) { y = 1; } else if (y == 0) { y = 2; }"},
         {"var y = 0; if (1) if (y) y = 3;", "var y = 0; if (1) { if (y) { y = 3; } }"},
         {"var y = 0; if (y) y = 1; else\r\ny = 2;", "var y = 0; if (y) { y = 1; } else\r\n{ y = 2; }"},
+        {"var y = 0; if (y) y = 1; else y = 2;", "var y = 0; if (y) { y = 1; } else { y = 2; }"},
     };
     for (const auto& pair : pairs) {
         SCOPED_TRACE(pair[0]);
@@ -167,13 +168,25 @@ TEST_F(ScriptProgram, UnbracedBodiesCompileLikeBracedOnes)
     }
 }
 
-// A body on the same line as "else" keeps its first character in front of the inserted brace.
-TEST_F(ScriptProgram, ElseBodyOnTheSameLineLosesItsHead)
+// The brace goes right after the word "else", whatever line end or blank follows it.
+TEST_F(ScriptProgram, UnbracedElseBodyRunsWhole)
 {
-    Run("var x = 0; if (0) x = 2; else x = 3;");
-    EXPECT_EQ(TestGlobal(module, "x")->value, 0u);
-    Run("var x = 0; if (0) x = 2; else\r\nx = 3;");
-    EXPECT_EQ(TestGlobal(module, "x")->value, 3u);
+    const struct {
+        const char* source;
+        uint32_t value;
+    } cases[] = {
+        {"var x = 0; if (0) x = 2; else x = 3;", 3},
+        {"var x = 0; if (0) x = 2; else\nx = 7;", 7},
+        {"var x = 0; if (0) x = 2; else\r\nx = 7;", 7},
+        {"var x = 0; if (0) x = 2; else\tx = 3;", 3},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.source);
+        Run(test.source);
+        const ScriptValue* x = TestGlobal(module, "x");
+        ASSERT_NE(x, nullptr);
+        EXPECT_EQ(x->value, test.value);
+    }
 }
 
 TEST_F(ScriptProgram, ForLoopWithVarRunsItsInitTwiceAndCleansUp)

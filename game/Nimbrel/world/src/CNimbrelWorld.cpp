@@ -117,6 +117,10 @@ Status CNimbrelWorld::LoadLanguage(int32_t language)
     }
     if (Failed(strings->Load(MainFontKind(), kStringsFolder, static_cast<uint32_t>(language), 0)))
         return kStatusFailed;
+    // A charset font keeps the pages of the language's charset only.
+    if (CVornelFont* font = GetMainFont();
+        font && font->GetFontType() == kFontCharset && Failed(LoadFontPagesForLanguage(font, strings->GetLanguage())))
+        return kStatusFailed;
     // The window title is a game string of the new language.
     if (strings->GetLanguage() != kLanguageCurrent)
         GetDisplayChangeCallback()(kDisplayChangedCode, GetMainWindow());
@@ -474,11 +478,11 @@ Status CNimbrelWorld::OnMouseWheel(float delta)
     return kStatusOk;
 }
 
-const char16_t* ResolveItemDebugText(const char16_t* const* table, uint32_t count, uint32_t base, int32_t index)
+const char16_t* ResolveItemDebugText(const CStringsRaw* table, uint32_t base, int32_t index)
 {
     // The popup-group lookup answers -1 for an item of no group: that is no string either.
-    if (!table || index < 0 || base >= count || static_cast<uint32_t>(index) >= count - base ||
-        !table[base + static_cast<uint32_t>(index)])
+    const uint32_t count = table ? table->GetCount() : 0;
+    if (index < 0 || base >= count || static_cast<uint32_t>(index) >= count - base)
         return u"MISSING STRING !!!";
-    return table[base + static_cast<uint32_t>(index)];
+    return table->GetString(base + static_cast<uint32_t>(index));
 }

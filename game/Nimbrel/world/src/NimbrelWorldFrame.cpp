@@ -7,6 +7,9 @@
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CManagedObject.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CVornelFont.h"
+#include "VornelUtils/UtilsString.h"
 #include "VornelUtils/UtilsTimer.h"
 
 namespace {
@@ -101,8 +104,13 @@ Status CNimbrelWorld::UpdateState()
         if (!IsFadeValueZero())
             break;
         game->busy = 1;
+        const int32_t previous = GetCurrentLanguage();
         if (Failed(LoadLanguage(m_pendingLanguage))) {
-            LoadLanguage(kLanguageNone);
+            // The language in use stays, with its strings and its font pages, and the one that
+            // failed is offered no more.
+            if (CStringsManager* strings = GetStringsManager())
+                strings->SetAvailable(static_cast<uint32_t>(m_pendingLanguage), false);
+            LoadLanguage(previous);
             m_pendingLanguage = GetCurrentLanguage();
         }
         // Both now hold the language in use.
@@ -286,7 +294,14 @@ void CNimbrelWorld::DrawDebugText(const char16_t* text)
     GameData* game = GetGameData();
     if (!game || !HasOverlayText())
         return;
-    DrawOverlayText(text, 0.0f, game->overlayY, kOverlayLineFlags);
+    // The line is made here, in Unicode; a charset font draws its own codes. (The tables' texts
+    // are in those codes already.)
+    char16_t line[kWorldTextSize];
+    UtilsString_Copy(line, kWorldTextSize, text);
+    if (MainFontKind() == kFontCharset)
+        if (const CStringsManager* strings = GetStringsManager())
+            strings->RemapChars(line);
+    DrawOverlayText(line, 0.0f, game->overlayY, kOverlayLineFlags);
     game->overlayY += game->text.information.height * game->screen.textScale;
 }
 

@@ -39,6 +39,7 @@
 #include "Vornel3D_ToolBox/CManagedObject.h"
 #include "Vornel3D_ToolBox/CMusicManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
+#include "Vornel3D_ToolBox/CStringsRaw.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsString.h"
 
@@ -160,8 +161,9 @@ bool CNimbrelWorld::IsToolboxOpen()
 
 void CNimbrelWorld::CloseToolbox()
 {
+    // The developer's skip: gone at once, without its fade.
     if (CToolboxManager* toolbox = GetToolboxManager())
-        toolbox->Close(1);
+        toolbox->Close(0);
 }
 
 CToolboxManager* CNimbrelWorld::GetToolboxManager() const
@@ -398,15 +400,9 @@ void CNimbrelWorld::DrawOverlayText(const char16_t* text, float x, float y, uint
     const GameData* game = GetGameData();
     if (!font || !game || !text)
         return;
-    char16_t line[kWorldTextSize];
-    UtilsString_Copy(line, kWorldTextSize, text);
-    // A charset font draws its own codes.
-    if (font->GetFontType() == kFontCharset)
-        if (const CStringsManager* strings = GetStringsManager())
-            strings->RemapChars(line);
     const float scale = game->screen.textScale;
     const GameTextStyle& style = game->text.information;
-    font->DrawText(line, x, y, 0.0f, flags, style.color, style.width * scale, style.height * scale, nullptr, nullptr,
+    font->DrawText(text, x, y, 0.0f, flags, style.color, style.width * scale, style.height * scale, nullptr, nullptr,
                    0);
 }
 
@@ -423,9 +419,26 @@ bool CNimbrelWorld::GetDebugLine(char16_t* out, uint32_t capacity)
     return true;
 }
 
-bool CNimbrelWorld::GetItemDebugText(char16_t*, uint32_t)
+bool CNimbrelWorld::GetItemDebugText(char16_t* out, uint32_t capacity)
 {
-    return false;
+    CObjectsManager* objects = GetObjectsManager();
+    const CStringsManager* strings = GetStringsManager();
+    HitRecord hit;
+    if (!out || !capacity || !objects || !strings ||
+        Failed(objects->HitTestObjects(m_pWorldData->mouseX, m_pWorldData->mouseY, &hit)) || hit.object < 0 ||
+        hit.element < 0)
+        return false;
+    CObjectsBase* object = objects->GetObject(static_cast<uint32_t>(hit.object));
+    if (!object || static_cast<uint32_t>(hit.element) >= object->GetElementCount())
+        return false;
+    const ElementRecord* element = object->GetItemRecord(static_cast<uint32_t>(hit.element));
+    if (!element || element->textStringId == -1)
+        return false;
+    // The popup texts follow the extra-text slots in the table.
+    const CExtraTextManager* extra = GetExtraTextManager();
+    const uint32_t base = extra && extra->GetSlotCount() != kExtraTextSlotsUnknown ? extra->GetPopupTextBase() : 0;
+    UtilsString_Copy(out, capacity, ResolveItemDebugText(strings->GetTable(), base, element->textStringId));
+    return true;
 }
 
 bool CNimbrelWorld::OpenDocument(const char16_t* document)

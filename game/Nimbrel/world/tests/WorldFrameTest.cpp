@@ -1,6 +1,7 @@
 // The frame of the game world: update and draw orders, game states and keys.
 #include <gtest/gtest.h>
 
+#include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "RecordingWorld.h"
 #include "Vornel3D_ToolBox/CGammaRamp.h"
@@ -237,9 +238,34 @@ TEST(WorldKeys, CharactersAndCommands)
     EXPECT_EQ(world.GetWorldData()->lastChar, u'\r');
 }
 
+// The developer's Return over an open tool box closes it at once, without the fade of the
+// player's close, and skips nothing of the level.
+TEST(WorldKeys, TheDeveloperSkipClosesTheToolBoxAtOnce)
+{
+    RecordingWorld world;
+    world.GetGameData()->developerMode = 1;
+    auto* toolbox = new CToolboxManager(world.GetWorldData());
+    world.SetManager(kManagerToolbox, toolbox);
+    world.SetGameState(kGameStatePlaying, 0, 0);
+    ASSERT_EQ(toolbox->ShowToolbox(3, "notebook"), kStatusOk);
+    ASSERT_TRUE(toolbox->IsShowing());
+    world.trace.clear();
+    const PlatformMessage enter{nullptr, WM_KEYDOWN, VK_RETURN, 0, {}};
+    EXPECT_EQ(world.OnMessage(&enter), kStatusOk);
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxIdle));
+    EXPECT_EQ(toolbox->GetCaller(), -1);
+    EXPECT_FLOAT_EQ(toolbox->GetAlpha(), 0.0f);
+    EXPECT_TRUE(world.trace.empty());
+    // With the tool box gone, the next skip is the level's.
+    EXPECT_EQ(world.OnMessage(&enter), kStatusOk);
+    EXPECT_EQ(world.trace, Trace{"SkipCurrentLevel 0"});
+}
+
 TEST(WorldOverlay, ItemTextOfAMissingEntry)
 {
-    const char16_t* table[] = {u"zero", u"one", u"two", nullptr};
+    CStringsRaw table(nullptr);
+    for (const char16_t* text : {u"zero", u"one", u"two"})
+        table.Insert(text, -1);
     const struct {
         uint32_t base;
         int32_t index;
@@ -249,9 +275,8 @@ TEST(WorldOverlay, ItemTextOfAMissingEntry)
         {0, 3, u"MISSING STRING !!!"}, {5, 0, u"MISSING STRING !!!"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::u16string(ResolveItemDebugText(table, 4, c.base, c.index)), c.text)
-            << c.base << " " << c.index;
-    EXPECT_EQ(std::u16string(ResolveItemDebugText(nullptr, 0, 0, 0)), u"MISSING STRING !!!");
+        EXPECT_EQ(std::u16string(ResolveItemDebugText(&table, c.base, c.index)), c.text) << c.base << " " << c.index;
+    EXPECT_EQ(std::u16string(ResolveItemDebugText(nullptr, 0, 0)), u"MISSING STRING !!!");
 }
 
 TEST(WorldStrings, WindowTitleIsTheSecondGameString)

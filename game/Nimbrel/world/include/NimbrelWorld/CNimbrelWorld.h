@@ -44,6 +44,7 @@ class CSurroundManager;
 class CAbuse;
 class CToolboxManager;
 class CDragDropManager;
+class CStringsRaw;
 
 // The window class name; also the single-instance key and the key of the window title.
 constexpr const char16_t* kNimbrelClassName = u"KESTRAN_NB_v3";
@@ -405,8 +406,10 @@ protected:
     // Strings and fonts.
     virtual uint32_t MainFontKind();
     virtual bool HasOverlayText();
+    // A text as the main font draws it (its own codes), in the information style.
     virtual void DrawOverlayText(const char16_t* text, float x, float y, uint32_t flags);
-    // The debug line ("chap %d/%d, level %d: %S") and the item text under the cursor.
+    // The debug line ("chap %d/%d, level %d: %S") and the popup text of the item under the
+    // pointer (false for none).
     virtual bool GetDebugLine(char16_t* out, uint32_t capacity);
     virtual bool GetItemDebugText(char16_t* out, uint32_t capacity);
     // Every scene object rebuilt after a display change, each once (0 without an objects
@@ -507,4 +510,4 @@ CNimbrelWorld* CreateNimbrelWorld();
 
 // The developer item text: the string index + base of the table, "MISSING STRING !!!" when the
 // lookup answered a negative index or the table holds no such entry.
-const char16_t* ResolveItemDebugText(const char16_t* const* table, uint32_t count, uint32_t base, int32_t index);
+const char16_t* ResolveItemDebugText(const CStringsRaw* table, uint32_t base, int32_t index);
