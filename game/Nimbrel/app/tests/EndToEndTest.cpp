@@ -35,6 +35,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelLevels/TubingBoard.h"
 #include "NimbrelWorld/ScreenFit.h"
+#include "Patience.h"
 #include "ProfileDump.h"
 #include "VornelAudio/CAudioEngineAL.h"
 #include "Vornel3D/C3DTextureRaw.h"
@@ -126,11 +127,11 @@ protected:
 
     // The held music's pipe opened for writing once the program has opened it (its load has
     // reached the music), `meanwhile` called while it waits; -1 when that never happens within
-    // a minute. The program's whole group must be killed before the pipe is closed: an end of
+    // a minute on a quiet machine. The program's whole group must be killed before the pipe is closed: an end of
     // file would fail the load.
     int WaitForMusicReader(pid_t pid, const std::string& music, const std::function<void()>& meanwhile)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60 * kPatience);
         int pipe = -1;
         while (pipe < 0 && waitpid(pid, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline) {
             pipe = open(music.c_str(), O_WRONLY | O_NONBLOCK);
@@ -188,10 +189,11 @@ protected:
         return pid;
     }
 
-    // The exit status, or -1 when the program did not end in time (it is then killed).
+    // The exit status, or -1 when the program did not end in time, `seconds` on a quiet
+    // machine (it is then killed).
     int Wait(pid_t pid, int seconds = 60)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds * kPatience);
         int status = 0;
         for (;;) {
             const pid_t got = waitpid(pid, &status, WNOHANG);
@@ -263,12 +265,12 @@ protected:
 
     // The title of the program's window once the program has given it one (a title other than
     // the bare application name the window is made with), or the last one seen when the
-    // program ends first or ten seconds have passed.
+    // program ends first or ten seconds (on a quiet machine) have passed.
     std::string WindowTitle(pid_t pid)
     {
         std::string title;
         siginfo_t info{};
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10 * kPatience);
         // Until the program ends (asked without collecting it, which Wait does).
         while (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0 &&
                std::chrono::steady_clock::now() < deadline) {
@@ -803,10 +805,10 @@ void WindowArea(const std::string& id, int* pLeft, int* pTop, int* pWidth, int* 
     field("Height:", pHeight);
 }
 
-// Waits (ten seconds at most) until the window's pixel passes the test.
+// Waits (ten seconds on a quiet machine) until the window's pixel passes the test.
 bool WaitForPixel(const std::string& id, int x, int y, bool (*test)(int64_t))
 {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100 * kPatience; ++i) {
         if (test(WindowPixel(id, x, y)))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -925,8 +927,10 @@ struct WindowPoint {
     int x = 0, y = 0;
 };
 
-// Waits (`seconds` at most) until the condition holds.
-bool WaitUntil(const std::function<bool()>& done, int seconds = 10)
+// Looks until the condition holds, `seconds` at most: a short look whether something followed
+// (a click taken, nothing come) before the test acts again, as a player acts again when
+// nothing happened.
+bool LookFor(const std::function<bool()>& done, int seconds)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
@@ -935,6 +939,13 @@ bool WaitUntil(const std::function<bool()>& done, int seconds = 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
+}
+
+// Waits until the condition holds; `seconds` is what the game takes on a quiet machine, and
+// only a hang outlasts the patience given beyond it.
+bool WaitUntil(const std::function<bool()>& done, int seconds = 10)
+{
+    return LookFor(done, seconds * kPatience);
 }
 
 // Whether two colours are the same but for `levels` of each channel.
@@ -1345,7 +1356,7 @@ const char* const kHallItems[] = {"key", "candle", "book", "apple", "quill", "co
 // Clicks the point until the condition holds (two seconds after each click, twenty in all).
 bool ClickUntil(const HallWindow& window, WindowPoint p, const std::function<bool()>& done)
 {
-    return WaitUntil([&] { return window.Click(p) && WaitUntil(done, 2); }, 20);
+    return WaitUntil([&] { return window.Click(p) && LookFor(done, 2); }, 20);
 }
 
 // The title's road, which every game takes once the title shows: play; then the name "Player"
@@ -1459,7 +1470,7 @@ protected:
     // element before its script waits for it.
     bool ClickUntil(WindowPoint p, const std::function<bool()>& done)
     {
-        return WaitUntil([&] { return hall.Click(p) && WaitUntil(done, 2); }, 20);
+        return WaitUntil([&] { return hall.Click(p) && LookFor(done, 2); }, 20);
     }
     // Clicks the item until it has faded from the hall.
     void Find(const char* item)
@@ -1551,7 +1562,7 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
     ASSERT_TRUE(WaitUntil(
         [&] {
             pressed = std::chrono::steady_clock::now();
-            return hall.Click(spot) && WaitUntil([&] { return Near(hall.Colour(lit), kStudy); }, 2);
+            return hall.Click(spot) && LookFor([&] { return Near(hall.Colour(lit), kStudy); }, 2);
         },
         30))
         << std::hex << hall.Colour(lit);
@@ -1566,7 +1577,7 @@ TEST_F(HallProgram, ClicksFadeTheItemsOneByOneAndTheDoorShowsTheStudy)
         return c >= 0 && (c >> 16 & 0xFF) > 0xB0 && (c >> 8 & 0xFF) > 0x98 && (c & 0xFF) < (c >> 16 & 0xFF) - 0x30;
     };
     ASSERT_TRUE(ClickUntil(map, paper)) << std::hex << hall.Colour(window);
-    ASSERT_TRUE(WaitUntil([&] { return hall.Click(map) && WaitUntil([&] { return !paper(); }, 8); }, 30));
+    ASSERT_TRUE(WaitUntil([&] { return hall.Click(map) && LookFor([&] { return !paper(); }, 8); }, 30));
     ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(window), 0); }, 30)) << std::hex << hall.Colour(window);
 
     ASSERT_TRUE(ClickUntil(hall.Window(200.0f, 420.0f), [&] { return Near(hall.Colour(window), kStudy); }))
@@ -2722,7 +2733,7 @@ public:
             SCOPED_TRACE(kClicks[c]);
             const std::string before = Discs();
             const WindowPoint at = level.Centre(kClicks[c]);
-            ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && WaitUntil([&] { return Discs() != before; }, 2); }, 20))
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && LookFor([&] { return Discs() != before; }, 2); }, 20))
                 << before;
             ASSERT_TRUE(WaitUntil([&] { return Discs() == kAfter[c]; }, 10)) << Discs() << " not " << kAfter[c];
         }
@@ -3091,7 +3102,7 @@ public:
                 const std::string now = Cells();
                 return Over() || (now != cells && now[a] != '?');
             })) << Cells();
-            counted = counted || WaitUntil([&] { return Plate() != none; }, 5);
+            counted = counted || LookFor([&] { return Plate() != none; }, 5);
         }
         EXPECT_TRUE(counted);
         ASSERT_TRUE(WaitUntil([&] { return Over(); }, 20));
@@ -3205,7 +3216,7 @@ public:
     {
         SCOPED_TRACE(key + " to " + after);
         const std::string type = "xdotool windowfocus --sync " + level.id + " key " + key;
-        ASSERT_TRUE(WaitUntil([&] { return std::system(type.c_str()) == 0 && WaitUntil([&] { return Ball() == after; }, 2); },
+        ASSERT_TRUE(WaitUntil([&] { return std::system(type.c_str()) == 0 && LookFor([&] { return Ball() == after; }, 2); },
                               20))
             << Ball();
     }
@@ -3254,7 +3265,7 @@ TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
     EXPECT_TRUE(WaitUntil([&] { return labyrinth.Arrows() == "1001"; })) << labyrinth.Arrows();
     const WindowPoint reset = level.Centre("reset_button");
     ASSERT_TRUE(
-        WaitUntil([&] { return level.Click(reset) && WaitUntil([&] { return labyrinth.Ball() == "1,1"; }, 2); }, 20))
+        WaitUntil([&] { return level.Click(reset) && LookFor([&] { return labyrinth.Ball() == "1,1"; }, 2); }, 20))
         << labyrinth.Ball();
     labyrinth.Play(0, std::size(LabyrinthPlayer::kKeys));
     if (HasFatalFailure())
@@ -3843,7 +3854,7 @@ TEST_F(HallProgram, TheTutorialGuidesANewPlayerUntilItIsSkipped)
     Continue();
     if (HasFatalFailure())
         return;
-    EXPECT_FALSE(WaitUntil([this] { return TutorialShows(); }, 3)) << "no step for a player who skipped it";
+    EXPECT_FALSE(LookFor([this] { return TutorialShows(); }, 3)) << "no step for a player who skipped it";
     Quit();
 }
 
@@ -3997,7 +4008,7 @@ public:
                     if (presses == 8)
                         return false;
                     level.Click(at);
-                    WaitUntil([&] { return Turn(Look(&picture)[size_t(k)], picture) != now; }, 3);
+                    LookFor([&] { return Turn(Look(&picture)[size_t(k)], picture) != now; }, 3);
                 }
                 return false;
             };
@@ -4013,7 +4024,7 @@ public:
             for (int drags = 0; drags < 3 && !atHome(); ++drags) {
                 ASSERT_TRUE(turnUpright(from)) << Turn(seen, picture);
                 ASSERT_TRUE(Drag(level.id, from, target));
-                if (WaitUntil(atHome, drags < 2 ? 5 : 15))
+                if (drags < 2 ? LookFor(atHome, 5) : WaitUntil(atHome, 15))
                     break;
                 from = Look()[size_t(k)].Centre();
             }
@@ -4364,7 +4375,7 @@ public:
             SCOPED_TRACE("game " + std::to_string(game + 1));
             ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
             // A click eaten before the table takes it is made again; a taken bet disables its button.
-            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && WaitUntil([&] { return !BetEnabled(); }, 2); },
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && LookFor([&] { return !BetEnabled(); }, 2); },
                                   20));
             // The deal: player, bank face up, player, bank face down; then stand takes clicks.
             ASSERT_TRUE(WaitUntil([&] { return StandEnabled(); }, 20));
@@ -4375,7 +4386,7 @@ public:
             EXPECT_TRUE(IsCard(Card("user_cards", 2, 2))) << shown;
             EXPECT_TRUE(IsCard(Card("bank_cards", 1, 2))) << shown;
             EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
-            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && WaitUntil([&] { return !StandEnabled(); }, 2); },
+            ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && LookFor([&] { return !StandEnabled(); }, 2); },
                                   20));
             // The bank's second card turned up.
             EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));

@@ -2,6 +2,7 @@
 // input through the world's message path, the state and the picture read back, the shutdown.
 #include "NimbrelHarness.h"
 #include "ProfileDump.h"
+#include "Patience.h"
 #include "SampleGameFolder.h"
 
 #include <gtest/gtest.h>
@@ -173,7 +174,7 @@ bool PlayTheRoad(NimbrelHarness& game, CObjectsInterfaceMenu* menu)
 // has left the title by its road.
 bool StepUntil(NimbrelHarness& game, int32_t state, std::vector<int32_t>* states)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30 * kPatience);
     for (;;) {
         if (game.State() == state) {
             CObjectsInterfaceMenu* title = state == kGameStatePlaying ? PlayedTitle(game) : nullptr;
@@ -1130,7 +1131,7 @@ TEST_F(GameFolder, TheHallsTitleCardFadesOutWhileItsItemsWaitToBeFound)
     const auto start = std::chrono::steady_clock::now();
     const uint32_t early = plate();
     EXPECT_GT(blue(early), 8) << std::hex << early;
-    const auto deadline = start + std::chrono::seconds(30);
+    const auto deadline = start + std::chrono::seconds(30 * kPatience);
     while (!(card->flags & kElementHidden) && std::chrono::steady_clock::now() < deadline)
         ASSERT_TRUE(game.Step());
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
@@ -1265,7 +1266,7 @@ public:
     template <typename Condition>
     bool StepUntil(Condition done)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30 * kPatience);
         while (!done() && std::chrono::steady_clock::now() < deadline)
             if (!game.Step())
                 return false;

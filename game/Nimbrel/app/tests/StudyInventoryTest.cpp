@@ -4,6 +4,7 @@
 // it leaves the bar and the drawer slides open; the money box takes two coins and refuses the
 // third.
 #include "NimbrelHarness.h"
+#include "Patience.h"
 #include "SampleGameFolder.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ class StudyInventory : public SampleGameFolder {
 protected:
     bool StepUntil(const std::function<bool()>& done)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30 * kPatience);
         while (!done() && std::chrono::steady_clock::now() < deadline)
             if (!game.Step())
                 return false;
