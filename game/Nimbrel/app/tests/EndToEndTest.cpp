@@ -3267,6 +3267,25 @@ TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
     Quit();
 }
 
+// The arrow buttons beside the maze move the ball as the arrow keys do.
+TEST_F(LabyrinthProgram, TheArrowButtonsMoveTheBall)
+{
+    LinkData();
+    Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
+    if (HasFatalFailure())
+        return;
+    const std::pair<const char*, std::string> presses[] = {{"arrow_down", "1,3"}, {"arrow_right", "2,3"}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.first);
+        const WindowPoint at = level.Centre(press.first);
+        const std::string& after = press.second;
+        ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && WaitUntil([&] { return labyrinth.Ball() == after; }, 2); },
+                              20))
+            << labyrinth.Ball();
+    }
+    Quit();
+}
+
 // A game closed in the middle of the maze, the crate on the switch, continues with the same
 // board, which `vornel profile dump` prints, and plays on to the goal.
 TEST_F(LabyrinthProgram, AGameClosedMidMazeContinuesThere)
