@@ -3278,6 +3278,25 @@ TEST_F(LabyrinthProgram, TheKeyListBringsTheBallOntoTheGoal)
     Quit();
 }
 
+// The arrow buttons beside the maze move the ball as the arrow keys do.
+TEST_F(LabyrinthProgram, TheArrowButtonsMoveTheBall)
+{
+    LinkData();
+    Begin({"--level", "labyrinth", "--chapter", "2", "--frames", "1000000"}, "1,1");
+    if (HasFatalFailure())
+        return;
+    const std::pair<const char*, std::string> presses[] = {{"arrow_down", "1,3"}, {"arrow_right", "2,3"}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.first);
+        const WindowPoint at = level.Centre(press.first);
+        const std::string& after = press.second;
+        ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && WaitUntil([&] { return labyrinth.Ball() == after; }, 2); },
+                              20))
+            << labyrinth.Ball();
+    }
+    Quit();
+}
+
 // A game closed in the middle of the maze, the crate on the switch, continues with the same
 // board, which `vornel profile dump` prints, and plays on to the goal.
 TEST_F(LabyrinthProgram, AGameClosedMidMazeContinuesThere)
@@ -4516,6 +4535,20 @@ public:
         ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(plate)); }, 10));
     }
 
+    // A drag pressed at `from` that moves the piece on the cell (column, row) by whole cells,
+    // waited for on the screen.
+    void DragFrom(WindowPoint from, uint32_t column, uint32_t row, int32_t columns, int32_t rows)
+    {
+        ASSERT_TRUE(board.Shift(row * board.Columns() + column, columns, rows));
+        const std::string after = Expected();
+        const WindowPoint a = CellPoint(column, row), b = CellPoint(uint32_t(int32_t(column) + columns),
+                                                                    uint32_t(int32_t(row) + rows));
+        const WindowPoint to = {from.x + (b.x - a.x), from.y + (b.y - a.y)};
+        ASSERT_TRUE(WaitUntil([&] { return Drag(level.id, from, to) && WaitUntil([&] { return Cells() == after; }, 2); },
+                              20))
+            << Cells() << " not " << after;
+    }
+
 private:
     LevelWindow& level;
     NoSlidingHost host;
@@ -4549,6 +4582,24 @@ TEST_F(SlidingProgram, TheDragsLetTheGoalPieceOutAndTheChapterIsDone)
     const size_t board = dump.find("  level sliding 6x6\n");
     EXPECT_NE(board, std::string::npos) << dump;
     EXPECT_NE(dump.find("\n        . . . . @*1 @*1\n", board), std::string::npos) << dump;
+}
+
+// Pieces are pressed anywhere on them, the seams between their own cells included: the piece two
+// down on the left by the line between its cells, the square of four by its centre.
+TEST_F(SlidingProgram, APieceMovesWhenPressedOnTheSeamBetweenItsCells)
+{
+    LinkData();
+    BeginUntil({"--level", "sliding", "--chapter", "2", "--frames", "1000000"}, kSlidingObject,
+               [&] { return sliding.Cells(); }, [&](const std::string& cells) { return cells == sliding.Expected(); });
+    if (HasFatalFailure())
+        return;
+    const WindowPoint top = sliding.CellPoint(0, 2), below = sliding.CellPoint(0, 3);
+    sliding.DragFrom({top.x, (top.y + below.y) / 2}, 0, 2, 0, 1);
+    if (HasFatalFailure())
+        return;
+    const WindowPoint corner = sliding.CellPoint(4, 4), across = sliding.CellPoint(5, 5);
+    sliding.DragFrom({(corner.x + across.x) / 2, (corner.y + across.y) / 2}, 4, 4, -1, 0);
+    Quit();
 }
 
 namespace {

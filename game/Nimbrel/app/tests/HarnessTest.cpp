@@ -70,6 +70,7 @@
 #include "VornelPlatform/PlatformDialog.h"
 #include "VornelPlatform/PlatformGL.h"
 #include "VornelPlatform/PlatformMessage.h"
+#include "VornelPlatform/PlatformWindow.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsEasing.h"
 #include "VornelUtils/UtilsString.h"
@@ -2399,6 +2400,86 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
 
 // A game ended on a failure (a display the options could not switch) ends the program as failed,
 // its text in the error box, where the player's own end gives 0.
+namespace {
+
+// Where every object's elements stand and where the options page puts its entries: the layout
+// the objects made for the window.
+std::vector<float> Layout(NimbrelHarness& game, CObjectsInterfaceMenu* menu)
+{
+    std::vector<float> layout;
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    for (uint32_t o = 0; o < objects->GetObjectCount(); ++o) {
+        CObjectsBase* object = objects->GetObject(o);
+        for (uint32_t e = 0; object && object->IsLoaded() && e < object->GetElementCount(); ++e) {
+            float at[3];
+            object->GetElementPosition(at, object->GetItemRecord(e));
+            layout.insert(layout.end(), at, at + 2);
+        }
+    }
+    uint32_t count = 0;
+    const MenuEntry* entries = menu->GetEntries(kMenuListOptions, &count);
+    for (uint32_t i = 0; i < count; ++i)
+        layout.insert(layout.end(), {entries[i].x, entries[i].y, entries[i].scale});
+    return layout;
+}
+
+}  // namespace
+
+TEST_F(GameFolder, ASwitchOfTheDisplayLaysTheGameOutForTheWindowItGives)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    CObjectsInterfaceMenu* menu = nullptr;
+    for (int i = 0; i < 600 && !menu; ++i) {
+        ASSERT_TRUE(game.Step());
+        menu = PlayedTitle(game);
+    }
+    ASSERT_NE(menu, nullptr);
+    menu->SetPage(kMenuOptions);
+    ASSERT_TRUE(game.Step(2));
+    WorldData* w = game.World()->GetWorldData();
+    const GameScreenScale& screen = game.Game()->screen;
+    int32_t desktopWidth = 0, desktopHeight = 0;
+    ASSERT_TRUE(Platform_GetDesktopSize(&desktopWidth, &desktopHeight));
+    const int32_t windowWidth = w->realWidth, windowHeight = w->realHeight;
+    ASSERT_LT(windowWidth, desktopWidth) << "the harness plays in a window fitted into the desktop";
+
+    // Full screen, back to the window, full screen again: each time the layout is the one the
+    // objects make afresh for the window the switch gave, from the first frame on.
+    for (const uint8_t fullScreen : {1, 0, 1}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "window");
+        ASSERT_EQ(game.World()->ChangeDisplayMode(kNimbrelClassName, game.World()->GetAppName(), fullScreen, 0,
+                                                  nullptr),
+                  kStatusOk);
+        const int32_t width = fullScreen ? desktopWidth : windowWidth;
+        const int32_t height = fullScreen ? desktopHeight : windowHeight;
+        for (int i = 0; i < 300 && (w->realWidth != width || w->realHeight != height); ++i)
+            ASSERT_TRUE(game.Step());
+        ASSERT_EQ(w->realWidth, width);
+        ASSERT_EQ(w->realHeight, height);
+        ASSERT_TRUE(game.Step());
+        const std::vector<float> shown = Layout(game, menu);
+        // The interface view follows the window's fit.
+        EXPECT_FLOAT_EQ(w->game.view.interfaceScaleX, screen.viewScaleX);
+        CObjectsManager* objects = game.World()->GetObjectsManager();
+        for (uint32_t o = 0; o < objects->GetObjectCount(); ++o) {
+            CObjectsBase* object = objects->GetObject(o);
+            if (object && object->IsLoaded()) {
+                ASSERT_EQ(object->UpdateComponents(), kStatusOk) << object->GetName();
+            }
+        }
+        const std::vector<float> afresh = Layout(game, menu);
+        ASSERT_EQ(shown.size(), afresh.size());
+        size_t differ = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            differ += std::fabs(shown[i] - afresh[i]) > 0.01f ? 1 : 0;
+        EXPECT_EQ(differ, 0u) << "of " << shown.size() << " layout values";
+        EXPECT_EQ(menu->GetPage(), kMenuOptions);
+    }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 TEST_F(GameFolder, AGameEndedOnAFailureEndsTheProgramAsFailed)
 {
     NimbrelHarness game;

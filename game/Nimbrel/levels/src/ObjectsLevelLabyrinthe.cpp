@@ -58,6 +58,18 @@ Status CObjectsLevelLabyrinthe::CallElementFunction(const char* function, const 
 
 // ---- input -------------------------------------------------------------------------------------
 
+Status CObjectsLevelLabyrinthe::LoadEventsFromParam(const char* name, char* value)
+{
+    const Status status = CObjectsLevelBoard<LabyrinthBoard>::LoadEventsFromParam(name, value);
+    const int32_t* reference = m_board.ItemWord(name);
+    if (status != kStatusDoneStoreResult || !reference || m_board.ArrowDirection(*reference) < 0)
+        return status;
+    // A click reaches the level only through an element the pointer can find.
+    if (ElementRecord* arrow = GetItemRecord(uint32_t(*reference)))
+        arrow->flags |= kElementClickable;
+    return status;
+}
+
 void CObjectsLevelLabyrinthe::Press(int32_t direction)
 {
     if (direction < 0)

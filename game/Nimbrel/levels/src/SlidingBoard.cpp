@@ -371,6 +371,33 @@ int32_t SlidingBoard::CellAt(float x, float y) const
     return int32_t(row) * int32_t(m_columns) + int32_t(column);
 }
 
+int32_t SlidingBoard::PieceCellAt(float x, float y) const
+{
+    const int32_t open = CellAt(x, y);
+    if (open >= 0 || !(m_cellSize[0] > 0.0f) || !(m_cellSize[1] > 0.0f) || m_play.size() != CellCount())
+        return open;
+    const float fx = (x - m_origin[0]) / m_cellSize[0], fy = (y - m_origin[1]) / m_cellSize[1];
+    if (!Finite(fx) || !Finite(fy) || fx < 0.0f || fy < 0.0f || fx > float(m_columns) || fy > float(m_rows))
+        return -1;
+    // A point on a seam touches the cells on both sides of each line it lies on; it lies inside
+    // a piece when every one of them holds that same instance.
+    const int32_t column = int32_t(std::floor(fx)), row = int32_t(std::floor(fy));
+    const int32_t firstColumn = float(column) == fx ? column - 1 : column;
+    const int32_t firstRow = float(row) == fy ? row - 1 : row;
+    int32_t found = -1;
+    for (int32_t r = firstRow; r <= row; ++r)
+        for (int32_t c = firstColumn; c <= column; ++c) {
+            if (c < 0 || r < 0 || c >= int32_t(m_columns) || r >= int32_t(m_rows))
+                return -1;
+            const int32_t cell = r * int32_t(m_columns) + c;
+            const SlidingCell& at = m_play[uint32_t(cell)];
+            if (!at.Occupied() || (found >= 0 && at.instance != m_play[uint32_t(found)].instance))
+                return -1;
+            found = found < 0 ? cell : found;
+        }
+    return found;
+}
+
 SlidingRange SlidingBoard::FreeRange(uint32_t cell) const
 {
     SlidingRange range;
@@ -416,7 +443,7 @@ bool SlidingBoard::Press(float x, float y)
     StopMove();
     m_last[0] = x;
     m_last[1] = y;
-    const int32_t cell = CellAt(x, y);
+    const int32_t cell = PieceCellAt(x, y);
     if (cell < 0)
         return false;
     m_pressed[0] = cell % int32_t(m_columns);

@@ -572,6 +572,19 @@ TEST_F(LabyrinthLevel, KeysMoveTheTokenAndTheBlockedArrowsDim)
     EXPECT_EQ(level->finishes, 1u);
 }
 
+TEST_F(LabyrinthLevel, TheRegisteredArrowsAreButtonsThePointerFinds)
+{
+    for (const char* name : {"up", "down", "left", "right", "reset"})
+        EXPECT_FALSE(Item(name).flags & kElementClickable) << name;
+    Configure({"#####", "#o...", "#...x"});
+    // A click reaches the level's arrows only through elements the hit test takes.
+    for (const char* name : {"up", "down", "left", "right"})
+        EXPECT_TRUE(Item(name).flags & kElementClickable) << name;
+    // The reset item is the script's to make a button.
+    EXPECT_FALSE(Item("reset").flags & kElementClickable);
+    EXPECT_FALSE(Item("maze").flags & kElementClickable);
+}
+
 TEST_F(LabyrinthLevel, PauseSkipAndTheFlashlight)
 {
     Configure({"o..x"});

@@ -329,6 +329,41 @@ TEST(SlidingBoard, APieceThatCannotMoveIsNotArmed)
     EXPECT_FALSE(board.Press(20.0f, 10.0f));  // on a border line
 }
 
+TEST(SlidingBoard, APressOnASeamInsideAPieceTakesThePiece)
+{
+    TestHost host;
+    SlidingBoard board(&host);
+    // The goal piece two across in the corner, a square of four beside it.
+    ASSERT_EQ(Configure(board, {"4x2", {"1,1,2,2", "0,0,2,2"}, {}, "5x4",
+                                {"*1,*1,0,2,2", "0,0,0,2,2", "0,0,0,@0,@0", "0,0,0,0,0"}}),
+              kStatusOk);
+    const struct {
+        float x, y;
+        bool taken;
+        int32_t armedX, armedY;
+    } cases[] = {
+        {20.0f, 10.0f, true, 0, -1},    // the middle of the goal piece
+        {80.0f, 20.0f, true, 3, 3},     // the centre of the square
+        {80.0f, 30.0f, true, 8, 8},     // the square's own seam down its lower half
+        {40.0f, 10.0f, false, -1, -1},  // the goal piece beside an empty cell
+        {70.0f, 40.0f, false, -1, -1},  // the square's edge over empty cells
+        {40.0f, 20.0f, false, -1, -1},  // a corner of the goal piece
+        {0.0f, 10.0f, false, -1, -1},   // the board's own edge
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(board.Press(c.x, c.y), c.taken) << c.x << "," << c.y;
+        EXPECT_EQ(board.ArmedX(), c.armedX) << c.x << "," << c.y;
+        EXPECT_EQ(board.ArmedY(), c.armedY) << c.x << "," << c.y;
+        board.Release();
+    }
+    // Pressed at its centre, the square is dragged down two cells.
+    board.Press(80.0f, 20.0f);
+    for (int s = 1; s <= 4; ++s)
+        board.Drag(80.0f, 20.0f + 10.0f * float(s));
+    board.Release();
+    EXPECT_EQ(Text(board), "sliding 5x4\n*1 *1 . . .\n. . . . .\n. . . @2 @2\n. . . 2 2");
+}
+
 TEST(SlidingBoard, TheGoalHoldsOnlyWithEveryGoalCellCoveredAtOnce)
 {
     TestHost host;

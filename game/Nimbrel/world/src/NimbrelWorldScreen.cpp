@@ -117,6 +117,10 @@ Status CNimbrelWorld::Relayout()
         return kStatusOk;  // minimised: the layout of the last visible size stays
     ComputeScreenScale(w->realWidth, w->realHeight, w->game.screenDiagonal);
     ComputeView();
+    // The view record still holds the scales of the last frame's window: the managers and the
+    // objects below lay themselves out from it, so it follows the new window first.
+    if (CObjectsManager* objects = GetObjectsManager())
+        objects->ApplyView();
     if (C3DEngine* engine = Get3DEngine())
         if (C3DView* view = engine->GetView())
             view->ComputeProjection();

@@ -102,6 +102,18 @@ void CObjectsManager::UpdateView(uint32_t reset)
         m_panX = ClampPan(m_panX, in.viewWidth, m_zoom, in.panFactorX);
         m_panY = ClampPan(m_panY, in.viewHeight, m_zoom, in.panFactorY);
     }
+    WriteView(in);
+    m_zoomDelta = 0.0f;
+    m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;
+}
+
+void CObjectsManager::ApplyView()
+{
+    WriteView(ViewInputs());
+}
+
+void CObjectsManager::WriteView(const ObjectsViewInputs& in)
+{
     if (m_pWorldData) {
         GameViewRecord& view = m_pWorldData->game.view;
         view.sceneScaleX = m_zoom * in.factorX;
@@ -126,6 +138,4 @@ void CObjectsManager::UpdateView(uint32_t reset)
             SetScale(view.matrixAlternate, in.factorX, in.factorY, in.offsetX, in.offsetY);
         }
     }
-    m_zoomDelta = 0.0f;
-    m_panDeltaX = m_panDeltaY = m_panDeltaZ = 0.0f;
 }

@@ -12,6 +12,9 @@ class CObjectsLevelLabyrinthe : public CObjectsLevelBoard<LabyrinthBoard>, priva
 public:
     CObjectsLevelLabyrinthe(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord);
 
+    // The board's words; an arrow item it registers becomes the level's own button: clickable,
+    // so that the pointer finds it and shows that it can be pressed.
+    Status LoadEventsFromParam(const char* name, char* value) override;
     // The base's state step, the arrow keys while nothing moves, the board's step, and the
     // flashlight's when it is on.
     Status UpdateState() override;

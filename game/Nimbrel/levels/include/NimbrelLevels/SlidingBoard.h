@@ -111,10 +111,13 @@ public:
 
     // The cell under a point (open rectangles: a border line is in no cell), -1 for none.
     int32_t CellAt(float x, float y) const;
+    // The cell a press takes: CellAt, or on a seam inside one piece (the middle of a piece two
+    // cells long, the centre of a square of four) one of that piece's cells; -1 for none.
+    int32_t PieceCellAt(float x, float y) const;
     // How far the instance on `cell` of the play board may move along its piece's axes.
     SlidingRange FreeRange(uint32_t cell) const;
-    // A press on a point: the cell pressed and, when an instance stands there, its range and
-    // the axes armed. True when the point is in a cell.
+    // A press on a point: the cell pressed (PieceCellAt) and, when an instance stands there,
+    // its range and the axes armed. True when a cell was taken.
     bool Press(float x, float y);
     // The pointer moved to the point: the offset along the armed axis, within the range.
     void Drag(float x, float y);

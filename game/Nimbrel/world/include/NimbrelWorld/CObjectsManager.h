@@ -70,6 +70,9 @@ public:
 
     // Once a frame from the world's update: the view matrices from the zoom and pan.
     void UpdateView(uint32_t reset);
+    // The view matrices and scales again from the present zoom and pan, without a step: the
+    // relayout lays the objects out for a new window before the next frame's update.
+    void ApplyView();
     // Eases the zoom back to 1.0 (the hint shows).
     void RequestZoomReset() { m_zoomReset = 1; }
     // The zoom back to 1.0 at once (the end of every level activation).
@@ -212,6 +215,8 @@ protected:
     // The view's inputs: the reference size, the adjusted view scale, pan factors 1.0 and the
     // world data's screen, frame step and gesture centre.
     virtual ObjectsViewInputs ViewInputs() const;
+    // The view record written from the zoom, the pan and the inputs.
+    void WriteView(const ObjectsViewInputs& in);
     // Absent managers' answers: no popup, no tool box, no tutorial, silent null click.
     virtual bool IsPopupShowing() { return false; }
     virtual uint32_t GetPopupOwner() { return kNoObjectIndex; }
