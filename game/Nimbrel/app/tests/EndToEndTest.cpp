@@ -3290,7 +3290,7 @@ TEST_F(LabyrinthProgram, TheArrowButtonsMoveTheBall)
         SCOPED_TRACE(press.first);
         const WindowPoint at = level.Centre(press.first);
         const std::string& after = press.second;
-        ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && WaitUntil([&] { return labyrinth.Ball() == after; }, 2); },
+        ASSERT_TRUE(WaitUntil([&] { return level.Click(at) && LookFor([&] { return labyrinth.Ball() == after; }, 2); },
                               20))
             << labyrinth.Ball();
     }
@@ -4544,7 +4544,7 @@ public:
         const WindowPoint a = CellPoint(column, row), b = CellPoint(uint32_t(int32_t(column) + columns),
                                                                     uint32_t(int32_t(row) + rows));
         const WindowPoint to = {from.x + (b.x - a.x), from.y + (b.y - a.y)};
-        ASSERT_TRUE(WaitUntil([&] { return Drag(level.id, from, to) && WaitUntil([&] { return Cells() == after; }, 2); },
+        ASSERT_TRUE(WaitUntil([&] { return Drag(level.id, from, to) && LookFor([&] { return Cells() == after; }, 2); },
                               20))
             << Cells() << " not " << after;
     }
