@@ -4159,6 +4159,16 @@ TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
     ASSERT_TRUE(Shows(stairs, kStairs)) << std::hex << level.Colour(stairs);
     ASSERT_TRUE(level.Click(stairs));
     EXPECT_TRUE(WaitUntil([&] { return !Shows(corner, kWall) && !Shows(stairs, kStairs); }, 20)) << Stderr();
+    // The card's night-blue ground, and the chapter's name in light letters on its plate.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x121A2A, 20); }, 20)) << std::hex << level.Colour(corner);
+    const WindowPoint plateFrom = level.Window(262.0f, 300.0f), plateTo = level.Window(762.0f, 460.0f);
+    const RootPicture card = ReadWindowPicture(level.id);
+    int letters = 0;
+    for (int y = plateFrom.y; y < std::min(plateTo.y, card.height); ++y)
+        for (int x = plateFrom.x; x < std::min(plateTo.x, card.width); ++x)
+            letters += (card.At(x, y) >> 16 & 0xFF) > 0xC0 ? 1 : 0;
+    EXPECT_GT(letters, 400);
+    EXPECT_LT(letters, (plateTo.x - plateFrom.x) * (plateTo.y - plateFrom.y) / 3);
     Quit();
 }
 
