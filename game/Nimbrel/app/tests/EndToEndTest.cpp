@@ -4364,13 +4364,25 @@ public:
         return SheetCell(level.Colour(level.Window(x - kCardWidth * 0.5f + 9.0f, y + kCardHeight * 0.5f - 12.0f)));
     }
     static bool IsCard(int32_t cell) { return cell >= 0 && cell < 53 && cell != 44; }
+    // The line that says how the last hand ended, between the hands: its dark plate.
+    bool ResultShows()
+    {
+        const SceneRect& r = level.rects.at("result_won");
+        return !Near(level.Colour(level.Window(r.x + 8.0f, r.y + r.height * 0.5f)), kFelt, 12);
+    }
     // Three games of a bet and a stand by the buttons, each deal and settlement seen on the
-    // table; the third settlement ends the level: its banner.
+    // table, each settlement's line shown until the next bet; the third settlement ends the
+    // level: its banner.
     void PlayThreeGames()
     {
+        // The player's hundred coins make a low pile: the felt shows a little above it.
+        const SceneRect& coins = level.rects.at("coins");
+        EXPECT_TRUE(Near(level.Colour(level.Window(coins.x + 5.0f, coins.y - 150.0f)), kFelt, 6));
         for (int game = 0; game < 3; ++game) {
             SCOPED_TRACE("game " + std::to_string(game + 1));
             ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
+            // The last hand's line goes with the bet.
+            EXPECT_EQ(ResultShows(), game > 0);
             // A click eaten before the table takes it is made again; a taken bet disables its button.
             ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && WaitUntil([&] { return !BetEnabled(); }, 2); },
                                   20));
@@ -4385,8 +4397,9 @@ public:
             EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
             ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && WaitUntil([&] { return !StandEnabled(); }, 2); },
                                   20));
-            // The bank's second card turned up.
+            // The bank's second card turned up, and the hand's end said.
             EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
+            EXPECT_TRUE(WaitUntil([&] { return ResultShows(); }, 10));
             if (game < 2)
                 ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
         }
