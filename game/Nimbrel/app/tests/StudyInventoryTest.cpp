@@ -218,7 +218,7 @@ TEST_F(StudyInventory, TheDrawersNoteLiesAboveItsPicture)
         const Point middle = Centre(study, "background");
         const double scale = middle.y / 384.0;
         // Settled: the picture in the box's middle is drawn whole.
-        const Point drawer{int32_t(std::lround(512 * scale)), int32_t(std::lround(384 * scale))};
+        const Point drawer{int32_t(std::lround(512 * scale)), int32_t(std::lround(334 * scale))};
         ASSERT_TRUE(StepUntil([&] { return Pixel(drawer) == 0x7A5230u; })) << std::hex << Pixel(drawer);
         ASSERT_TRUE(game.Step(10));
         // The message's light letters, above the picture and over it.
@@ -231,8 +231,8 @@ TEST_F(StudyInventory, TheDrawersNoteLiesAboveItsPicture)
                 }
             return count;
         };
-        above = letters(224, 334);
-        over = letters(336, 432);
+        above = letters(214, 284);
+        over = letters(288, 382);
     };
     ReachTheFilledBar();
     if (HasFatalFailure())
