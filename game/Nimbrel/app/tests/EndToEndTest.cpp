@@ -3725,8 +3725,8 @@ bool Drag(const std::string& id, WindowPoint from, WindowPoint to)
 // The study's bar, played with drags of the pointer: once the drawer's note is read the key and
 // three coins ("3 x") come into the bar. The key let go beside the drawer glides home and the
 // narrator says it does not fit; let go on the drawer it leaves the bar and the drawer slides
-// open. The money box takes two coins (the count goes down once both are in) and refuses the
-// third, which the narrator says. The open drawer shows the door to the clock room.
+// open. The money box takes two coins (the count goes down with each) and refuses the third,
+// which the narrator says. The open drawer shows the door to the clock room.
 TEST_F(HallProgram, TheStudysBarTakesTheKeyToTheDrawerAndTwoCoinsToTheMoneyBox)
 {
     StartNewPlayer(true);
@@ -3801,22 +3801,20 @@ TEST_F(HallProgram, TheStudysBarTakesTheKeyToTheDrawerAndTwoCoinsToTheMoneyBox)
     EXPECT_FALSE(Near(belowBefore, kDrawer, 6));
     EXPECT_FALSE(narrated());
 
-    // The money box: the first coin goes in (no word from the narrator, the count stays), the
-    // second brings the count down, the third is refused.
+    // The money box: each of two coins goes in and takes one off the count (no word from the
+    // narrator); the third is refused, which the narrator says, and the count stays.
     const WindowPoint box = hall.Window(748.0f, 572.0f);
-    ASSERT_TRUE(Drag(id, coin, box));
-    ASSERT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_FALSE(narrated());
-    EXPECT_EQ(count(), three);
     ASSERT_TRUE(Drag(id, coin, box));
     std::vector<int> two;
     EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2) && (two = count()) != three && two.size() > 20; }));
     EXPECT_FALSE(narrated());
     ASSERT_TRUE(Drag(id, coin, box));
+    EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2) && count().empty(); }));
+    EXPECT_FALSE(narrated());
+    ASSERT_TRUE(Drag(id, coin, box));
     EXPECT_TRUE(WaitUntil(narrated));
     EXPECT_TRUE(WaitUntil([&] { return Near(hall.Colour(coin), kCoin, 2); }));
-    EXPECT_EQ(count(), two);
+    EXPECT_TRUE(count().empty());
 
     // The open drawer showed the door in the right wall: it leads to the clock room, whose
     // hook shows on its wall.
@@ -4191,6 +4189,16 @@ TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
     ASSERT_TRUE(Shows(stairs, kStairs)) << std::hex << level.Colour(stairs);
     ASSERT_TRUE(level.Click(stairs));
     EXPECT_TRUE(WaitUntil([&] { return !Shows(corner, kWall) && !Shows(stairs, kStairs); }, 20)) << Stderr();
+    // The card's night-blue ground, and the chapter's name in light letters on its plate.
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x121A2A, 20); }, 20)) << std::hex << level.Colour(corner);
+    const WindowPoint plateFrom = level.Window(262.0f, 300.0f), plateTo = level.Window(762.0f, 460.0f);
+    const RootPicture card = ReadWindowPicture(level.id);
+    int letters = 0;
+    for (int y = plateFrom.y; y < std::min(plateTo.y, card.height); ++y)
+        for (int x = plateFrom.x; x < std::min(plateTo.x, card.width); ++x)
+            letters += (card.At(x, y) >> 16 & 0xFF) > 0xC0 ? 1 : 0;
+    EXPECT_GT(letters, 400);
+    EXPECT_LT(letters, (plateTo.x - plateFrom.x) * (plateTo.y - plateFrom.y) / 3);
     Quit();
 }
 
@@ -4386,13 +4394,25 @@ public:
         return SheetCell(level.Colour(level.Window(x - kCardWidth * 0.5f + 9.0f, y + kCardHeight * 0.5f - 12.0f)));
     }
     static bool IsCard(int32_t cell) { return cell >= 0 && cell < 53 && cell != 44; }
+    // The line that says how the last hand ended, between the hands: its dark plate.
+    bool ResultShows()
+    {
+        const SceneRect& r = level.rects.at("result_won");
+        return !Near(level.Colour(level.Window(r.x + 8.0f, r.y + r.height * 0.5f)), kFelt, 12);
+    }
     // Three games of a bet and a stand by the buttons, each deal and settlement seen on the
-    // table; the third settlement ends the level: its banner.
+    // table, each settlement's line shown until the next bet; the third settlement ends the
+    // level: its banner.
     void PlayThreeGames()
     {
+        // The player's hundred coins make a low pile: the felt shows a little above it.
+        const SceneRect& coins = level.rects.at("coins");
+        EXPECT_TRUE(Near(level.Colour(level.Window(coins.x + 5.0f, coins.y - 150.0f)), kFelt, 6));
         for (int game = 0; game < 3; ++game) {
             SCOPED_TRACE("game " + std::to_string(game + 1));
             ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
+            // The last hand's line goes with the bet.
+            EXPECT_EQ(ResultShows(), game > 0);
             // A click eaten before the table takes it is made again; a taken bet disables its button.
             ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("bet")) && LookFor([&] { return !BetEnabled(); }, 2); },
                                   20));
@@ -4407,8 +4427,9 @@ public:
             EXPECT_EQ(Card("bank_cards", 2, 2), 44) << shown;
             ASSERT_TRUE(WaitUntil([&] { return level.Click(level.Centre("stand")) && LookFor([&] { return !StandEnabled(); }, 2); },
                                   20));
-            // The bank's second card turned up.
+            // The bank's second card turned up, and the hand's end said.
             EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
+            EXPECT_TRUE(WaitUntil([&] { return ResultShows(); }, 10));
             if (game < 2)
                 ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
         }

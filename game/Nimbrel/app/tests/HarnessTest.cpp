@@ -1739,6 +1739,41 @@ TEST_F(GameFolder, AFrenchPlayerSeesTheFrenchStudioPicture)
     EXPECT_EQ(game.Stop(), 0);
 }
 
+// The pictures that carry words come in the player's language: a French player's title draws
+// its buttons' French texts, an English player's the English ones; a picture without a French
+// variant keeps its name.
+TEST_F(GameFolder, TheTitleDrawsItsButtonTextsInThePlayersLanguage)
+{
+    for (const bool french : {false, true}) {
+        SCOPED_TRACE(french ? "French" : "English");
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            TestSystem_SetEnv(name, french ? "fr_FR.UTF-8" : "en_US.UTF-8");
+        NimbrelHarness game;
+        const int started = game.Start();
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            TestSystem_SetEnv(name, nullptr);
+        ASSERT_EQ(started, 0) << boxes;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!PlayedTitle(game) && std::chrono::steady_clock::now() < deadline && game.Step()) {
+        }
+        CObjectsInterfaceMenu* title = PlayedTitle(game);
+        ASSERT_NE(title, nullptr);
+        const auto picture = [&](const char* element) -> std::string {
+            const int32_t index = title->FindElementByName(element);
+            C3DTexture* texture = index >= 0 ? title->GetRenderModel()->GetTexture(uint32_t(index), 0) : nullptr;
+            return texture && texture->GetName() ? UtilsString_ToUtf8(texture->GetName()) : "";
+        };
+        const std::string variant = french ? ".fr" : "";
+        for (const char* text : {"text_play", "text_options", "text_exit"})
+            EXPECT_EQ(picture(text), std::string("textures/title/") + text + variant + ".png");
+        EXPECT_EQ(picture("button_01"), "textures/title/button.png");
+        EXPECT_EQ(game.Stop(), 0);
+        // A new player again: the options file would keep the first run's language.
+        std::filesystem::remove_all(root + "/user");
+        std::filesystem::create_directories(root + "/user");
+    }
+}
+
 namespace {
 
 // The clock of the timed-changes test: the test moves it, one frame step (1/30 s) a frame.
@@ -2367,6 +2402,8 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     EXPECT_NE(text.find(french ? u" Une aventure" : u" A seek-and-find adventure\n"), std::u16string::npos);
     EXPECT_NE(text.find(u" Vornel\n"), std::u16string::npos);
     EXPECT_NE(text.find(french ? u"Version Linux" : u"Linux version"), std::u16string::npos);
+    // The extra credits' last line ends before the identification block begins.
+    EXPECT_NE(text.find(u"OpenAL Soft\n"), std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
     ASSERT_NE(menu->GetCredits(), nullptr);
     const float start = menu->GetCreditsScroll();
     ASSERT_TRUE(game.Step(10));

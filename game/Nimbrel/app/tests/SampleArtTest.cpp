@@ -77,6 +77,26 @@ TEST_F(SampleArt, SoundsAreWavFilesBesideThePack)
     }
 }
 
+// Every puzzle of chapter 2 that does not explain itself says what solves it, in both
+// languages, and so do the words a finished puzzle and a settled hand show.
+TEST_F(SampleArt, ThePuzzlesSayWhatSolvesThemInBothLanguages)
+{
+    for (const char* picture :
+         {"textures/switch/goal", "textures/circles/goal", "textures/jigsaw/goal", "textures/puzzle/goal",
+          "textures/mixture/goal", "textures/circles/solved", "textures/blackjack/result_won",
+          "textures/blackjack/result_lost", "textures/blackjack/result_push"}) {
+        for (const char* variant : {".png", ".fr.png"}) {
+            const std::string name = std::string(picture) + variant;
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(Find(name.c_str()));
+            C3DTextureRaw image(&world);
+            ASSERT_EQ(image.LoadFromPacker(&pack), kStatusOk);
+            EXPECT_GT(image.GetWidth(), 0);
+            image.Release();
+        }
+    }
+}
+
 TEST_F(SampleArt, LooseSplashLiesBesideThePack)
 {
     C3DTextureRaw image(&world);

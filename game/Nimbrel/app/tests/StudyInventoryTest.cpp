@@ -1,8 +1,8 @@
 // The study's inventory bar played in this process through the harness, with the mouse as a
 // player drags: once the drawer's note is read the key and three coins come into the bar; the
 // key let go beside the drawer glides home and the narrator says it does not fit; on the drawer
-// it leaves the bar and the drawer slides open; the money box takes two coins and refuses the
-// third.
+// it leaves the bar and the drawer slides open; the money box takes two coins, one off the bar's
+// count with each, and refuses the third.
 #include "NimbrelHarness.h"
 #include "Patience.h"
 #include "SampleGameFolder.h"
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarInventory.h"
 #include "NimbrelManagers/CDragDropManager.h"
@@ -108,6 +109,11 @@ protected:
         game.PostClick(close.x, close.y);
         ASSERT_TRUE(StepUntil([&] { return Variable(study, "notebookRead") == 1u; }));
         ASSERT_TRUE(StepUntil([&] { return popups->IsObjectPopupOpen(); }));
+        if (atNote) {
+            atNote();
+            if (HasFatalFailure())
+                return;
+        }
         game.PostKey(VK_ESCAPE);
         ASSERT_TRUE(StepUntil([&] { return Variable(study, "drawerRead") == 1u; }));
         key = uint32_t(bar->FindElementByName("key"));
@@ -131,6 +137,8 @@ protected:
     }
 
     NimbrelHarness game;
+    // Run while the drawer's note shows, before it is closed.
+    std::function<void()> atNote;
     CObjectsManager* objects = nullptr;
     CObjectsBase* study = nullptr;
     CObjectsInterfaceToolbarInventory* bar = nullptr;
@@ -179,25 +187,99 @@ TEST_F(StudyInventory, TheKeyOpensTheDrawerAndTheMoneyBoxTakesTwoCoins)
     EXPECT_NE(Pixel({drawer.x, drawer.y + 60}), belowBefore);
     EXPECT_EQ(Pixel({drawer.x, drawer.y + 60}), drawerColour);
 
-    // The money box: two coins go in, the third is refused; the bar counts what is left.
+    // The money box: each coin let go on it goes in and leaves the bar, two in all; the third
+    // is refused and glides home. The bar counts what is left after each drop.
     const Point box = Centre(study, "moneybox");
     const Point coinHome = Centre(bar, "coin");
-    Drag(coinHome, box);
+    const struct {
+        uint32_t coins, misfits;
+        const char* count;
+    } drops[] = {{1, 1, "2 x "}, {2, 1, ""}, {2, 2, ""}};
+    for (const auto& d : drops) {
+        Drag(coinHome, box);
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(StepUntil([&] {
+            return Variable(study, "coins") == d.coins && Variable(study, "misfits") == d.misfits && AtHome(coin);
+        })) << d.coins << " " << d.misfits;
+        EXPECT_EQ(CountText(1), d.count) << d.coins << " " << d.misfits;
+    }
+    EXPECT_EQ(bar->FindPlace(coin), 1);
+    EXPECT_EQ(bar->GetPlace(1)->count, 1u);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The drawer's note speaks of the locked drawer, whose picture it shows: its lines lie across
+// the top of the frame's box, the drawer under them, and no letter over the picture.
+TEST_F(StudyInventory, TheDrawersNoteLiesAboveItsPicture)
+{
+    int above = -1, over = -1;
+    atNote = [&] {
+        const Point middle = Centre(study, "background");
+        const double scale = middle.y / 384.0;
+        // Settled: the picture in the box's middle is drawn whole.
+        const Point drawer{int32_t(std::lround(512 * scale)), int32_t(std::lround(334 * scale))};
+        ASSERT_TRUE(StepUntil([&] { return Pixel(drawer) == 0x7A5230u; })) << std::hex << Pixel(drawer);
+        ASSERT_TRUE(game.Step(10));
+        // The message's light letters, above the picture and over it.
+        const auto letters = [&](int top, int bottom) {
+            int count = 0;
+            for (int y = top; y < bottom; ++y)
+                for (int x = 320; x < 704; ++x) {
+                    const uint32_t c = Pixel({int32_t(std::lround(x * scale)), int32_t(std::lround(y * scale))});
+                    count += ((c >> 16) & 0xFF) > 0xD0 && ((c >> 8) & 0xFF) > 0xC0 ? 1 : 0;
+                }
+            return count;
+        };
+        above = letters(214, 284);
+        over = letters(288, 382);
+    };
+    ReachTheFilledBar();
     if (HasFatalFailure())
         return;
-    ASSERT_TRUE(StepUntil([&] { return Variable(study, "coins") == 1u && AtHome(coin); }));
-    EXPECT_EQ(CountText(1), "3 x ");
-    Drag(coinHome, box);
+    EXPECT_GT(above, 100);
+    EXPECT_EQ(over, 0);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The map on the desk shows whole over the study when clicked: its recipe's frame, from y = 144
+// to 624 of the 1024 x 768 picture, lies there on the screen, with its middle wall at 384.
+TEST_F(StudyInventory, TheMapShowsWhole)
+{
+    ReachTheFilledBar();
     if (HasFatalFailure())
         return;
-    ASSERT_TRUE(StepUntil([&] { return Variable(study, "coins") == 2u && AtHome(coin); }));
-    EXPECT_EQ(CountText(1), "2 x ");
-    Drag(coinHome, box);
-    if (HasFatalFailure())
-        return;
-    ASSERT_TRUE(StepUntil([&] { return Variable(study, "misfits") == 2u && AtHome(coin); }));
-    EXPECT_EQ(Variable(study, "coins"), 2u);
-    EXPECT_EQ(bar->GetPlace(1)->count, 2u);
+    const Point middle = Centre(study, "background");
+    const double scale = middle.y / 384.0;
+    const Point map = Centre(study, "map");
+    game.PostClick(map.x, map.y);
+    // The paper shows at the foot of the screen once the picture has come in.
+    const int32_t x = int32_t(std::lround(250 * scale));
+    const auto paper = [&](int32_t y) {
+        const uint32_t c = Pixel({x, y});
+        return std::abs(int((c >> 16) & 0xFF) - 0xD8) < 40 && std::abs(int((c >> 8) & 0xFF) - 0xC0) < 40;
+    };
+    ASSERT_TRUE(StepUntil([&] {
+        return Variable(study, "mapsSeen") == 0u && paper(int32_t(std::lround(700 * scale))) &&
+               paper(int32_t(std::lround(100 * scale)));
+    }));
+    ASSERT_TRUE(game.Step(20));
+    // The rows of ink down the column, as reference rows.
+    std::vector<int> ink;
+    for (int32_t y = int32_t(std::lround(110 * scale)); y < int32_t(std::lround(760 * scale)); ++y) {
+        const uint32_t c = Pixel({x, y});
+        if (((c >> 16) & 0xFF) < 0x90 && ((c >> 8) & 0xFF) < 0x70) {
+            const int row = int(std::lround(y / scale));
+            if (ink.empty() || row - ink.back() > 10)
+                ink.push_back(row);
+        }
+    }
+    ASSERT_EQ(ink.size(), 3u) << ::testing::PrintToString(ink);
+    const int expected[] = {144, 384, 624};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(ink[i], expected[i] - 3, 5) << i;
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

@@ -279,7 +279,12 @@ Status CSplashscreens::LoadNext()
         if (n <= kDefinitionEntries) {
             UtilsString_Format(path, kWorldTextSize, u"splashscreen_%d_%dx%d.jpg", int(n), int(screen.referenceWidth),
                                int(screen.referenceHeight));
-            if (Succeeded(LoadPicture(path, 1, kResourceSourceFile)))
+            // The picture for the definition is optional: one that is not there is no failure
+            // worth a line in the player's log on every start.
+            char16_t present[kWorldTextSize];
+            LocalisedName(path, kResourceSourceFile, present);
+            if (AutoLoadResourceExists(kResourceSourceFile, present, w) &&
+                Succeeded(LoadPicture(path, 1, kResourceSourceFile)))
                 break;
         }
         char16_t key[64];

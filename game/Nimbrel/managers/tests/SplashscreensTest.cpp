@@ -1,5 +1,7 @@
 // The splash screens on the OpenGL renderer: the start-up sequence entry by entry, skips, the
 // scripted entries, what is drawn for each kind of entry, and the profile chunk.
+#include <fstream>
+
 #include "GLWorldFixture.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "Vornel3D/C3DObject.h"
@@ -185,6 +187,26 @@ TEST_F(SplashscreensTest, OnlyTheFirstTwoEntriesTryTheDefinitionPicture)
     ASSERT_EQ(splash->LoadNext(), kStatusOk);
     EXPECT_EQ(TextureName(splash), "textures/third.tga");
     EXPECT_EQ(splash->LoadNext(), kStatusFailed);
+}
+
+// A definition picture that is not beside the pack is passed over quietly: the sample names
+// none for entry 2, and its start must not log a failed load every time.
+TEST_F(SplashscreensTest, AnAbsentDefinitionPictureIsNotLogged)
+{
+    OpenWith("SPLASHSCREENS_COUNT = 2\nSPLASHSCREENS_2_TEXTURE_PATH = textures/studio.tga\n");
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const auto solid = [](int, int) { return kGreen; };
+    Loose("splashscreen_1_256x192.jpg", Picture(".jpg", 256, 192, solid));
+    Pack({{"textures/studio.tga", Tga(4, 4, solid)}});
+    CCountingSplash* splash = Splash();
+    ASSERT_EQ(splash->LoadNext(), kStatusOk);
+    EXPECT_EQ(TextureName(splash), "splashscreen_1_256x192.jpg");
+    ASSERT_EQ(splash->LoadNext(), kStatusOk);
+    EXPECT_EQ(TextureName(splash), "textures/studio.tga");
+    std::ifstream log(m_folder + "/test.log");
+    const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(logged, "");
 }
 
 // The settings text as the game stores it in a pack.

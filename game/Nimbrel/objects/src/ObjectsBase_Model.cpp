@@ -214,7 +214,9 @@ Status CObjectsBase::LoadModelFile(C3DObject* pTarget, const char16_t* name)
     default:
         break;
     }
-    if (Succeeded(status) && (pTarget->GetFlags() & kObjectModelTextureVariants))
+    // The bit lies in the model's kind word: the render model's carries it, the collision
+    // model's, whose pictures are never drawn, does not.
+    if (Succeeded(status) && (pTarget->GetCreationWord() & kObjectModelTextureVariants))
         status = ResolveTextureVariants(raw);
     if (Succeeded(status))
         status = pTarget->LoadFromRaw(raw, memorySource, packSource, textureFolder);

@@ -11,7 +11,9 @@
 class C3DObject;
 
 // The most coins a pile shows: a larger count is drawn as this many, its text says the rest.
-constexpr uint32_t kBlackJackMostPileCoins = 200;
+// Twenty coins stand about two and a half coins high; a hundred would make a column across half
+// the table.
+constexpr uint32_t kBlackJackMostPileCoins = 20;
 
 class CObjectsLevelBlackJack : public CObjectsLevelBoard<BlackJackBoard> {
 public:
