@@ -234,7 +234,7 @@ Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
         if (m_pDragInertia)
             m_pDragInertia->AddMove(x, y);
         m_pCapturedObject->OnMouseMove(x, y, state);
-    } else if (state & kButtonDown) {
+    } else if (held) {
         m_panDeltaX = x - m_lastX;
         m_panDeltaY = y - m_lastY;
         m_lastX = x;
