@@ -582,6 +582,14 @@ Status CObjectsManager::RestartActivity(uint32_t index, uint32_t argument)
     return kStatusOk;
 }
 
+Status CObjectsManager::UpdateLabelGroups()
+{
+    CNimbrelWorld* world = WorldOf(m_pWorldData);
+    if (CPopupManager* popups = world ? world->GetPopupManager() : nullptr)
+        popups->UpdateLabelsGroups();
+    return kStatusOk;
+}
+
 void CObjectsManager::ResetPopups(uint8_t full)
 {
     CNimbrelWorld* world = WorldOf(m_pWorldData);
