@@ -300,9 +300,9 @@ Status CObjectsManager::ActivateLevel(uint32_t level, uint8_t releaseAll, uint8_
                 m_loadedList.AddHead(object, 0);
         }
         if (object->IsWanted() && (object == target || !object->GetOverlay())) {
-            // The popup and tool box managers show those three themselves.
+            // The popup and tool box managers show those two themselves.
             const uint32_t type = object->GetTypeCode();
-            if (type != kObjectKindPopups && type != kObjectKindToolbox && type != kObjectKindLabels)
+            if (type != kObjectKindPopups && type != kObjectKindToolbox)
                 object->m_shown = 1;
             object->m_locked = 0;
         } else {

@@ -601,6 +601,35 @@ TEST_F(Levels, AContinuedGameGivesItsPendingLabelGroupItsPicturesBack)
     EXPECT_EQ(popups->loaded, (std::vector<uint32_t>{0, 1}));
 }
 
+// The labels object that a level wants lives as the level's other interfaces: its events, its
+// step each frame and the pointer; its pictures are drawn in the popup's layers, not by the walk.
+TEST_F(Levels, TheLabelsObjectAWantedLevelShowsLivesAsAnInterface)
+{
+    objects->SetInterface(kInterfaceLabels, 3);
+    auto* popups = new LabelPopups(W());
+    m_world->SetManager(kManagerPopup, popups);
+    ASSERT_EQ(popups->Load(), kStatusOk);
+    o[1]->dependencies = {o[3]};
+    const Trace first = Activate(1);
+    for (const char* event : {"OnFocus labels", "OnShow labels", "OnRun labels"})
+        EXPECT_TRUE(Has(first, event)) << event;
+    EXPECT_TRUE(o[3]->IsShown());
+    EXPECT_EQ(ActiveNames(), (std::vector<std::string>{"hall", "labels"}));
+
+    // No label is attached: the popup manager leaves it as the level showed it.
+    trace.clear();
+    popups->Update();
+    EXPECT_TRUE(o[3]->IsShown());
+    objects->Update();
+    objects->Draw();
+    objects->OnMouseUp(10.0f, 10.0f, 0);
+    EXPECT_EQ(trace, (Trace{"update hall", "update labels", "draw hall", "click labels", "click hall"}));
+
+    // A level without it hides it.
+    EXPECT_TRUE(Has(Activate(4), "OnHide labels"));
+    EXPECT_FALSE(o[3]->IsShown());
+}
+
 // ---- the _command builtin ---------------------------------------------------------------------
 
 TEST_F(Levels, CommandLoadsObjectsAndProfilesWithinTheirCounts)
