@@ -1648,7 +1648,7 @@ TEST_F(GameFolder, TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage)
             EXPECT_LT(std::stoi(shown[i - 1]), std::stoi(shown[i]));
         EXPECT_GT(WhiteOver(game, play, "score_plate"), zero);
 
-        // The developer skip finds the rest; the sign comes with its words.
+        // The developer skip completes the list; the sign comes with its words.
         game.PostKey(VK_F1 + 3);
         ElementRecord* sign = play.Element("well_done");
         ASSERT_TRUE(play.StepUntil([&] { return sign->alpha == 1.0f && !(sign->flags & kElementHidden); }));
