@@ -416,8 +416,11 @@ void CPopupManager::StepNarrator(float step)
 void CPopupManager::Update()
 {
     const float step = m_pWorldData ? static_cast<float>(m_pWorldData->frameTime) : 0.0f;
-    // The labels object shows, and steps, only while a label is attached to the text.
+    // The labels object shows, and steps, only while a label is attached to the text, unless
+    // the level wants it: it then lives as the level's other interfaces do.
     CObjectsBase* labels = LabelsObject();
+    if (labels && labels->IsWanted())
+        labels = nullptr;
     if (labels)
         labels->SetShown(0);
     StepNarrator(step);

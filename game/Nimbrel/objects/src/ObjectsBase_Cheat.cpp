@@ -1,5 +1,5 @@
 // The developer's shortcut through the current step of a scene: the script hears of it, and
-// every element still waiting for its click or drag is done at once.
+// every element left with an empty click list is done at once.
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
@@ -11,14 +11,15 @@ namespace {
 
 constexpr uint32_t kCheatBits = kElementClickable | kElementDraggable | kElementRotatable;
 
-constexpr uint32_t kCommandChangeLevel = 1;
-
-// The cheat burns what waits on the element's click (a resumed wait, a click callback) but
-// never changes the level behind the developer's back.
-bool ClickListIsPlain(CCommandList* pList)
+// The cheat does only an element whose click list exists and holds no command (a handle of
+// kind 0 names none): whatever waits on an element's click (a script's wait, a click callback,
+// a level change) is left to the player, and so is an element that never had a list.
+bool ClickListIsPlain(const CCommandList* pList)
 {
-    for (uint32_t i = 0; pList && i < pList->GetCount(); ++i)
-        if (pList->GetHandle(i)->kind == kCommandChangeLevel)
+    if (!pList)
+        return false;
+    for (uint32_t i = 0; i < pList->GetCount(); ++i)
+        if (pList->GetHandle(i)->kind != 0)
             return false;
     return true;
 }

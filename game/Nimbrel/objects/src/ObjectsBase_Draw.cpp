@@ -138,6 +138,8 @@ int32_t CObjectsBase::DrawElements(int32_t pass, uint8_t matchAll)
         if (index >= m_elementCount)
             continue;
         ElementRecord* e = GetItemRecord(index);
+        if (e->inactive)
+            continue;
         if (m_drawPass != 0 && (e->flags & kElementPassFiltered)) {
             const uint32_t mask = matchAll ? e->passMask : e->passMask & uint32_t(pass);
             if (mask != uint32_t(pass))
@@ -300,8 +302,9 @@ Status CObjectsBase::PrepareElementDraw(ElementRecord* pElement, float alpha, ui
     math->Multiply(e.worldMatrix, e.localMatrix, GetElementViewMatrix(pElement));
     e.animationEnded = ended ? 1 : 0;
     e.drawState = kDrawHidden;
-    // Beside a hidden element, one that works out fully transparent has nothing to draw.
-    const bool shown = force || !(e.flags & kElementHidden) || e.alpha != 0.0f;
+    // An inactive element is never seen; beside a hidden element, one that works out fully
+    // transparent has nothing to draw.
+    const bool shown = !e.inactive && (force || !(e.flags & kElementHidden) || e.alpha != 0.0f);
     if (!shown || (!force && e.drawAlpha == 0))
         return kStatusFailed;
     e.drawState = kDrawVisible;

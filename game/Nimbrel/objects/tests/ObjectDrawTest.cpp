@@ -308,6 +308,27 @@ TEST_F(ObjectDrawTest, AlphaColourWordAndAdditiveDrawing)
     EXPECT_TRUE(Near(Pixel(At(100, 100)), 0x9F, 0x9F, 0x9F));
 }
 
+// An inactive element is the scene's and is never seen: the draw passes it over, and however it
+// is prepared (forced, or alone) it ends prepared but not visible.
+TEST_F(ObjectDrawTest, AnInactiveElementIsNeverDrawn)
+{
+    Build({{"back", 320, 240, 640, 480, 0xFF404040u}, {"gone", 200, 200, 100, 100, kRed}});
+    ElementRecord* gone = Element("gone");
+    gone->inactive = 1;
+    Frame();
+    EXPECT_TRUE(Near(Pixel(At(200, 200)), 0x40, 0x40, 0x40));
+    EXPECT_EQ(gone->drawState, kDrawNotPrepared);
+    EXPECT_EQ(m_object->PrepareElementDraw(gone, 1.0f, 1), kStatusFailed);
+    EXPECT_EQ(gone->drawState, kDrawHidden);
+    EXPECT_EQ(m_object->DrawSingleElement(gone, 1.0f), kStatusFailed);
+    glFinish();
+    EXPECT_TRUE(Near(Pixel(At(200, 200)), 0x40, 0x40, 0x40));
+    // Active again, it shows.
+    gone->inactive = 0;
+    Frame();
+    EXPECT_TRUE(Near(Pixel(At(200, 200)), 255, 0, 0));
+}
+
 TEST_F(ObjectDrawTest, ZoneBoundedElementsAreClippedToTheirZone)
 {
     char box[] = "box";

@@ -611,33 +611,55 @@ TEST_F(ObjectInputTest, TheTutorialGate)
     EXPECT_EQ(level->tutorialInputs, 1);
 }
 
-TEST_F(ObjectInputTest, TheCheatDoesEveryWaitingElement)
+TEST_F(ObjectInputTest, TheCheatDoesOnlyElementsWhoseClickListIsThereAndEmpty)
 {
+    // A command of the given kind for element `element`'s click list, its tag in word 3.
+    const auto command = [&](uint32_t element, uint32_t kind, uint32_t tag) {
+        CommandHandle handle = {};
+        ASSERT_EQ(m_commands->AddCommand(1, 1, kind, kCommandEventClick, kCommandNoFunction, tag, 0, &handle),
+                  kStatusOk);
+        ASSERT_EQ(level->AddElementClickCommand(element, handle), kStatusOk);
+    };
+    // A list that held a wait and holds nothing now.
+    const auto emptied = [&](uint32_t element) {
+        command(element, 3, 99);
+        ASSERT_EQ(level->GetElementClickList(element)->RemoveKind(3, true), kStatusOk);
+        ASSERT_EQ(level->GetElementClickList(element)->GetCount(), 0u);
+    };
     ElementRecord& hide = level->Add(10.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
     hide.action = 0x2;
     ElementRecord& plain = level->Add(30.0f, 10.0f, 10.0f, 10.0f, kElementDraggable);
-    ElementRecord& load = level->Add(50.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
+    ElementRecord& bare = level->Add(50.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
+    bare.action = 0x2;
+    ElementRecord& load = level->Add(70.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
     load.action = 0x2;
     load.loadOnClick = 1;
-    ElementRecord& locked = level->Add(70.0f, 10.0f, 10.0f, 10.0f, kElementClickable | kElementLocked);
+    ElementRecord& locked = level->Add(90.0f, 10.0f, 10.0f, 10.0f, kElementClickable | kElementLocked);
     locked.action = 0x2;
-    ElementRecord& busy = level->Add(90.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
-    busy.action = 0x2;
-    ASSERT_EQ(level->AddElementClickCommand(0, Waiter(41)), kStatusOk);
+    ElementRecord& waits = level->Add(110.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
+    waits.action = 0x2;
+    ElementRecord& callback = level->Add(130.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
+    callback.action = 0x2;
+    ElementRecord& change = level->Add(150.0f, 10.0f, 10.0f, 10.0f, kElementClickable);
+    change.action = 0x2;
+    // A handle of kind 0 names no command: the list still counts as empty.
+    ASSERT_EQ(level->AddElementClickCommand(0, CommandHandle{}), kStatusOk);
+    emptied(1);
+    emptied(3);
+    emptied(4);
+    command(5, 3, 41);
+    command(6, 2, 43);
+    command(7, 1, 44);
     ASSERT_EQ(level->AddClickedEventCommand(Waiter(42)), kStatusOk);
-    // A click that changes the level is left to the player.
-    CommandHandle change = {};
-    ASSERT_EQ(m_commands->AddCommand(1, 1, 1, kCommandEventClick, kCommandNoFunction, 43, 0, &change), kStatusOk);
-    ASSERT_EQ(level->AddElementClickCommand(4, change), kStatusOk);
 
     EXPECT_EQ(level->OnCheatCodes(0), kStatusOk);
     EXPECT_EQ(level->calls, (std::vector<std::string>{"OnCheatCodes end_step"}));
+    // The one with an action fades away found; the plain one tells the object it was clicked.
     EXPECT_EQ(level->fades, (std::vector<std::pair<uint32_t, uint32_t>>{{0x2 | kActionCheat, 0}}));
-    EXPECT_EQ(level->burns, (std::vector<std::pair<uint32_t, int32_t>>{{41, 0}, {42, 1}}));
+    EXPECT_EQ(level->burns, (std::vector<std::pair<uint32_t, int32_t>>{{42, 1}}));
     EXPECT_TRUE(hide.flags & kElementFound);
-    EXPECT_FALSE(plain.flags & kElementFound);
-    EXPECT_FALSE(load.flags & kElementFound);
-    EXPECT_FALSE(busy.flags & kElementFound);
+    for (const ElementRecord* e : {&plain, &bare, &load, &locked, &waits, &callback, &change})
+        EXPECT_FALSE(e->flags & kElementFound) << e->index;
 
     // Again with "next": the found element is left alone.
     level->burns.clear();

@@ -105,12 +105,10 @@ void CObjectsManager::Update()
     const uint32_t toolboxOwner = GetToolboxOwner();
     CObjectsBase* popups = GetInterfaceObject(kInterfacePopups);
     CObjectsBase* toolbox = GetInterfaceObject(kInterfaceToolbox);
-    CObjectsBase* labels = GetInterfaceObject(kInterfaceLabels);
     bool popupOwnerSeen = false, toolboxOwnerSeen = false, abuse = false;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
-        // The popup manager steps the labels object with its text.
-        if (!object->IsShown() || !object->IsWanted() || object == labels)
+        if (!object->IsShown() || !object->IsWanted())
             continue;
         // The popups and the tool box show over the object that opened them.
         if (object == popups) {
@@ -147,7 +145,11 @@ Status CObjectsManager::Draw()
     CToolboxManager* toolboxManager = world ? world->GetToolboxManager() : nullptr;
     for (void* item = m_activeList.GetFirst(); item; item = m_activeList.GetNext()) {
         auto* object = static_cast<CObjectsBase*>(item);
-        // The popup and tool box managers draw for their interfaces.
+        // The popup and tool box managers draw for their interfaces, the labels in the popup's
+        // layers. The labels' draw states still start over here each frame, so that a picture
+        // the popup manager does not draw cannot be hit.
+        if (object == labels && object->IsShown() && object->IsWanted())
+            object->BeginDraw(0);
         if (!object->IsShown() || !object->IsWanted() || object == popups || object == toolbox || object == labels)
             continue;
         FIFONode* position = m_activeList.GetCurrentNode();
@@ -234,7 +236,7 @@ Status CObjectsManager::OnMouseMove(float x, float y, uint32_t state)
         if (m_pDragInertia)
             m_pDragInertia->AddMove(x, y);
         m_pCapturedObject->OnMouseMove(x, y, state);
-    } else if (state & kButtonDown) {
+    } else if (held) {
         m_panDeltaX = x - m_lastX;
         m_panDeltaY = y - m_lastY;
         m_lastX = x;

@@ -300,9 +300,9 @@ Status CObjectsManager::ActivateLevel(uint32_t level, uint8_t releaseAll, uint8_
                 m_loadedList.AddHead(object, 0);
         }
         if (object->IsWanted() && (object == target || !object->GetOverlay())) {
-            // The popup and tool box managers show those three themselves.
+            // The popup and tool box managers show those two themselves.
             const uint32_t type = object->GetTypeCode();
-            if (type != kObjectKindPopups && type != kObjectKindToolbox && type != kObjectKindLabels)
+            if (type != kObjectKindPopups && type != kObjectKindToolbox)
                 object->m_shown = 1;
             object->m_locked = 0;
         } else {
@@ -579,6 +579,14 @@ Status CObjectsManager::RestartActivity(uint32_t index, uint32_t argument)
     object->m_runState = kRunStarted;
     object->FireScriptEvent(kEventRun);
     object->m_runState = kRunRunning;
+    return kStatusOk;
+}
+
+Status CObjectsManager::UpdateLabelGroups()
+{
+    CNimbrelWorld* world = WorldOf(m_pWorldData);
+    if (CPopupManager* popups = world ? world->GetPopupManager() : nullptr)
+        popups->UpdateLabelsGroups();
     return kStatusOk;
 }
 

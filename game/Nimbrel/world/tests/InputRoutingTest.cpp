@@ -6,6 +6,7 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "ObjectsFixture.h"
 #include "RecordingWorld.h"
+#include "VornelPlatform/PlatformMessage.h"
 
 namespace {
 
@@ -163,6 +164,58 @@ TEST(InputRouting, TheWheelAndGesturesReachTheScene)
     world.trace.clear();
     world.OnGesture(0.0f, 0.0f, 5.0f, 5.0f);
     EXPECT_EQ(world.trace, Trace{"objects gesture"});
+}
+
+// The window's messages through the game world into its own objects manager, over one level
+// that takes nothing: what a player's drag over the empty scene does.
+class SceneWorld : public RecordingWorld {
+public:
+    SceneWorld()
+    {
+        WorldData* w = GetWorldData();
+        w->virtualWidth = 1024;
+        w->virtualHeight = 768;
+        w->scaleX = w->scaleY = 1.0f;
+        SetManager(kManagerObjects, objects = new TestObjectsManager(w));
+        auto* hall = new SceneTestObject(w, 0, kObjectKindExploration, "hall", nullptr);
+        objects->Adopt({hall});
+        objects->Activate({hall});
+        objects->SetCurrentObject(hall);
+        SetGameState(kGameStatePlaying, 0, 0);
+    }
+    void Send(uint32_t message, int16_t x, int16_t y)
+    {
+        PlatformMessage m{};
+        m.message = message;
+        const bool held = message == WM_LBUTTONDOWN || (message != WM_LBUTTONUP && GetWorldData()->leftDown);
+        m.wParam = held ? MK_LBUTTON : 0;
+        m.lParam = Platform_MakeLParam(x, y);
+        OnMessage(&m);
+    }
+    TestObjectsManager* objects;
+};
+
+TEST(InputRouting, ADragOverTheEmptySceneMovesTheZoomedSceneAndPlaysNoClick)
+{
+    SceneWorld world;
+    world.objects->SetZoomDelta(1.0f);
+    world.objects->UpdateView(0);
+    ASSERT_EQ(world.objects->GetZoom(), 2.0f);
+    world.Send(WM_LBUTTONDOWN, 100, 100);
+    world.Send(WM_MOUSEMOVE, 80, 90);
+    EXPECT_EQ(world.objects->IsPanning(), 1);
+    world.objects->UpdateView(0);
+    EXPECT_FLOAT_EQ(world.objects->GetPanX(), -10.0f);
+    EXPECT_FLOAT_EQ(world.objects->GetPanY(), -5.0f);
+    world.Send(WM_LBUTTONUP, 80, 90);
+    EXPECT_EQ(world.objects->nullClicks, 0);
+    // With the button up the pointer only moves; a click without a drag is a click on nothing.
+    world.Send(WM_MOUSEMOVE, 60, 60);
+    world.objects->UpdateView(0);
+    EXPECT_FLOAT_EQ(world.objects->GetPanX(), -10.0f);
+    world.Send(WM_LBUTTONDOWN, 60, 60);
+    world.Send(WM_LBUTTONUP, 60, 60);
+    EXPECT_EQ(world.objects->nullClicks, 1);
 }
 
 }  // namespace

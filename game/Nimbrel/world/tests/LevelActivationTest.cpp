@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "NimbrelManagers/CEasedAnimators.h"
 #include "NimbrelManagers/CFadeManager.h"
+#include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptManager.h"
+#include "NimbrelWorld/GroupTables.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "ObjectsFixture.h"
 #include "ProfileFixture.h"
@@ -538,6 +541,93 @@ TEST_F(Levels, AFailedActivationStartsANewGameWithoutSavingAndASecondFailureStop
         ASSERT_EQ(m_world->Update(), kStatusOk) << frame;
     EXPECT_EQ(m_world->GetGameState(), kGameStateLevelActivation);
     EXPECT_EQ(m_world->Update(), kStatusFailed);
+}
+
+// A popup manager whose labels table holds one label, "faces", of the labels object's (3)
+// elements 0 and 1; the pictures it loads are recorded.
+class LabelPopups : public CPopupManager {
+public:
+    using CPopupManager::CPopupManager;
+    std::vector<uint32_t> loaded;
+
+protected:
+    int32_t FindLabel(const char* name) const override { return std::strcmp(name, "faces") == 0 ? 0 : -1; }
+    const LabelRecord* LabelAt(int32_t index) const override { return index == 0 ? &m_label : nullptr; }
+    uint32_t LabelCount() const override { return 1; }
+    Status LoadLabelPicture(uint32_t element) override
+    {
+        loaded.push_back(element);
+        return kStatusOk;
+    }
+    void ReleaseLabelPicture(uint32_t) override {}
+
+private:
+    GroupMember m_members[2] = {{0, nullptr, 3, 0}, {0, nullptr, 3, 1}};
+    LabelRecord m_label = {GroupRecord{const_cast<char*>("faces"), m_members, 2}, ~0u, 0, 0, 0};
+};
+
+// A game saved with a label group pending is continued in a later run: once its profile is read
+// back, the group's pictures load again and count down from the start.
+TEST_F(Levels, AContinuedGameGivesItsPendingLabelGroupItsPicturesBack)
+{
+    o[3]->SetElements({"left", "right"});
+    objects->SetInterface(kInterfaceLabels, 3);
+    auto* popups = new LabelPopups(W());
+    m_world->SetManager(kManagerPopup, popups);
+    ASSERT_EQ(popups->Load(), kStatusOk);
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    popups->OnLabelTag(u"faces");
+    // A label without a text stays attached to nothing.
+    popups->OnLabelTag(u"nobody");
+    ASSERT_EQ(popups->GetGroupCount(), 1u);
+    Played(0, u"Ann");
+    ASSERT_EQ(m_profiles->SaveProfileToFile(0, nullptr, 0), kStatusOk);
+    m_profiles->GetSlot(0)->objectStateSaved = 1;
+
+    // The next run: nothing pending, the labels object's list made anew with its model.
+    popups->ResetLabelsGroups();
+    ASSERT_EQ(popups->BuildLabelsList(), kStatusOk);
+    popups->loaded.clear();
+    m_profiles->SetCurrentSlot(0);
+    ASSERT_EQ(objects->SelectChapterLevel(0), kStatusOk);
+    ASSERT_EQ(objects->GetRequestedProfile(), 0u);
+    for (int frame = 0; frame < 2; ++frame)
+        ASSERT_EQ(m_world->Update(), kStatusOk) << frame;
+    ASSERT_EQ(m_world->GetGameState(), kGameStatePlaying);
+    ASSERT_EQ(objects->GetCurrentLevelObject(), o[4]);
+    ASSERT_EQ(popups->GetGroupCount(), 1u);
+    EXPECT_EQ(popups->GetLabelCountdown(0), kLabelCountdown);
+    EXPECT_EQ(popups->GetLabelCountdown(1), kLabelCountdown);
+    EXPECT_EQ(popups->loaded, (std::vector<uint32_t>{0, 1}));
+}
+
+// The labels object that a level wants lives as the level's other interfaces: its events, its
+// step each frame and the pointer; its pictures are drawn in the popup's layers, not by the walk.
+TEST_F(Levels, TheLabelsObjectAWantedLevelShowsLivesAsAnInterface)
+{
+    objects->SetInterface(kInterfaceLabels, 3);
+    auto* popups = new LabelPopups(W());
+    m_world->SetManager(kManagerPopup, popups);
+    ASSERT_EQ(popups->Load(), kStatusOk);
+    o[1]->dependencies = {o[3]};
+    const Trace first = Activate(1);
+    for (const char* event : {"OnFocus labels", "OnShow labels", "OnRun labels"})
+        EXPECT_TRUE(Has(first, event)) << event;
+    EXPECT_TRUE(o[3]->IsShown());
+    EXPECT_EQ(ActiveNames(), (std::vector<std::string>{"hall", "labels"}));
+
+    // No label is attached: the popup manager leaves it as the level showed it.
+    trace.clear();
+    popups->Update();
+    EXPECT_TRUE(o[3]->IsShown());
+    objects->Update();
+    objects->Draw();
+    objects->OnMouseUp(10.0f, 10.0f, 0);
+    EXPECT_EQ(trace, (Trace{"update hall", "update labels", "draw hall", "click labels", "click hall"}));
+
+    // A level without it hides it.
+    EXPECT_TRUE(Has(Activate(4), "OnHide labels"));
+    EXPECT_FALSE(o[3]->IsShown());
 }
 
 // ---- the _command builtin ---------------------------------------------------------------------

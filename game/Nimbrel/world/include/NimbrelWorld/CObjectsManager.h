@@ -246,7 +246,9 @@ protected:
     virtual void RenderAbuse();
     virtual void CloseTutorialStep();
     virtual void TutorialItemsChanged();
-    virtual Status UpdateLabelGroups() { return kStatusOk; }
+    // The popup manager's pending label groups (read back with a profile) get their pictures
+    // and countdowns back. 0.
+    virtual Status UpdateLabelGroups();
     virtual Status ResetAllSounds();
     virtual Status PrepareAllSounds();
     virtual Status StopObjectSounds(uint32_t objectNumber);
