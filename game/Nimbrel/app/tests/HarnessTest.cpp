@@ -1354,8 +1354,8 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
 }
 
 // The study is seen only where its flashlight shines: dark at first, lit in a circle where the
-// player presses, the whole room once its lamp is lit. The light is no part of the saved scene:
-// a game continued in the study finds it dark again, until the lamp is lit.
+// player presses, the whole room once its lamp is lit. A game continued in the study finds it as
+// it was left: dark until the lamp is lit, and lit once it was.
 TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
 {
     const uint32_t kBrown = 0x5A3E2B;
@@ -1417,16 +1417,31 @@ TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
         EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
         EXPECT_EQ(game.Stop(), 0);
     }
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        HallPlay play(game);
+        CObjectsLevelExploration* study = reachStudy(game, play);
+        ASSERT_NE(study, nullptr);
+        ASSERT_TRUE(game.Step());
+        EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
+        press(game, play.Centre("lamp"));
+        ASSERT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
+        ASSERT_TRUE(game.Step());
+        EXPECT_TRUE(NearColour(play.Colour(far), kBrown)) << std::hex << play.Colour(far);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    // Closed once lit, the study is continued lit: its lamp's wait is behind it.
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    auto* study = dynamic_cast<CObjectsLevelExploration*>(game.World()->GetObjectsManager()->GetCurrentLevelObject());
+    ASSERT_TRUE(study && std::strcmp(study->GetName(), "study") == 0);
     HallPlay play(game);
-    CObjectsLevelExploration* study = reachStudy(game, play);
-    ASSERT_NE(study, nullptr);
-    ASSERT_TRUE(game.Step());
-    EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
-    press(game, play.Centre("lamp"));
-    ASSERT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
-    ASSERT_TRUE(game.Step());
+    play.hall = study;
+    CTransitions* transitions = game.World()->GetTransitions();
+    ASSERT_TRUE(play.StepUntil([&] { return !transitions || transitions->IsFadeValueZero(); }));
+    EXPECT_FALSE(study->IsFlashlightMode());
     EXPECT_TRUE(NearColour(play.Colour(far), kBrown)) << std::hex << play.Colour(far);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
