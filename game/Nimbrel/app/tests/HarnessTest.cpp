@@ -2423,3 +2423,82 @@ TEST_F(GameFolder, AGameEndedOnAFailureEndsTheProgramAsFailed)
     EXPECT_EQ(game.Stop(), -1);
     EXPECT_NE(boxes.find("The display could not be switched."), std::string::npos) << boxes;
 }
+
+namespace {
+
+// A digest of a rectangle of the hall's picture, given in reference pixels.
+uint64_t RegionDigest(NimbrelHarness& game, float x0, float y0, float x1, float y1)
+{
+    const float scale = float(game.World()->GetWorldData()->realWidth) / game.Game()->screen.referenceWidth;
+    uint64_t digest = 1469598103934665603ull;
+    for (float y = y0; y < y1; y += 2.0f)
+        for (float x = x0; x < x1; x += 2.0f) {
+            uint32_t colour = 0;
+            game.ReadPixel(int32_t(x * scale), int32_t(y * scale), &colour);
+            digest = (digest ^ (colour & 0xFFFFFFu)) * 1099511628211ull;
+        }
+    return digest;
+}
+
+// The hall once its welcome text is closed and its items wait to be found: the digests of its
+// items list, its monitor's plate and its score plate.
+std::vector<uint64_t> HallBands(NimbrelHarness& game)
+{
+    if (!CloseHallIntro(game))
+        return {};
+    HallPlay play(game);
+    play.hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+    uint32_t settled = 0;
+    if (!play.hall ||
+        !play.StepUntil([&] {
+            play.hall->GetScript()->GetLong("settled", &settled, false);
+            return settled == 1u;
+        }) ||
+        !game.Step(60))
+        return {};
+    return {RegionDigest(game, 600.0f, 405.0f, 980.0f, 480.0f), RegionDigest(game, 100.0f, 104.0f, 236.0f, 152.0f),
+            RegionDigest(game, 720.0f, 716.0f, 880.0f, 764.0f)};
+}
+
+}  // namespace
+
+// A game closed while the hall's welcome text shows its second part is continued with the list
+// of the items to find, the score plate and the monitor's count as a fresh game has them once
+// the text is closed.
+TEST_F(GameFolder, AGameClosedOnTheWelcomeTextContinuesWithItsListScoreAndMonitor)
+{
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntilPlaying(game));
+        CPopupManager* popups = game.World()->GetPopupManager();
+        HallPlay play(game);
+        ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
+        ASSERT_TRUE(game.Step(30));
+        game.PostKey(VK_SPACE);
+        ASSERT_TRUE(game.Step(60));
+        ASSERT_TRUE(popups->IsPopupOpen());
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    std::vector<uint64_t> continued;
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntilPlaying(game));
+        continued = HallBands(game);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    fs::remove_all(root + "/user");
+    fs::create_directories(root + "/user");
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    const std::vector<uint64_t> fresh = HallBands(game);
+    ASSERT_EQ(fresh.size(), 3u);
+    ASSERT_EQ(continued.size(), 3u);
+    EXPECT_EQ(continued[0], fresh[0]) << "the items list";
+    EXPECT_EQ(continued[1], fresh[1]) << "the monitor";
+    EXPECT_EQ(continued[2], fresh[2]) << "the score plate";
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
