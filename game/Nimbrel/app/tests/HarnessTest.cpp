@@ -262,7 +262,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 29u);
+    ASSERT_EQ(objects->GetObjectCount(), 30u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -287,6 +287,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(objects->GetObject(26)->GetTypeCode(), uint32_t(kObjectKindBlackJack));
     EXPECT_EQ(objects->GetObject(27)->GetTypeCode(), uint32_t(kObjectKindMatch3));
     EXPECT_EQ(objects->GetObject(28)->GetTypeCode(), uint32_t(kObjectKindSliding));
+    EXPECT_EQ(objects->GetObject(29)->GetTypeCode(), uint32_t(kObjectKindButtons));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(objects->GetObject(18)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceTutorial), objects->GetObject(18));
