@@ -264,7 +264,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(game.State(), kGameStateLevelChange);
     CObjectsManager* objects = game.World()->GetObjectsManager();
     ASSERT_NE(objects, nullptr);
-    ASSERT_EQ(objects->GetObjectCount(), 29u);
+    ASSERT_EQ(objects->GetObjectCount(), 30u);
     EXPECT_NE(dynamic_cast<CObjectsInterfacePopups*>(objects->GetObject(4)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceMenu*>(objects->GetObject(14)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceMenu), objects->GetObject(14));
@@ -289,6 +289,7 @@ TEST_F(GameFolder, TheSampleConstructionMakesItsObjectsAndChapters)
     EXPECT_EQ(objects->GetObject(26)->GetTypeCode(), uint32_t(kObjectKindBlackJack));
     EXPECT_EQ(objects->GetObject(27)->GetTypeCode(), uint32_t(kObjectKindMatch3));
     EXPECT_EQ(objects->GetObject(28)->GetTypeCode(), uint32_t(kObjectKindSliding));
+    EXPECT_EQ(objects->GetObject(29)->GetTypeCode(), uint32_t(kObjectKindButtons));
     EXPECT_NE(dynamic_cast<CObjectsInterfaceEffects*>(objects->GetInterfaceObject(kInterfaceEffects)), nullptr);
     EXPECT_NE(dynamic_cast<CObjectsInterfaceTuto*>(objects->GetObject(18)), nullptr);
     EXPECT_EQ(objects->GetInterfaceObject(kInterfaceTutorial), objects->GetObject(18));
@@ -1356,8 +1357,8 @@ TEST_F(GameFolder, HallItemsFadeOneByOneAndTheDoorOpensTheStudy)
 }
 
 // The study is seen only where its flashlight shines: dark at first, lit in a circle where the
-// player presses, the whole room once its lamp is lit. The light is no part of the saved scene:
-// a game continued in the study finds it dark again, until the lamp is lit.
+// player presses, the whole room once its lamp is lit. A game continued in the study finds it as
+// it was left: dark until the lamp is lit, and lit once it was.
 TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
 {
     const uint32_t kBrown = 0x5A3E2B;
@@ -1419,16 +1420,31 @@ TEST_F(GameFolder, TheStudyIsSeenByItsFlashlightUntilItsLampIsLit)
         EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
         EXPECT_EQ(game.Stop(), 0);
     }
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        HallPlay play(game);
+        CObjectsLevelExploration* study = reachStudy(game, play);
+        ASSERT_NE(study, nullptr);
+        ASSERT_TRUE(game.Step());
+        EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
+        press(game, play.Centre("lamp"));
+        ASSERT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
+        ASSERT_TRUE(game.Step());
+        EXPECT_TRUE(NearColour(play.Colour(far), kBrown)) << std::hex << play.Colour(far);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    // Closed once lit, the study is continued lit: its lamp's wait is behind it.
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    auto* study = dynamic_cast<CObjectsLevelExploration*>(game.World()->GetObjectsManager()->GetCurrentLevelObject());
+    ASSERT_TRUE(study && std::strcmp(study->GetName(), "study") == 0);
     HallPlay play(game);
-    CObjectsLevelExploration* study = reachStudy(game, play);
-    ASSERT_NE(study, nullptr);
-    ASSERT_TRUE(game.Step());
-    EXPECT_TRUE(NearColour(play.Colour(far), 0)) << std::hex << play.Colour(far);
-    press(game, play.Centre("lamp"));
-    ASSERT_TRUE(play.StepUntil([&] { return !study->IsFlashlightMode(); }));
-    ASSERT_TRUE(game.Step());
+    play.hall = study;
+    CTransitions* transitions = game.World()->GetTransitions();
+    ASSERT_TRUE(play.StepUntil([&] { return !transitions || transitions->IsFadeValueZero(); }));
+    EXPECT_FALSE(study->IsFlashlightMode());
     EXPECT_TRUE(NearColour(play.Colour(far), kBrown)) << std::hex << play.Colour(far);
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
@@ -2531,4 +2547,83 @@ TEST_F(GameFolder, AGameEndedOnAFailureEndsTheProgramAsFailed)
     EXPECT_FALSE(game.Step());
     EXPECT_EQ(game.Stop(), -1);
     EXPECT_NE(boxes.find("The display could not be switched."), std::string::npos) << boxes;
+}
+
+namespace {
+
+// A digest of a rectangle of the hall's picture, given in reference pixels.
+uint64_t RegionDigest(NimbrelHarness& game, float x0, float y0, float x1, float y1)
+{
+    const float scale = float(game.World()->GetWorldData()->realWidth) / game.Game()->screen.referenceWidth;
+    uint64_t digest = 1469598103934665603ull;
+    for (float y = y0; y < y1; y += 2.0f)
+        for (float x = x0; x < x1; x += 2.0f) {
+            uint32_t colour = 0;
+            game.ReadPixel(int32_t(x * scale), int32_t(y * scale), &colour);
+            digest = (digest ^ (colour & 0xFFFFFFu)) * 1099511628211ull;
+        }
+    return digest;
+}
+
+// The hall once its welcome text is closed and its items wait to be found: the digests of its
+// items list, its monitor's plate and its score plate.
+std::vector<uint64_t> HallBands(NimbrelHarness& game)
+{
+    if (!CloseHallIntro(game))
+        return {};
+    HallPlay play(game);
+    play.hall = game.World()->GetObjectsManager()->GetCurrentLevelObject();
+    uint32_t settled = 0;
+    if (!play.hall ||
+        !play.StepUntil([&] {
+            play.hall->GetScript()->GetLong("settled", &settled, false);
+            return settled == 1u;
+        }) ||
+        !game.Step(60))
+        return {};
+    return {RegionDigest(game, 600.0f, 405.0f, 980.0f, 480.0f), RegionDigest(game, 100.0f, 104.0f, 236.0f, 152.0f),
+            RegionDigest(game, 720.0f, 716.0f, 880.0f, 764.0f)};
+}
+
+}  // namespace
+
+// A game closed while the hall's welcome text shows its second part is continued with the list
+// of the items to find, the score plate and the monitor's count as a fresh game has them once
+// the text is closed.
+TEST_F(GameFolder, AGameClosedOnTheWelcomeTextContinuesWithItsListScoreAndMonitor)
+{
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntilPlaying(game));
+        CPopupManager* popups = game.World()->GetPopupManager();
+        HallPlay play(game);
+        ASSERT_TRUE(play.StepUntil([&] { return popups->IsPopupOpen(); }));
+        ASSERT_TRUE(game.Step(30));
+        game.PostKey(VK_SPACE);
+        ASSERT_TRUE(game.Step(60));
+        ASSERT_TRUE(popups->IsPopupOpen());
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    std::vector<uint64_t> continued;
+    {
+        NimbrelHarness game;
+        ASSERT_EQ(game.Start(), 0) << boxes;
+        ASSERT_TRUE(StepUntilPlaying(game));
+        continued = HallBands(game);
+        EXPECT_EQ(game.Stop(), 0);
+    }
+    fs::remove_all(root + "/user");
+    fs::create_directories(root + "/user");
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    const std::vector<uint64_t> fresh = HallBands(game);
+    ASSERT_EQ(fresh.size(), 3u);
+    ASSERT_EQ(continued.size(), 3u);
+    EXPECT_EQ(continued[0], fresh[0]) << "the items list";
+    EXPECT_EQ(continued[1], fresh[1]) << "the monitor";
+    EXPECT_EQ(continued[2], fresh[2]) << "the score plate";
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
 }

@@ -8,6 +8,7 @@
 #include "NimbrelObjects/ObjectsWrap.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsStream_Chunk.h"
 #include "VornelUtils/WorldData.h"
 
 CObjectsLevel::CObjectsLevel(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)
@@ -98,6 +99,31 @@ Status CObjectsLevelExploration::OnEvent(const char* name, char* value)
         m_modeWord &= ~kModeFlashlight;
     CenterFlashlight();
     return kStatusDoneStoreResult;
+}
+
+Status CObjectsLevelExploration::LoadFromProfile(UtilsStream_Chunk* pChunk)
+{
+    if (Failed(ObjectsWrap_LoadFromProfile<CObjectsBase>(*this, pChunk)))
+        return kStatusFailed;
+    uint8_t flashlight = 0;
+    if (!pChunk || pChunk->BytesLeft() < 1)
+        return kStatusOk;
+    if (!pChunk->Read(&flashlight, 1, 1) || flashlight > 1)
+        return kStatusFailed;
+    if (flashlight)
+        m_modeWord |= kModeFlashlight;
+    else
+        m_modeWord &= ~kModeFlashlight;
+    CenterFlashlight();
+    return kStatusOk;
+}
+
+Status CObjectsLevelExploration::SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk)
+{
+    if (Failed(ObjectsWrap_SaveState<CObjectsBase>(*this, pList, pChunk)) || !pChunk)
+        return kStatusFailed;
+    const uint8_t flashlight = IsFlashlightMode() ? 1 : 0;
+    return pChunk->Write(&flashlight, 1, 1) ? kStatusOk : kStatusFailed;
 }
 
 CObjectsLevelEmpty::CObjectsLevelEmpty(WorldData* pWorldData, uint32_t objectNumber, uint32_t constructWord)

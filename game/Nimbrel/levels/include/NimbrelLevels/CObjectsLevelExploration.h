@@ -20,6 +20,11 @@ public:
 
     bool IsFlashlightMode() const { return (m_modeWord & kModeFlashlight) != 0; }
 
+    // Behind the scene object's state, the flashlight mode (u8): a continued scene stays dark or
+    // lit as it was left. A state saved without it keeps the mode the scene has.
+    Status LoadFromProfile(UtilsStream_Chunk* pChunk) override;
+    Status SaveState(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk) override;
+
 private:
     // The world's flashlight while this level is in flashlight mode.
     CFlashlight* ActiveFlashlight() const;
