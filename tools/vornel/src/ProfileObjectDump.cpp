@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
+#include "NimbrelObjects/ObjectsWrap.h"
 #include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelManagers/CEffect.h"
 #include "NimbrelManagers/CEffectManager.h"
@@ -45,6 +46,12 @@ public:
         m_pEffectManager = new (std::nothrow) CEffectManager(w, kEffectOwnerAny);
     }
     ~CDumpLevel() override { Release(); }
+
+    // The scene object's part alone: what a kind saves after it is read by kind, below.
+    Status LoadFromProfile(UtilsStream_Chunk* pChunk) override
+    {
+        return ObjectsWrap_LoadFromProfile<CObjectsBase>(*this, pChunk);
+    }
 
     void DescribeObject(std::string& text)
     {

@@ -17,6 +17,7 @@
 #include "NimbrelLevels/WheelsBoard.h"
 #include "NimbrelLevels/WheelStackBoard.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsStream_Chunk.h"
 
 namespace {
 
@@ -221,6 +222,17 @@ bool DescribeLevelState(uint32_t typeCode, UtilsStream_Chunk* pChunk, uint32_t e
     case kObjectKindBlackJack:
         Describe<BlackJackBoard, NoBlackJackHost>(pChunk, elementCount, out, capacity);
         return true;
+    case kObjectKindExploration: {
+        // One byte, the flashlight mode; a scene saved before it was kept has none.
+        uint8_t flashlight = 0;
+        if (!pChunk || pChunk->BytesLeft() < 1)
+            return false;
+        if (!pChunk->Read(&flashlight, 1, 1))
+            flashlight = 0xFF;
+        std::snprintf(out, capacity, flashlight <= 1 ? "flashlight %u" : "flashlight %u (does not fit)",
+                      unsigned(flashlight));
+        return true;
+    }
     default:
         return false;
     }

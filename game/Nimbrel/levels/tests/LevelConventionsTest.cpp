@@ -10,6 +10,7 @@
 #include "../../objects/tests/BuiltinFixture.h"
 #include "LevelPayload.h"
 #include "LevelProbe.h"
+#include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelLevels/LevelValues.h"
 #include "NimbrelManagers/CFlashlight.h"
 #include "NimbrelObjects/ObjectProfile.h"
@@ -393,3 +394,29 @@ TEST(PlainLevels, TheFlashlightEventSwitchesTheExplorationLevelsModeAndCentresTh
 }
 
 }  // namespace
+
+// The tools print an exploration scene's flashlight byte from behind the scene object's part;
+// a scene saved before the byte was kept prints nothing of it.
+TEST(LevelStateText, TheExplorationSceneShowsItsFlashlightMode)
+{
+    const struct {
+        std::vector<uint8_t> bytes;
+        bool described;
+        std::string text;
+    } cases[] = {
+        {{1}, true, "flashlight 1"},
+        {{0}, true, "flashlight 0"},
+        {{7}, true, "flashlight 7 (does not fit)"},
+        {{}, false, ""},
+    };
+    for (const auto& c : cases) {
+        UtilsStream_Chunk chunk(1);
+        chunk.Open(kStreamReadWriteGrowable);
+        if (!c.bytes.empty())
+            chunk.Write(c.bytes.data(), 1, uint32_t(c.bytes.size()));
+        chunk.Rewind();
+        char text[64] = "";
+        EXPECT_EQ(DescribeLevelState(kObjectKindExploration, &chunk, 0, text, sizeof text), c.described);
+        EXPECT_EQ(std::string(text), c.text);
+    }
+}
