@@ -123,6 +123,18 @@ CObjectsInterfaceMenu* PlayedTitle(NimbrelHarness& game)
                : nullptr;
 }
 
+// Steps until the title's menu plays (600 frames at most); null when it does not come.
+CObjectsInterfaceMenu* StepToTitle(NimbrelHarness& game)
+{
+    CObjectsInterfaceMenu* menu = nullptr;
+    for (int i = 0; i < 600 && !menu; ++i) {
+        if (!game.Step())
+            return nullptr;
+        menu = PlayedTitle(game);
+    }
+    return menu;
+}
+
 // The title's road into the game, as a player takes it: play; then on the name entry the name
 // "Player" and Return, or on the profile list the current slot's row (the first used one
 // without a current slot). A click waits for the screen to settle: none is taken while a
@@ -2232,11 +2244,7 @@ TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
     // The main script loads the title; every slot is empty on a first start.
-    CObjectsInterfaceMenu* menu = nullptr;
-    for (int i = 0; i < 600 && !menu; ++i) {
-        ASSERT_TRUE(game.Step());
-        menu = PlayedTitle(game);
-    }
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
     ASSERT_NE(menu, nullptr);
     CProfileManager* profiles = game.World()->GetProfileManager();
     EXPECT_TRUE(profiles->AreAllSlotsEmpty());
@@ -2348,11 +2356,7 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    CObjectsInterfaceMenu* menu = nullptr;
-    for (int i = 0; i < 600 && !menu; ++i) {
-        ASSERT_TRUE(game.Step());
-        menu = PlayedTitle(game);
-    }
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(game.Step(60));
     auto clickUntil = [&](float x, float y, const std::function<bool()>& done) {
@@ -2487,11 +2491,7 @@ TEST_F(GameFolder, ASwitchOfTheDisplayLaysTheGameOutForTheWindowItGives)
 {
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
-    CObjectsInterfaceMenu* menu = nullptr;
-    for (int i = 0; i < 600 && !menu; ++i) {
-        ASSERT_TRUE(game.Step());
-        menu = PlayedTitle(game);
-    }
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
     ASSERT_NE(menu, nullptr);
     menu->SetPage(kMenuOptions);
     ASSERT_TRUE(game.Step(2));
