@@ -44,7 +44,7 @@ TEST_F(ConstructCommandTest, SampleDumpsWithItsLabelsAndBuildsAgainToTheSameByte
               "object object_20 TUBING 0\nobject object_21 WHEELS 0\n"
               "object object_22 EXPLO 0\nobject object_23 JIGSAW 0\nobject object_24 PUZZLE 0\n"
               "object object_25 LABYRINTHE 0\nobject object_26 BLACK_JACK 0\nobject object_27 MATCH3 0\n"
-              "object object_28 SLIDING 0\n"
+              "object object_28 SLIDING 0\nobject object_29 BUTTONS 0\n"
               "chapter 1 object_1\nchapter 2 object_0\ninterface menu object_14\ninterface labels object_13\n"
               "interface popups object_4\n"
               "interface toolbox object_6\ninterface tutorial object_18\ninterface hint object_8\n"
