@@ -8,6 +8,10 @@
 #             and the test programs, which make test also runs under Wine
 
 JOBS ?= $(shell nproc)
+# Linux tests side by side: half the cores, two at least. An end-to-end shard keeps about two
+# cores busy (the game, its software renderer, the screenshots); with one shard a core the
+# machine runs several times over its cores and the looks miss what shows for a moment.
+TEST_JOBS ?= $(shell n=$$(( $(JOBS) / 2 )); [ $$n -ge 2 ] || n=2; echo $$n)
 FUZZ_SECONDS ?= 60
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
@@ -45,7 +49,7 @@ test: deps build/test/CMakeCache.txt
 # test runs once more before the suite fails: on a machine loaded past its cores, some end-to-end
 # looks still miss what the program showed between two of them.
 test-linux:
-	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 600 -j $(JOBS) \
+	cd build/test && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 600 -j $(TEST_JOBS) \
 		--repeat until-pass:2 $(ARGS)
 
 test-windows:
