@@ -1648,8 +1648,7 @@ TEST_F(GameFolder, TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage)
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
             TestSystem_SetEnv(name, french ? "fr_FR.UTF-8" : nullptr);
         // Each language starts a new game: no profile of the other run.
-        std::filesystem::remove_all(root + "/user");
-        std::filesystem::create_directories(root + "/user");
+        ForgetThePlayer();
         NimbrelHarness game;
         const int started = game.Start();
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
@@ -1802,8 +1801,7 @@ TEST_F(GameFolder, TheTitleDrawsItsButtonTextsInThePlayersLanguage)
         EXPECT_EQ(picture("button_01"), "textures/title/button.png");
         EXPECT_EQ(game.Stop(), 0);
         // A new player again: the options file would keep the first run's language.
-        std::filesystem::remove_all(root + "/user");
-        std::filesystem::create_directories(root + "/user");
+        ForgetThePlayer();
     }
 }
 
@@ -2613,8 +2611,7 @@ TEST_F(GameFolder, AGameClosedOnTheWelcomeTextContinuesWithItsListScoreAndMonito
         continued = HallBands(game);
         EXPECT_EQ(game.Stop(), 0);
     }
-    fs::remove_all(root + "/user");
-    fs::create_directories(root + "/user");
+    ForgetThePlayer();
     NimbrelHarness game;
     ASSERT_EQ(game.Start(), 0) << boxes;
     ASSERT_TRUE(StepUntilPlaying(game));

@@ -82,5 +82,13 @@ protected:
 #endif
     }
 
+    // The next start is a new player's: no options, no profile of an earlier run.
+    void ForgetThePlayer()
+    {
+        std::filesystem::remove_all(root + "/user");
+        std::filesystem::create_directories(root + "/user");
+        ForgetSavedGames();
+    }
+
     std::string root, data, oldCwd, boxes;
 };
