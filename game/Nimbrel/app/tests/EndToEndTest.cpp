@@ -44,6 +44,7 @@
 #include "VornelUtils/UtilsPack.h"
 #include "VornelUtils/UtilsString.h"
 #include "VornelUtils/WorldData.h"
+#include "WindowPicture.h"
 
 namespace fs = std::filesystem;
 
@@ -643,12 +644,6 @@ namespace {
 
 // The display's root window as xwd writes it (32-bit pixels, any byte order), read back as
 // 0xRRGGBB words; empty when it cannot be read.
-struct RootPicture {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
 RootPicture ReadRootWindow(const std::string& path)
 {
     RootPicture picture;
@@ -721,62 +716,10 @@ uint32_t LoadingPictureCorner()
     return picture.pixels.empty() ? 0xFFFFFFFFu : picture.At(0, picture.height - 1);
 }
 
-// An X window as the server shows it, 0xRRGGBB words, read with xwd; empty when it cannot be
-// read.
-RootPicture ReadWindowPicture(const std::string& id)
-{
-    RootPicture picture;
-    std::string image;
-    if (FILE* pipe = popen(("xwd -silent -id " + id + " 2>/dev/null").c_str(), "r")) {
-        char buffer[65536];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            image.append(buffer, n);
-        pclose(pipe);
-    }
-    // The header: 25 big-endian words, then the window's name, then the colour map.
-    auto word = [&image](size_t i) {
-        const auto* b = reinterpret_cast<const uint8_t*>(image.data()) + 4 * i;
-        return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-    };
-    if (image.size() < 100)
-        return picture;
-    const uint32_t headerSize = word(0), width = word(4), height = word(5), byteOrder = word(7);
-    const uint32_t bitsPerPixel = word(11), bytesPerLine = word(12), colours = word(19);
-    const uint32_t redMask = word(14), greenMask = word(15), blueMask = word(16);
-    const size_t start = size_t(headerSize) + size_t(colours) * 12;
-    if (bitsPerPixel != 32 || bytesPerLine < width * 4 || start + size_t(bytesPerLine) * height > image.size())
-        return picture;
-    const auto shiftOf = [](uint32_t mask) {
-        uint32_t shift = 0;
-        while (mask && !(mask >> shift & 1))
-            ++shift;
-        return shift;
-    };
-    const uint32_t redShift = shiftOf(redMask), greenShift = shiftOf(greenMask), blueShift = shiftOf(blueMask);
-    picture.width = int(width);
-    picture.height = int(height);
-    picture.pixels.reserve(size_t(width) * height);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            const auto* p = reinterpret_cast<const uint8_t*>(image.data()) + start + size_t(y) * bytesPerLine + x * 4;
-            const uint32_t value = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                                                        uint32_t(p[3]) << 24
-                                                  : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 |
-                                                        uint32_t(p[0]) << 24;
-            picture.pixels.push_back((value & redMask) >> redShift << 16 | (value & greenMask) >> greenShift << 8 |
-                                     (value & blueMask) >> blueShift);
-        }
-    return picture;
-}
-
 // The pixel (x, y) of an X window as the server shows it, 0xRRGGBB; -1 when it cannot be read.
 int64_t WindowPixel(const std::string& id, int x, int y)
 {
-    const RootPicture picture = ReadWindowPicture(id);
-    if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
-        return -1;
-    return picture.At(x, y);
+    return WindowColours(id, {{x, y}})[0];
 }
 
 // The first splash picture is warm (more red than blue) left of its logo, the studio's cool.
@@ -923,10 +866,6 @@ TEST_F(Program, TheSplashPicturesAreSkippedBySpaceEscapeOrAClick)
 
 namespace {
 
-struct WindowPoint {
-    int x = 0, y = 0;
-};
-
 // Looks until the condition holds, `seconds` at most: a short look whether something followed
 // (a click taken, nothing come) before the test acts again, as a player acts again when
 // nothing happened.
@@ -947,6 +886,31 @@ bool WaitUntil(const std::function<bool()>& done, int seconds = 10)
 {
     return LookFor(done, seconds * kPatience);
 }
+
+// Whether a look has stayed the same for half a second: the looks come faster than
+// a busy machine's frames, so two looks alike may well be one frame of something still moving.
+// Given each look until it answers true; Last() is the last look.
+template <typename Value>
+class SteadyLook {
+public:
+    bool operator()(const Value& now)
+    {
+        const auto at = std::chrono::steady_clock::now();
+        if (!m_read || now != m_last) {
+            m_read = true;
+            m_last = now;
+            m_since = at;
+            return false;
+        }
+        return at - m_since >= std::chrono::milliseconds(500);
+    }
+    const Value& Last() const { return m_last; }
+
+private:
+    bool m_read = false;
+    Value m_last{};
+    std::chrono::steady_clock::time_point m_since;
+};
 
 // Whether two colours are the same but for `levels` of each channel.
 bool Near(int64_t a, int64_t b, int levels = 4)
@@ -1687,9 +1651,11 @@ TEST_F(HallProgram, InDeveloperModeF4CompletesTheListAndLeavesTheWaitedItems)
     ASSERT_TRUE(hall.Key("F4"));
     ASSERT_TRUE(WaitUntil([&] { return hall.Shown("well_done"); }));
     Find("well_done");
-    for (const char* item : kHallItems)
-        if (std::string(item) != "key")
+    for (const char* item : kHallItems) {
+        if (std::string(item) != "key") {
             EXPECT_TRUE(hall.Shown(item)) << item;
+        }
+    }
     Quit();
 }
 
@@ -2305,14 +2271,9 @@ TEST_F(HallProgram, TheHintLightsAnItemLeftAndTheMonitorCountsTheFinds)
     };
     // The count once it has stopped changing.
     const auto settledCount = [&] {
-        std::vector<int> last = count(), now;
-        WaitUntil([&] {
-            now = count();
-            const bool still = now == last;
-            last = now;
-            return still;
-        });
-        return now;
+        SteadyLook<std::vector<int>> steady;
+        WaitUntil([&] { return steady(count()); });
+        return steady.Last();
     };
     const std::vector<int> none = settledCount();
     EXPECT_GT(none.size(), 20u);
@@ -2426,15 +2387,7 @@ public:
         return Window(r.x + r.width * 0.5f, r.y + r.height * 0.5f);
     }
     // The colours at the points, from one capture of the window (-1 outside it).
-    std::vector<int64_t> Colours(const std::vector<WindowPoint>& points) const
-    {
-        const RootPicture picture = ReadWindowPicture(id);
-        std::vector<int64_t> colours;
-        for (const WindowPoint& p : points)
-            colours.push_back(p.x >= 0 && p.y >= 0 && p.x < picture.width && p.y < picture.height ? picture.At(p.x, p.y)
-                                                                                                   : -1);
-        return colours;
-    }
+    std::vector<int64_t> Colours(const std::vector<WindowPoint>& points) const { return WindowColours(id, points); }
     int64_t Colour(WindowPoint p) const { return Colours({p})[0]; }
     // The pointer then goes to the window's corner, so that the cursor covers nothing read.
     bool Click(WindowPoint p) const
@@ -2994,19 +2947,17 @@ public:
         }
         return cells;
     }
-    // The board once it has stopped moving: two reads alike, every cell known.
+    // The board once it has stopped moving, every cell known.
     std::string Settled()
     {
-        std::string last = Cells(), now;
+        SteadyLook<std::string> steady;
         WaitUntil(
             [&] {
-                now = Cells();
-                const bool still = now == last && now.find('?') == std::string::npos;
-                last = now;
-                return still || Over();
+                const std::string now = Cells();
+                return (steady(now) && now.find('?') == std::string::npos) || Over();
             },
             20);
-        return now;
+        return steady.Last();
     }
     // Won: the banner shows. It stays only a few seconds before the sliding blocks follow, so on
     // a slow machine the board may be seen covered by its fade, or the next level's floor,
@@ -3440,6 +3391,14 @@ private:
     LevelWindow& level;
 };
 
+// A corner of the wheels' dial, outside its rings: the dial's own colour once the level shows
+// (its centre is the inner ring's, which comes a few frames after the dial).
+WindowPoint DialCorner(const LevelWindow& level)
+{
+    const SceneRect& dial = level.rects.at("dial");
+    return level.Window(dial.x + 12.0f, dial.y + 12.0f);
+}
+
 class TubingProgram : public CirclesProgram {
 protected:
     void Begin()
@@ -3465,7 +3424,7 @@ TEST_F(TubingProgram, ThePipesAreTurnedToTheWayAndTheWaterRunsThrough)
     // The wheels' dial, inside its inner ring, once the banner, the transition and the load
     // have passed, which a busy machine takes its time over.
     ASSERT_TRUE(level.Read(kWheelsObject));
-    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Centre("dial")), 0x1A1820); }, 60)) << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(DialCorner(level)), 0x1A1820); }, 60)) << Stderr();
     Quit();
 }
 
@@ -3970,6 +3929,12 @@ public:
         }
         return -1;
     }
+    // Whether the piece lies square, as it does between turns: a turning piece's box is wider.
+    bool Square(const Seen& s) const
+    {
+        const WindowPoint a = level.Window(0.0f, 0.0f), b = level.Window(100.0f, 100.0f);
+        return std::abs(s.right - s.left + 1 - (b.x - a.x)) <= 3 && std::abs(s.bottom - s.top + 1 - (b.y - a.y)) <= 3;
+    }
     static std::string Name(int k) { return "piece_0" + std::to_string(k + 1); }
     // What the screen shows of each piece: its pixels, its box and its turn.
     std::string Describe(const std::vector<Seen>& seen, const RootPicture& picture) const
@@ -4011,16 +3976,16 @@ public:
             SCOPED_TRACE(Name(k));
             Seen seen = Look(&picture)[size_t(k)];
             // Short presses turn it a quarter each, until its mark shows upper left. A turn still
-            // running is read only once two looks agree, so that no press goes past upright, and
-            // a piece whose turn cannot be read yet (a busy machine's slow turn or slide) is not
-            // pressed at all.
+            // running is read only once the piece lies square and two looks agree, so that no
+            // press goes past upright, and a piece whose turn cannot be read yet (a busy
+            // machine's slow turn or slide) is not pressed at all.
             const auto turnUpright = [&](WindowPoint at) {
                 for (int presses = 0; presses <= 8; ++presses) {
                     int now = -2, last = -3;
                     if (!WaitUntil([&] {
                             last = now;
                             seen = Look(&picture)[size_t(k)];
-                            now = Turn(seen, picture);
+                            now = Square(seen) ? Turn(seen, picture) : -1;
                             return now == last && now >= 0;
                         }, 20))
                         return false;
@@ -4153,7 +4118,7 @@ TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
     EXPECT_TRUE(WaitUntil([&] { return Shows(level.Window(260.0f, 430.0f), kPendulum); }));
 
     // The dial turned a half round about its centre and let go: the door slides aside.
-    const WindowPoint dial = level.Centre("dial"), weight = level.Centre("weight");
+    const WindowPoint weight = level.Centre("weight");
     ASSERT_TRUE(Shows(weight, kDoor));
     const auto around = [&](float degrees) {
         const float a = degrees * 3.14159265f / 180.0f;
@@ -4194,15 +4159,19 @@ TEST_F(ClockRoomProgram, TheTurnedDialOpensTheCaseAndTheWeightHangsOnItsHook)
     ASSERT_TRUE(Shows(stairs, kStairs)) << std::hex << level.Colour(stairs);
     ASSERT_TRUE(level.Click(stairs));
     EXPECT_TRUE(WaitUntil([&] { return !Shows(corner, kWall) && !Shows(stairs, kStairs); }, 20)) << Stderr();
-    // The card's night-blue ground, and the chapter's name in light letters on its plate.
+    // The card's night-blue ground, and the chapter's name in light letters on its plate once
+    // the card has faded in.
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(corner), 0x121A2A, 20); }, 20)) << std::hex << level.Colour(corner);
     const WindowPoint plateFrom = level.Window(262.0f, 300.0f), plateTo = level.Window(762.0f, 460.0f);
-    const RootPicture card = ReadWindowPicture(level.id);
     int letters = 0;
-    for (int y = plateFrom.y; y < std::min(plateTo.y, card.height); ++y)
-        for (int x = plateFrom.x; x < std::min(plateTo.x, card.width); ++x)
-            letters += (card.At(x, y) >> 16 & 0xFF) > 0xC0 ? 1 : 0;
-    EXPECT_GT(letters, 400);
+    EXPECT_TRUE(WaitUntil([&] {
+        const RootPicture card = ReadWindowPicture(level.id);
+        letters = 0;
+        for (int y = plateFrom.y; y < std::min(plateTo.y, card.height); ++y)
+            for (int x = plateFrom.x; x < std::min(plateTo.x, card.width); ++x)
+                letters += (card.At(x, y) >> 16 & 0xFF) > 0xC0 ? 1 : 0;
+        return letters > 400;
+    }, 5)) << letters;
     EXPECT_LT(letters, (plateTo.x - plateFrom.x) * (plateTo.y - plateFrom.y) / 3);
     Quit();
 }
@@ -4435,8 +4404,9 @@ public:
             // The bank's second card turned up, and the hand's end said.
             EXPECT_TRUE(WaitUntil([&] { return Card("bank_cards", 2, 2) != 44; }, 10));
             EXPECT_TRUE(WaitUntil([&] { return ResultShows(); }, 10));
-            if (game < 2)
+            if (game < 2) {
                 ASSERT_TRUE(WaitUntil([&] { return BetEnabled(); }, 20));
+            }
         }
         ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 20));
     }
@@ -4671,7 +4641,7 @@ TEST_F(ChapterTwoProgram, EveryLevelIsPlayedInItsTurnToTheChaptersEnd)
     tubing.TurnToTheWay();
     if (HasFatalFailure())
         return;
-    Next(kWheelsObject, [&] { return level.Centre("dial"); }, 0x1A1820);
+    Next(kWheelsObject, [&] { return DialCorner(level); }, 0x1A1820);
     if (HasFatalFailure())
         return;
     ASSERT_TRUE(WaitUntil([&] { return wheels.DialShows(); }, 20)) << wheels.DivisionsText();
