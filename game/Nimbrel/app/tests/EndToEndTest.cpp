@@ -3421,8 +3421,8 @@ TEST_F(TubingProgram, ThePipesAreTurnedToTheWayAndTheWaterRunsThrough)
     tubing.TurnToTheWay();
     if (HasFatalFailure())
         return;
-    // The wheels' dial, inside its inner ring, once the banner, the transition and the load
-    // have passed, which a busy machine takes its time over.
+    // The wheels' dial once the banner, the transition and the load have passed, which a busy
+    // machine takes its time over.
     ASSERT_TRUE(level.Read(kWheelsObject));
     EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(DialCorner(level)), 0x1A1820); }, 60)) << Stderr();
     Quit();
