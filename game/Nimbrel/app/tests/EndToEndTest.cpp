@@ -390,16 +390,15 @@ TEST_F(Program, TerminationClosesAnOpenBox)
         SCOPED_TRACE(signal);
         const pid_t pid = Start("nimbrel", {"--frames", "1"});  // no data: the error box
         bool open = false;
-        for (int i = 0; i < 300 && !open; ++i) {
+        for (int i = 0; i < 300 * kPatience && !open; ++i) {
             open = WindowNamed("Error (v3,115)");
             if (!open)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         ASSERT_TRUE(open) << "no error box: " << Stderr();
-        const auto sent = std::chrono::steady_clock::now();
+        // Ended by the signal alone: the box would wait for a click for ever.
         kill(pid, signal);
         EXPECT_EQ(Wait(pid, 5), 255) << Stderr();
-        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
         EXPECT_FALSE(WindowNamed("Error (v3,115)"));
     }
 }
@@ -2088,9 +2087,14 @@ TEST_F(HallProgram, ClicksAreHeardAndRandomClickingIsPenalised)
     };
     ASSERT_TRUE(WaitUntil([&] { return IsRed(probeColour()); })) << std::hex << probeColour();
     ASSERT_TRUE(hall.Click(hall.Centre("coin")));
+    // Seen still covered after the click: the click came while the cover was up (a busy
+    // machine's look may come only after the cover has gone, and then tells nothing).
+    const bool covered = IsRed(probeColour());
     EXPECT_TRUE(WaitUntil([&] { return !IsRed(probeColour()); }, 20)) << std::hex << probeColour();
     // The coin was not found under the cover.
-    EXPECT_TRUE(hall.Shown("coin"));
+    if (covered) {
+        EXPECT_TRUE(hall.Shown("coin"));
+    }
     Quit();
 
     // The default click's sweep (1400 to 700 Hz), then the null click's low tap (160 to 120 Hz).
@@ -2872,15 +2876,17 @@ public:
         ASSERT_FALSE(clicks.empty()) << pieces;
         for (uint32_t c : clicks) {
             SCOPED_TRACE(pieces);
+            const std::string before = pieces;
             std::swap(pieces[c], pieces[pieces.find('_')]);
-            // A click eaten by the window is clicked again: once the piece has slid, its cell is
-            // the gap, where a click does nothing.
+            // A click eaten by the window is clicked again, while the board still shows it as
+            // before: a piece still sliding on a busy machine is not clicked on.
             auto clicked = std::chrono::steady_clock::time_point{};
             ASSERT_TRUE(WaitUntil(
                 [&] {
-                    if (Pieces() == pieces)
+                    const std::string now = Pieces();
+                    if (now == pieces)
                         return true;
-                    if (std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
+                    if (now == before && std::chrono::steady_clock::now() - clicked >= std::chrono::seconds(2)) {
                         level.Click(Cell(c));
                         clicked = std::chrono::steady_clock::now();
                     }
