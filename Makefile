@@ -9,7 +9,7 @@
 
 JOBS ?= $(shell nproc)
 # Linux tests side by side: half the cores, two at least. An end-to-end shard keeps about two
-# cores busy (the game, its software renderer, the screenshots); with one shard a core the
+# cores busy (the game, its software renderer, the test's looks); with one shard a core the
 # machine runs several times over its cores and the looks miss what shows for a moment.
 TEST_JOBS ?= $(shell n=$$(( $(JOBS) / 2 )); [ $$n -ge 2 ] || n=2; echo $$n)
 FUZZ_SECONDS ?= 60

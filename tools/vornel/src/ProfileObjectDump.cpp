@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
-#include "NimbrelObjects/ObjectsWrap.h"
 #include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelManagers/CEffect.h"
 #include "NimbrelManagers/CEffectManager.h"
 #include "NimbrelObjects/ObjectProfile.h"
+#include "NimbrelObjects/ObjectsWrap.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "VornelUtils/UtilsMemory.h"
 #include "VornelUtils/UtilsStream_Chunk.h"

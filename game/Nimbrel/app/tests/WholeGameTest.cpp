@@ -183,8 +183,8 @@ TEST_F(WholeGame, APlayerContinuesInTheLitStudyAndPlaysToTheEndAndBackToTheTitle
     WritePrefetchParams(PrefetchFlags{1, 1, 0}, flags);
     std::ofstream(data + "/prefetch.params", std::ios::binary).write(reinterpret_cast<char*>(flags), sizeof flags);
 
-    // First start: a new player; the hall's finds open the door
-    // to the study; its lamp is lit, and the game is closed there.
+    // First start: a new player; the hall's finds open the door to the study; its lamp is lit,
+    // and the game is closed there.
     game = std::make_unique<NimbrelHarness>();
     ASSERT_EQ(game->Start(), 0) << boxes;
     ASSERT_TRUE(PastTheTitle(false));
