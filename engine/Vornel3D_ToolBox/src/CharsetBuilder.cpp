@@ -45,7 +45,6 @@ Status BuildCharset(CFontFace& fontFace, uint8_t charHeight, uint32_t spacing, c
     if (!face)
         return kStatusFailed;
     out = CharsetBuild{};
-    out.charHeight = charHeight;
 
     // The characters beyond ASCII that the texts use and the face draws, in Unicode order.
     std::vector<bool> used(kCodeLimit, false);
@@ -77,6 +76,18 @@ Status BuildCharset(CFontFace& fontFace, uint8_t charHeight, uint32_t spacing, c
             if (c < out.symbols.size() && (c >= kAsciiCodes) && out.symbols[c] != kMissingSymbol)
                 out.pageMasks[out.symbols[c] / kFontCharCount] |= text.mask;
 
+    // The face is sized so that the glyphs the texts use fill the character height, and every
+    // page gets that line: a cell is then as high as the height its width is measured against,
+    // so the text is drawn in the face's own proportions.
+    std::vector<uint32_t> drawn;
+    for (char16_t c : out.characters)
+        if (Drawable(c))
+            drawn.push_back(c);
+    GlyphLine line{};
+    if (Failed(fontFace.FitGlyphsToPixelHeight(drawn, charHeight, line.ascent, line.descent)))
+        return kStatusFailed;
+    out.charHeight = uint8_t(line.ascent + line.descent);
+
     out.sheets.resize(pages);
     for (size_t p = 0; p < pages; ++p) {
         uint32_t codes[kGlyphSheetCodes];
@@ -85,7 +96,7 @@ Status BuildCharset(CFontFace& fontFace, uint8_t charHeight, uint32_t spacing, c
             codes[r] = code < out.characters.size() && Drawable(out.characters[code]) ? out.characters[code]
                                                                                         : kNoSheetGlyph;
         }
-        const Status status = BuildGlyphSheet(fontFace, spacing, out.sheets[p], codes);
+        const Status status = BuildGlyphSheet(fontFace, spacing, out.sheets[p], codes, &line);
         if (Failed(status))
             return status;
     }

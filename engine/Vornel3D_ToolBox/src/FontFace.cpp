@@ -190,9 +190,51 @@ bool LoadSheetGlyph(FT_Face face, uint32_t code, bool render)
            FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) == 0;
 }
 
+// The extent of the codes' glyphs at the face's size, as the sheets measure it: the highest
+// bitmap top and the lowest bitmap bottom. False when no code has a glyph.
+bool MeasureGlyphs(FT_Face face, const std::vector<uint32_t>& codes, uint32_t& ascent, uint32_t& descent)
+{
+    int64_t top = 0, depth = 0;
+    bool any = false;
+    for (uint32_t code : codes) {
+        if (!LoadSheetGlyph(face, code, false))
+            continue;
+        top = std::max<int64_t>(top, face->glyph->bitmap_top);
+        depth = std::max<int64_t>(depth, int64_t(face->glyph->bitmap.rows) - face->glyph->bitmap_top);
+        any = true;
+    }
+    ascent = uint32_t(top);
+    descent = uint32_t(depth);
+    return any;
+}
+
 }  // namespace
 
-Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes)
+Status CFontFace::FitGlyphsToPixelHeight(const std::vector<uint32_t>& codes, uint32_t h, uint32_t& ascent,
+                                         uint32_t& descent)
+{
+    // Glyphs grow with the size; past four times h no text's glyphs stay within h.
+    const FT_Face face = static_cast<FT_Face>(m_face);
+    if (!face || h == 0 || h > 0xFFFF / 4)
+        return kStatusFailed;
+    uint32_t a = 0, d = 0;
+    const auto fits = [&](uint32_t size) {
+        return FT_Set_Pixel_Sizes(face, size, size) == 0 && MeasureGlyphs(face, codes, a, d) && a + d <= h;
+    };
+    uint32_t low = 0, high = 4 * h + 1;  // the largest fitting size lies in [low, high)
+    while (high - low > 1) {
+        const uint32_t middle = low + (high - low) / 2;
+        (fits(middle) ? low : high) = middle;
+    }
+    if (low == 0 || !fits(low))
+        return kStatusFailed;
+    ascent = a;
+    descent = d;
+    return kStatusOk;
+}
+
+Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes,
+                       const GlyphLine* line)
 {
     // The cells hold the codes 32..287 unless the caller lists its own.
     auto codeOf = [codes](uint32_t i) { return codes ? codes[i] : kGlyphSheetFirstCode + i; };
@@ -226,6 +268,10 @@ Status BuildGlyphSheet(CFontFace& fontFace, uint32_t spacing, GlyphSheet& sheet,
         }
         room -= a;
         advance[i] = a;
+    }
+    if (line) {
+        ascent = std::max<int64_t>(ascent, line->ascent);
+        descent = std::max<int64_t>(descent, line->descent);
     }
     const uint64_t pitch = uint64_t(ascent) + kGlyphSheetMargin + uint64_t(descent);
     const uint64_t needed = pitch * rows + kGlyphSheetMargin;

@@ -7,6 +7,7 @@
 #include "Vornel3D/C3DObject.h"
 #include "Vornel3D/C3DTexture.h"
 #include "Vornel3D/C3DTextureRaw.h"
+#include "Vornel3D_ToolBox/CharsetBuilder.h"
 #include "Vornel3D_ToolBox/FontFace.h"
 #include "VornelUtils/UtilsParameters.h"
 #include "VornelUtils/UtilsStream_Static.h"
@@ -177,6 +178,28 @@ TEST_F(FontSheetTest, AWideFaceFitsEverySizeOfAByteInOneSheet)
                         float(sheet.ascent + sheet.descent) / float(sheet.height));
         for (const CharRect& cell : sheet.cells)
             EXPECT_LE(cell.right, 1.0f + 3.0f / 1024.0f);
+    }
+}
+
+// A face's box holds glyphs far taller than a text's, so a charset sizes the face by the glyphs
+// it draws: they fill the character height, and every cell is as high as the height its width is
+// measured against, which keeps the letters in the face's proportions.
+TEST_F(FontSheetTest, ACharsetsGlyphsFillItsCharacterHeightInTheirOwnProportions)
+{
+    ASSERT_TRUE(std::filesystem::exists(kDejaVuSans)) << "fonts-dejavu-core";
+    CFontFace face;
+    ASSERT_EQ(face.OpenForSheet(std::string(kDejaVuSans)), kStatusOk);
+    for (uint8_t height : {12, 32, 60}) {
+        CharsetBuild build;
+        ASSERT_EQ(BuildCharset(face, height, 3, {{0x1, u"Your name: \u00C9gj\u00C7 \u0416"}}, build), kStatusOk);
+        EXPECT_LE(build.charHeight, height);
+        EXPECT_GE(build.charHeight, height * 9 / 10) << int(height);
+        for (const GlyphSheet& sheet : build.sheets) {
+            for (const CharRect& cell : sheet.cells) {
+                if (cell.right > cell.left)
+                    EXPECT_NEAR((cell.bottom - cell.top) * float(sheet.height), float(build.charHeight), 1e-3f);
+            }
+        }
     }
 }
 

@@ -31,6 +31,9 @@ namespace {
 constexpr uint32_t kShowMargin = 10;      // pixels around the text of a picture fitted to it
 constexpr uint32_t kLargestPicture = 4096;
 constexpr uint32_t kDefaultSpacing = 3;   // the main font's default spacing
+// A charset's cells are as high as its glyphs, so the spacing counts against the letters'
+// own size: one pixel keeps a glyph's overhang without spacing the letters out.
+constexpr uint32_t kCharsetSpacing = 1;
 constexpr uint32_t kBackground = 0xFF202020u;
 constexpr uint32_t kTextColor = 0xFFFFFFFFu;
 
@@ -328,7 +331,7 @@ int Build(int argc, char** argv)
         std::fprintf(stderr, "vornel font: %s: not a TrueType face that fits %u pixels\n", argv[0], unsigned(charSize));
         return 1;
     }
-    const Status status = BuildCharset(face, uint8_t(charSize), kDefaultSpacing, texts, build);
+    const Status status = BuildCharset(face, uint8_t(charSize), kCharsetSpacing, texts, build);
     if (Failed(status)) {
         std::fprintf(stderr, "vornel font: %s: no charset: %s\n", argv[0], StatusWords(status).c_str());
         return 1;

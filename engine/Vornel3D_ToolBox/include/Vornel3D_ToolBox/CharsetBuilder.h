@@ -29,8 +29,10 @@ struct CharsetBuild {
     std::vector<uint16_t> symbols;     // Unicode -> code; '?' for a character without a code
 };
 
-// The codes, masks, sheets and symbols for a face already fitted to charHeight pixels.
-// kStatusFailed when the texts need more than 65536 codes or a sheet cannot be laid out.
+// The codes, masks, sheets and symbols, the face sized so that the glyphs of the codes fill at
+// most charHeight pixels from top to bottom; that extent is the build's character height.
+// kStatusFailed when the texts need more than 65536 codes, no size fits or a sheet cannot be
+// laid out.
 Status BuildCharset(CFontFace& face, uint8_t charHeight, uint32_t spacing, const std::vector<CharsetText>& texts,
                     CharsetBuild& out);
 // The charset stream of the build (its page textures are the sheets, one a page).

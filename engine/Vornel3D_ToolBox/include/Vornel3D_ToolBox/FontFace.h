@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Vornel3D_ToolBox/FontRecords.h"
 #include "VornelUtils/Status.h"
@@ -34,6 +35,12 @@ public:
     // possible: from units per EM x h / box height, up while the box is lower than h, then down
     // while it is higher. kStatusFailed for h 0 or a face whose box has no height.
     Status FitFaceToPixelHeight(uint32_t h);
+    // Sets the largest pixel size at which the glyphs of the codes, from the highest bitmap top
+    // to the lowest bitmap bottom, are at most h pixels high, and gives that extent. A face's
+    // box also holds glyphs far taller than a text's, so fitting the box leaves a text's
+    // glyphs shorter than h. kStatusFailed when no size fits or no code has a glyph.
+    Status FitGlyphsToPixelHeight(const std::vector<uint32_t>& codes, uint32_t h, uint32_t& ascent,
+                                  uint32_t& descent);
 
     // The advance of the whole line in pixels.
     int64_t Measure(const std::string& utf8);
@@ -78,9 +85,16 @@ struct GlyphSheet {
 // advance. kStatusFailed for a face without a size, a glyph wider than a row, a sheet above
 // kGlyphSheetMaxHeight; kStatusOutOfMemory when the coverage cannot be allocated.
 // With `codes` (kGlyphSheetCodes of them) cell i holds codes[i] instead of 32 + i, and a
-// kNoSheetGlyph entry leaves its cell absent and takes no room.
+// kNoSheetGlyph entry leaves its cell absent and takes no room. A `line` taller than the
+// sheet's own glyphs sets the ascent and descent instead, so that the pages of one font share
+// their baseline and cell height.
 constexpr uint32_t kNoSheetGlyph = 0xFFFFFFFF;
-Status BuildGlyphSheet(CFontFace& face, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes = nullptr);
+struct GlyphLine {
+    uint32_t ascent;
+    uint32_t descent;
+};
+Status BuildGlyphSheet(CFontFace& face, uint32_t spacing, GlyphSheet& sheet, const uint32_t* codes = nullptr,
+                       const GlyphLine* line = nullptr);
 
 // The coverage rows of a sheet in the order raw images keep them (bottom row first), grey
 // (8 bits) or white with the coverage as alpha (32 bits). Null when out of memory.
