@@ -1160,6 +1160,8 @@ public:
     WindowPoint ProfileRow(size_t slot) const { return MenuPoint({{53, 0}, {54, 0}, {55, 0}}, 4.0f, slot); }
     // Yes (left) and no (right) of a question.
     WindowPoint Answer(bool yes) const { return MenuPoint({{58, 0}, {70, 1}, {71, 2}}, 0.0f, yes ? 1 : 2); }
+    // An element of the popups object, in reference pixels.
+    const SceneRect& Popup(const std::string& element) const { return popups.at(element); }
     WindowPoint PopupCentre(const std::string& element) const
     {
         const SceneRect& r = popups.at(element);
@@ -4282,6 +4284,33 @@ TEST_F(HallProgram, TheTitlesOptionsSwitchTheSettingsShowTheCreditsAndChangeTheL
     const double seconds = std::chrono::duration<double>(second - first).count();
     const int shift = UpwardShift(before, after, width, 200);
     EXPECT_NEAR(double(shift), 60.0 * seconds, 20.0 * seconds) << "over " << seconds << " s";
+    // The lines leave the frame below its close button and never cross its gold line: from the
+    // frame's top edge to the button's foot the frame shows only what it showed before they came
+    // (the button), and the rows of its bottom line stay dark, until the lines that reached the
+    // top have moved on by two lines.
+    const SceneRect& frame = hall.Popup("frame");
+    const SceneRect& close = hall.Popup("close");
+    const auto rowOf = [&](float y) { return hall.Window(0.0f, y).y - hall.Window(0.0f, frame.y).y; };
+    const int buttonFoot = rowOf(close.y + close.height), lineTop = rowOf(frame.y + frame.height - 12.0f);
+    const int twoLines = rowOf(frame.y + 60.0f);
+    const auto lightRows = [&](const std::vector<uint8_t>& light, int from, int to) {
+        const size_t end = std::min(light.size(), size_t(std::max(to, 0)) * size_t(width));
+        const size_t begin = std::min(end, size_t(std::max(from, 0)) * size_t(width));
+        return int(std::count(light.begin() + std::ptrdiff_t(begin), light.begin() + std::ptrdiff_t(end), 1));
+    };
+    const int button = lightRows(before, 0, buttonFoot);
+    std::vector<uint8_t> reached;
+    int overTop = 0, overLine = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<uint8_t> now = hall.FrameLight(&width);
+        overTop = std::max(overTop, std::abs(lightRows(now, 0, buttonFoot) - button));
+        overLine = std::max(overLine, lightRows(now, lineTop, rowOf(frame.y + frame.height)));
+        if (reached.empty() && lightRows(now, buttonFoot, buttonFoot + twoLines / 2) > 0)
+            reached = now;
+        return !reached.empty() && UpwardShift(reached, now, width, 200) >= twoLines;
+    }, 30)) << "the credits reach the frame's top and scroll on";
+    EXPECT_EQ(overTop, 0) << "credits between the frame's top and its close button's foot";
+    EXPECT_EQ(overLine, 0) << "credits over the frame's bottom line";
 
     // Back to the options; the language page; French.
     ASSERT_TRUE(ClickUntil(hall.PopupCentre("close"), [&] { return !on(0) && on(1); }));

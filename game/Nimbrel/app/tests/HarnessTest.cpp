@@ -2424,9 +2424,24 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     EXPECT_NE(text.find(u" NIMBREL\n"), std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
     EXPECT_NE(text.find(french ? u" Une aventure" : u" A seek-and-find adventure\n"), std::u16string::npos);
     EXPECT_NE(text.find(u" Vornel\n"), std::u16string::npos);
-    EXPECT_NE(text.find(french ? u"Version Linux" : u"Linux version"), std::u16string::npos);
-    // The extra credits' last line ends before the identification block begins.
-    EXPECT_NE(text.find(u"OpenAL Soft\n"), std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
+    // The extra credits stand apart, an empty line between them and the credits before and
+    // the identification block after (a centred empty line may be padded).
+    const auto emptyLine = [&](size_t at, int step) {
+        for (int ends = 0; ends < 2; ++ends) {
+            while (at < text.size() && text[at] == u' ')
+                at += size_t(step);
+            if (at >= text.size() || text[at] != u'\n')
+                return false;
+            at += size_t(step);
+        }
+        return true;
+    };
+    const size_t extra = text.find(french ? u"Version Linux" : u"Linux version");
+    ASSERT_NE(extra, std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
+    EXPECT_TRUE(emptyLine(extra - 1, -1)) << UtilsString_ToUtf8(text.c_str());
+    const size_t extraEnd = text.find(u"OpenAL Soft");
+    ASSERT_NE(extraEnd, std::u16string::npos);
+    EXPECT_TRUE(emptyLine(extraEnd + 11, 1)) << UtilsString_ToUtf8(text.c_str());
     ASSERT_NE(menu->GetCredits(), nullptr);
     const float start = menu->GetCreditsScroll();
     ASSERT_TRUE(game.Step(10));
