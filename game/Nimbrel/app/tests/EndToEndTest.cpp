@@ -2933,14 +2933,16 @@ constexpr uint32_t kMatch3Object = 27;
 
 // The match-3 of the sample, as the player sees it: each of the 64 cells read by its colour
 // ("1" to "6", "?" for none), a quarter of a cell in from its upper left corner, away from the
-// centre where the help sparkle shows; and the pale text pixels over the monitor's plate.
+// centre where the help sparkle shows; the band above the board's frame, where no piece may
+// show; and the pale text pixels over the monitor's plate.
 class Match3Player {
 public:
     explicit Match3Player(LevelWindow& window) : level(window) {}
 
+    static constexpr int64_t kColours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x3050D0, 0x9040C0};
+
     std::string Cells()
     {
-        static const int64_t colours[] = {0xD03030, 0xE08020, 0xE0D030, 0x30B040, 0x3050D0, 0x9040C0};
         const SceneRect& r = level.rects.at("board");
         std::vector<WindowPoint> points;
         for (int c = 0; c < 64; ++c)
@@ -2949,18 +2951,37 @@ public:
         for (int64_t colour : level.Colours(points)) {
             char kind = '?';
             for (int i = 0; i < 6; ++i)
-                if (Near(colour, colours[i], 12))
+                if (Near(colour, kColours[i], 12))
                     kind = char('1' + i);
             cells += kind;
         }
         return cells;
     }
-    // The board once it has stopped moving, every cell known.
+    // Whether a piece's colour shows in the band one cell high just above the board's frame,
+    // over the board's columns: the new pieces start above the board, and are seen only once
+    // they are in it.
+    bool PieceAboveTheFrame()
+    {
+        const RootPicture picture = ReadWindowPicture(level.id);
+        const SceneRect& board = level.rects.at("board");
+        const SceneRect& frame = level.rects.at("frame");
+        const WindowPoint from = level.Window(board.x, frame.y - 40.0f);
+        const WindowPoint to = level.Window(board.x + board.width, frame.y);
+        for (int y = std::max(from.y, 0); y < std::min(to.y, picture.height); ++y)
+            for (int x = std::max(from.x, 0); x < std::min(to.x, picture.width); ++x)
+                for (int64_t colour : kColours)
+                    if (Near(picture.At(x, y), colour, 12))
+                        return true;
+        return false;
+    }
+    // The board once it has stopped moving, every cell known; each look meanwhile also watches
+    // the band above the frame (`seenAbove`).
     std::string Settled()
     {
         SteadyLook<std::string> steady;
         WaitUntil(
             [&] {
+                seenAbove = seenAbove || PieceAboveTheFrame();
                 const std::string now = Cells();
                 return (steady(now) && now.find('?') == std::string::npos) || Over();
             },
@@ -3068,12 +3089,14 @@ public:
             counted = counted || LookFor([&] { return Plate() != none; }, 5);
         }
         EXPECT_TRUE(counted);
+        EXPECT_FALSE(seenAbove) << "a piece showed above the board's frame while the pieces fell";
         ASSERT_TRUE(WaitUntil([&] { return Over(); }, 20));
     }
 
 private:
     LevelWindow& level;
     bool won = false;
+    bool seenAbove = false;
 };
 
 class Match3Program : public CirclesProgram {
@@ -3083,8 +3106,9 @@ protected:
 
 // Started at the match-3: the board read off the screen away from the cells' centres, each
 // greedy switch made by two clicks (the first again until its piece shows selected, the second
-// again until the board moves), waiting for the board to settle after each; the monitor counts
-// up, and thirty points bring the banner; the sliding blocks follow.
+// again until the board moves), waiting for the board to settle after each, and no piece seen
+// above the board's frame while they fall; the monitor counts up, and thirty points bring the
+// banner; the sliding blocks follow.
 TEST_F(Match3Program, AGreedyPlayerClicksTheBoardToThirtyPoints)
 {
     LinkData();

@@ -30,6 +30,8 @@ namespace {
 constexpr uint32_t kMeshFlags = 0x28010;
 constexpr uint32_t kMeshCreation = 0x28C29;
 constexpr uint32_t kQuadFaceMode = 1;
+// The renderers' compare code with which an element's picture passes its depth mask.
+constexpr uint32_t kCompareGreaterEqual = 6;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kGreen = 0xFF00FF00u;
 constexpr float kPi = 3.14159265358979f;
@@ -375,6 +377,11 @@ void CObjectsLevelMatch3::DrawPiece(const ElementRecord& board, uint16_t kind, f
     m_pWorldData->pMath->Multiply(matrix, place, board.worldMatrix);
     m_pMesh->SetColor(color);
     m_pMesh->SetMatrix(matrix);
+    // Under the mask a piece passes the depth test only where its item's picture would: inside
+    // the zone, never above the board as it drops in. Each draw of the mesh resets the test.
+    if (m_piecesMasked)
+        if (C3DEngine* engine = Engine())
+            engine->SetDepthFunc(kCompareGreaterEqual);
     m_pMesh->DrawEx(kind);
 }
 
@@ -498,9 +505,12 @@ Status CObjectsLevelMatch3::DrawElement(ElementRecord* pElement)
             BuildTileMesh(*pElement);
         }
         if (m_meshBuilt) {
+            // The element draw switches the model's depth test on exactly when it laid a mask.
+            m_piecesMasked = (m_pRenderModel->GetCreationWord() & k3DDrawDepthTest) != 0;
             m_pMesh->SetTextureAllGroups(m_pRenderModel->GetTexture(pElement->index, 0), 0);
             DrawBoard(*pElement);
             m_pMesh->SetTextureAllGroups(nullptr, 0);
+            m_piecesMasked = false;
         }
     }
     return Failed(ShowScore()) ? kStatusFailed : kStatusOk;

@@ -1,12 +1,13 @@
 // The match-3 board and level: the words and the setup's refusals, the deal over many seeds, the
 // presses, drags, releases and clicks of the three game types, the runs scored and removed, the
 // cascades, the bonus pieces, the win, the stuck board, the help sparkle, the score on the
-// monitor and the saved board.
+// monitor, the saved board, and the pieces kept to the board item's mask.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../../objects/tests/BuiltinFixture.h"
@@ -16,6 +17,7 @@
 #include "NimbrelLevels/CObjectsLevelMatch3.h"
 #include "NimbrelLevels/LevelStateText.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "Vornel3D/C3DObject.h"
 #include "VornelUtils/UtilsRandom.h"
 
 namespace {
@@ -870,6 +872,97 @@ TEST_F(Match3Level, TheSavedBoardComesBackAndABadOneStartsAfresh)
     // A cut state starts afresh and fails.
     EXPECT_EQ(LoadPayload(*match3, payload, payload.size() - 2), kStatusFailed);
     EXPECT_FALSE(match3->GetBoard().HasBoard());
+}
+
+// An engine that notes each depth test set, with the number of draws made before it.
+class CDepthTestEngine : public CMemoryEngine {
+public:
+    using CMemoryEngine::CMemoryEngine;
+    C3DObject* CreateObject(uint32_t flags, uint32_t second) override
+    {
+        C3DObject* object = CMemoryEngine::CreateObject(flags, second);
+        if (!first)
+            first = object;
+        return object;
+    }
+    Status SetDepthFunc(uint32_t mode) override
+    {
+        tests.push_back({draws.size(), mode});
+        return kStatusOk;
+    }
+    // The depth test in force at draw `index`: the last set before it, 0 when none was.
+    uint32_t TestAt(size_t index) const
+    {
+        uint32_t mode = 0;
+        for (const auto& [before, set] : tests)
+            if (before <= index)
+                mode = set;
+        return mode;
+    }
+    C3DObject* first = nullptr;  // the level's render model, made first at its load
+    std::vector<std::pair<size_t, uint32_t>> tests;
+};
+
+// The board item drawn under its zone's depth mask (the element draw turns the model's depth
+// test on): every piece, the falling ones above the board included, passes the test only where
+// the mask lies, as the item's own picture would; drawn without a mask, no piece sets a test.
+TEST(Match3Drawing, UnderTheBoardItemsMaskThePiecesAreKeptToIt)
+{
+    constexpr uint32_t kPassOnTheMask = 6;  // the renderers' "greater or equal"
+    CBuiltinWorld world;
+    world.Scripts()->Init();
+    WorldData* w = world.GetWorldData();
+    C3DEngine* const worldEngine = w->p3DEngine;
+    CDepthTestEngine engine(w);
+    w->p3DEngine = &engine;
+    auto match3 = std::make_unique<CFixtureObject<CObjectsLevelMatch3>>(
+        w, 0, kObjectKindMatch3, "match3", std::vector<const char*>{"board"}, &world.requests);
+    auto monitor = std::make_unique<CFixtureObject<CObjectsInterfaceMonitor>>(
+        w, 1, kObjectKindMonitor, "monitor", std::vector<const char*>{"plate"}, &world.requests);
+    auto popups = std::make_unique<CFixtureObject<CObjectsLevelEmpty>>(w, 2, kObjectKindPopups, "popups",
+                                                                       std::vector<const char*>{"frame"}, &world.requests);
+    world.Objects()->Adopt({match3.get(), monitor.get(), popups.get()});
+    ASSERT_EQ(match3->Load(), kStatusOk);
+    ASSERT_NE(engine.first, nullptr);
+    C3DObject& model = *engine.first;
+    ASSERT_EQ(model.Create(1, 4, 4), kStatusOk);
+    model.Lock(0, 1);
+    for (uint32_t k = 0; k < 4; ++k) {
+        model.SetVertex(k, float(k & 1) * 80.0f, float(k >> 1) * 80.0f, 0.0f, 0xFFFFFFFFu, float(k & 1), float(k >> 1),
+                        0.0f, 0.0f, -1.0f, 0);
+        model.SetIndex(k, k);
+    }
+    model.SetGroup(0, 0, 4, 0, 4, 2, kPrimitiveTriangleStrip, 0, kGroupIdOwnNumber);
+    model.Unlock(0);
+    const float bounds[4] = {0.0f, 0.0f, 80.0f, 80.0f};
+    std::memcpy(match3->GetItemRecord(0)->bounds, bounds, sizeof bounds);
+    const std::pair<const char*, const char*> words[] = {
+        {"match3_game_play", "board"},    {"match3_monitor_name", "monitor"}, {"match3_popup_name", "popups"},
+        {"match3_row_col", "4x2"},        {"match3_grid_row_col", "8x8"},     {"match3_elem_used_count", "6"},
+        {"match3_elem_used_offset", "1"}, {"match3_game_type", "switch"}};
+    for (const auto& [name, value] : words) {
+        std::string copy = value;
+        ASSERT_EQ(match3->LoadEventsFromParam(name, copy.data()), kStatusDoneStoreResult) << name;
+    }
+    ASSERT_EQ(match3->CheckSetup(), kStatusOk);
+    ASSERT_EQ(monitor->SetParameters(0, "monitor_type", "score"), kStatusOk);
+    // Dealt, every piece is still to drop in from above the board.
+    ASSERT_EQ(match3->OnCommand("reset"), kStatusOk);
+    const uint32_t creation = model.GetCreationWord();
+    for (const bool masked : {true, false}) {
+        SCOPED_TRACE(masked ? "masked" : "unmasked");
+        model.SetCreationWord(masked ? creation | k3DDrawDepthTest : creation & ~k3DDrawDepthTest);
+        engine.draws.clear();
+        engine.tests.clear();
+        ASSERT_EQ(match3->DrawElement(match3->GetItemRecord(0)), kStatusOk);
+        ASSERT_EQ(engine.draws.size(), 64u);
+        for (size_t d = 0; d < engine.draws.size(); ++d)
+            EXPECT_EQ(engine.TestAt(d) == kPassOnTheMask, masked) << "piece " << d;
+    }
+    model.SetCreationWord(creation);
+    world.Objects()->Forget();
+    match3.reset();
+    w->p3DEngine = worldEngine;
 }
 
 }  // namespace

@@ -111,6 +111,8 @@ private:
     C3DObject* m_pMesh = nullptr;
     // The tile quads are built (a load or a lost device drops them).
     bool m_meshBuilt = false;
+    // The board item is drawn under a depth mask (its zone's): the pieces are kept to it too.
+    bool m_piecesMasked = false;
     CParticule* m_pSparkle = nullptr;
     Match3Outlets* m_pOutlets;
     std::function<uint32_t()> m_seedSource;
