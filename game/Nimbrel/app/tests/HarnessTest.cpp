@@ -883,14 +883,14 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
 {
     const struct {
         const char *from, *to;
-        float menu, information, narrator, tutorial;
+        float menu, extra, information, narrator, tutorial;
         uint32_t informationColor;
         float popupBorder;
     } cases[] = {
         // No MAIN_FONT section: every default.
-        {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u, 0.9f},
+        {"[MAIN_FONT]", "[UNUSED_FONT]", 60.0f, 60.0f, 30.0f, 40.0f, 30.0f, 0xFF000000u, 0.9f},
         // The sample's sizes and colours, every size doubled.
-        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 120.0f, 60.0f, 56.0f, 32.0f, 0xFFFFFFFFu, 0.5f},
+        {"GLOBAL_TEXT_RATIO = 1.0", "GLOBAL_TEXT_RATIO = 2.0", 56.0f, 120.0f, 60.0f, 48.0f, 32.0f, 0xFFFFFFFFu, 0.5f},
     };
     for (const auto& c : cases) {
         g_settingsFrom = c.from;
@@ -904,7 +904,7 @@ TEST_F(GameFolder, TheShellLoadReadsTheTextSizesWithTheirDefaultsAndTheGlobalRat
         EXPECT_FLOAT_EQ(world->MainTextStyle().width, c.menu) << c.to;
         EXPECT_FLOAT_EQ(world->MainTextStyle().height, c.menu) << c.to;
         EXPECT_EQ(world->MainTextStyle().color, 0xFFFFFFFFu) << c.to;
-        EXPECT_FLOAT_EQ(world->ExtraTextStyle().width, c.menu) << c.to;
+        EXPECT_FLOAT_EQ(world->ExtraTextStyle().width, c.extra) << c.to;
         EXPECT_FLOAT_EQ(text.information.width, c.information) << c.to;
         EXPECT_FLOAT_EQ(text.information.height, c.information) << c.to;
         EXPECT_EQ(text.information.color, c.informationColor) << c.to;
