@@ -3641,19 +3641,25 @@ TEST_F(HallProgram, ANewPlayersProfileIsMadeRenamedAndDeletedOnTheTitle)
     };
     EXPECT_GT(lightPixels(row.y - rowHeight / 2, row.y), 20);
     // The marks of a used slot: the rename mark (blue) and the delete mark (red).
+    // A mark's click is taken once the whole mark has gone with the list: the game's cursor over
+    // the mark's middle must not pass for it, or the name would be typed into the list.
+    const auto markShows = [&](uint32_t rgb) {
+        return ColourCentre(id, rgb, row.y - rowHeight / 2, row.y + rowHeight / 2).x >= 0;
+    };
     const WindowPoint rename = ColourCentre(id, 0x2a5a8a, row.y - rowHeight / 2, row.y + rowHeight / 2);
     ASSERT_GE(rename.x, 0);
-    ASSERT_TRUE(ClickUntil(rename, [&] { return !Near(hall.Colour(rename), 0x2a5a8a, 6); }));
+    ASSERT_TRUE(ClickUntil(rename, [&] { return !markShows(0x2a5a8a); }));
     ASSERT_EQ(std::system(("xdotool windowfocus --sync " + id + " type --delay 120 Second").c_str()), 0);
     ASSERT_TRUE(hall.Key("Return"));
     // A slot with its game under way goes back to the list, renamed in its file at once.
-    EXPECT_TRUE(WaitUntil([&] { return ProfileDump(profile).find("Second") != std::string::npos; }, 20));
+    EXPECT_TRUE(WaitUntil([&] { return ProfileDump(profile).find("Second") != std::string::npos; }, 20))
+        << ProfileDump(profile);
     const WindowPoint remove = ColourCentre(id, 0x8a2a2a, row.y - rowHeight / 2, row.y + rowHeight / 2);
     ASSERT_GE(remove.x, 0);
-    ASSERT_TRUE(ClickUntil(remove, [&] { return !Near(hall.Colour(remove), 0x8a2a2a, 6); }));
+    ASSERT_TRUE(ClickUntil(remove, [&] { return !markShows(0x8a2a2a); }));
     // The question, then yes (the left button) and no (the right one) below it.
     ASSERT_TRUE(ClickUntil(hall.Answer(true), [&] { return std::filesystem::file_size(profile) == 0; }));
-    EXPECT_TRUE(WaitUntil([&] { return ColourCentre(id, 0x8a2a2a, row.y - rowHeight / 2, row.y + rowHeight / 2).x < 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return !markShows(0x8a2a2a); }));
     // Back to the main page by the frame's close button; exit, no; exit, yes.
     ASSERT_TRUE(ClickUntil(hall.PopupCentre("close"), [&] { return hall.TitleShows(); }));
     ASSERT_TRUE(ClickUntil(hall.TitleCentre("text_exit"), [&] { return hall.MenuFrameShows(); }));
