@@ -3641,22 +3641,37 @@ TEST_F(HallProgram, ANewPlayersProfileIsMadeRenamedAndDeletedOnTheTitle)
     };
     EXPECT_GT(lightPixels(row.y - rowHeight / 2, row.y), 20);
     // The marks of a used slot: the rename mark (blue) and the delete mark (red).
-    // A mark's click is taken once the whole mark has gone with the list: the game's cursor over
-    // the mark's middle must not pass for it, or the name would be typed into the list.
     const auto markShows = [&](uint32_t rgb) {
         return ColourCentre(id, rgb, row.y - rowHeight / 2, row.y + rowHeight / 2).x >= 0;
     };
+    // A mark's click is taken once the list has gone (for the name entry or the question): the
+    // next row's selector no longer shows. The mark itself cannot tell: the game's cursor, over it
+    // after the click, hides most of it, and the name would be typed into the list.
+    const auto listShows = [&] {
+        const MenuEntry e = hall.MenuPage({{53, 0}, {54, 0}, {55, 0}}, 4.0f).at(1);
+        const float s = 0.5f * hall.MenuTextHeight() * e.scale;
+        const int x0 = int(std::lround(e.x - e.widestText * e.scale * 0.5f - 2.5f * s));
+        const int y0 = int(std::lround(e.y));
+        const RootPicture picture = ReadWindowPicture(id);
+        int brass = 0;
+        for (int y = std::max(y0, 0); y < std::min(y0 + int(2.0f * s), picture.height); ++y)
+            for (int x = std::max(x0, 0); x < std::min(x0 + int(2.0f * s), picture.width); ++x)
+                brass += Near(picture.At(x, y), 0xd8b45a, 24);
+        return brass > 10;
+    };
+    ASSERT_TRUE(WaitUntil(listShows));
     const WindowPoint rename = ColourCentre(id, 0x2a5a8a, row.y - rowHeight / 2, row.y + rowHeight / 2);
     ASSERT_GE(rename.x, 0);
-    ASSERT_TRUE(ClickUntil(rename, [&] { return !markShows(0x2a5a8a); }));
+    ASSERT_TRUE(ClickUntil(rename, [&] { return !listShows(); }));
     ASSERT_EQ(std::system(("xdotool windowfocus --sync " + id + " type --delay 120 Second").c_str()), 0);
     ASSERT_TRUE(hall.Key("Return"));
     // A slot with its game under way goes back to the list, renamed in its file at once.
     EXPECT_TRUE(WaitUntil([&] { return ProfileDump(profile).find("Second") != std::string::npos; }, 20))
         << ProfileDump(profile);
+    ASSERT_TRUE(WaitUntil(listShows));
     const WindowPoint remove = ColourCentre(id, 0x8a2a2a, row.y - rowHeight / 2, row.y + rowHeight / 2);
     ASSERT_GE(remove.x, 0);
-    ASSERT_TRUE(ClickUntil(remove, [&] { return !markShows(0x8a2a2a); }));
+    ASSERT_TRUE(ClickUntil(remove, [&] { return !listShows(); }));
     // The question, then yes (the left button) and no (the right one) below it.
     ASSERT_TRUE(ClickUntil(hall.Answer(true), [&] { return std::filesystem::file_size(profile) == 0; }));
     EXPECT_TRUE(WaitUntil([&] { return !markShows(0x8a2a2a); }));
