@@ -52,6 +52,16 @@ constexpr uint32_t k3DContainerText = 0x2000000;
 constexpr uint32_t k3DIndex16 = 1;
 constexpr uint32_t k3DIndex32 = 2;
 
+// The compare codes of SetDepthFunc and SetAlphaFunc, as both renderers' tables index them.
+constexpr uint32_t kCompareNever = 0;
+constexpr uint32_t kCompareLess = 1;
+constexpr uint32_t kCompareEqual = 2;
+constexpr uint32_t kCompareLessEqual = 3;
+constexpr uint32_t kCompareGreater = 4;
+constexpr uint32_t kCompareNotEqual = 5;
+constexpr uint32_t kCompareGreaterEqual = 6;
+constexpr uint32_t kCompareAlways = 7;
+
 class C3DEngine : public CBaseObject {
 public:
     explicit C3DEngine(WorldData* pWorldData);
@@ -85,6 +95,7 @@ public:
     virtual Status SetFog() = 0;
     virtual Status SetSrcBlend(uint32_t mode) = 0;
     virtual Status SetDestBlend(uint32_t mode) = 0;
+    // `mode`: one of the compare codes below.
     virtual Status SetDepthFunc(uint32_t mode) = 0;
     virtual Status SetAlphaFunc(uint32_t mode, uint8_t reference) = 0;
     virtual Status SetColorMask(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) = 0;

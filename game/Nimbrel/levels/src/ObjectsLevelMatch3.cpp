@@ -30,8 +30,6 @@ namespace {
 constexpr uint32_t kMeshFlags = 0x28010;
 constexpr uint32_t kMeshCreation = 0x28C29;
 constexpr uint32_t kQuadFaceMode = 1;
-// The renderers' compare code with which an element's picture passes its depth mask.
-constexpr uint32_t kCompareGreaterEqual = 6;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kGreen = 0xFF00FF00u;
 constexpr float kPi = 3.14159265358979f;

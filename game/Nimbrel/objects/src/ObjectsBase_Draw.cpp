@@ -35,12 +35,10 @@ uint32_t ScaleChannels(uint32_t color, float factor)
     return scaled;
 }
 
-// Codes of the renderers' blend and compare tables.
+// Codes of the renderers' blend table.
 constexpr uint32_t kBlendSourceAlpha = 5;
 constexpr uint32_t kBlendOne = 3;
 constexpr uint32_t kBlendInverseSourceAlpha = 10;
-// A masked element is drawn where the mask stands in front of it or level with it.
-constexpr uint32_t kCompareGreaterEqual = 6;
 
 // Bits of a texture's second word that the element decides: its light is added, and a drifting
 // picture repeats both ways as it scrolls.
@@ -429,6 +427,7 @@ Status CObjectsBase::DrawElement(ElementRecord* pElement)
         engine->SetSrcBlend(kBlendSourceAlpha);
         engine->SetDestBlend(kBlendOne);
     }
+    // A masked element is drawn where the mask stands in front of it or level with it.
     if (model->GetCreationWord() & k3DDrawDepthTest)
         engine->SetDepthFunc(kCompareGreaterEqual);
     model->DrawGroup(pElement->index);

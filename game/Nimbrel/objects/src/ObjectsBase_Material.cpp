@@ -10,14 +10,11 @@
 
 namespace {
 
-// Codes of the renderers' blend and compare tables.
+// Codes of the renderers' blend table.
 constexpr uint32_t kBlendOneSource = 0;
 constexpr uint32_t kBlendZeroDestination = 1;
 constexpr uint32_t kBlendZeroSource = 2;
 constexpr uint32_t kBlendOneDestination = 3;
-constexpr uint32_t kCompareLess = 1;
-constexpr uint32_t kCompareGreater = 4;
-constexpr uint32_t kCompareAlways = 7;
 constexpr uint32_t kDepthBits = k3DDrawDepthTest | k3DDrawDepthWrite;
 
 // Draws one group of the object into the depth buffer only: where its texels are not fully
