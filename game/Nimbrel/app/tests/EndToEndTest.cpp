@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -4029,25 +4030,25 @@ public:
             })) << Describe(Look(&picture), picture);
             SCOPED_TRACE(Name(k));
             Seen seen = Look(&picture)[size_t(k)];
-            // Short presses turn it a quarter each, until its mark shows upper left. A turn still
-            // running is read only once the piece lies square and two looks agree, so that no
-            // press goes past upright, and a piece whose turn cannot be read yet (a busy
-            // machine's slow turn or slide) is not pressed at all.
-            const auto turnUpright = [&](WindowPoint at) {
+            // Short presses turn it a quarter each, until its mark shows upper left. The piece is
+            // read, and pressed where it lies, only once it has lain square and still for half a
+            // second: no press goes past upright, and none lands where a slow slide left it
+            // before, on another piece.
+            const auto turnUpright = [&] {
                 for (int presses = 0; presses <= 8; ++presses) {
-                    int now = -2, last = -3;
+                    SteadyLook<std::array<int, 3>> steady;
                     if (!WaitUntil([&] {
-                            last = now;
                             seen = Look(&picture)[size_t(k)];
-                            now = Square(seen) ? Turn(seen, picture) : -1;
-                            return now == last && now >= 0;
+                            const WindowPoint c = seen.Centre();
+                            return steady({Square(seen) ? Turn(seen, picture) : -1, c.x, c.y}) && steady.Last()[0] >= 0;
                         }, 20))
                         return false;
+                    const int now = steady.Last()[0];
                     if (now == 0)
                         return true;
                     if (presses == 8)
                         return false;
-                    level.Click(at);
+                    level.Click(seen.Centre());
                     LookFor([&] { return Turn(Look(&picture)[size_t(k)], picture) != now; }, 3);
                 }
                 return false;
@@ -4058,15 +4059,16 @@ public:
                 return std::abs(c.x - target.x) <= 1 && std::abs(c.y - target.y) <= 1;
             };
             // A drag whose motion a busy machine delivered too late leaves the piece short of
-            // home, and a press seen late may have turned it on: it is turned upright again and
-            // dragged from where it lies.
-            WindowPoint from = seen.Centre();
+            // home, or takes it home only later, and a press seen late may have turned it on: it
+            // is turned upright again and dragged from where it comes to rest.
             for (int drags = 0; drags < 3 && !atHome(); ++drags) {
-                ASSERT_TRUE(turnUpright(from)) << Turn(seen, picture);
-                ASSERT_TRUE(Drag(level.id, from, target));
+                const bool upright = turnUpright();
+                if (atHome())
+                    break;
+                ASSERT_TRUE(upright) << Describe(Look(&picture), picture);
+                ASSERT_TRUE(Drag(level.id, seen.Centre(), target));
                 if (drags < 2 ? LookFor(atHome, 5) : WaitUntil(atHome, 15))
                     break;
-                from = Look()[size_t(k)].Centre();
             }
             EXPECT_TRUE(atHome()) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
             home[size_t(k)] = true;
