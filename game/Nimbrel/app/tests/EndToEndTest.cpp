@@ -4061,24 +4061,29 @@ public:
             // A drag whose motion a busy machine delivered too late leaves the piece short of
             // home, or takes it home only later, and a press seen late may have turned it on: it
             // is turned upright again and dragged from where it comes to rest.
-            for (int drags = 0; drags < 3 && !atHome(); ++drags) {
+            bool there = atHome();
+            for (int drags = 0; drags < 3 && !there; ++drags) {
                 const bool upright = turnUpright();
-                if (atHome())
+                there = atHome();
+                if (there)
                     break;
                 ASSERT_TRUE(upright) << Describe(Look(&picture), picture);
                 ASSERT_TRUE(Drag(level.id, seen.Centre(), target));
-                if (drags < 2 ? LookFor(atHome, 5) : WaitUntil(atHome, 15))
-                    break;
+                there = drags < 2 ? LookFor(atHome, 5) : WaitUntil(atHome, 15);
             }
-            EXPECT_TRUE(atHome()) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
+            EXPECT_TRUE(there) << Look()[size_t(k)].Centre().x << "," << Look()[size_t(k)].Centre().y;
             home[size_t(k)] = true;
         }
         // The finished picture has no marks: its first piece's corner shows the piece's colour.
         const SceneRect& first = level.rects.at(Name(0));
         const WindowPoint mark = level.Window(first.x + 18.0f, first.y + 18.0f);
         EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(mark), 0xD03030, 12); })) << std::hex << level.Colour(mark);
-        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))); }, 10));
+        // The banner stays a moment before the labyrinth follows: on a slow machine, whose looks
+        // at the last piece may outlast it, the labyrinth's floor is seen instead, which comes
+        // only after it.
+        ASSERT_TRUE(WaitUntil([&] { return IsBannerGold(level.Colour(level.Centre("solved"))) || LabyrinthShows(); }, 10));
     }
+    bool LabyrinthShows() const { return Near(level.Colour(level.Window(980.0f, 40.0f)), 0x1E3440); }
 
 private:
     LevelWindow& level;
@@ -4105,7 +4110,7 @@ TEST_F(PuzzleProgram, EachPieceIsTurnedUprightAndDraggedHome)
     if (HasFatalFailure())
         return;
     // Then the labyrinth's floor.
-    EXPECT_TRUE(WaitUntil([&] { return Near(level.Colour(level.Window(980.0f, 40.0f)), 0x1E3440); }, 20)) << Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return puzzle.LabyrinthShows(); }, 20)) << Stderr();
     Quit();
 }
 
