@@ -95,7 +95,7 @@ public:
     virtual Status SetFog() = 0;
     virtual Status SetSrcBlend(uint32_t mode) = 0;
     virtual Status SetDestBlend(uint32_t mode) = 0;
-    // `mode`: one of the compare codes below.
+    // `mode`: one of the compare codes above the class.
     virtual Status SetDepthFunc(uint32_t mode) = 0;
     virtual Status SetAlphaFunc(uint32_t mode, uint8_t reference) = 0;
     virtual Status SetColorMask(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) = 0;
