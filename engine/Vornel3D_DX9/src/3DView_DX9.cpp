@@ -108,7 +108,10 @@ Status C3DViewDX90::SetScissor(int32_t x, int32_t y, int32_t width, int32_t heig
     IDirect3DDevice9* device = DX9DeviceFromWorld(m_pWorldData);
     if (!device)
         return kStatusFailed;
-    const RECT rect = {x, y, x + width, y + height};
+    // The rectangle is in virtual units, the scissor in the window's pixels.
+    const float sx = m_pWorldData->scaleX, sy = m_pWorldData->scaleY;
+    const RECT rect = {LONG(std::lround(x * sx)), LONG(std::lround(y * sy)), LONG(std::lround((x + width) * sx)),
+                       LONG(std::lround((y + height) * sy))};
     device->SetScissorRect(&rect);
     device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
     return kStatusOk;

@@ -1,5 +1,7 @@
 #include "Vornel3D_GL/C3DView_GL.h"
 
+#include <cmath>
+
 #include "GLHeaders_GL.h"
 #include "VornelUtils/WorldData.h"
 
@@ -54,8 +56,17 @@ Status C3DView_GL::DisableScissor()
 
 Status C3DView_GL::SetScissor(int32_t x, int32_t y, int32_t width, int32_t height)
 {
-    const int32_t displayHeight = m_pWorldData ? m_pWorldData->virtualHeight : 0;
-    glScissor(x, displayHeight - y - height, width, height);
+    // The rectangle is in virtual units, the scissor in the window's pixels from its bottom.
+    float left = float(x), top = float(y), right = float(x) + float(width), bottom = float(y) + float(height);
+    if (m_pWorldData) {
+        left *= m_pWorldData->scaleX;
+        right *= m_pWorldData->scaleX;
+        top *= m_pWorldData->scaleY;
+        bottom *= m_pWorldData->scaleY;
+    }
+    const float windowHeight = m_pWorldData ? float(m_pWorldData->realHeight) : 0.0f;
+    const auto whole = [](float v) { return int32_t(std::lround(v)); };
+    glScissor(whole(left), whole(windowHeight - bottom), whole(right) - whole(left), whole(bottom) - whole(top));
     glEnable(GL_SCISSOR_TEST);
     return kStatusOk;
 }

@@ -46,6 +46,11 @@ float CObjectsInterface::ScreenScale(uint32_t axis) const
     return scale > 0.0f ? scale : 1.0f;
 }
 
+float CObjectsInterface::ScreenOffset(uint32_t axis) const
+{
+    return m_pWorldData->game.view.matrixOverlay[axis == 0 ? 12 : 13];
+}
+
 ElementRecord* CObjectsInterface::AllocElements(uint32_t count) { return AllocPlainElements(count); }
 ElementRecord* CObjectsInterface::GetItemRecord(uint32_t index)
 {

@@ -509,10 +509,8 @@ bool CObjectsInterfaceMenu::GetPopupFrameRect(float* pRect, bool clip)
     const int32_t rectangle = frame && clip ? frame->zone : -1;
     if (!frame || Failed(popups->GetElementScreenRect(pRect, frame, rectangle, 0)))
         return false;
-    pRect[0] *= ScreenScale(0);
-    pRect[2] *= ScreenScale(0);
-    pRect[1] *= ScreenScale(1);
-    pRect[3] *= ScreenScale(1);
+    for (uint32_t i = 0; i < 4; ++i)
+        pRect[i] = pRect[i] * ScreenScale(i % 2) + ScreenOffset(i % 2);
     return true;
 }
 

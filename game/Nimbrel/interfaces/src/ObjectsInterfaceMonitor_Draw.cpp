@@ -29,8 +29,9 @@ void CObjectsInterfaceMonitor::DrawScore(const ElementRecord& element, const cha
         return;
     float rect[4];
     GetElementScreenRect(rect, &element, -1, 0);
-    const float left = rect[0] * ScreenScale(0), top = rect[1] * ScreenScale(1);
-    const float right = rect[2] * ScreenScale(0), bottom = rect[3] * ScreenScale(1);
+    const float left = rect[0] * ScreenScale(0) + ScreenOffset(0), top = rect[1] * ScreenScale(1) + ScreenOffset(1);
+    const float right = rect[2] * ScreenScale(0) + ScreenOffset(0);
+    const float bottom = rect[3] * ScreenScale(1) + ScreenOffset(1);
     const float width = game->text.monitor.width * game->screen.textScale;
     const float height = game->text.monitor.height * game->screen.textScale;
     const C3DVector3 size = font->GetTextSize(text, width, height);

@@ -76,8 +76,9 @@ void CObjectsInterfaceToolbarInventory::DrawCounts()
         if (!GetCountText(i, text, 32) || !text[0])
             continue;
         const InventoryPlace& place = m_pPlaces[i];
-        const float x = (place.centre[0] - m_cellWidth * 0.5f + position[0]) * ScreenScale(0);
-        const float y = (place.centre[1] + m_cellHeight * 0.5f + position[1]) * ScreenScale(1) - style.height * textScale;
+        const float x = (place.centre[0] - m_cellWidth * 0.5f + position[0]) * ScreenScale(0) + ScreenOffset(0);
+        const float y = (place.centre[1] + m_cellHeight * 0.5f + position[1]) * ScreenScale(1) + ScreenOffset(1) -
+                        style.height * textScale;
         font->DrawText(text, x, y, 0.0f, kCountTextFlags, style.color, style.width * textScale,
                        style.height * textScale, nullptr, nullptr, 0);
     }

@@ -325,7 +325,7 @@ Status CObjectsInterfaceToolbarItemsList::LayOutPages(ItemsList& list)
         return kStatusFailed;
     float rect[4];
     GetElementScreenRect(rect, box, -1, 0);
-    const float x0 = rect[0] * ScreenScale(0), y0 = rect[1] * ScreenScale(1);
+    const float x0 = rect[0] * ScreenScale(0) + ScreenOffset(0), y0 = rect[1] * ScreenScale(1) + ScreenOffset(1);
     const float w = (rect[2] - rect[0]) * ScreenScale(0), h = (rect[3] - rect[1]) * ScreenScale(1);
     const float textScale = game->screen.textScale;
     const float line = game->text.toolbar.height * textScale * kLineShare;

@@ -48,13 +48,40 @@ void CPopupManager::DrawText(const char16_t* text, float x, float y, uint32_t fl
     font->DrawText(text, x, y, 0.0f, flags, color, style.width * scale, style.height * scale, nullptr, nullptr, 0);
 }
 
-void CPopupManager::VirtualToScreen(float* pPoint) const
+bool CPopupManager::HasInterfaceView() const
 {
-    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
-    if (game) {
-        pPoint[0] *= game->screen.widthRatio;
-        pPoint[1] *= game->screen.heightRatio;
+    return m_pWorldData && m_pWorldData->game.view.interfaceScaleX > 0.0f &&
+           m_pWorldData->game.view.interfaceScaleY > 0.0f;
+}
+
+void CPopupManager::VirtualToScreen(float* pSize) const
+{
+    if (HasInterfaceView()) {
+        pSize[0] *= m_pWorldData->game.view.interfaceScaleX;
+        pSize[1] *= m_pWorldData->game.view.interfaceScaleY;
     }
+}
+
+void CPopupManager::ScreenTextBox(float ratio, float* pSize) const
+{
+    // The share of the screen as the interfaces show it: on a window wider than the reference's
+    // shape the virtual screen reaches beyond the popup's pictures.
+    const GameData* game = m_pWorldData ? m_pWorldData->pGame : nullptr;
+    if (game && HasInterfaceView()) {
+        pSize[0] = game->screen.referenceWidth * ratio;
+        pSize[1] = game->screen.referenceHeight * ratio;
+        VirtualToScreen(pSize);
+    } else {
+        pSize[0] = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
+        pSize[1] = (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
+    }
+}
+
+void CPopupManager::BoxToScreen(const ElementRecord* pBox, float* pSize) const
+{
+    pSize[0] = pBox->size[0];
+    pSize[1] = pBox->size[1];
+    VirtualToScreen(pSize);
 }
 
 void CPopupManager::Render()
@@ -92,14 +119,15 @@ void CPopupManager::Render()
         // In the label's text box from its top left corner, or centred on the screen.
         ElementRecord* box = labelled ? LabelTextBox() : nullptr;
         if (box) {
-            float at[3], corner[2] = {m_pageX - box->size[0] * 0.5f, m_pageY - box->size[1] * 0.5f};
+            float at[3], size[2];
+            BoxToScreen(box, size);
             LabelsObject()->ProjectElementToScreen(at, box);
-            VirtualToScreen(corner);
-            DrawText(m_pPageText, at[0] + corner[0], at[1] + corner[1], kTextShadow | m_pageAlign, game->text.popup,
+            DrawText(m_pPageText, at[0] + m_pageX - size[0] * 0.5f, at[1] + m_pageY - size[1] * 0.5f,
+                     kTextShadow | m_pageAlign, game->text.popup,
                      game->text.popup.color);
         } else {
-            float at[2] = {m_pWorldData->virtualWidth * 0.5f + m_pageX, m_pWorldData->virtualHeight * 0.5f + m_pageY};
-            VirtualToScreen(at);
+            const float at[2] = {m_pWorldData->virtualWidth * 0.5f + m_pageX,
+                                 m_pWorldData->virtualHeight * 0.5f + m_pageY};
             DrawText(m_pPageText, at[0], at[1], kPageFlags | m_pageAlign, game->text.popup, game->text.popup.color);
         }
     }
@@ -130,9 +158,10 @@ void CPopupManager::RenderWithObjects(uint32_t objectIndex)
         const bool anchored = IsTextAnchorMode(box->flagByte4);
         float at[3], corner[2] = {m_messageX, m_messageY};
         if (anchored) {
-            corner[0] -= box->size[0] * 0.5f;
-            corner[1] -= box->size[1] * 0.5f;
-            VirtualToScreen(corner);
+            float size[2];
+            BoxToScreen(box, size);
+            corner[0] -= size[0] * 0.5f;
+            corner[1] -= size[1] * 0.5f;
         }
         popups->ProjectElementToScreen(at, box);
         const uint32_t flags = (anchored ? kTextShadow : kPageFlags) | m_messageAlign;

@@ -167,8 +167,9 @@ void CPopupManager::PlacePage()
     const C3DVector3 size = font->GetTextSize(m_pPageText, (style ? style->width : 40.0f) * scale,
                                               (style ? style->height : 40.0f) * scale);
     const float measured[2] = {std::fabs(size.x), std::fabs(size.y)};
-    float offset[2];
-    TextAnchorOffset(box->flagByte4, box->size, measured, offset);
+    float boxSize[2], offset[2];
+    BoxToScreen(box, boxSize);
+    TextAnchorOffset(box->flagByte4, boxSize, measured, offset);
     m_pageX = offset[0];
     m_pageY = offset[1];
 }
@@ -286,8 +287,12 @@ bool CPopupManager::LayOutPart(char16_t* part, uint8_t instant)
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
     // The label's text box, or most of the screen.
     const ElementRecord* box = LabelTextBox();
-    const float boxWidth = box ? box->size[0] : (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
-    const float boxHeight = box ? box->size[1] : (m_pWorldData ? m_pWorldData->virtualHeight : 0) * ratio;
+    float boxSize[2];
+    if (box)
+        BoxToScreen(box, boxSize);
+    else
+        ScreenTextBox(ratio, boxSize);
+    const float boxWidth = boxSize[0], boxHeight = boxSize[1];
     const float width = game ? game->text.popup.width : 40.0f, height = game ? game->text.popup.height : 40.0f;
     size_t length = m_pCut ? static_cast<size_t>(m_pCut - shown) : UtilsString_Length(shown);
     char16_t* titled = nullptr;
@@ -450,11 +455,14 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
     const float ratio = game ? game->text.popupBorderRatio : 0.9f;
     const float width = game ? game->text.message.width : 40.0f;
     // The message fills the popups object's item box; without one, the popup text's box.
-    float boxWidth = (m_pWorldData ? m_pWorldData->virtualWidth : 0) * ratio;
     CObjectsInterfacePopups* popups = PopupsObject();
     const ElementRecord* box = popups ? popups->GetRoleElement(kPopupsItemBox) : nullptr;
+    float boxSize[2];
     if (box)
-        boxWidth = box->size[0];
+        BoxToScreen(box, boxSize);
+    else
+        ScreenTextBox(ratio, boxSize);
+    const float boxWidth = boxSize[0];
     const char16_t* shown = text ? text : kMissingString;
     size_t wrappedLength = 0;
     char16_t* wrapped = WrapOwned(shown, UtilsString_Length(shown), width, boxWidth, 4, true, &wrappedLength);
@@ -474,7 +482,7 @@ Status CPopupManager::SetObjectPopupText(int32_t stringIndex)
             font->GetTextSize(m_pMessageText, game->text.message.width * scale, game->text.message.height * scale);
         const float measured[2] = {std::fabs(size.x), std::fabs(size.y)};
         float offset[2];
-        TextAnchorOffset(box->flagByte4, box->size, measured, offset);
+        TextAnchorOffset(box->flagByte4, boxSize, measured, offset);
         m_messageX = offset[0];
         m_messageY = offset[1];
     }

@@ -331,19 +331,23 @@ TEST_F(PopupManagerTest, TheWorldsRelayoutWrapsAnOpenPopupAgainOnItsPart)
     ASSERT_EQ(shown.GetPageIndex(), 1u);
     EXPECT_EQ(std::u16string(shown.GetPageText()), b + u" " + c);
 
+    // The relayout takes the virtual screen from the window, and the text scale with it: windows
+    // of one shape wrap the part alike, two words a line, two lines a page.
+    data->text.popupBorderRatio = 0.42f;
     const struct {
         uint16_t width, height;
         float scale;
         std::vector<std::u16string> pages;
     } windows[] = {
-        {512, 384, 0.5f, {a + u" " + b + u" " + c + u" " + a + u"\n" + b + u" " + c}},
-        {1024, 768, 1.0f, {a + u" " + b + u"\n" + c + u" " + a, b + u" " + c}},
+        {512, 80, 0.5f * (0.5f + 80.0f / 768.0f), {a + u" " + b + u"\n" + c + u" " + a, b + u" " + c}},
+        {1024, 160, 0.5f * (1.0f + 160.0f / 768.0f), {a + u" " + b + u"\n" + c + u" " + a, b + u" " + c}},
     };
     for (const auto& window : windows) {
         SCOPED_TRACE(window.width);
         w->realWidth = window.width;
         w->realHeight = window.height;
         ASSERT_EQ(game.Relayout(), kStatusOk);
+        ASSERT_EQ(w->virtualWidth, window.width);
         ASSERT_FLOAT_EQ(data->screen.textScale, window.scale);
         ASSERT_TRUE(shown.IsPopupOpen());
         EXPECT_EQ(shown.GetPartIndex(), 1u);

@@ -174,17 +174,23 @@ void CObjectsBase::AnchorArea(uint16_t word, float* pArea) const
     const WorldData& w = *m_pWorldData;
     const GameViewRecord& view = w.game.view;
     const GameScreenScale* screen = w.pGame ? &w.pGame->screen : nullptr;
+    // The full screen in the interface view's units: the interface view maps them onto the
+    // virtual screen; before it is written, the fit maps them onto the window.
+    float width = w.virtualWidth, height = w.virtualHeight;
     float sx = view.interfaceScaleX, sy = view.interfaceScaleY;
+    float ox = view.matrixOverlay[12], oy = view.matrixOverlay[13];
     if (!(sx > 0.0f) || !(sy > 0.0f)) {
         const bool fitted = screen && screen->viewScaleX > 0.0f && screen->viewScaleY > 0.0f;
         sx = fitted ? screen->viewScaleX : 1.0f;
         sy = fitted ? screen->viewScaleY : 1.0f;
+        width = w.realWidth;
+        height = w.realHeight;
+        ox = oy = 0.0f;
     }
-    // The full screen in the interface view's units, from the window's top-left corner.
-    pArea[0] = 0.0f;
-    pArea[1] = 0.0f;
-    pArea[2] = float(w.realWidth) / sx;
-    pArea[3] = float(w.realHeight) / sy;
+    pArea[0] = -ox / sx;
+    pArea[1] = -oy / sy;
+    pArea[2] = (width - ox) / sx;
+    pArea[3] = (height - oy) / sy;
     if (!(word & kAnchorSafeRect) || !screen)
         return;
     // The safe rectangle: the part of the reference screen that the window shows, in the

@@ -369,14 +369,15 @@ TEST_F(ObjectDrawTest, AHeldDraggableIsDrawnLast)
 
 TEST_F(ObjectDrawTest, AnchoredElementsKeepTheirDistanceToTheirEdgeAfterAResize)
 {
-    // Code 6: the right edge of the full screen, in the interface view from the window's corner.
+    // Code 6: the right edge of the full screen, in the interface view (the whole reference
+    // screen, centred in the window).
     Build({{"badge", 100, 100, 40, 40, kRed, -1, 6}});
     WorldData* w = m_world->GetWorldData();
     const auto rightEdge = [&] {
         Frame();
         const GameViewRecord& v = w->game.view;
         // The last red column of the row through the badge.
-        const int y = int(100.0f * v.interfaceScaleY);
+        const int y = int(100.0f * v.interfaceScaleY + v.matrixOverlay[13]);
         for (int x = w->realWidth - 1; x >= 0; --x)
             if (Near(Pixel({x, y}), 255, 0, 0))
                 return x;
@@ -495,7 +496,7 @@ TEST_F(ObjectDrawTest, AStripSpansTheScreenAtItsOwnHeight)
     // Code 1: laid out over the window's width, whatever the window, by its own offset.
     Build({{"strip", 100, 200, 60, 20, kGreen, -1, kAnchorOwnOffset}});
     WorldData* w = m_world->GetWorldData();
-    const auto row = [&] { return int(200.0f * w->game.view.interfaceScaleY); };
+    const auto row = [&] { return int(200.0f * w->game.view.interfaceScaleY + w->game.view.matrixOverlay[13]); };
     ASSERT_EQ(m_object->UpdateComponents(), kStatusOk);
     Frame();
     EXPECT_TRUE(Near(Pixel({1, row()}), 0, 255, 0));

@@ -39,6 +39,10 @@ Status CNimbrelWorld::Update()
     GameData* game = GetGameData();
     if (!game || game->stop)
         return kStatusFailed;
+    // Before the frame's pointer is read: it is converted by the new window's factors. As after
+    // a display change, a part that fails to lay itself out keeps the game going.
+    if (!game->busy)
+        RelayoutIfResized();
     const Status managed = CManagedWorld::Update();
     if (Failed(managed))
         return managed;
@@ -312,5 +316,5 @@ void CNimbrelWorld::RenderDeveloperOverlay()
     if (game->debugLine && GetDebugLine(text, kWorldTextSize))
         DrawDebugText(text);
     if (game->itemDebug && GetItemDebugText(text, kWorldTextSize))
-        DrawOverlayText(text, m_pWorldData->realWidth * 0.5f, 0.0f, kOverlayItemFlags);
+        DrawOverlayText(text, m_pWorldData->virtualWidth * 0.5f, 0.0f, kOverlayItemFlags);
 }

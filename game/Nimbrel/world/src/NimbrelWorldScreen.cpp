@@ -33,6 +33,14 @@ bool CNimbrelWorld::ComputeScreenScale(uint16_t width, uint16_t height, float di
         s.textureLevelShift = 0;
         // The virtual screen is the reference screen itself.
         s.layoutPositionX = s.layoutPositionY = s.layoutSizeX = s.layoutSizeY = 1.0f;
+        // The renderer stretches the virtual screen by the fit. On a window wider than the
+        // reference's shape the interfaces show the whole reference screen at the window's
+        // height, smaller than the fit: the texts keep their proportions.
+        float fit[4];
+        ComputeScreenFit(width, height, s.referenceWidth, s.referenceHeight, 0, 1, fit, nullptr, nullptr);
+        const float whole = std::min({fit[2], w / s.referenceWidth, h / s.referenceHeight});
+        if (fit[2] > 0.0f && whole < fit[2])
+            s.baseTextScale = s.textScale = whole / fit[2];
         return false;
     }
     s.widthRatio = w / s.referenceWidth;
@@ -117,17 +125,43 @@ Status CNimbrelWorld::Relayout()
         return kStatusOk;  // minimised: the layout of the last visible size stays
     ComputeScreenScale(w->realWidth, w->realHeight, w->game.screenDiagonal);
     ComputeView();
+    FitVirtualScreen();
+    m_laidOutWidth = w->realWidth;
+    m_laidOutHeight = w->realHeight;
     // The view record still holds the scales of the last frame's window: the managers and the
     // objects below lay themselves out from it, so it follows the new window first.
     if (CObjectsManager* objects = GetObjectsManager())
         objects->ApplyView();
+    // The window's resize message leaves the viewport to whoever lays the window out.
     if (C3DEngine* engine = Get3DEngine())
-        if (C3DView* view = engine->GetView())
+        if (C3DView* view = engine->GetView()) {
             view->ComputeProjection();
+            view->ApplyWindowViewport();
+        }
     for (uint32_t i = 0; i < m_registeredCount; ++i)
         if (Failed(m_ppRegistered[i]->Reload()))
             return kStatusFailed;
     return Failed(ReloadSceneObjects()) ? kStatusFailed : kStatusOk;
+}
+
+void CNimbrelWorld::FitVirtualScreen()
+{
+    WorldData* w = GetWorldData();
+    if (w->realWidth == 0 || w->realHeight == 0)
+        return;
+    const GameScreenScale& s = GetGameData()->screen;
+    ComputeVirtualScreen(w->realWidth, w->realHeight, s.referenceWidth, s.referenceHeight, &w->virtualWidth,
+                         &w->virtualHeight);
+    w->scaleX = float(w->realWidth) / float(w->virtualWidth);
+    w->scaleY = float(w->realHeight) / float(w->virtualHeight);
+}
+
+Status CNimbrelWorld::RelayoutIfResized()
+{
+    const WorldData* w = GetWorldData();
+    if (!w || (w->realWidth == m_laidOutWidth && w->realHeight == m_laidOutHeight))
+        return kStatusOk;
+    return Relayout();
 }
 
 Status CNimbrelWorld::ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,

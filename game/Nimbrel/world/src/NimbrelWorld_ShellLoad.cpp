@@ -4,6 +4,8 @@
 
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/ScreenFit.h"
+#include "Vornel3D/C3DEngine.h"
+#include "Vornel3D/C3DView.h"
 #include "Vornel3D_ToolBox/CScreenshot.h"
 #include "Vornel3D_ToolBox/CVornelFont.h"
 #include "VornelUtils/UtilsLog.h"
@@ -67,11 +69,11 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
     w->game.textureLoading = 1;
     ReadScreenSettings();
     Log(w->logPath, 0, u"# CNimbrelWorld::Load - CManagedWorld::Load\n");
-    // A window larger than the reference shows the reference screen scaled up.
+    // A window larger than the reference shows the reference screen scaled up by the renderer:
+    // its virtual screen is the window brought back by the fit.
     if (!ComputeScreenScale(width, height, w->game.screenDiagonal)) {
         const GameScreenScale& s = w->pGame->screen;
-        virtualWidth = static_cast<uint16_t>(std::lround(s.referenceWidth));
-        virtualHeight = static_cast<uint16_t>(std::lround(s.referenceHeight));
+        ComputeVirtualScreen(width, height, s.referenceWidth, s.referenceHeight, &virtualWidth, &virtualHeight);
     }
     if (Failed(CManagedWorld::Load(pWindow, width, height, colorDepth, displayValue, fullScreen, resizable,
                                    verticalSync, orientation, dataPath, virtualWidth, virtualHeight))) {
@@ -79,6 +81,16 @@ Status CNimbrelWorld::Load(void* pWindow, uint16_t width, uint16_t height, uint8
         return kStatusFailed;
     }
     ComputeView();
+    FitVirtualScreen();
+    if (C3DEngine* engine = Get3DEngine())
+        if (C3DView* view = engine->GetView())
+            view->ComputeProjection();
+    // A window that did not take the size asked for (full screen, a window manager's choice) is
+    // laid out again at the first frame.
+    if (w->realWidth == width && w->realHeight == height) {
+        m_laidOutWidth = width;
+        m_laidOutHeight = height;
+    }
 
     uint32_t count = 0;
     const WorldLoadStep* steps = ShellLoadSteps(&count);

@@ -1,9 +1,9 @@
 // The scene's zoom and pan, and the view matrices made from them once a frame. The scene maps a
 // point s to (s + pan) x zoom; the interface and third views are only scaled. The scene and third
 // views then scale by the fit's factors and move by its offset, so that the reference screen
-// lands where the fit placed it in the window; the interface view scales only, from the
-// window's top-left corner. All three give window pixels, which the renderer's screen
-// projection maps onto the display.
+// lands where the fit placed it in the window; the interface view shows the whole reference
+// screen, centred. All three give virtual units, which the renderer's screen
+// projection maps onto the window.
 #include <algorithm>
 #include <cstring>
 
@@ -59,6 +59,27 @@ ObjectsViewInputs CObjectsManager::ViewInputs() const
         in.offsetX = game->screen.viewX;
         in.offsetY = game->screen.viewY;
     }
+    // The scene may be cropped by the fit, the interfaces never: on a window wider than the
+    // reference screen's shape they show all of it at the window's height, centred, and their
+    // edge-anchored pictures reach the window's edges.
+    in.interfaceFactorX = in.factorX;
+    in.interfaceFactorY = in.factorY;
+    in.interfaceOffsetX = in.interfaceOffsetY = 0.0f;
+    if (in.viewWidth > 0.0f && in.viewHeight > 0.0f && w->realWidth > 0 && w->realHeight > 0) {
+        const float whole = std::min({in.factorX, in.factorY, w->realWidth / in.viewWidth, w->realHeight / in.viewHeight});
+        in.interfaceFactorX = in.interfaceFactorY = whole;
+        in.interfaceOffsetX = (w->realWidth - whole * in.viewWidth) * 0.5f;
+        in.interfaceOffsetY = (w->realHeight - whole * in.viewHeight) * 0.5f;
+    }
+    // The fit places the reference screen in the window's pixels; the views place it on the
+    // virtual screen, which the renderer stretches onto the window by the world's own factors.
+    // Scaled once, by the fit alone.
+    if (w->scaleX > 0.0f && w->scaleY > 0.0f) {
+        for (float* x : {&in.factorX, &in.offsetX, &in.interfaceFactorX, &in.interfaceOffsetX})
+            *x /= w->scaleX;
+        for (float* y : {&in.factorY, &in.offsetY, &in.interfaceFactorY, &in.interfaceOffsetY})
+            *y /= w->scaleY;
+    }
     in.alternateWidth = in.viewWidth;
     in.alternateHeight = in.viewHeight;
     in.alternateFactorX = in.factorX;
@@ -66,8 +87,8 @@ ObjectsViewInputs CObjectsManager::ViewInputs() const
     in.alternate = w->game.view.alternateActive;
     in.alternateOffsetX = in.offsetX + w->game.view.alternateOffsetX;
     in.alternateOffsetY = in.offsetY + w->game.view.alternateOffsetY;
-    in.screenHeight = w->realHeight;
-    in.screenWidth = w->realWidth;
+    in.screenHeight = w->virtualHeight;
+    in.screenWidth = w->virtualWidth;
     in.frameStep = static_cast<float>(w->frameTime);
     in.zoomCentreX = w->game.input.zoomCentreX;
     in.zoomCentreY = w->game.input.zoomCentreY;
@@ -120,13 +141,14 @@ void CObjectsManager::WriteView(const ObjectsViewInputs& in)
         view.sceneScaleY = m_zoom * in.factorY;
         SetScale(view.matrixScene, view.sceneScaleX, view.sceneScaleY, m_panX * view.sceneScaleX + in.offsetX,
                  m_panY * view.sceneScaleY + in.offsetY);
-        view.interfaceScaleX = in.factorX;
-        view.interfaceScaleY = in.factorY;
-        SetScale(view.matrixOverlay, in.factorX, in.factorY, 0.0f, 0.0f);
+        view.interfaceScaleX = in.interfaceFactorX;
+        view.interfaceScaleY = in.interfaceFactorY;
+        SetScale(view.matrixOverlay, in.interfaceFactorX, in.interfaceFactorY, in.interfaceOffsetX,
+                 in.interfaceOffsetY);
         // The popups and the tool box draw as the interfaces do until their managers say more.
         std::memcpy(view.matrixPopup, view.matrixOverlay, sizeof view.matrixPopup);
-        view.virtualScreenWidth = in.screenWidth / in.factorX;
-        view.virtualScreenHeight = in.screenHeight / in.factorY;
+        view.virtualScreenWidth = in.screenWidth / in.interfaceFactorX;
+        view.virtualScreenHeight = in.screenHeight / in.interfaceFactorY;
         if (in.alternate) {
             view.alternateScaleX = in.alternateFactorX;
             view.alternateScaleY = in.alternateFactorY;

@@ -1,6 +1,7 @@
 #include "NimbrelWorld/ScreenFit.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "VornelUtils/PowerOfTwo.h"
 
@@ -75,6 +76,23 @@ bool ComputeScreenFit(uint16_t width, uint16_t height, float referenceWidth, flo
         overflowOut[1] = overflowY;
     }
     return true;
+}
+
+void ComputeVirtualScreen(uint16_t width, uint16_t height, float referenceWidth, float referenceHeight,
+                          uint16_t* pWidth, uint16_t* pHeight)
+{
+    SanitizeReferenceSize(&referenceWidth, &referenceHeight);
+    float virtualWidth = width, virtualHeight = height;
+    if (width > std::round(referenceWidth) || height > std::round(referenceHeight)) {
+        float fit[4];
+        ComputeScreenFit(width, height, referenceWidth, referenceHeight, 0, 1, fit, nullptr, nullptr);
+        if (fit[2] > 0.0f && fit[3] > 0.0f) {
+            virtualWidth = width / fit[2];
+            virtualHeight = height / fit[3];
+        }
+    }
+    *pWidth = static_cast<uint16_t>(std::clamp(std::lround(virtualWidth), 1L, 0xFFFFL));
+    *pHeight = static_cast<uint16_t>(std::clamp(std::lround(virtualHeight), 1L, 0xFFFFL));
 }
 
 void ComputePlayArea(float referenceWidth, float referenceHeight, float* pOut4)

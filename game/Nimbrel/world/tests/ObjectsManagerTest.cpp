@@ -221,12 +221,16 @@ TEST_F(ObjectsManager, EachViewScalesByItsFactorsAndMovesByTheFit)
     objects.view.alternateOffsetX = 30.0f;
     objects.view.alternateOffsetY = 40.0f;
     objects.view.alternateFactorX = objects.view.alternateFactorY = 4.0f;
+    objects.view.interfaceFactorX = 2.0f;
+    objects.view.interfaceFactorY = 0.5f;
+    objects.view.interfaceOffsetX = 5.0f;
+    objects.view.interfaceOffsetY = 0.0f;
     objects.UpdateView(1);
     const GameViewRecord& v = w.game.view;
-    // The scene and third views are placed by the fit; the interface view from the window's corner.
+    // The scene and third views are placed by the fit; the interface view by its own.
     EXPECT_EQ(pixel(v.matrixScene, 100.0f, 100.0f), std::make_pair(210.0f, 70.0f));
     EXPECT_EQ(pixel(v.matrixAlternate, 100.0f, 100.0f), std::make_pair(210.0f, 70.0f));
-    EXPECT_EQ(pixel(v.matrixOverlay, 100.0f, 100.0f), std::make_pair(200.0f, 50.0f));
+    EXPECT_EQ(pixel(v.matrixOverlay, 100.0f, 100.0f), std::make_pair(205.0f, 50.0f));
     EXPECT_EQ(std::memcmp(v.matrixPopup, v.matrixOverlay, sizeof v.matrixPopup), 0);
     EXPECT_EQ(v.matrixScene[10], 1.0f);
     EXPECT_EQ(v.matrixScene[15], 1.0f);

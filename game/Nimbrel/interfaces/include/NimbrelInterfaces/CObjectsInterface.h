@@ -25,6 +25,8 @@ public:
     bool IsReady() const { return m_ready != 0; }
 
 protected:
-    // World units to window pixels on the axis (0 x, 1 y): the interface scale, 1 when unset.
+    // World units to the virtual screen on the axis (0 x, 1 y): the interface scale, 1 when
+    // unset; a point is scaled, then moved by the interface view's offset on that axis.
     float ScreenScale(uint32_t axis) const;
+    float ScreenOffset(uint32_t axis) const;
 };

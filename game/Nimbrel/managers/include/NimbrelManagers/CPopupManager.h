@@ -259,7 +259,14 @@ private:
     void SetButtons();
     void StepReveal(float step);
     void DrawText(const char16_t* text, float x, float y, uint32_t flags, const GameTextStyle& style, uint32_t color);
-    void VirtualToScreen(float* pPoint) const;
+    // A size of the popups' pictures (reference units) in the units the texts are laid out and
+    // drawn in: scaled as the interface view scales the pictures themselves.
+    void VirtualToScreen(float* pSize) const;
+    bool HasInterfaceView() const;
+    // A text box's width and height in the units of the texts.
+    void BoxToScreen(const ElementRecord* pBox, float* pSize) const;
+    // The text box of a page without a label's box: that share of the reference screen.
+    void ScreenTextBox(float ratio, float* pSize) const;
     // The object popup's element of its scene object, fitted into the item box about its centre.
     void DrawObjectItem(uint32_t objectIndex, ElementRecord* pBox, const float* pCentre);
     void StepNarrator(float step);

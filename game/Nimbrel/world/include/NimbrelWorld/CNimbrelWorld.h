@@ -211,6 +211,12 @@ public:
     // window, then every registered manager and every scene object rebuilt. 0; kStatusFailed
     // when one of them fails. A minimised window changes nothing.
     Status Relayout();
+    // The virtual screen of the managed world for the window's size (ComputeVirtualScreen) and
+    // the renderer's factors from it to the window; remembers the size laid out for.
+    void FitVirtualScreen();
+    // Relayout once the window's size differs from the one the layout was made for (a window
+    // manager's resize, or a display change the platform finished late). 0 when nothing changed.
+    Status RelayoutIfResized();
     Status ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
                              uint8_t keepWindow, const void* pMenu) override;
     // The particles' text drawing: the text through the main font of the world (the context),
@@ -493,6 +499,8 @@ private:
     CManagedObject* m_pManagers[kManagerCount] = {};
     CManagedObject** m_ppRegistered = nullptr;
     uint32_t m_registeredCount = 0;
+    uint16_t m_laidOutWidth = 0;  // the window size of the last relayout
+    uint16_t m_laidOutHeight = 0;
     int32_t m_pendingLanguage = kLanguageNone;
 
     uint32_t m_assetRow = 0;

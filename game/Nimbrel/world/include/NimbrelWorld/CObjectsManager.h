@@ -24,13 +24,15 @@ class UtilsStream;
 struct ObjectsViewInputs {
     float viewWidth, viewHeight;          // the view size
     float factorX, factorY;               // the view's scale factors
-    float offsetX, offsetY;               // where the fit puts the reference screen's origin, pixels
+    float offsetX, offsetY;               // where the fit puts the reference screen's origin, virtual units
+    float interfaceFactorX, interfaceFactorY;  // the interfaces' view: the whole reference screen,
+    float interfaceOffsetX, interfaceOffsetY;  // centred in the window
     float panFactorX, panFactorY;
     float alternateWidth, alternateHeight;
     float alternateFactorX, alternateFactorY;
     float alternateOffsetX, alternateOffsetY;
     uint8_t alternate;                    // the third view takes the alternate size and factors
-    float screenWidth, screenHeight;      // the window, pixels
+    float screenWidth, screenHeight;      // the virtual screen
     float minimumMaximumZoom;             // the maximum zoom is never below it
     float frameStep;                      // thirtieths of a second
     float zoomCentreX, zoomCentreY;       // the gesture centre

@@ -17,6 +17,13 @@ void SanitizeReferenceSize(float* pWidth, float* pHeight);
 bool ComputeScreenFit(uint16_t width, uint16_t height, float referenceWidth, float referenceHeight,
                       uint8_t levelShift, uint8_t allowLift, float* fitOut, float* safeOut, float* overflowOut);
 
+// The managed world's virtual screen for a window: up to the reference size the window itself;
+// a window larger than the reference is brought back by the fit's scale, so that the renderer's
+// stretch of the virtual screen onto the window is the fit's own scale, the same along both axes.
+// Each side at least 1.
+void ComputeVirtualScreen(uint16_t width, uint16_t height, float referenceWidth, float referenceHeight,
+                          uint16_t* pWidth, uint16_t* pHeight);
+
 // The play area of the mini-games (the puzzle scatters its pieces in it and keeps dragged ones
 // inside): the fixed safe rectangle, laid out for a screen of twice the default reference,
 // brought into the scene coordinates of a reference of that size. Four floats x0, y0, x1, y1.
