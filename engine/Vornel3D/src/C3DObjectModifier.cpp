@@ -111,6 +111,14 @@ bool C3DObjectModifier::HoldsLastKey() const
     return m_pState->currentKey + 1 >= m_nKeyCount && m_pState->mode != kModifierRepeat;
 }
 
+double C3DObjectModifier::RangeLength(const C3DModifierScheduleEntry& start, uint32_t endKey, float endOffset)
+{
+    double length = 0.0;
+    for (uint32_t k = start.key; k < endKey && k < m_nKeyCount; ++k)
+        length += KeyDuration(k) > 0.0f ? KeyDuration(k) : 0.0f;
+    return length + double(endOffset) - double(start.offset);
+}
+
 float C3DObjectModifier::Update()
 {
     C3DModifierState& s = *m_pState;
@@ -135,13 +143,22 @@ float C3DObjectModifier::Update()
         if (s.currentKey == endKey && s.time > endOffset && s.mode != kModifierPlayOnce) {
             s.currentKey = start.key;
             s.time = s.time - endOffset + start.offset;
+            // A step longer than the range keeps what is left after whole rounds of the range
+            // (a whole number of them ends at the range's end, as the walk would).
+            const double past = double(s.time) - double(start.offset);
+            const double range = RangeLength(start, endKey, endOffset);
+            if (range > 0.0 && past > range) {
+                const double rest = std::fmod(past, range);
+                s.time = float(double(start.offset) + (rest > 0.0 ? rest : range));
+            }
         }
     };
     jumpBack();
     float d = KeyDuration(s.currentKey);
-    // A step that passes the whole track more than once (tiny keys, a long step) keeps only
-    // what is left over after whole rounds; keys that last nothing use up no time at all, so a
-    // walk that has gone round without ending stops at the start of the key it reached.
+    // A range to the track's end goes round the whole track: a step that passes it more than
+    // once (tiny keys, a long step) keeps only what is left over after whole rounds; keys that
+    // last nothing use up no time at all, so a walk that has gone round without ending stops at
+    // the start of the key it reached.
     uint64_t walked = 0;
     while (d < s.time) {
         if (d > 0.0f)
@@ -153,7 +170,7 @@ float C3DObjectModifier::Update()
         s.currentKey = (s.currentKey + 1) % m_nKeyCount;
         jumpBack();
         d = KeyDuration(s.currentKey);
-        if (++walked == m_nKeyCount) {
+        if (++walked == m_nKeyCount && endKey >= m_nKeyCount) {
             double round = 0.0;
             for (uint32_t k = 0; k < m_nKeyCount; ++k)
                 round += KeyDuration(k) > 0.0f ? KeyDuration(k) : 0.0f;

@@ -341,6 +341,6 @@ Status C3DObjectRaw::SaveToFile(const char16_t* path, uint32_t flags)
     if (Failed(stream.Open()))
         return kStatusFailed;
     const Status status = Write3dx(&stream, flags);
-    stream.Close();
-    return status;
+    const Status closed = stream.Close();
+    return Succeeded(status) && Failed(closed) ? closed : status;
 }

@@ -150,6 +150,38 @@ TEST_F(ModifierTest, ARangeJumpsBackToItsStart)
     EXPECT_FLOAT_EQ(m->GetState().time, 0.5f);
 }
 
+// A step longer than its range, from the range's start, lands where walking the range round
+// and round would, inside it.
+TEST_F(ModifierTest, ALongStepStaysInsideItsRange)
+{
+    const struct {
+        std::vector<float> durations;
+        float step;
+        uint32_t start, end;
+        double frame;
+        uint32_t key;
+        float time;
+    } cases[] = {
+        // The last quarter of a long key, before a key that lasts nothing: a round of 1.
+        {{4.0f, 0.0f}, 0.25f, 12, 16, 4.5, 0, 3.5f},
+        // Keys 1 to 3 of five 1-frame keys: 10.5 is three rounds and half of key 2.
+        {{1.0f, 1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1, 4, 10.5, 2, 0.5f},
+        // A range inside one key, from offset 1 to offset 2.
+        {{4.0f, 1.0f}, 1.0f, 1, 2, 7.25, 0, 1.25f},
+        // Whole rounds end at the range's end.
+        {{1.0f, 1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1, 4, 9.0, 3, 1.0f},
+        // A range to the track's end goes round the whole track.
+        {{1.0f, 2.0f}, 1.0f, 0, 0, 100.5, 1, 0.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frame);
+        C3DObjectModifier* m = Colors(c.durations, c.step);
+        m->SetRange(c.start, c.end, 0.0f, true);
+        EXPECT_EQ(Step(m, c.frame), c.key);
+        EXPECT_FLOAT_EQ(m->GetState().time, c.time);
+    }
+}
+
 TEST_F(ModifierTest, KeysThatLastNothing)
 {
     C3DObjectModifierDirectColor* m = Colors({0.0f, 0.0f, 0.0f});

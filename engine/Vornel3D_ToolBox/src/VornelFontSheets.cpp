@@ -236,7 +236,7 @@ Status CVornelFont::RenderTTF(const char16_t* path, uint32_t charHeight, uint32_
     std::memcpy(record + 4, &width, 4);
     std::memcpy(record + 8, &height, 4);
     written = written && table.Write(record, kFontMetricsSize, 1);
-    table.Close();
+    written = Succeeded(table.Close()) && written;
 
     Status status = written ? kStatusOk : kStatusFailed;
     std::unique_ptr<uint8_t[]> pixels = GlyphSheetPixels(sheet, 32);

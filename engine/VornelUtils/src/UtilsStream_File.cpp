@@ -43,20 +43,20 @@ Status UtilsStream_File::Open()
 
 Status UtilsStream_File::Close()
 {
-    if (m_pFile != nullptr) {
-        std::fclose(m_pFile);
-        m_pFile = nullptr;
-    }
-    return kStatusOk;
+    if (m_pFile == nullptr)
+        return kStatusOk;
+    // Buffered writes reach the disk here: a full disk is often told only by the close.
+    const bool closed = std::fclose(m_pFile) == 0;
+    m_pFile = nullptr;
+    return closed ? kStatusOk : kStatusFailed;
 }
 
 Status UtilsStream_File::Create()
 {
     UtilsStream_File::Close();
     std::FILE* file = OpenWide(m_pPath, "wb");
-    if (file == nullptr)
+    if (file == nullptr || std::fclose(file) != 0)
         return kStatusFailed;
-    std::fclose(file);
     return Open();
 }
 

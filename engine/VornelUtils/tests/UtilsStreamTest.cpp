@@ -192,6 +192,19 @@ TEST(UtilsStream, FileStream)
     EXPECT_EQ(missing.Open(), kStatusFailed);
 }
 
+#ifndef _WIN32
+TEST(UtilsStream, AFileCloseReportsWritesThatDoNotReachTheDisk)
+{
+    // A full device: the small write is only buffered and accepted; the close must tell.
+    UtilsStream_File full(kStreamWrite, u"/dev/full");
+    ASSERT_EQ(full.Open(), kStatusOk);
+    const uint32_t word = 7;
+    EXPECT_TRUE(full.Write(&word, 4, 1));
+    EXPECT_EQ(full.Close(), kStatusFailed);
+    EXPECT_EQ(full.Close(), kStatusOk); // nothing left open
+}
+#endif
+
 class PackStreamTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -64,6 +64,19 @@ TEST_F(ModelShapeCommandTest, ShapeWritesAModelThatInfoReads)
     EXPECT_FALSE(std::filesystem::exists(Path("g.3dx")));
 }
 
+TEST_F(ModelShapeCommandTest, AWriteThatFailsKeepsTheOldModelAndFails)
+{
+    ASSERT_EQ(RunTool("model shape 40 " + Path("box.3dx")).first, 0);
+    const std::string good = tooltest::ReadFile(Path("box.3dx"));
+    ASSERT_FALSE(good.empty());
+    EXPECT_NE(tooltest::RunToolOnFullDisk("model shape 40 " + Path("box.3dx") + " halfX=2"), 0);
+    EXPECT_TRUE(tooltest::ReadFile(Path("box.3dx")) == good) << "the old model was replaced";
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.Path()))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u); // no temporary file left beside it
+}
+
 TEST_F(ModelShapeCommandTest, AtlasWritesItsPageAndAModelThatNamesIt)
 {
     std::filesystem::create_directories(Path("tex"));

@@ -2,6 +2,7 @@
 // the game reads it from the built pack.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +38,18 @@ uint32_t InfoCount(const std::string& info, const std::string& word)
     const size_t at = info.find(" " + word + " ");
     return at == std::string::npos ? 0xFFFFFFFFu : uint32_t(std::stoul(info.substr(at + word.size() + 2)));
 }
+
+// A quad of two triangles with a scale track.
+const char kQuad[] = "model groups 1 vertices 4 indices 6 index-width 1  # a comment\n"
+                     "blocks position uv modifiers\n"
+                     "group 0 base 0 vertices 4 first 0 indices 6\n"
+                     "track Scale step 0.5\n"
+                     "key 2 1\nkey 1 3\n"
+                     "vertex 0 0 0 normal 0 0 0 diffuse 0 color2 0 uv 0 0\n"
+                     "vertex 1 0 0 normal 0 0 0 diffuse 0 color2 0 uv 1 0\n"
+                     "vertex 1 1 0 normal 0 0 0 diffuse 0 color2 0 uv 1 1\n"
+                     "vertex 0 1 0 normal 0 0 0 diffuse 0 color2 0 uv 0 1\n"
+                     "index 0 1 2\nindex 0 2 3\n";
 
 class ModelCommandTest : public ::testing::Test {
 protected:
@@ -111,17 +124,7 @@ TEST_F(ModelCommandTest, InfoWithVerticesThenBuildGivesTheSameBytes)
 
 TEST_F(ModelCommandTest, BuildMakesTheScheduleAndConvertReadsObj)
 {
-    WriteText(folder / "quad.txt",
-              "model groups 1 vertices 4 indices 6 index-width 1  # a comment\n"
-              "blocks position uv modifiers\n"
-              "group 0 base 0 vertices 4 first 0 indices 6\n"
-              "track Scale step 0.5\n"
-              "key 2 1\nkey 1 3\n"
-              "vertex 0 0 0 normal 0 0 0 diffuse 0 color2 0 uv 0 0\n"
-              "vertex 1 0 0 normal 0 0 0 diffuse 0 color2 0 uv 1 0\n"
-              "vertex 1 1 0 normal 0 0 0 diffuse 0 color2 0 uv 1 1\n"
-              "vertex 0 1 0 normal 0 0 0 diffuse 0 color2 0 uv 0 1\n"
-              "index 0 1 2\nindex 0 2 3\n");
+    WriteText(folder / "quad.txt", kQuad);
     ASSERT_EQ(RunTool("model build " + Path("quad.txt") + " " + Path("quad.3dx")).first, 0);
     C3DObjectRaw raw(&world);
     ASSERT_EQ(raw.LoadFromFile(Wide("quad.3dx").c_str()), kStatusOk);
@@ -134,15 +137,37 @@ TEST_F(ModelCommandTest, BuildMakesTheScheduleAndConvertReadsObj)
     EXPECT_EQ(scale->GetScheduleCount(), 5u); // key 0 cut at 0, 0.5, 1, 1.5; key 1 whole
     EXPECT_EQ(scale->GetSchedule()[3].offset, 1.5f);
 
-    WriteText(folder / "box.obj", std::string(kObjBanner) +
-                                      "\ng box\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0 0\nvt 1 1 0\n"
-                                      "usemtl box.png\nf 1/1 2/2 3/2 4/1\n");
-    ASSERT_EQ(RunTool("model convert " + Path("box.obj") + " " + Path("box.3dx")).first, 0);
-    const std::string info = RunTool("model info " + Path("box.3dx")).second;
-    EXPECT_EQ(InfoCount(info, "groups"), 1u);
-    EXPECT_EQ(InfoCount(info, "vertices"), 4u);
-    EXPECT_EQ(InfoCount(info, "indices"), 6u);
-    EXPECT_NE(info.find("texture-name \"box.png\""), std::string::npos) << info;
+    // Either exporter's file converts, as the help says.
+    const std::string help = RunTool("help model").second;
+    EXPECT_NE(help.find("Cinema4D or of the 3ds Max exporter v0.94b"), std::string::npos) << help;
+    for (const char* banner : {kObjBanner, kObjBannerMax}) {
+        SCOPED_TRACE(banner);
+        WriteText(folder / "box.obj", std::string(banner) +
+                                          "\ng box\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0 0\nvt 1 1 0\n"
+                                          "usemtl box.png\nf 1/1 2/2 3/2 4/1\n");
+        ASSERT_EQ(RunTool("model convert " + Path("box.obj") + " " + Path("box.3dx")).first, 0);
+        const std::string info = RunTool("model info " + Path("box.3dx")).second;
+        EXPECT_EQ(InfoCount(info, "groups"), 1u);
+        EXPECT_EQ(InfoCount(info, "vertices"), 4u);
+        EXPECT_EQ(InfoCount(info, "indices"), 6u);
+        EXPECT_NE(info.find("texture-name \"box.png\""), std::string::npos) << info;
+    }
+}
+
+TEST_F(ModelCommandTest, AWriteThatFailsKeepsTheOldModelAndFails)
+{
+    WriteText(folder / "quad.txt", kQuad);
+    ASSERT_EQ(RunTool("model build " + Path("quad.txt") + " " + Path("quad.3dx")).first, 0);
+    const std::vector<uint8_t> good = FileBytes(folder / "quad.3dx");
+    ASSERT_FALSE(good.empty());
+    EXPECT_NE(tooltest::RunToolOnFullDisk("model build " + Path("quad.txt") + " " + Path("quad.3dx")), 0);
+    EXPECT_TRUE(FileBytes(folder / "quad.3dx") == good) << "the old model was replaced";
+    // Nothing is left beside it.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"quad.3dx", "quad.txt"}));
 }
 
 TEST_F(ModelCommandTest, BadInputIsNamedAndNothingIsWritten)

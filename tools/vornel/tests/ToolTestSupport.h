@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -29,6 +30,16 @@ inline std::pair<int, std::string> RunTool(const std::string& arguments, bool er
         output.append(buffer, n);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// Exit status (-1 when the program did not end normally) of "vornel <arguments>" on what stands
+// for a full disk: no file may grow past 0 bytes (the limit's signal ignored), so every write
+// that reaches a file fails.
+inline int RunToolOnFullDisk(const std::string& arguments)
+{
+    const std::string command = "trap '' XFSZ; ulimit -f 0; exec " + kTool + " " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Writes the bytes as the whole file, making its folder; false when it cannot.

@@ -184,6 +184,8 @@ protected:
     // track that does not run into the first (its value then holds).
     uint32_t NextKey() const;
     bool HoldsLastKey() const;
+    // The time from a range's start entry to its end (a key and an offset in it).
+    double RangeLength(const C3DModifierScheduleEntry& start, uint32_t endKey, float endOffset);
 
     uint32_t m_nKind;
     C3DModifierState m_state;

@@ -11,7 +11,7 @@ public:
     ~UtilsStream_File() override;
 
     Status Open() override;   // kStatusFailed when the file cannot be opened
-    Status Close() override;
+    Status Close() override;  // kStatusFailed when the last writes cannot reach the file
     bool Read(void* buffer, uint32_t elementSize, uint32_t count) override;
     bool Write(const void* buffer, uint32_t elementSize, uint32_t count) override;
     bool Seek(int64_t offset, int origin) override;

@@ -252,8 +252,9 @@ char16_t* CPopupManager::RunTags(char16_t* part)
         const char16_t saved = *next;
         *next = 0;
         for (const PopupTag& t : m_tags) {
-            if (t.matched && std::memcmp(tag, t.matched, t.length * sizeof(char16_t)) == 0 &&
-                static_cast<size_t>(next - tag) >= t.length) {
+            // A tag shorter than the word would be compared past its end, even past the text.
+            if (t.matched && static_cast<size_t>(next - tag) >= t.length &&
+                std::memcmp(tag, t.matched, t.length * sizeof(char16_t)) == 0) {
                 if (unmap)
                     strings->UnmapChars(tag + t.length);
                 t.handler(this, tag + t.length);

@@ -182,6 +182,7 @@ TEST_F(PopupManagerTest, TheTagTableMatchesFiveWordsAndTagsLeaveTheShownText)
         {u"\\L=box\\hello", u"hello"},        // a label the table does not know attaches nothing
         {u"\\narrator\\hello", u"(none)"},    // at the head of a string: the narrator line
         {u"\\unclosed hello", u"\\unclosed hello"},
+        {u"\\S=2\\Ok", u"Ok"},               // a short tag near the end: read inside the text
         {u"one|two", u"one\ntwo"},
     };
     for (const auto& c : cases) {
