@@ -13,7 +13,7 @@ packages=(
   libcurl4-openssl-dev
   libogg-dev libtheora-dev libvorbis-dev
   liblua5.4-dev
-  xvfb xauth xdotool x11-utils x11-apps xfonts-base libx11-dev
+  xvfb xauth xdotool x11-utils x11-apps xfonts-base libx11-dev openbox
   xdg-utils
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
 )

@@ -4809,3 +4809,214 @@ TEST_F(ChapterTwoProgram, EveryLevelIsPlayedInItsTurnToTheChaptersEnd)
     sliding.DragToTheExit();
     Quit();
 }
+
+namespace {
+
+// An X server of one size with a window manager on it (openbox): the program's first start is
+// full screen there, at the display's size, as on a player's desktop. The test's own looks and
+// xdotool go to it while it lives.
+class ManagedDisplay {
+public:
+    ManagedDisplay(int width, int height)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        m_server = fork();
+        if (m_server == 0) {
+            close(fds[0]);
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+            const std::string fd = std::to_string(fds[1]);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 2);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset", "-nolisten",
+                   "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        // The server writes its display number once it takes connections.
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty())
+            return;
+        const char* before = std::getenv("DISPLAY");
+        m_previous = before ? before : "";
+        m_name = ":" + number;
+        setenv("DISPLAY", m_name.c_str(), 1);
+        m_manager = fork();
+        if (m_manager == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 1);
+            dup2(quiet, 2);
+            execlp("openbox", "openbox", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The manager is there once it names itself on the root window.
+        m_ready = WaitUntil([] {
+            return Shell("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos;
+        });
+    }
+    ~ManagedDisplay()
+    {
+        for (pid_t pid : {m_manager, m_server})
+            if (pid > 0) {
+                kill(pid, SIGTERM);
+                waitpid(pid, nullptr, 0);
+            }
+        if (!m_name.empty())
+            setenv("DISPLAY", m_previous.c_str(), 1);
+    }
+    bool Ready() const { return m_ready; }
+    const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_server = -1, m_manager = -1;
+    std::string m_name, m_previous;
+    bool m_ready = false;
+};
+
+struct DisplaySize {
+    int width, height;
+};
+
+std::ostream& operator<<(std::ostream& out, const DisplaySize& size)
+{
+    return out << size.width << "x" << size.height;
+}
+
+// Where a point of the reference screen lands in the window: p x scale + offset.
+struct ScreenMap {
+    float scale = 1.0f, x = 0.0f, y = 0.0f;
+    WindowPoint operator()(float px, float py) const
+    {
+        return {int(std::lround(px * scale + x)), int(std::lround(py * scale + y))};
+    }
+};
+
+// A colour of the hall's pictures, as the 1024x768 screen shows it in the middle of each.
+bool IsAppleGreen(int64_t rgb) { return (rgb >> 8 & 0xFF) > (rgb >> 16 & 0xFF) + 30 && (rgb >> 8 & 0xFF) > (rgb & 0xFF) + 60; }
+bool IsGold(int64_t rgb) { return (rgb >> 16 & 0xFF) > 180 && (rgb >> 8 & 0xFF) > 140 && (rgb & 0xFF) < 130; }
+bool IsSky(int64_t rgb) { return (rgb & 0xFF) > 200 && (rgb & 0xFF) > (rgb >> 16 & 0xFF) + 30; }
+bool IsNavy(int64_t rgb) { return (rgb >> 16 & 0xFF) < 60 && (rgb & 0xFF) > (rgb >> 16 & 0xFF) + 10; }
+bool IsButtonGreen(int64_t rgb)
+{
+    return (rgb >> 16 & 0xFF) < 90 && (rgb >> 8 & 0xFF) > (rgb >> 16 & 0xFF) + 25 && (rgb >> 8 & 0xFF) > (rgb & 0xFF) + 20;
+}
+bool IsInk(uint32_t rgb) { return (rgb >> 16 & 0xFF) < 0x50 && (rgb >> 8 & 0xFF) < 0x50 && (rgb & 0xFF) < 0x50; }
+
+// Whether the picture shows the colour at the point or one pixel beside it.
+bool ShowsAt(const RootPicture& picture, WindowPoint p, bool (*colour)(int64_t))
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = p.x + dx, y = p.y + dy;
+            if (x >= 0 && y >= 0 && x < picture.width && y < picture.height && colour(picture.At(x, y)))
+                return true;
+        }
+    return false;
+}
+
+class WindowSizes : public Program, public ::testing::WithParamInterface<DisplaySize> {};
+
+}  // namespace
+
+// The hall with its welcome text, full screen on displays smaller and larger than the reference
+// screen and of other shapes: the scene is where the fit puts the reference screen (cropped where
+// it crops), the interfaces show the whole reference screen centred, the text lies on its
+// parchment, and on the largest a click on an item finds it.
+TEST_P(WindowSizes, TheHallIsFittedOnceAndAClickFindsWhatItShows)
+{
+    if (!HaveXdotool() || std::system("command -v openbox >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs an X display, xdotool and openbox (run under xvfb-run)";
+    const DisplaySize size = GetParam();
+    ManagedDisplay display(size.width, size.height);
+    ASSERT_TRUE(display.Ready()) << "no window manager on a " << size << " display";
+    environment = {{"DISPLAY", display.Name()}};
+    LinkData();
+    const pid_t pid = Start("nimbrel_test_nosplash", {"--level", "hall", "--chapter", "1", "--frames", "100000"});
+    const std::string id = MainWindow(pid);
+    ASSERT_NE(id, "") << Stderr();
+    // A first start is full screen, at the display's size.
+    int windowSize[2] = {};
+    float fit[4] = {};
+    ASSERT_TRUE(WaitUntil([&] {
+        return WindowFit(id, fit, windowSize) && windowSize[0] == size.width && windowSize[1] == size.height;
+    })) << windowSize[0] << "x" << windowSize[1];
+    const ScreenMap scene{fit[2], fit[0], fit[1]};
+    const float whole = std::min({fit[2], size.width / 1024.0f, size.height / 768.0f});
+    const ScreenMap interfaces{whole, (size.width - 1024.0f * whole) * 0.5f, (size.height - 768.0f * whole) * 0.5f};
+
+    // The popup's background (212, 164, 600 by 440 on the reference screen), read once its page
+    // has stayed the same for half a second.
+    const WindowPoint corners[] = {interfaces(252, 204), interfaces(772, 204), interfaces(252, 564), interfaces(772, 564)};
+    const auto parchment = [&](const RootPicture& p) {
+        return !p.pixels.empty() && std::all_of(std::begin(corners), std::end(corners),
+                                                [&](WindowPoint c) { return IsParchment(p.At(c.x, c.y)); });
+    };
+    RootPicture screen;
+    SteadyLook<std::vector<uint32_t>> steady;
+    ASSERT_TRUE(WaitUntil([&] {
+        screen = ReadWindowPicture(id);
+        return parchment(screen) && steady(screen.pixels);
+    }, 30)) << "the welcome text never showed on its parchment: " << Stderr();
+
+    // The scene's pictures where the fit puts them, and the buttons on the screen.
+    EXPECT_TRUE(ShowsAt(screen, scene(844, 632), IsAppleGreen)) << "apple";
+    EXPECT_TRUE(ShowsAt(screen, scene(640, 610), IsGold)) << "key";
+    EXPECT_TRUE(ShowsAt(screen, scene(880, 280), IsSky)) << "window";
+    EXPECT_TRUE(ShowsAt(screen, interfaces(38, 62), IsNavy)) << "menu button";
+    EXPECT_TRUE(ShowsAt(screen, interfaces(56, 100), IsGold)) << "hint button";
+    EXPECT_TRUE(ShowsAt(screen, interfaces(945, 695), IsButtonGreen)) << "next page button";
+
+    // The text on the parchment, clear of its edges, in letters of the interfaces' size.
+    const WindowPoint topLeft = interfaces(212, 164), bottomRight = interfaces(812, 604);
+    int left = INT32_MAX, right = -1, top = INT32_MAX, bottom = -1, ink = 0;
+    for (int y = topLeft.y; y < bottomRight.y; ++y)
+        for (int x = topLeft.x; x < bottomRight.x; ++x)
+            if (IsInk(screen.At(x, y))) {
+                ++ink;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const int margin = int(16.0f * whole);
+    EXPECT_GT(ink, int(400.0f * whole * whole));
+    EXPECT_GT(left, topLeft.x + margin);
+    EXPECT_LT(right, bottomRight.x - margin);
+    EXPECT_GT(top, topLeft.y + margin);
+    EXPECT_LT(bottom, bottomRight.y - margin);
+    // Three lines of the sample's welcome, each about 26 units high on the reference screen.
+    EXPECT_NEAR(bottom - top, 3 * 26 * whole, 26 * whole);
+
+    if (size.width == 1920) {
+        // Space goes through the welcome text; then a click on the apple finds it, and it fades.
+        ASSERT_TRUE(WaitUntil([&] {
+            const RootPicture now = ReadWindowPicture(id);
+            if (!parchment(now))
+                return true;
+            std::system(("xdotool windowfocus --sync " + id + " key space").c_str());
+            return LookFor([&] { return !parchment(ReadWindowPicture(id)); }, 2);
+        }, 30));
+        const WindowPoint apple = scene(844, 632);
+        ASSERT_TRUE(WaitUntil([&] {
+            std::system(("xdotool mousemove --window " + id + " " + std::to_string(apple.x) + " " +
+                         std::to_string(apple.y) + " click 1").c_str());
+            return LookFor([&] { return !ShowsAt(ReadWindowPicture(id), apple, IsAppleGreen); }, 3);
+        }, 30)) << "the apple was not found by a click on it";
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << Stderr();
+}
+
+INSTANTIATE_TEST_SUITE_P(FullScreen, WindowSizes,
+                         ::testing::Values(DisplaySize{640, 480}, DisplaySize{800, 600}, DisplaySize{1024, 768},
+                                           DisplaySize{1280, 960}, DisplaySize{1366, 768}, DisplaySize{1920, 1080}),
+                         [](const ::testing::TestParamInfo<DisplaySize>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });

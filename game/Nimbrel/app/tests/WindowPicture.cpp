@@ -4,14 +4,19 @@
 #include <X11/Xutil.h>
 
 #include <cstdlib>
+#include <map>
 
 namespace {
 
-// One connection for the test program's life: the display is the shard's own and never
-// changes. Never closed: the process ends with it.
+// One connection a display for the test program's life: the shard's own, and the displays of
+// other sizes that some tests start. Never closed: the process ends with them.
 Display* TestDisplay()
 {
-    static Display* display = XOpenDisplay(nullptr);
+    static std::map<std::string, Display*> displays;
+    const char* name = std::getenv("DISPLAY");
+    Display*& display = displays[name ? name : ""];
+    if (!display)
+        display = XOpenDisplay(nullptr);
     return display;
 }
 
