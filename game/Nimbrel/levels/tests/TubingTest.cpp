@@ -513,6 +513,20 @@ TEST_F(TubingLevel, ClicksTurnWhileInPlayOnly)
     EXPECT_EQ(tubing->GetBoard().State(1).turns, 2);
 }
 
+// "reset" starts a board in play: a pause before it does not outlive it.
+TEST_F(TubingLevel, AResetEndsAPause)
+{
+    Configure("normal", {"*1=0,1=90,@1=0", "5,5,5", "5,5,5"}, "*=left,@=right");
+    Word("tubing_response_callback", "OnWater");
+    ASSERT_EQ(tubing->CheckSetup(), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("reset"), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("pause"), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("reset"), kStatusOk);
+    EXPECT_EQ(tubing->IsPaused(), 0);
+    EXPECT_EQ(tubing->OnClick(0.0f, -40.0f, 0), kStatusOk);
+    EXPECT_EQ(tubing->GetBoard().State(1).turns, 2);
+}
+
 TEST_F(TubingLevel, TheTimedGameDragsSwapsAndFinishesOnFinished)
 {
     Configure("timed", kSwapBoard, "*=left,@=right");
