@@ -3585,6 +3585,29 @@ TEST_F(WheelsProgram, TheMarkersAreTurnedToTheTop)
     Quit();
 }
 
+// A game closed after a turn of the wheels is continued with its rings drawn on the dial, each
+// where it stood, and is then played to the banner.
+TEST_F(WheelsProgram, AClosedGameContinuesWithItsRingsWhereTheyStood)
+{
+    LinkData();
+    BeginUntil({"--level", "wheels", "--chapter", "2", "--frames", "1000000"}, kWheelsObject,
+               [&] { return wheels.DivisionsText(); }, [&](const std::string&) { return wheels.DialShows(); });
+    if (HasFatalFailure())
+        return;
+    const std::string dealt = wheels.DivisionsText();
+    ASSERT_TRUE(level.Click(wheels.RingPoint(0, 180.0f)));
+    ASSERT_TRUE(WaitUntil([&] { return wheels.DialShows() && wheels.DivisionsText() != dealt; }, 10))
+        << wheels.DivisionsText();
+    const std::string turned = wheels.DivisionsText();
+    Quit();
+    BeginUntil({"--frames", "1000000"}, kWheelsObject, [&] { return wheels.DivisionsText(); },
+               [&](const std::string& shown) { return shown == turned; });
+    if (HasFatalFailure())
+        return;
+    wheels.TurnToTheTop();
+    Quit();
+}
+
 }  // namespace
 
 namespace {

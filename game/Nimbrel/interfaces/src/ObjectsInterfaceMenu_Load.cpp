@@ -302,17 +302,12 @@ Status CObjectsInterfaceMenu::BuildLists()
         MenuEntry* l = NewList(kMenuListLanguages, languages);
         if (!l)
             return kStatusOutOfMemory;
-        // Six or more languages take two columns, each row half a line down.
         uint32_t n = 0;
         for (uint32_t i = 0; i < kMenuLanguageQuads && n < languages; ++i) {
             if (!IsLanguageAvailable(i))
                 continue;
-            MenuEntry& e = l[n];
-            e.id = kMenuIdFirstLanguage + i;
-            if (languages >= 6) {
-                e.kind = n % 2 == 0 ? kMenuEntryLeft : kMenuEntryRight;
-                e.halfLine = 1;
-            }
+            l[n].id = kMenuIdFirstLanguage + i;
+            PlaceLanguageEntry(l[n], n, languages);
             ++n;
         }
         m_listCounts[kMenuListLanguages] = n;
@@ -325,6 +320,39 @@ Status CObjectsInterfaceMenu::BuildLists()
     confirm[1] = Entry(kMenuIdYes, 0, kMenuEntryLeft);
     confirm[2] = Entry(kMenuIdNo, 0, kMenuEntryRight);
     return kStatusOk;
+}
+
+void CObjectsInterfaceMenu::PlaceLanguageEntry(MenuEntry& entry, uint32_t n, uint32_t count)
+{
+    const bool columns = count >= 6;
+    entry.kind = !columns ? kMenuEntryText : n % 2 == 0 ? kMenuEntryLeft : kMenuEntryRight;
+    entry.halfLine = columns ? 1 : 0;
+}
+
+void CObjectsInterfaceMenu::LeaveOutUnavailableLanguages()
+{
+    MenuEntry* languages = m_lists[kMenuListLanguages];
+    const uint32_t count = m_listCounts[kMenuListLanguages];
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        if (IsLanguageAvailable(languages[i].id - kMenuIdFirstLanguage))
+            languages[kept++] = languages[i];
+    if (kept == count)
+        return;
+    for (uint32_t n = 0; n < kept; ++n)
+        PlaceLanguageEntry(languages[n], n, kept);
+    m_listCounts[kMenuListLanguages] = kept;
+    if (kept > 1)
+        return;
+    ReleaseEntries(kMenuListLanguages);
+    MenuEntry* options = m_lists[kMenuListOptions];
+    uint32_t& optionCount = m_listCounts[kMenuListOptions];
+    for (uint32_t i = 0; i < optionCount; ++i)
+        if (options[i].id == kMenuIdLanguage) {
+            std::copy(options + i + 1, options + optionCount, options + i);
+            --optionCount;
+            break;
+        }
 }
 
 Status CObjectsInterfaceMenu::Load()
@@ -522,6 +550,8 @@ Status CObjectsInterfaceMenu::UpdateComponents()
         return kStatusFailed;
     if (Failed(CObjectsInterface::UpdateComponents()))
         return kStatusFailed;
+    // A language change that failed re-enters the menu: the language it could not load goes.
+    LeaveOutUnavailableLanguages();
     float rect[4];
     if (!GetPopupFrameRect(rect))
         return kStatusOk;

@@ -396,6 +396,42 @@ TEST_F(MenuTest, ListsFollowTheGamesConfiguration)
     }
 }
 
+// A language whose tables fail to load is marked unavailable and the menu is entered again: it
+// offers that language no more, and with one language left it has no language button.
+TEST_F(MenuTest, ALanguageThatFailedToLoadIsOfferedNoMore)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> built, left;
+        std::vector<uint32_t> options, languageIds;
+        std::vector<uint32_t> kinds;  // of the language entries
+    };
+    const Case cases[] = {
+        {"one of three", {0, 1, 2}, {0, 2}, {41, 44, 52, 48, 49}, {74, 76}, {0, 0}},
+        {"one of six: one column", {0, 1, 2, 3, 4, 16}, {0, 1, 2, 3, 16}, {41, 44, 52, 48, 49},
+         {74, 75, 76, 77, 90}, {0, 0, 0, 0, 0}},
+        {"one of seven: two columns", {0, 1, 2, 3, 4, 5, 16}, {0, 1, 2, 4, 5, 16}, {41, 44, 52, 48, 49},
+         {74, 75, 76, 78, 79, 90}, {1, 2, 1, 2, 1, 2}},
+        {"one of two", {0, 1}, {0}, {41, 44, 52, 49}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        menu.languages = c.built;
+        for (uint32_t list = 0; list < kMenuListCount; ++list)
+            menu.ReleaseEntries(list);
+        ASSERT_EQ(menu.BuildLists(), kStatusOk) << c.what;
+        menu.languages = c.left;
+        ASSERT_EQ(menu.UpdateComponents(), kStatusOk) << c.what;
+        EXPECT_EQ(Ids(kMenuListOptions), c.options) << c.what;
+        EXPECT_EQ(Ids(kMenuListLanguages), c.languageIds) << c.what;
+        uint32_t count = 0;
+        const MenuEntry* languages = menu.GetEntries(kMenuListLanguages, &count);
+        for (uint32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(languages[i].kind, c.kinds[i]) << c.what << " " << i;
+            EXPECT_EQ(languages[i].halfLine, c.kinds[i] ? 1u : 0u) << c.what << " " << i;
+        }
+    }
+}
+
 TEST_F(MenuTest, TheMainPageShowsItsButtonsWhileThereIsASlot)
 {
     Bind();

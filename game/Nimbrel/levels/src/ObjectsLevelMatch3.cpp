@@ -149,9 +149,11 @@ const ElementRecord* CObjectsLevelMatch3::SizeBoard()
     return board;
 }
 
-// The board may have been sized after the check: the cells are sized again for the deal.
+// The board may have been sized after the check: the cells are sized again for the deal. A new
+// board also ends a pause.
 Status CObjectsLevelMatch3::ResetBoard()
 {
+    m_paused = 0;
     SizeBoard();
     return CObjectsLevelBoard<Match3Board>::ResetBoard();
 }

@@ -123,9 +123,11 @@ const ElementRecord* CObjectsLevelTubing::SizeBoard()
     return first;
 }
 
-// The board's lines may have come after the check: the cells are sized again.
+// The board's lines may have come after the check: the cells are sized again. A new board also
+// ends a pause.
 Status CObjectsLevelTubing::ResetBoard()
 {
+    m_paused = 0;
     SizeBoard();
     return CObjectsLevelBoard<TubingBoard>::ResetBoard();
 }

@@ -57,13 +57,13 @@ Status CObjectsLevelWheels::ReleaseModel(uint8_t force)
 {
     if (m_pMesh)
         m_pMesh->Release();
-    m_meshBuilt = false;
+    m_meshBuilt = m_meshFailed = false;
     return CObjectsLevelBoard<WheelsBoard>::ReleaseModel(force);
 }
 
 void CObjectsLevelWheels::ReleaseMesh()
 {
-    m_meshBuilt = false;
+    m_meshBuilt = m_meshFailed = false;
     if (!m_pMesh)
         return;
     if (C3DEngine* engine = C3DEngine::FromWorld(m_pWorldData))
@@ -80,6 +80,12 @@ ElementRecord* CObjectsLevelWheels::PlayItem()
 
 Status CObjectsLevelWheels::CheckSetup()
 {
+    m_meshFailed = false;
+    return BuildMesh();
+}
+
+Status CObjectsLevelWheels::BuildMesh()
+{
     m_meshBuilt = false;
     const ElementRecord* play = PlayItem();
     if (Failed(m_board.CheckSetup()) || !play)
@@ -89,8 +95,10 @@ Status CObjectsLevelWheels::CheckSetup()
         return kStatusOk;
     const std::vector<WheelsRing>& rings = m_board.Rings();
     const uint32_t quads = uint32_t(rings.size());
-    if (Failed(m_pMesh->Create(quads, 4 * quads, 4 * quads)))
+    if (Failed(m_pMesh->Create(quads, 4 * quads, 4 * quads))) {
+        m_meshFailed = true;
         return kStatusFailed;
+    }
     m_pMesh->Lock(0, 2);
     for (uint32_t r = 0; r < quads; ++r) {
         const float halfW = play->size[0] * 0.5f * rings[r].outer, halfH = play->size[1] * 0.5f * rings[r].outer;
@@ -108,11 +116,21 @@ Status CObjectsLevelWheels::CheckSetup()
     for (uint32_t r = 0; r < quads; ++r) {
         const std::u16string name = UtilsString_FromUtf8(rings[r].texture.c_str());
         if (Failed(AutoLoad3DObjectTexture(source, m_pMesh, kTextureKind, kTextureWord, int32_t(r), 0, name.c_str(),
-                                           m_pWorldData)))
+                                           m_pWorldData))) {
+            m_meshFailed = true;
             return kStatusFailed;
+        }
     }
     m_meshBuilt = true;
     return kStatusOk;
+}
+
+// The rings read back need not be those the quads were made for; a continued game never runs
+// the check, so the next draw builds them.
+Status CObjectsLevelWheels::LoadFromProfile(UtilsStream_Chunk* pChunk)
+{
+    m_meshBuilt = m_meshFailed = false;
+    return CObjectsLevelBoard<WheelsBoard>::LoadFromProfile(pChunk);
 }
 
 Status CObjectsLevelWheels::ResetBoard()
@@ -198,7 +216,12 @@ Status CObjectsLevelWheels::DrawElement(ElementRecord* pElement)
     if (!pElement)
         return kStatusFailed;
     const Status status = ObjectsWrap_DrawElement<CObjectsLevel>(*this, pElement);
-    if (int32_t(pElement->index) != m_board.Play() || !m_meshBuilt || !m_pMesh || !m_pWorldData->pMath)
+    if (int32_t(pElement->index) != m_board.Play() || !m_pMesh || !m_pWorldData->pMath)
+        return status;
+    // A texture that cannot load is not asked for again every frame.
+    if (!m_meshBuilt && !m_meshFailed)
+        BuildMesh();
+    if (!m_meshBuilt)
         return status;
     const std::vector<WheelsRing>& rings = m_board.Rings();
     const uint32_t color = uint32_t(pElement->drawAlpha) << 24 | 0xFFFFFFu;

@@ -507,12 +507,19 @@ bool TubingBoard::FlowMoving() const
 bool TubingBoard::Turnable(uint32_t cell) const
 {
     const TubingEntry* entry = EntryOf(cell);
+    return entry && entry->turnable;
+}
+
+// A piece open nowhere looks the same every way round: turning it is no move.
+bool TubingBoard::TurnsVisibly(uint32_t cell) const
+{
+    const TubingEntry* entry = EntryOf(cell);
     return entry && entry->turnable && entry->sides != 0;
 }
 
 bool TubingBoard::TurnCell(uint32_t cell)
 {
-    if (!Started() || cell >= m_states.size() || !Turnable(cell))
+    if (!Started() || cell >= m_states.size() || !TurnsVisibly(cell))
         return false;
     m_states[cell].turns = uint8_t((m_states[cell].turns + 1) % 4);
     m_states[cell].turning = -1.0f;
@@ -549,6 +556,7 @@ bool TubingBoard::Click(float x, float y)
         return false;
     if (m_gameType == kTubingNormal)
         return TurnCell(uint32_t(cell));
+    // The timed game moves pieces: a blank one may have to make room for a pipe.
     if (m_gameType != kTubingTimed)
         return false;
     if (m_selection == uint16_t(cell)) {

@@ -821,6 +821,22 @@ TEST_F(Match3Level, TheObjectsAreFoundByNameAndTypeAndTheScoreGoesToTheMonitor)
     EXPECT_TRUE(match3->GetBoard().Won());
 }
 
+// "reset" deals a board in play: a pause before it does not outlive it.
+TEST_F(Match3Level, AResetEndsAPause)
+{
+    Configure();
+    ASSERT_EQ(match3->CheckSetup(), kStatusOk);
+    ASSERT_EQ(match3->OnCommand("reset"), kStatusOk);
+    Frames(30);
+    ASSERT_EQ(match3->OnCommand("pause"), kStatusOk);
+    EXPECT_EQ(match3->OnMouseDown(5.0f, 5.0f, 1), kStatusFailed);
+    ASSERT_EQ(match3->OnCommand("reset"), kStatusOk);
+    EXPECT_EQ(match3->IsPaused(), 0);
+    Frames(30);
+    EXPECT_EQ(match3->OnMouseDown(5.0f, 5.0f, 1), kStatusOk);
+    EXPECT_TRUE(match3->GetBoard().Pressed());
+}
+
 TEST_F(Match3Level, TheSavedBoardComesBackAndABadOneStartsAfresh)
 {
     Configure();

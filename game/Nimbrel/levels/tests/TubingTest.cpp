@@ -332,7 +332,6 @@ TEST(TubingBoard, TimedClicksSelectAndSwap)
     EXPECT_EQ(board.Selection(), 1);
     EXPECT_TRUE(board.Click(0.0f, -40.0f));
     EXPECT_EQ(board.Selection(), kTubingNoCell);
-    EXPECT_FALSE(board.Click(0.0f, 0.0f));  // nothing open
     EXPECT_TRUE(board.Click(0.0f, -40.0f));
     EXPECT_TRUE(board.Click(-40.0f, 40.0f));
     EXPECT_EQ(board.Selection(), kTubingNoCell);
@@ -361,10 +360,9 @@ TEST(TubingBoard, TimedDragsDropSlideBackOrCountAsClicks)
     TubingBoard board(&host);
     Board(board, "timed", "3x3", kSwapBoard, "*=left,@=right");
     // A drop on another turnable piece swaps them.
-    EXPECT_FALSE(board.Press(0.0f, 0.0f));
     ASSERT_TRUE(board.Press(2.0f, -38.0f));
-    EXPECT_TRUE(board.Drag(-20.0f, 20.0f));
-    EXPECT_EQ(board.Selection(), kTubingNoCell);  // over a blank
+    EXPECT_TRUE(board.Drag(5.0f, -30.0f));
+    EXPECT_EQ(board.Selection(), kTubingNoCell);  // over the dragged piece
     EXPECT_TRUE(board.Drag(-38.0f, 42.0f));
     EXPECT_EQ(board.Selection(), 6);
     EXPECT_TRUE(board.Release(-38.0f, 42.0f));
@@ -387,6 +385,41 @@ TEST(TubingBoard, TimedDragsDropSlideBackOrCountAsClicks)
     board.Drag(-40.0f, 40.0f);
     EXPECT_FALSE(board.Release(10.0f, -35.0f));
     EXPECT_EQ(board.Selection(), kTubingNoCell);
+}
+
+// A blank piece that may turn is a piece like any other to move: the pipe that joins the ends
+// stands where the blank does. A static blank stays put.
+TEST(TubingBoard, TimedBlankPiecesThatMayTurnAreMoved)
+{
+    const std::vector<const char*> gap = {"*1=0,5,@1=0", "6,6,6", "6,1=0,6"};
+    TestHost host;
+    TubingBoard clicked(&host);
+    Board(clicked, "timed", "3x3", gap, "*=left,@=right");
+    EXPECT_FALSE(clicked.Click(-40.0f, 0.0f));
+    EXPECT_FALSE(clicked.Press(-40.0f, 0.0f));
+    EXPECT_TRUE(clicked.Click(0.0f, -40.0f));
+    EXPECT_EQ(clicked.Selection(), 1);
+    EXPECT_TRUE(clicked.Click(0.0f, 40.0f));
+    EXPECT_EQ(clicked.Move().kind, kTubingMoveClickSwap);
+    Frames(clicked, 7);
+    EXPECT_EQ(clicked.Finished(), kStatusWait);
+    Frames(clicked, 40);
+    EXPECT_EQ(host.ends, std::vector<uint8_t>{1});
+
+    TestHost dropHost;
+    TubingBoard dropped(&dropHost);
+    Board(dropped, "timed", "3x3", gap, "*=left,@=right");
+    ASSERT_TRUE(dropped.Press(0.0f, 40.0f));
+    EXPECT_TRUE(dropped.Drag(-40.0f, 0.0f));
+    EXPECT_EQ(dropped.Selection(), kTubingNoCell);  // over a static blank
+    EXPECT_TRUE(dropped.Drag(0.0f, -40.0f));
+    EXPECT_EQ(dropped.Selection(), 1);
+    EXPECT_TRUE(dropped.Release(0.0f, -40.0f));
+    EXPECT_EQ(dropped.Move().kind, kTubingMoveDropSwap);
+    Frames(dropped, 7);
+    EXPECT_EQ(dropped.Finished(), kStatusWait);
+    Frames(dropped, 40);
+    EXPECT_EQ(dropHost.ends, std::vector<uint8_t>{1});
 }
 
 TEST(TubingBoard, FinishedWithNoWaterEndsUnsolvedAtOnce)
@@ -510,6 +543,20 @@ TEST_F(TubingLevel, ClicksTurnWhileInPlayOnly)
     EXPECT_EQ(tubing->finishes, 1u);
     // Solved, the board takes no more turns.
     tubing->OnClick(0.0f, -40.0f, 0);
+    EXPECT_EQ(tubing->GetBoard().State(1).turns, 2);
+}
+
+// "reset" starts a board in play: a pause before it does not outlive it.
+TEST_F(TubingLevel, AResetEndsAPause)
+{
+    Configure("normal", {"*1=0,1=90,@1=0", "5,5,5", "5,5,5"}, "*=left,@=right");
+    Word("tubing_response_callback", "OnWater");
+    ASSERT_EQ(tubing->CheckSetup(), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("reset"), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("pause"), kStatusOk);
+    ASSERT_EQ(tubing->OnCommand("reset"), kStatusOk);
+    EXPECT_EQ(tubing->IsPaused(), 0);
+    EXPECT_EQ(tubing->OnClick(0.0f, -40.0f, 0), kStatusOk);
     EXPECT_EQ(tubing->GetBoard().State(1).turns, 2);
 }
 

@@ -320,18 +320,26 @@ protected:
     void SetUp() override
     {
         world.Scripts()->Init();
-        wheels = std::make_unique<CFixtureWheels>(world.GetWorldData(), 0, kObjectKindWheels, "wheels",
-                                                  std::vector<const char*>{"dial", "other"}, &world.requests);
+        wheels = NewLevel();
+        ASSERT_NE(wheels, nullptr);
         world.Objects()->Adopt({wheels.get()});
-        ASSERT_EQ(wheels->Load(), kStatusOk);
         world.Objects()->SetCurrentObject(wheels.get());
         WorldData* w = world.GetWorldData();
         w->pMath->SetIdentity(w->game.view.matrixScene);
-        ElementRecord* dial = wheels->GetItemRecord(0);
+        UtilsRandom_Seed(w, 5);
+    }
+    // A loaded wheels level whose dial is 200 units square about the origin.
+    std::unique_ptr<CFixtureWheels> NewLevel()
+    {
+        auto level = std::make_unique<CFixtureWheels>(world.GetWorldData(), 0, kObjectKindWheels, "wheels",
+                                                      std::vector<const char*>{"dial", "other"}, &world.requests);
+        if (level->Load() != kStatusOk)
+            return nullptr;
+        ElementRecord* dial = level->GetItemRecord(0);
         dial->size[0] = dial->size[1] = 200.0f;
         const float bounds[4] = {-100.0f, -100.0f, 100.0f, 100.0f};
         std::memcpy(dial->bounds, bounds, sizeof bounds);
-        UtilsRandom_Seed(w, 5);
+        return level;
     }
     void TearDown() override
     {
@@ -428,6 +436,44 @@ TEST_F(WheelsLevel, TheSavedRingsComeBackAndBadOnesStartAfresh)
     }
     EXPECT_EQ(LoadPayload(*wheels, payload, payload.size() - 3), kStatusFailed);
     EXPECT_TRUE(wheels->GetBoard().Rings().empty());
+}
+
+// A continued game loads the level and reads its profile without the check that builds the
+// rings' quads: the dial draws them all the same, each turned as it was saved.
+TEST_F(WheelsLevel, AContinuedLevelDrawsTheRingsItSaved)
+{
+    auto* engine = dynamic_cast<CMemoryEngine*>(C3DEngine::FromWorld(world.GetWorldData()));
+    ASSERT_NE(engine, nullptr);
+    ASSERT_EQ(Word("wheel_game_play", "dial"), kStatusDoneStoreResult);
+    ASSERT_EQ(Word("wheel_game_type", "click"), kStatusDoneStoreResult);
+    ASSERT_EQ(Word("wheel_register_ring", "name=a,percent_external=1,percent_internal=0.5,divisions_count=8"),
+              kStatusDoneStoreResult);
+    ASSERT_EQ(Word("wheel_register_ring", "name=b,percent_external=0.5,divisions_count=12"), kStatusDoneStoreResult);
+    ASSERT_EQ(wheels->CheckSetup(), kStatusOk);
+    ASSERT_EQ(wheels->OnCommand("reset"), kStatusOk);
+    wheels->OnClick(0.0f, -80.0f, 0);
+    Frames(30);
+    const auto drawn = [&](CFixtureWheels& level) {
+        engine->draws.clear();
+        level.DrawElement(level.GetItemRecord(0));
+        return engine->draws;
+    };
+    const std::vector<CMemoryDraw> played = drawn(*wheels);
+    ASSERT_EQ(played.size(), 2u);
+    const std::vector<uint8_t> payload = SavedPayload(*wheels);
+
+    std::unique_ptr<CFixtureWheels> continued = NewLevel();
+    ASSERT_NE(continued, nullptr);
+    ASSERT_EQ(LoadPayload(*continued, payload), kStatusOk);
+    for (int frame = 0; frame < 2; ++frame) {
+        const std::vector<CMemoryDraw> shown = drawn(*continued);
+        ASSERT_EQ(shown.size(), played.size()) << frame;
+        for (size_t r = 0; r < shown.size(); ++r) {
+            EXPECT_EQ(shown[r].group, played[r].group) << r;
+            for (int k = 0; k < 16; ++k)
+                EXPECT_FLOAT_EQ(shown[r].matrix[k], played[r].matrix[k]) << r << " " << k;
+        }
+    }
 }
 
 }  // namespace

@@ -174,6 +174,7 @@ public:
 
     Status Load() override;
     Status Release() override;
+    // Also leaves out the languages that have become unavailable since the lists were built.
     Status UpdateComponents() override;
     Status UpdateState() override;
     Status Draw() override;
@@ -297,6 +298,11 @@ protected:
     Status LoadSheets();
     Status BuildLists();
     MenuEntry* NewList(uint32_t list, uint32_t count);
+    // Language entry n of `count`: six or more languages take two columns, each row half a line down.
+    static void PlaceLanguageEntry(MenuEntry& entry, uint32_t n, uint32_t count);
+    // A language whose tables failed to load is marked unavailable once the lists exist: its
+    // entry goes, and with fewer than two languages left the language button goes too.
+    void LeaveOutUnavailableLanguages();
     void FreeSheets();
     bool UsesRemappedSymbols();
     char16_t Symbol(char16_t c);

@@ -23,6 +23,7 @@ public:
     // The play item, the game type and a ring; then one quad per ring and its texture (a
     // texture that cannot load fails the check).
     Status CheckSetup() override;
+    Status LoadFromProfile(UtilsStream_Chunk* pChunk) override;
     // Nothing eases while solved or while a ring is held.
     Status UpdateState() override;
 
@@ -31,6 +32,7 @@ public:
     Status OnMouseUp(float x, float y, uint32_t state) override;
     Status OnClick(float x, float y, uint32_t state) override;
 
+    // The play item draws its rings, their quads built first when the level has none yet.
     Status DrawElement(ElementRecord* pElement) override;
 
 protected:
@@ -48,9 +50,15 @@ private:
     // The ring under a screen point, -1 for none.
     int32_t PickAt(float x, float y);
     void ReleaseMesh();
+    // The quads and textures of the rings; kStatusFailed when the board is not whole or a
+    // texture does not load.
+    Status BuildMesh();
 
     C3DObject* m_pMesh = nullptr;
     // The mesh holds a quad per ring with its texture.
     bool m_meshBuilt = false;
+    // The mesh or a texture could not be made: tried again only by a check, a profile load or
+    // a model reload.
+    bool m_meshFailed = false;
     float m_pressX = 0.0f, m_pressY = 0.0f;
 };

@@ -221,7 +221,11 @@ private:
     // The water from the star ends in `starMask` (bit i for star end i) through the board, wave
     // by wave (right, left, below, above): each cell's wave number, -1 where it never comes.
     void Flood(uint32_t starMask, std::vector<int32_t>& waves) const;
+    // Whether a cell's kind may be turned or moved (the timed game swaps blank pieces too).
     bool Turnable(uint32_t cell) const;
+    // Whether it is turnable and open somewhere: what a click of the normal game and the action
+    // words turn.
+    bool TurnsVisibly(uint32_t cell) const;
     // Two cells exchange their pieces and their states.
     void Swap(uint32_t a, uint32_t b);
     void EndOfPlay();
