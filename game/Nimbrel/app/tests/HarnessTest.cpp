@@ -2445,6 +2445,14 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     const size_t extraEnd = text.find(u"OpenAL Soft");
     ASSERT_NE(extraEnd, std::u16string::npos);
     EXPECT_TRUE(emptyLine(extraEnd + 11, 1)) << UtilsString_ToUtf8(text.c_str());
+    // The identification block closes the credits: the game's names, then the display and the
+    // engine's figures that a player quotes in a report.
+    const size_t display = text.find(u" (1024x768) /");
+    ASSERT_NE(display, std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
+    EXPECT_GT(display, text.find(u"Nimbrel \u2013"));
+    EXPECT_NE(text.find(u"\n", display), std::u16string::npos);
+    for (const char16_t* figure : {u"/=", u"pow2=", u"w="})
+        EXPECT_NE(text.find(figure, display), std::u16string::npos) << UtilsString_ToUtf8(figure);
     ASSERT_NE(menu->GetCredits(), nullptr);
     const float start = menu->GetCreditsScroll();
     ASSERT_TRUE(game.Step(10));
