@@ -2286,16 +2286,19 @@ TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
         EXPECT_GT(entries[i].textWidth, 0.0f) << i;
     }
     // Typed faster than the frames come, every character still reaches the name, each with a
-    // frame of its own; "!" is no name character.
-    for (char16_t c : std::u16string(u"Player!"))
+    // frame of its own, an accented letter of the font too (as the platform gives typed text:
+    // one UTF-16 character a message); "!" is no name character.
+    for (char16_t c : std::u16string(u"\u00c9lodie!"))
         game.PostCharacter(c);
     ASSERT_TRUE(game.Step());
-    EXPECT_EQ(UtilsString_ToUtf8(menu->GetNameBuffer()), "Player");
+    std::u16string typed = menu->GetNameBuffer();
+    game.World()->GetStringsManager()->UnmapChars(typed.data());
+    EXPECT_EQ(UtilsString_ToUtf8(typed.c_str()), "\u00c9lodie");
     game.PostCharacter(13);
     ASSERT_TRUE(game.Step());
     // Return took the name and started chapter 1 at the hall.
     ASSERT_NE(profiles->GetSlot(0)->name, nullptr);
-    EXPECT_EQ(UtilsString_ToUtf8(profiles->GetSlot(0)->name), "Player");
+    EXPECT_EQ(UtilsString_ToUtf8(profiles->GetSlot(0)->name), "\u00c9lodie");
     ASSERT_TRUE(StepUntilPlaying(game));
     EXPECT_STREQ(game.World()->GetObjectsManager()->GetCurrentLevelObject()->GetName(), "hall");
     EXPECT_EQ(game.Stop(), 0);
@@ -2442,6 +2445,14 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     const size_t extraEnd = text.find(u"OpenAL Soft");
     ASSERT_NE(extraEnd, std::u16string::npos);
     EXPECT_TRUE(emptyLine(extraEnd + 11, 1)) << UtilsString_ToUtf8(text.c_str());
+    // The identification block closes the credits: the game's names, then the display and the
+    // engine's figures that a player quotes in a report.
+    const size_t display = text.find(u" (1024x768) /");
+    ASSERT_NE(display, std::u16string::npos) << UtilsString_ToUtf8(text.c_str());
+    EXPECT_GT(display, text.find(u"Nimbrel \u2013"));
+    EXPECT_NE(text.find(u"\n", display), std::u16string::npos);
+    for (const char16_t* figure : {u"/=", u"pow2=", u"w="})
+        EXPECT_NE(text.find(figure, display), std::u16string::npos) << UtilsString_ToUtf8(figure);
     ASSERT_NE(menu->GetCredits(), nullptr);
     const float start = menu->GetCreditsScroll();
     ASSERT_TRUE(game.Step(10));

@@ -165,6 +165,20 @@ char16_t CObjectsInterfaceMenu::Symbol(char16_t c)
     return text[0];
 }
 
+bool CObjectsInterfaceMenu::DrawsCharacter(char16_t c)
+{
+    CVornelFont* font = Font();
+    if (!font)
+        return false;
+    if (UsesRemappedSymbols()) {
+        // A charset's symbols table gives its missing symbol for a character it was not made with.
+        if (c >= Strings()->GetRemapLength() || (c != u'?' && Symbol(c) == Symbol(u'?')))
+            return false;
+        c = Symbol(c);
+    }
+    return font->CharWidth(c, 1.0f) > 0.0f;
+}
+
 // ---- words, checks and the page ------------------------------------------------------------
 
 Status CObjectsInterfaceMenu::setObjectParameters(ScriptBuiltinCall& call)

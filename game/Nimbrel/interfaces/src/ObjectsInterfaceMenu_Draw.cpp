@@ -27,6 +27,14 @@ constexpr float kClockLineFactor = 0.65f;
 constexpr float kMenuTextFactor = 1.0f;
 constexpr uint32_t kOpaque = 0xFFFFFFFFu;
 
+// The letters beyond ASCII that a name may take where the font draws them: the accented Latin
+// letters and the Greek and Cyrillic ones, no signs.
+bool IsNameLetter(char16_t c)
+{
+    return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || (c >= 0x386 && c <= 0x3CE && c != 0x387) ||
+           (c >= 0x400 && c <= 0x481) || (c >= 0x48A && c <= 0x52F);
+}
+
 }  // namespace
 
 bool CObjectsInterfaceMenu::TakeClick()
@@ -289,7 +297,8 @@ Status CObjectsInterfaceMenu::OnProfileNameKey(uint8_t maximum, const char16_t* 
     }
     if (c == 10 || c == 13)
         return kStatusOk;
-    bool known = false;
+    // A player's own name may hold the accented letters of the player's language.
+    bool known = IsNameLetter(c) && DrawsCharacter(c);
     for (const char16_t* a = allowed; *a && !known; ++a)
         known = *a == c;
     if (length >= maximum || length + 1 >= kMenuNameBufferSize || !known)

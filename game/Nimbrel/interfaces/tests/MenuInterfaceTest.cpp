@@ -223,6 +223,12 @@ protected:
     CProfileManager* Profiles() override { return profiles; }
     CVornelFont* Font() override { return nullptr; }
     CStringsManager* Strings() override { return nullptr; }
+    bool DrawsCharacter(char16_t c) override { return drawn.find(c) != std::u16string::npos; }
+
+public:
+    std::u16string drawn;
+
+protected:
     Status StartGame() override
     {
         ++starts;
@@ -555,13 +561,37 @@ TEST_F(MenuTest, TheNameEntryTakesTwelveAllowedCharacters)
     EXPECT_EQ(std::u16string(menu.GetNameBuffer()), u"Abc def 0123");
     Key(127);
     Key(8);
-    Key(u'\u00e9');                     // not an allowed character
-    Key(u'-');
+    Key(u'-');                          // not an allowed character
     EXPECT_EQ(std::u16string(menu.GetNameBuffer()), u"Abc def 01");
     EXPECT_EQ(std::u16string(world->game.textLine), u"Abc def 01_");
     EXPECT_EQ(Key(10), kStatusOk);
     EXPECT_EQ(Key(13), kStatusOk);
     EXPECT_EQ(menu.OnProfileNameKey(12, nullptr), kStatusFailed);
+}
+
+// Typed text comes as UTF-16 characters: an accented letter is taken when the font draws it,
+// a sign never.
+TEST_F(MenuTest, TheNameEntryTakesTheAccentedLettersTheFontDraws)
+{
+    menu.drawn = u"\u00c9\u00e9\u00ef\u0152\u00d7\u20ac\u0416";
+    struct Case {
+        char16_t c;
+        bool taken;
+    };
+    const Case cases[] = {
+        {u'\u00c9', true},  {u'\u00e9', true},   {u'\u00ef', true},  {u'\u0152', true}, {u'\u0416', true},
+        {u'\u00f1', false}, {u'\u00d7', false}, {u'\u20ac', false}, {u'\u00a0', false},
+    };
+    for (const Case& c : cases) {
+        menu.OpenNameEntry(0);
+        EXPECT_EQ(Key(c.c), kStatusFailed);
+        EXPECT_EQ(std::u16string(menu.GetNameBuffer()), c.taken ? std::u16string(1, c.c) : u"") << int(c.c);
+    }
+    menu.OpenNameEntry(0);
+    for (char16_t c : std::u16string(u"\u00c9lodie"))
+        Key(c);
+    EXPECT_EQ(std::u16string(menu.GetNameBuffer()), u"\u00c9lodie");
+    EXPECT_EQ(std::u16string(world->game.textLine), u"\u00c9lodie_");
 }
 
 TEST_F(MenuTest, ANameIsTrimmedAndTheLabelAndBlanksLeaveTheSlot)

@@ -361,7 +361,8 @@ bool LabyrinthBoard::StopsHere(CLabyrintheElement* mover)
 
 // Beside the token's box, in the lines along its way: more than one sliding block in one line
 // stops it, exactly one lets it go on; with none there, a block at a diagonal of the box's
-// corners stops it.
+// corners stops it. Blocks are counted, not their cells: a block of two cells beside the box
+// is one block.
 bool LabyrinthBoard::StopsBesideBlocks(uint32_t direction) const
 {
     const CLabyrintheElement* token = Token();
@@ -372,31 +373,36 @@ bool LabyrinthBoard::StopsBesideBlocks(uint32_t direction) const
         low = {cell.column < low.column ? cell.column : low.column, cell.row < low.row ? cell.row : low.row};
         high = {cell.column > high.column ? cell.column : high.column, cell.row > high.row ? cell.row : high.row};
     }
-    auto blockAt = [this](int32_t column, int32_t row) {
+    // The blocks standing in a cell join those of its line.
+    auto addBlocks = [this](int32_t column, int32_t row, std::vector<int32_t>& blocks) {
         const int32_t* places = Occupants(column, row);
         for (uint32_t k = 0; places && k < kLabyrinthPlaces; ++k)
-            if (places[k] >= 0 && m_elements[places[k]]->m_kind == kLabyrinthBlock)
-                return 1u;
-        return 0u;
+            if (places[k] >= 0 && m_elements[places[k]]->m_kind == kLabyrinthBlock &&
+                std::find(blocks.begin(), blocks.end(), places[k]) == blocks.end())
+                blocks.push_back(places[k]);
     };
-    uint32_t before = 0, after = 0;
+    std::vector<int32_t> before, after;
     if (direction == kLabyrinthUp || direction == kLabyrinthDown) {
         for (int32_t row = low.row; row <= high.row; ++row) {
-            before += blockAt(low.column - 1, row);
-            after += blockAt(high.column + 1, row);
+            addBlocks(low.column - 1, row, before);
+            addBlocks(high.column + 1, row, after);
         }
     } else {
         for (int32_t column = low.column; column <= high.column; ++column) {
-            before += blockAt(column, low.row - 1);
-            after += blockAt(column, high.row + 1);
+            addBlocks(column, low.row - 1, before);
+            addBlocks(column, high.row + 1, after);
         }
     }
-    if (before > 1 || after > 1)
+    if (before.size() > 1 || after.size() > 1)
         return true;
-    if (before == 1 || after == 1)
+    if (before.size() == 1 || after.size() == 1)
         return false;
-    return blockAt(low.column - 1, low.row - 1) || blockAt(high.column + 1, low.row - 1) ||
-           blockAt(low.column - 1, high.row + 1) || blockAt(high.column + 1, high.row + 1);
+    std::vector<int32_t> corners;
+    addBlocks(low.column - 1, low.row - 1, corners);
+    addBlocks(high.column + 1, low.row - 1, corners);
+    addBlocks(low.column - 1, high.row + 1, corners);
+    addBlocks(high.column + 1, high.row + 1, corners);
+    return !corners.empty();
 }
 
 uint32_t LabyrinthBoard::OpenDirections() const

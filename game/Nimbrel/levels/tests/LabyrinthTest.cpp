@@ -190,6 +190,9 @@ TEST(LabyrinthBoard, SlidesAndTheirStops)
          "..\nb.\n.o\n.o\n.."},
         {"a block at a corner's diagonal stops it", blockY, {".o.", "...", "b..", "...", "..."}, {kLabyrinthDown},
          {true}, "...\n.o.\nb..\n...\n..."},
+        // Blocks are counted, not cells: a block of two cells beside the way is one block.
+        {"one block of two cells beside the way lets it go on", blockY, {".o", "bo", "b.", "..", "..", ".."},
+         {kLabyrinthDown}, {true}, "..\nb.\nb.\n.o\n.o\n.."},
     };
     for (const auto& c : cases) {
         Maze maze(c.words, c.rows);

@@ -121,7 +121,7 @@ enum MenuRole : uint32_t {
 constexpr uint32_t kMenuLanguageQuads = 17;
 constexpr uint32_t kMenuNameBufferSize = 260;
 constexpr uint32_t kMenuNameMaxLength = 12;
-// The characters a profile name may hold.
+// The characters a profile name may hold, besides the accented letters the main font draws.
 extern const char16_t kMenuNameCharacters[];
 // The two developer codes typed as a profile name.
 constexpr const char16_t* kMenuDeveloperCode = u"plovestar";
@@ -238,6 +238,8 @@ protected:
     virtual CProfileManager* Profiles();
     virtual CVornelFont* Font();
     virtual CStringsManager* Strings();
+    // Whether the main font draws the (unmapped) character.
+    virtual bool DrawsCharacter(char16_t c);
     // SelectChapterLevel: 0 when the game starts.
     virtual Status StartGame();
     // Restarts the current game state with a screen transition (the developer codes).
