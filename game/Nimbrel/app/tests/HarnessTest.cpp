@@ -30,6 +30,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -41,6 +42,7 @@
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/CTutoManager.h"
@@ -2085,6 +2087,26 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     EXPECT_EQ(variable("notebookRead"), 0u);
     CObjectsBase* notebook = objects->GetInterfaceObject(kInterfaceToolbox);
     ASSERT_NE(notebook, nullptr);
+    // Its page picture takes no clicks, yet it is the panel's: a click on it is the panel's
+    // null click and leaves it open, where the scene beneath would have taken it in silence.
+    auto* panel = dynamic_cast<CObjectsInterfaceToolbox*>(notebook);
+    ASSERT_NE(panel, nullptr);
+    notebook->ProjectElementToScreen(at, notebook->GetItemRecord(uint32_t(notebook->FindElementByName("page"))));
+    const float pageX = at[0] - 60.0f, pageY = at[1] + 60.0f;
+    EXPECT_EQ(panel->HitTestButtons(pageX, pageY, 0), kToolboxHitOther);
+    EXPECT_EQ(panel->HitTestButtons(5.0f, 5.0f, 0), kToolboxHitNone);
+    CSurroundManager* sounds = game.World()->GetSurroundManager();
+    const SurroundSound* nullClick =
+        sounds && sounds->GetClickSound(kClickNull) >= 0 ? sounds->GetSound(uint32_t(sounds->GetClickSound(kClickNull)))
+                                                         : nullptr;
+    const auto nullClickPlays = [&] { return nullClick && nullClick->pAudio && nullClick->pAudio->IsPlaying(); };
+    ASSERT_TRUE(stepUntil([&] { return !nullClickPlays(); }));
+    game.PostClick(int32_t(std::lround(pageX)), int32_t(std::lround(pageY)));
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxShown));
+    if (game.World()->GetAudioEngine() && nullClick && nullClick->pAudio) {
+        EXPECT_TRUE(nullClickPlays());
+    }
     notebook->ProjectElementToScreen(at, notebook->GetItemRecord(uint32_t(notebook->FindElementByName("close"))));
     game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
     ASSERT_TRUE(game.Step());
