@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -30,6 +31,7 @@
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
 #include "NimbrelInterfaces/CObjectsInterfacePopups.h"
 #include "NimbrelInterfaces/CObjectsInterfaceToolbarItemsList.h"
+#include "NimbrelInterfaces/CObjectsInterfaceToolbox.h"
 #include "NimbrelInterfaces/CObjectsInterfaceTuto.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
@@ -41,6 +43,7 @@
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CSplashscreens.h"
 #include "NimbrelManagers/CShaderManager.h"
+#include "NimbrelManagers/CSurroundManager.h"
 #include "NimbrelManagers/CTimerManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/CTutoManager.h"
@@ -53,6 +56,7 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptBase.h"
 #include "NimbrelWorld/GroupTables.h"
+#include "VornelPlatform/PlatformFile.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -551,6 +555,42 @@ TEST_F(GameFolder, AProfilePlayedInOneRunIsThereInTheNext)
     EXPECT_EQ(UtilsString_ToUtf8(text), "(00:00:21)");
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
+}
+
+// A profile that cannot be saved at a level change (a full or read-only folder) ends the game:
+// its box names the save and its folder, not a text left over from the start (here a missing
+// sound device's), and so does the log.
+TEST_F(GameFolder, AProfileThatCannotBeSavedAtALevelChangeIsNamedInTheBox)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(game.Step());
+    CProfileManager* profiles = game.World()->GetProfileManager();
+    ASSERT_NE(profiles, nullptr);
+    profiles->SetCurrentSlot(1);
+    ProfileSlot* slot = profiles->GetCurrentSlot();
+    ASSERT_NE(slot, nullptr);
+    slot->used = slot->gameInProgress = slot->changed = 1;
+    WorldData* w = game.World()->GetWorldData();
+    UtilsString_Copy(w->lastErrorText, kWorldTextSize, u"No audio device was found");
+    Platform_SetSaveHook([](void*, PlatformSaveStep step, size_t) -> long { return step == PlatformSaveStep::kWrite ? -1 : 0; },
+                         nullptr);
+    ASSERT_EQ(game.World()->GetObjectsManager()->SetCurrentLevel(3, kNoObjectIndex, 0), kStatusOk);
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i)
+        ended = !game.Step();
+    Platform_SetSaveHook(nullptr, nullptr);
+    EXPECT_TRUE(ended);
+    const std::string log = UtilsString_ToUtf8(w->logPath);
+    game.Stop();
+    const std::string named = "\"" NIMBREL_APP_NAME ".v3.profile_full_1.sav\" could not be ";
+    const std::string folder = "\"" + UserFolder() + "Nimbrel " NIMBREL_APP_NAME "\"";
+    EXPECT_NE(boxes.find("(The profile " + named + "saved in " + folder + ")"), std::string::npos) << boxes;
+    EXPECT_EQ(boxes.find("No audio device"), std::string::npos) << boxes;
+    std::ifstream in(fs::path(root) / "run" / "Nimbrel.log");
+    std::stringstream lines;
+    lines << in.rdbuf();
+    EXPECT_NE(lines.str().find(named + "written in " + folder), std::string::npos) << log << "\n" << lines.str();
 }
 
 TEST_F(GameFolder, DeveloperFileTurnsTheDeveloperKeysOn)
@@ -2085,6 +2125,26 @@ TEST_F(GameFolder, TheStudysNotebookAndDrawerNoteAreReadAndClosed)
     EXPECT_EQ(variable("notebookRead"), 0u);
     CObjectsBase* notebook = objects->GetInterfaceObject(kInterfaceToolbox);
     ASSERT_NE(notebook, nullptr);
+    // Its page picture takes no clicks, yet it is the panel's: a click on it is the panel's
+    // null click and leaves it open, where the scene beneath would have taken it in silence.
+    auto* panel = dynamic_cast<CObjectsInterfaceToolbox*>(notebook);
+    ASSERT_NE(panel, nullptr);
+    notebook->ProjectElementToScreen(at, notebook->GetItemRecord(uint32_t(notebook->FindElementByName("page"))));
+    const float pageX = at[0] - 60.0f, pageY = at[1] + 60.0f;
+    EXPECT_EQ(panel->HitTestButtons(pageX, pageY, 0), kToolboxHitOther);
+    EXPECT_EQ(panel->HitTestButtons(5.0f, 5.0f, 0), kToolboxHitNone);
+    CSurroundManager* sounds = game.World()->GetSurroundManager();
+    const SurroundSound* nullClick =
+        sounds && sounds->GetClickSound(kClickNull) >= 0 ? sounds->GetSound(uint32_t(sounds->GetClickSound(kClickNull)))
+                                                         : nullptr;
+    const auto nullClickPlays = [&] { return nullClick && nullClick->pAudio && nullClick->pAudio->IsPlaying(); };
+    ASSERT_TRUE(stepUntil([&] { return !nullClickPlays(); }));
+    game.PostClick(int32_t(std::lround(pageX)), int32_t(std::lround(pageY)));
+    ASSERT_TRUE(game.Step());
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxShown));
+    if (game.World()->GetAudioEngine() && nullClick && nullClick->pAudio) {
+        EXPECT_TRUE(nullClickPlays());
+    }
     notebook->ProjectElementToScreen(at, notebook->GetItemRecord(uint32_t(notebook->FindElementByName("close"))));
     game.PostClick(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
     ASSERT_TRUE(game.Step());

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "NimbrelManagers/CToolboxManager.h"
+#include "NimbrelObjects/ElementRecord.h"
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CScriptManager.h"
@@ -33,13 +34,28 @@ uint32_t CObjectsInterfaceToolbox::HitTestButtons(float x, float y, uint8_t play
 {
     HitRecord record;
     if (Failed(FindElementAt(x, y, &record, 0.0f, -1, nullptr, nullptr)))
-        return kToolboxHitNone;
+        return IsOverPanel(x, y) ? kToolboxHitOther : kToolboxHitNone;
     if (m_closeButton < 0 || record.element != m_closeButton)
         return kToolboxHitOther;
     // The close button plays its own click sound, or the default click when it has none.
     if (playSound)
         PlayClickSound(GetItemRecord(static_cast<uint32_t>(m_closeButton)));
     return kToolboxHitClose;
+}
+
+bool CObjectsInterfaceToolbox::IsOverPanel(float x, float y)
+{
+    // The panel's page picture takes no clicks, yet a click on it is the panel's, not the
+    // scene's beneath.
+    if (!m_pRenderModel || !m_pElements)
+        return false;
+    for (uint32_t i = 0; i < m_elementCount; ++i) {
+        const ElementRecord* e = GetItemRecord(i);
+        if (e->drawState != kDrawNotPrepared && !(e->flags & kElementHidden) &&
+            Succeeded(HitTestShape(x, y, e, nullptr, 0.0f, nullptr, nullptr)))
+            return true;
+    }
+    return false;
 }
 
 int32_t CObjectsInterfaceToolbox::GetToolboxCaller(uint32_t* pActivation)

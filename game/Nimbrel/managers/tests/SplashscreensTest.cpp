@@ -414,4 +414,47 @@ TEST_F(SplashscreensTest, TheChunkKeepsTheEntryAndRefusesDamage)
     }
 }
 
+// The saved count drives the search for the next entry, one step per entry it names: a count
+// above the entries the settings define, or a next entry past the count, is refused at the
+// load, which keeps the sequence the settings made (no entry, no walk through a damaged count).
+TEST_F(SplashscreensTest, ASavedCountPastTheSettingsIsRefusedAtTheLoad)
+{
+    OpenWith("SPLASHSCREENS_COUNT = 2\nSPLASHSCREENS_1_TEXTURE_PATH = textures/a_256x192.tga\n");
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    Pack({{"textures/a_256x192.tga", Tga(4, 4, [](int, int) { return kRed; })}});
+    CCountingSplash* splash = Splash();
+    ASSERT_EQ(splash->LoadNext(), kStatusOk);
+    const Bytes saved = Saved(splash);
+    // The count and the next entry follow the kind (4 bytes) and the done flag (1 byte).
+    const auto with = [&saved](uint32_t count, uint32_t next) {
+        Bytes bytes = saved;
+        for (int i = 0; i < 4; ++i) {
+            bytes[size_t(5 + i)] = uint8_t(count >> (8 * i));
+            bytes[size_t(9 + i)] = uint8_t(next >> (8 * i));
+        }
+        return bytes;
+    };
+    const struct {
+        uint32_t count, next;
+        Status status;
+    } cases[] = {
+        {2, 2, kStatusOk},
+        {3, 0, kStatusFailed},
+        {0x41F00000u, 2, kStatusFailed},   // the count of the fuzzing run's endless chunk
+        {0xFFFFFFFFu, 0, kStatusFailed},
+        {2, 3, kStatusFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.count << " " << c.next);
+        CCountingSplash* other = Splash();
+        EXPECT_EQ(Loaded(other, with(c.count, c.next)), c.status);
+        EXPECT_EQ(other->GetCount(), 2u);
+        if (Failed(c.status)) {
+            EXPECT_EQ(other->GetTexture(), nullptr);
+            EXPECT_EQ(other->GetNextIndex(), 0u);
+        }
+    }
+}
+
 }  // namespace

@@ -30,7 +30,9 @@ public:
     void PlayElementSound(uint32_t sound) override { sounds.push_back("sound " + std::to_string(sound)); }
     void PlayDefaultClick() override { sounds.push_back("default"); }
     void PlayNullClick() override { sounds.push_back("null"); }
+    bool IsOverPanel(float, float) override { return overPanel; }
     bool clickTaken = false;
+    bool overPanel = false;   // a picture of the panel that takes no clicks under the point
     std::vector<std::string> sounds;
 };
 
@@ -212,25 +214,29 @@ TEST_F(ToolboxManagerTest, ARequestAskedForDuringAShowWaitsItsTurn)
 
 // With a panel shown the release goes first to the manager: its close button (with the button's
 // own click, else the default) and a click on the panel take it (0), the panel's own click or else
-// the null click; a release beside the panel is the scene's (kStatusFailed), never both.
+// the null click, also on a picture of the panel that takes no clicks; a release beside the panel
+// is the scene's (kStatusFailed), never both.
 TEST_F(ToolboxManagerTest, TheReleaseGoesToThePanelOrToTheScene)
 {
     const struct {
-        const char* element;   // null: nothing under the point
+        const char* element;   // null: no pickable element under the point
+        bool overPanel;
         uint32_t closeSound;   // the close button's own click, 0 none
         bool clickTaken;
         Status answer;
         bool closes;
         std::vector<std::string> sounds;
     } cases[] = {
-        {"close", 0, false, kStatusOk, true, {"default"}},
-        {"close", 9, false, kStatusOk, true, {"sound 9"}},
-        {"pen", 9, true, kStatusOk, false, {}},
-        {"pen", 9, false, kStatusOk, false, {"null"}},
-        {nullptr, 9, false, kStatusFailed, false, {}},
+        {"close", true, 0, false, kStatusOk, true, {"default"}},
+        {"close", true, 9, false, kStatusOk, true, {"sound 9"}},
+        {"pen", true, 9, true, kStatusOk, false, {}},
+        {"pen", true, 9, false, kStatusOk, false, {"null"}},
+        {nullptr, true, 9, false, kStatusOk, false, {"null"}},
+        {nullptr, false, 9, false, kStatusFailed, false, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.element ? c.element : "beside");
+        SCOPED_TRACE(c.element ? c.element : c.overPanel ? "page" : "beside");
+        panel.overPanel = c.overPanel;
         toolbox.Close(0);
         ASSERT_EQ(toolbox.ShowToolbox(1, "notebook"), kStatusOk);
         Frames(10);
@@ -245,20 +251,25 @@ TEST_F(ToolboxManagerTest, TheReleaseGoesToThePanelOrToTheScene)
     }
 }
 
-// The panel names its close button 3, any other element or none 4, a failed hit test 0; without
-// its parameter word no click answers 3.
+// The panel names its close button 3, any other element or none 4, a picture of its own that
+// takes no clicks 4, a point beside it 0; without its parameter word no click answers 3.
 TEST_F(ToolboxManagerTest, ThePanelsButtonUnderAClick)
 {
     EXPECT_EQ(panel.GetTypeCode(), 260u);
     const struct {
-        const char* element;
+        const char* element;   // "": an answer without an element; null: no pickable element
+        bool overPanel;
         uint32_t answer;
-    } cases[] = {{"close", kToolboxHitClose}, {"pen", kToolboxHitOther}, {"", kToolboxHitOther},
-                 {nullptr, kToolboxHitNone}};
+    } cases[] = {{"close", false, kToolboxHitClose}, {"pen", false, kToolboxHitOther},
+                 {"", false, kToolboxHitOther},      {nullptr, true, kToolboxHitOther},
+                 {nullptr, false, kToolboxHitNone}};
     for (const auto& c : cases) {
         panel.hit = !c.element ? -2 : *c.element ? panel.Find(c.element) : -1;
-        EXPECT_EQ(panel.HitTestButtons(1.0f, 1.0f, 0), c.answer) << (c.element ? c.element : "failed test");
+        panel.overPanel = c.overPanel;
+        EXPECT_EQ(panel.HitTestButtons(1.0f, 1.0f, 0), c.answer)
+            << (c.element ? c.element : c.overPanel ? "page" : "beside");
     }
+    panel.overPanel = false;
     EXPECT_EQ(panel.Set("something_else", "close"), kStatusFailed);
     ASSERT_EQ(panel.Set("toolbox_message_close_button", "nowhere"), kStatusDoneStoreResult);
     panel.hit = panel.Find("close");

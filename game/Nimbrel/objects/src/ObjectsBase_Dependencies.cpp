@@ -5,10 +5,14 @@
 #include "NimbrelObjects/BuiltinTrace.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelScript/ScriptStatus.h"
+#include "NimbrelWorld/CNimbrelWorld.h"
+#include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptBase.h"
 #include "NimbrelWorld/CScriptManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
+#include "VornelUtils/UtilsLog.h"
 #include "VornelUtils/UtilsString.h"
+#include "VornelUtils/WorldData.h"
 
 Status CObjectsBase::EnsureScriptLoaded(CObjectsBase* pObject)
 {
@@ -24,6 +28,7 @@ Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
         if (object->m_pKindRow && object->m_pKindRow->resident) {
             TraceCall(call, kTraceError, "You can't have a depedencie on an auto load object %S",
                       UtilsString_FromUtf8(object->m_pName).c_str());
+            ReportResidentDependency(wanted, object);
             return kStatusFailed;
         }
         if (object == this || (wanted && object->m_wanted))
@@ -41,6 +46,23 @@ Status CObjectsBase::WalkDependencies(ScriptBuiltinCall& call, bool wanted)
             object->m_pScript && object->m_pScript->HasFunction(ObjectEventTable()[kEventDependencies].name);
         return IsBuiltinFailure(status) && status != kScriptCallerStopped && hasEvent ? kStatusFailed : kStatusOk;
     });
+}
+
+void CObjectsBase::ReportResidentDependency(bool wanted, const CObjectsBase* pResident)
+{
+    // A fault of the construction that no retry mends: the level that asks fails its
+    // preparation, and the box that ends the game and the log say which object it asked for.
+    if (!m_pWorldData)
+        return;
+    auto* world = dynamic_cast<CNimbrelWorld*>(m_pWorldData->pWorld);
+    if (CObjectsManager* objects = world ? world->GetObjectsManager() : nullptr)
+        objects->NoteResidentDependency();
+    UtilsString_Format(m_pWorldData->lastErrorText, kWorldTextSize,
+                       u"\"%S\" cannot depend on \"%S\", which is always loaded", m_pName ? m_pName : "",
+                       pResident->m_pName ? pResident->m_pName : "");
+    Log(m_pWorldData->logPath, 1, u"# CObjectsBase::%S failed! \"%S\" cannot depend on the resident object \"%S\"\n",
+        wanted ? "setObjectDependencies" : "setScriptDependencies", m_pName ? m_pName : "",
+        pResident->m_pName ? pResident->m_pName : "");
 }
 
 Status CObjectsBase::setObjectDependencies(ScriptBuiltinCall& call) { return WalkDependencies(call, true); }

@@ -3,10 +3,16 @@
 // the two shapes of a waiting builtin.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 #include "BuiltinFixture.h"
 #include "NimbrelObjects/ObjectBuiltins.h"
@@ -222,6 +228,37 @@ TEST_F(SceneBuiltinsTest, DependenciesRefuseResidentKindsAndSkipTheCaller)
     // An object without a script to load fails the walk.
     call = Record({"frame"});
     EXPECT_EQ(world.hall->setScriptDependencies(call), kStatusFailed);
+}
+
+// A level whose dependencies name a resident object fails its preparation and ends the game,
+// saying which: the world's last error text (the box that ends the game) and a written log
+// line. The same refusal in a script's own run fails only the call.
+TEST_F(SceneBuiltinsTest, ALevelDependingOnAResidentObjectFailsItsPreparationNamingIt)
+{
+    char log[] = "/tmp/nimbrel_dependencies_XXXXXX";
+    const int fd = mkstemp(log);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    WorldData* w = world.GetWorldData();
+    UtilsString_Copy(w->logPath, kWorldTextSize, UtilsString_FromUtf8(log).c_str());
+    UtilsString_Copy(w->lastErrorText, kWorldTextSize, u"No audio device was found");
+    world.Build("function OnDepedencies() { setObjectDependencies(\"frame,bar\"); }\n"
+                "function Later() { setScriptDependencies(\"bar\"); }\n",
+                "var loaded = 1;\n");
+    ASSERT_EQ(world.hall->LoadScript(0, 0), kStatusOk);
+    world.Call(world.hall.get(), "Later");
+    EXPECT_FALSE(world.HasEndedOnFailure());
+    uint8_t needsLoading = 0;
+    EXPECT_EQ(world.Objects()->PrepareLevel(0, 0, &needsLoading), kStatusFailed);
+    EXPECT_TRUE(world.HasEndedOnFailure());
+    EXPECT_EQ(UtilsString_ToUtf8(w->lastErrorText), "\"hall\" cannot depend on \"bar\", which is always loaded");
+    std::ifstream in(log);
+    std::stringstream lines;
+    lines << in.rdbuf();
+    EXPECT_EQ(lines.str(),
+              "# CObjectsBase::setScriptDependencies failed! \"hall\" cannot depend on the resident object \"bar\"\n"
+              "# CObjectsBase::setObjectDependencies failed! \"hall\" cannot depend on the resident object \"bar\"\n");
+    std::remove(log);
 }
 
 TEST_F(SceneBuiltinsTest, VariablesOfOtherObjectsMustBeExported)

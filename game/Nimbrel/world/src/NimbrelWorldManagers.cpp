@@ -161,9 +161,12 @@ bool CNimbrelWorld::IsToolboxOpen()
 
 void CNimbrelWorld::CloseToolbox()
 {
-    // The developer's skip: gone at once, without its fade.
-    if (CToolboxManager* toolbox = GetToolboxManager())
+    // The developer's skip: gone at once, without its fade, so the fade's end that shows the
+    // next request never comes: it shows now.
+    if (CToolboxManager* toolbox = GetToolboxManager()) {
         toolbox->Close(0);
+        toolbox->OnPopupClosed();
+    }
 }
 
 CToolboxManager* CNimbrelWorld::GetToolboxManager() const

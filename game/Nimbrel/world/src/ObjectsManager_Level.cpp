@@ -172,8 +172,13 @@ Status CObjectsManager::PrepareLevel(uint32_t level, uint8_t, uint8_t* pNeedsLoa
         return kStatusFailed;
     // A script without dependencies need not say so: only a handler that fails fails the level.
     CScriptBaseKest* script = target->GetScript();
-    if (Failed(target->FireScriptEvent(kEventDependencies)) && (!script || script->HasFunction(kDependenciesEvent)))
+    m_residentDependency = 0;
+    if (Failed(target->FireScriptEvent(kEventDependencies)) && (!script || script->HasFunction(kDependenciesEvent))) {
+        // The dependency's refusal named the objects in the last error text.
+        if (CNimbrelWorld* world = m_residentDependency ? WorldOf(m_pWorldData) : nullptr)
+            world->EndOnFailure(nullptr);
         return kStatusFailed;
+    }
     target->m_wanted = 1;
     target->m_underOverlay = 0;
     target->m_shown = 1;

@@ -154,6 +154,8 @@ Status CProfileManager::ReadProfileHeader(int32_t index, const char16_t* path)
     UtilsStream_File stream(kStreamRead, file);
     if (Failed(stream.Open()))
         return kStatusOk;   // no file: the slot stays as it is
+    // An empty file is a deleted slot, not a damaged one.
+    const bool empty = stream.BytesLeft() == 0;
     UtilsStream_ChunkList list(&stream);
     const Status r = LoadProfile(slot, &list, 1, 0);
     if (Failed(r) && (static_cast<uint32_t>(r) & 0xFFFF) == 3) {
@@ -171,6 +173,9 @@ Status CProfileManager::ReadProfileHeader(int32_t index, const char16_t* path)
         slot->used = 1;
     } else {
         slot->gameInProgress = 0;
+        if (!empty && m_pWorldData)
+            Log(m_pWorldData->logPath, 1,
+                u"# CProfileManager::ReadProfileHeader - slot %d: \"%s\" is damaged and is left out\n", index, file);
     }
     stream.Close();
     return kStatusOk;

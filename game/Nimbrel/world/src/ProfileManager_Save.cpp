@@ -264,16 +264,38 @@ Status CProfileManager::SaveProfileToFile(int32_t index, const char16_t* path, u
         return kStatusOk;
     char16_t file[kWorldTextSize];
     if (Failed(BuildProfilePath(index, path, 1, file)))
-        return PROFILE_ERROR(kStatusFailed);
+        return SaveFailed(index, path);
     const CChaptersManager* chapters = GetChapters();
     slot->chaptersFlagCopy = chapters && chapters->GetChaptersFlag() ? 1 : 0;
     UtilsStream_ChunkList list(nullptr);
     if (Failed(SaveProfile(slot, &list)) || Failed(WriteListAtomically(&list, file)))
-        return PROFILE_ERROR(kStatusFailed);
+        return SaveFailed(index, path);
     slot->mismatched = 0;
     slot->objectStateSaved = 1;
     slot->changed = 0;
     return kStatusOk;
+}
+
+Status CProfileManager::SaveFailed(int32_t index, const char16_t* path)
+{
+    if (!m_pWorldData)
+        return kStatusFailed;
+    // The path as the save meant it, even when its folder could not be made.
+    char16_t file[kWorldTextSize];
+    if (Failed(BuildProfilePath(index, path, 0, file)))
+        file[0] = 0;
+    const char16_t* name = file;
+    for (const char16_t* c = file; *c; ++c)
+        if (*c == u'/' || *c == u'\\')
+            name = c + 1;
+    const std::u16string folder(file, name > file ? size_t(name - file - 1) : 0);
+    // The box that ends the game shows this text rather than whatever was set before.
+    UtilsString_Format(m_pWorldData->lastErrorText, kWorldTextSize, u"The profile \"%s\" could not be saved in \"%s\"",
+                       name, folder.c_str());
+    Log(m_pWorldData->logPath, 1,
+        u"# CProfileManager::SaveProfileToFile failed! \"%s\" could not be written in \"%s\"\n", name,
+        folder.c_str());
+    return kStatusFailed;
 }
 
 Status CProfileManager::DeleteProfile(int32_t index)

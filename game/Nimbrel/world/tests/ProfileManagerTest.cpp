@@ -371,6 +371,64 @@ TEST_F(ProfileTest, DeletingLeavesAnEmptyFileAndReportsAFileItCouldNotEmpty)
     EXPECT_EQ(m_profiles->DeleteProfile(1), kStatusFailed);
 }
 
+// A save that cannot be written (a full or read-only folder, a folder that cannot be made)
+// says which file in which folder, in the world's last error text that the box ending the game
+// shows, and in a written log line.
+TEST_F(ProfileTest, AFailedSaveNamesItsFileAndFolder)
+{
+    const std::string log = m_root + "/game.log";
+    UtilsString_Copy(W()->logPath, kWorldTextSize, UtilsString_FromUtf8(log.c_str()).c_str());
+    const std::string name = "Game.v3.profile_full_0.sav";
+    const std::string expected = "The profile \"" + name + "\" could not be saved in \"" + Folder() + "\"";
+    const struct {
+        const char* what;
+        bool folderIsAFile;
+    } cases[] = {{"the write fails", false}, {"no folder can be made", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Folder());
+        std::filesystem::remove(log);
+        if (c.folderIsAFile)
+            std::ofstream(Folder()) << "in the way";
+        else
+            Platform_SetSaveHook([](void*, PlatformSaveStep step, size_t) -> long {
+                return step == PlatformSaveStep::kWrite ? -1 : 0;
+            }, nullptr);
+        UtilsString_Copy(W()->lastErrorText, kWorldTextSize, u"No audio device was found");
+        Played(0, u"Anna");
+        EXPECT_EQ(m_profiles->SaveProfileToFile(0, nullptr, 0), kStatusFailed);
+        Platform_SetSaveHook(nullptr, nullptr);
+        EXPECT_EQ(UtilsString_ToUtf8(W()->lastErrorText), expected);
+        std::ifstream in(log);
+        std::stringstream lines;
+        lines << in.rdbuf();
+        EXPECT_NE(lines.str().find("\"" + name + "\" could not be written in \"" + Folder() + "\""),
+                  std::string::npos)
+            << lines.str();
+    }
+    std::filesystem::remove_all(Folder());
+}
+
+// A file that is no profile is left out of the slots with a written log line naming the slot
+// and the file; an empty file is a deleted slot and says nothing.
+TEST_F(ProfileTest, ADamagedProfileLeftOutIsLogged)
+{
+    const std::string log = m_root + "/game.log";
+    UtilsString_Copy(W()->logPath, kWorldTextSize, UtilsString_FromUtf8(log.c_str()).c_str());
+    WriteFile(1, "not a profile at all");
+    WriteFile(2, "");
+    ASSERT_EQ(m_profiles->LoadSlots(), kStatusOk);
+    EXPECT_TRUE(m_profiles->AreAllSlotsEmpty());
+    EXPECT_TRUE(Exists(1));
+    std::ifstream in(log);
+    std::stringstream lines;
+    lines << in.rdbuf();
+    char16_t file[kWorldTextSize];
+    ASSERT_EQ(m_profiles->BuildProfilePath(1, nullptr, 0, file), kStatusOk);
+    EXPECT_EQ(lines.str(), "# CProfileManager::ReadProfileHeader - slot 1: \"" + UtilsString_ToUtf8(file) +
+                               "\" is damaged and is left out\n");
+}
+
 TEST_F(ProfileTest, AFailedWriteKeepsTheOldFileAndTheSlotChanged)
 {
     ProfileSlot* slot = Played(0, u"Old");

@@ -238,23 +238,46 @@ TEST(WorldKeys, CharactersAndCommands)
     EXPECT_EQ(world.GetWorldData()->lastChar, u'\r');
 }
 
+// A tool box manager whose requests show without a scene: the callers shown, in order.
+class ShowingToolbox : public CToolboxManager {
+public:
+    using CToolboxManager::CToolboxManager;
+    std::vector<uint32_t> shown;
+
+protected:
+    Status Present(const CToolboxRequest& request) override
+    {
+        shown.push_back(request.callerObject);
+        return ShowToolbox(request.callerObject, request.pFirst);
+    }
+    Status RegisterWait(const CToolboxRequest&) override { return kStatusOk; }
+};
+
 // The developer's Return over an open tool box closes it at once, without the fade of the
-// player's close, and skips nothing of the level.
+// player's close, and skips nothing of the level; a panel asked for behind it shows at once.
 TEST(WorldKeys, TheDeveloperSkipClosesTheToolBoxAtOnce)
 {
     RecordingWorld world;
     world.GetGameData()->developerMode = 1;
-    auto* toolbox = new CToolboxManager(world.GetWorldData());
+    auto* toolbox = new ShowingToolbox(world.GetWorldData());
     world.SetManager(kManagerToolbox, toolbox);
+    ASSERT_EQ(toolbox->Load(), kStatusOk);
     world.SetGameState(kGameStatePlaying, 0, 0);
-    ASSERT_EQ(toolbox->ShowToolbox(3, "notebook"), kStatusOk);
-    ASSERT_TRUE(toolbox->IsShowing());
+    ASSERT_EQ(toolbox->AddEntry(kToolboxPanel, 7, 3, "notebook", nullptr, 12, 0, 0), kStatusWait);
+    ASSERT_EQ(toolbox->AddEntry(kToolboxPanel, 7, 4, "lens", nullptr, 12, 0, 0), kStatusWait);
+    ASSERT_EQ(toolbox->shown, std::vector<uint32_t>{3});
     world.trace.clear();
     const PlatformMessage enter{nullptr, WM_KEYDOWN, VK_RETURN, 0, {}};
     EXPECT_EQ(world.OnMessage(&enter), kStatusOk);
+    EXPECT_EQ(toolbox->shown, (std::vector<uint32_t>{3, 4}));
+    EXPECT_EQ(toolbox->GetQueueCount(), 0u);
+    EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxFadingIn));
+    EXPECT_EQ(toolbox->GetCaller(), 4);
+    EXPECT_FLOAT_EQ(toolbox->GetAlpha(), 0.0f);
+    EXPECT_TRUE(world.trace.empty());
+    EXPECT_EQ(world.OnMessage(&enter), kStatusOk);
     EXPECT_EQ(toolbox->GetState(), uint32_t(kToolboxIdle));
     EXPECT_EQ(toolbox->GetCaller(), -1);
-    EXPECT_FLOAT_EQ(toolbox->GetAlpha(), 0.0f);
     EXPECT_TRUE(world.trace.empty());
     // With the tool box gone, the next skip is the level's.
     EXPECT_EQ(world.OnMessage(&enter), kStatusOk);

@@ -20,8 +20,9 @@ public:
     int32_t GetToolboxCaller(uint32_t* pActivation) override;
     void CloseToolbox() override;
 
-    // 3 on the close button, 4 on anything else or nothing, 0 when the hit test fails. With
-    // playSound the close button clicks.
+    // 3 on the close button, 4 on any other element or on a picture of the panel that takes no
+    // clicks, 0 beside the panel (the scene's) or when the hit test fails. With playSound the
+    // close button clicks.
     uint32_t HitTestButtons(float x, float y, uint8_t playSound);
     // The manager's answer to a click on the panel that nothing takes.
     using CObjectsInterface::PlayNullClick;
@@ -33,6 +34,10 @@ public:
     int32_t GetCloseButton() const { return m_closeButton; }
     int32_t GetCaller() const { return m_caller; }
     int32_t GetExtra() const { return m_extra; }
+
+protected:
+    // Whether the point lies on an element drawn this frame, pickable or not.
+    virtual bool IsOverPanel(float x, float y);
 
 private:
     int32_t m_closeButton = -1;

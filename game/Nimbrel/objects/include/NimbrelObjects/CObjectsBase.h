@@ -720,6 +720,9 @@ protected:
     // Walks an object list of dependencies: each other object's script loaded; with `wanted`
     // each is also wanted (once) and its "OnDepedencies" runs.
     Status WalkDependencies(ScriptBuiltinCall& call, bool wanted);
+    // A dependency on a resident object: the world's last error text and a written log line
+    // name this object and the resident one.
+    void ReportResidentDependency(bool wanted, const CObjectsBase* pResident);
     // A variable builtin: the access on the target's script, kStatusFailed (reported) when
     // the variable is missing, of another type or not exported.
     Status VariableAccess(ScriptBuiltinCall& call,

@@ -121,6 +121,9 @@ public:
     // Empties the active list and marks the objects the level needs (its script names them).
     // With pNeedsLoading: 1 when one of them is not loaded. kStatusFailed.
     virtual Status PrepareLevel(uint32_t level, uint8_t reload, uint8_t* pNeedsLoading);
+    // A dependency on a resident object was refused: during a level's preparation the game
+    // ends on it, as no other level choice mends the construction.
+    void NoteResidentDependency() { m_residentDependency = 1; }
     // Loads what the prepared level needs within the memory budget, shows and hides objects with
     // their events and builds the active list. kStatusFailed (also for a level that is no object).
     virtual Status ActivateLevel(uint32_t level, uint8_t releaseAll, uint8_t startScripts);
@@ -289,6 +292,7 @@ protected:
     uint32_t m_requestedChapter = kNoObjectIndex;
     uint32_t m_requestedProfile = kNoObjectIndex;
     uint8_t m_reload = 0;
+    uint8_t m_residentDependency = 0;
     CFIFOList m_activeList;
     CObjectsBase* m_pCurrentObject = nullptr;
     CObjectsBase* m_pCapturedObject = nullptr;

@@ -110,6 +110,9 @@ private:
     Status LoadManagerChunk(UtilsStream_Chunk* pChunk);
     // The chunk list of a file into memory, then the atomic writer.
     Status WriteListAtomically(UtilsStream_ChunkList* pList, const char16_t* path);
+    // A save that failed: the world's last error text and a written log line name the file
+    // and its folder. kStatusFailed.
+    Status SaveFailed(int32_t index, const char16_t* path);
 
     ProfileSlot* m_pSlots = nullptr;
     int32_t m_currentIndex = 0;
