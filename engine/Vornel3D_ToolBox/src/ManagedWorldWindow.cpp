@@ -111,8 +111,9 @@ Status CManagedWorld::PlaceWindow()
     Platform_GetWindowBorders(window, &top, &left, &bottom, &right);
     WindowFitState& fit = GetManagedWindowState().fit;
     KnowDesktop(fit);
-    // The outer rectangle is what is centred.
-    int32_t outerX = x - left, outerY = y - top;
+    // The outer rectangle is what is centred, on the desktop itself: the window manager may not
+    // have moved the window yet when its place is read back.
+    int32_t outerX = 0, outerY = 0;
     const int32_t outerWidth = width + left + right, outerHeight = height + top + bottom;
     const int32_t desktopWidth = fit.desktopWidth == 65535 ? outerWidth : fit.desktopWidth;
     const int32_t desktopHeight = fit.desktopHeight == 65535 ? outerHeight : fit.desktopHeight;

@@ -4989,6 +4989,8 @@ TEST_P(WindowSizes, TheHallIsFittedOnceAndAClickFindsWhatItShows)
                           p.pixels.begin() + y * p.width + bottomRight.x);
         return inside;
     };
+    // The pointer, and the game's cursor with it, out of the way of the page.
+    std::system("xdotool mousemove 0 0");
     RootPicture screen;
     SteadyLook<std::vector<uint32_t>> steady;
     ASSERT_TRUE(WaitUntil([&] {
@@ -4997,7 +4999,11 @@ TEST_P(WindowSizes, TheHallIsFittedOnceAndAClickFindsWhatItShows)
     }, 30)) << "the welcome text never showed on its parchment: " << Stderr();
 
     // The scene's pictures where the fit puts them, and the buttons on the screen.
-    EXPECT_TRUE(ShowsAt(screen, scene(844, 632), IsAppleGreen)) << "apple";
+    // The apple, unless the band of the page buttons covers it (on a wide screen the scene is
+    // larger than the interfaces).
+    const WindowPoint apple = scene(844, 632);
+    if (apple.y < interfaces(0, 672).y)
+        EXPECT_TRUE(ShowsAt(screen, apple, IsAppleGreen)) << "apple";
     EXPECT_TRUE(ShowsAt(screen, scene(640, 610), IsGold)) << "key";
     EXPECT_TRUE(ShowsAt(screen, scene(880, 280), IsSky)) << "window";
     EXPECT_TRUE(ShowsAt(screen, interfaces(38, 62), IsNavy)) << "menu button";
@@ -5033,7 +5039,6 @@ TEST_P(WindowSizes, TheHallIsFittedOnceAndAClickFindsWhatItShows)
             std::system(("xdotool windowfocus --sync " + id + " key space").c_str());
             return LookFor([&] { return !parchment(ReadWindowPicture(id)); }, 2);
         }, 30));
-        const WindowPoint apple = scene(844, 632);
         ASSERT_TRUE(WaitUntil([&] {
             std::system(("xdotool mousemove --window " + id + " " + std::to_string(apple.x) + " " +
                          std::to_string(apple.y) + " click 1").c_str());

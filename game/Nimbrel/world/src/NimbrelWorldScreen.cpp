@@ -150,10 +150,15 @@ void CNimbrelWorld::FitVirtualScreen()
     if (w->realWidth == 0 || w->realHeight == 0)
         return;
     const GameScreenScale& s = GetGameData()->screen;
+    // The pointer stays on the window's pixel it was on: the cursor is drawn there at once, not
+    // where the old virtual position now lands once the mouse moves.
+    const float pointerX = w->mouseX * w->scaleX, pointerY = w->mouseY * w->scaleY;
     ComputeVirtualScreen(w->realWidth, w->realHeight, s.referenceWidth, s.referenceHeight, &w->virtualWidth,
                          &w->virtualHeight);
     w->scaleX = float(w->realWidth) / float(w->virtualWidth);
     w->scaleY = float(w->realHeight) / float(w->virtualHeight);
+    w->mouseX = pointerX / w->scaleX;
+    w->mouseY = pointerY / w->scaleY;
 }
 
 Status CNimbrelWorld::RelayoutIfResized()
@@ -167,6 +172,14 @@ Status CNimbrelWorld::RelayoutIfResized()
 Status CNimbrelWorld::ChangeDisplayMode(const char16_t* className, const char16_t* appName, uint8_t fullScreen,
                                         uint8_t keepWindow, const void* pMenu)
 {
+    // The managed world sizes a new window by the virtual screen, which follows the full screen's
+    // shape: a window takes the reference size again (shrunk to the desktop when it must be).
+    WorldData* w = GetWorldData();
+    if (w && !fullScreen && w->fullScreen) {
+        const GameScreenScale& s = GetGameData()->screen;
+        w->virtualWidth = static_cast<uint16_t>(std::lround(s.referenceWidth));
+        w->virtualHeight = static_cast<uint16_t>(std::lround(s.referenceHeight));
+    }
     if (Failed(CManagedWorld::ChangeDisplayMode(className, appName, fullScreen, keepWindow, pMenu)))
         return kStatusFailed;
     Relayout();
