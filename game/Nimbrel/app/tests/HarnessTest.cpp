@@ -2302,6 +2302,49 @@ TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
     EXPECT_EQ(boxes, "");
 }
 
+// On a first start no popup text has told the popups object its buttons yet: the leave question
+// shows the frame and its close button, never the page arrows, which turn no page of the menu.
+TEST_F(GameFolder, TheLeaveQuestionOfAFirstStartShowsNoPageArrows)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(game.Step(60));
+    auto* popups = static_cast<CObjectsInterfacePopups*>(
+        game.World()->GetObjectsManager()->GetObject(uint32_t(menu->GetPopupsIndex())));
+    ASSERT_NE(popups, nullptr);
+    // What the title shows where the arrows lie, before the question is asked.
+    std::vector<std::pair<int32_t, int32_t>> arrows;
+    std::vector<uint32_t> title;
+    for (uint32_t role : {kPopupsPrevious, kPopupsNext}) {
+        float at[3];
+        popups->ProjectElementToScreen(at, popups->GetRoleElement(role));
+        arrows.emplace_back(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+        uint32_t colour = 0;
+        ASSERT_TRUE(game.ReadPixel(arrows.back().first, arrows.back().second, &colour));
+        title.push_back(colour & 0xFFFFFFu);
+    }
+    float at[3];
+    menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextExit))));
+    for (int i = 0; i < 200 && menu->GetPage() != kMenuLeave; ++i) {
+        game.PostClick(int32_t(at[0]), int32_t(at[1]));
+        ASSERT_TRUE(game.Step(3));
+    }
+    ASSERT_EQ(menu->GetPage(), uint32_t(kMenuLeave));
+    ASSERT_TRUE(game.Step(3));
+    EXPECT_EQ(popups->GetRoleElement(kPopupsPrevious)->alpha, 0.0f);
+    EXPECT_EQ(popups->GetRoleElement(kPopupsNext)->alpha, 0.0f);
+    EXPECT_EQ(popups->GetRoleElement(kPopupsClose)->alpha, 1.0f);
+    for (size_t i = 0; i < arrows.size(); ++i) {
+        uint32_t colour = 0;
+        ASSERT_TRUE(game.ReadPixel(arrows[i].first, arrows[i].second, &colour));
+        EXPECT_EQ(colour & 0xFFFFFFu, title[i]) << i << std::hex << " " << colour;
+    }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 // A new player's tutorial in the hall: a welcome ended at once leaves the arrow step on the key,
 // which waits (the key marked) while the hall's script has not yet made the key clickable and
 // shows as soon as it has; the key's click pops it, the script's waiting _pushTuto goes on and

@@ -279,7 +279,7 @@ protected:
                    bool button = true);
     // Draws nothing for a quad past the sheet's drawn quads.
     void DrawSheetQuad(C3DObject* pSheet, uint32_t quad, float x, float y, float size, uint32_t color);
-    void DrawPopupFrame(uint32_t page);
+    void DrawPopupFrame();
     // The click of this frame, taken once.
     bool TakeClick();
     void OnConfirm(uint32_t page, bool yes);
