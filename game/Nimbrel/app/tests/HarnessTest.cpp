@@ -2516,6 +2516,85 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     EXPECT_EQ(boxes, "");
 }
 
+// The French credits hold a line wider than the frame: it is cut in two, and every line, its
+// pieces too, stands centred in the frame, as the English ones do.
+TEST_F(GameFolder, TheFrenchCreditsStandCentredLineByLine)
+{
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        TestSystem_SetEnv(name, "fr_FR.UTF-8");
+    NimbrelHarness game;
+    const int started = game.Start();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        TestSystem_SetEnv(name, nullptr);
+    ASSERT_EQ(started, 0) << boxes;
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(game.World()->GetCurrentLanguage(), 1u);
+    ASSERT_TRUE(game.Step(60));
+    auto clickUntil = [&](float x, float y, const std::function<bool()>& done) {
+        for (int i = 0; i < 100; ++i) {
+            game.PostClick(int32_t(x), int32_t(y));
+            if (!game.Step(3))
+                return false;
+            if (done())
+                return true;
+        }
+        return false;
+    };
+    float at[3];
+    menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextOptions))));
+    ASSERT_TRUE(clickUntil(at[0], at[1], [&] { return menu->GetPage() == kMenuOptions; }));
+    uint32_t count = 0;
+    const MenuEntry* options = menu->GetEntries(kMenuListOptions, &count);
+    const MenuEntry* credits = nullptr;
+    for (uint32_t i = 0; i < count; ++i)
+        if (options[i].id == kMenuIdCredits)
+            credits = &options[i];
+    ASSERT_NE(credits, nullptr);
+    ASSERT_TRUE(clickUntil(credits->x, credits->y + credits->textHeight * credits->scale * 0.5f,
+                           [&] { return menu->GetPage() == kMenuCredits; }));
+    ASSERT_NE(menu->GetCredits(), nullptr);
+    const ExtraTextLine* block = menu->GetCredits()->GetLine(0);
+    ASSERT_NE(block, nullptr);
+    float frame[4];
+    ASSERT_TRUE(menu->GetPopupFrameRect(frame, true));
+    CVornelFont* font = menu->GetCredits()->GetFont();
+    const float scale = game.World()->GetWorldData()->pGame->screen.textScale * block->scale;
+    const auto width = [&](const std::u16string& text) {
+        return std::fabs(font->GetTextSize(text.c_str(), block->glyph[0] * scale, block->glyph[1] * scale).x);
+    };
+    // Within a space of the centre: the padding is made of whole spaces.
+    const float tolerance = block->glyph[0] * scale * 0.5f;
+    // The text in the font's codes, and read as letters (one letter a code).
+    const std::u16string text = block->pText;
+    std::u16string plain = text;
+    static_cast<CVornelFontEx*>(font)->RemapText(plain.data());
+    std::u16string shown;
+    size_t start = 0, lines = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(u'\n', start), text.size());
+        const size_t first = plain.find_first_not_of(u' ', start);
+        const size_t from = start;
+        start = end + 1;
+        if (first >= end)
+            continue;
+        const float padded = width(text.substr(from, end - from)), own = width(text.substr(first, end - first));
+        const float centre = block->position[0] + padded - own * 0.5f;
+        const std::u16string words = plain.substr(first, end - first);
+        SCOPED_TRACE(UtilsString_ToUtf8(words.c_str()));
+        EXPECT_LE(padded, frame[2] - frame[0] + 0.5f);
+        EXPECT_NEAR(centre, (frame[0] + frame[2]) * 0.5f, tolerance);
+        shown += words + u"\n";
+        ++lines;
+    }
+    EXPECT_GT(lines, 10u);
+    // The long line of the pictures is there, in two lines.
+    EXPECT_NE(shown.find(u"Dessinées par recettes"), std::u16string::npos) << UtilsString_ToUtf8(shown.c_str());
+    EXPECT_EQ(shown.find(u"Dessinées par recettes à la construction\n"), std::u16string::npos);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 // A game ended on a failure (a display the options could not switch) ends the program as failed,
 // its text in the error box, where the player's own end gives 0.
 namespace {

@@ -300,6 +300,8 @@ protected:
     void FreeSheets();
     bool UsesRemappedSymbols();
     char16_t Symbol(char16_t c);
+    // The credits text cut into lines no wider than the block (width in screen units), in place.
+    Status WrapCredits(CVornelFont* pFont, float sizeX, float width);
 
     uint32_t m_page = kMenuMain;
     int32_t m_popups = -1;
