@@ -2595,6 +2595,30 @@ TEST_F(GameFolder, TheFrenchCreditsStandCentredLineByLine)
     EXPECT_EQ(boxes, "");
 }
 
+// The narrator's band runs across the screen while its line is cut at the popup box's width:
+// every narrator line of the sample stands on one line, in English and in French.
+TEST_F(GameFolder, TheNarratorLinesStandOnOneLineInBothLanguages)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_NE(StepToTitle(game), nullptr);
+    CPopupManager* popups = game.World()->GetPopupManager();
+    for (const int32_t language : {0, 1}) {
+        ASSERT_EQ(game.World()->LoadLanguage(language), kStatusOk);
+        for (const char* name : {"first_find", "monitor_done", "no_fit"}) {
+            SCOPED_TRACE(std::to_string(language) + " " + name);
+            popups->ResetNarratorLine();
+            // A narrator line opens no popup text.
+            EXPECT_EQ(popups->ShowString(name), kStatusFailed);
+            ASSERT_TRUE(popups->IsNarratorShowing());
+            const std::string line = Readable(game, popups->GetNarratorText());
+            EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+        }
+    }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 // A game ended on a failure (a display the options could not switch) ends the program as failed,
 // its text in the error box, where the player's own end gives 0.
 namespace {
