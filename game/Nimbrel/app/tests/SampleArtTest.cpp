@@ -83,7 +83,7 @@ TEST_F(SampleArt, SoundsAreWavFilesBesideThePack)
 TEST_F(SampleArt, ThePuzzlesSayWhatSolvesThemInBothLanguages)
 {
     for (const char* picture :
-         {"textures/switch/goal", "textures/circles/goal", "textures/jigsaw/goal", "textures/puzzle/goal",
+         {"textures/switch/goal", "textures/circles/goal", "textures/wheels/goal", "textures/jigsaw/goal", "textures/puzzle/goal",
           "textures/mixture/goal", "textures/circles/solved", "textures/blackjack/result_won",
           "textures/blackjack/result_lost", "textures/blackjack/result_push", "textures/blackjack/bet",
           "textures/blackjack/hit", "textures/blackjack/stand", "textures/notebook/page"}) {
