@@ -3484,9 +3484,9 @@ public:
         *board.ItemWord("wheel_game_play") = 0;
         std::string type = "click";
         board.Word("wheel_game_type", type.data());
-        for (const char* ring : {"name=outer,percent_external=1.0,percent_internal=0.68,divisions_count=8",
-                                 "name=middle,percent_external=0.66,percent_internal=0.38,divisions_count=8",
-                                 "name=inner,percent_external=0.36,percent_internal=0.1,divisions_count=12"}) {
+        for (const char* ring : {"name=outer,percent_external=0.86,percent_internal=0.62,divisions_count=8",
+                                 "name=middle,percent_external=0.58,percent_internal=0.34,divisions_count=8",
+                                 "name=inner,percent_external=0.3,percent_internal=0.08,divisions_count=12"}) {
             std::string tokens = ring;
             EXPECT_EQ(board.Word("wheel_register_ring", tokens.data()), kStatusDoneStoreResult);
         }

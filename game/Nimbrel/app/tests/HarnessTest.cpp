@@ -2365,6 +2365,49 @@ TEST_F(GameFolder, TheTitlesMenuNamesANewProfileAndStartsTheHall)
     EXPECT_EQ(boxes, "");
 }
 
+// On a first start no popup text has told the popups object its buttons yet: the leave question
+// shows the frame and its close button, never the page arrows, which turn no page of the menu.
+TEST_F(GameFolder, TheLeaveQuestionOfAFirstStartShowsNoPageArrows)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(game.Step(60));
+    auto* popups = static_cast<CObjectsInterfacePopups*>(
+        game.World()->GetObjectsManager()->GetObject(uint32_t(menu->GetPopupsIndex())));
+    ASSERT_NE(popups, nullptr);
+    // What the title shows where the arrows lie, before the question is asked.
+    std::vector<std::pair<int32_t, int32_t>> arrows;
+    std::vector<uint32_t> title;
+    for (uint32_t role : {kPopupsPrevious, kPopupsNext}) {
+        float at[3];
+        popups->ProjectElementToScreen(at, popups->GetRoleElement(role));
+        arrows.emplace_back(int32_t(std::lround(at[0])), int32_t(std::lround(at[1])));
+        uint32_t colour = 0;
+        ASSERT_TRUE(game.ReadPixel(arrows.back().first, arrows.back().second, &colour));
+        title.push_back(colour & 0xFFFFFFu);
+    }
+    float at[3];
+    menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextExit))));
+    for (int i = 0; i < 200 && menu->GetPage() != kMenuLeave; ++i) {
+        game.PostClick(int32_t(at[0]), int32_t(at[1]));
+        ASSERT_TRUE(game.Step(3));
+    }
+    ASSERT_EQ(menu->GetPage(), uint32_t(kMenuLeave));
+    ASSERT_TRUE(game.Step(3));
+    EXPECT_EQ(popups->GetRoleElement(kPopupsPrevious)->alpha, 0.0f);
+    EXPECT_EQ(popups->GetRoleElement(kPopupsNext)->alpha, 0.0f);
+    EXPECT_EQ(popups->GetRoleElement(kPopupsClose)->alpha, 1.0f);
+    for (size_t i = 0; i < arrows.size(); ++i) {
+        uint32_t colour = 0;
+        ASSERT_TRUE(game.ReadPixel(arrows[i].first, arrows[i].second, &colour));
+        EXPECT_EQ(colour & 0xFFFFFFu, title[i]) << i << std::hex << " " << colour;
+    }
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
 // A new player's tutorial in the hall: a welcome ended at once leaves the arrow step on the key,
 // which waits (the key marked) while the hall's script has not yet made the key clickable and
 // shows as soon as it has; the key's click pops it, the script's waiting _pushTuto goes on and
@@ -2540,6 +2583,109 @@ TEST_F(GameFolder, TheTitlesOptionsShowTheCreditsAndChangeTheLanguage)
     std::u16string music = options[0].text;
     static_cast<CVornelFontEx*>(game.World()->GetMainFont())->RemapText(music.data());
     EXPECT_EQ(music, french ? u"Music" : u"Musique");
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The French credits hold a line wider than the frame: it is cut in two, and every line, its
+// pieces too, stands centred in the frame, as the English ones do.
+TEST_F(GameFolder, TheFrenchCreditsStandCentredLineByLine)
+{
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        TestSystem_SetEnv(name, "fr_FR.UTF-8");
+    NimbrelHarness game;
+    const int started = game.Start();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        TestSystem_SetEnv(name, nullptr);
+    ASSERT_EQ(started, 0) << boxes;
+    CObjectsInterfaceMenu* menu = StepToTitle(game);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(game.World()->GetCurrentLanguage(), 1u);
+    ASSERT_TRUE(game.Step(60));
+    auto clickUntil = [&](float x, float y, const std::function<bool()>& done) {
+        for (int i = 0; i < 100; ++i) {
+            game.PostClick(int32_t(x), int32_t(y));
+            if (!game.Step(3))
+                return false;
+            if (done())
+                return true;
+        }
+        return false;
+    };
+    float at[3];
+    menu->ProjectElementToScreen(at, menu->GetItemRecord(uint32_t(menu->GetRole(kMenuTextOptions))));
+    ASSERT_TRUE(clickUntil(at[0], at[1], [&] { return menu->GetPage() == kMenuOptions; }));
+    uint32_t count = 0;
+    const MenuEntry* options = menu->GetEntries(kMenuListOptions, &count);
+    const MenuEntry* credits = nullptr;
+    for (uint32_t i = 0; i < count; ++i)
+        if (options[i].id == kMenuIdCredits)
+            credits = &options[i];
+    ASSERT_NE(credits, nullptr);
+    ASSERT_TRUE(clickUntil(credits->x, credits->y + credits->textHeight * credits->scale * 0.5f,
+                           [&] { return menu->GetPage() == kMenuCredits; }));
+    ASSERT_NE(menu->GetCredits(), nullptr);
+    const ExtraTextLine* block = menu->GetCredits()->GetLine(0);
+    ASSERT_NE(block, nullptr);
+    float frame[4];
+    ASSERT_TRUE(menu->GetPopupFrameRect(frame, true));
+    CVornelFont* font = menu->GetCredits()->GetFont();
+    const float scale = game.World()->GetWorldData()->pGame->screen.textScale * block->scale;
+    const auto width = [&](const std::u16string& text) {
+        return std::fabs(font->GetTextSize(text.c_str(), block->glyph[0] * scale, block->glyph[1] * scale).x);
+    };
+    // Within a space of the centre: the padding is made of whole spaces.
+    const float tolerance = block->glyph[0] * scale * 0.5f;
+    // The text in the font's codes, and read as letters (one letter a code).
+    const std::u16string text = block->pText;
+    std::u16string plain = text;
+    static_cast<CVornelFontEx*>(font)->RemapText(plain.data());
+    std::u16string shown;
+    size_t start = 0, lines = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(u'\n', start), text.size());
+        const size_t first = plain.find_first_not_of(u' ', start);
+        const size_t from = start;
+        start = end + 1;
+        if (first >= end)
+            continue;
+        const float padded = width(text.substr(from, end - from)), own = width(text.substr(first, end - first));
+        const float centre = block->position[0] + padded - own * 0.5f;
+        const std::u16string words = plain.substr(first, end - first);
+        SCOPED_TRACE(UtilsString_ToUtf8(words.c_str()));
+        EXPECT_LE(padded, frame[2] - frame[0] + 0.5f);
+        EXPECT_NEAR(centre, (frame[0] + frame[2]) * 0.5f, tolerance);
+        shown += words + u"\n";
+        ++lines;
+    }
+    EXPECT_GT(lines, 10u);
+    // The long line of the pictures is there, in two lines.
+    EXPECT_NE(shown.find(u"Dessinées par recettes"), std::u16string::npos) << UtilsString_ToUtf8(shown.c_str());
+    EXPECT_EQ(shown.find(u"Dessinées par recettes à la construction\n"), std::u16string::npos);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}
+
+// The narrator's band runs across the screen while its line is cut at the popup box's width:
+// every narrator line of the sample stands on one line, in English and in French.
+TEST_F(GameFolder, TheNarratorLinesStandOnOneLineInBothLanguages)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_NE(StepToTitle(game), nullptr);
+    CPopupManager* popups = game.World()->GetPopupManager();
+    for (const int32_t language : {0, 1}) {
+        ASSERT_EQ(game.World()->LoadLanguage(language), kStatusOk);
+        for (const char* name : {"first_find", "monitor_done", "no_fit"}) {
+            SCOPED_TRACE(std::to_string(language) + " " + name);
+            popups->ResetNarratorLine();
+            // A narrator line opens no popup text.
+            EXPECT_EQ(popups->ShowString(name), kStatusFailed);
+            ASSERT_TRUE(popups->IsNarratorShowing());
+            const std::string line = Readable(game, popups->GetNarratorText());
+            EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+        }
+    }
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }

@@ -78,13 +78,15 @@ TEST_F(SampleArt, SoundsAreWavFilesBesideThePack)
 }
 
 // Every puzzle of chapter 2 that does not explain itself says what solves it, in both
-// languages, and so do the words a finished puzzle and a settled hand show.
+// languages, and so do the words a finished puzzle, a settled hand, the black jack's buttons
+// and the study's notebook show.
 TEST_F(SampleArt, ThePuzzlesSayWhatSolvesThemInBothLanguages)
 {
     for (const char* picture :
-         {"textures/switch/goal", "textures/circles/goal", "textures/jigsaw/goal", "textures/puzzle/goal",
+         {"textures/switch/goal", "textures/circles/goal", "textures/wheels/goal", "textures/jigsaw/goal", "textures/puzzle/goal",
           "textures/mixture/goal", "textures/circles/solved", "textures/blackjack/result_won",
-          "textures/blackjack/result_lost", "textures/blackjack/result_push"}) {
+          "textures/blackjack/result_lost", "textures/blackjack/result_push", "textures/blackjack/bet",
+          "textures/blackjack/hit", "textures/blackjack/stand", "textures/notebook/page"}) {
         for (const char* variant : {".png", ".fr.png"}) {
             const std::string name = std::string(picture) + variant;
             SCOPED_TRACE(name);

@@ -96,14 +96,14 @@ bool CObjectsInterfaceMenu::DrawEntry(const MenuEntry& entry, const char16_t* te
     return over;
 }
 
-void CObjectsInterfaceMenu::DrawPopupFrame(uint32_t page)
+void CObjectsInterfaceMenu::DrawPopupFrame()
 {
     CObjectsInterfacePopups* popups = Popups();
     if (!popups || !popups->IsLoaded())
         return;
-    if (page == kMenuProfiles || page == kMenuProfileName || page == kMenuOptions || page == kMenuText17 ||
-        page == kMenuText18)
-        popups->SetButtonsState(0, 0, 1);
+    // No menu page turns pages: the arrows stay hidden on every one, also on the pages that a
+    // first start reaches before any popup text has set the buttons (the leave question).
+    popups->SetButtonsState(0, 0, 1);
     popups->BeginDraw(0);
     for (uint32_t i = 0; i < popups->GetFrameCount(); ++i)
         if (ElementRecord* frame = popups->GetItemRecord(uint32_t(popups->GetFrame()[i])))
@@ -138,7 +138,7 @@ Status CObjectsInterfaceMenu::Draw()
     const Status status = CObjectsInterface::Draw();
     if (m_page == kMenuMain)
         return status;
-    DrawPopupFrame(m_page);
+    DrawPopupFrame();
     switch (m_page) {
     case kMenuProfiles:
         DrawProfileList();

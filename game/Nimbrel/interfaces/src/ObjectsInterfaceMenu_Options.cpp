@@ -375,10 +375,16 @@ Status CObjectsInterfaceMenu::LoadStrings(uint32_t language)
     layout.glyph[1] = game->text.credits.height;
     layout.mode = kExtraTextSinglePage;
     layout.style.centreX = 1;
-    // Each line centred in the block, as credits stand.
-    if (layout.pFont)
-        layout.pFont->CentreLines(m_pCreditsText, kMenuCreditsTextSize, layout.glyph[0] * game->screen.textScale,
-                                  layout.glyph[1] * game->screen.textScale, Symbol(u' '), u'\n');
+    // Each line centred in the block, as credits stand. The lines are cut to the block's width
+    // first: centred as they came, a line wider than the block set every line's padding, the
+    // block stood off centre and the build cut that line with its pieces flush left.
+    if (layout.pFont) {
+        const float sizeX = layout.glyph[0] * game->screen.textScale, sizeY = layout.glyph[1] * game->screen.textScale;
+        const Status wrapped = WrapCredits(layout.pFont, sizeX, box[2] - box[0]);
+        if (Failed(wrapped))
+            return wrapped;
+        layout.pFont->CentreLines(m_pCreditsText, kMenuCreditsTextSize, sizeX, sizeY, Symbol(u' '), u'\n');
+    }
     float measured[2] = {0.0f, 0.0f};
     if (Failed(m_pCredits->Layout(m_pCreditsText, layout, measured)))
         return kStatusFailed;
@@ -386,6 +392,25 @@ Status CObjectsInterfaceMenu::LoadStrings(uint32_t language)
     m_creditsSize[1] = measured[1];
     m_creditsSize[2] = 0.0f;
     m_creditsScroll = kCreditsStart * (box[3] - box[1]);
+    return kStatusOk;
+}
+
+Status CObjectsInterfaceMenu::WrapCredits(CVornelFont* pFont, float sizeX, float width)
+{
+    // Wrapping only turns a space into a line feed or puts one before a character.
+    const uint32_t capacity = 2 * kMenuCreditsTextSize;
+    auto* wrapped = static_cast<char16_t*>(UTILS_MALLOC(capacity * sizeof(char16_t)));
+    if (!wrapped) {
+        if (m_pWorldData)
+            m_pWorldData->lastErrorCode = kStatusOutOfMemory;
+        return kStatusOutOfMemory;
+    }
+    const CStringsManager* strings = Strings();
+    pFont->WrapText(sizeX, 0, m_pCreditsText, wrapped, capacity, uint16_t(std::clamp(width, 0.0f, 65535.0f)),
+                    Symbol(u' '), strings ? strings->GetOpeningPunctuation() : u"",
+                    strings ? strings->GetClosingPunctuation() : u"", 0);
+    UtilsString_Copy(m_pCreditsText, kMenuCreditsTextSize, wrapped);
+    UTILS_FREE(wrapped);
     return kStatusOk;
 }
 

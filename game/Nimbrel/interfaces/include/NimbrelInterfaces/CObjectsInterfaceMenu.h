@@ -282,7 +282,7 @@ protected:
                    bool button = true);
     // Draws nothing for a quad past the sheet's drawn quads.
     void DrawSheetQuad(C3DObject* pSheet, uint32_t quad, float x, float y, float size, uint32_t color);
-    void DrawPopupFrame(uint32_t page);
+    void DrawPopupFrame();
     // The click of this frame, taken once.
     bool TakeClick();
     void OnConfirm(uint32_t page, bool yes);
@@ -308,6 +308,8 @@ protected:
     void FreeSheets();
     bool UsesRemappedSymbols();
     char16_t Symbol(char16_t c);
+    // The credits text cut into lines no wider than the block (width in screen units), in place.
+    Status WrapCredits(CVornelFont* pFont, float sizeX, float width);
 
     uint32_t m_page = kMenuMain;
     int32_t m_popups = -1;
