@@ -2,7 +2,8 @@
 // the title into the hall, the study lit and the game closed there; the next start continues it
 // from the title, the study still lit, on through the clock room to chapter 2, whose puzzles the
 // developer skip solves (each has its own player elsewhere), until the last one ends the game,
-// which the profile counts, and the title shows again.
+// which the profile counts, and the title shows again; continued from there, a new game starts
+// clean.
 #include "NimbrelHarness.h"
 #include "ProfileDump.h"
 #include "SampleGameFolder.h"
@@ -33,6 +34,7 @@
 #include "NimbrelWorld/ConstructionFile.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/PrefetchParams.h"
+#include "NimbrelWorld/ProfileManager.h"
 #include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformMessage.h"
 #include "VornelUtils/UtilsString.h"
@@ -402,13 +404,29 @@ TEST_F(WholeGame, APlayerContinuesInTheLitStudyAndPlaysToTheEndAndBackToTheTitle
     CObjectsInterfaceMenu* title = Title();
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->GetPage(), uint32_t(kMenuMain));
+    // The profile counts the completed game, and no game is in progress any more.
+    const ProfileSlot* slot = game->World()->GetProfileManager()->GetSlot(0);
+    EXPECT_EQ(slot->gameInProgress, 0);
+    EXPECT_EQ(slot->completedGames, 1u);
+
+    // Continued at once, in the same run: a new game in the hall, clean; the tutorial the player
+    // skipped stays skipped.
+    ASSERT_TRUE(PastTheTitle(true)) << boxes;
+    ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
+    hall = Objects()->GetCurrentObject();
+    ASSERT_TRUE(IntoTheHunt(hall, false));
+    for (const char* item : {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"})
+        EXPECT_FALSE(Element(hall, item)->flags & kElementFound) << item;
+    EXPECT_EQ(Score(hall), "0");
+    EXPECT_EQ(Count(hall), "0/6");
+    ASSERT_TRUE(Find(hall, {"key"}));
+    EXPECT_EQ(Score(hall), "100");
+    EXPECT_EQ(Count(hall), "1/6");
     EXPECT_EQ(game->Stop(), 0);
     game.reset();
     EXPECT_EQ(boxes, "");
-
-    // The profile counts the completed game, and no game is in progress any more.
     const std::string dump = ProfileDump(ProfileFile());
-    EXPECT_NE(dump.find("game in progress 0, completed games 1,"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("game in progress 1, completed games 1,"), std::string::npos) << dump;
 }
 
 // The hall's score is the player's: continued in the next run and again from the title in the
