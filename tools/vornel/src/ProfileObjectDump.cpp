@@ -96,6 +96,9 @@ public:
         AppendFormat(text, "    fade %u, alpha %g, position %u, scale %u, current track %u, click handler %d, owned words %u\n",
                e.fadeId, double(e.alpha), e.positionIndex, e.scaleIndex, e.currentTrack, e.clickHandler,
                e.groupMemberCount);
+        if (e.textStringId != -1 || e.pNumberText)
+            AppendFormat(text, "    popup text %d, score %s%d\n", e.textStringId, e.pNumberText ? "" : "(none) ",
+                         e.score);
         if (!e.pSavedTrackState)
             return;
         text += "    track states";

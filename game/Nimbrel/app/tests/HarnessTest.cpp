@@ -2856,3 +2856,28 @@ TEST_F(GameFolder, AGameClosedOnTheWelcomeTextContinuesWithItsListScoreAndMonito
     EXPECT_EQ(game.Stop(), 0);
     EXPECT_EQ(boxes, "");
 }
+
+// The profile's clock runs while a level is played, not while the title shows over the level
+// last played: a profile left from the title for another one keeps the time it was saved with.
+TEST_F(GameFolder, TheTitleStopsTheProfilesClock)
+{
+    NimbrelHarness game;
+    ASSERT_EQ(game.Start(), 0) << boxes;
+    ASSERT_TRUE(StepUntilPlaying(game));
+    CProfileManager* profiles = game.World()->GetProfileManager();
+    const ProfileSlot* slot = profiles->GetSlot(0);
+    ASSERT_NE(slot, nullptr);
+    const auto clock = [slot] { return double(slot->playTime.minutes) * 1800.0 + double(slot->playTime.fraction); };
+    const double start = clock();
+    ASSERT_TRUE(game.Step(30));
+    EXPECT_GT(clock(), start) << "the hall is played";
+
+    CObjectsManager* objects = game.World()->GetObjectsManager();
+    ASSERT_EQ(objects->SetCurrentLevel(uint32_t(objects->FindLevelIndexByName("title")), kNoObjectIndex, 0), kStatusOk);
+    ASSERT_NE(StepToTitle(game), nullptr);
+    const double atTitle = clock();
+    ASSERT_TRUE(game.Step(60));
+    EXPECT_EQ(clock(), atTitle);
+    EXPECT_EQ(game.Stop(), 0);
+    EXPECT_EQ(boxes, "");
+}

@@ -2,7 +2,8 @@
 // the title into the hall, the study lit and the game closed there; the next start continues it
 // from the title, the study still lit, on through the clock room to chapter 2, whose puzzles the
 // developer skip solves (each has its own player elsewhere), until the last one ends the game,
-// which the profile counts, and the title shows again.
+// which the profile counts, and the title shows again; continued from there, a new game starts
+// clean.
 #include "NimbrelHarness.h"
 #include "ProfileDump.h"
 #include "SampleGameFolder.h"
@@ -18,11 +19,14 @@
 #include <string>
 
 #include "NimbrelInterfaces/CObjectsInterfaceMenu.h"
+#include "NimbrelInterfaces/CObjectsInterfaceMonitor.h"
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelManagers/CPopupManager.h"
 #include "NimbrelManagers/CToolboxManager.h"
 #include "NimbrelManagers/CTransitions.h"
 #include "NimbrelManagers/CTutoManager.h"
+#include "NimbrelObjects/CExtraDimTextNumber.h"
+#include "NimbrelObjects/CExtraDimTextString.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelWorld/CNimbrelWorld.h"
 #include "NimbrelWorld/CObjectsManager.h"
@@ -30,7 +34,10 @@
 #include "NimbrelWorld/ConstructionFile.h"
 #include "NimbrelWorld/ObjectKindTable.h"
 #include "NimbrelWorld/PrefetchParams.h"
+#include "NimbrelWorld/ProfileManager.h"
+#include "Vornel3D_ToolBox/CStringsManager.h"
 #include "VornelPlatform/PlatformMessage.h"
+#include "VornelUtils/UtilsString.h"
 
 namespace {
 
@@ -168,6 +175,84 @@ protected:
             game->PostKey(VK_ESCAPE);
         return StepUntil([&] { return Variable(study, "portraitsRead") == 1u && Settled(); });
     }
+    // A new game's hall up to its hunt: the welcome text closed; the tutorial, when the player
+    // has not skipped it yet, answered as a player who knows the game: its close part, then
+    // "yes" (the question's left button) skips it all.
+    bool IntoTheHunt(CObjectsBase* hall, bool taught = true)
+    {
+        CPopupManager* popups = game->World()->GetPopupManager();
+        CTutoManager* tutorial = game->World()->GetTutoManager();
+        if (!StepUntil([&] {
+                if (popups->IsPopupOpen())
+                    game->PostKey(VK_ESCAPE);
+                return Variable(hall, "settled") == 1u;
+            }))
+            return false;
+        if (!taught)
+            return true;
+        return StepUntil([&] { return tutorial->IsShowingFor(hall->GetObjectNumber()); }) &&
+               ClickUntil(Window(480.0f, 570.0f), [&] { return tutorial->IsQuestionShown() != 0; }) &&
+               ClickUntil(Window(264.0f, 672.0f), [&] { return !tutorial->IsShowingFor(hall->GetObjectNumber()); });
+    }
+    // The player clicks each of these hall items in turn until all are found, the narrator's
+    // lines sent away (the developer skip would tick the list but leave the items whose clicks
+    // the hall's script waits for, the key among them).
+    bool Find(CObjectsBase* hall, std::initializer_list<const char*> items)
+    {
+        CPopupManager* popups = game->World()->GetPopupManager();
+        auto clicked = std::chrono::steady_clock::time_point{};
+        return StepUntil([&] {
+            bool all = true;
+            for (const char* item : items)
+                all = all && (Element(hall, item)->flags & kElementFound) != 0;
+            if (all)
+                return true;
+            if (popups->IsPopupOpen() || popups->IsObjectPopupOpen()) {
+                game->PostKey(VK_ESCAPE);
+            } else if (std::chrono::steady_clock::now() - clicked >= std::chrono::milliseconds(700)) {
+                for (const char* item : items)
+                    if (!(Element(hall, item)->flags & kElementFound)) {
+                        const Point at = Centre(hall, item);
+                        game->PostClick(at.x, at.y);
+                        clicked = std::chrono::steady_clock::now();
+                        break;
+                    }
+            }
+            return game->Step(10) && false;
+        });
+    }
+    // A text as the player reads it (the tables hold the font's codes).
+    std::string Readable(const char16_t* text) const
+    {
+        std::u16string plain = text ? text : u"";
+        game->World()->GetStringsManager()->UnmapChars(plain.data());
+        return UtilsString_ToUtf8(plain.c_str());
+    }
+    // The hall's score plate once its count has come to rest, as it reads.
+    std::string Score(CObjectsBase* hall)
+    {
+        ElementRecord* plate = Element(hall, "score_plate");
+        if (!StepUntil([&] { return plate->pNumberText && plate->pNumberText->GetRemaining() == 0.0f; }) ||
+            !game->Step(2))
+            return "(none)";
+        const ExtraTextLine* line = plate->pNumberText->GetLine(0);
+        return line ? Readable(line->pText) : "(empty)";
+    }
+    // The monitor's count of the hall's heirlooms, as it reads.
+    std::string Count(CObjectsBase* hall) const
+    {
+        const int32_t index = Objects()->FindLevelByNameAndType("monitor", kObjectKindMonitor);
+        auto* monitor = index >= 0 ? dynamic_cast<CObjectsInterfaceMonitor*>(Objects()->GetObject(uint32_t(index)))
+                                   : nullptr;
+        const MonitorRecord* record = monitor ? monitor->GetRecord(hall->GetObjectNumber()) : nullptr;
+        return record ? Readable(record->text) : "(none)";
+    }
+    // Out of the level by the round button in its corner, to the title.
+    bool ToTheTitle()
+    {
+        CObjectsBase* way = Objects()->GetObject(uint32_t(Objects()->FindLevelIndexByName("level_menu")));
+        return way && ClickUntil(Centre(way, "menu"), [&] { return Title() != nullptr; });
+    }
     std::string ProfileFile() const
     {
         return UserFolder() + "Nimbrel " NIMBREL_APP_NAME "/" NIMBREL_APP_NAME ".v3.profile_full_0.sav";
@@ -191,33 +276,11 @@ TEST_F(WholeGame, APlayerContinuesInTheLitStudyAndPlaysToTheEndAndBackToTheTitle
     ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
     CObjectsBase* hall = Objects()->GetCurrentObject();
     CPopupManager* popups = game->World()->GetPopupManager();
+    ASSERT_TRUE(IntoTheHunt(hall));
+    ASSERT_TRUE(Find(hall, {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"}));
     ASSERT_TRUE(StepUntil([&] {
-        if (popups->IsPopupOpen())
+        if (popups->IsPopupOpen() || popups->IsObjectPopupOpen())
             game->PostKey(VK_ESCAPE);
-        return Variable(hall, "settled") == 1u;
-    }));
-    // The tutorial is answered as a player who knows the game: its close part, then "yes"
-    // (the question's left button) skips it all.
-    CTutoManager* tutorial = game->World()->GetTutoManager();
-    ASSERT_TRUE(StepUntil([&] { return tutorial->IsShowingFor(hall->GetObjectNumber()); }));
-    ASSERT_TRUE(ClickUntil(Window(480.0f, 570.0f), [&] { return tutorial->IsQuestionShown() != 0; }));
-    ASSERT_TRUE(ClickUntil(Window(264.0f, 672.0f), [&] { return !tutorial->IsShowingFor(hall->GetObjectNumber()); }));
-    // The player clicks each item found in turn (the developer skip would tick the list but
-    // leave the items whose clicks the hall's script waits for, the key among them).
-    const char* const items[] = {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"};
-    auto clicked = std::chrono::steady_clock::time_point{};
-    ASSERT_TRUE(StepUntil([&] {
-        if (popups->IsPopupOpen() || popups->IsObjectPopupOpen()) {
-            game->PostKey(VK_ESCAPE);
-        } else if (std::chrono::steady_clock::now() - clicked >= std::chrono::milliseconds(700)) {
-            for (const char* item : items)
-                if (!(Element(hall, item)->flags & kElementFound)) {
-                    const Point at = Centre(hall, item);
-                    game->PostClick(at.x, at.y);
-                    clicked = std::chrono::steady_clock::now();
-                    break;
-                }
-        }
         return game->Step(10) && (Element(hall, "door")->flags & kElementClickable) != 0;
     }));
     // The congratulations go by a click; the door leads on.
@@ -341,13 +404,78 @@ TEST_F(WholeGame, APlayerContinuesInTheLitStudyAndPlaysToTheEndAndBackToTheTitle
     CObjectsInterfaceMenu* title = Title();
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->GetPage(), uint32_t(kMenuMain));
+    // The profile counts the completed game, and no game is in progress any more.
+    const ProfileSlot* slot = game->World()->GetProfileManager()->GetSlot(0);
+    EXPECT_EQ(slot->gameInProgress, 0);
+    EXPECT_EQ(slot->completedGames, 1u);
+
+    // Continued at once, in the same run: a new game in the hall, clean; the tutorial the player
+    // skipped stays skipped.
+    ASSERT_TRUE(PastTheTitle(true)) << boxes;
+    ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
+    hall = Objects()->GetCurrentObject();
+    ASSERT_TRUE(IntoTheHunt(hall, false));
+    for (const char* item : {"key", "candle", "book", "apple", "quill", "coin", "coin2", "coin3"})
+        EXPECT_FALSE(Element(hall, item)->flags & kElementFound) << item;
+    EXPECT_EQ(Score(hall), "0");
+    EXPECT_EQ(Count(hall), "0/6");
+    ASSERT_TRUE(Find(hall, {"key"}));
+    EXPECT_EQ(Score(hall), "100");
+    EXPECT_EQ(Count(hall), "1/6");
     EXPECT_EQ(game->Stop(), 0);
     game.reset();
     EXPECT_EQ(boxes, "");
-
-    // The profile counts the completed game, and no game is in progress any more.
     const std::string dump = ProfileDump(ProfileFile());
-    EXPECT_NE(dump.find("game in progress 0, completed games 1,"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("game in progress 1, completed games 1,"), std::string::npos) << dump;
+}
+
+// The hall's score is the player's: continued in the next run and again from the title in the
+// same run, the hall shows the score as it was left, counts on from it, and its congratulations
+// come with their words.
+TEST_F(WholeGame, TheScoreStaysAcrossContinues)
+{
+    // The developer keys let the last puzzle be skipped.
+    uint8_t flags[kPrefetchFileSize];
+    WritePrefetchParams(PrefetchFlags{1, 1, 0}, flags);
+    std::ofstream(data + "/prefetch.params", std::ios::binary).write(reinterpret_cast<char*>(flags), sizeof flags);
+
+    game = std::make_unique<NimbrelHarness>();
+    ASSERT_EQ(game->Start(), 0) << boxes;
+    ASSERT_TRUE(PastTheTitle(false));
+    ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
+    CObjectsBase* hall = Objects()->GetCurrentObject();
+    ASSERT_TRUE(IntoTheHunt(hall));
+    ASSERT_TRUE(Find(hall, {"key", "candle"}));
+    EXPECT_EQ(Score(hall), "200");
+    EXPECT_EQ(game->Stop(), 0);
+    game.reset();
+
+    game = std::make_unique<NimbrelHarness>();
+    ASSERT_EQ(game->Start(), 0) << boxes;
+    ASSERT_TRUE(PastTheTitle(true));
+    ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
+    hall = Objects()->GetCurrentObject();
+    EXPECT_EQ(Score(hall), "200") << "continued in the next run";
+    EXPECT_EQ(Count(hall), "2/6");
+    ASSERT_TRUE(Find(hall, {"book"}));
+    EXPECT_EQ(Score(hall), "300");
+    ASSERT_TRUE(ToTheTitle());
+    ASSERT_TRUE(PastTheTitle(true));
+    ASSERT_TRUE(StepUntil([&] { return Plays("hall"); }));
+    EXPECT_EQ(Score(hall), "300") << "continued from the title";
+    ASSERT_TRUE(Find(hall, {"apple", "quill", "coin", "coin2", "coin3"}));
+    EXPECT_EQ(Score(hall), "800");
+    EXPECT_EQ(Count(hall), "6/6");
+    ElementRecord* sign = Element(hall, "well_done");
+    ASSERT_TRUE(StepUntil([&] { return sign->alpha == 1.0f && !(sign->flags & kElementHidden); }));
+    ASSERT_TRUE(game->Step(2));
+    const CExtraDimTextString* words = hall->GetElementText(sign);
+    ASSERT_TRUE(words && words->GetLine(0));
+    EXPECT_EQ(Readable(words->GetLine(0)->pText), "Well done!");
+
+    EXPECT_EQ(game->Stop(), 0);
+    game.reset();
+    EXPECT_EQ(boxes, "");
 }
 
 }  // namespace

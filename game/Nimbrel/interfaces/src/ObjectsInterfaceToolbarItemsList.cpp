@@ -541,6 +541,10 @@ Status CObjectsInterfaceToolbarItemsList::Release()
 Status CObjectsInterfaceToolbarItemsList::UpdateComponents()
 {
     const Status status = CObjectsInterfaceToolbar::UpdateComponents();
+    // Lists read from a profile wait for the band that the bar's script names when it is shown:
+    // until then they keep the pages they were saved with.
+    if (m_boxElement < 0)
+        return status;
     for (uint32_t i = 0; m_ppLists && i < m_listCount; ++i)
         if (ItemsList* list = m_ppLists[i]; list && list->entryCount && Failed(LayOutPages(*list)))
             return kStatusFailed;

@@ -4,8 +4,10 @@
 // and reads them. Every index read back is checked and set to its rest value when it does not
 // fit the object, so a damaged profile resumes a playable scene.
 #include <initializer_list>
+#include <new>
 
 #include "NimbrelManagers/CEffectManager.h"
+#include "NimbrelObjects/CExtraDimTextNumber.h"
 #include "NimbrelObjects/CObjectsBase.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
@@ -266,7 +268,20 @@ Status CObjectsBase::SaveElementToProfile(UtilsStream_ChunkList* pList, UtilsStr
     UtilsStream_Chunk* pairs = ok ? pList->CreateChunk(kProfileTagElementTrackState, pChunk) : nullptr;
     const uint32_t count = e.pSavedTrackState ? kElementTrackKinds : 0;
     ok = pairs && Put(pairs, count) && (count == 0 || pairs->Write(e.pSavedTrackState, 4, kSavedTrackStateWords));
+    ok = ok && Succeeded(SaveElementTexts(pList, pChunk, e));
     return ok ? kStatusOk : OBJECT_PROFILE_ERROR(kStatusFailed);
+}
+
+Status CObjectsBase::SaveElementTexts(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk, const ElementRecord& e)
+{
+    const uint8_t number = e.pNumberText != nullptr;
+    if (e.textStringId == -1 && !number)
+        return kStatusOk;
+    UtilsStream_Chunk* texts = pList->CreateChunk(kProfileTagElementTexts, pChunk);
+    return texts && Put(texts, e.textStringId) && Put(texts, number) && Put(texts, e.score) &&
+                   Put(texts, e.scoreEasing)
+               ? kStatusOk
+               : kStatusFailed;
 }
 
 bool CObjectsBase::ElementRuntimeWords(UtilsStream_Chunk* pChunk, ElementRecord& e, bool write)
@@ -348,6 +363,8 @@ Status CObjectsBase::ReadElementState(UtilsStream_Chunk* pChunk, ElementRecord& 
             status = LoadElementTracks(child, e, &tracksLoaded);
         else if (child->GetTag() == kProfileTagElementTrackState)
             status = LoadElementTrackState(child, e, tracksLoaded);
+        else if (child->GetTag() == kProfileTagElementTexts)
+            status = LoadElementTexts(child, e);
         if (Failed(status))
             return OBJECT_PROFILE_ERROR(status);
     }
@@ -425,5 +442,24 @@ Status CObjectsBase::LoadElementTrackState(UtilsStream_Chunk* pChunk, ElementRec
         e.pSavedTrackState = nullptr;
         return kStatusFailed;
     }
+    return kStatusOk;
+}
+
+Status CObjectsBase::LoadElementTexts(UtilsStream_Chunk* pChunk, ElementRecord& e)
+{
+    int32_t popup = -1, score = 0;
+    uint8_t number = 0;
+    uint32_t easing = 0;
+    if (!Get(pChunk, &popup) || !Get(pChunk, &number) || !Get(pChunk, &score) || !Get(pChunk, &easing))
+        return kStatusFailed;
+    e.textStringId = popup < 0 ? -1 : popup;
+    e.score = score;
+    e.scoreEasing = easing;
+    // A new number is laid out at the score when next drawn, without a count from what the
+    // scene showed before.
+    delete e.pNumberText;
+    e.pNumberText = nullptr;
+    if (number && !(e.pNumberText = new (std::nothrow) CExtraDimTextNumber(m_pWorldData)))
+        return OutOfMemory();
     return kStatusOk;
 }

@@ -3,6 +3,7 @@
 // when they do not fit, and the refusal of every cut chunk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "NimbrelLevels/CObjectsLevelExploration.h"
 #include "NimbrelLevels/CObjectsLevelEmpty.h"
+#include "NimbrelObjects/CExtraDimTextNumber.h"
 #include "NimbrelObjects/ObjectProfile.h"
 #include "NimbrelWorld/CCommandListManager.h"
 #include "VornelUtils/UtilsMemory.h"
@@ -347,6 +349,39 @@ TEST_F(ObjectProfileTest, ElementChunkLoadsAndSavesItsBytesAgain)
     const float turn[2] = {0.0f, 1.0f};
     std::memcpy(&expected[kChunkHeaderSize + 36], turn, 8);
     EXPECT_EQ(SaveElement(*m_object, 0), expected);
+}
+
+// The texts a script put on an element come back with it: its popup text and its score, whose
+// number is laid out again at the score. An element without texts writes none (above); a
+// saved element without a number loses the one it had.
+TEST_F(ObjectProfileTest, AnElementsPopupTextAndScoreComeBack)
+{
+    ElementRecord& door = m_object->Element(0);
+    door.textStringId = 3;
+    door.score = 250;
+    door.scoreEasing = 4;
+    door.pNumberText = new CExtraDimTextNumber(m_world.get());
+    const std::vector<uint8_t> saved = SaveElement(*m_object, 0);
+    Bytes texts;
+    texts.I32(3).U8(1).I32(250).U32(4);
+    const Chunk child{kProfileTagElementTexts, texts.m_bytes, {}};
+    const std::vector<uint8_t> tail = child.Write(uint32_t(saved.size() - child.Total()));
+    ASSERT_GT(saved.size(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), saved.end() - tail.size()));
+
+    ElementRecord& key = m_object->Element(1);
+    ASSERT_EQ(LoadElement(*m_object, 1, saved), kStatusOk);
+    EXPECT_EQ(key.textStringId, 3);
+    EXPECT_EQ(key.score, 250);
+    EXPECT_EQ(key.scoreEasing, 4u);
+    ASSERT_NE(key.pNumberText, nullptr);
+    EXPECT_TRUE(key.pNumberText->IsEmpty());
+
+    delete door.pNumberText;
+    door.pNumberText = nullptr;
+    ASSERT_EQ(LoadElement(*m_object, 1, SaveElement(*m_object, 0)), kStatusOk);
+    EXPECT_EQ(key.pNumberText, nullptr);
+    EXPECT_EQ(key.textStringId, 3);
 }
 
 TEST_F(ObjectProfileTest, DragOffsetOnlyForAWrappedDrag)

@@ -141,7 +141,10 @@ Status CNimbrelWorld::UpdateState()
             break;
         return ActivateRequestedLevel();
     case kGameStatePlaying:
-        if (IsLevelKind(CurrentLevelTypeCode()))
+        // The title leaves the last level played as the current level: the clock runs only
+        // while a level is the object played, so that a profile left from the title for another
+        // keeps the time it was saved with.
+        if (IsLevelKind(CurrentLevelTypeCode()) && IsLevelKind(CurrentObjectTypeCode()))
             ProfileFrameStep();
         UpdateManager(kManagerObjects);
         break;

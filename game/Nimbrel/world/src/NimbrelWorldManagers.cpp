@@ -232,6 +232,13 @@ uint32_t CNimbrelWorld::CurrentLevelTypeCode()
     return level ? level->GetTypeCode() : 0;
 }
 
+uint32_t CNimbrelWorld::CurrentObjectTypeCode()
+{
+    CObjectsManager* objects = GetObjectsManager();
+    const CObjectsBase* current = objects ? objects->GetCurrentObject() : nullptr;
+    return current ? current->GetTypeCode() : 0;
+}
+
 uint32_t CNimbrelWorld::CurrentLevelZoomReset()
 {
     return 1;

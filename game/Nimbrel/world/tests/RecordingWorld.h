@@ -88,6 +88,7 @@ protected:
     void ReleaseSplashImage() override { trace.push_back("ReleaseSplashImage"); }
     void ZoomStep(uint32_t reset) override { trace.push_back("ZoomStep " + std::to_string(reset)); }
     uint32_t CurrentLevelTypeCode() override { return levelTypeCode; }
+    uint32_t CurrentObjectTypeCode() override { return levelTypeCode; }
     void SkipCurrentLevel(uint8_t withControl) override
     {
         trace.push_back("SkipCurrentLevel " + std::to_string(withControl));

@@ -978,6 +978,8 @@ protected:
     void CheckElementIndexes(ElementRecord& e);
     Status LoadElementTracks(UtilsStream_Chunk* pChunk, ElementRecord& e, bool* pLoaded);
     Status LoadElementTrackState(UtilsStream_Chunk* pChunk, ElementRecord& e, bool tracksLoaded);
+    Status SaveElementTexts(UtilsStream_ChunkList* pList, UtilsStream_Chunk* pChunk, const ElementRecord& e);
+    Status LoadElementTexts(UtilsStream_Chunk* pChunk, ElementRecord& e);
     // Sets the out-of-memory word of the world and answers kStatusOutOfMemory.
     Status OutOfMemory();
     // The two per-element command-list arrays, one empty entry per element of the new count.

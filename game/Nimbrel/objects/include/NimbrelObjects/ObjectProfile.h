@@ -13,6 +13,10 @@ constexpr uint32_t kProfileTagElementTrackState = 20003;
 constexpr uint32_t kProfileTagObjectMessages = 20004;
 constexpr uint32_t kProfileTagObjectEffects = 20005;
 constexpr uint32_t kProfileTagObjectRecords = 20006;
+// The texts a script put on an element (its popup text, its score): a continued game shows
+// them as they were. Written only for an element that carries one; a reader that does not know
+// the tag skips it as any other child.
+constexpr uint32_t kProfileTagElementTexts = 20007;
 
 // Reads and writes go to the chunk's payload (so the chunk's sizes follow); the chunk stays
 // the caller's.

@@ -385,6 +385,7 @@ protected:
     virtual void ZoomStep(uint32_t reset);
     virtual bool HasCurrentLevelObject();
     virtual uint32_t CurrentLevelTypeCode();     // 0 without a current level object
+    virtual uint32_t CurrentObjectTypeCode();    // 0 without a current object
     virtual uint32_t CurrentLevelZoomReset();
     virtual void SkipCurrentLevel(uint8_t withControl);
     virtual void NotifyCurrentObject(uint32_t operation);
