@@ -56,6 +56,7 @@
 #include "NimbrelWorld/CObjectsManager.h"
 #include "NimbrelWorld/CScriptBase.h"
 #include "NimbrelWorld/GroupTables.h"
+#include "NimbrelWorld/ScreenFit.h"
 #include "VornelPlatform/PlatformFile.h"
 #include "NimbrelWorld/ChaptersManager.h"
 #include "NimbrelWorld/ObjectKindTable.h"
@@ -875,12 +876,22 @@ TEST_F(GameFolder, AWindowLargerThanTheReferenceShowsTheReferenceScreenScaledUp)
     ASSERT_EQ(game.Start(), 0) << boxes;
     const WorldData* w = game.World()->GetWorldData();
     ASSERT_GT(w->realWidth, 800);
-    EXPECT_EQ(w->virtualWidth, 800);
-    EXPECT_EQ(w->virtualHeight, 600);
+    // The virtual screen is the window brought back by the fit, which keeps a margin of a
+    // reference other than 1024 by 768: the renderer's stretch onto the window is the fit itself,
+    // the same along both axes, and the views are not scaled again.
     const GameScreenScale& s = game.Game()->screen;
-    EXPECT_FLOAT_EQ(s.textScale, 1.0f);
+    float fit[4];
+    ComputeScreenFit(w->realWidth, w->realHeight, 800.0f, 600.0f, 0, 1, fit, nullptr, nullptr);
+    EXPECT_EQ(w->virtualWidth, std::lround(w->realWidth / fit[2]));
+    EXPECT_EQ(w->virtualHeight, std::lround(w->realHeight / fit[3]));
+    EXPECT_NEAR(w->scaleX, fit[2], 0.01f);
+    EXPECT_NEAR(w->scaleY, fit[3], 0.01f);
+    // The interfaces show the whole reference screen: the texts keep their proportions.
+    const float whole = std::min({fit[2], w->realWidth / 800.0f, w->realHeight / 600.0f});
+    EXPECT_FLOAT_EQ(s.textScale, whole / fit[2]);
     EXPECT_EQ(s.textureLevelShift, 0);
     ASSERT_TRUE(game.Step());
+    EXPECT_NEAR(w->game.view.sceneScaleX, 1.0f, 0.01f);
     EXPECT_EQ(game.Stop(), 0);
 }
 
