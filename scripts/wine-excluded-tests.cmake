@@ -16,6 +16,7 @@ set(NIMBREL_WINE_EXCLUDED
   "NimbrelApp_harness_tests/GameFolder.AFailingWorldLoadShowsTheErrorBoxAndExitsWith255: the dying child shows the real box, MessageBoxW, which waits for a click (Windows always has a display)"
   "NimbrelApp_harness_tests/GameFolder.TheScoreCountsUpOnAFindAndTheSignSpeaksThePlayersLanguage: the system language is Windows' own, not the locale variables that the test sets"
   "NimbrelApp_harness_tests/GameFolder.AFrenchPlayerSeesTheFrenchStudioPicture: the system language is Windows' own, not the locale variables that the test sets"
+  "NimbrelApp_harness_tests/GameFolder.TheFrenchCreditsStandCentredLineByLine: the system language is Windows' own, not the locale variables that the test sets"
   "NimbrelApp_harness_tests/GameFolder.TheTitleDrawsItsButtonTextsInThePlayersLanguage: the system language is Windows' own, not the locale variables that the test sets"
   "NimbrelApp_harness_tests/GameFolder.AGameInProgressContinuesWhereThePlayerLeftIt: reads the saved profile back with the vornel tool, which the Windows tree does not build"
 )
