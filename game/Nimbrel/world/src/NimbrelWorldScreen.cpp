@@ -31,7 +31,7 @@ bool CNimbrelWorld::ComputeScreenScale(uint16_t width, uint16_t height, float di
         s.widthRatio = s.heightRatio = s.baseTextScale = s.textScale = 1.0f;
         s.uniformScaleX = s.uniformScaleY = s.depthScale = 1.0f;
         s.textureLevelShift = 0;
-        // The virtual screen is the reference screen itself.
+        // The virtual screen is the reference screen brought to the window's shape, at its scale.
         s.layoutPositionX = s.layoutPositionY = s.layoutSizeX = s.layoutSizeY = 1.0f;
         // The renderer stretches the virtual screen by the fit. On a window wider than the
         // reference's shape the interfaces show the whole reference screen at the window's
